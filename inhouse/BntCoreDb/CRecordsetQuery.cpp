@@ -118,7 +118,7 @@ std::string CRecordsetQuery::GetShapeText() const
 
 void CRecordsetQuery::AddRestrictionsOf(const CRecordsetQuery& restricted)
 {
-    if (restricted.GetShapeText() != GetShapeText())
+    if (!HasShapeOf(restricted))
         Refuse(L"42000", L"Restrictions can only be added from a query of the same tables and joins.");
     for (std::size_t i = 0; i < m_joins.size(); ++i)
     {
@@ -130,6 +130,26 @@ void CRecordsetQuery::AddRestrictionsOf(const CRecordsetQuery& restricted)
     const BoundText condition = restricted.BuildCondition();
     if (!condition.sql.empty())
         AppendFilter(CString(condition.sql.c_str()), condition.values);
+}
+
+bool CRecordsetQuery::HasShapeOf(const CRecordsetQuery& other) const
+{
+    if (m_base.quoted != other.m_base.quoted || m_joins.size() != other.m_joins.size())
+        return false;
+    for (std::size_t i = 0; i < m_joins.size(); ++i)
+    {
+        const Join& join = m_joins[i];
+        const Join& theirs = other.m_joins[i];
+        if (join.ref.quoted != theirs.ref.quoted || join.kind != theirs.kind ||
+            join.conditions.size() != theirs.conditions.size())
+            return false;
+        for (std::size_t c = 0; c < join.conditions.size(); ++c)
+        {
+            if (join.conditions[c].text != theirs.conditions[c].text)
+                return false;
+        }
+    }
+    return true;
 }
 
 std::vector<CString> CRecordsetQuery::GetJoinedColumns(const CString& name) const
@@ -166,10 +186,8 @@ void CRecordsetQuery::AddJoin(const CString& table1, const CString& column1, con
         Refuse(L"42000", L"Unknown join kind; 0 is an inner join, 1 a left outer join.");
     const TableRef ref1 = MakeRef(table1);
     const TableRef ref2 = MakeRef(table2);
-    // Checked here, written when a statement is built.
-    Qualified(ref1.name, column1);
-    Qualified(ref2.name, column2);
-    const JoinCondition condition{ref1.name, column1, ref2.name, column2};
+    const JoinCondition condition{ref1.name, column1, ref2.name, column2,
+                                  Qualified(ref1.name, column1) + " = " + Qualified(ref2.name, column2)};
     if (m_base.name.IsEmpty())
     {
         m_base = ref1;
@@ -397,6 +415,7 @@ std::string CRecordsetQuery::BuildColumns() const
 
 std::string CRecordsetQuery::JoinConditions(const Join& join, const CString& name)
 {
+    const bool ownName = SameName(name, join.ref.name);
     const auto side = [&](const CString& table, const CString& column) {
         return Qualified(SameName(table, join.ref.name) ? name : table, column);
     };
@@ -404,8 +423,10 @@ std::string CRecordsetQuery::JoinConditions(const Join& join, const CString& nam
     for (std::size_t i = 0; i < join.conditions.size(); ++i)
     {
         const JoinCondition& condition = join.conditions[i];
-        on += (i == 0 ? "" : " AND ") + side(condition.leftName, condition.leftColumn) + " = " +
-              side(condition.rightName, condition.rightColumn);
+        on += i == 0 ? "" : " AND ";
+        on += ownName ? condition.text
+                      : side(condition.leftName, condition.leftColumn) + " = " +
+                            side(condition.rightName, condition.rightColumn);
     }
     return on;
 }

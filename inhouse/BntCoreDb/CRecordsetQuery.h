@@ -131,6 +131,8 @@ private:
         CString leftColumn;
         CString rightName;
         CString rightColumn;
+        // "left = right" as written under the join's own names.
+        std::string text;
     };
     struct Join
     {
@@ -157,6 +159,8 @@ private:
     std::string BuildColumns() const;
     // The ON text of the join's conditions, the join's own name written as `name`.
     static std::string JoinConditions(const Join& join, const CString& name);
+    // True when `other` joins the same tables under the same names on the same conditions.
+    bool HasShapeOf(const CRecordsetQuery& other) const;
 
     TableRef m_base;
     std::vector<Join> m_joins;

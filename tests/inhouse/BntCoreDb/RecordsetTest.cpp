@@ -524,6 +524,17 @@ TEST_F(Recordset, ARestrictingJoinKeepsTheRowsWhoseOneRowPasses)
     readers.ClearFilters();
     EXPECT_EQ(readers.GetQuery().BuildCount().sql.find("JOIN"), std::string::npos);
 
+    // Restrictions built on a copy of the shape are added to the original; another shape's are
+    // refused.
+    CDynamicRecordset shaped(&m_db);
+    shaped.CopyShapeOf(readers);
+    shaped.AddRestrictingJoin(panel, L"OWNER.PANELID = READER.PANELID");
+    readers.AddRestrictionsOf(shaped.GetQuery());
+    readers.OpenForwardOnly();
+    EXPECT_EQ(ReadLongs(readers, L"READERID"), (std::vector<LONG>{1, 1, 2, 2}));
+    readers.Close();
+    EXPECT_EQ(StateOf([&] { readers.AddRestrictionsOf(panel.GetQuery()); }), L"42000");
+
     // Unique keys: a primary key (a rowid, composite), a unique index, a part of a key, a table
     // without a key, an unknown table.
     m_db.ExecuteSQL(L"CREATE UNIQUE INDEX EVENT_KEY ON EVENT (EVTYPEID, EVID)");
