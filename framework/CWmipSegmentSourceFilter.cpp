@@ -6,6 +6,7 @@
 #include "inhouse/BntCoreDb/CDBValue.h"
 #include "inhouse/BntCoreDb/CDynamicRecordset.h"
 #include "inhouse/BntLogin/CAcsUser.h"
+#include "inhouse/BntLogin/CBntAcsSystemOptions.h"
 #include "inhouse/BntUserDb/CPerson.h"
 #include "inhouse/BntUtility/CWMIDebugLog.h"
 #include "framework/WMIHelper.h"
@@ -14,6 +15,7 @@
 #include "platform/wmi/IWbemClassObject.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -147,14 +149,72 @@ TableClasses ClassesOfTable(const CString& table)
     return classes;
 }
 
+// Whether the owner keys (columns of the table) name at most one row, found once per table and
+// keys: the installation's schema is fixed while the library runs.
+std::mutex g_uniqueKeysLock;
+std::map<CString, bool> g_uniqueKeys;
+
+bool IsUniqueKey(const CMultiFilterRecordset& recordset, const CString& table, const std::vector<CString>& columns)
+{
+    CString key = table;
+    for (const CString& column : columns)
+        key += L"." + column;
+    key.MakeUpper();
+    {
+        const std::lock_guard<std::mutex> guard(g_uniqueKeysLock);
+        const auto found = g_uniqueKeys.find(key);
+        if (found != g_uniqueKeys.end())
+            return found->second;
+    }
+    const bool unique = recordset.IsUniqueKey(table, columns);
+    const std::lock_guard<std::mutex> guard(g_uniqueKeysLock);
+    g_uniqueKeys.emplace(key, unique);
+    return unique;
+}
+
+// The restrictions Apply built, per class, tables and joins of the recordset, and everything of
+// the caller they follow (sign-in, segments, segmentation options), kept while the registry
+// holds as many classes as when they were built: a request replays them instead of building
+// them again. A filter that denied is never kept, so its reason is logged on every request.
+struct MemoEntry
+{
+    std::size_t typeCount = 0;
+    std::shared_ptr<const CRecordsetQuery> restrictions;
+};
+std::mutex g_memoLock;
+std::map<std::wstring, MemoEntry> g_memo;
+// Most filters kept; the memo starts again when it is full.
+constexpr std::size_t kMaxMemo = 4096;
+
+std::wstring MemoKey(const CAcsUser& user, const CWMITypeInfo& type, const CMultiFilterRecordset& recordset)
+{
+    const CBntAcsSystemOptions& options = user.GetSystemOptions();
+    std::wstring key = type.GetClassName().GetWString();
+    key += L'|';
+    key += std::to_wstring(reinterpret_cast<std::uintptr_t>(&type));
+    key += L'|';
+    for (const bool flag : {user.IsLoggedIn(), options.SegmentsInUse(), options.IsCardholderSegmentationEnabled(),
+                            options.IsVisitorSegmentationEnabled(), options.IsBadgeTypeSegmentationEnabled()})
+        key += flag ? L'1' : L'0';
+    for (const LONG segment : user.GetSegmentIDs())
+        key += L',' + std::to_wstring(segment);
+    key += L'|';
+    // The shape text is made of checked identifiers: ASCII.
+    const std::string shape = recordset.GetQuery().GetShapeText();
+    key.append(shape.begin(), shape.end());
+    return key;
+}
+
 class SourceFilter
 {
 public:
     SourceFilter(const CAcsUser& user, CBntDatabase* database) : m_user(user), m_database(database) {}
 
     // Adds the class's filter; true when it restricts anything (an unrestricted owner needs no
-    // look-up). Nothing is added for a source the caller's options leave open.
-    bool Restrict(const CWMITypeInfo& type, CMultiFilterRecordset& recordset, int depth)
+    // look-up). Nothing is added for a source the caller's options leave open. joinOwners: the
+    // recordset is read as a whole statement (or an EXISTS of one), so a required owner may be
+    // joined to it; else (a condition on a joined row) every owner is a condition of its own.
+    bool Restrict(const CWMITypeInfo& type, CMultiFilterRecordset& recordset, int depth, bool joinOwners = true)
     {
         if (type.GetSegmentSources().empty())
             return Deny(type, recordset, L"declares no segment source");
@@ -167,7 +227,7 @@ public:
                 restricted = RestrictByOwnColumn(type, source, recordset) || restricted;
                 break;
             case Source::Kind::Owner:
-                restricted = RestrictByOwner(type, source, recordset, depth) || restricted;
+                restricted = RestrictByOwner(type, source, recordset, depth, joinOwners) || restricted;
                 break;
             case Source::Kind::NotSegmented:
                 break;
@@ -191,14 +251,22 @@ public:
             CDynamicRecordset row(m_database);
             row.SetTable(names[i].first.CompareNoCase(names[i].second) == 0 ? names[i].second
                                                                             : names[i].second + L" " + names[i].first);
-            if (Restrict(*served, row, 1))
-                recordset.RestrictJoinedTable(names[i].first, row.GetQuery().BuildCondition());
+            if (Restrict(*served, row, 1, false))
+                recordset.RestrictJoinedTable(
+                    names[i].first, row.GetQuery().BuildCondition(),
+                    IsUniqueKey(recordset, names[i].second, recordset.GetQuery().GetJoinedColumns(names[i].first)));
         }
     }
 
 private:
+public:
+    // True once a filter was denied (its reason logged).
+    bool Denied() const { return m_denied; }
+
+private:
     bool Deny(const CWMITypeInfo& type, CMultiFilterRecordset& recordset, const wchar_t* why)
     {
+        m_denied = true;
         CWMIDebugLog::LogError(kSource, __LINE__,
                                CString(L"The records of ") + type.GetClassName() + L" are not served: the class " +
                                    why + L".",
@@ -243,20 +311,25 @@ private:
         }
     }
 
-    bool RestrictByOwner(const CWMITypeInfo& type, const Source& source, CMultiFilterRecordset& recordset, int depth)
+    bool RestrictByOwner(const CWMITypeInfo& type, const Source& source, CMultiFilterRecordset& recordset, int depth,
+                         bool joinOwners)
     {
         CWMITypeInfo* owner = CWmipMapperRegistry::Instance()->GetTypeInfo(source.ownerClass, true);
         if (owner == nullptr || depth >= CWmipSegmentSourceFilter::kMaxOwnerDepth ||
             source.names.size() != source.ownerKeys.size() || source.names.empty())
             return Deny(type, recordset, L"names an owner that cannot be followed");
-        // The owner's row that the record names, under a name of its own depth so that the
-        // record's columns stay reachable from inside (the owner may live in the record's own
-        // table), and the owner's own filter on it: "EXISTS (SELECT 1 FROM owner WHERE
-        // owner.key = record.column AND ...)", which the engine answers by the owner's key for
-        // each record instead of listing every visible owner.
-        const CString ownerName = CString(L"SEGOWNER") + CString(std::to_wstring(depth + 1).c_str());
+        // The owner's row that the record names, under a name of its own in the statement so
+        // that the record's columns stay reachable (the owner may live in the record's own
+        // table), and the owner's own filter on it. A required owner is joined by its key
+        // ("INNER JOIN owner ON owner.key = record.column", the filter in WHERE), which the
+        // engine answers by that key for each record, or from the visible owners when nothing
+        // else narrows the read; an optional one, or one of a joined row's condition, is
+        // "EXISTS (SELECT 1 FROM owner WHERE owner.key = record.column AND ...)". Never a list
+        // of every visible owner.
+        const CString ownerName = CString(L"SEGOWNER") + CString(std::to_wstring(++m_owners).c_str());
         CDynamicRecordset ownerRow(m_database);
         CString ownerTable;
+        std::vector<CString> ownerColumns;
         CString match;
         CString unnamed;
         for (std::size_t i = 0; i < source.names.size(); ++i)
@@ -275,8 +348,18 @@ private:
             const CString column = JoinedColumn(recordset, NamingColumn(type, source.names[i], ownerColumn));
             if (column.IsEmpty())
                 return Deny(type, recordset, L"reads no column that names its owner");
+            ownerColumns.push_back(ownerColumn.Mid(dot + 1));
             match += (i == 0 ? L"" : L" AND ") + ownerName + ownerColumn.Mid(dot) + L" = " + column;
             unnamed += (i == 0 ? L"" : L" AND ") + column + L" IS NULL";
+        }
+        // Joined only where the keys name one owner row (a table may hold an owner's dependants
+        // beside it under the same keys, which a join would serve each).
+        if (joinOwners && !source.optional && IsUniqueKey(ownerRow, ownerTable, ownerColumns))
+        {
+            if (!Restrict(*owner, ownerRow, depth + 1))
+                return false;
+            recordset.AddRestrictingJoin(ownerRow, match);
+            return true;
         }
         ownerRow.AppendFilter(match);
         if (!Restrict(*owner, ownerRow, depth + 1))
@@ -414,6 +497,9 @@ private:
 
     const CAcsUser& m_user;
     CBntDatabase* m_database;
+    // The owners named so far: each gets a name of its own in the statement.
+    int m_owners = 0;
+    bool m_denied = false;
 };
 
 }  // namespace
@@ -455,7 +541,31 @@ void CWmipSegmentSourceFilter::Apply(const CAcsUser& user, const CWMITypeInfo& t
 {
     if (user.IsAllSegmentsUser())
         return;
-    SourceFilter filter(user, database);
-    filter.Restrict(type, recordset, 0);
-    filter.RestrictJoinedRecords(type, recordset);
+    const std::wstring key = MemoKey(user, type, recordset);
+    const std::size_t typeCount = CWmipMapperRegistry::Instance()->GetTypeCount();
+    std::shared_ptr<const CRecordsetQuery> restrictions;
+    {
+        const std::lock_guard<std::mutex> guard(g_memoLock);
+        const auto found = g_memo.find(key);
+        if (found != g_memo.end() && found->second.typeCount == typeCount)
+            restrictions = found->second.restrictions;
+    }
+    if (restrictions == nullptr)
+    {
+        // Built on a recordset of the same tables and joins, then added to the caller's.
+        CDynamicRecordset built(database);
+        built.CopyShapeOf(recordset);
+        SourceFilter filter(user, database);
+        filter.Restrict(type, built, 0);
+        filter.RestrictJoinedRecords(type, built);
+        restrictions = std::make_shared<const CRecordsetQuery>(built.GetQuery());
+        if (!filter.Denied())
+        {
+            const std::lock_guard<std::mutex> guard(g_memoLock);
+            if (g_memo.size() >= kMaxMemo)
+                g_memo.clear();
+            g_memo[key] = {typeCount, restrictions};
+        }
+    }
+    recordset.AddRestrictionsOf(*restrictions);
 }

@@ -4,15 +4,21 @@
 // delete reads first, and the named-record look-ups that read as the caller.
 //
 // Own column: the column's table in the join holds the record's segment, restricting while its
-// option is on. Owner: the record is seen only with its owner, so the filter is "EXISTS (the
-// owner row whose keys the naming columns hold, passing the owner's own filter)", built from the
-// owner's declarations the same way (an owner of an owner is followed, each under a name of its
-// own depth): a condition on the one owner row, which the engine finds by key, never a list of
-// every visible owner. A class with several owners (a link) passes each. Not segmented: nothing.
+// option is on. Owner: the record is seen only with its owner, so the filter is the owner row
+// whose keys the naming columns hold, passing the owner's own filter, built from the owner's
+// declarations the same way (an owner of an owner is followed, each under a name of its own):
+// joined by those keys when they name one row of the owner's table and the owner is required,
+// else "EXISTS (that row)". Either way a condition on the one owner row, which the engine finds
+// by key (or reaches from the visible owners), never a list of every visible owner. A class with
+// several owners (a link) passes each. Not segmented: nothing. A joined table of another class's
+// records reads NULL where the caller may not see its row.
 // Deny by default: a class without a source, a column the join does not hold, an owner that is
 // not registered or a chain of owners deeper than kMaxOwnerDepth give a filter no row passes.
 //
-// Stateless; any thread.
+// Any thread. Apply keeps the restrictions it built per class, recordset tables and joins, and
+// caller's sign-in, segments and segmentation options, and adds the kept ones to a later
+// recordset of the same key (guarded by a lock of its own); a filter that denied is built, and
+// its reason logged, on every request.
 #pragma once
 
 #include <vector>

@@ -1,5 +1,6 @@
 #include "inhouse/BntCoreDb/CMultiFilterRecordset.h"
 
+#include <algorithm>
 #include <limits>
 #include <mutex>
 
@@ -237,6 +238,36 @@ void CMultiFilterRecordset::AddColumnsOf(const CString& name, const CString& tab
     ColumnsChanged();
     for (const std::string& column : names)
         m_query.AddColumn(Utf8ToCString(column), name, false, CString());
+}
+
+bool CMultiFilterRecordset::IsUniqueKey(const CString& table, const std::vector<CString>& columns) const
+{
+    // Each unique key of the table by its name ("" for the primary key), with its columns.
+    CBntStatement keys(m_connection,
+                       "SELECT '', name FROM pragma_table_info(?) WHERE pk > 0 UNION ALL SELECT list.name, info.name "
+                       "FROM pragma_index_list(?) AS list, pragma_index_info(list.name) AS info WHERE list.\"unique\" "
+                       "ORDER BY 1",
+                       {CDBValue(table), CDBValue(table)});
+    std::vector<CDBValue> row;
+    CString key;
+    bool covered = false;
+    bool any = false;
+    while (keys.Step(row))
+    {
+        const CString name = row[0].AsText();
+        if (!any || name != key)
+        {
+            if (any && covered)
+                return true;
+            key = name;
+            covered = true;
+            any = true;
+        }
+        const CString column = row[1].AsText();
+        covered = covered && std::any_of(columns.begin(), columns.end(),
+                                         [&](const CString& given) { return given.CompareNoCase(column) == 0; });
+    }
+    return any && covered;
 }
 
 void CMultiFilterRecordset::AddAllColumnsToSet(const CString& table)

@@ -185,9 +185,27 @@ public:
     // The shape and filters, for CRowCountSet.
     const CRecordsetQuery& GetQuery() const { return m_query; }
     // See CRecordsetQuery::RestrictJoinedTable.
-    void RestrictJoinedTable(const CString& name, const CRecordsetQuery::BoundText& served)
+    void RestrictJoinedTable(const CString& name, const CRecordsetQuery::BoundText& served, bool oneRow)
     {
-        m_query.RestrictJoinedTable(name, served);
+        m_query.RestrictJoinedTable(name, served, oneRow);
+    }
+    // True when values of the columns name at most one row of the table: its primary key or one
+    // of its unique indexes has every column among them. False for a table the database does
+    // not hold. Throws CDBException.
+    bool IsUniqueKey(const CString& table, const std::vector<CString>& columns) const;
+    // See CRecordsetQuery::CopyShape and AddRestrictionsOf.
+    void CopyShapeOf(const CMultiFilterRecordset& shape)
+    {
+        ColumnsChanged();
+        m_query = CRecordsetQuery();
+        m_query.CopyShape(shape.m_query);
+    }
+    void AddRestrictionsOf(const CRecordsetQuery& restricted) { m_query.AddRestrictionsOf(restricted); }
+    // See CRecordsetQuery::AddRestrictingJoin: rows is the one-table recordset of the matching
+    // row, its filters written on its name.
+    void AddRestrictingJoin(const CMultiFilterRecordset& row, const CString& match)
+    {
+        m_query.AddRestrictingJoin(row.m_query, match);
     }
 
 protected:

@@ -89,13 +89,94 @@ void CRecordsetQuery::SetupJoin(const CString& table1, const CString& column1, c
     AddJoin(table1, column1, table2, column2, joinKind);
 }
 
-void CRecordsetQuery::RestrictJoinedTable(const CString& name, const BoundText& served)
+void CRecordsetQuery::RestrictJoinedTable(const CString& name, const BoundText& served, bool oneRow)
 {
     const int at = FindTable(name);
     if (at <= 0 || served.sql.empty())
         Refuse(L"42000", L"Only a joined table can be restricted, by a condition on its rows.");
     CSqlText::CheckRawText(std::string_view(served.sql), served.values.size());
     m_joins[static_cast<std::size_t>(at - 1)].served = served;
+    m_joins[static_cast<std::size_t>(at - 1)].oneRow = oneRow;
+}
+
+void CRecordsetQuery::CopyShape(const CRecordsetQuery& shape)
+{
+    m_base = shape.m_base;
+    m_joins.clear();
+    for (const Join& join : shape.m_joins)
+        m_joins.push_back({join.ref, join.kind, join.conditions, {}, false});
+}
+
+std::string CRecordsetQuery::GetShapeText() const
+{
+    std::string text = m_base.quoted;
+    for (const Join& join : m_joins)
+        text += (join.kind == kLeftOuterJoin ? " LEFT " : " INNER ") + join.ref.quoted + " ON " +
+                JoinConditions(join, join.ref.name);
+    return text;
+}
+
+void CRecordsetQuery::AddRestrictionsOf(const CRecordsetQuery& restricted)
+{
+    if (!HasShapeOf(restricted))
+        Refuse(L"42000", L"Restrictions can only be added from a query of the same tables and joins.");
+    for (std::size_t i = 0; i < m_joins.size(); ++i)
+    {
+        const Join& join = restricted.m_joins[i];
+        if (!join.served.sql.empty())
+            RestrictJoinedTable(join.ref.name, join.served, join.oneRow);
+    }
+    m_restrictingJoins += restricted.m_restrictingJoins;
+    const BoundText condition = restricted.BuildCondition();
+    if (!condition.sql.empty())
+        AppendFilter(CString(condition.sql.c_str()), condition.values);
+}
+
+bool CRecordsetQuery::HasShapeOf(const CRecordsetQuery& other) const
+{
+    if (m_base.quoted != other.m_base.quoted || m_joins.size() != other.m_joins.size())
+        return false;
+    for (std::size_t i = 0; i < m_joins.size(); ++i)
+    {
+        const Join& join = m_joins[i];
+        const Join& theirs = other.m_joins[i];
+        if (join.ref.quoted != theirs.ref.quoted || join.kind != theirs.kind ||
+            join.conditions.size() != theirs.conditions.size())
+            return false;
+        for (std::size_t c = 0; c < join.conditions.size(); ++c)
+        {
+            if (join.conditions[c].text != theirs.conditions[c].text)
+                return false;
+        }
+    }
+    return true;
+}
+
+std::vector<CString> CRecordsetQuery::GetJoinedColumns(const CString& name) const
+{
+    std::vector<CString> columns;
+    const int at = FindTable(name);
+    if (at <= 0)
+        return columns;
+    for (const JoinCondition& condition : m_joins[static_cast<std::size_t>(at - 1)].conditions)
+    {
+        if (SameName(condition.leftName, name))
+            columns.push_back(condition.leftColumn);
+        if (SameName(condition.rightName, name))
+            columns.push_back(condition.rightColumn);
+    }
+    return columns;
+}
+
+void CRecordsetQuery::AddRestrictingJoin(const CRecordsetQuery& row, const CString& match)
+{
+    if (row.m_base.name.IsEmpty() || match.IsEmpty())
+        Refuse(L"42000", L"A restricting join needs a table and a condition on its rows.");
+    m_restrictingJoins +=
+        " INNER JOIN " + row.m_base.quoted + " ON " + CSqlText::CheckRawText(match, 0) + row.m_restrictingJoins;
+    const BoundText condition = row.BuildCondition();
+    if (!condition.sql.empty())
+        AppendFilter(CString(condition.sql.c_str()), condition.values);
 }
 
 void CRecordsetQuery::AddJoin(const CString& table1, const CString& column1, const CString& table2,
@@ -105,7 +186,8 @@ void CRecordsetQuery::AddJoin(const CString& table1, const CString& column1, con
         Refuse(L"42000", L"Unknown join kind; 0 is an inner join, 1 a left outer join.");
     const TableRef ref1 = MakeRef(table1);
     const TableRef ref2 = MakeRef(table2);
-    const std::string condition = Qualified(ref1.name, column1) + " = " + Qualified(ref2.name, column2);
+    const JoinCondition condition{ref1.name, column1, ref2.name, column2,
+                                  Qualified(ref1.name, column1) + " = " + Qualified(ref2.name, column2)};
     if (m_base.name.IsEmpty())
     {
         m_base = ref1;
@@ -260,6 +342,7 @@ void CRecordsetQuery::AppendFilter(const CString& text, const std::vector<CDBVal
 
 void CRecordsetQuery::ClearFilters()
 {
+    m_restrictingJoins.clear();
     m_filters.clear();
     m_filter.Empty();
     m_filterSql.clear();
@@ -330,33 +413,60 @@ std::string CRecordsetQuery::BuildColumns() const
     return sql;
 }
 
+std::string CRecordsetQuery::JoinConditions(const Join& join, const CString& name)
+{
+    const bool ownName = SameName(name, join.ref.name);
+    const auto side = [&](const CString& table, const CString& column) {
+        return Qualified(SameName(table, join.ref.name) ? name : table, column);
+    };
+    std::string on;
+    for (std::size_t i = 0; i < join.conditions.size(); ++i)
+    {
+        const JoinCondition& condition = join.conditions[i];
+        on += i == 0 ? "" : " AND ";
+        on += ownName ? condition.text
+                      : side(condition.leftName, condition.leftColumn) + " = " +
+                            side(condition.rightName, condition.rightColumn);
+    }
+    return on;
+}
+
 std::string CRecordsetQuery::BuildFromWhere(std::vector<CDBValue>& values) const
 {
     if (m_base.name.IsEmpty())
         Refuse(L"HY010", L"The recordset has no table.");
     std::string sql = " FROM " + m_base.quoted;
     std::string where;
-    for (const Join& join : m_joins)
+    for (std::size_t i = 0; i < m_joins.size(); ++i)
     {
-        std::string on;
-        for (std::size_t i = 0; i < join.conditions.size(); ++i)
-            on += (i == 0 ? "" : " AND ") + join.conditions[i];
+        const Join& join = m_joins[i];
+        const std::string on = JoinConditions(join, join.ref.name);
         if (join.served.sql.empty())
         {
             sql += join.kind == kLeftOuterJoin ? " LEFT OUTER JOIN " : " INNER JOIN ";
             sql += join.ref.quoted + " ON " + on;
             continue;
         }
+        // An inner join still keeps only the rows whose joined row exists: when the join names
+        // one row, the same join under a name of its own, which reads no column (the engine
+        // finds the row by its key, as the unrestricted join does); else a test of each row
+        // (the inner name hides the outer one in the sub-select).
+        if (join.kind != kLeftOuterJoin && !join.oneRow)
+            where += (where.empty() ? "" : " AND ") + std::string("EXISTS (SELECT 1 FROM ") + join.ref.quoted +
+                     " WHERE " + on + ")";
+        else if (join.kind != kLeftOuterJoin)
+        {
+            const CString existing = CString(L"JOINEDROW") + CString(std::to_wstring(i + 1).c_str());
+            CString name;
+            sql += " INNER JOIN " + CSqlText::QuoteTableReference(join.ref.table + L" " + existing, name) + " ON " +
+                   JoinConditions(join, existing);
+        }
         // The served rows only: the row the join finds is kept when the condition admits it,
         // else the joined columns read NULL.
         sql += " LEFT OUTER JOIN " + join.ref.quoted + " ON " + on + " AND (" + join.served.sql + ")";
         values.insert(values.end(), join.served.values.begin(), join.served.values.end());
-        // An inner join still keeps only the rows whose joined row exists (the inner name hides
-        // the outer one in the sub-select).
-        if (join.kind != kLeftOuterJoin)
-            where += (where.empty() ? "" : " AND ") + std::string("EXISTS (SELECT 1 FROM ") + join.ref.quoted +
-                     " WHERE " + on + ")";
     }
+    sql += m_restrictingJoins;
     if (!where.empty())
         where = "(" + where + ")";
     AppendFilters(where, values);

@@ -46,7 +46,32 @@ public:
     // row its join finds keeps its place (an inner join still needs the row to exist). The
     // engine tests the condition on the one row the join finds, never on every row of the
     // table. Throws CDBException (42000) for a name that is no join or an empty condition.
-    void RestrictJoinedTable(const CString& name, const BoundText& served);
+    // oneRow: the join's conditions name a unique key of the joined table, so that an inner join
+    // keeps its rows by a second join of the table under a name of its own (found by that key)
+    // rather than by an EXISTS test of each row.
+    void RestrictJoinedTable(const CString& name, const BoundText& served, bool oneRow);
+    // The columns of the joined table `name` that its join's conditions match; empty for a name
+    // that is no join.
+    std::vector<CString> GetJoinedColumns(const CString& name) const;
+    // Keeps only the rows that one row of another query's table matches: an inner join of that
+    // table under its name in `row`, ON `match` (a condition with no values between its columns
+    // and this query's), with the restricting joins of `row` after it, and `row`'s filters joined
+    // to the raw filter. The join reads no column and GetTableNames does not list it, so the
+    // engine may answer it by the key `match` names, or drive the read from the joined table.
+    // `match` must name a unique key of the row's table, or a row would repeat. ClearFilters
+    // removes it with the filters. Throws CDBException (42000) for a text the raw filter refuses
+    // or a `row` without a table.
+    void AddRestrictingJoin(const CRecordsetQuery& row, const CString& match);
+    // The tables and joins of `shape` (names, conditions and kinds; no restriction, column or
+    // filter), in place of this query's.
+    void CopyShape(const CRecordsetQuery& shape);
+    // The text of the tables and joins: two queries of the same text join the same tables under
+    // the same names on the same conditions.
+    std::string GetShapeText() const;
+    // Adds the restrictions `restricted` holds, a query of this one's shape (CopyShape): its
+    // joined tables' restrictions, its restricting joins, and its filters joined to the raw
+    // filter. Throws CDBException (42000) when the shapes differ or a text is refused.
+    void AddRestrictionsOf(const CRecordsetQuery& restricted);
     bool HasTable() const { return !m_base.name.IsEmpty(); }
     const CString& GetBaseTable() const { return m_base.table; }
     // True when the column's table is the base table (or the column is unqualified).
@@ -83,8 +108,8 @@ public:
     BoundText BuildSelect(bool withRowId) const;
     BoundText BuildCount() const;
     // The typed and raw filters as one condition (what follows WHERE), its values in marker
-    // order; an empty text when no filter is set. Joins and their restrictions are not part of
-    // it. Throws CDBException like the filters' own checks.
+    // order; an empty text when no filter is set. Joins, their restrictions and the restricting
+    // joins are not part of it. Throws CDBException like the filters' own checks.
     BoundText BuildCondition() const;
     // "EXISTS (SELECT 1 FROM ... WHERE ...)" over the same FROM and WHERE as BuildCount: true
     // when a row passes. A filter may name a table of the enclosing statement, which makes the
@@ -99,13 +124,24 @@ private:
         CString name;  // alias, or the table when none
         std::string quoted;
     };
+    // "left = right" of a join, each side a (name, column) of the recordset.
+    struct JoinCondition
+    {
+        CString leftName;
+        CString leftColumn;
+        CString rightName;
+        CString rightColumn;
+        // "left = right" as written under the join's own names.
+        std::string text;
+    };
     struct Join
     {
         TableRef ref;
         int kind;
-        std::vector<std::string> conditions;
+        std::vector<JoinCondition> conditions;
         // RestrictJoinedTable: the condition on the joined row it serves; empty: every row.
         BoundText served;
+        bool oneRow = false;
     };
     struct Filter
     {
@@ -121,9 +157,15 @@ private:
     // Appends the filters to where (joined with AND to what it holds) and their values.
     void AppendFilters(std::string& where, std::vector<CDBValue>& values) const;
     std::string BuildColumns() const;
+    // The ON text of the join's conditions, the join's own name written as `name`.
+    static std::string JoinConditions(const Join& join, const CString& name);
+    // True when `other` joins the same tables under the same names on the same conditions.
+    bool HasShapeOf(const CRecordsetQuery& other) const;
 
     TableRef m_base;
     std::vector<Join> m_joins;
+    // AddRestrictingJoin's joins, as FROM text (they carry no values).
+    std::string m_restrictingJoins;
     std::vector<Column> m_columns;
     std::vector<Filter> m_filters;
     CString m_filter;

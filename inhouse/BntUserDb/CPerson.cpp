@@ -158,11 +158,16 @@ namespace {
 // to it. False for no row (an outer join that found none).
 CString VisiblePersonCondition(const CAcsUser& user, const CString& personTable, std::vector<CDBValue>& values)
 {
+    // A kind whose segmentation is off is seen whole. The options are the installation's, so the
+    // text takes them as plain terms: a kind segmented is no term at all, which leaves the
+    // segment test alone for the engine to answer by an index.
     const CBntAcsSystemOptions& options = user.GetSystemOptions();
-    CString condition = L"(" + personTable + L".VISITOR = 0 AND ?) OR (" + personTable + L".VISITOR = 1 AND ?) OR " +
-                        personTable + L".SEGMENTID IN (";
-    values.emplace_back(options.IsCardholderSegmentationEnabled() ? 0 : 1);
-    values.emplace_back(options.IsVisitorSegmentationEnabled() ? 0 : 1);
+    CString condition;
+    if (!options.IsCardholderSegmentationEnabled())
+        condition += personTable + L".VISITOR = 0 OR ";
+    if (!options.IsVisitorSegmentationEnabled())
+        condition += personTable + L".VISITOR = 1 OR ";
+    condition += personTable + L".SEGMENTID IN (";
     bool first = true;
     for (const LONG segment : user.GetSegmentIDs())
     {

@@ -5,6 +5,8 @@
 #include "inhouse/BntCoreDb/CDBException.h"
 #include "inhouse/BntUtility/CWMIException.h"
 #include "platform/com/WbemConstants.h"
+#include "tests/support/TemporaryHome.h"
+#include "tests/support/TestSegmentSources.h"
 
 #include <algorithm>
 
@@ -12,6 +14,16 @@ using brontel::utility::CWMIException;
 using namespace mappertest;
 
 namespace {
+
+// Badges declared as belonging to a class that is not registered.
+class TestOrphanBadgeMapper : public CWmipDynamicClassMapper
+{
+public:
+    TestOrphanBadgeMapper(const CAcsUser* user, IWbemContext* context, IWbemServices* services)
+        : CWmipDynamicClassMapper(user, context, services, L"Tst_OrphanBadge")
+    {
+    }
+};
 
 class Enumeration : public MapperTest
 {
@@ -102,6 +114,31 @@ TEST_F(Enumeration, AJoinedRecordTheCallerMayNotSeeServesNoValue)
         EXPECT_EQ(Enumerate(*mapper, c.wql, c.property), c.values) << CStringToUtf8(c.wql);
     mapper->SetOrderByFields(L"OwnerName");
     EXPECT_EQ(Enumerate(*mapper, L"", L"BadgeKey"), Strings({L"6", L"1", L"4", L"2", L"5"}));
+}
+
+// A class whose owner cannot be followed serves no row, and says why in the log on every request
+// (the restrictions a read was given before are kept only for filters that deny nothing).
+TEST_F(Enumeration, AnOwnerThatCannotBeFollowedServesNothingAndIsLoggedEachTime)
+{
+    static const bool registered = [] {
+        CWmipMapperRegistry* registry = CWmipMapperRegistry::Instance();
+        registry->RegisterClass(L"Tst_OrphanBadge", L"", false, &support::NewTestMapper<TestOrphanBadgeMapper>);
+        support::DeclareBelongsTo(L"Tst_OrphanBadge", L"OwnerID", L"Tst_NoSuchOwner", L"ID");
+        registry->RegisterProperty(L"Tst_OrphanBadge", L"BadgeKey", CIM_SINT32, L"BADGE", L"BADGEKEY", 1, 0);
+        registry->RegisterProperty(L"Tst_OrphanBadge", L"OwnerID", CIM_SINT32, L"BADGE", L"EMPID", 0, 0);
+        return true;
+    }();
+    (void)registered;
+    const std::string reason =
+        "The records of Tst_OrphanBadge are not served: the class names an owner that cannot be followed.";
+    const int before = support::TemporaryHome::CountProviderLogLines(reason);
+    for (int request = 1; request <= 2; ++request)
+    {
+        auto mapper = MakeMapper(L"Tst_OrphanBadge");
+        ASSERT_NE(mapper, nullptr);
+        EXPECT_EQ(Enumerate(*mapper, L"", L"BadgeKey"), Strings({}));
+        EXPECT_EQ(support::TemporaryHome::CountProviderLogLines(reason), before + request);
+    }
 }
 
 TEST_F(Enumeration, SegmentFilterFollowsTheCallersSegments)

@@ -452,41 +452,99 @@ TEST_F(Recordset, GetNextIdStaysAboveExistingKeys)
 // admit reads NULL in values and filters while the row that joins it keeps its place.
 TEST_F(Recordset, ARestrictedJoinServesOnlyTheRowsItsConditionAdmits)
 {
-    CDynamicRecordset set(&m_db);
-    set.SetupJoin(L"READER", L"PANELID", L"ACCESSPANE", L"PANELID");
-    set.AddColumnToSet(L"PANELID", L"READER");
-    set.AddColumnToSet(L"READERID", L"READER");
-    set.AddColumnToSet(L"NAME", L"ACCESSPANE");
-    set.SetOrderBy(L"READER.PANELID, READER.READERID");
-    CDynamicRecordset served(&m_db);
-    served.SetTable(L"ACCESSPANE");
-    served.AddFilterLongIn(L"ACCESSPANE.SEGMENTID", {1, 3});
-    set.RestrictJoinedTable(L"ACCESSPANE", served.GetQuery().BuildCondition());
-    const std::string sql = set.GetQuery().BuildSelect(false).sql;
-    EXPECT_NE(sql.find("LEFT OUTER JOIN \"ACCESSPANE\" ON \"READER\".\"PANELID\" = \"ACCESSPANE\".\"PANELID\" AND ("),
-              std::string::npos)
-        << sql;
-    EXPECT_EQ(sql.find("IN (SELECT"), std::string::npos) << sql;
-    set.OpenForwardOnly();
-    // Panels 1 and 3 stand in segments 1 and 3, panel 2 in segment 2.
-    std::vector<std::pair<LONG, CString>> rows;
-    for (; !set.IsEOF(); set.MoveNext())
-        rows.emplace_back(set.GetLong(L"PANELID") * 10 + set.GetLong(L"READERID"),
-                          set.IsFieldNull(L"NAME") ? CString(L"<null>") : set.GetText(L"NAME"));
-    EXPECT_EQ(rows, (std::vector<std::pair<LONG, CString>>{{11, L"Panel 01"},
-                                                           {12, L"Panel 01"},
-                                                           {21, L"<null>"},
-                                                           {22, L"<null>"},
-                                                           {31, L"Panel 03"},
-                                                           {32, L"Panel 03"}}));
-    // A filter on the joined table sees the NULL of a row it may not serve.
-    set.Close();
-    set.AddFilterNull(L"ACCESSPANE.NAME", true);
-    set.OpenForwardOnly();
-    EXPECT_EQ(ReadLongs(set, L"READERID"), (std::vector<LONG>{1, 2}));
+    // The join names one panel by its key: the inner join may keep its rows by a second join of
+    // the panel (oneRow) or by an EXISTS test of each row; both serve the same rows.
+    for (const bool oneRow : {false, true})
+    {
+        SCOPED_TRACE(oneRow ? "by a second join" : "by EXISTS");
+        CDynamicRecordset set(&m_db);
+        set.SetupJoin(L"READER", L"PANELID", L"ACCESSPANE", L"PANELID");
+        set.AddColumnToSet(L"PANELID", L"READER");
+        set.AddColumnToSet(L"READERID", L"READER");
+        set.AddColumnToSet(L"NAME", L"ACCESSPANE");
+        set.SetOrderBy(L"READER.PANELID, READER.READERID");
+        CDynamicRecordset served(&m_db);
+        served.SetTable(L"ACCESSPANE");
+        served.AddFilterLongIn(L"ACCESSPANE.SEGMENTID", {1, 3});
+        EXPECT_EQ(set.GetQuery().GetJoinedColumns(L"ACCESSPANE"), std::vector<CString>{L"PANELID"});
+        set.RestrictJoinedTable(L"ACCESSPANE", served.GetQuery().BuildCondition(), oneRow);
+        const std::string sql = set.GetQuery().BuildSelect(false).sql;
+        EXPECT_NE(
+            sql.find("LEFT OUTER JOIN \"ACCESSPANE\" ON \"READER\".\"PANELID\" = \"ACCESSPANE\".\"PANELID\" AND ("),
+            std::string::npos)
+            << sql;
+        EXPECT_EQ(sql.find("IN (SELECT"), std::string::npos) << sql;
+        EXPECT_EQ(sql.find("EXISTS") == std::string::npos, oneRow) << sql;
+        set.OpenForwardOnly();
+        // Panels 1 and 3 stand in segments 1 and 3, panel 2 in segment 2.
+        std::vector<std::pair<LONG, CString>> rows;
+        for (; !set.IsEOF(); set.MoveNext())
+            rows.emplace_back(set.GetLong(L"PANELID") * 10 + set.GetLong(L"READERID"),
+                              set.IsFieldNull(L"NAME") ? CString(L"<null>") : set.GetText(L"NAME"));
+        EXPECT_EQ(rows, (std::vector<std::pair<LONG, CString>>{{11, L"Panel 01"},
+                                                               {12, L"Panel 01"},
+                                                               {21, L"<null>"},
+                                                               {22, L"<null>"},
+                                                               {31, L"Panel 03"},
+                                                               {32, L"Panel 03"}}));
+        // A filter on the joined table sees the NULL of a row it may not serve.
+        set.Close();
+        set.AddFilterNull(L"ACCESSPANE.NAME", true);
+        set.OpenForwardOnly();
+        EXPECT_EQ(ReadLongs(set, L"READERID"), (std::vector<LONG>{1, 2}));
 
-    EXPECT_EQ(StateOf([&] { set.RestrictJoinedTable(L"READER", served.GetQuery().BuildCondition()); }), L"42000");
-    EXPECT_EQ(StateOf([&] { set.RestrictJoinedTable(L"ACCESSPANE", CRecordsetQuery::BoundText{}); }), L"42000");
+        EXPECT_EQ(StateOf([&] { set.RestrictJoinedTable(L"READER", served.GetQuery().BuildCondition(), oneRow); }),
+                  L"42000");
+        EXPECT_EQ(StateOf([&] { set.RestrictJoinedTable(L"ACCESSPANE", CRecordsetQuery::BoundText{}, oneRow); }),
+                  L"42000");
+    }
+}
+
+// A restricting join keeps the rows whose one matching row passes that row's own filters, and
+// joins the restricting joins of that row after it; it reads no column and names no table.
+TEST_F(Recordset, ARestrictingJoinKeepsTheRowsWhoseOneRowPasses)
+{
+    CDynamicRecordset panel(&m_db);
+    panel.SetTable(L"ACCESSPANE OWNER");
+    panel.AddFilterLongIn(L"OWNER.SEGMENTID", {1, 3});
+    CDynamicRecordset readers(&m_db);
+    readers.SetTable(L"READER");
+    readers.AddRestrictingJoin(panel, L"OWNER.PANELID = READER.PANELID");
+    readers.SetOrderBy(L"READER.READERID");
+    EXPECT_EQ(readers.GetQuery().GetTableNames().size(), 1u);
+    readers.OpenForwardOnly();
+    // Only the reader's own four columns are read.
+    EXPECT_EQ(readers.GetColumnCount(), 4);
+    std::vector<LONG> found;
+    for (; !readers.IsEOF(); readers.MoveNext())
+        found.push_back(readers.GetLong(L"PANELID") * 10 + readers.GetLong(L"READERID"));
+    EXPECT_EQ(found, (std::vector<LONG>{11, 31, 12, 32}));
+    // The filters go with the join.
+    readers.Close();
+    readers.ClearFilters();
+    EXPECT_EQ(readers.GetQuery().BuildCount().sql.find("JOIN"), std::string::npos);
+
+    // Restrictions built on a copy of the shape are added to the original; another shape's are
+    // refused.
+    CDynamicRecordset shaped(&m_db);
+    shaped.CopyShapeOf(readers);
+    shaped.AddRestrictingJoin(panel, L"OWNER.PANELID = READER.PANELID");
+    readers.AddRestrictionsOf(shaped.GetQuery());
+    readers.OpenForwardOnly();
+    EXPECT_EQ(ReadLongs(readers, L"READERID"), (std::vector<LONG>{1, 1, 2, 2}));
+    readers.Close();
+    EXPECT_EQ(StateOf([&] { readers.AddRestrictionsOf(panel.GetQuery()); }), L"42000");
+
+    // Unique keys: a primary key (a rowid, composite), a unique index, a part of a key, a table
+    // without a key, an unknown table.
+    m_db.ExecuteSQL(L"CREATE UNIQUE INDEX EVENT_KEY ON EVENT (EVTYPEID, EVID)");
+    EXPECT_TRUE(readers.IsUniqueKey(L"ACCESSPANE", {L"PANELID"}));
+    EXPECT_TRUE(readers.IsUniqueKey(L"READER", {L"READERID", L"NAME", L"PANELID"}));
+    EXPECT_TRUE(readers.IsUniqueKey(L"EVENT", {L"EVID", L"EVTYPEID"}));
+    EXPECT_FALSE(readers.IsUniqueKey(L"READER", {L"PANELID"}));
+    EXPECT_FALSE(readers.IsUniqueKey(L"EVENTS", {L"EVENTID"}));
+    EXPECT_FALSE(readers.IsUniqueKey(L"EVENT", {L"EVID"}));
+    EXPECT_FALSE(readers.IsUniqueKey(L"NO_SUCH_TABLE", {L"ID"}));
 }
 
 // A correlated EXISTS: the rows of the outer recordset whose one matching row of the inner table
