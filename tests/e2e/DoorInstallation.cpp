@@ -1,5 +1,6 @@
 #include "tests/e2e/DoorInstallation.h"
 
+#include "inhouse/BntCoreDb/CBntConnection.h"
 #include "provider/CWmipApp.h"
 #include "tests/support/AppInstallation.h"
 #include "tools/provixa/ProvixaInstallation.h"
@@ -66,6 +67,11 @@ std::unique_ptr<sqlite3, SqliteCloser> OpenForReading()
     {
         ADD_FAILURE() << "cannot open " << DoorInstallation::DatabaseFile();
         db.reset();
+    }
+    else
+    {
+        // The doors write on threads of their own while a test reads: wait as their connections do.
+        sqlite3_busy_timeout(db.get(), CBntConnection::kBusyTimeoutMs);
     }
     return db;
 }

@@ -1,5 +1,7 @@
 #include "tests/support/InstallationDatabase.h"
 
+#include "inhouse/BntCoreDb/CBntConnection.h"
+
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
@@ -36,6 +38,9 @@ void InstallationDatabase::Execute(const std::filesystem::path& database, const 
         ADD_FAILURE() << "cannot open " << database;
         return;
     }
+    // A test's own write waits for a door's writer, as the doors' connections do, instead of
+    // failing at once with SQLITE_BUSY when the two meet.
+    sqlite3_busy_timeout(db, CBntConnection::kBusyTimeoutMs);
     char* error = nullptr;
     const int rc = sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &error);
     EXPECT_EQ(rc, SQLITE_OK) << (error != nullptr ? error : "");
@@ -49,6 +54,7 @@ std::string InstallationDatabase::Scalar(const std::filesystem::path& database, 
     std::string result;
     if (sqlite3_open(database.c_str(), &db) == SQLITE_OK)
     {
+        sqlite3_busy_timeout(db, CBntConnection::kBusyTimeoutMs);
         sqlite3_stmt* statement = nullptr;
         if (sqlite3_prepare_v2(db, sql.c_str(), -1, &statement, nullptr) == SQLITE_OK &&
             sqlite3_step(statement) == SQLITE_ROW && sqlite3_column_text(statement, 0) != nullptr)
