@@ -258,8 +258,6 @@ public:
         }
     }
 
-private:
-public:
     // True once a filter was denied (its reason logged).
     bool Denied() const { return m_denied; }
 
