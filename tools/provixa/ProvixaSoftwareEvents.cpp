@@ -91,12 +91,14 @@ HRESULT ProvixaSoftwareEvents::EnsureProvider()
     m_shell = std::move(shell);
     if (CWmipSoftwareEventProcessor* processor = m_shell->Provider().GetProcessor())
         processor->SetOutcomeObserver([outcomes = m_outcomes, pending = m_pending](LONG eventId, bool indicated) {
+            // Counted as processed before the waiting command is woken: a "wait" right after it
+            // would otherwise still find this event pending.
+            pending->Finished();
             {
                 const std::lock_guard<std::mutex> guard(outcomes->lock);
                 outcomes->indicated[eventId] = indicated;
             }
             outcomes->reported.notify_all();
-            pending->Finished();
         });
     return WBEM_S_NO_ERROR;
 }
