@@ -388,9 +388,10 @@ HRESULT WMIHelper::PutStoredDateTime(IWbemClassObject* object, const wchar_t* na
         // Every date column of every row read comes here: the fields go to UTC as whole
         // seconds, never through a COleDateTime and back.
         TIMESTAMP_STRUCT utc = stored;
-        LONGLONG seconds = 0;
+        // A UTC value is only checked: its fields are written as they are.
+        LONGLONG checked = 0;
         if (localTime ? !UtcTimestampFromLocal(stored, DefaultTimeZoneInfo, utc)
-                      : !SecondsFromTimestamp(stored, seconds))
+                      : !SecondsFromTimestamp(stored, checked))
             return S_OK;
         const DateTimeText::Parts parts =
             DateTimeText::WallClock(utc.year, utc.month, utc.day, utc.hour, utc.minute, utc.second);

@@ -60,12 +60,19 @@ StoredGroups GroupsOf(const CLoginQuery::Row& row)
             static_cast<LONG>(CLoginQuery::Integer(row, 9)),     static_cast<LONG>(CLoginQuery::Integer(row, 10))};
 }
 
-// The rights stamp of the database (db/schema.sql); read before the rights it stands for, so that
-// a change committed in between shows as a changed stamp at the next check.
+// One of the database's stamps (db/schema.sql: row 1 the rights, row 2 the lists), by the
+// statement that reads its row; empty when the database holds no such row.
+std::optional<LONGLONG> ReadStamp(CBntDatabase& database, const char* statement)
+{
+    const auto row = CLoginQuery::FirstRow(database, statement, {});
+    return row ? std::optional<LONGLONG>(CLoginQuery::Integer(*row, 0)) : std::nullopt;
+}
+
+// The rights stamp; read before the rights it stands for, so that a change committed in between
+// shows as a changed stamp at the next check.
 LONGLONG ReadRightsStamp(CBntDatabase& database)
 {
-    const auto row = CLoginQuery::FirstRow(database, "SELECT STAMP FROM RIGHTS_STAMP WHERE STAMPID = 1", {});
-    return row ? CLoginQuery::Integer(*row, 0) : 0;
+    return ReadStamp(database, "SELECT STAMP FROM RIGHTS_STAMP WHERE STAMPID = 1").value_or(0);
 }
 
 bool IsEmptyText(LPCWSTR text)
@@ -358,15 +365,8 @@ CAcsUser::StoredState CAcsUser::CheckStoredUser() const
 std::optional<LONGLONG> CAcsUser::ReadListStamp() const
 {
     if (!m_loggedIn || m_database == nullptr)
-    {
         return std::nullopt;
-    }
-    const auto row = CLoginQuery::FirstRow(*m_database, "SELECT STAMP FROM RIGHTS_STAMP WHERE STAMPID = 2", {});
-    if (!row)
-    {
-        return std::nullopt;
-    }
-    return CLoginQuery::Integer(*row, 0);
+    return ReadStamp(*m_database, "SELECT STAMP FROM RIGHTS_STAMP WHERE STAMPID = 2");
 }
 
 bool CAcsUser::IsAllSegmentsUser() const
