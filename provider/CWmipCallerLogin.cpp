@@ -72,15 +72,10 @@ HRESULT CWmipCallerLogin::Identify(DBConnectionManager* connections, LPCWSTR sid
     else
     {
         sidText = sid;
-        // Resolving needs a database connection; without one the request fails rather than
-        // going on with an unresolved account.
-        const HRESULT lookedUp = LookUpLinkedUser(connections, sidText, userId);
-        if (FAILED(lookedUp))
-        {
-            if (impersonate)
-                CoRevertToSelf();
-            return lookedUp;
-        }
+        // Without a connection the account stays unresolved (user id 0): a cached entry, which
+        // compares its own stored user, is served, and the login of one not cached refuses it.
+        if (!LookUpLinkedUser(connections, sidText, userId))
+            return result;
         found = userId != 0;
     }
     if (found)
@@ -94,11 +89,13 @@ HRESULT CWmipCallerLogin::Identify(DBConnectionManager* connections, LPCWSTR sid
 HRESULT CWmipCallerLogin::LogIn(DBConnectionManager* connections, const CString& sidText, LONG userId,
                                 std::unique_ptr<CAcsUser>& user)
 {
-    if (userId == 0)
+    if (userId == 0 && !LookUpLinkedUser(connections, sidText, userId))
     {
-        const HRESULT lookedUp = LookUpLinkedUser(connections, sidText, userId);
-        if (FAILED(lookedUp))
-            return lookedUp;
+        // Without a connection the account is not found: the refusal's own line, then its cause.
+        // An unresolved account is never logged in as whatever user id 0 stands for.
+        LogNotLinked(sidText);
+        CWMIDebugLog::LogError(kSource, __LINE__, CWmipMessages::kNoConnection, WBEM_E_ACCESS_DENIED);
+        return WBEM_E_ACCESS_DENIED;
     }
     // The login names its user by id: an account that cannot be resolved is refused here rather
     // than logged in as whatever user id 0 stands for.
@@ -116,18 +113,13 @@ HRESULT CWmipCallerLogin::LogIn(DBConnectionManager* connections, const CString&
     return S_OK;
 }
 
-HRESULT CWmipCallerLogin::LookUpLinkedUser(DBConnectionManager* connections, const CString& sid, LONG& userId)
+bool CWmipCallerLogin::LookUpLinkedUser(DBConnectionManager* connections, const CString& sid, LONG& userId)
 {
     userId = 0;
     CWmipMapperLease lease(connections);
     const CAcsUser* connection = lease.TakeConnection();
     if (connection == nullptr || connection->GetDatabase() == nullptr)
-    {
-        // Without a connection the account is not found: the refusal's own line, then its cause.
-        LogNotLinked(sid);
-        CWMIDebugLog::LogError(kSource, __LINE__, CWmipMessages::kNoConnection, WBEM_E_ACCESS_DENIED);
-        return WBEM_E_ACCESS_DENIED;
-    }
+        return false;
     try
     {
         const brontel::directories::DirectoryDBManager directories(connection->GetDatabase(), nullptr);
@@ -147,5 +139,5 @@ HRESULT CWmipCallerLogin::LookUpLinkedUser(DBConnectionManager* connections, con
                                WBEM_E_FAILED);
         userId = 0;
     }
-    return S_OK;
+    return true;
 }

@@ -21,11 +21,12 @@ public:
 
     // The SID text (the given one, or the current thread's account when null) and, for a given
     // SID, the system user linked to it (0 when none; the thread's account is resolved by
-    // LogIn). With impersonate, the client's level is checked and the thread is left
+    // LogIn; so is a given SID when no database connection is free to resolve it with, which
+    // leaves the id 0). With impersonate, the client's level is checked and the thread is left
     // impersonating on success (the caller reverts). S_OK or S_FALSE (1, an
     // identification-level client named by SID); 0x80041003 for an improper level, an
-    // unreadable thread account, an account given by SID that is not linked, or no database
-    // connection to resolve a given SID with; the impersonation's failure code.
+    // unreadable thread account or an account given by SID that is not linked; the
+    // impersonation's failure code.
     static HRESULT Identify(DBConnectionManager* connections, LPCWSTR sid, bool impersonate, LONG& userId,
                             CString& sidText);
 
@@ -35,8 +36,8 @@ public:
     static HRESULT LogIn(DBConnectionManager* connections, const CString& sidText, LONG userId,
                          std::unique_ptr<CAcsUser>& user);
 
-    // The system user linked to the SID through a pooled connection: S_OK with the id (0 when
-    // none is linked or the lookup failed, logged); WBEM_E_ACCESS_DENIED when no connection is
-    // available to look it up (an account that cannot be resolved is not let in).
-    static HRESULT LookUpLinkedUser(DBConnectionManager* connections, const CString& sid, LONG& userId);
+    // The system user linked to the SID through a pooled connection: true with the id (0 when
+    // none is linked or the lookup failed, logged); false, with the id 0 and nothing logged,
+    // when no connection is free to look it up.
+    static bool LookUpLinkedUser(DBConnectionManager* connections, const CString& sid, LONG& userId);
 };

@@ -107,8 +107,9 @@ public:
     // already cached (and not expired) is handed out after one read of the rights stamp; one
     // whose rights changed since its login is logged in again (its entry retired). S_OK, or
     // S_FALSE (1) for a client at identification level found by SID; on failure
-    // 0x80041003 (WBEM_E_ACCESS_DENIED: improper impersonation level, account not linked or
-    // not resolvable for want of a database connection, login refused), 0x80041001
+    // 0x80041003 (WBEM_E_ACCESS_DENIED: improper impersonation level, account not linked, an
+    // account not cached that no free database connection can resolve, login refused; a cached
+    // account is served without one), 0x80041001
     // (WBEM_E_FAILED: other failures),
     // the impersonation's own code, or WBEM_E_INVALID_PARAMETER for a null out pointer.
     // GetUser: the impersonated WMI client.
@@ -158,9 +159,9 @@ protected:
     // GetUserImpl only when it has to be logged in). With impersonate, the client's level is
     // checked and the thread is left impersonating on success (the caller reverts). S_OK or
     // S_FALSE (1, an identification-level client named by SID); 0x80041003 for an improper
-    // level, an unreadable thread account or an account given by SID that is not linked;
-    // 0x80041001 when no database connection is available to resolve a given SID; the
-    // impersonation's failure code.
+    // level, an unreadable thread account or an account given by SID that is not linked; the
+    // impersonation's failure code. A given SID that no free database connection can resolve
+    // leaves the id 0: a cached entry is served, a login refused.
     HRESULT GetUserSSOInformationImpl(LPCWSTR sid, LONG& userId, CString& sidText, bool impersonate);
     // The release behind ReleaseUser; results as ReleaseUser.
     HRESULT ReleaseUserImpl(CWmipUserCacheEntry* entry, bool impersonate);

@@ -533,14 +533,8 @@ TEST(UserCachePool, ExhaustedConnectionPoolDeniesTheLookupInsteadOfGuessingAUser
     ProviderTestInstallation::SetRegistryDword(L"SOFTWARE\\Brontel\\Ivarune\\Fluxmere", L"DatabaseTimeout", 0);
     TestApp app;
     const CallerIdentity::Scope caller(CallerIdentity(kOperatorSid, SecurityImpersonation));
+    EveryConnectionLent lent;
     DBConnectionManager* manager = CWmipApp::GetConnectionManager();
-    ASSERT_NE(manager, nullptr);
-    std::vector<CAcsUser*> lent;
-    for (int i = 0; i < DBConnectionManager::kDefaultPoolSize; ++i)
-    {
-        lent.push_back(manager->Connection(0));
-        ASSERT_NE(lent.back(), nullptr);
-    }
     TestUserCache* cache = TestApp::Cache();
     ASSERT_NE(cache, nullptr);
     for (const bool bySid : {true, false})
@@ -561,16 +555,78 @@ TEST(UserCachePool, ExhaustedConnectionPoolDeniesTheLookupInsteadOfGuessingAUser
                                                       " is not linked to an Ivarune user"),
               2);
 
-    manager->ReleaseConnection(lent.back());
+    lent.GiveOneBack();
     CWmipUserCacheEntry* entry = nullptr;
     ASSERT_EQ(cache->GetUserFromSID(&entry, CString(kOperatorSid)), S_OK);
     EXPECT_EQ(entry->GetUser()->GetUserID(), ProviderTestInstallation::kOperatorId);
     EXPECT_EQ(manager->GetLentCount(), DBConnectionManager::kDefaultPoolSize - 1)
         << "the lookup gave its connection back";
     EXPECT_EQ(cache->ReleaseUser(entry), S_OK);
-    lent.pop_back();
-    for (CAcsUser* connection : lent)
+}
+
+// With every pooled connection lent, a caller whose entry is cached is served from it (its own
+// connection compares its stored user), by SID as by impersonation, and named by SID at
+// identification level as a watch's audience names each watcher on every event, with no line
+// logged; a caller not cached, or one whose rights moved meanwhile, is refused, since its
+// account cannot be resolved.
+TEST(UserCachePool, ExhaustedPoolServesCachedCallersAndRefusesTheOthers)
+{
+    constexpr wchar_t kPorterSid[] = L"S-1-5-21-1004336348-1177238915-682003330-1008";
+    ProviderTestInstallation installation;
+    ProviderTestInstallation::SetRegistryDword(L"SOFTWARE\\Brontel\\Ivarune\\Fluxmere", L"DatabaseTimeout", 0);
+    TestApp app;
+    const CallerIdentity::Scope caller(CallerIdentity(kOperatorSid, SecurityImpersonation));
+    TestUserCache* cache = TestApp::Cache();
+    ASSERT_NE(cache, nullptr);
+    CWmipUserCacheEntry* cached = nullptr;
+    ASSERT_EQ(cache->GetUserFromSID(&cached, CString(kOperatorSid)), S_OK);
+    EXPECT_EQ(cache->ReleaseUser(cached), S_OK);
+
+    const EveryConnectionLent lent;
+    const auto notLinkedLines = [](const wchar_t* sid) {
+        return ProviderTestInstallation::CountLogLines(std::string("Access denied: account with SID ") +
+                                                       brontel::utility::ConvertCStringToUtf8(CString(sid)) +
+                                                       " is not linked to an Ivarune user");
+    };
+    const auto noConnectionLines = [] {
+        return ProviderTestInstallation::CountLogLines(
+            "The system was unable to open a database connection to service this request.");
+    };
+    const struct
     {
-        manager->ReleaseConnection(connection);
+        const char* lookup;
+        const wchar_t* sid;  // null: the impersonated caller
+        SECURITY_IMPERSONATION_LEVEL level;
+        const char* change;
+        HRESULT expected;
+        int lines;  // of each of the refusal's two kinds
+    } cases[] = {
+        {"cached, by SID", kOperatorSid, SecurityImpersonation, "", S_OK, 0},
+        {"cached, by SID at identification level", kOperatorSid, SecurityIdentification, "", S_FALSE, 0},
+        {"cached, impersonated", nullptr, SecurityImpersonation, "", S_OK, 0},
+        {"not cached", kPorterSid, SecurityImpersonation, "", WBEM_E_ACCESS_DENIED, 1},
+        {"cached, rights moved", kOperatorSid, SecurityImpersonation, "DELETE FROM USER_SEGMENT_LINK WHERE USERID = 1",
+         WBEM_E_ACCESS_DENIED, 1},
+    };
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.lookup);
+        installation.Exec(c.change);
+        const CallerIdentity::Scope level(CallerIdentity(kOperatorSid, c.level));
+        const wchar_t* named = c.sid != nullptr ? c.sid : kOperatorSid;
+        const int notLinked = notLinkedLines(named);
+        const int noConnection = noConnectionLines();
+        CWmipUserCacheEntry* entry = nullptr;
+        const HRESULT hr = c.sid != nullptr ? cache->GetUserFromSID(&entry, CString(c.sid)) : cache->GetUser(&entry);
+        EXPECT_EQ(hr, c.expected);
+        EXPECT_EQ(entry == nullptr, FAILED(c.expected));
+        if (entry != nullptr)
+        {
+            EXPECT_EQ(entry->GetUser()->GetUserID(), ProviderTestInstallation::kOperatorId);
+            EXPECT_EQ(cache->ReleaseUser(entry), S_OK);
+        }
+        EXPECT_EQ(notLinkedLines(named) - notLinked, c.lines);
+        EXPECT_EQ(noConnectionLines() - noConnection, c.lines);
+        EXPECT_FALSE(CallerIdentity::IsImpersonating());
     }
 }

@@ -9,6 +9,11 @@
 #include <memory>
 #include <thread>
 
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "inhouse/BntLogin/DBConnectionManager.h"
 #include "provider/CWmipApp.h"
 #include "provider/CWmipUserCache.h"
 #include "tests/support/ManualClock.h"
@@ -55,4 +60,43 @@ protected:
 private:
     CWmipUserCacheClock m_clock;
     std::atomic<int> m_createdCaches{0};
+};
+
+// Every connection of the current application's pool lent out while the object lives, so that a
+// lookup that needs one finds none; all given back when it goes. One thread.
+class EveryConnectionLent
+{
+public:
+    EveryConnectionLent() : m_manager(CWmipApp::GetConnectionManager())
+    {
+        EXPECT_NE(m_manager, nullptr);
+        for (int i = 0; m_manager != nullptr && i < DBConnectionManager::kDefaultPoolSize; ++i)
+        {
+            m_lent.push_back(m_manager->Connection(0));
+            EXPECT_NE(m_lent.back(), nullptr);
+        }
+    }
+    ~EveryConnectionLent()
+    {
+        for (CAcsUser* connection : m_lent)
+        {
+            if (connection != nullptr)
+                m_manager->ReleaseConnection(connection);
+        }
+    }
+    EveryConnectionLent(const EveryConnectionLent&) = delete;
+    EveryConnectionLent& operator=(const EveryConnectionLent&) = delete;
+
+    // Gives the last connection back (one lookup can then borrow it).
+    void GiveOneBack()
+    {
+        if (!m_lent.empty() && m_lent.back() != nullptr)
+            m_manager->ReleaseConnection(m_lent.back());
+        if (!m_lent.empty())
+            m_lent.pop_back();
+    }
+
+private:
+    DBConnectionManager* const m_manager;
+    std::vector<CAcsUser*> m_lent;
 };

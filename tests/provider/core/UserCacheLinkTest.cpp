@@ -51,26 +51,17 @@ TEST_F(UserCacheLink, CachedCallerIsServedWithoutTouchingTheDatabase)
     CWmipUserCacheEntry* first = nullptr;
     ASSERT_EQ(cache->GetUser(&first), S_OK);
 
-    // With every pooled connection lent out, a lookup that read the link would fail.
-    DBConnectionManager* manager = CWmipApp::GetConnectionManager();
-    ASSERT_NE(manager, nullptr);
-    std::vector<CAcsUser*> lent;
-    for (int i = 0; i < DBConnectionManager::kDefaultPoolSize; ++i)
     {
-        lent.push_back(manager->Connection(0));
-        ASSERT_NE(lent.back(), nullptr);
-    }
-    // A request asks twice: for the right to use the provider and for the class's view right.
-    for (int ask = 0; ask < 2; ++ask)
-    {
-        CWmipUserCacheEntry* again = nullptr;
-        EXPECT_EQ(cache->GetUser(&again), S_OK);
-        EXPECT_EQ(again, first);
-        EXPECT_EQ(cache->ReleaseUser(again), S_OK);
-    }
-    for (CAcsUser* connection : lent)
-    {
-        manager->ReleaseConnection(connection);
+        // With every pooled connection lent out, a lookup that read the link would fail.
+        const EveryConnectionLent lent;
+        // A request asks twice: for the right to use the provider and for the class's view right.
+        for (int ask = 0; ask < 2; ++ask)
+        {
+            CWmipUserCacheEntry* again = nullptr;
+            EXPECT_EQ(cache->GetUser(&again), S_OK);
+            EXPECT_EQ(again, first);
+            EXPECT_EQ(cache->ReleaseUser(again), S_OK);
+        }
     }
     EXPECT_EQ(first->GetUser()->GetUserID(), ProviderTestInstallation::kOperatorId);
     EXPECT_EQ(cache->ReleaseUser(first), S_OK);
