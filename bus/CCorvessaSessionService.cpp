@@ -7,6 +7,7 @@
 #include "bus/CCorvessaException.h"
 #include "bus/CCorvessaUserCache.h"
 #include "common/CBntRegistry.h"
+#include "inhouse/BntLogin/CAcsUser.h"
 #include "inhouse/BntUtility/CWMIDebugLog.h"
 #include "inhouse/BntUtility/StringConversion.h"
 #include "platform/com/WbemConstants.h"
@@ -48,9 +49,23 @@ HRESULT CCorvessaSessionService::IssueToken(const std::string& applicationId,
     const HRESULT hr = login(sid);
     if (SUCCEEDED(hr) && !sid.IsEmpty())
     {
+        // The token belongs to the user the login found: a later user that the same account
+        // names never inherits it.
+        CWmipUserCacheEntry* signedIn = nullptr;
+        bool asked = false;
+        const HRESULT found = LookUpSidLocked(sid, &signedIn, &asked);
+        const LONG userId = SUCCEEDED(found) && signedIn != nullptr && signedIn->GetUser() != nullptr
+                                ? signedIn->GetUser()->GetUserID()
+                                : 0;
+        ReleaseUserCacheEntry(signedIn);
+        if (userId == 0)
+        {
+            // Taken out by another thread since the login (the database lost, the user gone).
+            return FAILED(found) ? found : WBEM_E_FAILED;
+        }
         const COleDateTime now = COleDateTime::GetCurrentTime();
         const std::string issued = newToken();
-        m_tokens[issued] = TokenRecord{sid, {applicationId}, now, m_clock.GetTickCount64()};
+        m_tokens[issued] = TokenRecord{sid, userId, {applicationId}, now, m_clock.GetTickCount64()};
         token = issued;
         authenticationTime = now;
     }
@@ -92,7 +107,7 @@ bool CCorvessaSessionService::IsAgedLocked(const TokenRecord& record) const
     return static_cast<LONGLONG>(age) > m_tokenLifetimeMs.load();
 }
 
-HRESULT CCorvessaSessionService::LookUpEntryLocked(const TokenRecord& record, CWmipUserCacheEntry** entry, bool* asked)
+HRESULT CCorvessaSessionService::LookUpSidLocked(const CString& sid, CWmipUserCacheEntry** entry, bool* asked)
 {
     *asked = false;
     CCorvessaUserCache* cache = m_cache();
@@ -101,8 +116,21 @@ HRESULT CCorvessaSessionService::LookUpEntryLocked(const TokenRecord& record, CW
         return WBEM_E_FAILED;
     }
     *asked = true;
-    return IsInternalAccountSID(record.sid) ? cache->GetCachedUser(entry, record.sid)
-                                            : cache->GetUserFromSID(entry, record.sid);
+    return IsInternalAccountSID(sid) ? cache->GetCachedUser(entry, sid) : cache->GetUserFromSID(entry, sid);
+}
+
+HRESULT CCorvessaSessionService::LookUpEntryLocked(const TokenRecord& record, CWmipUserCacheEntry** entry, bool* asked)
+{
+    const HRESULT hr = LookUpSidLocked(record.sid, entry, asked);
+    if (SUCCEEDED(hr) && *entry != nullptr &&
+        ((*entry)->GetUser() == nullptr || (*entry)->GetUser()->GetUserID() != record.userId))
+    {
+        // The SID's entry is another user's now (a user deleted and another made with the same
+        // logon id, an account linked to another user): the token's own user is no longer there.
+        ReleaseUserCacheEntry(std::exchange(*entry, nullptr));
+        return WBEM_E_NOT_FOUND;
+    }
+    return hr;
 }
 
 void CCorvessaSessionService::EndSessionLocked(const std::string& token, CWmipUserCacheEntry* entry)

@@ -62,8 +62,9 @@ public:
     static BOOL IsInternalAccountSID(const CString& sid);
 
     // Under the token-map lock: login(sid) and, when it succeeds with a SID, a token from
-    // newToken() issued for that SID and the application id now; token and authenticationTime
-    // are set only then. The login's HRESULT; what login or newToken throws.
+    // newToken() issued for that SID, the user of its entry and the application id now; token
+    // and authenticationTime are set only then. The login's HRESULT (the cache's failure when
+    // the SID's entry was taken out meanwhile); what login or newToken throws.
     HRESULT IssueToken(const std::string& applicationId, const std::function<HRESULT(CString& sid)>& login,
                        const std::function<std::string()>& newToken, std::string& token,
                        COleDateTime& authenticationTime);
@@ -75,7 +76,8 @@ public:
     // The token check: the token's user entry with its use count raised, in *entry; the
     // application id is added to the token's list when new (within the limits above). S_OK;
     // with report set, any failure is logged and becomes 0x80040520; without it the cache's
-    // HRESULT (0x80041002 for a user no longer cached) or 0x80041001. Throws CCorvessaException
+    // HRESULT (0x80041002 for a user no longer cached, also when the SID's entry is now another
+    // user's than the one the token was issued to) or 0x80041001. Throws CCorvessaException
     // "corvessa.general.invalidsessiontoken" for an unknown token, and for an aged one, whose
     // session is ended first.
     HRESULT GetUserCacheEntryForToken(const std::string& token, const std::string& applicationId,
@@ -98,6 +100,9 @@ private:
     struct TokenRecord
     {
         CString sid;
+        // The user the token was issued to: the SID's entry serves the token only while it is
+        // this user's.
+        LONG userId = 0;
         std::vector<std::string> applicationIds;
         COleDateTime authenticationTime;
         ULONGLONG issuedTick = 0;  // steady clock, milliseconds
@@ -105,8 +110,11 @@ private:
     using TokenMap = std::map<std::string, TokenRecord>;
 
     bool IsAgedLocked(const TokenRecord& record) const REQUIRES(m_tokenLock);
-    // The entry of the record's SID from the bus cache, use count raised. The caller holds
-    // the token-map lock.
+    // The entry of the SID from the bus cache, use count raised; *asked tells whether there was
+    // a bus cache to ask. The caller holds the token-map lock.
+    HRESULT LookUpSidLocked(const CString& sid, CWmipUserCacheEntry** entry, bool* asked) REQUIRES(m_tokenLock);
+    // The same for the record's SID, refused (WBEM_E_NOT_FOUND, *entry null) when the entry's
+    // user is not the one the token was issued to. The caller holds the token-map lock.
     HRESULT LookUpEntryLocked(const TokenRecord& record, CWmipUserCacheEntry** entry, bool* asked)
         REQUIRES(m_tokenLock);
     // Removes the entry (unless another token uses its SID), gives it back and removes the

@@ -192,27 +192,36 @@ HRESULT CCorvessaUserCache::LoginUser(CWmipUserCacheEntry** entry, const CString
         }
         if (CWmipUserCacheEntry* found = FindUserEntry(sid))
         {
-            // Two accounts that arrive at one SID (a directory account named like an internal
-            // one, one id in two directories) must not share a session.
-            if (user && found->GetUser()->GetUserID() != user->GetUserID())
-            {
-                throw CCorvessaException(CCorvessaException::kFailedToAuthenticateKey,
-                                         std::string(kAuthenticationFailed));
-            }
-            // A session never outlives its user: a user deleted or disabled meanwhile is refused,
-            // and a change of anything its rights come from (its row, secondary segments,
-            // segment groups' units, segments, permission groups and grants, system options)
-            // applies at once rather than at the next refresh.
+            // A session never outlives its user: a user deleted or disabled meanwhile, or an
+            // account that names no user now, is refused; a change of anything its rights come
+            // from (its row, its account's link, secondary segments, segment groups' units,
+            // segments, permission groups and grants, system options) applies at once rather than
+            // at the next refresh. Compared first, so that an entry left by a user who is gone
+            // never stands in the way of the one the account names now.
             const CAcsUser::StoredState stored = found->GetUser()->CheckStoredUser();
             if (stored != CAcsUser::StoredState::Same || ArePermissionsStale(sid))
             {
-                found =
-                    stored == CAcsUser::StoredState::Gone ? nullptr : RenewLocked(sid, found->GetUser()->GetUserID());
+                // A sign-in has just read the user the account names: it takes the entry's place.
+                if (user)
+                {
+                    CWmipUserCacheEntry* const added = CacheLocked(sid, std::move(user));
+                    added->AddRef();
+                    *entry = added;
+                    return S_OK;
+                }
+                found = stored == CAcsUser::StoredState::Gone ? nullptr : RenewLocked(sid, *found->GetUser());
                 if (found == nullptr)
                 {
                     TakeOutLocked(m_entries.find(sid));
                     return WBEM_E_NOT_FOUND;
                 }
+            }
+            // Two accounts that arrive at one SID (a directory account named like an internal
+            // one, one id in two directories) must not share a session.
+            else if (user && found->GetUser()->GetUserID() != user->GetUserID())
+            {
+                throw CCorvessaException(CCorvessaException::kFailedToAuthenticateKey,
+                                         std::string(kAuthenticationFailed));
             }
             found->AddRef();
             *entry = found;
@@ -307,13 +316,13 @@ std::size_t CCorvessaUserCache::GetRetiredEntryCount() const
     return m_retired.size();
 }
 
-CWmipUserCacheEntry* CCorvessaUserCache::RenewLocked(const CString& sid, LONG userId)
+CWmipUserCacheEntry* CCorvessaUserCache::RenewLocked(const CString& sid, const CAcsUser& earlier)
 {
     // The user is read anew into a new entry rather than reset in place: other requests of the
     // same user may be reading the old one's rights right now, and keep it until they give it back.
+    // The account the session signed in with names the user, which may be another one now.
     auto user = std::make_unique<CAcsUser>(false, GetLoginFlag1(), GetLoginFlag2(), true);
-    if (!user->Login(CBntDatabase::GetDSNFromINI(), nullptr, nullptr, false, false, CAcsUser::kInternalDirectoryID,
-                     userId, false))
+    if (!user->LoginAgain(CBntDatabase::GetDSNFromINI(), earlier))
     {
         return nullptr;
     }

@@ -58,12 +58,13 @@ public:
     // With a user name and directory id -1 (internal account) or above 0 (directory account)
     // the user is logged in first (a wrong name or password throws CCorvessaException
     // "corvessa.authentication.failedtoauthenticate", "Authentication failed."). Then the
-    // SID's entry is handed out: the cached one (the new login only checked the credentials;
-    // one that belongs to another user throws as a failed login), or, after a login, a new
-    // one. A cached entry whose user is gone or disabled is taken out (0x80041002); its user is
-    // logged in anew into a new entry (the old one retired while in use) when anything its
-    // rights come from has changed since (CAcsUser::CheckStoredUser, one keyed read) and when its
-    // permissions are 30 minutes old. S_OK;
+    // SID's cached entry is compared with the stored user first (CAcsUser::CheckStoredUser, one
+    // keyed read): unchanged, it is handed out (the new login only checked the credentials; one
+    // that belongs to another user throws as a failed login); changed, or its permissions 30
+    // minutes old, a new entry takes its place (the old one retired while in use): the new
+    // login's, else the user its account names now (CAcsUser::LoginAgain); one whose user is
+    // gone, disabled or no longer named by its account is taken out (0x80041002). With no
+    // cached entry a new login makes one. S_OK;
     // 0x80041002 for a SID not cached when no login was made; 0x80041001 for a database or
     // library failure (logged); WBEM_E_INVALID_PARAMETER for a null out pointer.
     HRESULT LoginUser(CWmipUserCacheEntry** entry, const CString& sid, const CString& userName, const CString& password,
@@ -96,11 +97,12 @@ protected:
     HRESULT GetUserSSOInformation(LPCWSTR sid, LONG& userId, CString& sidText) override;
 
 private:
-    // Logs the SID's user (userId) in anew and puts a new entry in place of the SID's cached one
-    // (retired while in use), its refresh time now and its field permission list read again.
+    // Logs in anew the user earlier's account names (CAcsUser::LoginAgain) and puts a new entry
+    // in place of the SID's cached one (retired while in use), its refresh time now and its
+    // field permission list read again.
     // The new entry (use count 0); null when the login is refused (the cached entry stays).
     // Throws the library's CException. The caller holds the cache lock.
-    CWmipUserCacheEntry* RenewLocked(const CString& sid, LONG userId) REQUIRES(m_cacheLock);
+    CWmipUserCacheEntry* RenewLocked(const CString& sid, const CAcsUser& earlier) REQUIRES(m_cacheLock);
     // Caches the logged-in user as the SID's new entry (use count 0), in place of its cached one
     // (retired while in use), its refresh time now and its field permission list read. Throws as
     // RenewLocked. The caller holds the cache lock.

@@ -25,6 +25,11 @@ constexpr char kUserColumns[] =
     "SELECT USERID, LOGONID, FIRSTNAME, LASTNAME, SEGMENTID, ISENABLED, SYSTEM_USER_PERMID, CARD_USER_PERMID, "
     "MONITOR_USER_PERMID, REPORT_USER_PERMID, USER_PERM_UDFID, BNT_DBID FROM USERS ";
 
+// How a caller's account names its user: an internal logon id, or a directory's account.
+constexpr char kUserOfLogonId[] = "SELECT USERID, LOGONPWD FROM USERS WHERE LOGONID = ? COLLATE NOCASE";
+constexpr char kUserOfAccount[] =
+    "SELECT USERID FROM USER_ACCOUNT WHERE BNT_DIRECTORYID = ? AND ACCOUNTID = ? COLLATE NOCASE";
+
 // Checked for an unknown logon id too, so that a refusal takes as long whether or not the
 // name exists.
 constexpr char kUnknownUserHash[] = "pbkdf2-sha256$120000$00000000000000000000000000000000$"
@@ -102,6 +107,8 @@ void CAcsUser::Clear()
     m_permissions.clear();
     m_segmentIds.clear();
     m_allSegments = false;
+    m_processAccount = false;
+    m_link.reset();
     m_options = CBntAcsSystemOptions();
     const CheckedMutexLock guard(m_knownColumnsLock);
     m_knownColumns.clear();
@@ -137,6 +144,12 @@ bool CAcsUser::OpenDatabase(LPCWSTR dataSource)
 bool CAcsUser::Login(LPCWSTR dataSource, LPCWSTR userName, LPCWSTR password, bool, bool, LONG directoryId, LONG userId,
                      bool)
 {
+    return LoginImpl(dataSource, userName, password, directoryId, userId, false);
+}
+
+bool CAcsUser::LoginImpl(LPCWSTR dataSource, LPCWSTR userName, LPCWSTR password, LONG directoryId, LONG userId,
+                         bool processAccount)
+{
     if (!OpenDatabase(dataSource))
     {
         return false;
@@ -144,6 +157,7 @@ bool CAcsUser::Login(LPCWSTR dataSource, LPCWSTR userName, LPCWSTR password, boo
     try
     {
         LONG resolvedId = userId;
+        std::optional<AccountLink> link;
         if (!IsEmptyText(userName))
         {
             const std::wstring_view name(userName);
@@ -157,8 +171,7 @@ bool CAcsUser::Login(LPCWSTR dataSource, LPCWSTR userName, LPCWSTR password, boo
             const CDBValue nameValue(userName);
             if (directoryId == kInternalDirectoryID)
             {
-                const auto row = CLoginQuery::FirstRow(
-                    *m_database, "SELECT USERID, LOGONPWD FROM USERS WHERE LOGONID = ? COLLATE NOCASE", {nameValue});
+                const auto row = CLoginQuery::FirstRow(*m_database, kUserOfLogonId, {nameValue});
                 const std::string stored =
                     row ? brontel::utility::ConvertCStringToUtf8(Text(*row, 1)) : kUnknownUserHash;
                 const bool matches = CPasswordHash::Verify(brontel::utility::WideToUtf8(secret), stored);
@@ -169,12 +182,13 @@ bool CAcsUser::Login(LPCWSTR dataSource, LPCWSTR userName, LPCWSTR password, boo
                     return false;
                 }
                 resolvedId = static_cast<LONG>(CLoginQuery::Integer(*row, 0));
+                link = AccountLink{kInternalDirectoryID, CString(userName)};
             }
             else if (directoryId > 0)
             {
                 // An account that signs on with a password in the installation is found by its
                 // user name and must give that password; any other is named by its account id.
-                CDBValue accountValue = nameValue;
+                CString accountId(userName);
                 const brontel::directories::DirectoryDBManager directories(m_database.get(), nullptr);
                 const auto directory = directories.LoadDirectory(directoryId);
                 const auto account = directory ? directory->FindAccountByName(CString(userName)) : nullptr;
@@ -186,19 +200,16 @@ bool CAcsUser::Login(LPCWSTR dataSource, LPCWSTR userName, LPCWSTR password, boo
                         Logout();
                         return false;
                     }
-                    accountValue = CDBValue(account->GetID());
+                    accountId = account->GetID();
                 }
-                const auto row = CLoginQuery::FirstRow(
-                    *m_database,
-                    "SELECT USERID FROM USER_ACCOUNT WHERE BNT_DIRECTORYID = ? AND ACCOUNTID = ? COLLATE NOCASE",
-                    {directoryId, accountValue});
-                if (!row)
+                link = AccountLink{directoryId, accountId};
+                resolvedId = LinkedUserID(*link);
+                if (resolvedId == 0)
                 {
                     m_exceptionHandler.LogError(kSource, __LINE__, L"Login refused: directory account not linked.");
                     Logout();
                     return false;
                 }
-                resolvedId = static_cast<LONG>(CLoginQuery::Integer(*row, 0));
             }
             else
             {
@@ -207,12 +218,13 @@ bool CAcsUser::Login(LPCWSTR dataSource, LPCWSTR userName, LPCWSTR password, boo
                 return false;
             }
         }
-        if (resolvedId == 0 || !LoadUser(resolvedId))
+        if (resolvedId == 0 || !LoadUser(resolvedId, processAccount))
         {
             m_exceptionHandler.LogError(kSource, __LINE__, L"Login refused: no such enabled user.");
             Logout();
             return false;
         }
+        m_link = std::move(link);
         return true;
     }
     catch (const CDBException& e)
@@ -231,16 +243,69 @@ bool CAcsUser::Login(LPCWSTR dataSource, LPCWSTR userName, LPCWSTR password, boo
 
 bool CAcsUser::LoginAsSA(LPCWSTR dataSource)
 {
-    return Login(dataSource, nullptr, nullptr, false, false, kInternalDirectoryID, kSystemAdministratorID, false);
+    return LoginImpl(dataSource, nullptr, nullptr, kInternalDirectoryID, kSystemAdministratorID, true);
 }
 
-bool CAcsUser::LoadUser(LONG userId)
+bool CAcsUser::LoginAgain(LPCWSTR dataSource, const CAcsUser& earlier)
+{
+    if (!earlier.m_loggedIn)
+    {
+        return false;
+    }
+    if (earlier.m_processAccount)
+    {
+        return LoginAsSA(dataSource);
+    }
+    if (!earlier.m_link)
+    {
+        return Login(dataSource, nullptr, nullptr, false, false, kInternalDirectoryID, earlier.m_userId, false);
+    }
+    if (!OpenDatabase(dataSource))
+    {
+        return false;
+    }
+    try
+    {
+        const LONG userId = LinkedUserID(*earlier.m_link);
+        if (userId == 0 || !LoadUser(userId, false))
+        {
+            m_exceptionHandler.LogError(kSource, __LINE__, L"Login refused: the account names no enabled user.");
+            Logout();
+            return false;
+        }
+        m_link = earlier.m_link;
+        return true;
+    }
+    catch (const CDBException& e)
+    {
+        m_exceptionHandler.LogError(kSource, __LINE__, L"Login failed.", &e);
+        Logout();
+        return false;
+    }
+}
+
+LONG CAcsUser::LinkedUserID(const AccountLink& link) const
+{
+    const auto row =
+        link.directoryId == kInternalDirectoryID
+            ? CLoginQuery::FirstRow(*m_database, kUserOfLogonId, {CDBValue(link.account)})
+            : CLoginQuery::FirstRow(*m_database, kUserOfAccount, {link.directoryId, CDBValue(link.account)});
+    return row ? static_cast<LONG>(CLoginQuery::Integer(*row, 0)) : 0;
+}
+
+bool CAcsUser::LoadUser(LONG userId, bool processAccount)
 {
     const LONGLONG stamp = ReadRightsStamp(*m_database);
     const auto row = CLoginQuery::FirstRow(*m_database, std::string(kUserColumns) + "WHERE USERID = ?", {userId});
+    // A caller signs in only as an enabled user, the administrator included; the process's own
+    // connection needs no row.
+    if (!processAccount && (!row || CLoginQuery::Integer(*row, 5) == 0))
+    {
+        return false;
+    }
     if (userId == kSystemAdministratorID)
     {
-        // The administrator needs no row of its own; a row only gives it its names.
+        // A row only gives the administrator its names: it holds every right whatever it says.
         m_logonId = row ? Text(*row, 1) : CString(L"SA");
         m_firstName = row ? Text(*row, 2) : CString();
         m_lastName = row ? Text(*row, 3) : CString(L"System Administrator");
@@ -250,7 +315,7 @@ bool CAcsUser::LoadUser(LONG userId)
     }
     else
     {
-        if (!row || CLoginQuery::Integer(*row, 5) == 0)
+        if (!row)
         {
             return false;
         }
@@ -262,6 +327,7 @@ bool CAcsUser::LoadUser(LONG userId)
         m_databaseId = static_cast<LONG>(CLoginQuery::Integer(*row, 11));
     }
     m_userId = userId;
+    m_processAccount = processAccount;
     m_rightsStamp = stamp;
     m_options.Load(*m_database);
     LoadPermissionsAndSegments();
@@ -353,10 +419,23 @@ CAcsUser::StoredState CAcsUser::CheckStoredUser() const
     {
         return StoredState::Gone;
     }
-    // The administrator holds every right and every segment whatever the tables say.
-    if (m_userId == kSystemAdministratorID || ReadRightsStamp(*m_database) == m_rightsStamp)
+    if (ReadRightsStamp(*m_database) == m_rightsStamp)
     {
         return StoredState::Same;
+    }
+    if (m_link)
+    {
+        // The account that signed the caller in must still name this user; one that names
+        // another is signed in again as that one.
+        const LONG linked = LinkedUserID(*m_link);
+        if (linked != m_userId)
+        {
+            return linked == 0 ? StoredState::Gone : StoredState::RightsChanged;
+        }
+    }
+    if (m_processAccount)
+    {
+        return StoredState::RightsChanged;
     }
     const auto row = CLoginQuery::FirstRow(*m_database, std::string(kUserColumns) + "WHERE USERID = ?", {m_userId});
     return !row || CLoginQuery::Integer(*row, 5) == 0 ? StoredState::Gone : StoredState::RightsChanged;

@@ -48,14 +48,22 @@ public:
     //   id names the USER_ACCOUNT; any other name is itself the account id, its directory
     //   having checked the password already;
     // - without a user name: the user with userId (-1: the system administrator).
-    // A disabled user (ISENABLED 0) never logs in. True on success; false for an unknown
-    // user, a wrong password, a disabled user or a database failure (written to the
-    // exception handler's log); the object is then logged out. The three flags are the
-    // original library's login options; this login needs none of them.
+    // A user without a row or disabled (ISENABLED 0), the system administrator included, never
+    // logs in. True on success; false for an unknown user, a wrong password, a disabled user or
+    // a database failure (written to the exception handler's log); the object is then logged
+    // out. The three flags are the original library's login options; this login needs none of
+    // them. A login with a name keeps the account that named the user (the logon id, or the
+    // directory and account id) for CheckStoredUser and LoginAgain.
     bool Login(LPCWSTR dataSource, LPCWSTR userName, LPCWSTR password, bool, bool, LONG directoryId, LONG userId, bool);
-    // Logs in as the system administrator. True on success; false when the database cannot
-    // be opened.
+    // Logs in the process's own connection as the system administrator, which needs no row of
+    // its own. True on success; false when the database cannot be opened.
     bool LoginAsSA(LPCWSTR dataSource = nullptr);
+    // Logs in, without credentials, the user that earlier's account names now (a session whose
+    // credentials were checked when it began, renewed after a change): the user its logon id
+    // or directory account is linked to, or earlier's user id when it logged in by id, or the
+    // process's own connection. False, as Login, for an account that names no enabled user now,
+    // for earlier logged out, or a database failure.
+    bool LoginAgain(LPCWSTR dataSource, const CAcsUser& earlier);
     // Logs out and closes the database.
     void Logout();
     bool IsLoggedIn() const { return m_loggedIn; }
@@ -95,9 +103,11 @@ public:
     // ResetPermissions: Same when the rights stamp (RIGHTS_STAMP, raised by every write of the
     // user row and accounts, secondary segments, segments and group units, permission groups
     // and grants, field permissions and system options) is unchanged, which costs one keyed
-    // read; otherwise Gone when the user's row is missing or disabled (also for a logged-out
-    // user), else RightsChanged. The system administrator, who holds every right whatever the
-    // tables say, is always Same. Throws CDBException.
+    // read. Otherwise, for every user the system administrator included: Gone when the account
+    // that signed it in (Login with a name) names no user now, or its row is missing or disabled
+    // (also for a logged-out user); RightsChanged when that account names another user now
+    // (LoginAgain signs that one in) or the rights may differ. The process's own connection
+    // (LoginAsSA) needs no row: RightsChanged. Throws CDBException.
     enum class StoredState
     {
         Same,
@@ -176,8 +186,20 @@ public:
     LONG GetMaxBadgeNumberLength(const std::vector<LONG>& segmentIds) const;
 
 private:
+    // The account a caller signed in with: an internal logon id (directory -1) or a directory's
+    // account id.
+    struct AccountLink
+    {
+        LONG directoryId = kInternalDirectoryID;
+        CString account;
+    };
+
+    bool LoginImpl(LPCWSTR dataSource, LPCWSTR userName, LPCWSTR password, LONG directoryId, LONG userId,
+                   bool processAccount);
     bool OpenDatabase(LPCWSTR dataSource);
-    bool LoadUser(LONG userId);
+    // The user the account names now; 0 for none. Throws CDBException.
+    LONG LinkedUserID(const AccountLink& link) const;
+    bool LoadUser(LONG userId, bool processAccount);
     void LoadPermissionsAndSegments();
     void Clear();
     // True when the table has the column (remembered per table and column). Throws
@@ -202,6 +224,10 @@ private:
     std::set<DWORD> m_permissions;
     std::set<LONG> m_segmentIds;
     bool m_allSegments = false;
+    // Logged in by LoginAsSA: the process's own connection, no caller.
+    bool m_processAccount = false;
+    // The account a login with a name resolved; none for a login by id.
+    std::optional<AccountLink> m_link;
     // The rights stamp read before the rights it stands for.
     LONGLONG m_rightsStamp = 0;
 

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <string>
+
 #include "inhouse/BntCoreDb/CBntDatabase.h"
 #include "inhouse/BntUtility/StringConversion.h"
 #include "tests/inhouse/BntLogin/TestDatabase.h"
@@ -274,12 +277,102 @@ TEST(CAcsUserPermissions, StoredStateFollowsEverySourceOfTheRights)
             "DELETE FROM USER_ACCOUNT WHERE USERID = 10; DELETE FROM USERS WHERE USERID = 10");
     EXPECT_EQ(alice.CheckStoredUser(), CAcsUser::StoredState::Gone);
     EXPECT_EQ(CAcsUser().CheckStoredUser(), CAcsUser::StoredState::Gone);
+}
 
-    // The administrator holds every right whatever the tables say: nothing to read again.
-    CAcsUser administrator;
-    ASSERT_TRUE(administrator.LoginAsSA(db.DataSource()));
-    db.Exec("UPDATE CONFIG_VALUE SET NUMBERVALUE = 0 WHERE CONFIGID = 1001");
-    EXPECT_EQ(administrator.CheckStoredUser(), CAcsUser::StoredState::Same);
+// Every identity is compared with its stored user and with the account that signed it in, the
+// administrator (-1) included: a user gone, disabled or no longer named by its account is Gone;
+// an account that names another user now is RightsChanged, and signing in again by it gives
+// that user. The process's own connection needs no row and follows the stamp alone.
+TEST(CAcsUserPermissions, EveryIdentityFollowsItsStoredUserAndAccount)
+{
+    using State = CAcsUser::StoredState;
+    constexpr char kAdministratorRow[] =
+        "INSERT INTO USERS (USERID, LOGONID, FIRSTNAME, LASTNAME, SEGMENTID, ISENABLED, BNT_DBID, LOGONPWD)"
+        " SELECT -1, 'sa', 'System', 'Administrator', -1, 1, 3, LOGONPWD FROM USERS WHERE USERID = 10;";
+    const auto byName = [](LPCWSTR name, LPCWSTR password, LONG directory) {
+        return [=](CAcsUser& user, const TestDatabase& db) { return LoginByName(user, db, name, password, directory); };
+    };
+    const auto byId = [](LONG id) {
+        return [=](CAcsUser& user, const TestDatabase& db) {
+            return user.Login(db.DataSource(), nullptr, nullptr, false, false, -1, id, false);
+        };
+    };
+    const auto asProcess = [](CAcsUser& user, const TestDatabase& db) { return user.LoginAsSA(db.DataSource()); };
+    const struct
+    {
+        const char* identity;
+        std::string setUp;
+        std::function<bool(CAcsUser&, const TestDatabase&)> login;
+        LONG signedIn;
+        const char* change;
+        State state;
+        LONG again;  // the user signing in again gives; 0: refused
+    } cases[] = {
+        {"administrator by id, options changed", kAdministratorRow, byId(-1), -1,
+         "UPDATE CONFIG_VALUE SET NUMBERVALUE = 0 WHERE CONFIGID = 1001", State::RightsChanged, -1},
+        {"administrator by id, disabled", kAdministratorRow, byId(-1), -1,
+         "UPDATE USERS SET ISENABLED = 0 WHERE USERID = -1", State::Gone, 0},
+        {"administrator by id, row deleted", kAdministratorRow, byId(-1), -1, "DELETE FROM USERS WHERE USERID = -1",
+         State::Gone, 0},
+        {"administrator by name, disabled", kAdministratorRow, byName(L"SA", L"Secret1!", -1), -1,
+         "UPDATE USERS SET ISENABLED = 0 WHERE USERID = -1", State::Gone, 0},
+        {"administrator by name, the name given to alice", kAdministratorRow, byName(L"sa", L"Secret1!", -1), -1,
+         "UPDATE USERS SET LOGONID = 'root' WHERE USERID = -1; UPDATE USERS SET LOGONID = 'sa' WHERE USERID = 10",
+         State::RightsChanged, 10},
+        {"administrator's directory account unlinked",
+         std::string(kAdministratorRow) + "UPDATE USER_ACCOUNT SET USERID = -1 WHERE USER_ACCOUNTID = 2;",
+         byName(L"carol.cook", L"x", 2), -1, "DELETE FROM USER_ACCOUNT WHERE USER_ACCOUNTID = 2", State::Gone, 0},
+        {"administrator's directory account moved to alice",
+         std::string(kAdministratorRow) + "UPDATE USER_ACCOUNT SET USERID = -1 WHERE USER_ACCOUNTID = 2;",
+         byName(L"carol.cook", L"x", 2), -1, "UPDATE USER_ACCOUNT SET USERID = 10 WHERE USER_ACCOUNTID = 2",
+         State::RightsChanged, 10},
+        {"directory account unlinked", "", byName(L"carol.cook", L"x", 2), 12,
+         "DELETE FROM USER_ACCOUNT WHERE USER_ACCOUNTID = 2", State::Gone, 0},
+        {"directory account relinked", "", byName(L"carol.cook", L"x", 2), 12,
+         "UPDATE USER_ACCOUNT SET USERID = 10 WHERE USER_ACCOUNTID = 2", State::RightsChanged, 10},
+        {"directory account relinked to a disabled user", "", byName(L"carol.cook", L"x", 2), 12,
+         "UPDATE USER_ACCOUNT SET USERID = 11 WHERE USER_ACCOUNTID = 2", State::RightsChanged, 0},
+        {"user deleted, another made with its logon id", "", byName(L"alice", L"Secret1!", -1), 10,
+         "DELETE FROM USERS WHERE USERID = 10; UPDATE USERS SET LOGONID = 'alice' WHERE USERID = 12",
+         State::RightsChanged, 12},
+        {"user renamed", "", byName(L"alice", L"Secret1!", -1), 10,
+         "UPDATE USERS SET LOGONID = 'alicia' WHERE USERID = 10", State::Gone, 0},
+        {"user by id, account unlinked", "", byId(10), 10, "DELETE FROM USER_ACCOUNT WHERE USERID = 10",
+         State::RightsChanged, 10},
+        {"process connection, without an administrator row", "", asProcess, -1,
+         "UPDATE CONFIG_VALUE SET NUMBERVALUE = 0 WHERE CONFIGID = 1001", State::RightsChanged, -1},
+    };
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.identity);
+        TestDatabase db;
+        db.Exec(c.setUp);
+        CAcsUser user;
+        ASSERT_TRUE(c.login(user, db));
+        ASSERT_EQ(user.GetUserID(), c.signedIn);
+        EXPECT_EQ(user.CheckStoredUser(), State::Same);
+        db.Exec(c.change);
+        EXPECT_EQ(user.CheckStoredUser(), c.state);
+        CAcsUser again;
+        EXPECT_EQ(again.LoginAgain(db.DataSource(), user), c.again != 0);
+        EXPECT_EQ(again.GetUserID(), c.again);
+        if (c.again != 0)
+        {
+            EXPECT_EQ(again.CheckStoredUser(), State::Same);
+        }
+    }
+
+    // A caller signs in as the administrator only through an enabled row; the process's own
+    // connection needs none.
+    TestDatabase db;
+    CAcsUser noRow;
+    EXPECT_FALSE(byId(-1)(noRow, db));
+    db.Exec(std::string(kAdministratorRow) + "UPDATE USERS SET ISENABLED = 0 WHERE USERID = -1");
+    CAcsUser disabled;
+    EXPECT_FALSE(byId(-1)(disabled, db));
+    EXPECT_FALSE(byName(L"sa", L"Secret1!", -1)(disabled, db));
+    CAcsUser process;
+    EXPECT_TRUE(asProcess(process, db));
 }
 
 TEST(CAcsUserSegments, AccessFollowsPrimaryLinkedAndGroupSegments)

@@ -1,6 +1,7 @@
-// The rights-change sweep: every right a caller holds, changed by another hand while the caller
-// has an open bus session, a cached WMI entry and a watch, applies at the caller's very next
-// request on both doors and to the very next event delivered to the watch.
+// The rights-change sweep: every right a caller holds, and who it is (its user row and the
+// account that named it), changed by another hand while the caller has an open bus session, a
+// cached WMI entry and a watch, applies at the caller's very next request on both doors and to
+// the very next event delivered to the watch.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -87,6 +88,44 @@ std::string Code(HRESULT hr)
     std::snprintf(text, sizeof(text), "0x%08X", static_cast<unsigned>(hr));
     return text;
 }
+
+// The administrator's second Windows account made an account of directory 1 as "root", with the
+// porter's password.
+constexpr char kRootAccount[] =
+    "INSERT INTO BNT_DIRECTORY_ACCOUNT (BNT_DIRECTORYID, ACCOUNTID, USERNAME, DISPLAYNAME, PASSWORD_HASH) "
+    "SELECT 1, 'S-1-5-21-1004336348-1177238915-682003330-2000', 'root', 'Root', PASSWORD_HASH "
+    "FROM BNT_DIRECTORY_ACCOUNT WHERE USERNAME = 'porter';";
+constexpr char kNoRootAccount[] = "DELETE FROM BNT_DIRECTORY_ACCOUNT WHERE USERNAME = 'root';"
+                                  "INSERT OR REPLACE INTO USER_ACCOUNT (USER_ACCOUNTID, USERID, BNT_DIRECTORYID, "
+                                  "ACCOUNTID) VALUES (10, -1, 1, 'S-1-5-21-1004336348-1177238915-682003330-2000');";
+constexpr char kPorterAccount[] = "INSERT OR REPLACE INTO USER_ACCOUNT (USER_ACCOUNTID, USERID, BNT_DIRECTORYID, "
+                                  "ACCOUNTID) VALUES (8, 3, 1, 'S-1-5-21-1004336348-1177238915-682003330-1008');";
+// "temp": user 95, a copy of the demo operator (both segments), with the porter's password and a
+// Windows account; deleted and made again as user 96, a copy of the porter (Headquarters only),
+// with the same logon id, password and account.
+constexpr wchar_t kTempSid[] = L"S-1-5-21-1004336348-1177238915-682003330-2095";
+std::string TempUser(int id, int copyOf)
+{
+    const std::string user = std::to_string(id);
+    return "INSERT INTO USERS (USERID, LOGONID, FIRSTNAME, LASTNAME, SEGMENTID, MZID, LOGONPWD, ISENABLED, "
+           "SYSTEM_USER_PERMID, MONITOR_USER_PERMID, CARD_USER_PERMID, REPORT_USER_PERMID, USER_PERM_UDFID, "
+           "BNT_DBID) SELECT " +
+           user +
+           ", 'temp', 'Tom', 'Temp', SEGMENTID, MZID, (SELECT LOGONPWD FROM USERS WHERE USERID = 3), 1, "
+           "SYSTEM_USER_PERMID, MONITOR_USER_PERMID, CARD_USER_PERMID, REPORT_USER_PERMID, USER_PERM_UDFID, BNT_DBID "
+           "FROM USERS WHERE USERID = " +
+           std::to_string(copyOf) +
+           ";"
+           "INSERT INTO USER_SEGMENT_LINK (USERID, SEGMENTID) SELECT " +
+           user + ", SEGMENTID FROM USER_SEGMENT_LINK WHERE USERID = " + std::to_string(copyOf) +
+           ";"
+           "INSERT INTO USER_ACCOUNT (USER_ACCOUNTID, USERID, BNT_DIRECTORYID, ACCOUNTID) VALUES (" +
+           user + ", " + user + ", 1, 'S-1-5-21-1004336348-1177238915-682003330-2095');";
+}
+const std::string kNoTempUser =
+    "DELETE FROM USER_ACCOUNT WHERE USERID IN (SELECT USERID FROM USERS WHERE LOGONID = 'temp');"
+    "DELETE FROM USER_SEGMENT_LINK WHERE USERID IN (SELECT USERID FROM USERS WHERE LOGONID = 'temp');"
+    "DELETE FROM USERS WHERE LOGONID = 'temp';";
 
 class RightsChange : public swtest::SoftwareEventTest
 {
@@ -228,6 +267,51 @@ protected:
         for (std::size_t i = before; i < events.size(); ++i)
             text += " " + support::PropertyText(Embedded(events[i].Get(), L"TargetInstance").Get(), L"PersonID");
         return text;
+    }
+
+    // A bus session: its token, or the refusal's reason (empty token then).
+    std::string SignIn(int directory, const std::string& name, const std::string& password, std::string& refusal)
+    {
+        const CModuleStateSwitch current(&m_bus);
+        std::string token;
+        refusal = BusAnswer([&] {
+            COleDateTime when;
+            return Code(m_bus.Authenticate(kApplication, directory, name, password, token, when));
+        });
+        return refusal == "ok" ? token : std::string();
+    }
+
+    // Who the bus serves a token as: "user N", or the token check's code or refusal.
+    std::string BusUser(const std::string& token)
+    {
+        const CModuleStateSwitch current(&m_bus);
+        return BusAnswer([&] {
+            CCorvessaBaseApp::UserInfo info;
+            const HRESULT hr = m_bus.GetLoggedInUserInformation(token, kApplication, info);
+            return SUCCEEDED(hr) ? "user " + std::to_string(info.userId) : Code(hr);
+        });
+    }
+
+    // What an account's next requests answer: "wmi <read of Warehouse cardholder 8> <delete of a
+    // missing cardholder> | fresh <a new bus sign-in> | bus <the session's token>". The
+    // administrator and the operator see cardholder 8, the porter does not; only the
+    // administrator may delete ("missing"), the others are refused.
+    std::string ObserveIdentity(const wchar_t* sid, const std::string& token, int directory, const std::string& name,
+                                const std::string& password)
+    {
+        std::string text = "wmi";
+        {
+            const CallerIdentity::Scope caller(CallerIdentity(sid, SecurityImpersonation));
+            ComPtr<IWbemClassObject> read;
+            text += " " +
+                    Code(m_namespace->GetObject(support::BstrText(L"Bnt_Cardholder.ID=8"), 0, nullptr, &read, nullptr));
+            text += " " +
+                    Code(m_namespace->DeleteInstance(support::BstrText(L"Bnt_Cardholder.ID=999"), 0, nullptr, nullptr));
+        }
+        std::string refusal;
+        const std::string fresh = SignIn(directory, name, password, refusal);
+        text += " | fresh " + (fresh.empty() ? refusal : BusUser(fresh));
+        return text + " | bus " + BusUser(token);
     }
 
     // The answer of a bus request: its own text, or the key of the refusal it throws.
@@ -373,6 +457,81 @@ TEST_F(RightsChange, EveryRightFollowsItsChangeAtTheNextRequestAndTheNextEvent)
         swtest::ExecuteOnInstallation(c.undo);
     }
     swtest::ExecuteOnInstallation(kBaselineUndone);
+}
+
+// Whoever a caller is (an account of the system administrator, a directory account, an internal
+// logon), a change of its user row or of the account that named it applies at its very next
+// request on both doors: a caller whose user is gone, disabled or no longer named by its account
+// is refused; one whose account names another user is served as that user on the WMI door, while
+// its bus token, issued to the user it named then, is refused and a fresh sign-in gives the new
+// user.
+TEST_F(RightsChange, EveryIdentityFollowsItsUserAndAccountAtTheNextRequestOnBothDoors)
+{
+    const std::string kGone = "0x80040520";
+    const std::string kFailed = "refused(Authentication failed.)";
+    const std::string kNoSid =
+        "refused(Failed to retrieve SID for provided credentials, check server error logs for details.)";
+    const std::string kAdministrator = "wmi ok missing";
+    const std::string kOperator = "wmi ok denied";
+    const std::string kPorter = "wmi missing denied";
+    const struct
+    {
+        const char* identity;
+        std::string setUp;
+        const wchar_t* sid;  // the WMI door's caller
+        int directory;       // the bus sign-in: -1 internal, 1 the local accounts directory
+        const char* name;
+        const char* password;       // of the session
+        const char* freshPassword;  // of the sign-in after the change
+        std::string before;
+        std::string change;
+        std::string after;
+        std::string undo;
+    } cases[] = {
+        {"administrator's account deleted", kRootAccount, kAdministratorSid, 1, "root", "porter-demo", "porter-demo",
+         kAdministrator + " | fresh user -1 | bus user -1", "DELETE FROM USER_ACCOUNT WHERE USER_ACCOUNTID = 10;",
+         "wmi denied denied | fresh " + kNoSid + " | bus " + kGone, kNoRootAccount},
+        {"administrator's account moved to the porter", kRootAccount, kAdministratorSid, 1, "root", "porter-demo",
+         "porter-demo", kAdministrator + " | fresh user -1 | bus user -1",
+         "UPDATE USER_ACCOUNT SET USERID = 3 WHERE USER_ACCOUNTID = 10;", kPorter + " | fresh user 3 | bus " + kGone,
+         kNoRootAccount},
+        {"administrator disabled", "", kAdministratorSid, -1, "sa", "sa-demo", "sa-demo",
+         kAdministrator + " | fresh user -1 | bus user -1", "UPDATE USERS SET ISENABLED = 0 WHERE USERID = -1;",
+         "wmi denied denied | fresh " + kFailed + " | bus " + kGone,
+         "UPDATE USERS SET ISENABLED = 1 WHERE USERID = -1;"},
+        {"directory account unlinked", "", kPorterSid, 1, "porter", "porter-demo", "porter-demo",
+         kPorter + " | fresh user 3 | bus user 3", "DELETE FROM USER_ACCOUNT WHERE USER_ACCOUNTID = 8;",
+         "wmi denied denied | fresh " + kNoSid + " | bus " + kGone, kPorterAccount},
+        {"directory account relinked to the operator", "", kPorterSid, 1, "porter", "porter-demo", "porter-demo",
+         kPorter + " | fresh user 3 | bus user 3", "UPDATE USER_ACCOUNT SET USERID = 1 WHERE USER_ACCOUNTID = 8;",
+         kOperator + " | fresh user 1 | bus " + kGone, kPorterAccount},
+        {"user deleted and another made with its logon id", TempUser(95, 1), kTempSid, -1, "temp", "porter-demo",
+         "porter-demo", kOperator + " | fresh user 95 | bus user 95", kNoTempUser + TempUser(96, 3),
+         kPorter + " | fresh user 96 | bus " + kGone, kNoTempUser},
+        // Logon ids are unique: the operator gives its up as it is disabled.
+        {"user disabled and another renamed to its logon id", "", kPorterSid, -1, "operator", "operator-demo",
+         "porter-demo", kPorter + " | fresh user 1 | bus user 1",
+         "UPDATE USERS SET ISENABLED = 0, LOGONID = 'retired' WHERE USERID = 1;"
+         "UPDATE USERS SET LOGONID = 'operator' WHERE USERID = 3;",
+         kPorter + " | fresh user 3 | bus " + kGone,
+         "UPDATE USERS SET LOGONID = 'porter' WHERE USERID = 3;"
+         "UPDATE USERS SET ISENABLED = 1, LOGONID = 'operator' WHERE USERID = 1;"},
+    };
+    // Persons segmented, so that the porter, in Headquarters only, does not see cardholder 8.
+    swtest::ExecuteOnInstallation("UPDATE CONFIG_VALUE SET NUMBERVALUE = 1 WHERE CONFIGID = 1003;");
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.identity);
+        swtest::ExecuteOnInstallation(c.setUp);
+        std::string refusal;
+        const std::string token = SignIn(c.directory, c.name, c.password, refusal);
+        ASSERT_FALSE(token.empty()) << refusal;
+        EXPECT_EQ(ObserveIdentity(c.sid, token, c.directory, c.name, c.password), c.before);
+        swtest::ExecuteOnInstallation(c.change);
+        EXPECT_EQ(ObserveIdentity(c.sid, token, c.directory, c.name, c.freshPassword), c.after);
+        swtest::ExecuteOnInstallation(c.undo);
+    }
+    swtest::ExecuteOnInstallation("UPDATE CONFIG_VALUE SET NUMBERVALUE = 0 WHERE CONFIGID = 1003;");
 }
 
 }  // namespace
