@@ -19,7 +19,7 @@ protected:
         m_db.Exec("INSERT INTO SEGMENT_UNIT (SEGMENTID, MAX_BADGE_NUMBER_LENGTH, MAX_ACCESS_LEVELS, DYNAMIC_OPTION,"
                   " HIDDEN) VALUES (-1, 12, 40, 0, 1), (5, 10, 16, 0, 0), (6, 8, 4, 2, 0), (20, 0, 0, 0, 1);"
                   "INSERT INTO USERS (USERID, LOGONID, FIRSTNAME, LASTNAME, SEGMENTID, ISENABLED, BNT_DBID) VALUES"
-                  " (13, 'dora', 'Dora', 'Dale', 5, 1, 3);");
+                  " (13, 'dora', 'Dora', 'Dale', 5, 1, 3), (-1, 'sa', 'System', 'Administrator', -1, 1, 3);");
     }
     CAcsUser& Login(LONG userId)
     {
