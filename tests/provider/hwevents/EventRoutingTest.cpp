@@ -14,8 +14,10 @@
 #include <thread>
 
 #include "hardware/IClslLinkageServer.h"
+#include "inhouse/BntLogin/DBConnectionManager.h"
 #include "platform/com/Bstr.h"
 #include "platform/com/WbemConstants.h"
+#include "platform/mfc/ModuleState.h"
 #include "platform/rpc/RpcEndpointTable.h"
 #include "platform/security/CallerIdentity.h"
 #include "platform/wmi/WbemErrorInfo.h"
@@ -231,6 +233,32 @@ TEST_F(RoutingTest, EventsReachTheSubscriptionsOfTheirClassAndItsSuperclasses)
     {
         EXPECT_EQ(m_namespace->CancelAsyncCall(sink.Get()), WBEM_S_NO_ERROR);
     }
+}
+
+// With every pooled connection lent (and none waited for), a watcher whose entry is cached still
+// receives the events it may see: the audience serves the cached entry and resolves no account,
+// so nothing is logged for it.
+TEST_F(RoutingTest, AnExhaustedPoolStillDeliversToACachedWatcher)
+{
+    const ComPtr<support::RecordingSink> sink = support::RecordingSink::Create();
+    ASSERT_EQ(Query(L"SELECT * FROM Bnt_SecurityEvent").Subscribe(*m_namespace, sink.Get()), WBEM_S_NO_ERROR);
+    const CModuleStateSwitch provider(&theApp);
+    DBConnectionManager* manager = CWmipApp::GetConnectionManager();
+    ASSERT_NE(manager, nullptr);
+    const int timeout = manager->GetConnectionTimeout();
+    manager->SetConnectionTimeout(0);
+    std::vector<CAcsUser*> lent;
+    for (CAcsUser* connection = manager->Connection(0); connection != nullptr; connection = manager->Connection(0))
+        lent.push_back(connection);
+    const std::string notLinked = "is not linked to an Ivarune user";
+    const int before = hwtest::CountProviderLogLines(notLinked);
+    ASSERT_EQ(HandIn(hwtest::Record(7, 1)), S_OK);
+    EXPECT_TRUE(hwtest::WaitForObjects(*sink, 1));
+    EXPECT_EQ(hwtest::CountProviderLogLines(notLinked), before);
+    for (CAcsUser* connection : lent)
+        manager->ReleaseConnection(connection);
+    manager->SetConnectionTimeout(timeout);
+    EXPECT_EQ(m_namespace->CancelAsyncCall(sink.Get()), WBEM_S_NO_ERROR);
 }
 
 TEST_F(RoutingTest, RefusedSubscriptionsReportNothingToTheirSink)
