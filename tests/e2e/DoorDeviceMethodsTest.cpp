@@ -1315,6 +1315,83 @@ TEST_F(DoorDeviceMethods, EveryServerIsAskedWithTheWriteLockFree)
                                            "DELETE FROM EVENTS WHERE rowid > " + lastEvent);
 }
 
+// An injected event's log row is written after the server took the event, in a transaction of
+// its own: another writer can log an event of the same panel during the hand-over. A reader's
+// event is then numbered after that one; a logical source's event carries its serial number in
+// the record, so when that number was taken meanwhile its row cannot be written, and the method
+// fails with the reason in the log.
+TEST_F(DoorDeviceMethods, AnEventIsLoggedAfterItsHandOverUnderASerialNumberStillFree)
+{
+    const std::string lastEvent = support::InstallationDatabase::Scalar(DoorInstallation::DatabaseFile(),
+                                                                        "SELECT COALESCE(MAX(rowid), 0) FROM EVENTS");
+    const auto nextSerial = [](LONG panel) {
+        return std::stol(support::InstallationDatabase::Scalar(
+            DoorInstallation::DatabaseFile(),
+            "SELECT COALESCE(MAX(SERIALNUM), 0) + 1 FROM EVENTS WHERE MACHINE = " + std::to_string(panel)));
+    };
+    const struct
+    {
+        const char* what;
+        Params params;
+        LONG panel;
+        HRESULT expected;
+        // The serial numbers logged for the panel after the event: the other writer's, then the
+        // event's own when it was logged.
+        std::vector<LONG> logged;
+        const wchar_t* line;
+    } cases[] = {
+        {"a reader's event",
+         {{L"Source", _variant_t(L"Lobby panel")},
+          {L"Device", _variant_t(L"Lobby entry")},
+          {L"IsAccessGrant", _variant_t(true)}},
+         1,
+         WBEM_S_NO_ERROR,
+         {0, 1},
+         nullptr},
+        {"a logical source's event",
+         {{L"Source", _variant_t(L"Building management")}},
+         8,
+         WBEM_E_FAILED,
+         {0},
+         L"The event of panel 8 was handed over but could not be logged."},
+    };
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.what);
+        const LONG serial = nextSerial(c.panel);
+        m_servers.CommEventServer().SetObserver([&](const support::SimulatedServer&, const support::SimulatedCall&) {
+            support::InstallationDatabase::Execute(DoorInstallation::DatabaseFile(),
+                                                   "INSERT INTO EVENTS (SERIALNUM, MACHINE, EVENTTYPE) VALUES (" +
+                                                       std::to_string(serial) + ", " + std::to_string(c.panel) +
+                                                       ", 99)");
+        });
+        const int lines = c.line != nullptr ? LogLines(c.line) : 0;
+        const Reply reply = Call(L"Bnt_IncomingEvent", L"SendIncomingEvent", c.params);
+        m_servers.CommEventServer().SetObserver(nullptr);
+        if (FAILED(c.expected))
+        {
+            EXPECT_TRUE(Refused(reply, c.expected, CWmipMessages::kFailed));
+        }
+        else
+        {
+            EXPECT_EQ(reply.result, c.expected) << Hex(reply.result);
+        }
+        Table expected;
+        for (const LONG offset : c.logged)
+            expected.push_back({std::to_string(serial + offset), offset == 0 ? "99" : "0"});
+        EXPECT_EQ(DoorInstallation::Rows("SELECT SERIALNUM, EVENTTYPE FROM EVENTS WHERE MACHINE = ? AND rowid > ? "
+                                         "ORDER BY rowid",
+                                         {std::to_string(c.panel), lastEvent}),
+                  expected);
+        if (c.line != nullptr)
+        {
+            EXPECT_EQ(LogLines(c.line), lines + 1);
+        }
+    }
+    support::InstallationDatabase::Execute(DoorInstallation::DatabaseFile(),
+                                           "DELETE FROM EVENTS WHERE rowid > " + lastEvent);
+}
+
 // A floor list is the floors stored under its id, whatever the id: list 0 (the method without a
 // list) sends its stored floors, an id no list row names sends its floors too, and one with no
 // floors sends none. The terminal is read as the caller, behind the method's permission.
