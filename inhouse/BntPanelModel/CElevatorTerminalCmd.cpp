@@ -62,18 +62,7 @@ void CElevatorTerminalCmd::LoadFloorList(CBntDatabase* database)
 {
     if (database == nullptr)
         throw std::invalid_argument("no database for the floor list");
-    // A list id that names no list cannot load: nothing is sent for it. List 0 names none and
-    // loads no floors.
-    if (GetAllowedFloorListID() != 0)
-    {
-        CDynamicRecordset list(database);
-        list.SetTable(L"ELEVATOR_FLOOR_LIST");
-        list.AddColumnToSet(L"FLOOR_LISTID");
-        list.AddFilterLong(L"FLOOR_LISTID", GetAllowedFloorListID());
-        list.OpenForwardOnly();
-        if (list.IsEOF())
-            throw std::invalid_argument("no such floor list");
-    }
+    // A list is the floors stored under its id, list 0 included: no list row is asked for.
     CDynamicRecordset floors(database);
     floors.SetTable(L"ELEVATOR_FLOOR_LIST_FLOOR");
     floors.AddColumnToSet(L"FLOOR");

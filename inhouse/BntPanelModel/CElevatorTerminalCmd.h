@@ -34,9 +34,9 @@ public:
     void SetAllowedFloorListID(LONG floorListId);
     LONG GetAllowedFloorListID() const;
 
-    // Marks the floors of the list named at offset 40 (ELEVATOR_FLOOR_LIST_FLOOR); a list with
-    // no floors, and list 0, leave the map empty. A list id that ELEVATOR_FLOOR_LIST does not hold
-    // throws std::invalid_argument and leaves the map unchanged. A floor outside kFirstFloor..kLastFloor throws
+    // Marks the floors stored under the list id at offset 40 (ELEVATOR_FLOOR_LIST_FLOOR), whatever
+    // the id (0 included) and whether or not ELEVATOR_FLOOR_LIST names it; an id with no floors
+    // leaves the map empty. A floor outside kFirstFloor..kLastFloor throws
     // std::out_of_range and leaves the map unchanged, so that no floor lands outside the block;
     // database failures pass out as CDBException; a null database throws std::invalid_argument.
     void LoadFloorList(CBntDatabase* database);

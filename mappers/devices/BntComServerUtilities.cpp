@@ -2,10 +2,12 @@
 
 #include <array>
 #include <ctime>
+#include <optional>
 
 #include "hardware/ICommEventServer.h"
 #include "hardware/RpcBlock.h"
 #include "inhouse/BntAccessSets/CBntRowSet.h"
+#include "inhouse/BntCoreDb/CBntCommitQueue.h"
 #include "inhouse/BntCoreDb/CBntDatabase.h"
 #include "inhouse/BntCoreDb/CBntTransaction.h"
 #include "inhouse/BntCoreDb/CDBException.h"
@@ -76,41 +78,57 @@ bool HandToCommServer(const std::shared_ptr<ICommEventServer>& server, const Bnt
     return false;
 }
 
-// Logs the event (EVENTS) and hands it to the communication server: the row stands only when
-// the server took the event, so the event log never shows an event that went nowhere.
-bool LogEvent(CBntDatabase* database, const BntMessage& record, LONG serialNumber)
+// Hands the event to the communication server, then logs it (EVENTS) in a short transaction of
+// its own: the row is written only once the server took the event, so the event log never shows
+// an event that went nowhere, and no write lock is held while the server is asked. Without a
+// serial number the panel's next one is drawn inside that transaction, as an access panel's
+// server numbers an event as it logs it.
+bool HandOverAndLog(CBntDatabase* database, const BntMessage& record, std::optional<LONG> serialNumber)
 {
     if (database == nullptr)
         return false;
+    // Inside a transaction the server would be asked under its write lock.
+    if (CBntCommitQueue::OpenLevels() != 0)
+    {
+        CWMIDebugLog::LogError(kSource, __LINE__, L"An event is not handed over inside a write's transaction.");
+        return false;
+    }
     const auto server = RpcEndpointTable::Instance().BindInterface<ICommEventServer>(L"", kCommServerEventEndpoints);
     if (server == nullptr)
     {
         CWMIDebugLog::LogError(kSource, __LINE__, L"The communication server of this computer cannot be reached.");
         return false;
     }
+    if (!HandToCommServer(server, record))
+        return false;
     try
     {
         const ULONGLONG card = record.ReadU64(BntMessage::kDataOffset);
         const CString extendedId = record.GetExtendedID();
         CBntTransaction transaction(*database);
+        const LONG serial = serialNumber ? *serialNumber
+                                         : BntComServerUtilities::GetEventSerialNumber(
+                                               database, static_cast<LONG>(record.Get(BntMessage::PanelID)));
         database->ExecuteSQL(
             L"INSERT INTO EVENTS (SERIALNUM, EVENT_TIME_UTC, MACHINE, DEVID, INPUTDEVID, EVENTTYPE, EVENTID, "
             L"EVENT_TEXT, CARDNUM, CARD_EXTENDED_ID) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?)",
-            {CDBValue(serialNumber), CDBValue(UtcText(static_cast<std::time_t>(record.Get(BntMessage::Time)))),
+            {CDBValue(serial), CDBValue(UtcText(static_cast<std::time_t>(record.Get(BntMessage::Time)))),
              CDBValue(record.Get(BntMessage::PanelID)), CDBValue(record.Get(BntMessage::DeviceID)),
              CDBValue(record.Get(BntMessage::InputID)), CDBValue(record.Get(BntMessage::EventType)),
              CDBValue(record.Get(BntMessage::EventSubtype)),
              record.GetText().IsEmpty() ? CDBValue() : CDBValue(record.GetText()),
              card != 0 ? CDBValue(static_cast<LONGLONG>(card)) : CDBValue(),
              extendedId.IsEmpty() ? CDBValue() : CDBValue(extendedId)});
-        if (!HandToCommServer(server, record))
-            return false;
         transaction.Commit();
         return true;
     }
     catch (const CDBException& e)
     {
-        CWMIDebugLog::LogError(kSource, __LINE__, L"The event could not be logged.", 0, &e);
+        // The server has the event; the log says which row is missing and why.
+        CString line;
+        line.Format(L"The event of panel %ld was handed over but could not be logged.",
+                    static_cast<long>(record.Get(BntMessage::PanelID)));
+        CWMIDebugLog::LogError(kSource, __LINE__, line, 0, &e);
         return false;
     }
 }
@@ -129,21 +147,12 @@ LONG BntComServerUtilities::GetEventSerialNumber(CBntDatabase* database, LONG pa
 bool BntComServerUtilities::LogAndSendControllerWithoutACommServerBasedEvent(CBntDatabase* database,
                                                                              const BntMessage& record)
 {
-    return LogEvent(database, record, static_cast<LONG>(record.Get(BntMessage::SerialNumber)));
+    return HandOverAndLog(database, record, static_cast<LONG>(record.Get(BntMessage::SerialNumber)));
 }
 
 bool BntComServerUtilities::LogAndSendControllerBasedEvent(CBntDatabase* database, const BntMessage& record)
 {
-    try
-    {
-        const LONG panelId = static_cast<LONG>(record.Get(BntMessage::PanelID));
-        return LogEvent(database, record, GetEventSerialNumber(database, panelId));
-    }
-    catch (const CDBException& e)
-    {
-        CWMIDebugLog::LogError(kSource, __LINE__, L"The event's serial number could not be read.", 0, &e);
-        return false;
-    }
+    return HandOverAndLog(database, record, std::nullopt);
 }
 
 std::vector<CString> BntComServerUtilities::FindAllLocalCommServersForOnlinePanels(CBntDatabase* database)

@@ -1,11 +1,7 @@
 #include "mappers/devices/CWmipDeviceMethod.h"
 
-#include <exception>
-#include <optional>
-
 #include "framework/CWmipMessages.h"
-#include "framework/CWmipWriteFrame.h"
-#include "inhouse/BntCoreDb/CBntCommitQueue.h"
+#include "framework/CWmipAfterCommit.h"
 #include "framework/WMIHelper.h"
 #include "hardware/LAAPProxy.h"
 #include "inhouse/BntLogin/CAcsUser.h"
@@ -24,7 +20,6 @@ constexpr wchar_t kStatusMethod[] = L"GetHardwareStatus";
 constexpr wchar_t kStatusProperty[] = L"Status";
 constexpr wchar_t kCommandFailed[] = L"The hardware command failed.";
 constexpr wchar_t kOutputFailed[] = L"The device method could not answer.";
-constexpr wchar_t kInsideAnotherWrite[] = L"A device method cannot run inside another write's transaction.";
 
 }  // namespace
 
@@ -49,55 +44,34 @@ HRESULT CWmipDeviceMethod::RunFramed(CWmipClassMapper& mapper, const wchar_t* so
     // A device method always names its device: no path is no device.
     if (path == nullptr)
         throw CWMIException(source, __LINE__, WBEM_E_NOT_FOUND, CWmipMessages::kNotFound);
-    // Inside another write's transaction the command would leave at that write's commit, after
-    // this answer was given: the answer could not say what the hardware did.
-    if (CBntCommitQueue::OpenLevels() != 0)
-        throw CWMIException(source, __LINE__, WBEM_E_FAILED, kInsideAnotherWrite);
     DeviceMethodCall call{nullptr, inParams, sink, DeviceAudit{}, CString()};
+    // The step reads the device after the frame has let its own copy go.
+    ComPtr<IWbemClassObject> device;
     HRESULT selected = S_OK;
     HRESULT allowed = S_OK;
     CAcsUser* user = nullptr;
-    std::optional<HRESULT> done;
-    std::exception_ptr failure;
-    const HRESULT framed = CWmipWriteFrame::RunMethod(
-        mapper, path, methodName, inParams,
+    return CWmipAfterCommit::RunMethod(
+        source, mapper, path, methodName, inParams,
         [&](IWbemClassObject* instance) {
+            device = ComPtr<IWbemClassObject>(instance);
             call.instance = instance;
             DWORD permission = 0;
             selected = select(call, permission);
             if (selected == S_OK)
                 allowed = CheckCaller(mapper, source, permission, instance, &user);
         },
-        [&](IWbemClassObject*, CBntDatabase&) {
-            if (selected != S_OK)
-                return selected;
-            // The step tells the hardware: it leaves with the commit, and the answer waits for it.
-            CBntCommitQueue::Defer([&] {
-                try
-                {
-                    done = step(call);
-                    if (*done == S_OK)
-                        Audit(mapper, user, call);
-                }
-                catch (...)
-                {
-                    failure = std::current_exception();
-                }
-            });
-            return S_OK;
+        [&](IWbemClassObject*, CBntDatabase&) { return selected; },
+        [&] {
+            const HRESULT answer = step(call);
+            if (answer == S_OK)
+                Audit(mapper, user, call);
+            return answer == S_OK || answer == kNothingSent ? allowed : answer;
         });
-    if (selected != S_OK)
-        return framed;
-    if (failure)
-        std::rethrow_exception(failure);
-    const HRESULT answer = done.value();
-    return answer == S_OK || answer == kNothingSent ? allowed : answer;
 }
 
 HRESULT CWmipDeviceMethod::RunCommand(const wchar_t* source, IWbemClassObject* instance, const wchar_t* hostProperty,
                                       const Command& command)
 {
-    CString refusal;
     try
     {
         LAAPProxy proxy;
@@ -105,9 +79,12 @@ HRESULT CWmipDeviceMethod::RunCommand(const wchar_t* source, IWbemClassObject* i
         const HRESULT sent = command(proxy);
         if (sent == S_OK || sent == kNothingSent || sent == WBEM_E_INVALID_PARAMETER)
             return sent;
-        refusal = proxy.GetLastFailure();
+        // The caller hears a plain failure; the log keeps why the server did not take it.
+        CString refusal = proxy.GetLastFailure();
         if (refusal.IsEmpty())
             refusal = CWmipMessages::kHardwareCommandNotAccepted;
+        brontel::utility::CWMIDebugLog::LogError(source, __LINE__, CString(kCommandFailed) + L" " + refusal);
+        return WBEM_E_FAILED;
     }
     catch (...)
     {
@@ -115,9 +92,6 @@ HRESULT CWmipDeviceMethod::RunCommand(const wchar_t* source, IWbemClassObject* i
         LogCaught(source, __LINE__, kCommandFailed);
         return WBEM_E_FAILED;
     }
-    // The reason is known: the log keeps it and the caller is told it, not sent to the log.
-    brontel::utility::CWMIDebugLog::LogError(source, __LINE__, CString(kCommandFailed) + L" " + refusal);
-    throw CWMIException(source, __LINE__, WBEM_E_FAILED, refusal);
 }
 
 HRESULT CWmipDeviceMethod::RunStatus(CWmipClassMapper& mapper, const wchar_t* source, IWbemObjectSink* sink,

@@ -1,7 +1,8 @@
 // CWmipDeviceMethod: the shape every device mapper's WMI methods share, written once:
 // dispatch by method name over the class's method table, which checks the caller's identity
 // and the row's permission in the write frame, runs the row's command step only after the
-// frame's commit and writes the row's audit record only when the step succeeded; a command step that sends one command
+// frame's commit (CWmipAfterCommit: no server is called under the write lock) and writes the
+// row's audit record only when the step succeeded; a command step that sends one command
 // to the hardware driver server of the device's host through an LAAPProxy; and a status step that answers a status word
 // as the output parameter "Status". The class mappers pass in only the step that builds and sends the command or reads
 // the status.
@@ -52,11 +53,12 @@ public:
     // first row whose name equals methodName without regard to case (none: 0x80041055). For that
     // row: its check of the in-parameters when it has one (an answer other than S_OK is the
     // method's), the caller and the row's permission (CheckCaller's exceptions pass out), the
-    // records the in-parameters name. Only after the commit, and before the answer, the row's
-    // step runs (it is what reaches the hardware): a step that answers S_OK is audited with the
-    // row's record, and it and kNothingSent answer the permission check's success code; any other
-    // answer of the step is the method's. A step's exception passes out unchanged and nothing is
-    // audited. Refused (WBEM_E_FAILED) when a transaction is already open on the thread.
+    // records the in-parameters name. Only after the commit, with no transaction open, and
+    // before the answer, the row's step runs (it is what reaches the hardware): a step that
+    // answers S_OK is audited with the row's record, and it and kNothingSent answer the
+    // permission check's success code; any other answer of the step is the method's. A step's
+    // exception passes out unchanged and nothing is audited. Refused (WBEM_E_FAILED,
+    // CWmipAfterCommit::kInsideAnotherWrite) when a transaction is already open on the thread.
     template <class Owner>
     static HRESULT Dispatch(std::type_identity_t<Owner>& mapper, const wchar_t* source, CWmipObjectPath* path,
                             const wchar_t* methodName, std::span<const MapperMethodEntry<Owner>> table,
@@ -84,9 +86,9 @@ public:
     // A command step: under a catch-all (any exception: logged with its text, WBEM_E_FAILED)
     // reads hostProperty, aims a proxy at the host and runs the command once. S_OK after a
     // successful command; kNothingSent when the command had nothing to send;
-    // WBEM_E_INVALID_PARAMETER when it refused its keys. A command the server did not take
-    // throws CWMIException WBEM_E_FAILED whose message is the reason
-    // (LAAPProxy::GetLastFailure), logged first.
+    // WBEM_E_INVALID_PARAMETER when it refused its keys; WBEM_E_FAILED without a text when the
+    // server did not take the command, its reason (LAAPProxy::GetLastFailure) in an error line
+    // of the log.
     static HRESULT RunCommand(const wchar_t* source, IWbemClassObject* instance, const wchar_t* hostProperty,
                               const Command& command);
 
@@ -131,8 +133,8 @@ private:
     // permission into its arguments; S_OK to go on, any other answer is the method's.
     using Select = std::function<HRESULT(DeviceMethodCall& call, DWORD& permission)>;
     using Step = std::function<HRESULT(DeviceMethodCall& call)>;
-    // Dispatch's work: the frame (instance, row, check, CheckCaller, named records), then, handed
-    // to the commit, the step and its audit.
+    // Dispatch's work: the frame (instance, row, check, CheckCaller, named records), then, after
+    // its commit, the step and its audit.
     static HRESULT RunFramed(CWmipClassMapper& mapper, const wchar_t* source, CWmipObjectPath* path,
                              const wchar_t* methodName, IWbemClassObject* inParams, IWbemObjectSink* sink,
                              const Select& select, const Step& step);

@@ -4,7 +4,7 @@
 #include <limits>
 
 #include "framework/CWmipMapper.h"
-#include "framework/CWmipWriteFrame.h"
+#include "framework/CWmipAfterCommit.h"
 #include "framework/WMIHelper.h"
 #include "hardware/LAAPProxy.h"
 #include "hardware/LAcsAccessPanel.h"
@@ -99,20 +99,11 @@ HRESULT CWmipIncomingEventExMapper::ExecuteMethod(CWmipObjectPath*, const wchar_
 {
     if (methodName == nullptr)
         return WBEM_E_INVALID_METHOD;
-    const bool send = CString(kSendIncomingEvent).CompareNoCase(methodName) == 0;
-    if (!send && CString(kAcknowledgeAlarm).CompareNoCase(methodName) != 0)
-        return WBEM_E_INVALID_METHOD;
-    // Static methods without a permission step of their own. Each logged event stands or falls
-    // with its hand-over to the communication server (a level of its own inside the frame), so
-    // the frame keeps what stood whatever the method answers.
-    HRESULT answer = WBEM_E_FAILED;
-    CWmipWriteFrame::RunMethod(
-        *this, nullptr, methodName, inParams, [](IWbemClassObject*) {},
-        [&](IWbemClassObject*, CBntDatabase&) {
-            answer = send ? SendIncomingEvent(inParams, sink) : AcknowledgeAlarm(inParams, sink);
-            return S_OK;
-        });
-    return answer;
+    if (CString(kSendIncomingEvent).CompareNoCase(methodName) == 0)
+        return SendIncomingEvent(inParams, sink);
+    if (CString(kAcknowledgeAlarm).CompareNoCase(methodName) == 0)
+        return AcknowledgeAlarm(inParams, sink);
+    return WBEM_E_INVALID_METHOD;
 }
 
 bool CWmipIncomingEventExMapper::FillRecord(IWbemClassObject* inParams, bool grant, bool deny, BntMessage& record)
@@ -156,6 +147,17 @@ bool CWmipIncomingEventExMapper::FillRecord(IWbemClassObject* inParams, bool gra
 
 HRESULT CWmipIncomingEventExMapper::SendIncomingEvent(IWbemClassObject* inParams, IWbemObjectSink*)
 {
+    // A static method without a permission step of its own: its look-ups run in the write frame,
+    // and the event is handed over after that frame's commit.
+    HandOver handOver;
+    return CWmipAfterCommit::RunMethod(
+        kSource, *this, nullptr, kSendIncomingEvent, inParams, [](IWbemClassObject*) {},
+        [&](IWbemClassObject*, CBntDatabase&) { return CheckIncomingEvent(inParams, handOver); },
+        [&] { return HandOverEvent(handOver); });
+}
+
+HRESULT CWmipIncomingEventExMapper::CheckIncomingEvent(IWbemClassObject* inParams, HandOver& handOver)
+{
     try
     {
         int grant = FALSE;
@@ -185,7 +187,7 @@ HRESULT CWmipIncomingEventExMapper::SendIncomingEvent(IWbemClassObject* inParams
         const CAcsUser* caller = RequireUser();
         CBntDatabase* database = GetDatabase();
         CBntDatabase* sender = m_user != nullptr ? m_user->GetDatabase() : nullptr;
-        BntMessage record;
+        BntMessage& record = handOver.record;
         CAccessPanelSet sources(database);
         sources.SetPanelTypeFilter(CWmipLogicalDeviceRules::kLogicalSourcePanelType);
         sources.SetNameFilter(source);
@@ -230,11 +232,7 @@ HRESULT CWmipIncomingEventExMapper::SendIncomingEvent(IWbemClassObject* inParams
             record.Set(BntMessage::DeviceID, deviceId);
             record.Set(BntMessage::InputID, subDeviceId);
             record.Set(BntMessage::SerialNumber, BntComServerUtilities::GetEventSerialNumber(sender, panelId));
-            if (!BntComServerUtilities::LogAndSendControllerWithoutACommServerBasedEvent(sender, record))
-            {
-                Info(L"SendIncomingEvent. Failed to send the event.");
-                return WBEM_E_FAILED;
-            }
+            handOver.controllerBased = false;
             return S_OK;
         }
         if (!grant && !deny)
@@ -268,11 +266,7 @@ HRESULT CWmipIncomingEventExMapper::SendIncomingEvent(IWbemClassObject* inParams
             return WBEM_E_INVALID_PARAMETER;
         record.Set(BntMessage::PanelID, panelId);
         record.Set(BntMessage::DeviceID, readers.GetReaderID());
-        if (!BntComServerUtilities::LogAndSendControllerBasedEvent(sender, record))
-        {
-            Info(L"SendIncomingEvent. Failed to send the event.");
-            return WBEM_E_FAILED;
-        }
+        handOver.controllerBased = true;
         return S_OK;
     }
     catch (...)
@@ -283,27 +277,54 @@ HRESULT CWmipIncomingEventExMapper::SendIncomingEvent(IWbemClassObject* inParams
     }
 }
 
+HRESULT CWmipIncomingEventExMapper::HandOverEvent(const HandOver& handOver)
+{
+    try
+    {
+        CBntDatabase* sender = m_user != nullptr ? m_user->GetDatabase() : nullptr;
+        const bool sent =
+            handOver.controllerBased
+                ? BntComServerUtilities::LogAndSendControllerBasedEvent(sender, handOver.record)
+                : BntComServerUtilities::LogAndSendControllerWithoutACommServerBasedEvent(sender, handOver.record);
+        if (sent)
+            return S_OK;
+        Info(L"SendIncomingEvent. Failed to send the event.");
+        return WBEM_E_FAILED;
+    }
+    catch (...)
+    {
+        CWmipDeviceMethod::LogCaught(kSource, __LINE__, L"SendIncomingEvent failed.");
+        return WBEM_E_FAILED;
+    }
+}
+
 HRESULT CWmipIncomingEventExMapper::AcknowledgeAlarm(IWbemClassObject* inParams, IWbemObjectSink* sink)
+{
+    // As SendIncomingEvent: the panel and the caller's rights are read in the write frame, and
+    // the communication servers are asked after its commit.
+    Acknowledgement acknowledgement;
+    return CWmipAfterCommit::RunMethod(
+        kSource, *this, nullptr, kAcknowledgeAlarm, inParams, [](IWbemClassObject*) {},
+        [&](IWbemClassObject*, CBntDatabase&) { return CheckAcknowledgement(inParams, acknowledgement); },
+        [&] { return Acknowledge(acknowledgement, sink); });
+}
+
+HRESULT CWmipIncomingEventExMapper::CheckAcknowledgement(IWbemClassObject* inParams, Acknowledgement& ack)
 {
     try
     {
         // Without the caller there is no user id to acknowledge under.
         CAcsUser* user = RequireUser();
-        LONG currentAckStatus = 0;
-        LONG serialNumber = 0;
-        LONG panelId = 0;
-        LONG alarmId = 0;
-        LONG ackStatus = 0;
+        ack.userId = user->GetUserID();
         // The numeric parameters have no default: a missing one is refused rather than sent as 0.
-        if (FAILED(WMIHelper::GetNumber(inParams, L"CurrentAckStatus", currentAckStatus)) ||
-            FAILED(WMIHelper::GetNumber(inParams, L"SerialNumber", serialNumber)) ||
-            FAILED(WMIHelper::GetNumber(inParams, L"PanelID", panelId)) ||
-            FAILED(WMIHelper::GetNumber(inParams, L"AlarmID", alarmId)) ||
-            FAILED(WMIHelper::GetNumber(inParams, L"AckStatus", ackStatus)))
+        if (FAILED(WMIHelper::GetNumber(inParams, L"CurrentAckStatus", ack.currentAckStatus)) ||
+            FAILED(WMIHelper::GetNumber(inParams, L"SerialNumber", ack.serialNumber)) ||
+            FAILED(WMIHelper::GetNumber(inParams, L"PanelID", ack.panelId)) ||
+            FAILED(WMIHelper::GetNumber(inParams, L"AlarmID", ack.alarmId)) ||
+            FAILED(WMIHelper::GetNumber(inParams, L"AckStatus", ack.ackStatus)))
             return WBEM_E_INVALID_PARAMETER;
-        CString host;
-        WMIHelper::GetString(inParams, L"CommServerHostName", host);
-        const CString notes = TrimmedRight(inParams, L"AckNotes");
+        WMIHelper::GetString(inParams, L"CommServerHostName", ack.host);
+        ack.notes = TrimmedRight(inParams, L"AckNotes");
         CString alarmTimeText;
         WMIHelper::GetString(inParams, L"AlarmTime", alarmTimeText);
         const std::optional<LONG> alarmTime =
@@ -311,46 +332,61 @@ HRESULT CWmipIncomingEventExMapper::AcknowledgeAlarm(IWbemClassObject* inParams,
                                             : WMIHelper::ToDateTimeUTC(alarmTimeText));
         if (!alarmTime)
             return WBEM_E_INVALID_PARAMETER;
+        ack.alarmTime = *alarmTime;
 
         // The panel is looked up as the caller. One that is not there takes the no-panel-host
         // road; one of a segment the caller cannot reach is named to no server and is not
         // acknowledged, as a server answers for an alarm it does not hold.
-        bool noPanelHost = true;
         CAccessPanelSet panels(GetDatabase());
-        panels.SetPanelIDFilter(panelId);
+        panels.SetPanelIDFilter(ack.panelId);
         panels.Open();
         const bool exists = !panels.IsEOF();
-        const bool hidden = exists && !MayAccessPanel(*user, GetDatabase(), panelId);
-        if (exists && !hidden &&
-            !CUserDevicePermission(user->GetDatabase(), user).IsDevicePermitted(panelId, kWholePanel))
+        ack.hidden = exists && !MayAccessPanel(*user, GetDatabase(), ack.panelId);
+        if (exists && !ack.hidden &&
+            !CUserDevicePermission(user->GetDatabase(), user).IsDevicePermitted(ack.panelId, kWholePanel))
             return WBEM_E_ACCESS_DENIED;
+        ack.noPanelHost = true;
         if (exists && !panels.GetTerminalName().IsEmpty() &&
             panels.GetPanelType() != CWmipLogicalDeviceRules::kLogicalSourcePanelType)
         {
-            noPanelHost = false;
-            if (host.IsEmpty())
-                host = panels.GetTerminalName();
+            ack.noPanelHost = false;
+            if (ack.host.IsEmpty())
+                ack.host = panels.GetTerminalName();
         }
+        if (!ack.hidden && ack.host.IsEmpty())
+        {
+            ack.localHosts = BntComServerUtilities::FindAllLocalCommServersForOnlinePanels(GetDatabase());
+            if (ack.localHosts.empty())
+                Info(L"Unable to find any online comm servers to acknowledge this alarm");
+        }
+        return S_OK;
+    }
+    catch (...)
+    {
+        CWmipDeviceMethod::LogCaught(kSource, __LINE__, L"AcknowledgeAlarm failed.");
+        return WBEM_E_FAILED;
+    }
+}
 
+HRESULT CWmipIncomingEventExMapper::Acknowledge(const Acknowledgement& ack, IWbemObjectSink* sink)
+{
+    try
+    {
         LONG returnValue = 1;
         LONG simultaneous = 0;
         const auto acknowledge = [&](LAAPProxy& proxy) {
-            return proxy.AcknowledgeAlarm(currentAckStatus, serialNumber, panelId, alarmId, user->GetUserID(),
-                                          *alarmTime, ackStatus, notes, noPanelHost, &simultaneous);
+            return proxy.AcknowledgeAlarm(ack.currentAckStatus, ack.serialNumber, ack.panelId, ack.alarmId, ack.userId,
+                                          ack.alarmTime, ack.ackStatus, ack.notes, ack.noPanelHost, &simultaneous);
         };
-        if (hidden)
+        if (ack.hidden)
         {
             returnValue = 0;
         }
-        else if (host.IsEmpty())
+        else if (ack.host.IsEmpty())
         {
-            const std::vector<CString> hosts =
-                BntComServerUtilities::FindAllLocalCommServersForOnlinePanels(GetDatabase());
-            if (hosts.empty())
-                Info(L"Unable to find any online comm servers to acknowledge this alarm");
             LAAPProxy proxy;
             bool accepted = false;
-            for (const CString& candidate : hosts)
+            for (const CString& candidate : ack.localHosts)
             {
                 if (proxy.GetHostName().CompareNoCase(candidate) != 0)
                     proxy.SetHostName(candidate);
@@ -365,7 +401,7 @@ HRESULT CWmipIncomingEventExMapper::AcknowledgeAlarm(IWbemClassObject* inParams,
         else
         {
             LAAPProxy proxy;
-            proxy.SetHostName(host);
+            proxy.SetHostName(ack.host);
             returnValue = acknowledge(proxy) ? 1 : 0;
         }
         if (returnValue == 0)

@@ -9,11 +9,10 @@
 // Built per request by its factory; the caller owns it. One request on one thread: no lock.
 #pragma once
 
-#include "framework/CWmipMapperSkeleton.h"
+#include <vector>
 
-namespace bnt::utility {
-class BntMessage;
-}
+#include "framework/CWmipMapperSkeleton.h"
+#include "hardware/BntMessage.h"
 
 class CWmipIncomingEventExMapper : public CWmipMapperSkeleton<CWmipIncomingEventExMapper>
 {
@@ -32,20 +31,61 @@ public:
     HRESULT ExecuteMethod(CWmipObjectPath* path, const wchar_t* methodName, LONG flags, IWbemContext* context,
                           IWbemClassObject* inParams, IWbemObjectSink* sink) override;
 
-    // S_OK when the event was handed over; 0x80041008 for conflicting flags, an unknown
-    // source, device, sub-device, panel or reader (a source or panel of a segment the caller
-    // cannot access is unknown to it), an "ExtendedID" longer than the record's
-    // field or a "Time" that is not a date after 1970 within 32-bit seconds; 0x80041001 for a
-    // missing "Source", a refused hand-over or any failure. Nothing is sent on a refusal.
+    // Both methods decide in the write frame and ask the communication server only after its
+    // commit (CWmipAfterCommit), so no write lock is held during the call.
+
+    // S_OK when the event was handed over and logged; 0x80041008 for conflicting flags, an
+    // unknown source, device, sub-device, panel or reader (a source or panel of a segment the
+    // caller cannot access is unknown to it), an "ExtendedID" longer than the record's field or a
+    // "Time" that is not a date after 1970 within 32-bit seconds; 0x80041001 for a missing
+    // "Source", a refused hand-over, an event log row that could not be written after it, or any
+    // failure. Nothing is sent on a refusal.
     HRESULT SendIncomingEvent(IWbemClassObject* inParams, IWbemObjectSink* sink);
     // S_OK with "ReturnValue" 1 and the simultaneous-acknowledge status when a communication
     // server accepted, "ReturnValue" 0 when none did; 0x80041008 when a numeric parameter is
     // missing or "AlarmTime" is no date after 1970; 0x80041003 when the caller may not access
-    // the panel's segment (a panel that does not exist is of none) or act on the panel; 0x80041001 when the output
-    // cannot be delivered or anything else fails.
+    // the panel's segment (a panel that does not exist is of none) or act on the panel; 0x80041001
+    // when the output cannot be delivered or anything else fails.
     HRESULT AcknowledgeAlarm(IWbemClassObject* inParams, IWbemObjectSink* sink);
 
 private:
+    // An event checked in the frame, to hand over after its commit.
+    struct HandOver
+    {
+        bnt::utility::BntMessage record;
+        // An access panel's event (its server numbers it as it logs it); else a logical source's.
+        bool controllerBased = false;
+    };
+    // An acknowledgement checked in the frame, to ask after its commit.
+    struct Acknowledgement
+    {
+        LONG userId = 0;
+        LONG currentAckStatus = 0;
+        LONG serialNumber = 0;
+        LONG panelId = 0;
+        LONG alarmId = 0;
+        LONG alarmTime = 0;
+        LONG ackStatus = 0;
+        CString notes;
+        // The server to ask; empty: each of localHosts until one accepts.
+        CString host;
+        std::vector<CString> localHosts;
+        bool noPanelHost = true;
+        // A panel beyond the caller's segments: nobody is asked and nothing is acknowledged.
+        bool hidden = false;
+    };
+
+    // SendIncomingEvent's checks in the frame, the record built into handOver: S_OK to hand it
+    // over, otherwise the method's answer.
+    HRESULT CheckIncomingEvent(IWbemClassObject* inParams, HandOver& handOver);
+    // After the commit: the hand-over and its event log row (BntComServerUtilities).
+    HRESULT HandOverEvent(const HandOver& handOver);
+    // AcknowledgeAlarm's parameters, panel and rights in the frame: S_OK to ask, otherwise the
+    // method's answer.
+    HRESULT CheckAcknowledgement(IWbemClassObject* inParams, Acknowledgement& ack);
+    // After the commit: the servers asked and the output answered.
+    HRESULT Acknowledge(const Acknowledgement& ack, IWbemObjectSink* sink);
+
     // Fills the record's common fields from the parameters; false (with the log line) when a
     // value does not fit the record.
     static bool FillRecord(IWbemClassObject* inParams, bool grant, bool deny, bnt::utility::BntMessage& record);

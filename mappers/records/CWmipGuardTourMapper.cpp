@@ -3,7 +3,7 @@
 #include "common/AccessCodes.h"
 #include "framework/CWmipMessages.h"
 #include "framework/CWmipObjectPath.h"
-#include "framework/CWmipWriteFrame.h"
+#include "framework/CWmipAfterCommit.h"
 #include "framework/WMIHelper.h"
 #include "hardware/ClslRPCServerProxy.h"
 #include "inhouse/BntAccessSets/CLinkageServerHostWorkstationJoinSet.h"
@@ -36,12 +36,14 @@ HRESULT CWmipGuardTourMapper::ExecuteMethod(CWmipObjectPath* path, const wchar_t
     if (path != nullptr && methodName != nullptr && CString(methodName).CompareNoCase(kLaunchTourMethod) == 0)
     {
         // The server is never asked to launch a tour for a badge the caller may not see, nor for
-        // one that does not exist: the write frame resolves it behind the permission step, and
-        // holds it so until the server has been asked.
-        return CWmipWriteFrame::RunMethod(
-            *this, path, kLaunchTourMethod, inParams,
+        // one that does not exist: the write frame resolves it behind the permission step. The
+        // server is asked once that frame has let the write lock go.
+        Launch launch;
+        return CWmipAfterCommit::RunMethod(
+            kSourceFile, *this, path, kLaunchTourMethod, inParams,
             [&](IWbemClassObject* instance) { RequirePermission(Permission::kLaunchGuardTours, instance); },
-            [&](IWbemClassObject* instance, CBntDatabase&) { return LaunchTour(instance, inParams, sink); });
+            [&](IWbemClassObject* instance, CBntDatabase&) { return PrepareLaunch(instance, inParams, launch); },
+            [&] { return LaunchTour(launch, sink); });
     }
     ComPtr<IWbemClassObject> instance;
     instance.Attach(GetCurrentInstance(path));
@@ -50,28 +52,40 @@ HRESULT CWmipGuardTourMapper::ExecuteMethod(CWmipObjectPath* path, const wchar_t
     return WBEM_E_METHOD_NOT_IMPLEMENTED;
 }
 
-HRESULT CWmipGuardTourMapper::LaunchTour(IWbemClassObject* instance, IWbemClassObject* inParams, IWbemObjectSink* sink)
+HRESULT CWmipGuardTourMapper::PrepareLaunch(IWbemClassObject* instance, IWbemClassObject* inParams, Launch& launch)
 {
     try
     {
-        LONG tourId = 0;
-        if (FAILED(WMIHelper::GetNumber(instance, L"ID", tourId)))
+        if (FAILED(WMIHelper::GetNumber(instance, L"ID", launch.tourId)))
             return WBEM_E_FAILED;
-        const LONGLONG badgeId = CWmipMethodParameters::Number64(inParams, L"BadgeID");
-        const LONG stationId = static_cast<LONG>(CWmipMethodParameters::Number64(inParams, L"MonStationID"));
-        LONG result = kNotLaunched;
-        CString host;
+        launch.badgeId = CWmipMethodParameters::Number64(inParams, L"BadgeID");
+        launch.stationId = static_cast<LONG>(CWmipMethodParameters::Number64(inParams, L"MonStationID"));
+        launch.host.Empty();
         // Without a linkage server of the caller's database there is nobody to ask: an empty
         // host would be taken for the local machine and reach whatever server runs there.
-        if (FindLinkageServerHost(host))
+        if (!FindLinkageServerHost(launch.host))
         {
-            ClslRPCServerProxy proxy(host);
-            proxy.LaunchTour(tourId, 0, badgeId, 0, stationId, &result);
-        }
-        else
-        {
+            launch.host.Empty();
             CWMIDebugLog::LogError(kSourceFile, __LINE__,
                                    L"No linkage server serves this database; the tour was not launched.");
+        }
+        return S_OK;
+    }
+    catch (...)
+    {
+        return WBEM_E_FAILED;
+    }
+}
+
+HRESULT CWmipGuardTourMapper::LaunchTour(const Launch& launch, IWbemObjectSink* sink)
+{
+    try
+    {
+        LONG result = kNotLaunched;
+        if (!launch.host.IsEmpty())
+        {
+            ClslRPCServerProxy proxy(launch.host);
+            proxy.LaunchTour(launch.tourId, 0, launch.badgeId, 0, launch.stationId, &result);
         }
         return CWmipMethodOutput::Indicate(
             *this, kWMIClassName, kLaunchTourMethod, sink,

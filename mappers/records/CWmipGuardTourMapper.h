@@ -3,7 +3,8 @@
 // to start a tour for a guard's badge at a monitoring station.
 //
 // Built per request by its factory; the caller owns it. One request on one thread; the linkage
-// server proxy is made for one call and serialises its own remote calls.
+// server proxy is made for one call, after the write frame's commit, and serialises its own
+// remote calls.
 #pragma once
 
 #include "framework/CWmipMapperSkeleton.h"
@@ -24,10 +25,23 @@ public:
                           IWbemClassObject* inParams, IWbemObjectSink* sink) override;
 
 private:
-    // Behind the write frame's permission step (0x100000BA, refusals thrown) and its check of
-    // the badge: the call and the out-parameter ReturnValue; the HRESULT of the indication;
-    // 0x80041001 for any failure.
-    HRESULT LaunchTour(IWbemClassObject* instance, IWbemClassObject* inParams, IWbemObjectSink* sink);
+    // What the launch asks of the linkage server, read in the write frame.
+    struct Launch
+    {
+        LONG tourId = 0;
+        LONGLONG badgeId = 0;
+        LONG stationId = 0;
+        // Empty when no linkage server serves the caller's database: nobody is asked.
+        CString host;
+    };
+
+    // In the write frame, behind its permission step (0x100000BA, refusals thrown) and its check
+    // of the badge: the tour, badge and station ids and the linkage server's host into launch.
+    // S_OK; 0x80041001 for any failure (the frame then asks nobody).
+    HRESULT PrepareLaunch(IWbemClassObject* instance, IWbemClassObject* inParams, Launch& launch);
+    // After the frame's commit: the call (none without a host) and the out-parameter
+    // ReturnValue; the HRESULT of the indication; 0x80041001 for any failure.
+    HRESULT LaunchTour(const Launch& launch, IWbemObjectSink* sink);
     // The host name of the linkage server of the kept user's database; false when there is none.
     bool FindLinkageServerHost(CString& host);
 

@@ -18,6 +18,7 @@
 #include "tests/support/BlockBytes.h"
 #include "tests/support/InstallationDatabase.h"
 
+#include <algorithm>
 #include <functional>
 #include <optional>
 #include <utility>
@@ -464,6 +465,17 @@ protected:
     }
     std::string Status(const std::wstring& path) { return Output(path, L"GetHardwareStatus", L"Status"); }
 
+    // AcknowledgeAlarm of alarm 3 of the panel, with every number given.
+    Reply Acknowledge(LONG panel)
+    {
+        return Call(L"Bnt_IncomingEvent", L"AcknowledgeAlarm",
+                    {{L"CurrentAckStatus", _variant_t(2L)},
+                     {L"SerialNumber", _variant_t(41L)},
+                     {L"PanelID", _variant_t(panel)},
+                     {L"AlarmID", _variant_t(3L)},
+                     {L"AckStatus", _variant_t(1L)}});
+    }
+
     support::SimulatedInstallation m_servers{std::vector<std::wstring>{L"localhost"}};
 };
 
@@ -899,15 +911,7 @@ TEST_F(DoorDeviceMethods, MoveBadgeFindsOnlyWhatTheCallerMaySee)
 TEST_F(DoorDeviceMethods, IncomingEventsServeOnlyTheCallersSegments)
 {
     CallAs(Callers::kDock);
-    const auto acknowledge = [&](LONG panel) {
-        return Call(L"Bnt_IncomingEvent", L"AcknowledgeAlarm",
-                    {{L"CurrentAckStatus", _variant_t(2L)},
-                     {L"SerialNumber", _variant_t(41L)},
-                     {L"PanelID", _variant_t(panel)},
-                     {L"AlarmID", _variant_t(3L)},
-                     {L"AckStatus", _variant_t(1L)}})
-            .result;
-    };
+    const auto acknowledge = [&](LONG panel) { return Acknowledge(panel).result; };
     const auto send = [&](const wchar_t* source, const wchar_t* device, const wchar_t* flag) {
         Params params{{L"Source", _variant_t(source)}};
         if (device != nullptr)
@@ -1233,6 +1237,304 @@ TEST_F(DoorDeviceMethods, AlarmsAreAcknowledgedOnThePanelsHostOrTheFirstLocalSer
     EXPECT_TRUE(Refused(excluded, WBEM_E_ACCESS_DENIED, CWmipMessages::kAccessDenied));
     EXPECT_EQ(other, WBEM_S_NO_ERROR);
     EXPECT_EQ(Driver().CallsOf(Procedure(AapProcedure::AcknowledgeAlarm)).size(), 1u);
+}
+
+// Every method that asks a server asks it with the database's write lock free: each simulated
+// server, during each call it answers, has another connection try to take the lock. Every
+// device command, the camera's live status, an alarm's acknowledgement on its panel's host and
+// on the local servers, a tour's launch, and an event's hand-over for a logical source and for
+// a reader.
+TEST_F(DoorDeviceMethods, EveryServerIsAskedWithTheWriteLockFree)
+{
+    std::vector<std::string> asked;
+    for (support::SimulatedServer* server : m_servers.Servers())
+        server->SetObserver([&](const support::SimulatedServer& by, const support::SimulatedCall& call) {
+            const bool free = support::InstallationDatabase::WriteLockFree(DoorInstallation::DatabaseFile());
+            asked.push_back(Utf8(by.ServerName()) + " " + Utf8(call.name) + (free ? "" : ", the write lock held"));
+        });
+    const auto driver = [](AapProcedure procedure) { return "driver server " + Utf8(AapProcedureName(procedure)); };
+    const std::string handedOver = "communication server event door SubmitEvent";
+    struct ServerCall
+    {
+        std::string what;
+        std::function<Reply()> call;
+        std::string asked;
+    };
+    const std::vector<CommandCase> commands = CommandCases();
+    std::vector<ServerCall> cases;
+    for (const CommandCase& c : commands)
+        cases.push_back({Utf8(c.path) + " " + Utf8(c.method), [&] { return Call(c.path, c.method, c.params); },
+                         driver(c.procedure)});
+    cases.push_back({"camera status", [&] { return Call(L"Bnt_Camera.ID=1,PanelID=6", L"GetHardwareStatus"); },
+                     driver(AapProcedure::GetDeviceStatus)});
+    cases.push_back(
+        {"alarm of a panel with a host", [&] { return Acknowledge(1); }, driver(AapProcedure::AcknowledgeAlarm)});
+    cases.push_back({"alarm of a logical source, on the local servers", [&] { return Acknowledge(8); },
+                     driver(AapProcedure::AcknowledgeAlarm)});
+    cases.push_back({"tour launch",
+                     [&] {
+                         CallAs(Callers::kAdministrator);
+                         const Reply reply =
+                             Call(L"Bnt_GuardTour.ID=1", L"LaunchTour",
+                                  {{L"BadgeID", _variant_t(L"100001")}, {L"MonStationID", _variant_t(1L)}});
+                         CallAs(Callers::kOperator);
+                         return reply;
+                     },
+                     "linkage server LaunchTour"});
+    cases.push_back(
+        {"event of a logical source",
+         [&] {
+             return Call(L"Bnt_IncomingEvent", L"SendIncomingEvent", {{L"Source", _variant_t(L"Building management")}});
+         },
+         handedOver});
+    cases.push_back({"event at a reader",
+                     [&] {
+                         return Call(L"Bnt_IncomingEvent", L"SendIncomingEvent",
+                                     {{L"Source", _variant_t(L"Lobby panel")},
+                                      {L"Device", _variant_t(L"Lobby entry")},
+                                      {L"IsAccessGrant", _variant_t(true)}});
+                     },
+                     handedOver});
+    const std::string lastEvent = support::InstallationDatabase::Scalar(DoorInstallation::DatabaseFile(),
+                                                                        "SELECT COALESCE(MAX(rowid), 0) FROM EVENTS");
+    for (const ServerCall& c : cases)
+    {
+        SCOPED_TRACE(c.what);
+        asked.clear();
+        const Reply reply = c.call();
+        EXPECT_EQ(reply.result, WBEM_S_NO_ERROR) << Hex(reply.result);
+        EXPECT_EQ(asked, std::vector<std::string>{c.asked});
+    }
+    for (support::SimulatedServer* server : m_servers.Servers())
+        server->SetObserver(nullptr);
+    // Both events were logged once the server took them.
+    EXPECT_EQ(
+        DoorInstallation::Rows("SELECT MACHINE, EVENTTYPE FROM EVENTS WHERE rowid > ? ORDER BY rowid", {lastEvent}),
+        (Table{{"8", "30"}, {"1", "0"}}));
+    support::InstallationDatabase::Execute(DoorInstallation::DatabaseFile(),
+                                           "DELETE FROM EVENTS WHERE rowid > " + lastEvent);
+}
+
+// An injected event's log row is written after the server took the event, in a transaction of
+// its own: another writer can log an event of the same panel during the hand-over. A reader's
+// event is then numbered after that one; a logical source's event carries its serial number in
+// the record, so when that number was taken meanwhile its row cannot be written, and the method
+// fails with the reason in the log.
+TEST_F(DoorDeviceMethods, AnEventIsLoggedAfterItsHandOverUnderASerialNumberStillFree)
+{
+    const std::string lastEvent = support::InstallationDatabase::Scalar(DoorInstallation::DatabaseFile(),
+                                                                        "SELECT COALESCE(MAX(rowid), 0) FROM EVENTS");
+    const auto nextSerial = [](LONG panel) {
+        return std::stol(support::InstallationDatabase::Scalar(
+            DoorInstallation::DatabaseFile(),
+            "SELECT COALESCE(MAX(SERIALNUM), 0) + 1 FROM EVENTS WHERE MACHINE = " + std::to_string(panel)));
+    };
+    const struct
+    {
+        const char* what;
+        Params params;
+        LONG panel;
+        HRESULT expected;
+        // The serial numbers logged for the panel after the event: the other writer's, then the
+        // event's own when it was logged.
+        std::vector<LONG> logged;
+        const wchar_t* line;
+    } cases[] = {
+        {"a reader's event",
+         {{L"Source", _variant_t(L"Lobby panel")},
+          {L"Device", _variant_t(L"Lobby entry")},
+          {L"IsAccessGrant", _variant_t(true)}},
+         1,
+         WBEM_S_NO_ERROR,
+         {0, 1},
+         nullptr},
+        {"a logical source's event",
+         {{L"Source", _variant_t(L"Building management")}},
+         8,
+         WBEM_E_FAILED,
+         {0},
+         L"The event of panel 8 was handed over but could not be logged."},
+    };
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.what);
+        const LONG serial = nextSerial(c.panel);
+        m_servers.CommEventServer().SetObserver([&](const support::SimulatedServer&, const support::SimulatedCall&) {
+            support::InstallationDatabase::Execute(DoorInstallation::DatabaseFile(),
+                                                   "INSERT INTO EVENTS (SERIALNUM, MACHINE, EVENTTYPE) VALUES (" +
+                                                       std::to_string(serial) + ", " + std::to_string(c.panel) +
+                                                       ", 99)");
+        });
+        const int lines = c.line != nullptr ? LogLines(c.line) : 0;
+        const Reply reply = Call(L"Bnt_IncomingEvent", L"SendIncomingEvent", c.params);
+        m_servers.CommEventServer().SetObserver(nullptr);
+        if (FAILED(c.expected))
+        {
+            EXPECT_TRUE(Refused(reply, c.expected, CWmipMessages::kFailed));
+        }
+        else
+        {
+            EXPECT_EQ(reply.result, c.expected) << Hex(reply.result);
+        }
+        Table expected;
+        for (const LONG offset : c.logged)
+            expected.push_back({std::to_string(serial + offset), offset == 0 ? "99" : "0"});
+        EXPECT_EQ(DoorInstallation::Rows("SELECT SERIALNUM, EVENTTYPE FROM EVENTS WHERE MACHINE = ? AND rowid > ? "
+                                         "ORDER BY rowid",
+                                         {std::to_string(c.panel), lastEvent}),
+                  expected);
+        if (c.line != nullptr)
+        {
+            EXPECT_EQ(LogLines(c.line), lines + 1);
+        }
+    }
+    support::InstallationDatabase::Execute(DoorInstallation::DatabaseFile(),
+                                           "DELETE FROM EVENTS WHERE rowid > " + lastEvent);
+}
+
+// A floor list is the floors stored under its id, whatever the id: list 0 (the method without a
+// list) sends its stored floors, an id no list row names sends its floors too, and one with no
+// floors sends none. The terminal is read as the caller, behind the method's permission.
+TEST_F(DoorDeviceMethods, AFloorListIsTheFloorsStoredUnderItsIdWhateverTheId)
+{
+    support::InstallationDatabase::Execute(DoorInstallation::DatabaseFile(), R"(
+        INSERT INTO ELEVATOR_FLOOR_LIST_FLOOR (FLOOR_LISTID, FLOOR) VALUES (0, 5), (998, 7), (998, 16);
+        INSERT INTO ELEVATOR_KEYPAD_TERMINAL (TERMINALID, PANELID, IPADDRESS, NAME) VALUES (8, 2, 4, 'Dock keypad');)");
+    const std::wstring lobby = L"Bnt_ElevatorTerminal.ID=1,IPAddress=2,PanelID=5";
+    const std::wstring dock = L"Bnt_ElevatorTerminal.ID=8,IPAddress=4,PanelID=2";
+    // The block with the floors set at 20 and on.
+    const auto floors = [](LONG panel, LONG terminal, LONG list, std::vector<BYTE> map) {
+        std::vector<BYTE> block = ElevatorBlock(panel, terminal, 16, 0, list);
+        std::copy(map.begin(), map.end(), block.begin() + 20);
+        return block;
+    };
+    const struct
+    {
+        const char* what;
+        const wchar_t* caller;
+        const std::wstring& terminal;
+        std::optional<LONG> list;
+        HRESULT expected;
+        const wchar_t* reason;
+        // The block sent and the audit text (nothing sent on a refusal).
+        std::vector<BYTE> sent;
+        const char* audit;
+    } cases[] = {
+        {"list 0, the method without a list", Callers::kOperator, lobby, std::nullopt, WBEM_S_NO_ERROR, nullptr,
+         floors(5, 2, 0, {0x10}), "Tower lobby keypad"},
+        {"list 0 named", Callers::kOperator, lobby, 0, WBEM_S_NO_ERROR, nullptr, floors(5, 2, 0, {0x10}),
+         "Tower lobby keypad"},
+        {"an id no list row names", Callers::kOperator, lobby, 998, WBEM_S_NO_ERROR, nullptr,
+         floors(5, 2, 998, {0x40, 0x80}), "Tower lobby keypad"},
+        {"an id with no floors", Callers::kOperator, lobby, 997, WBEM_S_NO_ERROR, nullptr, floors(5, 2, 997, {}),
+         "Tower lobby keypad"},
+        {"a listed list", Callers::kOperator, lobby, 1, WBEM_S_NO_ERROR, nullptr, floors(5, 2, 1, {0x01, 0x09}),
+         "Tower lobby keypad"},
+        {"without the command right",
+         Callers::kOnlooker,
+         lobby,
+         std::nullopt,
+         WBEM_E_ACCESS_DENIED,
+         CWmipMessages::kAccessDenied,
+         {},
+         nullptr},
+        {"segment 2 only, segment 1's terminal",
+         Callers::kDock,
+         lobby,
+         std::nullopt,
+         WBEM_E_NOT_FOUND,
+         CWmipMessages::kNotFound,
+         {},
+         nullptr},
+        {"segment 2 only, its own terminal", Callers::kDock, dock, 998, WBEM_S_NO_ERROR, nullptr,
+         floors(2, 4, 998, {0x40, 0x80}), "Dock keypad"},
+    };
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.what);
+        CallAs(c.caller);
+        Driver().ClearCalls();
+        const std::size_t audits = AuditCount();
+        Params params;
+        if (c.list)
+            params.emplace_back(L"AllowedFloorListID", _variant_t(*c.list));
+        const Reply reply = Call(c.terminal, L"SetAllowedFloors", params);
+        const auto calls = Driver().Calls();
+        if (c.reason != nullptr)
+        {
+            EXPECT_TRUE(Refused(reply, c.expected, c.reason));
+            EXPECT_TRUE(calls.empty());
+            EXPECT_EQ(AuditCount(), audits);
+            continue;
+        }
+        EXPECT_EQ(reply.result, c.expected) << Hex(reply.result);
+        ASSERT_EQ(calls.size(), 1u);
+        EXPECT_EQ(calls[0].block, c.sent);
+        ASSERT_EQ(AuditCount(), audits + 1);
+        EXPECT_NE(LastAudit().at(2).find(c.audit), std::string::npos) << LastAudit().at(2);
+    }
+    support::InstallationDatabase::Execute(DoorInstallation::DatabaseFile(), R"(
+        DELETE FROM ELEVATOR_FLOOR_LIST_FLOOR WHERE FLOOR_LISTID IN (0, 998);
+        DELETE FROM ELEVATOR_KEYPAD_TERMINAL WHERE TERMINALID = 8;)");
+}
+
+// A command the driver server did not take (it answered "no", the call did not complete, the
+// server cannot be reached) is a plain failure: 0x80041001 without a text of its own, no
+// audit record, and an error line in the provider log that says why. Refusals before the
+// command keep their codes and texts and log no such line.
+TEST_F(DoorDeviceMethods, ACommandTheServerDidNotTakeIsAPlainFailureItsReasonLogged)
+{
+    support::InstallationDatabase::Execute(
+        DoorInstallation::DatabaseFile(),
+        "INSERT INTO ELEVATOR_KEYPAD_TERMINAL (TERMINALID, PANELID, IPADDRESS, NAME) VALUES (8, 2, 4, 'Dock keypad');");
+    const std::wstring lobby = L"Bnt_ElevatorTerminal.ID=1,IPAddress=2,PanelID=5";
+    const std::wstring dock = L"Bnt_ElevatorTerminal.ID=8,IPAddress=4,PanelID=2";
+    const std::wstring refusedLine = L"The hardware command failed. The hardware driver server on \"localhost\" "
+                                     L"refused the command (status 0x00000001).";
+    const std::wstring incompleteLine = L"The hardware command failed. The call to the hardware driver server on "
+                                        L"\"localhost\" did not complete (RPC status 1726).";
+    const struct
+    {
+        const char* what;
+        const wchar_t* caller;
+        const std::wstring& terminal;
+        SimulatedAnswer answer;
+        HRESULT expected;
+        const wchar_t* reason;
+        // The log line that names why; none for a refusal before the command.
+        const std::wstring* line;
+        std::size_t sent;
+    } cases[] = {
+        {"refused by the server", Callers::kOperator, lobby, SimulatedAnswer::Status(1), WBEM_E_FAILED,
+         CWmipMessages::kFailed, &refusedLine, 1},
+        {"a call that did not complete", Callers::kOperator, lobby, SimulatedAnswer::Failing(), WBEM_E_FAILED,
+         CWmipMessages::kFailed, &incompleteLine, 1},
+        {"segment 2 only, its own terminal refused", Callers::kDock, dock, SimulatedAnswer::Status(1), WBEM_E_FAILED,
+         CWmipMessages::kFailed, &refusedLine, 1},
+        {"without the command right", Callers::kOnlooker, lobby, SimulatedAnswer::Status(1), WBEM_E_ACCESS_DENIED,
+         CWmipMessages::kAccessDenied, nullptr, 0},
+        {"segment 2 only, segment 1's terminal", Callers::kDock, lobby, SimulatedAnswer::Status(1), WBEM_E_NOT_FOUND,
+         CWmipMessages::kNotFound, nullptr, 0},
+    };
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.what);
+        CallAs(c.caller);
+        Driver().ClearCalls();
+        Driver().SetDefaultAnswer(c.answer);
+        const std::size_t audits = AuditCount();
+        const int refused = LogLines(refusedLine);
+        const int incomplete = LogLines(incompleteLine);
+        const Reply reply = Call(c.terminal, L"SetTerminalMode", {{L"Mode", _variant_t(3L)}});
+        EXPECT_TRUE(Refused(reply, c.expected, c.reason));
+        EXPECT_EQ(Driver().Calls().size(), c.sent);
+        EXPECT_EQ(AuditCount(), audits);
+        EXPECT_EQ(LogLines(refusedLine), refused + (c.line == &refusedLine ? 1 : 0));
+        EXPECT_EQ(LogLines(incompleteLine), incomplete + (c.line == &incompleteLine ? 1 : 0));
+    }
+    Driver().SetDefaultAnswer(SimulatedAnswer());
+    support::InstallationDatabase::Execute(DoorInstallation::DatabaseFile(),
+                                           "DELETE FROM ELEVATOR_KEYPAD_TERMINAL WHERE TERMINALID = 8;");
 }
 
 TEST_F(DoorDeviceMethods, RequestableReadersAreThoseOfOpenLevelsEachListedOnce)

@@ -145,12 +145,15 @@ TEST_F(DoorHardware, PathsThatNameNoDeviceAndUnreachableHostsFail)
     EXPECT_TRUE(Refused(Exec(Form::Sync, L"Bnt_ReaderInput1.PanelID=1,ReaderID=7", L"Mask"), WBEM_E_NOT_FOUND,
                         CWmipMessages::kNotFound));
     EXPECT_TRUE(Driver().Calls().empty());
-    // Without a server at the panel's host the command fails plainly.
+    // Without a server at the panel's host the command fails plainly, the reason in the log.
     const std::size_t audits = AuditCount();
+    const std::wstring unreachable =
+        L"The hardware command failed. The hardware driver server on \"localhost\" cannot be reached.";
+    const int lines = LogLines(unreachable);
     m_servers.reset();
     m_servers.emplace(std::vector<std::wstring>{L"FARAWAY"});
-    EXPECT_TRUE(Refused(Exec(Form::Sync, L"Bnt_Panel.ID=1", L"SetClock"), WBEM_E_FAILED,
-                        L"The hardware driver server on \"localhost\" cannot be reached."));
+    EXPECT_TRUE(Refused(Exec(Form::Sync, L"Bnt_Panel.ID=1", L"SetClock"), WBEM_E_FAILED, CWmipMessages::kFailed));
+    EXPECT_EQ(LogLines(unreachable), lines + 1);
     EXPECT_EQ(AuditCount(), audits);
 }
 

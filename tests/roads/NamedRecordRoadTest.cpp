@@ -848,11 +848,10 @@ TEST_F(RoadOrder, APrecisionAssignmentChecksTheGroupBeforeTheBadgeType)
     EXPECT_EQ(DoorInstallation::WholeDatabase(), before);
 }
 
-// Allowed floors are sent only for a list that loads: a list id that names no list fails as the
-// command's catch-all (nothing sent, no audit record), for the administrator too; a terminal the
-// caller does not see is answered as one that does not exist; the caller without the right is
-// refused first.
-TEST_F(RoadOrder, AllowedFloorsAreSentOnlyForAListThatLoads)
+// Allowed floors are the floors stored under the list id, for every caller: a list id that names
+// no list sends the floors stored under it (none here); a terminal the caller does not see is
+// answered as one that does not exist; the caller without the right is refused first.
+TEST_F(RoadOrder, AllowedFloorsAreTheFloorsStoredUnderTheListId)
 {
     BusDoor bus;
     const std::map<const wchar_t*, std::string> tokens = {{kChief, bus.Login(kChiefLogin)},
@@ -868,7 +867,6 @@ TEST_F(RoadOrder, AllowedFloorsAreSentOnlyForAListThatLoads)
     constexpr Terminal kLobby{1, 2, 5};
     constexpr Terminal kDock{7, 3, 2};
     constexpr Terminal kNone{9, 9, 9};
-    const std::string failed = "0x80041001 | ";
     const std::string notFound = "0x80041002 | ";
     const struct
     {
@@ -877,15 +875,18 @@ TEST_F(RoadOrder, AllowedFloorsAreSentOnlyForAListThatLoads)
         LONG list;
         // The start of the answer: its code and text, or "ok".
         std::string answer;
+        // The first two bytes of the floor map sent when the answer is "ok".
+        std::vector<BYTE> floors = {};
     } cases[] = {
         {kBystander, kLobby, 1, kNoRight},
         {kBystander, kLobby, 999, kNoRight},
         {kChief, kDock, 1, notFound},
         {kChief, kNone, 1, notFound},
-        {kChief, kLobby, 999, failed},
-        {kChief, kLobby, -1, failed},
-        {Callers::kAdministrator, kLobby, 999, failed},
-        {Callers::kAdministrator, kLobby, 1, "ok"},
+        // A list id no list names is the floors stored under it: none.
+        {kChief, kLobby, 999, "ok", {0x00, 0x00}},
+        {kChief, kLobby, -1, "ok", {0x00, 0x00}},
+        {Callers::kAdministrator, kLobby, 999, "ok", {0x00, 0x00}},
+        {Callers::kAdministrator, kLobby, 1, "ok", {0x01, 0x09}},
     };
     // Each case's answers on both doors, the terminal's keys aside.
     std::vector<std::pair<std::string, std::string>> answers;
@@ -914,10 +915,10 @@ TEST_F(RoadOrder, AllowedFloorsAreSentOnlyForAListThatLoads)
         const std::vector<support::SimulatedCall> sent = m_servers.Driver().Calls();
         if (c.answer == "ok")
         {
-            // Both doors sent the list's floors (1, 9 and 12) and audited it.
+            // Both doors sent the list's floors (list 1: 1, 9 and 12) and audited it.
             ASSERT_EQ(sent.size(), 2u);
-            EXPECT_EQ(std::vector<BYTE>(sent.front().block.begin() + 20, sent.front().block.begin() + 22),
-                      (std::vector<BYTE>{0x01, 0x09}));
+            EXPECT_EQ(std::vector<BYTE>(sent.front().block.begin() + 20, sent.front().block.begin() + 22), c.floors);
+            EXPECT_EQ(std::vector<BYTE>(sent.back().block.begin() + 20, sent.back().block.begin() + 22), c.floors);
             EXPECT_EQ(std::stoi(audits().at(0).at(0)), std::stoi(auditsBefore.at(0).at(0)) + 2);
         }
         else

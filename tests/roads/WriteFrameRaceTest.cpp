@@ -262,7 +262,8 @@ TEST_F(WriteFrameRace, ARecordMovedBeforeTheFrameTakesTheLockAnswersAsHiddenWith
         CBntDatabase other;
         other.Open(CString((L"sqlite:" + DoorInstallation::DatabaseFile().wstring()).c_str()));
         CBntTransaction outer(other);
-        EXPECT_EQ(ReasonText(roads.back().request()), "A device method cannot run inside another write's transaction.");
+        EXPECT_EQ(ReasonText(roads.back().request()),
+                  "A method that asks a server cannot run inside another write's transaction.");
     }
     EXPECT_EQ(TakeServerCalls(), std::vector<std::string>());
     EXPECT_EQ(DoorInstallation::WholeDatabase(), before);

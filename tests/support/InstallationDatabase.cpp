@@ -65,6 +65,21 @@ std::string InstallationDatabase::Scalar(const std::filesystem::path& database, 
     return result;
 }
 
+bool InstallationDatabase::WriteLockFree(const std::filesystem::path& database)
+{
+    sqlite3* db = nullptr;
+    bool taken = false;
+    // No busy timeout: a lock another connection holds answers SQLITE_BUSY at once.
+    if (sqlite3_open(database.c_str(), &db) == SQLITE_OK)
+    {
+        taken = sqlite3_exec(db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) == SQLITE_OK;
+        if (taken)
+            sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
+    }
+    sqlite3_close(db);
+    return taken;
+}
+
 void InstallationDatabase::CreateSchema(const std::filesystem::path& database)
 {
     // One transaction, as the host's init does: a statement of its own each would wait for the

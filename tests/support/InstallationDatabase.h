@@ -25,6 +25,9 @@ public:
     // The first column of the first row of a query on the database file, as text ("" when there
     // is no row, the value is NULL or the query cannot run).
     static std::string Scalar(const std::filesystem::path& database, const std::string& sql);
+    // Whether a connection of its own takes the database's write lock at once (BEGIN IMMEDIATE
+    // without waiting), and lets it go again: false while another connection holds it.
+    static bool WriteLockFree(const std::filesystem::path& database);
     // Creates the installation's tables, empty.
     static void CreateSchema(const std::filesystem::path& database);
     // Creates the installation's tables holding the demo data.

@@ -89,9 +89,10 @@ TEST_F(ProvixaBusInstanceCommand, EveryErrorReplyCarriesItsHResult)
         {{"get", "Bnt_WorldTimezone", "--page", "3", "--size", "3"},
          "sa-demo\n",
          R"({"error":"corvessa.general.invalidrequestitem","hresult":"0x80041008",)"},
+        // A command no server took is a plain 0x80041001, which the bus answers as an exception.
         {{"exec", "Bnt_Panel", "SetClock", "ID=1"},
          "sa-demo\n",
-         R"({"error":"corvessa.executemethod.error","hresult":"0x80041001",)"},
+         R"({"error":"corvessa.general.exception","hresult":"0x80041001",)"},
         {{"get", "Bnt_NoSuchType"},
          "sa-demo\n",
          R"({"error":"corvessa.general.invalidtypename","hresult":"0x80040522",)"},

@@ -278,7 +278,7 @@ TEST_F(ProvixaExamples, EachSentenceOfTheReadmeAndTheHelpIsWhatTheHostDoes)
         // Without --simulate a hardware method fails and the provider log names the server.
         {"scripts/provixa --as operator exec Bnt_Panel.ID=2 SetClock; test $? = 1 && grep 'ERROR wpPanelMapper' var/Logs/Fluxmere.log",
          0,
-         {"Error 0x80041001 (WBEM_E_FAILED): The hardware driver server on \"localhost\" cannot be reached.",
+         {"Error 0x80041001 (WBEM_E_FAILED): The request failed; the provider log holds the details.",
           "The hardware command failed. The hardware driver server on \"localhost\" cannot be reached."}},
         // The batch's limits; wait belongs to a batch.
         {"scripts/provixa --as admin wait", 2, {"provixa: wait runs only inside a batch"}},
