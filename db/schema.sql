@@ -1254,7 +1254,7 @@ CREATE INDEX ACCLVLINK_READER ON ACCLVLINK (PANELID, READERID);
 CREATE INDEX TIMEZONE_TZID ON TIMEZONE (TZID);
 -- The records of one owner as the mappers ask for them, where the owner's column does not lead
 -- the table's key: a badge's level links, a person's and a level's and a reader's access
--- requests, a person's accounts and visit events, a visit's and a person's e-mail recipients, a
+-- requests, a person's accounts, visits and visit events, a visit's and a person's e-mail recipients, a
 -- sign-in location's stations, a user's accounts, a timezone's intervals, a holiday type's
 -- holidays, an alarm's event links, and a panel's inputs, relays, alarm panels, device group
 -- links, elevator terminals, areas and video devices.
@@ -1264,6 +1264,8 @@ CREATE INDEX ACCESS_REQUEST_ACCESSLVID ON ACCESS_REQUEST (ACCESSLVID);
 CREATE INDEX ACCESS_REQUEST_PANELID ON ACCESS_REQUEST (PANELID);
 CREATE INDEX CARDHOLDER_ACCOUNT_EMPID ON CARDHOLDER_ACCOUNT (EMPID);
 CREATE INDEX VISIT_EVENT_EMPID ON VISIT_EVENT (EMPID);
+CREATE INDEX VISIT_EMPID ON VISIT (EMPID);
+CREATE INDEX VISIT_VISITORID ON VISIT (VISITORID);
 CREATE INDEX VISIT_EMAIL_LINK_VISITID ON VISIT_EMAIL_LINK (VISITID);
 CREATE INDEX VISIT_EMAIL_LINK_EMPID ON VISIT_EMAIL_LINK (EMPID);
 CREATE INDEX VISIT_SELF_SERVICE_STATION_LOCATION ON VISIT_SELF_SERVICE_STATION (VISIT_EVENT_SIGN_IN_LOCATIONID);

@@ -3,6 +3,7 @@
 // names, so the engine answers it by key (no table is scanned for a keyed get), and it names
 // the caller's own segments.
 #include "framework/CWMITypeInfo.h"
+#include "framework/CWmipClassMapper.h"
 #include "framework/CWmipMapperRegistry.h"
 #include "framework/CWmipSegmentSourceFilter.h"
 #include "inhouse/BntCoreDb/CDynamicRecordset.h"
@@ -99,11 +100,20 @@ TEST_F(RestrictedReadPlan, AKeyedGetOrAnOwnersRecordsOfAClassSeenWithItsOwnerSca
         for (const CWMITypeInfo::SegmentSource& source : type->GetSegmentSources())
         {
             std::wstring where;
-            for (const CString& owned :
+            for (const CString& name :
                  source.kind == CWMITypeInfo::SegmentSource::Kind::Owner ? source.names : std::vector<CString>())
             {
+                // A name may be the owner's column itself ("BADGE.EMPID"): the property the
+                // class's mapper reads it into.
+                CString owned = name;
+                if (const int dot = name.Find(L'.'); dot >= 0 && !type->GetPropertyForColumn(name, owned))
+                {
+                    const std::unique_ptr<CWmipClassMapper> mapper(
+                        type->GetTypeConstructor()(nullptr, nullptr, nullptr));
+                    owned = mapper != nullptr ? mapper->GetPropertyName(name.Mid(dot + 1), name.Left(dot)) : CString();
+                }
                 const std::string value = support::PropertyText(all.objects.front().Get(), owned.GetString());
-                if (owned.Find(L'.') >= 0 || value == "<null>" || value == "<missing>")
+                if (owned.IsEmpty() || value == "<null>" || value == "<missing>")
                 {
                     where.clear();
                     break;
