@@ -3,6 +3,8 @@
 #include "framework/CWmipMapper.h"
 #include "framework/CWmipMessages.h"
 #include "framework/wql/ProcessClauseResult.h"
+#include "framework/wql/WqlEvaluator.h"
+#include "inhouse/BntCoreDb/CDBValue.h"
 #include "platform/com/WbemConstants.h"
 #include "platform/mfc/COleDateTime.h"
 
@@ -16,14 +18,19 @@ bool IsNumberType(CIMTYPE type)
     return IsIntegerCimType(type) || type == CIM_REAL32 || type == CIM_REAL64;
 }
 
-// A literal a number compares with: a decimal number, quoted or not, with sign, fraction and
-// exponent, or a 0x hexadecimal one.
+// A literal a number compares with: a number as written (decimal with sign, fraction and
+// exponent, or 0x hexadecimal), or a quoted text the database reads as a number, the one reading
+// the watches share (WqlEvaluator::ReadNumberText), so a text it takes compares as a number on
+// every road.
 bool IsNumberLiteral(CString literal)
 {
     literal.Trim();
     if (literal.GetLength() >= 2 && (literal[0] == L'\'' || literal[0] == L'"') &&
         literal[literal.GetLength() - 1] == literal[0])
-        literal = literal.Mid(1, literal.GetLength() - 2).Trim();
+    {
+        CDBValue number;
+        return WqlEvaluator::ReadNumberText(CStringToUtf8(literal.Mid(1, literal.GetLength() - 2)), number);
+    }
     if (literal.IsEmpty())
         return false;
     const std::wstring text(literal.GetString());

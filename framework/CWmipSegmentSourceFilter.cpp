@@ -183,8 +183,6 @@ struct MemoEntry
 };
 std::mutex g_memoLock;
 std::map<std::wstring, MemoEntry> g_memo;
-// Most filters kept; the memo starts again when it is full.
-constexpr std::size_t kMaxMemo = 4096;
 
 std::wstring MemoKey(const CAcsUser& user, const CWMITypeInfo& type, const CMultiFilterRecordset& recordset)
 {
@@ -560,10 +558,16 @@ void CWmipSegmentSourceFilter::Apply(const CAcsUser& user, const CWMITypeInfo& t
         if (!filter.Denied())
         {
             const std::lock_guard<std::mutex> guard(g_memoLock);
-            if (g_memo.size() >= kMaxMemo)
+            if (g_memo.size() >= kMaxKeptFilters)
                 g_memo.clear();
             g_memo[key] = {typeCount, restrictions};
         }
     }
     recordset.AddRestrictionsOf(*restrictions);
+}
+
+std::size_t CWmipSegmentSourceFilter::KeptFilterCount()
+{
+    const std::lock_guard<std::mutex> guard(g_memoLock);
+    return g_memo.size();
 }

@@ -21,6 +21,7 @@
 // its reason logged, on every request.
 #pragma once
 
+#include <cstddef>
 #include <vector>
 
 class CAcsUser;
@@ -36,6 +37,8 @@ public:
     // How many owners one record may be followed through (a badge extension, its badge, the
     // badge's person).
     static constexpr int kMaxOwnerDepth = 4;
+    // Most filters Apply keeps; it starts again with none when it is full.
+    static constexpr std::size_t kMaxKeptFilters = 4096;
 
     CWmipSegmentSourceFilter() = delete;
 
@@ -50,16 +53,18 @@ public:
     // class maps no property to the column), an owner by the owner's row that the instance's
     // names give, read under the owner's own filter. True for an all-segments user; false for
     // a class without a source or a value the instance lacks. Throws CDBException.
+    static bool Admits(const CAcsUser& user, const CWMITypeInfo& type, IWbemClassObject& instance,
+                       CBntDatabase* database);
     // Restricts the rows of a list table that a property's value list reads: by the sources of
     // the served class whose key is the table's ID, else (a user-defined list) by the table's
     // own SEGMENTID column when it has one.
     static void ApplyToList(const CAcsUser& user, const CString& table, CMultiFilterRecordset& rows,
                             CBntDatabase* database);
-    static bool Admits(const CAcsUser& user, const CWMITypeInfo& type, IWbemClassObject& instance,
-                       CBntDatabase* database);
     // The served class whose records are the rows of a table that another class's read joins
     // (the class Apply judges the joined rows by, so that a hidden one reads NULL), with the
     // table's columns that hold its keys in *keyColumns; null when the table holds no served
     // class's records.
     static const CWMITypeInfo* ClassOfJoinedTable(const CString& table, std::vector<CString>* keyColumns);
+    // How many filters Apply keeps now (at most kMaxKeptFilters).
+    static std::size_t KeptFilterCount();
 };

@@ -1,5 +1,6 @@
 #include "provider/CWmipIntrinsicEventMapper.h"
 #include "inhouse/BntLogin/CAcsUser.h"
+#include "inhouse/BntLogin/CBntAcsSystemOptions.h"
 #include "inhouse/BntCoreDb/CDBException.h"
 #include "inhouse/BntCoreDb/CDynamicRecordset.h"
 #include "framework/CWmipMessages.h"
@@ -8,6 +9,7 @@
 #include "framework/IWmipUserEntry.h"
 
 #include <algorithm>
+#include <iterator>
 
 #include "framework/CWmipClassMapper.h"
 #include "framework/CWmipMapperRegistry.h"
@@ -38,6 +40,10 @@ constexpr wchar_t kOldPerson[] = L"/ROOT/OLDDATA/EMP|/root/OldData/EMP";
 // The event classes of the effective operations 1, 2 and 3.
 constexpr const wchar_t* kEventClasses[] = {L"__InstanceCreationEvent", L"__InstanceModificationEvent",
                                             L"__InstanceDeletionEvent"};
+
+// The options that let a read hide a record from a user who does not see every segment.
+constexpr SegmentOption kSegmentationOptions[] = {SegmentOptionSegments, SegmentOptionCardholders,
+                                                  SegmentOptionVisitors, SegmentOptionBadgeTypes};
 
 // A failure that is neither a CWMIException nor an MFC exception, reported as such.
 struct UnspecifiedFailure
@@ -221,6 +227,44 @@ CString KeyProperty(CWmipClassMapper& mapper, const std::vector<CString>& proper
     return CString();
 }
 
+// The instance's property that a read of its class takes from the column (named "NAME.COLUMN"
+// by the read's join names): the one the class maps to it, else the one the mapper builds from
+// it when the class maps that one to no column. Empty when the instance holds none.
+CString PropertyReading(CWmipClassMapper& mapper, const std::vector<CString>& properties, const CString& column)
+{
+    for (const CString& property : properties)
+    {
+        if (mapper.GetTableDotColumn(property).CompareNoCase(column) == 0)
+            return property;
+    }
+    const int dot = column.Find(L'.');
+    const CString built = mapper.GetPropertyName(column.Mid(dot + 1), column.Left(dot));
+    const bool held = std::any_of(properties.begin(), properties.end(),
+                                  [&built](const CString& property) { return property.CompareNoCase(built) == 0; });
+    return held && mapper.GetTableDotColumn(built).IsEmpty() ? built : CString();
+}
+
+// The row of the joined table `name` that a read of the instance joins: each column its join
+// matches with the instance's value of the column it is matched with (column and value text).
+// Empty when the join matches a column the instance holds no value of.
+std::vector<std::pair<CString, CString>> JoinedRowKeys(CWmipClassMapper& mapper, const CRecordsetQuery& shape,
+                                                       const CString& name, const std::vector<CString>& properties,
+                                                       IWbemClassObject& instance)
+{
+    std::vector<CString> partners;
+    const std::vector<CString> joined = shape.GetJoinedColumns(name, &partners);
+    std::vector<std::pair<CString, CString>> keys;
+    for (std::size_t i = 0; i < joined.size(); ++i)
+    {
+        const CString property = PropertyReading(mapper, properties, partners[i]);
+        CString value;
+        if (property.IsEmpty() || !ValueText(instance, property, value))
+            return {};
+        keys.emplace_back(joined[i], value);
+    }
+    return keys;
+}
+
 // The record of the class whose keys (column and value text, of its table) a joined instance
 // names, as its stored row holds it: an instance of the class with the whole-number values the
 // table keeps (keys, segment, owners), which its segment sources judge it by. Null when no row,
@@ -263,6 +307,15 @@ ComPtr<IWbemClassObject> StoredRecord(CBntDatabase* database, const CWMITypeInfo
     }
     rows.MoveNext();
     return rows.IsEOF() ? instance : nullptr;
+}
+
+// True when some segmentation option is on, so that a read may hide a joined row from a user who
+// does not see every segment; with all of them off no read hides one.
+bool SegmentationRestricts(const CBntAcsSystemOptions& options)
+{
+    return std::any_of(
+        std::begin(kSegmentationOptions), std::end(kSegmentationOptions),
+        [&options](SegmentOption option) { return CWMITypeInfo::IsSegmentationOptionEnabled(options, option); });
 }
 
 unsigned JoinedRecordBit(std::size_t index)
@@ -560,10 +613,11 @@ std::vector<CWmipIntrinsicEventMapper::JoinedRecord> CWmipIntrinsicEventMapper::
             }
             if (record.properties.empty())
                 continue;
-            // The keys the instance names: the join's own; a key it does not name (a timezone's
-            // segment) is left to the stored row.
-            std::vector<std::pair<CString, CString>> keys;
-            for (const CString& keyColumn : keyColumns)
+            // The row the read joins, by the join's own conditions; else by the keys the instance
+            // names, a key it does not name (a timezone's segment) being left to the stored row.
+            std::vector<std::pair<CString, CString>> keys =
+                JoinedRowKeys(*mapper, shape.GetQuery(), name, properties, *instance.Get());
+            for (const CString& keyColumn : keys.empty() ? keyColumns : std::vector<CString>())
             {
                 const CString property =
                     KeyProperty(*mapper, properties, name + L"." + keyColumn, table + L"." + keyColumn);
@@ -583,7 +637,7 @@ unsigned CWmipIntrinsicEventMapper::HiddenJoinedRecords(IWmipUserEntry& consumer
                                                         const std::vector<JoinedRecord>& records)
 {
     const CAcsUser* user = consumer.GetUser();
-    if (user != nullptr && user->IsAllSegmentsUser())
+    if (user != nullptr && (user->IsAllSegmentsUser() || !SegmentationRestricts(user->GetSystemOptions())))
         return 0;
     unsigned hidden = 0;
     for (std::size_t i = 0; i < records.size(); ++i)

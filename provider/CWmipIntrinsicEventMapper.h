@@ -85,16 +85,18 @@ public:
     static constexpr std::size_t kJoinedRecordBits = 32;
     // The joined records of the event's TargetInstance and PreviousInstance, by the read shape of
     // each instance's class mapper (CWmipSegmentSourceFilter::ClassOfJoinedTable names the class
-    // of a joined table's rows), each found by the keys the instance names (the property read
-    // from the joined key column, or one the class declares to name a record keyed there);
+    // of a joined table's rows), each found as the read finds it, by the instance's values of
+    // the columns its join matches (a visit's VISIT_EVENTID, a logged event's type and subtype),
+    // else by the keys the instance names (the property read from the joined key column, or one
+    // the class declares to name a record keyed there);
     // empty for an event whose classes join no other class's values. Throws CWMIException when
     // no database connection can be had, CDBException for a read the database refuses.
     std::vector<JoinedRecord> FindJoinedRecords(IWbemClassObject& event);
     // The records of FindJoinedRecords the consumer may not see, bit i for record i (the last bit
     // for the records from there on), as a read of the instance's class serves their values as
     // NULL: by the record class's segment sources (CWmipSegmentSourceFilter::Admits). 0 for a
-    // consumer who sees every segment; a record without a stored row, and a failed read
-    // (logged), count as hidden.
+    // consumer who sees every segment and while every segmentation option is off; else a record
+    // without a stored row, and a failed read (logged), count as hidden.
     unsigned HiddenJoinedRecords(IWmipUserEntry& consumer, const std::vector<JoinedRecord>& records);
     // A copy of the event whose instances hold null in the properties of each hidden record (bits
     // as HiddenJoinedRecords answers them); null when a copy fails.

@@ -30,44 +30,15 @@ bool IsNumber(const CDBValue& value)
     return value.GetKind() == CDBValue::Kind::Integer || value.GetKind() == CDBValue::Kind::Real;
 }
 
-// A text that a numeric column surely turns into a number: -?digits[.digits].
-bool ReadStrictNumber(const std::string& text, CDBValue& number)
+// The blanks the database skips around a number text.
+bool IsNumberBlank(char c)
 {
-    std::size_t i = text.empty() || text[0] != '-' ? 0 : 1;
-    const std::size_t digitsStart = i;
-    while (i < text.size() && text[i] >= '0' && text[i] <= '9')
-        ++i;
-    if (i == digitsStart)
-        return false;
-    bool isReal = false;
-    if (i < text.size() && text[i] == '.')
-    {
-        isReal = true;
-        const std::size_t fractionStart = ++i;
-        while (i < text.size() && text[i] >= '0' && text[i] <= '9')
-            ++i;
-        if (i == fractionStart)
-            return false;
-    }
-    if (i != text.size())
-        return false;
-    const char* first = text.data();
-    const char* last = text.data() + text.size();
-    if (!isReal)
-    {
-        LONGLONG integer = 0;
-        const auto [end, error] = std::from_chars(first, last, integer);
-        if (error != std::errc() || end != last)
-            return false;
-        number = CDBValue(integer);
-        return true;
-    }
-    double real = 0.0;
-    const auto [end, error] = std::from_chars(first, last, real);
-    if (error != std::errc() || end != last)
-        return false;
-    number = CDBValue(real);
-    return true;
+    return c == ' ' || (c >= '\t' && c <= '\r');
+}
+
+bool IsDigit(char c)
+{
+    return c >= '0' && c <= '9';
 }
 
 // <0, 0, >0 for two numbers; exact for every 64-bit integer and double (long double holds both).
@@ -312,6 +283,68 @@ int WqlEvaluator::CompareFoldingAsciiCase(std::string_view left, std::string_vie
     return CompareLengths(left.size(), right.size());
 }
 
+bool WqlEvaluator::ReadNumberText(std::string_view text, CDBValue& number)
+{
+    std::size_t first = 0;
+    std::size_t last = text.size();
+    while (first < last && IsNumberBlank(text[first]))
+        ++first;
+    while (last > first && IsNumberBlank(text[last - 1]))
+        --last;
+    // The sign: the conversions below take a '-' but no '+'.
+    const bool negative = first < last && text[first] == '-';
+    if (first < last && (text[first] == '+' || text[first] == '-'))
+        ++first;
+    std::size_t i = first;
+    std::size_t digits = 0;
+    for (; i < last && IsDigit(text[i]); ++i)
+        ++digits;
+    bool isReal = false;
+    if (i < last && text[i] == '.')
+    {
+        isReal = true;
+        for (++i; i < last && IsDigit(text[i]); ++i)
+            ++digits;
+    }
+    if (digits == 0)
+        return false;
+    if (i < last && (text[i] == 'e' || text[i] == 'E'))
+    {
+        isReal = true;
+        ++i;
+        if (i < last && (text[i] == '+' || text[i] == '-'))
+            ++i;
+        const std::size_t exponentStart = i;
+        while (i < last && IsDigit(text[i]))
+            ++i;
+        if (i == exponentStart)
+            return false;
+    }
+    if (i != last)
+        return false;
+    std::string unsignedText(text.substr(first, last - first));
+    const std::string signedText = (negative ? "-" : "") + unsignedText;
+    const char* begin = signedText.data();
+    const char* end = signedText.data() + signedText.size();
+    if (!isReal)
+    {
+        LONGLONG integer = 0;
+        const auto [stop, error] = std::from_chars(begin, end, integer);
+        if (error == std::errc() && stop == end)
+        {
+            number = CDBValue(integer);
+            return true;
+        }
+    }
+    // A real, or an integer past 64 bits, which the database reads as a real.
+    double real = 0.0;
+    const auto [stop, error] = std::from_chars(begin, end, real);
+    if (error != std::errc() || stop != end)
+        return false;
+    number = CDBValue(real);
+    return true;
+}
+
 WqlTruth WqlEvaluator::Compare(const CDBValue& value, WqlOperator op, const CDBValue& literal, WqlTextOrder order)
 {
     if (value.IsNull() || literal.IsNull())
@@ -328,7 +361,7 @@ WqlTruth WqlEvaluator::Compare(const CDBValue& value, WqlOperator op, const CDBV
     {
         // A numeric column turns a text that reads as a number into that number.
         CDBValue number;
-        if (!ReadStrictNumber(literal.GetUtf8(), number))
+        if (!ReadNumberText(literal.GetUtf8(), number))
             return WqlTruth::Unknown;
         return Ordered(CompareNumbers(value, number), op);
     }

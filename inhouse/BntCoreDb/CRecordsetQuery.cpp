@@ -152,18 +152,28 @@ bool CRecordsetQuery::HasShapeOf(const CRecordsetQuery& other) const
     return true;
 }
 
-std::vector<CString> CRecordsetQuery::GetJoinedColumns(const CString& name) const
+std::vector<CString> CRecordsetQuery::GetJoinedColumns(const CString& name, std::vector<CString>* partners) const
 {
     std::vector<CString> columns;
+    if (partners != nullptr)
+        partners->clear();
     const int at = FindTable(name);
     if (at <= 0)
         return columns;
     for (const JoinCondition& condition : m_joins[static_cast<std::size_t>(at - 1)].conditions)
     {
         if (SameName(condition.leftName, name))
+        {
             columns.push_back(condition.leftColumn);
+            if (partners != nullptr)
+                partners->push_back(condition.rightName + L"." + condition.rightColumn);
+        }
         if (SameName(condition.rightName, name))
+        {
             columns.push_back(condition.rightColumn);
+            if (partners != nullptr)
+                partners->push_back(condition.leftName + L"." + condition.leftColumn);
+        }
     }
     return columns;
 }

@@ -51,8 +51,9 @@ public:
     // rather than by an EXISTS test of each row.
     void RestrictJoinedTable(const CString& name, const BoundText& served, bool oneRow);
     // The columns of the joined table `name` that its join's conditions match; empty for a name
-    // that is no join.
-    std::vector<CString> GetJoinedColumns(const CString& name) const;
+    // that is no join. partners, when given, receives at the same places the "NAME.COLUMN" each
+    // one is matched with.
+    std::vector<CString> GetJoinedColumns(const CString& name, std::vector<CString>* partners = nullptr) const;
     // Keeps only the rows that one row of another query's table matches: an inner join of that
     // table under its name in `row`, ON `match` (a condition with no values between its columns
     // and this query's), with the restricting joins of `row` after it, and `row`'s filters joined

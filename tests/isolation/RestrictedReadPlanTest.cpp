@@ -3,7 +3,12 @@
 // names, so the engine answers it by key (no table is scanned for a keyed get), and it names
 // the caller's own segments.
 #include "framework/CWMITypeInfo.h"
+#include "framework/CWmipClassMapper.h"
 #include "framework/CWmipMapperRegistry.h"
+#include "framework/CWmipSegmentSourceFilter.h"
+#include "inhouse/BntCoreDb/CDynamicRecordset.h"
+#include "inhouse/BntLogin/CAcsUser.h"
+#include "inhouse/BntUtility/StringConversion.h"
 #include "tests/e2e/DoorTest.h"
 #include "tests/isolation/BusDoor.h"
 #include "tests/isolation/NamedRecordSweep.h"
@@ -65,12 +70,14 @@ protected:
 }  // namespace
 
 // Every class seen with its owner, walked from the registry (a class declared later is covered):
-// a restricted caller's keyed get of one of its records reads the record's table through
-// statements whose every step is a search by key or index, whatever the number of owners.
-TEST_F(RestrictedReadPlan, AKeyedGetOfARecordSeenWithItsOwnerScansNoTable)
+// a restricted caller's keyed get of one of its records, and its query for the records of one of
+// their owners (a person's badges, a level's links, a panel's readers), read the record's table
+// through statements whose every step is a search by key or index, whatever the number of owners.
+TEST_F(RestrictedReadPlan, AKeyedGetOrAnOwnersRecordsOfAClassSeenWithItsOwnerScansNoTable)
 {
     CWmipMapperRegistry* registry = CWmipMapperRegistry::Instance();
     std::size_t swept = 0;
+    std::size_t ownerRoads = 0;
     for (const CString& className : registry->GetTypeNames())
     {
         const CWMITypeInfo* type = registry->GetTypeInfo(className, true);
@@ -86,31 +93,73 @@ TEST_F(RestrictedReadPlan, AKeyedGetOfARecordSeenWithItsOwnerScansNoTable)
             continue;
         const std::string path = support::PropertyText(all.objects.front().Get(), L"__RELPATH");
         const std::string table = RecordTable(*type);
-        CallAs(kCaller);
-        support::StatementRecorder recorder;
-        Get(Form::Sync, std::wstring(path.begin(), path.end()));
-        std::size_t reads = 0;
-        for (const support::StatementRecorder::Statement& statement : recorder.Statements())
+        // The roads: the keyed get, and the records of one owner as the mappers ask for them (a
+        // person's badges, a level's links, a panel's readers), by each owner the class names
+        // by its own properties, for the owner of the first record.
+        std::vector<std::wstring> roads = {L"GET " + std::wstring(path.begin(), path.end())};
+        for (const CWMITypeInfo::SegmentSource& source : type->GetSegmentSources())
         {
-            if (!ReadsTable(statement.sql, table))
-                continue;
-            ++reads;
-            const auto plan = support::StatementRecorder::Plan(DoorInstallation::DatabaseFile(), statement.sql);
-            // Every row is found by the keys the path gives (or the keys a found row holds),
-            // never by the caller's segments alone, which would read every visible owner.
-            for (const auto& step : plan)
-                EXPECT_TRUE(
-                    (step.detail.rfind("SEARCH ", 0) == 0 && step.detail.find("(SEGMENTID=") == std::string::npos) ||
-                    step.detail.rfind("CORRELATED SCALAR SUBQUERY", 0) == 0 ||
-                    step.detail.rfind("USE TEMP B-TREE FOR ORDER BY", 0) == 0)
-                    << path << ": " << step.detail << "\n"
-                    << statement.expanded;
+            std::wstring where;
+            for (const CString& name :
+                 source.kind == CWMITypeInfo::SegmentSource::Kind::Owner ? source.names : std::vector<CString>())
+            {
+                // A name may be the owner's column itself ("BADGE.EMPID"): the property the
+                // class's mapper reads it into.
+                CString owned = name;
+                if (const int dot = name.Find(L'.'); dot >= 0 && !type->GetPropertyForColumn(name, owned))
+                {
+                    const std::unique_ptr<CWmipClassMapper> mapper(
+                        type->GetTypeConstructor()(nullptr, nullptr, nullptr));
+                    owned = mapper != nullptr ? mapper->GetPropertyName(name.Mid(dot + 1), name.Left(dot)) : CString();
+                }
+                const std::string value = support::PropertyText(all.objects.front().Get(), owned.GetString());
+                if (owned.IsEmpty() || value == "<null>" || value == "<missing>")
+                {
+                    where.clear();
+                    break;
+                }
+                where += (where.empty() ? L"" : L" AND ") + std::wstring(owned.GetString()) + L" = " +
+                         std::wstring(value.begin(), value.end());
+            }
+            if (!where.empty())
+                roads.push_back(L"SELECT * FROM " + name + L" WHERE " + where);
         }
-        EXPECT_GE(reads, 1u) << path;
+        CallAs(kCaller);
+        for (const std::wstring& road : roads)
+        {
+            SCOPED_TRACE(Utf8(road));
+            support::StatementRecorder recorder;
+            if (road.rfind(L"GET ", 0) == 0)
+                Get(Form::Sync, road.substr(4));
+            else
+                Query(Form::Sync, road);
+            std::size_t reads = 0;
+            for (const support::StatementRecorder::Statement& statement : recorder.Statements())
+            {
+                if (!ReadsTable(statement.sql, table))
+                    continue;
+                ++reads;
+                const auto plan = support::StatementRecorder::Plan(DoorInstallation::DatabaseFile(), statement.sql);
+                // Every row is found by the keys the road gives (or the keys a found row holds),
+                // never by the caller's segments alone, which would read every visible owner.
+                for (const auto& step : plan)
+                    EXPECT_TRUE((step.detail.rfind("SEARCH ", 0) == 0 &&
+                                 step.detail.find("(SEGMENTID=") == std::string::npos) ||
+                                step.detail.rfind("CORRELATED SCALAR SUBQUERY", 0) == 0 ||
+                                step.detail.rfind("USE TEMP B-TREE FOR ORDER BY", 0) == 0 ||
+                                step.detail.rfind("USE TEMP B-TREE FOR DISTINCT", 0) == 0)
+                        << step.detail << "\n"
+                        << statement.expanded;
+            }
+            EXPECT_GE(reads, 1u);
+            ownerRoads += road.rfind(L"GET ", 0) == 0 ? 0 : 1;
+        }
         ++swept;
     }
-    // Badges and their details, persons' records, panels' devices, links of levels and holidays.
+    // Badges and their details, persons' records, panels' devices, links of levels and holidays;
+    // and as many roads to the records of one owner.
     EXPECT_GE(swept, 30u);
+    EXPECT_GE(ownerRoads, 30u);
 }
 
 namespace {
@@ -328,4 +377,40 @@ TEST_F(RestrictedReadPlan, ARestrictedEnumerationLooksEachOwnerUpByKey)
         ++swept;
     }
     EXPECT_GE(swept, 40u);
+}
+
+// The segment filter keeps a bounded number of the filters it built, however many reads of
+// distinct shapes it restricts (each here joins the badge to itself under a name of its own), and
+// a read restricted after the kept filters started again serves what the first one served.
+TEST_F(RestrictedReadPlan, TheSegmentFilterKeepsABoundedNumberOfFiltersAndServesTheSameRowsPastIt)
+{
+    CAcsUser caller;
+    ASSERT_TRUE(
+        caller.Login(brontel::utility::Utf8ToWide("sqlite:" + DoorInstallation::DatabaseFile().string()).c_str(),
+                     L"lab", L"operator-demo", false, false, -1, 0, false));
+    ASSERT_FALSE(caller.IsAllSegmentsUser());
+    const CWMITypeInfo* badge = CWmipMapperRegistry::Instance()->GetTypeInfo(L"Bnt_Badge", true);
+    ASSERT_NE(badge, nullptr);
+    const std::vector<std::string> visible = Column(DoorInstallation::Rows(kVisibleBadges));
+    ASSERT_FALSE(visible.empty());
+    const std::size_t reads = CWmipSegmentSourceFilter::kMaxKeptFilters + 100;
+    for (std::size_t read = 0; read < reads; ++read)
+    {
+        CDynamicRecordset rows(caller.GetDatabase());
+        rows.SetTable(L"BADGE");
+        rows.AddJoin(L"BADGE", L"BADGEKEY", CString(("BADGE B" + std::to_string(read)).c_str()), L"BADGEKEY",
+                     CMultiFilterRecordset::LeftOuterJoin);
+        rows.AddColumnToSet(L"BADGEKEY", L"BADGE");
+        CWmipSegmentSourceFilter::Apply(caller, *badge, rows, caller.GetDatabase());
+        ASSERT_LE(CWmipSegmentSourceFilter::KeptFilterCount(), CWmipSegmentSourceFilter::kMaxKeptFilters) << read;
+        if (read % 1024 != 0 && read + 1 != reads)
+            continue;
+        SCOPED_TRACE(read);
+        std::vector<std::string> served;
+        for (rows.OpenForwardOnly(); !rows.IsEOF(); rows.MoveNext())
+            served.push_back(CStringToUtf8(rows.GetText(L"BADGE.BADGEKEY")));
+        std::sort(served.begin(), served.end());
+        EXPECT_EQ(served, visible);
+    }
+    EXPECT_GT(CWmipSegmentSourceFilter::KeptFilterCount(), 0u);
 }

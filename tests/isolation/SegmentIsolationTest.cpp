@@ -30,6 +30,7 @@
 #include "tests/isolation/BusDoor.h"
 #include "tests/isolation/NamedRecordSweep.h"
 #include "tests/support/ArrayTexts.h"
+#include "tests/support/EventQueryCase.h"
 #include "tests/support/InstallationDatabase.h"
 #include "tests/support/IntegerArray.h"
 #include "tests/support/NameChain.h"
@@ -689,6 +690,73 @@ TEST_F(SegmentIsolation, ALiteralThatIsNoDateTimeIsRefusedNamingTheFormThroughEi
     EXPECT_GE(served, 10u);
 }
 
+// The literal forms of a number the watch roads read (support::kNumberWatchCases: signs, blanks,
+// leading zeros, exponents, quotes, the 64-bit bounds, NULL on each operator, a text with more
+// after its number) on the query road and the bus filter: each selects the badges a comparison of
+// numbers selects, on both doors alike; one that is no number is refused, naming the literal on
+// the query road and with the filter's own answer on the bus.
+TEST_F(SegmentIsolation, EveryLiteralFormOfANumberSelectsAsTheWatchesSelectThroughEitherDoor)
+{
+    const char* const cards[] = {"100001", "99999", "7"};
+    support::InstallationDatabase::Execute(DoorInstallation::DatabaseFile(),
+                                           "INSERT INTO BADGE (BADGEKEY, ID, TYPE, EMPID) VALUES (9001, 100001, 1, 1), "
+                                           "(9002, 99999, 1, 1), (9003, 7, 1, 1);");
+    const struct Restore
+    {
+        ~Restore()
+        {
+            support::InstallationDatabase::Execute(DoorInstallation::DatabaseFile(),
+                                                   "DELETE FROM BADGE WHERE BADGEKEY IN (9001, 9002, 9003);");
+        }
+    } restore;
+    // The table's cards among the values selected, in the order the table names them.
+    const auto selected = [&](const std::set<std::string>& values) {
+        std::string text;
+        for (const char* card : cards)
+            if (values.contains(card))
+                text += (text.empty() ? "" : " ") + std::string(card);
+        return text;
+    };
+    // The bus's filter check takes a whole number's value in its exact form only (digits with a
+    // '-' at most): it refuses a real, an exponent, a sign or blanks with its own answer.
+    const std::set<std::string> refusedOnTheBus = {"equal to a real", "a signed number text", "a number text in blanks",
+                                                   "an exponent", "an exponent in a text"};
+    CallAs(kLabCaller);
+    BusDoor bus;
+    const std::string token = bus.Login(kLabLogin);
+    for (const auto& [form, condition] : support::WatchTable(L"ID", {}))
+    {
+        SCOPED_TRACE(form.rule);
+        const Reply reply = Query(Form::Sync, L"SELECT * FROM Bnt_Badge WHERE " + condition);
+        const auto [busAnswer, busText] = bus.Read(token, L"Bnt_Badge", Utf8(condition), "");
+        if (refusedOnTheBus.contains(form.rule))
+        {
+            EXPECT_EQ(busAnswer, corvessa::kInvalidFilter) << Hex(busAnswer) << " " << busText;
+        }
+        if (form.refused)
+        {
+            EXPECT_EQ(reply.result, WBEM_E_INVALID_QUERY) << Hex(reply.result);
+            EXPECT_NE(Description(reply.statusObject.Get()).find(form.expected), std::string::npos)
+                << Description(reply.statusObject.Get());
+            EXPECT_EQ(busAnswer, corvessa::kInvalidFilter) << Hex(busAnswer) << " " << busText;
+            continue;
+        }
+        EXPECT_EQ(reply.result, WBEM_S_NO_ERROR) << Hex(reply.result) << " " << Description(reply.statusObject.Get());
+        std::set<std::string> values;
+        for (const ComPtr<IWbemClassObject>& badge : reply.objects)
+            values.insert(support::PropertyText(badge.Get(), L"ID"));
+        EXPECT_EQ(selected(values), form.expected) << "query";
+        if (refusedOnTheBus.contains(form.rule))
+            continue;
+        EXPECT_EQ(busAnswer, S_OK) << Hex(busAnswer) << " " << busText;
+        std::set<std::string> busValues;
+        for (const std::string& row :
+             bus.Rows(token, L"Bnt_Badge", Utf8(condition), {"ID"}).value_or(std::vector<std::string>()))
+            busValues.insert(row.substr(row.find('=') + 1));
+        EXPECT_EQ(selected(busValues), form.expected) << "bus";
+    }
+}
+
 namespace {
 // The sweep's own reading of the schema: the columns that name the record a row belongs to (the
 // owner's table and key), and the columns that name a record without the row belonging to it.
@@ -936,7 +1004,8 @@ private:
 // cardholder), every person without an account gets one and every person a signature, the
 // users of the caller's segment manage every level (the demo's managers are of segment 3), and the
 // caller's segment is a member of a group it is not linked to, and every visit mails every
-// cardholder.
+// cardholder. Rows that leave an optional end empty are seen by their other ends alone: every
+// visit mails a desk no person stands for, and every panel links an event to no alarm.
 constexpr char kAssociationRows[] = R"(
 UPDATE EMP SET SEGMENTID = 4 WHERE ID = (SELECT MIN(ID) FROM EMP WHERE VISITOR = 1);
 INSERT INTO CARDHOLDER_ACCOUNT (EMPID, BNT_DIRECTORYID, ACCOUNTID)
@@ -947,8 +1016,13 @@ INSERT INTO USERS_ACCESSLEVEL_LINK (USERID, ACCESSLVID) SELECT USERID, ACCESSLVI
 INSERT INTO SEGMENT_GROUP_MEMBER (SEGMENTID, SEGMENTID_MEMBER) VALUES (10, 4);
 INSERT INTO VISIT_EMAIL_LINK (EMAILID, VISITID, HOST, VISITOR, EMPID, SEGMENTID)
     SELECT 100 + EMP.ID, VISITID, 0, 0, EMP.ID, 4 FROM VISIT, EMP WHERE EMP.VISITOR = 0;
+INSERT INTO VISIT_EMAIL_LINK (EMAILID, VISITID, ADDRESS, HOST, VISITOR, EMPID, SEGMENTID)
+    SELECT 900, VISITID, 'desk@example.com', 0, 0, NULL, 4 FROM VISIT;
+INSERT INTO EVTALMLINK (PANELID, DEVICEID, INPUTDEVID, EVTYPEID, EVID, ALID, EVENT_PARAMID)
+    SELECT PANELID, 0, 0, 4, 99, NULL, 0 FROM ACCESSPANE;
 )";
 constexpr char kAssociationRowsUndone[] = R"(
+DELETE FROM EVTALMLINK WHERE EVID = 99 AND ALID IS NULL;
 DELETE FROM VISIT_EMAIL_LINK WHERE EMAILID > 100;
 DELETE FROM SEGMENT_GROUP_MEMBER WHERE SEGMENTID = 10 AND SEGMENTID_MEMBER = 4;
 DELETE FROM USERS_ACCESSLEVEL_LINK WHERE USERID IN (SELECT USERID FROM USERS WHERE SEGMENTID = 4);
@@ -1098,6 +1172,7 @@ TEST_F(SegmentIsolation, EveryServedClassFollowsItsOwnersOnEveryRoad)
         if (busRows)
         {
             EXPECT_EQ(*busRows, visibleRows);
+            EXPECT_EQ(bus.Count(token, name, "").value_or(-1), static_cast<std::int32_t>(visibleRows.size()));
         }
         ExpectOwnersMatchedOnlyWhenSeen(bus, token, name, *type, all.objects);
         for (const std::wstring& path : visible)
@@ -1223,7 +1298,7 @@ std::pair<std::string, std::vector<std::string>> ListSource(
 // list names.
 TEST_F(SegmentIsolation, EveryServedClassDeliversAndListsOnlyWhatTheCallerMaySee)
 {
-    const OwnerSplit split;
+    const OwnerSplit split(kAssociationRows, kAssociationRowsUndone);
     BusDoor bus;
     const std::string token = bus.Login("sweep");
     CAcsUser watcher;

@@ -3,6 +3,8 @@
 // and the mapper's binding, loaded as the schema loads. With every step the class loads and is
 // served, its records seen as its segment source says; with one step left out it fails to load,
 // and the error line names the class and the step it lacks.
+#include <algorithm>
+#include <iterator>
 #include <optional>
 #include <string>
 #include <vector>
@@ -12,8 +14,10 @@
 #include "common/AccessCodes.h"
 #include "framework/CWmipMapperSkeleton.h"
 #include "schema/DeclareSchema.h"
+#include "platform/wmi/WbemClassObject.h"
 #include "schema/MapperBindings.h"
 #include "tests/support/DemoMapperTest.h"
+#include "tests/support/IntegerArray.h"
 
 namespace {
 
@@ -138,4 +142,62 @@ TEST_F(NewClassRecipe, LoadsAClassOfEveryStepAndRefusesOneThatLacksAStepNamingIt
     }
     // The schema's own classes stay served.
     EXPECT_NE(ChainMapper(L"Bnt_Holiday"), nullptr);
+}
+
+// A record a write names by a list of ids (an array of a single name): every element names a
+// record, each checked as the caller, so a hidden one anywhere in the list refuses the call as a
+// missing one does, naming the list; a list of records the caller sees passes.
+TEST_F(NewClassRecipe, ARecordNamedByAListHasEveryElementChecked)
+{
+    std::vector<SchemaDeclaration> declarations(std::begin(kScratchDeclarations), std::end(kScratchDeclarations));
+    declarations.push_back(DeclareMethod(kScratch, L"Mark"));
+    declarations.push_back(DeclareMethodParameter(kScratch, L"Mark", true, L"HolidayIDs", CIM_SINT32 | CIM_FLAG_ARRAY));
+    declarations.push_back(DeclareNamedRecordParameter(kScratch, L"Mark", L"HolidayIDs", L"Bnt_Holiday", L"ID"));
+    const SchemaDeclarationTable table(declarations);
+    const std::vector<const SchemaDeclarationTable*> tables = {&table};
+    const std::vector<MapperBinding> bound = {Bind<CScratchHolidayMapper>()};
+    ASSERT_TRUE(LoadSchema(tables, bound).empty());
+    GrantOperator(Permission::kViewCalendar);
+    LoginOperator();
+    const auto holiday = FactoryMapper(L"Bnt_Holiday");
+    ASSERT_NE(holiday, nullptr);
+    std::vector<LONG> seen;
+    for (const auto& row : Values(Query(*holiday, L""), {L"ID"}))
+        seen.push_back(std::stol(row.front()));
+    std::vector<LONG> hidden;
+    for (const auto& row : Rows("SELECT HOLIDAYID FROM HOLIDAYS"))
+        if (std::find(seen.begin(), seen.end(), std::stol(row.front())) == seen.end())
+            hidden.push_back(std::stol(row.front()));
+    ASSERT_GE(seen.size(), 2u);
+    ASSERT_FALSE(hidden.empty());
+    const LONG missing = 987654;
+    const struct
+    {
+        const char* rule;
+        std::vector<LONG> ids;
+        bool refused;
+    } cases[] = {
+        {"every element seen", {seen[0], seen[1]}, false},
+        {"a hidden one last", {seen[0], seen[1], hidden[0]}, true},
+        {"a hidden one first", {hidden[0], seen[0]}, true},
+        {"a missing one between", {seen[1], missing, seen[0]}, true},
+    };
+    const auto scratch = ChainMapper(kScratch);
+    ASSERT_NE(scratch, nullptr);
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.rule);
+        const ComPtr<WbemClassObject> values = WbemClassObject::CreateEmptyClass();
+        _variant_t ids = support::IntegerArray(c.ids);
+        ASSERT_EQ(values->Put(L"HolidayIDs", 0, &ids, CIM_SINT32 | CIM_FLAG_ARRAY), WBEM_S_NO_ERROR);
+        CString message;
+        const HRESULT answer = demomapper::Outcome(
+            [&] {
+                scratch->RequireVisibleNamedRecords(values.Get(), L"Mark");
+                return S_OK;
+            },
+            &message);
+        EXPECT_EQ(answer, c.refused ? WBEM_E_INVALID_PARAMETER : S_OK) << std::hex << answer;
+        EXPECT_EQ(message.Find(L"HolidayIDs") >= 0, c.refused) << CStringToUtf8(message);
+    }
 }

@@ -1,6 +1,7 @@
 // The effects of the registration operations on a class's type description, and their order.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 #include <string>
 #include <vector>
@@ -376,7 +377,8 @@ TEST(RefuseLinksWithUnfollowedEnds, RefusesALinkWithAnEndItNeitherFollowsNorExpl
     };
     registry_test::RecordingFactory factory;
     // Person and alarm definition ends, both keys: undeclared, followed, explained.
-    for (const wchar_t* name : {L"Test_UnfollowedLink", L"Test_FollowedLink", L"Test_ExplainedLink"})
+    for (const wchar_t* name :
+         {L"Test_UnfollowedLink", L"Test_FollowedLink", L"Test_ExplainedLink", L"Test_UnexplainedLink"})
     {
         Registry().RegisterClass(name, factory.Get());
         Registry().RegisterProperty(name, L"PersonID", CIM_SINT32, L"T", L"EMPID", 1, 0);
@@ -389,6 +391,8 @@ TEST(RefuseLinksWithUnfollowedEnds, RefusesALinkWithAnEndItNeitherFollowsNorExpl
     Registry().RegisterUnfollowedEnd(
         L"Test_ExplainedLink",
         {{L"AlarmDefinitionID"}, L"Bnt_AlarmDefinition", L"a probe of the registry's load check"});
+    // An end declared not followed without a reason explains nothing.
+    Registry().RegisterUnfollowedEnd(L"Test_UnexplainedLink", {{L"AlarmDefinitionID"}, L"Bnt_AlarmDefinition", L""});
     // A reader's segments are its panel's: a link that belongs to the panel follows the reader.
     Registry().RegisterClass(L"Test_ReaderLink", factory.Get());
     Registry().RegisterProperty(L"Test_ReaderLink", L"PanelID", CIM_SINT32, L"T", L"PANELID", 1, 0);
@@ -409,7 +413,9 @@ TEST(RefuseLinksWithUnfollowedEnds, RefusesALinkWithAnEndItNeitherFollowsNorExpl
     std::vector<std::wstring> names;
     for (const CString& name : refused)
         names.push_back(name.GetString());
-    EXPECT_EQ(names, std::vector<std::wstring>{L"Test_UnfollowedLink"});
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::wstring>{L"Test_UnexplainedLink", L"Test_UnfollowedLink"}));
+    EXPECT_EQ(Registry().GetTypeInfo(L"Test_UnexplainedLink", true), nullptr);
     EXPECT_EQ(Registry().GetTypeInfo(L"Test_UnfollowedLink", true), nullptr);
     EXPECT_TRUE(Registry().IsClassRefused(L"test_unfollowedlink"));
     EXPECT_EQ(Registry().GetMapperUsingRegistry(L"Test_UnfollowedLink", nullptr, nullptr, nullptr), nullptr);

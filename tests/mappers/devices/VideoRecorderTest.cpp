@@ -54,9 +54,13 @@ TEST(QpidJson, WritesEveryKindOfValue)
 
 TEST(QpidJson, RefusesWhatJsonCannotCarry)
 {
+    // A value nested as deep as the limit is written whole; one level more is refused.
     Variant deep(Variant::Map{});
-    for (int i = 0; i <= QpidTypeConverter::kMaxDepth; ++i)
+    for (int i = 0; i < QpidTypeConverter::kMaxDepth; ++i)
         deep = Variant(Variant::List{deep});
+    EXPECT_EQ(QpidTypeConverter::ToJson(deep),
+              std::string(QpidTypeConverter::kMaxDepth, '[') + "{}" + std::string(QpidTypeConverter::kMaxDepth, ']'));
+    deep = Variant(Variant::List{deep});
     EXPECT_THROW(QpidTypeConverter::ToJson(deep), std::length_error);
     EXPECT_THROW(QpidTypeConverter::ToJson(Variant(std::numeric_limits<double>::infinity())), std::invalid_argument);
 }

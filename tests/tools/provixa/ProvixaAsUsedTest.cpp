@@ -202,6 +202,24 @@ TEST_F(ProvixaAsUsed, AWriteTheDatabaseLockRefusesSaysAnotherProcessHoldsIt)
     EXPECT_EQ(modify.err, "{\"error\":\"corvessa.editinstance.error\",\"hresult\":\"0x80041001\",\"message\":\"The "
                           "system was unable to write the instance to the database. (the database is locked by "
                           "another process)\"}\n");
+    // In one batch and one bus shell: a failure of another cause after one the lock refuses says
+    // its own reason only.
+    const Outcome batch = Provixa({"--as", "admin", "batch", "-"},
+                                  "put Bnt_Cardholder ID=1 DEPARTMENT=Locked\nget Bnt_Badge.BADGEKEY=999\n");
+    EXPECT_EQ(batch.status, 1);
+    EXPECT_EQ(batch.err, "provixa: line 1: Error 0x80041001 (WBEM_E_FAILED): The system was unable to write the "
+                         "instance to the database. The database is locked by another process.\n"
+                         "provixa: line 2: Error 0x80041002 (WBEM_E_NOT_FOUND): there is no instance "
+                         "Bnt_Badge.BADGEKEY=999\n");
+    const Outcome shell =
+        Provixa({"bus", "shell"},
+                "login sa\nmodify Bnt_Cardholder ID=1 DEPARTMENT=Locked\nget Bnt_Badge --filter \"NOPE = 1\"\n",
+                "PROVIXA_PASSWORD=sa-demo");
+    EXPECT_EQ(shell.err, "{\"error\":\"corvessa.editinstance.error\",\"hresult\":\"0x80041001\",\"message\":\"The "
+                         "system was unable to write the instance to the database. (the database is locked by "
+                         "another process)\"}\n"
+                         "{\"error\":\"corvessa.general.invalidfilter\",\"hresult\":\"0x80040521\",\"message\":"
+                         "\"Invalid filter specified. Check server logs for more details.\"}\n");
     ASSERT_EQ(sqlite3_exec(db.get(), "ROLLBACK", nullptr, nullptr, nullptr), SQLITE_OK);
 }
 

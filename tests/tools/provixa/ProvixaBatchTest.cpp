@@ -49,7 +49,8 @@ TEST(ProvixaBatch, SplitsLinesIntoWordsWithQuotes)
 TEST(ProvixaBatch, ReadsCommandsSkippingBlanksAndCommentsAndKeepsLineNumbers)
 {
     std::istringstream input(std::string("\xEF\xBB\xBF# a comment\n\nget A\n   # indented comment\nenum B\nget \"C\n") +
-                             "get D\n" + std::string("put E X=1\0Y=2\n", 14) +
+                             "get D\n" + std::string("put E X=1\0Y=2\n", 14) + "get " +
+                             std::string(ProvixaBatch::kMaxLineLength - 4, 'y') + "\n" +
                              std::string(ProvixaBatch::kMaxLineLength + 1, 'x') + "\nget F");
     std::size_t lineNumber = 0;
     ProvixaBatch::Command command;
@@ -65,9 +66,11 @@ TEST(ProvixaBatch, ReadsCommandsSkippingBlanksAndCommentsAndKeepsLineNumbers)
         seen.push_back(std::to_string(command.line) +
                        (read == ProvixaBatch::Read::Command ? words : (usage ? " usage: " : " refused: ") + error));
     }
+    // A line of the longest length is read whole; one byte more is refused.
     EXPECT_EQ(seen, (std::vector<std::string>{"3 get A", "5 enum B", "6 usage: line 6: unterminated quote at column 5",
                                               "7 get D", "8 refused: line 8 holds a NUL character",
-                                              "9 refused: line 9 is longer than 65536 bytes", "10 get F"}));
+                                              "9 get " + std::string(ProvixaBatch::kMaxLineLength - 4, 'y'),
+                                              "10 refused: line 10 is longer than 65536 bytes", "11 get F"}));
 }
 
 // An output that keeps, besides everything written, what had been flushed at the last flush.

@@ -285,10 +285,31 @@ TEST_F(ProvixaExamples, EachSentenceOfTheReadmeAndTheHelpIsWhatTheHostDoes)
         {"printf 'wait 60001\\n' | scripts/provixa --as admin batch -",
          2,
          {"provixa: line 1: wait takes a number of milliseconds from 0 to 60000"}},
+        {"printf 'wait 60000\\n' | scripts/provixa --as admin batch -", 0, {}, "milliseconds from 0 to 60000"},
         // (a line that names no command runs quickly: only the last answer is kept)
         {"yes nosuch | head -n 10001 | scripts/provixa --as admin batch - 2>&1 | tail -n 1",
          0,
          {"provixa: line 10001: a batch runs at most 10000 commands"}},
+        {"yes nosuch | head -n 10000 | scripts/provixa --as admin batch - 2>&1 | tail -n 1",
+         0,
+         {"provixa: line 10000: "},
+         "at most 10000 commands"},
+        // An event class, the base one too, is watched, never enumerated.
+        {"scripts/provixa --as admin enum __Event",
+         1,
+         {"provixa: __Event is an event class: its events are watched, not enumerated"}},
+        // Every file the home holds may be named in any script: the home, the log folder the
+        // registry names and the database ACS.INI names.
+        {"H=\"$PWD/h\xc3\xb4me \xe2\x9c\x93\" && PROVIXA_HOME=\"$H\" provixa init >/dev/null && "
+         "mv \"$H/provixa.db\" \"$H/d\xc3\xa4tabase \xe2\x9c\x93.db\" && "
+         "sed -i 's/sqlite:provixa.db/sqlite:d\xc3\xa4tabase \xe2\x9c\x93.db/' \"$H/ACS.INI\" && "
+         "sed -i 's/sz:Logs/sz:J\xc3\xb6urnal \xe2\x9c\x93/' \"$H/registry.ini\" && "
+         "PROVIXA_HOME=\"$H\" provixa --as admin put Bnt_Cardholder ID=1 DEPARTMENT=G\xc3\xb6te && "
+         "PROVIXA_HOME=\"$H\" provixa --as admin get Bnt_Cardholder.ID=1 && "
+         "grep -c 'PutInstance. Done' \"$H/J\xc3\xb6urnal \xe2\x9c\x93/Fluxmere.log\" && ls \"$H\"",
+         0,
+         {"Written Bnt_Cardholder.ID=\"1\"", "DEPARTMENT = \"G\xc3\xb6te\";", "d\xc3\xa4tabase \xe2\x9c\x93.db\n",
+          "J\xc3\xb6urnal \xe2\x9c\x93\n"}},
         // A visit signed in without a badge tells the communication server nothing.
         {"scripts/provixa --as operator --simulate exec Bnt_Visit.ID=2 SignVisitIn", 0, {"Done"}, "server received"},
         // The demo passwords.
