@@ -16,8 +16,6 @@
 namespace {
 
 constexpr LONG kClassCacheSpanId = 39;
-// The badge definition carries the user's PIN settings, so it is cached per user.
-constexpr const wchar_t* kPerUserClass = L"Bnt_Badge";
 constexpr const wchar_t* kSystemPrefix = L"SYSTEM|";
 
 }  // namespace
@@ -31,7 +29,7 @@ LONG CWmipClassCache::StoredSpan()
 }
 
 CWmipClassCache::CWmipClassCache(LONG spanSeconds, const IClock& clock)
-    : m_spanSeconds(spanSeconds < 0 ? 0 : spanSeconds), m_clock(clock), m_stamp(clock.GetTickCount64())
+    : m_spanSeconds(spanSeconds < 0 ? 0 : spanSeconds), m_clock(clock), m_clearedAt(clock.GetTickCount64())
 {
     InitializeCriticalSection(&m_lock);
 }
@@ -56,11 +54,8 @@ CString CWmipClassCache::MakeKey(const wchar_t* className, const CAcsUser* user)
 {
     CString name(className != nullptr ? className : L"");
     CString key = MakeKeyPrefix(user);
-    const bool perUser = user != nullptr && name.CompareNoCase(kPerUserClass) == 0;
     name.MakeUpper();
     key += name;
-    if (perUser)
-        key.AppendFormat(L"|%d", user->GetUserID());
     // A built definition's value lists follow the user's segments: callers of one field group
     // but other segments never share one.
     if (user != nullptr && !user->IsAllSegmentsUser())
@@ -74,14 +69,32 @@ CString CWmipClassCache::MakeKey(const wchar_t* className, const CAcsUser* user)
 
 void CWmipClassCache::ExpireLocked(ULONGLONG now)
 {
-    // A clock that stands before the stamp counts as age 0.
-    const ULONGLONG age = now > m_stamp ? now - m_stamp : 0;
+    // A clock that stands before the last clearing counts as age 0.
+    const ULONGLONG age = now > m_clearedAt ? now - m_clearedAt : 0;
     if (age >= static_cast<ULONGLONG>(m_spanSeconds) * 1000)
     {
         m_classes.clear();
         m_storedClasses.clear();
-        m_stamp = now;
+        m_clearedAt = now;
     }
+}
+
+CWmipClassCache::Reuse CWmipClassCache::ReadReuse(CWmipMapper& mapper, const CAcsUser* user, BOOL system)
+{
+    using DefinitionReuse = CWmipMapper::DefinitionReuse;
+    const DefinitionReuse built = mapper.GetBuiltClassReuse();
+    const DefinitionReuse shaped = system ? DefinitionReuse::Never : mapper.GetShapedClassReuse();
+    Reuse reuse;
+    reuse.builtByStamps = built == DefinitionReuse::WhileRightsAndListsSame;
+    reuse.shapedByStamps = shaped == DefinitionReuse::WhileRightsAndListsSame;
+    std::optional<LONGLONG> lists;
+    if (reuse.builtByStamps || reuse.shapedByStamps)
+        lists = ReadListStamp(system ? mapper.GetDatabaseUser() : user);
+    reuse.built = built == DefinitionReuse::ForTheSpan || (reuse.builtByStamps && lists.has_value());
+    reuse.shaped = shaped == DefinitionReuse::ForTheSpan || (reuse.shapedByStamps && lists.has_value());
+    // The system's definitions read no caller's rights.
+    reuse.stamps = Stamps{system ? 0 : user->GetRightsStamp(), lists.value_or(0)};
+    return reuse;
 }
 
 HRESULT CWmipClassCache::GetClass(CWmipMapper& mapper, const CAcsUser* user, BOOL system,
@@ -94,15 +107,8 @@ HRESULT CWmipClassCache::GetClass(CWmipMapper& mapper, const CAcsUser* user, BOO
         return WBEM_E_INVALID_PARAMETER;
 
     const CString key = MakeKey(mapper.GetClassName(), system ? nullptr : user);
-    // The stamps a kept shaping must match are read before anything is looked up or shaped:
-    // the rows a shaping reads later are never older than the stamp it is kept under.
-    const bool reusable =
-        !system && mapper.GetShapedClassReuse() == CWmipMapper::ShapedClassReuse::WhileRightsAndListsSame;
-    const std::optional<LONGLONG> listStampRead = reusable ? ReadListStamp(*user) : std::nullopt;
-    const bool keep = listStampRead.has_value();
-    const LONGLONG listStamp = listStampRead.value_or(0);
-    const LONG userId = keep ? user->GetUserID() : 0;
-    const LONGLONG rightsStamp = keep ? user->GetRightsStamp() : 0;
+    const Reuse reuse = ReadReuse(mapper, user, system);
+    const LONG userId = system ? 0 : user->GetUserID();
 
     ComPtr<IWbemClassObject> copy;
     ComPtr<IWbemClassObject> cached;
@@ -112,12 +118,18 @@ HRESULT CWmipClassCache::GetClass(CWmipMapper& mapper, const CAcsUser* user, BOO
         CriticalSectionLock guard(m_lock);
         ExpireLocked(now);
         auto it = m_classes.find(key);
+        if (it != m_classes.end() && (!reuse.built || (reuse.builtByStamps && it->second.stamps != reuse.stamps)))
+        {
+            // Built from rows that changed since, or from rows no stamp can vouch for now: it
+            // never serves again.
+            m_classes.erase(it);
+            it = m_classes.end();
+        }
         if (it != m_classes.end())
         {
             cached = it->second.definition;
-            const auto kept = keep ? it->second.shaped.find(userId) : it->second.shaped.end();
-            if (kept != it->second.shaped.end() && kept->second.rightsStamp == rightsStamp &&
-                kept->second.listStamp == listStamp)
+            const auto kept = reuse.shaped ? it->second.shaped.find(userId) : it->second.shaped.end();
+            if (kept != it->second.shaped.end() && (!reuse.shapedByStamps || kept->second.stamps == reuse.stamps))
                 shaped = kept->second.definition;
         }
     }
@@ -125,32 +137,31 @@ HRESULT CWmipClassCache::GetClass(CWmipMapper& mapper, const CAcsUser* user, BOO
     // Copied outside the lock, as a built definition is: a kept shaping is never changed.
     if (shaped != nullptr)
         return shaped->Clone(classObject);
-    if (cached != nullptr)
-    {
-        // Copied outside the lock: a cached definition is never changed, only replaced or
-        // dropped, and the reference held keeps it whole while callers copy it at once.
-        const HRESULT hr = cached->Clone(&copy);
-        if (FAILED(hr))
-            return hr;
-    }
-    else
+    if (cached == nullptr)
     {
         // Built outside the lock: a build may fetch through WMI and read the database.
-        ComPtr<IWbemClassObject> built;
-        HRESULT hr = mapper.CreateClass(&built, system);
+        HRESULT hr = mapper.CreateClass(&cached, system);
         if (FAILED(hr))
             return hr;
-        if (built == nullptr)
+        if (cached == nullptr)
             return WBEM_E_FAILED;
-        const ULONGLONG now = m_clock.GetTickCount64();
-        CriticalSectionLock guard(m_lock);
-        ExpireLocked(now);
-        auto [it, inserted] = m_classes.try_emplace(key, BuiltClass{built, {}});
-        cached = it->second.definition;
-        hr = cached->Clone(&copy);
-        if (FAILED(hr))
-            return hr;
+        if (reuse.built)
+        {
+            const ULONGLONG now = m_clock.GetTickCount64();
+            CriticalSectionLock guard(m_lock);
+            ExpireLocked(now);
+            auto [it, inserted] = m_classes.try_emplace(key, BuiltClass{cached, reuse.stamps, {}});
+            // One built meanwhile under the same stamps serves as well; one under others gives way.
+            if (!inserted && it->second.stamps != reuse.stamps)
+                it->second = BuiltClass{cached, reuse.stamps, {}};
+            cached = it->second.definition;
+        }
     }
+    // Copied outside the lock: a cached definition is never changed, only replaced or dropped,
+    // and the reference held keeps it whole while callers copy it at once.
+    const HRESULT hr = cached->Clone(&copy);
+    if (FAILED(hr))
+        return hr;
 
     // The copy, never the cached definition, carries the caller's permissions.
     if (!system)
@@ -158,36 +169,38 @@ HRESULT CWmipClassCache::GetClass(CWmipMapper& mapper, const CAcsUser* user, BOO
         const HRESULT shapedResult = mapper.ProcessClassPermissions(copy.Get());
         // A failed shaping is never kept: the next request shapes (and reports) it anew.
         ComPtr<IWbemClassObject> kept;
-        if (keep && SUCCEEDED(shapedResult) && SUCCEEDED(copy->Clone(&kept)))
-            KeepShaped(key, cached.Get(), userId, rightsStamp, listStamp, std::move(kept));
+        if (reuse.shaped && SUCCEEDED(shapedResult) && SUCCEEDED(copy->Clone(&kept)))
+            KeepShaped(key, cached.Get(), userId, reuse.stamps, std::move(kept));
     }
     *classObject = copy.Detach();
     return S_OK;
 }
 
-std::optional<LONGLONG> CWmipClassCache::ReadListStamp(const CAcsUser& user)
+std::optional<LONGLONG> CWmipClassCache::ReadListStamp(const CAcsUser* user)
 {
+    if (user == nullptr)
+        return std::nullopt;
     try
     {
-        return user.ReadListStamp();
+        return user->ReadListStamp();
     }
     catch (const CDBException&)
     {
-        // Nothing is kept then; the shaping that follows reads the same database and reports
-        // its own failure.
+        // Nothing is kept then; the build or shaping that follows reads the same database and
+        // reports its own failure.
         return std::nullopt;
     }
 }
 
-void CWmipClassCache::KeepShaped(const CString& key, const IWbemClassObject* built, LONG userId, LONGLONG rightsStamp,
-                                 LONGLONG listStamp, ComPtr<IWbemClassObject> shaped)
+void CWmipClassCache::KeepShaped(const CString& key, const IWbemClassObject* built, LONG userId, const Stamps& stamps,
+                                 ComPtr<IWbemClassObject> shaped)
 {
     CriticalSectionLock guard(m_lock);
     const auto it = m_classes.find(key);
     // A definition replaced or dropped since the copy was made takes nothing shaped from it.
     if (it == m_classes.end() || it->second.definition.Get() != built)
         return;
-    it->second.shaped.insert_or_assign(userId, ShapedClass{rightsStamp, listStamp, std::move(shaped)});
+    it->second.shaped.insert_or_assign(userId, ShapedClass{stamps, std::move(shaped)});
 }
 
 HRESULT CWmipClassCache::GetStoredClass(const CString& className, IWbemServices* services,
@@ -268,7 +281,7 @@ void CWmipClassCache::Clear()
         CriticalSectionLock guard(m_lock);
         m_classes.clear();
         m_storedClasses.clear();
-        m_stamp = m_clock.GetTickCount64();
+        m_clearedAt = m_clock.GetTickCount64();
     }
     catch (const CException& e)
     {

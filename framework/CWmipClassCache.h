@@ -1,14 +1,16 @@
 // CWmipClassCache: the process's cache of class definitions. Built definitions (those WMI does
-// not keep in its repository) are kept per user: a definition depends on the user's
-// field-permission group and segments (its value lists), and the Bnt_Badge definition also on
-// the user's own PIN settings.
-// Definitions WMI keeps are kept once for everybody, as they are fetched as the system.
+// not keep in its repository) are kept per field-permission group and segments: a definition's
+// value lists follow the user's segments. Definitions WMI keeps are kept once for everybody, as
+// they are fetched as the system.
 // Definitions are handed out as copies; the caller's permissions shape the copy, never the
-// cached definition. A shaped copy is kept beside its definition for its user when the mapper
-// says the shaping reads only what the stamps cover (CWmipMapper::GetShapedClassReuse), and
-// hands out copies again only while both stand: the user's rights stamp, and the list stamp
-// read for the request. The whole cache is dropped once its span (stored value 39, in
-// seconds) has passed since it was last stamped.
+// cached definition. A built definition is kept only as its mapper says its build allows
+// (CWmipMapper::GetBuiltClassReuse), and a shaped copy beside it for its user as the mapper says
+// its shaping allows (CWmipMapper::GetShapedClassReuse): one that reads the installation's rows
+// serves again only while the stamps read for the request are those it was made under (the
+// user's rights stamp, and the list stamp that every write of a table or option a definition is
+// built or shaped from sets anew). A database without the list stamp keeps none of them. The
+// whole cache is dropped once its span (stored value 39, in seconds) has passed since it was
+// last cleared.
 //
 // One per process, owned by the application object (CWmipApp::GetClassCache). Thread-safe:
 // every map access is made under m_lock; definitions are built, copied and shaped outside it
@@ -45,15 +47,17 @@ public:
     CWmipClassCache& operator=(const CWmipClassCache&) = delete;
 
     // A copy of the mapper's class definition for the user into *classObject (nulled first;
-    // one reference for the caller). A definition not cached yet (or dropped because the span
-    // passed) is built with mapper.CreateClass(system) and cached. With system FALSE the copy
-    // is shaped by mapper.ProcessClassPermissions; user must then be the caller's logged-in
-    // user. A shaping that succeeded is kept for the user as GetShapedClassReuse allows, and a
-    // later call whose stamps match copies it without shaping again; when the list stamp
-    // cannot be read the copy is shaped anew and nothing is kept. With system TRUE user is not
-    // used and the copy is not shaped. S_OK on success; WBEM_E_INVALID_PARAMETER for a null
-    // out-pointer or a missing user; the failure of CreateClass or of the copy otherwise
-    // (nothing is cached then).
+    // one reference for the caller). A definition not cached (dropped because the span passed,
+    // or made under other stamps than the request's) is built with mapper.CreateClass(system)
+    // and cached as GetBuiltClassReuse allows. With system FALSE the copy is shaped by
+    // mapper.ProcessClassPermissions; user must then be the caller's logged-in user. A shaping
+    // that succeeded is kept for the user as GetShapedClassReuse allows, and a later call whose
+    // stamps match copies it without shaping again. When the list stamp cannot be read (no row,
+    // no database), nothing that reads stamped rows is kept or served from the cache: it is
+    // built and shaped anew. With system TRUE user is not used, the list stamp is read on
+    // mapper.GetDatabaseUser()'s database, and the copy is not shaped. S_OK on success;
+    // WBEM_E_INVALID_PARAMETER for a null out-pointer or a missing user; the failure of
+    // CreateClass or of the copy otherwise (nothing is cached then).
     HRESULT GetClass(CWmipMapper& mapper, const CAcsUser* user, BOOL system, IWbemClassObject** classObject);
 
     // A copy of the definition of className that WMI keeps in its repository, as services
@@ -79,19 +83,41 @@ public:
     LONG GetSpanSeconds() const { return m_spanSeconds; }
 
 private:
+    // The stamps an entry was made under: the user's rights stamp (0 for the system's
+    // definitions, which read no caller's rights) and the list stamp (0 when the entry reads no
+    // stamped rows).
+    struct Stamps
+    {
+        LONGLONG rights = 0;
+        LONGLONG lists = 0;
+        bool operator==(const Stamps&) const = default;
+    };
+    // Which of the request's entries may be kept and served, and the stamps they must match.
+    struct Reuse
+    {
+        bool built = false;
+        bool shaped = false;
+        bool builtByStamps = false;
+        bool shapedByStamps = false;
+        Stamps stamps;
+    };
     // The span of stored value 39 from the hosting application (0 without one).
     static LONG StoredSpan();
     // The part of a key that names the user (system for null).
     static CString MakeKeyPrefix(const CAcsUser* user);
     static CString MakeKey(const wchar_t* className, const CAcsUser* user);
-    // The user's list stamp (CAcsUser::ReadListStamp); empty, so that nothing is kept, when it
-    // cannot be read.
-    static std::optional<LONGLONG> ReadListStamp(const CAcsUser& user);
+    // What the mapper says its build and shaping read, with the stamps read for the request: read
+    // before anything is looked up, built or shaped, so that the rows a build reads later are
+    // never older than the stamps it is kept under.
+    static Reuse ReadReuse(CWmipMapper& mapper, const CAcsUser* user, BOOL system);
+    // The list stamp on the user's database (CAcsUser::ReadListStamp); empty, so that nothing
+    // that reads stamped rows is kept, when it cannot be read.
+    static std::optional<LONGLONG> ReadListStamp(const CAcsUser* user);
     // Keeps the shaped copy for the user beside the built definition it was copied from (kept
     // under `key`), unless that definition was replaced or dropped meanwhile.
-    void KeepShaped(const CString& key, const IWbemClassObject* built, LONG userId, LONGLONG rightsStamp,
-                    LONGLONG listStamp, ComPtr<IWbemClassObject> shaped);
-    // Under m_lock: drops everything when the span has passed between the stamp and `now`
+    void KeepShaped(const CString& key, const IWbemClassObject* built, LONG userId, const Stamps& stamps,
+                    ComPtr<IWbemClassObject> shaped);
+    // Under m_lock: drops everything when the span has passed between m_clearedAt and `now`
     // (read before the lock is taken, so that callers do not queue behind the clock).
     void ExpireLocked(ULONGLONG now) REQUIRES(m_lock);
 
@@ -110,14 +136,15 @@ private:
     // A copy shaped for one user, with the stamps it was shaped under.
     struct ShapedClass
     {
-        LONGLONG rightsStamp = 0;
-        LONGLONG listStamp = 0;
+        Stamps stamps;
         ComPtr<IWbemClassObject> definition;
     };
-    // A built definition and the copies shaped from it, by user id: they go with it.
+    // A built definition, the stamps it was built under, and the copies shaped from it, by user
+    // id: they go with it.
     struct BuiltClass
     {
         ComPtr<IWbemClassObject> definition;
+        Stamps stamps;
         std::map<LONG, ShapedClass> shaped;
     };
 
@@ -126,5 +153,5 @@ private:
     std::map<CString, StoredClass> m_storedClasses GUARDED_BY(m_lock);  // upper-cased names
     // Steady time: a wall clock set back (or a change of daylight saving time) would keep
     // stale definitions until it caught up again.
-    ULONGLONG m_stamp GUARDED_BY(m_lock);
+    ULONGLONG m_clearedAt GUARDED_BY(m_lock);
 };

@@ -355,7 +355,7 @@ public:
 
     // The mapper's connection and its database (null when the connection has none).
     CBntDatabase* GetDatabase() const;
-    const CAcsUser* GetDatabaseUser() const { return m_databaseUser; }
+    const CAcsUser* GetDatabaseUser() const override { return m_databaseUser; }
     // The class's registered description; null when the class is not registered. Looked up
     // in the registry once per mapper (registered descriptions live as long as the process).
     CWMITypeInfo* GetTypeInfo() const;

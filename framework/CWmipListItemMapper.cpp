@@ -54,6 +54,11 @@ HRESULT CWmipListItemMapper::CreateClass(IWbemClassObject** classObject, BOOL /*
     return S_OK;
 }
 
+CWmipMapper::DefinitionReuse CWmipListItemMapper::GetBuiltClassReuse()
+{
+    return DefinitionReuse::WhileRightsAndListsSame;
+}
+
 ProcessClauseResult CWmipListItemMapper::ProcessClause(CString& property, int& wqlOperator, CString& literal,
                                                        CString& extra)
 {

@@ -26,6 +26,8 @@ public:
     // "maxlen" 255) and the class qualifier "DisplayName" with the list's name. S_OK; the first
     // failure.
     HRESULT CreateClass(IWbemClassObject** classObject, BOOL system) override;
+    // The list's name from its DDTBL row: while the list stamp (and the caller's rights) stand.
+    DefinitionReuse GetBuiltClassReuse() override;
     // ID and Name become their columns (answer 1); other properties as the base.
     ProcessClauseResult ProcessClause(CString& property, int& wqlOperator, CString& literal, CString& extra) override;
     // The list table with its ID and NAME columns.

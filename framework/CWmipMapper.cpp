@@ -126,9 +126,19 @@ HRESULT CWmipMapper::ProcessClassPermissions(IWbemClassObject* /*classObject*/)
     return S_OK;
 }
 
-CWmipMapper::ShapedClassReuse CWmipMapper::GetShapedClassReuse()
+CWmipMapper::DefinitionReuse CWmipMapper::GetBuiltClassReuse()
 {
-    return ShapedClassReuse::Never;
+    return DefinitionReuse::ForTheSpan;
+}
+
+CWmipMapper::DefinitionReuse CWmipMapper::GetShapedClassReuse()
+{
+    return DefinitionReuse::Never;
+}
+
+const CAcsUser* CWmipMapper::GetDatabaseUser() const
+{
+    return nullptr;
 }
 
 HRESULT CWmipMapper::CreateClass(IWbemClassObject** classObject, BOOL /*system*/)

@@ -53,22 +53,32 @@ public:
     // Applies the caller's class permissions to a freshly built class definition. The base
     // changes nothing and answers S_OK.
     virtual HRESULT ProcessClassPermissions(IWbemClassObject* classObject);
-    // How long the class cache may hand the same caller copies of one definition shaped by
-    // ProcessClassPermissions, by what the shaping reads besides the definition it shapes. A
-    // mapper that shapes the definition itself says so next to its ProcessClassPermissions
-    // (CWmipMapperSkeleton refuses to build one that does not).
-    enum class ShapedClassReuse
+    // How long the class cache may keep a definition this mapper built (CreateClass) or a copy
+    // it shaped (ProcessClassPermissions), by what the build or the shaping reads besides the
+    // registered declarations. A mapper that builds or shapes the definition itself says so next
+    // to its CreateClass and ProcessClassPermissions (CWmipMapperSkeleton refuses to build one
+    // that does not); the class cache names no class.
+    enum class DefinitionReuse
     {
-        // Shaped anew for every request: what the shaping reads is not said, or it costs less
-        // than keeping it.
+        // Made anew for every request: what it reads is not said, or it costs less than keeping it.
         Never,
         // While the caller's rights stand as they were read (CAcsUser::GetRightsStamp) and the
-        // rows of the lists as they were (CAcsUser::ReadListStamp): the shaping reads nothing
-        // but the caller's rights and list tables that the list stamp covers.
+        // list stamp as it was read for the request (CAcsUser::ReadListStamp): it reads nothing
+        // but the caller's rights and the tables and options the list stamp covers
+        // (db/schema.sql). A database without the list stamp keeps nothing.
         WhileRightsAndListsSame,
+        // For the class cache's span: it reads nothing from the installation's database (the
+        // declarations, WMI's repository).
+        ForTheSpan,
     };
-    // What the caller's shaping reads, for the caller the mapper serves; the base: Never.
-    virtual ShapedClassReuse GetShapedClassReuse();
+    // What CreateClass reads; the base, which fetches the definition WMI keeps: ForTheSpan.
+    virtual DefinitionReuse GetBuiltClassReuse();
+    // What ProcessClassPermissions reads, for the caller the mapper serves; the base: Never.
+    virtual DefinitionReuse GetShapedClassReuse();
+    // The logged-in user whose database a definition built for the system reads (its lists and
+    // options), through which the class cache reads the list stamp; the base: none, so that a
+    // system definition said to read stamped rows is never kept.
+    virtual const CAcsUser* GetDatabaseUser() const;
     // Builds the class definition into *classObject (nulled first). The base fetches it through
     // WMI as the system (GetObject with the class name). system is TRUE when the definition is
     // built for the system rather than for the caller. Answers the HRESULT of the build.

@@ -10,8 +10,9 @@
 //         CWmipHolidayMapper(const CAcsUser* user, IWbemContext* context, IWbemServices* services);
 //     };
 //
-// A mapper that overrides ProcessClassPermissions overrides GetShapedClassReuse beside it (checked
-// when it is built), so that the class cache keeps only shapings whose inputs are said.
+// A mapper that overrides ProcessClassPermissions overrides GetShapedClassReuse beside it, and one
+// that overrides CreateClass overrides GetBuiltClassReuse (checked when it is built), so that the
+// class cache keeps only definitions and shapings whose inputs are said.
 //
 // The name chain of CWmipMapperRegistry::GetMapper is filled from the bound factories in one
 // ordered pass while the schema is declared (schema/MapperBindings), never by objects that
@@ -64,12 +65,15 @@ private:
     {
         using Type = Class;
     };
-    // The class that shapes the definition says what its shaping reads: one that inherited
-    // another's word could have the class cache keep a shaping that no longer holds.
+    // The class that builds or shapes the definition says what it reads: one that inherited
+    // another's word could have the class cache keep a definition that no longer holds.
     static void RequireShapingSaid()
     {
         static_assert(std::is_same_v<typename DeclaringClass<decltype(&Mapper::ProcessClassPermissions)>::Type,
                                      typename DeclaringClass<decltype(&Mapper::GetShapedClassReuse)>::Type>,
                       "a mapper that overrides ProcessClassPermissions overrides GetShapedClassReuse too");
+        static_assert(std::is_same_v<typename DeclaringClass<decltype(&Mapper::CreateClass)>::Type,
+                                     typename DeclaringClass<decltype(&Mapper::GetBuiltClassReuse)>::Type>,
+                      "a mapper that overrides CreateClass overrides GetBuiltClassReuse too");
     }
 };

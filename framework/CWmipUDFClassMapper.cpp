@@ -261,6 +261,11 @@ HRESULT CWmipUDFClassMapper::CreateClass(IWbemClassObject** classObject, BOOL sy
     return S_OK;
 }
 
+CWmipMapper::DefinitionReuse CWmipUDFClassMapper::GetBuiltClassReuse()
+{
+    return DefinitionReuse::WhileRightsAndListsSame;
+}
+
 bool CWmipUDFClassMapper::HasPerPropertyPermissions()
 {
     // Every layout field may be restricted by the field permission group's list.

@@ -55,6 +55,9 @@ public:
     // properties, then each layout field whose property the class does not hold yet (process
     // method 0 skips a field; 2 hands it to ProcessClassProperty). S_OK; the first failure.
     HRESULT CreateClass(IWbemClassObject** classObject, BOOL system) override;
+    // The layout (DDTBL, DDFLD, UDFOBJS) and the rows of its list tables as the caller may see
+    // them: while the caller's rights and the list stamp stand.
+    DefinitionReuse GetBuiltClassReuse() override;
     // True when the class has layout fields (each may be restricted by the caller's field
     // permission group).
     bool HasPerPropertyPermissions() override;

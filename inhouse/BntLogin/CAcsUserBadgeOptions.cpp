@@ -4,6 +4,7 @@
 
 #include "inhouse/BntCoreDb/CLoginQuery.h"
 #include "inhouse/BntLogin/CAcsUser.h"
+#include "inhouse/BntLogin/CBntAcsSystemOptions.h"
 #include "inhouse/BntLogin/CSegmentUnit.h"
 
 namespace {
@@ -12,9 +13,6 @@ constexpr LONG kBadgeIDModeId = 1601;
 constexpr LONG kManualBadgeIDId = 1602;
 constexpr LONG kDefaultIssueCodeId = 1603;
 constexpr LONG kMaxActiveBadgesId = 1604;
-constexpr LONG kPinLengthKindId = 1605;
-constexpr LONG kPinEditableId = 1606;
-constexpr LONG kPinsUniqueId = 1607;
 // A 64-bit badge ID has at most 19 digits: a unit without a limit allows them all.
 constexpr LONG kUnlimitedDigits = 19;
 
@@ -55,17 +53,17 @@ LONG CAcsUser::GetMaxActiveBadgesPerPerson() const
 
 LONG CAcsUser::GetPinLengthKind() const
 {
-    return ReadOption(GetDatabase(), kPinLengthKindId, 4);
+    return ReadOption(GetDatabase(), CBntAcsSystemOptions::kPinLengthKindId, 4);
 }
 
 bool CAcsUser::IsPinEditable() const
 {
-    return ReadOption(GetDatabase(), kPinEditableId, 1) != 0;
+    return ReadOption(GetDatabase(), CBntAcsSystemOptions::kPinEditableId, 1) != 0;
 }
 
 bool CAcsUser::ArePinsUnique() const
 {
-    return ReadOption(GetDatabase(), kPinsUniqueId, 0) != 0;
+    return ReadOption(GetDatabase(), CBntAcsSystemOptions::kPinsUniqueId, 0) != 0;
 }
 
 LONG CAcsUser::GetMaxBadgeNumberLength(const std::vector<LONG>& segmentIds) const

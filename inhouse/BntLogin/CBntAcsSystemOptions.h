@@ -8,6 +8,7 @@
 // CAcsUser (or by the caller that loads one).
 #pragma once
 
+#include <array>
 #include <map>
 
 #include "inhouse/BntLogin/CSegmentUnit.h"
@@ -52,6 +53,25 @@ public:
     static constexpr LONG kVisitsOnAnyServerFlag = 0x4;
     // Non-zero when this system is a region of an enterprise, not its root.
     static constexpr LONG kEnterpriseRegionId = 1608;
+    // The PIN options CAcsUser reads on each call: the length kind (6, 9, else 4 digits), whether
+    // PINs may be edited, whether they must be unique.
+    static constexpr LONG kPinLengthKindId = 1605;
+    static constexpr LONG kPinEditableId = 1606;
+    static constexpr LONG kPinsUniqueId = 1607;
+
+    // The options a user's rights and system options are read from: every write of one raises
+    // the rights stamp (db/schema.sql, the triggers CONFIG_VALUE_*_RIGHTS name exactly these).
+    static constexpr std::array<LONG, 8> kRightsStampOptionIds{
+        kSegmentsInUseId, kServerTypeId, kCardholderSegmentationId, kVisitorSegmentationId, kBadgeTypeSegmentationId,
+        kFlagWordId,      kOnityLocksId, kEnterpriseRegionId};
+    // The options a class definition is built or shaped from: every write of one sets the list
+    // stamp anew (db/schema.sql, the triggers CONFIG_VALUE_*_LISTS name exactly these): the
+    // segmentation switches (a person's segment property, the segment filter of every value
+    // list) and the PIN options (the qualifiers of Bnt_Badge.PIN).
+    static constexpr std::array<LONG, 7> kListStampOptionIds{kSegmentsInUseId,       kCardholderSegmentationId,
+                                                             kVisitorSegmentationId, kBadgeTypeSegmentationId,
+                                                             kPinLengthKindId,       kPinEditableId,
+                                                             kPinsUniqueId};
 
     CBntAcsSystemOptions() = default;
 

@@ -39,12 +39,15 @@ public:
     // The user-defined-field base's definition, then BADGEKEY, PERSONID, the defaults, the
     // caller's PIN qualifiers (system 0 only) and the two methods.
     HRESULT CreateClass(IWbemClassObject** classObject, BOOL system) override;
+    // The layout's reads and the PIN options (1605 to 1607), which the list stamp covers: the
+    // definition is the same for every caller of one field group and segments.
+    DefinitionReuse GetBuiltClassReuse() override;
     // After the base: a segment-restricted caller under badge type segmentation sees only the
     // badge types of its segments in TYPE's value list.
     HRESULT ProcessClassPermissions(IWbemClassObject* classObject) override;
     // A caller whose TYPE list the shaping rewrites: while its rights and BADGETYP (the list
     // stamp) stand; any other caller's shaping changes nothing: Never.
-    ShapedClassReuse GetShapedClassReuse() override;
+    DefinitionReuse GetShapedClassReuse() override;
     bool HasPerPropertyPermissions() override;
     // AddBadge (static) and AssignAccessLevel; any other name 0x80041055.
     HRESULT ExecuteMethod(CWmipObjectPath* path, const wchar_t* methodName, LONG flags, IWbemContext* context,

@@ -114,7 +114,7 @@ HRESULT CWmipBadgeMapper::CreateClass(IWbemClassObject** classObject, BOOL syste
     _variant_t pin;
     if (SUCCEEDED(hr) && !system && SUCCEEDED(created->Get(L"PIN", 0, &pin, nullptr, nullptr)))
     {
-        // The PIN qualifiers follow the caller's options: the definition differs per user.
+        // The PIN qualifiers follow the installation's options, which the list stamp covers.
         const CAcsUser* user = RequireUser();
         const LONG kind = user->GetPinLengthKind();
         const int maxlen = kind == kPinKindSix ? 6 : kind == kPinKindNine ? 9 : kDefaultPinLength;
@@ -130,6 +130,11 @@ HRESULT CWmipBadgeMapper::CreateClass(IWbemClassObject** classObject, BOOL syste
         return hr;
     *classObject = created.Detach();
     return S_OK;
+}
+
+CWmipMapper::DefinitionReuse CWmipBadgeMapper::GetBuiltClassReuse()
+{
+    return DefinitionReuse::WhileRightsAndListsSame;
 }
 
 HRESULT CWmipBadgeMapper::ProcessClassPermissions(IWbemClassObject* classObject)
@@ -149,12 +154,12 @@ HRESULT CWmipBadgeMapper::ProcessClassPermissions(IWbemClassObject* classObject)
     return PutListValueQualifiers(classObject, L"TYPE", L"BADGETYP", extra, user, 0);
 }
 
-CWmipMapper::ShapedClassReuse CWmipBadgeMapper::GetShapedClassReuse()
+CWmipMapper::DefinitionReuse CWmipBadgeMapper::GetShapedClassReuse()
 {
     CAcsUser* user = nullptr;
     if (FAILED(GetUser(&user)) || user == nullptr || !ShapesTypeList(*user))
-        return ShapedClassReuse::Never;
-    return ShapedClassReuse::WhileRightsAndListsSame;
+        return DefinitionReuse::Never;
+    return DefinitionReuse::WhileRightsAndListsSame;
 }
 
 HRESULT CWmipBadgeMapper::ExecuteMethod(CWmipObjectPath* path, const wchar_t* methodName, LONG, IWbemContext*,

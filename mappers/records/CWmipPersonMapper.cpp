@@ -256,6 +256,11 @@ HRESULT CWmipPersonMapper::CreateClass(IWbemClassObject** classObject, BOOL syst
     return S_OK;
 }
 
+CWmipMapper::DefinitionReuse CWmipPersonMapper::GetBuiltClassReuse()
+{
+    return DefinitionReuse::WhileRightsAndListsSame;
+}
+
 HRESULT CWmipPersonMapper::GetDefaultValue(IWbemClassObject* instance, const CString& property, VARIANT& value)
 {
     if (property.CompareNoCase(kPrimarySegmentProperty) != 0)

@@ -43,6 +43,8 @@ public:
     // ("not_null") when their kind's segmentation is enabled, cardholders IsGrant outside the
     // bus front end. The first failing HRESULT otherwise.
     HRESULT CreateClass(IWbemClassObject** classObject, BOOL system) override;
+    // The layout's reads and the segmentation options, which both stamps cover.
+    DefinitionReuse GetBuiltClassReuse() override;
     // ID and PRIMARYSEGMENTID are EMP.ID and EMP.SEGMENTID; the EMP properties EMP.<name>; any
     // other property the kind's user-defined table.
     CString GetTableDotColumn(const CString& property) override;

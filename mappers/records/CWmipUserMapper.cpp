@@ -340,9 +340,9 @@ void CWmipUserMapper::RefreshAvailablePermissionGroups(IWbemClassObject* classOb
     }
 }
 
-CWmipMapper::ShapedClassReuse CWmipUserMapper::GetShapedClassReuse()
+CWmipMapper::DefinitionReuse CWmipUserMapper::GetShapedClassReuse()
 {
-    return ShapedClassReuse::Never;
+    return DefinitionReuse::Never;
 }
 
 HRESULT CWmipUserMapper::ProcessClassPermissions(IWbemClassObject* classObject)

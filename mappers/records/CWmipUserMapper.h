@@ -56,7 +56,7 @@ public:
     HRESULT ProcessClassPermissions(IWbemClassObject* classObject) override;
     // Never: the WMI door takes the class's definition from the repository, so no shaping of it
     // is kept, and the permission group tables raise no list stamp.
-    ShapedClassReuse GetShapedClassReuse() override;
+    DefinitionReuse GetShapedClassReuse() override;
 
 private:
     void CheckUser(brontel::UserTranOperation::UserTransactionOperation operation, IWbemClassObject* instance);

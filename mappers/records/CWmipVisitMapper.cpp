@@ -209,6 +209,11 @@ HRESULT CWmipVisitMapper::CreateClass(IWbemClassObject** classObject, BOOL syste
     return S_OK;
 }
 
+CWmipMapper::DefinitionReuse CWmipVisitMapper::GetBuiltClassReuse()
+{
+    return DefinitionReuse::WhileRightsAndListsSame;
+}
+
 bool CWmipVisitMapper::IsMethodSupported(const wchar_t* methodName)
 {
     return methodName != nullptr && VisitMethods().count(methodName) != 0;

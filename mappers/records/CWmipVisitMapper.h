@@ -40,6 +40,8 @@ public:
     // and LASTCHANGED are added "noedit" when the layout lacks them; SIGNINLOCATIONID only under
     // the bus front end; the two methods.
     HRESULT CreateClass(IWbemClassObject** classObject, BOOL system) override;
+    // The layout's reads only (the door is the process's own).
+    DefinitionReuse GetBuiltClassReuse() override;
     // True for exactly "SignVisitIn" and "SignVisitOut" (the class's definition carries them).
     bool IsMethodSupported(const wchar_t* methodName) override;
     bool IsUseUTC() override;

@@ -216,6 +216,17 @@ public:
         CCorvessaQpidInstance result;
         return Answer([&] { return m_app.AddInstance(token, kApplication, instance, result, false); });
     }
+    // How the bus answered a change of the instance whose keys the values carry: "ok", or the
+    // refusal as Add gives it.
+    std::string Modify(const std::string& token, const std::wstring& type,
+                       const CCorvessaQpidInstance::ValueMap& values)
+    {
+        const CModuleStateSwitch current(&m_app);
+        CCorvessaQpidInstance instance;
+        instance.PopulateInstanceData(e2e::DoorTest::Utf8(type), values);
+        CCorvessaQpidInstance result;
+        return Answer([&] { return m_app.ModifyInstance(token, kApplication, instance, result, false); });
+    }
     // The method of the instance the keys name (none: the class's static method).
     std::string Call(const std::string& token, const std::wstring& type, const std::wstring& method,
                      const CCorvessaQpidInstance::ValueMap& values, const CCorvessaQpidInstance::ValueMap& keys = {})

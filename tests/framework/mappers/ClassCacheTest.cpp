@@ -116,8 +116,8 @@ TEST_F(ClassCache, PermissionsShapeTheCopyNeverTheCachedDefinition)
 }
 
 // A built definition's lists follow the user's field group and segments: users share one only
-// when both agree; the badge definition is kept per user even then.
-TEST_F(ClassCache, DefinitionsAreSharedOnlyByOneFieldGroupAndSegmentsAndBadgeOnesPerUser)
+// when both agree, whatever the class (the cache names none).
+TEST_F(ClassCache, DefinitionsAreSharedOnlyByOneFieldGroupAndSegments)
 {
     CWmipClassCache cache(3600);
     const auto loginCarol = [this](const char* segments) {
@@ -141,9 +141,9 @@ TEST_F(ClassCache, DefinitionsAreSharedOnlyByOneFieldGroupAndSegmentsAndBadgeOne
     EXPECT_EQ(m_builds, 2);
     Get(cache, L"Bnt_Badge", &m_alice);
     Get(cache, L"Bnt_Badge", carolAlike.get());
-    EXPECT_EQ(m_builds, 4);
+    EXPECT_EQ(m_builds, 3);
     Get(cache, L"BNT_BADGE", &m_alice);
-    EXPECT_EQ(m_builds, 4);
+    EXPECT_EQ(m_builds, 3);
 }
 
 TEST_F(ClassCache, RemoveClassAndRemoveUserClassesDropOnlyTheirEntries)
@@ -229,7 +229,7 @@ TEST_F(ClassCache, AKeptShapingServesOnlyWhileBothStampsStand)
             BuiltClassMapper::ProcessClassPermissions(classObject);
             return m_fail ? WBEM_E_FAILED : S_OK;
         }
-        ShapedClassReuse GetShapedClassReuse() override { return ShapedClassReuse::WhileRightsAndListsSame; }
+        DefinitionReuse GetShapedClassReuse() override { return DefinitionReuse::WhileRightsAndListsSame; }
 
     private:
         int& m_shapings;
@@ -278,6 +278,91 @@ TEST_F(ClassCache, AKeptShapingServesOnlyWhileBothStampsStand)
         first->Delete(L"Name");
     }
     EXPECT_EQ(m_builds, 3);
+}
+
+// A built definition its mapper says reads the caller's rights and stamped rows (lists, options)
+// serves again only while the user's rights stamp and the list stamp stand, for the callers'
+// definitions and the system's alike; a database without the list stamp keeps none, not even
+// one kept before the row went; a build said to read nothing of the database stays for the span.
+TEST_F(ClassCache, AKeptBuildServesOnlyWhileTheStampsItWasMadeUnderStand)
+{
+    class StampedMapper : public BuiltClassMapper
+    {
+    public:
+        StampedMapper(const CAcsUser* user, std::atomic<int>& builds, DefinitionReuse reuse)
+            : BuiltClassMapper(user, L"Tst_Stamped", builds), m_reuse(reuse)
+        {
+        }
+        DefinitionReuse GetBuiltClassReuse() override { return m_reuse; }
+
+    private:
+        const DefinitionReuse m_reuse;
+    };
+    using Reuse = CWmipMapper::DefinitionReuse;
+    CWmipClassCache cache(3600);
+    const auto listsSetAnew = [this] { m_db.Exec("UPDATE RIGHTS_STAMP SET STAMP = STAMP + 7 WHERE STAMPID = 2;"); };
+    const auto rightsRaised = [this] {
+        m_db.Exec("UPDATE USERS SET LASTNAME = LASTNAME WHERE LOGONID = 'alice';");
+        m_alice.ResetPermissions();
+    };
+    const struct
+    {
+        const char* step;
+        std::function<void()> before;
+        // Built anew for alice, for the system (with the stamps), and for alice by a mapper that
+        // says its build reads nothing of the database.
+        bool alice;
+        bool system;
+        bool forTheSpan;
+    } steps[] = {
+        {"first requests", [] {}, true, true, true},
+        {"nothing changed", [] {}, false, false, false},
+        {"list stamp set anew", listsSetAnew, true, true, false},
+        {"nothing changed again", [] {}, false, false, false},
+        {"alice's rights read anew under a new rights stamp", rightsRaised, true, false, false},
+        {"database without the list stamp", [this] { m_db.Exec("DELETE FROM RIGHTS_STAMP WHERE STAMPID = 2;"); }, true,
+         true, false},
+        {"still without it", [] {}, true, true, false},
+        {"the row back with the value of an earlier build",
+         [this] { m_db.Exec("INSERT INTO RIGHTS_STAMP (STAMPID, STAMP) VALUES (2, 7);"); }, true, true, false},
+        {"kept again", [] {}, false, false, false},
+    };
+    for (const auto& step : steps)
+    {
+        SCOPED_TRACE(step.step);
+        step.before();
+        const struct
+        {
+            const char* who;
+            Reuse reuse;
+            const CAcsUser* user;
+            BOOL system;
+            bool built;
+        } requests[] = {
+            {"alice", Reuse::WhileRightsAndListsSame, &m_alice, FALSE, step.alice},
+            {"system", Reuse::WhileRightsAndListsSame, nullptr, TRUE, step.system},
+            {"for the span", Reuse::ForTheSpan, &m_carol, FALSE, step.forTheSpan},
+        };
+        for (const auto& request : requests)
+        {
+            SCOPED_TRACE(request.who);
+            const int builds = m_builds;
+            StampedMapper mapper(m_connection.get(), m_builds, request.reuse);
+            ComPtr<IWbemClassObject> copy;
+            ASSERT_EQ(cache.GetClass(mapper, request.user, request.system, &copy), S_OK);
+            EXPECT_EQ(m_builds - builds, request.built ? 1 : 0);
+            EXPECT_EQ(HasSecret(copy.Get()), request.system != FALSE);
+        }
+    }
+    // A mapper that says nothing of its build is built for every request and keeps nothing.
+    const int builds = m_builds;
+    for (int request = 0; request < 2; ++request)
+    {
+        StampedMapper never(m_connection.get(), m_builds, Reuse::Never);
+        ComPtr<IWbemClassObject> copy;
+        ASSERT_EQ(cache.GetClass(never, &m_alice, FALSE, &copy), S_OK);
+    }
+    EXPECT_EQ(m_builds - builds, 2);
 }
 
 // A query's names are checked against the caller's definition taken once per query: a class

@@ -426,9 +426,10 @@ TEST_F(RightsChange, EveryRightFollowsItsChangeAtTheNextRequestAndTheNextEvent)
         {"enabled", kLink, "UPDATE USERS SET ISENABLED = 0 WHERE USERID = 3;",
          std::string(kUnlink) + "UPDATE USERS SET ISENABLED = 1 WHERE USERID = 3;", kBoth,
          "wmi denied denied denied denied denied | bus 0x80040520 0x80040520 0x80040520 0x80040520 0x80040520 | events"},
+        // Without it the porter writes person 8 as a fresh process does: the class definition
+        // drops the segment property at once, on both doors.
         {"person segmentation", "", "UPDATE CONFIG_VALUE SET NUMBERVALUE = 0 WHERE CONFIGID = 1003;",
-         "UPDATE CONFIG_VALUE SET NUMBERVALUE = 1 WHERE CONFIGID = 1003;", kHeadquarters,
-         "wmi ok ok denied missing 0x80041028 | bus 1 1 ok missing " + kEmpty + " | events 1 8"},
+         "UPDATE CONFIG_VALUE SET NUMBERVALUE = 1 WHERE CONFIGID = 1003;", kHeadquarters, kBoth},
         {"account unlinked", kLink, "DELETE FROM USER_ACCOUNT WHERE USER_ACCOUNTID = 8;",
          std::string(kUnlink) + "INSERT INTO USER_ACCOUNT (USER_ACCOUNTID, USERID, BNT_DIRECTORYID, ACCOUNTID) VALUES "
                                 "(8, 3, 1, 'S-1-5-21-1004336348-1177238915-682003330-1008');",
