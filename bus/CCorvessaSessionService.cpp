@@ -23,6 +23,14 @@ constexpr char kUnknownTokenMessage[] =
     "An add authentication request must be called prior to use of this session token.";
 constexpr LONGLONG kMillisecondsPerHour = 60LL * 60 * 1000;
 
+// A log-out, asked or swept, whose token names a user the cache no longer holds.
+void LogUserNotFoundForToken()
+{
+    CWMIDebugLog::LogInfo(kSource, __LINE__,
+                          L"CCorvessaProvixaApp::DeleteAuthentication - Warning - was not able to find "
+                          L"corresponding user for token.");
+}
+
 }  // namespace
 
 CCorvessaSessionService::CCorvessaSessionService(const IClock& clock, CacheSource cache)
@@ -168,7 +176,10 @@ HRESULT CCorvessaSessionService::GetUserCacheEntryForToken(const std::string& to
         // Use does not renew a token: past its lifetime it is refused at once, not only at
         // the next sweep.
         CWmipUserCacheEntry* aged = nullptr;
-        LookUpEntryLocked(record, &aged, &asked);
+        if (FAILED(LookUpEntryLocked(record, &aged, &asked)))
+        {
+            LogUserNotFoundForToken();
+        }
         EndSessionLocked(token, aged);
         throw CCorvessaException(CCorvessaException::kInvalidSessionTokenKey, std::string(kUnknownTokenMessage));
     }
@@ -205,9 +216,7 @@ HRESULT CCorvessaSessionService::EndSession(const std::string& token, const std:
     const HRESULT hr = GetUserCacheEntryForToken(token, applicationId, &entry, false);
     if (FAILED(hr))
     {
-        CWMIDebugLog::LogInfo(kSource, __LINE__,
-                              L"CCorvessaProvixaApp::DeleteAuthentication - Warning - was not able to find "
-                              L"corresponding user for token.");
+        LogUserNotFoundForToken();
     }
     EndSessionLocked(token, entry);
     return hr;
@@ -238,7 +247,11 @@ void CCorvessaSessionService::RemoveStaleAuthenticationTokens()
         }
         CWmipUserCacheEntry* entry = nullptr;
         bool asked = false;
-        LookUpEntryLocked(found->second, &entry, &asked);
+        // The sweep's log-out of a token whose user is gone says so, as an asked one does.
+        if (FAILED(LookUpEntryLocked(found->second, &entry, &asked)))
+        {
+            LogUserNotFoundForToken();
+        }
         EndSessionLocked(token, entry);
     }
 }

@@ -1075,15 +1075,17 @@ CREATE TABLE LINKAGE_SERVER (
 -- Record mappers: segment units, directory accounts, one link per directory account
 ------------------------------------------------------------------------------------------------
 
--- SEGMENT_UNIT: limits and options of a segment unit (0 = no limit). DYNAMIC_OPTION 0 is a
+-- SEGMENT_UNIT: limits and options of a segment unit, compared as numbers (a limit of 0 takes
+-- nothing); a unit written without limits takes every badge number (19 digits) and 32767 levels
+-- of each kind. DYNAMIC_OPTION 0 is a
 -- static segment (any other value: membership is derived, never assigned by hand); HIDDEN 1
 -- keeps the unit out of selection lists. The unit of segment -1 is the system-wide unit.
 CREATE TABLE SEGMENT_UNIT (
     SEGMENTID                   INTEGER PRIMARY KEY REFERENCES SEGMENT(SEGMENTID) ON DELETE CASCADE,
-    MAX_BADGE_NUMBER_LENGTH     INTEGER NOT NULL DEFAULT 0,
-    MAX_ACCESS_LEVELS           INTEGER NOT NULL DEFAULT 0,
-    MAX_TEMPORARY_ACCESS_LEVELS INTEGER NOT NULL DEFAULT 0,
-    MAX_STANDARD_ACCESS_LEVELS  INTEGER NOT NULL DEFAULT 0,
+    MAX_BADGE_NUMBER_LENGTH     INTEGER NOT NULL DEFAULT 19,
+    MAX_ACCESS_LEVELS           INTEGER NOT NULL DEFAULT 32767,
+    MAX_TEMPORARY_ACCESS_LEVELS INTEGER NOT NULL DEFAULT 32767,
+    MAX_STANDARD_ACCESS_LEVELS  INTEGER NOT NULL DEFAULT 32767,
     DYNAMIC_OPTION              INTEGER NOT NULL DEFAULT 0,
     HIDDEN                      INTEGER NOT NULL DEFAULT 0
 );

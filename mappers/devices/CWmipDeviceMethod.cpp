@@ -127,7 +127,9 @@ HRESULT CWmipDeviceMethod::AnswerOutput(CWmipClassMapper& mapper, IWbemObjectSin
     if (sink == nullptr)
         return WBEM_E_FAILED;
     ComPtr<IWbemClassObject> classObject;
-    if (FAILED(mapper.GetObject(mapper.GetClassName(), &classObject, 0, 0)) || classObject == nullptr)
+    // Fetched as the system: only the method's out-signature is used, and the method's own
+    // permission has decided, whatever the caller may view of the class.
+    if (FAILED(mapper.GetObject(mapper.GetClassName(), &classObject, 1, 0)) || classObject == nullptr)
         return WBEM_E_FAILED;
     ComPtr<IWbemClassObject> signature;
     if (FAILED(classObject->GetMethod(method, 0, nullptr, &signature)) || signature == nullptr)

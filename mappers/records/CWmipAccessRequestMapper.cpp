@@ -203,7 +203,10 @@ HRESULT CWmipAccessRequestMapper::CanViewAsManager()
 
 CDynamicRecordset* CWmipAccessRequestMapper::ManagerRecordset(CMultiFilterRecordset* recordset)
 {
-    if (recordset == nullptr || !m_isManager || RequireUser()->GetUserID() == kAllRightsUser)
+    // The view rule is asked here again: a method reads its request without a view check
+    // before it, and a manager must still meet only the requests of its own levels.
+    if (recordset == nullptr || !m_concrete || CanViewAsManager() != S_OK || !m_isManager ||
+        RequireUser()->GetUserID() == kAllRightsUser)
         return nullptr;
     return dynamic_cast<CDynamicRecordset*>(recordset);
 }

@@ -66,8 +66,8 @@ protected:
     HRESULT CanViewAsManager();
     // Whether the caller manages the level (any level when levelId is 0) with full rights.
     bool ManagesWithFullRights(const CAcsUser& user, LONG levelId);
-    // The recordset, when CanView found the caller (not user -1) a manager whose view the
-    // derived class narrows; null otherwise.
+    // The recordset, when the view rule (CanViewAsManager, asked anew) finds the caller (not
+    // user -1) a manager whose view the derived class narrows; null otherwise.
     CDynamicRecordset* ManagerRecordset(CMultiFilterRecordset* recordset);
     // The filters on the joined USERS_ACCESSLEVEL_LINK: the caller's levels with full rights.
     void AddManagerFilters(CMultiFilterRecordset& recordset);
@@ -75,7 +75,8 @@ protected:
     // The user id that sees and acts on every request.
     static constexpr LONG kAllRightsUser = -1;
 
-    // Set by CanView of a concrete class: the caller manages at least one level with full rights.
+    // Set by the view rule of a concrete class: the caller manages at least one level with full
+    // rights.
     bool m_isManager = false;
 
 private:

@@ -342,19 +342,13 @@ HRESULT CWmipBadgeMapper::IsValidValue(IWbemClassObject* instance, const CString
     }
     if (property.CompareNoCase(L"TYPE") == 0 && !IsEmptyValue(value))
     {
-        // The badge type follows the badge rules (shared types, badge type segmentation), not
-        // the list table's segment column.
+        // The value list of TYPE holds the badge types the caller reads (badge type segmentation
+        // decides, not the list table's segment column); whether the caller may give a badge of
+        // the type is the badge rules' to say, in their order.
         _variant_t number;
-        if (FAILED(VariantChangeType(&number, &value, 0, VT_I4)))
+        if (FAILED(VariantChangeType(&number, &value, 0, VT_I4)) ||
+            !CallerCanSee(L"Bnt_BadgeType", {{L"ID", number.lVal}}))
             return WBEM_E_INVALID_PARAMETER;
-        CBadgeType type(number.lVal);
-        const HRESULT read = type.Read(GetDatabaseUser(), -1);
-        if (read == CBadgeType::kNotFound)
-            return WBEM_E_INVALID_PARAMETER;
-        if (read != S_OK)
-            return WBEM_E_FAILED;
-        if (!type.PermissionGranted(RequireUser(), CUserAction(kBadgeTypeAction, false)))
-            throw CWMIException(kSourceFile, __LINE__, WBEM_E_ACCESS_DENIED, CWmipMessages::kSegmentAccessDenied);
         return CWmipClassMapper::IsValidValue(instance, property, value);
     }
     return CWmipUDFClassMapper::IsValidValue(instance, property, value);

@@ -11,6 +11,7 @@
 #include "framework/WMIHelper.h"
 #include "inhouse/BntLogin/CAcsUser.h"
 #include "inhouse/BntUtility/CWMIException.h"
+#include "mappers/records/helpers/CWmipMethodOutput.h"
 #include "platform/com/CimTypes.h"
 #include "platform/com/Variant.h"
 #include "platform/com/WbemConstants.h"
@@ -206,25 +207,14 @@ HRESULT CWmipBadgeMapper::AddBadge(IWbemClassObject* inParams, IWbemObjectSink* 
             stored.Attach(GetCurrentInstance(path.get()));
         if (stored == nullptr)
             throw CWMIException(kSourceFile, __LINE__, WBEM_E_NOT_FOUND, CWmipMessages::kNotFound);
-        ComPtr<IWbemClassObject> classObject;
-        hr = GetObject(GetClassName(), &classObject, 0, 0);
-        if (FAILED(hr) || classObject == nullptr)
-            return FAILED(hr) ? hr : WBEM_E_FAILED;
-        ComPtr<IWbemClassObject> signature;
-        hr = classObject->GetMethod(L"AddBadge", 0, nullptr, &signature);
-        if (FAILED(hr) || signature == nullptr)
-            return FAILED(hr) ? hr : WBEM_E_FAILED;
-        ComPtr<IWbemClassObject> output;
-        hr = signature->SpawnInstance(0, &output);
-        if (FAILED(hr) || output == nullptr)
-            return FAILED(hr) ? hr : WBEM_E_FAILED;
-        hr = WMIHelper::PutObject(output.Get(), L"BadgeOut", stored.Get());
-        if (FAILED(hr))
-            return hr;
         if (sink == nullptr)
             return S_OK;
-        IWbemClassObject* objects[] = {output.Get()};
-        return sink->Indicate(1, objects);
+        // The stored badge is what a read of it serves: a caller who may add badges but not
+        // view them gets the answer without it.
+        const bool viewer = SUCCEEDED(CanView());
+        return CWmipMethodOutput::Indicate(*this, GetClassName(), L"AddBadge", sink, [&](IWbemClassObject* output) {
+            return viewer ? WMIHelper::PutObject(output, L"BadgeOut", stored.Get()) : S_OK;
+        });
     }
     catch (const CWMIException&)
     {

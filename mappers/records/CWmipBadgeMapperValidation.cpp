@@ -127,14 +127,13 @@ void CWmipBadgeMapper::ValidateBadge(int flag, IWbemClassObject* instance)
 
         if (add && !m_idGenerated && !IsManualBadgeIdAllowed(type))
             Refuse(__LINE__, CWmipMessages::kBadgeIdGenerated);
-        // The visitor rule reads the person's kind: a person beyond the caller's segments meets the
+        // The visitor rule tells the person's kind: a person beyond the caller's segments meets the
         // segment refusal below instead, as a cardholder there does.
-        const bool personGranted = CallerReachesPerson(person);
-        if (personGranted && person.IsVisitor() && type.GetClass() != CBadgeType::kVisitorClass)
+        if (person.IsInUsersSegments(user) && person.IsVisitor() && type.GetClass() != CBadgeType::kVisitorClass)
             throw CWMIException(kSourceFile, __LINE__, WBEM_E_ACCESS_DENIED, CWmipMessages::kBadgeTypeNotForVisitor);
         if (!type.PermissionGranted(user, CUserAction(kBadgeTypeAction, false)))
             throw CWMIException(kSourceFile, __LINE__, WBEM_E_ACCESS_DENIED, CWmipMessages::kAccessDenied);
-        if (!personGranted)
+        if (!CallerReachesPerson(person))
             throw CWMIException(kSourceFile, __LINE__, WBEM_E_ACCESS_DENIED, CWmipMessages::kSegmentAccessDenied);
         if (user->GetSystemOptions().IsCardholderSegmentationEnabled() &&
             !type.HasSegmentAccess(person.GetPrimarySegmentID(), user))
@@ -195,7 +194,7 @@ void CWmipBadgeMapper::CompareWithStoredBadge(IWbemClassObject* instance, LONG b
     CString line;
     line.Format(L"Determine if use limits differ: old use limit [%d], new use limit [%d]", storedUseLimit, useLimit);
     CWMIDebugLog::LogInfo(kSourceFile, __LINE__, line);
-    if (useLimit != -1 && storedUseLimit != useLimit)
+    if (storedUseLimit != useLimit)
     {
         m_storedUseLimit = storedUseLimit;
         line.Format(L"Use limits differ, setting old use limit value [%d]", m_storedUseLimit);

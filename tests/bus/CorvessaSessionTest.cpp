@@ -298,3 +298,27 @@ TEST_F(CorvessaSession, ExpirationThreadEndsWhenAskedAndAtDestruction)
 }
 
 }  // namespace
+
+TEST_F(CorvessaSession, AnEndedTokenWhoseUserIsGoneSaysSoWhetherSweptOrRefusedAtUse)
+{
+    constexpr char kWarning[] =
+        "CCorvessaProvixaApp::DeleteAuthentication - Warning - was not able to find corresponding user for token.";
+    SetTokenTimeout(1);
+    m_app->Sessions().RemoveStaleAuthenticationTokens();  // reads the new lifetime
+    const std::string swept = Login(kOperator, kPassword);
+    const std::string used = Login(kOperator, kPassword);
+    const std::string alsoSwept = Login(kOperator, kPassword);
+    m_app->InvalidateUsers();
+    const int warnings = support::TemporaryHome::CountProviderLogLines(kWarning);
+    // Within its lifetime a sweep keeps the token and says nothing.
+    m_app->Sessions().RemoveStaleAuthenticationTokens();
+    EXPECT_EQ(support::TemporaryHome::CountProviderLogLines(kWarning), warnings);
+    Advance(60 * 60 * 1000 + 1);
+    EXPECT_EQ(Refusal(used), CCorvessaException::kInvalidSessionTokenKey);
+    EXPECT_EQ(support::TemporaryHome::CountProviderLogLines(kWarning), warnings + 1);
+    m_app->Sessions().RemoveStaleAuthenticationTokens();
+    // Both remaining tokens were swept, each with its line.
+    EXPECT_EQ(support::TemporaryHome::CountProviderLogLines(kWarning), warnings + 3);
+    EXPECT_TRUE(m_app->Sessions().GetTokenApplicationIds(swept).empty());
+    EXPECT_TRUE(m_app->Sessions().GetTokenApplicationIds(alsoSwept).empty());
+}

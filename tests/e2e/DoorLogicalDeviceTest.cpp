@@ -22,6 +22,13 @@ using Props = std::vector<std::pair<const wchar_t*, _variant_t>>;
 class DoorLogicalDevices : public DoorTest
 {
 protected:
+    // The looker, who may write no logical source.
+    static void SetUpTestSuite()
+    {
+        support::InstallationDatabase::Execute(DoorInstallation::DatabaseFile(),
+                                               support::TestCallers::Sql({Callers::kLooker}));
+    }
+
     void SetUp() override
     {
         DoorTest::SetUp();
@@ -225,22 +232,29 @@ TEST_F(DoorLogicalDevices, AnExhaustedIdCounterAnswersUnexpectedAndWritesNothing
 
 TEST_F(DoorLogicalDevices, ASourceIsPlacedOnlyInASegmentTheCallerMayWrite)
 {
-    // The installer may write sources but holds segment 1 alone; the operator holds both units.
+    // The installer may write sources but holds segment 1 alone; the operator holds both units;
+    // the looker may write none. Each write that passes its permission step logs so, as the
+    // framework's own puts do.
     const struct
     {
         const wchar_t* caller;
         LONG segment;
         const wchar_t* name;
         HRESULT expected;
+        const wchar_t* reason;
+        int passedLines;
     } cases[] = {
-        {Callers::kInstaller, 2, L"Pier source", WBEM_E_ACCESS_DENIED},
-        {Callers::kInstaller, 1, L"Hall source", WBEM_S_NO_ERROR},
-        {Callers::kOperator, 2, L"Yard source", WBEM_S_NO_ERROR},
+        {Callers::kInstaller, 2, L"Pier source", WBEM_E_ACCESS_DENIED,
+         L"The client does not have sufficient segment access to perform the requested operation.", 1},
+        {Callers::kInstaller, 1, L"Hall source", WBEM_S_NO_ERROR, L"", 1},
+        {Callers::kOperator, 2, L"Yard source", WBEM_S_NO_ERROR, L"", 1},
+        {Callers::kLooker, 1, L"Gate source", WBEM_E_ACCESS_DENIED, CWmipMessages::kAccessDenied, 0},
     };
     for (const auto& c : cases)
     {
         SCOPED_TRACE(Utf8(c.name));
         CallAs(c.caller);
+        const int passed = LogLines(L"Passed preliminary authorization checks.");
         const Reply reply = Write(L"Bnt_LogicalSource", {{L"Name", _variant_t(c.name)},
                                                          {L"SegmentID", _variant_t(c.segment)},
                                                          {L"IsOnline", _variant_t(true)},
@@ -253,11 +267,9 @@ TEST_F(DoorLogicalDevices, ASourceIsPlacedOnlyInASegmentTheCallerMayWrite)
             << Description(reply.statusObject.Get());
         if (FAILED(c.expected))
         {
-            EXPECT_TRUE(EndsWith(Description(reply.statusObject.Get()),
-                                 "The client does not have sufficient segment access to perform the requested "
-                                 "operation."))
-                << Description(reply.statusObject.Get());
+            EXPECT_TRUE(Refused(reply, c.expected, c.reason));
         }
+        EXPECT_EQ(LogLines(L"Passed preliminary authorization checks."), passed + c.passedLines);
     }
 }
 

@@ -40,7 +40,7 @@ CWmipAccessRules::SegmentLimit CWmipAccessRules::BrokenLimit(const CSegmentUnit&
                                                              const std::optional<SegmentLevels>& levels)
 {
     const LONG maxDigits = unit.GetMaxBadgeNumberLength();
-    if (badgeId && maxDigits > 0 && CBntBadgeKey::GetNumDigits(*badgeId) > maxDigits)
+    if (badgeId && CBntBadgeKey::GetNumDigits(*badgeId) > maxDigits)
         return SegmentLimit::kBadgeIdDigits;
     if (!levels)
         return SegmentLimit::kNone;

@@ -63,8 +63,8 @@ public:
         NewLevel added = NewLevel::kStandard;
     };
 
-    // Whether a count has reached a unit's limit; a limit of 0 or below is no limit.
-    static bool LimitReached(LONG count, LONG limit) { return limit > 0 && count >= limit; }
+    // Whether a count has reached a unit's limit, compared as numbers: a limit of 0 takes no level.
+    static bool LimitReached(LONG count, LONG limit) { return count >= limit; }
     // The first of unit's limits the badge breaks, kNone when it breaks none. Checked in this
     // order: the digits of badgeId (when given); then, when levels is given, all the levels
     // held, the temporary ones and the standard ones, each where the new level counts.

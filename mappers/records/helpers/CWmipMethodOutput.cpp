@@ -12,7 +12,7 @@ HRESULT CWmipMethodOutput::Indicate(CWmipClassMapper& mapper, const wchar_t* cla
     if (sink == nullptr)
         return WBEM_E_INVALID_PARAMETER;
     ComPtr<IWbemClassObject> classObject;
-    HRESULT hr = mapper.GetObject(className, &classObject, 0, 0);
+    HRESULT hr = mapper.GetObject(className, &classObject, 1, 0);
     if (FAILED(hr))
         return hr;
     if (classObject == nullptr)

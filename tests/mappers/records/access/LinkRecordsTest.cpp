@@ -73,16 +73,56 @@ TEST_F(LinkRecords, ARefusedPrecisionWriteIsAnErrorAndAnnouncesNothing)
     EXPECT_EQ(notices.front().badgeId, 750002);
 }
 
-TEST_F(LinkRecords, ACallerWidensNoOnesSegmentsBeyondItsOwnRights)
+TEST_F(LinkRecords, ASecondarySegmentIsGivenByTheAddRightWithinTheCallersSegments)
 {
-    // The clerk itself, and the operator whose groups hold rights the clerk lacks.
-    const Reply self = AddSecondarySegment(31, 2);
-    EXPECT_EQ(self.result, WBEM_E_ACCESS_DENIED) << Description(self.statusObject.Get());
-    const Reply other = AddSecondarySegment(1, 1);
-    EXPECT_EQ(other.result, WBEM_E_ACCESS_DENIED) << Description(other.statusObject.Get());
-    EXPECT_EQ(Count("USER_SEGMENT_LINK", "USERID IN (31, 1) AND SEGMENTID IN (1, 2) AND NOT (USERID = 1 AND "
-                                         "SEGMENTID = 2)"),
-              "0");
+    // The users' primary segments decide with the segment given: 31 (the clerk, every segment),
+    // 1 (the operator, segment 1) and 42 (segment 1, no secondary segment yet).
+    ExecSql("INSERT OR IGNORE INTO USERS (USERID, LOGONID, FIRSTNAME, LASTNAME, SEGMENTID, ISENABLED, "
+            "SYSTEM_USER_PERMID, BNT_DBID) VALUES (42, 'reachuser', 'Rhea', 'Reach', 1, 1, 83, 1);");
+    const std::string links = Scalar("SELECT COUNT(*) FROM USER_SEGMENT_LINK");
+    const struct
+    {
+        const char* rule;
+        const wchar_t* caller;
+        long user;
+        long segment;
+        HRESULT code;
+        const char* text;
+    } cases[] = {
+        {"a caller of every segment gives its own user one", access_test::AccessCallers::kLevelClerk, 31, 2,
+         WBEM_S_NO_ERROR, ""},
+        {"a user's primary segment is no secondary one", access_test::AccessCallers::kLevelClerk, 1, 1, WBEM_E_FAILED,
+         "This segment is already assigned."},
+        {"without the right to add users", access_test::AccessCallers::kLevelViewer, 42, 2, WBEM_E_ACCESS_DENIED,
+         "The client does not have sufficient user permissions to perform the requested operation."},
+        {"a segment-1 caller gives no one segment 2", access_test::AccessCallers::kHeadquartersChief, 42, 2,
+         WBEM_E_ACCESS_DENIED,
+         "The client does not have sufficient segment access to perform the requested operation."},
+        {"a segment-1 caller gives itself no segment 2", access_test::AccessCallers::kHeadquartersChief, 51, 2,
+         WBEM_E_ACCESS_DENIED,
+         "The client does not have sufficient segment access to perform the requested operation."},
+    };
+    long added = 0;
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.rule);
+        CallAs(c.caller);
+        const Reply reply = AddSecondarySegment(c.user, c.segment);
+        EXPECT_EQ(reply.result, c.code) << Hex(reply.result);
+        if (c.code == WBEM_S_NO_ERROR)
+        {
+            ++added;
+        }
+        else
+        {
+            EXPECT_TRUE(EndsWith(Description(reply.statusObject.Get()), c.text))
+                << Description(reply.statusObject.Get());
+        }
+    }
+    EXPECT_EQ(Count("USER_SEGMENT_LINK", "USERID = 31 AND SEGMENTID = 2"), "1");
+    EXPECT_EQ(Scalar("SELECT COUNT(*) FROM USER_SEGMENT_LINK"), std::to_string(std::stol(links) + added));
+    ExecSql("DELETE FROM USER_SEGMENT_LINK WHERE USERID = 31;");
+    CallAs(access_test::AccessCallers::kLevelClerk);
 
     // A user within the clerk's rights takes a segment once, never its primary one.
     ExecSql("INSERT INTO USERS (USERID, LOGONID, FIRSTNAME, LASTNAME, SEGMENTID, ISENABLED, SYSTEM_USER_PERMID, "

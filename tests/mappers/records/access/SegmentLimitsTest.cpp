@@ -24,8 +24,8 @@ TEST(SegmentLimits, EachLimitTakesItsLastPlaceAndRefusesTheNextWhereTheNewLevelC
 {
     // 10 digits; 3 levels in all, 1 temporary, 2 standard.
     const CSegmentUnit limited(7, {10, 3, 1, 2, 0}, 0, false);
-    // Limits of 0 and below are none.
-    const CSegmentUnit unlimited(8, {0, 0, -1, 0, 0}, 0, false);
+    // Limits are compared as numbers: a unit of limits 0 takes no digit and no level.
+    const CSegmentUnit closed(8, {0, 0, 0, 0, 0}, 0, false);
     const struct
     {
         const char* name;
@@ -56,7 +56,9 @@ TEST(SegmentLimits, EachLimitTakesItsLastPlaceAndRefusesTheNextWhereTheNewLevelC
          Limit::kNone},
         {"temporary before standard", limited, std::nullopt, Levels{1, 1, Kind::kTemporaryAndStandard},
          Limit::kTemporaryLevels},
-        {"no limits", unlimited, 123456789012345678LL, Levels{1000, 1000, Kind::kTemporaryAndStandard}, Limit::kNone},
+        {"no digit", closed, 1, Levels{0, 0, Kind::kStandard}, Limit::kBadgeIdDigits},
+        {"no level in all", closed, std::nullopt, Levels{0, 0, Kind::kStandard}, Limit::kLevels},
+        {"no level in all before the temporary", closed, std::nullopt, Levels{0, 0, Kind::kTemporary}, Limit::kLevels},
     };
     for (const auto& c : cases)
     {

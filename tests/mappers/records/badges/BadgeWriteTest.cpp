@@ -8,6 +8,7 @@
 #include "platform/com/SafeArray.h"
 #include "platform/com/Variant.h"
 #include "simulation/SimulatedInstallation.h"
+#include "tests/isolation/BusDoor.h"
 #include "tests/support/IntegerArray.h"
 #include "tests/support/ManualClock.h"
 
@@ -29,6 +30,37 @@ INSERT OR IGNORE INTO USER_PERM_GRANT (USER_PERMID, PERMISSIONID) VALUES
     (61, 0x20000006), (61, 0x20000007), (61, 0x20000008), (61, 0x2000000A), (61, 0x20000002),
     (61, 0x20000013),
     (63, 0x10000026), (63, 0x10000027), (63, 0x10000028), (63, 0x10000029);
+)";
+
+// Three callers of the badge methods, who log in on both doors (the bus with the demo operator's
+// password): one holds the methods' rights (AddBadge's add right, AssignAccessLevel's right to
+// give any level) and may view persons but not badges, nor modify visitors; one may view badges
+// but holds neither method right; one holds every card right of the records administrator, in
+// segment 1 only.
+constexpr wchar_t kMethodsOnly[] = L"S-1-5-21-1004336348-1177238915-682003330-4190";
+constexpr wchar_t kViewOnly[] = L"S-1-5-21-1004336348-1177238915-682003330-4191";
+constexpr wchar_t kSegmentOne[] = L"S-1-5-21-1004336348-1177238915-682003330-4192";
+constexpr const char* kMethodCallers = R"(
+INSERT OR IGNORE INTO USER_PERM (USER_PERMID, NAME, SEGMENTID, TYPE, DEVICES_ARE_EXCLUDED) VALUES
+    (190, 'Badges: methods without view', -1, 2, 0), (191, 'Badges: view without methods', -1, 2, 0),
+    (192, 'Badges: every card right', -1, 2, 0);
+INSERT OR IGNORE INTO USER_PERM_GRANT (USER_PERMID, PERMISSIONID) VALUES
+    (190, 0x20000003), (190, 0x20000057), (190, 0x20000023), (190, 0x20000005), (190, 0x20000002),
+    (190, 0x20000007), (190, 0x20000013),
+    (191, 0x20000003), (191, 0x20000057), (191, 0x20000023), (191, 0x20000005), (191, 0x20000025),
+    (191, 0x20000006), (191, 0x20000013);
+INSERT OR IGNORE INTO USER_PERM_GRANT (USER_PERMID, PERMISSIONID)
+    SELECT 192, PERMISSIONID FROM USER_PERM_GRANT WHERE USER_PERMID = 61;
+INSERT OR IGNORE INTO USERS (USERID, LOGONID, FIRSTNAME, LASTNAME, SEGMENTID, MZID, LOGONPWD, ISENABLED,
+    SYSTEM_USER_PERMID, MONITOR_USER_PERMID, CARD_USER_PERMID, REPORT_USER_PERMID, USER_PERM_UDFID, IS_AUTO_CREATED_USER,
+    BNT_DBID) VALUES
+    (190, 'methodsonly', 'Meta', 'Methods', -1, 0, (SELECT LOGONPWD FROM USERS WHERE USERID = 1), 1, 63, 0, 190, 0, 0, 0, 1),
+    (191, 'viewonly', 'Vera', 'View', -1, 0, (SELECT LOGONPWD FROM USERS WHERE USERID = 1), 1, 63, 0, 191, 0, 0, 0, 1),
+    (192, 'segmentone', 'Sean', 'One', 1, 0, (SELECT LOGONPWD FROM USERS WHERE USERID = 1), 1, 63, 0, 192, 0, 0, 0, 1);
+INSERT OR IGNORE INTO USER_ACCOUNT (USER_ACCOUNTID, USERID, BNT_DIRECTORYID, ACCOUNTID) VALUES
+    (190, 190, 1, 'S-1-5-21-1004336348-1177238915-682003330-4190'),
+    (191, 191, 1, 'S-1-5-21-1004336348-1177238915-682003330-4191'),
+    (192, 192, 1, 'S-1-5-21-1004336348-1177238915-682003330-4192');
 )";
 
 // A BSTR for one call.
@@ -60,6 +92,7 @@ protected:
     {
         PersonRecordsTest::SetUp();
         ExecSql(kBadgeRights);
+        ExecSql(kMethodCallers);
         ExecSql("UPDATE CONFIG_VALUE SET NUMBERVALUE = 2 WHERE CONFIGID = 1604;");
         m_servers->CommServer().ClearCalls();
         CallAs(RecordsCallers::kRecordsAdmin);
@@ -685,4 +718,236 @@ TEST_F(BadgeWrites, ADefaultActivationIsTheDayOfTheProcessClock)
     ASSERT_EQ(Add(owner, 1, 731001).result, WBEM_S_NO_ERROR);
     // The badge type starts a badge on the day it is written, at midnight.
     EXPECT_EQ(Scalar("SELECT ACTIVATE FROM BADGE WHERE ID = 731001"), "2026-12-10 00:00:00");
+}
+
+TEST_F(BadgeWrites, AMethodIsDecidedByItsOwnRightOnEitherDoor)
+{
+    ExecSql("INSERT OR IGNORE INTO ACCESSLVL (ACCESSLVID, DESCRIPT, SEGMENTID) VALUES (181, 'Method A', 1), "
+            "(182, 'Method B', 1), (183, 'Method C', 1);");
+    const long seen = NewPerson(L"Bnt_Cardholder", L"Seen", 1);
+    const long hidden = NewPerson(L"Bnt_Cardholder", L"Hidden", 2);
+    CallAs(RecordsCallers::kRecordsAdmin);
+    const long seenBadge = KeyOf(Add(seen, 1, 781001));
+    const long hiddenBadge = KeyOf(Add(hidden, 1, 781002));
+    ASSERT_GT(seenBadge, 0);
+    ASSERT_GT(hiddenBadge, 0);
+    isolation::BusDoor bus;
+    const struct
+    {
+        const char* rule;
+        const wchar_t* caller;
+        const char* logon;
+        long badge;
+        // The level given through WMI, then through the bus.
+        LONG wmiLevel;
+        LONG busLevel;
+        HRESULT code;
+        const wchar_t* text;
+        const char* busKey;
+    } cases[] = {
+        {"the method's right without the class's view right", kMethodsOnly, "methodsonly", seenBadge, 181, 182,
+         WBEM_S_NO_ERROR, L"", ""},
+        {"the view right without the method's right", kViewOnly, "viewonly", seenBadge, 183, 183, WBEM_E_FAILED,
+         L"The client does not have sufficient user permissions to perform the requested operation.",
+         "corvessa.executemethod.error"},
+        {"every right, the badge beyond the caller's segment", kSegmentOne, "segmentone", hiddenBadge, 181, 181,
+         WBEM_E_NOT_FOUND, L"The requested instance could not be retrieved or does not exist.",
+         "corvessa.executemethod.error"},
+    };
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.rule);
+        const std::wstring path = L"Bnt_Badge.BADGEKEY=" + std::to_wstring(c.badge);
+        CallAs(RecordsCallers::kRecordsAdmin);
+        const ComPtr<IWbemClassObject> in =
+            MethodParameters(L"Bnt_Badge", L"AssignAccessLevel", {{L"LevelIn", Levels({c.wmiLevel})}});
+        CallAs(c.caller);
+        const Reply reply = Exec(Form::Async, path, L"AssignAccessLevel", in.Get());
+        const std::string answer =
+            bus.Call(bus.Login(c.logon), L"Bnt_Badge", L"AssignAccessLevel",
+                     {{"LevelIn", qpid::types::Variant::List{qpid::types::Variant(static_cast<int32_t>(c.busLevel))}}},
+                     {{"BADGEKEY", qpid::types::Variant(static_cast<int32_t>(c.badge))}});
+        if (c.code == WBEM_S_NO_ERROR)
+        {
+            EXPECT_EQ(reply.result, WBEM_S_NO_ERROR) << Description(reply.statusObject.Get());
+            EXPECT_EQ(answer, "ok");
+            continue;
+        }
+        EXPECT_TRUE(Refused(reply, c.code, c.text));
+        EXPECT_TRUE(answer.starts_with(std::string(c.busKey) + " | ") && EndsWith(answer, Utf8(c.text))) << answer;
+    }
+    EXPECT_EQ(Count("BADGELINK", "BADGEKEY = " + std::to_string(seenBadge) + " AND ACCLVLID IN (181, 182, 183)"), "2");
+    EXPECT_EQ(Count("BADGELINK", "BADGEKEY = " + std::to_string(seenBadge) + " AND ACCLVLID = 183"), "0");
+    EXPECT_EQ(Count("BADGELINK", "BADGEKEY = " + std::to_string(hiddenBadge) + " AND ACCLVLID = 181"), "0");
+
+    // AddBadge answers the stored badge only to a caller who may view badges.
+    const struct
+    {
+        const char* rule;
+        const wchar_t* caller;
+        long person;
+        HRESULT code;
+        const wchar_t* text;
+        bool badgeOut;
+    } adds[] = {
+        {"the view right", RecordsCallers::kRecordsAdmin, seen, WBEM_S_NO_ERROR, L"", true},
+        {"the add right without the view right", kMethodsOnly, seen, WBEM_S_NO_ERROR, L"", false},
+        {"the view right without the add right", kViewOnly, seen, WBEM_E_ACCESS_DENIED,
+         L"The client does not have sufficient user permissions to perform the requested operation.", false},
+        {"every right, the owner beyond the caller's segment", kSegmentOne, hidden, WBEM_E_ACCESS_DENIED,
+         L"The client does not have sufficient segment access to perform the requested operation.", false},
+    };
+    for (const auto& c : adds)
+    {
+        SCOPED_TRACE(c.rule);
+        CallAs(RecordsCallers::kRecordsAdmin);
+        const std::string before = Count("BADGE", "EMPID = " + std::to_string(c.person));
+        _variant_t embedded;
+        embedded.vt = VT_UNKNOWN;
+        embedded.punkVal = NewBadge(c.person, 4, std::nullopt, 0, 0).Detach();
+        const ComPtr<IWbemClassObject> in = MethodParameters(L"Bnt_Badge", L"AddBadge", {{L"BadgeIn", embedded}});
+        CallAs(c.caller);
+        const Reply reply = Exec(Form::Async, L"Bnt_Badge", L"AddBadge", in.Get());
+        if (c.code != WBEM_S_NO_ERROR)
+        {
+            EXPECT_TRUE(Refused(reply, c.code, c.text));
+            EXPECT_EQ(Count("BADGE", "EMPID = " + std::to_string(c.person)), before);
+            continue;
+        }
+        ASSERT_EQ(reply.result, WBEM_S_NO_ERROR) << Description(reply.statusObject.Get());
+        EXPECT_EQ(std::stol(Count("BADGE", "EMPID = " + std::to_string(c.person))), std::stol(before) + 1);
+        ASSERT_EQ(reply.objects.size(), 1u);
+        _variant_t stored;
+        ASSERT_EQ(reply.objects.front()->Get(L"BadgeOut", 0, &stored, nullptr, nullptr), WBEM_S_NO_ERROR);
+        EXPECT_EQ(stored.vt == VT_UNKNOWN, c.badgeOut);
+    }
+}
+
+TEST_F(BadgeWrites, TheBadgeRulesAnswerInTheirOrderForEveryCaller)
+{
+    const long cardholder = NewPerson(L"Bnt_Cardholder", L"Ordered", 1);
+    const long visitor = NewPerson(L"Bnt_Visitor", L"Caller", 1);
+    const long farVisitor = NewPerson(L"Bnt_Visitor", L"Faraway", 2);
+    // The generating type Temporary (4) stands in segment 2; badge type segmentation is switched
+    // per case.
+    ExecSql("UPDATE BADGETYP SET SEGMENTID = 2 WHERE ID = 4;");
+    const std::string badges = Scalar("SELECT COUNT(*) FROM BADGE");
+    const struct
+    {
+        const char* rule;
+        const wchar_t* caller;
+        bool typeSegments;
+        long person;
+        LONG type;
+        HRESULT code;
+        const char* text;
+    } cases[] = {
+        {"a visitor with a cardholder type", RecordsCallers::kRecordsAdmin, true, visitor, 1, WBEM_E_ACCESS_DENIED,
+         "The badge type that was specified for this badge is not a visitor badge, but the person specified is a "
+         "visitor."},
+        {"the same, without the right to modify visitors", kMethodsOnly, true, visitor, 1, WBEM_E_ACCESS_DENIED,
+         "The badge type that was specified for this badge is not a visitor badge, but the person specified is a "
+         "visitor."},
+        {"the same, the visitor beyond the caller's segment", kSegmentOne, true, farVisitor, 1, WBEM_E_ACCESS_DENIED,
+         "The client does not have sufficient segment access to perform the requested operation."},
+        {"a hand-entered ID of a generating type", RecordsCallers::kRecordsAdmin, true, cardholder, 4, WBEM_E_FAILED,
+         "a badge ID was manually entered by the client."},
+        {"the same type of another segment, types not segmented", kSegmentOne, false, cardholder, 4, WBEM_E_FAILED,
+         "a badge ID was manually entered by the client."},
+        {"the same type of another segment, types segmented", kSegmentOne, true, cardholder, 4,
+         WBEM_E_INVALID_PARAMETER, "The property TYPE did not exist or contained an invalid value."},
+    };
+    LONGLONG id = 782001;
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.rule);
+        ExecSql(std::string("UPDATE CONFIG_VALUE SET NUMBERVALUE = ") + (c.typeSegments ? "1" : "0") +
+                " WHERE CONFIGID = 1005;");
+        // The badge is built from the definition the administrator reads: a caller without the
+        // view right reads none.
+        CallAs(RecordsCallers::kRecordsAdmin);
+        const ComPtr<IWbemClassObject> badge = NewBadge(c.person, c.type, id++);
+        CallAs(c.caller);
+        const Reply reply = Put(Form::Sync, badge.Get(), WBEM_FLAG_CREATE_ONLY);
+        EXPECT_EQ(reply.result, c.code) << Hex(reply.result);
+        EXPECT_TRUE(EndsWith(Description(reply.statusObject.Get()), c.text)) << Description(reply.statusObject.Get());
+    }
+    ExecSql("UPDATE CONFIG_VALUE SET NUMBERVALUE = 1 WHERE CONFIGID = 1005; UPDATE BADGETYP SET SEGMENTID = -1 "
+            "WHERE ID = 4;");
+    EXPECT_EQ(Scalar("SELECT COUNT(*) FROM BADGE"), badges);
+}
+
+TEST_F(BadgeWrites, AModifyRecordsTheStoredUseLimitWhereverItDiffers)
+{
+    const long owner = NewPerson(L"Bnt_Cardholder", L"Limited", 1);
+    const long far = NewPerson(L"Bnt_Cardholder", L"Unlimited", 2);
+    CallAs(RecordsCallers::kRecordsAdmin);
+    const long key = KeyOf(Add(owner, 1, 783001));
+    const long farKey = KeyOf(Add(far, 1, 783002));
+    ASSERT_GT(key, 0);
+    ASSERT_GT(farKey, 0);
+    // No use limit stored, none given: the stored one is 255, the new one -1.
+    const int differ = LogLines(L"Use limits differ, setting old use limit value [255]");
+    const int compared = LogLines(L"Determine if use limits differ: old use limit [255], new use limit [-1]");
+    m_servers->CommServer().ClearCalls();
+    ASSERT_EQ(Change(key, L"DEFAULT_DOOR", _variant_t(0L)).result, WBEM_S_NO_ERROR);
+    EXPECT_EQ(LogLines(L"Determine if use limits differ: old use limit [255], new use limit [-1]"), compared + 1);
+    EXPECT_EQ(LogLines(L"Use limits differ, setting old use limit value [255]"), differ + 1);
+    const std::vector<Notice> notices = Notices();
+    ASSERT_EQ(notices.size(), 1u);
+    EXPECT_EQ(notices[0].action, 2);
+    EXPECT_EQ(notices[0].badgeId, 783001);
+    EXPECT_EQ(notices[0].oldUseLimit, 255);
+
+    // The same change by a caller without the modify right, and by one the badge is hidden from.
+    ComPtr<IWbemClassObject> badge = Instance(L"Bnt_Badge.BADGEKEY=" + std::to_wstring(key));
+    ComPtr<IWbemClassObject> farBadge = Instance(L"Bnt_Badge.BADGEKEY=" + std::to_wstring(farKey));
+    ASSERT_NE(badge, nullptr);
+    ASSERT_NE(farBadge, nullptr);
+    m_servers->CommServer().ClearCalls();
+    CallAs(kViewOnly);
+    EXPECT_TRUE(Refused(Put(Form::Async, badge.Get(), WBEM_FLAG_UPDATE_ONLY), WBEM_E_ACCESS_DENIED,
+                        L"The client does not have sufficient user permissions to perform the requested operation."));
+    CallAs(kSegmentOne);
+    const Reply hidden = Put(Form::Async, farBadge.Get(), WBEM_FLAG_UPDATE_ONLY);
+    EXPECT_EQ(hidden.result, WBEM_E_NOT_FOUND) << Description(hidden.statusObject.Get());
+    EXPECT_EQ(LogLines(L"Use limits differ, setting old use limit value [255]"), differ + 1);
+    EXPECT_TRUE(Notices().empty());
+}
+
+TEST_F(BadgeWrites, ASegmentUnitsLimitOfZeroTakesNothing)
+{
+    ExecSql("INSERT OR IGNORE INTO ACCESSLVL (ACCESSLVID, DESCRIPT, SEGMENTID) VALUES (184, 'Zero A', 1);");
+    const long owner = NewPerson(L"Bnt_Cardholder", L"Zero", 1);
+    CallAs(RecordsCallers::kRecordsAdmin);
+    const long key = KeyOf(Add(owner, 1, 784001));
+    ASSERT_GT(key, 0);
+    const std::wstring path = L"Bnt_Badge.BADGEKEY=" + std::to_wstring(key);
+    const struct
+    {
+        const char* limit;
+        const wchar_t* text;
+    } cases[] = {
+        {"MAX_BADGE_NUMBER_LENGTH", L"The number of digits in the badge ID specified exceeds the maximum allowed."},
+        {"MAX_ACCESS_LEVELS", L"The max number of access levels for this badge has been reached."},
+        {"MAX_STANDARD_ACCESS_LEVELS", L"The max number of standard access levels for this badge has been reached."},
+    };
+    m_servers->CommServer().ClearCalls();
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.limit);
+        ExecSql(std::string("UPDATE SEGMENT_UNIT SET ") + c.limit + " = 0 WHERE SEGMENTID = 1;");
+        const ComPtr<IWbemClassObject> in =
+            MethodParameters(L"Bnt_Badge", L"AssignAccessLevel", {{L"LevelIn", Levels({184})}});
+        const Reply reply = Exec(Form::Async, path, L"AssignAccessLevel", in.Get());
+        ExecSql("UPDATE SEGMENT_UNIT SET MAX_BADGE_NUMBER_LENGTH = 10, MAX_ACCESS_LEVELS = 16, "
+                "MAX_STANDARD_ACCESS_LEVELS = 16 WHERE SEGMENTID = 1;");
+        EXPECT_TRUE(Refused(reply, WBEM_E_FAILED, c.text));
+        EXPECT_EQ(Count("BADGELINK", "BADGEKEY = " + std::to_string(key) + " AND ACCLVLID = 184"), "0");
+    }
+    EXPECT_TRUE(Notices().empty());
+    const ComPtr<IWbemClassObject> in =
+        MethodParameters(L"Bnt_Badge", L"AssignAccessLevel", {{L"LevelIn", Levels({184})}});
+    EXPECT_EQ(Exec(Form::Async, path, L"AssignAccessLevel", in.Get()).result, WBEM_S_NO_ERROR);
+    EXPECT_EQ(Count("BADGELINK", "BADGEKEY = " + std::to_string(key) + " AND ACCLVLID = 184"), "1");
 }

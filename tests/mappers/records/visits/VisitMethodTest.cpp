@@ -143,6 +143,9 @@ TEST_F(VisitMethods, ANewDisposableBadgeIsIssuedAndSignedOutWithTheVisit)
     const std::string badge = Scalar("SELECT ID FROM BADGE WHERE EMPID = 4 ORDER BY BADGEKEY DESC LIMIT 1");
     ASSERT_FALSE(badge.empty());
     ASSERT_EQ(m_servers.CommServer().Calls().size(), 1u) << "the new badge is announced once";
+    // As every badge of a sign-in: action 2 (changed) at 8, the badge id at 72.
+    EXPECT_EQ(RpcBlock::Long(m_servers.CommServer().Calls().front().block, 4 + 8), 2);
+    EXPECT_EQ(Long64(m_servers.CommServer().Calls().front().block, 4 + 72), std::stoll(badge));
 
     ASSERT_EQ(Exec(Form::Sync, PathOf(visit), L"SignVisitOut").result, WBEM_S_NO_ERROR);
     EXPECT_EQ(Count("BADGE", "ID = " + badge + " AND DEACTIVATE <= datetime('now', 'localtime')"), 1);
@@ -349,4 +352,67 @@ TEST_F(VisitMethods, TheRecommendationAnswersOneObject)
     EXPECT_EQ(Values(properties.objects, {L"DenyText", L"GrantText", L"DenyColor", L"GrantOverride"}),
               (Table{{"Stop", "Grant", "255", "0"}}));
     EXPECT_EQ(Exec(Form::Sync, L"Bnt_Portavere", L"Recommend").result, WBEM_E_INVALID_METHOD);
+}
+
+TEST_F(VisitMethods, ASigningThatFailsAnswersTheCodeAloneAndOnlyTheSignInLogsIt)
+{
+    const long visit = NewVisit(kHost, kVisitor);
+    ASSERT_GT(visit, 0);
+    ASSERT_EQ(Exec(Form::Sync, PathOf(visit), L"SignVisitIn").result, WBEM_S_NO_ERROR);
+    const long never = NewVisit(kHost, kVisitor);
+    ASSERT_GT(never, 0);
+    const long farHost = NewPerson(L"Bnt_Cardholder", L"Farhost", 2);
+    const long farVisitor = NewPerson(L"Bnt_Visitor", L"Farguest", 2);
+    ExecSql("UPDATE EMP SET ALLOWEDVISITORS = 1 WHERE ID = " + std::to_string(farHost));
+    CallAs(Callers::kAdministrator);
+    const long far = NewVisit(farHost, farVisitor);
+    ASSERT_GT(far, 0);
+    // The segment-1 clerk may sign visits in, and sees no visit of segment 2.
+    ExecSql("INSERT OR IGNORE INTO USER_PERM_GRANT (USER_PERMID, PERMISSIONID) VALUES (61, 0x2000004B);");
+    const std::wstring signInLine = L"An unexpected error occurred in CWmipVisitMapper::SignVisitIn";
+    const std::wstring signOutLine = L"CWmipVisitMapper::SignVisitOut";
+    const struct
+    {
+        const char* rule;
+        const wchar_t* caller;
+        long visit;
+        const wchar_t* method;
+        HRESULT code;
+        // The text the answer ends with; null: the answer carries no text of the method's checks.
+        const wchar_t* text;
+        const char* unsaid;
+        int signInLines;
+    } cases[] = {
+        {"signed in already", Callers::kAdministrator, visit, L"SignVisitIn", WBEM_E_FAILED, nullptr,
+         "The specified visit has already been signed in.", 1},
+        {"never signed in", Callers::kAdministrator, never, L"SignVisitOut", WBEM_E_FAILED, nullptr,
+         "The specified visit is not active", 0},
+        {"without the right to sign visits", records_test::RecordsCallers::kViewer, never, L"SignVisitIn",
+         WBEM_E_ACCESS_DENIED,
+         L"The client does not have sufficient user permissions to perform the requested operation.", "", 0},
+        {"a visit beyond the caller's segment", records_test::RecordsCallers::kHeadquartersClerk, far, L"SignVisitIn",
+         WBEM_E_NOT_FOUND, L"The requested instance could not be retrieved or does not exist.", "", 0},
+    };
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.rule);
+        CallAs(c.caller);
+        const int signIns = LogLines(signInLine);
+        const int signOuts = LogLines(signOutLine);
+        const Reply reply = Exec(Form::Async, PathOf(c.visit), c.method);
+        EXPECT_EQ(reply.result, c.code) << Hex(reply.result);
+        const std::string description = Description(reply.statusObject.Get());
+        if (c.text != nullptr)
+        {
+            EXPECT_TRUE(Refused(reply, c.code, c.text));
+        }
+        else
+        {
+            EXPECT_EQ(description.find(c.unsaid), std::string::npos) << description;
+        }
+        EXPECT_EQ(LogLines(signInLine), signIns + c.signInLines);
+        EXPECT_EQ(LogLines(signOutLine), signOuts) << "a sign-out that fails is not logged";
+    }
+    EXPECT_EQ(TimeOut(never), "");
+    EXPECT_EQ(TimeIn(far), "");
 }
