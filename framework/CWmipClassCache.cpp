@@ -99,10 +99,10 @@ HRESULT CWmipClassCache::GetClass(CWmipMapper& mapper, const CAcsUser* user, BOO
     const bool reusable =
         !system && mapper.GetShapedClassReuse() == CWmipMapper::ShapedClassReuse::WhileRightsAndListsSame;
     const std::optional<LONGLONG> listStampRead = reusable ? ReadListStamp(*user) : std::nullopt;
-    const bool keep = listStampRead.has_value();
+    const bool keep = listStampRead.has_value() && user->GetRightsStamp().has_value();
     const LONGLONG listStamp = listStampRead.value_or(0);
     const LONG userId = keep ? user->GetUserID() : 0;
-    const LONGLONG rightsStamp = keep ? user->GetRightsStamp() : 0;
+    const LONGLONG rightsStamp = keep ? *user->GetRightsStamp() : 0;
 
     ComPtr<IWbemClassObject> copy;
     ComPtr<IWbemClassObject> cached;

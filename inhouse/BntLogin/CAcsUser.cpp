@@ -12,7 +12,10 @@
 #include "inhouse/BntDirectories/DirectoryDBManager.h"
 #include "inhouse/BntDirectories/DirectoryException.h"
 #include "inhouse/BntUtility/CPasswordHash.h"
+#include "inhouse/BntUtility/CWMIDebugLog.h"
 #include "inhouse/BntUtility/StringConversion.h"
+
+using brontel::utility::CWMIDebugLog;
 
 namespace {
 
@@ -69,10 +72,45 @@ std::optional<LONGLONG> ReadStamp(CBntDatabase& database, const char* statement)
 }
 
 // The rights stamp; read before the rights it stands for, so that a change committed in between
-// shows as a changed stamp at the next check.
-LONGLONG ReadRightsStamp(CBntDatabase& database)
+// shows as a changed stamp at the next check. Empty when the row is missing.
+std::optional<LONGLONG> ReadRightsStamp(CBntDatabase& database)
 {
-    return ReadStamp(database, "SELECT STAMP FROM RIGHTS_STAMP WHERE STAMPID = 1").value_or(0);
+    return ReadStamp(database, "SELECT STAMP FROM RIGHTS_STAMP WHERE STAMPID = 1");
+}
+
+// The rights stamp at a login, read as ReadRightsStamp does, after putting back the stamp rows
+// (rights and lists) an old or restored database, or a direct write, left out: while one is
+// missing every check finds it changed, which costs each request a new login. One read when both
+// are there. A restored row takes a fresh random value, as the triggers set, so that no
+// remembered stamp matches it. A failed restore is logged and leaves the row missing: the checks
+// still fail closed.
+std::optional<LONGLONG> ReadRightsStampRestoring(CBntDatabase& database, const CBntExceptionHandler& handler)
+{
+    std::optional<LONGLONG> rights;
+    bool lists = false;
+    for (const auto& row :
+         CLoginQuery::Rows(database, "SELECT STAMPID, STAMP FROM RIGHTS_STAMP WHERE STAMPID IN (1, 2)", {}))
+    {
+        if (CLoginQuery::Integer(row, 0) == 1)
+            rights = CLoginQuery::Integer(row, 1);
+        else
+            lists = true;
+    }
+    if (rights && lists)
+        return rights;
+    try
+    {
+        if (database.ExecuteSQL(L"INSERT OR IGNORE INTO RIGHTS_STAMP (STAMPID, STAMP) VALUES (1, random()), "
+                                L"(2, random())") > 0)
+        {
+            CWMIDebugLog::LogInfo(kSource, __LINE__, L"The database's rights stamp was missing and is restored.");
+        }
+    }
+    catch (const CDBException& e)
+    {
+        handler.LogError(kSource, __LINE__, L"Unable to restore the rights stamp.", &e);
+    }
+    return ReadRightsStamp(database);
 }
 
 bool IsEmptyText(LPCWSTR text)
@@ -102,6 +140,7 @@ void CAcsUser::Clear()
     m_permissions.clear();
     m_segmentIds.clear();
     m_allSegments = false;
+    m_rightsStamp.reset();
     m_options = CBntAcsSystemOptions();
     const CheckedMutexLock guard(m_knownColumnsLock);
     m_knownColumns.clear();
@@ -236,7 +275,7 @@ bool CAcsUser::LoginAsSA(LPCWSTR dataSource)
 
 bool CAcsUser::LoadUser(LONG userId)
 {
-    const LONGLONG stamp = ReadRightsStamp(*m_database);
+    const std::optional<LONGLONG> stamp = ReadRightsStampRestoring(*m_database, m_exceptionHandler);
     const auto row = CLoginQuery::FirstRow(*m_database, std::string(kUserColumns) + "WHERE USERID = ?", {userId});
     if (userId == kSystemAdministratorID)
     {
@@ -317,7 +356,7 @@ void CAcsUser::ResetPermissions()
         return;
     }
     const LONG userId = m_userId;
-    const LONGLONG stamp = ReadRightsStamp(*m_database);
+    const std::optional<LONGLONG> stamp = ReadRightsStamp(*m_database);
     const auto row = CLoginQuery::FirstRow(*m_database, std::string(kUserColumns) + "WHERE USERID = ?", {userId});
     if (row && userId != kSystemAdministratorID)
     {
@@ -353,12 +392,22 @@ CAcsUser::StoredState CAcsUser::CheckStoredUser() const
     {
         return StoredState::Gone;
     }
-    // The administrator holds every right and every segment whatever the tables say.
-    if (m_userId == kSystemAdministratorID || ReadRightsStamp(*m_database) == m_rightsStamp)
+    return CheckStoredUser(*m_database);
+}
+
+CAcsUser::StoredState CAcsUser::CheckStoredUser(CBntDatabase& database) const
+{
+    if (!m_loggedIn)
+    {
+        return StoredState::Gone;
+    }
+    // The administrator holds every right and every segment whatever the tables say. A stamp
+    // missing now or at the login never matches: the check fails closed.
+    if (m_userId == kSystemAdministratorID || (m_rightsStamp && ReadRightsStamp(database) == m_rightsStamp))
     {
         return StoredState::Same;
     }
-    const auto row = CLoginQuery::FirstRow(*m_database, std::string(kUserColumns) + "WHERE USERID = ?", {m_userId});
+    const auto row = CLoginQuery::FirstRow(database, std::string(kUserColumns) + "WHERE USERID = ?", {m_userId});
     return !row || CLoginQuery::Integer(*row, 5) == 0 ? StoredState::Gone : StoredState::RightsChanged;
 }
 

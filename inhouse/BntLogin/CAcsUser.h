@@ -48,7 +48,8 @@ public:
     //   id names the USER_ACCOUNT; any other name is itself the account id, its directory
     //   having checked the password already;
     // - without a user name: the user with userId (-1: the system administrator).
-    // A disabled user (ISENABLED 0) never logs in. True on success; false for an unknown
+    // A disabled user (ISENABLED 0) never logs in. A stamp row of RIGHTS_STAMP the database
+    // lacks is put back first, with one log line. True on success; false for an unknown
     // user, a wrong password, a disabled user or a database failure (written to the
     // exception handler's log); the object is then logged out. The three flags are the
     // original library's login options; this login needs none of them.
@@ -92,12 +93,14 @@ public:
     // a change of what they come from). Throws the database's CDBException.
     void ResetPermissions();
     // Whether what the user's rights come from may have changed since login or the last
-    // ResetPermissions: Same when the rights stamp (RIGHTS_STAMP, raised by every write of the
+    // ResetPermissions: Same when the rights stamp (RIGHTS_STAMP, set anew by every write of the
     // user row and accounts, secondary segments, segments and group units, permission groups
     // and grants, field permissions and system options) is unchanged, which costs one keyed
     // read; otherwise Gone when the user's row is missing or disabled (also for a logged-out
-    // user), else RightsChanged. The system administrator, who holds every right whatever the
-    // tables say, is always Same. Throws CDBException.
+    // user), else RightsChanged. A stamp row missing now or at the login counts as changed.
+    // The system administrator, who holds every right whatever the tables say, is always Same.
+    // Read on the user's own connection, or on the given one (a write's own transaction, so
+    // that what it decides on is what it writes under). Throws CDBException.
     enum class StoredState
     {
         Same,
@@ -105,9 +108,11 @@ public:
         Gone
     };
     StoredState CheckStoredUser() const;
+    StoredState CheckStoredUser(CBntDatabase& database) const;
     // The rights stamp the user's rights were read under (at login or the last
     // ResetPermissions): two reads of one user under the same stamp hold the same rights.
-    LONGLONG GetRightsStamp() const { return m_rightsStamp; }
+    // Empty when the database held no stamp then (nothing may be kept under it).
+    std::optional<LONGLONG> GetRightsStamp() const { return m_rightsStamp; }
     // The list stamp of the user's database (row 2 of RIGHTS_STAMP), which every write of a
     // table whose rows a caller's class definition lists sets anew (db/schema.sql names them):
     // one keyed read. Empty for a logged-out user and for a database made before the stamp
@@ -202,8 +207,8 @@ private:
     std::set<DWORD> m_permissions;
     std::set<LONG> m_segmentIds;
     bool m_allSegments = false;
-    // The rights stamp read before the rights it stands for.
-    LONGLONG m_rightsStamp = 0;
+    // The rights stamp read before the rights it stands for; empty when its row was missing.
+    std::optional<LONGLONG> m_rightsStamp;
 
     // "TABLE.COLUMN" -> whether the table has the column; locked, as the readers of a logged-in
     // user run on several threads.
