@@ -2,8 +2,9 @@
 // the caller's stored rights under the lock, so the write answers what a request starting after
 // the withdrawal answers (its refusal, code and text), writes nothing and calls no server. The
 // withdrawal is made by the frame's test hook, on a connection of its own, at the last moment
-// another writer can act. One table of withdrawals over a put, a delete and the writing methods
-// on both doors, and one grant made at the same moment, which the write then uses.
+// another writer can act. One table of withdrawals over the framework's put, a mapper's own put,
+// a delete and the writing methods on both doors, and one grant made at the same moment, which
+// the write then uses.
 #include "framework/CWmipWriteFrame.h"
 #include "simulation/SimulatedInstallation.h"
 #include "tests/e2e/DoorInstallation.h"
@@ -154,6 +155,7 @@ TEST_F(RightsBeforeLock, ARightWithdrawnWhileTheWriteWaitsIsAnsweredAsAFreshRequ
     const NamedValues request = {{L"ID", _variant_t(LONG{67})}};
     const NamedValues panel = {{L"ID", _variant_t(LONG{2})}};
     const NamedValues assignment = {{L"AccessLevelID", _variant_t(LONG{67})}, {L"BadgeKey", _variant_t(LONG{67})}};
+    const NamedValues newAssignment = {{L"AccessLevelID", _variant_t(LONG{68})}, {L"BadgeKey", _variant_t(LONG{67})}};
     const NamedValues department = {{L"ID", _variant_t(LONG{8})}, {L"DEPARTMENT", _variant_t(L"Dock logistics")}};
     // Signed in anew before each request: a withdrawal that ends the session ends it for good.
     std::string session;
@@ -163,6 +165,17 @@ TEST_F(RightsBeforeLock, ARightWithdrawnWhileTheWriteWaitsIsAnsweredAsAFreshRequ
         {"put, WMI", [&] { return WmiPutDepartment(L"Night logistics"); }, true, true},
         {"modify, bus", [&] { return bus.Modify(token(), L"Bnt_Cardholder", BusValues(department)); }, true, true,
          true},
+        {"own put, WMI",
+         [&] {
+             CallAs(Callers::kAdministrator);
+             const ComPtr<IWbemClassObject> link =
+                 NewInstance(L"Bnt_AccessLevelAssignment",
+                             {{L"AccessLevelID", _variant_t(LONG{68})}, {L"BadgeKey", _variant_t(LONG{67})}});
+             CallAs(kRacer);
+             return Answer(Put(Form::Sync, link.Get(), WBEM_FLAG_CREATE_ONLY));
+         }},
+        {"own put, bus", [&] { return bus.Add(token(), L"Bnt_AccessLevelAssignment", BusValues(newAssignment)); }, true,
+         false, true},
         {"delete, WMI",
          [&] {
              CallAs(kRacer);
@@ -176,9 +189,7 @@ TEST_F(RightsBeforeLock, ARightWithdrawnWhileTheWriteWaitsIsAnsweredAsAFreshRequ
          true, false, true},
         {"Approve, WMI", [&] { return WmiMethod(L"Bnt_AccessLevelRequest.ID=67", L"Approve", note); }},
         {"Approve, bus",
-         [&] {
-             return bus.Call(token(), L"Bnt_AccessLevelRequest", L"Approve", BusValues(note), BusValues(request));
-         },
+         [&] { return bus.Call(token(), L"Bnt_AccessLevelRequest", L"Approve", BusValues(note), BusValues(request)); },
          true, false, true},
         {"SetClock, WMI", [&] { return WmiMethod(L"Bnt_Panel.ID=2", L"SetClock", {}); }, false},
         {"SetClock, bus", [&] { return bus.Call(token(), L"Bnt_Panel", L"SetClock", {}, BusValues(panel)); }, false,
