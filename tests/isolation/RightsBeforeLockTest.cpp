@@ -290,6 +290,23 @@ TEST_F(RightsBeforeLock, ARightWithdrawnWhileTheWriteWaitsIsAnsweredAsAFreshRequ
                   Table{{road.bus ? "Dock logistics" : "Night logistics"}});
         Apply(kNoWarehouseLink);
     }
+
+    // Rights that change again while every new answer waits: the write is refused once the door
+    // has answered anew as often as it does, and nothing is written.
+    Apply(kWarehouseLink);
+    const std::vector<Table> before = Stored();
+    const int refused = LogLines(L"The caller's rights keep changing; the write is refused.");
+    int runs = 0;
+    CWmipWriteFrame::TestHookBeforeLock([&] { Apply(++runs % 2 == 1 ? kNoWarehouseLink : kWarehouseLink); });
+    EXPECT_EQ(Reason(roads.front().request()),
+              "0x80041003 | The client does not have sufficient user permissions to perform the requested operation.");
+    CWmipWriteFrame::TestHookBeforeLock(nullptr);
+    EXPECT_EQ(runs, CWmipWriteFrame::kCallerAttempts);
+    EXPECT_EQ(LogLines(L"The caller's rights keep changing; the write is refused."), refused + 1);
+    if (runs % 2 == 1)
+        Apply(kWarehouseLink);
+    EXPECT_EQ(Stored(), before);
+    Apply(kNoWarehouseLink);
 }
 }  // namespace
 
