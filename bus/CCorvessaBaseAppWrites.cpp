@@ -8,6 +8,7 @@
 #include "bus/CCorvessaObjectSink.h"
 #include "framework/CWmipClassMapper.h"
 #include "framework/CWmipObjectPath.h"
+#include "framework/CWmipWriteFrame.h"
 #include "framework/WMIHelper.h"
 #include "inhouse/BntUtility/CWMIException.h"
 #include "inhouse/BntUtility/StringConversion.h"
@@ -36,14 +37,20 @@ HRESULT CCorvessaBaseApp::RunWithMapper(const std::string& token, const std::str
     try
     {
         Initialize();
-        EntryLease lease;
-        std::unique_ptr<CWmipClassMapper> mapper;
-        const HRESULT hr = LeaseMapperForToken(token, applicationId, typeName, true, lease, mapper);
-        if (FAILED(hr))
-        {
-            return hr;
-        }
-        return work(lease.get(), mapper.get());
+        // A write that finds its caller's rights changed under its lock is answered anew, as a
+        // request starting now: the session's next look-up renews the caller's entry.
+        return CWmipWriteFrame::AnswerCallerRequest(
+            [&]() -> HRESULT {
+                EntryLease lease;
+                std::unique_ptr<CWmipClassMapper> mapper;
+                const HRESULT hr = LeaseMapperForToken(token, applicationId, typeName, true, lease, mapper);
+                if (FAILED(hr))
+                {
+                    return hr;
+                }
+                return work(lease.get(), mapper.get());
+            },
+            [] {});
     }
     catch (const CWMIException& e)
     {

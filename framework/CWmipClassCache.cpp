@@ -90,10 +90,13 @@ CWmipClassCache::Reuse CWmipClassCache::ReadReuse(CWmipMapper& mapper, const CAc
     std::optional<LONGLONG> lists;
     if (reuse.builtByStamps || reuse.shapedByStamps)
         lists = ReadListStamp(system ? mapper.GetDatabaseUser() : user);
-    reuse.built = built == DefinitionReuse::ForTheSpan || (reuse.builtByStamps && lists.has_value());
-    reuse.shaped = shaped == DefinitionReuse::ForTheSpan || (reuse.shapedByStamps && lists.has_value());
-    // The system's definitions read no caller's rights.
-    reuse.stamps = Stamps{system ? 0 : user->GetRightsStamp(), lists.value_or(0)};
+    // The system's definitions read no caller's rights; a caller whose rights stamp was missing
+    // when it logged in keeps nothing, as a missing list stamp does.
+    const std::optional<LONGLONG> rights = system ? std::optional<LONGLONG>(0) : user->GetRightsStamp();
+    const bool stampsRead = lists.has_value() && rights.has_value();
+    reuse.built = built == DefinitionReuse::ForTheSpan || (reuse.builtByStamps && stampsRead);
+    reuse.shaped = shaped == DefinitionReuse::ForTheSpan || (reuse.shapedByStamps && stampsRead);
+    reuse.stamps = Stamps{rights.value_or(0), lists.value_or(0)};
     return reuse;
 }
 

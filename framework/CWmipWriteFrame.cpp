@@ -3,6 +3,8 @@
 #include "framework/CWmipClassMapper.h"
 #include "framework/CWmipMessages.h"
 #include "inhouse/BntCoreDb/CBntTransaction.h"
+#include "inhouse/BntLogin/CAcsUser.h"
+#include "inhouse/BntUtility/CWMIDebugLog.h"
 #include "inhouse/BntUtility/CWMIException.h"
 #include "platform/com/Unknown.h"
 #include "platform/com/WbemConstants.h"
@@ -11,6 +13,7 @@
 #include <mutex>
 #include <utility>
 
+using brontel::utility::CWMIDebugLog;
 using brontel::utility::CWMIException;
 
 namespace {
@@ -23,6 +26,48 @@ std::function<void()> g_beforeLock;
 // Frames open on this thread: only the outermost one runs the test hook, as an inner one is
 // already under its outer frame's lock.
 thread_local int t_openFrames = 0;
+
+// One run of a door's request on this thread (AnswerCallerRequest); null outside one.
+struct CallerAttempt
+{
+    // Set at construction: whether no run follows this one.
+    bool last = false;
+    // Set by a frame that found the caller's rights moved under its lock.
+    bool rightsMoved = false;
+};
+thread_local CallerAttempt* t_attempt = nullptr;
+
+class AttemptScope
+{
+public:
+    explicit AttemptScope(CallerAttempt& attempt) { t_attempt = &attempt; }
+    ~AttemptScope() { t_attempt = nullptr; }
+    AttemptScope(const AttemptScope&) = delete;
+    AttemptScope& operator=(const AttemptScope&) = delete;
+};
+
+// The caller of a door's request whose rights the frame compares; null outside a request, and
+// when the caller cannot be resolved (the frame's own checks then refuse as they would). Looked
+// up before the lock is taken, so that a login the look-up needs never waits for it.
+const CAcsUser* CallerToFollow(CWmipClassMapper& mapper)
+{
+    if (t_attempt == nullptr)
+        return nullptr;
+    CAcsUser* caller = nullptr;
+    return SUCCEEDED(mapper.GetUser(&caller)) ? caller : nullptr;
+}
+
+// The caller's rights changed after its request looked it up: nothing of this request is written,
+// and the door answers it anew (in its last run the write is refused).
+[[noreturn]] void RefuseMovedRights()
+{
+    t_attempt->rightsMoved = true;
+    CWMIDebugLog::LogInfo(kSourceFile, __LINE__,
+                          t_attempt->last
+                              ? L"The caller's rights keep changing; the write is refused."
+                              : L"The caller's rights changed while the write waited; it is answered anew.");
+    throw CWMIException(kSourceFile, __LINE__, WBEM_E_ACCESS_DENIED, CWmipMessages::kAccessDenied);
+}
 
 void RunHookBeforeLock()
 {
@@ -51,12 +96,16 @@ HRESULT CWmipWriteFrame::Run(CWmipClassMapper& mapper, const Opening& opening, I
     CBntDatabase* database = mapper.GetDatabase();
     if (database == nullptr)
         throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED, CWmipMessages::kNoConnection);
-    if (t_openFrames == 0)
+    const bool outermost = t_openFrames == 0;
+    if (outermost)
         RunHookBeforeLock();
+    const CAcsUser* caller = outermost ? CallerToFollow(mapper) : nullptr;
     const OpenFrame open;
     // BEGIN IMMEDIATE: the write lock is taken before the first check, so what the checks read
     // stays as read until the commit.
     CBntTransaction transaction(*database);
+    if (caller != nullptr && caller->CheckStoredUser(*database) != CAcsUser::StoredState::Same)
+        RefuseMovedRights();
     opening();
     mapper.RequireVisibleNamedRecords(named, method);
     const HRESULT hr = write(*database);
@@ -81,6 +130,36 @@ HRESULT CWmipWriteFrame::RunMethod(CWmipClassMapper& mapper, CWmipObjectPath* pa
             opening(instance.Get());
         },
         inParams, method, [&](CBntDatabase& database) { return write(instance.Get(), database); });
+}
+
+HRESULT CWmipWriteFrame::AnswerCallerRequest(const std::function<HRESULT()>& request,
+                                             const std::function<void()>& renew)
+{
+    if (t_attempt != nullptr)
+        return request();
+    for (int run = 1;; ++run)
+    {
+        CallerAttempt attempt;
+        attempt.last = run == kCallerAttempts;
+        HRESULT result = WBEM_E_FAILED;
+        {
+            const AttemptScope scope(attempt);
+            try
+            {
+                result = request();
+            }
+            catch (...)
+            {
+                if (!attempt.rightsMoved || attempt.last)
+                    throw;
+            }
+        }
+        // Also when the request turned the frame's refusal into an answer of its own: that answer
+        // was decided on rights the caller no longer holds.
+        if (!attempt.rightsMoved || attempt.last)
+            return result;
+        renew();
+    }
 }
 
 void CWmipWriteFrame::TestHookBeforeLock(std::function<void()> hook)

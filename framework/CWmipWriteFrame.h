@@ -11,8 +11,17 @@
 // answers as hidden, and no other writer can move it between the check and the write. A frame
 // opened inside another (a nested mapper's write) is a savepoint of the outer transaction.
 //
-// Stateless: each Run is one request on the calling thread; the test hook is process-wide and
-// guarded by its own lock.
+// The caller's own rights are held to the same moment: inside a door's request
+// (AnswerCallerRequest) the outermost frame compares, first thing under its lock, the caller's
+// stored rights (CAcsUser::CheckStoredUser, one keyed read in the frame's own transaction) with
+// those the request looked its caller up with. When they moved while the request waited, the frame
+// writes nothing and the door answers the request anew: its caller's look-up renews the entry from
+// the stored rows by the user caches' own road, and every check, the door's admission and the
+// class definition the caller's rights shape included, runs as in a request starting after the
+// change, with its refusal, code and text.
+//
+// Stateless: each Run is one request on the calling thread; the request being answered is the
+// thread's own; the test hook is process-wide and guarded by its own lock.
 #pragma once
 
 #include "platform/win32/WinTypes.h"
@@ -48,6 +57,17 @@ public:
     // the steps get a null instance. The instance handed to the steps lives until Run returns.
     static HRESULT RunMethod(CWmipClassMapper& mapper, CWmipObjectPath* path, const wchar_t* method,
                              IWbemClassObject* inParams, const MethodOpening& opening, const MethodWrite& write);
+
+    // Runs one request of a door's caller: `request`, during which the outermost write frame
+    // compares the caller's stored rights under its lock (see above). When a frame found them
+    // moved, whatever the request then did with the frame's refusal, `renew` gives back what the
+    // request held of its caller (its mapper, the entry its look-ups share) and `request` runs
+    // again, at most kCallerAttempts times in all; in the last one a frame that still finds them
+    // moved refuses the write: 0x80041003 CWmipMessages::kAccessDenied. Returns what the last
+    // run of `request` returned and throws what it threw. A request answered inside another
+    // (on the same thread) is that one's part and runs once.
+    static constexpr int kCallerAttempts = 4;
+    static HRESULT AnswerCallerRequest(const std::function<HRESULT()>& request, const std::function<void()>& renew);
 
     // Test hook; never called by the system. Until it is cleared (null), every outermost frame
     // runs `hook` after the request has been read and before the frame takes the write lock: the

@@ -11,6 +11,7 @@
 #include "framework/CWmipMapperRegistry.h"
 #include "framework/CWmipObjectPath.h"
 #include "framework/CWmipQuery.h"
+#include "framework/CWmipWriteFrame.h"
 #include "inhouse/BntUtility/CWMIDebugLog.h"
 #include "inhouse/BntUtility/CWMIException.h"
 #include "platform/com/Bstr.h"
@@ -83,7 +84,12 @@ HRESULT CWmipRequestEnvelope::Run(const Work& work, FailureMapping mapping)
     {
         try
         {
-            result = work();
+            // A write that finds its caller's rights changed under its lock is answered anew, as
+            // a request starting now: the mapper and the kept entry go, the next lookup renews it.
+            result = CWmipWriteFrame::AnswerCallerRequest(work, [this] {
+                m_lease.DeleteMapper();
+                m_caller.Renew();
+            });
         }
         catch (const CWMIException&)
         {

@@ -104,6 +104,16 @@ void CWmipUserCache::RequestScope::End() noexcept
     }
 }
 
+void CWmipUserCache::RequestScope::Renew() noexcept
+{
+    End();
+    m_active = t_request == nullptr;
+    if (m_active)
+    {
+        t_request = this;
+    }
+}
+
 CWmipUserCache::CWmipUserCache(bool loginFlag1, bool loginFlag2, Clock clock)
     : m_loginFlag1(loginFlag1), m_loginFlag2(loginFlag2), m_clock(*clock.clock),
       m_cleanupIntervalMs(clock.cleanupIntervalMs)

@@ -78,6 +78,10 @@ public:
         // Gives the kept entry back and stops keeping: later lookups on the thread compare
         // as they would outside a request. Never throws.
         void End() noexcept;
+        // Gives the kept entry back and keeps anew, as a new scope would: the request answered
+        // again compares its caller's rights with the stored ones at its next lookup, which
+        // renews the entry when they moved. Never throws.
+        void Renew() noexcept;
 
     private:
         friend class CWmipUserCache;

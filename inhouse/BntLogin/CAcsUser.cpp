@@ -12,7 +12,10 @@
 #include "inhouse/BntDirectories/DirectoryDBManager.h"
 #include "inhouse/BntDirectories/DirectoryException.h"
 #include "inhouse/BntUtility/CPasswordHash.h"
+#include "inhouse/BntUtility/CWMIDebugLog.h"
 #include "inhouse/BntUtility/StringConversion.h"
+
+using brontel::utility::CWMIDebugLog;
 
 namespace {
 
@@ -74,10 +77,45 @@ std::optional<LONGLONG> ReadStamp(CBntDatabase& database, const char* statement)
 }
 
 // The rights stamp; read before the rights it stands for, so that a change committed in between
-// shows as a changed stamp at the next check.
-LONGLONG ReadRightsStamp(CBntDatabase& database)
+// shows as a changed stamp at the next check. Empty when the row is missing.
+std::optional<LONGLONG> ReadRightsStamp(CBntDatabase& database)
 {
-    return ReadStamp(database, "SELECT STAMP FROM RIGHTS_STAMP WHERE STAMPID = 1").value_or(0);
+    return ReadStamp(database, "SELECT STAMP FROM RIGHTS_STAMP WHERE STAMPID = 1");
+}
+
+// The rights stamp at a login, read as ReadRightsStamp does, after putting back the stamp rows
+// (rights and lists) an old or restored database, or a direct write, left out: while one is
+// missing every check finds it changed, which costs each request a new login. One read when both
+// are there. A restored row takes a fresh random value, as the triggers set, so that no
+// remembered stamp matches it. A failed restore is logged and leaves the row missing: the checks
+// still fail closed.
+std::optional<LONGLONG> ReadRightsStampRestoring(CBntDatabase& database, const CBntExceptionHandler& handler)
+{
+    std::optional<LONGLONG> rights;
+    bool lists = false;
+    for (const auto& row :
+         CLoginQuery::Rows(database, "SELECT STAMPID, STAMP FROM RIGHTS_STAMP WHERE STAMPID IN (1, 2)", {}))
+    {
+        if (CLoginQuery::Integer(row, 0) == 1)
+            rights = CLoginQuery::Integer(row, 1);
+        else
+            lists = true;
+    }
+    if (rights && lists)
+        return rights;
+    try
+    {
+        if (database.ExecuteSQL(L"INSERT OR IGNORE INTO RIGHTS_STAMP (STAMPID, STAMP) VALUES (1, random()), "
+                                L"(2, random())") > 0)
+        {
+            CWMIDebugLog::LogInfo(kSource, __LINE__, L"The database's rights stamp was missing and is restored.");
+        }
+    }
+    catch (const CDBException& e)
+    {
+        handler.LogError(kSource, __LINE__, L"Unable to restore the rights stamp.", &e);
+    }
+    return ReadRightsStamp(database);
 }
 
 bool IsEmptyText(LPCWSTR text)
@@ -109,6 +147,7 @@ void CAcsUser::Clear()
     m_allSegments = false;
     m_processAccount = false;
     m_link.reset();
+    m_rightsStamp.reset();
     m_options = CBntAcsSystemOptions();
     const CheckedMutexLock guard(m_knownColumnsLock);
     m_knownColumns.clear();
@@ -203,7 +242,7 @@ bool CAcsUser::LoginImpl(LPCWSTR dataSource, LPCWSTR userName, LPCWSTR password,
                     accountId = account->GetID();
                 }
                 link = AccountLink{directoryId, accountId};
-                resolvedId = LinkedUserID(*link);
+                resolvedId = LinkedUserID(*m_database, *link);
                 if (resolvedId == 0)
                 {
                     m_exceptionHandler.LogError(kSource, __LINE__, L"Login refused: directory account not linked.");
@@ -266,7 +305,7 @@ bool CAcsUser::LoginAgain(LPCWSTR dataSource, const CAcsUser& earlier)
     }
     try
     {
-        const LONG userId = LinkedUserID(*earlier.m_link);
+        const LONG userId = LinkedUserID(*m_database, *earlier.m_link);
         if (userId == 0 || !LoadUser(userId, false))
         {
             m_exceptionHandler.LogError(kSource, __LINE__, L"Login refused: the account names no enabled user.");
@@ -284,18 +323,18 @@ bool CAcsUser::LoginAgain(LPCWSTR dataSource, const CAcsUser& earlier)
     }
 }
 
-LONG CAcsUser::LinkedUserID(const AccountLink& link) const
+LONG CAcsUser::LinkedUserID(CBntDatabase& database, const AccountLink& link)
 {
     const auto row =
         link.directoryId == kInternalDirectoryID
-            ? CLoginQuery::FirstRow(*m_database, kUserOfLogonId, {CDBValue(link.account)})
-            : CLoginQuery::FirstRow(*m_database, kUserOfAccount, {link.directoryId, CDBValue(link.account)});
+            ? CLoginQuery::FirstRow(database, kUserOfLogonId, {CDBValue(link.account)})
+            : CLoginQuery::FirstRow(database, kUserOfAccount, {link.directoryId, CDBValue(link.account)});
     return row ? static_cast<LONG>(CLoginQuery::Integer(*row, 0)) : 0;
 }
 
 bool CAcsUser::LoadUser(LONG userId, bool processAccount)
 {
-    const LONGLONG stamp = ReadRightsStamp(*m_database);
+    const std::optional<LONGLONG> stamp = ReadRightsStampRestoring(*m_database, m_exceptionHandler);
     const auto row = CLoginQuery::FirstRow(*m_database, std::string(kUserColumns) + "WHERE USERID = ?", {userId});
     // A caller signs in only as an enabled user, the administrator included; the process's own
     // connection needs no row.
@@ -383,7 +422,7 @@ void CAcsUser::ResetPermissions()
         return;
     }
     const LONG userId = m_userId;
-    const LONGLONG stamp = ReadRightsStamp(*m_database);
+    const std::optional<LONGLONG> stamp = ReadRightsStamp(*m_database);
     const auto row = CLoginQuery::FirstRow(*m_database, std::string(kUserColumns) + "WHERE USERID = ?", {userId});
     if (row && userId != kSystemAdministratorID)
     {
@@ -419,7 +458,17 @@ CAcsUser::StoredState CAcsUser::CheckStoredUser() const
     {
         return StoredState::Gone;
     }
-    if (ReadRightsStamp(*m_database) == m_rightsStamp)
+    return CheckStoredUser(*m_database);
+}
+
+CAcsUser::StoredState CAcsUser::CheckStoredUser(CBntDatabase& database) const
+{
+    if (!m_loggedIn)
+    {
+        return StoredState::Gone;
+    }
+    // A stamp missing now or at the login never matches: the check fails closed.
+    if (m_rightsStamp && ReadRightsStamp(database) == m_rightsStamp)
     {
         return StoredState::Same;
     }
@@ -427,7 +476,7 @@ CAcsUser::StoredState CAcsUser::CheckStoredUser() const
     {
         // The account that signed the caller in must still name this user; one that names
         // another is signed in again as that one.
-        const LONG linked = LinkedUserID(*m_link);
+        const LONG linked = LinkedUserID(database, *m_link);
         if (linked != m_userId)
         {
             return linked == 0 ? StoredState::Gone : StoredState::RightsChanged;
@@ -437,7 +486,7 @@ CAcsUser::StoredState CAcsUser::CheckStoredUser() const
     {
         return StoredState::RightsChanged;
     }
-    const auto row = CLoginQuery::FirstRow(*m_database, std::string(kUserColumns) + "WHERE USERID = ?", {m_userId});
+    const auto row = CLoginQuery::FirstRow(database, std::string(kUserColumns) + "WHERE USERID = ?", {m_userId});
     return !row || CLoginQuery::Integer(*row, 5) == 0 ? StoredState::Gone : StoredState::RightsChanged;
 }
 

@@ -49,7 +49,8 @@ public:
     //   having checked the password already;
     // - without a user name: the user with userId (-1: the system administrator).
     // A user without a row or disabled (ISENABLED 0), the system administrator included, never
-    // logs in. True on success; false for an unknown user, a wrong password, a disabled user or
+    // logs in. A stamp row of RIGHTS_STAMP the database lacks is put back first, with one log
+    // line. True on success; false for an unknown user, a wrong password, a disabled user or
     // a database failure (written to the exception handler's log); the object is then logged
     // out. The three flags are the original library's login options; this login needs none of
     // them. A login with a name keeps the account that named the user (the logon id, or the
@@ -100,14 +101,16 @@ public:
     // a change of what they come from). Throws the database's CDBException.
     void ResetPermissions();
     // Whether what the user's rights come from may have changed since login or the last
-    // ResetPermissions: Same when the rights stamp (RIGHTS_STAMP, raised by every write of the
+    // ResetPermissions: Same when the rights stamp (RIGHTS_STAMP, set anew by every write of the
     // user row and accounts, secondary segments, segments and group units, permission groups
     // and grants, field permissions and system options) is unchanged, which costs one keyed
-    // read. Otherwise, for every user the system administrator included: Gone when the account
-    // that signed it in (Login with a name) names no user now, or its row is missing or disabled
-    // (also for a logged-out user); RightsChanged when that account names another user now
-    // (LoginAgain signs that one in) or the rights may differ. The process's own connection
-    // (LoginAsSA) needs no row: RightsChanged. Throws CDBException.
+    // read. A stamp row missing now or at the login counts as changed. Otherwise, for every user
+    // the system administrator included: Gone when the account that signed it in (Login with a
+    // name) names no user now, or its row is missing or disabled (also for a logged-out user);
+    // RightsChanged when that account names another user now (LoginAgain signs that one in) or
+    // the rights may differ. The process's own connection (LoginAsSA) needs no row:
+    // RightsChanged. Read on the user's own connection, or on the given one (a write's own
+    // transaction, so that what it decides on is what it writes under). Throws CDBException.
     enum class StoredState
     {
         Same,
@@ -115,9 +118,11 @@ public:
         Gone
     };
     StoredState CheckStoredUser() const;
+    StoredState CheckStoredUser(CBntDatabase& database) const;
     // The rights stamp the user's rights were read under (at login or the last
     // ResetPermissions): two reads of one user under the same stamp hold the same rights.
-    LONGLONG GetRightsStamp() const { return m_rightsStamp; }
+    // Empty when the database held no stamp then (nothing may be kept under it).
+    std::optional<LONGLONG> GetRightsStamp() const { return m_rightsStamp; }
     // The list stamp of the user's database (row 2 of RIGHTS_STAMP), which every write of a
     // table whose rows a caller's class definition lists sets anew (db/schema.sql names them):
     // one keyed read. Empty for a logged-out user and for a database made before the stamp
@@ -197,8 +202,9 @@ private:
     bool LoginImpl(LPCWSTR dataSource, LPCWSTR userName, LPCWSTR password, LONG directoryId, LONG userId,
                    bool processAccount);
     bool OpenDatabase(LPCWSTR dataSource);
-    // The user the account names now; 0 for none. Throws CDBException.
-    LONG LinkedUserID(const AccountLink& link) const;
+    // The user the account names now, read on the given connection; 0 for none. Throws
+    // CDBException.
+    static LONG LinkedUserID(CBntDatabase& database, const AccountLink& link);
     bool LoadUser(LONG userId, bool processAccount);
     void LoadPermissionsAndSegments();
     void Clear();
@@ -228,8 +234,8 @@ private:
     bool m_processAccount = false;
     // The account a login with a name resolved; none for a login by id.
     std::optional<AccountLink> m_link;
-    // The rights stamp read before the rights it stands for.
-    LONGLONG m_rightsStamp = 0;
+    // The rights stamp read before the rights it stands for; empty when its row was missing.
+    std::optional<LONGLONG> m_rightsStamp;
 
     // "TABLE.COLUMN" -> whether the table has the column; locked, as the readers of a logged-in
     // user run on several threads.

@@ -227,6 +227,14 @@ public:
         CCorvessaQpidInstance result;
         return Answer([&] { return m_app.ModifyInstance(token, kApplication, instance, result, false); });
     }
+    // The same for a delete of the instance the keys name.
+    std::string Delete(const std::string& token, const std::wstring& type, const CCorvessaQpidInstance::ValueMap& keys)
+    {
+        const CModuleStateSwitch current(&m_app);
+        CCorvessaQpidInstance instance;
+        instance.PopulateInstanceData(e2e::DoorTest::Utf8(type), keys);
+        return Answer([&] { return m_app.DeleteInstance(token, kApplication, instance); });
+    }
     // The method of the instance the keys name (none: the class's static method).
     std::string Call(const std::string& token, const std::wstring& type, const std::wstring& method,
                      const CCorvessaQpidInstance::ValueMap& values, const CCorvessaQpidInstance::ValueMap& keys = {})

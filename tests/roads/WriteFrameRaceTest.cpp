@@ -14,6 +14,7 @@
 #include "tests/isolation/BusDoor.h"
 #include "tests/isolation/NamedRecordSweep.h"
 #include "tests/roads/RoadReasons.h"
+#include "tests/roads/ServerCalls.h"
 #include "tests/support/InstallationDatabase.h"
 #include "tests/support/IntegerArray.h"
 #include "tests/support/TestCallers.h"
@@ -60,18 +61,8 @@ protected:
 
     static void Move(const char* sql) { support::InstallationDatabase::Execute(DoorInstallation::DatabaseFile(), sql); }
 
-    // The servers' recorded calls, each as the server's name and the procedure's; then cleared.
-    std::vector<std::string> TakeServerCalls()
-    {
-        std::vector<std::string> calls;
-        for (support::SimulatedServer* server : m_servers.Servers())
-        {
-            for (const support::SimulatedCall& call : server->Calls())
-                calls.push_back(Utf8(server->ServerName()) + " " + Utf8(call.name));
-            server->ClearCalls();
-        }
-        return calls;
-    }
+    // The servers' recorded calls (TakeServerCalls); then cleared.
+    std::vector<std::string> TakeServerCalls() { return isolation::TakeServerCalls(m_servers); }
 
     std::string WmiMethod(const std::wstring& path, const std::wstring& method,
                           const std::vector<std::pair<const wchar_t*, _variant_t>>& parameters)

@@ -255,8 +255,9 @@ TEST_F(UserCacheTest, ExpiredEntryIsLoggedInAgainWithCurrentPermissions)
     CWmipUserCacheEntry* entry = TakeOperator();
     ASSERT_FALSE(entry->GetUser()->HasPermission(0x10000001));
     ASSERT_EQ(Cache().ReleaseUser(entry), S_OK);
-    m_installation.Exec("INSERT INTO USER_PERM_GRANT (USER_PERMID, PERMISSIONID) VALUES (1, 268435457);"
-                        "UPDATE RIGHTS_STAMP SET STAMP = STAMP - 1;");
+    m_installation.Exec("CREATE TEMP TABLE KEPT_STAMP AS SELECT STAMP FROM RIGHTS_STAMP WHERE STAMPID = 1;"
+                        "INSERT INTO USER_PERM_GRANT (USER_PERMID, PERMISSIONID) VALUES (1, 268435457);"
+                        "UPDATE RIGHTS_STAMP SET STAMP = (SELECT STAMP FROM KEPT_STAMP) WHERE STAMPID = 1;");
 
     m_clock.AdvanceSeconds(kLifetimeSeconds);
     CWmipUserCacheEntry* same = TakeOperator();
