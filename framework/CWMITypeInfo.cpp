@@ -227,7 +227,7 @@ void CWMITypeInfo::AddProperty(const CString& property, LONG cimType, const CStr
         std::none_of(m_idShapedProperties.begin(), m_idShapedProperties.end(),
                      [&](const CString& known) { return known.CompareNoCase(property) == 0; }))
         m_idShapedProperties.push_back(property);
-    if (idType != kNoIDType)
+    if (idType != kNoIdType)
         m_propertyIdTypes[FoldName(property)] = idType;
     if (cimType == CIM_STRING || ((cimType & CIM_FLAG_ARRAY) != 0 && maxLength >= 1))
         PutPropertyQualifier(property, L"maxlen", _variant_t(static_cast<LONG>(maxLength)));
@@ -237,7 +237,7 @@ void CWMITypeInfo::AddProperty(const CString& property, LONG cimType, const CStr
 
 void CWMITypeInfo::AddDynamicProperty(const CString& property, LONG cimType, int maxLength)
 {
-    AddProperty(property, cimType, CString(), CString(), 0, maxLength, kNoIDType, SegmentOptionNone);
+    AddProperty(property, cimType, CString(), CString(), 0, maxLength, kNoIdType, SegmentOptionNone);
 }
 
 void CWMITypeInfo::AddReferenceProperty(const CString& property, const CString& referencedClass)
@@ -280,7 +280,7 @@ std::vector<CString> CWMITypeInfo::FindUndeclaredIds() const
     for (const CString& property : m_idShapedProperties)
     {
         const bool ownIdentity = m_keyPropertyToColumn.count(FoldName(property)) != 0 &&
-                                 (property.CompareNoCase(L"ID") == 0 || GetPropertyIDType(property) != kNoIDType);
+                                 (property.CompareNoCase(L"ID") == 0 || GetPropertyIDType(property) != kNoIdType);
         if (!ownIdentity && !declared(CString(), property))
             undeclared.push_back(property);
     }
@@ -426,7 +426,7 @@ bool CWMITypeInfo::GetPropertyForColumn(const CString& tableDotColumn, CString& 
 long CWMITypeInfo::GetPropertyIDType(const CString& property) const
 {
     const auto found = m_propertyIdTypes.find(FoldName(property));
-    return found == m_propertyIdTypes.end() ? kNoIDType : found->second;
+    return found == m_propertyIdTypes.end() ? kNoIdType : found->second;
 }
 
 int CWMITypeInfo::GetSegmentationOption(const CString& property) const

@@ -19,6 +19,7 @@
 #include "framework/objects/CCorvessaMethodDescriptor.h"
 #include "framework/MapperFactory.h"
 #include "framework/NamedRecordRoad.h"
+#include "framework/PropertyOptions.h"
 #include "platform/com/Variant.h"
 #include "platform/mfc/CString.h"
 #include "platform/win32/WinTypes.h"
@@ -37,27 +38,9 @@ class CAcsUser;
 class IWmipUserEntry;
 class CBntAcsSystemOptions;
 
-// The installation-wide segmentation switch a property depends on (0: none).
-enum SegmentOption : int
-{
-    SegmentOptionNone = 0,
-    // Segments are in use (segment checks of device classes such as areas).
-    SegmentOptionSegments = 1,
-    // Cardholder segment filters.
-    SegmentOptionCardholders = 2,
-    // Visitor segment filters and badge types per visitor.
-    SegmentOptionVisitors = 3,
-    // The badge type's segments in the badge number length check.
-    SegmentOptionBadgeTypes = 4,
-    // A person's segment, by the person's kind: cardholder or visitor segment filters.
-    SegmentOptionPersons = 5
-};
-
 class CWMITypeInfo
 {
 public:
-    // ID type of a property whose value is never generated.
-    static constexpr LONG kNoIDType = -2;
     // How long a replaced class definition stays alive for readers that still hold it.
     static constexpr ULONGLONG kRetiredDefinitionGraceMs = 10ULL * 60ULL * 1000ULL;
 
@@ -81,11 +64,11 @@ public:
     // In this order: defines the property (CIM type, no value); records property <->
     // "TABLE.COLUMN" when table and column are both given; for a non-zero key flag records the
     // key column (empty without one) and, unless the class is dynamic, puts "key" = true;
-    // records a non-zero CIM type; records an ID type other than -2; puts "maxlen" (32-bit)
+    // records a non-zero CIM type; records an ID type other than kNoIdType; puts "maxlen" (32-bit)
     // for a string whatever the length, for an array only when the length is at least 1;
     // SetSegmentationOption; copies the class-wide attributes registered so far.
     void AddProperty(const CString& property, LONG cimType, const CString& table, const CString& column, int keyFlag,
-                     int maxLength, LONG idType = kNoIDType, SegmentOption segmentOption = SegmentOptionNone);
+                     int maxLength, LONG idType = kNoIdType, SegmentOption segmentOption = SegmentOptionNone);
     // A property without a column, whose value the mapper produces.
     void AddDynamicProperty(const CString& property, LONG cimType, int maxLength);
     // A reference property: CIM type 102, qualifier "CIMTYPE" = "ref:" + referencedClass,
@@ -228,7 +211,7 @@ public:
     const std::vector<SegmentSource>& GetSegmentSources() const { return m_segmentSources; }
     // The declared ends the class's records do not follow, in registration order.
     const std::vector<UnfollowedEnd>& GetUnfollowedEnds() const { return m_unfollowedEnds; }
-    // The ID type of the property; kNoIDType when none.
+    // The ID type of the property; kNoIdType when none.
     long GetPropertyIDType(const CString& property) const;
     // The segment option of the property; 0 when none.
     int GetSegmentationOption(const CString& property) const;

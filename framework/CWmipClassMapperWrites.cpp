@@ -84,8 +84,8 @@ HRESULT CWmipClassMapper::GetDefaultValue(IWbemClassObject* instance, const CStr
         return S_OK;
     }
 
-    const LONG idType = typeInfo != nullptr ? static_cast<LONG>(typeInfo->GetPropertyIDType(property)) : -2;
-    if (idType == CWMITypeInfo::kNoIDType)
+    const LONG idType = typeInfo != nullptr ? static_cast<LONG>(typeInfo->GetPropertyIDType(property)) : kNoIdType;
+    if (idType == kNoIdType)
         return WBEM_E_NOT_FOUND;
     const CString tableDotColumn = GetTableDotColumn(property);
     const int dot = tableDotColumn.Find(L'.');
@@ -197,7 +197,7 @@ HRESULT CWmipClassMapper::ValidateValuesForGeneratedProperties(IWbemClassObject*
     bool currentRead = false;
     for (const auto& [property, column] : typeInfo->GetPropertyColumns())
     {
-        if (typeInfo->GetPropertyIDType(property) == CWMITypeInfo::kNoIDType)
+        if (typeInfo->GetPropertyIDType(property) == kNoIdType)
             continue;
         _variant_t given;
         if (FAILED(instance->Get(property, 0, &given, nullptr, nullptr)) || IsEmptyValue(given))

@@ -74,7 +74,7 @@ public:
 
     // Forward to the class's CWMITypeInfo (AddProperty, AddDynamicProperty, ...).
     void RegisterProperty(const CString& className, const CString& property, LONG cimType, const CString& table,
-                          const CString& column, int keyFlag, int maxLength, LONG idType = CWMITypeInfo::kNoIDType,
+                          const CString& column, int keyFlag, int maxLength, LONG idType = kNoIdType,
                           SegmentOption segmentOption = SegmentOptionNone);
     void RegisterDynamicProperty(const CString& className, const CString& property, LONG cimType, int maxLength);
     void RegisterReferenceProperty(const CString& className, const CString& property, const CString& referencedClass);

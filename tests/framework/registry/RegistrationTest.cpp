@@ -100,7 +100,7 @@ TEST(RegisterProperty, RecordsColumnsBothWaysInRegistrationOrder)
     EXPECT_TRUE(type.HasProperty(L"NoTable"));
     EXPECT_EQ(type.GetPropertyType(L"NoColumn"), CIM_STRING);
     EXPECT_EQ(type.GetPropertyIDType(L"Zeta"), 32775);
-    EXPECT_EQ(type.GetPropertyIDType(L"Alpha"), CWMITypeInfo::kNoIDType);
+    EXPECT_EQ(type.GetPropertyIDType(L"Alpha"), kNoIdType);
     EXPECT_EQ(type.GetPropertyType(L"Unknown"), 0);
 }
 
@@ -138,7 +138,7 @@ TEST(RegisterProperty, RecordsSegmentOptionsAndQualifiesThemOnlyOnDynamicClasses
     Registry().RegisterClass(L"Test_DynamicSegments", L"", true, MapperFactory());
     for (const wchar_t* className : {L"Test_StaticSegments", L"Test_DynamicSegments"})
     {
-        Registry().RegisterProperty(className, L"SegmentID", CIM_SINT32, L"EMP", L"SEGMENTID", 0, 0, -2,
+        Registry().RegisterProperty(className, L"SegmentID", CIM_SINT32, L"EMP", L"SEGMENTID", 0, 0, kNoIdType,
                                     SegmentOptionSegments);
         Registry().RegisterProperty(className, L"Other", CIM_SINT32, L"EMP", L"OTHER", 0, 0);
     }
