@@ -269,19 +269,14 @@ public:
     // --- Permissions.
 
     // Stores the ids CanView, CanAdd, CanModify and CanDelete test (0xDEADBEEF: no check; 0:
-    // not supported).
+    // not supported), all four at once: a mapper's constructor states its class's rights whole.
     void SetPermissions(DWORD view, DWORD add, DWORD modify, DWORD remove);
-    void SetCanView(DWORD id) { m_viewPermission = id; }
-    void SetCanAdd(DWORD id) { m_addPermission = id; }
-    void SetCanModify(DWORD id) { m_modifyPermission = id; }
-    void SetCanDelete(DWORD id) { m_deletePermission = id; }
     DWORD GetViewPermission() const { return m_viewPermission; }
     DWORD GetAddPermission() const { return m_addPermission; }
     DWORD GetModifyPermission() const { return m_modifyPermission; }
     DWORD GetDeletePermission() const { return m_deletePermission; }
     // While non-zero every permission test passes.
     void SetBypassAuthorization(int bypass) { m_bypassAuthorization = bypass; }
-    int GetBypassAuthorization() const { return m_bypassAuthorization; }
     // S_OK when bypassed; 0x8004100C for id 0; S_OK for 0xDEADBEEF; otherwise S_OK when the
     // caller holds the permission and 0x80041003 when not. Throws CWMIException with the
     // lookup's HRESULT and "The system was unable to retrieve the client's identity." when the
