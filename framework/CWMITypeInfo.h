@@ -57,7 +57,7 @@ public:
     void SetTypeConstructor(MapperFactory factory) { m_typeConstructor = std::move(factory); }
     // Marks the class dynamic: its keys get no "key" qualifier, its segment options become
     // "SegmentOption" qualifiers, and its definition is re-read through its mapper.
-    void RegsiterAsADynamicClass(bool dynamic) { m_dynamic = dynamic; }
+    void RegisterAsADynamicClass(bool dynamic) { m_dynamic = dynamic; }
     // Records that the schema declares the class concrete even while its mapper has no factory.
     void SetDeclaredConcrete() { m_declaredConcrete = true; }
 

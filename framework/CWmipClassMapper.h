@@ -120,9 +120,10 @@ public:
     bool IsQueryableProperty(const CString& property) override;
     // A property whose column the mapper hooks with Withheld: its value is never served.
     bool IsWithheldProperty(const CString& property) override;
-    // A property whose column holds a hash or cipher, not the value served: a withheld property,
-    // or one whose column hook says it stores a cipher. No order may name it.
-    bool IsStoredAsCipher(const CString& property);
+    // A property whose stored value is a secret: a withheld one (a password hash, never served)
+    // or one whose column hook says it stores a cipher (a PIN, served as its reader gives it).
+    // No order names it, no record-change event carries it and no watch condition tests it.
+    bool IsSecretProperty(const CString& property);
     // Shapes the instance recordset; the base adds nothing (CWmipDynamicClassMapper adds the
     // class's tables, joins and columns).
     virtual void SetupInstanceRecordset(CDynamicRecordset* recordset);
@@ -288,7 +289,7 @@ public:
     // Ordering and paging for the next BeginEnumeration: comma-separated property names (an
     // unknown one makes the enumeration order by the keys), descending order, and the 1-based
     // first and last rows (last 0: no paging). An order on a withheld property would sort by
-    // the value never served or by its stored cipher (IsStoredAsCipher): it throws
+    // the value never served or by its stored cipher (IsSecretProperty): it throws
     // CWmipQueryRefusal naming the property as the order gave it, and the order is unchanged. The
     // list is split at commas and each name trimmed once, here, for the check and the ordering
     // alike.
@@ -430,7 +431,7 @@ protected:
         ColumnReader read;
         // The column holds a cipher of the value the reader serves (a PIN): an order on it would
         // sort by the stored bytes, which give the value away one guess at a time, so the
-        // property is never ordered (IsStoredAsCipher).
+        // property is never ordered (IsSecretProperty).
         bool storesCipher = false;
     };
     // The ColumnReader that calls Read, a reader member of a mapper class. The base calls it

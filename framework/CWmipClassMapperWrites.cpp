@@ -34,6 +34,9 @@ using Operation = brontel::UserTranOperation::UserTransactionOperation;
 
 namespace {
 
+// The class mapper's source name in the log: the mapper's reads and writes are split over
+// several files (this one among them) but log as the one mapper they are, so a reader of the log
+// finds every line of a request's road under one name.
 constexpr const wchar_t* kSourceFile = L"wpClassMapper.cpp";
 // Qualifiers of a class definition that travel on to instances and derived classes.
 constexpr LONG kPropagated = WBEM_FLAVOR_FLAG_PROPAGATE_TO_INSTANCE | WBEM_FLAVOR_FLAG_PROPAGATE_TO_DERIVED_CLASS;

@@ -166,7 +166,7 @@ void CWmipMapperRegistry::RegisterClass(const CString& className, const CString&
     auto typeInfo = std::make_unique<CWMITypeInfo>(className, superclassName);
     if (factory)
         typeInfo->SetTypeConstructor(std::move(factory));
-    typeInfo->RegsiterAsADynamicClass(dynamic);
+    typeInfo->RegisterAsADynamicClass(dynamic);
     m_classes.insert_or_assign(UpperName(className), std::move(typeInfo));
     m_refusedClasses.erase(UpperName(className));
     AddToDerivedTypesMap(superclassName, className);
