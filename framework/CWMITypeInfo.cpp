@@ -13,7 +13,6 @@
 #include "platform/com/SafeArray.h"
 #include "platform/com/WbemConstants.h"
 #include "platform/mfc/CException.h"
-#include "platform/win32/Clock.h"
 #include "platform/win32/SystemInfo.h"
 
 #include <algorithm>
@@ -632,13 +631,10 @@ void CWMITypeInfo::AddMethodsTo(CCorvessaClassObject& definition) const
 
 void CWMITypeInfo::Publish(ClassObjectPtr definition)
 {
-    const ULONGLONG now = IClock::Process().GetTickCount64();
-    std::erase_if(m_retired, [now](const auto& entry) { return now - entry.first >= kRetiredDefinitionGraceMs; });
-    m_retired.emplace_back(now, std::move(m_classObject));
     m_classObject = std::move(definition);
 }
 
-CCorvessaClassObject* CWMITypeInfo::GetTypeInformation()
+CWMITypeInfo::ClassObjectPtr CWMITypeInfo::GetTypeInformation()
 {
     const DWORD start = GetTickCount();
     const long generation = g_dbGeneration.load();
@@ -676,7 +672,7 @@ CCorvessaClassObject* CWMITypeInfo::GetTypeInformation()
         }
     }
 
-    CCorvessaClassObject* result = nullptr;
+    ClassObjectPtr result;
     {
         CheckedMutexLock guard(m_lock);
         if (!m_methods.empty() && m_classObject->MethodNames().empty())
@@ -685,7 +681,7 @@ CCorvessaClassObject* CWMITypeInfo::GetTypeInformation()
             AddMethodsTo(*withMethods);
             Publish(std::move(withMethods));
         }
-        result = m_classObject.get();
+        result = m_classObject;
     }
     const DWORD elapsed = GetTickCount() - start;
     if (elapsed != 0)

@@ -7,9 +7,9 @@
 // library loads, one after another on the loader thread, and take no lock; the maps they fill
 // are only read afterwards. The class definition is replaced, never changed in place, once it
 // has been handed out: GetTypeInformation (methods added on first use, the re-read of a dynamic
-// class) and UpdateTypeInformation build a new definition and publish it under m_lock; an
-// earlier definition stays alive for kRetiredDefinitionGraceMs so that a pointer handed out
-// before keeps working for any request in flight. The process-wide system administrator user
+// class) and UpdateTypeInformation build a new definition and publish it under m_lock. A
+// definition handed out is a counted hold: it lives as long as its last reader holds it, however
+// many definitions were published since. The process-wide system administrator user
 // has a lock of its own; the mappers this type builds get the process's one in-process
 // services object (CCorvessaNamespace::Instance).
 #pragma once
@@ -41,8 +41,8 @@ class CBntAcsSystemOptions;
 class CWMITypeInfo
 {
 public:
-    // How long a replaced class definition stays alive for readers that still hold it.
-    static constexpr ULONGLONG kRetiredDefinitionGraceMs = 10ULL * 60ULL * 1000ULL;
+    // A class definition as handed out: a counted hold, alive while its reader keeps it.
+    using ClassObjectPtr = std::shared_ptr<CCorvessaClassObject>;
 
     // The description of className (its class definition carries that name), derived from
     // parentTypeName (empty for none); not dynamic, no factory.
@@ -268,9 +268,9 @@ public:
     // signatures (parameters numbered by an "ID" qualifier, in parameters first, one ID per
     // name, none on the out "ReturnValue") and the method
     // qualifier "implemented". Logs "CWMITypeInfo::GetTypeInformation took %ld ms for type %s"
-    // when the call took measurable time. The pointer stays valid at least
-    // kRetiredDefinitionGraceMs after a later replacement; read it, do not change it.
-    CCorvessaClassObject* GetTypeInformation();
+    // when the call took measurable time. The definition stays valid while the caller holds
+    // it, across any later replacement; read it, do not change it.
+    ClassObjectPtr GetTypeInformation();
     // Publishes a copy of the current definition that `change` edited (the value lists of
     // Bnt_User's permission groups). An exception from `change` publishes nothing and passes on.
     // Callers serialise their updates (the registry does, under its lock).
@@ -304,7 +304,6 @@ public:
     static std::wstring FoldName(const CString& name);
 
 private:
-    using ClassObjectPtr = std::shared_ptr<CCorvessaClassObject>;
     // Keyed by FoldName: a look-up hashes the folded name once instead of comparing without
     // regard to case at every node of a tree.
     template <typename Value>
@@ -325,7 +324,7 @@ private:
     // throws what the mapper throws.
     ClassObjectPtr BuildWith(CWmipClassMapper& mapper) const;
     void AddMethodsTo(CCorvessaClassObject& definition) const;
-    // Replaces the current definition (m_lock held) and retires the old one.
+    // Replaces the current definition (m_lock held); its readers keep their holds.
     void Publish(ClassObjectPtr definition) REQUIRES(m_lock);
 
     // Set at registration, read-only afterwards.
@@ -357,7 +356,6 @@ private:
     // outside this class is called while m_lock is held.
     mutable CheckedMutex m_lock;
     ClassObjectPtr m_classObject GUARDED_BY(m_lock);
-    std::vector<std::pair<ULONGLONG, ClassObjectPtr>> m_retired GUARDED_BY(m_lock);
     CString m_displayName GUARDED_BY(m_lock);
     // The generation of HandleInvalidDBConnection the dynamic definition was read in; -1: never.
     long m_readGeneration GUARDED_BY(m_lock) = -1;
