@@ -337,7 +337,9 @@ void CWmipClassMapper::RequireVisibleNamedRecords(IWbemClassObject* values, cons
 
 HRESULT CWmipClassMapper::WriteInstance(IWbemClassObject* instance, LONG flags, CString& path)
 {
-    // A class that takes no write of this kind says so first, whatever the write names.
+    // Every value's form first, on every road into the write (each door, a method's own put).
+    CheckValueForms(instance);
+    // A class that takes no write of this kind says so next, whatever the write names.
     const bool update = (flags & WBEM_FLAG_UPDATE_ONLY) != 0;
     const bool addable = !update && GetAddPermission() != 0;
     const bool modifiable = (flags & WBEM_FLAG_CREATE_ONLY) == 0 && GetModifyPermission() != 0;

@@ -171,8 +171,8 @@ public:
     // for a text longer than the property's "maxlen" (when above 0), a text holding a NUL, or a
     // date-time text that names no real date (Feb 31, hour 25, all zeros). Other values pass.
     HRESULT CheckValueForm(IWbemClassObject* instance, const CString& property, const VARIANT& value);
-    // CheckValueForm on every value the instance carries, before a write is begun (by the WMI
-    // provider and the bus front end, whichever PutInstance the mapper has). Throws CWMIException
+    // CheckValueForm on every value the instance carries, before a write is begun (WriteInstance
+    // runs it first, whichever PutInstance the mapper has). Throws CWMIException
     // 0x80041008 "The property %s did not exist or contained an invalid value." naming the first
     // property that fails.
     void CheckValueForms(IWbemClassObject* instance);
@@ -262,9 +262,9 @@ public:
     // refused for lacking the referenced class's. Throws what CallerCanSee throws.
     // A write's own properties also name the owners its class's segment sources name by them.
     void RequireVisibleNamedRecords(IWbemClassObject* values, const wchar_t* method);
-    // PutInstance: the one way both doors write, whichever write frame the class's mapper runs.
-    // A class that supports no write the flags allow is refused first, as CanAdd/CanModify
-    // refuse it.
+    // PutInstance: the one way both doors and a method's own put write, whichever write frame
+    // the class's mapper runs. Every value's form is checked first (CheckValueForms); then a
+    // class that supports no write the flags allow is refused, as CanAdd/CanModify refuse it.
     HRESULT WriteInstance(IWbemClassObject* instance, LONG flags, CString& path);
 
     // --- Permissions.
