@@ -10,6 +10,7 @@
 #include "inhouse/BntLogin/CBntAcsSystemOptions.h"
 #include "inhouse/BntUserDb/CPerson.h"
 #include "inhouse/BntUtility/CWMIDebugLog.h"
+#include "framework/WMIHelper.h"
 #include "platform/com/Variant.h"
 #include "platform/com/WbemConstants.h"
 #include "platform/wmi/IWbemClassObject.h"
@@ -419,9 +420,17 @@ private:
     {
         if (!CWMITypeInfo::IsSegmentationOptionEnabled(m_user.GetSystemOptions(), source.option))
             return true;
-        // The read's own rule decides, on the stored row the instance's keys find: a second
-        // copy of it on the instance's values would miss what the row holds beside the segment
-        // (a person's kind).
+        // The instance's own segment value decides, as the read's rule would on its row (an
+        // event's record may be gone from the database), except for a person: whether a person's
+        // segment counts depends on the person's kind, which only the stored row holds.
+        CString property;
+        LONG segment = 0;
+        if (source.option != SegmentOptionPersons &&
+            type.GetPropertyForColumn(source.table + L"." + source.column, property) &&
+            SUCCEEDED(WMIHelper::GetNumber(&instance, property, segment)))
+            return (source.option == SegmentOptionBadgeTypes && segment == CAcsUser::kAllSegments) ||
+                   m_user.HasSegmentAccess(segment, CAcsUser::kReadSegmentAccess);
+        // The read's own rule on the stored row, found by the keys.
         std::vector<CString> keys;
         std::vector<CString> columns;
         for (const auto& [key, column] : type.GetKeyProperties())

@@ -50,11 +50,12 @@ public:
     static void ApplyToList(const CAcsUser& user, const CString& table, CMultiFilterRecordset& rows,
                             CBntDatabase* database);
     // True when the caller may see the record of the class whose values the instance holds
-    // (an event's record): each source admits it, an own column by the record's stored row that
-    // the instance's keys find, an owner by the owner's row that the instance's names give,
-    // each read under the read's own filter. True for an all-segments user; false for a class
-    // without a source, a value the instance lacks, or a segmented record gone from the
-    // database (nothing is left to judge it by). Throws CDBException.
+    // (an event's record, which may be gone from the database): each source admits it, an own
+    // column by the instance's segment value (by the stored row found by the keys, under the
+    // read's own rule, when the class maps no property to the column or the column is a
+    // person's, whose kind decides), an owner by the owner's row that the instance's names
+    // give, read under the owner's own filter. True for an all-segments user; false for a class
+    // without a source or a value the instance lacks. Throws CDBException.
     static bool Admits(const CAcsUser& user, const CWMITypeInfo& type, IWbemClassObject& instance,
                        CBntDatabase* database);
     // The served class whose records are the rows of a table that another class's read joins
