@@ -83,7 +83,6 @@ HRESULT CCorvessaBaseApp::AddOrModifyInstanceImpl(const std::string& token, cons
             // The conversion consumes its instance; the caller's stays whole.
             CCorvessaQpidInstance values(instance);
             const std::unique_ptr<CCorvessaClassObject> object = values.AsWMIObject(mapper, entry->GetUser(), isBase64);
-            mapper->CheckValueForms(object.get());
             CString pathText;
             const HRESULT hr =
                 mapper->WriteInstance(object.get(), add ? WBEM_FLAG_CREATE_ONLY : WBEM_FLAG_UPDATE_ONLY, pathText);

@@ -12,6 +12,7 @@
 #pragma once
 
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -103,9 +104,9 @@ public:
     static bool IsSpecifiedValueInPossibleValues(CCorvessaClassObject& served, const CString& propertyName,
                                                  const CString& valueText);
 
-    // The class definition of the type, owned by its type description (never null). Throws
+    // The class definition of the type (never null), a hold valid while the caller keeps it. Throws
     // GenericException for a type the registry does not know.
-    static CCorvessaClassObject* GetTypeInformation(const CString& typeName);
+    static std::shared_ptr<CCorvessaClassObject> GetTypeInformation(const CString& typeName);
 
     // True for a database exception whose state names a lost connection (08S01 with native
     // 233, 08S02 with -1).

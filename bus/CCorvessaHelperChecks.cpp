@@ -146,7 +146,7 @@ bool CCorvessaHelper::IsSpecifiedValueInPossibleValues(CCorvessaClassObject& ser
     return possible.empty() || possible.count(valueText) != 0;
 }
 
-CCorvessaClassObject* CCorvessaHelper::GetTypeInformation(const CString& typeName)
+std::shared_ptr<CCorvessaClassObject> CCorvessaHelper::GetTypeInformation(const CString& typeName)
 {
     CWMITypeInfo* typeInfo = CWmipMapperRegistry::Instance()->GetTypeInfo(typeName);
     CString message;
@@ -156,7 +156,7 @@ CCorvessaClassObject* CCorvessaHelper::GetTypeInformation(const CString& typeNam
                        typeName.GetString());
         throw GenericException(message);
     }
-    CCorvessaClassObject* definition = typeInfo->GetTypeInformation();
+    std::shared_ptr<CCorvessaClassObject> definition = typeInfo->GetTypeInformation();
     if (definition == nullptr)
     {
         message.Format(L"CCorvessaHelper::GetTypeInformation - Failed to build WMI class for type %s.",

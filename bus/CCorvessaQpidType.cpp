@@ -137,7 +137,7 @@ void CCorvessaQpidType::PopulateTypeDetails(IWmipUserEntry* entry, CWMITypeInfo*
     {
         throw GenericException(L"CCorvessaQpidType::PopulateTypeDetails - Expected valid parameter: typeInfo");
     }
-    const CCorvessaClassObject* shared = typeInfo->GetTypeInformation();
+    const std::shared_ptr<const CCorvessaClassObject> shared = typeInfo->GetTypeInformation();
     if (shared == nullptr)
     {
         throw GenericException(L"CCorvessaQpidType::PopulateTypeDetails - Failed to get type information.");

@@ -13,7 +13,6 @@
 #include "platform/com/SafeArray.h"
 #include "platform/com/WbemConstants.h"
 #include "platform/mfc/CException.h"
-#include "platform/win32/Clock.h"
 #include "platform/win32/SystemInfo.h"
 
 #include <algorithm>
@@ -227,7 +226,7 @@ void CWMITypeInfo::AddProperty(const CString& property, LONG cimType, const CStr
         std::none_of(m_idShapedProperties.begin(), m_idShapedProperties.end(),
                      [&](const CString& known) { return known.CompareNoCase(property) == 0; }))
         m_idShapedProperties.push_back(property);
-    if (idType != kNoIDType)
+    if (idType != kNoIdType)
         m_propertyIdTypes[FoldName(property)] = idType;
     if (cimType == CIM_STRING || ((cimType & CIM_FLAG_ARRAY) != 0 && maxLength >= 1))
         PutPropertyQualifier(property, L"maxlen", _variant_t(static_cast<LONG>(maxLength)));
@@ -237,7 +236,7 @@ void CWMITypeInfo::AddProperty(const CString& property, LONG cimType, const CStr
 
 void CWMITypeInfo::AddDynamicProperty(const CString& property, LONG cimType, int maxLength)
 {
-    AddProperty(property, cimType, CString(), CString(), 0, maxLength, kNoIDType, SegmentOptionNone);
+    AddProperty(property, cimType, CString(), CString(), 0, maxLength, kNoIdType, SegmentOptionNone);
 }
 
 void CWMITypeInfo::AddReferenceProperty(const CString& property, const CString& referencedClass)
@@ -280,7 +279,7 @@ std::vector<CString> CWMITypeInfo::FindUndeclaredIds() const
     for (const CString& property : m_idShapedProperties)
     {
         const bool ownIdentity = m_keyPropertyToColumn.count(FoldName(property)) != 0 &&
-                                 (property.CompareNoCase(L"ID") == 0 || GetPropertyIDType(property) != kNoIDType);
+                                 (property.CompareNoCase(L"ID") == 0 || GetPropertyIDType(property) != kNoIdType);
         if (!ownIdentity && !declared(CString(), property))
             undeclared.push_back(property);
     }
@@ -426,7 +425,7 @@ bool CWMITypeInfo::GetPropertyForColumn(const CString& tableDotColumn, CString& 
 long CWMITypeInfo::GetPropertyIDType(const CString& property) const
 {
     const auto found = m_propertyIdTypes.find(FoldName(property));
-    return found == m_propertyIdTypes.end() ? kNoIDType : found->second;
+    return found == m_propertyIdTypes.end() ? kNoIdType : found->second;
 }
 
 int CWMITypeInfo::GetSegmentationOption(const CString& property) const
@@ -632,13 +631,10 @@ void CWMITypeInfo::AddMethodsTo(CCorvessaClassObject& definition) const
 
 void CWMITypeInfo::Publish(ClassObjectPtr definition)
 {
-    const ULONGLONG now = IClock::Process().GetTickCount64();
-    std::erase_if(m_retired, [now](const auto& entry) { return now - entry.first >= kRetiredDefinitionGraceMs; });
-    m_retired.emplace_back(now, std::move(m_classObject));
     m_classObject = std::move(definition);
 }
 
-CCorvessaClassObject* CWMITypeInfo::GetTypeInformation()
+CWMITypeInfo::ClassObjectPtr CWMITypeInfo::GetTypeInformation()
 {
     const DWORD start = GetTickCount();
     const long generation = g_dbGeneration.load();
@@ -676,7 +672,7 @@ CCorvessaClassObject* CWMITypeInfo::GetTypeInformation()
         }
     }
 
-    CCorvessaClassObject* result = nullptr;
+    ClassObjectPtr result;
     {
         CheckedMutexLock guard(m_lock);
         if (!m_methods.empty() && m_classObject->MethodNames().empty())
@@ -685,7 +681,7 @@ CCorvessaClassObject* CWMITypeInfo::GetTypeInformation()
             AddMethodsTo(*withMethods);
             Publish(std::move(withMethods));
         }
-        result = m_classObject.get();
+        result = m_classObject;
     }
     const DWORD elapsed = GetTickCount() - start;
     if (elapsed != 0)

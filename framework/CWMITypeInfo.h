@@ -7,9 +7,9 @@
 // library loads, one after another on the loader thread, and take no lock; the maps they fill
 // are only read afterwards. The class definition is replaced, never changed in place, once it
 // has been handed out: GetTypeInformation (methods added on first use, the re-read of a dynamic
-// class) and UpdateTypeInformation build a new definition and publish it under m_lock; an
-// earlier definition stays alive for kRetiredDefinitionGraceMs so that a pointer handed out
-// before keeps working for any request in flight. The process-wide system administrator user
+// class) and UpdateTypeInformation build a new definition and publish it under m_lock. A
+// definition handed out is a counted hold: it lives as long as its last reader holds it, however
+// many definitions were published since. The process-wide system administrator user
 // has a lock of its own; the mappers this type builds get the process's one in-process
 // services object (CCorvessaNamespace::Instance).
 #pragma once
@@ -19,6 +19,7 @@
 #include "framework/objects/CCorvessaMethodDescriptor.h"
 #include "framework/MapperFactory.h"
 #include "framework/NamedRecordRoad.h"
+#include "framework/PropertyOptions.h"
 #include "platform/com/Variant.h"
 #include "platform/mfc/CString.h"
 #include "platform/win32/WinTypes.h"
@@ -37,29 +38,11 @@ class CAcsUser;
 class IWmipUserEntry;
 class CBntAcsSystemOptions;
 
-// The installation-wide segmentation switch a property depends on (0: none).
-enum SegmentOption : int
-{
-    SegmentOptionNone = 0,
-    // Segments are in use (segment checks of device classes such as areas).
-    SegmentOptionSegments = 1,
-    // Cardholder segment filters.
-    SegmentOptionCardholders = 2,
-    // Visitor segment filters and badge types per visitor.
-    SegmentOptionVisitors = 3,
-    // The badge type's segments in the badge number length check.
-    SegmentOptionBadgeTypes = 4,
-    // A person's segment, by the person's kind: cardholder or visitor segment filters.
-    SegmentOptionPersons = 5
-};
-
 class CWMITypeInfo
 {
 public:
-    // ID type of a property whose value is never generated.
-    static constexpr LONG kNoIDType = -2;
-    // How long a replaced class definition stays alive for readers that still hold it.
-    static constexpr ULONGLONG kRetiredDefinitionGraceMs = 10ULL * 60ULL * 1000ULL;
+    // A class definition as handed out: a counted hold, alive while its reader keeps it.
+    using ClassObjectPtr = std::shared_ptr<CCorvessaClassObject>;
 
     // The description of className (its class definition carries that name), derived from
     // parentTypeName (empty for none); not dynamic, no factory.
@@ -74,18 +57,18 @@ public:
     void SetTypeConstructor(MapperFactory factory) { m_typeConstructor = std::move(factory); }
     // Marks the class dynamic: its keys get no "key" qualifier, its segment options become
     // "SegmentOption" qualifiers, and its definition is re-read through its mapper.
-    void RegsiterAsADynamicClass(bool dynamic) { m_dynamic = dynamic; }
+    void RegisterAsADynamicClass(bool dynamic) { m_dynamic = dynamic; }
     // Records that the schema declares the class concrete even while its mapper has no factory.
     void SetDeclaredConcrete() { m_declaredConcrete = true; }
 
     // In this order: defines the property (CIM type, no value); records property <->
     // "TABLE.COLUMN" when table and column are both given; for a non-zero key flag records the
     // key column (empty without one) and, unless the class is dynamic, puts "key" = true;
-    // records a non-zero CIM type; records an ID type other than -2; puts "maxlen" (32-bit)
+    // records a non-zero CIM type; records an ID type other than kNoIdType; puts "maxlen" (32-bit)
     // for a string whatever the length, for an array only when the length is at least 1;
     // SetSegmentationOption; copies the class-wide attributes registered so far.
     void AddProperty(const CString& property, LONG cimType, const CString& table, const CString& column, int keyFlag,
-                     int maxLength, LONG idType = kNoIDType, SegmentOption segmentOption = SegmentOptionNone);
+                     int maxLength, LONG idType = kNoIdType, SegmentOption segmentOption = SegmentOptionNone);
     // A property without a column, whose value the mapper produces.
     void AddDynamicProperty(const CString& property, LONG cimType, int maxLength);
     // A reference property: CIM type 102, qualifier "CIMTYPE" = "ref:" + referencedClass,
@@ -228,7 +211,7 @@ public:
     const std::vector<SegmentSource>& GetSegmentSources() const { return m_segmentSources; }
     // The declared ends the class's records do not follow, in registration order.
     const std::vector<UnfollowedEnd>& GetUnfollowedEnds() const { return m_unfollowedEnds; }
-    // The ID type of the property; kNoIDType when none.
+    // The ID type of the property; kNoIdType when none.
     long GetPropertyIDType(const CString& property) const;
     // The segment option of the property; 0 when none.
     int GetSegmentationOption(const CString& property) const;
@@ -285,9 +268,9 @@ public:
     // signatures (parameters numbered by an "ID" qualifier, in parameters first, one ID per
     // name, none on the out "ReturnValue") and the method
     // qualifier "implemented". Logs "CWMITypeInfo::GetTypeInformation took %ld ms for type %s"
-    // when the call took measurable time. The pointer stays valid at least
-    // kRetiredDefinitionGraceMs after a later replacement; read it, do not change it.
-    CCorvessaClassObject* GetTypeInformation();
+    // when the call took measurable time. The definition stays valid while the caller holds
+    // it, across any later replacement; read it, do not change it.
+    ClassObjectPtr GetTypeInformation();
     // Publishes a copy of the current definition that `change` edited (the value lists of
     // Bnt_User's permission groups). An exception from `change` publishes nothing and passes on.
     // Callers serialise their updates (the registry does, under its lock).
@@ -321,7 +304,6 @@ public:
     static std::wstring FoldName(const CString& name);
 
 private:
-    using ClassObjectPtr = std::shared_ptr<CCorvessaClassObject>;
     // Keyed by FoldName: a look-up hashes the folded name once instead of comparing without
     // regard to case at every node of a tree.
     template <typename Value>
@@ -342,7 +324,7 @@ private:
     // throws what the mapper throws.
     ClassObjectPtr BuildWith(CWmipClassMapper& mapper) const;
     void AddMethodsTo(CCorvessaClassObject& definition) const;
-    // Replaces the current definition (m_lock held) and retires the old one.
+    // Replaces the current definition (m_lock held); its readers keep their holds.
     void Publish(ClassObjectPtr definition) REQUIRES(m_lock);
 
     // Set at registration, read-only afterwards.
@@ -374,7 +356,6 @@ private:
     // outside this class is called while m_lock is held.
     mutable CheckedMutex m_lock;
     ClassObjectPtr m_classObject GUARDED_BY(m_lock);
-    std::vector<std::pair<ULONGLONG, ClassObjectPtr>> m_retired GUARDED_BY(m_lock);
     CString m_displayName GUARDED_BY(m_lock);
     // The generation of HandleInvalidDBConnection the dynamic definition was read in; -1: never.
     long m_readGeneration GUARDED_BY(m_lock) = -1;

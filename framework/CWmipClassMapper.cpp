@@ -34,6 +34,9 @@ using brontel::utility::CWMIException;
 
 namespace {
 
+// The class mapper's source name in the log: the mapper's reads and writes are split over
+// several files (this one among them) but log as the one mapper they are, so a reader of the log
+// finds every line of a request's road under one name.
 constexpr const wchar_t* kSourceFile = L"wpClassMapper.cpp";
 
 // The class's declared segment property (its SEGMENTID column with the segment option
@@ -334,7 +337,9 @@ void CWmipClassMapper::RequireVisibleNamedRecords(IWbemClassObject* values, cons
 
 HRESULT CWmipClassMapper::WriteInstance(IWbemClassObject* instance, LONG flags, CString& path)
 {
-    // A class that takes no write of this kind says so first, whatever the write names.
+    // Every value's form first, on every road into the write (each door, a method's own put).
+    CheckValueForms(instance);
+    // A class that takes no write of this kind says so next, whatever the write names.
     const bool update = (flags & WBEM_FLAG_UPDATE_ONLY) != 0;
     const bool addable = !update && GetAddPermission() != 0;
     const bool modifiable = (flags & WBEM_FLAG_CREATE_ONLY) == 0 && GetModifyPermission() != 0;

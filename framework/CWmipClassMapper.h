@@ -120,9 +120,10 @@ public:
     bool IsQueryableProperty(const CString& property) override;
     // A property whose column the mapper hooks with Withheld: its value is never served.
     bool IsWithheldProperty(const CString& property) override;
-    // A property whose column holds a hash or cipher, not the value served: a withheld property,
-    // or one whose column hook says it stores a cipher. No order may name it.
-    bool IsStoredAsCipher(const CString& property);
+    // A property whose stored value is a secret: a withheld one (a password hash, never served)
+    // or one whose column hook says it stores a cipher (a PIN, served as its reader gives it).
+    // No order names it, no record-change event carries it and no watch condition tests it.
+    bool IsSecretProperty(const CString& property);
     // Shapes the instance recordset; the base adds nothing (CWmipDynamicClassMapper adds the
     // class's tables, joins and columns).
     virtual void SetupInstanceRecordset(CDynamicRecordset* recordset);
@@ -170,8 +171,8 @@ public:
     // for a text longer than the property's "maxlen" (when above 0), a text holding a NUL, or a
     // date-time text that names no real date (Feb 31, hour 25, all zeros). Other values pass.
     HRESULT CheckValueForm(IWbemClassObject* instance, const CString& property, const VARIANT& value);
-    // CheckValueForm on every value the instance carries, before a write is begun (by the WMI
-    // provider and the bus front end, whichever PutInstance the mapper has). Throws CWMIException
+    // CheckValueForm on every value the instance carries, before a write is begun (WriteInstance
+    // runs it first, whichever PutInstance the mapper has). Throws CWMIException
     // 0x80041008 "The property %s did not exist or contained an invalid value." naming the first
     // property that fails.
     void CheckValueForms(IWbemClassObject* instance);
@@ -261,27 +262,22 @@ public:
     // refused for lacking the referenced class's. Throws what CallerCanSee throws.
     // A write's own properties also name the owners its class's segment sources name by them.
     void RequireVisibleNamedRecords(IWbemClassObject* values, const wchar_t* method);
-    // PutInstance: the one way both doors write, whichever write frame the class's mapper runs.
-    // A class that supports no write the flags allow is refused first, as CanAdd/CanModify
-    // refuse it.
+    // PutInstance: the one way both doors and a method's own put write, whichever write frame
+    // the class's mapper runs. Every value's form is checked first (CheckValueForms); then a
+    // class that supports no write the flags allow is refused, as CanAdd/CanModify refuse it.
     HRESULT WriteInstance(IWbemClassObject* instance, LONG flags, CString& path);
 
     // --- Permissions.
 
     // Stores the ids CanView, CanAdd, CanModify and CanDelete test (0xDEADBEEF: no check; 0:
-    // not supported).
+    // not supported), all four at once: a mapper's constructor states its class's rights whole.
     void SetPermissions(DWORD view, DWORD add, DWORD modify, DWORD remove);
-    void SetCanView(DWORD id) { m_viewPermission = id; }
-    void SetCanAdd(DWORD id) { m_addPermission = id; }
-    void SetCanModify(DWORD id) { m_modifyPermission = id; }
-    void SetCanDelete(DWORD id) { m_deletePermission = id; }
     DWORD GetViewPermission() const { return m_viewPermission; }
     DWORD GetAddPermission() const { return m_addPermission; }
     DWORD GetModifyPermission() const { return m_modifyPermission; }
     DWORD GetDeletePermission() const { return m_deletePermission; }
     // While non-zero every permission test passes.
     void SetBypassAuthorization(int bypass) { m_bypassAuthorization = bypass; }
-    int GetBypassAuthorization() const { return m_bypassAuthorization; }
     // S_OK when bypassed; 0x8004100C for id 0; S_OK for 0xDEADBEEF; otherwise S_OK when the
     // caller holds the permission and 0x80041003 when not. Throws CWMIException with the
     // lookup's HRESULT and "The system was unable to retrieve the client's identity." when the
@@ -293,7 +289,7 @@ public:
     // Ordering and paging for the next BeginEnumeration: comma-separated property names (an
     // unknown one makes the enumeration order by the keys), descending order, and the 1-based
     // first and last rows (last 0: no paging). An order on a withheld property would sort by
-    // the value never served or by its stored cipher (IsStoredAsCipher): it throws
+    // the value never served or by its stored cipher (IsSecretProperty): it throws
     // CWmipQueryRefusal naming the property as the order gave it, and the order is unchanged. The
     // list is split at commas and each name trimmed once, here, for the check and the ordering
     // alike.
@@ -435,7 +431,7 @@ protected:
         ColumnReader read;
         // The column holds a cipher of the value the reader serves (a PIN): an order on it would
         // sort by the stored bytes, which give the value away one guess at a time, so the
-        // property is never ordered (IsStoredAsCipher).
+        // property is never ordered (IsSecretProperty).
         bool storesCipher = false;
     };
     // The ColumnReader that calls Read, a reader member of a mapper class. The base calls it

@@ -29,6 +29,9 @@ using brontel::utility::CWMIException;
 
 namespace {
 
+// The class mapper's source name in the log: the mapper's reads and writes are split over
+// several files (this one among them) but log as the one mapper they are, so a reader of the log
+// finds every line of a request's road under one name.
 constexpr const wchar_t* kSourceFile = L"wpClassMapper.cpp";
 
 // Splits "TABLE.COLUMN" at its last point; a text without one is a bare column.
@@ -134,7 +137,7 @@ HRESULT CWmipClassMapper::Withheld(CWmipClassMapper& /*mapper*/, IWbemClassObjec
     return S_OK;
 }
 
-bool CWmipClassMapper::IsStoredAsCipher(const CString& property)
+bool CWmipClassMapper::IsSecretProperty(const CString& property)
 {
     if (IsWithheldProperty(property))
         return true;
@@ -149,7 +152,7 @@ void CWmipClassMapper::SetOrderByFields(const CString& fields)
 {
     std::vector<CString> order = SplitTrimmedList(fields, L',');
     for (const CString& property : order)
-        if (IsStoredAsCipher(property))
+        if (IsSecretProperty(property))
             throw CWmipQueryRefusal::Withheld(kSourceFile, __LINE__, property, CWmipQueryRefusal::Use::Order);
     m_orderByFields = std::move(order);
 }

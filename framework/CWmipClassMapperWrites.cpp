@@ -34,6 +34,9 @@ using Operation = brontel::UserTranOperation::UserTransactionOperation;
 
 namespace {
 
+// The class mapper's source name in the log: the mapper's reads and writes are split over
+// several files (this one among them) but log as the one mapper they are, so a reader of the log
+// finds every line of a request's road under one name.
 constexpr const wchar_t* kSourceFile = L"wpClassMapper.cpp";
 // Qualifiers of a class definition that travel on to instances and derived classes.
 constexpr LONG kPropagated = WBEM_FLAVOR_FLAG_PROPAGATE_TO_INSTANCE | WBEM_FLAVOR_FLAG_PROPAGATE_TO_DERIVED_CLASS;
@@ -84,8 +87,8 @@ HRESULT CWmipClassMapper::GetDefaultValue(IWbemClassObject* instance, const CStr
         return S_OK;
     }
 
-    const LONG idType = typeInfo != nullptr ? static_cast<LONG>(typeInfo->GetPropertyIDType(property)) : -2;
-    if (idType == CWMITypeInfo::kNoIDType)
+    const LONG idType = typeInfo != nullptr ? static_cast<LONG>(typeInfo->GetPropertyIDType(property)) : kNoIdType;
+    if (idType == kNoIdType)
         return WBEM_E_NOT_FOUND;
     const CString tableDotColumn = GetTableDotColumn(property);
     const int dot = tableDotColumn.Find(L'.');
@@ -197,7 +200,7 @@ HRESULT CWmipClassMapper::ValidateValuesForGeneratedProperties(IWbemClassObject*
     bool currentRead = false;
     for (const auto& [property, column] : typeInfo->GetPropertyColumns())
     {
-        if (typeInfo->GetPropertyIDType(property) == CWMITypeInfo::kNoIDType)
+        if (typeInfo->GetPropertyIDType(property) == kNoIdType)
             continue;
         _variant_t given;
         if (FAILED(instance->Get(property, 0, &given, nullptr, nullptr)) || IsEmptyValue(given))

@@ -27,7 +27,7 @@ HRESULT CWmipClassMapper::CreateInstanceFromXML(IWbemClassObject** instance, con
         if (GetPropertyProcessMethod(column, table) == WMIHelper::kProcessSkip)
             return CString();
         const CString property = GetPropertyName(column, table);
-        return IsStoredAsCipher(property) ? CString() : property;
+        return IsSecretProperty(property) ? CString() : property;
     };
     return WMIHelper::CreateInstanceFromXML(*instance, node, isVisitor, IsUseUTC(), names);
 }

@@ -22,6 +22,9 @@ using brontel::utility::CWMIException;
 
 namespace {
 
+// The class mapper's source name in the log: the mapper's reads and writes are split over
+// several files (this one among them) but log as the one mapper they are, so a reader of the log
+// finds every line of a request's road under one name.
 constexpr const wchar_t* kSourceFile = L"wpClassMapper.cpp";
 
 // The real table behind a name the recordset qualifies its columns with (alias or table), among

@@ -35,6 +35,9 @@ using Operation = brontel::UserTranOperation::UserTransactionOperation;
 
 namespace {
 
+// The class mapper's source name in the log: the mapper's reads and writes are split over
+// several files (this one among them) but log as the one mapper they are, so a reader of the log
+// finds every line of a request's road under one name.
 constexpr const wchar_t* kSourceFile = L"wpClassMapper.cpp";
 
 void SplitColumn(const CString& tableDotColumn, CString& table, CString& column)

@@ -166,10 +166,11 @@ void CWmipMapperRegistry::RegisterClass(const CString& className, const CString&
     auto typeInfo = std::make_unique<CWMITypeInfo>(className, superclassName);
     if (factory)
         typeInfo->SetTypeConstructor(std::move(factory));
-    typeInfo->RegsiterAsADynamicClass(dynamic);
+    typeInfo->RegisterAsADynamicClass(dynamic);
     m_classes.insert_or_assign(UpperName(className), std::move(typeInfo));
     m_refusedClasses.erase(UpperName(className));
     AddToDerivedTypesMap(superclassName, className);
+    m_generation.fetch_add(1, std::memory_order_acq_rel);
 }
 
 void CWmipMapperRegistry::RegisterClass(const CString& className, const CString& superclassName, MapperFactory factory)
@@ -271,6 +272,7 @@ void CWmipMapperRegistry::RefuseClass(const CString& className, const CString& m
     std::erase_if(MapperChain(),
                   [&](const ChainedMapper& mapper) { return mapper.className.CompareNoCase(className) == 0; });
     m_refusedClasses.insert_or_assign(UpperName(className), text);
+    m_generation.fetch_add(1, std::memory_order_acq_rel);
 }
 
 void CWmipMapperRegistry::RegisterUnfollowedEnd(const CString& className, CWMITypeInfo::UnfollowedEnd end)

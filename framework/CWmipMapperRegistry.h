@@ -18,6 +18,7 @@
 #include "platform/win32/WinTypes.h"
 
 #include <atomic>
+#include <cstdint>
 #include <functional>
 #include <map>
 #include <memory>
@@ -74,7 +75,7 @@ public:
 
     // Forward to the class's CWMITypeInfo (AddProperty, AddDynamicProperty, ...).
     void RegisterProperty(const CString& className, const CString& property, LONG cimType, const CString& table,
-                          const CString& column, int keyFlag, int maxLength, LONG idType = CWMITypeInfo::kNoIDType,
+                          const CString& column, int keyFlag, int maxLength, LONG idType = kNoIdType,
                           SegmentOption segmentOption = SegmentOptionNone);
     void RegisterDynamicProperty(const CString& className, const CString& property, LONG cimType, int maxLength);
     void RegisterReferenceProperty(const CString& className, const CString& property, const CString& referencedClass);
@@ -161,8 +162,10 @@ public:
     std::vector<CString> GetConcreteDerivedTypes(const CString& className);
     // The names of all registered classes as registered, in the registry's order.
     std::vector<CString> GetTypeNames();
-    // How many classes are registered (the registry only grows).
-    std::size_t GetTypeCount() const { return m_classes.size(); }
+    // Raised by every registration (RegisterClass, which replaces a class of the same name and
+    // frees its description) and every refusal (RefuseClass, which removes one): what a caller
+    // keeps about the registered classes, keyed by it, never outlives the descriptions it read.
+    std::uint64_t GetGeneration() const { return m_generation.load(std::memory_order_acquire); }
 
     // A new mapper built by the class's factory (the caller owns it); null when the class is
     // unknown or has no factory, or the factory builds none.
@@ -235,6 +238,8 @@ private:
     std::map<CString, std::vector<CString>> m_derivedTypes;
     // The refused classes' logged lines, keyed by the upper-cased class name.
     std::map<CString, CString> m_refusedClasses;
+    // See GetGeneration; raised after each change of m_classes.
+    std::atomic<std::uint64_t> m_generation{0};
 
     // Recursive: a permission refresh may ask for Bnt_User again.
     CheckedRecursiveMutex m_lazyLock;

@@ -3,6 +3,7 @@
 #include "framework/CWMITypeInfo.h"
 #include "framework/CWmipClassMapper.h"
 #include "framework/CWmipMapperRegistry.h"
+#include "inhouse/BntCoreDb/CBntDatabase.h"
 #include "inhouse/BntCoreDb/CDBValue.h"
 #include "inhouse/BntCoreDb/CDynamicRecordset.h"
 #include "inhouse/BntLogin/CAcsUser.h"
@@ -109,9 +110,9 @@ const CWMITypeInfo* FindListClassOfTable(const CString& table)
     return nullptr;
 }
 
-// The classes of a table's rows, found once per table and kept while the registry holds as many
-// classes as when they were found: the registry only grows (while the library loads, and when a
-// test registers classes of its own), so each read does not walk every class again.
+// The classes of a table's rows, found once per table and kept for one generation of the
+// registry: a registration replaces a class of the same name (freeing its description) and a
+// refusal removes one, so what a walk found is dropped as soon as either happens.
 struct TableClasses
 {
     // FindClassOfTable's class.
@@ -121,19 +122,19 @@ struct TableClasses
 };
 std::mutex g_tableClassesLock;
 std::map<CString, TableClasses> g_tableClasses;
-std::size_t g_tableClassesCount = 0;
+std::uint64_t g_tableClassesGeneration = 0;
 
 TableClasses ClassesOfTable(const CString& table)
 {
     CString key(table);
     key.MakeUpper();
-    const std::size_t count = CWmipMapperRegistry::Instance()->GetTypeCount();
+    const std::uint64_t generation = CWmipMapperRegistry::Instance()->GetGeneration();
     {
         const std::lock_guard<std::mutex> guard(g_tableClassesLock);
-        if (g_tableClassesCount != count)
+        if (g_tableClassesGeneration != generation)
         {
             g_tableClasses.clear();
-            g_tableClassesCount = count;
+            g_tableClassesGeneration = generation;
         }
         const auto found = g_tableClasses.find(key);
         if (found != g_tableClasses.end())
@@ -144,22 +145,32 @@ TableClasses ClassesOfTable(const CString& table)
     classes.type = FindClassOfTable(table);
     classes.listType = FindListClassOfTable(table);
     const std::lock_guard<std::mutex> guard(g_tableClassesLock);
-    if (g_tableClassesCount == count)
+    if (g_tableClassesGeneration == generation)
         g_tableClasses.emplace(key, classes);
     return classes;
 }
 
-// Whether the owner keys (columns of the table) name at most one row, found once per table and
-// keys: the installation's schema is fixed while the library runs.
-std::mutex g_uniqueKeysLock;
-std::map<CString, bool> g_uniqueKeys;
-
-bool IsUniqueKey(const CMultiFilterRecordset& recordset, const CString& table, const std::vector<CString>& columns)
+// The opening of the database a recordset reads (CBntDatabase::GetOpeningId; 0 for none): what
+// is kept about a database's schema is kept for that opening of that database only.
+std::uint64_t OpeningOf(const CBntDatabase* database)
 {
-    CString key = table;
+    return database != nullptr ? database->GetOpeningId() : 0;
+}
+
+// Whether the owner keys (columns of the table) name at most one row, found once per opening of
+// a database, table and keys: a database's schema is fixed while it is open, but two databases
+// need not share it.
+std::mutex g_uniqueKeysLock;
+std::map<std::pair<std::uint64_t, CString>, bool> g_uniqueKeys;
+
+bool IsUniqueKey(const CMultiFilterRecordset& recordset, const CBntDatabase* database, const CString& table,
+                 const std::vector<CString>& columns)
+{
+    CString names = table;
     for (const CString& column : columns)
-        key += L"." + column;
-    key.MakeUpper();
+        names += L"." + column;
+    names.MakeUpper();
+    const std::pair<std::uint64_t, CString> key(OpeningOf(database), names);
     {
         const std::lock_guard<std::mutex> guard(g_uniqueKeysLock);
         const auto found = g_uniqueKeys.find(key);
@@ -172,24 +183,27 @@ bool IsUniqueKey(const CMultiFilterRecordset& recordset, const CString& table, c
     return unique;
 }
 
-// The restrictions Apply built, per class, tables and joins of the recordset, and everything of
-// the caller they follow (sign-in, segments, segmentation options), kept while the registry
-// holds as many classes as when they were built: a request replays them instead of building
-// them again. A filter that denied is never kept, so its reason is logged on every request.
+// The restrictions Apply built, per class, tables and joins of the recordset, the database's
+// opening and everything of the caller they follow (sign-in, segments, segmentation options),
+// kept for one generation of the registry: a request replays them instead of building them
+// again. A filter that denied is never kept, so its reason is logged on every request.
 struct MemoEntry
 {
-    std::size_t typeCount = 0;
+    std::uint64_t generation = 0;
     std::shared_ptr<const CRecordsetQuery> restrictions;
 };
 std::mutex g_memoLock;
 std::map<std::wstring, MemoEntry> g_memo;
 
-std::wstring MemoKey(const CAcsUser& user, const CWMITypeInfo& type, const CMultiFilterRecordset& recordset)
+std::wstring MemoKey(const CAcsUser& user, const CWMITypeInfo& type, const CMultiFilterRecordset& recordset,
+                     const CBntDatabase* database)
 {
     const CBntAcsSystemOptions& options = user.GetSystemOptions();
     std::wstring key = type.GetClassName().GetWString();
     key += L'|';
     key += std::to_wstring(reinterpret_cast<std::uintptr_t>(&type));
+    key += L'|';
+    key += std::to_wstring(OpeningOf(database));
     key += L'|';
     for (const bool flag : {user.IsLoggedIn(), options.SegmentsInUse(), options.IsCardholderSegmentationEnabled(),
                             options.IsVisitorSegmentationEnabled(), options.IsBadgeTypeSegmentationEnabled()})
@@ -250,9 +264,9 @@ public:
             row.SetTable(names[i].first.CompareNoCase(names[i].second) == 0 ? names[i].second
                                                                             : names[i].second + L" " + names[i].first);
             if (Restrict(*served, row, 1, false))
-                recordset.RestrictJoinedTable(
-                    names[i].first, row.GetQuery().BuildCondition(),
-                    IsUniqueKey(recordset, names[i].second, recordset.GetQuery().GetJoinedColumns(names[i].first)));
+                recordset.RestrictJoinedTable(names[i].first, row.GetQuery().BuildCondition(),
+                                              IsUniqueKey(recordset, m_database, names[i].second,
+                                                          recordset.GetQuery().GetJoinedColumns(names[i].first)));
         }
     }
 
@@ -350,7 +364,7 @@ private:
         }
         // Joined only where the keys name one owner row (a table may hold an owner's dependants
         // beside it under the same keys, which a join would serve each).
-        if (joinOwners && !source.optional && IsUniqueKey(ownerRow, ownerTable, ownerColumns))
+        if (joinOwners && !source.optional && IsUniqueKey(ownerRow, m_database, ownerTable, ownerColumns))
         {
             if (!Restrict(*owner, ownerRow, depth + 1))
                 return false;
@@ -404,13 +418,17 @@ private:
     {
         if (!CWMITypeInfo::IsSegmentationOptionEnabled(m_user.GetSystemOptions(), source.option))
             return true;
+        // The instance's own segment value decides, as the read's rule would on its row (an
+        // event's record may be gone from the database), except for a person: whether a person's
+        // segment counts depends on the person's kind, which only the stored row holds.
         CString property;
         LONG segment = 0;
-        if (type.GetPropertyForColumn(source.table + L"." + source.column, property) &&
+        if (source.option != SegmentOptionPersons &&
+            type.GetPropertyForColumn(source.table + L"." + source.column, property) &&
             SUCCEEDED(WMIHelper::GetNumber(&instance, property, segment)))
             return (source.option == SegmentOptionBadgeTypes && segment == CAcsUser::kAllSegments) ||
                    m_user.HasSegmentAccess(segment, CAcsUser::kReadSegmentAccess);
-        // The class builds the property itself: its stored row, found by its keys, decides.
+        // The read's own rule on the stored row, found by the keys.
         std::vector<CString> keys;
         std::vector<CString> columns;
         for (const auto& [key, column] : type.GetKeyProperties())
@@ -537,13 +555,13 @@ void CWmipSegmentSourceFilter::Apply(const CAcsUser& user, const CWMITypeInfo& t
 {
     if (user.IsAllSegmentsUser())
         return;
-    const std::wstring key = MemoKey(user, type, recordset);
-    const std::size_t typeCount = CWmipMapperRegistry::Instance()->GetTypeCount();
+    const std::wstring key = MemoKey(user, type, recordset, database);
+    const std::uint64_t generation = CWmipMapperRegistry::Instance()->GetGeneration();
     std::shared_ptr<const CRecordsetQuery> restrictions;
     {
         const std::lock_guard<std::mutex> guard(g_memoLock);
         const auto found = g_memo.find(key);
-        if (found != g_memo.end() && found->second.typeCount == typeCount)
+        if (found != g_memo.end() && found->second.generation == generation)
             restrictions = found->second.restrictions;
     }
     if (restrictions == nullptr)
@@ -560,7 +578,7 @@ void CWmipSegmentSourceFilter::Apply(const CAcsUser& user, const CWMITypeInfo& t
             const std::lock_guard<std::mutex> guard(g_memoLock);
             if (g_memo.size() >= kMaxKeptFilters)
                 g_memo.clear();
-            g_memo[key] = {typeCount, restrictions};
+            g_memo[key] = {generation, restrictions};
         }
     }
     recordset.AddRestrictionsOf(*restrictions);

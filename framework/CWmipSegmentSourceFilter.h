@@ -47,19 +47,20 @@ public:
     // for a name the recordset refuses.
     static void Apply(const CAcsUser& user, const CWMITypeInfo& type, CMultiFilterRecordset& recordset,
                       CBntDatabase* database);
-    // True when the caller may see the record of the class whose values the instance holds
-    // (an event's record, which may be gone from the database): each source admits it, an own
-    // column by the instance's segment value (by the stored row found by the keys when the
-    // class maps no property to the column), an owner by the owner's row that the instance's
-    // names give, read under the owner's own filter. True for an all-segments user; false for
-    // a class without a source or a value the instance lacks. Throws CDBException.
-    static bool Admits(const CAcsUser& user, const CWMITypeInfo& type, IWbemClassObject& instance,
-                       CBntDatabase* database);
     // Restricts the rows of a list table that a property's value list reads: by the sources of
     // the served class whose key is the table's ID, else (a user-defined list) by the table's
     // own SEGMENTID column when it has one.
     static void ApplyToList(const CAcsUser& user, const CString& table, CMultiFilterRecordset& rows,
                             CBntDatabase* database);
+    // True when the caller may see the record of the class whose values the instance holds
+    // (an event's record, which may be gone from the database): each source admits it, an own
+    // column by the instance's segment value (by the stored row found by the keys, under the
+    // read's own rule, when the class maps no property to the column or the column is a
+    // person's, whose kind decides), an owner by the owner's row that the instance's names
+    // give, read under the owner's own filter. True for an all-segments user; false for a class
+    // without a source or a value the instance lacks. Throws CDBException.
+    static bool Admits(const CAcsUser& user, const CWMITypeInfo& type, IWbemClassObject& instance,
+                       CBntDatabase* database);
     // The served class whose records are the rows of a table that another class's read joins
     // (the class Apply judges the joined rows by, so that a hidden one reads NULL), with the
     // table's columns that hold its keys in *keyColumns; null when the table holds no served

@@ -40,7 +40,7 @@ EmbeddedProperty ReadEmbeddedProperty(const CString& leaf)
         // yet: a column a mapper adds to its class when it first builds it is withheld as much.
         const std::unique_ptr<CWmipClassMapper> mapper(
             registry->GetMapperUsingRegistry(className, nullptr, nullptr, nullptr));
-        found.withheld = found.withheld || (mapper != nullptr && mapper->IsStoredAsCipher(leaf));
+        found.withheld = found.withheld || (mapper != nullptr && mapper->IsSecretProperty(leaf));
         const CWMITypeInfo* typeInfo = registry->GetTypeInfo(className, true);
         if (typeInfo != nullptr && typeInfo->HasProperty(leaf))
             found.types.push_back(static_cast<CIMTYPE>(typeInfo->GetPropertyType(leaf)) & ~CIM_FLAG_ARRAY);

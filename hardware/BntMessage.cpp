@@ -1,10 +1,10 @@
 #include "hardware/BntMessage.h"
 
 #include <algorithm>
-#include <ctime>
 #include <new>
 #include <vector>
 
+#include "platform/win32/Clock.h"
 #include "platform/win32/UnicodeConversion.h"
 
 namespace bnt::utility {
@@ -60,9 +60,10 @@ enum DataKind : BYTE
 };
 constexpr BYTE kTransmitterEventType = 12;
 
+// The record's time field: now by the process clock, in the field's 32-bit seconds.
 DWORD Now32()
 {
-    return static_cast<DWORD>(std::time(nullptr));
+    return static_cast<DWORD>(IClock::Process().GetUtcSeconds());
 }
 
 bool Fits(std::size_t offset, std::size_t width, std::size_t size)

@@ -31,15 +31,6 @@ void CWmipEventAudience::Remove(ULONG queryId)
     m_consumers.erase(queryId);
 }
 
-std::vector<BYTE> CWmipEventAudience::DescriptorFor(LONG segmentId, const wchar_t* source) const
-{
-    return DescriptorFor(
-        [segmentId](IWmipUserEntry& consumer) {
-            return CWmipEventSubscriber::MaySeeSegment(*consumer.GetUser(), segmentId);
-        },
-        source);
-}
-
 std::vector<BYTE> CWmipEventAudience::DescriptorFor(const std::function<bool(IWmipUserEntry&)>& mayRead,
                                                     const wchar_t* source) const
 {

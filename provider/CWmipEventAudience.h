@@ -35,12 +35,9 @@ public:
     void Remove(ULONG queryId);
 
     // A self-relative security descriptor granting WBEM_RIGHT_SUBSCRIBE to each recorded
-    // account that is linked, may use the provider and may see events of the segment
-    // (CWmipEventSubscriber); an account that fails is named in the log under `source`. With
-    // no such account the descriptor grants nobody.
-    std::vector<BYTE> DescriptorFor(LONG segmentId, const wchar_t* source) const;
-    // The same for the accounts whose user-cache entry mayRead admits (a record-change event
-    // reaches only those who may read the record).
+    // account that is linked, may use the provider and whose user-cache entry mayRead admits (a
+    // record-change event reaches only those who may read the record); an account that fails is
+    // named in the log under `source`. With no such account the descriptor grants nobody.
     std::vector<BYTE> DescriptorFor(const std::function<bool(IWmipUserEntry&)>& mayRead, const wchar_t* source) const;
     // The accounts that pass the same check grouped by what classify answers for each user (an
     // event that names records some of them may not see is served in one form per group): the

@@ -504,7 +504,6 @@ HRESULT CWmipInstanceProvider::PutInstanceAsync(IWbemClassObject* instance, LONG
         if (mapper == nullptr)
             Fail(__LINE__, WBEM_E_INVALID_CLASS);
 
-        mapper->CheckValueForms(instance);
         CString writtenPath;
         const HRESULT result = mapper->WriteInstance(instance, flags, writtenPath);
         if (FAILED(result))

@@ -10,6 +10,7 @@
 #include <span>
 
 #include "framework/NamedRecordRoad.h"
+#include "framework/PropertyOptions.h"
 #include "platform/com/CimTypes.h"
 
 // The kinds of declaration, one per registrar constructor.
@@ -41,10 +42,8 @@ enum class SchemaDeclarationKind
                                  // follow the end's segments)
 };
 
-// ID type of a property whose value is never generated.
-inline constexpr int kNoIdType = -2;
 // Segment option of a property that does not depend on segmentation.
-inline constexpr int kNoSegmentOption = 0;
+inline constexpr int kNoSegmentOption = SegmentOptionNone;
 
 struct SchemaDeclaration
 {
@@ -321,9 +320,9 @@ constexpr SchemaDeclaration DeclareNoRecordParameter(const wchar_t* className, c
 // Where the records of className take their segments from: every served class declares at least
 // one source, and a class without one is not served. The column of a table of the class's join
 // holds the record's segment; it restricts while the installation's segmentation option is on
-// (SegmentOption: 1 segments, 2 cardholders, 3 visitors, 4 badge types, 5 persons by kind).
+// (a SegmentOption of framework/PropertyOptions.h).
 constexpr SchemaDeclaration DeclareOwnSegment(const wchar_t* className, const wchar_t* table, const wchar_t* column,
-                                              int segmentOption)
+                                              SegmentOption segmentOption)
 {
     SchemaDeclaration d;
     d.kind = SchemaDeclarationKind::SegmentSource;

@@ -15,6 +15,15 @@
 
 namespace {
 
+// Every opening and closing of every connection in the process takes the next number, so a
+// generation names one opening of one database and is never met again (what a caller keeps
+// about a database, keyed by it, never answers for another).
+std::uint64_t NextGeneration()
+{
+    static std::atomic<std::uint64_t> last{0};
+    return last.fetch_add(1, std::memory_order_relaxed) + 1;
+}
+
 // SQLite counts every allocation under one process-wide mutex unless told otherwise before it
 // starts, and then the pool's connections wait on each other for each allocation. Set while
 // the library loads, before any connection can be opened; the counts are never read.
@@ -178,7 +187,7 @@ void CBntConnection::Open(const std::string& utf8Path)
         fail(text.c_str());
     }
     m_db = db;
-    m_generation.fetch_add(1, std::memory_order_release);
+    m_generation.store(NextGeneration(), std::memory_order_release);
 }
 
 void CBntConnection::Close()
@@ -217,7 +226,7 @@ void CBntConnection::CloseLocked(bool lost)
         // Closing with a transaction open discards it: nothing half-written survives.
         sqlite3_close(m_db);
         m_db = nullptr;
-        m_generation.fetch_add(1, std::memory_order_release);
+        m_generation.store(NextGeneration(), std::memory_order_release);
     }
     m_lost = lost;
     // The transaction's hold on the lock belongs to this thread (no other thread can be

@@ -79,7 +79,8 @@ public:
     sqlite3* RequireHandleLocked() const;
     std::uint64_t GetGenerationLocked() const { return m_generation.load(std::memory_order_relaxed); }
     // The generation read without the lock: a statement handing out rows it read earlier
-    // learns that its handle was closed without waiting for the connection.
+    // learns that its handle was closed without waiting for the connection. Unique in the
+    // process: no other opening of this or any connection carries it.
     std::uint64_t GetGeneration() const { return m_generation.load(std::memory_order_acquire); }
     // Consumes one injected fault; true (and the code) when this statement must fail. Lock held.
     bool TakeInjectedFaultLocked(int& sqliteCode);

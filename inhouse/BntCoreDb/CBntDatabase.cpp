@@ -115,6 +115,11 @@ void CBntDatabase::Open(const CString& dataSource)
     m_connection->Open(file.string());
 }
 
+std::uint64_t CBntDatabase::GetOpeningId() const
+{
+    return m_connection->GetGeneration();
+}
+
 bool CBntDatabase::IsOpen() const
 {
     return m_connection->IsOpen();

@@ -12,6 +12,7 @@
 // so a caller must never wait for another thread's use of this database inside a transaction.
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <vector>
 
@@ -108,6 +109,11 @@ public:
     void TestHookFailNextStatements(int count, int sqliteCode);
     // Drops the connection as a lost connection would; uncommitted work is discarded.
     void TestHookDropConnection();
+
+    // The opening of the database this object holds: a number no other opening in the process,
+    // of this or any database, carries; it changes when the connection closes, drops or opens
+    // again. What a caller keeps about a database's schema is keyed by it.
+    std::uint64_t GetOpeningId() const;
 
     // For the recordset classes of this library: the connection underneath.
     const std::shared_ptr<CBntConnection>& GetConnection() const { return m_connection; }

@@ -43,7 +43,7 @@ public:
     HiddenPageMapper(const CAcsUser* user, IWbemContext* context, IWbemServices* services)
         : CWmipDynamicClassMapper(user, context, services, L"Pag_Delta")
     {
-        SetCanView(kHiddenPermission);
+        SetPermissions(kHiddenPermission, GetAddPermission(), GetModifyPermission(), GetDeletePermission());
     }
 };
 

@@ -74,7 +74,7 @@ std::map<CIMTYPE, std::string> DeclaredTypes()
         if (type == nullptr)
             continue;
         const std::string where = Utf8(className);
-        CCorvessaClassObject* definition = type->GetTypeInformation();
+        const CWMITypeInfo::ClassObjectPtr definition = type->GetTypeInformation();
         for (const CString& property : definition->GetPropertyNames())
             if (CWMITypeInfo::ShouldCorvessaExposeProperty(property))
                 types.emplace(type->GetPropertyType(property), where + "." + Utf8(property));

@@ -272,7 +272,8 @@ TEST_F(CorvessaTypes, TheBadgeDefinitionIsTheOneItsMapperBuilds)
     EXPECT_EQ(properties.at("STATUS").at("default_value").asString(), "1");
     EXPECT_EQ(properties.at("PRINTS").at("default_value").asString(), "0");
 
-    CCorvessaClassObject* definition = CWmipMapperRegistry::Instance()->GetTypeInfo(L"Bnt_Badge")->GetTypeInformation();
+    const CWMITypeInfo::ClassObjectPtr definition =
+        CWmipMapperRegistry::Instance()->GetTypeInfo(L"Bnt_Badge")->GetTypeInformation();
     EXPECT_EQ(definition->MethodNames(), (std::vector<CString>{L"AddBadge", L"AssignAccessLevel"}));
     const std::unique_ptr<CCorvessaClassObject> out = definition->GetMethodParameter(L"AddBadge", false);
     ASSERT_NE(out, nullptr);

@@ -13,29 +13,21 @@
 #include <vector>
 
 #include "tests/support/InstallationDatabase.h"
+#include "tests/support/TestSqlite.h"
 
 namespace {
-
-struct SqliteCloser
-{
-    void operator()(sqlite3* db) const { sqlite3_close(db); }
-};
 
 struct StatementFinalizer
 {
     void operator()(sqlite3_stmt* statement) const { sqlite3_finalize(statement); }
 };
 
-using Database = std::unique_ptr<sqlite3, SqliteCloser>;
+using Database = support::SqliteDatabase;
 using Statement = std::unique_ptr<sqlite3_stmt, StatementFinalizer>;
 
 Database OpenMemoryDatabase()
 {
-    sqlite3* raw = nullptr;
-    const int rc = sqlite3_open(":memory:", &raw);
-    Database db(raw);
-    EXPECT_EQ(rc, SQLITE_OK);
-    return db;
+    return support::OpenSqlite(":memory:");
 }
 
 // Runs a script; the result is the error text, empty on success.

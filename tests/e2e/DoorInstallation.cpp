@@ -1,8 +1,8 @@
 #include "tests/e2e/DoorInstallation.h"
 
-#include "inhouse/BntCoreDb/CBntConnection.h"
 #include "provider/CWmipApp.h"
 #include "tests/support/AppInstallation.h"
+#include "tests/support/TestSqlite.h"
 #include "tools/provixa/ProvixaInstallation.h"
 
 #include <gtest/gtest.h>
@@ -12,10 +12,6 @@
 
 namespace e2e {
 namespace {
-struct SqliteCloser
-{
-    void operator()(sqlite3* db) const { sqlite3_close(db); }
-};
 struct StatementCloser
 {
     void operator()(sqlite3_stmt* statement) const { sqlite3_finalize(statement); }
@@ -58,22 +54,10 @@ std::filesystem::path DoorInstallation::DatabaseFile()
 }
 
 namespace {
-std::unique_ptr<sqlite3, SqliteCloser> OpenForReading()
+// The doors write on threads of their own while a test reads: the connection waits as theirs do.
+support::SqliteDatabase OpenForReading()
 {
-    sqlite3* raw = nullptr;
-    const int opened = sqlite3_open_v2(DoorInstallation::DatabaseFile().c_str(), &raw, SQLITE_OPEN_READONLY, nullptr);
-    std::unique_ptr<sqlite3, SqliteCloser> db(raw);
-    if (opened != SQLITE_OK)
-    {
-        ADD_FAILURE() << "cannot open " << DoorInstallation::DatabaseFile();
-        db.reset();
-    }
-    else
-    {
-        // The doors write on threads of their own while a test reads: wait as their connections do.
-        sqlite3_busy_timeout(db.get(), CBntConnection::kBusyTimeoutMs);
-    }
-    return db;
+    return support::OpenSqlite(DoorInstallation::DatabaseFile(), SQLITE_OPEN_READONLY);
 }
 
 Table RowsOn(sqlite3* db, const std::string& sql, const std::vector<std::string>& parameters = {})

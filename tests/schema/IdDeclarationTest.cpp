@@ -13,6 +13,7 @@
 #include "schema/DeclareSchema.h"
 #include "tests/schema/SchemaWalk.h"
 #include "tests/support/InstallationDatabase.h"
+#include "tests/support/TestSqlite.h"
 
 using schema_test::Narrow;
 
@@ -31,9 +32,10 @@ std::map<std::string, std::string> ForeignKeyColumns()
 {
     std::map<std::string, std::string> columns;
     const std::string script = support::InstallationDatabase::SourceText("db/schema.sql");
-    sqlite3* db = nullptr;
-    if (script.empty() || sqlite3_open(":memory:", &db) != SQLITE_OK)
+    const support::SqliteDatabase owned = script.empty() ? nullptr : support::OpenSqlite(":memory:");
+    if (owned == nullptr)
         return columns;
+    sqlite3* db = owned.get();
     if (sqlite3_exec(db, script.c_str(), nullptr, nullptr, nullptr) == SQLITE_OK)
     {
         sqlite3_stmt* statement = nullptr;
@@ -49,7 +51,6 @@ std::map<std::string, std::string> ForeignKeyColumns()
             sqlite3_finalize(statement);
         }
     }
-    sqlite3_close(db);
     return columns;
 }
 

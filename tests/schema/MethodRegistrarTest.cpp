@@ -39,7 +39,7 @@ TEST(MethodRegistrars, DeclareAMethodAndItsParametersOnARegisteredClass)
 
     CWMITypeInfo* typeInfo = CWmipMapperRegistry::Instance()->GetTypeInfo(L"TEST_METHODREGISTRARS", true);
     ASSERT_NE(typeInfo, nullptr);
-    IWbemClassObject* classObject = typeInfo->GetTypeInformation();
+    const CWMITypeInfo::ClassObjectPtr classObject = typeInfo->GetTypeInformation();
     ASSERT_NE(classObject, nullptr);
 
     IWbemClassObject* in = nullptr;

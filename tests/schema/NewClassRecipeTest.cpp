@@ -44,7 +44,7 @@ using CScratchOtherMapper = CScratchMapper<kOther>;
 // segment source, and what its one id names.
 constinit const SchemaDeclaration kScratchDeclarations[] = {
     DeclareClass(kScratch),
-    DeclareOwnSegment(kScratch, L"HOLIDAYS", L"SEGMENTID", 1),
+    DeclareOwnSegment(kScratch, L"HOLIDAYS", L"SEGMENTID", SegmentOptionSegments),
     DeclareClassWidePropertyAttribute(kScratch, L"noedit", 1),
     DeclareProperty(kScratch, L"ID", CIM_SINT32, L"HOLIDAYS", L"HOLIDAYID", 1, 0, kNoIdType, 0),
     DeclareProperty(kScratch, L"SegmentID", CIM_SINT32, L"HOLIDAYS", L"SEGMENTID", 0, 0, kNoIdType, 1),

@@ -10,17 +10,14 @@
 
 #include "tests/schema/SchemaWalk.h"
 #include "tests/support/InstallationDatabase.h"
+#include "tests/support/TestSqlite.h"
 
 using schema_test::Narrow;
 using schema_test::OfKind;
 
 namespace {
 
-struct SqliteCloser
-{
-    void operator()(sqlite3* db) const { sqlite3_close(db); }
-};
-using SqlitePtr = std::unique_ptr<sqlite3, SqliteCloser>;
+using SqlitePtr = support::SqliteDatabase;
 
 std::string Upper(std::string text)
 {
@@ -61,9 +58,8 @@ TEST(SchemaColumns, NamesOnlyTablesAndColumnsOfTheInstallationDatabase)
 {
     const std::string script = support::InstallationDatabase::SourceText("db/schema.sql");
     ASSERT_FALSE(script.empty()) << "db/schema.sql not found below PROVIXA_SOURCE_DIR";
-    sqlite3* raw = nullptr;
-    ASSERT_EQ(sqlite3_open(":memory:", &raw), SQLITE_OK);
-    SqlitePtr db(raw);
+    const SqlitePtr db = support::OpenSqlite(":memory:");
+    ASSERT_NE(db, nullptr);
     char* error = nullptr;
     ASSERT_EQ(sqlite3_exec(db.get(), script.c_str(), nullptr, nullptr, &error), SQLITE_OK) << (error ? error : "");
     const std::map<std::string, std::set<std::string>> columns = LoadColumns(db.get());

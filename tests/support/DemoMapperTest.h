@@ -5,7 +5,7 @@
 // before it logs in, or the administrator. Mappers are driven the way the instance provider
 // drives them: built by name, view check, SetQuery, BeginEnumeration, NextInstance.
 //
-// Used by tests/provider/eventconfig, tests/mappers/records/calendar, tests/mappers/devices and
+// Used by tests/mappers/records/eventconfig, tests/mappers/records/calendar, tests/mappers/devices and
 // tests/framework/rules.
 #pragma once
 
@@ -39,6 +39,7 @@
 #include "tests/support/InstallationDatabase.h"
 #include "tests/support/PropertyText.h"
 #include "tests/support/TemporaryHome.h"
+#include "tests/support/TestSqlite.h"
 
 namespace demomapper {
 
@@ -105,15 +106,11 @@ protected:
     Table Rows(const std::string& sql) const
     {
         Table rows;
-        sqlite3* db = nullptr;
-        if (sqlite3_open(m_path.c_str(), &db) != SQLITE_OK)
-        {
-            ADD_FAILURE() << "cannot open the database";
-            sqlite3_close(db);
+        const support::SqliteDatabase db = support::OpenSqlite(m_path);
+        if (db == nullptr)
             return rows;
-        }
         sqlite3_stmt* statement = nullptr;
-        EXPECT_EQ(sqlite3_prepare_v2(db, sql.c_str(), -1, &statement, nullptr), SQLITE_OK) << sql;
+        EXPECT_EQ(sqlite3_prepare_v2(db.get(), sql.c_str(), -1, &statement, nullptr), SQLITE_OK) << sql;
         while (statement != nullptr && sqlite3_step(statement) == SQLITE_ROW)
         {
             std::vector<std::string> row;
@@ -125,7 +122,6 @@ protected:
             rows.push_back(std::move(row));
         }
         sqlite3_finalize(statement);
-        sqlite3_close(db);
         return rows;
     }
 

@@ -1,6 +1,6 @@
 #include "tests/support/InstallationDatabase.h"
 
-#include "inhouse/BntCoreDb/CBntConnection.h"
+#include "tests/support/TestSqlite.h"
 
 #include <gtest/gtest.h>
 #include <sqlite3.h>
@@ -30,38 +30,26 @@ std::string InstallationDatabase::SourceText(const std::string& relative)
 
 void InstallationDatabase::Execute(const std::filesystem::path& database, const std::string& sql)
 {
-    sqlite3* db = nullptr;
-    const int opened = sqlite3_open(database.c_str(), &db);
-    if (opened != SQLITE_OK)
-    {
-        sqlite3_close(db);
-        ADD_FAILURE() << "cannot open " << database;
+    const SqliteDatabase db = OpenSqlite(database);
+    if (db == nullptr)
         return;
-    }
-    // A test's own write waits for a door's writer, as the doors' connections do, instead of
-    // failing at once with SQLITE_BUSY when the two meet.
-    sqlite3_busy_timeout(db, CBntConnection::kBusyTimeoutMs);
     char* error = nullptr;
-    const int rc = sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &error);
+    const int rc = sqlite3_exec(db.get(), sql.c_str(), nullptr, nullptr, &error);
     EXPECT_EQ(rc, SQLITE_OK) << (error != nullptr ? error : "");
     sqlite3_free(error);
-    sqlite3_close(db);
 }
 
 std::string InstallationDatabase::Scalar(const std::filesystem::path& database, const std::string& sql)
 {
-    sqlite3* db = nullptr;
+    const SqliteDatabase db = OpenSqlite(database);
     std::string result;
-    if (sqlite3_open(database.c_str(), &db) == SQLITE_OK)
-    {
-        sqlite3_busy_timeout(db, CBntConnection::kBusyTimeoutMs);
-        sqlite3_stmt* statement = nullptr;
-        if (sqlite3_prepare_v2(db, sql.c_str(), -1, &statement, nullptr) == SQLITE_OK &&
-            sqlite3_step(statement) == SQLITE_ROW && sqlite3_column_text(statement, 0) != nullptr)
-            result = reinterpret_cast<const char*>(sqlite3_column_text(statement, 0));
-        sqlite3_finalize(statement);
-    }
-    sqlite3_close(db);
+    if (db == nullptr)
+        return result;
+    sqlite3_stmt* statement = nullptr;
+    if (sqlite3_prepare_v2(db.get(), sql.c_str(), -1, &statement, nullptr) == SQLITE_OK &&
+        sqlite3_step(statement) == SQLITE_ROW && sqlite3_column_text(statement, 0) != nullptr)
+        result = reinterpret_cast<const char*>(sqlite3_column_text(statement, 0));
+    sqlite3_finalize(statement);
     return result;
 }
 

@@ -8,6 +8,7 @@
 #include <stdexcept>
 
 #include "tests/support/StatementGate.h"
+#include "tests/support/TestSqlite.h"
 
 namespace support {
 namespace {
@@ -64,12 +65,13 @@ void StatementRecorder::OnStatement(const char* sql, const char* expanded)
 std::vector<StatementRecorder::PlanStep> StatementRecorder::Plan(const std::filesystem::path& database,
                                                                  const std::string& sql)
 {
-    sqlite3* db = nullptr;
+    const SqliteDatabase db = OpenSqlite(database, SQLITE_OPEN_READONLY);
     std::vector<PlanStep> steps;
     sqlite3_stmt* statement = nullptr;
-    if (sqlite3_open_v2(database.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK ||
-        sqlite3_prepare_v2(db, ("EXPLAIN QUERY PLAN " + sql).c_str(), -1, &statement, nullptr) != SQLITE_OK)
-        steps.push_back({std::string("EXPLAIN failed: ") + (db != nullptr ? sqlite3_errmsg(db) : "no connection")});
+    if (db == nullptr ||
+        sqlite3_prepare_v2(db.get(), ("EXPLAIN QUERY PLAN " + sql).c_str(), -1, &statement, nullptr) != SQLITE_OK)
+        steps.push_back(
+            {std::string("EXPLAIN failed: ") + (db != nullptr ? sqlite3_errmsg(db.get()) : "no connection")});
     // Step ids and whether each is, or lies under, a sub-query; a parent comes before its children.
     std::map<int, bool> underSubquery;
     while (statement != nullptr && sqlite3_step(statement) == SQLITE_ROW)
@@ -82,7 +84,6 @@ std::vector<StatementRecorder::PlanStep> StatementRecorder::Plan(const std::file
         steps.push_back({std::move(detail), inside});
     }
     sqlite3_finalize(statement);
-    sqlite3_close(db);
     return steps;
 }
 

@@ -45,7 +45,7 @@ TEST_F(RefusalSweep, AWriteWithoutAKeyTheSystemDoesNotGenerateNamesThatKeyAsRequ
             {
                 // A generated key is left to each class's own order of checks (a name rule may
                 // meet an update without its identity first).
-                if (column.IsEmpty() || type->GetPropertyIDType(key) != CWMITypeInfo::kNoIDType)
+                if (column.IsEmpty() || type->GetPropertyIDType(key) != kNoIdType)
                     continue;
                 SCOPED_TRACE(Utf8(className.GetString()) + "." + Utf8(key.GetString()) +
                              (flags == WBEM_FLAG_CREATE_ONLY ? " add" : " update"));
@@ -58,8 +58,7 @@ TEST_F(RefusalSweep, AWriteWithoutAKeyTheSystemDoesNotGenerateNamesThatKeyAsRequ
                 ASSERT_EQ(copy->Put(key.GetString(), 0, &none, 0), WBEM_S_NO_ERROR);
                 for (const auto& [property, tableDotColumn] : type->GetPropertyColumns())
                     if (flags == WBEM_FLAG_CREATE_ONLY &&
-                        (type->IsPropertyViewOnly(property) ||
-                         type->GetPropertyIDType(property) != CWMITypeInfo::kNoIDType))
+                        (type->IsPropertyViewOnly(property) || type->GetPropertyIDType(property) != kNoIdType))
                         copy->Put(property.GetString(), 0, &none, 0);
                 const std::vector<Table> before = DoorInstallation::WholeDatabase();
                 const Reply reply = Put(Form::Sync, copy.Get(), flags);
@@ -103,7 +102,7 @@ TEST_F(RefusalSweep, ATextOfTheWrongFormIsRefusedNamingItsPropertyOnBothDoors)
         for (const auto& [property, column] : type->GetPropertyColumns())
         {
             const LONG cimType = type->GetPropertyType(property);
-            if (type->IsPropertyViewOnly(property) || type->GetPropertyIDType(property) != CWMITypeInfo::kNoIDType ||
+            if (type->IsPropertyViewOnly(property) || type->GetPropertyIDType(property) != kNoIdType ||
                 (cimType != CIM_STRING && cimType != CIM_SINT32 && cimType != CIM_BOOLEAN))
                 continue;
             const std::string text = support::PropertyText(instances.objects.front().Get(), property.GetString());

@@ -229,7 +229,8 @@ private:
         const HRESULT hr = WbemCall::Run([&]() -> HRESULT {
             ComPtr<IWbemClassObject> created;
             Check(CreateWbemClass(name, parent.Get(), &created));
-            IWbemClassObject* definition = typeInfo->GetTypeInformation();
+            const std::shared_ptr<CCorvessaClassObject> held = typeInfo->GetTypeInformation();
+            IWbemClassObject* definition = held.get();
             ComPtr<IWbemQualifierSet> from;
             ComPtr<IWbemQualifierSet> to;
             Check(definition->GetQualifierSet(&from));

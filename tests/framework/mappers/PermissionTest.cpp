@@ -29,7 +29,8 @@ TEST_F(MapperTest, PermissionAnswersFollowTheIdAndTheCallersGrants)
     for (const auto& c : cases)
     {
         EXPECT_EQ(mapper->CanPerformOperation(c.id, nullptr), c.expected) << std::hex << c.id;
-        mapper->SetCanView(c.id);
+        mapper->SetPermissions(c.id, mapper->GetAddPermission(), mapper->GetModifyPermission(),
+                               mapper->GetDeletePermission());
         EXPECT_EQ(mapper->CanView(), c.expected) << std::hex << c.id;
     }
 }
@@ -112,9 +113,11 @@ TEST_F(MapperTest, CanViewAllRequiresTheViewPermission)
     LoginCaller();
     auto mapper = MakeMapper(L"Tst_Badge");
     ASSERT_NE(mapper, nullptr);
-    mapper->SetCanView(kGranted);
+    mapper->SetPermissions(kGranted, mapper->GetAddPermission(), mapper->GetModifyPermission(),
+                           mapper->GetDeletePermission());
     EXPECT_NO_THROW(mapper->CanViewAll());
-    mapper->SetCanView(kDenied);
+    mapper->SetPermissions(kDenied, mapper->GetAddPermission(), mapper->GetModifyPermission(),
+                           mapper->GetDeletePermission());
     try
     {
         mapper->CanViewAll();

@@ -146,7 +146,7 @@ TEST_F(LazyState, PermissionListsOfBntUserAreRefreshedOnceAcrossConcurrentReques
     // Skipping the user-defined-field data does not skip the permission refresh; the refresh
     // happened above, so reset the stamp for the concurrent round.
     EXPECT_EQ(refreshes, 1);
-    CCorvessaClassObject* heldDefinition = before->GetTypeInformation();
+    const CWMITypeInfo::ClassObjectPtr heldDefinition = before->GetTypeInformation();
     Registry().HandleInvalidDBConnection();
 
     std::vector<CWMITypeInfo*> seen(kThreads, nullptr);
@@ -192,11 +192,11 @@ TEST_F(LazyState, ConcurrentTypeInformationAddsTheMethodsOnce)
     }
     CWMITypeInfo* type = Registry().GetTypeInfo(L"Test_ConcurrentMethods", true);
     ASSERT_NE(type, nullptr);
-    std::vector<CCorvessaClassObject*> seen(kThreads, nullptr);
+    std::vector<CWMITypeInfo::ClassObjectPtr> seen(kThreads);
     RunConcurrently([&](int i) {
         seen[static_cast<std::size_t>(i)] = Registry().GetTypeInfo(L"test_concurrentmethods")->GetTypeInformation();
     });
-    EXPECT_EQ(std::set<CCorvessaClassObject*>(seen.begin(), seen.end()).size(), 1u);
+    EXPECT_EQ(std::set<CWMITypeInfo::ClassObjectPtr>(seen.begin(), seen.end()).size(), 1u);
     EXPECT_EQ(seen[0]->MethodNames().size(), 3u);
     EXPECT_EQ(type->GetTypeInformation(), seen[0]);
 }

@@ -59,7 +59,7 @@ struct Signatures
 
 Signatures SignaturesOf(CWMITypeInfo& type, const wchar_t* method)
 {
-    CCorvessaClassObject* definition = type.GetTypeInformation();
+    const CWMITypeInfo::ClassObjectPtr definition = type.GetTypeInformation();
     const std::unique_ptr<CCorvessaClassObject> in = definition->GetMethodParameter(method, true);
     const std::unique_ptr<CCorvessaClassObject> out = definition->GetMethodParameter(method, false);
     return {Ids(in.get()), Ids(out.get())};

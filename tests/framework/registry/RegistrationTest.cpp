@@ -11,6 +11,7 @@
 #include "platform/com/CimTypes.h"
 #include "schema/PropertyValueMap.h"
 #include "tests/framework/registry/RegistryTestSupport.h"
+#include "tests/support/ManualClock.h"
 #include "tests/support/TemporaryHome.h"
 
 using registry_test::HasPropertyQualifier;
@@ -101,7 +102,7 @@ TEST(RegisterProperty, RecordsColumnsBothWaysInRegistrationOrder)
     EXPECT_TRUE(type.HasProperty(L"NoTable"));
     EXPECT_EQ(type.GetPropertyType(L"NoColumn"), CIM_STRING);
     EXPECT_EQ(type.GetPropertyIDType(L"Zeta"), 32775);
-    EXPECT_EQ(type.GetPropertyIDType(L"Alpha"), CWMITypeInfo::kNoIDType);
+    EXPECT_EQ(type.GetPropertyIDType(L"Alpha"), kNoIdType);
     EXPECT_EQ(type.GetPropertyType(L"Unknown"), 0);
 }
 
@@ -139,7 +140,7 @@ TEST(RegisterProperty, RecordsSegmentOptionsAndQualifiesThemOnlyOnDynamicClasses
     Registry().RegisterClass(L"Test_DynamicSegments", L"", true, MapperFactory());
     for (const wchar_t* className : {L"Test_StaticSegments", L"Test_DynamicSegments"})
     {
-        Registry().RegisterProperty(className, L"SegmentID", CIM_SINT32, L"EMP", L"SEGMENTID", 0, 0, -2,
+        Registry().RegisterProperty(className, L"SegmentID", CIM_SINT32, L"EMP", L"SEGMENTID", 0, 0, kNoIdType,
                                     SegmentOptionSegments);
         Registry().RegisterProperty(className, L"Other", CIM_SINT32, L"EMP", L"OTHER", 0, 0);
     }
@@ -321,7 +322,7 @@ TEST(RegisterMethodParameter, CreatesItsMethodAndKeepsParametersInSignatureOrder
     EXPECT_EQ(setMode.OutParameters(), out);
 
     // The definition carries the methods with numbered "__PARAMETERS" signatures.
-    CCorvessaClassObject* definition = type.GetTypeInformation();
+    const CWMITypeInfo::ClassObjectPtr definition = type.GetTypeInformation();
     IWbemClassObject* inSignature = nullptr;
     IWbemClassObject* outSignature = nullptr;
     ASSERT_EQ(definition->GetMethod(L"SetMode", 0, &inSignature, &outSignature), WBEM_S_NO_ERROR);
@@ -434,4 +435,29 @@ TEST(RefuseLinksWithUnfollowedEnds, RefusesALinkWithAnEndItNeitherFollowsNorExpl
                                std::string::npos;
     }
     EXPECT_TRUE(logged);
+}
+
+TEST(GetTypeInformation, AHeldDefinitionOutlivesTwoRepublicationsHoursApart)
+{
+    support::ManualClock clock;
+    const support::ProcessClockScope processClock(clock);
+    Registry().RegisterClass(L"Test_HeldDefinition", MapperFactory());
+    Registry().RegisterProperty(L"Test_HeldDefinition", L"Name", CIM_STRING, L"HOLIDAYS", L"DESCRIPT", 0, 64);
+    CWMITypeInfo& type = Type(L"Test_HeldDefinition");
+    const CWMITypeInfo::ClassObjectPtr held = type.GetTypeInformation();
+    ASSERT_NE(held, nullptr);
+
+    // Each republication replaces the definition; a reader that kept the first one, for longer
+    // than any grace a timer could give, still reads the whole object it was handed.
+    for (const wchar_t* added : {L"Second", L"Third"})
+    {
+        clock.AdvanceSeconds(3 * 3600);
+        type.UpdateTypeInformation(
+            [added](CCorvessaClassObject& definition) { definition.Put(added, 0, nullptr, CIM_STRING); });
+    }
+    EXPECT_EQ(held->GetClassNameW(), CString(L"Test_HeldDefinition"));
+    EXPECT_EQ(held->GetPropertyNames(), std::vector<CString>{L"Name"});
+    const CWMITypeInfo::ClassObjectPtr current = type.GetTypeInformation();
+    EXPECT_NE(current, held);
+    EXPECT_EQ(current->GetPropertyNames(), (std::vector<CString>{L"Name", L"Second", L"Third"}));
 }

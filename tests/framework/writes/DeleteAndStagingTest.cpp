@@ -58,7 +58,7 @@ TEST_F(DeleteInstance, AFailedDeleteKeepsEveryRow)
 TEST_F(DeleteInstance, WithoutDeletePermissionNothingIsRead)
 {
     auto mapper = MakeMapper<TestPersonMapper>(L"Wrt_Person");
-    mapper->SetCanDelete(0);
+    mapper->SetPermissions(mapper->GetViewPermission(), mapper->GetAddPermission(), mapper->GetModifyPermission(), 0);
     EXPECT_EQ(Delete(*mapper, L"Wrt_Person.ID=1").first, WBEM_E_NOT_SUPPORTED);
     EXPECT_EQ(Scalar("SELECT COUNT(*) FROM EMP WHERE ID = 1"), "1");
 }

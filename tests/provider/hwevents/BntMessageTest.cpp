@@ -11,6 +11,7 @@
 
 #include "hardware/BntMessage.h"
 #include "provider/BntMessageEx.h"
+#include "tests/support/ManualClock.h"
 
 using bnt::utility::BntCompactEvent;
 using bnt::utility::BntEvent104;
@@ -73,6 +74,21 @@ TEST(BntMessage, DefaultRecordDumpsZeroFieldsAndTheCardNumberItem)
               L"sz:216, type:0, serno:0, time:1234, dev(0,0,0), event(0,0), ie:0, iv:0, ia:0, il:0, iz:0, id:0, "
               L"dt:0, ep:0, pv:0, ti:0, ti:0, dt:0, at:0, sg:0, CNAcn:0");
     EXPECT_NE(BntMessage().Get(BntMessage::Time), 0);
+}
+
+TEST(BntMessage, NowIsTheProcessClocksTime)
+{
+    support::ManualClock clock;
+    const support::ProcessClockScope processClock(clock);
+    const DWORD start = static_cast<DWORD>(support::ManualClock::kStartUtcMilliseconds / 1000);
+    EXPECT_EQ(BntMessage().Get(BntMessage::Time), start);
+    clock.AdvanceSeconds(90);
+    EXPECT_EQ(BntMessage(3, 0, 7).Get(BntMessage::Time), start + 90);
+    EXPECT_EQ(BntMessage(3, 1234, 7).Get(BntMessage::Time), 1234u);
+    BntMessage stamped(3, 1234, 7);
+    clock.AdvanceSeconds(5);
+    stamped.StampTime();
+    EXPECT_EQ(stamped.Get(BntMessage::Time), start + 95);
 }
 
 TEST(BntMessage, DumpItemFollowsTheDataType)

@@ -84,7 +84,7 @@ std::wstring DataElement(ServedClass& served)
             const CString column = served.mapper->GetTableDotColumn(property);
             const int dot = column.Find(L'.');
             std::wstring value;
-            if (served.mapper->IsStoredAsCipher(property))
+            if (served.mapper->IsSecretProperty(property))
                 value = kCipher;
             else if (IsIntegerCimType(type) || type == CIM_BOOLEAN)
                 value = L"1";
@@ -138,7 +138,7 @@ protected:
             ServedClass served{name, std::move(mapper), definition, {}};
             WMIHelper::ForEachProperty(definition.Get(), WBEM_FLAG_NONSYSTEM_ONLY,
                                        [&](const CString& property, const VARIANT&, CIMTYPE) {
-                                           if (served.mapper->IsStoredAsCipher(property))
+                                           if (served.mapper->IsSecretProperty(property))
                                                served.withheld.push_back(property);
                                            return true;
                                        });

@@ -4,6 +4,7 @@
 // home the user cannot write.
 #include "tests/tools/provixa/ProvixaJsonReader.h"
 #include "tests/tools/provixa/ProvixaProgramTest.h"
+#include "tests/support/TestSqlite.h"
 
 #include <gtest/gtest.h>
 #include <sqlite3.h>
@@ -188,9 +189,8 @@ TEST_F(ProvixaAsUsed, AWriteTheDatabaseLockRefusesSaysAnotherProcessHoldsIt)
     Init();
     ASSERT_EQ(Provixa({"--as", "admin", "get", "Bnt_Cardholder.ID=1"}).status, 0);
     // Another process's writer: the test's own connection holds the write lock.
-    sqlite3* raw = nullptr;
-    ASSERT_EQ(sqlite3_open((m_home / "provixa.db").string().c_str(), &raw), SQLITE_OK);
-    const std::unique_ptr<sqlite3, int (*)(sqlite3*)> db(raw, sqlite3_close);
+    const support::SqliteDatabase db = support::OpenSqlite(m_home / "provixa.db");
+    ASSERT_NE(db, nullptr);
     ASSERT_EQ(sqlite3_exec(db.get(), "BEGIN IMMEDIATE", nullptr, nullptr, nullptr), SQLITE_OK);
     const Outcome put = Provixa({"--as", "admin", "put", "Bnt_Cardholder", "ID=1", "DEPARTMENT=Locked"});
     EXPECT_EQ(put.status, 1);

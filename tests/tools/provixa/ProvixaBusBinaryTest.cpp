@@ -1,6 +1,7 @@
 // Runs `provixa bus` as a person would: passwords from the environment or standard input,
 // answers as JSON, failures with their error key and a non-zero status.
 #include "tests/tools/provixa/ProvixaProgramTest.h"
+#include "tests/support/TestSqlite.h"
 
 #include <gtest/gtest.h>
 #include <sqlite3.h>
@@ -80,12 +81,13 @@ TEST_F(ProvixaBusBinary, RefusalsPrintTheirKeyAndExitOne)
 
 TEST_F(ProvixaBusBinary, EncryptedCredentialsAreSentAsAClientWould)
 {
-    sqlite3* db = nullptr;
-    ASSERT_EQ(sqlite3_open((m_home / "provixa.db").string().c_str(), &db), SQLITE_OK);
-    const int rc =
-        sqlite3_exec(db, "INSERT INTO CONFIG_VALUE (CONFIGID, NUMBERVALUE) VALUES (241, 1)", nullptr, nullptr, nullptr);
-    sqlite3_close(db);
-    ASSERT_EQ(rc, SQLITE_OK);
+    {
+        const support::SqliteDatabase db = support::OpenSqlite(m_home / "provixa.db");
+        ASSERT_NE(db, nullptr);
+        ASSERT_EQ(sqlite3_exec(db.get(), "INSERT INTO CONFIG_VALUE (CONFIGID, NUMBERVALUE) VALUES (241, 1)", nullptr,
+                               nullptr, nullptr),
+                  SQLITE_OK);
+    }
     const Outcome key = Bus({"publickey"}, "");
     EXPECT_EQ(key.status, 0) << key.err;
     EXPECT_TRUE(Contains(key.out, "BEGIN PUBLIC KEY")) << key.out;

@@ -1,6 +1,7 @@
 // What a person or a script sees of refusals, hostile stored values and the installation's home.
 #include "inhouse/BntCoreDb/CBntDatabase.h"
 #include "tests/tools/provixa/ProvixaProgramTest.h"
+#include "tests/support/TestSqlite.h"
 
 #include <gtest/gtest.h>
 #include <sqlite3.h>
@@ -26,10 +27,10 @@ protected:
     }
     void Exec(const std::string& sql) const
     {
-        sqlite3* db = nullptr;
-        ASSERT_EQ(sqlite3_open((m_home / "provixa.db").c_str(), &db), SQLITE_OK);
-        EXPECT_EQ(sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr), SQLITE_OK) << sqlite3_errmsg(db);
-        sqlite3_close(db);
+        const support::SqliteDatabase db = support::OpenSqlite(m_home / "provixa.db");
+        ASSERT_NE(db, nullptr);
+        EXPECT_EQ(sqlite3_exec(db.get(), sql.c_str(), nullptr, nullptr, nullptr), SQLITE_OK)
+            << sqlite3_errmsg(db.get());
     }
 };
 }  // namespace

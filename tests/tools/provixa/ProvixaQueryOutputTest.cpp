@@ -3,6 +3,7 @@
 // the database.
 #include "tests/tools/provixa/ProvixaJsonReader.h"
 #include "tests/tools/provixa/ProvixaProgramTest.h"
+#include "tests/support/TestSqlite.h"
 
 #include <gtest/gtest.h>
 #include <sqlite3.h>
@@ -40,12 +41,10 @@ protected:
     std::map<long long, std::string> WorldTimezones() const
     {
         std::map<long long, std::string> zones;
-        sqlite3* raw = nullptr;
-        const int opened = sqlite3_open_v2((m_home / "provixa.db").c_str(), &raw, SQLITE_OPEN_READONLY, nullptr);
-        const std::unique_ptr<sqlite3, int (*)(sqlite3*)> db(raw, sqlite3_close);
+        const support::SqliteDatabase db = support::OpenSqlite(m_home / "provixa.db", SQLITE_OPEN_READONLY);
         sqlite3_stmt* statement = nullptr;
-        if (opened != SQLITE_OK || sqlite3_prepare_v2(db.get(), "SELECT WORLDTZID, DisplayName FROM WORLDTZ", -1,
-                                                      &statement, nullptr) != SQLITE_OK)
+        if (db == nullptr || sqlite3_prepare_v2(db.get(), "SELECT WORLDTZID, DisplayName FROM WORLDTZ", -1, &statement,
+                                                nullptr) != SQLITE_OK)
         {
             ADD_FAILURE() << "cannot read the world time zones";
             return zones;

@@ -227,6 +227,31 @@ TEST_F(BadgeWrites, AddBadgeMakesTheBadgeAndTellsThePanels)
     EXPECT_EQ(Notices().size(), 1u);
 }
 
+TEST_F(BadgeWrites, AddBadgeChecksEveryValuesFormAsAPutOfTheBadgeDoes)
+{
+    const long person = NewPerson(L"Bnt_Cardholder", L"Former", 1);
+    CallAs(RecordsCallers::kRecordsAdmin);
+    // February 31st: no real date, in the change time, which the write itself replaces with
+    // now: only the check of every value's form looks at what was given.
+    const auto badgeWithNoRealDate = [&] {
+        ComPtr<IWbemClassObject> badge = NewBadge(person, 4, std::nullopt);
+        _variant_t noDate(L"20260231000000.000000+000");
+        EXPECT_EQ(badge->Put(L"LASTCHANGED", 0, &noDate, 0), WBEM_S_NO_ERROR);
+        return badge;
+    };
+    const Reply put = Put(Form::Sync, badgeWithNoRealDate().Get(), WBEM_FLAG_CREATE_ONLY);
+    EXPECT_EQ(put.result, WBEM_E_INVALID_PARAMETER);
+    EXPECT_TRUE(EndsWith(Description(put.statusObject.Get()),
+                         "The property LASTCHANGED did not exist or contained an invalid value."))
+        << Description(put.statusObject.Get());
+    _variant_t embedded;
+    embedded.vt = VT_UNKNOWN;
+    embedded.punkVal = badgeWithNoRealDate().Detach();
+    EXPECT_EQ(Method(L"Bnt_Badge", L"AddBadge", L"BadgeIn", embedded), WBEM_E_INVALID_PARAMETER);
+    EXPECT_EQ(Count("BADGE", "EMPID = " + std::to_string(person)), "0");
+    EXPECT_TRUE(Notices().empty());
+}
+
 TEST_F(BadgeWrites, ConcurrentAddsOfOneIdAndIssueCodeGiveExactlyOneSuccess)
 {
     const long first = NewPerson(L"Bnt_Cardholder", L"Racer", 1);

@@ -1,4 +1,5 @@
 #include "tests/mappers/records/persons/PersonRecordsTest.h"
+#include "tests/support/TestSqlite.h"
 
 #include "platform/com/Variant.h"
 
@@ -15,18 +16,9 @@ namespace {
 constexpr const char* kOptions = "UPDATE CONFIG_VALUE SET NUMBERVALUE = 1 WHERE CONFIGID IN (1003, 1004);"
                                  "INSERT OR REPLACE INTO CONFIG_VALUE (CONFIGID, NUMBERVALUE) VALUES (1007, 1);";
 
-struct SqliteCloser
+support::SqliteDatabase Open()
 {
-    void operator()(sqlite3* db) const { sqlite3_close(db); }
-};
-
-std::unique_ptr<sqlite3, SqliteCloser> Open()
-{
-    sqlite3* raw = nullptr;
-    sqlite3_open_v2(e2e::DoorInstallation::DatabaseFile().c_str(), &raw, SQLITE_OPEN_READWRITE, nullptr);
-    std::unique_ptr<sqlite3, SqliteCloser> db(raw);
-    sqlite3_busy_timeout(db.get(), 10000);
-    return db;
+    return support::OpenSqlite(e2e::DoorInstallation::DatabaseFile(), SQLITE_OPEN_READWRITE);
 }
 }  // namespace
 

@@ -4,6 +4,7 @@
 // database is as it was and no server heard anything; what a write announces leaves only after
 // its commit.
 #include "tests/mappers/records/visits/VisitRecordsTest.h"
+#include "tests/support/TestSqlite.h"
 
 #include "hardware/RpcBlock.h"
 #include "inhouse/BntCoreDb/CBntConnection.h"
@@ -35,10 +36,8 @@ protected:
     void SetUp() override
     {
         VisitRecordsTest::SetUp();
-        sqlite3* raw = nullptr;
-        ASSERT_EQ(sqlite3_open_v2(DoorInstallation::DatabaseFile().c_str(), &raw, SQLITE_OPEN_READONLY, nullptr),
-                  SQLITE_OK);
-        m_watch.reset(raw);
+        m_watch = support::OpenSqlite(DoorInstallation::DatabaseFile(), SQLITE_OPEN_READONLY);
+        ASSERT_NE(m_watch, nullptr);
     }
 
     // Makes statement skip + 1 of every pooled connection that is not lent out fail, and every
@@ -160,13 +159,8 @@ protected:
         return instance;
     }
 
-    struct SqliteCloser
-    {
-        void operator()(sqlite3* db) const { sqlite3_close(db); }
-    };
-
     support::SimulatedInstallation m_servers{std::vector<std::wstring>{L"localhost"}};
-    std::unique_ptr<sqlite3, SqliteCloser> m_watch;
+    support::SqliteDatabase m_watch;
     std::vector<std::shared_ptr<CBntConnection>> m_armed;
 };
 }  // namespace
