@@ -2,9 +2,7 @@
 
 #include <sqlite3.h>
 
-#include <chrono>
 #include <iterator>
-#include <thread>
 
 #include "inhouse/BntCoreDb/CBntCommitQueue.h"
 #include "inhouse/BntCoreDb/CBntDatabase.h"
@@ -69,9 +67,6 @@ bool MeansConnectionLost(int primary)
 {
     return primary == SQLITE_IOERR || primary == SQLITE_CANTOPEN || primary == SQLITE_NOTADB;
 }
-
-// The pause between two tries of the connection's set-up while the file is busy.
-constexpr int kSetupRetryMs = 10;
 
 }  // namespace
 
@@ -139,7 +134,10 @@ void CBntConnection::Open(const std::string& utf8Path)
     const bool readOnly = sqlite3_db_readonly(db, "main") == 1;
     const char* setup = utf8Path.empty() || readOnly ? "SELECT count(*) FROM sqlite_schema" : "PRAGMA journal_mode=WAL";
     char* error = nullptr;
+    // The switch is tried once, without waiting for a lock (see below).
+    sqlite3_busy_timeout(db, readOnly ? kBusyTimeoutMs : 0);
     rc = sqlite3_exec(db, setup, nullptr, nullptr, &error);
+    sqlite3_busy_timeout(db, kBusyTimeoutMs);
     // A WAL file in a folder the process may not write can only be read as immutable.
     if (readOnly && rc != SQLITE_OK)
     {
@@ -152,15 +150,17 @@ void CBntConnection::Open(const std::string& utf8Path)
         configure();
         rc = sqlite3_exec(db, setup, nullptr, nullptr, &error);
     }
-    // While another connection switches a new file to WAL the switch answers busy at once,
-    // without waiting in the busy handler: try again within the same time budget.
-    for (int waitedMs = 0; ((rc & 0xff) == SQLITE_BUSY || (rc & 0xff) == SQLITE_LOCKED) && waitedMs < kBusyTimeoutMs;
-         waitedMs += kSetupRetryMs)
+    // The switch to WAL needs the file to itself, so it is busy while any other connection has
+    // it open in a transaction (another process's reader, or this process's own switch in
+    // progress). The connection then goes on in the file's present journal mode (init
+    // leaves an installation in WAL; a file another connection switches meanwhile is read as WAL
+    // all the same): the schema is read as every read is, waiting for a lock at most the one busy
+    // time and failing with its cause after it, so that no caller waits for the switch in turn.
+    if (!readOnly && !utf8Path.empty() && ((rc & 0xff) == SQLITE_BUSY || (rc & 0xff) == SQLITE_LOCKED))
     {
         sqlite3_free(error);
         error = nullptr;
-        std::this_thread::sleep_for(std::chrono::milliseconds(kSetupRetryMs));
-        rc = sqlite3_exec(db, setup, nullptr, nullptr, &error);
+        rc = sqlite3_exec(db, "SELECT count(*) FROM sqlite_schema", nullptr, nullptr, &error);
     }
     if (rc != SQLITE_OK)
     {

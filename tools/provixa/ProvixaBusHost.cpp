@@ -310,10 +310,8 @@ void PrintError(std::ostream& err, const std::string& key, const std::string& me
     // The front end's general "unable to write" says nothing of a full disk or of a lock that
     // another process holds.
     const std::string cause = ProvixaText::ToUtf8(CBntDatabase::TakeLastFailureCause().GetString());
-    err << QpidTypeConverter::ToJson(Variant::Map{{"error", Variant(key)},
-                                                  {"message", Variant(ProvixaOutput::WithoutLocations(message) +
-                                                                      (cause.empty() ? "" : " (" + cause + ")"))},
-                                                  {"hresult", Variant(ProvixaOutput::Code(hr))}})
+    err << ProvixaOutput::FailureJson(
+               key, ProvixaOutput::WithoutLocations(message) + (cause.empty() ? "" : " (" + cause + ")"), hr)
         << "\n";
 }
 
@@ -473,7 +471,7 @@ std::string ProvixaBusHost::Usage()
 int ProvixaBusHost::Run(const std::vector<std::string>& args, bool simulate, std::istream& in, std::ostream& out,
                         std::ostream& err, ProvixaLineWriter& notes)
 {
-    if (args.empty() || std::find(args.begin(), args.end(), "--help") != args.end())
+    if (std::find(args.begin(), args.end(), "--help") != args.end())
     {
         out << Usage();
         return kSuccess;

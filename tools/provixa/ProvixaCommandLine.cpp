@@ -106,6 +106,25 @@ std::string ProvixaCommandLine::Usage()
            "notes and the simulated servers' calls go to standard error.\n";
 }
 
+ProvixaCommandLine::FailureForm ProvixaCommandLine::FailureFormOf(const std::vector<std::string>& args)
+{
+    bool json = false;
+    for (std::size_t i = 0; i < args.size(); ++i)
+    {
+        if (args[i] == "--as" || args[i] == "--sid")
+            ++i;
+        else if (args[i] == "--json")
+            json = true;
+        else if (args[i] == "bus")
+            return FailureForm::BusJson;
+        else if (!args[i].starts_with("-"))
+            break;
+    }
+    for (const std::string& arg : args)
+        json = json || arg == "--json";
+    return json ? FailureForm::WmiJson : FailureForm::Text;
+}
+
 bool ProvixaCommandLine::Parse(const std::vector<std::string>& args, ProvixaCommandLine* result, std::string* error)
 {
     ProvixaCommandLine parsed;
@@ -136,7 +155,7 @@ bool ProvixaCommandLine::Parse(const std::vector<std::string>& args, ProvixaComm
             break;
     }
     std::vector<std::string> words;
-    bool help = args.empty();
+    bool help = false;
     for (std::size_t i = 0; i < args.size(); ++i)
     {
         const std::string& arg = args[i];
