@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <charconv>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace {
@@ -30,40 +31,63 @@ bool IsNumber(const CDBValue& value)
     return value.GetKind() == CDBValue::Kind::Integer || value.GetKind() == CDBValue::Kind::Real;
 }
 
-// A text that a numeric column surely turns into a number: -?digits[.digits].
-bool ReadStrictNumber(const std::string& text, CDBValue& number)
+bool IsDigit(char c)
 {
-    std::size_t i = text.empty() || text[0] != '-' ? 0 : 1;
-    const std::size_t digitsStart = i;
-    while (i < text.size() && text[i] >= '0' && text[i] <= '9')
-        ++i;
-    if (i == digitsStart)
+    return c >= '0' && c <= '9';
+}
+
+// A text that a numeric column turns into a number, read as the database reads it: blanks
+// around it, a sign, digits with an optional fraction (digits on at least one side of the point)
+// and an optional exponent; no hexadecimal. An integer too large for 64 bits is read as a real.
+bool ReadColumnNumber(std::string_view text, CDBValue& number)
+{
+    constexpr std::string_view kBlanks = " \t\n\f\r\v";
+    const std::size_t first = text.find_first_not_of(kBlanks);
+    if (first == std::string_view::npos)
         return false;
+    text = text.substr(first, text.find_last_not_of(kBlanks) - first + 1);
+    std::size_t i = text[0] == '+' || text[0] == '-' ? 1 : 0;
+    std::size_t digits = 0;
+    for (; i < text.size() && IsDigit(text[i]); ++i)
+        ++digits;
     bool isReal = false;
     if (i < text.size() && text[i] == '.')
     {
         isReal = true;
-        const std::size_t fractionStart = ++i;
-        while (i < text.size() && text[i] >= '0' && text[i] <= '9')
+        for (++i; i < text.size() && IsDigit(text[i]); ++i)
+            ++digits;
+    }
+    if (digits == 0)
+        return false;
+    if (i < text.size() && (text[i] == 'e' || text[i] == 'E'))
+    {
+        isReal = true;
+        i += i + 1 < text.size() && (text[i + 1] == '+' || text[i + 1] == '-') ? 2 : 1;
+        const std::size_t exponentStart = i;
+        while (i < text.size() && IsDigit(text[i]))
             ++i;
-        if (i == fractionStart)
+        if (i == exponentStart)
             return false;
     }
     if (i != text.size())
         return false;
-    const char* first = text.data();
+    // from_chars takes no leading plus.
+    if (text[0] == '+')
+        text.remove_prefix(1);
+    const char* begin = text.data();
     const char* last = text.data() + text.size();
     if (!isReal)
     {
         LONGLONG integer = 0;
-        const auto [end, error] = std::from_chars(first, last, integer);
-        if (error != std::errc() || end != last)
-            return false;
-        number = CDBValue(integer);
-        return true;
+        const auto [end, error] = std::from_chars(begin, last, integer);
+        if (error == std::errc() && end == last)
+        {
+            number = CDBValue(integer);
+            return true;
+        }
     }
     double real = 0.0;
-    const auto [end, error] = std::from_chars(first, last, real);
+    const auto [end, error] = std::from_chars(begin, last, real);
     if (error != std::errc() || end != last)
         return false;
     number = CDBValue(real);
@@ -328,7 +352,7 @@ WqlTruth WqlEvaluator::Compare(const CDBValue& value, WqlOperator op, const CDBV
     {
         // A numeric column turns a text that reads as a number into that number.
         CDBValue number;
-        if (!ReadStrictNumber(literal.GetUtf8(), number))
+        if (!ReadColumnNumber(literal.GetUtf8(), number))
             return WqlTruth::Unknown;
         return Ordered(CompareNumbers(value, number), op);
     }
