@@ -2,6 +2,7 @@
 
 #include <sqlite3.h>
 
+#include <cerrno>
 #include <iterator>
 
 #include "inhouse/BntCoreDb/CBntCommitQueue.h"
@@ -60,6 +61,29 @@ const wchar_t* StateOf(int primary, bool whilePreparing)
     default:
         return L"HY000";
     }
+}
+
+// The system's error of a failed read or write. The engine's own record of it is the global
+// errno read after the failure, which the calls made since may have changed; each file keeps
+// the error of its own failed call, the database's and its journal's (the WAL's) alike.
+int FileError(sqlite3* db)
+{
+    const int recorded = sqlite3_system_errno(db);
+    if (recorded == ENOSPC || recorded == EDQUOT || recorded == EFBIG)
+        return recorded;
+    for (const bool journal : {true, false})
+    {
+        sqlite3_file* file = nullptr;
+        int error = 0;
+        if (journal && sqlite3_file_control(db, "main", SQLITE_FCNTL_JOURNAL_POINTER, &file) == SQLITE_OK &&
+            file != nullptr && file->pMethods != nullptr)
+            file->pMethods->xFileControl(file, SQLITE_FCNTL_LAST_ERRNO, &error);
+        else if (!journal)
+            sqlite3_file_control(db, "main", SQLITE_FCNTL_LAST_ERRNO, &error);
+        if (error == ENOSPC || error == EDQUOT || error == EFBIG)
+            return error;
+    }
+    return recorded;
 }
 
 // Result codes that mean the database itself went away or became unreadable.
@@ -281,10 +305,13 @@ bool CBntConnection::TakeInjectedFaultLocked(int& sqliteCode)
 void CBntConnection::ThrowEngineErrorLocked(int sqliteCode, const char* detail, bool whilePreparing)
 {
     const int primary = sqliteCode & 0xFF;
-    const int systemError = m_db != nullptr ? sqlite3_system_errno(m_db) : 0;
+    const int systemError = m_db != nullptr ? (primary == SQLITE_IOERR ? FileError(m_db) : sqlite3_system_errno(m_db)) : 0;
     CBntDatabase::NoteFailure(sqliteCode, systemError);
     const CString message = EngineMessage(sqliteCode, detail, systemError);
-    if (MeansConnectionLost(primary))
+    // A write that found no space (a full disk, the process's file-size limit) is rolled back
+    // and leaves the connection as usable as SQLITE_FULL does.
+    const bool noSpace = systemError == ENOSPC || systemError == EDQUOT || systemError == EFBIG;
+    if (MeansConnectionLost(primary) && !noSpace)
     {
         CloseLocked(true);
         throw CDBException::ConnectionLost(message);

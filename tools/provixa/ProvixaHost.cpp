@@ -118,7 +118,7 @@ int RequestFailed(std::ostream& err, HRESULT status, const std::function<std::st
     // The provider's general "unable to write" says nothing of a full disk or of a lock that
     // another process holds.
     const std::string cause = ProvixaText::ToUtf8(CBntDatabase::TakeLastFailureCause().GetString());
-    if (!cause.empty())
+    if (!cause.empty() && given.find(cause) == std::string::npos)
         added = added.empty() ? cause : added + "; " + cause;
     // The provider's reason is a sentence; what the host adds follows it as one.
     if (!added.empty() && !given.empty() && given.back() == '.')
