@@ -305,7 +305,8 @@ bool CBntConnection::TakeInjectedFaultLocked(int& sqliteCode)
 void CBntConnection::ThrowEngineErrorLocked(int sqliteCode, const char* detail, bool whilePreparing)
 {
     const int primary = sqliteCode & 0xFF;
-    const int systemError = m_db != nullptr ? (primary == SQLITE_IOERR ? FileError(m_db) : sqlite3_system_errno(m_db)) : 0;
+    const int systemError =
+        m_db != nullptr ? (primary == SQLITE_IOERR ? FileError(m_db) : sqlite3_system_errno(m_db)) : 0;
     CBntDatabase::NoteFailure(sqliteCode, systemError);
     const CString message = EngineMessage(sqliteCode, detail, systemError);
     // A write that found no space (a full disk, the process's file-size limit) is rolled back

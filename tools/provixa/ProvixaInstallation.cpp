@@ -181,15 +181,10 @@ bool UsableDatabase(const std::filesystem::path& file, std::string* error, bool*
     return true;
 }
 
-// Why a read needed new space, when the reason says it did: a read of a database in WAL mode
-// writes nothing but the two side files, which the first connection makes and the last removes.
-// Empty otherwise.
-std::string SideFilesMissing(const std::filesystem::path& file, const std::string& reason)
+// The side files of a database in WAL mode (the first connection makes them, the last removes
+// them) that are not there now.
+std::vector<std::string> MissingSideFiles(const std::filesystem::path& file)
 {
-    const std::string full = ProvixaText::ToUtf8(CBntDatabase::FailureCause(SQLITE_FULL, 0).GetString());
-    const std::string limit = ProvixaText::ToUtf8(CBntDatabase::FailureCause(SQLITE_IOERR, EFBIG).GetString());
-    if (!reason.ends_with(full) && !reason.ends_with(limit))
-        return std::string();
     std::error_code ignored;
     std::vector<std::string> missing;
     for (const char* suffix : {"-wal", "-shm"})
@@ -199,11 +194,20 @@ std::string SideFilesMissing(const std::filesystem::path& file, const std::strin
         if (!std::filesystem::exists(side, ignored))
             missing.push_back(side.filename().string());
     }
-    if (missing.empty())
+    return missing;
+}
+
+// Why a read found no room, when the reason says it did and side files were `missing` before
+// it: a read writes nothing but them. Empty otherwise.
+std::string NoRoomToRead(const std::vector<std::string>& missing, const std::string& reason)
+{
+    const std::string full = ProvixaText::ToUtf8(CBntDatabase::FailureCause(SQLITE_FULL, 0).GetString());
+    const std::string limit = ProvixaText::ToUtf8(CBntDatabase::FailureCause(SQLITE_IOERR, EFBIG).GetString());
+    if (missing.empty() || (!reason.ends_with(full) && !reason.ends_with(limit)))
         return std::string();
     return "; a read needs no new space but the database's side files " +
-           (missing.size() == 1 ? missing[0] + ", which is" : missing[0] + " and " + missing[1] + ", which are") +
-           " missing and cannot be made";
+           (missing.size() == 1 ? missing[0] + ", which was" : missing[0] + " and " + missing[1] + ", which were") +
+           " missing and could not be made";
 }
 
 // The journal mode every connection of the provider and the host uses (CBntConnection::Open):
@@ -230,6 +234,7 @@ bool BuildDatabase(const std::filesystem::path& file, std::string* report)
     {
         std::string error;
         bool foreign = false;
+        const std::vector<std::string> missing = MissingSideFiles(file);
         if (!UsableDatabase(file, &error, &foreign))
         {
             // Only a file that is no installation's database is to be moved away: one that
@@ -237,7 +242,7 @@ bool BuildDatabase(const std::filesystem::path& file, std::string* report)
             *report = foreign ? "the file " + file.string() + " is not a usable installation database (" + error +
                                     "): " + kElsewhere + " again"
                               : "cannot read the installation database " + file.string() + ": " + error +
-                                    "; it is kept as it is" + SideFilesMissing(file, error);
+                                    "; it is kept as it is" + NoRoomToRead(missing, error);
             return false;
         }
         // A home an older init left in the rollback journal is switched now, while no command
@@ -327,11 +332,12 @@ bool ProvixaInstallation::Existing(std::filesystem::path* file, std::string* err
     }
     std::string reason;
     bool foreign = false;
+    const std::vector<std::string> missing = MissingSideFiles(*file);
     if (!UsableDatabase(*file, &reason, &foreign))
     {
         *error = "cannot read the installation database " + file->string() + ": " + reason +
                  (foreign ? std::string("; it is no installation's database: ") + kElsewhere
-                          : SideFilesMissing(*file, reason));
+                          : NoRoomToRead(missing, reason));
         return false;
     }
     return true;

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 #include <string>
 #include <vector>
@@ -54,6 +55,8 @@ protected:
 
 const std::string kChange = "<ROOT><NEWDATA><EMP><ID>1</ID><LASTNAME>Adler-Weiss</LASTNAME></EMP></NEWDATA>"
                             "<OLDDATA><EMP><ID>1</ID><LASTNAME>Adler</LASTNAME></EMP></OLDDATA></ROOT>";
+// A hardware event of the demo's card 100001, and a wait for it.
+const std::string kCardEvent = "hwevent EventType=0 PanelID=1 SerialNumber=42 DataType=2 U64@56=100001\nwait\n";
 const std::string kCardholderChanges =
     "watch \"SELECT * FROM __InstanceModificationEvent WHERE TargetInstance ISA 'Bnt_Cardholder'\"\n";
 }  // namespace
@@ -177,15 +180,33 @@ TEST_F(ProvixaIntegrator, EachCommandEndsWithItsStatusAndSaysWhyFirst)
          1,
          Stream::Err,
          "Error 0x80004005 (E_FAIL): the record holds 1 bytes; the provider takes only whole 216-byte records"},
-        {{"--as", "admin", "hwevent", "EventType=abc"}, "", 1, Stream::Err, "provixa: not a number: EventType=abc"},
-        {{"--as", "admin", "hwevent", "PanelID=99999999999"},
+        // A command line the host cannot act on is a usage error, whichever command it is.
+        {{"--as", "admin", "hwevent", "Record=" + std::string(600, '0')},
          "",
          1,
+         Stream::Err,
+         "provixa: the record holds 300 bytes; the provider takes only whole 216-byte records"},
+        {{"--as", "admin", "swevent", "a", "b", "c", "F"},
+         "",
+         2,
+         Stream::Err,
+         "provixa: swevent takes TYPE, TRANSACTION and FLAGS as decimal numbers"},
+        {{}, "", 2, Stream::Err, "provixa: no command given"},
+        {{"bus"},
+         "",
+         2,
+         Stream::Err,
+         "{\"error\":\"corvessa.invalidparameter.error\",\"hresult\":\"0x80041008\",\"message\":\"no bus command "
+         "given (provixa bus --help)\"}"},
+        {{"--as", "admin", "hwevent", "EventType=abc"}, "", 2, Stream::Err, "provixa: not a number: EventType=abc"},
+        {{"--as", "admin", "hwevent", "PanelID=99999999999"},
+         "",
+         2,
          Stream::Err,
          "provixa: PanelID=99999999999 does not fit the field"},
         {{"--as", "admin", "hwevent", "U64@250=1"},
          "",
-         1,
+         2,
          Stream::Err,
          "provixa: U64@250 lies beyond the 216-byte record"},
         {{"--as", "admin", "swevent", "2", "2", "0", "{root}/missing.xml"},
@@ -274,12 +295,14 @@ TEST_F(ProvixaIntegrator, EachCommandEndsWithItsStatusAndSaysWhyFirst)
          "",
          2,
          Stream::Err,
-         "provixa: bus takes its own options after its command (provixa bus --help)"},
+         "{\"error\":\"corvessa.invalidparameter.error\",\"hresult\":\"0x80041008\",\"message\":\"bus takes its "
+         "own options after its command (provixa bus --help)"},
         {{"--as", "admin", "bus", "get", "Bnt_Badge", "--size", "0"},
          "",
          2,
          Stream::Err,
-         "provixa: bus takes its own options after its command"},
+         "{\"error\":\"corvessa.invalidparameter.error\",\"hresult\":\"0x80041008\",\"message\":\"bus takes its "
+         "own options after its command"},
         {{"bus", "--help"}, "", 0, Stream::Out, "Bus commands", "A modify names the instance by its keys"},
         {{"bus", "--help"}, "", 0, Stream::Out, "Bus commands", "The bus carries no embedded object"},
         {{"bus", "get", "Bnt_Badge", "--order", "ID, NOPE", "--size", "1"},
@@ -375,7 +398,117 @@ TEST_F(ProvixaIntegrator, EachCommandEndsWithItsStatusAndSaysWhyFirst)
          "",
          1,
          Stream::Err,
-         "provixa: Bnt_AccessEvent is an event class: its events are watched, not enumerated"},
+         "{\"error\":\"WBEM_E_FAILED\",\"hresult\":\"0x80041001\",\"message\":\"Bnt_AccessEvent is an event class: "
+         "its events are watched, not enumerated"},
+        // With --json a failure is one JSON line, as on the bus.
+        {{"--as", "admin", "--json", "get", "Bnt_Badge.BADGEKEY=999"},
+         "",
+         1,
+         Stream::Err,
+         "{\"error\":\"WBEM_E_NOT_FOUND\",\"hresult\":\"0x80041002\",\"message\":\"there is no instance "
+         "Bnt_Badge.BADGEKEY=999\"}"},
+        {{"--as", "admin", "--json", "get"},
+         "",
+         2,
+         Stream::Err,
+         "{\"error\":\"WBEM_E_INVALID_PARAMETER\",\"hresult\":\"0x80041008\",\"message\":\"get takes 1 operand "
+         "(provixa --help)\"}"},
+        // Messages that say what to do.
+        {{"--as", "admin", "exec", "Bnt_Badge.BADGEKEY=2", "assignaccesslevel", "LevelIn=abc"},
+         "",
+         1,
+         Stream::Err,
+         "Error 0x80041055 (WBEM_E_METHOD_NOT_IMPLEMENTED): The class has no method of that name. Method names are "
+         "matched in the case the class declares them: AssignAccessLevel."},
+        {{"--as", "admin", "put", "Bnt_AccessEvent", "ID=1"},
+         "",
+         1,
+         Stream::Err,
+         "provixa: Bnt_AccessEvent is an event class: its events are watched, not written; run watch"},
+        {{"--as", "admin", "get", "Bnt_Badge.BADGEKEY=1"},
+         "",
+         1,
+         Stream::Err,
+         "provixa: cannot read the installation database {root}/empty/provixa.db: no such table: USERS; it is no "
+         "installation's database: set PROVIXA_HOME to another folder for a new installation, or move the file away "
+         "and run 'provixa init'",
+         "",
+         "mkdir -p {root}/empty && cp {root}/home/registry.ini {root}/home/ACS.INI {root}/empty/ && : "
+         ">{root}/empty/provixa.db;",
+         "{root}/empty"},
+        {{"init"},
+         "",
+         1,
+         Stream::Err,
+         "the file {root}/empty/provixa.db is not a usable installation database (no such table: USERS): set "
+         "PROVIXA_HOME to another folder for a new installation, or move the file away and run 'provixa init' again",
+         "",
+         "",
+         "{root}/empty"},
+        // A stored instance is changed by put as by the bus's modify, on every class.
+        {{"--as", "admin", "put", "Bnt_LogicalSource", "ID=8", "IsOnline=false"},
+         "",
+         0,
+         Stream::Out,
+         "Written Bnt_LogicalSource.ID=8"},
+        {{"--as", "admin", "get", "Bnt_LogicalSource.ID=8"}, "", 0, Stream::Out, "", "IsOnline = FALSE;"},
+        {{"--as", "admin", "put", "Bnt_LogicalDevice", "ID=1", "SourceID=8", "Name=Boiler"},
+         "",
+         0,
+         Stream::Out,
+         "Written Bnt_LogicalDevice.ID=1,SourceID=8"},
+        {{"--as", "admin", "get", "Bnt_LogicalDevice.ID=1,SourceID=8"}, "", 0, Stream::Out, "", "Name = \"Boiler\";"},
+        // A watch WHERE is judged as the query road judges the same WHERE: a quoted number as the
+        // database reads it, a boolean and ISA refused alike.
+        {{"--as", "admin", "query", "SELECT SerialNumber FROM Bnt_LoggedEvent WHERE CardNumber = ' 100001'"},
+         "",
+         0,
+         Stream::Out,
+         "",
+         "SerialNumber = 101;"},
+        {{"--as", "operator", "batch", "-"},
+         "watch \"SELECT * FROM Bnt_AccessEvent WHERE CardNumber = ' 100001'\"\n" + kCardEvent,
+         0,
+         Stream::Out,
+         "Watching (watch 1)",
+         "Event (watch 1):"},
+        {{"--as", "admin", "query", "SELECT SerialNumber FROM Bnt_LoggedEvent WHERE CardNumber = '+100001'"},
+         "",
+         0,
+         Stream::Out,
+         "",
+         "SerialNumber = 101;"},
+        {{"--as", "operator", "batch", "-"},
+         "watch \"SELECT * FROM Bnt_AccessEvent WHERE CardNumber = '+100001'\"\n" + kCardEvent,
+         0,
+         Stream::Out,
+         "Watching (watch 1)",
+         "Event (watch 1):"},
+        {{"--as", "admin", "query", "SELECT ID FROM Bnt_Cardholder WHERE ALLOWEDVISITORS = 'maybe'"},
+         "",
+         1,
+         Stream::Err,
+         "Error 0x80041017 (WBEM_E_INVALID_QUERY): The value \"maybe\" compared with ALLOWEDVISITORS is not a "
+         "boolean: write TRUE or FALSE."},
+        {{"--as", "admin", "batch", "-"},
+         "watch \"SELECT * FROM __InstanceModificationEvent WHERE TargetInstance ISA 'Bnt_Cardholder' AND "
+         "TargetInstance.ALLOWEDVISITORS = 'maybe'\"\n",
+         1,
+         Stream::Err,
+         "provixa: line 1: Error 0x80041017 (WBEM_E_INVALID_QUERY):",
+         "The value \"maybe\" compared with TargetInstance.ALLOWEDVISITORS is not a boolean: write TRUE or FALSE"},
+        {{"--as", "admin", "query", "SELECT SerialNumber FROM Bnt_LoggedEvent WHERE CardNumber ISA 'x'"},
+         "",
+         1,
+         Stream::Err,
+         "Error 0x80041017 (WBEM_E_INVALID_QUERY): CardNumber holds no embedded object, so ISA cannot compare its "
+         "class."},
+        {{"--as", "operator", "batch", "-"},
+         "watch \"SELECT * FROM Bnt_AccessEvent WHERE CardNumber ISA 'x'\"\n",
+         1,
+         Stream::Err,
+         "provixa: line 1: Error 0x80041017 (WBEM_E_INVALID_QUERY):",
+         "CardNumber holds no embedded object, so ISA cannot compare its class"},
         // A home whose path is no ASCII, in any locale; its bytes need not even be UTF-8.
         {{"init"},
          "",
@@ -422,35 +555,86 @@ TEST_F(ProvixaIntegrator, EachCommandEndsWithItsStatusAndSaysWhyFirst)
          "",
          "move it away"},
     };
-    // A result that cannot be written is no success, on either door and in a batch.
+    // A result that cannot be written is no success, on either door and in a batch; on the bus and
+    // with --json the failure is a JSON line as every other.
+    const std::string unwrittenText = "provixa: cannot write the result to the standard output: ";
+    const std::string unwrittenJson = "cannot write the result to the standard output: ";
     const struct
     {
         std::vector<std::string> args;
         std::string input;
         std::string output;
-        std::string reason;
+        std::string firstLine;
     } unwritten[] = {
-        {{"--as", "admin", "enum", "Bnt_Cardholder"}, "", ">/dev/full", "No space left on device"},
-        {{"--as", "admin", "--json", "query", "SELECT * FROM Bnt_Badge"}, "", ">&-", "Bad file descriptor"},
-        {{"bus", "get", "Bnt_Badge"}, "", ">/dev/full", "No space left on device"},
-        {{"--as", "admin", "batch", "-"}, "get Bnt_Badge.BADGEKEY=1\n", ">/dev/full", "No space left on device"},
+        {{"--as", "admin", "enum", "Bnt_Cardholder"}, "", ">/dev/full", unwrittenText + "No space left on device"},
+        {{"--as", "admin", "batch", "-"},
+         "get Bnt_Badge.BADGEKEY=1\n",
+         ">/dev/full",
+         unwrittenText + "No space left on device"},
+        {{"--as", "admin", "--json", "query", "SELECT * FROM Bnt_Badge"},
+         "",
+         ">&-",
+         "{\"error\":\"WBEM_E_FAILED\",\"hresult\":\"0x80041001\",\"message\":\"" + unwrittenJson +
+             "Bad file descriptor\"}"},
+        {{"--as", "admin", "--json", "get", "Bnt_Badge.BADGEKEY=1"},
+         "",
+         ">/dev/full",
+         "{\"error\":\"WBEM_E_FAILED\",\"hresult\":\"0x80041001\",\"message\":\"" + unwrittenJson +
+             "No space left on device\"}"},
+        {{"bus", "get", "Bnt_Badge"},
+         "",
+         ">/dev/full",
+         "{\"error\":\"corvessa.general.exception\",\"hresult\":\"0x80041001\",\"message\":\"" + unwrittenJson +
+             "No space left on device\"}"},
+        {{"bus", "get", "Bnt_Badge"},
+         "",
+         ">&-",
+         "{\"error\":\"corvessa.general.exception\",\"hresult\":\"0x80041001\",\"message\":\"" + unwrittenJson +
+             "Bad file descriptor\"}"},
     };
     for (const auto& c : unwritten)
-        rows.push_back(Row{c.args, c.input, 1, Stream::Err,
-                           "provixa: cannot write the result to the standard output: " + c.reason, "", "", "",
-                           c.output});
+        rows.push_back(Row{c.args, c.input, 1, Stream::Err, c.firstLine, "", "", "", c.output});
+    // Limits of the machine: a read that finds no room (the file-size limit stands in for a full
+    // disk) says what it needed room for; under the limit a batch of writes reports each write that
+    // found no room, as a full disk does, instead of ending without a word.
+    std::string puts;
+    for (int i = 0; i < 40; ++i)
+        puts +=
+            "put Bnt_Cardholder ID=3 DEPARTMENT=Department-" + std::to_string(i) + "-" + std::string(40, 'd') + "\n";
+    rows.push_back(Row{{"--as", "admin", "get", "Bnt_Badge.BADGEKEY=1"},
+                       "",
+                       1,
+                       Stream::Err,
+                       "provixa: cannot read the installation database {root}/home/provixa.db: ",
+                       "the file has reached the size limit of this process; a read needs no new space but the "
+                       "database's side files provixa.db-wal and provixa.db-shm, which were missing and could not be "
+                       "made",
+                       "ulimit -f 16;"});
+    rows.push_back(Row{{"--as", "admin", "batch", "-"},
+                       puts,
+                       1,
+                       Stream::Err,
+                       "provixa: line ",
+                       "Error 0x80041001 (WBEM_E_FAILED): The system was unable to write the instance to the "
+                       "database. The file has reached the size limit of this process.",
+                       "ulimit -f 100;"});
     for (const Row& row : rows)
     {
         std::vector<std::string> args;
         for (const std::string& arg : row.args)
             args.push_back(Root(arg));
-        const Outcome run =
-            Provixa(args, Root(row.input), "PROVIXA_PASSWORD=sa-demo " + row.environment, Root(row.home), row.output);
+        const Outcome run = Provixa(args, Root(row.input), "PROVIXA_PASSWORD=sa-demo " + Root(row.environment),
+                                    Root(row.home), row.output);
         const std::string& text = row.stream == Stream::Out ? run.out : run.err;
-        const std::string shown =
-            args.back().substr(0, 80) + "\nout: " + run.out.substr(0, 300) + "\nerr: " + run.err.substr(0, 300);
+        const std::string shown = (args.empty() ? std::string() : args.back().substr(0, 80)) +
+                                  "\nout: " + run.out.substr(0, 300) + "\nerr: " + run.err.substr(0, 300);
         EXPECT_EQ(run.status, row.status) << shown;
         EXPECT_EQ(FirstLine(text).rfind(Root(row.firstLine), 0), 0u) << shown;
+        // A failure a program reads is one JSON line and nothing more.
+        if (row.firstLine.starts_with("{\"error\""))
+        {
+            EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 1) << shown;
+        }
         if (!row.absent.empty())
         {
             EXPECT_FALSE(Contains(text, row.absent)) << row.absent << "\n" << shown;
