@@ -5,6 +5,13 @@
 #include "tests/tools/provixa/ProvixaProgramTest.h"
 
 #include <gtest/gtest.h>
+#include <sqlite3.h>
+
+#include <csignal>
+#include <fcntl.h>
+#include <memory>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <fstream>
@@ -643,5 +650,99 @@ TEST_F(ProvixaIntegrator, EachCommandEndsWithItsStatusAndSaysWhyFirst)
         {
             EXPECT_TRUE(Contains(text, row.contains)) << row.contains << "\n" << shown;
         }
+    }
+}
+
+// A lock another process holds on a fresh home: init left the database in the journal mode every
+// command uses, so a writer's transaction stops no read; a home still in the rollback journal is
+// read without waiting to switch it; a lock that keeps readers out too is answered once, naming it.
+TEST_F(ProvixaIntegrator, ALockOfAnotherProcessIsAnsweredOnceAndNoReadWaitsForTheJournalSwitch)
+{
+    ASSERT_EQ(Provixa({"init"}).status, 0);
+    sqlite3* raw = nullptr;
+    ASSERT_EQ(sqlite3_open((m_home / "provixa.db").string().c_str(), &raw), SQLITE_OK);
+    const std::unique_ptr<sqlite3, int (*)(sqlite3*)> db(raw, sqlite3_close);
+    const auto exec = [&](const char* sql) { return sqlite3_exec(db.get(), sql, nullptr, nullptr, nullptr); };
+    std::string mode;
+    sqlite3_exec(
+        db.get(), "PRAGMA journal_mode",
+        [](void* into, int, char** values, char**) {
+            *static_cast<std::string*>(into) = values[0] != nullptr ? values[0] : "";
+            return 0;
+        },
+        &mode, nullptr);
+    EXPECT_EQ(mode, "wal");
+    const std::vector<std::string> get = {"--as", "operator", "get", "Bnt_Badge.BADGEKEY=1"};
+    ASSERT_EQ(exec("BEGIN IMMEDIATE; UPDATE BADGE SET PIN = PIN WHERE 0"), SQLITE_OK);
+    Outcome run = Provixa(get);
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_TRUE(Contains(run.out, "BADGEKEY = 1;")) << run.out;
+    ASSERT_EQ(exec("ROLLBACK"), SQLITE_OK);
+    // A home an older init left in the rollback journal, with another process's reader in it.
+    ASSERT_EQ(exec("PRAGMA journal_mode=DELETE"), SQLITE_OK);
+    ASSERT_EQ(exec("BEGIN; SELECT count(*) FROM BADGE"), SQLITE_OK);
+    run = Provixa(get);
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_TRUE(Contains(run.out, "BADGEKEY = 1;")) << run.out;
+    ASSERT_EQ(exec("COMMIT; PRAGMA journal_mode=WAL"), SQLITE_OK);
+    // A lock that keeps every other connection out.
+    ASSERT_EQ(exec("PRAGMA locking_mode=EXCLUSIVE; BEGIN EXCLUSIVE; SELECT count(*) FROM BADGE"), SQLITE_OK);
+    for (const std::vector<std::string>& args :
+         {get, std::vector<std::string>{"--as", "operator", "classes"}})
+    {
+        run = Provixa(args);
+        EXPECT_EQ(run.status, 1) << run.err;
+        EXPECT_EQ(run.err, "provixa: cannot read the installation database " + (m_home / "provixa.db").string() +
+                               ": database is locked: the database is locked by another process\n");
+    }
+    ASSERT_EQ(exec("ROLLBACK"), SQLITE_OK);
+}
+
+namespace {
+// Runs the program on `home` with its standard output a pipe nobody reads any more, SIGPIPE
+// ignored by its parent or not; the raw wait status, and its error output in *err.
+int RunIntoClosedPipe(const std::filesystem::path& home, const std::filesystem::path& errFile, bool ignored)
+{
+    int ends[2];
+    if (pipe(ends) != 0)
+        return -1;
+    ::close(ends[0]);
+    // Everything the child needs is made before it is forked: it only sets up and executes.
+    std::vector<std::string> environment = {"PROVIXA_HOME=" + home.string()};
+    std::vector<char*> envp;
+    for (std::string& entry : environment)
+        envp.push_back(entry.data());
+    envp.push_back(nullptr);
+    const char* const argv[] = {PROVIXA_BINARY, "--as", "admin", "enum", "Bnt_Cardholder", nullptr};
+    const std::string errPath = errFile.string();
+    const pid_t child = fork();
+    if (child == 0)
+    {
+        std::signal(SIGPIPE, ignored ? SIG_IGN : SIG_DFL);
+        const int errFd = ::open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        if (errFd < 0 || ::dup2(ends[1], 1) < 0 || ::dup2(errFd, 2) < 0)
+            _exit(127);
+        execve(PROVIXA_BINARY, const_cast<char* const*>(argv), envp.data());
+        _exit(127);
+    }
+    ::close(ends[1]);
+    int status = -1;
+    if (child < 0 || waitpid(child, &status, 0) != child)
+        return -1;
+    return status;
+}
+}  // namespace
+
+// A reader that went away ends the run the same quiet way whether the parent ignored SIGPIPE or
+// not: by the signal, with nothing on the error output.
+TEST_F(ProvixaIntegrator, AClosedPipeEndsTheRunQuietlyAndAlikeWhetherOrNotSigpipeIsIgnored)
+{
+    ASSERT_EQ(Provixa({"init"}).status, 0);
+    for (const bool ignored : {false, true})
+    {
+        const std::filesystem::path errFile = m_root / (ignored ? "err-ignored" : "err-default");
+        const int status = RunIntoClosedPipe(m_home, errFile, ignored);
+        EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGPIPE) << ignored << " " << status;
+        EXPECT_EQ(provixa_program::ReadAll(errFile), "") << ignored;
     }
 }
