@@ -395,6 +395,26 @@ TEST_F(ProvixaIntegrator, EachCommandEndsWithItsStatusAndSaysWhyFirst)
          "required property PERSONID had no value"},
         {{"--help"}, "", 0, Stream::Out, "Usage: provixa", "(at most 10000 commands, each line at most 65536 bytes)"},
         {{"--help"}, "", 0, Stream::Out, "Usage: provixa", "A result that cannot be written (a full\ndisk, a closed"},
+        {{"--help"},
+         "",
+         0,
+         Stream::Out,
+         "Usage: provixa",
+         "only a usage error (a command line the host cannot act on) exits with status 2"},
+        {{"--help"},
+         "",
+         0,
+         Stream::Out,
+         "Usage: provixa",
+         "where each failure is one\nline {\"error\": \"WBEM_E_NOT_FOUND\", \"hresult\": \"0x80041002\", "
+         "\"message\": TEXT}"},
+        {{"--help"}, "", 0, Stream::Out, "Usage: provixa", "a closed pipe ends the run quietly"},
+        {{"bus", "--help"},
+         "",
+         0,
+         Stream::Out,
+         "Bus commands",
+         "naming the first it checks (a badge given BADGEKEY and PIN alone: PERSONID)"},
         // Event classes are watched.
         {{"--as", "admin", "query", "SELECT * FROM __InstanceModificationEvent"},
          "",
@@ -687,8 +707,7 @@ TEST_F(ProvixaIntegrator, ALockOfAnotherProcessIsAnsweredOnceAndNoReadWaitsForTh
     ASSERT_EQ(exec("COMMIT; PRAGMA journal_mode=WAL"), SQLITE_OK);
     // A lock that keeps every other connection out.
     ASSERT_EQ(exec("PRAGMA locking_mode=EXCLUSIVE; BEGIN EXCLUSIVE; SELECT count(*) FROM BADGE"), SQLITE_OK);
-    for (const std::vector<std::string>& args :
-         {get, std::vector<std::string>{"--as", "operator", "classes"}})
+    for (const std::vector<std::string>& args : {get, std::vector<std::string>{"--as", "operator", "classes"}})
     {
         run = Provixa(args);
         EXPECT_EQ(run.status, 1) << run.err;
