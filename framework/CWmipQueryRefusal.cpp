@@ -90,9 +90,10 @@ bool IsBooleanLiteral(CString literal)
 void CWmipQueryRefusal::CheckLiteral(const wchar_t* sourceFile, int line, const CString& property, CIMTYPE type,
                                      int wqlOperator, const CString& literal, bool bus)
 {
-    // ISA asks an embedded object's class; of any other value it would answer nothing (and its
-    // negation everything) without a word.
-    if (wqlOperator == WqlOpIsa && type != CIM_OBJECT && type != CIM_EMPTY)
+    // ISA asks an embedded object's class (or, on a system property such as __CLASS, the
+    // instance's own); of any other value it would answer nothing (and its negation everything)
+    // without a word.
+    if (wqlOperator == WqlOpIsa && type != CIM_OBJECT && type != CIM_EMPTY && property.Left(2) != L"__")
     {
         CString text;
         text.Format(CWmipMessages::kNotAnObject, property.GetString());

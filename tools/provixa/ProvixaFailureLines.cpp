@@ -1,6 +1,5 @@
 #include "tools/provixa/ProvixaFailureLines.h"
 
-#include "platform/com/WbemConstants.h"
 #include "tools/provixa/ProvixaOutput.h"
 
 #include <charconv>

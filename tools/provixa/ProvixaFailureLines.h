@@ -9,6 +9,7 @@
 // thread-safe on its own.
 #pragma once
 
+#include "platform/com/WbemConstants.h"
 #include "platform/win32/WinTypes.h"
 
 #include <functional>
@@ -31,7 +32,7 @@ public:
 
     // The line (without its line break) in the form above; `code` is the code of a failure
     // line that names none (a host refusal: WBEM_E_FAILED; a usage error: WBEM_E_INVALID_PARAMETER).
-    static std::string Convert(const std::string& line, const KeyOf& keyOf, HRESULT code = 0x80041001);
+    static std::string Convert(const std::string& line, const KeyOf& keyOf, HRESULT code = WBEM_E_FAILED);
 
     // Hands over an unfinished last line.
     void Finish();
