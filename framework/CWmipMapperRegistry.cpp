@@ -17,7 +17,6 @@
 #include "platform/win32/SystemInfo.h"
 
 #include <algorithm>
-#include <cmath>
 #include <exception>
 #include <utility>
 
@@ -28,7 +27,9 @@ namespace {
 constexpr wchar_t kSource[] = L"CWmipMapperRegistry.cpp";
 constexpr wchar_t kRootClass[] = L"Bnt_Element";
 constexpr wchar_t kUserClass[] = L"Bnt_User";
-constexpr double kRefreshMinutes = 10.0;
+constexpr ULONGLONG kRefreshMinutes = 10;
+constexpr ULONGLONG kMinuteMs = 60'000;
+constexpr ULONGLONG kHalfSecondMs = 500;
 
 CString UpperName(const CString& name)
 {
@@ -82,13 +83,6 @@ CWmipClassMapper* NewListMapper(const CWmipListDescriptor& descriptor, const CAc
     return new CWmipListItemMapper(descriptor, user, context, services);
 }
 
-COleDateTime InvalidStamp()
-{
-    COleDateTime stamp;
-    stamp.SetStatus(COleDateTime::invalid);
-    return stamp;
-}
-
 // The display names of the user-defined-field tables: DDTBL.ID -> DDTBL.NAME. Throws the
 // database's CDBException.
 std::map<LONG, CString> ReadTableCatalogue(CBntDatabase* database)
@@ -133,7 +127,7 @@ private:
 };
 }  // namespace
 
-CWmipMapperRegistry::CWmipMapperRegistry() : m_permissionStamp(InvalidStamp()), m_listStamp(InvalidStamp()) {}
+CWmipMapperRegistry::CWmipMapperRegistry() = default;
 
 CWmipMapperRegistry* CWmipMapperRegistry::Instance()
 {
@@ -632,22 +626,23 @@ CWmipClassMapper* CWmipMapperRegistry::GetMapper(const CAcsUser* user, IWbemCont
 
 // --- Lazily loaded database facts ----------------------------------------------------------
 
-bool CWmipMapperRegistry::DoesCachedItemNeedToBeRefreshed(const COleDateTime& stamp)
+bool CWmipMapperRegistry::DoesCachedItemNeedToBeRefreshed(std::optional<ULONGLONG> stamp)
 {
-    return DoesCachedItemNeedToBeRefreshed(stamp, COleDateTime::GetCurrentTime());
+    return DoesCachedItemNeedToBeRefreshed(stamp, IClock::Process().GetTickCount64());
 }
 
-bool CWmipMapperRegistry::DoesCachedItemNeedToBeRefreshed(const COleDateTime& stamp, const COleDateTime& now)
+bool CWmipMapperRegistry::DoesCachedItemNeedToBeRefreshed(std::optional<ULONGLONG> stamp, ULONGLONG now)
 {
-    if (stamp.GetStatus() != COleDateTime::valid)
+    if (!stamp)
         return true;
-    const double seconds = (now - stamp).GetTotalSeconds() + 0.5;
-    return std::trunc(seconds / 60.0) > kRefreshMinutes;
+    if (now < *stamp)
+        return false;
+    return (now - *stamp + kHalfSecondMs) / kMinuteMs > kRefreshMinutes;
 }
 
 void CWmipMapperRegistry::RegisterListClassesLocked()
 {
-    m_listStamp = COleDateTime::GetCurrentTime();
+    m_listStamp = IClock::Process().GetTickCount64();
     const std::shared_ptr<CAcsUser> administrator = GetSAUser();
     // Without the database the lists registered so far stay as they are.
     if (administrator == nullptr || administrator->GetDatabase() == nullptr)
@@ -760,7 +755,7 @@ void CWmipMapperRegistry::RefreshAvailableUserPermissions(CWMITypeInfo* typeInfo
         typeInfo->UpdateTypeInformation([&](CCorvessaClassObject& definition) REQUIRES(m_lazyLock) {
             m_permissionGroupRefresh(&definition, administrator.get());
         });
-        m_permissionStamp = COleDateTime::GetCurrentTime();
+        m_permissionStamp = IClock::Process().GetTickCount64();
     }
     catch (const CWMIException& error)
     {
@@ -790,6 +785,6 @@ void CWmipMapperRegistry::HandleInvalidDBConnection()
     CheckedRecursiveMutexLock guard(m_lazyLock);
     m_udfDisplayNamesLoaded = false;
     m_udfDisplayNamesReady.store(false, std::memory_order_release);
-    m_permissionStamp = InvalidStamp();
-    m_listStamp = InvalidStamp();
+    m_permissionStamp.reset();
+    m_listStamp.reset();
 }

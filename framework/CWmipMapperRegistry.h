@@ -13,7 +13,7 @@
 #include "platform/win32/ThreadSafety.h"
 #include "framework/CWMITypeInfo.h"
 #include "framework/MapperFactory.h"
-#include "platform/mfc/COleDateTime.h"
+#include "platform/win32/Clock.h"
 #include "platform/mfc/CString.h"
 #include "platform/win32/WinTypes.h"
 
@@ -21,6 +21,7 @@
 #include <cstdint>
 #include <functional>
 #include <map>
+#include <optional>
 #include <memory>
 #include <mutex>
 #include <vector>
@@ -186,10 +187,12 @@ public:
 
     // --- Lazily loaded database facts (any thread) -------------------------------------------
 
-    // True when stamp is invalid (never set), or when the whole minutes from stamp to now (the
-    // span plus half a second, cut to whole minutes) are more than 10.
-    static bool DoesCachedItemNeedToBeRefreshed(const COleDateTime& stamp);
-    static bool DoesCachedItemNeedToBeRefreshed(const COleDateTime& stamp, const COleDateTime& now);
+    // True when stamp is not set, or when the whole minutes from stamp to now (the span plus half
+    // a second, cut to whole minutes) are more than 10. Stamps and now are milliseconds of the
+    // process's steady clock (IClock::Process().GetTickCount64()): a wall clock set back (the end
+    // of daylight time) would hold a refresh off for as long as it went back.
+    static bool DoesCachedItemNeedToBeRefreshed(std::optional<ULONGLONG> stamp);
+    static bool DoesCachedItemNeedToBeRefreshed(std::optional<ULONGLONG> stamp, ULONGLONG now);
     // Registers the user-defined list classes again (Bnt_ + list table, below Bnt_Element, with
     // ID and Name on the list table and a list mapper as factory) when their stamp needs a
     // refresh; a list gone from the catalogue is no longer found, but its description stays
@@ -247,7 +250,7 @@ private:
     // Set under m_lazyLock once the load has finished (whatever its outcome) and read without
     // it, so that the look-ups after the one load take no lock.
     std::atomic<bool> m_udfDisplayNamesReady{false};
-    COleDateTime m_permissionStamp GUARDED_BY(m_lazyLock);
+    std::optional<ULONGLONG> m_permissionStamp GUARDED_BY(m_lazyLock);
     // The user-defined list classes by upper-cased name; `current` is cleared for a list the
     // catalogue no longer holds (the description is kept: pointers to it were handed out).
     struct ListClass
@@ -256,7 +259,7 @@ private:
         bool current = false;
     };
     std::map<CString, ListClass> m_listClasses GUARDED_BY(m_lazyLock);
-    COleDateTime m_listStamp GUARDED_BY(m_lazyLock);
+    std::optional<ULONGLONG> m_listStamp GUARDED_BY(m_lazyLock);
     bool m_refreshingPermissions GUARDED_BY(m_lazyLock) = false;
     PermissionGroupRefresh m_permissionGroupRefresh GUARDED_BY(m_lazyLock);
 };

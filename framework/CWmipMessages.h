@@ -76,6 +76,11 @@ public:
     static constexpr const wchar_t* kIsoDateForm = L"yyyy-mm-ddTHH:MM:SS+hh:mm (2026-01-31T08:30:00+00:00)";
     // A literal compared with a number property that is no number: the literal, the property.
     static constexpr const wchar_t* kNotANumber = L"The value %s compared with %s is not a number.";
+    // A literal compared with a boolean property that is no boolean: the literal, the property.
+    static constexpr const wchar_t* kNotABoolean =
+        L"The value %s compared with %s is not a boolean: write TRUE or FALSE.";
+    // ISA on a property that holds no embedded object: the property.
+    static constexpr const wchar_t* kNotAnObject = L"%s holds no embedded object, so ISA cannot compare its class.";
 
     // The refusals of a badge's access levels and of a person's or user's secondary segments.
     static constexpr const wchar_t* kNoSegmentUnit = L"Cannot find the segment that this Access Level belongs to.";

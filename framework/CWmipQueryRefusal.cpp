@@ -81,9 +81,31 @@ CWmipQueryRefusal CWmipQueryRefusal::NotANumber(const wchar_t* sourceFile, int l
     return CWmipQueryRefusal(sourceFile, line, text);
 }
 
+namespace {
+// A literal a boolean compares with: TRUE or FALSE (1 or 0), quoted or not, in any case.
+bool IsBooleanLiteral(CString literal)
+{
+    literal.Trim();
+    if (literal.GetLength() >= 2 && (literal[0] == L'\'' || literal[0] == L'"') &&
+        literal[literal.GetLength() - 1] == literal[0])
+        literal = literal.Mid(1, literal.GetLength() - 2).Trim();
+    return literal.CompareNoCase(L"TRUE") == 0 || literal.CompareNoCase(L"FALSE") == 0 || literal == L"1" ||
+           literal == L"0";
+}
+}  // namespace
+
 void CWmipQueryRefusal::CheckLiteral(const wchar_t* sourceFile, int line, const CString& property, CIMTYPE type,
                                      int wqlOperator, const CString& literal, bool bus)
 {
+    // ISA asks an embedded object's class (or, on a system property such as __CLASS, the
+    // instance's own); of any other value it would answer nothing (and its negation everything)
+    // without a word.
+    if (wqlOperator == WqlOpIsa && type != CIM_OBJECT && type != CIM_EMPTY && property.Left(2) != L"__")
+    {
+        CString text;
+        text.Format(CWmipMessages::kNotAnObject, property.GetString());
+        throw CWmipQueryRefusal(sourceFile, line, text);
+    }
     const bool comparesValue = wqlOperator != WqlOpIsNull && wqlOperator != WqlOpIsNotNull && wqlOperator != WqlOpIsa &&
                                literal.CompareNoCase(L"NULL") != 0;
     if (!comparesValue)
@@ -92,4 +114,10 @@ void CWmipQueryRefusal::CheckLiteral(const wchar_t* sourceFile, int line, const 
         throw NotANumber(sourceFile, line, property, literal);
     if (type == CIM_DATETIME && CWmipMapper::ReadDateLiteral(literal).GetStatus() != COleDateTime::valid)
         throw NotADate(sourceFile, line, property, literal, bus);
+    if (type == CIM_BOOLEAN && !IsBooleanLiteral(literal))
+    {
+        CString text;
+        text.Format(CWmipMessages::kNotABoolean, literal.GetString(), property.GetString());
+        throw CWmipQueryRefusal(sourceFile, line, text);
+    }
 }

@@ -39,10 +39,11 @@ public:
     // The one check of a literal a WHERE clause, filter or watch compares with a property of
     // the CIM type (without the array flag) by the WQL operator: a literal that is no number
     // compared with a number (NotANumber; not on the bus, whose filter check answers it
-    // itself), or no date-time compared with a date-time (NotADate in the door's form), is
-    // thrown, as it would match nothing. `literal` is the WQL text ProcessClause is handed
+    // itself), no date-time compared with a date-time (NotADate in the door's form), no TRUE or
+    // FALSE compared with a boolean, or ISA on a property of a known type that holds no embedded
+    // object, is thrown, as it would match nothing. `literal` is the WQL text ProcessClause is handed
     // (quoted strings, numbers as written, NULL). Returns when the literal fits, and for
-    // IS [NOT] NULL, ISA and a NULL literal.
+    // IS [NOT] NULL, ISA on an object and a NULL literal.
     static void CheckLiteral(const wchar_t* sourceFile, int line, const CString& property, CIMTYPE type,
                              int wqlOperator, const CString& literal, bool bus);
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <charconv>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace {

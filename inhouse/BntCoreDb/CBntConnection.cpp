@@ -2,9 +2,8 @@
 
 #include <sqlite3.h>
 
-#include <chrono>
+#include <cerrno>
 #include <iterator>
-#include <thread>
 
 #include "inhouse/BntCoreDb/CBntCommitQueue.h"
 #include "inhouse/BntCoreDb/CBntDatabase.h"
@@ -73,14 +72,34 @@ const wchar_t* StateOf(int primary, bool whilePreparing)
     }
 }
 
+// The system's error of a failed read or write. The engine's own record of it is the global
+// errno read after the failure, which the calls made since may have changed; each file keeps
+// the error of its own failed call, the database's and its journal's (the WAL's) alike.
+int FileError(sqlite3* db)
+{
+    const int recorded = sqlite3_system_errno(db);
+    if (recorded == ENOSPC || recorded == EDQUOT || recorded == EFBIG)
+        return recorded;
+    for (const bool journal : {true, false})
+    {
+        sqlite3_file* file = nullptr;
+        int error = 0;
+        if (journal && sqlite3_file_control(db, "main", SQLITE_FCNTL_JOURNAL_POINTER, &file) == SQLITE_OK &&
+            file != nullptr && file->pMethods != nullptr)
+            file->pMethods->xFileControl(file, SQLITE_FCNTL_LAST_ERRNO, &error);
+        else if (!journal)
+            sqlite3_file_control(db, "main", SQLITE_FCNTL_LAST_ERRNO, &error);
+        if (error == ENOSPC || error == EDQUOT || error == EFBIG)
+            return error;
+    }
+    return recorded;
+}
+
 // Result codes that mean the database itself went away or became unreadable.
 bool MeansConnectionLost(int primary)
 {
     return primary == SQLITE_IOERR || primary == SQLITE_CANTOPEN || primary == SQLITE_NOTADB;
 }
-
-// The pause between two tries of the connection's set-up while the file is busy.
-constexpr int kSetupRetryMs = 10;
 
 }  // namespace
 
@@ -148,7 +167,10 @@ void CBntConnection::Open(const std::string& utf8Path)
     const bool readOnly = sqlite3_db_readonly(db, "main") == 1;
     const char* setup = utf8Path.empty() || readOnly ? "SELECT count(*) FROM sqlite_schema" : "PRAGMA journal_mode=WAL";
     char* error = nullptr;
+    // The switch is tried once, without waiting for a lock (see below).
+    sqlite3_busy_timeout(db, readOnly ? kBusyTimeoutMs : 0);
     rc = sqlite3_exec(db, setup, nullptr, nullptr, &error);
+    sqlite3_busy_timeout(db, kBusyTimeoutMs);
     // A WAL file in a folder the process may not write can only be read as immutable.
     if (readOnly && rc != SQLITE_OK)
     {
@@ -161,15 +183,17 @@ void CBntConnection::Open(const std::string& utf8Path)
         configure();
         rc = sqlite3_exec(db, setup, nullptr, nullptr, &error);
     }
-    // While another connection switches a new file to WAL the switch answers busy at once,
-    // without waiting in the busy handler: try again within the same time budget.
-    for (int waitedMs = 0; ((rc & 0xff) == SQLITE_BUSY || (rc & 0xff) == SQLITE_LOCKED) && waitedMs < kBusyTimeoutMs;
-         waitedMs += kSetupRetryMs)
+    // The switch to WAL needs the file to itself, so it is busy while any other connection has
+    // it open in a transaction (another process's reader, or this process's own switch in
+    // progress). The connection then goes on in the file's present journal mode (init
+    // leaves an installation in WAL; a file another connection switches meanwhile is read as WAL
+    // all the same): the schema is read as every read is, waiting for a lock at most the one busy
+    // time and failing with its cause after it, so that no caller waits for the switch in turn.
+    if (!readOnly && !utf8Path.empty() && ((rc & 0xff) == SQLITE_BUSY || (rc & 0xff) == SQLITE_LOCKED))
     {
         sqlite3_free(error);
         error = nullptr;
-        std::this_thread::sleep_for(std::chrono::milliseconds(kSetupRetryMs));
-        rc = sqlite3_exec(db, setup, nullptr, nullptr, &error);
+        rc = sqlite3_exec(db, "SELECT count(*) FROM sqlite_schema", nullptr, nullptr, &error);
     }
     if (rc != SQLITE_OK)
     {
@@ -290,10 +314,14 @@ bool CBntConnection::TakeInjectedFaultLocked(int& sqliteCode)
 void CBntConnection::ThrowEngineErrorLocked(int sqliteCode, const char* detail, bool whilePreparing)
 {
     const int primary = sqliteCode & 0xFF;
-    const int systemError = m_db != nullptr ? sqlite3_system_errno(m_db) : 0;
+    const int systemError =
+        m_db != nullptr ? (primary == SQLITE_IOERR ? FileError(m_db) : sqlite3_system_errno(m_db)) : 0;
     CBntDatabase::NoteFailure(sqliteCode, systemError);
     const CString message = EngineMessage(sqliteCode, detail, systemError);
-    if (MeansConnectionLost(primary))
+    // A write that found no space (a full disk, the process's file-size limit) is rolled back
+    // and leaves the connection as usable as SQLITE_FULL does.
+    const bool noSpace = systemError == ENOSPC || systemError == EDQUOT || systemError == EFBIG;
+    if (MeansConnectionLost(primary) && !noSpace)
     {
         CloseLocked(true);
         throw CDBException::ConnectionLost(message);

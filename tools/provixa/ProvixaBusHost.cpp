@@ -310,10 +310,8 @@ void PrintError(std::ostream& err, const std::string& key, const std::string& me
     // The front end's general "unable to write" says nothing of a full disk or of a lock that
     // another process holds.
     const std::string cause = ProvixaText::ToUtf8(CBntDatabase::TakeLastFailureCause().GetString());
-    err << QpidTypeConverter::ToJson(Variant::Map{{"error", Variant(key)},
-                                                  {"message", Variant(ProvixaOutput::WithoutLocations(message) +
-                                                                      (cause.empty() ? "" : " (" + cause + ")"))},
-                                                  {"hresult", Variant(ProvixaOutput::Code(hr))}})
+    err << ProvixaOutput::FailureJson(
+               key, ProvixaOutput::WithoutLocations(message) + (cause.empty() ? "" : " (" + cause + ")"), hr)
         << "\n";
 }
 
@@ -458,7 +456,7 @@ std::string ProvixaBusHost::Usage()
            "\n"
            "A modify names the instance by its keys and changes the values it gives; the others keep\n"
            "their stored values. A class that takes some values on every write refuses a modify\n"
-           "without them, naming the first (a badge: TYPE, PERSONID and ID besides BADGEKEY).\n"
+           "without them, naming the first it checks (a badge given BADGEKEY and PIN alone: PERSONID).\n"
            "The bus carries no embedded object as a method parameter (AddBadge's BadgeIn is refused\n"
            "with \"doesn't support type 13\"): add a badge with add Bnt_Badge NAME=VALUE... instead.\n"
            "A filter or media id the front end refuses answers corvessa.general.invalidfilter\n"
@@ -467,13 +465,13 @@ std::string ProvixaBusHost::Usage()
            "none the page is ordered by the keys, and a warning says so. A method is run in any\n"
            "case; one the type lacks is refused naming the type's methods. Failures, the host's own\n"
            "refusals included, are {\"error\": KEY, \"message\": TEXT, \"hresult\": \"0x8004100C\"}\n"
-           "lines on standard error; warnings are lines starting \"provixa: warning:\".\n";
+           "lines on standard error, one a failure; warnings are lines starting \"provixa: warning:\".\n";
 }
 
 int ProvixaBusHost::Run(const std::vector<std::string>& args, bool simulate, std::istream& in, std::ostream& out,
                         std::ostream& err, ProvixaLineWriter& notes)
 {
-    if (args.empty() || std::find(args.begin(), args.end(), "--help") != args.end())
+    if (std::find(args.begin(), args.end(), "--help") != args.end())
     {
         out << Usage();
         return kSuccess;

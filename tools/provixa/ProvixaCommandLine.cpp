@@ -100,10 +100,32 @@ std::string ProvixaCommandLine::Usage()
            "\n"
            "A failed or refused request, or an installation that cannot be used, prints its reason\n"
            "(for a request its HRESULT, its WBEM_* name and the provider's message) and exits with\n"
-           "status 1; only a usage error exits with status 2. A result that cannot be written (a full\n"
-           "disk, a closed standard output) exits with status 1 too. With --json standard output carries\n"
+           "status 1; only a usage error (a command line the host cannot act on) exits with status 2.\n"
+           "A result that cannot be written (a full\n"
+           "disk, a closed standard output) exits with status 1 too; a closed pipe ends the run quietly.\n"
+           "With --json standard output carries\n"
            "JSON only: each watched event is a line {\"watch\": N, \"event\": OBJECT}, and progress\n"
-           "notes and the simulated servers' calls go to standard error.\n";
+           "notes and the simulated servers' calls go to standard error, where each failure is one\n"
+           "line {\"error\": \"WBEM_E_NOT_FOUND\", \"hresult\": \"0x80041002\", \"message\": TEXT}.\n";
+}
+
+ProvixaCommandLine::FailureForm ProvixaCommandLine::FailureFormOf(const std::vector<std::string>& args)
+{
+    bool json = false;
+    for (std::size_t i = 0; i < args.size(); ++i)
+    {
+        if (args[i] == "--as" || args[i] == "--sid")
+            ++i;
+        else if (args[i] == "--json")
+            json = true;
+        else if (args[i] == "bus")
+            return FailureForm::BusJson;
+        else if (!args[i].starts_with("-"))
+            break;
+    }
+    for (const std::string& arg : args)
+        json = json || arg == "--json";
+    return json ? FailureForm::WmiJson : FailureForm::Text;
 }
 
 bool ProvixaCommandLine::Parse(const std::vector<std::string>& args, ProvixaCommandLine* result, std::string* error)
@@ -136,7 +158,7 @@ bool ProvixaCommandLine::Parse(const std::vector<std::string>& args, ProvixaComm
             break;
     }
     std::vector<std::string> words;
-    bool help = args.empty();
+    bool help = false;
     for (std::size_t i = 0; i < args.size(); ++i)
     {
         const std::string& arg = args[i];

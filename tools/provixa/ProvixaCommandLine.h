@@ -33,8 +33,18 @@ public:
     // Reads the arguments (without the program name). True with *result filled; false with
     // *error saying what is wrong (unknown command or option, wrong operand count, a missing
     // option value, both --as and --sid, a --sid that is not a SID, an assignment without
-    // '=' or without a name). Options may stand anywhere; "--help" or no arguments ask for help.
+    // '=' or without a name, no command at all). Options may stand anywhere; "--help" asks for
+    // help.
     static bool Parse(const std::vector<std::string>& args, ProvixaCommandLine* result, std::string* error);
+
+    // The form the failures of a run of the arguments take, whether or not they parse.
+    enum class FailureForm
+    {
+        Text,     // lines a person reads
+        WmiJson,  // --json on the WMI door: JSON lines keyed by the WBEM_* name
+        BusJson,  // the bus (any word "bus" where the command stands): JSON lines keyed as the bus keys
+    };
+    static FailureForm FailureFormOf(const std::vector<std::string>& args);
     // The help text.
     static std::string Usage();
 

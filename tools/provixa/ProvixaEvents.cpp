@@ -339,17 +339,26 @@ int ProvixaEvents::HandIn(const ProvixaCommandLine& commandLine)
     if (!BuildRecord(commandLine, &record, &error))
     {
         m_err << "provixa: " << error << "\n";
-        return ProvixaHost::kRequestFailed;
+        return ProvixaHost::kUsageError;
     }
     const bool raw = !record.raw.empty();
     const std::span<const BYTE> bytes = raw ? std::span<const BYTE>(record.raw) : record.message.Record();
+    const std::string notWhole = "the record holds " + std::to_string(bytes.size()) +
+                                 " bytes; the provider takes only whole " + std::to_string(BntMessage::kRecordSize) +
+                                 "-byte records";
+    // The provider reads the first record of a longer buffer and drops the rest unseen: a hwevent
+    // hands in one record, so the bytes beyond it are refused rather than lost.
+    if (bytes.size() > BntMessage::kRecordSize)
+    {
+        m_err << "provixa: " << notWhole << "\n";
+        return ProvixaHost::kRequestFailed;
+    }
     const HRESULT hr = HandToProvider(bytes, record.text, record.hostName, record.alarmId);
     if (FAILED(hr))
     {
         m_err << ProvixaOutput::Error(hr, WbemErrorInfo::Take().Get());
         if (bytes.size() < BntMessage::kRecordSize)
-            m_err << ": the record holds " << bytes.size() << " bytes; the provider takes only whole "
-                  << BntMessage::kRecordSize << "-byte records";
+            m_err << ": " << notWhole;
         m_err << "\n";
         return ProvixaHost::kRequestFailed;
     }
@@ -388,7 +397,7 @@ int ProvixaEvents::Wait(const ProvixaCommandLine& commandLine)
     const std::uint64_t unfinished = m_pending->WaitForAll(std::chrono::milliseconds(milliseconds));
     PrintArrived();
     if (unfinished != 0)
-        m_err << "provixa: after " << milliseconds << " ms " << unfinished
+        m_err << "provixa: warning: after " << milliseconds << " ms " << unfinished
               << " of the records handed in are not processed yet; a later wait or the end of the batch prints "
                  "their events\n";
     return ProvixaHost::kSuccess;

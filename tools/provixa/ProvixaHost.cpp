@@ -32,6 +32,9 @@
 #include "tools/provixa/ProvixaBatch.h"
 #include "tools/provixa/ProvixaEvents.h"
 #include "tools/provixa/ProvixaExplanation.h"
+#include "tools/provixa/ProvixaFailureLines.h"
+#include "tools/provixa/WbemStatusName.h"
+#include "bus/CCorvessaException.h"
 #include "tools/provixa/ProvixaSoftwareEvents.h"
 #include "tools/provixa/ProvixaSimulation.h"
 
@@ -115,7 +118,7 @@ int RequestFailed(std::ostream& err, HRESULT status, const std::function<std::st
     // The provider's general "unable to write" says nothing of a full disk or of a lock that
     // another process holds.
     const std::string cause = ProvixaText::ToUtf8(CBntDatabase::TakeLastFailureCause().GetString());
-    if (!cause.empty())
+    if (!cause.empty() && given.find(cause) == std::string::npos)
         added = added.empty() ? cause : added + "; " + cause;
     // The provider's reason is a sentence; what the host adds follows it as one.
     if (!added.empty() && !given.empty() && given.back() == '.')
@@ -337,9 +340,15 @@ int ShowObject(IWbemClassObject* object, bool json, std::ostream& out)
     return ProvixaHost::kSuccess;
 }
 
+bool IsEventClass(IWbemServices* services, const std::wstring& className);
+int EventClassRefused(std::ostream& err, const std::wstring& className, const char* verb);
+
 int Put(IWbemServices* services, const ProvixaCommandLine& commandLine, std::ostream& out, std::ostream& err)
 {
     const std::string& className = commandLine.operands[0];
+    // The provider answers a write of an event class with a bare WBEM_E_NOT_SUPPORTED.
+    if (IsEventClass(services, ProvixaText::FromUtf8(className)))
+        return EventClassRefused(err, ProvixaText::FromUtf8(className), "written");
     ComPtr<IWbemClassObject> classObject;
     HRESULT hr = services->GetObject(Text(className).Get(), 0, nullptr, &classObject, nullptr);
     if (FAILED(hr))
@@ -355,19 +364,23 @@ int Put(IWbemServices* services, const ProvixaCommandLine& commandLine, std::ost
     // When the values name every key of a stored instance, only the named properties change
     // (as a scripting client's set does): the stored instance is read, the values applied to
     // it and the whole of it written. A class that cannot be read that way gets the new
-    // instance as given.
+    // instance as given. The stored instance is written as an update, as the bus's modify
+    // writes it: a class that checks a new record's unique values against every stored one
+    // would otherwise find the record itself.
     _variant_t relativePath;
     ComPtr<IWbemClassObject> stored;
+    LONG writeFlags = WBEM_FLAG_CREATE_OR_UPDATE;
     if (SUCCEEDED(instance->Get(L"__RELPATH", 0, &relativePath, nullptr, nullptr)) && relativePath.vt == VT_BSTR &&
         SUCCEEDED(services->GetObject(relativePath.bstrVal, 0, nullptr, &stored, nullptr)))
     {
         if (!PutAssignments(stored.Get(), commandLine, className, "property", &error, services))
             return Refused(err, error);
         instance = stored;
+        writeFlags = WBEM_FLAG_UPDATE_ONLY;
     }
     WbemErrorInfo::Take();
     ComPtr<IWbemCallResult> callResult;
-    hr = services->PutInstance(instance.Get(), WBEM_FLAG_CREATE_OR_UPDATE, nullptr, &callResult);
+    hr = services->PutInstance(instance.Get(), writeFlags, nullptr, &callResult);
     if (FAILED(hr))
         return RequestFailed(err, hr, [&](HRESULT failed) {
             if (failed == WBEM_E_INVALID_PARAMETER)
@@ -414,9 +427,13 @@ int Exec(IWbemServices* services, const ProvixaCommandLine& commandLine, std::os
     }
     const std::string owner = "the method " + commandLine.operands[1];
     std::string error;
-    if (!commandLine.assignments.empty() && !inParams)
+    // The provider refuses a method named in another case than its class declares before it
+    // reads a parameter: the values are not read here either, so the answer names the spelling.
+    const bool declaredSpelling = explain(S_OK).empty();
+    if (declaredSpelling && !commandLine.assignments.empty() && !inParams)
         return Refused(err, owner + " takes no parameters");
-    if (inParams && !PutAssignments(inParams.Get(), commandLine, owner, "parameter", &error, services))
+    if (declaredSpelling && inParams &&
+        !PutAssignments(inParams.Get(), commandLine, owner, "parameter", &error, services))
         return Refused(err, error);
     ComPtr<IWbemClassObject> outParams;
     hr = services->ExecMethod(Text(path.c_str()).Get(), Text(method.c_str()).Get(), 0, nullptr, inParams.Get(),
@@ -456,6 +473,15 @@ bool IsEventClass(IWbemServices* services, const std::wstring& className)
            (WbemName::Equal(className, L"__Event") || definition->InheritsFrom(L"__Event") == WBEM_S_NO_ERROR);
 }
 
+// The refusal of a request that treats an event class as a class of stored instances: what
+// `verb` says is done to its events is not.
+int EventClassRefused(std::ostream& err, const std::wstring& className, const char* verb)
+{
+    const std::string name = ProvixaText::ToUtf8(className);
+    return Refused(err, name + " is an event class: its events are watched, not " + verb +
+                            "; run watch \"SELECT * FROM " + name + "\" in a batch (provixa batch FILE|-)");
+}
+
 // An enumeration or query, each instance printed as it arrives: a result of any size costs
 // the memory of one batch, and its first line leaves before its last row is read.
 int EnumerateOrQuery(IWbemServices* services, const ProvixaCommandLine& commandLine, std::ostream& out,
@@ -466,9 +492,7 @@ int EnumerateOrQuery(IWbemServices* services, const ProvixaCommandLine& commandL
     const std::wstring className = enumeration ? ProvixaText::FromUtf8(operand) : QueriedClass(operand);
     // The service answers an event class with no instances, which reads as an empty class.
     if (IsEventClass(services, className))
-        return Refused(err, ProvixaText::ToUtf8(className) + " is an event class: its events are watched, not " +
-                                (enumeration ? "enumerated" : "queried") + "; run watch \"SELECT * FROM " +
-                                ProvixaText::ToUtf8(className) + "\" in a batch (provixa batch FILE|-)");
+        return EventClassRefused(err, className, enumeration ? "enumerated" : "queried");
     ProvixaObjectList list(out, commandLine.json);
     const ComPtr<WbemCollectingSink> sink = WbemCollectingSink::Create([&](IWbemClassObject* object) {
         list.Add(object);
@@ -541,12 +565,29 @@ int Request(IWbemServices* services, const ProvixaCommandLine& commandLine, std:
 }
 }  // namespace
 
+std::string ProvixaHost::FailureKey(ProvixaCommandLine::FailureForm form, HRESULT status)
+{
+    // A command line the host cannot act on, as the front end answers a request it cannot read.
+    if (form == ProvixaCommandLine::FailureForm::BusJson)
+        return status == WBEM_E_INVALID_PARAMETER ? CCorvessaException::kInvalidParameterKey
+                                                  : CCorvessaException(status).ErrorCode();
+    const char* name = WbemStatusName::Of(status);
+    return name != nullptr ? name : ProvixaOutput::Code(status);
+}
+
 int ProvixaHost::Run(const ProvixaCommandLine& commandLine, std::ostream& out, std::ostream& err)
 {
+    // A program reading the bus, or JSON from the WMI door, reads each failure as one JSON line.
+    const ProvixaCommandLine::FailureForm form = commandLine.command == ProvixaCommandLine::Command::Bus
+                                                     ? ProvixaCommandLine::FailureForm::BusJson
+                                                 : commandLine.json ? ProvixaCommandLine::FailureForm::WmiJson
+                                                                    : ProvixaCommandLine::FailureForm::Text;
+    ProvixaFailureLines failureLines(err, [form](HRESULT status) { return FailureKey(form, status); });
+    std::ostream failureStream(&failureLines);
     // Every line reaches its stream whole, whichever thread writes it; the result goes out in
     // chunks as it is made, the error lines each at once.
     ProvixaLineWriter outLines(out, false);
-    ProvixaLineWriter errLines(err, true);
+    ProvixaLineWriter errLines(form == ProvixaCommandLine::FailureForm::Text ? err : failureStream, true);
     std::ostream lineOut(&outLines);
     std::ostream lineErr(&errLines);
     int status = RunCommand(commandLine, lineOut, lineErr, commandLine.json ? errLines : outLines, errLines);
@@ -557,6 +598,7 @@ int ProvixaHost::Run(const ProvixaCommandLine& commandLine, std::ostream& out, s
         status = kRequestFailed;
     }
     errLines.Finish();
+    failureLines.Finish();
     return status;
 }
 

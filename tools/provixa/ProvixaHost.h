@@ -11,6 +11,8 @@
 
 #include "tools/provixa/ProvixaCommandLine.h"
 
+#include "platform/win32/WinTypes.h"
+
 #include <ostream>
 
 class ProvixaLineWriter;
@@ -33,6 +35,10 @@ public:
     // thread writes it (ProvixaLineWriter). The exit status above; a result that could not be
     // written to `out` fails the command with a line on `err` saying why.
     static int Run(const ProvixaCommandLine& commandLine, std::ostream& out, std::ostream& err);
+
+    // The error key of a code in a JSON failure line of the form (ProvixaFailureLines): the
+    // WBEM_* name on the WMI door, the front end's key on the bus.
+    static std::string FailureKey(ProvixaCommandLine::FailureForm form, HRESULT status);
 
     // Warns on err of each change the installation kept although a server did not take its
     // configuration message: the user learns that the panels were not told (the message waits

@@ -13,10 +13,12 @@
 #include <sqlite3.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cwctype>
 #include <memory>
 #include <string_view>
 #include <system_error>
+#include <vector>
 
 namespace {
 constexpr wchar_t kProductKey[] = L"SOFTWARE\\Brontel\\Ivarune";
@@ -149,26 +151,19 @@ std::string EngineReason(sqlite3* db, int rc)
     return cause.IsEmpty() ? reason : reason + ": " + ProvixaText::ToUtf8(cause.GetString());
 }
 
-// Whether PRAGMA quick_check finds the file a whole SQLite database.
-bool WholeDatabase(sqlite3* db)
-{
-    sqlite3_stmt* statement = nullptr;
-    if (db == nullptr || sqlite3_prepare_v2(db, "PRAGMA quick_check", -1, &statement, nullptr) != SQLITE_OK)
-        return false;
-    const bool whole = sqlite3_step(statement) == SQLITE_ROW && sqlite3_column_text(statement, 0) != nullptr &&
-                       std::string_view(reinterpret_cast<const char*>(sqlite3_column_text(statement, 0))) == "ok";
-    sqlite3_finalize(statement);
-    return whole;
-}
+// What to do with a file that is no database of an installation.
+constexpr char kElsewhere[] =
+    "set PROVIXA_HOME to another folder for a new installation, or move the file away and run 'provixa init'";
 
 // Whether the file is a database of this installation: SQLite can read it and it holds the
-// users table. False with *error saying why not; then *damaged (when given) tells whether the
-// file itself is at fault: it is no SQLite database or PRAGMA quick_check finds it damaged,
-// rather than unreadable for now (a full disk, a lock) or whole but of something else.
-bool UsableDatabase(const std::filesystem::path& file, std::string* error, bool* damaged = nullptr)
+// users table. False with *error saying why not; then *foreign (when given) tells whether the
+// file itself is at fault: it is no SQLite database, a damaged one, or one of something else
+// (an empty file reads as an empty database), rather than unreadable for now (a full disk, a
+// lock).
+bool UsableDatabase(const std::filesystem::path& file, std::string* error, bool* foreign = nullptr)
 {
-    if (damaged != nullptr)
-        *damaged = false;
+    if (foreign != nullptr)
+        *foreign = false;
     const ProvixaInstallation::Database db = ProvixaInstallation::OpenDatabase(file, error);
     sqlite3_stmt* statement = nullptr;
     if (!db)
@@ -178,13 +173,58 @@ bool UsableDatabase(const std::filesystem::path& file, std::string* error, bool*
     {
         *error = EngineReason(db.get(), rc);
         const int primary = sqlite3_extended_errcode(db.get()) & 0xFF;
-        if (damaged != nullptr && (primary == SQLITE_NOTADB || primary == SQLITE_CORRUPT ||
-                                   (primary == SQLITE_ERROR && !WholeDatabase(db.get()))))
-            *damaged = true;
+        if (foreign != nullptr && (primary == SQLITE_NOTADB || primary == SQLITE_CORRUPT || primary == SQLITE_ERROR))
+            *foreign = true;
         return false;
     }
     sqlite3_finalize(statement);
     return true;
+}
+
+// The side files of a database in WAL mode (the first connection makes them, the last removes
+// them) that are not there now.
+std::vector<std::string> MissingSideFiles(const std::filesystem::path& file)
+{
+    std::error_code ignored;
+    std::vector<std::string> missing;
+    for (const char* suffix : {"-wal", "-shm"})
+    {
+        std::filesystem::path side = file;
+        side += suffix;
+        if (!std::filesystem::exists(side, ignored))
+            missing.push_back(side.filename().string());
+    }
+    return missing;
+}
+
+// Why a read found no room, when the reason says it did and side files were `missing` before
+// it: a read writes nothing but them. Empty otherwise.
+std::string NoRoomToRead(const std::vector<std::string>& missing, const std::string& reason)
+{
+    const std::string full = ProvixaText::ToUtf8(CBntDatabase::FailureCause(SQLITE_FULL, 0).GetString());
+    const std::string limit = ProvixaText::ToUtf8(CBntDatabase::FailureCause(SQLITE_IOERR, EFBIG).GetString());
+    if (missing.empty() || (!reason.ends_with(full) && !reason.ends_with(limit)))
+        return std::string();
+    return "; a read needs no new space but the database's side files " +
+           (missing.size() == 1 ? missing[0] + ", which was" : missing[0] + " and " + missing[1] + ", which were") +
+           " missing and could not be made";
+}
+
+// The journal mode every connection of the provider and the host uses (CBntConnection::Open):
+// set by init, so that no later command has to switch it, which needs the database to itself
+// and waits for every other process's transaction.
+constexpr char kWriteAheadLog[] = "PRAGMA journal_mode=WAL";
+
+// Puts the database into that journal mode; false with *error saying why not.
+bool WriteAheadLog(const std::filesystem::path& file, std::string* error)
+{
+    const ProvixaInstallation::Database db = ProvixaInstallation::OpenDatabase(file, error);
+    if (!db)
+        return false;
+    const int rc = sqlite3_exec(db.get(), kWriteAheadLog, nullptr, nullptr, nullptr);
+    if (rc != SQLITE_OK)
+        *error = EngineReason(db.get(), rc);
+    return rc == SQLITE_OK;
 }
 
 bool BuildDatabase(const std::filesystem::path& file, std::string* report)
@@ -193,15 +233,23 @@ bool BuildDatabase(const std::filesystem::path& file, std::string* report)
     if (std::filesystem::exists(file, exists))
     {
         std::string error;
-        bool damaged = false;
-        if (!UsableDatabase(file, &error, &damaged))
+        bool foreign = false;
+        const std::vector<std::string> missing = MissingSideFiles(file);
+        if (!UsableDatabase(file, &error, &foreign))
         {
-            // Only a file that is no database, or a damaged one, is to be moved away: one that
+            // Only a file that is no installation's database is to be moved away: one that
             // cannot be read for now (a full disk, a lock) holds the installation still.
-            *report = damaged ? "the file " + file.string() + " is not a usable installation database (" + error +
-                                    "): move it away and run 'provixa init' again"
+            *report = foreign ? "the file " + file.string() + " is not a usable installation database (" + error +
+                                    "): " + kElsewhere + " again"
                               : "cannot read the installation database " + file.string() + ": " + error +
-                                    "; it is kept as it is";
+                                    "; it is kept as it is" + NoRoomToRead(missing, error);
+            return false;
+        }
+        // A home an older init left in the rollback journal is switched now, while no command
+        // of the host holds it: the switch needs the database to itself.
+        if (!WriteAheadLog(file, &error))
+        {
+            *report = "cannot read the installation database " + file.string() + ": " + error + "; it is kept as it is";
             return false;
         }
         *report += "database kept: " + file.string() + "\n";
@@ -225,7 +273,8 @@ bool BuildDatabase(const std::filesystem::path& file, std::string* report)
         else
             built = Execute(db.get(), "BEGIN", &error) &&
                     Execute(db.get(), EmbeddedInstallation::SchemaSql(), &error) &&
-                    Execute(db.get(), "COMMIT", &error) && Execute(db.get(), EmbeddedInstallation::DemoSql(), &error);
+                    Execute(db.get(), "COMMIT", &error) && Execute(db.get(), EmbeddedInstallation::DemoSql(), &error) &&
+                    Execute(db.get(), kWriteAheadLog, &error);
     }
     std::error_code renamed;
     if (built)
@@ -282,9 +331,13 @@ bool ProvixaInstallation::Existing(std::filesystem::path* file, std::string* err
         return false;
     }
     std::string reason;
-    if (!UsableDatabase(*file, &reason))
+    bool foreign = false;
+    const std::vector<std::string> missing = MissingSideFiles(*file);
+    if (!UsableDatabase(*file, &reason, &foreign))
     {
-        *error = "cannot read the installation database " + file->string() + ": " + reason;
+        *error = "cannot read the installation database " + file->string() + ": " + reason +
+                 (foreign ? std::string("; it is no installation's database: ") + kElsewhere
+                          : NoRoomToRead(missing, reason));
         return false;
     }
     return true;

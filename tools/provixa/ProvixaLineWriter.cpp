@@ -120,10 +120,21 @@ void ProvixaLineWriter::HandOverLocked()
 bool ProvixaLineWriter::Finish()
 {
     const CheckedMutexLock guard(m_lock);
-    for (auto& [thread, text] : m_unfinished)
+    // A line left open (the long line going out, another thread's unfinished one) is ended
+    // before the next writer's text, so that no two run into one line; the last stays as written.
+    bool open = m_holder.has_value();
+    const auto append = [&](const std::string& text) {
+        if (text.empty())
+            return;
+        if (open)
+            m_ready += '\n';
         m_ready += text;
+        open = text.back() != '\n';
+    };
+    append(m_waiting);
+    for (const auto& [thread, text] : m_unfinished)
+        append(text);
     m_unfinished.clear();
-    m_ready += m_waiting;
     m_waiting.clear();
     m_holder.reset();
     HandOverLocked();

@@ -44,7 +44,8 @@ public:
     // Writes `line` and a line end as one line of the calling thread.
     void WriteLine(std::string_view line);
     // Hands over every finished line and every thread's unfinished one, and flushes the
-    // destination. True when everything written so far reached it.
+    // destination; a line left open is ended before another writer's text follows it, so that
+    // no two run into one line. True when everything written so far reached it.
     bool Finish();
     // True once the destination failed.
     bool Failed() const;

@@ -286,6 +286,13 @@ std::string ProvixaOutput::Code(HRESULT status)
     return code;
 }
 
+std::string ProvixaOutput::FailureJson(const std::string& key, const std::string& message, HRESULT status)
+{
+    using qpid::types::Variant;
+    return QpidTypeConverter::ToJson(
+        Variant::Map{{"error", Variant(key)}, {"message", Variant(message)}, {"hresult", Variant(Code(status))}});
+}
+
 std::string ProvixaOutput::Error(HRESULT status, IWbemClassObject* statusObject)
 {
     std::string line = "Error " + Code(status);

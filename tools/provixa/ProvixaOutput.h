@@ -34,6 +34,9 @@ public:
     static std::string WithoutLocations(std::string text);
     // The HRESULT as both doors print it: "0x8004100C".
     static std::string Code(HRESULT status);
+    // A failure as a program reads it on either door, without a line break:
+    // {"error": KEY, "hresult": "0x8004100C", "message": TEXT}.
+    static std::string FailureJson(const std::string& key, const std::string& message, HRESULT status);
     // Where progress notes ("Watching", "Handed in", the simulated servers' calls) go: the
     // output, or the error stream when the output is JSON, which they are not.
     static std::ostream& Notes(bool json, std::ostream& out, std::ostream& err);

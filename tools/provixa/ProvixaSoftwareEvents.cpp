@@ -105,8 +105,6 @@ HRESULT ProvixaSoftwareEvents::EnsureProvider()
 
 int ProvixaSoftwareEvents::Run(const ProvixaCommandLine& commandLine)
 {
-    if (FAILED(EnsureProvider()))
-        return ProvixaHost::kRequestFailed;
     SHORT type = 0;
     SHORT transaction = 0;
     LONG flags = 0;
@@ -115,8 +113,10 @@ int ProvixaSoftwareEvents::Run(const ProvixaCommandLine& commandLine)
         !ParseDecimal(operands.at(2), &flags))
     {
         m_err << "provixa: swevent takes TYPE, TRANSACTION and FLAGS as decimal numbers\n";
-        return ProvixaHost::kRequestFailed;
+        return ProvixaHost::kUsageError;
     }
+    if (FAILED(EnsureProvider()))
+        return ProvixaHost::kRequestFailed;
     std::string text;
     if (!ReadTextFile(operands.at(3), kMaxTextBytes, &text))
     {

@@ -4,8 +4,11 @@
 #include "tools/provixa/ProvixaOutput.h"
 
 #include "platform/com/ComError.h"
+#include "platform/com/WbemConstants.h"
+#include "tools/provixa/ProvixaFailureLines.h"
 
 #include <cerrno>
+#include <csignal>
 #include <exception>
 #include <fcntl.h>
 #include <unistd.h>
@@ -31,31 +34,61 @@ void HoldClosedStandardStreams()
         }
     }
 }
+
+// Writes the failure line in the form the arguments ask for (ProvixaFailureLines): as it stands,
+// or as one JSON line with `status` when the line names no code of its own.
+void PrintFailure(const std::vector<std::string>& args, const std::string& line, HRESULT status)
+{
+    const ProvixaCommandLine::FailureForm form = ProvixaCommandLine::FailureFormOf(args);
+    if (form == ProvixaCommandLine::FailureForm::Text)
+        std::cerr << line << "\n";
+    else
+        std::cerr << ProvixaFailureLines::Convert(
+                         line, [form](HRESULT code) { return ProvixaHost::FailureKey(form, code); }, status)
+                  << "\n";
+}
+
+// A reader that went away ends the run quietly, whether or not the parent ignored SIGPIPE: as a
+// filter does, by the signal. A file-size limit is reported as a full disk is (the write fails
+// and says why) rather than ending the run without a word.
+void SetSignals()
+{
+    std::signal(SIGPIPE, SIG_DFL);
+    std::signal(SIGXFSZ, SIG_IGN);
+}
 }  // namespace
 
 int main(int argc, char** argv)
 {
+    SetSignals();
     HoldClosedStandardStreams();
+    const std::vector<std::string> args(argv + 1, argv + argc);
     try
     {
-        const std::vector<std::string> args(argv + 1, argv + argc);
         ProvixaCommandLine commandLine;
         std::string error;
         if (!ProvixaCommandLine::Parse(args, &commandLine, &error))
         {
-            std::cerr << "provixa: " << error << "\nTry 'provixa --help'.\n";
+            const bool text = ProvixaCommandLine::FailureFormOf(args) == ProvixaCommandLine::FailureForm::Text;
+            const bool helped = error.find("--help") != std::string::npos;
+            PrintFailure(args,
+                         "provixa: " + error +
+                             (text     ? "\nTry 'provixa --help'."
+                              : helped ? ""
+                                       : " (provixa --help)"),
+                         WBEM_E_INVALID_PARAMETER);
             return ProvixaHost::kUsageError;
         }
         return ProvixaHost::Run(commandLine, std::cout, std::cerr);
     }
     catch (const _com_error& failure)
     {
-        std::cerr << ProvixaOutput::Error(failure.Error(), nullptr) << "\n";
+        PrintFailure(args, ProvixaOutput::Error(failure.Error(), nullptr), WBEM_E_FAILED);
         return ProvixaHost::kRequestFailed;
     }
     catch (const std::exception& failure)
     {
-        std::cerr << "provixa: " << failure.what() << "\n";
+        PrintFailure(args, std::string("provixa: ") + failure.what(), WBEM_E_FAILED);
         return ProvixaHost::kRequestFailed;
     }
 }

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <memory>
 #include <set>
 #include <string>
@@ -12,7 +13,7 @@
 #include "framework/CWMITypeInfo.h"
 #include "framework/CWmipClassMapper.h"
 #include "framework/CWmipMapperRegistry.h"
-#include "platform/mfc/COleDateTime.h"
+#include "tests/support/ManualClock.h"
 #include "tests/framework/registry/RegistryTestSupport.h"
 #include "tests/schema/SchemaWalk.h"
 
@@ -150,24 +151,49 @@ TEST(MapperFactories, GetMapperWalksTheNameChain)
 
 TEST(CachedItemRefresh, RefreshesNeverSetStampsAndStampsOlderThanTenWholeMinutes)
 {
-    COleDateTime now(2024, 3, 1, 12, 0, 0);
-    COleDateTime never;
-    never.SetStatus(COleDateTime::invalid);
-    EXPECT_TRUE(CWmipMapperRegistry::DoesCachedItemNeedToBeRefreshed(never, now));
+    const ULONGLONG now = 50'000'000;
+    EXPECT_TRUE(CWmipMapperRegistry::DoesCachedItemNeedToBeRefreshed(std::nullopt, now));
     struct Case
     {
-        double secondsAgo;
+        ULONGLONG millisecondsAgo;
         bool refresh;
     };
     const Case cases[] = {
-        {0, false}, {600, false}, {659.4, false}, {659.6, true}, {660, true}, {3600, true}, {-3600, false},
+        {0, false}, {600'000, false}, {659'400, false}, {659'500, true}, {660'000, true}, {3'600'000, true},
     };
     for (const Case& c : cases)
-    {
-        const COleDateTime stamp = now - COleDateTimeSpan(c.secondsAgo / 86400.0);
-        EXPECT_EQ(CWmipMapperRegistry::DoesCachedItemNeedToBeRefreshed(stamp, now), c.refresh) << c.secondsAgo;
-    }
-    EXPECT_FALSE(CWmipMapperRegistry::DoesCachedItemNeedToBeRefreshed(COleDateTime::GetCurrentTime()));
+        EXPECT_EQ(CWmipMapperRegistry::DoesCachedItemNeedToBeRefreshed(now - c.millisecondsAgo, now), c.refresh)
+            << c.millisecondsAgo;
+    // A stamp ahead of now (no steady clock goes back) needs nothing.
+    EXPECT_FALSE(CWmipMapperRegistry::DoesCachedItemNeedToBeRefreshed(now + 1, now));
+}
+
+namespace {
+// A clock whose wall time is set back while its steady time goes on, as at the end of daylight
+// time.
+class FallBackClock : public support::ManualClock
+{
+public:
+    LONGLONG GetUtcMilliseconds() const override { return ManualClock::GetUtcMilliseconds() - m_setBack; }
+    void SetBack(LONGLONG milliseconds) { m_setBack += milliseconds; }
+
+private:
+    std::atomic<LONGLONG> m_setBack{0};
+};
+}  // namespace
+
+TEST(CachedItemRefresh, FollowsTheSteadyClockWhenTheWallClockIsSetBack)
+{
+    FallBackClock clock;
+    const support::ProcessClockScope scope(clock);
+    const ULONGLONG stamp = IClock::Process().GetTickCount64();
+    // Eleven minutes pass while the wall clock goes back an hour: the stamp is due all the same.
+    clock.AdvanceSeconds(11 * 60);
+    clock.SetBack(3'600'000);
+    EXPECT_TRUE(CWmipMapperRegistry::DoesCachedItemNeedToBeRefreshed(stamp));
+    const ULONGLONG fresh = IClock::Process().GetTickCount64();
+    clock.AdvanceSeconds(9 * 60);
+    EXPECT_FALSE(CWmipMapperRegistry::DoesCachedItemNeedToBeRefreshed(fresh));
 }
 
 TEST(Exposure, HidesTheTwicPrivacyKeyTypeSystemPropertiesAndEmptyNames)

@@ -17,7 +17,6 @@ struct GoodLine
 };
 
 const GoodLine kGoodLines[] = {
-    {{}, Command::Help, {}, 0, false, "", ""},
     {{"get", "x", "--help"}, Command::Help, {}, 0, false, "", ""},
     {{"init"}, Command::Init, {}, 0, false, "", ""},
     {{"--json", "classes"}, Command::Classes, {}, 0, true, "", ""},
@@ -50,6 +49,7 @@ struct BadLine
 
 const BadLine kBadLines[] = {
     {{"--json"}, "no command given"},
+    {{}, "no command given"},
     {{"list"}, "unknown command list"},
     {{"--verbose", "classes"}, "unknown option --verbose"},
     {{"classes", "extra"}, "classes takes 0 operands"},

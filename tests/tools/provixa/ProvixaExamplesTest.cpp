@@ -193,6 +193,9 @@ TEST_F(ProvixaExamples, EachExampleOfTheReadmeRunsAsShown)
         {"SignVisitOut", 0, {kUpdateConfiguration, "Done"}},
         {"scripts/provixa bus --help", 0, {"Bus commands"}},
         {"'login operator\\nwhoami\\n'", 0, {"\"token\":", "\"logon_id\":\"operator\""}},
+        // The demo's directory accounts.
+        {"'login --directory 1 olive\\nwhoami\\n'", 0, {"\"token\":", "\"logon_id\":\"operator\""}},
+        {"bus cardholder 1 aadler --user operator", 0, {"{\"cardholder_id\":1}"}},
         {"'exec Bnt_Panel SetClock ID=1'",
          0,
          {"\"page_size\":2", "\"LASTNAME\":\"Castell\"", "driver server received procedure 5 SetPanelClock"}},

@@ -5,7 +5,15 @@
 #include "tests/tools/provixa/ProvixaProgramTest.h"
 
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
+#include <csignal>
+#include <fcntl.h>
+#include <memory>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
 #include <fstream>
 #include <string>
 #include <vector>
@@ -54,6 +62,8 @@ protected:
 
 const std::string kChange = "<ROOT><NEWDATA><EMP><ID>1</ID><LASTNAME>Adler-Weiss</LASTNAME></EMP></NEWDATA>"
                             "<OLDDATA><EMP><ID>1</ID><LASTNAME>Adler</LASTNAME></EMP></OLDDATA></ROOT>";
+// A hardware event of the demo's card 100001, and a wait for it.
+const std::string kCardEvent = "hwevent EventType=0 PanelID=1 SerialNumber=42 DataType=2 U64@56=100001\nwait\n";
 const std::string kCardholderChanges =
     "watch \"SELECT * FROM __InstanceModificationEvent WHERE TargetInstance ISA 'Bnt_Cardholder'\"\n";
 }  // namespace
@@ -177,15 +187,33 @@ TEST_F(ProvixaIntegrator, EachCommandEndsWithItsStatusAndSaysWhyFirst)
          1,
          Stream::Err,
          "Error 0x80004005 (E_FAIL): the record holds 1 bytes; the provider takes only whole 216-byte records"},
-        {{"--as", "admin", "hwevent", "EventType=abc"}, "", 1, Stream::Err, "provixa: not a number: EventType=abc"},
-        {{"--as", "admin", "hwevent", "PanelID=99999999999"},
+        // A command line the host cannot act on is a usage error, whichever command it is.
+        {{"--as", "admin", "hwevent", "Record=" + std::string(600, '0')},
          "",
          1,
+         Stream::Err,
+         "provixa: the record holds 300 bytes; the provider takes only whole 216-byte records"},
+        {{"--as", "admin", "swevent", "a", "b", "c", "F"},
+         "",
+         2,
+         Stream::Err,
+         "provixa: swevent takes TYPE, TRANSACTION and FLAGS as decimal numbers"},
+        {{}, "", 2, Stream::Err, "provixa: no command given"},
+        {{"bus"},
+         "",
+         2,
+         Stream::Err,
+         "{\"error\":\"corvessa.invalidparameter.error\",\"hresult\":\"0x80041008\",\"message\":\"no bus command "
+         "given (provixa bus --help)\"}"},
+        {{"--as", "admin", "hwevent", "EventType=abc"}, "", 2, Stream::Err, "provixa: not a number: EventType=abc"},
+        {{"--as", "admin", "hwevent", "PanelID=99999999999"},
+         "",
+         2,
          Stream::Err,
          "provixa: PanelID=99999999999 does not fit the field"},
         {{"--as", "admin", "hwevent", "U64@250=1"},
          "",
-         1,
+         2,
          Stream::Err,
          "provixa: U64@250 lies beyond the 216-byte record"},
         {{"--as", "admin", "swevent", "2", "2", "0", "{root}/missing.xml"},
@@ -274,12 +302,14 @@ TEST_F(ProvixaIntegrator, EachCommandEndsWithItsStatusAndSaysWhyFirst)
          "",
          2,
          Stream::Err,
-         "provixa: bus takes its own options after its command (provixa bus --help)"},
+         "{\"error\":\"corvessa.invalidparameter.error\",\"hresult\":\"0x80041008\",\"message\":\"bus takes its "
+         "own options after its command (provixa bus --help)"},
         {{"--as", "admin", "bus", "get", "Bnt_Badge", "--size", "0"},
          "",
          2,
          Stream::Err,
-         "provixa: bus takes its own options after its command"},
+         "{\"error\":\"corvessa.invalidparameter.error\",\"hresult\":\"0x80041008\",\"message\":\"bus takes its "
+         "own options after its command"},
         {{"bus", "--help"}, "", 0, Stream::Out, "Bus commands", "A modify names the instance by its keys"},
         {{"bus", "--help"}, "", 0, Stream::Out, "Bus commands", "The bus carries no embedded object"},
         {{"bus", "get", "Bnt_Badge", "--order", "ID, NOPE", "--size", "1"},
@@ -365,6 +395,26 @@ TEST_F(ProvixaIntegrator, EachCommandEndsWithItsStatusAndSaysWhyFirst)
          "required property PERSONID had no value"},
         {{"--help"}, "", 0, Stream::Out, "Usage: provixa", "(at most 10000 commands, each line at most 65536 bytes)"},
         {{"--help"}, "", 0, Stream::Out, "Usage: provixa", "A result that cannot be written (a full\ndisk, a closed"},
+        {{"--help"},
+         "",
+         0,
+         Stream::Out,
+         "Usage: provixa",
+         "only a usage error (a command line the host cannot act on) exits with status 2"},
+        {{"--help"},
+         "",
+         0,
+         Stream::Out,
+         "Usage: provixa",
+         "where each failure is one\nline {\"error\": \"WBEM_E_NOT_FOUND\", \"hresult\": \"0x80041002\", "
+         "\"message\": TEXT}"},
+        {{"--help"}, "", 0, Stream::Out, "Usage: provixa", "a closed pipe ends the run quietly"},
+        {{"bus", "--help"},
+         "",
+         0,
+         Stream::Out,
+         "Bus commands",
+         "naming the first it checks (a badge given BADGEKEY and PIN alone: PERSONID)"},
         // Event classes are watched.
         {{"--as", "admin", "query", "SELECT * FROM __InstanceModificationEvent"},
          "",
@@ -375,7 +425,117 @@ TEST_F(ProvixaIntegrator, EachCommandEndsWithItsStatusAndSaysWhyFirst)
          "",
          1,
          Stream::Err,
-         "provixa: Bnt_AccessEvent is an event class: its events are watched, not enumerated"},
+         "{\"error\":\"WBEM_E_FAILED\",\"hresult\":\"0x80041001\",\"message\":\"Bnt_AccessEvent is an event class: "
+         "its events are watched, not enumerated"},
+        // With --json a failure is one JSON line, as on the bus.
+        {{"--as", "admin", "--json", "get", "Bnt_Badge.BADGEKEY=999"},
+         "",
+         1,
+         Stream::Err,
+         "{\"error\":\"WBEM_E_NOT_FOUND\",\"hresult\":\"0x80041002\",\"message\":\"there is no instance "
+         "Bnt_Badge.BADGEKEY=999\"}"},
+        {{"--as", "admin", "--json", "get"},
+         "",
+         2,
+         Stream::Err,
+         "{\"error\":\"WBEM_E_INVALID_PARAMETER\",\"hresult\":\"0x80041008\",\"message\":\"get takes 1 operand "
+         "(provixa --help)\"}"},
+        // Messages that say what to do.
+        {{"--as", "admin", "exec", "Bnt_Badge.BADGEKEY=2", "assignaccesslevel", "LevelIn=abc"},
+         "",
+         1,
+         Stream::Err,
+         "Error 0x80041055 (WBEM_E_METHOD_NOT_IMPLEMENTED): The class has no method of that name. Method names are "
+         "matched in the case the class declares them: AssignAccessLevel."},
+        {{"--as", "admin", "put", "Bnt_AccessEvent", "ID=1"},
+         "",
+         1,
+         Stream::Err,
+         "provixa: Bnt_AccessEvent is an event class: its events are watched, not written; run watch"},
+        {{"--as", "admin", "get", "Bnt_Badge.BADGEKEY=1"},
+         "",
+         1,
+         Stream::Err,
+         "provixa: cannot read the installation database {root}/empty/provixa.db: no such table: USERS; it is no "
+         "installation's database: set PROVIXA_HOME to another folder for a new installation, or move the file away "
+         "and run 'provixa init'",
+         "",
+         "mkdir -p {root}/empty && cp {root}/home/registry.ini {root}/home/ACS.INI {root}/empty/ && : "
+         ">{root}/empty/provixa.db;",
+         "{root}/empty"},
+        {{"init"},
+         "",
+         1,
+         Stream::Err,
+         "the file {root}/empty/provixa.db is not a usable installation database (no such table: USERS): set "
+         "PROVIXA_HOME to another folder for a new installation, or move the file away and run 'provixa init' again",
+         "",
+         "",
+         "{root}/empty"},
+        // A stored instance is changed by put as by the bus's modify, on every class.
+        {{"--as", "admin", "put", "Bnt_LogicalSource", "ID=8", "IsOnline=false"},
+         "",
+         0,
+         Stream::Out,
+         "Written Bnt_LogicalSource.ID=8"},
+        {{"--as", "admin", "get", "Bnt_LogicalSource.ID=8"}, "", 0, Stream::Out, "", "IsOnline = FALSE;"},
+        {{"--as", "admin", "put", "Bnt_LogicalDevice", "ID=1", "SourceID=8", "Name=Boiler"},
+         "",
+         0,
+         Stream::Out,
+         "Written Bnt_LogicalDevice.ID=1,SourceID=8"},
+        {{"--as", "admin", "get", "Bnt_LogicalDevice.ID=1,SourceID=8"}, "", 0, Stream::Out, "", "Name = \"Boiler\";"},
+        // A watch WHERE is judged as the query road judges the same WHERE: a quoted number as the
+        // database reads it, a boolean and ISA refused alike.
+        {{"--as", "admin", "query", "SELECT SerialNumber FROM Bnt_LoggedEvent WHERE CardNumber = ' 100001'"},
+         "",
+         0,
+         Stream::Out,
+         "",
+         "SerialNumber = 101;"},
+        {{"--as", "operator", "batch", "-"},
+         "watch \"SELECT * FROM Bnt_AccessEvent WHERE CardNumber = ' 100001'\"\n" + kCardEvent,
+         0,
+         Stream::Out,
+         "Watching (watch 1)",
+         "Event (watch 1):"},
+        {{"--as", "admin", "query", "SELECT SerialNumber FROM Bnt_LoggedEvent WHERE CardNumber = '+100001'"},
+         "",
+         0,
+         Stream::Out,
+         "",
+         "SerialNumber = 101;"},
+        {{"--as", "operator", "batch", "-"},
+         "watch \"SELECT * FROM Bnt_AccessEvent WHERE CardNumber = '+100001'\"\n" + kCardEvent,
+         0,
+         Stream::Out,
+         "Watching (watch 1)",
+         "Event (watch 1):"},
+        {{"--as", "admin", "query", "SELECT ID FROM Bnt_Cardholder WHERE ALLOWEDVISITORS = 'maybe'"},
+         "",
+         1,
+         Stream::Err,
+         "Error 0x80041017 (WBEM_E_INVALID_QUERY): The value \"maybe\" compared with ALLOWEDVISITORS is not a "
+         "boolean: write TRUE or FALSE."},
+        {{"--as", "admin", "batch", "-"},
+         "watch \"SELECT * FROM __InstanceModificationEvent WHERE TargetInstance ISA 'Bnt_Cardholder' AND "
+         "TargetInstance.ALLOWEDVISITORS = 'maybe'\"\n",
+         1,
+         Stream::Err,
+         "provixa: line 1: Error 0x80041017 (WBEM_E_INVALID_QUERY):",
+         "The value \"maybe\" compared with TargetInstance.ALLOWEDVISITORS is not a boolean: write TRUE or FALSE"},
+        {{"--as", "admin", "query", "SELECT SerialNumber FROM Bnt_LoggedEvent WHERE CardNumber ISA 'x'"},
+         "",
+         1,
+         Stream::Err,
+         "Error 0x80041017 (WBEM_E_INVALID_QUERY): CardNumber holds no embedded object, so ISA cannot compare its "
+         "class."},
+        {{"--as", "operator", "batch", "-"},
+         "watch \"SELECT * FROM Bnt_AccessEvent WHERE CardNumber ISA 'x'\"\n",
+         1,
+         Stream::Err,
+         "provixa: line 1: Error 0x80041017 (WBEM_E_INVALID_QUERY):",
+         "CardNumber holds no embedded object, so ISA cannot compare its class"},
         // A home whose path is no ASCII, in any locale; its bytes need not even be UTF-8.
         {{"init"},
          "",
@@ -422,35 +582,86 @@ TEST_F(ProvixaIntegrator, EachCommandEndsWithItsStatusAndSaysWhyFirst)
          "",
          "move it away"},
     };
-    // A result that cannot be written is no success, on either door and in a batch.
+    // A result that cannot be written is no success, on either door and in a batch; on the bus and
+    // with --json the failure is a JSON line as every other.
+    const std::string unwrittenText = "provixa: cannot write the result to the standard output: ";
+    const std::string unwrittenJson = "cannot write the result to the standard output: ";
     const struct
     {
         std::vector<std::string> args;
         std::string input;
         std::string output;
-        std::string reason;
+        std::string firstLine;
     } unwritten[] = {
-        {{"--as", "admin", "enum", "Bnt_Cardholder"}, "", ">/dev/full", "No space left on device"},
-        {{"--as", "admin", "--json", "query", "SELECT * FROM Bnt_Badge"}, "", ">&-", "Bad file descriptor"},
-        {{"bus", "get", "Bnt_Badge"}, "", ">/dev/full", "No space left on device"},
-        {{"--as", "admin", "batch", "-"}, "get Bnt_Badge.BADGEKEY=1\n", ">/dev/full", "No space left on device"},
+        {{"--as", "admin", "enum", "Bnt_Cardholder"}, "", ">/dev/full", unwrittenText + "No space left on device"},
+        {{"--as", "admin", "batch", "-"},
+         "get Bnt_Badge.BADGEKEY=1\n",
+         ">/dev/full",
+         unwrittenText + "No space left on device"},
+        {{"--as", "admin", "--json", "query", "SELECT * FROM Bnt_Badge"},
+         "",
+         ">&-",
+         "{\"error\":\"WBEM_E_FAILED\",\"hresult\":\"0x80041001\",\"message\":\"" + unwrittenJson +
+             "Bad file descriptor\"}"},
+        {{"--as", "admin", "--json", "get", "Bnt_Badge.BADGEKEY=1"},
+         "",
+         ">/dev/full",
+         "{\"error\":\"WBEM_E_FAILED\",\"hresult\":\"0x80041001\",\"message\":\"" + unwrittenJson +
+             "No space left on device\"}"},
+        {{"bus", "get", "Bnt_Badge"},
+         "",
+         ">/dev/full",
+         "{\"error\":\"corvessa.general.exception\",\"hresult\":\"0x80041001\",\"message\":\"" + unwrittenJson +
+             "No space left on device\"}"},
+        {{"bus", "get", "Bnt_Badge"},
+         "",
+         ">&-",
+         "{\"error\":\"corvessa.general.exception\",\"hresult\":\"0x80041001\",\"message\":\"" + unwrittenJson +
+             "Bad file descriptor\"}"},
     };
     for (const auto& c : unwritten)
-        rows.push_back(Row{c.args, c.input, 1, Stream::Err,
-                           "provixa: cannot write the result to the standard output: " + c.reason, "", "", "",
-                           c.output});
+        rows.push_back(Row{c.args, c.input, 1, Stream::Err, c.firstLine, "", "", "", c.output});
+    // Limits of the machine: a read that finds no room (the file-size limit stands in for a full
+    // disk) says what it needed room for; under the limit a batch of writes reports each write that
+    // found no room, as a full disk does, instead of ending without a word.
+    std::string puts;
+    for (int i = 0; i < 40; ++i)
+        puts +=
+            "put Bnt_Cardholder ID=3 DEPARTMENT=Department-" + std::to_string(i) + "-" + std::string(40, 'd') + "\n";
+    rows.push_back(Row{{"--as", "admin", "get", "Bnt_Badge.BADGEKEY=1"},
+                       "",
+                       1,
+                       Stream::Err,
+                       "provixa: cannot read the installation database {root}/home/provixa.db: ",
+                       "the file has reached the size limit of this process; a read needs no new space but the "
+                       "database's side files provixa.db-wal and provixa.db-shm, which were missing and could not be "
+                       "made",
+                       "ulimit -f 16;"});
+    rows.push_back(Row{{"--as", "admin", "batch", "-"},
+                       puts,
+                       1,
+                       Stream::Err,
+                       "provixa: line ",
+                       "Error 0x80041001 (WBEM_E_FAILED): The system was unable to write the instance to the "
+                       "database. The file has reached the size limit of this process.",
+                       "ulimit -f 100;"});
     for (const Row& row : rows)
     {
         std::vector<std::string> args;
         for (const std::string& arg : row.args)
             args.push_back(Root(arg));
-        const Outcome run =
-            Provixa(args, Root(row.input), "PROVIXA_PASSWORD=sa-demo " + row.environment, Root(row.home), row.output);
+        const Outcome run = Provixa(args, Root(row.input), "PROVIXA_PASSWORD=sa-demo " + Root(row.environment),
+                                    Root(row.home), row.output);
         const std::string& text = row.stream == Stream::Out ? run.out : run.err;
-        const std::string shown =
-            args.back().substr(0, 80) + "\nout: " + run.out.substr(0, 300) + "\nerr: " + run.err.substr(0, 300);
+        const std::string shown = (args.empty() ? std::string() : args.back().substr(0, 80)) +
+                                  "\nout: " + run.out.substr(0, 300) + "\nerr: " + run.err.substr(0, 300);
         EXPECT_EQ(run.status, row.status) << shown;
         EXPECT_EQ(FirstLine(text).rfind(Root(row.firstLine), 0), 0u) << shown;
+        // A failure a program reads is one JSON line and nothing more.
+        if (row.firstLine.starts_with("{\"error\""))
+        {
+            EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 1) << shown;
+        }
         if (!row.absent.empty())
         {
             EXPECT_FALSE(Contains(text, row.absent)) << row.absent << "\n" << shown;
@@ -459,5 +670,98 @@ TEST_F(ProvixaIntegrator, EachCommandEndsWithItsStatusAndSaysWhyFirst)
         {
             EXPECT_TRUE(Contains(text, row.contains)) << row.contains << "\n" << shown;
         }
+    }
+}
+
+// A lock another process holds on a fresh home: init left the database in the journal mode every
+// command uses, so a writer's transaction stops no read; a home still in the rollback journal is
+// read without waiting to switch it; a lock that keeps readers out too is answered once, naming it.
+TEST_F(ProvixaIntegrator, ALockOfAnotherProcessIsAnsweredOnceAndNoReadWaitsForTheJournalSwitch)
+{
+    ASSERT_EQ(Provixa({"init"}).status, 0);
+    sqlite3* raw = nullptr;
+    ASSERT_EQ(sqlite3_open((m_home / "provixa.db").string().c_str(), &raw), SQLITE_OK);
+    const std::unique_ptr<sqlite3, int (*)(sqlite3*)> db(raw, sqlite3_close);
+    const auto exec = [&](const char* sql) { return sqlite3_exec(db.get(), sql, nullptr, nullptr, nullptr); };
+    std::string mode;
+    sqlite3_exec(
+        db.get(), "PRAGMA journal_mode",
+        [](void* into, int, char** values, char**) {
+            *static_cast<std::string*>(into) = values[0] != nullptr ? values[0] : "";
+            return 0;
+        },
+        &mode, nullptr);
+    EXPECT_EQ(mode, "wal");
+    const std::vector<std::string> get = {"--as", "operator", "get", "Bnt_Badge.BADGEKEY=1"};
+    ASSERT_EQ(exec("BEGIN IMMEDIATE; UPDATE BADGE SET PIN = PIN WHERE 0"), SQLITE_OK);
+    Outcome run = Provixa(get);
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_TRUE(Contains(run.out, "BADGEKEY = 1;")) << run.out;
+    ASSERT_EQ(exec("ROLLBACK"), SQLITE_OK);
+    // A home an older init left in the rollback journal, with another process's reader in it.
+    ASSERT_EQ(exec("PRAGMA journal_mode=DELETE"), SQLITE_OK);
+    ASSERT_EQ(exec("BEGIN; SELECT count(*) FROM BADGE"), SQLITE_OK);
+    run = Provixa(get);
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_TRUE(Contains(run.out, "BADGEKEY = 1;")) << run.out;
+    ASSERT_EQ(exec("COMMIT; PRAGMA journal_mode=WAL"), SQLITE_OK);
+    // A lock that keeps every other connection out.
+    ASSERT_EQ(exec("PRAGMA locking_mode=EXCLUSIVE; BEGIN EXCLUSIVE; SELECT count(*) FROM BADGE"), SQLITE_OK);
+    for (const std::vector<std::string>& args : {get, std::vector<std::string>{"--as", "operator", "classes"}})
+    {
+        run = Provixa(args);
+        EXPECT_EQ(run.status, 1) << run.err;
+        EXPECT_EQ(run.err, "provixa: cannot read the installation database " + (m_home / "provixa.db").string() +
+                               ": database is locked: the database is locked by another process\n");
+    }
+    ASSERT_EQ(exec("ROLLBACK"), SQLITE_OK);
+}
+
+namespace {
+// Runs the program on `home` with its standard output a pipe nobody reads any more, SIGPIPE
+// ignored by its parent or not; the raw wait status, and its error output in *err.
+int RunIntoClosedPipe(const std::filesystem::path& home, const std::filesystem::path& errFile, bool ignored)
+{
+    int ends[2];
+    if (pipe(ends) != 0)
+        return -1;
+    ::close(ends[0]);
+    // Everything the child needs is made before it is forked: it only sets up and executes.
+    std::vector<std::string> environment = {"PROVIXA_HOME=" + home.string()};
+    std::vector<char*> envp;
+    for (std::string& entry : environment)
+        envp.push_back(entry.data());
+    envp.push_back(nullptr);
+    const char* const argv[] = {PROVIXA_BINARY, "--as", "admin", "enum", "Bnt_Cardholder", nullptr};
+    const std::string errPath = errFile.string();
+    const pid_t child = fork();
+    if (child == 0)
+    {
+        std::signal(SIGPIPE, ignored ? SIG_IGN : SIG_DFL);
+        const int errFd = ::open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        if (errFd < 0 || ::dup2(ends[1], 1) < 0 || ::dup2(errFd, 2) < 0)
+            _exit(127);
+        execve(PROVIXA_BINARY, const_cast<char* const*>(argv), envp.data());
+        _exit(127);
+    }
+    ::close(ends[1]);
+    int status = -1;
+    if (child < 0 || waitpid(child, &status, 0) != child)
+        return -1;
+    return status;
+}
+}  // namespace
+
+// A reader that went away ends the run the same quiet way whether the parent ignored SIGPIPE or
+// not: by the signal, with nothing on the error output.
+TEST_F(ProvixaIntegrator, AClosedPipeEndsTheRunQuietlyAndAlikeWhetherOrNotSigpipeIsIgnored)
+{
+    ASSERT_EQ(Provixa({"init"}).status, 0);
+    for (const bool ignored : {false, true})
+    {
+        const std::filesystem::path errFile = m_root / (ignored ? "err-ignored" : "err-default");
+        const int status = RunIntoClosedPipe(m_home, errFile, ignored);
+        EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGPIPE) << ignored << " " << status;
+        EXPECT_EQ(provixa_program::ReadAll(errFile), "") << ignored;
     }
 }

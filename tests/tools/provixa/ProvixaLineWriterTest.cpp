@@ -106,3 +106,23 @@ TEST(ProvixaLineWriter, ALongLineGoesOutAsItGrowsAndOtherLinesWaitForItsEnd)
     EXPECT_EQ(text.find('\n'), written + 3);
     EXPECT_EQ(text.substr(written + 4), "driver server received procedure 5 SetPanelClock\n");
 }
+
+TEST(ProvixaLineWriter, ALineLeftOpenIsEndedBeforeAnotherWritersTextAtTheFinish)
+{
+    std::ostringstream destination;
+    ProvixaLineWriter writer(destination, false);
+    std::ostream out(&writer);
+    // One thread's long line is going out unfinished; another's whole line waits for it, and a
+    // third thread leaves a line of its own open.
+    const std::string longLine(ProvixaLineWriter::kChunkBytes + 10, 'x');
+    out << longLine;
+    std::thread note([&writer]() { writer.WriteLine("driver server received procedure 5 SetPanelClock"); });
+    note.join();
+    std::thread open([&writer]() {
+        std::ostream own(&writer);
+        own << "Handed in: ";
+    });
+    open.join();
+    EXPECT_TRUE(writer.Finish());
+    EXPECT_EQ(destination.str(), longLine + "\ndriver server received procedure 5 SetPanelClock\nHanded in: ");
+}

@@ -50,8 +50,9 @@ TEST_F(ProvixaSoftwareEvent, MissingOperandsAreUsageErrorsAndValuesThatDoNotFitA
     Write("change.xml", "<ROOT/>");
     const std::string file = PathOf("change.xml");
     const std::vector<std::pair<std::vector<std::string>, int>> cases = {
-        {{"swevent", "2", "x", "0", file}, 1},
-        {{"swevent", "70000", "1", "0", file}, 1},
+        // A number the command line does not hold is a command line the host cannot act on.
+        {{"swevent", "2", "x", "0", file}, 2},
+        {{"swevent", "70000", "1", "0", file}, 2},
         {{"swevent", "2", "1", "0", PathOf("missing.xml")}, 1},
         {{"swevent", "2", "1", "0"}, 2},
     };

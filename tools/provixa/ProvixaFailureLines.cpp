@@ -1,0 +1,123 @@
+#include "tools/provixa/ProvixaFailureLines.h"
+
+#include "tools/provixa/ProvixaOutput.h"
+
+#include <charconv>
+#include <cstdint>
+#include <string_view>
+
+namespace {
+constexpr std::string_view kProgram = "provixa: ";
+constexpr std::string_view kWarning = "provixa: warning:";
+constexpr std::string_view kError = "Error 0x";
+
+// Reads "Error 0xHHHHHHHH[ (NAME)][: reason| reason]" at the start of `text`: the code and the
+// reason; false when the text is no error line.
+bool ReadErrorLine(std::string_view text, HRESULT* code, std::string* reason)
+{
+    if (!text.starts_with(kError) || text.size() < kError.size() + 8)
+        return false;
+    std::uint32_t value = 0;
+    const char* first = text.data() + kError.size();
+    const auto [end, status] = std::from_chars(first, first + 8, value, 16);
+    if (status != std::errc() || end != first + 8)
+        return false;
+    *code = static_cast<HRESULT>(value);
+    std::string_view rest = text.substr(kError.size() + 8);
+    if (rest.starts_with(" (") && rest.find(')') != std::string_view::npos)
+        rest = rest.substr(rest.find(')') + 1);
+    if (rest.starts_with(":"))
+        rest = rest.substr(1);
+    if (rest.starts_with(" "))
+        rest = rest.substr(1);
+    *reason = std::string(rest);
+    return true;
+}
+}  // namespace
+
+ProvixaFailureLines::ProvixaFailureLines(std::ostream& destination, KeyOf keyOf)
+    : m_destination(destination), m_keyOf(std::move(keyOf))
+{
+}
+
+ProvixaFailureLines::~ProvixaFailureLines()
+{
+    Finish();
+}
+
+std::string ProvixaFailureLines::Convert(const std::string& line, const KeyOf& keyOf, HRESULT code)
+{
+    std::string_view text = line;
+    if (text.starts_with("{") || text.starts_with(kWarning))
+        return line;
+    std::string prefix;
+    const bool program = text.starts_with(kProgram);
+    if (program)
+    {
+        text.remove_prefix(kProgram.size());
+        // A batch names the line a failure comes from: "provixa: line 3: Error ...".
+        if (text.starts_with("line "))
+        {
+            const std::size_t colon = text.find(": ");
+            if (colon != std::string_view::npos)
+            {
+                prefix = std::string(text.substr(0, colon + 2));
+                text.remove_prefix(colon + 2);
+            }
+        }
+    }
+    std::string reason;
+    if (!ReadErrorLine(text, &code, &reason))
+    {
+        // Progress notes ("Watching", "Handed in", the servers' calls) are no failures.
+        if (!program)
+            return line;
+        reason = std::string(text);
+    }
+    return ProvixaOutput::FailureJson(keyOf(code), prefix + reason, code);
+}
+
+void ProvixaFailureLines::Finish()
+{
+    if (!m_line.empty())
+        WriteLine(m_line);
+    m_line.clear();
+    m_destination.flush();
+}
+
+std::streamsize ProvixaFailureLines::xsputn(const char* text, std::streamsize count)
+{
+    for (std::streamsize i = 0; i < count; ++i)
+    {
+        if (text[i] != '\n')
+        {
+            m_line.push_back(text[i]);
+            continue;
+        }
+        WriteLine(m_line + '\n');
+        m_line.clear();
+    }
+    return count;
+}
+
+ProvixaFailureLines::int_type ProvixaFailureLines::overflow(int_type c)
+{
+    if (traits_type::eq_int_type(c, traits_type::eof()))
+        return traits_type::not_eof(c);
+    const char one = traits_type::to_char_type(c);
+    xsputn(&one, 1);
+    return c;
+}
+
+int ProvixaFailureLines::sync()
+{
+    m_destination.flush();
+    return m_destination ? 0 : -1;
+}
+
+void ProvixaFailureLines::WriteLine(const std::string& line)
+{
+    const bool ended = !line.empty() && line.back() == '\n';
+    const std::string converted = Convert(ended ? line.substr(0, line.size() - 1) : line, m_keyOf);
+    m_destination << converted << (ended ? "\n" : "");
+}

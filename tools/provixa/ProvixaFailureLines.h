@@ -1,0 +1,53 @@
+// ProvixaFailureLines: the stream buffer that gives the host's failure lines the form a program
+// reads, for the bus (always) and for the WMI door with --json: each failure line ("Error
+// 0x80041002 (WBEM_E_NOT_FOUND): ...", "provixa: ...") becomes one JSON line {"error": KEY,
+// "hresult": "0x80041002", "message": TEXT} (ProvixaOutput::FailureJson). Lines that are JSON
+// already, warnings ("provixa: warning: ...") and progress notes pass as they are.
+//
+// It sits between a ProvixaLineWriter and the error stream, which hands it whole lines under its
+// own lock; an unfinished last line is converted when Finish (or the destructor) comes. Not
+// thread-safe on its own.
+#pragma once
+
+#include "platform/com/WbemConstants.h"
+#include "platform/win32/WinTypes.h"
+
+#include <functional>
+#include <ostream>
+#include <streambuf>
+#include <string>
+
+class ProvixaFailureLines final : public std::streambuf
+{
+public:
+    // The error key of a code on the door the lines are for ("WBEM_E_NOT_FOUND",
+    // "corvessa.general.exception").
+    using KeyOf = std::function<std::string(HRESULT)>;
+
+    // Writes to `destination` (which must outlive this); `keyOf` names a code's key.
+    ProvixaFailureLines(std::ostream& destination, KeyOf keyOf);
+    ~ProvixaFailureLines() override;
+    ProvixaFailureLines(const ProvixaFailureLines&) = delete;
+    ProvixaFailureLines& operator=(const ProvixaFailureLines&) = delete;
+
+    // The line (without its line break) in the form above; `code` is the code of a failure
+    // line that names none (a host refusal: WBEM_E_FAILED; a usage error: WBEM_E_INVALID_PARAMETER).
+    static std::string Convert(const std::string& line, const KeyOf& keyOf, HRESULT code = WBEM_E_FAILED);
+
+    // Hands over an unfinished last line.
+    void Finish();
+
+protected:
+    std::streamsize xsputn(const char* text, std::streamsize count) override;
+    int_type overflow(int_type c) override;
+    int sync() override;
+
+private:
+    void WriteLine(const std::string& line);
+
+    // Set at construction.
+    std::ostream& m_destination;
+    const KeyOf m_keyOf;
+
+    std::string m_line;
+};
