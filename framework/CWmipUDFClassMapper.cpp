@@ -145,6 +145,7 @@ const std::vector<CWmipUDFClassMapper::LayoutField>& CWmipUDFClassMapper::GetLay
         CWMIDebugLog::LogError(kSourceFile, __LINE__,
                                L"Unable to read the user-defined-field layout of " + GetClassName(), 0, &e);
         m_layout.clear();
+        m_layoutFailed = true;
     }
     return m_layout;
 }
@@ -209,7 +210,12 @@ HRESULT CWmipUDFClassMapper::CreateClass(IWbemClassObject** classObject, BOOL sy
             return hr;
         user = caller;
     }
-    for (const LayoutField& field : GetLayout())
+    const std::vector<LayoutField>& layout = GetLayout();
+    // A definition without its layout's fields is no definition of the class: the build fails,
+    // so that nothing keeps it.
+    if (m_layoutFailed)
+        return WBEM_E_FAILED;
+    for (const LayoutField& field : layout)
     {
         const int method = GetPropertyProcessMethod(field.column, field.table);
         if (method == WMIHelper::kProcessSkip)

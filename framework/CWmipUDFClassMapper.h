@@ -110,5 +110,7 @@ private:
     void CheckUnique(IWbemClassObject* instance, const LayoutField& field, const VARIANT& value);
 
     bool m_layoutRead = false;
+    // The layout could not be read: a definition built now would lack its fields.
+    bool m_layoutFailed = false;
     std::vector<LayoutField> m_layout;
 };

@@ -325,10 +325,9 @@ bool CAcsUser::LoginAgain(LPCWSTR dataSource, const CAcsUser& earlier)
 
 LONG CAcsUser::LinkedUserID(CBntDatabase& database, const AccountLink& link)
 {
-    const auto row =
-        link.directoryId == kInternalDirectoryID
-            ? CLoginQuery::FirstRow(database, kUserOfLogonId, {CDBValue(link.account)})
-            : CLoginQuery::FirstRow(database, kUserOfAccount, {link.directoryId, CDBValue(link.account)});
+    const auto row = link.directoryId == kInternalDirectoryID
+                         ? CLoginQuery::FirstRow(database, kUserOfLogonId, {CDBValue(link.account)})
+                         : CLoginQuery::FirstRow(database, kUserOfAccount, {link.directoryId, CDBValue(link.account)});
     return row ? static_cast<LONG>(CLoginQuery::Integer(*row, 0)) : 0;
 }
 

@@ -146,14 +146,14 @@ TEST_F(DefinitionStamp, TheNextRequestFollowsThePinOptionAndAMovedDepartmentOnBo
     const std::vector<Door> doors = {
         {"WMI, administrator", [this](const wchar_t* pin) { return WmiPutPin(kAdministrator, pin); },
          [this] { return WmiDepartments(kAdministrator); }, ""},
-        {"WMI, Lab", [this](const wchar_t* pin) { return WmiPutPin(kLab, pin); }, [this] { return WmiDepartments(kLab); },
-         "3"},
+        {"WMI, Lab", [this](const wchar_t* pin) { return WmiPutPin(kLab, pin); },
+         [this] { return WmiDepartments(kLab); }, "3"},
         {"bus, administrator", busPin(busAdministrator), busDepartments(busAdministrator), ""},
         {"bus, Lab", busPin(busLab), busDepartments(busLab), "3"},
     };
     const std::string notEditable = Utf8(CWmipMessages::kNotEditableProperty);
-    const std::string pinNotEditable = notEditable.substr(0, notEditable.find("%s")) + "PIN" +
-                                       notEditable.substr(notEditable.find("%s") + 2);
+    const std::string pinNotEditable =
+        notEditable.substr(0, notEditable.find("%s")) + "PIN" + notEditable.substr(notEditable.find("%s") + 2);
     const struct
     {
         const char* step;
