@@ -123,17 +123,18 @@ bool ProvixaLineWriter::Finish()
     // A line left open (the long line going out, another thread's unfinished one) is ended
     // before the next writer's text, so that no two run into one line; the last stays as written.
     bool open = m_holder.has_value();
-    const auto append = [&](const std::string& text) {
-        if (text.empty())
-            return;
+    std::vector<const std::string*> left{&m_waiting};
+    for (const auto& [thread, text] : m_unfinished)
+        left.push_back(&text);
+    for (const std::string* text : left)
+    {
+        if (text->empty())
+            continue;
         if (open)
             m_ready += '\n';
-        m_ready += text;
-        open = text.back() != '\n';
-    };
-    append(m_waiting);
-    for (const auto& [thread, text] : m_unfinished)
-        append(text);
+        m_ready += *text;
+        open = text->back() != '\n';
+    }
     m_unfinished.clear();
     m_waiting.clear();
     m_holder.reset();
