@@ -402,8 +402,10 @@ TEST_F(EventValueSweep, AnEventCarriesAJoinedValueOnlyAsTheWatchersReadServesIt)
                 {
                     const std::string given = support::PropertyText(carried.Get(), property.GetString());
                     const std::string name = Utf8(each.name + L"." + property);
+                    // A structured binding is named through a copy: a lambda may not capture one.
+                    const wchar_t* const holder = side;
                     const auto owner = std::find_if(found.begin(), found.end(), [&](const auto& joinedRecord) {
-                        return CString(joinedRecord.holder) == side &&
+                        return CString(joinedRecord.holder) == holder &&
                                std::find(joinedRecord.properties.begin(), joinedRecord.properties.end(), property) !=
                                    joinedRecord.properties.end();
                     });
@@ -544,8 +546,9 @@ TEST_F(EventValueSweep, EachSideOfAChangeCarriesTheJoinedValuesTheWatchersReadSe
                         seen += " " + given.substr(0, 12);
                 }
             }
+            const std::string watcher = who;
             const auto expected = std::find_if(std::begin(cases), std::end(cases), [&](const auto& c) {
-                return c.segmented == segmented && std::string(c.who) == who;
+                return c.segmented == segmented && std::string(c.who) == watcher;
             });
             ASSERT_NE(expected, std::end(cases));
             EXPECT_EQ(seen, expected->expected);
