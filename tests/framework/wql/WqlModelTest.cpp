@@ -107,11 +107,13 @@ private:
             const std::wstring number = std::to_wstring(Pick(45) - 2);
             if (kind == 1)
                 return number + L" " + Operator() + L" Id";
-            // A quoted number in each form a numeric column reads as a number.
+            // A quoted number in each form a numeric column reads as a number (a plus only before
+            // a number without a sign: "+-2" is no number).
+            const std::wstring plus = number.front() == L'-' ? number : L"+" + number;
             if (kind == 2)
                 return L"Id " + Operator() + L" '" +
-                       OneOf<std::wstring>({number, L" " + number, number + L" ", L"+" + number, number + L".",
-                                            number + L"e0", number + L".0e+0"}) +
+                       OneOf<std::wstring>({number, L" " + number, number + L" ", plus, number + L".", number + L"e0",
+                                            number + L".0e+0"}) +
                        L"'";
             return L"Id " + Operator() + L" " + number;
         }
