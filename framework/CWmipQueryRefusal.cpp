@@ -18,6 +18,13 @@ bool IsNumberType(CIMTYPE type)
     return IsIntegerCimType(type) || type == CIM_REAL32 || type == CIM_REAL64;
 }
 
+// A literal in single or double quotes (already trimmed).
+bool IsQuoted(const CString& literal)
+{
+    return literal.GetLength() >= 2 && (literal[0] == L'\'' || literal[0] == L'"') &&
+           literal[literal.GetLength() - 1] == literal[0];
+}
+
 // A literal a number compares with: a number as written (decimal with sign, fraction and
 // exponent, or 0x hexadecimal), or a quoted text the database reads as a number, the one reading
 // the watches share (WqlEvaluator::ReadNumberText), so a text it takes compares as a number on
@@ -25,8 +32,7 @@ bool IsNumberType(CIMTYPE type)
 bool IsNumberLiteral(CString literal)
 {
     literal.Trim();
-    if (literal.GetLength() >= 2 && (literal[0] == L'\'' || literal[0] == L'"') &&
-        literal[literal.GetLength() - 1] == literal[0])
+    if (IsQuoted(literal))
     {
         CDBValue number;
         return WqlEvaluator::ReadNumberText(CStringToUtf8(literal.Mid(1, literal.GetLength() - 2)), number);
@@ -47,6 +53,16 @@ bool IsNumberLiteral(CString literal)
         return false;
     }
     return used == text.size();
+}
+
+// A literal a boolean compares with: TRUE or FALSE (1 or 0), quoted or not, in any case.
+bool IsBooleanLiteral(CString literal)
+{
+    literal.Trim();
+    if (IsQuoted(literal))
+        literal = literal.Mid(1, literal.GetLength() - 2).Trim();
+    return literal.CompareNoCase(L"TRUE") == 0 || literal.CompareNoCase(L"FALSE") == 0 || literal == L"1" ||
+           literal == L"0";
 }
 
 }  // namespace
@@ -80,19 +96,6 @@ CWmipQueryRefusal CWmipQueryRefusal::NotANumber(const wchar_t* sourceFile, int l
     text.Format(CWmipMessages::kNotANumber, literal.GetString(), property.GetString());
     return CWmipQueryRefusal(sourceFile, line, text);
 }
-
-namespace {
-// A literal a boolean compares with: TRUE or FALSE (1 or 0), quoted or not, in any case.
-bool IsBooleanLiteral(CString literal)
-{
-    literal.Trim();
-    if (literal.GetLength() >= 2 && (literal[0] == L'\'' || literal[0] == L'"') &&
-        literal[literal.GetLength() - 1] == literal[0])
-        literal = literal.Mid(1, literal.GetLength() - 2).Trim();
-    return literal.CompareNoCase(L"TRUE") == 0 || literal.CompareNoCase(L"FALSE") == 0 || literal == L"1" ||
-           literal == L"0";
-}
-}  // namespace
 
 void CWmipQueryRefusal::CheckLiteral(const wchar_t* sourceFile, int line, const CString& property, CIMTYPE type,
                                      int wqlOperator, const CString& literal, bool bus)

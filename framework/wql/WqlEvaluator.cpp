@@ -292,9 +292,11 @@ bool WqlEvaluator::ReadNumberText(std::string_view text, CDBValue& number)
         ++first;
     while (last > first && IsNumberBlank(text[last - 1]))
         --last;
-    // The sign: the conversions below take a '-' but no '+'.
-    const bool negative = first < last && text[first] == '-';
-    if (first < last && (text[first] == '+' || text[first] == '-'))
+    // The conversions below take a '-' but no '+': a '-' stays in the text they read.
+    std::size_t numberStart = first;
+    if (first < last && text[first] == '+')
+        numberStart = ++first;
+    else if (first < last && text[first] == '-')
         ++first;
     std::size_t i = first;
     std::size_t digits = 0;
@@ -323,10 +325,9 @@ bool WqlEvaluator::ReadNumberText(std::string_view text, CDBValue& number)
     }
     if (i != last)
         return false;
-    std::string unsignedText(text.substr(first, last - first));
-    const std::string signedText = (negative ? "-" : "") + unsignedText;
-    const char* begin = signedText.data();
-    const char* end = signedText.data() + signedText.size();
+    // Read in place: a comparison runs per row, so nothing is copied.
+    const char* begin = text.data() + numberStart;
+    const char* end = text.data() + last;
     if (!isReal)
     {
         LONGLONG integer = 0;
