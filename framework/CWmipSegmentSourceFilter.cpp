@@ -20,9 +20,9 @@
 #include <cctype>
 #include <cstdint>
 #include <map>
-#include <string>
 #include <memory>
 #include <mutex>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -422,8 +422,8 @@ private:
     // The read's own rule (RestrictByOwnColumn, written on a row of the source's table under
     // kRuleRow), evaluated once over the record's values: those the instance holds (an event's
     // record may be gone from the database, or hold values its row no longer has), the others
-    // (a person's kind) from the stored row, read through the class's own tables and joins by
-    // its keys. Not admitted when a value the rule reads is neither held nor stored.
+    // (a person's kind, the segment of a record named by its keys alone) from its stored row.
+    // Not admitted when a value the rule reads is neither held nor stored.
     bool AdmitsByOwnColumn(const CWMITypeInfo& type, const Source& source, IWbemClassObject& instance)
     {
         if (m_database == nullptr)

@@ -55,8 +55,8 @@ public:
     // True when the caller may see the record of the class whose values the instance holds
     // (an event's record, which may be gone from the database): each source admits it, an own
     // column by the read's own rule evaluated over the record's values (the instance's, and for
-    // a value it does not hold, such as a person's kind, the stored row's, found by the keys
-    // through the class's joins), an owner by the owner's row that the instance's names give,
+    // a value it does not hold, such as a person's kind, the stored row's, found by key as the
+    // class's read joins the column's table), an owner by the owner's row that the instance's names give,
     // read under the owner's own filter. True for an all-segments user; false for a class
     // without a source or a value neither the instance nor a stored row holds. Throws
     // CDBException.

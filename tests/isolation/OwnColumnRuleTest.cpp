@@ -177,6 +177,12 @@ TEST_F(OwnColumnRule, AnEventsRecordIsAdmittedExactlyWhenTheCallersKeyedGetServe
             answers[source->option].insert(served);
         }
     }
+    std::set<std::wstring> swept;
+    for (const Judged& record : judged)
+        swept.insert(record.type->GetClassName().GetString());
+    // Every class of an own segment column that the demo holds records of (it holds no field or
+    // report permission group, precision access group or video recorder).
+    EXPECT_GE(swept.size(), 24u) << ::testing::PrintToString(swept);
     // Each option on both sides of the caller's segment, visitors' (unsegmented) admitted whole;
     // a person by its kind: a visitor beyond the caller's segment admitted, a cardholder not.
     EXPECT_EQ(answers, (std::map<int, std::set<bool>>{{SegmentOptionSegments, {false, true}},
