@@ -10,16 +10,19 @@
 #include "inhouse/BntLogin/CBntAcsSystemOptions.h"
 #include "inhouse/BntUserDb/CPerson.h"
 #include "inhouse/BntUtility/CWMIDebugLog.h"
-#include "framework/WMIHelper.h"
+#include "framework/WqlInstancePropertySource.h"
+#include "inhouse/BntCoreDb/CLoginQuery.h"
 #include "platform/com/Variant.h"
 #include "platform/com/WbemConstants.h"
 #include "platform/wmi/IWbemClassObject.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstdint>
 #include <map>
 #include <memory>
 #include <mutex>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -29,6 +32,8 @@ namespace {
 
 constexpr wchar_t kSource[] = L"CWmipSegmentSourceFilter.cpp";
 constexpr wchar_t kNoRow[] = L"0 = 1";
+// The name of the one row an own-column rule is written on when it judges a record's values.
+constexpr wchar_t kRuleRow[] = L"SEGRULEROW";
 
 using Source = CWMITypeInfo::SegmentSource;
 
@@ -397,8 +402,8 @@ private:
 
 public:
     // True when the caller may see the record whose values the instance holds, by each source:
-    // an own column by the instance's value (by the stored row when the class maps no property
-    // to it), an owner by the owner's row under the owner's own filter.
+    // an own column by the read's own rule over the record's values, an owner by the owner's
+    // row under the owner's own filter.
     bool Admits(const CWMITypeInfo& type, IWbemClassObject& instance)
     {
         if (type.GetSegmentSources().empty())
@@ -414,29 +419,143 @@ public:
     }
 
 private:
+    // The read's own rule (RestrictByOwnColumn, written on a row of the source's table under
+    // kRuleRow), evaluated once over the record's values: those the instance holds (an event's
+    // record may be gone from the database, or hold values its row no longer has), the others
+    // (a person's kind, the segment of a record named by its keys alone) from its stored row.
+    // Not admitted when a value the rule reads is neither held nor stored.
     bool AdmitsByOwnColumn(const CWMITypeInfo& type, const Source& source, IWbemClassObject& instance)
     {
-        if (!CWMITypeInfo::IsSegmentationOptionEnabled(m_user.GetSystemOptions(), source.option))
+        if (m_database == nullptr)
+            return false;
+        CDynamicRecordset rule(m_database);
+        rule.SetTable(source.table + L" " + kRuleRow);
+        if (!RestrictByOwnColumn(type, source, rule))
             return true;
-        // The instance's own segment value decides, as the read's rule would on its row (an
-        // event's record may be gone from the database), except for a person: whether a person's
-        // segment counts depends on the person's kind, which only the stored row holds.
-        CString property;
-        LONG segment = 0;
-        if (source.option != SegmentOptionPersons &&
-            type.GetPropertyForColumn(source.table + L"." + source.column, property) &&
-            SUCCEEDED(WMIHelper::GetNumber(&instance, property, segment)))
-            return (source.option == SegmentOptionBadgeTypes && segment == CAcsUser::kAllSegments) ||
-                   m_user.HasSegmentAccess(segment, CAcsUser::kReadSegmentAccess);
-        // The read's own rule on the stored row, found by the keys.
-        std::vector<CString> keys;
-        std::vector<CString> columns;
-        for (const auto& [key, column] : type.GetKeyProperties())
+        const CRecordsetQuery::BoundText condition = rule.GetQuery().BuildCondition();
+        if (condition.sql.empty())
+            return true;
+        const std::vector<CString> columns = RuleRowColumns(condition.sql);
+        std::vector<CDBValue> values(columns.size());
+        std::vector<std::size_t> unheld;
+        const WqlInstancePropertySource held(&instance);
+        for (std::size_t i = 0; i < columns.size(); ++i)
         {
-            keys.push_back(key);
-            columns.push_back(column);
+            const CString property = PropertyOfColumn(type, source.table + L"." + columns[i]);
+            if (property.IsEmpty() || !held.GetValue(property, values[i]) || values[i].IsNull())
+                unheld.push_back(i);
         }
-        return RowPasses(type, keys, columns, instance);
+        if (!unheld.empty() && !ReadStoredValues(type, source, instance, columns, unheld, values))
+            return false;
+        // SELECT 1 FROM (SELECT ? AS COLUMN, ...) kRuleRow WHERE rule
+        std::string sql = "SELECT 1";
+        for (std::size_t i = 0; i < columns.size(); ++i)
+            sql += (i == 0 ? " FROM (SELECT ? AS " : ", ? AS ") + CStringToUtf8(columns[i]);
+        if (!columns.empty())
+            sql += ") " + CStringToUtf8(CString(kRuleRow));
+        sql += " WHERE " + condition.sql;
+        values.insert(values.end(), condition.values.begin(), condition.values.end());
+        return CLoginQuery::FirstRow(*m_database, sql, values).has_value();
+    }
+
+    // The columns of kRuleRow a condition reads ("ROW.COLUMN", either part quoted or not), each
+    // once, in the order they first appear.
+    static std::vector<CString> RuleRowColumns(const std::string& sql)
+    {
+        const std::string name = CStringToUtf8(CString(kRuleRow));
+        const auto isNameChar = [](char c) { return std::isalnum(static_cast<unsigned char>(c)) != 0 || c == '_'; };
+        std::vector<CString> columns;
+        for (std::size_t at = sql.find(name); at != std::string::npos; at = sql.find(name, at + 1))
+        {
+            std::size_t next = at + name.size();
+            if ((at > 0 && isNameChar(sql[at - 1])) || (next < sql.size() && isNameChar(sql[next])))
+                continue;
+            next += next < sql.size() && sql[next] == '"' ? 1 : 0;
+            if (next >= sql.size() || sql[next] != '.')
+                continue;
+            ++next;
+            next += next < sql.size() && sql[next] == '"' ? 1 : 0;
+            std::size_t end = next;
+            while (end < sql.size() && isNameChar(sql[end]))
+                ++end;
+            const CString column = Utf8ToCString(sql.substr(next, end - next));
+            if (end > next && std::none_of(columns.begin(), columns.end(),
+                                           [&](const CString& known) { return known.CompareNoCase(column) == 0; }))
+                columns.push_back(column);
+        }
+        return columns;
+    }
+
+    // Fills values[i] for each i of unheld with columns[i] of the record's stored row of the
+    // source's table, read alone and found by that table's own columns as the class's read binds
+    // them: the class's keys when they lie in that table, else the columns its join matches (a
+    // logged event's panel row, found by the panel the event names), each given the value the
+    // instance holds for it. False when a value is missing, the read does not join the table, or
+    // no row is stored.
+    bool ReadStoredValues(const CWMITypeInfo& type, const Source& source, IWbemClassObject& instance,
+                          const std::vector<CString>& columns, const std::vector<std::size_t>& unheld,
+                          std::vector<CDBValue>& values)
+    {
+        // (column of the source's table, the instance's property that holds its value)
+        std::vector<std::pair<CString, CString>> match;
+        for (const auto& [property, key] : type.GetKeyProperties())
+        {
+            if (key.Left(key.Find(L'.')).CompareNoCase(source.table) != 0)
+            {
+                match.clear();
+                break;
+            }
+            match.emplace_back(key.Mid(key.Find(L'.') + 1), property);
+        }
+        if (match.empty() && !JoinedMatch(type, source, match))
+            return false;
+        CDynamicRecordset row(m_database);
+        row.SetTable(source.table);
+        const WqlInstancePropertySource held(&instance);
+        for (const auto& [column, property] : match)
+        {
+            CDBValue value;
+            if (property.IsEmpty() || !held.GetValue(property, value) || value.IsNull())
+                return false;
+            row.AppendFilter(source.table + L"." + column + L" = ?", {value});
+        }
+        for (const std::size_t i : unheld)
+            row.AddColumnToSet(columns[i], source.table, true);
+        row.OpenForwardOnly();
+        if (row.IsEOF())
+            return false;
+        for (std::size_t read = 0; read < unheld.size(); ++read)
+            values[unheld[read]] = row.GetValue(static_cast<int>(read));
+        return true;
+    }
+
+    // The columns of the source's table that the class's read joins it by, each with the
+    // instance's property holding the column it is matched with. False when the class has no
+    // mapper, its read does not join the table, or a matched column maps to no property.
+    bool JoinedMatch(const CWMITypeInfo& type, const Source& source, std::vector<std::pair<CString, CString>>& match)
+    {
+        if (!type.GetTypeConstructor())
+            return false;
+        const std::unique_ptr<CWmipClassMapper> mapper(type.GetTypeConstructor()(&m_user, nullptr, nullptr));
+        if (mapper == nullptr)
+            return false;
+        CDynamicRecordset shape(m_database);
+        mapper->SetupInstanceRecordset(&shape);
+        const auto names = shape.GetQuery().GetTableNames();
+        std::vector<CString> partners;
+        const std::vector<CString> joined =
+            shape.GetQuery().GetJoinedColumns(JoinedName(shape, source.table), &partners);
+        for (std::size_t i = 0; i < joined.size(); ++i)
+        {
+            const int dot = partners[i].Find(L'.');
+            const auto partner = std::find_if(names.begin(), names.end(), [&](const auto& name) {
+                return name.first.CompareNoCase(partners[i].Left(dot)) == 0;
+            });
+            if (partner == names.end())
+                return false;
+            match.emplace_back(joined[i], PropertyOfColumn(type, partner->second + partners[i].Mid(dot)));
+        }
+        return !match.empty();
     }
 
     bool AdmitsByOwner(const CWMITypeInfo& type, const Source& source, IWbemClassObject& instance)

@@ -54,11 +54,12 @@ public:
                             CBntDatabase* database);
     // True when the caller may see the record of the class whose values the instance holds
     // (an event's record, which may be gone from the database): each source admits it, an own
-    // column by the instance's segment value (by the stored row found by the keys, under the
-    // read's own rule, when the class maps no property to the column or the column is a
-    // person's, whose kind decides), an owner by the owner's row that the instance's names
-    // give, read under the owner's own filter. True for an all-segments user; false for a class
-    // without a source or a value the instance lacks. Throws CDBException.
+    // column by the read's own rule evaluated over the record's values (the instance's, and for
+    // a value it does not hold, such as a person's kind, the stored row's, found by key as the
+    // class's read joins the column's table), an owner by the owner's row that the instance's names give,
+    // read under the owner's own filter. True for an all-segments user; false for a class
+    // without a source or a value neither the instance nor a stored row holds. Throws
+    // CDBException.
     static bool Admits(const CAcsUser& user, const CWMITypeInfo& type, IWbemClassObject& instance,
                        CBntDatabase* database);
     // The served class whose records are the rows of a table that another class's read joins

@@ -1,6 +1,7 @@
 // The segment filter's kept answers follow the registry (a class registered again or refused is
 // never answered from what was found before), and an event's record is judged by the read's own
-// rule on its stored row, the person-kind rule included.
+// rule, the person-kind rule included: over the segment the record carries and the kind its
+// stored row holds.
 #include <gtest/gtest.h>
 
 #include <memory>
