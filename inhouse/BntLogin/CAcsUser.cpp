@@ -125,7 +125,7 @@ bool IsEmptyText(LPCWSTR text)
 
 }  // namespace
 
-CAcsUser::CAcsUser(bool, bool, bool, bool) {}
+CAcsUser::CAcsUser() = default;
 
 CAcsUser::~CAcsUser()
 {

@@ -33,9 +33,8 @@ public:
     // The directory id that names the installation's own user table in Login.
     static constexpr LONG kInternalDirectoryID = -1;
 
-    // The four flags are the callers' construction options of the original library; this
-    // login needs none of them.
-    explicit CAcsUser(bool = false, bool = false, bool = false, bool = false);
+    // A logged-out user.
+    CAcsUser();
     ~CAcsUser();
     CAcsUser(const CAcsUser&) = delete;
     CAcsUser& operator=(const CAcsUser&) = delete;

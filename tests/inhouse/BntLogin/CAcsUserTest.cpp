@@ -24,7 +24,7 @@ bool LoginByName(CAcsUser& user, const TestDatabase& db, LPCWSTR name, LPCWSTR p
 TEST(CAcsUserLogin, NamedUserWithRightPasswordLogsIn)
 {
     TestDatabase db;
-    CAcsUser user(false, false, false, true);
+    CAcsUser user;
     ASSERT_TRUE(LoginByName(user, db, L"ALICE", L"Secret1!"));
     EXPECT_TRUE(user.IsLoggedIn());
     EXPECT_EQ(user.GetUserID(), 10);
@@ -112,7 +112,7 @@ TEST(CAcsUserLogin, DirectoryAccountLogsInItsLinkedUser)
 TEST(CAcsUserLogin, SystemAdministratorHoldsEverything)
 {
     TestDatabase db;
-    CAcsUser sa(false, true, true, true);
+    CAcsUser sa;
     ASSERT_TRUE(sa.LoginAsSA(db.DataSource()));
     EXPECT_EQ(sa.GetUserID(), -1);
     EXPECT_EQ(sa.GetFieldPermissionGroupID(), -1);
