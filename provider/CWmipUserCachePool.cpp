@@ -109,8 +109,7 @@ void CWmipUserCachePool::Purge(const EntryTest& expired)
     for (auto held = m_held.begin(); held != m_held.end();)
     {
         const CWmipUserCacheEntry& entry = *held->second.entry;
-        const bool goes =
-            entry.GetUseCount() <= 0 && (held->second.retired || (expired && expired(entry)));
+        const bool goes = entry.GetUseCount() <= 0 && (held->second.retired || (expired && expired(entry)));
         if (!goes)
         {
             ++held;

@@ -107,8 +107,7 @@ private:
     // Takes the SID's entry at `cached` out of the cache; the caller holds the lock alone.
     void TakeOutLocked(std::map<CString, CWmipUserCacheEntry*>::iterator cached) REQUIRES(m_lock);
     // Caches the entry under the SID, whose place is empty; the caller holds the lock alone.
-    CWmipUserCacheEntry* InsertLocked(const CString& sid, std::unique_ptr<CWmipUserCacheEntry> entry)
-        REQUIRES(m_lock);
+    CWmipUserCacheEntry* InsertLocked(const CString& sid, std::unique_ptr<CWmipUserCacheEntry> entry) REQUIRES(m_lock);
     std::size_t CachedCount() const;
     std::size_t RetiredCount() const;
 
