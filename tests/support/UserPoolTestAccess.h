@@ -13,9 +13,11 @@
 struct UserPoolTestAccess
 {
     // Entries cached now, one per SID.
-    static std::size_t CachedCount(const CWmipUserCache& cache) { return cache.m_pool.CachedCount(); }
+    static std::size_t CachedCount(const CWmipUserCachePool& pool) { return pool.CachedCount(); }
+    static std::size_t CachedCount(const CWmipUserCache& cache) { return CachedCount(cache.m_pool); }
     // Entries taken out of the cache while in use, not yet purged.
-    static std::size_t RetiredCount(const CWmipUserCache& cache) { return cache.m_pool.RetiredCount(); }
+    static std::size_t RetiredCount(const CWmipUserCachePool& pool) { return pool.RetiredCount(); }
+    static std::size_t RetiredCount(const CWmipUserCache& cache) { return RetiredCount(cache.m_pool); }
     // The cache's clean-up (its GarbageCollect: for the WMI door still at most once per
     // interval, for the bus the purge of retired entries no longer in use).
     static void RunCleanUp(CWmipUserCache& cache) { cache.GarbageCollect(); }
