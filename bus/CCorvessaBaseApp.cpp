@@ -70,7 +70,7 @@ std::unique_ptr<CWmipUserCache> CCorvessaBaseApp::CreateUserCache()
 {
     CWmipUserCacheClock clock;
     clock.clock = &m_clock;
-    return std::make_unique<CCorvessaUserCache>(false, false, std::move(clock));
+    return std::make_unique<CCorvessaUserCache>(std::move(clock));
 }
 
 CCorvessaUserCache* CCorvessaBaseApp::GetBusUserCache()

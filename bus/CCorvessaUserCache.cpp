@@ -1,6 +1,5 @@
 #include "bus/CCorvessaUserCache.h"
 
-#include <algorithm>
 #include <utility>
 
 #include "bus/CCorvessaException.h"
@@ -47,22 +46,7 @@ HRESULT RunLookUp(Work&& work) NO_THREAD_SAFETY_ANALYSIS
 
 }  // namespace
 
-CCorvessaUserCache::CCorvessaUserCache(bool loginFlag1, bool loginFlag2, Clock clock)
-    : CWmipUserCache(loginFlag1, loginFlag2, std::move(clock))
-{
-    InitializeCriticalSection(&m_cacheLock);
-}
-
-CCorvessaUserCache::~CCorvessaUserCache()
-{
-    {
-        const CriticalSectionLock guard(m_cacheLock);
-        m_entries.clear();
-        m_refreshTimes.clear();
-        m_retired.clear();
-    }
-    DeleteCriticalSection(&m_cacheLock);
-}
+CCorvessaUserCache::CCorvessaUserCache(Clock clock) : CWmipUserCache(std::move(clock)) {}
 
 HRESULT CCorvessaUserCache::GetUser(CWmipUserCacheEntry** entry)
 {
@@ -72,11 +56,11 @@ HRESULT CCorvessaUserCache::GetUser(CWmipUserCacheEntry** entry)
     }
     *entry = nullptr;
     return RunLookUp([this, entry]() -> HRESULT {
-        const CriticalSectionLock guard(m_cacheLock);
-        auto cached = m_entries.find(kSystemAdministratorKey);
-        if (cached == m_entries.end())
+        const CheckedMutexLock login(m_loginLock);
+        CWmipUserCacheEntry* cached = Pool().Take(kSystemAdministratorKey);
+        if (cached == nullptr)
         {
-            auto user = std::make_unique<CAcsUser>(false, true, true, true);
+            auto user = std::make_unique<CAcsUser>();
             user->GetExceptionHandler().EnableFileLogging(CWMIDebugLog::GetLogFileName());
             // An entry over a user that is not logged in would answer every request as nobody.
             if (!user->LoginAsSA())
@@ -86,13 +70,11 @@ HRESULT CCorvessaUserCache::GetUser(CWmipUserCacheEntry** entry)
                                        WBEM_E_FAILED);
                 return WBEM_E_FAILED;
             }
-            auto created = std::make_unique<CWmipUserCacheEntry>(std::move(user), GetEntryLock(), Now());
-            created->SetSID(kSystemAdministratorKey);
-            AddUserEntry(kSystemAdministratorKey, std::move(created));
-            cached = m_entries.find(kSystemAdministratorKey);
+            cached = Pool().Add(kSystemAdministratorKey,
+                                std::make_unique<CWmipUserCacheEntry>(std::move(user), GetEntryLock(), Now()));
+            cached->AddRef();
         }
-        cached->second->AddRef();
-        *entry = cached->second.get();
+        *entry = cached;
         return S_OK;
     });
 }
@@ -123,13 +105,7 @@ HRESULT CCorvessaUserCache::GetUserSSOInformation(LPCWSTR sid, LONG& userId, CSt
 
 void CCorvessaUserCache::GarbageCollect()
 {
-    const CriticalSectionLock guard(m_cacheLock);
-    PurgeRetiredLocked();
-}
-
-void CCorvessaUserCache::PurgeRetiredLocked()
-{
-    std::erase_if(m_retired, [](const auto& pair) { return pair.second->GetUseCount() <= 0; });
+    Pool().Purge();
 }
 
 HRESULT CCorvessaUserCache::ReleaseUser(CWmipUserCacheEntry* entry)
@@ -138,29 +114,19 @@ HRESULT CCorvessaUserCache::ReleaseUser(CWmipUserCacheEntry* entry)
     {
         return S_OK;
     }
-    const CriticalSectionLock guard(m_cacheLock);
-    // Found by address alone: an entry given back twice may already be freed.
-    const auto retired = m_retired.find(entry);
-    if (retired != m_retired.end())
-    {
-        entry->Release();
-        // Also those whose last holder (a mapper) lowered the count without the cache.
-        PurgeRetiredLocked();
-        return S_OK;
-    }
-    const bool cached = std::any_of(m_entries.begin(), m_entries.end(),
-                                    [entry](const auto& pair) { return pair.second.get() == entry; });
-    if (!cached)
+    const CWmipUserCachePool::GiveBackResult given = Pool().GiveBack(entry);
+    if (given == CWmipUserCachePool::GiveBackResult::NotHeld)
     {
         CWMIDebugLog::LogError(kSource, __LINE__, L"CCorvessaWMIUserCache::ReleaseUser - Unknown user entry.",
                                WBEM_E_FAILED);
         return WBEM_E_FAILED;
     }
-    if (entry->Release() < 0)
+    if (given == CWmipUserCachePool::GiveBackResult::OverReleased)
     {
         CWMIDebugLog::LogError(kSource, __LINE__, L"User object was released more than it was acquired");
     }
-    PurgeRetiredLocked();
+    // Also those whose last holder (a mapper) lowered the count without the cache.
+    GarbageCollect();
     return S_OK;
 }
 
@@ -177,20 +143,24 @@ HRESULT CCorvessaUserCache::LoginUser(CWmipUserCacheEntry** entry, const CString
         return WBEM_E_INVALID_PARAMETER;
     }
     *entry = nullptr;
-    const CriticalSectionLock guard(m_cacheLock);
-    return RunLookUp([&]() REQUIRES(m_cacheLock) -> HRESULT {
+    const CheckedMutexLock login(m_loginLock);
+    return RunLookUp([&]() REQUIRES(m_loginLock) -> HRESULT {
         // Deleted on every path unless a new entry takes it over.
         std::unique_ptr<CAcsUser> user;
         if (!userName.IsEmpty() && (directoryId == CAcsUser::kInternalDirectoryID || directoryId > 0))
         {
-            user = std::make_unique<CAcsUser>(false, GetLoginFlag1(), GetLoginFlag2(), true);
+            user = std::make_unique<CAcsUser>();
             if (!user->Login(CBntDatabase::GetDSNFromINI(), userName, password, false, false, directoryId, 0, false))
             {
                 throw CCorvessaException(CCorvessaException::kFailedToAuthenticateKey,
                                          std::string(kAuthenticationFailed));
             }
         }
-        if (CWmipUserCacheEntry* found = FindUserEntry(sid))
+        // Taken, not only found: an entry renewed or removed below is then retired rather than
+        // freed under this look-up. Given back on every path that does not hand it out.
+        const auto giveBack = [this](CWmipUserCacheEntry* taken) { ReleaseUser(taken); };
+        std::unique_ptr<CWmipUserCacheEntry, decltype(giveBack)> found(Pool().Take(sid), giveBack);
+        if (found)
         {
             // A session never outlives its user: a user deleted or disabled meanwhile, or an
             // account that names no user now, is refused; a change of anything its rights come
@@ -198,33 +168,36 @@ HRESULT CCorvessaUserCache::LoginUser(CWmipUserCacheEntry** entry, const CString
             // segments, permission groups and grants, system options) applies at once rather than
             // at the next refresh. Compared first, so that an entry left by a user who is gone
             // never stands in the way of the one the account names now.
-            const CAcsUser::StoredState stored = found->GetUser()->CheckStoredUser();
+            const CAcsUser::StoredState stored = CWmipUserCachePool::CompareWithStored(*found);
             if (stored != CAcsUser::StoredState::Same || ArePermissionsStale(sid))
             {
-                // A sign-in has just read the user the account names: it takes the entry's place.
+                CWmipUserCacheEntry* renewed = nullptr;
                 if (user)
                 {
-                    CWmipUserCacheEntry* const added = CacheLocked(sid, std::move(user));
-                    added->AddRef();
-                    *entry = added;
-                    return S_OK;
+                    // A sign-in has just read the user the account names: it takes the entry's place.
+                    renewed = CacheLocked(sid, std::move(user));
                 }
-                found = stored == CAcsUser::StoredState::Gone ? nullptr : RenewLocked(sid, *found->GetUser());
-                if (found == nullptr)
+                else if (stored != CAcsUser::StoredState::Gone)
                 {
-                    TakeOutLocked(m_entries.find(sid));
+                    renewed = RenewLocked(sid, *found->GetUser());
+                }
+                if (renewed == nullptr)
+                {
+                    Pool().TakeOut(found.get());
                     return WBEM_E_NOT_FOUND;
                 }
+                renewed->AddRef();
+                *entry = renewed;
+                return S_OK;
             }
             // Two accounts that arrive at one SID (a directory account named like an internal
             // one, one id in two directories) must not share a session.
-            else if (user && found->GetUser()->GetUserID() != user->GetUserID())
+            if (user && found->GetUser()->GetUserID() != user->GetUserID())
             {
                 throw CCorvessaException(CCorvessaException::kFailedToAuthenticateKey,
                                          std::string(kAuthenticationFailed));
             }
-            found->AddRef();
-            *entry = found;
+            *entry = found.release();
             return S_OK;
         }
         if (!user)
@@ -240,31 +213,23 @@ HRESULT CCorvessaUserCache::LoginUser(CWmipUserCacheEntry** entry, const CString
 
 CWmipUserCacheEntry* CCorvessaUserCache::FindUserEntry(const CString& sid)
 {
-    const CriticalSectionLock guard(m_cacheLock);
-    const auto found = m_entries.find(sid);
-    return found != m_entries.end() ? found->second.get() : nullptr;
+    return Pool().Find(sid);
 }
 
 bool CCorvessaUserCache::ArePermissionsStale(const CString& sid)
 {
-    const CriticalSectionLock guard(m_cacheLock);
-    const auto found = m_refreshTimes.find(sid);
-    if (found == m_refreshTimes.end())
-    {
-        return false;
-    }
-    // A clock that stands before the refresh counts as age 0.
     const ULONGLONG now = Now();
-    return now > found->second && now - found->second >= kPermissionRefreshMs;
+    return Pool().CachedEntryMatches(sid, [now](const CWmipUserCacheEntry& cached) {
+        // A clock that stands before the refresh counts as age 0.
+        const ULONGLONG refreshed = cached.GetCreationTick();
+        return now > refreshed && now - refreshed >= kPermissionRefreshMs;
+    });
 }
 
 void CCorvessaUserCache::AddUserEntry(const CString& sid, std::unique_ptr<CWmipUserCacheEntry> entry)
 {
-    const CriticalSectionLock guard(m_cacheLock);
-    if (m_entries.emplace(sid, std::move(entry)).second)
-    {
-        m_refreshTimes[sid] = Now();
-    }
+    const CheckedMutexLock login(m_loginLock);
+    Pool().Add(sid, std::move(entry));
 }
 
 HRESULT CCorvessaUserCache::RemoveUser(CWmipUserCacheEntry* entry)
@@ -273,47 +238,15 @@ HRESULT CCorvessaUserCache::RemoveUser(CWmipUserCacheEntry* entry)
     {
         return E_UNEXPECTED;
     }
-    const CriticalSectionLock guard(m_cacheLock);
-    const auto position = std::find_if(m_entries.begin(), m_entries.end(),
-                                       [entry](const auto& pair) { return pair.second.get() == entry; });
-    if (position != m_entries.end())
-    {
-        TakeOutLocked(position);
-    }
+    const CheckedMutexLock login(m_loginLock);
+    Pool().TakeOut(entry);
     return S_OK;
 }
 
 void CCorvessaUserCache::InvalidateUsers()
 {
-    const CriticalSectionLock guard(m_cacheLock);
-    while (!m_entries.empty())
-    {
-        TakeOutLocked(m_entries.begin());
-    }
-}
-
-void CCorvessaUserCache::TakeOutLocked(std::map<CString, std::unique_ptr<CWmipUserCacheEntry>>::iterator position)
-{
-    m_refreshTimes.erase(position->first);
-    std::unique_ptr<CWmipUserCacheEntry> entry = std::move(position->second);
-    m_entries.erase(position);
-    if (entry->GetUseCount() > 0)
-    {
-        const CWmipUserCacheEntry* key = entry.get();
-        m_retired.emplace(key, std::move(entry));
-    }
-}
-
-std::size_t CCorvessaUserCache::GetEntryCount() const
-{
-    const CriticalSectionLock guard(m_cacheLock);
-    return m_entries.size();
-}
-
-std::size_t CCorvessaUserCache::GetRetiredEntryCount() const
-{
-    const CriticalSectionLock guard(m_cacheLock);
-    return m_retired.size();
+    const CheckedMutexLock login(m_loginLock);
+    Pool().TakeOutAll();
 }
 
 CWmipUserCacheEntry* CCorvessaUserCache::RenewLocked(const CString& sid, const CAcsUser& earlier)
@@ -321,7 +254,7 @@ CWmipUserCacheEntry* CCorvessaUserCache::RenewLocked(const CString& sid, const C
     // The user is read anew into a new entry rather than reset in place: other requests of the
     // same user may be reading the old one's rights right now, and keep it until they give it back.
     // The account the session signed in with names the user, which may be another one now.
-    auto user = std::make_unique<CAcsUser>(false, GetLoginFlag1(), GetLoginFlag2(), true);
+    auto user = std::make_unique<CAcsUser>();
     if (!user->LoginAgain(CBntDatabase::GetDSNFromINI(), earlier))
     {
         return nullptr;
@@ -332,14 +265,8 @@ CWmipUserCacheEntry* CCorvessaUserCache::RenewLocked(const CString& sid, const C
 CWmipUserCacheEntry* CCorvessaUserCache::CacheLocked(const CString& sid, std::unique_ptr<CAcsUser> user)
 {
     user->GetExceptionHandler().EnableFileLogging(CWMIDebugLog::GetLogFileName());
-    auto created = std::make_unique<CWmipUserCacheEntry>(std::move(user), GetEntryLock(), Now());
-    created->SetSID(sid);
-    CWmipUserCacheEntry* added = created.get();
-    if (const auto cached = m_entries.find(sid); cached != m_entries.end())
-    {
-        TakeOutLocked(cached);
-    }
-    AddUserEntry(sid, std::move(created));
+    CWmipUserCacheEntry* const added =
+        Pool().Replace(sid, std::make_unique<CWmipUserCacheEntry>(std::move(user), GetEntryLock(), Now()));
     RefreshPermissions(added->GetUser());
     return added;
 }

@@ -6,17 +6,19 @@
 //
 // Made by CCorvessaBaseApp::CreateUserCache and owned by the application object.
 // Every entry handed out (LoginUser, GetCachedUser, GetUser) has its use count raised and is
-// given back with ReleaseUser. An entry removed (RemoveUser, InvalidateUsers) while a request
-// still holds it leaves the maps at once but is deleted only once its use count is 0 (at a
-// ReleaseUser or clean-up), so a request never works on a freed user.
+// given back with ReleaseUser. The entries live in the base cache's pool (CWmipUserCachePool):
+// an entry removed (RemoveUser, InvalidateUsers) or renewed while a request still holds it
+// leaves the cache at once but is deleted only once its use count is 0 (at a ReleaseUser or
+// clean-up), so a request never works on a freed user. What is the bus's own is how a SID's
+// entry comes and goes: by a login with a name, renewed when its user's rights changed or
+// its permissions are 30 minutes old, removed with the sessions that use it.
 //
-// Thread-safe: the cache lock (recursive) guards both maps and the retired entries and is
-// held across a login, so logins are serialised. Callers may hold the application's
+// Thread-safe, by the pool's locking rule: the pool lock guards the entries; the base's login
+// lock is held across every login, renewal and removal, so those are serialised, while
+// look-ups by SID and give-backs take the pool lock alone. Callers may hold the application's
 // token-map lock while they call in; this cache never takes that lock.
 #pragma once
 
-#include <cstddef>
-#include <map>
 #include <memory>
 
 #include "platform/mfc/CString.h"
@@ -34,11 +36,10 @@ public:
     // A looked-up entry's permissions are read again when they are this old.
     static constexpr ULONGLONG kPermissionRefreshMs = 30ULL * 60 * 1000;
 
-    // The login flags become the second and third arguments of every CAcsUser logged in;
-    // the clock times the permission refreshes.
-    explicit CCorvessaUserCache(bool loginFlag1 = false, bool loginFlag2 = false, Clock clock = Clock());
-    // Deletes every entry, also those still in use.
-    ~CCorvessaUserCache() override;
+    // The clock times the permission refreshes.
+    explicit CCorvessaUserCache(Clock clock = Clock());
+    // Every entry, also those still in use, goes with the base cache's pool.
+    ~CCorvessaUserCache() override = default;
 
     // The system administrator's entry, logged in on first use. S_OK; 0x80041001 when the
     // system account cannot log in (nothing is cached then); WBEM_E_INVALID_PARAMETER for a
@@ -50,7 +51,7 @@ public:
     HRESULT GetUserFromSID(CWmipUserCacheEntry** entry, const unsigned char* binarySid) override;
     // Gives an entry back: lowers its use count and deletes it when it was removed from the
     // cache meanwhile and is no longer used. S_OK (also for null); 0x80041001 for an entry
-    // this cache does not hold.
+    // this cache does not hold (logged).
     HRESULT ReleaseUser(CWmipUserCacheEntry* entry) override;
     // The SID's entry without a login: LoginUser(entry, sid, "", "", 0).
     virtual HRESULT GetCachedUser(CWmipUserCacheEntry** entry, const CString& sid);
@@ -69,24 +70,21 @@ public:
     // library failure (logged); WBEM_E_INVALID_PARAMETER for a null out pointer.
     HRESULT LoginUser(CWmipUserCacheEntry** entry, const CString& sid, const CString& userName, const CString& password,
                       LONG directoryId);
-    // The SID's entry or null; the pointer stays valid while the caller holds the entry or
-    // the cache lock.
+    // The SID's entry or null; the pointer stays valid while the caller holds a use of the
+    // entry, or while no other thread logs the SID in, renews or removes it.
     CWmipUserCacheEntry* FindUserEntry(const CString& sid);
-    // True when the SID's permissions were read 30 minutes ago or longer; false when the SID
-    // is not cached.
+    // True when the SID's permissions were read 30 minutes ago or longer, that is its entry was
+    // made then (a refresh makes a new one); false when the SID is not cached.
     bool ArePermissionsStale(const CString& sid);
-    // Takes the entry into the cache under the SID, refreshed now; an existing SID keeps its
-    // entry (the given one is then deleted).
+    // Takes the entry into the cache under the SID, its permissions read when it was made (its
+    // creation time on the cache clock, which callers give as now); an existing SID keeps its
+    // entry (the given one is then deleted). Takes the login lock.
     void AddUserEntry(const CString& sid, std::unique_ptr<CWmipUserCacheEntry> entry);
     // Takes the entry out of the cache (deleted now, or at its last release while in use).
     // S_OK, also for an entry no longer cached; 0x8000FFFF for null.
     HRESULT RemoveUser(CWmipUserCacheEntry* entry);
     // Takes every entry out of the cache, as RemoveUser does.
     void InvalidateUsers();
-
-    // Entries in the cache, and removed entries still in use.
-    std::size_t GetEntryCount() const;
-    std::size_t GetRetiredEntryCount() const;
 
 protected:
     // Entries are never aged out by time; removed entries no longer in use are deleted.
@@ -101,21 +99,10 @@ private:
     // in place of the SID's cached one (retired while in use), its refresh time now and its
     // field permission list read again.
     // The new entry (use count 0); null when the login is refused (the cached entry stays).
-    // Throws the library's CException. The caller holds the cache lock.
-    CWmipUserCacheEntry* RenewLocked(const CString& sid, const CAcsUser& earlier) REQUIRES(m_cacheLock);
+    // Throws the library's CException. The caller holds the login lock.
+    CWmipUserCacheEntry* RenewLocked(const CString& sid, const CAcsUser& earlier) REQUIRES(m_loginLock);
     // Caches the logged-in user as the SID's new entry (use count 0), in place of its cached one
     // (retired while in use), its refresh time now and its field permission list read. Throws as
-    // RenewLocked. The caller holds the cache lock.
-    CWmipUserCacheEntry* CacheLocked(const CString& sid, std::unique_ptr<CAcsUser> user) REQUIRES(m_cacheLock);
-    // Deletes the removed entries whose use count has come down to 0. The caller holds the
-    // cache lock.
-    void PurgeRetiredLocked() REQUIRES(m_cacheLock);
-    // Moves the entry under the key out of the maps: deleted, or retired while in use.
-    void TakeOutLocked(std::map<CString, std::unique_ptr<CWmipUserCacheEntry>>::iterator position)
-        REQUIRES(m_cacheLock);
-
-    mutable CRITICAL_SECTION m_cacheLock;
-    std::map<CString, std::unique_ptr<CWmipUserCacheEntry>> m_entries GUARDED_BY(m_cacheLock);
-    std::map<CString, ULONGLONG> m_refreshTimes GUARDED_BY(m_cacheLock);  // cache clock, milliseconds
-    std::map<const CWmipUserCacheEntry*, std::unique_ptr<CWmipUserCacheEntry>> m_retired GUARDED_BY(m_cacheLock);
+    // RenewLocked. The caller holds the login lock.
+    CWmipUserCacheEntry* CacheLocked(const CString& sid, std::unique_ptr<CAcsUser> user) REQUIRES(m_loginLock);
 };

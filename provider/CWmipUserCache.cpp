@@ -3,7 +3,6 @@
 #include "framework/CWmipMessages.h"
 
 #include <algorithm>
-#include <cassert>
 #include <utility>
 
 #include "inhouse/BntAccessSets/CBntConfigSet.h"
@@ -58,8 +57,7 @@ struct UseRelease
 bool FollowsStoredRights(CWmipUserCacheEntry& entry)
 {
     std::unique_ptr<CWmipUserCacheEntry, UseRelease> onFailure(&entry);
-    const CAcsUser* user = entry.GetUser();
-    const bool same = user != nullptr && user->CheckStoredUser() == CAcsUser::StoredState::Same;
+    const bool same = CWmipUserCachePool::CompareWithStored(entry) == CAcsUser::StoredState::Same;
     static_cast<void>(onFailure.release());
     return same;
 }
@@ -114,11 +112,8 @@ void CWmipUserCache::RequestScope::Renew() noexcept
     }
 }
 
-CWmipUserCache::CWmipUserCache(bool loginFlag1, bool loginFlag2, Clock clock)
-    : m_loginFlag1(loginFlag1), m_loginFlag2(loginFlag2), m_clock(*clock.clock),
-      m_cleanupIntervalMs(clock.cleanupIntervalMs)
+CWmipUserCache::CWmipUserCache(Clock clock) : m_clock(*clock.clock), m_cleanupIntervalMs(clock.cleanupIntervalMs)
 {
-    InitializeCriticalSection(&m_entryLock);
     m_lastCleanup = Now();
     m_connectionManager = CWmipApp::GetConnectionManager();
     const LONG lifetimeSeconds =
@@ -127,15 +122,7 @@ CWmipUserCache::CWmipUserCache(bool loginFlag1, bool loginFlag2, Clock clock)
     m_lifetimeMs = static_cast<LONGLONG>(std::max<LONG>(lifetimeSeconds, 0)) * 1000;
 }
 
-CWmipUserCache::~CWmipUserCache()
-{
-    {
-        const CheckedSharedMutexLock guard(m_usersLock);
-        m_users.clear();
-        m_retiredUsers.clear();
-    }
-    DeleteCriticalSection(&m_entryLock);
-}
+CWmipUserCache::~CWmipUserCache() = default;
 
 HRESULT CWmipUserCache::GetUser(CWmipUserCacheEntry** entry)
 {
@@ -187,11 +174,6 @@ HRESULT CWmipUserCache::GiveBackEntry(IWmipUserEntry* entry)
     return held != nullptr ? ReleaseUser(held) : WBEM_E_FAILED;
 }
 
-void CWmipUserCache::CheckCache()
-{
-    GarbageCollect();
-}
-
 HRESULT CWmipUserCache::IsImpersonatedClient()
 {
     const HRESULT impersonated = CoImpersonateClient();
@@ -224,22 +206,15 @@ HRESULT CWmipUserCache::IsImpersonatedClient()
 
 void CWmipUserCache::GarbageCollect()
 {
-    // Nearly every call falls inside the interval; it must not queue for the user lock.
-    if (Now() - m_lastCleanup.load() < m_cleanupIntervalMs)
-    {
-        return;
-    }
-    const CheckedSharedMutexLock guard(m_usersLock);
+    // Nearly every call falls inside the interval; it must not queue for the pool lock.
+    ULONGLONG last = m_lastCleanup.load();
     const ULONGLONG now = Now();
-    if (now - m_lastCleanup.load() < m_cleanupIntervalMs)
+    // Of threads finding the interval passed, the one that moves the time runs the clean-up.
+    if (now - last < m_cleanupIntervalMs || !m_lastCleanup.compare_exchange_strong(last, now))
     {
         return;
     }
-    std::erase_if(m_retiredUsers, [](const auto& pair) { return pair.second->GetUseCount() <= 0; });
-    std::erase_if(m_users, [this, now](const auto& pair) {
-        return IsExpired(*pair.second, now) && pair.second->GetUseCount() <= 0;
-    });
-    m_lastCleanup = now;
+    m_pool.Purge([this, now](const CWmipUserCacheEntry& entry) { return IsExpired(entry, now); });
 }
 
 HRESULT CWmipUserCache::GetUserImpl(CWmipUserCacheEntry** entry, LPCWSTR sid)
@@ -267,7 +242,9 @@ HRESULT CWmipUserCache::GetUserImpl(CWmipUserCacheEntry** entry, LPCWSTR sid)
     }
     try
     {
-        CWmipUserCacheEntry* result = TakeCachedUser(sidText);
+        const ULONGLONG now = Now();
+        CWmipUserCacheEntry* result =
+            m_pool.Take(sidText, [this, now](const CWmipUserCacheEntry& cached) { return !IsExpired(cached, now); });
         // Held until the login below has retired it, so that its address names no other entry.
         const std::unique_ptr<CWmipUserCacheEntry, UseRelease> outdated(
             result != nullptr && !FollowsStoredRights(*result) ? std::exchange(result, nullptr) : nullptr);
@@ -307,39 +284,17 @@ HRESULT CWmipUserCache::GetUserImpl(CWmipUserCacheEntry** entry, LPCWSTR sid)
     return WBEM_E_FAILED;
 }
 
-CWmipUserCacheEntry* CWmipUserCache::TakeCachedUser(const CString& sid)
-{
-    const CheckedReaderLock guard(m_usersLock);
-    return TakeCachedUserLocked(sid, Now());
-}
-
-CWmipUserCacheEntry* CWmipUserCache::TakeCachedUserLocked(const CString& sid, ULONGLONG now)
-{
-    const auto cached = m_users.find(sid);
-    if (cached == m_users.end() || IsExpired(*cached->second, now))
-    {
-        return nullptr;
-    }
-    // The lock keeps the clean-up, which takes it alone, from freeing the entry before its
-    // count is raised.
-    cached->second->AddRef();
-    return cached->second.get();
-}
-
 HRESULT CWmipUserCache::LogInUser(LONG userId, const CString& sidText, const CWmipUserCacheEntry* outdated,
                                   CWmipUserCacheEntry*& entry)
 {
     const CheckedMutexLock login(m_loginLock);
-    {
-        // Another thread may have logged the same account in while this one waited. The
-        // time-out and the take read the clock once under one lock: an entry still young for
-        // the one but expired for the other would stay in the map, and the login below could
-        // not be added beside it.
-        const CheckedSharedMutexLock guard(m_usersLock);
-        const ULONGLONG now = Now();
-        CheckIfUserIsTimedOut(sidText, now, outdated);
-        entry = TakeCachedUserLocked(sidText, now);
-    }
+    // Another thread may have logged the same account in while this one waited. Whether its entry
+    // is served or taken out is one decision at one reading of the clock: an entry left in place
+    // but not served would stand in the way of the login below.
+    const ULONGLONG now = Now();
+    entry = m_pool.TakeOrTakeOut(sidText, [this, now, outdated](const CWmipUserCacheEntry& cached) {
+        return &cached != outdated && !IsExpired(cached, now);
+    });
     if (entry != nullptr)
     {
         return S_OK;
@@ -352,17 +307,11 @@ HRESULT CWmipUserCache::LogInUser(LONG userId, const CString& sidText, const CWm
     {
         return loggedIn;
     }
-    auto created = std::make_unique<CWmipUserCacheEntry>(std::move(user), &m_entryLock, Now());
-    created->SetSID(sidText);
+    auto created = std::make_unique<CWmipUserCacheEntry>(std::move(user), GetEntryLock(), Now());
     // Raised before the entry is visible, so that no clean-up can take it from this request.
     created->AddRef();
-    CWmipUserCacheEntry* const added = created.get();
-    {
-        // Only logins add entries, and they hold the login lock: the SID's place is still empty.
-        const CheckedSharedMutexLock guard(m_usersLock);
-        [[maybe_unused]] const bool inserted = m_users.emplace(sidText, std::move(created)).second;
-        assert(inserted);
-    }
+    // Only logins add entries, and they hold the login lock: the SID's place is still empty.
+    CWmipUserCacheEntry* const added = m_pool.Add(sidText, std::move(created));
     try
     {
         RefreshPermissions(added->GetUser());
@@ -407,25 +356,18 @@ HRESULT CWmipUserCache::ReleaseUserImpl(CWmipUserCacheEntry* entry, bool imperso
         }
     }
     const RevertToSelfOnExit revert(impersonate);
-    const CString sid = entry->GetSID();
     try
     {
+        // Only the very entry given is released: another entry under the same SID belongs to
+        // other requests.
+        const CWmipUserCachePool::GiveBackResult given = m_pool.GiveBack(entry);
+        if (given == CWmipUserCachePool::GiveBackResult::NotHeld)
         {
-            // Shared: the count is atomic, and the clean-up that frees entries takes the lock alone.
-            const CheckedReaderLock guard(m_usersLock);
-            const auto cached = m_users.find(sid);
-            // Only the very entry given is released: another entry under the same SID belongs
-            // to other requests.
-            const bool held =
-                m_retiredUsers.contains(entry) || (cached != m_users.end() && cached->second.get() == entry);
-            if (!held)
-            {
-                return WBEM_E_FAILED;
-            }
-            if (entry->Release() < 0)
-            {
-                CWMIDebugLog::LogError(kSource, __LINE__, L"User object was released more than it was acquired");
-            }
+            return WBEM_E_FAILED;
+        }
+        if (given == CWmipUserCachePool::GiveBackResult::OverReleased)
+        {
+            CWMIDebugLog::LogError(kSource, __LINE__, L"User object was released more than it was acquired");
         }
         GarbageCollect();
         return impersonated;
@@ -439,21 +381,6 @@ HRESULT CWmipUserCache::ReleaseUserImpl(CWmipUserCacheEntry* entry, bool imperso
         CWMIDebugLog::LogError(kSource, __LINE__, L"Unspecified error while releasing user object", WBEM_E_FAILED);
     }
     return WBEM_E_FAILED;
-}
-
-void CWmipUserCache::CheckIfUserIsTimedOut(const CString& sid, ULONGLONG now, const CWmipUserCacheEntry* outdated)
-{
-    const auto cached = m_users.find(sid);
-    if (cached == m_users.end() || (cached->second.get() != outdated && !IsExpired(*cached->second, now)))
-    {
-        return;
-    }
-    if (cached->second->GetUseCount() >= 1)
-    {
-        const CWmipUserCacheEntry* key = cached->second.get();
-        m_retiredUsers.emplace(key, std::move(cached->second));
-    }
-    m_users.erase(cached);
 }
 
 void CWmipUserCache::RefreshPermissions(CAcsUser* user)
@@ -507,18 +434,6 @@ BOOL CWmipUserCache::HasUDFPermission(const CAcsUser* user, LONG fieldId, BOOL f
         return TRUE;
     }
     return (forEdit ? item->canEdit : item->canView) ? TRUE : FALSE;
-}
-
-std::size_t CWmipUserCache::GetCachedUserCount() const
-{
-    const CheckedReaderLock guard(m_usersLock);
-    return m_users.size();
-}
-
-std::size_t CWmipUserCache::GetRetiredUserCount() const
-{
-    const CheckedReaderLock guard(m_usersLock);
-    return m_retiredUsers.size();
 }
 
 ULONGLONG CWmipUserCache::Now() const

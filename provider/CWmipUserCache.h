@@ -3,32 +3,29 @@
 // WMI client, GetUserFromSID for a known account), which raises the entry's use count, and
 // gives it back (ReleaseUser). Entries expire after the configured lifetime (stored value 33);
 // a lookup after expiry logs the user in again, and so does every lookup that finds the rights
-// the entry's user was logged in with changed (CAcsUser::CheckStoredUser, one keyed read of the
-// rights stamp per lookup; once per request inside a RequestScope). Clean-up runs inside
-// lookups and releases, at most once per clean-up interval (30 s); no thread of its own. The
-// framework sees it as an IWmipUserDirectory.
+// the entry's user was logged in with changed (CWmipUserCachePool::CompareWithStored, one keyed
+// read of the rights stamp per lookup; once per request inside a RequestScope). Clean-up runs
+// inside lookups and releases, at most once per clean-up interval (30 s); no thread of its own.
+// The framework sees it as an IWmipUserDirectory.
 //
 // One per process, created by CWmipApp::GetUserCache through CWmipApp::CreateUserCache and
-// owned by the application object; the bus front end derives its own cache from this class.
-// Thread-safe, and built so that requests of many threads for cached users do not queue: the
-// user lock (readers share it) guards the user and retired-user maps; a lookup of a cached user
-// and a release share it, and only inserting, retiring and collecting entries take it alone.
-// Use counts are atomic. Logins of new users are serialised by a lock of their own, so lookups
-// of cached users go on during a login. The permission lock (readers share it) guards the field
-// permission lists by group. The clean-up time is atomic, so a lookup inside the clean-up
-// interval takes no lock for it. The entry lock, shared by all entries, guards the entries'
-// own state and is taken only after the cache's locks. COM
-// impersonation is per thread: every public operation reverts to self before it returns,
-// except GetUserSSOInformationImpl, whose caller reverts.
+// owned by the application object; the bus front end derives its own cache from this class and
+// keeps its entries in the same pool.
+// Thread-safe, and built so that requests of many threads for cached users do not queue. The
+// entries live in the pool (CWmipUserCachePool), whose header states the locking rule both
+// caches follow: its own lock guards the entries, the login lock serialises the logins (so
+// lookups of cached users go on during one) and the entry lock, shared by all entries, guards
+// the entries' own state and is taken last. The permission lock (readers share it) guards the
+// field permission lists by group. The clean-up time is atomic, so a lookup inside the
+// clean-up interval takes no lock for it. COM impersonation is per thread: every public
+// operation reverts to self before it returns, except GetUserSSOInformationImpl, whose caller
+// reverts.
 #pragma once
 
 #include <atomic>
-#include <cstddef>
 #include <map>
 #include <memory>
-#include <mutex>
 #include <optional>
-#include <shared_mutex>
 
 #include "platform/win32/ThreadSafety.h"
 #include "framework/IWmipUserDirectory.h"
@@ -37,6 +34,7 @@
 #include "platform/win32/Threading.h"
 #include "platform/win32/WinTypes.h"
 #include "provider/CWmipUserCacheEntry.h"
+#include "provider/CWmipUserCachePool.h"
 
 class CBntUDFPermissionListNoGui;
 class DBConnectionManager;
@@ -98,10 +96,9 @@ public:
 
     using Clock = CWmipUserCacheClock;
 
-    // loginFlag1 and loginFlag2 are kept for derived caches, which pass them on to the users
-    // they log in. Reads the entry lifetime and takes the connection manager of the current
-    // CWmipApp (none: every lookup of a linked account fails).
-    explicit CWmipUserCache(bool loginFlag1 = false, bool loginFlag2 = false, Clock clock = Clock());
+    // Reads the entry lifetime and takes the connection manager of the current CWmipApp (none:
+    // every lookup of a linked account fails).
+    explicit CWmipUserCache(Clock clock = Clock());
     // Deletes every entry, also those that expired while in use.
     virtual ~CWmipUserCache();
     CWmipUserCache(const CWmipUserCache&) = delete;
@@ -132,9 +129,6 @@ public:
     HRESULT TakeCallerEntry(IWmipUserEntry** entry) override;
     HRESULT GiveBackEntry(IWmipUserEntry* entry) override;
 
-    // Runs the clean-up now (still at most once per interval).
-    void CheckCache();
-
     // The client's impersonation level: 0 for impersonation or delegation, 1 for
     // identification; 0x80041003 for anonymous, an unknown level or an unreadable token; the
     // failure of CoImpersonateClient unchanged. Reverts to self before it returns.
@@ -146,12 +140,9 @@ public:
     // was never loaded (no login through this cache) answers FALSE, logged.
     BOOL HasUDFPermission(const CAcsUser* user, LONG fieldId, BOOL forEdit) override;
 
-    bool GetLoginFlag1() const { return m_loginFlag1; }
-    bool GetLoginFlag2() const { return m_loginFlag2; }
-
 protected:
     // Deletes retired entries no longer in use and expired entries not in use; at most once
-    // per clean-up interval. Takes the user lock alone when the interval has passed.
+    // per clean-up interval. Takes the pool lock alone when the interval has passed.
     virtual void GarbageCollect();
     // Lookup and login of the SID text (null: the impersonated client). Results as GetUser.
     virtual HRESULT GetUserImpl(CWmipUserCacheEntry** entry, LPCWSTR sid);
@@ -169,11 +160,6 @@ protected:
     HRESULT GetUserSSOInformationImpl(LPCWSTR sid, LONG& userId, CString& sidText, bool impersonate);
     // The release behind ReleaseUser; results as ReleaseUser.
     HRESULT ReleaseUserImpl(CWmipUserCacheEntry* entry, bool impersonate);
-    // Retires (when in use) or deletes the SID's entry once it is older than the lifetime at
-    // now (the cache clock), or when it is `outdated` (its user's rights changed), so that the
-    // lookup that follows logs the user in again. The caller holds the user lock alone.
-    void CheckIfUserIsTimedOut(const CString& sid, ULONGLONG now, const CWmipUserCacheEntry* outdated)
-        REQUIRES(m_usersLock);
     // Loads the field permission list of the user's group again and keeps it for the group;
     // when it differs from the one kept before, the user's cached class definitions are
     // dropped (their properties depend on it). Throws the database's CDBException. Takes the
@@ -183,38 +169,47 @@ protected:
     // The cache clock, in milliseconds.
     ULONGLONG Now() const;
     // The shared entry lock every entry of this cache receives.
-    CRITICAL_SECTION* GetEntryLock() { return &m_entryLock; }
-    // Entries held now: in the main map, and retired (expired while in use).
-    std::size_t GetCachedUserCount() const;
-    std::size_t GetRetiredUserCount() const;
+    CRITICAL_SECTION* GetEntryLock() { return &m_entryLock.section; }
+    // The entries of this cache and of a derived one.
+    CWmipUserCachePool& Pool() { return m_pool; }
+
+    // Serialises what the cache decides about a SID from the database: logins, and in a
+    // derived cache renewals and removals (the pool's locking rule).
+    CheckedMutex m_loginLock;
 
 private:
+    friend struct UserPoolTestAccess;
+
+    // The section every entry of the cache shares, alive from before the first entry to after
+    // the last.
+    struct EntryLock
+    {
+        EntryLock() { InitializeCriticalSection(&section); }
+        ~EntryLock() { DeleteCriticalSection(&section); }
+        EntryLock(const EntryLock&) = delete;
+        EntryLock& operator=(const EntryLock&) = delete;
+        CRITICAL_SECTION section;
+    };
+
     bool IsExpired(const CWmipUserCacheEntry& entry, ULONGLONG now) const;
-    // The SID's cached entry with its use count raised; null when none is cached or it has
-    // expired. Shares the user lock.
-    CWmipUserCacheEntry* TakeCachedUser(const CString& sid);
-    // The same at now (the cache clock); the caller holds the user lock, shared or alone.
-    CWmipUserCacheEntry* TakeCachedUserLocked(const CString& sid, ULONGLONG now) REQUIRES_SHARED(m_usersLock);
-    // Logs the SID's user in (userId 0: the account is resolved first) and caches the entry, its use count raised; an
-    // entry that another thread cached (or that expired, or is `outdated`, held by the caller) meanwhile is handled
-    // first. Results as GetUserImpl; the caller catches the exceptions. Takes the login lock.
+    // Logs the SID's user in (userId 0: the account is resolved first) and caches the entry, its
+    // use count raised. An entry another thread cached meanwhile is handed out instead, unless it
+    // has expired or is `outdated` (held by the caller: its user's rights changed): such an entry
+    // is taken out first, retired while in use. Results as GetUserImpl; the caller catches the
+    // exceptions. Takes the login lock.
     HRESULT LogInUser(LONG userId, const CString& sidText, const CWmipUserCacheEntry* outdated,
                       CWmipUserCacheEntry*& entry);
 
     // Set at construction.
-    const bool m_loginFlag1;
-    const bool m_loginFlag2;
     const IClock& m_clock;
     const ULONGLONG m_cleanupIntervalMs;
     LONGLONG m_lifetimeMs = 0;
     DBConnectionManager* m_connectionManager = nullptr;  // not owned
 
-    CheckedMutex m_loginLock;
-    mutable CheckedSharedMutex m_usersLock;
     CheckedSharedMutex m_permissionLock;
-    CRITICAL_SECTION m_entryLock;
-    std::map<CString, std::unique_ptr<CWmipUserCacheEntry>> m_users GUARDED_BY(m_usersLock);
-    std::map<const CWmipUserCacheEntry*, std::unique_ptr<CWmipUserCacheEntry>> m_retiredUsers GUARDED_BY(m_usersLock);
+    // Declared before the pool: its entries hold the section until the pool has deleted them.
+    EntryLock m_entryLock;
+    CWmipUserCachePool m_pool;
     std::map<LONG, std::unique_ptr<CBntUDFPermissionListNoGui>> m_permissionLists GUARDED_BY(m_permissionLock);
     std::atomic<ULONGLONG> m_lastCleanup{0};
 };

@@ -15,7 +15,7 @@ CBntApp::~CBntApp() = default;
 BOOL CBntApp::LoginAsSA(LPCWSTR dataSource)
 {
     // The login runs without the lock: requests keep using the current connection meanwhile.
-    auto user = std::make_unique<CAcsUser>(false, true, true, true);
+    auto user = std::make_unique<CAcsUser>();
     user->GetExceptionHandler().EnableFileLogging(m_exceptionHandler.GetLogFileName());
     const bool loggedIn = user->LoginAsSA(dataSource);
     const CheckedMutexLock guard(m_lock);

@@ -1,8 +1,6 @@
 #include "inhouse/BntLogin/CAcsUser.h"
 
-#include <ctime>
 #include <tuple>
-#include <cstdio>
 
 #include "inhouse/BntCoreDb/CBntDatabase.h"
 #include "inhouse/BntCoreDb/CDBException.h"
@@ -14,6 +12,7 @@
 #include "inhouse/BntUtility/CPasswordHash.h"
 #include "inhouse/BntUtility/CWMIDebugLog.h"
 #include "inhouse/BntUtility/StringConversion.h"
+#include "platform/mfc/COleDateTime.h"
 
 using brontel::utility::CWMIDebugLog;
 
@@ -44,17 +43,6 @@ constexpr std::size_t kMaxCredentialChars = 1024;
 CString Text(const CLoginQuery::Row& row, std::size_t column)
 {
     return column < row.size() && !row[column].IsNull() ? row[column].AsText() : CString();
-}
-
-std::string Now()
-{
-    const std::time_t now = std::time(nullptr);
-    std::tm local{};
-    localtime_r(&now, &local);
-    char buffer[64];
-    std::snprintf(buffer, sizeof(buffer), "%04d-%02d-%02d %02d:%02d:%02d", local.tm_year + 1900, local.tm_mon + 1,
-                  local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec);
-    return buffer;
 }
 
 // The primary segment and the system, cardholder, monitoring, report and field permission
@@ -125,7 +113,7 @@ bool IsEmptyText(LPCWSTR text)
 
 }  // namespace
 
-CAcsUser::CAcsUser(bool, bool, bool, bool) {}
+CAcsUser::CAcsUser() = default;
 
 CAcsUser::~CAcsUser()
 {
@@ -650,10 +638,10 @@ bool CAcsUser::LogTransToDB(LONG operation, LONG objectKind, LPCWSTR text, CBntD
     }
     try
     {
-        target->ExecuteSQL(
-            L"INSERT INTO USER_TRANSACTION_LOG (TRANS_TIME, USERID, OPERATION, OBJECT_TYPE, "
-            L"DESCRIPTION, BNT_DBID) VALUES (?, ?, ?, ?, ?, ?)",
-            {CDBValue::FromUtf8(Now()), m_userId, operation, objectKind, CDBValue(description), m_databaseId});
+        target->ExecuteSQL(L"INSERT INTO USER_TRANSACTION_LOG (TRANS_TIME, USERID, OPERATION, OBJECT_TYPE, "
+                           L"DESCRIPTION, BNT_DBID) VALUES (?, ?, ?, ?, ?, ?)",
+                           {CDBValue(COleDateTime::GetCurrentTime().Format()), m_userId, operation, objectKind,
+                            CDBValue(description), m_databaseId});
         return true;
     }
     catch (const CDBException& e)

@@ -33,9 +33,8 @@ public:
     // The directory id that names the installation's own user table in Login.
     static constexpr LONG kInternalDirectoryID = -1;
 
-    // The four flags are the callers' construction options of the original library; this
-    // login needs none of them.
-    explicit CAcsUser(bool = false, bool = false, bool = false, bool = false);
+    // A logged-out user.
+    CAcsUser();
     ~CAcsUser();
     CAcsUser(const CAcsUser&) = delete;
     CAcsUser& operator=(const CAcsUser&) = delete;
@@ -165,10 +164,10 @@ public:
     void AddSegmentFilterWithTableCheck(CMultiFilterRecordset& recordset) const;
     void AddSegmentFilterWithTableCheck(CMultiFilterRecordset* recordset) const;
 
-    // Writes one audit row (USER_TRANSACTION_LOG): now, the user, the operation, the object
-    // kind and the text, with extraText after a blank when given. database null: the user's
-    // own. The number is an argument of the original library's log that has no column here.
-    // True on success; false when logged out or the write fails (written to the exception
+    // Writes one audit row (USER_TRANSACTION_LOG): now (local time of the process clock,
+    // IClock::Process), the user, the operation, the object kind and the text, with extraText
+    // after a blank when given. database null: the user's own. The number is an argument of the original library's log
+    // that has no column here. True on success; false when logged out or the write fails (written to the exception
     // handler's log).
     bool LogTransToDB(LONG operation, LONG objectKind, LPCWSTR text, CBntDatabase* database = nullptr, LONG = 0,
                       LPCWSTR extraText = nullptr) const;

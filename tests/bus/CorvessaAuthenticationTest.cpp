@@ -8,6 +8,7 @@
 #include "inhouse/BntUtility/CPasswordHash.h"
 #include "inhouse/BntUtility/PublicPrivateKeyEncryptionUtility.h"
 #include "tests/bus/BusTestInstallation.h"
+#include "tests/support/UserPoolTestAccess.h"
 
 using brontel::utility::PublicPrivateKeyEncryptionUtility;
 
@@ -133,7 +134,7 @@ TEST_F(CorvessaAuthentication, AccountsOfBothKindsAndTheirRefusals)
         }
     }
     // operator, sa and the directory account's SID.
-    EXPECT_EQ(Cache().GetEntryCount(), 3u);
+    EXPECT_EQ(UserPoolTestAccess::CachedCount(Cache()), 3u);
 }
 
 TEST_F(CorvessaAuthentication, InternalSidsAreUpperCasedAndShared)
@@ -142,7 +143,7 @@ TEST_F(CorvessaAuthentication, InternalSidsAreUpperCasedAndShared)
     const std::string first = Login("operator", "operator-demo");
     const std::string second = Login("OPERATOR", "operator-demo");
     EXPECT_NE(first, second);
-    EXPECT_EQ(Cache().GetEntryCount(), 1u);
+    EXPECT_EQ(UserPoolTestAccess::CachedCount(Cache()), 1u);
     EXPECT_NE(Cache().FindUserEntry(L"INTERNAL_SID_FOR_OPERATOR"), nullptr);
 }
 

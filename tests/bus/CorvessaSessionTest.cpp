@@ -10,6 +10,7 @@
 #include "bus/CorvessaTokenExpirationThread.h"
 #include "platform/com/WbemConstants.h"
 #include "tests/bus/BusTestInstallation.h"
+#include "tests/support/UserPoolTestAccess.h"
 
 namespace {
 
@@ -62,11 +63,11 @@ TEST_F(CorvessaSession, TokenLivesExactlyItsLifetimeAndUseDoesNotRenewIt)
     // Exactly one lifetime old: a sweep keeps it and it still works.
     m_app->Sessions().RemoveStaleAuthenticationTokens();
     EXPECT_EQ(Check(token), S_OK);
-    EXPECT_EQ(Cache().GetEntryCount(), 1u);
+    EXPECT_EQ(UserPoolTestAccess::CachedCount(Cache()), 1u);
     // One millisecond more: refused at use, before any sweep, and its session is gone.
     Advance(1);
     EXPECT_EQ(Refusal(token), CCorvessaException::kInvalidSessionTokenKey);
-    EXPECT_EQ(Cache().GetEntryCount(), 0u);
+    EXPECT_EQ(UserPoolTestAccess::CachedCount(Cache()), 0u);
     EXPECT_EQ(Refusal(token), CCorvessaException::kInvalidSessionTokenKey);
 }
 
@@ -81,7 +82,7 @@ TEST_F(CorvessaSession, SweepRemovesOnlyAgedTokens)
     EXPECT_TRUE(m_app->Sessions().GetTokenApplicationIds(old).empty());
     EXPECT_EQ(m_app->Sessions().GetTokenApplicationIds(young), std::vector<std::string>{kApplication});
     EXPECT_EQ(Check(young), S_OK);
-    EXPECT_EQ(Cache().GetEntryCount(), 1u);
+    EXPECT_EQ(UserPoolTestAccess::CachedCount(Cache()), 1u);
 }
 
 TEST_F(CorvessaSession, ApplicationIdsAreAddedOnceInOrderOfFirstUse)
@@ -114,15 +115,15 @@ TEST_F(CorvessaSession, LogOutKeepsTheEntryWhileAnotherTokenUsesIt)
     const std::string first = Login(kOperator, kPassword);
     const std::string second = Login("OPERATOR", kPassword);
     EXPECT_NE(first, second);
-    EXPECT_EQ(Cache().GetEntryCount(), 1u);
+    EXPECT_EQ(UserPoolTestAccess::CachedCount(Cache()), 1u);
     EXPECT_TRUE(m_app->Sessions().IsCachedUserInUseByMultipleSessions(L"INTERNAL_SID_FOR_OPERATOR"));
     EXPECT_EQ(m_app->DeleteAuthentication(first, kApplication), S_OK);
     EXPECT_EQ(Refusal(first), CCorvessaException::kInvalidSessionTokenKey);
     EXPECT_EQ(Check(second), S_OK);
-    EXPECT_EQ(Cache().GetEntryCount(), 1u);
+    EXPECT_EQ(UserPoolTestAccess::CachedCount(Cache()), 1u);
     EXPECT_EQ(m_app->DeleteAuthentication(second, kApplication), S_OK);
-    EXPECT_EQ(Cache().GetEntryCount(), 0u);
-    EXPECT_EQ(Cache().GetRetiredEntryCount(), 0u);
+    EXPECT_EQ(UserPoolTestAccess::CachedCount(Cache()), 0u);
+    EXPECT_EQ(UserPoolTestAccess::RetiredCount(Cache()), 0u);
     EXPECT_THROW(m_app->DeleteAuthentication(second, kApplication), CCorvessaException);
     EXPECT_THROW(m_app->DeleteAuthentication("never-issued", kApplication), CCorvessaException);
 }
@@ -136,7 +137,7 @@ TEST_F(CorvessaSession, DroppedUsersFailTheirTokensUntilTheyLogInAgain)
     m_app->InvalidateUsers();
     EXPECT_EQ(Check(token, false), WBEM_E_NOT_FOUND);
     EXPECT_EQ(Check(token, true), static_cast<HRESULT>(0x80040520u));
-    EXPECT_EQ(Cache().GetEntryCount(), 0u);
+    EXPECT_EQ(UserPoolTestAccess::CachedCount(Cache()), 0u);
     const std::string again = Login(kOperator, kPassword);
     EXPECT_EQ(Check(token), S_OK);
     EXPECT_EQ(Check(again), S_OK);
@@ -158,10 +159,10 @@ TEST_F(CorvessaSession, TokensFollowTheirUsersRowAtEveryUse)
     EXPECT_NE(renewed, held);
     EXPECT_FALSE(renewed->GetUser()->HasPermission(kViewCardholders));
     EXPECT_TRUE(held->GetUser()->HasPermission(kViewCardholders)) << "the held entry is not changed under its request";
-    EXPECT_EQ(Cache().GetRetiredEntryCount(), 1u);
+    EXPECT_EQ(UserPoolTestAccess::RetiredCount(Cache()), 1u);
     m_app->Sessions().ReleaseUserCacheEntry(held);
     m_app->Sessions().ReleaseUserCacheEntry(renewed);
-    EXPECT_EQ(Cache().GetRetiredEntryCount(), 0u);
+    EXPECT_EQ(UserPoolTestAccess::RetiredCount(Cache()), 0u);
 
     // Disabled, then enabled again; then deleted.
     for (const char* revocation : {"UPDATE USERS SET ISENABLED = 0 WHERE USERID = 1",
@@ -182,11 +183,11 @@ TEST_F(CorvessaSession, EntryRemovedWhileInUseStaysUntilGivenBack)
     CWmipUserCacheEntry* held = nullptr;
     ASSERT_EQ(m_app->Sessions().GetUserCacheEntryForToken(token, kApplication, &held, true), S_OK);
     ASSERT_EQ(m_app->DeleteAuthentication(token, kApplication), S_OK);
-    EXPECT_EQ(Cache().GetEntryCount(), 0u);
-    EXPECT_EQ(Cache().GetRetiredEntryCount(), 1u);
+    EXPECT_EQ(UserPoolTestAccess::CachedCount(Cache()), 0u);
+    EXPECT_EQ(UserPoolTestAccess::RetiredCount(Cache()), 1u);
     EXPECT_EQ(held->GetUser()->GetUserID(), 1);  // still a live user
     EXPECT_EQ(m_app->Sessions().ReleaseUserCacheEntry(held), S_OK);
-    EXPECT_EQ(Cache().GetRetiredEntryCount(), 0u);
+    EXPECT_EQ(UserPoolTestAccess::RetiredCount(Cache()), 0u);
 
     // A mapper holds its entry by its own count and may let go after the request gave it back.
     const std::string other = Login(kOperator, kPassword);
@@ -194,10 +195,10 @@ TEST_F(CorvessaSession, EntryRemovedWhileInUseStaysUntilGivenBack)
     held->AddRef();
     ASSERT_EQ(m_app->DeleteAuthentication(other, kApplication), S_OK);
     EXPECT_EQ(m_app->Sessions().ReleaseUserCacheEntry(held), S_OK);
-    EXPECT_EQ(Cache().GetRetiredEntryCount(), 1u);
+    EXPECT_EQ(UserPoolTestAccess::RetiredCount(Cache()), 1u);
     held->Release();
-    Cache().CheckCache();
-    EXPECT_EQ(Cache().GetRetiredEntryCount(), 0u);
+    UserPoolTestAccess::RunCleanUp(Cache());
+    EXPECT_EQ(UserPoolTestAccess::RetiredCount(Cache()), 0u);
 }
 
 // Logins, requests and log-outs of one SID on several threads, with sweeps running: every
@@ -255,8 +256,8 @@ TEST_F(CorvessaSession, ParallelSessionsOfOneUserNeitherLeakNorFreeLiveEntries)
     stop = true;
     sweeper.join();
     EXPECT_EQ(failures.load(), 0);
-    EXPECT_EQ(Cache().GetEntryCount(), 0u);
-    EXPECT_EQ(Cache().GetRetiredEntryCount(), 0u);
+    EXPECT_EQ(UserPoolTestAccess::CachedCount(Cache()), 0u);
+    EXPECT_EQ(UserPoolTestAccess::RetiredCount(Cache()), 0u);
 }
 
 // The thread wakes on real time, but whether a sweep is due it reads from the application's
@@ -284,7 +285,7 @@ TEST_F(CorvessaSession, ExpirationThreadSweepsWhenItsClockSaysTheIntervalHasPass
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
     EXPECT_TRUE(m_app->Sessions().GetTokenApplicationIds(token).empty());
-    EXPECT_EQ(Cache().GetEntryCount(), 0u);
+    EXPECT_EQ(UserPoolTestAccess::CachedCount(Cache()), 0u);
 }
 
 TEST_F(CorvessaSession, ExpirationThreadEndsWhenAskedAndAtDestruction)

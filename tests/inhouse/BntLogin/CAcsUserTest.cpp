@@ -2,12 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <ctime>
 #include <functional>
 #include <string>
 
 #include "inhouse/BntCoreDb/CBntDatabase.h"
 #include "inhouse/BntUtility/StringConversion.h"
 #include "tests/inhouse/BntLogin/TestDatabase.h"
+#include "tests/support/ManualClock.h"
 
 namespace {
 
@@ -24,7 +26,7 @@ bool LoginByName(CAcsUser& user, const TestDatabase& db, LPCWSTR name, LPCWSTR p
 TEST(CAcsUserLogin, NamedUserWithRightPasswordLogsIn)
 {
     TestDatabase db;
-    CAcsUser user(false, false, false, true);
+    CAcsUser user;
     ASSERT_TRUE(LoginByName(user, db, L"ALICE", L"Secret1!"));
     EXPECT_TRUE(user.IsLoggedIn());
     EXPECT_EQ(user.GetUserID(), 10);
@@ -112,7 +114,7 @@ TEST(CAcsUserLogin, DirectoryAccountLogsInItsLinkedUser)
 TEST(CAcsUserLogin, SystemAdministratorHoldsEverything)
 {
     TestDatabase db;
-    CAcsUser sa(false, true, true, true);
+    CAcsUser sa;
     ASSERT_TRUE(sa.LoginAsSA(db.DataSource()));
     EXPECT_EQ(sa.GetUserID(), -1);
     EXPECT_EQ(sa.GetFieldPermissionGroupID(), -1);
@@ -413,22 +415,36 @@ TEST(CAcsUserSegments, AllSegmentsUserAndSegmentsNotInUse)
     EXPECT_FALSE(alice.IsAllSegmentsUser());
 }
 
+// The audit row's time is the process clock's, as local time: each row is stamped when it is
+// written, so the second row, written an hour and a second later, says so.
 TEST(CAcsUserAudit, LogTransToDBWritesOneRow)
 {
     TestDatabase db;
     CAcsUser alice;
     ASSERT_TRUE(LoginByName(alice, db, L"alice", L"Secret1!"));
+    support::ManualClock clock;
+    const support::ProcessClockScope processClock(clock);
+    const auto localText = [](LONGLONG utcSeconds) {
+        const std::time_t when = static_cast<std::time_t>(utcSeconds);
+        std::tm local{};
+        localtime_r(&when, &local);
+        char text[32];
+        std::strftime(text, sizeof(text), "%Y-%m-%d %H:%M:%S", &local);
+        return std::string(text);
+    };
+    const std::string first = localText(clock.GetUtcSeconds());
     ASSERT_TRUE(alice.LogTransToDB(4, 156, L"Visit event 7: lobby", nullptr, 0, nullptr));
+    clock.AdvanceSeconds(3601);
+    const std::string second = localText(clock.GetUtcSeconds());
     ASSERT_TRUE(alice.LogTransToDB(64, 25, L"Reader read", alice.GetDatabase(), 0, L"(extra)"));
     EXPECT_EQ(db.Scalar("SELECT COUNT(*) FROM USER_TRANSACTION_LOG"), "2");
-    EXPECT_EQ(db.Scalar("SELECT USERID || '/' || OPERATION || '/' || OBJECT_TYPE || '/' || DESCRIPTION || '/' || "
-                        "BNT_DBID FROM USER_TRANSACTION_LOG ORDER BY USER_TRANSACTION_LOGID LIMIT 1"),
-              "10/4/156/Visit event 7: lobby/3");
-    EXPECT_EQ(db.Scalar("SELECT DESCRIPTION FROM USER_TRANSACTION_LOG ORDER BY USER_TRANSACTION_LOGID DESC LIMIT 1"),
-              "Reader read (extra)");
-    const std::string time = db.Scalar("SELECT TRANS_TIME FROM USER_TRANSACTION_LOG LIMIT 1");
-    EXPECT_EQ(time.size(), 19u);
-    EXPECT_EQ(time[10], ' ');
+    EXPECT_EQ(db.Scalar("SELECT TRANS_TIME || '/' || USERID || '/' || OPERATION || '/' || OBJECT_TYPE || '/' || "
+                        "DESCRIPTION || '/' || BNT_DBID FROM USER_TRANSACTION_LOG ORDER BY USER_TRANSACTION_LOGID "
+                        "LIMIT 1"),
+              first + "/10/4/156/Visit event 7: lobby/3");
+    EXPECT_EQ(db.Scalar("SELECT TRANS_TIME || '/' || DESCRIPTION FROM USER_TRANSACTION_LOG "
+                        "ORDER BY USER_TRANSACTION_LOGID DESC LIMIT 1"),
+              second + "/Reader read (extra)");
 }
 
 TEST(CAcsUserAudit, FailedWriteAnswersFalseAndIsLogged)

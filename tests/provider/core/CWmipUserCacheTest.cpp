@@ -15,6 +15,7 @@
 #include "provider/CWmipApp.h"
 #include "tests/provider/core/ProviderTestInstallation.h"
 #include "tests/provider/core/TestApp.h"
+#include "tests/support/UserPoolTestAccess.h"
 
 namespace {
 
@@ -69,7 +70,7 @@ TEST_F(UserCacheTest, OneCallerSharesOneEntryWhoseCountFollowsTakesAndReleases)
     EXPECT_EQ(first->GetUseCount(), 1);
     EXPECT_EQ(Cache().ReleaseUser(second), S_OK);
     EXPECT_EQ(first->GetUseCount(), 0);
-    EXPECT_EQ(Cache().GetCachedUserCount(), 1u);
+    EXPECT_EQ(UserPoolTestAccess::CachedCount(Cache()), 1u);
     EXPECT_FALSE(CallerIdentity::IsImpersonating()) << "every operation reverts to self";
 }
 
@@ -102,7 +103,7 @@ TEST_F(UserCacheTest, ConcurrentLookupsOfOneAccountLogInOnce)
         EXPECT_EQ(Cache().ReleaseUser(entry), S_OK);
     }
     EXPECT_EQ(entries[0]->GetUseCount(), 0);
-    EXPECT_EQ(Cache().GetCachedUserCount(), 1u);
+    EXPECT_EQ(UserPoolTestAccess::CachedCount(Cache()), 1u);
 }
 
 // Each round the workers, lined up at a barrier, take the caller's entry at once; the clock
@@ -174,14 +175,15 @@ TEST_F(UserCacheTest, ManyThreadsTakingAndGivingBackAcrossExpiriesNeverLoseAnEnt
                 ++renewals;
             }
             young = renewed;
-            EXPECT_EQ(Cache().GetRetiredUserCount(), 1u) << "round " << round;
+            EXPECT_EQ(UserPoolTestAccess::RetiredCount(Cache()), 1u) << "round " << round;
             // The clean-up falls due while the workers give their entries back.
             m_clock.AdvanceSeconds(CWmipUserCacheClock::kDefaultCleanupIntervalMs / 1000);
             break;
         }
         case kGiveBack:
-            EXPECT_EQ(Cache().GetCachedUserCount(), 1u) << "round " << round << ": the renewed entry is young";
-            EXPECT_LE(Cache().GetRetiredUserCount(), 1u) << "round " << round;
+            EXPECT_EQ(UserPoolTestAccess::CachedCount(Cache()), 1u)
+                << "round " << round << ": the renewed entry is young";
+            EXPECT_LE(UserPoolTestAccess::RetiredCount(Cache()), 1u) << "round " << round;
             ++round;
             break;
         }
@@ -225,9 +227,9 @@ TEST_F(UserCacheTest, ManyThreadsTakingAndGivingBackAcrossExpiriesNeverLoseAnEnt
     EXPECT_EQ(renewals, kRounds) << "every round saw one expiry and one new login";
 
     m_clock.AdvanceSeconds(kLifetimeSeconds + 30);
-    Cache().CheckCache();
-    EXPECT_EQ(Cache().GetCachedUserCount(), 0u) << "every take was given back";
-    EXPECT_EQ(Cache().GetRetiredUserCount(), 0u);
+    UserPoolTestAccess::RunCleanUp(Cache());
+    EXPECT_EQ(UserPoolTestAccess::CachedCount(Cache()), 0u) << "every take was given back";
+    EXPECT_EQ(UserPoolTestAccess::RetiredCount(Cache()), 0u);
 }
 
 TEST_F(UserCacheTest, ReleaseEdgeCases)
@@ -269,8 +271,8 @@ TEST_F(UserCacheTest, ExpiredEntryIsLoggedInAgainWithCurrentPermissions)
     CWmipUserCacheEntry* renewed = TakeOperator();
     EXPECT_TRUE(renewed->GetUser()->HasPermission(0x10000001)) << "the new login reads the permissions again";
     EXPECT_EQ(renewed->GetUseCount(), 1);
-    EXPECT_EQ(Cache().GetCachedUserCount(), 1u);
-    EXPECT_EQ(Cache().GetRetiredUserCount(), 0u);
+    EXPECT_EQ(UserPoolTestAccess::CachedCount(Cache()), 1u);
+    EXPECT_EQ(UserPoolTestAccess::RetiredCount(Cache()), 0u);
     EXPECT_EQ(Cache().ReleaseUser(renewed), S_OK);
 }
 
@@ -287,7 +289,7 @@ TEST_F(UserCacheTest, EntryWhoseRightsChangedIsRetiredAndTheNextLookupLogsInAgai
     EXPECT_FALSE(fresh->GetUser()->HasSegmentAccess(2, CAcsUser::kReadSegmentAccess));
     EXPECT_EQ(fresh->GetUseCount(), 1);
     EXPECT_EQ(held->GetUseCount(), 1) << "the retired entry stays with its request";
-    EXPECT_EQ(Cache().GetRetiredUserCount(), 1u);
+    EXPECT_EQ(UserPoolTestAccess::RetiredCount(Cache()), 1u);
     EXPECT_EQ(Cache().ReleaseUser(held), S_OK);
     EXPECT_EQ(Cache().ReleaseUser(fresh), S_OK);
 
@@ -298,7 +300,7 @@ TEST_F(UserCacheTest, EntryWhoseRightsChangedIsRetiredAndTheNextLookupLogsInAgai
     CWmipUserCacheEntry* refused = nullptr;
     EXPECT_EQ(Cache().GetUserFromSID(&refused, CString(kOperatorSid)), WBEM_E_ACCESS_DENIED);
     EXPECT_EQ(refused, nullptr);
-    EXPECT_EQ(Cache().GetCachedUserCount(), 0u) << "a disabled user's entry goes";
+    EXPECT_EQ(UserPoolTestAccess::CachedCount(Cache()), 0u) << "a disabled user's entry goes";
 }
 
 TEST_F(UserCacheTest, EntryExpiringInUseIsRetiredReleasedThereAndCollectedLater)
@@ -308,18 +310,18 @@ TEST_F(UserCacheTest, EntryExpiringInUseIsRetiredReleasedThereAndCollectedLater)
 
     CWmipUserCacheEntry* fresh = TakeOperator();
     ASSERT_NE(fresh, held);
-    EXPECT_EQ(Cache().GetRetiredUserCount(), 1u);
+    EXPECT_EQ(UserPoolTestAccess::RetiredCount(Cache()), 1u);
     EXPECT_EQ(held->GetUseCount(), 1) << "the retired entry stays usable";
     EXPECT_EQ(held->GetUser()->GetUserID(), ProviderTestInstallation::kOperatorId);
 
     EXPECT_EQ(Cache().ReleaseUser(held), S_OK);
     EXPECT_EQ(held->GetUseCount(), 0);
-    EXPECT_EQ(Cache().GetRetiredUserCount(), 1u) << "collected only by the next clean-up";
+    EXPECT_EQ(UserPoolTestAccess::RetiredCount(Cache()), 1u) << "collected only by the next clean-up";
 
     m_clock.AdvanceSeconds(30);
-    Cache().CheckCache();
-    EXPECT_EQ(Cache().GetRetiredUserCount(), 0u);
-    EXPECT_EQ(Cache().GetCachedUserCount(), 1u) << "the fresh entry is in use and young";
+    UserPoolTestAccess::RunCleanUp(Cache());
+    EXPECT_EQ(UserPoolTestAccess::RetiredCount(Cache()), 0u);
+    EXPECT_EQ(UserPoolTestAccess::CachedCount(Cache()), 1u) << "the fresh entry is in use and young";
     EXPECT_EQ(Cache().ReleaseUser(fresh), S_OK);
 }
 
@@ -332,21 +334,21 @@ TEST_F(UserCacheTest, CleanUpCollectsExpiredEntriesOnlyOnceUnused)
     ASSERT_EQ(Cache().GetUserFromSID(&adminEntry, CString(L"S-1-5-21-7-7-7-500")), S_OK);
     EXPECT_EQ(adminEntry->GetUser()->GetUserID(), CAcsUser::kSystemAdministratorID);
     ASSERT_EQ(Cache().ReleaseUser(adminEntry), S_OK);
-    EXPECT_EQ(Cache().GetCachedUserCount(), 2u);
+    EXPECT_EQ(UserPoolTestAccess::CachedCount(Cache()), 2u);
 
     m_clock.AdvanceSeconds(kLifetimeSeconds + 1);
-    Cache().CheckCache();
-    EXPECT_EQ(Cache().GetCachedUserCount(), 1u) << "the expired entry in use stays in the main map";
+    UserPoolTestAccess::RunCleanUp(Cache());
+    EXPECT_EQ(UserPoolTestAccess::CachedCount(Cache()), 1u) << "the expired entry in use stays in the main map";
     EXPECT_EQ(operatorEntry->GetUseCount(), 1);
 
     ASSERT_EQ(Cache().ReleaseUser(operatorEntry), S_OK);
-    EXPECT_EQ(Cache().GetCachedUserCount(), 1u) << "the clean-up ran less than 30 s ago";
+    EXPECT_EQ(UserPoolTestAccess::CachedCount(Cache()), 1u) << "the clean-up ran less than 30 s ago";
     m_clock.AdvanceSeconds(29);
-    Cache().CheckCache();
-    EXPECT_EQ(Cache().GetCachedUserCount(), 1u);
+    UserPoolTestAccess::RunCleanUp(Cache());
+    EXPECT_EQ(UserPoolTestAccess::CachedCount(Cache()), 1u);
     m_clock.AdvanceSeconds(1);
-    Cache().CheckCache();
-    EXPECT_EQ(Cache().GetCachedUserCount(), 0u);
+    UserPoolTestAccess::RunCleanUp(Cache());
+    EXPECT_EQ(UserPoolTestAccess::CachedCount(Cache()), 0u);
 }
 
 TEST(UserCacheCleanUp, IsSkippedRightAfterCreation)
@@ -361,11 +363,11 @@ TEST(UserCacheCleanUp, IsSkippedRightAfterCreation)
     ASSERT_EQ(cache->GetUserFromSID(&entry, CString(kOperatorSid)), S_OK);
     ASSERT_EQ(cache->ReleaseUser(entry), S_OK);
     clock.AdvanceSeconds(29);
-    cache->CheckCache();
-    EXPECT_EQ(cache->GetCachedUserCount(), 1u) << "expired, but less than 30 s since creation";
+    UserPoolTestAccess::RunCleanUp(*cache);
+    EXPECT_EQ(UserPoolTestAccess::CachedCount(*cache), 1u) << "expired, but less than 30 s since creation";
     clock.AdvanceSeconds(1);
-    cache->CheckCache();
-    EXPECT_EQ(cache->GetCachedUserCount(), 0u);
+    UserPoolTestAccess::RunCleanUp(*cache);
+    EXPECT_EQ(UserPoolTestAccess::CachedCount(*cache), 0u);
 }
 
 TEST(UserCacheLifetime, ComesFromStoredValue33)
@@ -389,7 +391,7 @@ TEST(UserCacheLifetime, ComesFromStoredValue33)
     CWmipUserCacheEntry* renewed = nullptr;
     ASSERT_EQ(cache->GetUserFromSID(&renewed, CString(kOperatorSid)), S_OK);
     EXPECT_NE(renewed, entry);
-    EXPECT_EQ(cache->GetRetiredUserCount(), 1u);
+    EXPECT_EQ(UserPoolTestAccess::RetiredCount(*cache), 1u);
     for (CWmipUserCacheEntry* taken : {entry, same, renewed})
     {
         EXPECT_EQ(cache->ReleaseUser(taken), S_OK);
@@ -423,7 +425,7 @@ TEST_F(UserCacheTest, AccountsThatCannotBeServedAreRefused)
         EXPECT_EQ(entry, nullptr);
         EXPECT_EQ(ProviderTestInstallation::CountLogLines(c.log), before + 1) << c.log;
     }
-    EXPECT_EQ(Cache().GetCachedUserCount(), 0u);
+    EXPECT_EQ(UserPoolTestAccess::CachedCount(Cache()), 0u);
     EXPECT_FALSE(CallerIdentity::IsImpersonating());
 }
 
@@ -546,7 +548,7 @@ TEST(UserCachePool, ExhaustedConnectionPoolDeniesTheLookupInsteadOfGuessingAUser
         EXPECT_EQ(entry, nullptr);
         EXPECT_FALSE(CallerIdentity::IsImpersonating());
     }
-    EXPECT_EQ(cache->GetCachedUserCount(), 0u);
+    EXPECT_EQ(UserPoolTestAccess::CachedCount(*cache), 0u);
     EXPECT_EQ(ProviderTestInstallation::CountLogLines(
                   "The system was unable to open a database connection to service this request."),
               2);

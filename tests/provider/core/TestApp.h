@@ -1,6 +1,6 @@
 // Application objects and a user cache for the provider core tests: a CWmipApp whose user
-// cache runs on a fake clock and counts how often it was created, and a cache that shows how
-// many entries it holds. Constructing a TestApp makes it the process's current application
+// cache runs on a fake clock and counts how often it was created (its entries are counted
+// through UserPoolTestAccess). Constructing a TestApp makes it the process's current application
 // object until it is destroyed.
 #pragma once
 
@@ -35,8 +35,6 @@ class TestUserCache : public CWmipUserCache
 {
 public:
     using CWmipUserCache::CWmipUserCache;
-    using CWmipUserCache::GetCachedUserCount;
-    using CWmipUserCache::GetRetiredUserCount;
 };
 
 class TestApp : public CWmipApp
@@ -54,7 +52,7 @@ protected:
         ++m_createdCaches;
         // Widens the window in which a second creation could slip in.
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
-        return std::make_unique<TestUserCache>(false, false, m_clock);
+        return std::make_unique<TestUserCache>(m_clock);
     }
 
 private:

@@ -15,6 +15,7 @@
 #include "provider/CWmipUserCacheEntry.h"
 #include "tests/provider/core/ProviderTestInstallation.h"
 #include "tests/provider/core/TestApp.h"
+#include "tests/support/UserPoolTestAccess.h"
 
 namespace {
 
@@ -95,7 +96,7 @@ TEST_F(UserCacheLink, ExpiredCallerIsResolvedAgainWhenLoggedInAgain)
     EXPECT_EQ(cache->GetUser(&expired), WBEM_E_ACCESS_DENIED);
     EXPECT_EQ(expired, nullptr);
     EXPECT_EQ(ProviderTestInstallation::CountLogLines("Access denied: unable to login to Ivarune"), refusals + 1);
-    EXPECT_EQ(cache->GetCachedUserCount(), 0u);
+    EXPECT_EQ(UserPoolTestAccess::CachedCount(*cache), 0u);
     EXPECT_FALSE(CallerIdentity::IsImpersonating());
 }
 
