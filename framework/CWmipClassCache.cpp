@@ -1,7 +1,6 @@
 #include "framework/CWmipClassCache.h"
 
 #include "framework/CWmipMapper.h"
-#include "inhouse/BntCoreDb/CDBException.h"
 #include "inhouse/BntLogin/CAcsUser.h"
 #include "inhouse/BntUtility/CWMIDebugLog.h"
 #include "platform/com/WbemConstants.h"
@@ -11,6 +10,7 @@
 #include "framework/IWmipFrameworkHost.h"
 
 #include <exception>
+#include <optional>
 #include <utility>
 
 namespace {
@@ -87,16 +87,15 @@ CWmipClassCache::Reuse CWmipClassCache::ReadReuse(CWmipMapper& mapper, const CAc
     Reuse reuse;
     reuse.builtByStamps = built == DefinitionReuse::WhileRightsAndListsSame;
     reuse.shapedByStamps = shaped == DefinitionReuse::WhileRightsAndListsSame;
-    std::optional<LONGLONG> lists;
-    if (reuse.builtByStamps || reuse.shapedByStamps)
-        lists = ReadListStamp(system ? mapper.GetDatabaseUser() : user);
     // The system's definitions read no caller's rights; a caller whose rights stamp was missing
     // when it logged in keeps nothing, as a missing list stamp does.
-    const std::optional<LONGLONG> rights = system ? std::optional<LONGLONG>(0) : user->GetRightsStamp();
-    const bool stampsRead = lists.has_value() && rights.has_value();
-    reuse.built = built == DefinitionReuse::ForTheSpan || (reuse.builtByStamps && stampsRead);
-    reuse.shaped = shaped == DefinitionReuse::ForTheSpan || (reuse.shapedByStamps && stampsRead);
-    reuse.stamps = Stamps{rights.value_or(0), lists.value_or(0)};
+    std::optional<Stamps> stamps;
+    if (reuse.builtByStamps || reuse.shapedByStamps)
+        stamps = Stamps::Read(system ? mapper.GetDatabaseUser() : user,
+                              system ? std::optional<LONGLONG>(0) : user->GetRightsStamp());
+    reuse.built = built == DefinitionReuse::ForTheSpan || (reuse.builtByStamps && stamps.has_value());
+    reuse.shaped = shaped == DefinitionReuse::ForTheSpan || (reuse.shapedByStamps && stamps.has_value());
+    reuse.stamps = stamps.value_or(Stamps{});
     return reuse;
 }
 
@@ -177,22 +176,6 @@ HRESULT CWmipClassCache::GetClass(CWmipMapper& mapper, const CAcsUser* user, BOO
     }
     *classObject = copy.Detach();
     return S_OK;
-}
-
-std::optional<LONGLONG> CWmipClassCache::ReadListStamp(const CAcsUser* user)
-{
-    if (user == nullptr)
-        return std::nullopt;
-    try
-    {
-        return user->ReadListStamp();
-    }
-    catch (const CDBException&)
-    {
-        // Nothing is kept then; the build or shaping that follows reads the same database and
-        // reports its own failure.
-        return std::nullopt;
-    }
 }
 
 void CWmipClassCache::KeepShaped(const CString& key, const IWbemClassObject* built, LONG userId, const Stamps& stamps,
@@ -295,10 +278,4 @@ void CWmipClassCache::Clear()
     {
         brontel::utility::CWMIDebugLog::LogError(L"wpClassCache.cpp", __LINE__, L"Unable to clear the class cache.");
     }
-}
-
-size_t CWmipClassCache::GetCount() const
-{
-    CriticalSectionLock guard(m_lock);
-    return m_classes.size() + m_storedClasses.size();
 }

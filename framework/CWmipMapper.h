@@ -63,7 +63,7 @@ public:
         // Made anew for every request: what it reads is not said, or it costs less than keeping it.
         Never,
         // While the caller's rights stand as they were read (CAcsUser::GetRightsStamp) and the
-        // list stamp as it was read for the request (CAcsUser::ReadListStamp): it reads nothing
+        // list stamp as it was read for the request (CDefinitionStamps): it reads nothing
         // but the caller's rights and the tables and options the list stamp covers
         // (db/schema.sql). A database without the list stamp keeps nothing.
         WhileRightsAndListsSame,
