@@ -705,11 +705,6 @@ void CWMITypeInfo::UpdateTypeInformation(const std::function<void(CCorvessaClass
 
 // --- Process-wide -----------------------------------------------------------------------------
 
-bool CWMITypeInfo::ShouldCorvessaExposeType(const CString& className)
-{
-    return !className.IsEmpty() && className.CompareNoCase(L"Bnt_BadgeTWICPrivacyKey") != 0;
-}
-
 bool CWMITypeInfo::ShouldCorvessaExposeProperty(const CString& property)
 {
     return !property.IsEmpty() && property.Left(2) != L"__";

@@ -60,6 +60,8 @@ public:
     void RegisterAsADynamicClass(bool dynamic) { m_dynamic = dynamic; }
     // Records that the schema declares the class concrete even while its mapper has no factory.
     void SetDeclaredConcrete() { m_declaredConcrete = true; }
+    // Records that the schema declares the class never shown on the bus (DeclareHiddenFromBus).
+    void SetHiddenFromBus() { m_hiddenFromBus = true; }
 
     // In this order: defines the property (CIM type, no value); records property <->
     // "TABLE.COLUMN" when table and column are both given; for a non-zero key flag records the
@@ -173,6 +175,8 @@ public:
     CString GetParentTypeName() const { return m_parentTypeName; }
     bool IsDynamic() const { return m_dynamic; }
     bool IsDeclaredConcrete() const { return m_declaredConcrete; }
+    // False for a class the schema declares hidden from the bus; true otherwise.
+    bool IsExposedOnBus() const { return !m_hiddenFromBus; }
     // The factory of the class's mapper; empty for an abstract class or an unbound mapper.
     const MapperFactory& GetTypeConstructor() const { return m_typeConstructor; }
 
@@ -278,9 +282,6 @@ public:
 
     // --- Process-wide ------------------------------------------------------------------------
 
-    // False for Bnt_BadgeTWICPrivacyKey (without regard to case), which the bus never shows,
-    // and for an empty name; true otherwise.
-    static bool ShouldCorvessaExposeType(const CString& className);
     // False for an empty name and for system properties ("__..."); true otherwise.
     static bool ShouldCorvessaExposeProperty(const CString& property);
     // False for an empty name; true otherwise.
@@ -332,6 +333,7 @@ private:
     CString m_parentTypeName;
     bool m_dynamic = false;
     bool m_declaredConcrete = false;
+    bool m_hiddenFromBus = false;
     MapperFactory m_typeConstructor;
     std::vector<std::pair<CString, CString>> m_propertyColumns;
     FoldedMap<CString> m_propertyToColumn;
