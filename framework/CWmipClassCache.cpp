@@ -108,7 +108,8 @@ HRESULT CWmipClassCache::GetClass(CWmipMapper& mapper, const CAcsUser* user, BOO
     if (!system && user == nullptr)
         return WBEM_E_INVALID_PARAMETER;
 
-    const CString key = MakeKey(mapper.GetClassName(), system ? nullptr : user);
+    IWbemServices* const services = mapper.GetServices();
+    const BuiltKey key(MakeKey(mapper.GetClassName(), system ? nullptr : user), services);
     const Reuse reuse = ReadReuse(mapper, user, system);
     const LONG userId = system ? 0 : user->GetUserID();
 
@@ -152,10 +153,11 @@ HRESULT CWmipClassCache::GetClass(CWmipMapper& mapper, const CAcsUser* user, BOO
             const ULONGLONG now = m_clock.GetTickCount64();
             CriticalSectionLock guard(m_lock);
             ExpireLocked(now);
-            auto [it, inserted] = m_classes.try_emplace(key, BuiltClass{cached, reuse.stamps, {}});
+            BuiltClass entry{ComPtr<IWbemServices>(services), cached, reuse.stamps, {}};
+            auto [it, inserted] = m_classes.try_emplace(key, entry);
             // One built meanwhile under the same stamps serves as well; one under others gives way.
             if (!inserted && it->second.stamps != reuse.stamps)
-                it->second = BuiltClass{cached, reuse.stamps, {}};
+                it->second = std::move(entry);
             cached = it->second.definition;
         }
     }
@@ -178,7 +180,7 @@ HRESULT CWmipClassCache::GetClass(CWmipMapper& mapper, const CAcsUser* user, BOO
     return S_OK;
 }
 
-void CWmipClassCache::KeepShaped(const CString& key, const IWbemClassObject* built, LONG userId, const Stamps& stamps,
+void CWmipClassCache::KeepShaped(const BuiltKey& key, const IWbemClassObject* built, LONG userId, const Stamps& stamps,
                                  ComPtr<IWbemClassObject> shaped)
 {
     CriticalSectionLock guard(m_lock);
@@ -242,7 +244,8 @@ void CWmipClassCache::RemoveClass(const wchar_t* className, const CAcsUser* user
 {
     const CString key = MakeKey(className, user);
     CriticalSectionLock guard(m_lock);
-    m_classes.erase(key);
+    // Whatever services it was built through.
+    std::erase_if(m_classes, [&key](const auto& entry) { return entry.first.first == key; });
 }
 
 void CWmipClassCache::RemoveUserClasses(const CAcsUser* user)
@@ -253,7 +256,7 @@ void CWmipClassCache::RemoveUserClasses(const CAcsUser* user)
     CriticalSectionLock guard(m_lock);
     for (auto it = m_classes.begin(); it != m_classes.end();)
     {
-        if (it->first.Left(prefix.GetLength()) == prefix)
+        if (it->first.first.Left(prefix.GetLength()) == prefix)
             it = m_classes.erase(it);
         else
             ++it;

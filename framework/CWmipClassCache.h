@@ -1,9 +1,9 @@
 // CWmipClassCache: the process's cache of class definitions. Built definitions (those WMI does
-// not keep in its repository) are kept per field-permission group and segments: a definition's
-// value lists follow the user's segments. Definitions WMI keeps are kept once for everybody, as
-// they are fetched as the system.
-// Definitions are handed out as copies; the caller's permissions shape the copy, never the
-// cached definition. A built definition is kept only as its mapper says its build allows
+// not keep in its repository) are kept per field-permission group and segments, and per services
+// object they are built through: a definition's value lists follow the user's segments, and the
+// WMI service and the bus's in-process namespace hand out objects of their own kinds. Definitions WMI keeps are kept
+// once for everybody, as they are fetched as the system. Definitions are handed out as copies; the caller's permissions
+// shape the copy, never the cached definition. A built definition is kept only as its mapper says its build allows
 // (CWmipMapper::GetBuiltClassReuse), and a shaped copy beside it for its user as the mapper says
 // its shaping allows (CWmipMapper::GetShapedClassReuse): one that reads the installation's rows
 // serves again only while the stamps read for the request are those it was made under
@@ -29,6 +29,7 @@
 
 #include <functional>
 #include <map>
+#include <utility>
 
 class CAcsUser;
 class CWmipMapper;
@@ -104,9 +105,12 @@ private:
     // never older than the stamps it is kept under. The list stamp is read on the caller's
     // database, or for the system on mapper.GetDatabaseUser()'s.
     static Reuse ReadReuse(CWmipMapper& mapper, const CAcsUser* user, BOOL system);
+    // A built definition's key: MakeKey's text, and the services the mapper builds through (the
+    // WMI door's and the bus's in-process namespace give definitions of different kinds).
+    using BuiltKey = std::pair<CString, const IWbemServices*>;
     // Keeps the shaped copy for the user beside the built definition it was copied from (kept
     // under `key`), unless that definition was replaced or dropped meanwhile.
-    void KeepShaped(const CString& key, const IWbemClassObject* built, LONG userId, const Stamps& stamps,
+    void KeepShaped(const BuiltKey& key, const IWbemClassObject* built, LONG userId, const Stamps& stamps,
                     ComPtr<IWbemClassObject> shaped);
     // Under m_lock: drops everything when the span has passed between m_clearedAt and `now`
     // (read before the lock is taken, so that callers do not queue behind the clock).
@@ -130,17 +134,19 @@ private:
         Stamps stamps;
         ComPtr<IWbemClassObject> definition;
     };
-    // A built definition, the stamps it was built under, and the copies shaped from it, by user
-    // id: they go with it.
+    // A built definition, the services it was built through (held, as StoredClass holds its
+    // own), the stamps it was built under, and the copies shaped from it, by user id: they go
+    // with it.
     struct BuiltClass
     {
+        ComPtr<IWbemServices> services;
         ComPtr<IWbemClassObject> definition;
         Stamps stamps;
         std::map<LONG, ShapedClass> shaped;
     };
 
     mutable CRITICAL_SECTION m_lock;
-    std::map<CString, BuiltClass> m_classes GUARDED_BY(m_lock);
+    std::map<BuiltKey, BuiltClass> m_classes GUARDED_BY(m_lock);
     std::map<CString, StoredClass> m_storedClasses GUARDED_BY(m_lock);  // upper-cased names
     // Steady time: a wall clock set back (or a change of daylight saving time) would keep
     // stale definitions until it caught up again.

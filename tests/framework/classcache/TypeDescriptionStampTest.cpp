@@ -54,9 +54,9 @@ class TypeDescriptionStamp : public DoorTest
 public:
     static void SetUpTestSuite()
     {
-        support::InstallationDatabase::Execute(DoorInstallation::DatabaseFile(),
-                                               kSetUp +
-                                                   support::TestCallers::Sql({callers::kLab, callers::kBusAdministrator}));
+        support::InstallationDatabase::Execute(
+            DoorInstallation::DatabaseFile(),
+            kSetUp + support::TestCallers::Sql({callers::kLab, callers::kBusAdministrator}));
     }
 
 protected:
@@ -131,11 +131,14 @@ TEST_F(TypeDescriptionStamp, BothDoorsFollowThePinOptionAndTheBadgeTypesAtTheNex
     } steps[] = {
         {"as installed", "", true, {"31"}},
         {"PIN edits forbidden, the Lab pass moved to the Warehouse",
-         PinOption(0) + "UPDATE BADGETYP SET SEGMENTID = 2 WHERE ID = 31;", false, {}},
+         PinOption(0) + "UPDATE BADGETYP SET SEGMENTID = 2 WHERE ID = 31;",
+         false,
+         {}},
         {"PIN edits allowed again, a Lab visitor pass added",
          PinOption(1) + "INSERT INTO BADGETYP (ID, NAME, BADGE_CLASS, DISPOSABLE, DEFGROUP, SEGMENTID) "
                         "VALUES (33, 'Lab visitor pass', 2, 1, 0, 3);",
-         true, {"33"}},
+         true,
+         {"33"}},
     };
     for (const auto& step : steps)
     {
