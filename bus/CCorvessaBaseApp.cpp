@@ -112,12 +112,14 @@ HRESULT CCorvessaBaseApp::GetMapperForType(const CString& typeName, CWmipUserCac
     {
         return WBEM_E_INVALID_PARAMETER;
     }
-    if (!CWMITypeInfo::ShouldCorvessaExposeType(typeName))
+    CWmipMapperRegistry* registry = CWmipMapperRegistry::Instance();
+    const CWMITypeInfo* typeInfo = registry->GetTypeInfo(typeName, true);
+    if (typeName.IsEmpty() || (typeInfo != nullptr && !typeInfo->IsExposedOnBus()))
     {
         return corvessa::kInvalidTypeName;
     }
-    mapper.reset(CWmipMapperRegistry::Instance()->GetMapperUsingRegistry(
-        entry->GetUser(), nullptr, &CCorvessaNamespace::Instance(), typeName.GetString()));
+    mapper.reset(registry->GetMapperUsingRegistry(entry->GetUser(), nullptr, &CCorvessaNamespace::Instance(),
+                                                  typeName.GetString()));
     if (!mapper)
     {
         if (log)

@@ -37,11 +37,8 @@ HRESULT CCorvessaBaseApp::GetTypes(const std::string& token, const std::string& 
     CWmipMapperRegistry* registry = CWmipMapperRegistry::Instance();
     for (const CString& name : registry->GetTypeNames())
     {
-        if (!CWMITypeInfo::ShouldCorvessaExposeType(name))
-        {
-            continue;
-        }
-        if (const CWMITypeInfo* typeInfo = registry->GetTypeInfo(name))
+        const CWMITypeInfo* typeInfo = registry->GetTypeInfo(name);
+        if (typeInfo != nullptr && typeInfo->IsExposedOnBus())
         {
             result[ConvertCStringToUtf8(name)] =
                 qpid::types::Variant(ConvertCStringToUtf8(typeInfo->GetParentTypeName()));
@@ -70,7 +67,7 @@ HRESULT CCorvessaBaseApp::GetType(const std::string& token, const std::string& a
     {
         Initialize();
         CWMITypeInfo* typeInfo = CWmipMapperRegistry::Instance()->GetTypeInfo(name);
-        if (typeInfo == nullptr || !CWMITypeInfo::ShouldCorvessaExposeType(name))
+        if (typeInfo == nullptr || !typeInfo->IsExposedOnBus())
         {
             CString message;
             message.Format(L"Failed to get details for type %s", name.GetString());

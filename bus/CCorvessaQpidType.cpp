@@ -122,13 +122,13 @@ std::string CCorvessaQpidType::GetPropertyTypeStr(CCorvessaClassObject* object, 
     return type;
 }
 
-std::string CCorvessaQpidType::GetPropertyAccess(CWMITypeInfo* typeInfo, CString name)
+std::string CCorvessaQpidType::GetPropertyAccess(CCorvessaClassObject& definition, CString name)
 {
-    if (typeInfo->IsPropertyViewOnly(name))
+    if (CWMITypeInfo::IsPropertyViewOnly(definition, name))
     {
         return "view";
     }
-    return typeInfo->IsPropertyReadOnly(name) ? "read" : "edit";
+    return CWMITypeInfo::IsPropertyReadOnly(definition, name) ? "read" : "edit";
 }
 
 void CCorvessaQpidType::PopulateTypeDetails(IWmipUserEntry* entry, CWMITypeInfo* typeInfo)
@@ -144,13 +144,15 @@ void CCorvessaQpidType::PopulateTypeDetails(IWmipUserEntry* entry, CWMITypeInfo*
     }
     // The definition is shared by every request: its enumerations run on a copy of our own.
     CCorvessaClassObject definition(*shared);
-    // The value lists are the caller's own.
+    // The properties are described as the caller is served them, a copy of its own: their
+    // qualifiers follow the options and rights it was made under (a PIN not editable once the
+    // installation forbids it), and the value lists name only what the caller may see.
     const std::shared_ptr<CCorvessaClassObject> served = typeInfo->GetUserDefinition(entry);
     Clear();
     m_className = ConvertCStringToUtf8(definition.GetClassNameW());
     m_classDisplayName = typeInfo->GetTypeDisplayName();
 
-    CCorvessaPropertyCursor cursor(&definition, WBEM_FLAG_NONSYSTEM_ONLY);
+    CCorvessaPropertyCursor cursor(served.get(), WBEM_FLAG_NONSYSTEM_ONLY);
     CString name;
     _variant_t value;
     CIMTYPE cimType = 0;
@@ -168,15 +170,15 @@ void CCorvessaQpidType::PopulateTypeDetails(IWmipUserEntry* entry, CWMITypeInfo*
             property["display_name"] = Variant(displayName);
         }
         const wchar_t* const rawName = name.GetString();
-        property["type"] = Variant(GetPropertyTypeStr(&definition, rawName, cimType));
+        property["type"] = Variant(GetPropertyTypeStr(served.get(), rawName, cimType));
         property["is_key"] = Variant(typeInfo->IsPropertyAKeyProperty(name));
         if (cimType == CIM_STRING || (cimType & CIM_FLAG_ARRAY) != 0)
         {
-            property["max_length"] = Variant(static_cast<std::int32_t>(typeInfo->GetPropertyLength(name)));
+            property["max_length"] = Variant(static_cast<std::int32_t>(CWMITypeInfo::GetPropertyLength(*served, name)));
         }
-        property["is_required"] = Variant(typeInfo->IsPropertyRequired(name));
-        property["access"] = Variant(GetPropertyAccess(typeInfo, name));
-        const CString defaultValue = typeInfo->GetDefaultValue(name);
+        property["is_required"] = Variant(CWMITypeInfo::IsPropertyRequired(*served, name));
+        property["access"] = Variant(GetPropertyAccess(*served, name));
+        const CString defaultValue = CWMITypeInfo::GetDefaultValue(*served, name);
         if (!defaultValue.IsEmpty())
         {
             property["default_value"] = Variant(ConvertCStringToUtf8(defaultValue));

@@ -56,8 +56,8 @@ private:
                                           const long& cimType);
     // The bus name of a scalar CIM type; empty (with an information line) for any other.
     static std::string GetQpidTypeString(const long& cimType);
-    // "view", else "read", else "edit".
-    static std::string GetPropertyAccess(CWMITypeInfo* typeInfo, CString name);
+    // The property's access in the definition: "view", else "read", else "edit".
+    static std::string GetPropertyAccess(CCorvessaClassObject& definition, CString name);
 
     std::string m_className;
     std::string m_classDisplayName;

@@ -5,6 +5,7 @@
 #include "framework/CWmipMethodSignatures.h"
 #include "framework/IWmipUserEntry.h"
 #include "inhouse/BntLogin/CAcsUser.h"
+#include "inhouse/BntLogin/CDefinitionStamps.h"
 #include "inhouse/BntUtility/CWMIDebugLog.h"
 #include "inhouse/BntUtility/CWMIException.h"
 #include "inhouse/BntUtility/StringConversion.h"
@@ -16,9 +17,9 @@
 #include "platform/win32/SystemInfo.h"
 
 #include <algorithm>
-#include <atomic>
 #include <cwchar>
 #include <exception>
+#include <optional>
 
 using brontel::utility::CWMIDebugLog;
 using brontel::utility::CWMIException;
@@ -28,10 +29,6 @@ constexpr wchar_t kSource[] = L"CWMITypeInfo.cpp";
 constexpr wchar_t kDisplayNameQualifier[] = L"DisplayName";
 constexpr wchar_t kUDFTableIdAttribute[] = L"UDFTableId";
 constexpr LONG kStringArrayFlavor = 3;
-
-// Bumped by HandleInvalidDBConnection: a dynamic definition read in an older generation is
-// read again.
-std::atomic<long> g_dbGeneration{0};
 
 struct SAUserState
 {
@@ -166,11 +163,11 @@ HRESULT CWMITypeInfo::PutPropertyQualifier(const CString& property, const wchar_
     return hr;
 }
 
-bool CWMITypeInfo::GetPropertyQualifier(const CString& property, const wchar_t* name, _variant_t& value) const
+bool CWMITypeInfo::GetPropertyQualifier(CCorvessaClassObject& definition, const CString& property, const wchar_t* name,
+                                        _variant_t& value)
 {
-    const ClassObjectPtr definition = CurrentDefinition();
     IWbemQualifierSet* qualifiers = nullptr;
-    if (definition->GetPropertyQualifierSet(property, &qualifiers) != WBEM_S_NO_ERROR || qualifiers == nullptr)
+    if (definition.GetPropertyQualifierSet(property, &qualifiers) != WBEM_S_NO_ERROR || qualifiers == nullptr)
         return false;
     value.Clear();
     const HRESULT hr = qualifiers->Get(name, 0, &value, nullptr);
@@ -178,10 +175,16 @@ bool CWMITypeInfo::GetPropertyQualifier(const CString& property, const wchar_t* 
     return hr == WBEM_S_NO_ERROR;
 }
 
-bool CWMITypeInfo::IsPropertyQualifierTrue(const CString& property, const wchar_t* name) const
+bool CWMITypeInfo::GetPropertyQualifier(const CString& property, const wchar_t* name, _variant_t& value) const
+{
+    return GetPropertyQualifier(*CurrentDefinition(), property, name, value);
+}
+
+bool CWMITypeInfo::IsPropertyQualifierTrue(CCorvessaClassObject& definition, const CString& property,
+                                           const wchar_t* name)
 {
     _variant_t value;
-    return GetPropertyQualifier(property, name, value) && IsTrue(value);
+    return GetPropertyQualifier(definition, property, name, value) && IsTrue(value);
 }
 
 void CWMITypeInfo::CopyClassWideAttributes(const CString& property)
@@ -461,10 +464,10 @@ bool CWMITypeInfo::IsPropertyAKeyProperty(const CString& property) const
     return (key.vt == VT_BOOL || key.vt == VT_I2) && key.iVal == 1;
 }
 
-int CWMITypeInfo::GetPropertyLength(const CString& property) const
+int CWMITypeInfo::GetPropertyLength(CCorvessaClassObject& definition, const CString& property)
 {
     _variant_t length;
-    if (!GetPropertyQualifier(property, L"maxlen", length))
+    if (!GetPropertyQualifier(definition, property, L"maxlen", length))
         return 0;
     switch (length.vt)
     {
@@ -479,27 +482,53 @@ int CWMITypeInfo::GetPropertyLength(const CString& property) const
     }
 }
 
+bool CWMITypeInfo::IsPropertyRequired(CCorvessaClassObject& definition, const CString& property)
+{
+    return IsPropertyQualifierTrue(definition, property, L"not_null");
+}
+
+bool CWMITypeInfo::IsPropertyViewOnly(CCorvessaClassObject& definition, const CString& property)
+{
+    return IsPropertyQualifierTrue(definition, property, L"noedit");
+}
+
+bool CWMITypeInfo::IsPropertyReadOnly(CCorvessaClassObject& definition, const CString& property)
+{
+    return IsPropertyQualifierTrue(definition, property, L"read");
+}
+
+CString CWMITypeInfo::GetDefaultValue(CCorvessaClassObject& definition, const CString& property)
+{
+    _variant_t value;
+    if (!GetPropertyQualifier(definition, property, L"DefaultValue", value) || value.vt != VT_BSTR ||
+        value.bstrVal == nullptr)
+        return CString();
+    return CString(value.bstrVal);
+}
+
+int CWMITypeInfo::GetPropertyLength(const CString& property) const
+{
+    return GetPropertyLength(*CurrentDefinition(), property);
+}
+
 bool CWMITypeInfo::IsPropertyRequired(const CString& property) const
 {
-    return IsPropertyQualifierTrue(property, L"not_null");
+    return IsPropertyRequired(*CurrentDefinition(), property);
 }
 
 bool CWMITypeInfo::IsPropertyViewOnly(const CString& property) const
 {
-    return IsPropertyQualifierTrue(property, L"noedit");
+    return IsPropertyViewOnly(*CurrentDefinition(), property);
 }
 
 bool CWMITypeInfo::IsPropertyReadOnly(const CString& property) const
 {
-    return IsPropertyQualifierTrue(property, L"read");
+    return IsPropertyReadOnly(*CurrentDefinition(), property);
 }
 
 CString CWMITypeInfo::GetDefaultValue(const CString& property) const
 {
-    _variant_t value;
-    if (!GetPropertyQualifier(property, L"DefaultValue", value) || value.vt != VT_BSTR || value.bstrVal == nullptr)
-        return CString();
-    return CString(value.bstrVal);
+    return GetDefaultValue(*CurrentDefinition(), property);
 }
 
 std::string CWMITypeInfo::GetPropertyDisplayName(const CString& property) const
@@ -543,12 +572,14 @@ std::shared_ptr<CCorvessaClassObject> CWMITypeInfo::GetUserDefinition(IWmipUserE
         if (mapper == nullptr)
             return std::make_shared<CCorvessaClassObject>(*CurrentDefinition());
         mapper->SetUserEntry(entry);
-        ClassObjectPtr built =
-            m_dynamic ? BuildWith(*mapper) : std::make_shared<CCorvessaClassObject>(*CurrentDefinition());
+        // A built definition is the caller's own as the WMI door serves it: built for the caller
+        // and shaped by its permissions in the class cache, and kept there as the mapper says.
+        if (m_dynamic)
+            return BuildWith(*mapper, FALSE);
+        auto registered = std::make_shared<CCorvessaClassObject>(*CurrentDefinition());
         // The shaping a WMI caller's copy gets.
-        if (built != nullptr)
-            mapper->ProcessClassPermissions(built.get());
-        return built;
+        mapper->ProcessClassPermissions(registered.get());
+        return registered;
     });
     // Never the lists built for nobody in particular: they may name records the user may not see.
     if (definition == nullptr)
@@ -597,19 +628,15 @@ CWMITypeInfo::ClassObjectPtr CWMITypeInfo::BuildThroughMapper(const CAcsUser* us
         return nullptr;
     return Logged(L"CWMITypeInfo could not build a class definition.", [&]() -> ClassObjectPtr {
         std::unique_ptr<CWmipClassMapper> mapper(m_typeConstructor(user, nullptr, &CCorvessaNamespace::Instance()));
-        return mapper != nullptr ? BuildWith(*mapper) : nullptr;
+        return mapper != nullptr ? BuildWith(*mapper, TRUE) : nullptr;
     });
 }
 
-CWMITypeInfo::ClassObjectPtr CWMITypeInfo::BuildWith(CWmipClassMapper& mapper) const
+CWMITypeInfo::ClassObjectPtr CWMITypeInfo::BuildWith(CWmipClassMapper& mapper, BOOL system) const
 {
-    IWbemClassObject* built = nullptr;
-    const HRESULT hr = mapper.CreateClass(&built, TRUE);
-    std::unique_ptr<IWbemClassObject, void (*)(IWbemClassObject*)> hold(built, [](IWbemClassObject* object) {
-        if (object != nullptr)
-            object->Release();
-    });
-    const auto* corvessa = dynamic_cast<const CCorvessaClassObject*>(built);
+    ComPtr<IWbemClassObject> built;
+    const HRESULT hr = mapper.GetBuiltClass(built, system);
+    const auto* corvessa = dynamic_cast<const CCorvessaClassObject*>(built.Get());
     if (FAILED(hr) || corvessa == nullptr)
     {
         CString text;
@@ -637,13 +664,17 @@ void CWMITypeInfo::Publish(ClassObjectPtr definition)
 CWMITypeInfo::ClassObjectPtr CWMITypeInfo::GetTypeInformation()
 {
     const DWORD start = GetTickCount();
-    const long generation = g_dbGeneration.load();
+    const bool built = m_dynamic && m_typeConstructor;
+    // Read before the definition is, as the class cache reads them: the rows a re-read reads are
+    // never older than the stamps it is published under. Unreadable stamps vouch for nothing.
+    const std::optional<CDefinitionStamps> stamps =
+        built ? CDefinitionStamps::Read(GetSAUser().get(), 0) : std::nullopt;
     bool reread = false;
     {
         CheckedMutexLock guard(m_lock);
         // One thread re-reads; others, and a mapper that asks for this class again while it
         // is being built, take the definition as it is.
-        if (m_dynamic && m_typeConstructor && m_readGeneration != generation && !m_reading)
+        if (built && (!stamps.has_value() || m_readStamps != stamps) && !m_reading)
         {
             m_reading = true;
             reread = true;
@@ -668,7 +699,7 @@ CWMITypeInfo::ClassObjectPtr CWMITypeInfo::GetTypeInformation()
         if (definition != nullptr)
         {
             Publish(std::move(definition));
-            m_readGeneration = generation;
+            m_readStamps = stamps;
         }
     }
 
@@ -704,11 +735,6 @@ void CWMITypeInfo::UpdateTypeInformation(const std::function<void(CCorvessaClass
 }
 
 // --- Process-wide -----------------------------------------------------------------------------
-
-bool CWMITypeInfo::ShouldCorvessaExposeType(const CString& className)
-{
-    return !className.IsEmpty() && className.CompareNoCase(L"Bnt_BadgeTWICPrivacyKey") != 0;
-}
 
 bool CWMITypeInfo::ShouldCorvessaExposeProperty(const CString& property)
 {
@@ -767,7 +793,7 @@ bool CWMITypeInfo::IsSegmentationOptionEnabled(const CBntAcsSystemOptions& optio
 
 void CWMITypeInfo::HandleInvalidDBConnection()
 {
-    ++g_dbGeneration;
+    CDefinitionStamps::NewDatabaseGeneration();
     SAUserState& state = SAUser();
     CheckedMutexLock guard(state.lock);
     state.user.reset();

@@ -20,6 +20,7 @@
 #include "framework/MapperFactory.h"
 #include "framework/NamedRecordRoad.h"
 #include "framework/PropertyOptions.h"
+#include "inhouse/BntLogin/CDefinitionStamps.h"
 #include "platform/com/Variant.h"
 #include "platform/mfc/CString.h"
 #include "platform/win32/WinTypes.h"
@@ -28,6 +29,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <unordered_map>
 #include <unordered_set>
@@ -60,6 +62,8 @@ public:
     void RegisterAsADynamicClass(bool dynamic) { m_dynamic = dynamic; }
     // Records that the schema declares the class concrete even while its mapper has no factory.
     void SetDeclaredConcrete() { m_declaredConcrete = true; }
+    // Records that the schema declares the class never shown on the bus (DeclareHiddenFromBus).
+    void SetHiddenFromBus() { m_hiddenFromBus = true; }
 
     // In this order: defines the property (CIM type, no value); records property <->
     // "TABLE.COLUMN" when table and column are both given; for a non-zero key flag records the
@@ -173,6 +177,8 @@ public:
     CString GetParentTypeName() const { return m_parentTypeName; }
     bool IsDynamic() const { return m_dynamic; }
     bool IsDeclaredConcrete() const { return m_declaredConcrete; }
+    // False for a class the schema declares hidden from the bus; true otherwise.
+    bool IsExposedOnBus() const { return !m_hiddenFromBus; }
     // The factory of the class's mapper; empty for an abstract class or an unbound mapper.
     const MapperFactory& GetTypeConstructor() const { return m_typeConstructor; }
 
@@ -238,18 +244,26 @@ public:
     bool IsPropertyReadOnly(const CString& property) const;
     // The text of the "DefaultValue" qualifier; empty when absent.
     CString GetDefaultValue(const CString& property) const;
+    // The same five facts read from the given definition rather than the current one (a
+    // caller's own, GetUserDefinition, whose qualifiers follow the options it was made under).
+    static int GetPropertyLength(CCorvessaClassObject& definition, const CString& property);
+    static bool IsPropertyRequired(CCorvessaClassObject& definition, const CString& property);
+    static bool IsPropertyViewOnly(CCorvessaClassObject& definition, const CString& property);
+    static bool IsPropertyReadOnly(CCorvessaClassObject& definition, const CString& property);
+    static CString GetDefaultValue(CCorvessaClassObject& definition, const CString& property);
     // The "DisplayName" qualifier that class-building mappers put, as UTF-8; empty when none.
     std::string GetPropertyDisplayName(const CString& property) const;
     // The class attribute "UDFTableId"; 0 when the class declares none.
     int GetUDFTableId() const;
     // The class definition as the bus caller of entry is served it, a copy of its own: for a
-    // dynamic class the one the mapper builds for the caller, else the current one, shaped by
-    // the mapper's ProcessClassPermissions as a WMI caller's copy is (its value lists name only
-    // records the caller may see). The mapper is made for the entry's user and holds the entry,
-    // as the bus's mappers do. Without an entry, a factory or a mapper, a copy of the current
-    // definition; a build or shaping that fails is logged and throws CWMIException WBEM_E_FAILED
-    // (never the lists built for nobody in particular). Ask once per request: it builds and
-    // reads the database.
+    // dynamic class the one a WMI caller of the same user is served, from the class cache (built
+    // for the caller, its options and lists, and shaped by the mapper's ProcessClassPermissions
+    // there, kept as the mapper says); else the current one, shaped as a WMI caller's copy is
+    // (its value lists name only records the caller may see). The mapper is made for the entry's
+    // user and holds the entry, as the bus's mappers do. Without an entry, a factory or a mapper,
+    // a copy of the current definition; a build or shaping that fails is logged and throws
+    // CWMIException WBEM_E_FAILED (never the lists built for nobody in particular). Ask once per
+    // request: it may build and read the database.
     std::shared_ptr<CCorvessaClassObject> GetUserDefinition(IWmipUserEntry* entry) const;
     // Value text -> display text from the property's "ValueMap" and "Values" qualifiers in the
     // definition; empty when the property declares none or the two lists differ in length.
@@ -261,8 +275,10 @@ public:
     void SetTypeDisplayName(const CString& displayName);
 
     // The class definition, owned by this description and never null. Before returning it: a
-    // dynamic class whose definition has not been read since load (or since the
-    // last HandleInvalidDBConnection) is re-read through its mapper with the system
+    // dynamic class whose definition was not read under the current stamps (CDefinitionStamps
+    // on the system administrator's database: the database generation, moved on by
+    // HandleInvalidDBConnection, and the list stamp; stamps that cannot be read vouch for
+    // nothing) is re-read through its mapper as the system, from the class cache, with the system
     // administrator user (a failed re-read keeps the definition it has); when methods are
     // registered and the definition has none, each is added with "__PARAMETERS" in and out
     // signatures (parameters numbered by an "ID" qualifier, in parameters first, one ID per
@@ -278,9 +294,6 @@ public:
 
     // --- Process-wide ------------------------------------------------------------------------
 
-    // False for Bnt_BadgeTWICPrivacyKey (without regard to case), which the bus never shows,
-    // and for an empty name; true otherwise.
-    static bool ShouldCorvessaExposeType(const CString& className);
     // False for an empty name and for system properties ("__..."); true otherwise.
     static bool ShouldCorvessaExposeProperty(const CString& property);
     // False for an empty name; true otherwise.
@@ -295,8 +308,9 @@ public:
     static bool IsSegmentationOptionEnabledInTheSystem(SegmentOption option);
     // The same for the given options; SegmentOptionPersons is on when either person filter is.
     static bool IsSegmentationOptionEnabled(const CBntAcsSystemOptions& options, SegmentOption option);
-    // Drops the cached database state after a lost connection: the system administrator user
-    // and the re-read definitions of dynamic classes (read again on their next use).
+    // Drops the cached database state after a lost connection: the system administrator user,
+    // and the definitions read before (a new database generation: they are read again on their
+    // next use).
     static void HandleInvalidDBConnection();
 
     // The key under which a name is found without regard to case: every character lowered as
@@ -315,14 +329,17 @@ private:
     HRESULT PutPropertyQualifier(const CString& property, const wchar_t* name, const VARIANT& value);
     // The property's qualifier `name` from the current definition; false when absent.
     bool GetPropertyQualifier(const CString& property, const wchar_t* name, _variant_t& value) const;
-    bool IsPropertyQualifierTrue(const CString& property, const wchar_t* name) const;
+    static bool GetPropertyQualifier(CCorvessaClassObject& definition, const CString& property, const wchar_t* name,
+                                     _variant_t& value);
+    static bool IsPropertyQualifierTrue(CCorvessaClassObject& definition, const CString& property, const wchar_t* name);
     void CopyClassWideAttributes(const CString& property);
-    // A definition built by the class's mapper for user; null when there is no factory, no
-    // mapper, or the build fails (logged).
+    // The system's definition built by the class's mapper for user; null when there is no
+    // factory, no mapper, or the build fails (logged).
     ClassObjectPtr BuildThroughMapper(const CAcsUser* user) const;
-    // The definition mapper builds (see BuildThroughMapper); null when the build fails (logged);
+    // The definition mapper builds for the system or its caller (CWmipMapper::GetBuiltClass:
+    // through the class cache), over the registered one; null when the build fails (logged);
     // throws what the mapper throws.
-    ClassObjectPtr BuildWith(CWmipClassMapper& mapper) const;
+    ClassObjectPtr BuildWith(CWmipClassMapper& mapper, BOOL system) const;
     void AddMethodsTo(CCorvessaClassObject& definition) const;
     // Replaces the current definition (m_lock held); its readers keep their holds.
     void Publish(ClassObjectPtr definition) REQUIRES(m_lock);
@@ -332,6 +349,7 @@ private:
     CString m_parentTypeName;
     bool m_dynamic = false;
     bool m_declaredConcrete = false;
+    bool m_hiddenFromBus = false;
     MapperFactory m_typeConstructor;
     std::vector<std::pair<CString, CString>> m_propertyColumns;
     FoldedMap<CString> m_propertyToColumn;
@@ -357,7 +375,7 @@ private:
     mutable CheckedMutex m_lock;
     ClassObjectPtr m_classObject GUARDED_BY(m_lock);
     CString m_displayName GUARDED_BY(m_lock);
-    // The generation of HandleInvalidDBConnection the dynamic definition was read in; -1: never.
-    long m_readGeneration GUARDED_BY(m_lock) = -1;
+    // The stamps the dynamic definition was read under; empty: never read under readable stamps.
+    std::optional<CDefinitionStamps> m_readStamps GUARDED_BY(m_lock);
     bool m_reading GUARDED_BY(m_lock) = false;
 };

@@ -1,7 +1,6 @@
 #include "framework/CWmipClassCache.h"
 
 #include "framework/CWmipMapper.h"
-#include "inhouse/BntCoreDb/CDBException.h"
 #include "inhouse/BntLogin/CAcsUser.h"
 #include "inhouse/BntUtility/CWMIDebugLog.h"
 #include "platform/com/WbemConstants.h"
@@ -11,6 +10,7 @@
 #include "framework/IWmipFrameworkHost.h"
 
 #include <exception>
+#include <optional>
 #include <utility>
 
 namespace {
@@ -87,16 +87,15 @@ CWmipClassCache::Reuse CWmipClassCache::ReadReuse(CWmipMapper& mapper, const CAc
     Reuse reuse;
     reuse.builtByStamps = built == DefinitionReuse::WhileRightsAndListsSame;
     reuse.shapedByStamps = shaped == DefinitionReuse::WhileRightsAndListsSame;
-    std::optional<LONGLONG> lists;
-    if (reuse.builtByStamps || reuse.shapedByStamps)
-        lists = ReadListStamp(system ? mapper.GetDatabaseUser() : user);
     // The system's definitions read no caller's rights; a caller whose rights stamp was missing
     // when it logged in keeps nothing, as a missing list stamp does.
-    const std::optional<LONGLONG> rights = system ? std::optional<LONGLONG>(0) : user->GetRightsStamp();
-    const bool stampsRead = lists.has_value() && rights.has_value();
-    reuse.built = built == DefinitionReuse::ForTheSpan || (reuse.builtByStamps && stampsRead);
-    reuse.shaped = shaped == DefinitionReuse::ForTheSpan || (reuse.shapedByStamps && stampsRead);
-    reuse.stamps = Stamps{rights.value_or(0), lists.value_or(0)};
+    std::optional<Stamps> stamps;
+    if (reuse.builtByStamps || reuse.shapedByStamps)
+        stamps = Stamps::Read(system ? mapper.GetDatabaseUser() : user,
+                              system ? std::optional<LONGLONG>(0) : user->GetRightsStamp());
+    reuse.built = built == DefinitionReuse::ForTheSpan || (reuse.builtByStamps && stamps.has_value());
+    reuse.shaped = shaped == DefinitionReuse::ForTheSpan || (reuse.shapedByStamps && stamps.has_value());
+    reuse.stamps = stamps.value_or(Stamps{});
     return reuse;
 }
 
@@ -109,7 +108,8 @@ HRESULT CWmipClassCache::GetClass(CWmipMapper& mapper, const CAcsUser* user, BOO
     if (!system && user == nullptr)
         return WBEM_E_INVALID_PARAMETER;
 
-    const CString key = MakeKey(mapper.GetClassName(), system ? nullptr : user);
+    IWbemServices* const services = mapper.GetServices();
+    const BuiltKey key(MakeKey(mapper.GetClassName(), system ? nullptr : user), services);
     const Reuse reuse = ReadReuse(mapper, user, system);
     const LONG userId = system ? 0 : user->GetUserID();
 
@@ -153,10 +153,11 @@ HRESULT CWmipClassCache::GetClass(CWmipMapper& mapper, const CAcsUser* user, BOO
             const ULONGLONG now = m_clock.GetTickCount64();
             CriticalSectionLock guard(m_lock);
             ExpireLocked(now);
-            auto [it, inserted] = m_classes.try_emplace(key, BuiltClass{cached, reuse.stamps, {}});
+            BuiltClass entry{ComPtr<IWbemServices>(services), cached, reuse.stamps, {}};
+            auto [it, inserted] = m_classes.try_emplace(key, entry);
             // One built meanwhile under the same stamps serves as well; one under others gives way.
             if (!inserted && it->second.stamps != reuse.stamps)
-                it->second = BuiltClass{cached, reuse.stamps, {}};
+                it->second = std::move(entry);
             cached = it->second.definition;
         }
     }
@@ -179,23 +180,7 @@ HRESULT CWmipClassCache::GetClass(CWmipMapper& mapper, const CAcsUser* user, BOO
     return S_OK;
 }
 
-std::optional<LONGLONG> CWmipClassCache::ReadListStamp(const CAcsUser* user)
-{
-    if (user == nullptr)
-        return std::nullopt;
-    try
-    {
-        return user->ReadListStamp();
-    }
-    catch (const CDBException&)
-    {
-        // Nothing is kept then; the build or shaping that follows reads the same database and
-        // reports its own failure.
-        return std::nullopt;
-    }
-}
-
-void CWmipClassCache::KeepShaped(const CString& key, const IWbemClassObject* built, LONG userId, const Stamps& stamps,
+void CWmipClassCache::KeepShaped(const BuiltKey& key, const IWbemClassObject* built, LONG userId, const Stamps& stamps,
                                  ComPtr<IWbemClassObject> shaped)
 {
     CriticalSectionLock guard(m_lock);
@@ -259,7 +244,8 @@ void CWmipClassCache::RemoveClass(const wchar_t* className, const CAcsUser* user
 {
     const CString key = MakeKey(className, user);
     CriticalSectionLock guard(m_lock);
-    m_classes.erase(key);
+    // Whatever services it was built through.
+    std::erase_if(m_classes, [&key](const auto& entry) { return entry.first.first == key; });
 }
 
 void CWmipClassCache::RemoveUserClasses(const CAcsUser* user)
@@ -270,7 +256,7 @@ void CWmipClassCache::RemoveUserClasses(const CAcsUser* user)
     CriticalSectionLock guard(m_lock);
     for (auto it = m_classes.begin(); it != m_classes.end();)
     {
-        if (it->first.Left(prefix.GetLength()) == prefix)
+        if (it->first.first.Left(prefix.GetLength()) == prefix)
             it = m_classes.erase(it);
         else
             ++it;
@@ -295,10 +281,4 @@ void CWmipClassCache::Clear()
     {
         brontel::utility::CWMIDebugLog::LogError(L"wpClassCache.cpp", __LINE__, L"Unable to clear the class cache.");
     }
-}
-
-size_t CWmipClassCache::GetCount() const
-{
-    CriticalSectionLock guard(m_lock);
-    return m_classes.size() + m_storedClasses.size();
 }

@@ -1,16 +1,18 @@
 // CWmipClassCache: the process's cache of class definitions. Built definitions (those WMI does
-// not keep in its repository) are kept per field-permission group and segments: a definition's
-// value lists follow the user's segments. Definitions WMI keeps are kept once for everybody, as
-// they are fetched as the system.
-// Definitions are handed out as copies; the caller's permissions shape the copy, never the
-// cached definition. A built definition is kept only as its mapper says its build allows
+// not keep in its repository) are kept per field-permission group and segments, and per services
+// object they are built through: a definition's value lists follow the user's segments, and the
+// WMI service and the bus's in-process namespace hand out objects of their own kinds. Definitions WMI keeps are kept
+// once for everybody, as they are fetched as the system. Definitions are handed out as copies; the caller's permissions
+// shape the copy, never the cached definition. A built definition is kept only as its mapper says its build allows
 // (CWmipMapper::GetBuiltClassReuse), and a shaped copy beside it for its user as the mapper says
 // its shaping allows (CWmipMapper::GetShapedClassReuse): one that reads the installation's rows
-// serves again only while the stamps read for the request are those it was made under (the
-// user's rights stamp, and the list stamp that every write of a table or option a definition is
-// built or shaped from sets anew). A database without the list stamp keeps none of them. The
-// whole cache is dropped once its span (stored value 39, in seconds) has passed since it was
-// last cleared.
+// serves again only while the stamps read for the request are those it was made under
+// (CDefinitionStamps: the database generation, the user's rights stamp, and the list stamp that
+// every write of a table or option a definition is built or shaped from sets anew). A database
+// without the list stamp keeps none of them. The whole cache is dropped once its span (stored
+// value 39, in seconds) has passed since it was last cleared. Both doors take their class
+// definitions from here: the WMI door through its mappers, the bus through the same mappers
+// (CWMITypeInfo::GetUserDefinition, and the re-read of a type's published definition).
 //
 // One per process, owned by the application object (CWmipApp::GetClassCache). Thread-safe:
 // every map access is made under m_lock; definitions are built, copied and shaped outside it
@@ -18,6 +20,7 @@
 // copy it at once under a reference of their own).
 #pragma once
 
+#include "inhouse/BntLogin/CDefinitionStamps.h"
 #include "platform/com/Unknown.h"
 #include "platform/mfc/CString.h"
 #include "platform/win32/Clock.h"
@@ -26,7 +29,7 @@
 
 #include <functional>
 #include <map>
-#include <optional>
+#include <utility>
 
 class CAcsUser;
 class CWmipMapper;
@@ -77,21 +80,12 @@ public:
     // logged and swallowed.
     void Clear();
 
-    // The number of cached definitions, built and stored (the shaped copies kept beside the
-    // built ones are not counted).
-    size_t GetCount() const;
-    LONG GetSpanSeconds() const { return m_spanSeconds; }
-
 private:
-    // The stamps an entry was made under: the user's rights stamp (0 for the system's
-    // definitions, which read no caller's rights) and the list stamp (0 when the entry reads no
-    // stamped rows).
-    struct Stamps
-    {
-        LONGLONG rights = 0;
-        LONGLONG lists = 0;
-        bool operator==(const Stamps&) const = default;
-    };
+    // The tests' one way in (tests/support/ClassCacheProbe.h): the span and the entry count.
+    friend class ClassCacheProbe;
+
+    // The stamps an entry was made under (all 0 for an entry that reads no stamped rows).
+    using Stamps = CDefinitionStamps;
     // Which of the request's entries may be kept and served, and the stamps they must match.
     struct Reuse
     {
@@ -108,14 +102,15 @@ private:
     static CString MakeKey(const wchar_t* className, const CAcsUser* user);
     // What the mapper says its build and shaping read, with the stamps read for the request: read
     // before anything is looked up, built or shaped, so that the rows a build reads later are
-    // never older than the stamps it is kept under.
+    // never older than the stamps it is kept under. The list stamp is read on the caller's
+    // database, or for the system on mapper.GetDatabaseUser()'s.
     static Reuse ReadReuse(CWmipMapper& mapper, const CAcsUser* user, BOOL system);
-    // The list stamp on the user's database (CAcsUser::ReadListStamp); empty, so that nothing
-    // that reads stamped rows is kept, when it cannot be read.
-    static std::optional<LONGLONG> ReadListStamp(const CAcsUser* user);
+    // A built definition's key: MakeKey's text, and the services the mapper builds through (the
+    // WMI door's and the bus's in-process namespace give definitions of different kinds).
+    using BuiltKey = std::pair<CString, const IWbemServices*>;
     // Keeps the shaped copy for the user beside the built definition it was copied from (kept
     // under `key`), unless that definition was replaced or dropped meanwhile.
-    void KeepShaped(const CString& key, const IWbemClassObject* built, LONG userId, const Stamps& stamps,
+    void KeepShaped(const BuiltKey& key, const IWbemClassObject* built, LONG userId, const Stamps& stamps,
                     ComPtr<IWbemClassObject> shaped);
     // Under m_lock: drops everything when the span has passed between m_clearedAt and `now`
     // (read before the lock is taken, so that callers do not queue behind the clock).
@@ -139,17 +134,19 @@ private:
         Stamps stamps;
         ComPtr<IWbemClassObject> definition;
     };
-    // A built definition, the stamps it was built under, and the copies shaped from it, by user
-    // id: they go with it.
+    // A built definition, the services it was built through (held, as StoredClass holds its
+    // own), the stamps it was built under, and the copies shaped from it, by user id: they go
+    // with it.
     struct BuiltClass
     {
+        ComPtr<IWbemServices> services;
         ComPtr<IWbemClassObject> definition;
         Stamps stamps;
         std::map<LONG, ShapedClass> shaped;
     };
 
     mutable CRITICAL_SECTION m_lock;
-    std::map<CString, BuiltClass> m_classes GUARDED_BY(m_lock);
+    std::map<BuiltKey, BuiltClass> m_classes GUARDED_BY(m_lock);
     std::map<CString, StoredClass> m_storedClasses GUARDED_BY(m_lock);  // upper-cased names
     // Steady time: a wall clock set back (or a change of daylight saving time) would keep
     // stale definitions until it caught up again.

@@ -207,13 +207,7 @@ HRESULT CWmipMapper::GetHeldClass(ComPtr<IWbemClassObject>& classObject, BOOL sy
 {
     classObject = nullptr;
     if (!WMIStoresClassDefinition())
-    {
-        // A held definition is only read and spawned from: the request's own is lent, not copied.
-        const HRESULT hr = MakeBuiltClass(system);
-        if (SUCCEEDED(hr))
-            classObject = m_builtClass[system ? 1 : 0];
-        return hr;
-    }
+        return GetBuiltClass(classObject, system);
     IWbemClassObject* raw = nullptr;
     const HRESULT hr = GetClass(&raw, system);
     if (FAILED(hr))
@@ -222,6 +216,16 @@ HRESULT CWmipMapper::GetHeldClass(ComPtr<IWbemClassObject>& classObject, BOOL sy
         return WBEM_E_FAILED;
     // A definition WMI keeps is lent by the mapper.
     classObject = ComPtr<IWbemClassObject>(raw);
+    return hr;
+}
+
+HRESULT CWmipMapper::GetBuiltClass(ComPtr<IWbemClassObject>& classObject, BOOL system)
+{
+    classObject = nullptr;
+    // A held definition is only read and spawned from: the request's own is lent, not copied.
+    const HRESULT hr = MakeBuiltClass(system);
+    if (SUCCEEDED(hr))
+        classObject = m_builtClass[system ? 1 : 0];
     return hr;
 }
 

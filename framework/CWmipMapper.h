@@ -63,7 +63,7 @@ public:
         // Made anew for every request: what it reads is not said, or it costs less than keeping it.
         Never,
         // While the caller's rights stand as they were read (CAcsUser::GetRightsStamp) and the
-        // list stamp as it was read for the request (CAcsUser::ReadListStamp): it reads nothing
+        // list stamp as it was read for the request (CDefinitionStamps): it reads nothing
         // but the caller's rights and the tables and options the list stamp covers
         // (db/schema.sql). A database without the list stamp keeps nothing.
         WhileRightsAndListsSame,
@@ -117,6 +117,10 @@ public:
     // takes a Clone first. GetClass's HRESULT, or WBEM_E_FAILED when it gave no definition.
     // classObject is emptied first and set only on success.
     HRESULT GetHeldClass(ComPtr<IWbemClassObject>& classObject, BOOL system);
+    // The definition this mapper builds (CreateClass, and for the caller ProcessClassPermissions),
+    // through the class cache as GetClass makes one, even where WMI keeps one too (the bus reads a
+    // dynamic class's definition so); lent as GetHeldClass lends a built one. The same results.
+    HRESULT GetBuiltClass(ComPtr<IWbemClassObject>& classObject, BOOL system);
 
     // Fetches a class or object through the mapper's IWbemServices into *object (nulled first;
     // the caller owns and releases it). asSystem: acts as the system with the internal trust

@@ -98,6 +98,7 @@ constinit const SchemaDeclaration kBadgeTWICPrivacyKeyDeclarations[] = {
     DeclareNamedRecord(L"Bnt_BadgeTWICPrivacyKey", L"BADGEKEY", L"Bnt_Badge", L"BADGEKEY", NamedRecordRoad::kMapper),
     DeclareNoRecord(L"Bnt_BadgeTWICPrivacyKey", L"TWICPrivacyKey",
                     L"a key value of the card itself, no id of a record"),
+    DeclareHiddenFromBus(L"Bnt_BadgeTWICPrivacyKey", L"the card's privacy key is kept off the message bus"),
 };
 
 }  // namespace

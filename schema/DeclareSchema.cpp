@@ -93,6 +93,10 @@ void Declare(const SchemaDeclaration& d, std::span<const MapperBinding> bindings
         CWmipMapperRegistry::Instance()->RegisterUnfollowedEnd(
             d.className, CWMITypeInfo::UnfollowedEnd{SplitTrimmedList(d.name, L','), d.referencedClass, d.text});
         break;
+    case K::HiddenFromBus:
+        if (CWMITypeInfo* typeInfo = CWmipMapperRegistry::Instance()->GetTypeInfo(d.className, true))
+            typeInfo->SetHiddenFromBus();
+        break;
     }
 }
 

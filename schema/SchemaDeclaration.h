@@ -40,6 +40,7 @@ enum class SchemaDeclarationKind
                                  // belongs to); text (not segmented, and why)
     UnfollowedEnd,               // className, name (names), referencedClass, text (why the records do not
                                  // follow the end's segments)
+    HiddenFromBus,               // className, text (why the bus never shows the class)
 };
 
 // Segment option of a property that does not depend on segmentation.
@@ -370,6 +371,17 @@ constexpr SchemaDeclaration DeclareEndNotFollowed(const wchar_t* className, cons
     d.className = className;
     d.name = names;
     d.referencedClass = ownerClass;
+    d.text = reason;
+    return d;
+}
+
+// The bus never shows the class (its types, reads and writes answer as for an unknown type);
+// reason says why. The WMI door serves it as declared.
+constexpr SchemaDeclaration DeclareHiddenFromBus(const wchar_t* className, const wchar_t* reason)
+{
+    SchemaDeclaration d;
+    d.kind = SchemaDeclarationKind::HiddenFromBus;
+    d.className = className;
     d.text = reason;
     return d;
 }

@@ -477,13 +477,6 @@ CAcsUser::StoredState CAcsUser::CheckStoredUser(CBntDatabase& database) const
     return !row || CLoginQuery::Integer(*row, 5) == 0 ? StoredState::Gone : StoredState::RightsChanged;
 }
 
-std::optional<LONGLONG> CAcsUser::ReadListStamp() const
-{
-    if (!m_loggedIn || m_database == nullptr)
-        return std::nullopt;
-    return ReadStamp(*m_database, "SELECT STAMP FROM RIGHTS_STAMP WHERE STAMPID = 2");
-}
-
 bool CAcsUser::IsAllSegmentsUser() const
 {
     return m_loggedIn && m_allSegments;

@@ -122,11 +122,6 @@ public:
     // ResetPermissions): two reads of one user under the same stamp hold the same rights.
     // Empty when the database held no stamp then (nothing may be kept under it).
     std::optional<LONGLONG> GetRightsStamp() const { return m_rightsStamp; }
-    // The list stamp of the user's database (row 2 of RIGHTS_STAMP), which every write of a
-    // table whose rows a caller's class definition lists sets anew (db/schema.sql names them):
-    // one keyed read. Empty for a logged-out user and for a database made before the stamp
-    // (whose writes set none, so nothing read from its lists may be kept). Throws CDBException.
-    std::optional<LONGLONG> ReadListStamp() const;
 
     // True when the user may reach every segment: the system administrator, or a user whose
     // primary or linked segment is -1.

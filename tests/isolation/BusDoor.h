@@ -89,13 +89,9 @@ public:
     std::map<std::string, std::vector<std::pair<std::string, std::string>>> PossibleValueLists(const std::string& token,
                                                                                                const std::wstring& type)
     {
-        const CModuleStateSwitch current(&m_app);
-        CCorvessaQpidType described;
-        EXPECT_EQ(m_app.GetType(token, kApplication, e2e::DoorTest::Utf8(type), described), S_OK);
         std::map<std::string, std::vector<std::pair<std::string, std::string>>> lists;
-        for (const qpid::types::Variant& entry : described.GetProperties())
+        for (const qpid::types::Variant::Map& map : DescribedProperties(token, type))
         {
-            const qpid::types::Variant::Map& map = entry.asMap();
             const auto name = map.find("name");
             const auto possible = map.find("possible_values");
             if (name == map.end() || possible == map.end())
@@ -104,6 +100,30 @@ public:
                 lists[name->second.asString()].emplace_back(value, label.asString());
         }
         return lists;
+    }
+    // The property's entry in the bus's type description ("access", "max_length", ...); empty
+    // when the description names no such property.
+    qpid::types::Variant::Map DescribedProperty(const std::string& token, const std::wstring& type,
+                                                const std::string& property)
+    {
+        for (const qpid::types::Variant::Map& map : DescribedProperties(token, type))
+        {
+            const auto name = map.find("name");
+            if (name != map.end() && name->second.asString() == property)
+                return map;
+        }
+        return {};
+    }
+    // Every property entry of the bus's type description, as the session is served it.
+    std::vector<qpid::types::Variant::Map> DescribedProperties(const std::string& token, const std::wstring& type)
+    {
+        const CModuleStateSwitch current(&m_app);
+        CCorvessaQpidType described;
+        EXPECT_EQ(m_app.GetType(token, kApplication, e2e::DoorTest::Utf8(type), described), S_OK);
+        std::vector<qpid::types::Variant::Map> properties;
+        for (const qpid::types::Variant& entry : described.GetProperties())
+            properties.push_back(entry.asMap());
+        return properties;
     }
     // The ids of the levels the bus's accesslevels lists for the session.
     std::set<LONG> ManagedLevels(const std::string& token)

@@ -1365,7 +1365,7 @@ TEST_F(SegmentIsolation, EveryServedClassDeliversAndListsOnlyWhatTheCallerMaySee
             continue;
         const ValueLists everything = ListsOf(adminDefinition.objects.front().Get());
         std::map<std::string, ValueLists> doors = {{"wmi", ListsOf(callerDefinition.objects.front().Get())}};
-        if (CWMITypeInfo::ShouldCorvessaExposeType(name.c_str()))
+        if (type->IsExposedOnBus())
         {
             for (const auto& [property, list] : bus.PossibleValueLists(token, name))
                 doors["bus"][Widen(property)] = list;

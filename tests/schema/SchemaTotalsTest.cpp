@@ -53,6 +53,7 @@ TEST(SchemaTotals, DeclaresOnlyKnownKindsAndUsesEachOfThem)
         K::NoRecord,
         K::SegmentSource,
         K::UnfollowedEnd,
+        K::HiddenFromBus,
     };
     std::size_t total = 0;
     for (const K kind : kinds)

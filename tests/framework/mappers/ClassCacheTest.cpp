@@ -5,6 +5,7 @@
 #include "platform/com/WbemConstants.h"
 #include "platform/wmi/IWbemQualifierSet.h"
 #include "platform/wmi/WbemClassObject.h"
+#include "tests/support/ClassCacheProbe.h"
 #include "tests/support/ManualClock.h"
 
 #include <atomic>
@@ -98,7 +99,7 @@ TEST_F(ClassCache, BuildsOncePerUserGroupAndHandsOutCopies)
     EXPECT_NE(first.Get(), second.Get());
     Get(cache, L"Tst_Built", &m_carol);
     EXPECT_EQ(m_builds, 2);
-    EXPECT_EQ(cache.GetCount(), 2u);
+    EXPECT_EQ(ClassCacheProbe::Count(cache), 2u);
 }
 
 TEST_F(ClassCache, PermissionsShapeTheCopyNeverTheCachedDefinition)
@@ -152,16 +153,16 @@ TEST_F(ClassCache, RemoveClassAndRemoveUserClassesDropOnlyTheirEntries)
     Get(cache, L"Tst_Built", &m_alice);
     Get(cache, L"Tst_Other", &m_alice);
     Get(cache, L"Tst_Built", &m_carol);
-    ASSERT_EQ(cache.GetCount(), 3u);
+    ASSERT_EQ(ClassCacheProbe::Count(cache), 3u);
     cache.RemoveClass(L"Tst_Built", &m_alice);
-    EXPECT_EQ(cache.GetCount(), 2u);
+    EXPECT_EQ(ClassCacheProbe::Count(cache), 2u);
     cache.RemoveClass(L"Tst_Missing", &m_alice);
-    EXPECT_EQ(cache.GetCount(), 2u);
+    EXPECT_EQ(ClassCacheProbe::Count(cache), 2u);
     cache.RemoveUserClasses(&m_carol);
-    EXPECT_EQ(cache.GetCount(), 1u);
+    EXPECT_EQ(ClassCacheProbe::Count(cache), 1u);
     cache.RemoveUserClasses(nullptr);
     cache.Clear();
-    EXPECT_EQ(cache.GetCount(), 0u);
+    EXPECT_EQ(ClassCacheProbe::Count(cache), 0u);
     Get(cache, L"Tst_Built", &m_alice);
     EXPECT_EQ(m_builds, 4);
 }
@@ -207,7 +208,7 @@ TEST_F(ClassCache, RefusesMissingCallerAndPassesBuildFailuresOn)
         }
     } failing(m_connection.get());
     EXPECT_EQ(cache.GetClass(failing, &m_alice, FALSE, &result), WBEM_E_ACCESS_DENIED);
-    EXPECT_EQ(cache.GetCount(), 0u);
+    EXPECT_EQ(ClassCacheProbe::Count(cache), 0u);
 }
 
 // A shaping the mapper says reads only the caller's rights and the stamped lists is kept for the
@@ -429,7 +430,7 @@ TEST_F(ClassCache, ConcurrentLookupsShareOneCache)
     for (auto& thread : threads)
         thread.join();
     EXPECT_EQ(failures, 0);
-    EXPECT_LE(cache.GetCount(), 4u);
+    EXPECT_LE(ClassCacheProbe::Count(cache), 4u);
 }
 
 }  // namespace

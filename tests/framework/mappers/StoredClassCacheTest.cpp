@@ -10,6 +10,7 @@
 #include "platform/mfc/ModuleState.h"
 #include "platform/wmi/WbemClassObject.h"
 #include "framework/objects/CCorvessaNamespace.h"
+#include "tests/support/ClassCacheProbe.h"
 #include "tests/support/ManualClock.h"
 
 namespace {
@@ -70,7 +71,7 @@ TEST_F(StoredClassCache, FetchesOncePerClassAndHandsOutCopies)
     auto third = Get(cache, m_services, L"Tst_Stored");
     _variant_t value;
     EXPECT_EQ(third->Get(L"Name", 0, &value, nullptr, nullptr), S_OK);
-    EXPECT_EQ(cache.GetCount(), 1u);
+    EXPECT_EQ(ClassCacheProbe::Count(cache), 1u);
 
     Get(cache, m_services, L"Tst_Other");
     EXPECT_EQ(m_fetches, 2);
@@ -91,13 +92,13 @@ TEST_F(StoredClassCache, FailuresAreNotKeptAndClearOrTheSpanDropsDefinitions)
     CWmipClassCache cache(3600);
     m_fetchResult = WBEM_E_NOT_FOUND;
     Get(cache, m_services, L"Tst_Stored", WBEM_E_NOT_FOUND);
-    EXPECT_EQ(cache.GetCount(), 0u);
+    EXPECT_EQ(ClassCacheProbe::Count(cache), 0u);
     m_fetchResult = S_OK;
     Get(cache, m_services, L"Tst_Stored");
     EXPECT_EQ(m_fetches, 2);
 
     cache.Clear();
-    EXPECT_EQ(cache.GetCount(), 0u);
+    EXPECT_EQ(ClassCacheProbe::Count(cache), 0u);
     Get(cache, m_services, L"Tst_Stored");
     EXPECT_EQ(m_fetches, 3);
 

@@ -198,10 +198,11 @@ TEST(CachedItemRefresh, FollowsTheSteadyClockWhenTheWallClockIsSetBack)
 
 TEST(Exposure, HidesTheTwicPrivacyKeyTypeSystemPropertiesAndEmptyNames)
 {
-    EXPECT_FALSE(CWMITypeInfo::ShouldCorvessaExposeType(L"Bnt_BadgeTWICPrivacyKey"));
-    EXPECT_FALSE(CWMITypeInfo::ShouldCorvessaExposeType(L"bnt_badgetwicprivacykey"));
-    EXPECT_FALSE(CWMITypeInfo::ShouldCorvessaExposeType(L""));
-    EXPECT_TRUE(CWMITypeInfo::ShouldCorvessaExposeType(L"Bnt_BadgeFIPS201"));
+    // The privacy key's class is declared hidden from the bus; the bus finds no type of no name.
+    EXPECT_FALSE(Registry().GetTypeInfo(L"Bnt_BadgeTWICPrivacyKey", true)->IsExposedOnBus());
+    EXPECT_FALSE(Registry().GetTypeInfo(L"bnt_badgetwicprivacykey", true)->IsExposedOnBus());
+    EXPECT_EQ(Registry().GetTypeInfo(L"", true), nullptr);
+    EXPECT_TRUE(Registry().GetTypeInfo(L"Bnt_BadgeFIPS201", true)->IsExposedOnBus());
     EXPECT_FALSE(CWMITypeInfo::ShouldCorvessaExposeProperty(L"__CLASS"));
     EXPECT_FALSE(CWMITypeInfo::ShouldCorvessaExposeProperty(L""));
     EXPECT_TRUE(CWMITypeInfo::ShouldCorvessaExposeProperty(L"_Single"));
@@ -317,6 +318,5 @@ TEST(LoadedSchema, FindsClassesWithoutRegardToCaseAndKeepsTheDeclaredTree)
     CWMITypeInfo& user = *Registry().GetTypeInfo(L"Bnt_User", true);
     EXPECT_TRUE(registry_test::HasPropertyQualifier(user, L"ID", L"key"));
     EXPECT_TRUE(user.IsPropertyViewOnly(L"LogonID"));
-    EXPECT_FALSE(CWMITypeInfo::ShouldCorvessaExposeType(
-        Registry().GetTypeInfo(L"Bnt_BadgeTWICPrivacyKey", true)->GetClassName()));
+    EXPECT_FALSE(Registry().GetTypeInfo(L"Bnt_BadgeTWICPrivacyKey", true)->IsExposedOnBus());
 }

@@ -12,6 +12,7 @@
 #include "platform/registry/ProfileFile.h"
 #include "tests/provider/core/ProviderTestInstallation.h"
 #include "tests/provider/core/TestApp.h"
+#include "tests/support/ClassCacheProbe.h"
 
 namespace {
 
@@ -67,7 +68,7 @@ TEST(WmipAppServices, ConcurrentFirstUseCreatesEachServiceOnce)
     EXPECT_NE(caches[0], nullptr);
     EXPECT_NE(statusCaches[0], nullptr);
     ASSERT_NE(classCaches[0], nullptr);
-    EXPECT_EQ(classCaches[0]->GetSpanSeconds(), 300) << "stored value 39 of the demo";
+    EXPECT_EQ(ClassCacheProbe::SpanSeconds(*classCaches[0]), 300) << "stored value 39 of the demo";
     EXPECT_TRUE(managers[0]->IsDatabaseAttached());
     EXPECT_EQ(ProviderTestInstallation::CountLogLines("GetHardwareStatusCache: Creating new hardware cache."), 1);
     EXPECT_EQ(ProviderTestInstallation::CountLogLines("Returning from GetHardwareStatusCache"), kThreads);

@@ -13,6 +13,7 @@
 #include "provider/CWmipApp.h"
 #include "tests/provider/core/ProviderTestInstallation.h"
 #include "tests/provider/core/TestApp.h"
+#include "tests/support/ClassCacheProbe.h"
 
 namespace {
 
@@ -183,9 +184,9 @@ TEST_F(UserCacheEntryTest, ChangedFieldRightsDropTheUsersCachedClassesAndUnchang
         EXPECT_EQ(TestApp::Cache()->ReleaseUser(entry), S_OK);
     };
     relogin("SELECT 1;");
-    EXPECT_EQ(classes->GetCount(), 1u) << "unchanged rights keep the cached class";
+    EXPECT_EQ(ClassCacheProbe::Count(*classes), 1u) << "unchanged rights keep the cached class";
     relogin("INSERT INTO USER_PERM_UDF_FIELD (USER_PERM_UDFID, DDFLDID, CANVIEW, CANEDIT) VALUES (5, 77, 0, 0);");
-    EXPECT_EQ(classes->GetCount(), 0u) << "changed rights drop the user's cached class";
+    EXPECT_EQ(ClassCacheProbe::Count(*classes), 0u) << "changed rights drop the user's cached class";
     CWmipUserCacheEntry* entry = TakeOperator();
     EXPECT_FALSE(TestApp::Cache()->HasUDFPermission(entry->GetUser(), 77, FALSE));
     EXPECT_EQ(TestApp::Cache()->ReleaseUser(entry), S_OK);

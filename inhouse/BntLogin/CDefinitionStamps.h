@@ -1,0 +1,42 @@
+// CDefinitionStamps: what a kept class definition was made under, as one value that the class
+// cache and a type's published definition compare before serving it again: the process's database
+// generation (moved on when a lost connection is dropped), the caller's rights stamp (row 1 of
+// RIGHTS_STAMP as read at its login, CAcsUser::GetRightsStamp; 0 for a definition made for the
+// system, which reads no caller's rights) and the list stamp (row 2 of RIGHTS_STAMP, set anew in
+// the write's own transaction by every write of a table or an option a definition is built or
+// shaped from: db/schema.sql names them).
+//
+// A value; the static functions stand alone and are as thread-safe as the database they read.
+#pragma once
+
+#include "platform/win32/WinTypes.h"
+
+#include <optional>
+
+class CAcsUser;
+class CBntDatabase;
+
+struct CDefinitionStamps
+{
+    long generation = 0;
+    LONGLONG rights = 0;
+    LONGLONG lists = 0;
+    bool operator==(const CDefinitionStamps&) const = default;
+
+    // The stamps of a definition made now from user's database for a caller of the given rights
+    // stamp (0 for the system). The generation is read before the list stamp, so that rows read
+    // after a connection was dropped in between never stand under the newer generation. Empty, so
+    // that nothing made now is kept, when rights is empty, user is null or logged out, or the list
+    // stamp is missing or cannot be read (the failure is swallowed: the build that follows reads
+    // the same database and reports its own).
+    static std::optional<CDefinitionStamps> Read(const CAcsUser* user, std::optional<LONGLONG> rights);
+    // The list stamp of the database (one keyed read); empty for a database made before the stamp,
+    // whose writes set none. Throws CDBException.
+    static std::optional<LONGLONG> ReadListStamp(CBntDatabase& database);
+
+    // The process's database generation: 0 at start, moved on by NewDatabaseGeneration.
+    static long GetDatabaseGeneration();
+    // Moves the generation on after a lost connection was dropped: no definition read before
+    // serves again.
+    static void NewDatabaseGeneration();
+};
