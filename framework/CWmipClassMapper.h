@@ -3,7 +3,8 @@
 // columns, the mapper's own filters, the caller's segments, the attached query's translated
 // WHERE clause with bound values, ordering and paging) and builds one WMI instance per row.
 // Its virtual operations are the contract between the providers, the front end and the mapper
-// families; their order below is the order the callers rely on.
+// families; their order below is the order the callers rely on. The hooks its reader, writer and
+// write frame call are those of CWmipClassMapperHooks, which it implements.
 //
 // Built per request by the class's MapperFactory with a pooled database connection (a
 // CAcsUser) that the caller owns and gives back only after the mapper is gone; the caller owns
