@@ -17,7 +17,6 @@
 #include <initializer_list>
 #include <utility>
 
-#include "common/AccessCodes.h"
 #include "framework/CWmipClassMapperHooks.h"
 #include "framework/CWmipInstanceReader.h"
 #include "framework/WMIHelper.h"
