@@ -116,7 +116,7 @@ void AppendOwnerRecords(const CWMITypeInfo& typeInfo, std::vector<CWMITypeInfo::
 
 CWmipClassMapper::CWmipClassMapper(const CAcsUser* user, IWbemContext* context, IWbemServices* services,
                                    const wchar_t* className)
-    : CWmipMapper(context, services, className), m_databaseUser(user)
+    : CWmipClassMapperHooks(context, services, className), m_databaseUser(user)
 {
     SetRegisteredColumnSource([this]() { return GetRegisteredColumns(); });
     SetPermissions(kNoPermissionCheck, 0, 0, 0);
@@ -610,6 +610,12 @@ CWMITypeInfo* CWmipClassMapper::GetTypeInfo() const
         m_typeInfoResolved = true;
     }
     return m_typeInfo;
+}
+
+const std::vector<CString>& CWmipClassMapper::GetJoins() const
+{
+    static const std::vector<CString> none;
+    return none;
 }
 
 HRESULT CWmipClassMapper::CreateClassShell(IWbemClassObject** classObject, BOOL /*system*/)

@@ -3,7 +3,8 @@
 // columns, the mapper's own filters, the caller's segments, the attached query's translated
 // WHERE clause with bound values, ordering and paging) and builds one WMI instance per row.
 // Its virtual operations are the contract between the providers, the front end and the mapper
-// families; their order below is the order the callers rely on.
+// families; their order below is the order the callers rely on. The hooks its reader, writer and
+// write frame call are those of CWmipClassMapperHooks, which it implements.
 //
 // Built per request by the class's MapperFactory with a pooled database connection (a
 // CAcsUser) that the caller owns and gives back only after the mapper is gone; the caller owns
@@ -16,9 +17,8 @@
 #include <initializer_list>
 #include <utility>
 
-#include "common/AccessCodes.h"
+#include "framework/CWmipClassMapperHooks.h"
 #include "framework/CWmipInstanceReader.h"
-#include "framework/CWmipMapper.h"
 #include "framework/WMIHelper.h"
 #include "platform/com/CimTypes.h"
 #include "platform/com/Variant.h"
@@ -42,24 +42,7 @@ class CWmipObjectPath;
 class IWbemObjectSink;
 class XmlNode;
 
-namespace brontel {
-namespace UserTranOperation {
-// The write operations recorded in the audit log, as the framework passes them to
-// BeforeWriteInstance, LogTransaction and AfterWriteInstance.
-enum UserTransactionOperation : int
-{
-    Add = AuditOperation::kAdd,
-    Modify = AuditOperation::kModify,
-    Delete = AuditOperation::kDelete
-};
-}  // namespace UserTranOperation
-namespace UserTranObject {
-// The kind of object an audit entry is about; each mapper names its own number (0: none).
-using UserTransactionObject = LONG;
-}  // namespace UserTranObject
-}  // namespace brontel
-
-class CWmipClassMapper : public CWmipMapper
+class CWmipClassMapper : public CWmipClassMapperHooks
 {
 public:
     // Permission id that is never checked.
@@ -103,7 +86,7 @@ public:
     // The object path of this class's instance on the recordset's current row, from the key
     // columns: S_OK with path set; WBEM_E_FAILED (path untouched) when the class has no keys,
     // a key has no column, or a key column is missing or NULL on the row.
-    virtual HRESULT GetObjectPath(CMultiFilterRecordset& recordset, CString& path);
+    HRESULT GetObjectPath(CMultiFilterRecordset& recordset, CString& path) override;
     // True for the mappers of visitor records; the base: false.
     virtual bool IsVisitorClass();
     // Fills *instance from the data element of a software event's XML text (see
@@ -114,7 +97,7 @@ public:
     HRESULT CreateInstanceFromXML(IWbemClassObject** instance, const XmlNode& node, bool isVisitor);
     // The "TABLE.COLUMN" behind a property: the foreign-key mapping first, then the
     // registered column; empty when there is none.
-    virtual CString GetTableDotColumn(const CString& property);
+    CString GetTableDotColumn(const CString& property) override;
     // The system property __CLASS, the class's registered properties and those the mapper maps
     // to a column of its own.
     bool IsQueryableProperty(const CString& property) override;
@@ -137,36 +120,36 @@ public:
     // Builds the instance of the current row into *instance (nulled first; the caller
     // releases it). S_OK on success; the failure of the class fetch or of the spawn; throws
     // CWMIException with ProcessInstanceProperty's failure.
-    virtual HRESULT CreateInstance(IWbemClassObject** instance);
+    HRESULT CreateInstance(IWbemClassObject** instance) override;
     // How CreateInstance treats one column: 0 skip, 1 and 4 under the column's own name, 3 and
     // 5 under GetPropertyName, 2 through ProcessInstanceProperty. The base answers 2 for a
     // column the mapper hooks (SetColumnHooks), else takes WMIHelper::GetPropertyProcessMethod
     // and answers 5 for an ordinary column that the class registers under a property of
     // another name.
-    virtual WMIHelper::ProcessMethod GetPropertyProcessMethod(const CString& column, const CString& table);
+    WMIHelper::ProcessMethod GetPropertyProcessMethod(const CString& column, const CString& table) override;
     // The property a column is read into: the registered property of "TABLE.COLUMN" (or the
     // foreign-key mapping that names it); the column itself when there is none.
-    virtual CString GetPropertyName(const CString& column, const CString& table);
+    CString GetPropertyName(const CString& column, const CString& table) override;
     // Special processing of one column. The base runs the column's hook on the current row of
     // the open instance recordset and answers what it answers; WBEM_E_INVALID_PARAMETER when
     // there is no instance or no open row; 0x8004100C (no special processing) for a column
     // without a hook.
-    virtual HRESULT ProcessInstanceProperty(IWbemClassObject** instance, const CString& column, const CString& table);
+    HRESULT ProcessInstanceProperty(IWbemClassObject** instance, const CString& column, const CString& table) override;
     // The default of a property left empty on a create: S_OK with value set to the property's
     // "DefaultValue" text, else to a generated id of the property's ID type (the next value of
     // the ID generator kept above the column's stored values; VT_I4, or decimal text for a
     // 64-bit property). WBEM_E_NOT_FOUND, value untouched, when the property has neither.
     // Throws CWMIException 0x8004101D "The operation cannot be completed because the system
     // was unable to generate an ID for the property %s." when the generator fails.
-    virtual HRESULT GetDefaultValue(IWbemClassObject* instance, const CString& property, VARIANT& value);
+    HRESULT GetDefaultValue(IWbemClassObject* instance, const CString& property, VARIANT& value) override;
     // Whether a modify must keep the stored value of a property the class definition marks
     // "noedit" (a differing value is refused). The base: true for every such property.
-    virtual bool KeepsNoEditValue(const CString& property);
+    bool KeepsNoEditValue(const CString& property) override;
     // True for a property whose value the system stamps on every write (a change time): the
     // write asks IsValidValue for it whether or not the client gave one. The base: false.
-    virtual bool IsSystemStamped(const CString& property);
+    bool IsSystemStamped(const CString& property) override;
     // Checks one value of a write and may replace it. The base: CheckValueForm.
-    virtual HRESULT IsValidValue(IWbemClassObject* instance, const CString& property, VARIANT& value);
+    HRESULT IsValidValue(IWbemClassObject* instance, const CString& property, VARIANT& value) override;
     // The form every written text must have, whatever the class: S_OK, or WBEM_E_INVALID_PARAMETER
     // for a text longer than the property's "maxlen" (when above 0), a text holding a NUL, or a
     // date-time text that names no real date (Feb 31, hour 25, all zeros). Other values pass.
@@ -180,10 +163,10 @@ public:
     // create of a class with generated keys none may carry a value; on a modify a value must
     // equal the stored one. S_OK; WBEM_E_INVALID_PARAMETER with propertyName set to the first
     // offending property.
-    virtual HRESULT ValidateValuesForGeneratedProperties(IWbemClassObject* instance, bool create,
-                                                         CString& propertyName);
+    HRESULT ValidateValuesForGeneratedProperties(IWbemClassObject* instance, bool create,
+                                                 CString& propertyName) override;
     // Adds fields to a row about to be inserted; the base adds none.
-    virtual void AddAdditionalFields(CWmideFieldSet& fieldSet);
+    void AddAdditionalFields(CWmideFieldSet& fieldSet) override;
     // The superclass reported to WMI: the registered parent type (empty without one).
     virtual CString GetSuperclassName();
     // True when GetSuperclassName is not empty.
@@ -200,9 +183,9 @@ public:
     // Return when the caller may add, modify or delete; otherwise throw CWMIException:
     // 0x80041003 with "The client does not have sufficient user permissions to perform the
     // requested operation.", any other failure with its HRESULT and no text.
-    virtual void CanAdd(IWbemClassObject* instance);
-    virtual void CanModify(IWbemClassObject* instance);
-    virtual void CanDelete(IWbemClassObject* instance);
+    void CanAdd(IWbemClassObject* instance) override;
+    void CanModify(IWbemClassObject* instance) override;
+    void CanDelete(IWbemClassObject* instance) override;
     // Returns when CanView passes and, for a class with per-property permissions, every
     // non-system property passes CanAccessProperty; otherwise throws CWMIException 0x80041003.
     virtual void CanViewAll();
@@ -213,8 +196,8 @@ public:
     // they join the write's transaction and are kept only when it commits. Throws
     // CWMIException: the identity failure; 0x80041001 when the audit cannot be written; a
     // replication entry that fails is only logged (LogReplication).
-    virtual void LogTransaction(brontel::UserTranOperation::UserTransactionOperation operation,
-                                IWbemClassObject* instance);
+    void LogTransaction(brontel::UserTranOperation::UserTransactionOperation operation,
+                        IWbemClassObject* instance) override;
     // The audit object kind: the one SetTransactionObject stored; 0 (no audit entry) by default.
     brontel::UserTranObject::UserTransactionObject GetTransactionObject() const;
     // The audit text of a write; the base: empty.
@@ -232,10 +215,10 @@ public:
     // mapper's extra writes belong here (link rows, dependent deletes, clean-up after a change);
     // a throw rolls the whole write back and fails the request. Nested mappers are built on
     // GetDatabaseUser() so that their writes join the transaction. The base does nothing.
-    virtual void BeforeWriteInstance(brontel::UserTranOperation::UserTransactionOperation operation,
-                                     IWbemClassObject* instance);
-    virtual void AfterWriteInstance(brontel::UserTranOperation::UserTransactionOperation operation,
-                                    IWbemClassObject* instance);
+    void BeforeWriteInstance(brontel::UserTranOperation::UserTransactionOperation operation,
+                             IWbemClassObject* instance) override;
+    void AfterWriteInstance(brontel::UserTranOperation::UserTransactionOperation operation,
+                            IWbemClassObject* instance) override;
 
     // True when the caller may see the instance of className with these keys: the class's own
     // read (its filters and the caller's segments, not the caller's view rights over persons)
@@ -261,7 +244,7 @@ public:
     // caller whose rights cover the naming class (a cardholder clerk assigning a level) is not
     // refused for lacking the referenced class's. Throws what CallerCanSee throws.
     // A write's own properties also name the owners its class's segment sources name by them.
-    void RequireVisibleNamedRecords(IWbemClassObject* values, const wchar_t* method);
+    void RequireVisibleNamedRecords(IWbemClassObject* values, const wchar_t* method) final;
     // PutInstance: the one way both doors and a method's own put write, whichever write frame
     // the class's mapper runs. Every value's form is checked first (CheckValueForms); then a
     // class that supports no write the flags allow is refused, as CanAdd/CanModify refuse it.
@@ -323,7 +306,7 @@ public:
     // Only a row whose key values equal the path's is returned, one at most. Throws
     // CWMIException 0x8004103A for a path without keys (a class path names no instance),
     // 0x80041001 when the enumeration cannot begin and the failure of a read.
-    IWbemClassObject* GetCurrentInstance(CWmipObjectPath* path);
+    IWbemClassObject* GetCurrentInstance(CWmipObjectPath* path) final;
 
     // The class definition without its properties into *classObject (nulled first; the
     // caller releases it): a copy of GetClass's definition, built as the system whatever
@@ -347,17 +330,14 @@ public:
     // value." naming property when the instance carries a value of the class's declared
     // segment property that names a segment the caller may not reach; a hidden segment is
     // answered as a missing one. Returns otherwise, also for a class without one.
-    void RequireReachableSegment(IWbemClassObject* instance);
+    void RequireReachableSegment(IWbemClassObject* instance) final;
 
     // The mapper's connection and its database (null when the connection has none).
-    CBntDatabase* GetDatabase() const;
+    CBntDatabase* GetDatabase() const final;
     const CAcsUser* GetDatabaseUser() const override { return m_databaseUser; }
     // The class's registered description; null when the class is not registered. Looked up
     // in the registry once per mapper (registered descriptions live as long as the process).
-    CWMITypeInfo* GetTypeInfo() const;
-
-    // True for VT_EMPTY, VT_NULL and an empty text.
-    static BOOL IsEmptyValue(VARIANT& value);
+    CWMITypeInfo* GetTypeInfo() const final;
 
     // Flag bits of PutProperty.
     static constexpr int kPropertyNotNull = 1;
@@ -384,7 +364,9 @@ public:
     static HRESULT MarkDynamic(IWbemClassObject* definition);
 
     // Property -> "TABLE.COLUMN" of a joined table (AddForeignKeyPropertyMapping).
-    const std::map<CString, CString, CStringNoCaseLess>& GetForeignKeyMappings() const { return m_foreignKeys; }
+    const std::map<CString, CString, CStringNoCaseLess>& GetForeignKeyMappings() const final { return m_foreignKeys; }
+    // None: a mapper that joins tables derives from CWmipDynamicClassMapper.
+    const std::vector<CString>& GetJoins() const override;
 
 protected:
     // How a mapper's own put opens (OpenOwnPut): its permission step, and what follows it before
@@ -475,9 +457,6 @@ protected:
     std::vector<CString> GetRegisteredColumns() const;
 
 private:
-    friend class CWmipInstanceWriter;
-    friend class CWmipInstanceReader;
-
     // The first row of the class's read whose properties named in the path hold the path's
     // values, or null (the caller releases it). Throws as GetCurrentInstance does.
     IWbemClassObject* ReadMatching(const CWmipObjectPath& path);
@@ -486,9 +465,12 @@ private:
     // `stored` false for a class whose mapper selects no table or no column (a class of
     // methods only, which has no stored instances); null with `stored` true when there is no
     // database connection.
-    std::unique_ptr<CDynamicRecordset> PrepareRecordset(bool& stored);
+    std::unique_ptr<CDynamicRecordset> PrepareRecordset(bool& stored) final;
     // Orders the recordset by the order's properties, closed by the keys.
-    void ApplyOrdering(CDynamicRecordset& recordset);
+    void ApplyOrdering(CDynamicRecordset& recordset) final;
+    bool HasOrderByFields() const final { return !m_orderByFields.empty(); }
+    LONG GetStartingRecord() const final { return m_startingRecord; }
+    LONG GetEndingRecord() const final { return m_endingRecord; }
     void ThrowIfDenied(HRESULT hr);
     // The mapper as the class of the reader read (see Reader).
     template <typename Mapper>

@@ -244,7 +244,7 @@ IWbemClassObject* CWmipClassMapper::GetCurrentInstance(CWmipObjectPath* path)
 
 IWbemClassObject* CWmipClassMapper::ReadMatching(const CWmipObjectPath& path)
 {
-    std::unique_ptr<CWmipQuery> query = path.GetQuery();
+    std::unique_ptr<CWmipQuery> query = CWmipQuery::CreateFromObjectPath(path);
     if (query == nullptr)
         throw CWMIException(kSourceFile, __LINE__, WBEM_E_INVALID_OBJECT_PATH);
     CWmipQuery* previous = GetQuery();

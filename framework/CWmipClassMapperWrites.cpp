@@ -303,13 +303,6 @@ void CWmipClassMapper::LogReplication(const CBntCardholderTrans& transaction)
     }
 }
 
-BOOL CWmipClassMapper::IsEmptyValue(VARIANT& value)
-{
-    if (value.vt == VT_EMPTY || value.vt == VT_NULL)
-        return TRUE;
-    return value.vt == VT_BSTR && (value.bstrVal == nullptr || SysStringLen(value.bstrVal) == 0) ? TRUE : FALSE;
-}
-
 HRESULT CWmipClassMapper::PutProperty(IWbemClassObject* classObject, const wchar_t* name, LONG cimType, int flags,
                                       int maxlen, const wchar_t* displayName, const wchar_t* refClass, LONG fieldId,
                                       const wchar_t* defaultValue)

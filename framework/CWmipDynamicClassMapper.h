@@ -32,7 +32,7 @@ public:
     // Validates nothing; the recordset checks the names when it is set up.
     void AddJoin(const wchar_t* table1, const wchar_t* column1, const wchar_t* table2, const wchar_t* column2);
     // The recorded joins, in call order.
-    const std::vector<CString>& GetJoins() const { return m_joins; }
+    const std::vector<CString>& GetJoins() const override { return m_joins; }
 
 private:
     std::vector<CString> m_joins;

@@ -1,7 +1,7 @@
 // The reading half of CWmipClassMapper's enumeration (see CWmipInstanceReader.h).
 #include "framework/CWmipInstanceReader.h"
 
-#include "framework/CWmipClassMapper.h"
+#include "framework/CWmipClassMapperHooks.h"
 #include "framework/CWmipQuery.h"
 #include "framework/WMIHelper.h"
 #include "framework/WqlInstancePropertySource.h"
@@ -73,7 +73,7 @@ private:
 
 }  // namespace
 
-CWmipInstanceReader::CWmipInstanceReader(CWmipClassMapper& mapper) : m_mapper(mapper) {}
+CWmipInstanceReader::CWmipInstanceReader(CWmipClassMapperHooks& mapper) : m_mapper(mapper) {}
 
 CWmipInstanceReader::~CWmipInstanceReader()
 {
@@ -265,22 +265,22 @@ BOOL CWmipInstanceReader::Begin()
             return stored ? FALSE : TRUE;
         const CWmipQuery* query = m_mapper.GetQuery();
         const bool superset = query != nullptr && query->IsWhereClauseSuperset();
-        if (!m_mapper.m_orderByFields.empty() || m_mapper.m_endingRecord != 0)
+        if (m_mapper.HasOrderByFields() || m_mapper.GetEndingRecord() != 0)
             m_mapper.ApplyOrdering(*recordset);
         m_rowsToSkip = 0;
         m_rowsLeft = -1;
-        if (m_mapper.m_endingRecord != 0)
+        if (m_mapper.GetEndingRecord() != 0)
         {
-            const LONG first = m_mapper.m_startingRecord < 1 ? 1 : m_mapper.m_startingRecord;
+            const LONG first = m_mapper.GetStartingRecord() < 1 ? 1 : m_mapper.GetStartingRecord();
             if (superset)
             {
                 // Pages count matching rows, which only the in-memory check can tell.
                 m_rowsToSkip = first - 1;
-                m_rowsLeft = m_mapper.m_endingRecord >= first ? m_mapper.m_endingRecord - first + 1 : 0;
+                m_rowsLeft = m_mapper.GetEndingRecord() >= first ? m_mapper.GetEndingRecord() - first + 1 : 0;
             }
             else
             {
-                recordset->SetPaging(first, m_mapper.m_endingRecord);
+                recordset->SetPaging(first, m_mapper.GetEndingRecord());
             }
         }
         recordset->Open(CMultiFilterRecordset::kReadOnly);

@@ -3,8 +3,9 @@
 // one instance per row (the column plans made on the first row, the last two instances built
 // again once nobody else holds them), the in-memory check of a query whose SQL selects a
 // superset, and the row count. The mapper shapes, filters and orders the recordset
-// (PrepareRecordset, ApplyOrdering) and answers the per-column hooks the reader asks; the reader
-// owns what it reads.
+// (PrepareRecordset, ApplyOrdering) and answers the per-column hooks the reader asks, all
+// through CWmipClassMapperHooks, so the reader stands below the mapper; the reader owns what it
+// reads.
 //
 // A member of its mapper, built and destroyed with it; it borrows the mapper, whose connection
 // outlives it. The recordset is closed by End, by any failure on the way and at the latest by
@@ -24,13 +25,13 @@
 class CDynamicRecordset;
 class CException;
 class CMultiFilterRecordset;
-class CWmipClassMapper;
+class CWmipClassMapperHooks;
 class IWbemClassObject;
 
 class CWmipInstanceReader
 {
 public:
-    explicit CWmipInstanceReader(CWmipClassMapper& mapper);
+    explicit CWmipInstanceReader(CWmipClassMapperHooks& mapper);
     ~CWmipInstanceReader();
     CWmipInstanceReader(const CWmipInstanceReader&) = delete;
     CWmipInstanceReader& operator=(const CWmipInstanceReader&) = delete;
@@ -83,7 +84,7 @@ private:
     void LogSkippedRow(const CException* error);
 
     // Set at construction.
-    CWmipClassMapper& m_mapper;
+    CWmipClassMapperHooks& m_mapper;
 
     std::unique_ptr<CDynamicRecordset> m_recordset;
     // Paging counted in memory when only the in-memory check tells the matching rows: rows to

@@ -4,8 +4,7 @@
 #include "common/Crypto.h"
 #include "common/StringHelpers.h"
 #include "framework/CWMITypeInfo.h"
-#include "framework/CWmipClassMapper.h"
-#include "framework/CWmipDynamicClassMapper.h"
+#include "framework/CWmipClassMapperHooks.h"
 #include "framework/CWmipObjectPath.h"
 #include "framework/CWmipPropertyRefusal.h"
 #include "framework/CWmipWriteFrame.h"
@@ -156,7 +155,7 @@ ByteArray ByteArrayOf(const VARIANT& value, std::vector<BYTE>& bytes)
 
 }  // namespace
 
-CWmipInstanceWriter::CWmipInstanceWriter(CWmipClassMapper& mapper) : m_mapper(mapper) {}
+CWmipInstanceWriter::CWmipInstanceWriter(CWmipClassMapperHooks& mapper) : m_mapper(mapper) {}
 
 void CWmipInstanceWriter::ThrowProperty(int line, HRESULT hr, const wchar_t* message, const CString& property) const
 {
@@ -236,10 +235,7 @@ void CWmipInstanceWriter::LoadProperties()
 
 void CWmipInstanceWriter::AddJoinLinks()
 {
-    const auto* dynamic = dynamic_cast<const CWmipDynamicClassMapper*>(&m_mapper);
-    if (dynamic == nullptr)
-        return;
-    for (const CString& join : dynamic->GetJoins())
+    for (const CString& join : m_mapper.GetJoins())
     {
         const int comma = join.Find(L',');
         if (comma <= 0)
@@ -407,7 +403,7 @@ bool CWmipInstanceWriter::BuildKeyPath(IWbemClassObject* instance, CWmipObjectPa
         const bool integral = base == CIM_SINT8 || base == CIM_UINT8 || base == CIM_SINT16 || base == CIM_UINT16 ||
                               base == CIM_SINT32 || base == CIM_UINT32;
         if (FAILED(instance->Get(property.name, 0, &value, nullptr, nullptr)) ||
-            CWmipClassMapper::IsEmptyValue(value) ||
+            CWmipClassMapperHooks::IsEmptyValue(value) ||
             !((integral && AsInteger(value, number) && number >= std::numeric_limits<LONG>::min() &&
                number <= std::numeric_limits<LONG>::max() && path.AddKey(property.name, static_cast<LONG>(number))) ||
               (!integral && AsText(value, text) && path.AddKey(property.name, text))))
@@ -468,7 +464,8 @@ void CWmipInstanceWriter::StageLinkedTables(IWbemClassObject* instance, bool cre
         if (!property.key)
             continue;
         _variant_t value;
-        if (FAILED(instance->Get(property.name, 0, &value, nullptr, nullptr)) || CWmipClassMapper::IsEmptyValue(value))
+        if (FAILED(instance->Get(property.name, 0, &value, nullptr, nullptr)) ||
+            CWmipClassMapperHooks::IsEmptyValue(value))
             ThrowProperty(__LINE__, WBEM_E_ILLEGAL_NULL, CWmipMessages::kRequiredProperty, property.name);
         for (const CString& tableDotColumn : property.columns)
         {
@@ -509,7 +506,7 @@ void CWmipInstanceWriter::StageProperty(IWbemClassObject* instance, const Proper
         // Whatever the client sent or left out, the system's stamp is written; the instance
         // carries it on to the audit text.
         const HRESULT hr = m_mapper.IsValidValue(instance, property.name, value.GetVARIANT());
-        if (FAILED(hr) || CWmipClassMapper::IsEmptyValue(value))
+        if (FAILED(hr) || CWmipClassMapperHooks::IsEmptyValue(value))
             ThrowProperty(__LINE__, FAILED(hr) ? hr : WBEM_E_FAILED, CWmipMessages::kInvalidProperty, property.name);
         WMIHelper::PutVariant(instance, property.name, &value, 0);
         StageValue(property, value, create);
@@ -517,7 +514,7 @@ void CWmipInstanceWriter::StageProperty(IWbemClassObject* instance, const Proper
     }
     if (FAILED(instance->Get(property.name, 0, &value, nullptr, nullptr)))
         value = _variant_t();
-    const bool empty = CWmipClassMapper::IsEmptyValue(value) != FALSE;
+    const bool empty = CWmipClassMapperHooks::IsEmptyValue(value) != FALSE;
 
     if (!create)
     {
@@ -534,7 +531,7 @@ void CWmipInstanceWriter::StageProperty(IWbemClassObject* instance, const Proper
             SplitColumn(property.columns.front(), table, column);
             const CWmideUnit given = MakeUnit(property.name, table, column, value, property.type, property.encrypted);
             const CWmideUnit kept =
-                CWmipClassMapper::IsEmptyValue(stored)
+                CWmipClassMapperHooks::IsEmptyValue(stored)
                     ? CWmideUnit::Null(column)
                     : MakeUnit(property.name, table, column, stored, property.type, property.encrypted);
             if (!(given.GetValue() == kept.GetValue()))
@@ -551,7 +548,7 @@ void CWmipInstanceWriter::StageProperty(IWbemClassObject* instance, const Proper
     {
         _variant_t defaultValue;
         const HRESULT hr = m_mapper.GetDefaultValue(instance, property.name, defaultValue.GetVARIANT());
-        if (FAILED(hr) || CWmipClassMapper::IsEmptyValue(defaultValue))
+        if (FAILED(hr) || CWmipClassMapperHooks::IsEmptyValue(defaultValue))
         {
             if (property.notNull)
                 ThrowProperty(__LINE__, WBEM_E_ILLEGAL_NULL, CWmipMessages::kRequiredProperty, property.name);
@@ -562,7 +559,7 @@ void CWmipInstanceWriter::StageProperty(IWbemClassObject* instance, const Proper
         WMIHelper::PutVariant(instance, property.name, &value, 0);
     }
 
-    if (!CWmipClassMapper::IsEmptyValue(value))
+    if (!CWmipClassMapperHooks::IsEmptyValue(value))
     {
         const HRESULT hr = m_mapper.IsValidValue(instance, property.name, value.GetVARIANT());
         if (FAILED(hr))
@@ -573,7 +570,7 @@ void CWmipInstanceWriter::StageProperty(IWbemClassObject* instance, const Proper
 
 void CWmipInstanceWriter::StageValue(const Property& property, VARIANT& value, bool create)
 {
-    const bool clear = CWmipClassMapper::IsEmptyValue(value) != FALSE;
+    const bool clear = CWmipClassMapperHooks::IsEmptyValue(value) != FALSE;
     for (const CString& tableDotColumn : property.columns)
     {
         CString table;
@@ -648,7 +645,7 @@ void CWmipInstanceWriter::WriteInstance(IWbemClassObject* instance, LONG flags, 
             StageProperty(instance, asValue, true, nullptr);
             _variant_t value;
             instance->Get(property.name, 0, &value, nullptr, nullptr);
-            if (CWmipClassMapper::IsEmptyValue(value))
+            if (CWmipClassMapperHooks::IsEmptyValue(value))
                 ThrowProperty(__LINE__, WBEM_E_ILLEGAL_NULL, CWmipMessages::kRequiredProperty, property.name);
         }
     }

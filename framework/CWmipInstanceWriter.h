@@ -18,6 +18,7 @@
 // other joined tables (an owner joined on part of a key among them) are lookups and are never
 // written or deleted.
 //
+// It asks the mapper through CWmipClassMapperHooks, so it stands below the mapper that runs it.
 // Built on the stack for one call and used on the mapper's thread only; borrows the mapper.
 #pragma once
 
@@ -33,7 +34,7 @@
 #include <vector>
 
 class CBntDatabase;
-class CWmipClassMapper;
+class CWmipClassMapperHooks;
 class CWmipObjectPath;
 class IWbemClassObject;
 
@@ -44,7 +45,7 @@ public:
     // documents. Stated in README.md; CWmipMessages::kBinaryTooLarge names it.
     static constexpr std::size_t kMaxBinaryBytes = 16 * 1024 * 1024;
 
-    explicit CWmipInstanceWriter(CWmipClassMapper& mapper);
+    explicit CWmipInstanceWriter(CWmipClassMapperHooks& mapper);
     CWmipInstanceWriter(const CWmipInstanceWriter&) = delete;
     CWmipInstanceWriter& operator=(const CWmipInstanceWriter&) = delete;
 
@@ -99,7 +100,7 @@ private:
                        CBntDatabase& database);
     [[noreturn]] void ThrowProperty(int line, HRESULT hr, const wchar_t* message, const CString& property) const;
 
-    CWmipClassMapper& m_mapper;
+    CWmipClassMapperHooks& m_mapper;
     ComPtr<IWbemClassObject> m_class;
     std::vector<Property> m_properties;
     CString m_mainTable;

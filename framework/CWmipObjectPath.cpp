@@ -5,7 +5,6 @@
 #include <utility>
 #include <vector>
 
-#include "framework/CWmipQuery.h"
 #include "framework/wql/WqlExpression.h"
 #include "framework/wql/WqlLimits.h"
 #include "framework/wql/WqlParser.h"
@@ -113,30 +112,31 @@ CString CWmipObjectPath::GetPath() const
     return path;
 }
 
-std::unique_ptr<CWmipQuery> CWmipObjectPath::GetQuery() const
+bool CWmipObjectPath::GetKeyCondition(CString& whereText, std::unique_ptr<WqlExpression>& where) const
 {
-    // The query is built as the parser would build "SELECT * FROM class WHERE k = "v" AND ...":
-    // every keyed get passes here, and writing the text only to parse it back cost more than
-    // the rest of the query's life.
+    // The tree is built as the parser would build it from the text: every keyed get passes here,
+    // and writing the text only to parse it back cost more than the rest of the query's life.
     if (!IsIdentifier(m_className.GetWString()) || WqlParser::IsReservedWord(m_className.GetWString()))
-        return nullptr;
-    CString whereText;
+        return false;
+    CString text;
     std::vector<std::unique_ptr<WqlExpression>> comparisons;
     comparisons.reserve(m_keyNames.size());
     for (std::size_t i = 0; i < m_keyNames.size(); ++i)
     {
         if (WqlParser::IsReservedWord(m_keyNames[i].GetWString()))
-            return nullptr;
-        whereText += i == 0 ? L"WHERE " : L" AND ";
+            return false;
+        text += i == 0 ? L"WHERE " : L" AND ";
         // The value travels as an escaped literal, so quotes or keywords inside it stay data.
-        whereText += m_keyNames[i] + L" = " + QuoteValue(m_keyValues[i]);
+        text += m_keyNames[i] + L" = " + QuoteValue(m_keyValues[i]);
         comparisons.push_back(
             WqlExpression::MakeComparison(m_keyNames[i], WqlOpEqual, WqlLiteral::FromString(m_keyValues[i])));
     }
-    std::unique_ptr<WqlExpression> where;
+    whereText = text;
     if (comparisons.size() == 1)
         where = std::move(comparisons.front());
     else if (comparisons.size() > 1)
         where = WqlExpression::MakeJunction(WqlExpression::Kind::And, std::move(comparisons));
-    return CWmipQuery::CreateSelectAll(m_className, whereText, std::move(where));
+    else
+        where.reset();
+    return true;
 }

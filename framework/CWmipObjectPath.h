@@ -1,9 +1,10 @@
 // CWmipObjectPath: a parsed WMI object path: an optional \\server\namespace: prefix, the class
 // name and its keys (names and value texts, in the order given), or the singleton form
 // Class=@. Read from hostile text by CreateFromPath; built by the system with AddKey; written
-// back as path text (GetPath) or as the WQL query that selects the instance (GetQuery).
+// back as path text (GetPath) or as the condition on its keys that selects the instance
+// (GetKeyCondition, which CWmipQuery::CreateFromObjectPath makes a query of).
 //
-// Owned by whoever creates it (CreateFromPath and GetQuery hand out unique_ptrs). A plain
+// Owned by whoever creates it (CreateFromPath hands out unique_ptrs). A plain
 // value: copyable; one object is not changed by two threads at once.
 #pragma once
 
@@ -13,7 +14,7 @@
 #include "platform/mfc/CString.h"
 #include "platform/win32/WinTypes.h"
 
-class CWmipQuery;
+class WqlExpression;
 
 class CWmipObjectPath
 {
@@ -57,10 +58,11 @@ public:
     void GetPath(CString& path) const;
     CString GetPath() const;
 
-    // The query "SELECT * FROM Class" followed, when there are keys, by " WHERE " and
-    // Key = "value" comparisons joined with " AND " (values escaped, so a value cannot change
-    // the query). Null when the class name is not an identifier.
-    std::unique_ptr<CWmipQuery> GetQuery() const;
+    // The WHERE clause that selects the instance, as text and as the tree the parser would make
+    // of it: "WHERE " and Key = "value" comparisons joined with " AND " (values escaped, so a
+    // value cannot change the query); both empty for a path without keys. False (nothing set)
+    // when the class name is not an identifier or the class or a key name is a reserved word.
+    bool GetKeyCondition(CString& whereText, std::unique_ptr<WqlExpression>& where) const;
 
 private:
     CString m_server;

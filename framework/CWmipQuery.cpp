@@ -74,13 +74,16 @@ std::unique_ptr<CWmipQuery> CWmipQuery::CreateFromQuery(const wchar_t* wql)
     return CreateFromQuery(wql, error);
 }
 
-std::unique_ptr<CWmipQuery> CWmipQuery::CreateSelectAll(const CString& className, const CString& whereText,
-                                                        std::unique_ptr<WqlExpression> where)
+std::unique_ptr<CWmipQuery> CWmipQuery::CreateFromObjectPath(const CWmipObjectPath& path)
 {
+    CString whereText;
+    std::unique_ptr<WqlExpression> where;
+    if (!path.GetKeyCondition(whereText, where))
+        return nullptr;
     auto query = std::make_unique<CWmipQuery>();
     query->m_kind = WqlQueryKind::Select;
     query->m_selectAll = true;
-    query->m_className = className;
+    query->m_className = path.GetClassName();
     query->m_whereText = whereText;
     query->m_where = std::move(where);
     return query;

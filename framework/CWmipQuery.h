@@ -9,7 +9,7 @@
 // IsWhereClauseSuperset then tells the caller to check each instance with Matches, which
 // evaluates the full WHERE clause in memory (WqlEvaluator).
 //
-// Owned by its creator (CreateFromQuery and CWmipObjectPath::GetQuery hand out unique_ptrs);
+// Owned by its creator (CreateFromQuery and CreateFromObjectPath hand out unique_ptrs);
 // it owns its parsed WHERE tree and association path and deletes them once; copies are deep
 // (the attached mapper, which it never owns, is copied as a pointer). One query is used by one
 // request on one thread.
@@ -54,10 +54,11 @@ public:
     static std::unique_ptr<CWmipQuery> CreateFromQuery(const wchar_t* wql);
     // As above; on failure `error` says why ("... at offset N"), else it is emptied.
     static std::unique_ptr<CWmipQuery> CreateFromQuery(const wchar_t* wql, CString& error);
-    // "SELECT * FROM className" with a WHERE text and its tree built by the caller (both empty
-    // or both set); what CreateFromQuery makes of the same text, without parsing it.
-    static std::unique_ptr<CWmipQuery> CreateSelectAll(const CString& className, const CString& whereText,
-                                                       std::unique_ptr<WqlExpression> where);
+    // The query that selects the path's instance: "SELECT * FROM Class" followed, when there are
+    // keys, by the path's key condition (CWmipObjectPath::GetKeyCondition); what CreateFromQuery
+    // makes of the same text, without parsing it. Null when the path's names cannot be queried
+    // (see GetKeyCondition).
+    static std::unique_ptr<CWmipQuery> CreateFromObjectPath(const CWmipObjectPath& path);
 
     // SELECT, ASSOCIATORS OF or REFERENCES OF; None for a query built by hand.
     WqlQueryKind GetKind() const { return m_kind; }

@@ -1,6 +1,6 @@
 #include "framework/CWmipWriteFrame.h"
 
-#include "framework/CWmipClassMapper.h"
+#include "framework/CWmipClassMapperHooks.h"
 #include "framework/CWmipMessages.h"
 #include "inhouse/BntCoreDb/CBntTransaction.h"
 #include "inhouse/BntLogin/CAcsUser.h"
@@ -49,7 +49,7 @@ public:
 // The caller of a door's request whose rights the frame compares; null outside a request, and
 // when the caller cannot be resolved (the frame's own checks then refuse as they would). Looked
 // up before the lock is taken, so that a login the look-up needs never waits for it.
-const CAcsUser* CallerToFollow(CWmipClassMapper& mapper)
+const CAcsUser* CallerToFollow(CWmipClassMapperHooks& mapper)
 {
     if (t_attempt == nullptr)
         return nullptr;
@@ -90,7 +90,7 @@ struct OpenFrame
 
 }  // namespace
 
-HRESULT CWmipWriteFrame::Run(CWmipClassMapper& mapper, const Opening& opening, IWbemClassObject* named,
+HRESULT CWmipWriteFrame::Run(CWmipClassMapperHooks& mapper, const Opening& opening, IWbemClassObject* named,
                              const wchar_t* method, const Write& write)
 {
     CBntDatabase* database = mapper.GetDatabase();
@@ -114,7 +114,7 @@ HRESULT CWmipWriteFrame::Run(CWmipClassMapper& mapper, const Opening& opening, I
     return hr;
 }
 
-HRESULT CWmipWriteFrame::RunMethod(CWmipClassMapper& mapper, CWmipObjectPath* path, const wchar_t* method,
+HRESULT CWmipWriteFrame::RunMethod(CWmipClassMapperHooks& mapper, CWmipObjectPath* path, const wchar_t* method,
                                    IWbemClassObject* inParams, const MethodOpening& opening, const MethodWrite& write)
 {
     ComPtr<IWbemClassObject> instance;

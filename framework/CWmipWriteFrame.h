@@ -29,7 +29,7 @@
 #include <functional>
 
 class CBntDatabase;
-class CWmipClassMapper;
+class CWmipClassMapperHooks;
 class CWmipObjectPath;
 class IWbemClassObject;
 
@@ -48,14 +48,14 @@ public:
     // `write` returned. Throws CWMIException 0x80041001 CWmipMessages::kNoConnection without a
     // connection, and whatever a step or the database throws (the caller turns a CDBException
     // into its own answer).
-    static HRESULT Run(CWmipClassMapper& mapper, const Opening& opening, IWbemClassObject* named, const wchar_t* method,
-                       const Write& write);
+    static HRESULT Run(CWmipClassMapperHooks& mapper, const Opening& opening, IWbemClassObject* named,
+                       const wchar_t* method, const Write& write);
 
     // A method: the same, with the record the path names read first inside the transaction as
     // the caller (GetCurrentInstance): one it may not see, like one that does not exist, answers
     // 0x80041002 CWmipMessages::kNotFound. A null path is a static method: no record is read and
     // the steps get a null instance. The instance handed to the steps lives until Run returns.
-    static HRESULT RunMethod(CWmipClassMapper& mapper, CWmipObjectPath* path, const wchar_t* method,
+    static HRESULT RunMethod(CWmipClassMapperHooks& mapper, CWmipObjectPath* path, const wchar_t* method,
                              IWbemClassObject* inParams, const MethodOpening& opening, const MethodWrite& write);
 
     // Runs one request of a door's caller: `request`, during which the outermost write frame

@@ -273,7 +273,7 @@ HRESULT CWmipInstanceProvider::GetObjectAsync(const BSTR objectPath, LONG flags,
         {
             if (!trusted)
                 EnsureVexletPermission();
-            envelope.Query() = envelope.Path()->GetQuery();
+            envelope.Query() = CWmipQuery::CreateFromObjectPath(*envelope.Path());
             if (envelope.Query() == nullptr)
                 Fail(__LINE__, WBEM_E_INVALID_OBJECT_PATH);
             return SendQueryResults(envelope.Query()->GetClassName(), envelope.Query().get(), context, sink, flags,

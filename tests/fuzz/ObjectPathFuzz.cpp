@@ -43,7 +43,7 @@ void CheckPath(const CString& text)
     Require(again->GetKeyValues() == path->GetKeyValues());
     Require(again->IsSingleton() == path->IsSingleton());
 
-    auto query = path->GetQuery();
+    auto query = CWmipQuery::CreateFromObjectPath(*path);
     if (!query)
         return;
     Require(query->GetClassName() == path->GetClassName());

@@ -195,7 +195,7 @@ protected:
             ADD_FAILURE() << "unparsed path: " << CStringToUtf8(path);
             return Instance();
         }
-        const std::unique_ptr<CWmipQuery> query = parsed->GetQuery();
+        const std::unique_ptr<CWmipQuery> query = CWmipQuery::CreateFromObjectPath(*parsed);
         if (query == nullptr)
         {
             ADD_FAILURE() << "no query for path: " << CStringToUtf8(path);

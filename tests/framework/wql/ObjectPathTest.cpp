@@ -170,11 +170,11 @@ TEST(ObjectPath, GetPathQuotesAndEscapesEveryValueAndRoundTrips)
     }
 }
 
-TEST(ObjectPath, GetQuerySelectsTheClassAndJoinsKeysWithAnd)
+TEST(ObjectPath, PathQuerySelectsTheClassAndJoinsKeysWithAnd)
 {
     auto classPath = CWmipObjectPath::CreateFromPath(L"Bnt_Badge");
     ASSERT_NE(classPath, nullptr);
-    auto query = classPath->GetQuery();
+    auto query = CWmipQuery::CreateFromObjectPath(*classPath);
     ASSERT_NE(query, nullptr);
     EXPECT_EQ(query->GetKind(), CWmipQuery::kSelect);
     EXPECT_EQ(query->GetClassName(), L"Bnt_Badge");
@@ -184,7 +184,7 @@ TEST(ObjectPath, GetQuerySelectsTheClassAndJoinsKeysWithAnd)
     CWmipObjectPath path(L"Bnt_Badge");
     path.AddKey(L"BADGEKEY", 5);
     path.AddKey(L"Name", L"Ann");
-    query = path.GetQuery();
+    query = CWmipQuery::CreateFromObjectPath(path);
     ASSERT_NE(query, nullptr);
     EXPECT_EQ(query->GetWhereText(), L"WHERE BADGEKEY = \"5\" AND Name = \"Ann\"");
     ASSERT_NE(query->GetWhereExpression(), nullptr);
@@ -209,7 +209,7 @@ TEST(ObjectPath, HostileKeyValuesStayOneLiteralInTheQuery)
         SCOPED_TRACE(CStringToUtf8(value));
         CWmipObjectPath path(L"Bnt_Person");
         ASSERT_TRUE(path.AddKey(L"Name", value));
-        auto query = path.GetQuery();
+        auto query = CWmipQuery::CreateFromObjectPath(path);
         ASSERT_NE(query, nullptr);
         const WqlExpression* where = query->GetWhereExpression();
         ASSERT_NE(where, nullptr);
@@ -226,7 +226,7 @@ TEST(ObjectPath, HostileKeyValuesStayOneLiteralInTheQuery)
     }
 }
 
-TEST(ObjectPath, GetQueryBuildsWhatTheParserMakesOfTheSameText)
+TEST(ObjectPath, PathQueryBuildsWhatTheParserMakesOfTheSameText)
 {
     struct Case
     {
@@ -246,7 +246,7 @@ TEST(ObjectPath, GetQueryBuildsWhatTheParserMakesOfTheSameText)
         for (const auto& [name, value] : c.keys)
             ASSERT_TRUE(path.AddKey(name, value));
         SCOPED_TRACE(CStringToUtf8(path.GetPath()));
-        const auto built = path.GetQuery();
+        const auto built = CWmipQuery::CreateFromObjectPath(path);
         ASSERT_NE(built, nullptr);
         const CString text = L"SELECT * FROM Bnt_Person " + built->GetWhereText();
         const auto parsed = CWmipQuery::CreateFromQuery(text.GetString());
@@ -265,22 +265,22 @@ TEST(ObjectPath, GetQueryBuildsWhatTheParserMakesOfTheSameText)
     }
 }
 
-TEST(ObjectPath, GetQueryRefusesAReservedWordAsClassOrKeyName)
+TEST(ObjectPath, PathQueryRefusesAReservedWordAsClassOrKeyName)
 {
     for (const wchar_t* word : {L"Select", L"where", L"NULL", L"not", L"True"})
     {
         CWmipObjectPath asKey(L"Bnt_Person");
         ASSERT_TRUE(asKey.AddKey(word, L"1"));
-        EXPECT_EQ(asKey.GetQuery(), nullptr) << CStringToUtf8(word);
-        EXPECT_EQ(CWmipObjectPath(word).GetQuery(), nullptr) << CStringToUtf8(word);
+        EXPECT_EQ(CWmipQuery::CreateFromObjectPath(asKey), nullptr) << CStringToUtf8(word);
+        EXPECT_EQ(CWmipQuery::CreateFromObjectPath(CWmipObjectPath(word)), nullptr) << CStringToUtf8(word);
     }
 }
 
-TEST(ObjectPath, GetQueryRefusesAClassNameThatIsNotAnIdentifier)
+TEST(ObjectPath, PathQueryRefusesAClassNameThatIsNotAnIdentifier)
 {
     for (const wchar_t* name : {L"", L"Bnt_X WHERE A = 1", L"Bnt_X.Y", L"1X"})
     {
         CWmipObjectPath path(name);
-        EXPECT_EQ(path.GetQuery(), nullptr) << CStringToUtf8(name);
+        EXPECT_EQ(CWmipQuery::CreateFromObjectPath(path), nullptr) << CStringToUtf8(name);
     }
 }
