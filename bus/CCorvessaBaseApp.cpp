@@ -117,7 +117,7 @@ HRESULT CCorvessaBaseApp::GetMapperForType(const CString& typeName, CWmipUserCac
         return corvessa::kInvalidTypeName;
     }
     mapper.reset(CWmipMapperRegistry::Instance()->GetMapperUsingRegistry(
-        entry->GetUser(), nullptr, &CCorvessaNamespace::Instance(), typeName.GetString()));
+        entry->GetUser(), nullptr, &CCorvessaNamespace::Instance(), typeName.GetString(), Door::kBus));
     if (!mapper)
     {
         if (log)

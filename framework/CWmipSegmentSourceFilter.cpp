@@ -478,7 +478,8 @@ private:
         CString property;
         if (type.GetPropertyForColumn(tableDotColumn, property) || !type.GetTypeConstructor())
             return property;
-        const std::unique_ptr<CWmipClassMapper> mapper(type.GetTypeConstructor()(&m_user, nullptr, nullptr));
+        const std::unique_ptr<CWmipClassMapper> mapper(
+            type.GetTypeConstructor()(&m_user, nullptr, nullptr, Door::kWmi));
         const int dot = tableDotColumn.Find(L'.');
         return mapper != nullptr ? mapper->GetPropertyName(tableDotColumn.Mid(dot + 1), tableDotColumn.Left(dot))
                                  : CString();

@@ -93,6 +93,10 @@ void Declare(const SchemaDeclaration& d, std::span<const MapperBinding> bindings
         CWmipMapperRegistry::Instance()->RegisterUnfollowedEnd(
             d.className, CWMITypeInfo::UnfollowedEnd{SplitTrimmedList(d.name, L','), d.referencedClass, d.text});
         break;
+    case K::SoftwareEvent:
+        CWmipMapperRegistry::Instance()->RegisterSoftwareEventType(d.className,
+                                                                   static_cast<SoftwareEventType>(d.integerValue));
+        break;
     }
 }
 

@@ -11,6 +11,7 @@
 
 #include "framework/NamedRecordRoad.h"
 #include "framework/PropertyOptions.h"
+#include "framework/SoftwareEventType.h"
 #include "platform/com/CimTypes.h"
 
 // The kinds of declaration, one per registrar constructor.
@@ -40,6 +41,7 @@ enum class SchemaDeclarationKind
                                  // belongs to); text (not segmented, and why)
     UnfollowedEnd,               // className, name (names), referencedClass, text (why the records do not
                                  // follow the end's segments)
+    SoftwareEvent,               // className, integerValue (the SoftwareEventType whose records it holds)
 };
 
 // Segment option of a property that does not depend on segmentation.
@@ -371,6 +373,18 @@ constexpr SchemaDeclaration DeclareEndNotFollowed(const wchar_t* className, cons
     d.name = names;
     d.referencedClass = ownerClass;
     d.text = reason;
+    return d;
+}
+
+// The software events of eventType carry records of className: the software event provider
+// builds such an event's record with className's mapper. A kind no loaded class declares is
+// dropped, and logged, where it arrives.
+constexpr SchemaDeclaration DeclareSoftwareEvent(const wchar_t* className, SoftwareEventType eventType)
+{
+    SchemaDeclaration d;
+    d.kind = SchemaDeclarationKind::SoftwareEvent;
+    d.className = className;
+    d.integerValue = eventType;
     return d;
 }
 

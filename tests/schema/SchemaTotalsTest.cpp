@@ -53,6 +53,7 @@ TEST(SchemaTotals, DeclaresOnlyKnownKindsAndUsesEachOfThem)
         K::NoRecord,
         K::SegmentSource,
         K::UnfollowedEnd,
+        K::SoftwareEvent,
     };
     std::size_t total = 0;
     for (const K kind : kinds)
