@@ -1,6 +1,6 @@
 // WMIHelper: the static helpers of the class-mapping framework: typed reads and writes of the
-// properties and qualifiers of WMI objects, the date-time texts of the two modes (DMTF for WMI,
-// ISO 8601 under the bus front end), the event class table, text conversions and small checks.
+// properties and qualifiers of WMI objects, the date-time texts of the two doors (DMTF for WMI,
+// ISO 8601 for the bus; the caller names its door), text conversions and small checks.
 //
 // No state of its own; every helper is safe on any thread for objects no other thread uses.
 // The HRESULT helpers never let an exception out: short memory answers WBEM_E_OUT_OF_MEMORY,
