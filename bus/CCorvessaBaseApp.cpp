@@ -119,7 +119,7 @@ HRESULT CCorvessaBaseApp::GetMapperForType(const CString& typeName, CWmipUserCac
         return corvessa::kInvalidTypeName;
     }
     mapper.reset(registry->GetMapperUsingRegistry(entry->GetUser(), nullptr, &CCorvessaNamespace::Instance(),
-                                                  typeName.GetString()));
+                                                  typeName.GetString(), Door::kBus));
     if (!mapper)
     {
         if (log)

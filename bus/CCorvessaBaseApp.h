@@ -30,7 +30,6 @@
 #include "bus/CCorvessaQpidMethodParameter.h"
 #include "bus/CCorvessaSessionService.h"
 #include "bus/PagingParameters.h"
-#include "framework/ICorvessaApplication.h"
 #include "platform/mfc/COleDateTime.h"
 #include "platform/mfc/CString.h"
 #include "platform/qpid/IQpidWrapper.h"
@@ -61,7 +60,7 @@ namespace corvessa {
 class EventSubscriptionManager;
 }
 
-class CCorvessaBaseApp : public CWmipApp, public ICorvessaApplication
+class CCorvessaBaseApp : public CWmipApp
 {
 public:
     // The user behind a session token (GetLoggedInUserInformation).

@@ -111,7 +111,7 @@ bool CCorvessaHelper::IsValidBooleanValue(const Variant& value)
 
 bool CCorvessaHelper::IsValidDateTimeValue(const Variant& value)
 {
-    return WMIHelper::ToDateTimeUTC(brontel::utility::ConvertUtf8ToCString(value.asString())).GetStatus() ==
+    return WMIHelper::ToDateTimeUTC(brontel::utility::ConvertUtf8ToCString(value.asString()), Door::kBus).GetStatus() ==
            COleDateTime::valid;
 }
 

@@ -568,7 +568,8 @@ std::shared_ptr<CCorvessaClassObject> CWMITypeInfo::GetUserDefinition(IWmipUserE
     if (user == nullptr || !m_typeConstructor)
         return std::make_shared<CCorvessaClassObject>(*CurrentDefinition());
     ClassObjectPtr definition = Logged(L"CWMITypeInfo could not shape a class definition.", [&]() -> ClassObjectPtr {
-        std::unique_ptr<CWmipClassMapper> mapper(m_typeConstructor(user, nullptr, &CCorvessaNamespace::Instance()));
+        std::unique_ptr<CWmipClassMapper> mapper(
+            m_typeConstructor(user, nullptr, &CCorvessaNamespace::Instance(), Door::kBus));
         if (mapper == nullptr)
             return std::make_shared<CCorvessaClassObject>(*CurrentDefinition());
         mapper->SetUserEntry(entry);
@@ -627,7 +628,8 @@ CWMITypeInfo::ClassObjectPtr CWMITypeInfo::BuildThroughMapper(const CAcsUser* us
     if (!m_typeConstructor || user == nullptr)
         return nullptr;
     return Logged(L"CWMITypeInfo could not build a class definition.", [&]() -> ClassObjectPtr {
-        std::unique_ptr<CWmipClassMapper> mapper(m_typeConstructor(user, nullptr, &CCorvessaNamespace::Instance()));
+        std::unique_ptr<CWmipClassMapper> mapper(
+            m_typeConstructor(user, nullptr, &CCorvessaNamespace::Instance(), Door::kBus));
         return mapper != nullptr ? BuildWith(*mapper, TRUE) : nullptr;
     });
 }

@@ -139,8 +139,7 @@ ProcessClauseResult CWmipClassMapper::ProcessClause(CString& property, int& wqlO
     const CIMTYPE type = typeInfo != nullptr ? typeInfo->GetPropertyType(property) & ~CIM_FLAG_ARRAY : CIM_EMPTY;
     // A literal that is no number compared with a number, or no date-time compared with a
     // date-time, would match nothing (or anything, compared as text): it is refused.
-    CWmipQueryRefusal::CheckLiteral(kSourceFile, __LINE__, property, type, wqlOperator, literal,
-                                    WMIHelper::IsCorvessaApplication());
+    CWmipQueryRefusal::CheckLiteral(kSourceFile, __LINE__, property, type, wqlOperator, literal, GetDoor());
     if (type != CIM_DATETIME)
         return ProcessClausePlain;
     return CWmipMapper::ProcessClause(property, wqlOperator, literal, extra);
@@ -276,8 +275,8 @@ bool CWmipClassMapper::CallerCanSee(const wchar_t* className,
 bool CWmipClassMapper::CallerCanSee(const CWmipObjectPath& record)
 {
     RequireUser();
-    std::unique_ptr<CWmipClassMapper> mapper(
-        CWmipMapperRegistry::GetMapper(GetDatabaseUser(), GetContext(), GetServices(), record.GetClassName()));
+    std::unique_ptr<CWmipClassMapper> mapper(CWmipMapperRegistry::GetMapper(
+        GetDatabaseUser(), GetContext(), GetServices(), record.GetClassName(), GetDoor()));
     if (mapper == nullptr)
         throw CWMIException(kSourceFile, __LINE__, WBEM_E_INVALID_CLASS);
     mapper->SetUserEntry(GetUserEntry());

@@ -164,9 +164,7 @@ HRESULT CWmipClassMapper::CheckValueForm(IWbemClassObject* instance, const CStri
     {
         limit = typeInfo->GetPropertyLength(property);
     }
-    return CWmipValueForm::Fault(type, limit, value, WMIHelper::IsCorvessaApplication()).IsEmpty()
-               ? S_OK
-               : WBEM_E_INVALID_PARAMETER;
+    return CWmipValueForm::Fault(type, limit, value, GetDoor()).IsEmpty() ? S_OK : WBEM_E_INVALID_PARAMETER;
 }
 
 void CWmipClassMapper::CheckValueForms(IWbemClassObject* instance)

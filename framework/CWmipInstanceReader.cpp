@@ -202,7 +202,7 @@ const std::vector<CWmipInstanceReader::ColumnPlan>& CWmipInstanceReader::GetColu
     }
     m_columnPlans = std::move(plans);
     m_planRecordset = m_recordset.get();
-    m_isoDates = WMIHelper::IsCorvessaApplication();
+    m_isoDates = m_mapper.IsBusDoor();
     return m_columnPlans;
 }
 
@@ -312,7 +312,7 @@ bool CWmipInstanceReader::InstanceMatchesQuery(IWbemClassObject* instance) const
     const CWmipQuery* query = m_mapper.GetQuery();
     if (query == nullptr || !query->IsWhereClauseSuperset())
         return true;
-    return query->Matches(WqlInstancePropertySource(instance));
+    return query->Matches(WqlInstancePropertySource(instance, m_mapper.GetDoor()));
 }
 
 HRESULT CWmipInstanceReader::Next(IWbemClassObject** instance)

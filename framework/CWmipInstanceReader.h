@@ -102,7 +102,7 @@ private:
     // recordset is read).
     std::vector<ColumnPlan> m_columnPlans;
     const CMultiFilterRecordset* m_planRecordset = nullptr;
-    // The running mode's date-time form (WMIHelper::IsCorvessaApplication), asked with the plans
+    // The date-time form of the mapper's door (CWmipMapper::IsBusDoor), asked with the plans
     // rather than per value: it holds for the whole request.
     bool m_isoDates = false;
 };

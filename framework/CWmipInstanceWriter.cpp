@@ -360,7 +360,7 @@ CWmideUnit CWmipInstanceWriter::MakeUnit(const CString& property, const CString&
         CString text;
         if (!AsText(value, text))
             ThrowProperty(__LINE__, WBEM_E_INVALID_PARAMETER, CWmipMessages::kInvalidProperty, property);
-        const COleDateTime utc = WMIHelper::ToDateTimeUTC(text);
+        const COleDateTime utc = WMIHelper::ToDateTimeUTC(text, m_mapper.GetDoor());
         const COleDateTime stored = m_mapper.IsUseUTC() ? utc : CWmipMapper::UtcToLocal(utc);
         if (stored.GetStatus() != COleDateTime::valid)
             ThrowProperty(__LINE__, WBEM_E_INVALID_PARAMETER, CWmipMessages::kInvalidProperty, property);

@@ -9,6 +9,7 @@
 // mapper serves one request on one thread: no lock.
 #pragma once
 
+#include "framework/Door.h"
 #include "framework/wql/ProcessClauseResult.h"
 #include "platform/com/Unknown.h"
 #include "platform/mfc/COleDateTime.h"
@@ -102,6 +103,15 @@ public:
     // The name of the WMI class the mapper serves, as given at construction.
     const CString& GetClassName() const { return m_className; }
 
+    // The door whose request the mapper serves: Door::kWmi until its factory hands it the door
+    // it was built for (SetDoor), which a mapper built by this one takes too. Where the doors'
+    // rules differ, a mapper asks IsBusDoor.
+    Door GetDoor() const { return m_door; }
+    bool IsBusDoor() const { return m_door == Door::kBus; }
+    // Called by the factory that built the mapper, before its first operation (a test that
+    // builds a mapper itself plays the factory).
+    void SetDoor(Door door) { m_door = door; }
+
     // The class definition into *classObject (nulled first). With system FALSE the caller is
     // resolved (a failing HRESULT when it cannot be) and the class cache hands out a copy
     // shaped by the caller's permissions, which the caller releases. With system TRUE the copy
@@ -180,9 +190,8 @@ public:
     // \\ escapes): true with text set; false (text untouched) for any other form.
     static bool UnquoteWqlLiteral(const CString& literal, CString& text);
     // The UTC instant a WQL literal as ProcessClause is handed names: a quoted date-time in
-    // the form of the caller's door (WMIHelper::ToDateTimeUTC); status invalid for anything
-    // else.
-    static COleDateTime ReadDateLiteral(const CString& literal);
+    // the form of the given door (WMIHelper::ToDateTimeUTC); status invalid for anything else.
+    static COleDateTime ReadDateLiteral(const CString& literal, Door door);
 
 protected:
     // Where SetQuery finds the "TABLE.COLUMN" texts a plain comparison may name (none when
@@ -204,6 +213,8 @@ private:
     ComPtr<IWbemContext> m_context;
     ComPtr<IWbemServices> m_services;
     CString m_className;
+    // Set by the factory right after construction.
+    Door m_door = Door::kWmi;
     CWmipClassCache* m_classCache = nullptr;
     DBConnectionManager* m_connectionManager = nullptr;
     IWmipUserDirectory* m_userDirectory = nullptr;

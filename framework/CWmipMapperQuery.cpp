@@ -43,10 +43,10 @@ ProcessClauseResult CWmipMapper::ProcessClause(CString& /*property*/, int& wqlOp
                                                CString& /*extra*/)
 {
     // Date-time columns hold "YYYY-MM-DD HH:MM:SS" wall-clock text: a date literal (DMTF, or
-    // ISO 8601 under the bus front end, naming a UTC instant) is turned into that form.
+    // ISO 8601 through the bus door, naming a UTC instant) is turned into that form.
     if (wqlOperator == WqlOpIsNull || wqlOperator == WqlOpIsNotNull || wqlOperator == WqlOpIsa)
         return ProcessClausePlain;
-    COleDateTime value = ReadDateLiteral(literal);
+    COleDateTime value = ReadDateLiteral(literal, GetDoor());
     if (value.GetStatus() != COleDateTime::valid)
         return ProcessClausePlain;
     if (!IsUseUTC())
@@ -58,11 +58,11 @@ ProcessClauseResult CWmipMapper::ProcessClause(CString& /*property*/, int& wqlOp
     return ProcessClausePlain;
 }
 
-COleDateTime CWmipMapper::ReadDateLiteral(const CString& literal)
+COleDateTime CWmipMapper::ReadDateLiteral(const CString& literal, Door door)
 {
     CString text;
     if (UnquoteWqlLiteral(literal, text))
-        return WMIHelper::ToDateTimeUTC(text);
+        return WMIHelper::ToDateTimeUTC(text, door);
     COleDateTime invalid;
     invalid.SetStatus(COleDateTime::invalid);
     return invalid;

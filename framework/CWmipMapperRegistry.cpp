@@ -78,9 +78,11 @@ std::vector<ChainedMapper>& MapperChain()
 // The one way the mapper of a user-defined list class is built, for GetMapper and for the
 // list class's type.
 CWmipClassMapper* NewListMapper(const CWmipListDescriptor& descriptor, const CAcsUser* user, IWbemContext* context,
-                                IWbemServices* services)
+                                IWbemServices* services, Door door)
 {
-    return new CWmipListItemMapper(descriptor, user, context, services);
+    auto mapper = std::make_unique<CWmipListItemMapper>(descriptor, user, context, services);
+    mapper->SetDoor(door);
+    return mapper.release();
 }
 
 // The display names of the user-defined-field tables: DDTBL.ID -> DDTBL.NAME. Throws the
@@ -163,6 +165,8 @@ void CWmipMapperRegistry::RegisterClass(const CString& className, const CString&
     typeInfo->RegisterAsADynamicClass(dynamic);
     m_classes.insert_or_assign(UpperName(className), std::move(typeInfo));
     m_refusedClasses.erase(UpperName(className));
+    // A class registered anew declares its software event types anew.
+    ForgetSoftwareEventTypes(className);
     AddToDerivedTypesMap(superclassName, className);
     m_generation.fetch_add(1, std::memory_order_acq_rel);
 }
@@ -265,8 +269,38 @@ void CWmipMapperRegistry::RefuseClass(const CString& className, const CString& m
         std::erase_if(derived, [&](const CString& name) { return name.CompareNoCase(className) == 0; });
     std::erase_if(MapperChain(),
                   [&](const ChainedMapper& mapper) { return mapper.className.CompareNoCase(className) == 0; });
+    ForgetSoftwareEventTypes(className);
     m_refusedClasses.insert_or_assign(UpperName(className), text);
     m_generation.fetch_add(1, std::memory_order_acq_rel);
+}
+
+void CWmipMapperRegistry::RegisterSoftwareEventType(const CString& className, SoftwareEventType eventType)
+{
+    if (Find(className) == nullptr)
+        return;
+    const auto claimed = m_softwareEventClasses.find(eventType);
+    if (claimed != m_softwareEventClasses.end() && claimed->second.CompareNoCase(className) != 0)
+    {
+        // Two classes for one record kind: an event would build whichever came first.
+        CString missing;
+        missing.Format(L"its software event type %d is declared by %s already.", static_cast<int>(eventType),
+                       claimed->second.GetString());
+        RefuseClass(className, missing);
+        return;
+    }
+    m_softwareEventClasses.insert_or_assign(eventType, className);
+}
+
+CString CWmipMapperRegistry::GetSoftwareEventClass(SoftwareEventType eventType) const
+{
+    const auto found = m_softwareEventClasses.find(eventType);
+    return found != m_softwareEventClasses.end() ? found->second : CString();
+}
+
+void CWmipMapperRegistry::ForgetSoftwareEventTypes(const CString& className)
+{
+    std::erase_if(m_softwareEventClasses,
+                  [&](const auto& entry) { return entry.second.CompareNoCase(className) == 0; });
 }
 
 void CWmipMapperRegistry::RegisterUnfollowedEnd(const CString& className, CWMITypeInfo::UnfollowedEnd end)
@@ -560,24 +594,26 @@ std::vector<CString> CWmipMapperRegistry::GetTypeNames()
 }
 
 CWmipClassMapper* CWmipMapperRegistry::GetMapperUsingRegistry(const CString& className, const CAcsUser* user,
-                                                              IWbemContext* context, IWbemServices* services)
+                                                              IWbemContext* context, IWbemServices* services, Door door)
 {
     const CWMITypeInfo* typeInfo = Find(className);
     if (typeInfo == nullptr || !typeInfo->GetTypeConstructor())
         return nullptr;
-    return typeInfo->GetTypeConstructor()(user, context, services);
+    return typeInfo->GetTypeConstructor()(user, context, services, door);
 }
 
 CWmipClassMapper* CWmipMapperRegistry::GetMapperUsingRegistry(const CAcsUser* user, IWbemContext* context,
-                                                              IWbemServices* services, const wchar_t* className)
+                                                              IWbemServices* services, const wchar_t* className,
+                                                              Door door)
 {
     if (className == nullptr)
         return nullptr;
-    return GetMapperUsingRegistry(CString(className), user, context, services);
+    return GetMapperUsingRegistry(CString(className), user, context, services, door);
 }
 
 CWmipClassMapper* CWmipMapperRegistry::GetMapper(const CAcsUser* user, IWbemContext* context, IWbemServices* services,
-                                                 const wchar_t* className, CWmipListObjectClassCache* listCache)
+                                                 const wchar_t* className, Door door,
+                                                 CWmipListObjectClassCache* listCache)
 {
     if (className == nullptr)
         return nullptr;
@@ -585,43 +621,19 @@ CWmipClassMapper* CWmipMapperRegistry::GetMapper(const CAcsUser* user, IWbemCont
     for (const ChainedMapper& mapper : MapperChain())
     {
         if (mapper.className.GetLength() == name.GetLength() && mapper.className.CompareNoCase(name) == 0)
-            return mapper.factory ? mapper.factory(user, context, services) : nullptr;
+            return mapper.factory ? mapper.factory(user, context, services, door) : nullptr;
     }
     const CWmipListDescriptor* descriptor = listCache != nullptr ? listCache->Find(name) : nullptr;
-    return descriptor != nullptr ? NewListMapper(*descriptor, user, context, services) : nullptr;
+    return descriptor != nullptr ? NewListMapper(*descriptor, user, context, services, door) : nullptr;
 }
 
 CWmipClassMapper* CWmipMapperRegistry::GetMapper(const CAcsUser* user, IWbemContext* context, IWbemServices* services,
-                                                 SoftwareEventType eventType)
+                                                 SoftwareEventType eventType, Door door)
 {
-    const wchar_t* className = nullptr;
-    switch (eventType)
-    {
-    case SoftwareEventCardholder:
-        className = L"Bnt_Cardholder";
-        break;
-    case SoftwareEventVisitor:
-        className = L"Bnt_Visitor";
-        break;
-    case SoftwareEventBadge:
-        className = L"Bnt_Badge";
-        break;
-    case SoftwareEventAccount:
-        className = L"Bnt_Account";
-        break;
-    case SoftwareEventMultimediaObject:
-        className = L"Bnt_MultimediaObject";
-        break;
-    case SoftwareEventVisit:
-        className = L"Bnt_Visit";
-        break;
-    case SoftwareEventVisitEvent:
-        className = L"Bnt_VisitEvent";
-        break;
-    default:
+    const CString className = Instance()->GetSoftwareEventClass(eventType);
+    if (className.IsEmpty())
         return nullptr;
-    }
-    return GetMapper(user, context, services, className, nullptr);
+    return GetMapper(user, context, services, className.GetString(), door, nullptr);
 }
 
 // --- Lazily loaded database facts ----------------------------------------------------------
@@ -659,10 +671,10 @@ void CWmipMapperRegistry::RegisterListClassesLocked()
         if (listClass.typeInfo != nullptr)
             continue;
         auto typeInfo = std::make_unique<CWMITypeInfo>(entry.first, CString(kRootClass));
-        typeInfo->SetTypeConstructor(
-            [descriptor](const CAcsUser* user, IWbemContext* context, IWbemServices* services) -> CWmipClassMapper* {
-                return NewListMapper(descriptor, user, context, services);
-            });
+        typeInfo->SetTypeConstructor([descriptor](const CAcsUser* user, IWbemContext* context, IWbemServices* services,
+                                                  Door door) -> CWmipClassMapper* {
+            return NewListMapper(descriptor, user, context, services, door);
+        });
         typeInfo->AddProperty(L"ID", CIM_SINT32, descriptor.table, L"ID", 1, 0);
         typeInfo->AddProperty(L"Name", CIM_STRING, descriptor.table, L"NAME", 0, CWmipListItemMapper::kNameLength);
         CWMITypeInfo::SegmentSource listed;

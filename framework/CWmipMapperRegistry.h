@@ -13,6 +13,7 @@
 #include "platform/win32/ThreadSafety.h"
 #include "framework/CWMITypeInfo.h"
 #include "framework/MapperFactory.h"
+#include "framework/SoftwareEventType.h"
 #include "platform/win32/Clock.h"
 #include "platform/mfc/CString.h"
 #include "platform/win32/WinTypes.h"
@@ -31,18 +32,6 @@ class CWmipListObjectClassCache;
 class IWbemClassObject;
 class IWbemContext;
 class IWbemServices;
-
-// The record kinds of a software event that GetMapper maps to classes.
-enum SoftwareEventType : int
-{
-    SoftwareEventCardholder = 2,
-    SoftwareEventVisitor = 3,
-    SoftwareEventBadge = 4,
-    SoftwareEventAccount = 5,
-    SoftwareEventMultimediaObject = 6,
-    SoftwareEventVisit = 7,
-    SoftwareEventVisitEvent = 8
-};
 
 class CWmipMapperRegistry
 {
@@ -92,6 +81,10 @@ public:
     // and answers their names (empty when every class declares its ids). Runs once the schema is
     // declared, on the loader thread.
     std::vector<CString> RefuseClassesWithUndeclaredIds();
+    // Declares that the software events of eventType carry records of className. A kind another
+    // class declared already refuses className (RefuseClass), so that no kind names two classes.
+    // Nothing for a class not registered. Registering a class anew, or refusing it, drops its kinds.
+    void RegisterSoftwareEventType(const CString& className, SoftwareEventType eventType);
     // Where the class's records take their segments from: see CWMITypeInfo::SegmentSource.
     // Nothing for a class not registered.
     void RegisterSegmentSource(const CString& className, CWMITypeInfo::SegmentSource source);
@@ -163,27 +156,30 @@ public:
     std::vector<CString> GetConcreteDerivedTypes(const CString& className);
     // The names of all registered classes as registered, in the registry's order.
     std::vector<CString> GetTypeNames();
+    // The loaded class that declares the software event type (as declared); empty when none does.
+    CString GetSoftwareEventClass(SoftwareEventType eventType) const;
     // Raised by every registration (RegisterClass, which replaces a class of the same name and
     // frees its description) and every refusal (RefuseClass, which removes one): what a caller
     // keeps about the registered classes, keyed by it, never outlives the descriptions it read.
     std::uint64_t GetGeneration() const { return m_generation.load(std::memory_order_acquire); }
 
-    // A new mapper built by the class's factory (the caller owns it); null when the class is
-    // unknown or has no factory, or the factory builds none.
+    // A new mapper of the door built by the class's factory (the caller owns it); null when the
+    // class is unknown or has no factory, or the factory builds none.
     CWmipClassMapper* GetMapperUsingRegistry(const CString& className, const CAcsUser* user, IWbemContext* context,
-                                             IWbemServices* services);
+                                             IWbemServices* services, Door door);
     CWmipClassMapper* GetMapperUsingRegistry(const CAcsUser* user, IWbemContext* context, IWbemServices* services,
-                                             const wchar_t* className);
+                                             const wchar_t* className, Door door);
     // The first mapper of the name chain whose class name equals className (without regard to
-    // case), constructed with (user, context, services); else, with a list-object cache that
-    // holds a list of that name, that list's mapper; else null. The caller owns the mapper.
+    // case), constructed with (user, context, services) for the door; else, with a list-object
+    // cache that holds a list of that name, that list's mapper; else null. The caller owns the
+    // mapper. A mapper that builds another passes its own door (GetDoor).
     static CWmipClassMapper* GetMapper(const CAcsUser* user, IWbemContext* context, IWbemServices* services,
-                                       const wchar_t* className, CWmipListObjectClassCache* listCache = nullptr);
-    // The mapper of the class that the software event type names (2 Bnt_Cardholder, 3
-    // Bnt_Visitor, 4 Bnt_Badge, 5 Bnt_Account, 6 Bnt_MultimediaObject, 7 Bnt_Visit, 8
-    // Bnt_VisitEvent) through the name chain; null for any other type.
+                                       const wchar_t* className, Door door,
+                                       CWmipListObjectClassCache* listCache = nullptr);
+    // The mapper of the class that declares the software event type (GetSoftwareEventClass)
+    // through the name chain; null for a type no loaded class declares.
     static CWmipClassMapper* GetMapper(const CAcsUser* user, IWbemContext* context, IWbemServices* services,
-                                       SoftwareEventType eventType);
+                                       SoftwareEventType eventType, Door door);
 
     // --- Lazily loaded database facts (any thread) -------------------------------------------
 
@@ -233,6 +229,8 @@ private:
     // the class follows the end by names the class gives it.
     bool FollowsEnd(const CWMITypeInfo& type, const std::vector<CString>& names, const CString& endClass,
                     const std::vector<CString>& endKeys, int depth);
+    // Drops the software event types className declared.
+    void ForgetSoftwareEventTypes(const CString& className);
     void CollectConcreteDerivedTypes(const CString& className, std::vector<CString>& result,
                                      std::vector<CString>& visited);
 
@@ -241,6 +239,8 @@ private:
     std::map<CString, std::vector<CString>> m_derivedTypes;
     // The refused classes' logged lines, keyed by the upper-cased class name.
     std::map<CString, CString> m_refusedClasses;
+    // The class each software event type's records belong to, as declared (filled at load).
+    std::map<SoftwareEventType, CString> m_softwareEventClasses;
     // See GetGeneration; raised after each change of m_classes.
     std::atomic<std::uint64_t> m_generation{0};
 

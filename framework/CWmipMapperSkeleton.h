@@ -33,10 +33,19 @@ class CWmipMapperSkeleton : public Base
 public:
     // The WMI class the mapper serves: Mapper::kWMIClassName.
     static const wchar_t* GetWMIClassName() { return Mapper::kWMIClassName; }
-    // The MapperFactory of the class: a new mapper that the caller owns; never null.
-    static CWmipClassMapper* CreateMapper(const CAcsUser* user, IWbemContext* context, IWbemServices* services)
+    // The MapperFactory of the class: a new mapper of the door that the caller owns; never null.
+    // A mapper whose constructor reads its door takes it as a fourth argument (and keeps it
+    // first thing); every other is handed it right after construction.
+    static CWmipClassMapper* CreateMapper(const CAcsUser* user, IWbemContext* context, IWbemServices* services,
+                                          Door door)
     {
-        return std::make_unique<Mapper>(user, context, services).release();
+        std::unique_ptr<Mapper> mapper;
+        if constexpr (std::is_constructible_v<Mapper, const CAcsUser*, IWbemContext*, IWbemServices*, Door>)
+            mapper = std::make_unique<Mapper>(user, context, services, door);
+        else
+            mapper = std::make_unique<Mapper>(user, context, services);
+        mapper->SetDoor(door);
+        return mapper.release();
     }
 
 protected:

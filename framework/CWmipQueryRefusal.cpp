@@ -81,11 +81,11 @@ CWmipQueryRefusal CWmipQueryRefusal::Withheld(const wchar_t* sourceFile, int lin
 }
 
 CWmipQueryRefusal CWmipQueryRefusal::NotADate(const wchar_t* sourceFile, int line, const CString& property,
-                                              const CString& literal, bool iso)
+                                              const CString& literal, Door door)
 {
     CString text;
     text.Format(CWmipMessages::kNotADate, literal.GetString(), property.GetString(),
-                iso ? CWmipMessages::kIsoDateForm : CWmipMessages::kDmtfDateForm);
+                door == Door::kBus ? CWmipMessages::kIsoDateForm : CWmipMessages::kDmtfDateForm);
     return CWmipQueryRefusal(sourceFile, line, text);
 }
 
@@ -98,7 +98,7 @@ CWmipQueryRefusal CWmipQueryRefusal::NotANumber(const wchar_t* sourceFile, int l
 }
 
 void CWmipQueryRefusal::CheckLiteral(const wchar_t* sourceFile, int line, const CString& property, CIMTYPE type,
-                                     int wqlOperator, const CString& literal, bool bus)
+                                     int wqlOperator, const CString& literal, Door door)
 {
     // ISA asks an embedded object's class (or, on a system property such as __CLASS, the
     // instance's own); of any other value it would answer nothing (and its negation everything)
@@ -113,10 +113,10 @@ void CWmipQueryRefusal::CheckLiteral(const wchar_t* sourceFile, int line, const 
                                literal.CompareNoCase(L"NULL") != 0;
     if (!comparesValue)
         return;
-    if (IsNumberType(type) && !bus && !IsNumberLiteral(literal))
+    if (IsNumberType(type) && door != Door::kBus && !IsNumberLiteral(literal))
         throw NotANumber(sourceFile, line, property, literal);
-    if (type == CIM_DATETIME && CWmipMapper::ReadDateLiteral(literal).GetStatus() != COleDateTime::valid)
-        throw NotADate(sourceFile, line, property, literal, bus);
+    if (type == CIM_DATETIME && CWmipMapper::ReadDateLiteral(literal, door).GetStatus() != COleDateTime::valid)
+        throw NotADate(sourceFile, line, property, literal, door);
     if (type == CIM_BOOLEAN && !IsBooleanLiteral(literal))
     {
         CString text;

@@ -8,6 +8,7 @@
 // A plain value: copyable; thrown by value and caught by reference.
 #pragma once
 
+#include "framework/Door.h"
 #include "inhouse/BntUtility/CWMIException.h"
 #include "platform/com/CimTypes.h"
 #include "platform/mfc/CString.h"
@@ -29,7 +30,7 @@ public:
     // is no date-time in the form the caller's door reads (CWmipMessages::kNotADate): ISO 8601
     // on the bus, DMTF otherwise.
     static CWmipQueryRefusal NotADate(const wchar_t* sourceFile, int line, const CString& property,
-                                      const CString& literal, bool iso);
+                                      const CString& literal, Door door);
 
     // The literal (as written) compared with the number property, which is no number
     // (CWmipMessages::kNotANumber).
@@ -45,7 +46,7 @@ public:
     // (quoted strings, numbers as written, NULL). Returns when the literal fits, and for
     // IS [NOT] NULL, ISA on an object and a NULL literal.
     static void CheckLiteral(const wchar_t* sourceFile, int line, const CString& property, CIMTYPE type,
-                             int wqlOperator, const CString& literal, bool bus);
+                             int wqlOperator, const CString& literal, Door door);
 
 private:
     CWmipQueryRefusal(const wchar_t* sourceFile, int line, const CString& text);

@@ -438,7 +438,9 @@ private:
         const std::vector<CString> columns = RuleRowColumns(condition.sql);
         std::vector<CDBValue> values(columns.size());
         std::vector<std::size_t> unheld;
-        const WqlInstancePropertySource held(&instance);
+        // The rule's columns (segment, person kind) and the keys hold no date, so either door's
+        // value forms read them alike.
+        const WqlInstancePropertySource held(&instance, Door::kWmi);
         for (std::size_t i = 0; i < columns.size(); ++i)
         {
             const CString property = PropertyOfColumn(type, source.table + L"." + columns[i]);
@@ -511,7 +513,7 @@ private:
             return false;
         CDynamicRecordset row(m_database);
         row.SetTable(source.table);
-        const WqlInstancePropertySource held(&instance);
+        const WqlInstancePropertySource held(&instance, Door::kWmi);
         for (const auto& [column, property] : match)
         {
             CDBValue value;
@@ -536,7 +538,7 @@ private:
     {
         if (!type.GetTypeConstructor())
             return false;
-        const std::unique_ptr<CWmipClassMapper> mapper(type.GetTypeConstructor()(&m_user, nullptr, nullptr));
+        const std::unique_ptr<CWmipClassMapper> mapper(type.GetTypeConstructor()(&m_user, nullptr, nullptr, Door::kWmi));
         if (mapper == nullptr)
             return false;
         CDynamicRecordset shape(m_database);
@@ -597,7 +599,8 @@ private:
         CString property;
         if (type.GetPropertyForColumn(tableDotColumn, property) || !type.GetTypeConstructor())
             return property;
-        const std::unique_ptr<CWmipClassMapper> mapper(type.GetTypeConstructor()(&m_user, nullptr, nullptr));
+        const std::unique_ptr<CWmipClassMapper> mapper(
+            type.GetTypeConstructor()(&m_user, nullptr, nullptr, Door::kWmi));
         const int dot = tableDotColumn.Find(L'.');
         return mapper != nullptr ? mapper->GetPropertyName(tableDotColumn.Mid(dot + 1), tableDotColumn.Left(dot))
                                  : CString();

@@ -6,7 +6,7 @@
 
 #include <cwchar>
 
-CString CWmipValueForm::Fault(CIMTYPE type, LONG limit, const VARIANT& value, bool iso)
+CString CWmipValueForm::Fault(CIMTYPE type, LONG limit, const VARIANT& value, Door door)
 {
     CString fault;
     if (value.vt != VT_BSTR || value.bstrVal == nullptr)
@@ -18,8 +18,9 @@ CString CWmipValueForm::Fault(CIMTYPE type, LONG limit, const VARIANT& value, bo
     else if (std::wmemchr(value.bstrVal, L'\0', length) != nullptr)
         fault = CWmipMessages::kValueHoldsNul;
     else if ((type & ~CIM_FLAG_ARRAY) == CIM_DATETIME && length > 0 &&
-             WMIHelper::ToDateTimeUTC(CString(value.bstrVal, static_cast<int>(length))).GetStatus() !=
+             WMIHelper::ToDateTimeUTC(CString(value.bstrVal, static_cast<int>(length)), door).GetStatus() !=
                  COleDateTime::valid)
-        fault.Format(CWmipMessages::kValueNotADate, iso ? CWmipMessages::kIsoDateForm : CWmipMessages::kDmtfDateForm);
+        fault.Format(CWmipMessages::kValueNotADate,
+                     door == Door::kBus ? CWmipMessages::kIsoDateForm : CWmipMessages::kDmtfDateForm);
     return fault;
 }

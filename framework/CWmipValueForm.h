@@ -6,6 +6,7 @@
 // Stateless; any thread.
 #pragma once
 
+#include "framework/Door.h"
 #include "platform/com/CimTypes.h"
 #include "platform/com/Variant.h"
 #include "platform/mfc/CString.h"
@@ -17,7 +18,7 @@ public:
 
     // What is wrong with the value written to a property of CIM type `type` that holds at most
     // `limit` characters (0: no limit): CWmipMessages::kValueTooLong, kValueHoldsNul or
-    // kValueNotADate (with the date-time form of the door, ISO 8601 when `iso`); empty when the
-    // value has its form. Only texts are checked.
-    static CString Fault(CIMTYPE type, LONG limit, const VARIANT& value, bool iso);
+    // kValueNotADate (a date-time of the door's form, named in the text); empty when the value
+    // has its form. Only texts are checked.
+    static CString Fault(CIMTYPE type, LONG limit, const VARIANT& value, Door door);
 };

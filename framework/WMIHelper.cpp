@@ -3,13 +3,11 @@
 #include "common/DateTimeZoneInfo.h"
 #include "common/KvrTime.h"
 #include "framework/DateTimeText.h"
-#include "framework/ICorvessaApplication.h"
 #include "framework/IntegerValue.h"
 #include "platform/com/BstrOwner.h"
 #include "platform/com/CimTypes.h"
 #include "platform/com/SafeArray.h"
 #include "platform/com/WbemConstants.h"
-#include "platform/mfc/ModuleState.h"
 #include "platform/wmi/IWbemClassObject.h"
 #include "platform/wmi/IWbemQualifierSet.h"
 #include "platform/wmi/WbemClassObject.h"
@@ -80,14 +78,13 @@ std::wstring_view TextOf(const VARIANT& value)
                                     : std::wstring_view(value.bstrVal, SysStringLen(value.bstrVal));
 }
 
-// The fields of a date-time text of the running mode.
-bool ParseModeText(std::wstring_view text, DateTimeText::Parts& parts)
+// The fields of a date-time text of the door's form.
+bool ParseModeText(std::wstring_view text, DateTimeText::Parts& parts, Door door)
 {
-    return WMIHelper::IsCorvessaApplication() ? DateTimeText::ParseIso(text, parts)
-                                              : DateTimeText::ParseDmtf(text, parts);
+    return door == Door::kBus ? DateTimeText::ParseIso(text, parts) : DateTimeText::ParseDmtf(text, parts);
 }
 
-// The date-time text of the running mode (isoForm: under the bus front end): the DMTF form
+// The date-time text of the door's form (isoForm: the bus door's): the DMTF form
 // written into buffer (every instance read carries its date-times, so it allocates nothing), the
 // ISO form kept in iso.
 std::wstring_view FormatModeText(const DateTimeText::Parts& parts, DateTimeText::DmtfBuffer& buffer, CString& iso,
@@ -100,8 +97,7 @@ std::wstring_view FormatModeText(const DateTimeText::Parts& parts, DateTimeText:
 }
 
 HRESULT PutDateTimeParts(IWbemClassObject* object, const wchar_t* name, bool haveParts,
-                         const DateTimeText::Parts& parts, const WbemClassObject::PropertySlot* slot = nullptr,
-                         bool isoForm = WMIHelper::IsCorvessaApplication())
+                         const DateTimeText::Parts& parts, const WbemClassObject::PropertySlot* slot, bool isoForm)
 {
     if (object == nullptr)
         return WBEM_E_FAILED;
@@ -124,20 +120,6 @@ std::wstring_view StripEnclosingQuotes(std::wstring_view text)
         return text.substr(1, text.size() - 2);
     return text;
 }
-
-struct EventClassRule
-{
-    BYTE firstType;
-    BYTE lastType;
-    const wchar_t* className;
-};
-
-// Types whose class does not depend on the subtype (the exceptions are handled first).
-constexpr EventClassRule kEventClassRules[] = {
-    {0, 3, L"Bnt_AccessEvent"},          {5, 5, L"Bnt_AccessEvent"},  {7, 7, L"Bnt_FireEvent"},
-    {10, 10, L"Bnt_IntercomEvent"},      {11, 11, L"Bnt_VideoEvent"}, {12, 12, L"Bnt_TransmitterEvent"},
-    {19, 30, L"Bnt_OtherSecurityEvent"},
-};
 
 // Reads one property and converts it; the output is written only when both steps succeed.
 template <typename T, typename Convert>
@@ -196,13 +178,13 @@ HRESULT WMIHelper::GetBool(IWbemClassObject* object, const wchar_t* name, int& v
     });
 }
 
-HRESULT WMIHelper::GetDateTime(IWbemClassObject* object, const wchar_t* name, COleDateTime* value)
+HRESULT WMIHelper::GetDateTime(IWbemClassObject* object, const wchar_t* name, COleDateTime* value, Door door)
 {
     if (value == nullptr)
         return WBEM_E_INVALID_PARAMETER;
-    return ReadConverted(object, name, *value, [](const _variant_t& read, CIMTYPE) -> std::optional<COleDateTime> {
+    return ReadConverted(object, name, *value, [door](const _variant_t& read, CIMTYPE) -> std::optional<COleDateTime> {
         DateTimeText::Parts parts;
-        if (read.vt != VT_BSTR || !ParseModeText(TextOf(read), parts))
+        if (read.vt != VT_BSTR || !ParseModeText(TextOf(read), parts, door))
             return std::nullopt;
         const COleDateTime wallClock = DateTimeText::ToWallClock(parts);
         if (wallClock.GetStatus() != COleDateTime::valid)
@@ -345,26 +327,26 @@ HRESULT WMIHelper::PutObject(IWbemClassObject* object, const wchar_t* name, IWbe
     });
 }
 
-HRESULT WMIHelper::PutDateTime(IWbemClassObject* object, const wchar_t* name, const TIMESTAMP_STRUCT& value)
+HRESULT WMIHelper::PutDateTime(IWbemClassObject* object, const wchar_t* name, const TIMESTAMP_STRUCT& value, Door door)
 {
     return WbemCall::Run([&]() -> HRESULT {
         DateTimeText::Parts parts;
         const bool haveParts = DateTimeText::FromTimestamp(value, parts);
-        return PutDateTimeParts(object, name, haveParts, parts);
+        return PutDateTimeParts(object, name, haveParts, parts, nullptr, door == Door::kBus);
     });
 }
 
-HRESULT WMIHelper::PutDateTime(IWbemClassObject* object, const wchar_t* name, const COleDateTime& value,
+HRESULT WMIHelper::PutDateTime(IWbemClassObject* object, const wchar_t* name, const COleDateTime& value, Door door,
                                const WbemClassObject::PropertySlot* slot)
 {
     return WbemCall::Run([&]() -> HRESULT {
         DateTimeText::Parts parts;
         const bool haveParts = DateTimeText::FromOleDateTime(value, parts);
-        return PutDateTimeParts(object, name, haveParts, parts, slot);
+        return PutDateTimeParts(object, name, haveParts, parts, slot, door == Door::kBus);
     });
 }
 
-HRESULT WMIHelper::PutDateTime(IWbemClassObject* object, const wchar_t* name, const CTime& value)
+HRESULT WMIHelper::PutDateTime(IWbemClassObject* object, const wchar_t* name, const CTime& value, Door door)
 {
     return WbemCall::Run([&]() -> HRESULT {
         const std::time_t seconds = static_cast<std::time_t>(value.GetTime());
@@ -377,7 +359,7 @@ HRESULT WMIHelper::PutDateTime(IWbemClassObject* object, const wchar_t* name, co
             fields.SetDateTime(utc.tm_year + 1900, utc.tm_mon + 1, utc.tm_mday, utc.tm_hour, utc.tm_min, utc.tm_sec);
             haveParts = DateTimeText::FromOleDateTime(fields, parts);
         }
-        return PutDateTimeParts(object, name, haveParts, parts);
+        return PutDateTimeParts(object, name, haveParts, parts, nullptr, door == Door::kBus);
     });
 }
 
@@ -489,7 +471,7 @@ HRESULT WMIHelper::PutQualStringArray(IWbemQualifierSet* qualifiers, const wchar
     });
 }
 
-bool WMIHelper::DateTimeToString(CString& text, const COleDateTime& value, [[maybe_unused]] int flag)
+bool WMIHelper::DateTimeToString(CString& text, const COleDateTime& value, [[maybe_unused]] int flag, Door door)
 {
     DateTimeText::Parts parts;
     if (!DateTimeText::FromOleDateTime(value, parts))
@@ -499,15 +481,15 @@ bool WMIHelper::DateTimeToString(CString& text, const COleDateTime& value, [[may
     }
     DateTimeText::DmtfBuffer buffer;
     CString iso;
-    text = CString(std::wstring(FormatModeText(parts, buffer, iso, IsCorvessaApplication())));
+    text = CString(std::wstring(FormatModeText(parts, buffer, iso, door == Door::kBus)));
     return true;
 }
 
-COleDateTime WMIHelper::ToDateTimeUTC(const CString& text)
+COleDateTime WMIHelper::ToDateTimeUTC(const CString& text, Door door)
 {
     DateTimeText::Parts parts;
     bool parsed = false;
-    if (IsCorvessaApplication())
+    if (door == Door::kBus)
         parsed = DateTimeText::ParseIso(StripEnclosingQuotes(text.GetWString()), parts);
     else
         parsed = DateTimeText::ParseDmtf(text.GetWString(), parts);
@@ -518,23 +500,6 @@ COleDateTime WMIHelper::ToDateTimeUTC(const CString& text)
         return invalid;
     }
     return DateTimeText::ToUtc(parts);
-}
-
-CString WMIHelper::GetClassName(BYTE eventType, SHORT eventSubtype)
-{
-    constexpr SHORT kFunctionExecutionSubtype = 78;
-    if (eventType == 4)
-        return eventSubtype == kFunctionExecutionSubtype ? L"Bnt_FunctionExecEvent" : L"Bnt_OtherSecurityEvent";
-    if (eventType == 5 && (eventSubtype == 4 || eventSubtype == 5))
-        return CString();
-    if (eventType == 11 && eventSubtype == 0)
-        return CString();
-    for (const EventClassRule& rule : kEventClassRules)
-    {
-        if (eventType >= rule.firstType && eventType <= rule.lastType)
-            return rule.className;
-    }
-    return CString();
 }
 
 WMIHelper::ProcessMethod WMIHelper::GetPropertyProcessMethod(const CString& column, const CString& table,
@@ -626,10 +591,4 @@ bool WMIHelper::IsValidPINCode(const CString& pin)
             return false;
     }
     return true;
-}
-
-bool WMIHelper::IsCorvessaApplication()
-{
-    CWinApp* app = AfxGetApp();
-    return app != nullptr && dynamic_cast<ICorvessaApplication*>(app) != nullptr;
 }

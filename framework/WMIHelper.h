@@ -1,6 +1,6 @@
 // WMIHelper: the static helpers of the class-mapping framework: typed reads and writes of the
-// properties and qualifiers of WMI objects, the date-time texts of the two modes (DMTF for WMI,
-// ISO 8601 under the bus front end), the event class table, text conversions and small checks.
+// properties and qualifiers of WMI objects, the date-time texts of the two doors (DMTF for WMI,
+// ISO 8601 for the bus; the caller names its door), text conversions and small checks.
 //
 // No state of its own; every helper is safe on any thread for objects no other thread uses.
 // The HRESULT helpers never let an exception out: short memory answers WBEM_E_OUT_OF_MEMORY,
@@ -10,6 +10,7 @@
 
 #include <functional>
 
+#include "framework/Door.h"
 #include "platform/com/Bstr.h"
 #include "platform/com/Variant.h"
 #include "platform/mfc/COleDateTime.h"
@@ -80,11 +81,10 @@ public:
     static HRESULT GetString(IWbemClassObject* object, const wchar_t* name, CString& value);
     // VT_BOOL, or any integer GetNumber reads (non-zero is true), as TRUE (1) or FALSE (0).
     static HRESULT GetBool(IWbemClassObject* object, const wchar_t* name, int& value);
-    // The date-time text of the running mode (what PutDateTime writes: DMTF, or ISO 8601 under
-    // the bus front end) as its wall-clock fields, without zone conversion. Text of another
-    // form or fields that are no date answer 0x80041001. A null output answers
-    // WBEM_E_INVALID_PARAMETER.
-    static HRESULT GetDateTime(IWbemClassObject* object, const wchar_t* name, COleDateTime* value);
+    // The date-time text of the door's form (what PutDateTime writes: DMTF, or ISO 8601 for the
+    // bus door) as its wall-clock fields, without zone conversion. Text of another form or
+    // fields that are no date answer 0x80041001. A null output answers WBEM_E_INVALID_PARAMETER.
+    static HRESULT GetDateTime(IWbemClassObject* object, const wchar_t* name, COleDateTime* value, Door door);
     // A copy of the value, VT_NULL for a property without value. *value is fresh storage (as
     // for IWbemClassObject::Get): the caller clears it after a success. A null output answers
     // WBEM_E_INVALID_PARAMETER.
@@ -128,18 +128,18 @@ public:
                                 const WbemClassObject::PropertySlot* slot = nullptr);
     // The embedded object (VT_UNKNOWN, CIM type object); a null object clears the property.
     static HRESULT PutObject(IWbemClassObject* object, const wchar_t* name, IWbemClassObject* embedded);
-    // The date-time text of the running mode (DateTimeToString) of the fields as they stand,
+    // The date-time text of the door's form (DateTimeToString) of the fields as they stand,
     // without zone conversion; the timestamp's fraction becomes DMTF microseconds. Fields that
     // form no date of the years 100-9999 (an invalid or null COleDateTime included) answer
     // WBEM_E_INVALID_PARAMETER and write nothing.
-    static HRESULT PutDateTime(IWbemClassObject* object, const wchar_t* name, const TIMESTAMP_STRUCT& value);
-    static HRESULT PutDateTime(IWbemClassObject* object, const wchar_t* name, const COleDateTime& value,
+    static HRESULT PutDateTime(IWbemClassObject* object, const wchar_t* name, const TIMESTAMP_STRUCT& value, Door door);
+    static HRESULT PutDateTime(IWbemClassObject* object, const wchar_t* name, const COleDateTime& value, Door door,
                                const WbemClassObject::PropertySlot* slot = nullptr);
     // A CTime is an instant: it is written as its UTC fields.
-    static HRESULT PutDateTime(IWbemClassObject* object, const wchar_t* name, const CTime& value);
+    static HRESULT PutDateTime(IWbemClassObject* object, const wchar_t* name, const CTime& value, Door door);
     // A date-time as the database stores it: local wall-clock time (localTime, converted to UTC
     // by the rules of DefaultTimeZoneInfo) or UTC, written as PutDateTime writes it, the fraction
-    // dropped; isoForm is the running mode as IsCorvessaApplication answers it, which a reader
+    // dropped; isoForm is true for the bus door's form (the mapper's IsBusDoor), which a reader
     // asks once per enumeration rather than per value. A value outside the years 100-9999, before
     // or after the conversion, is left absent: S_OK and nothing written.
     static HRESULT PutStoredDateTime(IWbemClassObject* object, const wchar_t* name, const TIMESTAMP_STRUCT& stored,
@@ -165,25 +165,20 @@ public:
                                       LONG flavor);
 
     // --- Date-time texts -----------------------------------------------------------------
-    // The value's fields as "yyyy-mm-ddTHH:MM:SS+00:00" under the bus front end, else as DMTF
+    // The value's fields as "yyyy-mm-ddTHH:MM:SS+00:00" for the bus door, else as DMTF
     // "yyyymmddHHMMSS.000000+000", without zone conversion (callers pass UTC values): true.
     // An invalid or null value empties the text: false. `flag` is the callers' 0; no value of
     // it changes the text.
-    static bool DateTimeToString(CString& text, const COleDateTime& value, int flag = 0);
-    // The UTC instant a date-time text names (wall clock minus its zone offset). Under the bus
-    // front end the text is ISO 8601 "yyyy-mm-ddTHH:MM:SS+hh:mm" (a text longer than 25
+    static bool DateTimeToString(CString& text, const COleDateTime& value, int flag, Door door);
+    // The UTC instant a date-time text names (wall clock minus its zone offset). For the bus
+    // door the text is ISO 8601 "yyyy-mm-ddTHH:MM:SS+hh:mm" (a text longer than 25
     // characters enclosed in double quotes, or in single quotes when it holds no double quote,
     // loses the enclosing pair first); otherwise DMTF "yyyymmddHHMMSS.mmmmmmsUUU"
     // (microseconds dropped). Valid exactly when the text has that form and names a date of
     // the years 100-9999; anything else gives status invalid.
-    static COleDateTime ToDateTimeUTC(const CString& text);
+    static COleDateTime ToDateTimeUTC(const CString& text, Door door);
 
     // --- Tables and rules ----------------------------------------------------------------
-    // The WMI event class of a hardware event: 0-3 "Bnt_AccessEvent"; 4 "Bnt_FunctionExecEvent"
-    // for subtype 78, else "Bnt_OtherSecurityEvent"; 5 "Bnt_AccessEvent" except subtypes 4 and
-    // 5; 7 "Bnt_FireEvent"; 10 "Bnt_IntercomEvent"; 11 "Bnt_VideoEvent" except subtype 0; 12
-    // "Bnt_TransmitterEvent"; 19-30 "Bnt_OtherSecurityEvent"; empty for everything else.
-    static CString GetClassName(BYTE eventType, SHORT eventSubtype);
     // The processing method of a column of the current row: kProcessByMapper for table
     // "EVENTS", column "EVENTTYPE" (exact comparison); kProcessByColumnName for every other
     // named column; kProcessSkip for an empty column name. `isVisitor` is the mapper's
@@ -210,9 +205,6 @@ public:
     static std::string ConvertToStdString(const wchar_t* text);
     // True for an empty text or one made only of the digits 0-9.
     static bool IsValidPINCode(const CString& pin);
-    // True when the calling thread's current application object is the bus front end's (it
-    // carries ICorvessaApplication); false with none or any other.
-    static bool IsCorvessaApplication();
     // --- Instances from XML ----------------------------------------------------------------
     // The property of the instance's class that a column element names ("TABLE", "COLUMN");
     // empty to skip the column.

@@ -139,7 +139,9 @@ bool PutFromText(IWbemClassObject* instance, const CString& property, CIMTYPE ty
             return false;
         if (!useUTC)
             value = CWmipMapper::LocalToUtc(value);
-        return value.GetStatus() == COleDateTime::valid && SUCCEEDED(WMIHelper::PutDateTime(instance, property, value));
+        // A software event's record goes out through the WMI door alone.
+        return value.GetStatus() == COleDateTime::valid &&
+               SUCCEEDED(WMIHelper::PutDateTime(instance, property, value, Door::kWmi));
     }
     case CIM_STRING: {
         if (!IsEncrypted(instance, property))

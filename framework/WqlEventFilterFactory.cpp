@@ -39,7 +39,7 @@ EmbeddedProperty ReadEmbeddedProperty(const CString& leaf)
         // Asked of every class's mapper, not only of those whose definition lists the property
         // yet: a column a mapper adds to its class when it first builds it is withheld as much.
         const std::unique_ptr<CWmipClassMapper> mapper(
-            registry->GetMapperUsingRegistry(className, nullptr, nullptr, nullptr));
+            registry->GetMapperUsingRegistry(className, nullptr, nullptr, nullptr, Door::kWmi));
         found.withheld = found.withheld || (mapper != nullptr && mapper->IsSecretProperty(leaf));
         const CWMITypeInfo* typeInfo = registry->GetTypeInfo(className, true);
         if (typeInfo != nullptr && typeInfo->HasProperty(leaf))
@@ -95,7 +95,7 @@ CString FirstFault(const WqlExpression& expression, IWbemClassObject* eventClass
         try
         {
             CWmipQueryRefusal::CheckLiteral(kSourceFile, __LINE__, property, each, expression.GetOperator(),
-                                            expression.GetLiteral().ToWqlText(), false);
+                                            expression.GetLiteral().ToWqlText(), Door::kWmi);
             return CString();
         }
         catch (const CWmipQueryRefusal& unfit)
@@ -136,7 +136,8 @@ HRESULT WqlEventFilterFactory::CreateFilter(std::wstring_view query, IWbemClassO
     }
     std::shared_ptr<const WqlExpression> where = std::move(parsed.Where);
     *filter = [where](IWbemClassObject* event) {
-        return WqlEvaluator::Matches(*where, WqlInstancePropertySource(event));
+        // Events go out through the WMI door.
+        return WqlEvaluator::Matches(*where, WqlInstancePropertySource(event, Door::kWmi));
     };
     return WBEM_S_NO_ERROR;
 }

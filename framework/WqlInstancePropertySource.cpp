@@ -150,7 +150,7 @@ bool WqlInstancePropertySource::GetValue(const CString& property, CDBValue& valu
         return ReadIntegerText(text, type & ~CIM_FLAG_ARRAY, value);
     if ((type & ~CIM_FLAG_ARRAY) == CIM_DATETIME)
     {
-        const COleDateTime utc = WMIHelper::ToDateTimeUTC(text);
+        const COleDateTime utc = WMIHelper::ToDateTimeUTC(text, m_door);
         if (utc.GetStatus() == COleDateTime::valid)
         {
             CString formatted;

@@ -1,7 +1,8 @@
 // WqlInstancePropertySource: the property values of one WMI object for the in-memory WHERE
 // check (WqlEvaluator): texts as they are, numbers and booleans as integers (a 64-bit integer,
 // which an object holds as its decimal text, too: compared as a number), date-times as
-// their UTC "YYYY-MM-DD HH:MM:SS" text. A dotted name ("TargetInstance.LastName") reads the
+// their UTC "YYYY-MM-DD HH:MM:SS" text (read in the date-time form of the door the object was
+// served through). A dotted name ("TargetInstance.LastName") reads the
 // property of the object embedded in the first property, at any depth. ISA on __CLASS tells
 // the object's own class; on an embedded object or a reference, the class of what it holds.
 //
@@ -11,6 +12,7 @@
 
 #include <optional>
 
+#include "framework/Door.h"
 #include "framework/wql/WqlEvaluator.h"
 
 class IWbemClassObject;
@@ -18,7 +20,7 @@ class IWbemClassObject;
 class WqlInstancePropertySource final : public WqlPropertySource
 {
 public:
-    explicit WqlInstancePropertySource(IWbemClassObject* instance) : m_instance(instance) {}
+    WqlInstancePropertySource(IWbemClassObject* instance, Door door) : m_instance(instance), m_door(door) {}
 
     // True with the value when the object (or the embedded object a dotted name leads to) has
     // the property; false when it lacks it, holds a value of no comparable type, or a step of
@@ -32,4 +34,5 @@ public:
 private:
     // Set at construction.
     IWbemClassObject* m_instance;
+    Door m_door;
 };

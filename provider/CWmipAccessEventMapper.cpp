@@ -21,6 +21,16 @@ constexpr LONG kAccessGranted = 2;
 constexpr LONG kAccessOther = 3;
 constexpr std::size_t kAssetMaxChars = 32;
 
+// The event types and subtypes whose records are access events, as the record's one-byte type
+// reads them: the access types 0 to 3 with any subtype, and the secondary access type but for
+// its subtypes 4 and 5 (the other-security mapper's).
+bool IsAccessEventType(BYTE eventType, SHORT eventSubtype)
+{
+    if (eventType == kEventTypeAccessSecondary)
+        return eventSubtype != 4 && eventSubtype != 5;
+    return eventType >= kEventTypeAccessGranted && eventType <= kEventTypeAccessOther;
+}
+
 enum AccessDataType : LONGLONG
 {
     kNoCardData = 0,
@@ -102,9 +112,10 @@ CWmipAccessEventMapper::CWmipAccessEventMapper(IWbemContext* context, IWbemServi
 
 BOOL CWmipAccessEventMapper::HandlesEvent(const BntMessageEx& message)
 {
-    const CString className = WMIHelper::GetClassName(static_cast<BYTE>(message.Get(BntMessage::EventType)),
-                                                      static_cast<SHORT>(message.Get(BntMessage::EventSubtype)));
-    return className.CompareNoCase(kClassName) == 0 ? TRUE : FALSE;
+    return IsAccessEventType(static_cast<BYTE>(message.Get(BntMessage::EventType)),
+                             static_cast<SHORT>(message.Get(BntMessage::EventSubtype)))
+               ? TRUE
+               : FALSE;
 }
 
 HRESULT CWmipAccessEventMapper::MapEvent(IWbemClassObject** event, const BntMessageEx& message)

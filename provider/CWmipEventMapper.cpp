@@ -69,6 +69,6 @@ HRESULT CWmipEventMapper::MapEvent(IWbemClassObject** event, const bnt::utility:
         return hr;
     }
     const auto time = static_cast<__time32_t>(message.Get(bnt::utility::BntMessage::Time));
-    WMIHelper::PutDateTime(*event, L"Time", Time32ToUTCOleDateTime(time));
+    WMIHelper::PutDateTime(*event, L"Time", Time32ToUTCOleDateTime(time), GetDoor());
     return hr;
 }

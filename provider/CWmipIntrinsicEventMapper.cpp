@@ -374,8 +374,8 @@ bool CWmipIntrinsicEventMapper::MayViewClass(IWmipUserEntry& consumer, IWbemClas
         return true;
     if (instance == nullptr)
         return false;
-    const std::unique_ptr<CWmipClassMapper> classMapper(
-        CWmipMapperRegistry::GetMapper(consumer.GetUser(), GetContext(), GetServices(), className.GetString()));
+    const std::unique_ptr<CWmipClassMapper> classMapper(CWmipMapperRegistry::GetMapper(
+        consumer.GetUser(), GetContext(), GetServices(), className.GetString(), GetDoor()));
     if (classMapper == nullptr)
         return false;
     classMapper->SetUserEntry(&consumer);
@@ -454,7 +454,7 @@ HRESULT CWmipIntrinsicEventMapper::BuildEvent(ComPtr<IWbemClassObject>& event, c
                                              ? PersonKind(document, packet.TransactionType)
                                              : static_cast<SoftwareEventType>(packet.EventType);
     const std::unique_ptr<CWmipClassMapper> classMapper(
-        CWmipMapperRegistry::GetMapper(connection.Get(), GetContext(), GetServices(), recordKind));
+        CWmipMapperRegistry::GetMapper(connection.Get(), GetContext(), GetServices(), recordKind, GetDoor()));
     // A record kind without a class has nothing to build the target from.
     if (classMapper == nullptr)
     {
@@ -583,8 +583,8 @@ std::vector<CWmipIntrinsicEventMapper::JoinedRecord> CWmipIntrinsicEventMapper::
             if (connection->Get() == nullptr || connection->GetDatabase() == nullptr)
                 throw CWMIException(kSource, __LINE__, WBEM_E_FAILED, CWmipMessages::kNoConnection);
         }
-        const std::unique_ptr<CWmipClassMapper> mapper(
-            CWmipMapperRegistry::GetMapper(connection->Get(), GetContext(), GetServices(), className.GetString()));
+        const std::unique_ptr<CWmipClassMapper> mapper(CWmipMapperRegistry::GetMapper(
+            connection->Get(), GetContext(), GetServices(), className.GetString(), GetDoor()));
         if (mapper == nullptr)
             continue;
         std::vector<CString> properties;

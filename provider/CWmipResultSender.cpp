@@ -41,7 +41,7 @@ std::unique_ptr<CWmipClassMapper> CWmipResultSender::GetMapper(const CAcsUser* d
                                                                IWbemContext* context) const
 {
     return std::unique_ptr<CWmipClassMapper>(
-        CWmipMapperRegistry::GetMapper(databaseUser, context, m_services, className, m_listCache));
+        CWmipMapperRegistry::GetMapper(databaseUser, context, m_services, className, Door::kWmi, m_listCache));
 }
 
 HRESULT CWmipResultSender::SendClassDefinition(std::unique_ptr<CWmipClassMapper> mapper, IWbemObjectSink* sink,

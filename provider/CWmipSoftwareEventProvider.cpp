@@ -151,8 +151,8 @@ HRESULT CWmipSoftwareEventProvider::CheckQueryClasses(LPCWSTR query, CWmipUserCa
 
     for (const CString& className : classes)
     {
-        const std::unique_ptr<CWmipClassMapper> classMapper(
-            CWmipMapperRegistry::GetMapper(connection.Get(), nullptr, m_services.Get(), className.GetString()));
+        const std::unique_ptr<CWmipClassMapper> classMapper(CWmipMapperRegistry::GetMapper(
+            connection.Get(), nullptr, m_services.Get(), className.GetString(), Door::kWmi));
         if (classMapper == nullptr)
         {
             // A class the query names but no mapper serves cannot be shown to be visible; a

@@ -57,7 +57,7 @@ HRESULT CWmipVideoEventMapper::MapEvent(IWbemClassObject** event, const BntMessa
         return hr;
     }
     WMIHelper::PutNumber(*event, L"Channel", static_cast<LONG>(message.ReadU32(kChannelOffset)));
-    WMIHelper::PutDateTime(*event, L"EndTime", TimeAt(message, kEndTimeOffset));
-    WMIHelper::PutDateTime(*event, L"StartTime", TimeAt(message, kStartTimeOffset));
+    WMIHelper::PutDateTime(*event, L"EndTime", TimeAt(message, kEndTimeOffset), GetDoor());
+    WMIHelper::PutDateTime(*event, L"StartTime", TimeAt(message, kStartTimeOffset), GetDoor());
     return hr;
 }

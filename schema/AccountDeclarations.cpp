@@ -8,6 +8,7 @@ namespace {
 
 constinit const SchemaDeclaration kAccountDeclarations[] = {
     DeclareClass(L"Bnt_Account"),
+    DeclareSoftwareEvent(L"Bnt_Account", SoftwareEventAccount),
     DeclareBelongsTo(L"Bnt_Account", L"PersonID", L"Bnt_Person", L"ID"),
     DeclareClassWidePropertyAttribute(L"Bnt_Account", L"read", 1),
     DeclareProperty(L"Bnt_Account", L"ID", CIM_SINT32, L"CARDHOLDER_ACCOUNT", L"CARDHOLDER_ACCOUNTID", 1, 0, 41, 0),

@@ -26,6 +26,7 @@ constinit const SchemaDeclaration kVisitorBadgeDeclarations[] = {
 
 constinit const SchemaDeclaration kBadgeDeclarations[] = {
     DeclareClass(L"Bnt_Badge", L"", true),
+    DeclareSoftwareEvent(L"Bnt_Badge", SoftwareEventBadge),
     DeclareBelongsTo(L"Bnt_Badge", L"BADGE.EMPID", L"Bnt_Person", L"ID"),
     DeclareClassAttribute(L"Bnt_Badge", L"UDFTableId", 3),
     DeclareProperty(L"Bnt_Badge", L"BADGEKEY", CIM_SINT32, L"BADGE", L"BADGEKEY", 1, 0, 25, 0),

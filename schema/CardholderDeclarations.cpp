@@ -24,6 +24,7 @@ constinit const SchemaDeclaration kVisitorMultimediaObjectDeclarations[] = {
 
 constinit const SchemaDeclaration kCardholderDeclarations[] = {
     DeclareClass(L"Bnt_Cardholder", L"", true),
+    DeclareSoftwareEvent(L"Bnt_Cardholder", SoftwareEventCardholder),
     DeclareOwnSegment(L"Bnt_Cardholder", L"EMP", L"SEGMENTID", SegmentOptionCardholders),
     DeclareClassAttribute(L"Bnt_Cardholder", L"UDFTableId", 2),
     DeclareProperty(L"Bnt_Cardholder", L"ID", CIM_SINT32, L"EMP", L"ID", 1, 0, 2, 0),

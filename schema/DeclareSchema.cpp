@@ -97,6 +97,10 @@ void Declare(const SchemaDeclaration& d, std::span<const MapperBinding> bindings
         if (CWMITypeInfo* typeInfo = CWmipMapperRegistry::Instance()->GetTypeInfo(d.className, true))
             typeInfo->SetHiddenFromBus();
         break;
+    case K::SoftwareEvent:
+        CWmipMapperRegistry::Instance()->RegisterSoftwareEventType(d.className,
+                                                                   static_cast<SoftwareEventType>(d.integerValue));
+        break;
     }
 }
 

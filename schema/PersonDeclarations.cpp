@@ -31,6 +31,7 @@ constinit const SchemaDeclaration kLogicalSystemAccountDeclarations[] = {
 
 constinit const SchemaDeclaration kMultimediaObjectDeclarations[] = {
     DeclareClass(L"Bnt_MultimediaObject"),
+    DeclareSoftwareEvent(L"Bnt_MultimediaObject", SoftwareEventMultimediaObject),
     DeclareBelongsTo(L"Bnt_MultimediaObject", L"PersonID", L"Bnt_Person", L"ID"),
     DeclareClassAttribute(L"Bnt_MultimediaObject", L"UDFTableId", 6),
     DeclareClassWidePropertyAttribute(L"Bnt_MultimediaObject", L"read", 1),
@@ -60,6 +61,7 @@ constinit const SchemaDeclaration kPersonDeclarations[] = {
 
 constinit const SchemaDeclaration kVisitorDeclarations[] = {
     DeclareClass(L"Bnt_Visitor", L"", true),
+    DeclareSoftwareEvent(L"Bnt_Visitor", SoftwareEventVisitor),
     DeclareOwnSegment(L"Bnt_Visitor", L"EMP", L"SEGMENTID", SegmentOptionVisitors),
     DeclareClassAttribute(L"Bnt_Visitor", L"UDFTableId", 100100),
     DeclareProperty(L"Bnt_Visitor", L"ID", CIM_SINT32, L"EMP", L"ID", 1, 0, 2, 0),

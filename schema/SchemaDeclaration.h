@@ -11,6 +11,7 @@
 
 #include "framework/NamedRecordRoad.h"
 #include "framework/PropertyOptions.h"
+#include "framework/SoftwareEventType.h"
 #include "platform/com/CimTypes.h"
 
 // The kinds of declaration, one per registrar constructor.
@@ -41,6 +42,7 @@ enum class SchemaDeclarationKind
     UnfollowedEnd,               // className, name (names), referencedClass, text (why the records do not
                                  // follow the end's segments)
     HiddenFromBus,               // className, text (why the bus never shows the class)
+    SoftwareEvent,               // className, integerValue (the SoftwareEventType whose records it holds)
 };
 
 // Segment option of a property that does not depend on segmentation.
@@ -383,6 +385,18 @@ constexpr SchemaDeclaration DeclareHiddenFromBus(const wchar_t* className, const
     d.kind = SchemaDeclarationKind::HiddenFromBus;
     d.className = className;
     d.text = reason;
+    return d;
+}
+
+// The software events of eventType carry records of className: the software event provider
+// builds such an event's record with className's mapper. A kind no loaded class declares is
+// dropped, and logged, where it arrives.
+constexpr SchemaDeclaration DeclareSoftwareEvent(const wchar_t* className, SoftwareEventType eventType)
+{
+    SchemaDeclaration d;
+    d.kind = SchemaDeclarationKind::SoftwareEvent;
+    d.className = className;
+    d.integerValue = eventType;
     return d;
 }
 

@@ -39,6 +39,7 @@ constinit const SchemaDeclaration kVisitEmailRecipientDeclarations[] = {
 
 constinit const SchemaDeclaration kVisitEventDeclarations[] = {
     DeclareClass(L"Bnt_VisitEvent"),
+    DeclareSoftwareEvent(L"Bnt_VisitEvent", SoftwareEventVisitEvent),
     DeclareBelongsTo(L"Bnt_VisitEvent", L"CardholderID", L"Bnt_Cardholder", L"ID"),
     DeclareClassWidePropertyAttribute(L"Bnt_VisitEvent", L"noedit", 1),
     DeclareClassAttribute(L"Bnt_VisitEvent", L"UDFTableId", 100105),
@@ -68,6 +69,7 @@ constinit const SchemaDeclaration kVisitEventDeclarations[] = {
 
 constinit const SchemaDeclaration kVisitDeclarations[] = {
     DeclareClass(L"Bnt_Visit", L"", true),
+    DeclareSoftwareEvent(L"Bnt_Visit", SoftwareEventVisit),
     DeclareBelongsTo(L"Bnt_Visit", L"VISIT.EMPID", L"Bnt_Cardholder", L"ID"),
     DeclareBelongsTo(L"Bnt_Visit", L"VISIT.VISITORID", L"Bnt_Visitor", L"ID"),
     DeclareClassAttribute(L"Bnt_Visit", L"UDFTableId", 100101),

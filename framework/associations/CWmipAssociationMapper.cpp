@@ -57,7 +57,7 @@ CWmipClassMapper* CWmipAssociationMapper::GetReferencedClassMapper(const CString
     if (reference == references.end())
         return nullptr;
     std::unique_ptr<CWmipClassMapper> mapper(CWmipMapperRegistry::Instance()->GetMapperUsingRegistry(
-        GetDatabaseUser(), GetContext(), GetServices(), reference->second));
+        GetDatabaseUser(), GetContext(), GetServices(), reference->second, GetDoor()));
     if (mapper == nullptr)
         return nullptr;
     mapper->SetUserEntry(GetUserEntry());

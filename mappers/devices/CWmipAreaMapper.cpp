@@ -102,7 +102,7 @@ HRESULT CWmipAreaMapper::MoveBadge(IWbemClassObject* inParams, IWbemObjectSink*)
         CString utcText;
         WMIHelper::GetString(inParams, L"UTCTime", utcText);
         const COleDateTime moved = utcText.IsEmpty() ? CWmipMapper::LocalToUtc(COleDateTime::GetCurrentTime())
-                                                     : WMIHelper::ToDateTimeUTC(utcText);
+                                                     : WMIHelper::ToDateTimeUTC(utcText, GetDoor());
 
         CAcsUser* user = RequireUser();
         CBntDatabase* database = GetDatabase();

@@ -106,7 +106,7 @@ HRESULT CWmipIncomingEventExMapper::ExecuteMethod(CWmipObjectPath*, const wchar_
     return WBEM_E_INVALID_METHOD;
 }
 
-bool CWmipIncomingEventExMapper::FillRecord(IWbemClassObject* inParams, bool grant, bool deny, BntMessage& record)
+bool CWmipIncomingEventExMapper::FillRecord(IWbemClassObject* inParams, bool grant, bool deny, BntMessage& record) const
 {
     CString time;
     WMIHelper::GetString(inParams, L"Time", time);
@@ -114,7 +114,7 @@ bool CWmipIncomingEventExMapper::FillRecord(IWbemClassObject* inParams, bool gra
     {
         // The record carries whole seconds since 1970 in 32 bits; a time it cannot carry is
         // refused rather than cut.
-        const std::optional<DWORD> seconds = UnixSeconds(WMIHelper::ToDateTimeUTC(time));
+        const std::optional<DWORD> seconds = UnixSeconds(WMIHelper::ToDateTimeUTC(time, GetDoor()));
         if (!seconds)
         {
             Info(L"SendIncomingEvent: Time " + time + L" is invalid.");
@@ -329,7 +329,7 @@ HRESULT CWmipIncomingEventExMapper::CheckAcknowledgement(IWbemClassObject* inPar
         WMIHelper::GetString(inParams, L"AlarmTime", alarmTimeText);
         const std::optional<LONG> alarmTime =
             OleDays(alarmTimeText.IsEmpty() ? CWmipMapper::LocalToUtc(COleDateTime::GetCurrentTime())
-                                            : WMIHelper::ToDateTimeUTC(alarmTimeText));
+                                            : WMIHelper::ToDateTimeUTC(alarmTimeText, GetDoor()));
         if (!alarmTime)
             return WBEM_E_INVALID_PARAMETER;
         ack.alarmTime = *alarmTime;

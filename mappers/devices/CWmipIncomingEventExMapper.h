@@ -88,7 +88,7 @@ private:
 
     // Fills the record's common fields from the parameters; false (with the log line) when a
     // value does not fit the record.
-    static bool FillRecord(IWbemClassObject* inParams, bool grant, bool deny, bnt::utility::BntMessage& record);
+    bool FillRecord(IWbemClassObject* inParams, bool grant, bool deny, bnt::utility::BntMessage& record) const;
 
     // The user the mapper was built for; its connection hands the events over.
     const CAcsUser* const m_user;

@@ -36,12 +36,13 @@ constexpr MapperMethodEntry<CWmipReaderMapper> kRows[] = {
 
 const std::span<const MapperMethodEntry<CWmipReaderMapper>> CWmipReaderMapper::kMethods = kRows;
 
-CWmipReaderMapper::CWmipReaderMapper(const CAcsUser* user, IWbemContext* context, IWbemServices* services)
+CWmipReaderMapper::CWmipReaderMapper(const CAcsUser* user, IWbemContext* context, IWbemServices* services, Door door)
     : CWmipDeviceMapperSkeleton(user, context, services), m_user(user)
 {
+    SetDoor(door);
     AddJoin(L"ACCESSPANE", L"PANELID", L"READER", L"PANELID");
     AddForeignKeyPropertyMapping(L"PanelID", L"PANELID", L"ACCESSPANE");
-    SetPermissions(Permission::kViewReaders, 0, WMIHelper::IsCorvessaApplication() ? Permission::kModifyReaders : 0, 0);
+    SetPermissions(Permission::kViewReaders, 0, IsBusDoor() ? Permission::kModifyReaders : 0, 0);
     SetTransactionObject(AuditObject::kReader);
 }
 

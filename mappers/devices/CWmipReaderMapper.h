@@ -28,7 +28,8 @@ public:
     // The partner's door bits that a two-reader door's reader reports as its own.
     static constexpr ULONG kPartnerDoorBits = 0xF;
 
-    CWmipReaderMapper(const CAcsUser* user, IWbemContext* context, IWbemServices* services);
+    // Its permission ids depend on the door, which it keeps first.
+    CWmipReaderMapper(const CAcsUser* user, IWbemContext* context, IWbemServices* services, Door door);
 
     // "Name(PanelID,ReaderID)".
     CString GetTransactionValues(brontel::UserTranOperation::UserTransactionOperation operation,

@@ -67,7 +67,7 @@ COleDateTime CWmipAccessLevelAssignmentMapper::ReadDate(IWbemClassObject* instan
     CString text;
     if (FAILED(WMIHelper::GetString(instance, property, text)) || text.IsEmpty())
         return none;
-    const COleDateTime utc = WMIHelper::ToDateTimeUTC(text);
+    const COleDateTime utc = WMIHelper::ToDateTimeUTC(text, GetDoor());
     // A date that cannot be read would otherwise make the assignment permanent.
     if (utc.GetStatus() != COleDateTime::valid)
         CWmipRecordChecks::ThrowNamed(kSourceFile, __LINE__, WBEM_E_INVALID_PARAMETER, CWmipMessages::kInvalidProperty,

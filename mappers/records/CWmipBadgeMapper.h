@@ -124,7 +124,7 @@ private:
                      LONG personId);
     void CheckRequiredPersonFields(LONG personId, bool visitor, LONG badgeType);
     void CheckDigits(CBadgeType& type, LONGLONG id);
-    static void CheckDates(IWbemClassObject* instance);
+    void CheckDates(IWbemClassObject* instance) const;
     static void CheckPin(IWbemClassObject* instance);
     // The segment unit that limits a segment's badges (segment unit, else the hidden one).
     const CSegmentUnit* FindSegmentUnit(LONG segmentId);

@@ -237,7 +237,7 @@ void CWmipBadgeMapper::CheckRequiredPersonFields(LONG personId, bool visitor, LO
     if (databaseEntry == nullptr)
         throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED);
     std::unique_ptr<CWmipClassMapper> mapper(
-        CWmipMapperRegistry::GetMapper(GetDatabaseUser(), GetContext(), GetServices(), className));
+        CWmipMapperRegistry::GetMapper(GetDatabaseUser(), GetContext(), GetServices(), className, GetDoor()));
     if (mapper == nullptr)
         throw CWMIException(kSourceFile, __LINE__, WBEM_E_INVALID_CLASS);
     mapper->SetUserEntry(databaseEntry.get());
@@ -312,15 +312,15 @@ void CWmipBadgeMapper::CheckDigits(CBadgeType& type, LONGLONG id)
         Refuse(__LINE__, CWmipMessages::kBadgeIdTooLong);
 }
 
-void CWmipBadgeMapper::CheckDates(IWbemClassObject* instance)
+void CWmipBadgeMapper::CheckDates(IWbemClassObject* instance) const
 {
     CString activateText;
     CString deactivateText;
     if (FAILED(WMIHelper::GetString(instance, L"ACTIVATE", activateText)) ||
         FAILED(WMIHelper::GetString(instance, L"DEACTIVATE", deactivateText)))
         return;
-    const COleDateTime activate = WMIHelper::ToDateTimeUTC(activateText);
-    const COleDateTime deactivate = WMIHelper::ToDateTimeUTC(deactivateText);
+    const COleDateTime activate = WMIHelper::ToDateTimeUTC(activateText, GetDoor());
+    const COleDateTime deactivate = WMIHelper::ToDateTimeUTC(deactivateText, GetDoor());
     if (activate.GetStatus() == COleDateTime::valid && deactivate.GetStatus() == COleDateTime::valid &&
         !(static_cast<DATE>(deactivate) > static_cast<DATE>(activate)))
         Refuse(__LINE__, CWmipMessages::kBadgeDateOrder);

@@ -30,7 +30,7 @@ HRESULT CWmipBadgeTypeMapper::ReadBadgeClass(IWbemClassObject& instance, const C
         return S_OK;
     const LONG stored = row.GetLong(L"BADGETYP.BADGE_CLASS");
     LONG shown = stored;
-    if (!WMIHelper::IsCorvessaApplication())
+    if (!IsBusDoor())
         shown = stored >= 0 && stored <= kHighestShiftedClass ? stored + 1 : 0;
     return WMIHelper::PutNumber(&instance, L"BadgeTypeClass", shown);
 }

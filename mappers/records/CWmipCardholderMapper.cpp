@@ -34,7 +34,7 @@ int CWmipCardholderMapper::GetPersonType()
 HRESULT CWmipCardholderMapper::CreateInstance(IWbemClassObject** instance)
 {
     const HRESULT hr = CWmipPersonMapper::CreateInstance(instance);
-    if (FAILED(hr) || WMIHelper::IsCorvessaApplication())
+    if (FAILED(hr) || IsBusDoor())
         return hr;
     return FillIsGrant(*instance);
 }

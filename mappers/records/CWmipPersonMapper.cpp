@@ -244,7 +244,7 @@ HRESULT CWmipPersonMapper::CreateClass(IWbemClassObject** classObject, BOOL syst
             if (FAILED(hr))
                 return hr;
         }
-        if (GetPersonType() == kCardholder && !WMIHelper::IsCorvessaApplication())
+        if (GetPersonType() == kCardholder && !IsBusDoor())
         {
             hr = PutProperty(created.Get(), kIsGrantProperty, CIM_BOOLEAN, kPropertyRead | kPropertyNoEdit, 0, nullptr,
                              nullptr, 0, nullptr);
@@ -285,7 +285,7 @@ HRESULT CWmipPersonMapper::IsValidValue(IWbemClassObject* instance, const CStrin
     if (property.CompareNoCase(L"LASTCHANGED") == 0)
     {
         CString text;
-        WMIHelper::DateTimeToString(text, LocalToUtc(COleDateTime::GetCurrentTime()), 0);
+        WMIHelper::DateTimeToString(text, LocalToUtc(COleDateTime::GetCurrentTime()), 0, GetDoor());
         VariantClear(&value);
         value.vt = VT_BSTR;
         value.bstrVal = SysAllocString(text);
@@ -481,7 +481,7 @@ void CWmipPersonMapper::DeleteThroughMapper(const wchar_t* className, const wcha
         {
             // On this mapper's connection, so the nested delete joins this delete's transaction.
             std::unique_ptr<CWmipClassMapper> mapper(
-                CWmipMapperRegistry::GetMapper(GetDatabaseUser(), GetContext(), GetServices(), className));
+                CWmipMapperRegistry::GetMapper(GetDatabaseUser(), GetContext(), GetServices(), className, GetDoor()));
             if (mapper == nullptr)
                 throw CWMIException(kSourceFile, __LINE__, WBEM_E_INVALID_CLASS);
             mapper->SetUserEntry(GetUserEntry());

@@ -17,9 +17,11 @@ constexpr const wchar_t* kSourceFile = L"wpUserAccountMapper.cpp";
 
 }  // namespace
 
-CWmipUserAccountMapper::CWmipUserAccountMapper(const CAcsUser* user, IWbemContext* context, IWbemServices* services)
+CWmipUserAccountMapper::CWmipUserAccountMapper(const CAcsUser* user, IWbemContext* context, IWbemServices* services,
+                                               Door door)
     : CWmipMapperSkeleton(user, context, services)
 {
+    SetDoor(door);
     CWmipUserRules::SetUserPermissions(*this);
 }
 

@@ -13,7 +13,8 @@ public:
     static constexpr const wchar_t* kWMIClassName = L"Bnt_UserAccount";
 
     // The mapper on the database of user (the pooled connection, which must outlive the mapper).
-    CWmipUserAccountMapper(const CAcsUser* user, IWbemContext* context, IWbemServices* services);
+    // Its permission ids depend on the door, which it keeps first.
+    CWmipUserAccountMapper(const CAcsUser* user, IWbemContext* context, IWbemServices* services, Door door);
 
     // Refuses (CWMIException 0x80041001) an add, modify or delete for a user the caller may not
     // manage.

@@ -98,9 +98,10 @@ void RemovePermissionGroupLists(IWbemClassObject* classObject)
 
 }  // namespace
 
-CWmipUserMapper::CWmipUserMapper(const CAcsUser* user, IWbemContext* context, IWbemServices* services)
+CWmipUserMapper::CWmipUserMapper(const CAcsUser* user, IWbemContext* context, IWbemServices* services, Door door)
     : CWmipMapperSkeleton(user, context, services)
 {
+    SetDoor(door);
     CWmipUserRules::SetUserPermissions(*this);
     static constexpr ColumnHook kHooks[] = {
         {L"USERS", L"LOGONPWD", Withheld},

@@ -20,7 +20,8 @@ public:
 
     // The mapper on the database of user (the pooled connection, which must outlive the mapper).
     // Withholds USERS.LOGONPWD: the stored password hash is never served.
-    CWmipUserMapper(const CAcsUser* user, IWbemContext* context, IWbemServices* services);
+    // Its permission ids depend on the door, which it keeps first.
+    CWmipUserMapper(const CAcsUser* user, IWbemContext* context, IWbemServices* services, Door door);
 
     // Only ID, Created, LastChanged and AutomaticallyCreated stay fixed on a modify: the class-wide
     // "noedit" marks the others for clients, while an operator's names, groups, zone, notes and

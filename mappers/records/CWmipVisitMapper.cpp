@@ -196,7 +196,7 @@ HRESULT CWmipVisitMapper::CreateClass(IWbemClassObject** classObject, BOOL syste
                 return hr;
         }
     }
-    if (WMIHelper::IsCorvessaApplication())
+    if (IsBusDoor())
     {
         hr = PutProperty(created.Get(), L"SIGNINLOCATIONID", CIM_SINT32, 0, 0, nullptr, nullptr, 0, nullptr);
         if (FAILED(hr))
@@ -271,13 +271,13 @@ HRESULT CWmipVisitMapper::ReadScheduledTime(IWbemClassObject& instance, const CM
     const CString field = L"VISIT_EVENT." + column;
     if (row.IsFieldNull(field))
         return S_OK;
-    return WMIHelper::PutDateTime(&instance, column, row.GetTimestamp(field));
+    return WMIHelper::PutDateTime(&instance, column, row.GetTimestamp(field), GetDoor());
 }
 
 HRESULT CWmipVisitMapper::ReadSignInLocation(IWbemClassObject& instance, const CMultiFilterRecordset& row,
                                              const CString& column)
 {
-    if (!WMIHelper::IsCorvessaApplication())
+    if (!IsBusDoor())
         return S_OK;
     const CString field = L"VISIT_EVENT." + column;
     if (row.IsFieldNull(field))
@@ -305,7 +305,7 @@ CString CWmipVisitMapper::DefaultScheduledTime(LONG secondsOfDay)
                        secondsOfDay % 60);
     ConvertLocalToUTC(value);
     CString text;
-    WMIHelper::DateTimeToString(text, value, 0);
+    WMIHelper::DateTimeToString(text, value, 0, GetDoor());
     return text;
 }
 
@@ -364,7 +364,7 @@ HRESULT CWmipVisitMapper::IsValidValue(IWbemClassObject* instance, const CString
         GetCurrentUTCTimestamp(now);
         const COleDateTime time(now.year, now.month, now.day, now.hour, now.minute, now.second);
         CString text;
-        WMIHelper::DateTimeToString(text, time, 0);
+        WMIHelper::DateTimeToString(text, time, 0, GetDoor());
         _variant_t replaced(static_cast<const wchar_t*>(text));
         VariantClear(&value);
         value = replaced.Detach();
@@ -479,8 +479,8 @@ void CWmipVisitMapper::ValidateVisit(bool modifying, IWbemClassObject* instance)
         if (effectiveTimeOut.IsEmpty())
             effectiveTimeOut = Text(stored.Get(), L"SCHEDULED_TIMEOUT");
     }
-    const COleDateTime timeIn = WMIHelper::ToDateTimeUTC(effectiveTimeIn);
-    const COleDateTime timeOut = WMIHelper::ToDateTimeUTC(effectiveTimeOut);
+    const COleDateTime timeIn = WMIHelper::ToDateTimeUTC(effectiveTimeIn, GetDoor());
+    const COleDateTime timeOut = WMIHelper::ToDateTimeUTC(effectiveTimeOut, GetDoor());
     if (timeIn.GetStatus() == COleDateTime::valid && timeOut.GetStatus() == COleDateTime::valid && timeOut <= timeIn)
         throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED, CWmipMessages::kVisitTimeOrder);
 

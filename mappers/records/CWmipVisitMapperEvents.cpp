@@ -41,10 +41,10 @@ CDBValue UtcNow()
 }
 
 // A date-time of the instance as the event row stores it; NULL when absent or not valid.
-CDBValue EventTime(IWbemClassObject* instance, const wchar_t* property)
+CDBValue EventTime(IWbemClassObject* instance, const wchar_t* property, Door door)
 {
     COleDateTime value;
-    if (FAILED(WMIHelper::GetDateTime(instance, property, &value)))
+    if (FAILED(WMIHelper::GetDateTime(instance, property, &value, door)))
         return CDBValue();
     TIMESTAMP_STRUCT timestamp{};
     if (!CBntDateTime(value).GetAsTimestamp(timestamp))
@@ -100,11 +100,11 @@ void CWmipVisitMapper::AddVisitEvent(IWbemClassObject* instance, VARIANT& eventI
         events.SetValue(L"VISIT_EVENTID", CDBValue(newId));
         events.SetValue(L"EMPID", CDBValue(hostId));
         events.SetValue(L"LASTCHANGED_UTC", UtcNow());
-        events.SetValue(L"SCHEDULED_TIMEIN", EventTime(instance, L"SCHEDULED_TIMEIN"));
-        events.SetValue(L"SCHEDULED_TIMEOUT", EventTime(instance, L"SCHEDULED_TIMEOUT"));
+        events.SetValue(L"SCHEDULED_TIMEIN", EventTime(instance, L"SCHEDULED_TIMEIN", GetDoor()));
+        events.SetValue(L"SCHEDULED_TIMEOUT", EventTime(instance, L"SCHEDULED_TIMEOUT", GetDoor()));
         events.SetValue(L"SOURCE_BNT_DBID", CDBValue(user->GetDatabaseID()));
         events.SetValue(L"NAME", CDBValue(name));
-        if (WMIHelper::IsCorvessaApplication())
+        if (IsBusDoor())
         {
             _variant_t location;
             instance->Get(L"SIGNINLOCATIONID", 0, &location, nullptr, nullptr);
@@ -162,9 +162,9 @@ void CWmipVisitMapper::UpdateVisitEvent(IWbemClassObject* instance)
             _variant_t given;
             instance->Get(property, 0, &given, nullptr, nullptr);
             if (!IsEmptyValue(given))
-                events.SetValue(property, EventTime(instance, property));
+                events.SetValue(property, EventTime(instance, property, GetDoor()));
         }
-        if (WMIHelper::IsCorvessaApplication())
+        if (IsBusDoor())
         {
             // Kept when the write does not carry it; an empty text clears it.
             _variant_t location;

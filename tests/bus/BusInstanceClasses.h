@@ -98,8 +98,10 @@ inline void RegisterBusTestClasses()
             table.MakeUpper();
             registry->RegisterClass(
                 className, L"Pag_Base", false,
-                [className](const CAcsUser* u, IWbemContext* c, IWbemServices* s) -> CWmipClassMapper* {
-                    return new PageMapper(u, c, s, className);
+                [className](const CAcsUser* u, IWbemContext* c, IWbemServices* s, Door d) -> CWmipClassMapper* {
+                    auto* mapper = new PageMapper(u, c, s, className);
+                    mapper->SetDoor(d);
+                    return mapper;
                 });
             support::DeclareNotSegmented(className);
             registry->RegisterProperty(className, L"ID", CIM_SINT32, table, L"ID", 1, 0);

@@ -1571,7 +1571,7 @@ TEST_F(DoorDeviceMethods, AReadersAuditTextNamesItAndItsKeys)
 {
     const ComPtr<IWbemClassObject> reader = Instance(L"Bnt_Reader.PanelID=6,ReaderID=2");
     ASSERT_TRUE(reader);
-    CWmipReaderMapper mapper(nullptr, nullptr, nullptr);
+    CWmipReaderMapper mapper(nullptr, nullptr, nullptr, Door::kWmi);
     EXPECT_EQ(mapper.GetTransactionObject(), 25);
     EXPECT_EQ(Utf8(mapper.GetTransactionValues(brontel::UserTranOperation::Modify, reader.Get()).GetString()),
               "Annex onboard out(6,2)");

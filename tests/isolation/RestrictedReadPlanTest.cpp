@@ -109,7 +109,7 @@ TEST_F(RestrictedReadPlan, AKeyedGetOrAnOwnersRecordsOfAClassSeenWithItsOwnerSca
                 if (const int dot = name.Find(L'.'); dot >= 0 && !type->GetPropertyForColumn(name, owned))
                 {
                     const std::unique_ptr<CWmipClassMapper> mapper(
-                        type->GetTypeConstructor()(nullptr, nullptr, nullptr));
+                        type->GetTypeConstructor()(nullptr, nullptr, nullptr, Door::kWmi));
                     owned = mapper != nullptr ? mapper->GetPropertyName(name.Mid(dot + 1), name.Left(dot)) : CString();
                 }
                 const std::string value = support::PropertyText(all.objects.front().Get(), owned.GetString());

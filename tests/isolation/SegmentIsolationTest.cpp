@@ -543,7 +543,7 @@ TEST_F(SegmentIsolation, AValueNeverServedIsNeverEvaluatedThroughEitherDoor)
     for (const CString& className : registry->GetTypeNames())
     {
         const std::unique_ptr<CWmipClassMapper> mapper(
-            registry->GetMapperUsingRegistry(className, nullptr, nullptr, nullptr));
+            registry->GetMapperUsingRegistry(className, nullptr, nullptr, nullptr, Door::kWmi));
         const CWMITypeInfo* type = registry->GetTypeInfo(className, true);
         if (!mapper || type == nullptr || type->GetKeyProperties().empty())
             continue;

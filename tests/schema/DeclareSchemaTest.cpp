@@ -1,9 +1,12 @@
 // The registry after the schema's load-time declarations.
 #include <algorithm>
+#include <map>
+#include <memory>
 #include <string>
 
 #include <gtest/gtest.h>
 
+#include "framework/CWmipClassMapper.h"
 #include "framework/CWmipMapperRegistry.h"
 #include "schema/DeclareSchema.h"
 #include "tests/schema/SchemaWalk.h"
@@ -131,7 +134,7 @@ TEST(DeclareSchema, AServedClassWithoutASegmentSourceIsRefused)
     bool undeclaredBuilt = false;
     bool declaredBuilt = false;
     const auto factory = [](bool& built) {
-        return [&built](const CAcsUser*, IWbemContext*, IWbemServices*) -> CWmipClassMapper* {
+        return [&built](const CAcsUser*, IWbemContext*, IWbemServices*, Door) -> CWmipClassMapper* {
             built = true;
             return nullptr;
         };
@@ -146,11 +149,60 @@ TEST(DeclareSchema, AServedClassWithoutASegmentSourceIsRefused)
     registry->RefuseClassesWithoutSegmentSource();
 
     EXPECT_EQ(registry->GetTypeInfo(L"Bnt_ProbeUndeclared", true), nullptr);
-    EXPECT_EQ(CWmipMapperRegistry::GetMapper(nullptr, nullptr, nullptr, L"Bnt_ProbeUndeclared", nullptr), nullptr);
+    EXPECT_EQ(CWmipMapperRegistry::GetMapper(nullptr, nullptr, nullptr, L"Bnt_ProbeUndeclared", Door::kWmi, nullptr),
+              nullptr);
     EXPECT_FALSE(undeclaredBuilt);
     ASSERT_NE(registry->GetTypeInfo(L"Bnt_ProbeDeclared", true), nullptr);
-    CWmipMapperRegistry::GetMapper(nullptr, nullptr, nullptr, L"Bnt_ProbeDeclared", nullptr);
+    CWmipMapperRegistry::GetMapper(nullptr, nullptr, nullptr, L"Bnt_ProbeDeclared", Door::kWmi, nullptr);
     EXPECT_TRUE(declaredBuilt);
     // The schema's own classes all stay.
     EXPECT_NE(registry->GetTypeInfo(L"Bnt_BadgeFIPS201", true), nullptr);
+}
+
+// Each software event kind builds its record with the class whose declaration names the kind,
+// and with no other: the registry's table is the declarations', kind by kind, and a kind no
+// class declares builds nothing. A second class claiming a declared kind is refused, naming the
+// class that holds it.
+TEST(DeclareSchema, MapsEachSoftwareEventTypeToTheClassDeclaringIt)
+{
+    DeclareSchema();
+    CWmipMapperRegistry* registry = CWmipMapperRegistry::Instance();
+    std::map<int, std::wstring> declared;
+    for (const SchemaDeclaration* d : schema_test::OfKind(SchemaDeclarationKind::SoftwareEvent))
+    {
+        EXPECT_TRUE(declared.emplace(d->integerValue, d->className).second)
+            << "kind " << d->integerValue << " declared twice";
+    }
+    ASSERT_FALSE(declared.empty());
+    std::map<int, std::wstring> served;
+    for (int kind = -1; kind <= declared.rbegin()->first + 2; ++kind)
+    {
+        const auto type = static_cast<SoftwareEventType>(kind);
+        const CString className = registry->GetSoftwareEventClass(type);
+        for (const Door door : {Door::kWmi, Door::kBus})
+        {
+            const std::unique_ptr<CWmipClassMapper> mapper(
+                CWmipMapperRegistry::GetMapper(nullptr, nullptr, nullptr, type, door));
+            EXPECT_EQ(mapper != nullptr, !className.IsEmpty()) << "kind " << kind;
+            if (mapper == nullptr)
+                continue;
+            EXPECT_EQ(std::wstring(mapper->GetClassName().GetString()), std::wstring(className.GetString()));
+            EXPECT_EQ(mapper->GetDoor(), door) << "kind " << kind;
+        }
+        if (!className.IsEmpty())
+            served.emplace(kind, className.GetString());
+    }
+    // Every declaring class is a loaded class of the registry.
+    for (const auto& [kind, className] : declared)
+        EXPECT_NE(registry->GetTypeInfo(className.c_str(), true), nullptr) << schema_test::Narrow(className.c_str());
+    EXPECT_EQ(served, declared);
+
+    const auto [kind, holder] = *declared.begin();
+    registry->RegisterClass(L"Bnt_ProbeSecondKind", L"", MapperFactory());
+    registry->RegisterSoftwareEventType(L"Bnt_ProbeSecondKind", static_cast<SoftwareEventType>(kind));
+    EXPECT_TRUE(registry->IsClassRefused(L"Bnt_ProbeSecondKind"));
+    EXPECT_EQ(std::wstring(registry->GetRefusal(L"Bnt_ProbeSecondKind").GetString()),
+              L"CWmipMapperRegistry: class Bnt_ProbeSecondKind is not loaded: its software event type " +
+                  std::to_wstring(kind) + L" is declared by " + holder + L" already.");
+    EXPECT_EQ(std::wstring(registry->GetSoftwareEventClass(static_cast<SoftwareEventType>(kind)).GetString()), holder);
 }

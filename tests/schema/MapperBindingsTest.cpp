@@ -1,10 +1,13 @@
 // Every declared class is served by exactly one bound mapper, the one whose own class it is, and
 // every bound mapper serves a declared class.
 #include <map>
+#include <memory>
 #include <string>
 
 #include <gtest/gtest.h>
 
+#include "common/AccessCodes.h"
+#include "framework/associations/CWmipAssociationMapper.h"
 #include "schema/MapperBindings.h"
 #include "tests/schema/SchemaWalk.h"
 
@@ -44,4 +47,72 @@ TEST(MapperBindings, FindsTheFactoryOfTheMapperServingTheClassOnly)
     // The manager classes are reached through the name chain alone.
     EXPECT_FALSE(
         static_cast<bool>(MapperBindings::FindFactoryServing(bound, MapperBindings::GetUndeclared()[0].wmiClass)));
+}
+
+// A mapper answers for the door its factory was given, from its constructor on: every bound
+// mapper keeps the door it is built for, the mappers whose permission ids depend on the door
+// set them by it, and a mapper an association builds for a reference takes its builder's door.
+TEST(MapperBindings, EveryMapperKeepsTheDoorItIsBuiltForAndHandsItOn)
+{
+    for (const MapperBinding& binding : MapperBindings::GetBound())
+    {
+        for (const Door door : {Door::kWmi, Door::kBus})
+        {
+            const std::unique_ptr<CWmipClassMapper> mapper(binding.factory(nullptr, nullptr, nullptr, door));
+            ASSERT_NE(mapper, nullptr) << schema_test::Narrow(binding.wmiClass);
+            EXPECT_EQ(mapper->GetDoor(), door) << schema_test::Narrow(binding.wmiClass);
+        }
+    }
+
+    struct DoorPermissions
+    {
+        const wchar_t* className;
+        Door door;
+        DWORD add;
+        DWORD modify;
+        DWORD remove;
+    };
+    const DoorPermissions table[] = {
+        {L"Bnt_Reader", Door::kWmi, 0, 0, 0},
+        {L"Bnt_Reader", Door::kBus, 0, Permission::kModifyReaders, 0},
+        {L"Bnt_User", Door::kWmi, Permission::kAddUsers, Permission::kModifyUsers, Permission::kDeleteUsers},
+        {L"Bnt_User", Door::kBus, 0, 0, 0},
+        {L"Bnt_UserAccount", Door::kWmi, Permission::kAddUsers, Permission::kModifyUsers, Permission::kDeleteUsers},
+        {L"Bnt_UserAccount", Door::kBus, 0, 0, 0},
+    };
+    for (const DoorPermissions& row : table)
+    {
+        SCOPED_TRACE(schema_test::Narrow(row.className) + (row.door == Door::kBus ? " bus" : " wmi"));
+        const std::unique_ptr<CWmipClassMapper> mapper(
+            CWmipMapperRegistry::GetMapper(nullptr, nullptr, nullptr, row.className, row.door));
+        ASSERT_NE(mapper, nullptr);
+        EXPECT_EQ(mapper->GetAddPermission(), row.add);
+        EXPECT_EQ(mapper->GetModifyPermission(), row.modify);
+        EXPECT_EQ(mapper->GetDeletePermission(), row.remove);
+    }
+
+    CWmipMapperRegistry* registry = CWmipMapperRegistry::Instance();
+    int references = 0;
+    for (const CString& className : registry->GetTypeNames())
+    {
+        const CWMITypeInfo* type = registry->GetTypeInfo(className, true);
+        if (type == nullptr || type->GetReferenceProperties().empty())
+            continue;
+        for (const Door door : {Door::kWmi, Door::kBus})
+        {
+            const std::unique_ptr<CWmipClassMapper> built(
+                registry->GetMapperUsingRegistry(className, nullptr, nullptr, nullptr, door));
+            auto* association = dynamic_cast<CWmipAssociationMapper*>(built.get());
+            if (association == nullptr)
+                continue;
+            for (const auto& [property, referenced] : type->GetReferenceProperties())
+            {
+                const CWmipClassMapper* nested = association->GetReferencedClassMapper(property);
+                ASSERT_NE(nested, nullptr) << schema_test::Narrow(className.GetString());
+                EXPECT_EQ(nested->GetDoor(), door) << schema_test::Narrow(className.GetString());
+                ++references;
+            }
+        }
+    }
+    EXPECT_GT(references, 0);
 }

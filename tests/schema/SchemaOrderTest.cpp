@@ -325,8 +325,9 @@ TEST(SchemaOrder, DeclaresTheClassAttributeFirstWhereTheFamilySaysSo)
         std::vector<K> kinds;
         for (const SchemaDeclaration* d : AllDeclarations())
         {
-            // The class's segment sources stand right after it, before the family's order.
-            if (className == d->className && d->kind != K::SegmentSource)
+            // The class's segment sources and software event kind stand right after it, before
+            // the family's order.
+            if (className == d->className && d->kind != K::SegmentSource && d->kind != K::SoftwareEvent)
             {
                 kinds.push_back(d->kind);
             }

@@ -54,6 +54,7 @@ TEST(SchemaTotals, DeclaresOnlyKnownKindsAndUsesEachOfThem)
         K::SegmentSource,
         K::UnfollowedEnd,
         K::HiddenFromBus,
+        K::SoftwareEvent,
     };
     std::size_t total = 0;
     for (const K kind : kinds)

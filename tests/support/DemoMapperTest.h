@@ -152,14 +152,16 @@ protected:
     // for the caller; null when the chain does not know the class.
     std::unique_ptr<CWmipClassMapper> ChainMapper(const wchar_t* className)
     {
-        return ForCaller(CWmipMapperRegistry::GetMapper(m_connection.get(), nullptr, &m_services, className));
+        return ForCaller(
+            CWmipMapperRegistry::GetMapper(m_connection.get(), nullptr, &m_services, className, Door::kWmi));
     }
 
-    // The mapper built by the class's registered factory (as the bus front end builds it).
+    // The mapper built by the class's registered factory (the road the bus front end builds by),
+    // for the WMI door.
     std::unique_ptr<CWmipClassMapper> FactoryMapper(const wchar_t* className)
     {
         return ForCaller(CWmipMapperRegistry::Instance()->GetMapperUsingRegistry(m_connection.get(), nullptr,
-                                                                                 &m_services, className));
+                                                                                 &m_services, className, Door::kWmi));
     }
 
     // The instances a query selects (all of the class for an empty WQL text), after the view

@@ -1,6 +1,6 @@
 // NewTestMapper<Mapper>: the MapperFactory of a test's mapper class, for registering the class
 // with CWmipMapperRegistry: a new mapper built with the request's user, context and services,
-// which the caller owns; never null.
+// handed the request's door as the skeleton's factory hands it, which the caller owns; never null.
 #pragma once
 
 #include "framework/CWmipClassMapper.h"
@@ -9,8 +9,10 @@
 
 namespace support {
 template <typename Mapper>
-CWmipClassMapper* NewTestMapper(const CAcsUser* user, IWbemContext* context, IWbemServices* services)
+CWmipClassMapper* NewTestMapper(const CAcsUser* user, IWbemContext* context, IWbemServices* services, Door door)
 {
-    return std::make_unique<Mapper>(user, context, services).release();
+    auto mapper = std::make_unique<Mapper>(user, context, services);
+    mapper->SetDoor(door);
+    return mapper.release();
 }
 }  // namespace support

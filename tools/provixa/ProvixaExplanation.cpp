@@ -144,7 +144,7 @@ std::string ProvixaExplanation::OfValues(IWbemClassObject* definition,
         whole.bstrVal = CString(wide.c_str(), static_cast<int>(wide.size())).AllocSysString();
         _variant_t value;
         value.Attach(whole);
-        const CString fault = CWmipValueForm::Fault(type, limit, value, false);
+        const CString fault = CWmipValueForm::Fault(type, limit, value, Door::kWmi);
         if (!fault.IsEmpty())
             return ProvixaText::ToUtf8(fault.GetString());
     }

@@ -198,7 +198,8 @@ private:
     {
         if (!typeInfo.IsDynamic() || !typeInfo.GetTypeConstructor())
             return typeInfo.GetParentTypeName();
-        const std::unique_ptr<CWmipClassMapper> mapper(typeInfo.GetTypeConstructor()(nullptr, nullptr, nullptr));
+        const std::unique_ptr<CWmipClassMapper> mapper(
+            typeInfo.GetTypeConstructor()(nullptr, nullptr, nullptr, Door::kWmi));
         return mapper != nullptr ? mapper->GetSuperclassName() : typeInfo.GetParentTypeName();
     }
 

@@ -13,7 +13,7 @@
 
 void CWmipUserRules::SetUserPermissions(CWmipClassMapper& mapper)
 {
-    if (WMIHelper::IsCorvessaApplication())
+    if (mapper.IsBusDoor())
         mapper.SetPermissions(Permission::kViewUsers, 0, 0, 0);
     else
         mapper.SetPermissions(Permission::kViewUsers, Permission::kAddUsers, Permission::kModifyUsers,

@@ -29,7 +29,8 @@ public:
     };
 
     // Sets the permission ids of the user and user account classes: view 0x1000000E, add
-    // 0x1000000F, modify 0x10000010, delete 0x1000001D; view only under the bus front end.
+    // 0x1000000F, modify 0x10000010, delete 0x1000001D; view only for a mapper of the bus door
+    // (whose door is set before this is asked).
     static void SetUserPermissions(CWmipClassMapper& mapper);
     // Whether groupId names a permission group of the type: 0 names none and always stands, -1
     // is the field group of every field; any other id needs its row, and a system, cardholder or

@@ -171,7 +171,7 @@ protected:
     std::unique_ptr<CWmipClassMapper> MakeMapper(const wchar_t* className)
     {
         std::unique_ptr<CWmipClassMapper> mapper(CWmipMapperRegistry::Instance()->GetMapperUsingRegistry(
-            m_connection.get(), nullptr, &m_services, className));
+            m_connection.get(), nullptr, &m_services, className, Door::kWmi));
         if (mapper != nullptr && m_caller != nullptr)
             mapper->SetUserEntry(m_caller.get());
         return mapper;

@@ -78,8 +78,10 @@ std::vector<NamedWrite> Writes()
              return WMIHelper::PutVariant(o, L"Rate", &rate, 0, s);
          }},
         {L"Pin", [](IWbemClassObject* o, auto* s) { return WMIHelper::PutByteArray(o, L"Pin", pin, s); }},
-        {L"When", [](IWbemClassObject* o,
-                     auto* s) { return WMIHelper::PutDateTime(o, L"When", COleDateTime(2024, 2, 29, 13, 45, 6), s); }},
+        {L"When",
+         [](IWbemClassObject* o, auto* s) {
+             return WMIHelper::PutDateTime(o, L"When", COleDateTime(2024, 2, 29, 13, 45, 6), Door::kWmi, s);
+         }},
     };
 }
 }  // namespace

@@ -419,7 +419,8 @@ TEST(RefuseLinksWithUnfollowedEnds, RefusesALinkWithAnEndItNeitherFollowsNorExpl
     EXPECT_EQ(Registry().GetTypeInfo(L"Test_UnexplainedLink", true), nullptr);
     EXPECT_EQ(Registry().GetTypeInfo(L"Test_UnfollowedLink", true), nullptr);
     EXPECT_TRUE(Registry().IsClassRefused(L"test_unfollowedlink"));
-    EXPECT_EQ(Registry().GetMapperUsingRegistry(L"Test_UnfollowedLink", nullptr, nullptr, nullptr), nullptr);
+    EXPECT_EQ(Registry().GetMapperUsingRegistry(L"Test_UnfollowedLink", nullptr, nullptr, nullptr, Door::kWmi),
+              nullptr);
     for (const wchar_t* kept :
          {L"Test_FollowedLink", L"Test_ExplainedLink", L"Test_ReaderLink", L"Test_ValueReference"})
     {

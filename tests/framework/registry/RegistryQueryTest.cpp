@@ -75,8 +75,8 @@ TEST(ClassTree, ReportsAbstractnessByDeclaredKindNotByFactoryAlone)
     EXPECT_FALSE(Registry().IsClassAbstract(L"Test_TreeUnbound"));
     EXPECT_FALSE(Registry().IsClassAbstract(L"Test_TreeNotRegistered"));
     // A concrete class without a factory builds no mapper: the provider answers invalid class.
-    EXPECT_EQ(Registry().GetMapperUsingRegistry(L"Test_TreeUnbound", nullptr, nullptr, nullptr), nullptr);
-    EXPECT_EQ(Registry().GetMapperUsingRegistry(L"Test_TreeAbstract", nullptr, nullptr, nullptr), nullptr);
+    EXPECT_EQ(Registry().GetMapperUsingRegistry(L"Test_TreeUnbound", nullptr, nullptr, nullptr, Door::kWmi), nullptr);
+    EXPECT_EQ(Registry().GetMapperUsingRegistry(L"Test_TreeAbstract", nullptr, nullptr, nullptr, Door::kWmi), nullptr);
 }
 
 TEST(ClassTree, ListsConcreteDerivedTypesRecursivelyInRegistrationOrder)
@@ -112,14 +112,16 @@ TEST(MapperFactories, GetMapperUsingRegistryCallsTheRegisteredFactoryWithTheCall
     Registry().RegisterClass(L"Test_Factory", factory.Get());
     auto* user = reinterpret_cast<const CAcsUser*>(&factory);
     IWbemServices* services = &CCorvessaNamespace::Instance();
-    EXPECT_EQ(Registry().GetMapperUsingRegistry(L"TEST_FACTORY", user, nullptr, services), nullptr);
+    EXPECT_EQ(Registry().GetMapperUsingRegistry(L"TEST_FACTORY", user, nullptr, services, Door::kBus), nullptr);
     EXPECT_EQ(factory.calls, 1);
     EXPECT_EQ(factory.user, user);
     EXPECT_EQ(factory.context, nullptr);
     EXPECT_EQ(factory.services, services);
-    Registry().GetMapperUsingRegistry(user, nullptr, services, L"test_factory");
+    EXPECT_EQ(factory.door, Door::kBus);
+    Registry().GetMapperUsingRegistry(user, nullptr, services, L"test_factory", Door::kWmi);
     EXPECT_EQ(factory.calls, 2);
-    EXPECT_EQ(Registry().GetMapperUsingRegistry(user, nullptr, services, nullptr), nullptr);
+    EXPECT_EQ(factory.door, Door::kWmi);
+    EXPECT_EQ(Registry().GetMapperUsingRegistry(user, nullptr, services, nullptr, Door::kWmi), nullptr);
     EXPECT_EQ(factory.calls, 2);
     EXPECT_TRUE(static_cast<bool>(Registry().GetTypeInfo(L"Test_Factory", true)->GetTypeConstructor()));
 }
@@ -133,20 +135,23 @@ TEST(MapperFactories, GetMapperWalksTheNameChain)
     // never reached.
     CWmipMapperRegistry::AddToMapperChain(L"Bnt_VisitEvent", visitor.Get());
 
-    EXPECT_EQ(CWmipMapperRegistry::GetMapper(nullptr, nullptr, nullptr, L"test_CHAINED"), nullptr);
+    EXPECT_EQ(CWmipMapperRegistry::GetMapper(nullptr, nullptr, nullptr, L"test_CHAINED", Door::kBus), nullptr);
     EXPECT_EQ(chained.calls, 1);
+    EXPECT_EQ(chained.door, Door::kBus);
     const std::unique_ptr<CWmipClassMapper> event(
-        CWmipMapperRegistry::GetMapper(nullptr, nullptr, nullptr, SoftwareEventVisitEvent));
+        CWmipMapperRegistry::GetMapper(nullptr, nullptr, nullptr, SoftwareEventVisitEvent, Door::kWmi));
     ASSERT_NE(event, nullptr);
     EXPECT_EQ(event->GetClassName(), L"Bnt_VisitEvent");
     EXPECT_EQ(visitor.calls, 0);
-    CWmipMapperRegistry::GetMapper(nullptr, nullptr, nullptr, static_cast<SoftwareEventType>(9));
-    CWmipMapperRegistry::GetMapper(nullptr, nullptr, nullptr, static_cast<SoftwareEventType>(1));
+    CWmipMapperRegistry::GetMapper(nullptr, nullptr, nullptr, static_cast<SoftwareEventType>(9), Door::kWmi);
+    CWmipMapperRegistry::GetMapper(nullptr, nullptr, nullptr, static_cast<SoftwareEventType>(1), Door::kWmi);
     EXPECT_EQ(visitor.calls + chained.calls, 1);
 
     // Without a list-object cache an unknown name finds nothing (ListClasses tests a cache's lists).
-    EXPECT_EQ(CWmipMapperRegistry::GetMapper(nullptr, nullptr, nullptr, L"Test_UserList"), nullptr);
-    EXPECT_EQ(CWmipMapperRegistry::GetMapper(nullptr, nullptr, nullptr, static_cast<const wchar_t*>(nullptr)), nullptr);
+    EXPECT_EQ(CWmipMapperRegistry::GetMapper(nullptr, nullptr, nullptr, L"Test_UserList", Door::kWmi), nullptr);
+    EXPECT_EQ(
+        CWmipMapperRegistry::GetMapper(nullptr, nullptr, nullptr, static_cast<const wchar_t*>(nullptr), Door::kWmi),
+        nullptr);
 }
 
 TEST(CachedItemRefresh, RefreshesNeverSetStampsAndStampsOlderThanTenWholeMinutes)

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <atomic>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -50,14 +51,16 @@ struct RecordingFactory
     const CAcsUser* user = nullptr;
     IWbemContext* context = nullptr;
     IWbemServices* services = nullptr;
+    std::optional<Door> door;
 
     MapperFactory Get()
     {
-        return [this](const CAcsUser* u, IWbemContext* c, IWbemServices* s) -> CWmipClassMapper* {
+        return [this](const CAcsUser* u, IWbemContext* c, IWbemServices* s, Door d) -> CWmipClassMapper* {
             ++calls;
             user = u;
             context = c;
             services = s;
+            door = d;
             return nullptr;
         };
     }

@@ -120,7 +120,7 @@ TEST(WMIHelperToDateTimeUTC, ReadsDmtfAndAppliesTheZoneOffset)
     for (const GoodText& item : kGoodDmtf)
     {
         SCOPED_TRACE(std::string(item.text, item.text + std::wcslen(item.text)));
-        ExpectUtc(WMIHelper::ToDateTimeUTC(item.text), item.utc);
+        ExpectUtc(WMIHelper::ToDateTimeUTC(item.text, Door::kWmi), item.utc);
     }
 }
 
@@ -129,50 +129,45 @@ TEST(WMIHelperToDateTimeUTC, MalformedDmtfGivesInvalidDate)
     for (const BadText& item : kBadDmtf)
     {
         SCOPED_TRACE(item.why);
-        EXPECT_EQ(WMIHelper::ToDateTimeUTC(CString(item.text)).GetStatus(), COleDateTime::invalid);
+        EXPECT_EQ(WMIHelper::ToDateTimeUTC(CString(item.text), Door::kWmi).GetStatus(), COleDateTime::invalid);
     }
 }
 
-TEST(WMIHelperToDateTimeUTC, ReadsIsoUnderTheBusFrontEnd)
+TEST(WMIHelperToDateTimeUTC, ReadsIsoForTheBusDoor)
 {
-    BusApplication bus;
     for (const GoodText& item : kGoodIso)
     {
         SCOPED_TRACE(std::string(item.text, item.text + std::wcslen(item.text)));
-        ExpectUtc(WMIHelper::ToDateTimeUTC(item.text), item.utc);
+        ExpectUtc(WMIHelper::ToDateTimeUTC(item.text, Door::kBus), item.utc);
     }
 }
 
-TEST(WMIHelperToDateTimeUTC, MalformedIsoGivesInvalidDateUnderTheBusFrontEnd)
+TEST(WMIHelperToDateTimeUTC, MalformedIsoGivesInvalidDateForTheBusDoor)
 {
-    BusApplication bus;
     for (const BadText& item : kBadIso)
     {
         SCOPED_TRACE(item.why);
-        EXPECT_EQ(WMIHelper::ToDateTimeUTC(CString(item.text)).GetStatus(), COleDateTime::invalid);
+        EXPECT_EQ(WMIHelper::ToDateTimeUTC(CString(item.text), Door::kBus).GetStatus(), COleDateTime::invalid);
     }
 }
 
-TEST(WMIHelperToDateTimeUTC, IsoIsNotReadOutsideTheBusFrontEnd)
+TEST(WMIHelperToDateTimeUTC, IsoIsNotReadForTheWmiDoor)
 {
-    HostApplication host;
-    EXPECT_EQ(WMIHelper::ToDateTimeUTC(L"2024-01-31T08:05:09+00:00").GetStatus(), COleDateTime::invalid);
+    EXPECT_EQ(WMIHelper::ToDateTimeUTC(L"2024-01-31T08:05:09+00:00", Door::kWmi).GetStatus(), COleDateTime::invalid);
     // Quotes are a bus matter: a quoted DMTF text stays unread.
-    EXPECT_EQ(WMIHelper::ToDateTimeUTC(L"\"20240131080509.000000+000\"").GetStatus(), COleDateTime::invalid);
+    EXPECT_EQ(WMIHelper::ToDateTimeUTC(L"\"20240131080509.000000+000\"", Door::kWmi).GetStatus(),
+              COleDateTime::invalid);
 }
 
-TEST(WMIHelperDateTimeToString, WritesDmtfOutsideAndIsoInsideTheBusFrontEnd)
+TEST(WMIHelperDateTimeToString, WritesDmtfForTheWmiDoorAndIsoForTheBusDoor)
 {
     const COleDateTime value(2024, 1, 31, 8, 5, 9);
     CString text;
-    EXPECT_TRUE(WMIHelper::DateTimeToString(text, value, 0));
+    EXPECT_TRUE(WMIHelper::DateTimeToString(text, value, 0, Door::kWmi));
     EXPECT_EQ(text, L"20240131080509.000000+000");
-    {
-        BusApplication bus;
-        EXPECT_TRUE(WMIHelper::DateTimeToString(text, value, 0));
-        EXPECT_EQ(text, L"2024-01-31T08:05:09+00:00");
-    }
-    EXPECT_TRUE(WMIHelper::DateTimeToString(text, COleDateTime(100, 1, 1, 0, 0, 0)));
+    EXPECT_TRUE(WMIHelper::DateTimeToString(text, value, 0, Door::kBus));
+    EXPECT_EQ(text, L"2024-01-31T08:05:09+00:00");
+    EXPECT_TRUE(WMIHelper::DateTimeToString(text, COleDateTime(100, 1, 1, 0, 0, 0), 0, Door::kWmi));
     EXPECT_EQ(text, L"01000101000000.000000+000");
 }
 
@@ -183,7 +178,8 @@ TEST(WMIHelperDateTimeToString, InvalidOrNullValueEmptiesTheText)
         COleDateTime value(2024, 1, 31, 8, 5, 9);
         value.SetStatus(status);
         CString text(L"stale");
-        EXPECT_FALSE(WMIHelper::DateTimeToString(text, value, 0));
+        for (const Door door : {Door::kWmi, Door::kBus})
+            EXPECT_FALSE(WMIHelper::DateTimeToString(text, value, 0, door));
         EXPECT_TRUE(text.IsEmpty());
     }
 }
@@ -194,18 +190,15 @@ TEST(WMIHelperDateTimeToString, RoundTripsThroughToDateTimeUTCInBothModes)
         {2024, 2, 29, 0, 0, 0},     {1999, 12, 31, 23, 59, 59}, {100, 1, 1, 0, 0, 0},
         {9999, 12, 31, 23, 59, 59}, {1970, 1, 1, 0, 0, 1},
     };
-    for (const bool bus : {false, true})
+    for (const Door door : {Door::kWmi, Door::kBus})
     {
-        std::optional<BusApplication> application;
-        if (bus)
-            application.emplace();
         for (const Fields& fields : samples)
         {
             const COleDateTime value(fields.year, fields.month, fields.day, fields.hour, fields.minute, fields.second);
             CString text;
-            ASSERT_TRUE(WMIHelper::DateTimeToString(text, value, 0));
+            ASSERT_TRUE(WMIHelper::DateTimeToString(text, value, 0, door));
             SCOPED_TRACE(CStringToUtf8(text));
-            ExpectUtc(WMIHelper::ToDateTimeUTC(text), fields);
+            ExpectUtc(WMIHelper::ToDateTimeUTC(text, door), fields);
         }
     }
 }

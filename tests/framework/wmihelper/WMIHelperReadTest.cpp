@@ -202,22 +202,21 @@ TEST(WMIHelperGetDateTime, ReadsDmtfWallClockWithoutZoneConversion)
         SCOPED_TRACE(item.label);
         const ComPtr<VariantObject> object = ObjectWith(item.value);
         COleDateTime value = sentinel;
-        EXPECT_EQ(WMIHelper::GetDateTime(object.Get(), L"P", &value), item.expected);
+        EXPECT_EQ(WMIHelper::GetDateTime(object.Get(), L"P", &value, Door::kWmi), item.expected);
         EXPECT_EQ(value, item.result);
     }
     const ComPtr<VariantObject> object = ObjectWith(_variant_t(L"20240131080509.000000+000"));
-    EXPECT_EQ(WMIHelper::GetDateTime(object.Get(), L"P", nullptr), WBEM_E_INVALID_PARAMETER);
+    EXPECT_EQ(WMIHelper::GetDateTime(object.Get(), L"P", nullptr, Door::kWmi), WBEM_E_INVALID_PARAMETER);
 }
 
-TEST(WMIHelperGetDateTime, ReadsIsoUnderTheBusFrontEnd)
+TEST(WMIHelperGetDateTime, ReadsIsoForTheBusDoor)
 {
-    BusApplication bus;
     const ComPtr<VariantObject> iso = ObjectWith(_variant_t(L"2024-01-31T08:05:09+02:00"));
     COleDateTime value;
-    EXPECT_EQ(WMIHelper::GetDateTime(iso.Get(), L"P", &value), S_OK);
+    EXPECT_EQ(WMIHelper::GetDateTime(iso.Get(), L"P", &value, Door::kBus), S_OK);
     EXPECT_EQ(value, COleDateTime(2024, 1, 31, 8, 5, 9));
     const ComPtr<VariantObject> dmtf = ObjectWith(_variant_t(L"20240131080509.000000+000"));
-    EXPECT_EQ(WMIHelper::GetDateTime(dmtf.Get(), L"P", &value), kFailed);
+    EXPECT_EQ(WMIHelper::GetDateTime(dmtf.Get(), L"P", &value, Door::kBus), kFailed);
 }
 
 TEST(WMIHelperGetVariant, CopiesTheValueAndGivesNullForNoValue)

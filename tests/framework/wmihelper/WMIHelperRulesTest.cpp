@@ -7,56 +7,9 @@
 
 #include <map>
 #include <string>
-#include <thread>
 #include <vector>
 
 using namespace wmihelpertest;
-
-TEST(WMIHelperGetClassName, MapsEventTypeAndSubtypeToTheEventClass)
-{
-    const struct
-    {
-        BYTE type;
-        SHORT subtype;
-        const wchar_t* className;
-    } cases[] = {
-        {0, 0, L"Bnt_AccessEvent"},
-        {1, 9, L"Bnt_AccessEvent"},
-        {2, 4, L"Bnt_AccessEvent"},
-        {3, 5, L"Bnt_AccessEvent"},
-        {4, 78, L"Bnt_FunctionExecEvent"},
-        {4, 77, L"Bnt_OtherSecurityEvent"},
-        {4, 0, L"Bnt_OtherSecurityEvent"},
-        {5, 0, L"Bnt_AccessEvent"},
-        {5, 3, L"Bnt_AccessEvent"},
-        {5, 4, L""},
-        {5, 5, L""},
-        {5, 6, L"Bnt_AccessEvent"},
-        {5, 78, L"Bnt_AccessEvent"},
-        {6, 0, L""},
-        {6, 78, L""},
-        {7, 3, L"Bnt_FireEvent"},
-        {8, 0, L""},
-        {9, 0, L""},
-        {10, 0, L"Bnt_IntercomEvent"},
-        {11, 0, L""},
-        {11, 1, L"Bnt_VideoEvent"},
-        {11, -1, L"Bnt_VideoEvent"},
-        {12, 0, L"Bnt_TransmitterEvent"},
-        {13, 0, L""},
-        {18, 0, L""},
-        {19, 0, L"Bnt_OtherSecurityEvent"},
-        {25, 78, L"Bnt_OtherSecurityEvent"},
-        {30, 4, L"Bnt_OtherSecurityEvent"},
-        {31, 0, L""},
-        {255, 0, L""},
-    };
-    for (const auto& item : cases)
-    {
-        SCOPED_TRACE(std::to_string(item.type) + "/" + std::to_string(item.subtype));
-        EXPECT_EQ(WMIHelper::GetClassName(item.type, item.subtype), item.className);
-    }
-}
 
 TEST(WMIHelperGetPropertyProcessMethod, OnlyEventsEventTypeGoesToTheMapper)
 {
@@ -190,36 +143,4 @@ TEST(WMIHelperConvert, NullAndEmptyTexts)
     ASSERT_NE(malformed, nullptr);
     EXPECT_EQ(std::wstring(malformed), L"\ufffd");
     SysFreeString(malformed);
-}
-
-TEST(WMIHelperIsCorvessaApplication, FollowsTheCurrentApplicationObject)
-{
-    EXPECT_FALSE(WMIHelper::IsCorvessaApplication());
-    {
-        HostApplication host;
-        EXPECT_FALSE(WMIHelper::IsCorvessaApplication());
-        {
-            BusApplication bus;
-            EXPECT_TRUE(WMIHelper::IsCorvessaApplication());
-            {
-                CModuleStateSwitch toHost(&host);
-                EXPECT_FALSE(WMIHelper::IsCorvessaApplication());
-            }
-            EXPECT_TRUE(WMIHelper::IsCorvessaApplication());
-        }
-        EXPECT_FALSE(WMIHelper::IsCorvessaApplication());
-    }
-    EXPECT_FALSE(WMIHelper::IsCorvessaApplication());
-}
-
-TEST(WMIHelperIsCorvessaApplication, EachThreadSeesItsOwnSwitch)
-{
-    BusApplication bus;
-    HostApplication host;
-    CModuleStateSwitch toBus(&bus);
-    bool other = true;
-    std::thread worker([&other] { other = WMIHelper::IsCorvessaApplication(); });
-    worker.join();
-    EXPECT_TRUE(WMIHelper::IsCorvessaApplication());
-    EXPECT_FALSE(other);
 }

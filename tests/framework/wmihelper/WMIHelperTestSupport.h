@@ -3,9 +3,7 @@
 // VT_INT), application objects of both modes, and builders over the in-memory objects.
 #pragma once
 
-#include "framework/ICorvessaApplication.h"
 #include "platform/com/WbemConstants.h"
-#include "platform/mfc/ModuleState.h"
 #include "platform/wmi/IWbemClassObject.h"
 #include "platform/wmi/WbemClassObject.h"
 
@@ -108,20 +106,6 @@ inline _variant_t Typed(VARTYPE type, LONGLONG bits)
     value.llVal = bits;
     return value;
 }
-
-// The bus front end's application object, as far as the helpers can tell.
-class BusApplication final : public CWinApp, public ICorvessaApplication
-{
-public:
-    BusApplication() : CWinApp(L"BusApplication") {}
-};
-
-// The WMI host's application object.
-class HostApplication final : public CWinApp
-{
-public:
-    HostApplication() : CWinApp(L"HostApplication") {}
-};
 
 // A class "Sample" with one property per kind the write helpers serve, and an instance of it.
 struct SampleObjects

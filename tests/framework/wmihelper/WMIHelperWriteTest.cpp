@@ -228,9 +228,9 @@ TEST(WMIHelperPut, EveryWriteRefusesANullObject)
     EXPECT_EQ(WMIHelper::PutVariant(nullptr, L"P", &value, CIM_EMPTY), kFailed);
     EXPECT_EQ(WMIHelper::PutByteArray(nullptr, L"P", CByteArray{1}), kFailed);
     EXPECT_EQ(WMIHelper::PutObject(nullptr, L"P", nullptr), kFailed);
-    EXPECT_EQ(WMIHelper::PutDateTime(nullptr, L"P", COleDateTime(2024, 1, 1, 0, 0, 0)), kFailed);
-    EXPECT_EQ(WMIHelper::PutDateTime(nullptr, L"P", TIMESTAMP_STRUCT{2024, 1, 1, 0, 0, 0, 0}), kFailed);
-    EXPECT_EQ(WMIHelper::PutDateTime(nullptr, L"P", CTime(0)), kFailed);
+    EXPECT_EQ(WMIHelper::PutDateTime(nullptr, L"P", COleDateTime(2024, 1, 1, 0, 0, 0), Door::kWmi), kFailed);
+    EXPECT_EQ(WMIHelper::PutDateTime(nullptr, L"P", TIMESTAMP_STRUCT{2024, 1, 1, 0, 0, 0, 0}, Door::kWmi), kFailed);
+    EXPECT_EQ(WMIHelper::PutDateTime(nullptr, L"P", CTime(0), Door::kWmi), kFailed);
 }
 
 TEST(WMIHelperPutDateTime, WritesDmtfOfTheFieldsAsTheyStand)
@@ -238,17 +238,18 @@ TEST(WMIHelperPutDateTime, WritesDmtfOfTheFieldsAsTheyStand)
     const SampleObjects sample = MakeSample();
     IWbemClassObject* instance = sample.instance.Get();
 
-    ASSERT_EQ(WMIHelper::PutDateTime(instance, L"When", COleDateTime(2024, 2, 29, 23, 59, 58)), WBEM_S_NO_ERROR);
+    ASSERT_EQ(WMIHelper::PutDateTime(instance, L"When", COleDateTime(2024, 2, 29, 23, 59, 58), Door::kWmi),
+              WBEM_S_NO_ERROR);
     CString text;
     ASSERT_EQ(WMIHelper::GetString(instance, L"When", text), WBEM_S_NO_ERROR);
     EXPECT_EQ(text, L"20240229235958.000000+000");
 
     const TIMESTAMP_STRUCT timestamp{2023, 7, 4, 9, 8, 7, 123456789};
-    ASSERT_EQ(WMIHelper::PutDateTime(instance, L"When", timestamp), WBEM_S_NO_ERROR);
+    ASSERT_EQ(WMIHelper::PutDateTime(instance, L"When", timestamp, Door::kWmi), WBEM_S_NO_ERROR);
     ASSERT_EQ(WMIHelper::GetString(instance, L"When", text), WBEM_S_NO_ERROR);
     EXPECT_EQ(text, L"20230704090807.123456+000");
     COleDateTime read;
-    ASSERT_EQ(WMIHelper::GetDateTime(instance, L"When", &read), WBEM_S_NO_ERROR);
+    ASSERT_EQ(WMIHelper::GetDateTime(instance, L"When", &read, Door::kWmi), WBEM_S_NO_ERROR);
     EXPECT_EQ(read, COleDateTime(2023, 7, 4, 9, 8, 7));
 }
 
@@ -267,7 +268,7 @@ TEST(WMIHelperPutDateTime, WritesACTimeAsItsUtcFields)
     };
     for (const auto& item : cases)
     {
-        ASSERT_EQ(WMIHelper::PutDateTime(instance, L"When", CTime(item.seconds)), WBEM_S_NO_ERROR);
+        ASSERT_EQ(WMIHelper::PutDateTime(instance, L"When", CTime(item.seconds), Door::kWmi), WBEM_S_NO_ERROR);
         CString text;
         ASSERT_EQ(WMIHelper::GetString(instance, L"When", text), WBEM_S_NO_ERROR);
         EXPECT_EQ(text, item.text);
@@ -278,14 +279,15 @@ TEST(WMIHelperPutDateTime, RefusesFieldsThatFormNoDateAndWritesNothing)
 {
     const SampleObjects sample = MakeSample();
     IWbemClassObject* instance = sample.instance.Get();
-    ASSERT_EQ(WMIHelper::PutDateTime(instance, L"When", COleDateTime(2020, 1, 2, 3, 4, 5)), WBEM_S_NO_ERROR);
+    ASSERT_EQ(WMIHelper::PutDateTime(instance, L"When", COleDateTime(2020, 1, 2, 3, 4, 5), Door::kWmi),
+              WBEM_S_NO_ERROR);
 
     COleDateTime invalid;
     invalid.SetStatus(COleDateTime::invalid);
     COleDateTime null;
     null.SetStatus(COleDateTime::null);
-    EXPECT_EQ(WMIHelper::PutDateTime(instance, L"When", invalid), WBEM_E_INVALID_PARAMETER);
-    EXPECT_EQ(WMIHelper::PutDateTime(instance, L"When", null), WBEM_E_INVALID_PARAMETER);
+    EXPECT_EQ(WMIHelper::PutDateTime(instance, L"When", invalid, Door::kWmi), WBEM_E_INVALID_PARAMETER);
+    EXPECT_EQ(WMIHelper::PutDateTime(instance, L"When", null, Door::kWmi), WBEM_E_INVALID_PARAMETER);
 
     const TIMESTAMP_STRUCT badTimestamps[] = {
         {2023, 2, 29, 0, 0, 0, 0},          // not a leap year
@@ -298,27 +300,27 @@ TEST(WMIHelperPutDateTime, RefusesFieldsThatFormNoDateAndWritesNothing)
         {2023, 1, 1, 0, 0, 0, 1000000000},  // a whole second of fraction
     };
     for (const TIMESTAMP_STRUCT& timestamp : badTimestamps)
-        EXPECT_EQ(WMIHelper::PutDateTime(instance, L"When", timestamp), WBEM_E_INVALID_PARAMETER);
+        EXPECT_EQ(WMIHelper::PutDateTime(instance, L"When", timestamp, Door::kWmi), WBEM_E_INVALID_PARAMETER);
 
     // Beyond the year 9999 as UTC fields.
-    EXPECT_EQ(WMIHelper::PutDateTime(instance, L"When", CTime(253402300800ll)), WBEM_E_INVALID_PARAMETER);
+    EXPECT_EQ(WMIHelper::PutDateTime(instance, L"When", CTime(253402300800ll), Door::kWmi), WBEM_E_INVALID_PARAMETER);
 
     CString text;
     ASSERT_EQ(WMIHelper::GetString(instance, L"When", text), WBEM_S_NO_ERROR);
     EXPECT_EQ(text, L"20200102030405.000000+000");
 }
 
-TEST(WMIHelperPutDateTime, WritesIsoUnderTheBusFrontEnd)
+TEST(WMIHelperPutDateTime, WritesIsoForTheBusDoor)
 {
     const SampleObjects sample = MakeSample();
     IWbemClassObject* instance = sample.instance.Get();
-    BusApplication bus;
-    ASSERT_EQ(WMIHelper::PutDateTime(instance, L"Text", COleDateTime(2024, 1, 31, 8, 5, 9)), WBEM_S_NO_ERROR);
+    ASSERT_EQ(WMIHelper::PutDateTime(instance, L"Text", COleDateTime(2024, 1, 31, 8, 5, 9), Door::kBus),
+              WBEM_S_NO_ERROR);
     CString text;
     ASSERT_EQ(WMIHelper::GetString(instance, L"Text", text), WBEM_S_NO_ERROR);
     EXPECT_EQ(text, L"2024-01-31T08:05:09+00:00");
     COleDateTime read;
-    ASSERT_EQ(WMIHelper::GetDateTime(instance, L"Text", &read), WBEM_S_NO_ERROR);
+    ASSERT_EQ(WMIHelper::GetDateTime(instance, L"Text", &read, Door::kBus), WBEM_S_NO_ERROR);
     EXPECT_EQ(read, COleDateTime(2024, 1, 31, 8, 5, 9));
 }
 

@@ -85,11 +85,13 @@ TEST_F(ListClasses, TheRegistryBuildsListMappersThatEnumerateTheListTable)
 {
     CWmipListObjectClassCache cache(m_connection, nullptr);
     std::unique_ptr<CWmipClassMapper> mapper(
-        CWmipMapperRegistry::GetMapper(m_connection, nullptr, &m_services, L"BNT_DEPT", &cache));
+        CWmipMapperRegistry::GetMapper(m_connection, nullptr, &m_services, L"BNT_DEPT", Door::kWmi, &cache));
     ASSERT_NE(mapper, nullptr);
     EXPECT_EQ(mapper->GetClassName(), L"Bnt_DEPT");
-    EXPECT_EQ(CWmipMapperRegistry::GetMapper(m_connection, nullptr, &m_services, L"Bnt_DEPT", nullptr), nullptr);
-    EXPECT_EQ(CWmipMapperRegistry::GetMapper(m_connection, nullptr, &m_services, L"Bnt_None", &cache), nullptr);
+    EXPECT_EQ(CWmipMapperRegistry::GetMapper(m_connection, nullptr, &m_services, L"Bnt_DEPT", Door::kWmi, nullptr),
+              nullptr);
+    EXPECT_EQ(CWmipMapperRegistry::GetMapper(m_connection, nullptr, &m_services, L"Bnt_None", Door::kWmi, &cache),
+              nullptr);
     mapper->SetUserEntry(m_caller.get());
 
     EXPECT_EQ(Names(*mapper, nullptr), (std::vector<CString>{L"1:Sales", L"2:Operations"})) << "the caller's segments";
@@ -119,10 +121,11 @@ TEST_F(ListClasses, ListsAreReadOnlyThroughTheProvider)
     EXPECT_EQ(direct.GetDescriptor().table, L"TITLE");
     EXPECT_EQ(direct.GetSuperclassName(), L"Bnt_Element");
     std::unique_ptr<CWmipClassMapper> mapper(
-        CWmipMapperRegistry::GetMapper(m_connection, nullptr, &m_services, L"Bnt_TITLE", &cache));
+        CWmipMapperRegistry::GetMapper(m_connection, nullptr, &m_services, L"Bnt_TITLE", Door::kWmi, &cache));
     ASSERT_NE(mapper, nullptr);
     EXPECT_EQ(mapper->GetClassName(), L"Bnt_TITLE");
-    EXPECT_EQ(CWmipMapperRegistry::GetMapper(m_connection, nullptr, &m_services, L"Bnt_NOSUCHLIST", &cache), nullptr);
+    EXPECT_EQ(CWmipMapperRegistry::GetMapper(m_connection, nullptr, &m_services, L"Bnt_NOSUCHLIST", Door::kWmi, &cache),
+              nullptr);
     mapper->SetUserEntry(m_caller.get());
     ComPtr<IWbemClassObject> item = NewInstance(*mapper);
     ASSERT_NE(item, nullptr);

@@ -311,8 +311,8 @@ protected:
     template <typename Mapper = CWmipClassMapper>
     std::unique_ptr<Mapper> MakeMapper(const wchar_t* className)
     {
-        std::unique_ptr<CWmipClassMapper> mapper(
-            CWmipMapperRegistry::Instance()->GetMapperUsingRegistry(m_connection, nullptr, &m_services, className));
+        std::unique_ptr<CWmipClassMapper> mapper(CWmipMapperRegistry::Instance()->GetMapperUsingRegistry(
+            m_connection, nullptr, &m_services, className, Door::kWmi));
         EXPECT_NE(mapper, nullptr);
         if (mapper != nullptr)
             mapper->SetUserEntry(m_caller.get());

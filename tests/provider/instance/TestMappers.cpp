@@ -219,8 +219,8 @@ void RegisterTestClasses()
     for (const wchar_t* readerClass : {kReaderClass, kKeylessReaderClass})
     {
         const std::wstring name(readerClass);
-        const MapperFactory readerFactory = [name](const CAcsUser* user, IWbemContext* context,
-                                                   IWbemServices* services) -> CWmipClassMapper* {
+        const MapperFactory readerFactory = [name](const CAcsUser* user, IWbemContext* context, IWbemServices* services,
+                                                   Door) -> CWmipClassMapper* {
             return std::make_unique<TestReaderMapper>(user, context, services, name.c_str()).release();
         };
         const int keyFlag = name == kReaderClass ? 1 : 0;
@@ -235,8 +235,8 @@ void RegisterTestClasses()
     for (const wchar_t* listed : kListedClasses)
     {
         const std::wstring name(listed);
-        const MapperFactory factory = [name](const CAcsUser* user, IWbemContext* context,
-                                             IWbemServices* services) -> CWmipClassMapper* {
+        const MapperFactory factory = [name](const CAcsUser* user, IWbemContext* context, IWbemServices* services,
+                                             Door) -> CWmipClassMapper* {
             return std::make_unique<ListedClassMapper>(user, context, services, name.c_str()).release();
         };
         registry->RegisterClass(listed, L"", factory);

@@ -128,7 +128,7 @@ protected:
         {
             std::unique_ptr<CWmipClassMapper> mapper(CWmipMapperRegistry::GetMapper(
                 m_connection.Get(), nullptr, static_cast<IWbemServices*>(m_namespace.Get()), name.GetString(),
-                nullptr));
+                Door::kWmi, nullptr));
             ComPtr<IWbemClassObject> definition;
             if (mapper == nullptr)
                 continue;
@@ -198,8 +198,8 @@ TEST_F(EventValueSweep, NoEventCarriesAValueAReadWithholds)
     for (SHORT kind = CWmipIntrinsicEventMapper::kEventTypePerson + 1;
          kind < CWmipIntrinsicEventMapper::kFirstUnhandledEventType; ++kind)
     {
-        const std::unique_ptr<CWmipClassMapper> mapper(
-            CWmipMapperRegistry::GetMapper(nullptr, nullptr, nullptr, static_cast<SoftwareEventType>(kind)));
+        const std::unique_ptr<CWmipClassMapper> mapper(CWmipMapperRegistry::GetMapper(
+            nullptr, nullptr, nullptr, static_cast<SoftwareEventType>(kind), Door::kWmi));
         if (mapper != nullptr)
             kinds[kind] = Utf8(mapper->GetClassName());
     }

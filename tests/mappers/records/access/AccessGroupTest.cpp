@@ -28,7 +28,7 @@ protected:
         HRESULT result = E_FAIL;
         {
             const std::unique_ptr<CWmipClassMapper> mapper(
-                CWmipMapperRegistry::GetMapper(connection, nullptr, Services(), L"Bnt_AccessGroup"));
+                CWmipMapperRegistry::GetMapper(connection, nullptr, Services(), L"Bnt_AccessGroup", Door::kWmi));
             const std::unique_ptr<CWmipObjectPath> path(
                 CWmipObjectPath::CreateFromPath((L"Bnt_AccessGroup.ID=" + std::to_wstring(group)).c_str()));
             // Any object with a BadgeKey property carries the input.

@@ -44,7 +44,7 @@ std::string DmtfOfLocal(int year, int month, int day, int hour, int minute)
 {
     const COleDateTime utc = CWmipMapper::LocalToUtc(COleDateTime(year, month, day, hour, minute, 0));
     CString text;
-    EXPECT_TRUE(WMIHelper::DateTimeToString(text, utc, 0));
+    EXPECT_TRUE(WMIHelper::DateTimeToString(text, utc, 0, Door::kWmi));
     return CStringToUtf8(text);
 }
 

@@ -308,7 +308,7 @@ TEST_F(PersonWrites, APrimarySegmentOfAnotherTypeIsRefusedBeforeItsAccess)
     ASSERT_NE(connection, nullptr);
     {
         const std::unique_ptr<CWmipClassMapper> mapper(
-            CWmipMapperRegistry::GetMapper(connection, nullptr, Services(), L"Bnt_Cardholder"));
+            CWmipMapperRegistry::GetMapper(connection, nullptr, Services(), L"Bnt_Cardholder", Door::kWmi));
         ASSERT_NE(mapper, nullptr);
         const struct
         {
