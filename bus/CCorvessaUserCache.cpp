@@ -150,7 +150,7 @@ HRESULT CCorvessaUserCache::LoginUser(CWmipUserCacheEntry** entry, const CString
         if (!userName.IsEmpty() && (directoryId == CAcsUser::kInternalDirectoryID || directoryId > 0))
         {
             user = std::make_unique<CAcsUser>();
-            if (!user->Login(CBntDatabase::GetDSNFromINI(), userName, password, false, false, directoryId, 0, false))
+            if (!user->Login(CBntDatabase::GetDSNFromINI(), userName, password, directoryId, 0))
             {
                 throw CCorvessaException(CCorvessaException::kFailedToAuthenticateKey,
                                          std::string(kAuthenticationFailed));

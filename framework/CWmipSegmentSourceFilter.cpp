@@ -538,7 +538,8 @@ private:
     {
         if (!type.GetTypeConstructor())
             return false;
-        const std::unique_ptr<CWmipClassMapper> mapper(type.GetTypeConstructor()(&m_user, nullptr, nullptr, Door::kWmi));
+        const std::unique_ptr<CWmipClassMapper> mapper(
+            type.GetTypeConstructor()(&m_user, nullptr, nullptr, Door::kWmi));
         if (mapper == nullptr)
             return false;
         CDynamicRecordset shape(m_database);

@@ -100,8 +100,8 @@ HRESULT CWmipCallerLogin::LogIn(DBConnectionManager* connections, const CString&
     // The login names its user by id: an account that cannot be resolved is refused here rather
     // than logged in as whatever user id 0 stands for.
     auto loggedIn = std::make_unique<CAcsUser>();
-    if (userId == 0 || !loggedIn->Login(CBntDatabase::GetDSNFromINI(), nullptr, nullptr, false, false,
-                                        CAcsUser::kInternalDirectoryID, userId, false))
+    if (userId == 0 ||
+        !loggedIn->Login(CBntDatabase::GetDSNFromINI(), nullptr, nullptr, CAcsUser::kInternalDirectoryID, userId))
     {
         // The service accounts try on every request; their refusals would only fill the log.
         if (!CWmipCallerAccess::IsSystemAccountSid(sidText))

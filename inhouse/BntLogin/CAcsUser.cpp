@@ -168,8 +168,7 @@ bool CAcsUser::OpenDatabase(LPCWSTR dataSource)
     return true;
 }
 
-bool CAcsUser::Login(LPCWSTR dataSource, LPCWSTR userName, LPCWSTR password, bool, bool, LONG directoryId, LONG userId,
-                     bool)
+bool CAcsUser::Login(LPCWSTR dataSource, LPCWSTR userName, LPCWSTR password, LONG directoryId, LONG userId)
 {
     return LoginImpl(dataSource, userName, password, directoryId, userId, false);
 }
@@ -285,7 +284,7 @@ bool CAcsUser::LoginAgain(LPCWSTR dataSource, const CAcsUser& earlier)
     }
     if (!earlier.m_link)
     {
-        return Login(dataSource, nullptr, nullptr, false, false, kInternalDirectoryID, earlier.m_userId, false);
+        return Login(dataSource, nullptr, nullptr, kInternalDirectoryID, earlier.m_userId);
     }
     if (!OpenDatabase(dataSource))
     {

@@ -51,10 +51,9 @@ public:
     // logs in. A stamp row of RIGHTS_STAMP the database lacks is put back first, with one log
     // line. True on success; false for an unknown user, a wrong password, a disabled user or
     // a database failure (written to the exception handler's log); the object is then logged
-    // out. The three flags are the original library's login options; this login needs none of
-    // them. A login with a name keeps the account that named the user (the logon id, or the
+    // out. A login with a name keeps the account that named the user (the logon id, or the
     // directory and account id) for CheckStoredUser and LoginAgain.
-    bool Login(LPCWSTR dataSource, LPCWSTR userName, LPCWSTR password, bool, bool, LONG directoryId, LONG userId, bool);
+    bool Login(LPCWSTR dataSource, LPCWSTR userName, LPCWSTR password, LONG directoryId, LONG userId);
     // Logs in the process's own connection as the system administrator, which needs no row of
     // its own. True on success; false when the database cannot be opened.
     bool LoginAsSA(LPCWSTR dataSource = nullptr);

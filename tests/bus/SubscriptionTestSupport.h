@@ -119,6 +119,6 @@ private:
 inline std::unique_ptr<CAcsUser> LoggedInUser(LONG userId)
 {
     auto user = std::make_unique<CAcsUser>();
-    user->Login(nullptr, nullptr, nullptr, false, false, -1, userId, false);
+    user->Login(nullptr, nullptr, nullptr, -1, userId);
     return user;
 }

@@ -138,7 +138,7 @@ TEST_F(OwnColumnRule, AnEventsRecordIsAdmittedExactlyWhenTheCallersKeyedGetServe
 {
     CAcsUser watcher;
     ASSERT_TRUE(watcher.Login(Widen("sqlite:" + DoorInstallation::DatabaseFile().string()).c_str(), kCallerLogin,
-                              Widen(isolation::BusDoor::kPassword).c_str(), false, false, -1, 0, false));
+                              Widen(isolation::BusDoor::kPassword).c_str(), -1, 0));
     ASSERT_FALSE(watcher.IsAllSegmentsUser());
     CWmipMapperRegistry* registry = CWmipMapperRegistry::Instance();
     std::vector<Judged> judged;

@@ -387,7 +387,7 @@ TEST_F(RestrictedReadPlan, TheSegmentFilterKeepsABoundedNumberOfFiltersAndServes
     CAcsUser caller;
     ASSERT_TRUE(
         caller.Login(brontel::utility::Utf8ToWide("sqlite:" + DoorInstallation::DatabaseFile().string()).c_str(),
-                     L"lab", L"operator-demo", false, false, -1, 0, false));
+                     L"lab", L"operator-demo", -1, 0));
     ASSERT_FALSE(caller.IsAllSegmentsUser());
     const CWMITypeInfo* badge = CWmipMapperRegistry::Instance()->GetTypeInfo(L"Bnt_Badge", true);
     ASSERT_NE(badge, nullptr);

@@ -1303,7 +1303,7 @@ TEST_F(SegmentIsolation, EveryServedClassDeliversAndListsOnlyWhatTheCallerMaySee
     const std::string token = bus.Login("sweep");
     CAcsUser watcher;
     ASSERT_TRUE(watcher.Login(Widen("sqlite:" + DoorInstallation::DatabaseFile().string()).c_str(), L"sweep",
-                              Widen(BusDoor::kPassword).c_str(), false, false, -1, 0, false));
+                              Widen(BusDoor::kPassword).c_str(), -1, 0));
     CWmipIntrinsicEventMapper watches(nullptr, nullptr);
     // A link of the caller's level 1 names the hidden timezone 2.
     const std::string linkedTimezone =

@@ -136,7 +136,7 @@ protected:
     void LoginOperator()
     {
         auto user = std::make_unique<CAcsUser>();
-        ASSERT_TRUE(user->Login(DataSource(), L"operator", L"operator-demo", false, false, -1, 0, false));
+        ASSERT_TRUE(user->Login(DataSource(), L"operator", L"operator-demo", -1, 0));
         m_caller = std::make_unique<CWmipUserCacheEntry>(std::move(user), nullptr, 0);
     }
 

@@ -70,8 +70,8 @@ protected:
     void SetUp() override
     {
         MapperTest::SetUp();
-        ASSERT_TRUE(m_alice.Login(m_db.DataSource(), L"alice", L"Secret1!", false, false, -1, 0, false));
-        ASSERT_TRUE(m_carol.Login(m_db.DataSource(), L"carol", L"Other2?", false, false, -1, 0, false));
+        ASSERT_TRUE(m_alice.Login(m_db.DataSource(), L"alice", L"Secret1!", -1, 0));
+        ASSERT_TRUE(m_carol.Login(m_db.DataSource(), L"carol", L"Other2?", -1, 0));
         ASSERT_NE(m_alice.GetFieldPermissionGroupID(), m_carol.GetFieldPermissionGroupID());
     }
 
@@ -127,7 +127,7 @@ TEST_F(ClassCache, DefinitionsAreSharedOnlyByOneFieldGroupAndSegments)
                               "INSERT INTO USER_SEGMENT_LINK (USERID, SEGMENTID) VALUES ") +
                   segments + ";");
         auto carol = std::make_unique<CAcsUser>();
-        EXPECT_TRUE(carol->Login(m_db.DataSource(), L"carol", L"Other2?", false, false, -1, 0, false));
+        EXPECT_TRUE(carol->Login(m_db.DataSource(), L"carol", L"Other2?", -1, 0));
         EXPECT_EQ(carol->GetFieldPermissionGroupID(), m_alice.GetFieldPermissionGroupID());
         return carol;
     };

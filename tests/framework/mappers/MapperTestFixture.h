@@ -163,7 +163,7 @@ protected:
     void LoginCaller()
     {
         auto alice = std::make_unique<CAcsUser>();
-        ASSERT_TRUE(alice->Login(m_db.DataSource(), L"alice", L"Secret1!", false, false, -1, 0, false));
+        ASSERT_TRUE(alice->Login(m_db.DataSource(), L"alice", L"Secret1!", -1, 0));
         m_caller = std::make_unique<CWmipUserCacheEntry>(std::move(alice), nullptr, 0);
     }
 

@@ -284,7 +284,7 @@ TEST_F(PutInstance, AuditAndReplicationRowsFollowTheWrite)
 
     m_installation.Exec("UPDATE CONFIG_VALUE SET NUMBERVALUE = 1 WHERE CONFIGID = 1002;");
     auto replicated = std::make_unique<CAcsUser>();
-    ASSERT_TRUE(replicated->Login(nullptr, nullptr, nullptr, false, false, -1, 1, false));
+    ASSERT_TRUE(replicated->Login(nullptr, nullptr, nullptr, -1, 1));
     CWmipUserCacheEntry entry(std::move(replicated), nullptr, 0);
     auto second = MakeMapper<TestPersonMapper>(L"Wrt_Person");
     second->SetUserEntry(nullptr);
@@ -413,7 +413,7 @@ TEST_F(PutInstance, PermissionsAreCheckedBeforeAnythingIsStaged)
 {
     m_installation.Exec("DELETE FROM USER_PERM_GRANT WHERE PERMISSIONID = 536870916;");
     auto refused = std::make_unique<CAcsUser>();
-    ASSERT_TRUE(refused->Login(nullptr, nullptr, nullptr, false, false, -1, 1, false));
+    ASSERT_TRUE(refused->Login(nullptr, nullptr, nullptr, -1, 1));
     CWmipUserCacheEntry entry(std::move(refused), nullptr, 0);
     auto mapper = MakeMapper<TestPersonMapper>(L"Wrt_Person");
     mapper->SetUserEntry(nullptr);

@@ -154,7 +154,7 @@ TEST_F(UDFClassMapper, FieldRightsComeFromTheFieldPermissionGroup)
     LoadFieldRights(L"S-1-5-21-7-7-7-22");
     auto entryOf = [](LONG userId) {
         auto user = std::make_unique<CAcsUser>();
-        EXPECT_TRUE(user->Login(nullptr, nullptr, nullptr, false, false, -1, userId, false));
+        EXPECT_TRUE(user->Login(nullptr, nullptr, nullptr, -1, userId));
         return std::make_unique<CWmipUserCacheEntry>(std::move(user), nullptr, 0);
     };
     const auto clerk = entryOf(21);

@@ -286,7 +286,7 @@ protected:
         m_connection = m_manager->Connection(0);
         ASSERT_NE(m_connection, nullptr);
         auto caller = std::make_unique<CAcsUser>();
-        ASSERT_TRUE(caller->Login(nullptr, nullptr, nullptr, false, false, -1, 1, false));
+        ASSERT_TRUE(caller->Login(nullptr, nullptr, nullptr, -1, 1));
         m_caller = std::make_unique<CWmipUserCacheEntry>(std::move(caller), nullptr, 0);
         LoadFieldRights(ProviderTestInstallation::kOperatorSid);
     }

@@ -54,7 +54,7 @@ TEST(CBntCardholderTrans, LogWritesTheReplicationRow)
 {
     TestDatabase db;
     CAcsUser alice;
-    ASSERT_TRUE(alice.Login(db.DataSource(), L"alice", L"Secret1!", false, false, -1, 0, false));
+    ASSERT_TRUE(alice.Login(db.DataSource(), L"alice", L"Secret1!", -1, 0));
     const COleDateTime when(2024, 3, 5, 14, 30, 15);
     CBntCardholderTrans trans(3, 8, &when);
     trans.SetPersonID(77);

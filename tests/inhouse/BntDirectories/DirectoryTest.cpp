@@ -36,8 +36,7 @@ protected:
     bool Login(LPCWSTR name, LPCWSTR password, LONG directory = 2)
     {
         CAcsUser user;
-        return user.Login(m_db.DataSource(), name, password, false, false, directory, 0, false) &&
-               user.GetUserID() == 12;
+        return user.Login(m_db.DataSource(), name, password, directory, 0) && user.GetUserID() == 12;
     }
 
     TestDatabase m_db;

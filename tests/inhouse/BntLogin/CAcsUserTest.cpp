@@ -20,7 +20,7 @@ constexpr DWORD kLiveVideo = 0x30000026;
 
 bool LoginByName(CAcsUser& user, const TestDatabase& db, LPCWSTR name, LPCWSTR password, LONG directory = -1)
 {
-    return user.Login(db.DataSource(), name, password, false, false, directory, 0, false);
+    return user.Login(db.DataSource(), name, password, directory, 0);
 }
 
 TEST(CAcsUserLogin, NamedUserWithRightPasswordLogsIn)
@@ -93,14 +93,14 @@ TEST(CAcsUserLogin, WindowsLinkedUserLogsInById)
 {
     TestDatabase db;
     CAcsUser user;
-    ASSERT_TRUE(user.Login(db.DataSource(), nullptr, nullptr, false, false, -1, 10, false));
+    ASSERT_TRUE(user.Login(db.DataSource(), nullptr, nullptr, -1, 10));
     EXPECT_EQ(user.GetUserID(), 10);
     CAcsUser disabled;
-    EXPECT_FALSE(disabled.Login(db.DataSource(), nullptr, nullptr, false, false, -1, 11, false));
+    EXPECT_FALSE(disabled.Login(db.DataSource(), nullptr, nullptr, -1, 11));
     CAcsUser missing;
-    EXPECT_FALSE(missing.Login(db.DataSource(), nullptr, nullptr, false, false, -1, 999, false));
+    EXPECT_FALSE(missing.Login(db.DataSource(), nullptr, nullptr, -1, 999));
     CAcsUser none;
-    EXPECT_FALSE(none.Login(db.DataSource(), nullptr, nullptr, false, false, -1, 0, false));
+    EXPECT_FALSE(none.Login(db.DataSource(), nullptr, nullptr, -1, 0));
 }
 
 TEST(CAcsUserLogin, DirectoryAccountLogsInItsLinkedUser)
@@ -130,7 +130,7 @@ TEST(CAcsUserLogin, UnreachableDatabaseFailsCleanly)
     TestDatabase db;
     CAcsUser user;
     EXPECT_FALSE(user.LoginAsSA(L"sqlite:/nonexistent-folder/none.db"));
-    EXPECT_FALSE(user.Login(L"odbc:whatever", L"alice", L"Secret1!", false, false, -1, 0, false));
+    EXPECT_FALSE(user.Login(L"odbc:whatever", L"alice", L"Secret1!", -1, 0));
     EXPECT_FALSE(user.IsLoggedIn());
 }
 
@@ -296,7 +296,7 @@ TEST(CAcsUserPermissions, EveryIdentityFollowsItsStoredUserAndAccount)
     };
     const auto byId = [](LONG id) {
         return [=](CAcsUser& user, const TestDatabase& db) {
-            return user.Login(db.DataSource(), nullptr, nullptr, false, false, -1, id, false);
+            return user.Login(db.DataSource(), nullptr, nullptr, -1, id);
         };
     };
     const auto asProcess = [](CAcsUser& user, const TestDatabase& db) { return user.LoginAsSA(db.DataSource()); };

@@ -25,7 +25,7 @@ protected:
 TEST_F(SegmentFilter, RestrictsSegmentedTablesToTheUsersSegments)
 {
     CAcsUser alice;
-    ASSERT_TRUE(alice.Login(m_db.DataSource(), L"alice", L"Secret1!", false, false, -1, 0, false));
+    ASSERT_TRUE(alice.Login(m_db.DataSource(), L"alice", L"Secret1!", -1, 0));
     CDynamicRecordset byName(alice.GetDatabase());
     byName.SetTable(L"EMP");
     byName.AddColumnToSet(L"ID", L"EMP");
@@ -42,7 +42,7 @@ TEST_F(SegmentFilter, RestrictsSegmentedTablesToTheUsersSegments)
 TEST_F(SegmentFilter, LeavesUnsegmentedTablesAndAllSegmentUsersAlone)
 {
     CAcsUser alice;
-    ASSERT_TRUE(alice.Login(m_db.DataSource(), L"alice", L"Secret1!", false, false, -1, 0, false));
+    ASSERT_TRUE(alice.Login(m_db.DataSource(), L"alice", L"Secret1!", -1, 0));
     CDynamicRecordset directories(alice.GetDatabase());
     directories.SetTable(L"BNT_DIRECTORY");
     directories.AddColumnToSet(L"BNT_DIRECTORYID", L"BNT_DIRECTORY");
@@ -50,7 +50,7 @@ TEST_F(SegmentFilter, LeavesUnsegmentedTablesAndAllSegmentUsersAlone)
     EXPECT_EQ(TestDatabase::ReadIds(directories, L"BNT_DIRECTORYID"), (std::set<LONG>{1, 2}));
 
     CAcsUser carol;
-    ASSERT_TRUE(carol.Login(m_db.DataSource(), L"carol", L"Other2?", false, false, -1, 0, false));
+    ASSERT_TRUE(carol.Login(m_db.DataSource(), L"carol", L"Other2?", -1, 0));
     CDynamicRecordset all(carol.GetDatabase());
     all.SetTable(L"EMP");
     all.AddColumnToSet(L"ID", L"EMP");
@@ -63,7 +63,7 @@ TEST_F(SegmentFilter, SegmentsNotInUseAddNothingAndLoggedOutSeesNothing)
 {
     m_db.Exec("UPDATE CONFIG_VALUE SET NUMBERVALUE = 0 WHERE CONFIGID = 1001");
     CAcsUser alice;
-    ASSERT_TRUE(alice.Login(m_db.DataSource(), L"alice", L"Secret1!", false, false, -1, 0, false));
+    ASSERT_TRUE(alice.Login(m_db.DataSource(), L"alice", L"Secret1!", -1, 0));
     CDynamicRecordset every(alice.GetDatabase());
     every.SetTable(L"EMP");
     every.AddColumnToSet(L"ID", L"EMP");
@@ -121,9 +121,9 @@ TEST_F(SegmentFilter, FiltersTheSegmentedTableWhereverItStandsAndThroughThePanel
          {11, 12, 13}},
     };
     CAcsUser alice;
-    ASSERT_TRUE(alice.Login(m_db.DataSource(), L"alice", L"Secret1!", false, false, -1, 0, false));
+    ASSERT_TRUE(alice.Login(m_db.DataSource(), L"alice", L"Secret1!", -1, 0));
     CAcsUser carol;
-    ASSERT_TRUE(carol.Login(m_db.DataSource(), L"carol", L"Other2?", false, false, -1, 0, false));
+    ASSERT_TRUE(carol.Login(m_db.DataSource(), L"carol", L"Other2?", -1, 0));
     const CAcsUser loggedOut;
     for (const Case& c : cases)
     {

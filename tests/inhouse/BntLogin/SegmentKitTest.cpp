@@ -23,7 +23,7 @@ protected:
     }
     CAcsUser& Login(LONG userId)
     {
-        EXPECT_TRUE(m_user.Login(m_db.DataSource(), nullptr, nullptr, false, false, -1, userId, false));
+        EXPECT_TRUE(m_user.Login(m_db.DataSource(), nullptr, nullptr, -1, userId));
         return m_user;
     }
     TestDatabase m_db;

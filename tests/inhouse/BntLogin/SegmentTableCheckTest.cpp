@@ -23,7 +23,7 @@ protected:
     void SetUp() override
     {
         m_db.Exec("INSERT INTO EMP (ID, LASTNAME, SEGMENTID) VALUES (1, 'North', 5), (2, 'West', 20), (3, 'EastA', 8)");
-        ASSERT_TRUE(m_alice.Login(m_db.DataSource(), L"alice", L"Secret1!", false, false, -1, 0, false));
+        ASSERT_TRUE(m_alice.Login(m_db.DataSource(), L"alice", L"Secret1!", -1, 0));
     }
 
     std::set<LONG> FilteredIds(CAcsUser& user, const wchar_t* table, const wchar_t* column)
@@ -69,14 +69,14 @@ TEST_F(SegmentTableCheck, AnswersLastUntilTheUserLogsInAgain)
     m_db.Exec("ALTER TABLE BNT_DIRECTORY ADD COLUMN SEGMENTID INTEGER");
     m_db.Exec("UPDATE BNT_DIRECTORY SET SEGMENTID = 5 WHERE BNT_DIRECTORYID = 1");
     EXPECT_EQ(FilteredIds(m_alice, L"BNT_DIRECTORY", L"BNT_DIRECTORYID"), (std::set<LONG>{1, 2}));
-    ASSERT_TRUE(m_alice.Login(m_db.DataSource(), L"alice", L"Secret1!", false, false, -1, 0, false));
+    ASSERT_TRUE(m_alice.Login(m_db.DataSource(), L"alice", L"Secret1!", -1, 0));
     EXPECT_EQ(FilteredIds(m_alice, L"BNT_DIRECTORY", L"BNT_DIRECTORYID"), (std::set<LONG>{1}));
 }
 
 TEST_F(SegmentTableCheck, UsersNoFilterRestrictsNeverReadTheTable)
 {
     CAcsUser carol;  // an all-segments user
-    ASSERT_TRUE(carol.Login(m_db.DataSource(), L"carol", L"Other2?", false, false, -1, 0, false));
+    ASSERT_TRUE(carol.Login(m_db.DataSource(), L"carol", L"Other2?", -1, 0));
     EXPECT_NO_THROW(CheckWhileStatementsFail(carol, L"EMP", L"ID"));
     EXPECT_EQ(FilteredIds(carol, L"EMP", L"ID"), (std::set<LONG>{1, 2, 3}));
 
@@ -86,7 +86,7 @@ TEST_F(SegmentTableCheck, UsersNoFilterRestrictsNeverReadTheTable)
 
     m_db.Exec("UPDATE CONFIG_VALUE SET NUMBERVALUE = 0 WHERE CONFIGID = 1001");
     CAcsUser unsegmented;
-    ASSERT_TRUE(unsegmented.Login(m_db.DataSource(), L"alice", L"Secret1!", false, false, -1, 0, false));
+    ASSERT_TRUE(unsegmented.Login(m_db.DataSource(), L"alice", L"Secret1!", -1, 0));
     EXPECT_NO_THROW(CheckWhileStatementsFail(unsegmented, L"EMP", L"ID"));
     EXPECT_EQ(FilteredIds(unsegmented, L"EMP", L"ID"), (std::set<LONG>{1, 2, 3}));
 }

@@ -30,7 +30,7 @@ protected:
                   "INSERT INTO BADGELINK (BADGEKEY, ACCLVLID) VALUES (11, 1), (11, 2), (11, 3), (12, 1);"
                   "INSERT INTO PRECACGRP (PRECGRPID, NAME, SEGMENTID) VALUES (1, 'P9', 9);"
                   "INSERT INTO BDGPRECLINK (PRECGRPID, BADGEKEY) VALUES (1, 11);");
-        ASSERT_TRUE(m_alice.Login(m_db.DataSource(), L"alice", L"Secret1!", false, false, -1, 0, false));
+        ASSERT_TRUE(m_alice.Login(m_db.DataSource(), L"alice", L"Secret1!", -1, 0));
         ASSERT_TRUE(m_admin.LoginAsSA(m_db.DataSource()));
     }
     TestDatabase m_db;

@@ -125,7 +125,7 @@ TEST_F(UserCacheEntryTest, CardholderManagerIsBuiltOnceOnABorrowedConnectionAndG
     const int lent = connections->GetLentCount();
     {
         auto user = std::make_unique<CAcsUser>();
-        ASSERT_TRUE(user->Login(nullptr, nullptr, nullptr, false, false, -1, 1, false));
+        ASSERT_TRUE(user->Login(nullptr, nullptr, nullptr, -1, 1));
         const CAcsUser* owner = user.get();
         CWmipUserCacheEntry entry(std::move(user), nullptr, 0);
         CBntAcsDBMgrCardholder* manager = entry.GetCardholderAcsDbManager();

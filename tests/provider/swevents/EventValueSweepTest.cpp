@@ -315,7 +315,7 @@ TEST_F(EventValueSweep, AnEventCarriesAJoinedValueOnlyAsTheWatchersReadServesIt)
         ~Restore() { swtest::ExecuteOnInstallation("UPDATE ACCLVLINK SET TZID = 1 WHERE ACCESSLVID = 1;"); }
     } restore;
     auto porterUser = std::make_unique<CAcsUser>();
-    ASSERT_TRUE(porterUser->Login(nullptr, nullptr, nullptr, false, false, -1, 3, false));
+    ASSERT_TRUE(porterUser->Login(nullptr, nullptr, nullptr, -1, 3));
     ASSERT_FALSE(porterUser->IsAllSegmentsUser());
     CWmipUserCacheEntry porter(std::move(porterUser), nullptr, 0);
     CWmipIntrinsicEventMapper events(nullptr, static_cast<IWbemServices*>(m_namespace.Get()));

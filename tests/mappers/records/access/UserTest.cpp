@@ -33,7 +33,7 @@ protected:
     {
         CAcsUser user;
         const std::wstring source = L"sqlite:" + DoorInstallation::DatabaseFile().wstring();
-        return user.Login(source.c_str(), logonId, password, false, false, CAcsUser::kInternalDirectoryID, 0, false);
+        return user.Login(source.c_str(), logonId, password, CAcsUser::kInternalDirectoryID, 0);
     }
 };
 }  // namespace
@@ -241,11 +241,11 @@ TEST_F(SystemUsers, APermissionGroupIsLookedUpUnderItsOwnTypeOnly)
             "UPDATE USERS SET SYSTEM_USER_PERMID = 0, CARD_USER_PERMID = 91 WHERE USERID = 67;");
     const std::wstring source = L"sqlite:" + DoorInstallation::DatabaseFile().wstring();
     CAcsUser misplaced;
-    ASSERT_TRUE(misplaced.Login(source.c_str(), nullptr, nullptr, false, false, -1, 66, false));
+    ASSERT_TRUE(misplaced.Login(source.c_str(), nullptr, nullptr, -1, 66));
     EXPECT_FALSE(misplaced.HasPermission(0x10000000));
     EXPECT_FALSE(misplaced.HasPermission(0x20000003));
     CAcsUser placed;
-    ASSERT_TRUE(placed.Login(source.c_str(), nullptr, nullptr, false, false, -1, 67, false));
+    ASSERT_TRUE(placed.Login(source.c_str(), nullptr, nullptr, -1, 67));
     EXPECT_TRUE(placed.HasPermission(0x20000003));
     ExecSql(kManagedUsers);
 }
@@ -337,7 +337,7 @@ TEST_F(SystemUsers, AUserOfAnotherPrimarySegmentIsNotManaged)
     ExecSql(support::TestCallers::Sql({AccessCallers::kUserManager}) + kManagedUsers);
     const std::wstring source = L"sqlite:" + DoorInstallation::DatabaseFile().wstring();
     CAcsUser chief;
-    ASSERT_TRUE(chief.Login(source.c_str(), nullptr, nullptr, false, false, -1, 51, false));
+    ASSERT_TRUE(chief.Login(source.c_str(), nullptr, nullptr, -1, 51));
     EXPECT_FALSE(CWmipUserRules::CanManageUser(chief, *chief.GetDatabase(), 65));
     EXPECT_TRUE(CWmipUserRules::CanManageUser(chief, *chief.GetDatabase(), 66));
     ExecSql("DELETE FROM USERS WHERE USERID = 65;");
