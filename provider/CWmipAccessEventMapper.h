@@ -1,7 +1,8 @@
-// CWmipAccessEventMapper: the mapper of Bnt_AccessEvent: claims every message whose event type
-// and subtype name the access event class (whatever its message type) and adds the card data,
-// the access result, duress, the areas entered and left and the elevator floor to the common
-// properties. Its ProcessClause also serves the hardware event provider's access check.
+// CWmipAccessEventMapper: the mapper of Bnt_AccessEvent: claims every message of the access event
+// types 0 to 3 (any subtype) and of the secondary access type but for its subtypes 4 and 5
+// (whatever its message type) and adds the card data, the access result, duress, the areas
+// entered and left and the elevator floor to the common properties. Its ProcessClause also
+// serves the hardware event provider's access check.
 //
 // Owned by the hardware event processor; HandlesEvent and MapEvent run on its thread only.
 #pragma once
