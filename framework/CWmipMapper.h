@@ -10,6 +10,7 @@
 #pragma once
 
 #include "framework/Door.h"
+#include "framework/IWmipClauseProcessor.h"
 #include "framework/wql/ProcessClauseResult.h"
 #include "platform/com/Unknown.h"
 #include "platform/mfc/COleDateTime.h"
@@ -30,7 +31,7 @@ class IWbemServices;
 class IWmipUserDirectory;
 class IWmipUserEntry;
 
-class CWmipMapper
+class CWmipMapper : public IWmipClauseProcessor
 {
 public:
     // Keeps a reference on context and services when given (either may be null), the class
@@ -50,7 +51,7 @@ public:
     // One WQL comparison of the attached query's WHERE clause. The base formats a date literal
     // for the database and answers ProcessClausePlain, leaving the property to the derived
     // mapper. See framework/wql/ProcessClauseResult.h for the meaning of the four arguments.
-    virtual ProcessClauseResult ProcessClause(CString& property, int& wqlOperator, CString& literal, CString& extra);
+    ProcessClauseResult ProcessClause(CString& property, int& wqlOperator, CString& literal, CString& extra) override;
     // Applies the caller's class permissions to a freshly built class definition. The base
     // changes nothing and answers S_OK.
     virtual HRESULT ProcessClassPermissions(IWbemClassObject* classObject);
@@ -131,6 +132,10 @@ public:
     // through the class cache as GetClass makes one, even where WMI keeps one too (the bus reads a
     // dynamic class's definition so); lent as GetHeldClass lends a built one. The same results.
     HRESULT GetBuiltClass(ComPtr<IWbemClassObject>& classObject, BOOL system);
+    // The caller's class definition as GetHeldClass lends it, held for as long as the result
+    // lives, for reading only; null when it cannot be built. The query checks look names up in
+    // it (CWmipCallerDefinition::HasProperty).
+    ComPtr<IWbemClassObject> GetCallerDefinition();
 
     // Fetches a class or object through the mapper's IWbemServices into *object (nulled first;
     // the caller owns and releases it). asSystem: acts as the system with the internal trust
@@ -180,18 +185,6 @@ public:
     CWmipClassCache* GetClassCache() const { return m_classCache; }
     DBConnectionManager* GetConnectionManager() const { return m_connectionManager; }
     IWmipUserDirectory* GetUserDirectory() const { return m_userDirectory; }
-
-    // Wall-clock conversions with the process's time zone (DefaultTimeZoneInfo), daylight
-    // saving applied. An invalid or null value, or one the conversion pushes out of the
-    // years 100-9999, comes back with status invalid (null stays null).
-    static COleDateTime LocalToUtc(const COleDateTime& local);
-    static COleDateTime UtcToLocal(const COleDateTime& utc);
-    // The text of a WQL string literal in the form ProcessClause is handed ("..." with \" and
-    // \\ escapes): true with text set; false (text untouched) for any other form.
-    static bool UnquoteWqlLiteral(const CString& literal, CString& text);
-    // The UTC instant a WQL literal as ProcessClause is handed names: a quoted date-time in
-    // the form of the given door (WMIHelper::ToDateTimeUTC); status invalid for anything else.
-    static COleDateTime ReadDateLiteral(const CString& literal, Door door);
 
 protected:
     // Where SetQuery finds the "TABLE.COLUMN" texts a plain comparison may name (none when
