@@ -10,6 +10,7 @@
 #pragma once
 
 #include "framework/Door.h"
+#include "framework/IWmipClassBuilder.h"
 #include "framework/IWmipClauseProcessor.h"
 #include "framework/wql/ProcessClauseResult.h"
 #include "platform/com/Unknown.h"
@@ -31,7 +32,7 @@ class IWbemServices;
 class IWmipUserDirectory;
 class IWmipUserEntry;
 
-class CWmipMapper : public IWmipClauseProcessor
+class CWmipMapper : public IWmipClauseProcessor, public IWmipClassBuilder
 {
 public:
     // Keeps a reference on context and services when given (either may be null), the class
@@ -54,37 +55,19 @@ public:
     ProcessClauseResult ProcessClause(CString& property, int& wqlOperator, CString& literal, CString& extra) override;
     // Applies the caller's class permissions to a freshly built class definition. The base
     // changes nothing and answers S_OK.
-    virtual HRESULT ProcessClassPermissions(IWbemClassObject* classObject);
-    // How long the class cache may keep a definition this mapper built (CreateClass) or a copy
-    // it shaped (ProcessClassPermissions), by what the build or the shaping reads besides the
-    // registered declarations. A mapper that builds or shapes the definition itself says so next
-    // to its CreateClass and ProcessClassPermissions (CWmipMapperSkeleton refuses to build one
-    // that does not); the class cache names no class.
-    enum class DefinitionReuse
-    {
-        // Made anew for every request: what it reads is not said, or it costs less than keeping it.
-        Never,
-        // While the caller's rights stand as they were read (CAcsUser::GetRightsStamp) and the
-        // list stamp as it was read for the request (CDefinitionStamps): it reads nothing
-        // but the caller's rights and the tables and options the list stamp covers
-        // (db/schema.sql). A database without the list stamp keeps nothing.
-        WhileRightsAndListsSame,
-        // For the class cache's span: it reads nothing from the installation's database (the
-        // declarations, WMI's repository).
-        ForTheSpan,
-    };
+    HRESULT ProcessClassPermissions(IWbemClassObject* classObject) override;
     // What CreateClass reads; the base, which fetches the definition WMI keeps: ForTheSpan.
-    virtual DefinitionReuse GetBuiltClassReuse();
+    DefinitionReuse GetBuiltClassReuse() override;
     // What ProcessClassPermissions reads, for the caller the mapper serves; the base: Never.
-    virtual DefinitionReuse GetShapedClassReuse();
+    DefinitionReuse GetShapedClassReuse() override;
     // The logged-in user whose database a definition built for the system reads (its lists and
     // options), through which the class cache reads the list stamp; the base: none, so that a
     // system definition said to read stamped rows is never kept.
-    virtual const CAcsUser* GetDatabaseUser() const;
+    const CAcsUser* GetDatabaseUser() const override;
     // Builds the class definition into *classObject (nulled first). The base fetches it through
     // WMI as the system (GetObject with the class name). system is TRUE when the definition is
     // built for the system rather than for the caller. Answers the HRESULT of the build.
-    virtual HRESULT CreateClass(IWbemClassObject** classObject, BOOL system);
+    HRESULT CreateClass(IWbemClassObject** classObject, BOOL system) override;
     // True when the class keeps its date-times in UTC (no conversion on read); the base: false.
     virtual bool IsUseUTC();
     // True when the class reads binary columns as byte arrays; the base: false.
@@ -102,7 +85,7 @@ public:
     virtual bool IsWithheldProperty(const CString& property);
 
     // The name of the WMI class the mapper serves, as given at construction.
-    const CString& GetClassName() const { return m_className; }
+    const CString& GetClassName() const override { return m_className; }
 
     // The door whose request the mapper serves: Door::kWmi until its factory hands it the door
     // it was built for (SetDoor), which a mapper built by this one takes too. Where the doors'
@@ -178,7 +161,7 @@ public:
     void ReleaseUser(IWmipUserEntry* entry);
 
     // The services and context given at construction (no reference taken); may be null.
-    IWbemServices* GetServices() const { return m_services.Get(); }
+    IWbemServices* GetServices() const override { return m_services.Get(); }
     IWbemContext* GetContext() const { return m_context.Get(); }
     // The application's class cache, connection manager and user cache taken at construction;
     // null without an application (class definitions are then built for each call).
