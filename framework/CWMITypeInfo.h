@@ -107,6 +107,10 @@ public:
     // and a record is seen only when every source lets the caller see it.
     struct SegmentSource
     {
+        // How many owners one record may be followed through (a badge extension, its badge, the
+        // badge's person): declared with the sources so that the registry, which checks a class's
+        // owners when it is registered, and the segment filter, which follows them, read one depth.
+        static constexpr int kMaxOwnerDepth = 4;
         enum class Kind
         {
             // The record's own column (table.column of the class's join) holds its segment.

@@ -1,6 +1,6 @@
 #include "framework/CWmipClassCache.h"
 
-#include "framework/CWmipMapper.h"
+#include "framework/IWmipClassBuilder.h"
 #include "inhouse/BntLogin/CAcsUser.h"
 #include "inhouse/BntUtility/CWMIDebugLog.h"
 #include "platform/com/WbemConstants.h"
@@ -79,9 +79,9 @@ void CWmipClassCache::ExpireLocked(ULONGLONG now)
     }
 }
 
-CWmipClassCache::Reuse CWmipClassCache::ReadReuse(CWmipMapper& mapper, const CAcsUser* user, BOOL system)
+CWmipClassCache::Reuse CWmipClassCache::ReadReuse(IWmipClassBuilder& mapper, const CAcsUser* user, BOOL system)
 {
-    using DefinitionReuse = CWmipMapper::DefinitionReuse;
+    using DefinitionReuse = IWmipClassBuilder::DefinitionReuse;
     const DefinitionReuse built = mapper.GetBuiltClassReuse();
     const DefinitionReuse shaped = system ? DefinitionReuse::Never : mapper.GetShapedClassReuse();
     Reuse reuse;
@@ -99,7 +99,7 @@ CWmipClassCache::Reuse CWmipClassCache::ReadReuse(CWmipMapper& mapper, const CAc
     return reuse;
 }
 
-HRESULT CWmipClassCache::GetClass(CWmipMapper& mapper, const CAcsUser* user, BOOL system,
+HRESULT CWmipClassCache::GetClass(IWmipClassBuilder& mapper, const CAcsUser* user, BOOL system,
                                   IWbemClassObject** classObject)
 {
     if (classObject == nullptr)

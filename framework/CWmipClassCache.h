@@ -4,8 +4,8 @@
 // WMI service and the bus's in-process namespace hand out objects of their own kinds. Definitions WMI keeps are kept
 // once for everybody, as they are fetched as the system. Definitions are handed out as copies; the caller's permissions
 // shape the copy, never the cached definition. A built definition is kept only as its mapper says its build allows
-// (CWmipMapper::GetBuiltClassReuse), and a shaped copy beside it for its user as the mapper says
-// its shaping allows (CWmipMapper::GetShapedClassReuse): one that reads the installation's rows
+// (IWmipClassBuilder::GetBuiltClassReuse), and a shaped copy beside it for its user as the mapper says
+// its shaping allows (IWmipClassBuilder::GetShapedClassReuse): one that reads the installation's rows
 // serves again only while the stamps read for the request are those it was made under
 // (CDefinitionStamps: the database generation, the user's rights stamp, and the list stamp that
 // every write of a table or option a definition is built or shaped from sets anew). A database
@@ -32,7 +32,7 @@
 #include <utility>
 
 class CAcsUser;
-class CWmipMapper;
+class IWmipClassBuilder;
 class IWbemClassObject;
 class IWbemServices;
 
@@ -61,7 +61,7 @@ public:
     // mapper.GetDatabaseUser()'s database, and the copy is not shaped. S_OK on success;
     // WBEM_E_INVALID_PARAMETER for a null out-pointer or a missing user; the failure of
     // CreateClass or of the copy otherwise (nothing is cached then).
-    HRESULT GetClass(CWmipMapper& mapper, const CAcsUser* user, BOOL system, IWbemClassObject** classObject);
+    HRESULT GetClass(IWmipClassBuilder& mapper, const CAcsUser* user, BOOL system, IWbemClassObject** classObject);
 
     // A copy of the definition of className that WMI keeps in its repository, as services
     // answer it, into *classObject (nulled first; one reference for the caller). A definition
@@ -104,7 +104,7 @@ private:
     // before anything is looked up, built or shaped, so that the rows a build reads later are
     // never older than the stamps it is kept under. The list stamp is read on the caller's
     // database, or for the system on mapper.GetDatabaseUser()'s.
-    static Reuse ReadReuse(CWmipMapper& mapper, const CAcsUser* user, BOOL system);
+    static Reuse ReadReuse(IWmipClassBuilder& mapper, const CAcsUser* user, BOOL system);
     // A built definition's key: MakeKey's text, and the services the mapper builds through (the
     // WMI door's and the bus's in-process namespace give definitions of different kinds).
     using BuiltKey = std::pair<CString, const IWbemServices*>;

@@ -361,7 +361,7 @@ CWmideUnit CWmipInstanceWriter::MakeUnit(const CString& property, const CString&
         if (!AsText(value, text))
             ThrowProperty(__LINE__, WBEM_E_INVALID_PARAMETER, CWmipMessages::kInvalidProperty, property);
         const COleDateTime utc = WMIHelper::ToDateTimeUTC(text, m_mapper.GetDoor());
-        const COleDateTime stored = m_mapper.IsUseUTC() ? utc : CWmipMapper::UtcToLocal(utc);
+        const COleDateTime stored = m_mapper.IsUseUTC() ? utc : WMIHelper::UtcToLocal(utc);
         if (stored.GetStatus() != COleDateTime::valid)
             ThrowProperty(__LINE__, WBEM_E_INVALID_PARAMETER, CWmipMessages::kInvalidProperty, property);
         return CWmideUnit::DateTime(column, stored);

@@ -6,7 +6,6 @@
 #include "platform/com/BstrOwner.h"
 
 #include "framework/CWmipClassCache.h"
-#include "framework/CWmipQuery.h"
 #include "inhouse/BntLogin/CAcsUser.h"
 #include "inhouse/BntUtility/CWMIDebugLog.h"
 #include "inhouse/BntUtility/CWMIException.h"
@@ -217,6 +216,14 @@ HRESULT CWmipMapper::GetHeldClass(ComPtr<IWbemClassObject>& classObject, BOOL sy
     // A definition WMI keeps is lent by the mapper.
     classObject = ComPtr<IWbemClassObject>(raw);
     return hr;
+}
+
+ComPtr<IWbemClassObject> CWmipMapper::GetCallerDefinition()
+{
+    ComPtr<IWbemClassObject> held;
+    if (FAILED(GetHeldClass(held, FALSE)))
+        return {};
+    return held;
 }
 
 HRESULT CWmipMapper::GetBuiltClass(ComPtr<IWbemClassObject>& classObject, BOOL system)

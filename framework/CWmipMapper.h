@@ -10,6 +10,8 @@
 #pragma once
 
 #include "framework/Door.h"
+#include "framework/IWmipClassBuilder.h"
+#include "framework/IWmipClauseProcessor.h"
 #include "framework/wql/ProcessClauseResult.h"
 #include "platform/com/Unknown.h"
 #include "platform/mfc/COleDateTime.h"
@@ -30,7 +32,7 @@ class IWbemServices;
 class IWmipUserDirectory;
 class IWmipUserEntry;
 
-class CWmipMapper
+class CWmipMapper : public IWmipClauseProcessor, public IWmipClassBuilder
 {
 public:
     // Keeps a reference on context and services when given (either may be null), the class
@@ -50,40 +52,22 @@ public:
     // One WQL comparison of the attached query's WHERE clause. The base formats a date literal
     // for the database and answers ProcessClausePlain, leaving the property to the derived
     // mapper. See framework/wql/ProcessClauseResult.h for the meaning of the four arguments.
-    virtual ProcessClauseResult ProcessClause(CString& property, int& wqlOperator, CString& literal, CString& extra);
+    ProcessClauseResult ProcessClause(CString& property, int& wqlOperator, CString& literal, CString& extra) override;
     // Applies the caller's class permissions to a freshly built class definition. The base
     // changes nothing and answers S_OK.
-    virtual HRESULT ProcessClassPermissions(IWbemClassObject* classObject);
-    // How long the class cache may keep a definition this mapper built (CreateClass) or a copy
-    // it shaped (ProcessClassPermissions), by what the build or the shaping reads besides the
-    // registered declarations. A mapper that builds or shapes the definition itself says so next
-    // to its CreateClass and ProcessClassPermissions (CWmipMapperSkeleton refuses to build one
-    // that does not); the class cache names no class.
-    enum class DefinitionReuse
-    {
-        // Made anew for every request: what it reads is not said, or it costs less than keeping it.
-        Never,
-        // While the caller's rights stand as they were read (CAcsUser::GetRightsStamp) and the
-        // list stamp as it was read for the request (CDefinitionStamps): it reads nothing
-        // but the caller's rights and the tables and options the list stamp covers
-        // (db/schema.sql). A database without the list stamp keeps nothing.
-        WhileRightsAndListsSame,
-        // For the class cache's span: it reads nothing from the installation's database (the
-        // declarations, WMI's repository).
-        ForTheSpan,
-    };
+    HRESULT ProcessClassPermissions(IWbemClassObject* classObject) override;
     // What CreateClass reads; the base, which fetches the definition WMI keeps: ForTheSpan.
-    virtual DefinitionReuse GetBuiltClassReuse();
+    DefinitionReuse GetBuiltClassReuse() override;
     // What ProcessClassPermissions reads, for the caller the mapper serves; the base: Never.
-    virtual DefinitionReuse GetShapedClassReuse();
+    DefinitionReuse GetShapedClassReuse() override;
     // The logged-in user whose database a definition built for the system reads (its lists and
     // options), through which the class cache reads the list stamp; the base: none, so that a
     // system definition said to read stamped rows is never kept.
-    virtual const CAcsUser* GetDatabaseUser() const;
+    const CAcsUser* GetDatabaseUser() const override;
     // Builds the class definition into *classObject (nulled first). The base fetches it through
     // WMI as the system (GetObject with the class name). system is TRUE when the definition is
     // built for the system rather than for the caller. Answers the HRESULT of the build.
-    virtual HRESULT CreateClass(IWbemClassObject** classObject, BOOL system);
+    HRESULT CreateClass(IWbemClassObject** classObject, BOOL system) override;
     // True when the class keeps its date-times in UTC (no conversion on read); the base: false.
     virtual bool IsUseUTC();
     // True when the class reads binary columns as byte arrays; the base: false.
@@ -101,7 +85,7 @@ public:
     virtual bool IsWithheldProperty(const CString& property);
 
     // The name of the WMI class the mapper serves, as given at construction.
-    const CString& GetClassName() const { return m_className; }
+    const CString& GetClassName() const override { return m_className; }
 
     // The door whose request the mapper serves: Door::kWmi until its factory hands it the door
     // it was built for (SetDoor), which a mapper built by this one takes too. Where the doors'
@@ -131,6 +115,10 @@ public:
     // through the class cache as GetClass makes one, even where WMI keeps one too (the bus reads a
     // dynamic class's definition so); lent as GetHeldClass lends a built one. The same results.
     HRESULT GetBuiltClass(ComPtr<IWbemClassObject>& classObject, BOOL system);
+    // The caller's class definition as GetHeldClass lends it, held for as long as the result
+    // lives, for reading only; null when it cannot be built. The query checks look names up in
+    // it (CWmipCallerDefinition::HasProperty).
+    ComPtr<IWbemClassObject> GetCallerDefinition();
 
     // Fetches a class or object through the mapper's IWbemServices into *object (nulled first;
     // the caller owns and releases it). asSystem: acts as the system with the internal trust
@@ -173,25 +161,13 @@ public:
     void ReleaseUser(IWmipUserEntry* entry);
 
     // The services and context given at construction (no reference taken); may be null.
-    IWbemServices* GetServices() const { return m_services.Get(); }
+    IWbemServices* GetServices() const override { return m_services.Get(); }
     IWbemContext* GetContext() const { return m_context.Get(); }
     // The application's class cache, connection manager and user cache taken at construction;
     // null without an application (class definitions are then built for each call).
     CWmipClassCache* GetClassCache() const { return m_classCache; }
     DBConnectionManager* GetConnectionManager() const { return m_connectionManager; }
     IWmipUserDirectory* GetUserDirectory() const { return m_userDirectory; }
-
-    // Wall-clock conversions with the process's time zone (DefaultTimeZoneInfo), daylight
-    // saving applied. An invalid or null value, or one the conversion pushes out of the
-    // years 100-9999, comes back with status invalid (null stays null).
-    static COleDateTime LocalToUtc(const COleDateTime& local);
-    static COleDateTime UtcToLocal(const COleDateTime& utc);
-    // The text of a WQL string literal in the form ProcessClause is handed ("..." with \" and
-    // \\ escapes): true with text set; false (text untouched) for any other form.
-    static bool UnquoteWqlLiteral(const CString& literal, CString& text);
-    // The UTC instant a WQL literal as ProcessClause is handed names: a quoted date-time in
-    // the form of the given door (WMIHelper::ToDateTimeUTC); status invalid for anything else.
-    static COleDateTime ReadDateLiteral(const CString& literal, Door door);
 
 protected:
     // Where SetQuery finds the "TABLE.COLUMN" texts a plain comparison may name (none when

@@ -46,26 +46,16 @@ ProcessClauseResult CWmipMapper::ProcessClause(CString& /*property*/, int& wqlOp
     // ISO 8601 through the bus door, naming a UTC instant) is turned into that form.
     if (wqlOperator == WqlOpIsNull || wqlOperator == WqlOpIsNotNull || wqlOperator == WqlOpIsa)
         return ProcessClausePlain;
-    COleDateTime value = ReadDateLiteral(literal, GetDoor());
+    COleDateTime value = WMIHelper::ReadDateLiteral(literal, GetDoor());
     if (value.GetStatus() != COleDateTime::valid)
         return ProcessClausePlain;
     if (!IsUseUTC())
-        value = UtcToLocal(value);
+        value = WMIHelper::UtcToLocal(value);
     if (value.GetStatus() != COleDateTime::valid)
         return ProcessClausePlain;
     literal.Format(L"\"%04d-%02d-%02d %02d:%02d:%02d\"", value.GetYear(), value.GetMonth(), value.GetDay(),
                    value.GetHour(), value.GetMinute(), value.GetSecond());
     return ProcessClausePlain;
-}
-
-COleDateTime CWmipMapper::ReadDateLiteral(const CString& literal, Door door)
-{
-    CString text;
-    if (UnquoteWqlLiteral(literal, text))
-        return WMIHelper::ToDateTimeUTC(text, door);
-    COleDateTime invalid;
-    invalid.SetStatus(COleDateTime::invalid);
-    return invalid;
 }
 
 HRESULT CWmipMapper::SetQuery(CWmipQuery* query)
@@ -86,7 +76,7 @@ HRESULT CWmipMapper::SetQuery(CWmipQuery* query)
     std::optional<ComPtr<IWbemClassObject>> definition;
     const auto hasProperty = [this, &definition](const CString& property) {
         if (!definition.has_value())
-            definition = CWmipCallerDefinition::Of(*this);
+            definition = GetCallerDefinition();
         return CWmipCallerDefinition::HasProperty(definition->Get(), property);
     };
     for (const CString& selected : query->GetSelectedProperties())
@@ -142,29 +132,4 @@ void CWmipMapper::SetQueryAttachment(CWmipQuery* query)
     m_query = query;
     if (query != nullptr)
         query->SetMapper(this);
-}
-
-bool CWmipMapper::UnquoteWqlLiteral(const CString& literal, CString& text)
-{
-    const int length = literal.GetLength();
-    if (length < 2 || literal[0] != L'"' || literal[length - 1] != L'"')
-        return false;
-    CString result;
-    for (int i = 1; i < length - 1; ++i)
-    {
-        wchar_t ch = literal[i];
-        if (ch == L'\\')
-        {
-            if (i + 1 >= length - 1)
-                return false;
-            ch = literal[++i];
-        }
-        else if (ch == L'"')
-        {
-            return false;
-        }
-        result += ch;
-    }
-    text = result;
-    return true;
 }

@@ -5,7 +5,6 @@
 #include "framework/CWmipListItemMapper.h"
 #include "framework/CWmipListObjectClassCache.h"
 #include "framework/CWmipManagerClassDefinitions.h"
-#include "framework/CWmipSegmentSourceFilter.h"
 #include "platform/com/CimTypes.h"
 
 #include "inhouse/BntCoreDb/CDynamicRecordset.h"
@@ -312,7 +311,7 @@ void CWmipMapperRegistry::RegisterUnfollowedEnd(const CString& className, CWMITy
 bool CWmipMapperRegistry::IsSegmented(const CString& className, int depth)
 {
     const auto found = LookupClassInRegistry(className);
-    if (found == m_classes.end() || depth > CWmipSegmentSourceFilter::kMaxOwnerDepth)
+    if (found == m_classes.end() || depth > CWMITypeInfo::SegmentSource::kMaxOwnerDepth)
         return false;
     using Kind = CWMITypeInfo::SegmentSource::Kind;
     return std::any_of(found->second->GetSegmentSources().begin(), found->second->GetSegmentSources().end(),
@@ -367,7 +366,7 @@ bool CWmipMapperRegistry::FollowsEnd(const CWMITypeInfo& type, const std::vector
 {
     using Kind = CWMITypeInfo::SegmentSource::Kind;
     const auto found = LookupClassInRegistry(endClass);
-    if (found == m_classes.end() || depth > CWmipSegmentSourceFilter::kMaxOwnerDepth)
+    if (found == m_classes.end() || depth > CWMITypeInfo::SegmentSource::kMaxOwnerDepth)
         return false;
     const std::vector<CWMITypeInfo::SegmentSource>& own = type.GetSegmentSources();
     if (std::any_of(own.begin(), own.end(), [&](const CWMITypeInfo::SegmentSource& source) {

@@ -3,7 +3,7 @@
 #include <string>
 #include <utility>
 
-#include "framework/CWmipMapper.h"
+#include "framework/IWmipClauseProcessor.h"
 #include "framework/CWmipMessages.h"
 #include "framework/wql/WqlParser.h"
 #include "framework/wql/WqlSqlTranslator.h"

@@ -29,7 +29,7 @@
 #include "platform/mfc/CString.h"
 #include "platform/win32/WinTypes.h"
 
-class CWmipMapper;
+class IWmipClauseProcessor;
 struct WqlClauseDecision;
 
 class CWmipQuery
@@ -88,8 +88,8 @@ public:
     const WqlExpression* GetWhereExpression() const { return m_where.get(); }
 
     // The mapper through which the WHERE clause is translated (not owned); null when none.
-    CWmipMapper* GetMapper() const { return m_mapper; }
-    void SetMapper(CWmipMapper* mapper) { m_mapper = mapper; }
+    IWmipClauseProcessor* GetMapper() const { return m_mapper; }
+    void SetMapper(IWmipClauseProcessor* mapper) { m_mapper = mapper; }
     // The resolver of plain comparisons (ProcessClausePlain): the column must resolve, and the
     // comparison is made on the qualified column it resolves to, so that no name reaches the
     // SQL unqualified (a bare name is ambiguous once the class joins a second table holding
@@ -149,7 +149,7 @@ private:
     std::unique_ptr<WqlExpression> m_where;
     CString m_whereError;
 
-    CWmipMapper* m_mapper = nullptr;
+    IWmipClauseProcessor* m_mapper = nullptr;
     ColumnResolver m_columnResolver;
     PropertyCheck m_propertyCheck;
 

@@ -1,7 +1,7 @@
 #include "framework/CWmipQueryRefusal.h"
 
-#include "framework/CWmipMapper.h"
 #include "framework/CWmipMessages.h"
+#include "framework/WMIHelper.h"
 #include "framework/wql/ProcessClauseResult.h"
 #include "framework/wql/WqlEvaluator.h"
 #include "inhouse/BntCoreDb/CDBValue.h"
@@ -115,7 +115,7 @@ void CWmipQueryRefusal::CheckLiteral(const wchar_t* sourceFile, int line, const 
         return;
     if (IsNumberType(type) && door != Door::kBus && !IsNumberLiteral(literal))
         throw NotANumber(sourceFile, line, property, literal);
-    if (type == CIM_DATETIME && CWmipMapper::ReadDateLiteral(literal, door).GetStatus() != COleDateTime::valid)
+    if (type == CIM_DATETIME && WMIHelper::ReadDateLiteral(literal, door).GetStatus() != COleDateTime::valid)
         throw NotADate(sourceFile, line, property, literal, door);
     if (type == CIM_BOOLEAN && !IsBooleanLiteral(literal))
     {

@@ -330,7 +330,7 @@ private:
                          bool joinOwners)
     {
         CWMITypeInfo* owner = CWmipMapperRegistry::Instance()->GetTypeInfo(source.ownerClass, true);
-        if (owner == nullptr || depth >= CWmipSegmentSourceFilter::kMaxOwnerDepth ||
+        if (owner == nullptr || depth >= CWMITypeInfo::SegmentSource::kMaxOwnerDepth ||
             source.names.size() != source.ownerKeys.size() || source.names.empty())
             return Deny(type, recordset, L"names an owner that cannot be followed");
         // The owner's row that the record names, under a name of its own in the statement so

@@ -13,7 +13,8 @@
 // several owners (a link) passes each. Not segmented: nothing. A joined table of another class's
 // records reads NULL where the caller may not see its row.
 // Deny by default: a class without a source, a column the join does not hold, an owner that is
-// not registered or a chain of owners deeper than kMaxOwnerDepth give a filter no row passes.
+// not registered or a chain of owners deeper than CWMITypeInfo::SegmentSource::kMaxOwnerDepth give a filter no row
+// passes.
 //
 // Any thread. Apply keeps the restrictions it built per class, recordset tables and joins, and
 // caller's sign-in, segments and segmentation options, and adds the kept ones to a later
@@ -34,9 +35,6 @@ class IWbemClassObject;
 class CWmipSegmentSourceFilter
 {
 public:
-    // How many owners one record may be followed through (a badge extension, its badge, the
-    // badge's person).
-    static constexpr int kMaxOwnerDepth = 4;
     // Most filters Apply keeps; it starts again with none when it is full.
     static constexpr std::size_t kMaxKeptFilters = 4096;
 

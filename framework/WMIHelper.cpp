@@ -502,6 +502,59 @@ COleDateTime WMIHelper::ToDateTimeUTC(const CString& text, Door door)
     return DateTimeText::ToUtc(parts);
 }
 
+COleDateTime WMIHelper::LocalToUtc(const COleDateTime& local)
+{
+    if (local.GetStatus() != COleDateTime::valid)
+        return local;
+    LONGLONG seconds = 0;
+    SecondsFromOleDateTime(local, seconds);
+    return OleDateTimeFromSeconds(DefaultTimeZoneInfo.LocalToUtcSeconds(seconds));
+}
+
+COleDateTime WMIHelper::UtcToLocal(const COleDateTime& utc)
+{
+    if (utc.GetStatus() != COleDateTime::valid)
+        return utc;
+    LONGLONG seconds = 0;
+    SecondsFromOleDateTime(utc, seconds);
+    return OleDateTimeFromSeconds(DefaultTimeZoneInfo.UtcToLocalSeconds(seconds));
+}
+
+bool WMIHelper::UnquoteWqlLiteral(const CString& literal, CString& text)
+{
+    const int length = literal.GetLength();
+    if (length < 2 || literal[0] != L'"' || literal[length - 1] != L'"')
+        return false;
+    CString result;
+    for (int i = 1; i < length - 1; ++i)
+    {
+        wchar_t ch = literal[i];
+        if (ch == L'\\')
+        {
+            if (i + 1 >= length - 1)
+                return false;
+            ch = literal[++i];
+        }
+        else if (ch == L'"')
+        {
+            return false;
+        }
+        result += ch;
+    }
+    text = result;
+    return true;
+}
+
+COleDateTime WMIHelper::ReadDateLiteral(const CString& literal, Door door)
+{
+    CString text;
+    if (UnquoteWqlLiteral(literal, text))
+        return ToDateTimeUTC(text, door);
+    COleDateTime invalid;
+    invalid.SetStatus(COleDateTime::invalid);
+    return invalid;
+}
+
 WMIHelper::ProcessMethod WMIHelper::GetPropertyProcessMethod(const CString& column, const CString& table,
                                                              [[maybe_unused]] bool isVisitor)
 {

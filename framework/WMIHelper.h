@@ -177,6 +177,20 @@ public:
     // (microseconds dropped). Valid exactly when the text has that form and names a date of
     // the years 100-9999; anything else gives status invalid.
     static COleDateTime ToDateTimeUTC(const CString& text, Door door);
+    // The wall-clock conversions and the WQL literals a mapper's ProcessClause is handed stand
+    // here, below the mapper, so that the property helpers and the query refusal read them
+    // without naming the mapper.
+    // Wall-clock conversions with the process's time zone (DefaultTimeZoneInfo), daylight
+    // saving applied. An invalid or null value, or one the conversion pushes out of the
+    // years 100-9999, comes back with status invalid (null stays null).
+    static COleDateTime LocalToUtc(const COleDateTime& local);
+    static COleDateTime UtcToLocal(const COleDateTime& utc);
+    // The text of a WQL string literal in the form ProcessClause is handed ("..." with \" and
+    // \\ escapes): true with text set; false (text untouched) for any other form.
+    static bool UnquoteWqlLiteral(const CString& literal, CString& text);
+    // The UTC instant a WQL literal as ProcessClause is handed names: a quoted date-time in
+    // the form of the given door (ToDateTimeUTC); status invalid for anything else.
+    static COleDateTime ReadDateLiteral(const CString& literal, Door door);
 
     // --- Tables and rules ----------------------------------------------------------------
     // The processing method of a column of the current row: kProcessByMapper for table

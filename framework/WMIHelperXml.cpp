@@ -8,7 +8,6 @@
 #include "common/Crypto.h"
 #include "common/StringHelpers.h"
 #include "framework/CWMITypeInfo.h"
-#include "framework/CWmipMapper.h"
 #include "framework/CWmipMapperRegistry.h"
 #include "inhouse/BntUtility/CWMIDebugLog.h"
 #include "inhouse/BntUtility/CWMIException.h"
@@ -138,7 +137,7 @@ bool PutFromText(IWbemClassObject* instance, const CString& property, CIMTYPE ty
         if (!value.ParseDateTime(text) || value.GetStatus() != COleDateTime::valid)
             return false;
         if (!useUTC)
-            value = CWmipMapper::LocalToUtc(value);
+            value = WMIHelper::LocalToUtc(value);
         // A software event's record goes out through the WMI door alone.
         return value.GetStatus() == COleDateTime::valid &&
                SUCCEEDED(WMIHelper::PutDateTime(instance, property, value, Door::kWmi));

@@ -341,7 +341,7 @@ ProcessClauseResult CWmipIntrinsicEventMapper::ProcessClause(CString& property, 
         return ProcessClauseDrop;
     // The class name comes quoted; a literal of another form names no class.
     CString className;
-    if (!UnquoteWqlLiteral(literal, className))
+    if (!WMIHelper::UnquoteWqlLiteral(literal, className))
         return ProcessClauseKeep;
     if (className == L"Bnt_Person")
     {

@@ -75,7 +75,7 @@ ProcessClauseResult CWmipAssociationMapper::ProcessClause(CString& property, int
 
     CWmipClassMapper* referenced = GetReferencedClassMapper(property);
     CString pathText;
-    if (referenced == nullptr || !UnquoteWqlLiteral(literal, pathText))
+    if (referenced == nullptr || !WMIHelper::UnquoteWqlLiteral(literal, pathText))
         return ProcessClauseDrop;
     const std::unique_ptr<CWmipObjectPath> path = CWmipObjectPath::CreateFromPath(pathText);
     if (path == nullptr || path->GetKeyCount() != 1 ||

@@ -101,7 +101,7 @@ HRESULT CWmipAreaMapper::MoveBadge(IWbemClassObject* inParams, IWbemObjectSink*)
         WMIHelper::GetNumber64(inParams, L"BadgeID", badgeId);
         CString utcText;
         WMIHelper::GetString(inParams, L"UTCTime", utcText);
-        const COleDateTime moved = utcText.IsEmpty() ? CWmipMapper::LocalToUtc(COleDateTime::GetCurrentTime())
+        const COleDateTime moved = utcText.IsEmpty() ? WMIHelper::LocalToUtc(COleDateTime::GetCurrentTime())
                                                      : WMIHelper::ToDateTimeUTC(utcText, GetDoor());
 
         CAcsUser* user = RequireUser();

@@ -328,7 +328,7 @@ HRESULT CWmipIncomingEventExMapper::CheckAcknowledgement(IWbemClassObject* inPar
         CString alarmTimeText;
         WMIHelper::GetString(inParams, L"AlarmTime", alarmTimeText);
         const std::optional<LONG> alarmTime =
-            OleDays(alarmTimeText.IsEmpty() ? CWmipMapper::LocalToUtc(COleDateTime::GetCurrentTime())
+            OleDays(alarmTimeText.IsEmpty() ? WMIHelper::LocalToUtc(COleDateTime::GetCurrentTime())
                                             : WMIHelper::ToDateTimeUTC(alarmTimeText, GetDoor()));
         if (!alarmTime)
             return WBEM_E_INVALID_PARAMETER;

@@ -72,7 +72,7 @@ COleDateTime CWmipAccessLevelAssignmentMapper::ReadDate(IWbemClassObject* instan
     if (utc.GetStatus() != COleDateTime::valid)
         CWmipRecordChecks::ThrowNamed(kSourceFile, __LINE__, WBEM_E_INVALID_PARAMETER, CWmipMessages::kInvalidProperty,
                                       property);
-    return IsUseUTC() ? utc : UtcToLocal(utc);
+    return IsUseUTC() ? utc : WMIHelper::UtcToLocal(utc);
 }
 
 HRESULT CWmipAccessLevelAssignmentMapper::PutInstance(IWbemClassObject* instance, LONG flags, CString& path)

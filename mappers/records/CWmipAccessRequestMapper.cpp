@@ -250,7 +250,7 @@ HRESULT CWmipAccessRequestMapper::ChangeStage(IWbemClassObject* instance, IWbemC
         if (hasNote)
             request.SetValue(columns.noteColumn, CDBValue(note));
         request.SetValue(columns.userColumn, CDBValue(user->GetUserID()));
-        request.SetDateTime(columns.dateColumn, LocalToUtc(COleDateTime::GetCurrentTime()));
+        request.SetDateTime(columns.dateColumn, WMIHelper::LocalToUtc(COleDateTime::GetCurrentTime()));
         LONG type = 0;
         if (SUCCEEDED(WMIHelper::GetNumber(instance, L"Type", type)))
             request.SetValue(L"TYPE", CDBValue(type));

@@ -313,7 +313,7 @@ HRESULT CWmipBadgeMapper::GetDefaultValue(IWbemClassObject* instance, const CStr
         if (date.GetStatus() != COleDateTime::valid)
             return WBEM_E_NOT_FOUND;
         CString text;
-        WMIHelper::DateTimeToString(text, IsUseUTC() ? date : LocalToUtc(date), 0, GetDoor());
+        WMIHelper::DateTimeToString(text, IsUseUTC() ? date : WMIHelper::LocalToUtc(date), 0, GetDoor());
         PutText(value, text);
         return S_OK;
     }
@@ -326,7 +326,7 @@ HRESULT CWmipBadgeMapper::IsValidValue(IWbemClassObject* instance, const CString
     {
         const COleDateTime now = COleDateTime::GetCurrentTime();
         CString text;
-        WMIHelper::DateTimeToString(text, IsUseUTC() ? now : LocalToUtc(now), 0, GetDoor());
+        WMIHelper::DateTimeToString(text, IsUseUTC() ? now : WMIHelper::LocalToUtc(now), 0, GetDoor());
         PutText(value, text);
         return S_OK;
     }

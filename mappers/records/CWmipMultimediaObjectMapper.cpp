@@ -67,7 +67,7 @@ HRESULT CWmipMultimediaObjectMapper::IsValidValue(IWbemClassObject* instance, co
         return CWmipPersonPartMapper::IsValidValue(instance, property, value);
     const COleDateTime now = COleDateTime::GetCurrentTime();
     CString text;
-    WMIHelper::DateTimeToString(text, IsUseUTC() ? now : LocalToUtc(now), 0, GetDoor());
+    WMIHelper::DateTimeToString(text, IsUseUTC() ? now : WMIHelper::LocalToUtc(now), 0, GetDoor());
     VariantClear(&value);
     value.vt = VT_BSTR;
     value.bstrVal = SysAllocString(text);

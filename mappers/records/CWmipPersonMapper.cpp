@@ -285,7 +285,7 @@ HRESULT CWmipPersonMapper::IsValidValue(IWbemClassObject* instance, const CStrin
     if (property.CompareNoCase(L"LASTCHANGED") == 0)
     {
         CString text;
-        WMIHelper::DateTimeToString(text, LocalToUtc(COleDateTime::GetCurrentTime()), 0, GetDoor());
+        WMIHelper::DateTimeToString(text, WMIHelper::LocalToUtc(COleDateTime::GetCurrentTime()), 0, GetDoor());
         VariantClear(&value);
         value.vt = VT_BSTR;
         value.bstrVal = SysAllocString(text);

@@ -1,6 +1,6 @@
 #include "tests/framework/mappers/MapperTestFixture.h"
 
-#include "framework/CWmipMapper.h"
+#include "framework/WMIHelper.h"
 #include "tests/common/TestEnvironment.h"
 
 #include <string>
@@ -159,19 +159,19 @@ TEST(MapperTime, ConversionsRoundTripAndKeepInvalidValues)
 {
     ScopedTimeZone zone("EST5");
     const COleDateTime local(2024, 3, 1, 0, 15, 0);
-    const COleDateTime utc = CWmipMapper::LocalToUtc(local);
+    const COleDateTime utc = WMIHelper::LocalToUtc(local);
     ASSERT_EQ(utc.GetStatus(), COleDateTime::valid);
     EXPECT_EQ(utc.GetDay(), 1);
     EXPECT_EQ(utc.GetHour(), 5);
-    const COleDateTime back = CWmipMapper::UtcToLocal(utc);
+    const COleDateTime back = WMIHelper::UtcToLocal(utc);
     EXPECT_EQ(back.GetHour(), 0);
     EXPECT_EQ(back.GetMinute(), 15);
 
     COleDateTime invalid;
     invalid.SetStatus(COleDateTime::invalid);
-    EXPECT_EQ(CWmipMapper::LocalToUtc(invalid).GetStatus(), COleDateTime::invalid);
+    EXPECT_EQ(WMIHelper::LocalToUtc(invalid).GetStatus(), COleDateTime::invalid);
     // The conversion may not leave the valid years.
-    EXPECT_EQ(CWmipMapper::LocalToUtc(COleDateTime(9999, 12, 31, 23, 0, 0)).GetStatus(), COleDateTime::invalid);
+    EXPECT_EQ(WMIHelper::LocalToUtc(COleDateTime(9999, 12, 31, 23, 0, 0)).GetStatus(), COleDateTime::invalid);
 }
 
 }  // namespace

@@ -13,7 +13,6 @@
 #include <typeinfo>
 
 #include "framework/CWMITypeInfo.h"
-#include "framework/CWmipCallerDefinition.h"
 #include "framework/WMIHelper.h"
 #include "platform/com/BstrOwner.h"
 #include "schema/MapperBindings.h"
@@ -265,7 +264,7 @@ TEST_F(FrameworkRules, NamesTheClassDoesNotDeclareAreInvalidQueries)
 {
     LoginAdministrator();
     ForEachClass([&](const std::wstring& className, CWmipClassMapper& mapper) {
-        const std::vector<std::string> properties = Properties(CWmipCallerDefinition::Of(mapper).Get());
+        const std::vector<std::string> properties = Properties(mapper.GetCallerDefinition().Get());
         const auto declared = [&properties](const std::wstring& name) {
             const std::string narrow = CStringToUtf8(name.c_str());
             return std::any_of(properties.begin(), properties.end(),
@@ -336,7 +335,7 @@ TEST_F(FrameworkRules, ClassDefinitionsCarryTheDeclaredPropertiesAndMarkTheirKey
 {
     LoginAdministrator();
     ForEachClass([&](const std::wstring& className, CWmipClassMapper& mapper) {
-        const Instance definition = CWmipCallerDefinition::Of(mapper);
+        const Instance definition = mapper.GetCallerDefinition();
         // Inherited and user-defined properties come on top of the class's own.
         const std::vector<std::string> present = Properties(definition.Get());
         const std::vector<std::string> declared = DeclaredProperties(className);
@@ -427,7 +426,7 @@ TEST_F(FrameworkRules, OnlyTheMethodsOfTheDefinitionAreSupported)
 {
     LoginAdministrator();
     ForEachClass([&](const std::wstring&, CWmipClassMapper& mapper) {
-        const std::vector<CString> methods = Methods(CWmipCallerDefinition::Of(mapper).Get());
+        const std::vector<CString> methods = Methods(mapper.GetCallerDefinition().Get());
         for (const CString& method : methods)
             EXPECT_TRUE(mapper.IsMethodSupported(method)) << CStringToUtf8(method);
         EXPECT_FALSE(mapper.IsMethodSupported(L"UndeclaredMethod"));

@@ -3,6 +3,7 @@
 #include "common/Crypto.h"
 #include "framework/CWmipInstanceWriter.h"
 #include "framework/CWmipObjectPath.h"
+#include "framework/WMIHelper.h"
 #include "platform/com/SafeArray.h"
 #include "tests/support/IntegerArray.h"
 
@@ -180,7 +181,7 @@ TEST_F(PutInstance, DateTimesAreStoredAsLocalWallClock)
     ComPtr<IWbemClassObject> person = NewPerson(*mapper);
     Set(person.Get(), L"LastChanged", _variant_t(L"20240315103000.000000+000"));
     ASSERT_EQ(Put(*mapper, person.Get(), WBEM_FLAG_CREATE_ONLY).first, S_OK);
-    const COleDateTime local = CWmipMapper::UtcToLocal(COleDateTime(2024, 3, 15, 10, 30, 0));
+    const COleDateTime local = WMIHelper::UtcToLocal(COleDateTime(2024, 3, 15, 10, 30, 0));
     EXPECT_EQ(Scalar("SELECT LASTCHANGED FROM EMP WHERE ID = 10"), CStringToUtf8(local.Format(L"%Y-%m-%d %H:%M:%S")));
 }
 

@@ -42,7 +42,7 @@ const struct
 // The DMTF text the framework gives a date-time column stored as local wall-clock time.
 std::string DmtfOfLocal(int year, int month, int day, int hour, int minute)
 {
-    const COleDateTime utc = CWmipMapper::LocalToUtc(COleDateTime(year, month, day, hour, minute, 0));
+    const COleDateTime utc = WMIHelper::LocalToUtc(COleDateTime(year, month, day, hour, minute, 0));
     CString text;
     EXPECT_TRUE(WMIHelper::DateTimeToString(text, utc, 0, Door::kWmi));
     return CStringToUtf8(text);
