@@ -502,22 +502,28 @@ COleDateTime WMIHelper::ToDateTimeUTC(const CString& text, Door door)
     return DateTimeText::ToUtc(parts);
 }
 
+namespace {
+
+// A valid time moved between the machine zone and UTC by shift; an invalid one as it is.
+COleDateTime ShiftZone(const COleDateTime& time, LONGLONG (DateTimeZoneInfo::*shift)(LONGLONG) const)
+{
+    if (time.GetStatus() != COleDateTime::valid)
+        return time;
+    LONGLONG seconds = 0;
+    SecondsFromOleDateTime(time, seconds);
+    return OleDateTimeFromSeconds((DefaultTimeZoneInfo.*shift)(seconds));
+}
+
+}  // namespace
+
 COleDateTime WMIHelper::LocalToUtc(const COleDateTime& local)
 {
-    if (local.GetStatus() != COleDateTime::valid)
-        return local;
-    LONGLONG seconds = 0;
-    SecondsFromOleDateTime(local, seconds);
-    return OleDateTimeFromSeconds(DefaultTimeZoneInfo.LocalToUtcSeconds(seconds));
+    return ShiftZone(local, &DateTimeZoneInfo::LocalToUtcSeconds);
 }
 
 COleDateTime WMIHelper::UtcToLocal(const COleDateTime& utc)
 {
-    if (utc.GetStatus() != COleDateTime::valid)
-        return utc;
-    LONGLONG seconds = 0;
-    SecondsFromOleDateTime(utc, seconds);
-    return OleDateTimeFromSeconds(DefaultTimeZoneInfo.UtcToLocalSeconds(seconds));
+    return ShiftZone(utc, &DateTimeZoneInfo::UtcToLocalSeconds);
 }
 
 bool WMIHelper::UnquoteWqlLiteral(const CString& literal, CString& text)
