@@ -1,16 +1,16 @@
 #include "framework/CWmipClassMapper.h"
 
 #include "common/AccessCodes.h"
+#include "common/StringHelpers.h"
 #include "framework/CWmipMessages.h"
 #include "framework/CWmipPropertyRefusal.h"
+#include "framework/CWmipQuery.h"
 #include "framework/CWmipQueryRefusal.h"
 
 #include "framework/CWMITypeInfo.h"
-#include "framework/CWmipInstanceWriter.h"
 #include "framework/CWmipMapperRegistry.h"
 #include "framework/CWmipObjectPath.h"
 #include "framework/CWmipSegmentSourceFilter.h"
-#include "framework/CWmipWriteFrame.h"
 #include "framework/WMIHelper.h"
 #include "inhouse/BntCommon/CBntCardholderTrans.h"
 #include "inhouse/BntCoreDb/CBntDatabase.h"
@@ -20,7 +20,6 @@
 #include "inhouse/BntUtility/CWMIDebugLog.h"
 #include "inhouse/BntUtility/CWMIException.h"
 #include "platform/com/CimTypes.h"
-#include "platform/com/SafeArray.h"
 #include "platform/com/WbemConstants.h"
 #include "platform/wmi/IWbemClassObject.h"
 #include "platform/wmi/IWbemQualifierSet.h"
@@ -56,60 +55,18 @@ CString FindDeclaredSegment(const CWMITypeInfo* typeInfo)
     return {};
 }
 
-// The values a name gives: each element of a one-dimensional array (a parameter that names
-// several records of one class), else the value itself; none for an array it cannot read.
-std::vector<_variant_t> ElementsOf(const VARIANT& value)
+// Splits "TABLE.COLUMN" at its last point; a text without one is a bare column.
+void SplitTableDotColumn(const CString& tableDotColumn, CString& table, CString& column)
 {
-    if ((value.vt & VT_ARRAY) == 0)
-        return {_variant_t(value)};
-    std::vector<_variant_t> elements;
-    const VARTYPE element = value.vt & ~VT_ARRAY;
-    LONG lower = 0;
-    LONG upper = -1;
-    if (value.parray == nullptr || SafeArrayGetDim(value.parray) != 1 ||
-        FAILED(SafeArrayGetLBound(value.parray, 1, &lower)) || FAILED(SafeArrayGetUBound(value.parray, 1, &upper)))
-        return elements;
-    for (LONG index = lower; index <= upper; ++index)
+    const int dot = tableDotColumn.ReverseFind(L'.');
+    if (dot < 0)
     {
-        VARIANT raw;
-        VariantInit(&raw);
-        const HRESULT hr = element == VT_VARIANT ? SafeArrayGetElement(value.parray, &index, &raw)
-                                                 : SafeArrayGetElement(value.parray, &index, &raw.llVal);
-        if (FAILED(hr))
-            return {};
-        if (element != VT_VARIANT)
-            raw.vt = element;
-        _variant_t held;
-        held.Attach(raw);
-        elements.push_back(std::move(held));
+        table.Empty();
+        column = tableDotColumn;
+        return;
     }
-    return elements;
-}
-
-// The owners a write of the class names by its own properties (its segment sources), as records
-// the write must be able to see: a record is never written under an owner the caller cannot see.
-void AppendOwnerRecords(const CWMITypeInfo& typeInfo, std::vector<CWMITypeInfo::NamedRecord>& records)
-{
-    for (const CWMITypeInfo::SegmentSource& source : typeInfo.GetSegmentSources())
-    {
-        if (source.kind != CWMITypeInfo::SegmentSource::Kind::Owner)
-            continue;
-        const bool byProperties = std::none_of(source.names.begin(), source.names.end(), [&](const CString& name) {
-            return name.Find(L'.') >= 0 || typeInfo.GetReferenceProperties().count(name) != 0;
-        });
-        // An owner the class also declares as a named record is answered on that record's road.
-        const bool declared = std::any_of(records.begin(), records.end(), [&](const CWMITypeInfo::NamedRecord& named) {
-            return named.method.IsEmpty() && named.referencedClass.CompareNoCase(source.ownerClass) == 0 &&
-                   named.names.size() == source.names.size() &&
-                   std::all_of(source.names.begin(), source.names.end(), [&](const CString& name) {
-                       return std::any_of(named.names.begin(), named.names.end(),
-                                          [&](const CString& other) { return other.CompareNoCase(name) == 0; });
-                   });
-        });
-        if (byProperties && !declared)
-            records.push_back(
-                {CString(), source.names, source.ownerClass, source.ownerKeys, NamedRecordRoad::kFramework});
-    }
+    table = tableDotColumn.Left(dot);
+    column = tableDotColumn.Mid(dot + 1);
 }
 
 }  // namespace
@@ -122,10 +79,8 @@ CWmipClassMapper::CWmipClassMapper(const CAcsUser* user, IWbemContext* context, 
     SetPermissions(kNoPermissionCheck, 0, 0, 0);
 }
 
-CWmipClassMapper::~CWmipClassMapper()
-{
-    EndEnumeration();
-}
+// The reader, declared last, closes the instance recordset first.
+CWmipClassMapper::~CWmipClassMapper() = default;
 
 BOOL CWmipClassMapper::WMIStoresClassDefinition()
 {
@@ -248,6 +203,112 @@ void CWmipClassMapper::FilterInstanceRecordsetBySegment(CMultiFilterRecordset* r
     CWmipSegmentSourceFilter::Apply(*user, *typeInfo, *recordset, GetDatabase());
 }
 
+std::unique_ptr<CDynamicRecordset> CWmipClassMapper::PrepareRecordset(bool& stored)
+{
+    stored = true;
+    CBntDatabase* database = GetDatabase();
+    if (database == nullptr)
+    {
+        CWMIDebugLog::LogError(kSourceFile, __LINE__,
+                               CString(L"No database connection to enumerate the class ") + GetClassName() + L".");
+        return nullptr;
+    }
+    auto recordset = std::make_unique<CDynamicRecordset>(database);
+    SetupInstanceRecordset(recordset.get());
+    const CRecordsetQuery& shape = recordset->GetQuery();
+    if (!shape.HasTable() || shape.GetColumns().empty())
+    {
+        stored = false;
+        return nullptr;
+    }
+    FilterInstanceRecordset(recordset.get());
+    FilterInstanceRecordsetBySegment(recordset.get());
+    const CWmipQuery* query = GetQuery();
+    if (query != nullptr && !query->GetWhereClause().IsEmpty())
+        recordset->AppendFilter(query->GetWhereClause(), query->GetWhereParameters());
+    return recordset;
+}
+
+bool CWmipClassMapper::IsWithheldProperty(const CString& property)
+{
+    CString table;
+    CString column;
+    SplitTableDotColumn(GetTableDotColumn(property), table, column);
+    const ColumnHook* hook = column.IsEmpty() ? nullptr : FindColumnHook(column, table);
+    return hook != nullptr && hook->read == &CWmipClassMapper::Withheld;
+}
+
+HRESULT CWmipClassMapper::Withheld(CWmipClassMapper& /*mapper*/, IWbemClassObject& /*instance*/,
+                                   const CMultiFilterRecordset& /*row*/, const CString& /*column*/)
+{
+    return S_OK;
+}
+
+bool CWmipClassMapper::IsSecretProperty(const CString& property)
+{
+    if (IsWithheldProperty(property))
+        return true;
+    CString table;
+    CString column;
+    SplitTableDotColumn(GetTableDotColumn(property), table, column);
+    const ColumnHook* hook = column.IsEmpty() ? nullptr : FindColumnHook(column, table);
+    return hook != nullptr && hook->storesCipher;
+}
+
+void CWmipClassMapper::SetOrderByFields(const CString& fields)
+{
+    std::vector<CString> order = SplitTrimmedList(fields, L',');
+    for (const CString& property : order)
+        if (IsSecretProperty(property))
+            throw CWmipQueryRefusal::Withheld(kSourceFile, __LINE__, property, CWmipQueryRefusal::Use::Order);
+    m_orderByFields = std::move(order);
+}
+
+void CWmipClassMapper::ApplyOrdering(CDynamicRecordset& recordset)
+{
+    const CWMITypeInfo* typeInfo = GetTypeInfo();
+    std::vector<CString> columns;
+    bool valid = true;
+    for (const CString& property : m_orderByFields)
+    {
+        // A name of no property is not valid even where the mapper would make a column of it,
+        // which the database would not know.
+        const CString column =
+            typeInfo == nullptr || typeInfo->HasProperty(property) ? GetTableDotColumn(property) : CString();
+        if (column.IsEmpty())
+        {
+            valid = false;
+            break;
+        }
+        columns.push_back(column);
+    }
+    if (!valid)
+        columns.clear();
+
+    // The keys close the ordering so that pages never overlap or skip rows of equal values.
+    if (typeInfo != nullptr)
+    {
+        for (const auto& [key, keyColumn] : typeInfo->GetKeyProperties())
+        {
+            const CString column = keyColumn.IsEmpty() ? GetTableDotColumn(key) : keyColumn;
+            if (column.IsEmpty())
+                continue;
+            bool present = false;
+            for (const CString& existing : columns)
+                present = present || existing.CompareNoCase(column) == 0;
+            if (!present)
+                columns.push_back(column);
+        }
+    }
+    for (const CString& tableDotColumn : columns)
+    {
+        CString table;
+        CString column;
+        SplitTableDotColumn(tableDotColumn, table, column);
+        recordset.AddOrderBy(column, table, m_sortDescending);
+    }
+}
+
 void CWmipClassMapper::RequireReachableSegment(IWbemClassObject* instance)
 {
     const CString property = FindDeclaredSegment(GetTypeInfo());
@@ -261,129 +322,6 @@ void CWmipClassMapper::RequireReachableSegment(IWbemClassObject* instance)
         !user->GetSystemOptions().GetSegmentationUtility().NamesExistingSegment(*GetDatabase(), segment))
         CWmipPropertyRefusal::ThrowNamed(kSourceFile, __LINE__, WBEM_E_INVALID_PARAMETER,
                                          CWmipMessages::kInvalidProperty, property);
-}
-
-bool CWmipClassMapper::CallerCanSee(const wchar_t* className,
-                                    std::initializer_list<std::pair<const wchar_t*, LONG>> keys)
-{
-    CWmipObjectPath path(className);
-    for (const auto& [key, value] : keys)
-        path.AddKey(key, value);
-    return CallerCanSee(path);
-}
-
-bool CWmipClassMapper::CallerCanSee(const CWmipObjectPath& record)
-{
-    RequireUser();
-    std::unique_ptr<CWmipClassMapper> mapper(CWmipMapperRegistry::GetMapper(
-        GetDatabaseUser(), GetContext(), GetServices(), record.GetClassName(), GetDoor()));
-    if (mapper == nullptr)
-        throw CWMIException(kSourceFile, __LINE__, WBEM_E_INVALID_CLASS);
-    mapper->SetUserEntry(GetUserEntry());
-    mapper->m_resolvingNamedRecord = true;
-    ComPtr<IWbemClassObject> instance;
-    instance.Attach(mapper->ReadMatching(record));
-    return instance != nullptr;
-}
-
-void CWmipClassMapper::RequireVisibleNamedRecords(IWbemClassObject* values, const wchar_t* method)
-{
-    const CWMITypeInfo* typeInfo = GetTypeInfo();
-    if (typeInfo == nullptr || values == nullptr)
-        return;
-    const CString called(method != nullptr ? method : L"");
-    std::vector<CWMITypeInfo::NamedRecord> records = typeInfo->GetNamedRecords();
-    if (called.IsEmpty())
-        AppendOwnerRecords(*typeInfo, records);
-    for (const CWMITypeInfo::NamedRecord& named : records)
-    {
-        if (named.road != NamedRecordRoad::kFramework || named.method.CompareNoCase(called) != 0 ||
-            named.names.size() != named.referencedKeys.size())
-            continue;
-        // The values of each name; a name without value leaves the record unnamed.
-        std::vector<std::vector<_variant_t>> given;
-        for (const CString& name : named.names)
-        {
-            _variant_t value;
-            if (FAILED(values->Get(name, 0, &value, nullptr, nullptr)) || IsEmptyValue(value))
-                break;
-            given.push_back(ElementsOf(value));
-        }
-        if (given.size() != named.names.size())
-            continue;
-        // A single name may give several records (an array); the names of a composite record
-        // give one value each.
-        const std::size_t records = named.names.size() == 1 ? given.front().size() : 1;
-        for (std::size_t r = 0; r < records; ++r)
-        {
-            CWmipObjectPath record(named.referencedClass);
-            bool complete = true;
-            for (std::size_t i = 0; complete && i < named.names.size(); ++i)
-            {
-                _variant_t text;
-                complete = r < given[i].size() && SUCCEEDED(VariantChangeType(&text, &given[i][r], 0, VT_BSTR)) &&
-                           record.AddKey(named.referencedKeys[i], static_cast<const VARIANT&>(text).bstrVal);
-            }
-            if (!complete || CallerCanSee(record))
-                continue;
-            // A record hidden from the caller gets the answer a missing one gets, so the refusal
-            // tells nothing about records of other segments.
-            CWmipPropertyRefusal::ThrowNamed(kSourceFile, __LINE__, WBEM_E_INVALID_PARAMETER,
-                                             CWmipMessages::kInvalidProperty, named.names.back());
-        }
-    }
-}
-
-HRESULT CWmipClassMapper::WriteInstance(IWbemClassObject* instance, LONG flags, CString& path)
-{
-    // Every value's form first, on every road into the write (each door, a method's own put).
-    CheckValueForms(instance);
-    // A class that takes no write of this kind says so next, whatever the write names.
-    const bool update = (flags & WBEM_FLAG_UPDATE_ONLY) != 0;
-    const bool addable = !update && GetAddPermission() != 0;
-    const bool modifiable = (flags & WBEM_FLAG_CREATE_ONLY) == 0 && GetModifyPermission() != 0;
-    if (!addable && !modifiable)
-    {
-        if (update)
-            CanModify(nullptr);
-        else
-            CanAdd(nullptr);
-    }
-    return PutInstance(instance, flags, path);
-}
-
-void CWmipClassMapper::OpenOwnPut(IWbemClassObject* instance, LONG flags, OwnPutOpening opening,
-                                  const std::function<void(CBntDatabase& database)>& write)
-{
-    if (instance == nullptr)
-        throw CWMIException(kSourceFile, __LINE__, WBEM_E_INVALID_PARAMETER);
-    const bool create = (flags & WBEM_FLAG_UPDATE_ONLY) == 0;
-    CWmipWriteFrame::Run(
-        *this,
-        [&] {
-            if (!create)
-                CanModify(nullptr);
-            else
-                CanAdd(opening == OwnPutOpening::kPermissionWithInstance ? instance : nullptr);
-            CString offending;
-            if (opening == OwnPutOpening::kPermissionThenGenerated && create &&
-                FAILED(ValidateValuesForGeneratedProperties(instance, true, offending)))
-                CWmipPropertyRefusal::ThrowNamed(kSourceFile, __LINE__, WBEM_E_FAILED,
-                                                 CWmipMessages::kNotEditableProperty, offending);
-        },
-        instance, nullptr,
-        [&](CBntDatabase& database) {
-            CWMIDebugLog::LogInfo(kSourceFile, __LINE__, L"Passed preliminary authorization checks.");
-            RequireUser();
-            write(database);
-            return S_OK;
-        });
-}
-
-void CWmipClassMapper::PassOwnPutChecks(IWbemClassObject* instance)
-{
-    CanAdd(instance);
-    CWMIDebugLog::LogInfo(kSourceFile, __LINE__, L"Passed all authorization checks.");
 }
 
 const CWmipClassMapper::ColumnHook* CWmipClassMapper::FindColumnHook(const CString& column, const CString& table) const

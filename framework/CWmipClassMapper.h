@@ -450,8 +450,6 @@ protected:
     // failure is logged ("Unable to log a replicator transaction for this operation.") and
     // undoes only the entry, never the write it belongs to.
     void LogReplication(const CBntCardholderTrans& transaction);
-    // The recordset being enumerated (null when none is open); valid until EndEnumeration.
-    CMultiFilterRecordset* GetInstanceRecordset() const;
     // The "TABLE.COLUMN" texts the query may name: the registered columns and the foreign-key
     // mappings.
     std::vector<CString> GetRegisteredColumns() const;

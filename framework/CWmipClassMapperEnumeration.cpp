@@ -1,15 +1,15 @@
-// The enumeration half of CWmipClassMapper: the instance recordset's shape, filters, query and
-// ordering, the ordering's checks, and keyed reads; the rows are read by CWmipInstanceReader.
+// The enumeration half of CWmipClassMapper: the rows, read by CWmipInstanceReader, and keyed
+// reads. The recordset's shape, filters and ordering are the reader's hooks, in
+// CWmipClassMapper.cpp, which calls nothing here: the calls run one way, down to the reader and
+// its hooks.
 #include "framework/CWmipClassMapper.h"
 
 #include "common/StringHelpers.h"
 
 #include "framework/CWMITypeInfo.h"
-#include "framework/CWmipMapperRegistry.h"
 #include "framework/CWmipMessages.h"
 #include "framework/CWmipObjectPath.h"
 #include "framework/CWmipQuery.h"
-#include "framework/CWmipQueryRefusal.h"
 #include "framework/WMIHelper.h"
 #include "framework/wql/WqlEvaluator.h"
 #include "inhouse/BntCoreDb/CBntDatabase.h"
@@ -33,20 +33,6 @@ namespace {
 // several files (this one among them) but log as the one mapper they are, so a reader of the log
 // finds every line of a request's road under one name.
 constexpr const wchar_t* kSourceFile = L"wpClassMapper.cpp";
-
-// Splits "TABLE.COLUMN" at its last point; a text without one is a bare column.
-void SplitTableDotColumn(const CString& tableDotColumn, CString& table, CString& column)
-{
-    const int dot = tableDotColumn.ReverseFind(L'.');
-    if (dot < 0)
-    {
-        table.Empty();
-        column = tableDotColumn;
-        return;
-    }
-    table = tableDotColumn.Left(dot);
-    column = tableDotColumn.Mid(dot + 1);
-}
 
 // The key value of an instance as text, for the comparison with a path's key value.
 bool KeyValueMatches(IWbemClassObject* instance, const CString& key, const CString& expected)
@@ -89,117 +75,6 @@ bool KeyValueMatches(IWbemClassObject* instance, const CString& key, const CStri
 HRESULT CWmipClassMapper::CreateInstance(IWbemClassObject** instance)
 {
     return m_reader.BuildInstance(instance);
-}
-
-CMultiFilterRecordset* CWmipClassMapper::GetInstanceRecordset() const
-{
-    return m_reader.Recordset();
-}
-
-std::unique_ptr<CDynamicRecordset> CWmipClassMapper::PrepareRecordset(bool& stored)
-{
-    stored = true;
-    CBntDatabase* database = GetDatabase();
-    if (database == nullptr)
-    {
-        CWMIDebugLog::LogError(kSourceFile, __LINE__,
-                               CString(L"No database connection to enumerate the class ") + GetClassName() + L".");
-        return nullptr;
-    }
-    auto recordset = std::make_unique<CDynamicRecordset>(database);
-    SetupInstanceRecordset(recordset.get());
-    const CRecordsetQuery& shape = recordset->GetQuery();
-    if (!shape.HasTable() || shape.GetColumns().empty())
-    {
-        stored = false;
-        return nullptr;
-    }
-    FilterInstanceRecordset(recordset.get());
-    FilterInstanceRecordsetBySegment(recordset.get());
-    const CWmipQuery* query = GetQuery();
-    if (query != nullptr && !query->GetWhereClause().IsEmpty())
-        recordset->AppendFilter(query->GetWhereClause(), query->GetWhereParameters());
-    return recordset;
-}
-
-bool CWmipClassMapper::IsWithheldProperty(const CString& property)
-{
-    CString table;
-    CString column;
-    SplitTableDotColumn(GetTableDotColumn(property), table, column);
-    const ColumnHook* hook = column.IsEmpty() ? nullptr : FindColumnHook(column, table);
-    return hook != nullptr && hook->read == &CWmipClassMapper::Withheld;
-}
-
-HRESULT CWmipClassMapper::Withheld(CWmipClassMapper& /*mapper*/, IWbemClassObject& /*instance*/,
-                                   const CMultiFilterRecordset& /*row*/, const CString& /*column*/)
-{
-    return S_OK;
-}
-
-bool CWmipClassMapper::IsSecretProperty(const CString& property)
-{
-    if (IsWithheldProperty(property))
-        return true;
-    CString table;
-    CString column;
-    SplitTableDotColumn(GetTableDotColumn(property), table, column);
-    const ColumnHook* hook = column.IsEmpty() ? nullptr : FindColumnHook(column, table);
-    return hook != nullptr && hook->storesCipher;
-}
-
-void CWmipClassMapper::SetOrderByFields(const CString& fields)
-{
-    std::vector<CString> order = SplitTrimmedList(fields, L',');
-    for (const CString& property : order)
-        if (IsSecretProperty(property))
-            throw CWmipQueryRefusal::Withheld(kSourceFile, __LINE__, property, CWmipQueryRefusal::Use::Order);
-    m_orderByFields = std::move(order);
-}
-
-void CWmipClassMapper::ApplyOrdering(CDynamicRecordset& recordset)
-{
-    const CWMITypeInfo* typeInfo = GetTypeInfo();
-    std::vector<CString> columns;
-    bool valid = true;
-    for (const CString& property : m_orderByFields)
-    {
-        // A name of no property is not valid even where the mapper would make a column of it,
-        // which the database would not know.
-        const CString column =
-            typeInfo == nullptr || typeInfo->HasProperty(property) ? GetTableDotColumn(property) : CString();
-        if (column.IsEmpty())
-        {
-            valid = false;
-            break;
-        }
-        columns.push_back(column);
-    }
-    if (!valid)
-        columns.clear();
-
-    // The keys close the ordering so that pages never overlap or skip rows of equal values.
-    if (typeInfo != nullptr)
-    {
-        for (const auto& [key, keyColumn] : typeInfo->GetKeyProperties())
-        {
-            const CString column = keyColumn.IsEmpty() ? GetTableDotColumn(key) : keyColumn;
-            if (column.IsEmpty())
-                continue;
-            bool present = false;
-            for (const CString& existing : columns)
-                present = present || existing.CompareNoCase(column) == 0;
-            if (!present)
-                columns.push_back(column);
-        }
-    }
-    for (const CString& tableDotColumn : columns)
-    {
-        CString table;
-        CString column;
-        SplitTableDotColumn(tableDotColumn, table, column);
-        recordset.AddOrderBy(column, table, m_sortDescending);
-    }
 }
 
 BOOL CWmipClassMapper::BeginEnumeration()

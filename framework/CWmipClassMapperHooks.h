@@ -4,13 +4,15 @@
 // declares it. The algorithms name this class, never CWmipClassMapper, so they stand below the
 // mapper that holds and calls them: the calls between them run one way, down to the hooks.
 //
-// An abstract base between CWmipMapper and CWmipClassMapper; it holds nothing. A mapper serves
-// one request on one thread: no lock.
+// An abstract base between CWmipMapper and CWmipClassMapper. It keeps the rows the reader has open
+// (GetInstanceRecordset), so that the hooks that read the current row never call back into the
+// reader. A mapper serves one request on one thread: no lock.
 #pragma once
 
 #include "common/AccessCodes.h"
 #include "framework/CWmipMapper.h"
 #include "framework/WMIHelper.h"
+#include "inhouse/BntCoreDb/CDynamicRecordset.h"
 #include "platform/com/Bstr.h"
 #include "platform/com/Variant.h"
 #include "platform/mfc/CString.h"
@@ -21,7 +23,6 @@
 #include <vector>
 
 class CBntDatabase;
-class CDynamicRecordset;
 class CMultiFilterRecordset;
 class CWMITypeInfo;
 class CWmideFieldSet;
@@ -97,6 +98,11 @@ public:
     virtual void AfterWriteInstance(brontel::UserTranOperation::UserTransactionOperation operation,
                                     IWbemClassObject* instance) = 0;
 
+protected:
+    // The recordset the reader has open, whose current row the column hooks read; null when
+    // none is open. Valid until EndEnumeration.
+    CMultiFilterRecordset* GetInstanceRecordset() const { return m_instanceRows.get(); }
+
 private:
     // The reader's alone: the recordset the mapper shapes and filters, its ordering and the
     // paging that SetOrderByFields, SetStartingRecord and SetEndingRecord asked for.
@@ -106,4 +112,6 @@ private:
     virtual bool HasOrderByFields() const = 0;
     virtual LONG GetStartingRecord() const = 0;
     virtual LONG GetEndingRecord() const = 0;
+    // The open rows; opened, moved and closed by the reader alone.
+    std::unique_ptr<CDynamicRecordset> m_instanceRows;
 };

@@ -73,16 +73,14 @@ private:
 
 }  // namespace
 
-CWmipInstanceReader::CWmipInstanceReader(CWmipClassMapperHooks& mapper) : m_mapper(mapper) {}
+CWmipInstanceReader::CWmipInstanceReader(CWmipClassMapperHooks& mapper)
+    : m_mapper(mapper), m_recordset(mapper.m_instanceRows)
+{
+}
 
 CWmipInstanceReader::~CWmipInstanceReader()
 {
     End();
-}
-
-CMultiFilterRecordset* CWmipInstanceReader::Recordset() const
-{
-    return m_recordset.get();
 }
 
 HRESULT CWmipInstanceReader::BuildInstance(IWbemClassObject** instance)

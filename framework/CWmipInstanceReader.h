@@ -4,8 +4,8 @@
 // again once nobody else holds them), the in-memory check of a query whose SQL selects a
 // superset, and the row count. The mapper shapes, filters and orders the recordset
 // (PrepareRecordset, ApplyOrdering) and answers the per-column hooks the reader asks, all
-// through CWmipClassMapperHooks, so the reader stands below the mapper; the reader owns what it
-// reads.
+// through CWmipClassMapperHooks, so the reader stands below the mapper; the mapper keeps the
+// rows the reader opens, for its column hooks.
 //
 // A member of its mapper, built and destroyed with it; it borrows the mapper, whose connection
 // outlives it. The recordset is closed by End, by any failure on the way and at the latest by
@@ -46,8 +46,6 @@ public:
     LONG CountRows(bool log);
     // The base CreateInstance: the instance of the current row (see CWmipClassMapper).
     HRESULT BuildInstance(IWbemClassObject** instance);
-    // The recordset being read; null when none is open. Valid until End.
-    CMultiFilterRecordset* Recordset() const;
 
 private:
     // How BuildInstance reads one column of the open recordset: what the mapper's
@@ -86,7 +84,9 @@ private:
     // Set at construction.
     CWmipClassMapperHooks& m_mapper;
 
-    std::unique_ptr<CDynamicRecordset> m_recordset;
+    // The recordset being read, kept by the mapper (CWmipClassMapperHooks::GetInstanceRecordset);
+    // null when none is open.
+    std::unique_ptr<CDynamicRecordset>& m_recordset;
     // Paging counted in memory when only the in-memory check tells the matching rows: rows to
     // pass over, and rows still to hand out (-1: no limit).
     LONG m_rowsToSkip = 0;
