@@ -97,6 +97,10 @@ public:
     virtual void AfterWriteInstance(brontel::UserTranOperation::UserTransactionOperation operation,
                                     IWbemClassObject* instance) = 0;
 
+    // Asked by the segment filter (CWmipSegmentSourceFilter), which builds a class's mapper to
+    // learn the tables and joins of its reads.
+    virtual void SetupInstanceRecordset(CDynamicRecordset* recordset) = 0;
+
 private:
     // The reader's alone: the recordset the mapper shapes and filters, its ordering and the
     // paging that SetOrderByFields, SetStartingRecord and SetEndingRecord asked for.
