@@ -522,6 +522,8 @@ void CWmipMapperRegistry::SetListMapperFactory(ListMapperFactory factory)
 {
     CheckedRecursiveMutexLock guard(m_lazyLock);
     m_listMapperFactory = std::move(factory);
+    // The lists are read again with it: a look-up before it registered none.
+    m_listStamp.reset();
 }
 
 void CWmipMapperRegistry::SetUndeclaredClassDefinitions(UndeclaredClassDefinitions definitions)
@@ -671,13 +673,14 @@ bool CWmipMapperRegistry::DoesCachedItemNeedToBeRefreshed(std::optional<ULONGLON
 
 void CWmipMapperRegistry::RegisterListClassesLocked()
 {
-    // Not stamped: the next look-up asks again, once the schema's load has installed the factory.
+    m_listStamp = IClock::Process().GetTickCount64();
+    // Stamped all the same, so that it is said once and not on every look-up: installing the
+    // factory clears the stamp.
     if (!m_listMapperFactory)
     {
         CWMIDebugLog::LogError(kSource, __LINE__, kNoListMappers, WBEM_E_FAILED);
         return;
     }
-    m_listStamp = IClock::Process().GetTickCount64();
     const std::shared_ptr<CAcsUser> administrator = GetSAUser();
     // Without the database the lists registered so far stay as they are.
     if (administrator == nullptr || administrator->GetDatabase() == nullptr)

@@ -147,9 +147,9 @@ public:
     // Installs the refresh of Bnt_User's permission lists (the schema's load installs the user
     // mapper's, while the library loads).
     void SetPermissionGroupRefresh(PermissionGroupRefresh refresh);
-    // Installs the factory of the user-defined lists' mappers. Until it is, the list classes are
-    // not registered (RegisterUDFData logs why and asks again on the next look-up) and GetMapper
-    // refuses a list's mapper.
+    // Installs the factory of the user-defined lists' mappers; the next look-up registers the list
+    // classes again. Until it is, the list classes are not registered (RegisterUDFData logs why,
+    // once per refresh of the lists) and GetMapper refuses a list's mapper.
     void SetListMapperFactory(ListMapperFactory factory);
     // Installs the definitions of the classes WMI keeps, which the in-process WMI objects ask the
     // registry for. Until they are, such a class is unknown and each request for one logs why.

@@ -250,7 +250,7 @@ TEST_F(LazyState, ListMappersAndManagerDefinitionsAreRefusedUntilTheSchemaInstal
     EXPECT_EQ(Registry().NewUndeclaredClassDefinition(CWmipManagerClassDefinitions::kVexletManager), nullptr);
     EXPECT_EQ(support::TemporaryHome::CountProviderLogLines(kNoDefinitions), definitionLines + 1);
 
-    // Installed: the refused look-up left no stamp, so the very next one registers the lists.
+    // Installed: the very next look-up registers the lists, not one after the lists' ten minutes.
     Registry().SetListMapperFactory(&CWmipListItemMapper::FactoryFor);
     Registry().SetUndeclaredClassDefinitions(&CWmipManagerClassDefinitions::BuildForBus);
     CWMITypeInfo* shifts = Registry().GetTypeInfo(L"Bnt_SHIFT");
