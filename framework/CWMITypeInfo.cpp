@@ -1,7 +1,7 @@
 #include "framework/CWMITypeInfo.h"
 
 #include "framework/objects/CCorvessaNamespace.h"
-#include "framework/CWmipClassMapper.h"
+#include "framework/CWmipClassMapperHooks.h"
 #include "framework/CWmipMethodSignatures.h"
 #include "framework/IWmipUserEntry.h"
 #include "inhouse/BntLogin/CAcsUser.h"
@@ -568,7 +568,7 @@ std::shared_ptr<CCorvessaClassObject> CWMITypeInfo::GetUserDefinition(IWmipUserE
     if (user == nullptr || !m_typeConstructor)
         return std::make_shared<CCorvessaClassObject>(*CurrentDefinition());
     ClassObjectPtr definition = Logged(L"CWMITypeInfo could not shape a class definition.", [&]() -> ClassObjectPtr {
-        std::unique_ptr<CWmipClassMapper> mapper(
+        std::unique_ptr<CWmipClassMapperHooks> mapper(
             m_typeConstructor(user, nullptr, &CCorvessaNamespace::Instance(), Door::kBus));
         if (mapper == nullptr)
             return std::make_shared<CCorvessaClassObject>(*CurrentDefinition());
@@ -628,13 +628,13 @@ CWMITypeInfo::ClassObjectPtr CWMITypeInfo::BuildThroughMapper(const CAcsUser* us
     if (!m_typeConstructor || user == nullptr)
         return nullptr;
     return Logged(L"CWMITypeInfo could not build a class definition.", [&]() -> ClassObjectPtr {
-        std::unique_ptr<CWmipClassMapper> mapper(
+        std::unique_ptr<CWmipClassMapperHooks> mapper(
             m_typeConstructor(user, nullptr, &CCorvessaNamespace::Instance(), Door::kBus));
         return mapper != nullptr ? BuildWith(*mapper, TRUE) : nullptr;
     });
 }
 
-CWMITypeInfo::ClassObjectPtr CWMITypeInfo::BuildWith(CWmipClassMapper& mapper, BOOL system) const
+CWMITypeInfo::ClassObjectPtr CWMITypeInfo::BuildWith(CWmipMapper& mapper, BOOL system) const
 {
     ComPtr<IWbemClassObject> built;
     const HRESULT hr = mapper.GetBuiltClass(built, system);

@@ -39,6 +39,7 @@
 class CAcsUser;
 class IWmipUserEntry;
 class CBntAcsSystemOptions;
+class CWmipMapper;
 
 class CWMITypeInfo
 {
@@ -343,7 +344,7 @@ private:
     // The definition mapper builds for the system or its caller (CWmipMapper::GetBuiltClass:
     // through the class cache), over the registered one; null when the build fails (logged);
     // throws what the mapper throws.
-    ClassObjectPtr BuildWith(CWmipClassMapper& mapper, BOOL system) const;
+    ClassObjectPtr BuildWith(CWmipMapper& mapper, BOOL system) const;
     void AddMethodsTo(CCorvessaClassObject& definition) const;
     // Replaces the current definition (m_lock held); its readers keep their holds.
     void Publish(ClassObjectPtr definition) REQUIRES(m_lock);

@@ -109,7 +109,7 @@ public:
     bool IsSecretProperty(const CString& property);
     // Shapes the instance recordset; the base adds nothing (CWmipDynamicClassMapper adds the
     // class's tables, joins and columns).
-    virtual void SetupInstanceRecordset(CDynamicRecordset* recordset);
+    void SetupInstanceRecordset(CDynamicRecordset* recordset) override;
     // Adds the mapper's own filters before the recordset opens; the base adds none.
     virtual void FilterInstanceRecordset(CMultiFilterRecordset* recordset);
     // Restricts the rows to the caller's segments by the class's declared segment sources

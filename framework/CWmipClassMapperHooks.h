@@ -2,7 +2,9 @@
 // serve: its reader (CWmipInstanceReader), its writer (CWmipInstanceWriter) and the write frame
 // (CWmipWriteFrame). CWmipClassMapper implements every hook, and each is documented where it
 // declares it. The algorithms name this class, never CWmipClassMapper, so they stand below the
-// mapper that holds and calls them: the calls between them run one way, down to the hooks.
+// mapper that holds and calls them: the calls between them run one way, down to the hooks. It is
+// also what a MapperFactory hands out, so that the registry, the class descriptions and the
+// segment filter build mappers from below the class mapper.
 //
 // An abstract base between CWmipMapper and CWmipClassMapper. It keeps the rows the reader has open
 // (GetInstanceRecordset), so that the hooks that read the current row never call back into the
@@ -97,6 +99,10 @@ public:
                                 IWbemClassObject* instance) = 0;
     virtual void AfterWriteInstance(brontel::UserTranOperation::UserTransactionOperation operation,
                                     IWbemClassObject* instance) = 0;
+
+    // Asked by the segment filter (CWmipSegmentSourceFilter), which builds a class's mapper to
+    // learn the tables and joins of its reads.
+    virtual void SetupInstanceRecordset(CDynamicRecordset* recordset) = 0;
 
 protected:
     // The recordset the reader has open, whose current row the column hooks read; null when

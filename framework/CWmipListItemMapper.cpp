@@ -7,6 +7,17 @@
 #include "platform/wmi/IWbemClassObject.h"
 #include "platform/wmi/IWbemQualifierSet.h"
 
+#include <memory>
+
+MapperFactory CWmipListItemMapper::FactoryFor(const CWmipListDescriptor& descriptor)
+{
+    return [descriptor](const CAcsUser* user, IWbemContext* context, IWbemServices* services, Door door) {
+        auto mapper = std::make_unique<CWmipListItemMapper>(descriptor, user, context, services);
+        mapper->SetDoor(door);
+        return mapper.release();
+    };
+}
+
 CWmipListItemMapper::CWmipListItemMapper(const CWmipListDescriptor& descriptor, const CAcsUser* user,
                                          IWbemContext* context, IWbemServices* services)
     : CWmipClassMapper(user, context, services, descriptor.className), m_descriptor(descriptor)
@@ -38,8 +49,8 @@ HRESULT CWmipListItemMapper::CreateClass(IWbemClassObject** classObject, BOOL /*
         hr = PutProperty(created.Get(), L"ID", CIM_SINT32, kPropertyKey | kPropertyRead | kPropertyNoEdit, 0, nullptr,
                          nullptr, 0, nullptr);
     if (SUCCEEDED(hr))
-        hr = PutProperty(created.Get(), L"Name", CIM_STRING, kPropertyNotNull, kNameLength, nullptr, nullptr, 0,
-                         nullptr);
+        hr = PutProperty(created.Get(), L"Name", CIM_STRING, kPropertyNotNull, CWmipListDescriptor::kNameLength,
+                         nullptr, nullptr, 0, nullptr);
     ComPtr<IWbemQualifierSet> qualifiers;
     if (SUCCEEDED(hr))
         hr = created->GetQualifierSet(&qualifiers);

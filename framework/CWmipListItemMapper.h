@@ -3,18 +3,21 @@
 // its definition is built from the list's descriptor. Lists are read through the provider:
 // the mapper keeps the framework's permissions (view without check, writes not supported).
 //
-// Built per request (through CWmipMapperRegistry::GetMapper with the list-object cache) and
-// owned by the caller; the descriptor is copied. One request on one thread.
+// Built per request by FactoryFor's factory (through CWmipMapperRegistry::GetMapper with the
+// list-object cache, or as the list class's registered factory) and owned by the caller; the
+// descriptor is copied. One request on one thread.
 #pragma once
 
 #include "framework/CWmipClassMapper.h"
 #include "framework/CWmipListObjectClassCache.h"
+#include "framework/MapperFactory.h"
 
 class CWmipListItemMapper : public CWmipClassMapper
 {
 public:
-    // Length of a list entry's name.
-    static constexpr int kNameLength = 255;
+    // The factory of the list's mapper (the descriptor is copied into it), which the schema's load
+    // installs in the registry (CWmipMapperRegistry::SetListMapperFactory).
+    static MapperFactory FactoryFor(const CWmipListDescriptor& descriptor);
 
     CWmipListItemMapper(const CWmipListDescriptor& descriptor, const CAcsUser* user, IWbemContext* context,
                         IWbemServices* services);

@@ -18,6 +18,9 @@ class DBConnectionManager;
 // One user-defined list.
 struct CWmipListDescriptor
 {
+    // Length of a list entry's name.
+    static constexpr int kNameLength = 255;
+
     LONG id = 0;
     CString className;
     CString displayName;

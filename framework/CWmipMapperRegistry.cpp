@@ -2,9 +2,7 @@
 
 #include "framework/objects/CCorvessaClassObject.h"
 #include "framework/objects/ICorvessaClassSource.h"
-#include "framework/CWmipListItemMapper.h"
 #include "framework/CWmipListObjectClassCache.h"
-#include "framework/CWmipManagerClassDefinitions.h"
 #include "platform/com/CimTypes.h"
 
 #include "inhouse/BntCoreDb/CDynamicRecordset.h"
@@ -29,6 +27,10 @@ constexpr wchar_t kUserClass[] = L"Bnt_User";
 constexpr ULONGLONG kRefreshMinutes = 10;
 constexpr ULONGLONG kMinuteMs = 60'000;
 constexpr ULONGLONG kHalfSecondMs = 500;
+// Logged while the schema's load has not installed the list mappers' factory yet.
+constexpr wchar_t kNoListMappers[] =
+    L"CWmipMapperRegistry: no factory of the user-defined lists' mappers is installed; the list classes are "
+    L"not served.";
 
 CString UpperName(const CString& name)
 {
@@ -74,16 +76,6 @@ std::vector<ChainedMapper>& MapperChain()
     return chain;
 }
 
-// The one way the mapper of a user-defined list class is built, for GetMapper and for the
-// list class's type.
-CWmipClassMapper* NewListMapper(const CWmipListDescriptor& descriptor, const CAcsUser* user, IWbemContext* context,
-                                IWbemServices* services, Door door)
-{
-    auto mapper = std::make_unique<CWmipListItemMapper>(descriptor, user, context, services);
-    mapper->SetDoor(door);
-    return mapper.release();
-}
-
 // The display names of the user-defined-field tables: DDTBL.ID -> DDTBL.NAME. Throws the
 // database's CDBException.
 std::map<LONG, CString> ReadTableCatalogue(CBntDatabase* database)
@@ -113,7 +105,7 @@ public:
     {
         if (CWMITypeInfo* typeInfo = m_registry.GetTypeInfo(className); typeInfo != nullptr)
             return std::make_unique<CCorvessaClassObject>(*typeInfo->GetTypeInformation());
-        return CWmipManagerClassDefinitions::BuildForBus(className);
+        return m_registry.NewUndeclaredClassDefinition(className);
     }
 
     std::optional<bool> IsKeyProperty(const CString& className, const CString& property) override
@@ -526,6 +518,20 @@ void CWmipMapperRegistry::SetPermissionGroupRefresh(PermissionGroupRefresh refre
     m_permissionGroupRefresh = std::move(refresh);
 }
 
+void CWmipMapperRegistry::SetListMapperFactory(ListMapperFactory factory)
+{
+    CheckedRecursiveMutexLock guard(m_lazyLock);
+    m_listMapperFactory = std::move(factory);
+    // The lists are read again with it: a look-up before it registered none.
+    m_listStamp.reset();
+}
+
+void CWmipMapperRegistry::SetUndeclaredClassDefinitions(UndeclaredClassDefinitions definitions)
+{
+    CheckedRecursiveMutexLock guard(m_lazyLock);
+    m_undeclaredClassDefinitions = std::move(definitions);
+}
+
 // --- Queries ---------------------------------------------------------------------------------
 
 CWMITypeInfo* CWmipMapperRegistry::GetTypeInfo(const CString& className, bool skipUDFData)
@@ -592,8 +598,9 @@ std::vector<CString> CWmipMapperRegistry::GetTypeNames()
     return names;
 }
 
-CWmipClassMapper* CWmipMapperRegistry::GetMapperUsingRegistry(const CString& className, const CAcsUser* user,
-                                                              IWbemContext* context, IWbemServices* services, Door door)
+CWmipClassMapperHooks* CWmipMapperRegistry::NewMapperUsingRegistry(const CString& className, const CAcsUser* user,
+                                                                   IWbemContext* context, IWbemServices* services,
+                                                                   Door door)
 {
     const CWMITypeInfo* typeInfo = Find(className);
     if (typeInfo == nullptr || !typeInfo->GetTypeConstructor())
@@ -601,18 +608,9 @@ CWmipClassMapper* CWmipMapperRegistry::GetMapperUsingRegistry(const CString& cla
     return typeInfo->GetTypeConstructor()(user, context, services, door);
 }
 
-CWmipClassMapper* CWmipMapperRegistry::GetMapperUsingRegistry(const CAcsUser* user, IWbemContext* context,
-                                                              IWbemServices* services, const wchar_t* className,
-                                                              Door door)
-{
-    if (className == nullptr)
-        return nullptr;
-    return GetMapperUsingRegistry(CString(className), user, context, services, door);
-}
-
-CWmipClassMapper* CWmipMapperRegistry::GetMapper(const CAcsUser* user, IWbemContext* context, IWbemServices* services,
-                                                 const wchar_t* className, Door door,
-                                                 CWmipListObjectClassCache* listCache)
+CWmipClassMapperHooks* CWmipMapperRegistry::NewMapperFromChain(const CAcsUser* user, IWbemContext* context,
+                                                               IWbemServices* services, const wchar_t* className,
+                                                               Door door, CWmipListObjectClassCache* listCache)
 {
     if (className == nullptr)
         return nullptr;
@@ -623,16 +621,38 @@ CWmipClassMapper* CWmipMapperRegistry::GetMapper(const CAcsUser* user, IWbemCont
             return mapper.factory ? mapper.factory(user, context, services, door) : nullptr;
     }
     const CWmipListDescriptor* descriptor = listCache != nullptr ? listCache->Find(name) : nullptr;
-    return descriptor != nullptr ? NewListMapper(*descriptor, user, context, services, door) : nullptr;
+    if (descriptor == nullptr)
+        return nullptr;
+    const MapperFactory factory = Instance()->ListMapperFactoryFor(*descriptor);
+    return factory ? factory(user, context, services, door) : nullptr;
 }
 
-CWmipClassMapper* CWmipMapperRegistry::GetMapper(const CAcsUser* user, IWbemContext* context, IWbemServices* services,
-                                                 SoftwareEventType eventType, Door door)
+MapperFactory CWmipMapperRegistry::ListMapperFactoryFor(const CWmipListDescriptor& descriptor)
 {
-    const CString className = Instance()->GetSoftwareEventClass(eventType);
-    if (className.IsEmpty())
+    CheckedRecursiveMutexLock guard(m_lazyLock);
+    // A list the catalogue names is served: without its factory that is a failure, not "no such class".
+    if (!m_listMapperFactory)
+        throw CWMIException(kSource, __LINE__, WBEM_E_FAILED, kNoListMappers, true);
+    return m_listMapperFactory(descriptor);
+}
+
+std::unique_ptr<CCorvessaClassObject> CWmipMapperRegistry::NewUndeclaredClassDefinition(const CString& className)
+{
+    UndeclaredClassDefinitions definitions;
+    {
+        CheckedRecursiveMutexLock guard(m_lazyLock);
+        definitions = m_undeclaredClassDefinitions;
+    }
+    if (!definitions)
+    {
+        CString text;
+        text.Format(L"CWmipMapperRegistry: the definitions of the classes WMI keeps are not installed; class %s is "
+                    L"unknown.",
+                    className.GetString());
+        CWMIDebugLog::LogError(kSource, __LINE__, text, WBEM_E_INVALID_CLASS);
         return nullptr;
-    return GetMapper(user, context, services, className.GetString(), door, nullptr);
+    }
+    return definitions(className);
 }
 
 // --- Lazily loaded database facts ----------------------------------------------------------
@@ -654,6 +674,13 @@ bool CWmipMapperRegistry::DoesCachedItemNeedToBeRefreshed(std::optional<ULONGLON
 void CWmipMapperRegistry::RegisterListClassesLocked()
 {
     m_listStamp = IClock::Process().GetTickCount64();
+    // Stamped all the same, so that it is said once and not on every look-up: installing the
+    // factory clears the stamp.
+    if (!m_listMapperFactory)
+    {
+        CWMIDebugLog::LogError(kSource, __LINE__, kNoListMappers, WBEM_E_FAILED);
+        return;
+    }
     const std::shared_ptr<CAcsUser> administrator = GetSAUser();
     // Without the database the lists registered so far stay as they are.
     if (administrator == nullptr || administrator->GetDatabase() == nullptr)
@@ -670,12 +697,9 @@ void CWmipMapperRegistry::RegisterListClassesLocked()
         if (listClass.typeInfo != nullptr)
             continue;
         auto typeInfo = std::make_unique<CWMITypeInfo>(entry.first, CString(kRootClass));
-        typeInfo->SetTypeConstructor([descriptor](const CAcsUser* user, IWbemContext* context, IWbemServices* services,
-                                                  Door door) -> CWmipClassMapper* {
-            return NewListMapper(descriptor, user, context, services, door);
-        });
+        typeInfo->SetTypeConstructor(m_listMapperFactory(descriptor));
         typeInfo->AddProperty(L"ID", CIM_SINT32, descriptor.table, L"ID", 1, 0);
-        typeInfo->AddProperty(L"Name", CIM_STRING, descriptor.table, L"NAME", 0, CWmipListItemMapper::kNameLength);
+        typeInfo->AddProperty(L"Name", CIM_STRING, descriptor.table, L"NAME", 0, CWmipListDescriptor::kNameLength);
         CWMITypeInfo::SegmentSource listed;
         listed.reason = L"A user-defined list's own table holds its segments; its mapper reads them there.";
         typeInfo->AddSegmentSource(std::move(listed));

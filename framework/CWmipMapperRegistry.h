@@ -6,8 +6,10 @@
 // One instance per process (Instance). The registrations run while the library loads, one after
 // another on the loader thread, and take no lock; the class map, the derived-class lists and the
 // mapper chain are only read afterwards. The lazily built parts that request threads reach
-// (RegisterUDFData, RefreshAvailableUserPermissions, HandleInvalidDBConnection) are guarded by
-// m_lazyLock. Registration operations that name a class not registered yet do nothing.
+// (RegisterUDFData, RefreshAvailableUserPermissions, HandleInvalidDBConnection) and what is
+// installed from above (the list mappers' factory, the undeclared classes' definitions, the
+// permission refresh) are guarded by m_lazyLock. Registration operations that name a class not
+// registered yet do nothing.
 #pragma once
 
 #include "platform/win32/ThreadSafety.h"
@@ -28,7 +30,11 @@
 #include <vector>
 
 class CAcsUser;
+class CCorvessaClassObject;
+class CWmipClassMapper;
+class CWmipClassMapperHooks;
 class CWmipListObjectClassCache;
+struct CWmipListDescriptor;
 class IWbemClassObject;
 class IWbemContext;
 class IWbemServices;
@@ -41,6 +47,13 @@ public:
     // user (CWmipUserMapper::RefreshAvailablePermissionGroups, installed by the schema's load in
     // schema/DeclareSchema.cpp).
     using PermissionGroupRefresh = std::function<void(IWbemClassObject* classObject, const CAcsUser* user)>;
+    // The factory of a user-defined list's mapper, given the list (CWmipListItemMapper::FactoryFor,
+    // installed by the schema's load).
+    using ListMapperFactory = std::function<MapperFactory(const CWmipListDescriptor& descriptor)>;
+    // A new definition, for the bus front end, of a class WMI keeps and the schema does not declare
+    // (CWmipManagerClassDefinitions::BuildForBus, installed by the schema's load); null for a name
+    // it does not know.
+    using UndeclaredClassDefinitions = std::function<std::unique_ptr<CCorvessaClassObject>(const CString& className)>;
 
     CWmipMapperRegistry(const CWmipMapperRegistry&) = delete;
     CWmipMapperRegistry& operator=(const CWmipMapperRegistry&) = delete;
@@ -134,6 +147,13 @@ public:
     // Installs the refresh of Bnt_User's permission lists (the schema's load installs the user
     // mapper's, while the library loads).
     void SetPermissionGroupRefresh(PermissionGroupRefresh refresh);
+    // Installs the factory of the user-defined lists' mappers; the next look-up registers the list
+    // classes again. Until it is, the list classes are not registered (RegisterUDFData logs why,
+    // once per refresh of the lists) and GetMapper refuses a list's mapper.
+    void SetListMapperFactory(ListMapperFactory factory);
+    // Installs the definitions of the classes WMI keeps, which the in-process WMI objects ask the
+    // registry for. Until they are, such a class is unknown and each request for one logs why.
+    void SetUndeclaredClassDefinitions(UndeclaredClassDefinitions definitions);
 
     // --- Queries -----------------------------------------------------------------------------
 
@@ -154,6 +174,10 @@ public:
     // The non-abstract classes below className, depth first in registration order (a concrete
     // class's own derived classes follow it); empty when there are none.
     std::vector<CString> GetConcreteDerivedTypes(const CString& className);
+    // A new definition of a class WMI keeps, by the installed definitions
+    // (SetUndeclaredClassDefinitions); null for a name they do not know, and, logged, while none
+    // are installed.
+    std::unique_ptr<CCorvessaClassObject> NewUndeclaredClassDefinition(const CString& className);
     // The names of all registered classes as registered, in the registry's order.
     std::vector<CString> GetTypeNames();
     // The loaded class that declares the software event type (as declared); empty when none does.
@@ -164,22 +188,47 @@ public:
     std::uint64_t GetGeneration() const { return m_generation.load(std::memory_order_acquire); }
 
     // A new mapper of the door built by the class's factory (the caller owns it); null when the
-    // class is unknown or has no factory, or the factory builds none.
-    CWmipClassMapper* GetMapperUsingRegistry(const CString& className, const CAcsUser* user, IWbemContext* context,
-                                             IWbemServices* services, Door door);
-    CWmipClassMapper* GetMapperUsingRegistry(const CAcsUser* user, IWbemContext* context, IWbemServices* services,
-                                             const wchar_t* className, Door door);
+    // class is unknown or has no factory, or the factory builds none. Each GetMapper is a template
+    // only so that its product is handed out as the CWmipClassMapper it is in the caller's unit
+    // (MapperFactory::AsClassMapper), which knows that class: the registry stands below it.
+    template <typename Mapper = CWmipClassMapper>
+    Mapper* GetMapperUsingRegistry(const CString& className, const CAcsUser* user, IWbemContext* context,
+                                   IWbemServices* services, Door door)
+    {
+        return MapperFactory::AsClassMapper<Mapper>(NewMapperUsingRegistry(className, user, context, services, door));
+    }
+    template <typename Mapper = CWmipClassMapper>
+    Mapper* GetMapperUsingRegistry(const CAcsUser* user, IWbemContext* context, IWbemServices* services,
+                                   const wchar_t* className, Door door)
+    {
+        if (className == nullptr)
+            return nullptr;
+        return GetMapperUsingRegistry<Mapper>(CString(className), user, context, services, door);
+    }
     // The first mapper of the name chain whose class name equals className (without regard to
     // case), constructed with (user, context, services) for the door; else, with a list-object
-    // cache that holds a list of that name, that list's mapper; else null. The caller owns the
-    // mapper. A mapper that builds another passes its own door (GetDoor).
-    static CWmipClassMapper* GetMapper(const CAcsUser* user, IWbemContext* context, IWbemServices* services,
-                                       const wchar_t* className, Door door,
-                                       CWmipListObjectClassCache* listCache = nullptr);
+    // cache that holds a list of that name, that list's mapper (built by the factory
+    // SetListMapperFactory installed; throws CWMIException WBEM_E_FAILED, logged, while none is);
+    // else null. The caller owns the mapper. A mapper that builds another passes its own door
+    // (GetDoor).
+    template <typename Mapper = CWmipClassMapper>
+    static Mapper* GetMapper(const CAcsUser* user, IWbemContext* context, IWbemServices* services,
+                             const wchar_t* className, Door door, CWmipListObjectClassCache* listCache = nullptr)
+    {
+        return MapperFactory::AsClassMapper<Mapper>(
+            NewMapperFromChain(user, context, services, className, door, listCache));
+    }
     // The mapper of the class that declares the software event type (GetSoftwareEventClass)
     // through the name chain; null for a type no loaded class declares.
-    static CWmipClassMapper* GetMapper(const CAcsUser* user, IWbemContext* context, IWbemServices* services,
-                                       SoftwareEventType eventType, Door door);
+    template <typename Mapper = CWmipClassMapper>
+    static Mapper* GetMapper(const CAcsUser* user, IWbemContext* context, IWbemServices* services,
+                             SoftwareEventType eventType, Door door)
+    {
+        const CString className = Instance()->GetSoftwareEventClass(eventType);
+        if (className.IsEmpty())
+            return nullptr;
+        return GetMapper<Mapper>(user, context, services, className.GetString(), door, nullptr);
+    }
 
     // --- Lazily loaded database facts (any thread) -------------------------------------------
 
@@ -211,6 +260,16 @@ public:
 
 private:
     CWmipMapperRegistry();
+
+    // The products behind GetMapperUsingRegistry and GetMapper, as their factories hand them out.
+    CWmipClassMapperHooks* NewMapperUsingRegistry(const CString& className, const CAcsUser* user, IWbemContext* context,
+                                                  IWbemServices* services, Door door);
+    static CWmipClassMapperHooks* NewMapperFromChain(const CAcsUser* user, IWbemContext* context,
+                                                     IWbemServices* services, const wchar_t* className, Door door,
+                                                     CWmipListObjectClassCache* listCache);
+    // The factory of the list's mapper (SetListMapperFactory); throws CWMIException WBEM_E_FAILED,
+    // logged, while none is installed.
+    MapperFactory ListMapperFactoryFor(const CWmipListDescriptor& descriptor);
 
     ClassMap::iterator LookupClassInRegistry(const CString& className);
     // The registered class, else the current user-defined list class of that name; null when
@@ -262,4 +321,6 @@ private:
     std::optional<ULONGLONG> m_listStamp GUARDED_BY(m_lazyLock);
     bool m_refreshingPermissions GUARDED_BY(m_lazyLock) = false;
     PermissionGroupRefresh m_permissionGroupRefresh GUARDED_BY(m_lazyLock);
+    ListMapperFactory m_listMapperFactory GUARDED_BY(m_lazyLock);
+    UndeclaredClassDefinitions m_undeclaredClassDefinitions GUARDED_BY(m_lazyLock);
 };

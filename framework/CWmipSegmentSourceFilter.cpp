@@ -1,7 +1,7 @@
 #include "framework/CWmipSegmentSourceFilter.h"
 
 #include "framework/CWMITypeInfo.h"
-#include "framework/CWmipClassMapper.h"
+#include "framework/CWmipClassMapperHooks.h"
 #include "framework/CWmipMapperRegistry.h"
 #include "inhouse/BntCoreDb/CBntDatabase.h"
 #include "inhouse/BntCoreDb/CDBValue.h"
@@ -538,7 +538,7 @@ private:
     {
         if (!type.GetTypeConstructor())
             return false;
-        const std::unique_ptr<CWmipClassMapper> mapper(
+        const std::unique_ptr<CWmipClassMapperHooks> mapper(
             type.GetTypeConstructor()(&m_user, nullptr, nullptr, Door::kWmi));
         if (mapper == nullptr)
             return false;
@@ -600,7 +600,7 @@ private:
         CString property;
         if (type.GetPropertyForColumn(tableDotColumn, property) || !type.GetTypeConstructor())
             return property;
-        const std::unique_ptr<CWmipClassMapper> mapper(
+        const std::unique_ptr<CWmipClassMapperHooks> mapper(
             type.GetTypeConstructor()(&m_user, nullptr, nullptr, Door::kWmi));
         const int dot = tableDotColumn.Find(L'.');
         return mapper != nullptr ? mapper->GetPropertyName(tableDotColumn.Mid(dot + 1), tableDotColumn.Left(dot))

@@ -229,8 +229,9 @@ public:
     // strings, date-times "YYYY-MM-DD HH:MM:SS" read as local time unless useUTC, byte arrays
     // as hexadecimal, "EncryptedTextField" strings decrypted from hexadecimal); a column
     // element carrying the attribute "N" (or "n") = "1" or "true" is NULL and clears the
-    // property. Property names come from `names` (default: the class's registered column, then
-    // the column's own name; isVisitor as GetPropertyProcessMethod takes it); a column the
+    // property. Property names come from `names` (default: the column's own name, skipping the
+    // columns GetPropertyProcessMethod skips, isVisitor as it takes it: the class mapper, which
+    // knows the class's columns, always hands its own); a column the
     // class has no property for, embedded objects and unhandled types are skipped (the last
     // two logged). S_OK; WBEM_E_INVALID_PARAMETER (logged) for a null instance. Throws
     // _com_error E_POINTER for a null node and, for a value that does not convert,

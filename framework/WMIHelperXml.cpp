@@ -7,8 +7,6 @@
 
 #include "common/Crypto.h"
 #include "common/StringHelpers.h"
-#include "framework/CWMITypeInfo.h"
-#include "framework/CWmipMapperRegistry.h"
 #include "inhouse/BntUtility/CWMIDebugLog.h"
 #include "inhouse/BntUtility/CWMIException.h"
 #include "platform/com/CimTypes.h"
@@ -73,22 +71,6 @@ bool IsEncrypted(IWbemClassObject* instance, const CString& property)
         return false;
     const VARIANT& flag = value;
     return flag.vt != VT_BOOL || flag.boolVal != VARIANT_FALSE;
-}
-
-// The class's registered property of TABLE.COLUMN, else the column's own name.
-CString RegisteredPropertyName(IWbemClassObject* instance, const CString& column, const CString& table)
-{
-    _variant_t className;
-    if (SUCCEEDED(instance->Get(L"__CLASS", 0, &className, nullptr, nullptr)) &&
-        static_cast<const VARIANT&>(className).vt == VT_BSTR)
-    {
-        const CWMITypeInfo* typeInfo =
-            CWmipMapperRegistry::Instance()->GetTypeInfo(CString(static_cast<const VARIANT&>(className).bstrVal), true);
-        CString property;
-        if (typeInfo != nullptr && typeInfo->GetPropertyForColumn(table + L"." + column, property))
-            return property;
-    }
-    return column;
 }
 
 // One property from its text; false when the text does not convert. Unhandled types are
@@ -186,7 +168,7 @@ HRESULT WMIHelper::CreateInstanceFromXML(IWbemClassObject* instance, const XmlNo
             if (names)
                 property = names(column, table);
             else if (GetPropertyProcessMethod(column, table, isVisitor) != kProcessSkip)
-                property = RegisteredPropertyName(instance, column, table);
+                property = column;
             CIMTYPE type = 0;
             _variant_t current;
             // A column the class shows no property for (a join key, a kind marker) is not set.

@@ -180,6 +180,6 @@ void DeclareSchema()
         {
             CWmipMapperRegistry::AddToMapperChain(binding.wmiClass, binding.factory);
         }
-        MapperBindings::InstallPermissionGroupRefresh();
+        MapperBindings::InstallInRegistry();
     });
 }

@@ -10,6 +10,9 @@
 #include "framework/associations/CWmipAssocReaderExitsAreaMapper.h"
 #include "framework/associations/CWmipAssocVisitorBadgeMapper.h"
 #include "framework/associations/CWmipAssocVisitorMultimediaObjectMapper.h"
+#include "framework/CWmipListItemMapper.h"
+#include "framework/CWmipManagerClassDefinitions.h"
+#include "framework/objects/CCorvessaClassObject.h"
 #include "mappers/devices/CWmipAlarmDefinitionMapper.h"
 #include "mappers/devices/CWmipAlarmInputMapper.h"
 #include "mappers/devices/CWmipAlarmOutputMapper.h"
@@ -261,7 +264,10 @@ MapperFactory MapperBindings::FindFactoryServing(std::span<const MapperBinding> 
     return MapperFactory();
 }
 
-void MapperBindings::InstallPermissionGroupRefresh()
+void MapperBindings::InstallInRegistry()
 {
-    CWmipMapperRegistry::Instance()->SetPermissionGroupRefresh(&CWmipUserMapper::RefreshAvailablePermissionGroups);
+    CWmipMapperRegistry* registry = CWmipMapperRegistry::Instance();
+    registry->SetPermissionGroupRefresh(&CWmipUserMapper::RefreshAvailablePermissionGroups);
+    registry->SetListMapperFactory(&CWmipListItemMapper::FactoryFor);
+    registry->SetUndeclaredClassDefinitions(&CWmipManagerClassDefinitions::BuildForBus);
 }

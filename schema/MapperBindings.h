@@ -50,7 +50,9 @@ public:
     // factory when none does (or wmiClass is null).
     static MapperFactory FindFactoryServing(std::span<const MapperBinding> bindings, const wchar_t* wmiClass);
 
-    // Installs the user mapper's refresh of Bnt_User's permission lists in the registry
-    // (CWmipMapperRegistry::SetPermissionGroupRefresh). Called once, by the schema's load.
-    static void InstallPermissionGroupRefresh();
+    // Installs in the registry what it takes from the mappers above it: the user mapper's refresh
+    // of Bnt_User's permission lists (CWmipMapperRegistry::SetPermissionGroupRefresh), the list
+    // mappers' factory (SetListMapperFactory) and the definitions of the manager classes, which
+    // WMI keeps (SetUndeclaredClassDefinitions). Called once, by the schema's load.
+    static void InstallInRegistry();
 };

@@ -112,8 +112,9 @@ bool CarriesSegment(const CWMITypeInfo& type, IWbemClassObject& instance)
     if (source == nullptr)
         return false;
     if (!type.GetPropertyForColumn(source->table + L"." + source->column, property))
-        property = std::unique_ptr<CWmipClassMapper>(type.GetTypeConstructor()(nullptr, nullptr, nullptr, Door::kWmi))
-                       ->GetPropertyName(source->column, source->table);
+        property =
+            std::unique_ptr<CWmipClassMapperHooks>(type.GetTypeConstructor()(nullptr, nullptr, nullptr, Door::kWmi))
+                ->GetPropertyName(source->column, source->table);
     const std::string value = support::PropertyText(&instance, property.GetString());
     return value != "<null>" && value != "<missing>";
 }

@@ -108,7 +108,7 @@ TEST_F(RestrictedReadPlan, AKeyedGetOrAnOwnersRecordsOfAClassSeenWithItsOwnerSca
                 CString owned = name;
                 if (const int dot = name.Find(L'.'); dot >= 0 && !type->GetPropertyForColumn(name, owned))
                 {
-                    const std::unique_ptr<CWmipClassMapper> mapper(
+                    const std::unique_ptr<CWmipClassMapperHooks> mapper(
                         type->GetTypeConstructor()(nullptr, nullptr, nullptr, Door::kWmi));
                     owned = mapper != nullptr ? mapper->GetPropertyName(name.Mid(dot + 1), name.Left(dot)) : CString();
                 }

@@ -58,7 +58,7 @@ TEST(MapperBindings, EveryMapperKeepsTheDoorItIsBuiltForAndHandsItOn)
     {
         for (const Door door : {Door::kWmi, Door::kBus})
         {
-            const std::unique_ptr<CWmipClassMapper> mapper(binding.factory(nullptr, nullptr, nullptr, door));
+            const std::unique_ptr<CWmipClassMapperHooks> mapper(binding.factory(nullptr, nullptr, nullptr, door));
             ASSERT_NE(mapper, nullptr) << schema_test::Narrow(binding.wmiClass);
             EXPECT_EQ(mapper->GetDoor(), door) << schema_test::Narrow(binding.wmiClass);
         }

@@ -199,7 +199,7 @@ private:
         if (!typeInfo.IsDynamic() || !typeInfo.GetTypeConstructor())
             return typeInfo.GetParentTypeName();
         const std::unique_ptr<CWmipClassMapper> mapper(
-            typeInfo.GetTypeConstructor()(nullptr, nullptr, nullptr, Door::kWmi));
+            MapperFactory::AsClassMapper(typeInfo.GetTypeConstructor()(nullptr, nullptr, nullptr, Door::kWmi)));
         return mapper != nullptr ? mapper->GetSuperclassName() : typeInfo.GetParentTypeName();
     }
 

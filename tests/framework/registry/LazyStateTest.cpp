@@ -10,9 +10,16 @@
 #include <vector>
 
 #include "framework/CWMITypeInfo.h"
+#include "framework/CWmipListItemMapper.h"
+#include "framework/CWmipListObjectClassCache.h"
+#include "framework/CWmipManagerClassDefinitions.h"
 #include "framework/CWmipMapperRegistry.h"
+#include "framework/objects/CCorvessaClassObject.h"
+#include "platform/com/WbemConstants.h"
+#include "tests/support/TemporaryHome.h"
 #include "inhouse/BntLogin/CAcsUser.h"
 #include "inhouse/BntUtility/CWMIException.h"
+#include "inhouse/BntUtility/StringConversion.h"
 #include "tests/framework/registry/RegistryTestSupport.h"
 #include "tests/inhouse/BntLogin/TestDatabase.h"
 
@@ -199,6 +206,68 @@ TEST_F(LazyState, ConcurrentTypeInformationAddsTheMethodsOnce)
     EXPECT_EQ(std::set<CWMITypeInfo::ClassObjectPtr>(seen.begin(), seen.end()).size(), 1u);
     EXPECT_EQ(seen[0]->MethodNames().size(), 3u);
     EXPECT_EQ(type->GetTypeInformation(), seen[0]);
+}
+
+TEST_F(LazyState, ListMappersAndManagerDefinitionsAreRefusedUntilTheSchemaInstallsThem)
+{
+    using brontel::utility::CWMIException;
+    constexpr char kNoListMappers[] = "no factory of the user-defined lists' mappers is installed";
+    constexpr char kNoDefinitions[] = "the definitions of the classes WMI keeps are not installed";
+    m_database.Exec("CREATE TABLE SHIFT (ID INTEGER PRIMARY KEY, NAME TEXT);"
+                    "INSERT INTO DDTBL (ID, NAME, TBLNAME, ISLIST) VALUES (60, 'Shifts', 'SHIFT', 1);");
+    // As before the schema's load; what it installs is put back whatever the case's outcome.
+    struct Reinstall
+    {
+        ~Reinstall()
+        {
+            Registry().SetListMapperFactory(&CWmipListItemMapper::FactoryFor);
+            Registry().SetUndeclaredClassDefinitions(&CWmipManagerClassDefinitions::BuildForBus);
+        }
+    } reinstall;
+    Registry().SetListMapperFactory(CWmipMapperRegistry::ListMapperFactory());
+    Registry().SetUndeclaredClassDefinitions(CWmipMapperRegistry::UndeclaredClassDefinitions());
+    const std::shared_ptr<CAcsUser> administrator = CWMITypeInfo::GetSAUser();
+    ASSERT_NE(administrator, nullptr);
+    CWmipListObjectClassCache lists(administrator.get(), nullptr);
+    ASSERT_NE(lists.Find(L"Bnt_SHIFT"), nullptr);
+
+    const int listLines = support::TemporaryHome::CountProviderLogLines(kNoListMappers);
+    EXPECT_EQ(Registry().GetTypeInfo(L"Bnt_SHIFT"), nullptr) << "no list class is registered without its mapper";
+    EXPECT_EQ(support::TemporaryHome::CountProviderLogLines(kNoListMappers), listLines + 1);
+    try
+    {
+        std::unique_ptr<CWmipClassMapper> mapper(
+            CWmipMapperRegistry::GetMapper(administrator.get(), nullptr, nullptr, L"Bnt_SHIFT", Door::kWmi, &lists));
+        ADD_FAILURE() << "a list's mapper was built without its factory";
+    }
+    catch (const CWMIException& refusal)
+    {
+        EXPECT_EQ(refusal.GetHResult(), WBEM_E_FAILED);
+        EXPECT_NE(std::string(CStringToUtf8(refusal.GetText())).find(kNoListMappers), std::string::npos);
+    }
+    EXPECT_EQ(support::TemporaryHome::CountProviderLogLines(kNoListMappers), listLines + 2);
+    const int definitionLines = support::TemporaryHome::CountProviderLogLines(kNoDefinitions);
+    EXPECT_EQ(Registry().NewUndeclaredClassDefinition(CWmipManagerClassDefinitions::kVexletManager), nullptr);
+    EXPECT_EQ(support::TemporaryHome::CountProviderLogLines(kNoDefinitions), definitionLines + 1);
+
+    // Installed: the very next look-up registers the lists, not one after the lists' ten minutes.
+    Registry().SetListMapperFactory(&CWmipListItemMapper::FactoryFor);
+    Registry().SetUndeclaredClassDefinitions(&CWmipManagerClassDefinitions::BuildForBus);
+    CWMITypeInfo* shifts = Registry().GetTypeInfo(L"Bnt_SHIFT");
+    ASSERT_NE(shifts, nullptr);
+    const std::unique_ptr<CWmipClassMapper> listed(
+        CWmipMapperRegistry::GetMapper(administrator.get(), nullptr, nullptr, L"Bnt_SHIFT", Door::kBus, &lists));
+    ASSERT_NE(listed, nullptr);
+    EXPECT_EQ(listed->GetClassName(), L"Bnt_SHIFT");
+    EXPECT_EQ(listed->GetDoor(), Door::kBus);
+    const std::unique_ptr<CWmipClassMapper> registered(
+        Registry().GetMapperUsingRegistry(L"Bnt_SHIFT", administrator.get(), nullptr, nullptr, Door::kWmi));
+    ASSERT_NE(registered, nullptr);
+    EXPECT_EQ(registered->GetClassName(), L"Bnt_SHIFT");
+    const std::unique_ptr<CCorvessaClassObject> manager =
+        Registry().NewUndeclaredClassDefinition(CWmipManagerClassDefinitions::kVexletManager);
+    ASSERT_NE(manager, nullptr);
+    EXPECT_EQ(manager->GetClassNameW(), CWmipManagerClassDefinitions::kVexletManager);
 }
 
 TEST_F(LazyState, UserDefinedListClassesAreRegisteredAndRegisteredAgainWhenTheirStampExpires)

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "framework/CWMITypeInfo.h"
+#include "framework/CWmipClassMapper.h"
 #include "framework/CWmipMapperRegistry.h"
 #include "platform/com/Variant.h"
 #include "platform/com/WbemConstants.h"

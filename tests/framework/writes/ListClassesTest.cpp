@@ -14,6 +14,8 @@ protected:
     void SetUp() override
     {
         WritesTest::SetUp();
+        // This program does not load the schema: it installs the list mappers' factory as that load does.
+        CWmipMapperRegistry::Instance()->SetListMapperFactory(&CWmipListItemMapper::FactoryFor);
         // Only this test's lists: the demo's own are dropped.
         m_installation.Exec("DELETE FROM DDTBL WHERE ISLIST = 1;"
                             "INSERT INTO SEGMENT (SEGMENTID, NAME, TYPE) VALUES (3, 'Elsewhere', 0);"

@@ -69,7 +69,8 @@ TEST(RecordAuditKinds, EachMapperWritesUnderItsClassesKinds)
     for (const AuditKinds& row : table)
     {
         SCOPED_TRACE(row.mapper);
-        const std::unique_ptr<CWmipClassMapper> mapper(row.create(nullptr, nullptr, nullptr, Door::kWmi));
+        const std::unique_ptr<CWmipClassMapper> mapper(
+            MapperFactory::AsClassMapper(row.create(nullptr, nullptr, nullptr, Door::kWmi)));
         ASSERT_NE(mapper, nullptr);
         EXPECT_EQ(mapper->GetTransactionObject(), row.audit);
         EXPECT_EQ(mapper->GetReplTransactionObject(), row.replication);
