@@ -282,6 +282,12 @@ void CWmipMapperRegistry::RegisterSoftwareEventType(const CString& className, So
     m_softwareEventClasses.insert_or_assign(eventType, className);
 }
 
+void CWmipMapperRegistry::RegisterHiddenFromBus(const CString& className)
+{
+    if (CWMITypeInfo* typeInfo = Find(className))
+        typeInfo->SetHiddenFromBus();
+}
+
 CString CWmipMapperRegistry::GetSoftwareEventClass(SoftwareEventType eventType) const
 {
     const auto found = m_softwareEventClasses.find(eventType);

@@ -98,6 +98,10 @@ public:
     // class declared already refuses className (RefuseClass), so that no kind names two classes.
     // Nothing for a class not registered. Registering a class anew, or refusing it, drops its kinds.
     void RegisterSoftwareEventType(const CString& className, SoftwareEventType eventType);
+    // Declares that the bus front end never shows className (CWMITypeInfo::IsExposedOnBus).
+    // Nothing for a class not registered. A registration, so it runs while the library loads and
+    // logs nothing: a line logged then would make the home of a host that has no installation yet.
+    void RegisterHiddenFromBus(const CString& className);
     // Where the class's records take their segments from: see CWMITypeInfo::SegmentSource.
     // Nothing for a class not registered.
     void RegisterSegmentSource(const CString& className, CWMITypeInfo::SegmentSource source);

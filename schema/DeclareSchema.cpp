@@ -94,8 +94,7 @@ void Declare(const SchemaDeclaration& d, std::span<const MapperBinding> bindings
             d.className, CWMITypeInfo::UnfollowedEnd{SplitTrimmedList(d.name, L','), d.referencedClass, d.text});
         break;
     case K::HiddenFromBus:
-        if (CWMITypeInfo* typeInfo = CWmipMapperRegistry::Instance()->GetTypeInfo(d.className, true))
-            typeInfo->SetHiddenFromBus();
+        CWmipMapperRegistry::Instance()->RegisterHiddenFromBus(d.className);
         break;
     case K::SoftwareEvent:
         CWmipMapperRegistry::Instance()->RegisterSoftwareEventType(d.className,
