@@ -33,11 +33,6 @@ using brontel::utility::CWMIException;
 
 namespace {
 
-// The class mapper's source name in the log: the mapper's reads and writes are split over
-// several files (this one among them) but log as the one mapper they are, so a reader of the log
-// finds every line of a request's road under one name.
-constexpr const wchar_t* kSourceFile = L"wpClassMapper.cpp";
-
 // The class's declared segment property (its SEGMENTID column with the segment option
 // "segments"); empty when the class declares none.
 CString FindDeclaredSegment(const CWMITypeInfo* typeInfo)
@@ -94,7 +89,7 @@ ProcessClauseResult CWmipClassMapper::ProcessClause(CString& property, int& wqlO
     const CIMTYPE type = typeInfo != nullptr ? typeInfo->GetPropertyType(property) & ~CIM_FLAG_ARRAY : CIM_EMPTY;
     // A literal that is no number compared with a number, or no date-time compared with a
     // date-time, would match nothing (or anything, compared as text): it is refused.
-    CWmipQueryRefusal::CheckLiteral(kSourceFile, __LINE__, property, type, wqlOperator, literal, GetDoor());
+    CWmipQueryRefusal::CheckLiteral(kClassMapperLogSource, __LINE__, property, type, wqlOperator, literal, GetDoor());
     if (type != CIM_DATETIME)
         return ProcessClausePlain;
     return CWmipMapper::ProcessClause(property, wqlOperator, literal, extra);
@@ -150,7 +145,8 @@ HRESULT CWmipClassMapper::GetObjectPath(CMultiFilterRecordset& recordset, CStrin
     }
     catch (const CDBException& e)
     {
-        CWMIDebugLog::LogError(kSourceFile, __LINE__, L"Unable to read the key columns of the object path.", 0, &e);
+        CWMIDebugLog::LogError(kClassMapperLogSource, __LINE__, L"Unable to read the key columns of the object path.",
+                               0, &e);
         return WBEM_E_FAILED;
     }
     objectPath.GetPath(path);
@@ -209,7 +205,7 @@ std::unique_ptr<CDynamicRecordset> CWmipClassMapper::PrepareRecordset(bool& stor
     CBntDatabase* database = GetDatabase();
     if (database == nullptr)
     {
-        CWMIDebugLog::LogError(kSourceFile, __LINE__,
+        CWMIDebugLog::LogError(kClassMapperLogSource, __LINE__,
                                CString(L"No database connection to enumerate the class ") + GetClassName() + L".");
         return nullptr;
     }
@@ -260,7 +256,7 @@ void CWmipClassMapper::SetOrderByFields(const CString& fields)
     std::vector<CString> order = SplitTrimmedList(fields, L',');
     for (const CString& property : order)
         if (IsSecretProperty(property))
-            throw CWmipQueryRefusal::Withheld(kSourceFile, __LINE__, property, CWmipQueryRefusal::Use::Order);
+            throw CWmipQueryRefusal::Withheld(kClassMapperLogSource, __LINE__, property, CWmipQueryRefusal::Use::Order);
     m_orderByFields = std::move(order);
 }
 
@@ -320,7 +316,7 @@ void CWmipClassMapper::RequireReachableSegment(IWbemClassObject* instance)
     CAcsUser* user = RequireUser();
     if (!user->HasSegmentAccess(segment, 0) ||
         !user->GetSystemOptions().GetSegmentationUtility().NamesExistingSegment(*GetDatabase(), segment))
-        CWmipPropertyRefusal::ThrowNamed(kSourceFile, __LINE__, WBEM_E_INVALID_PARAMETER,
+        CWmipPropertyRefusal::ThrowNamed(kClassMapperLogSource, __LINE__, WBEM_E_INVALID_PARAMETER,
                                          CWmipMessages::kInvalidProperty, property);
 }
 
@@ -396,9 +392,9 @@ HRESULT CWmipClassMapper::CanView()
 void CWmipClassMapper::ThrowIfDenied(HRESULT hr)
 {
     if (hr == WBEM_E_ACCESS_DENIED)
-        throw CWMIException(kSourceFile, __LINE__, hr, CWmipMessages::kAccessDenied);
+        throw CWMIException(kClassMapperLogSource, __LINE__, hr, CWmipMessages::kAccessDenied);
     if (FAILED(hr))
-        throw CWMIException(kSourceFile, __LINE__, hr, CWmipMessages::ForResult(hr));
+        throw CWMIException(kClassMapperLogSource, __LINE__, hr, CWmipMessages::ForResult(hr));
 }
 
 void CWmipClassMapper::CanAdd(IWbemClassObject* instance)
@@ -419,22 +415,22 @@ void CWmipClassMapper::CanDelete(IWbemClassObject* instance)
 void CWmipClassMapper::CanViewAll()
 {
     if (FAILED(CanView()))
-        throw CWMIException(kSourceFile, __LINE__, WBEM_E_ACCESS_DENIED, CWmipMessages::kAccessDenied);
+        throw CWMIException(kClassMapperLogSource, __LINE__, WBEM_E_ACCESS_DENIED, CWmipMessages::kAccessDenied);
     if (!HasPerPropertyPermissions())
         return;
     ComPtr<IWbemClassObject> classObject;
     const HRESULT hr = GetHeldClass(classObject, FALSE);
     if (FAILED(hr))
-        throw CWMIException(kSourceFile, __LINE__, hr);
+        throw CWMIException(kClassMapperLogSource, __LINE__, hr);
     bool allowed = true;
     if (FAILED(WMIHelper::ForEachProperty(classObject.Get(), WBEM_FLAG_NONSYSTEM_ONLY,
                                           [&](const CString& property, const VARIANT&, CIMTYPE) {
                                               allowed = CanAccessProperty(property);
                                               return allowed;
                                           })))
-        throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED);
+        throw CWMIException(kClassMapperLogSource, __LINE__, WBEM_E_FAILED);
     if (!allowed)
-        throw CWMIException(kSourceFile, __LINE__, WBEM_E_ACCESS_DENIED, CWmipMessages::kAccessDenied);
+        throw CWMIException(kClassMapperLogSource, __LINE__, WBEM_E_ACCESS_DENIED, CWmipMessages::kAccessDenied);
 }
 
 brontel::UserTranObject::UserTransactionObject CWmipClassMapper::GetTransactionObject() const
@@ -482,7 +478,8 @@ CAcsUser* CWmipClassMapper::RequireUser()
     CAcsUser* user = nullptr;
     const HRESULT hr = GetUser(&user);
     if (FAILED(hr) || user == nullptr)
-        throw CWMIException(kSourceFile, __LINE__, FAILED(hr) ? hr : WBEM_E_FAILED, CWmipMessages::kNoIdentity);
+        throw CWMIException(kClassMapperLogSource, __LINE__, FAILED(hr) ? hr : WBEM_E_FAILED,
+                            CWmipMessages::kNoIdentity);
     return user;
 }
 

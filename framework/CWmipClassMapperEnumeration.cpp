@@ -29,11 +29,6 @@ using brontel::utility::CWMIException;
 
 namespace {
 
-// The class mapper's source name in the log: the mapper's reads and writes are split over
-// several files (this one among them) but log as the one mapper they are, so a reader of the log
-// finds every line of a request's road under one name.
-constexpr const wchar_t* kSourceFile = L"wpClassMapper.cpp";
-
 // The key value of an instance as text, for the comparison with a path's key value.
 bool KeyValueMatches(IWbemClassObject* instance, const CString& key, const CString& expected)
 {
@@ -105,11 +100,12 @@ LONG CWmipClassMapper::GetTotalRowCount(bool log)
 IWbemClassObject* CWmipClassMapper::GetCurrentInstance(CWmipObjectPath* path)
 {
     if (path == nullptr)
-        throw CWMIException(kSourceFile, __LINE__, WBEM_E_INVALID_PARAMETER);
+        throw CWMIException(kClassMapperLogSource, __LINE__, WBEM_E_INVALID_PARAMETER);
     // A class path names no instance: taking the first row instead would aim an instance
     // method (a door, a clock) at whatever device happens to come first.
     if (path->GetKeyCount() <= 0)
-        throw CWMIException(kSourceFile, __LINE__, WBEM_E_INVALID_OBJECT_PATH, CWmipMessages::kInvalidObjectPath);
+        throw CWMIException(kClassMapperLogSource, __LINE__, WBEM_E_INVALID_OBJECT_PATH,
+                            CWmipMessages::kInvalidObjectPath);
     // A path that names part of the keys, or a property that is no key, identifies no instance.
     const CWMITypeInfo* typeInfo = GetTypeInfo();
     if (path->GetKeyCount() > 0 && typeInfo != nullptr && !typeInfo->NamesExactlyTheKeys(path->GetKeyNames()))
@@ -121,7 +117,7 @@ IWbemClassObject* CWmipClassMapper::ReadMatching(const CWmipObjectPath& path)
 {
     std::unique_ptr<CWmipQuery> query = CWmipQuery::CreateFromObjectPath(path);
     if (query == nullptr)
-        throw CWMIException(kSourceFile, __LINE__, WBEM_E_INVALID_OBJECT_PATH);
+        throw CWMIException(kClassMapperLogSource, __LINE__, WBEM_E_INVALID_OBJECT_PATH);
     CWmipQuery* previous = GetQuery();
     struct Detach
     {
@@ -136,7 +132,7 @@ IWbemClassObject* CWmipClassMapper::ReadMatching(const CWmipObjectPath& path)
 
     SetQuery(query.get());
     if (!BeginEnumeration())
-        throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED);
+        throw CWMIException(kClassMapperLogSource, __LINE__, WBEM_E_FAILED);
     // Only a row that carries the path's own key values is the instance: a row the SQL let
     // through for another reason (a dropped comparison, a duplicate of a join) is not.
     while (HasMoreInstances())
@@ -144,7 +140,7 @@ IWbemClassObject* CWmipClassMapper::ReadMatching(const CWmipObjectPath& path)
         IWbemClassObject* raw = nullptr;
         const HRESULT hr = NextInstance(&raw, 0);
         if (FAILED(hr))
-            throw CWMIException(kSourceFile, __LINE__, hr);
+            throw CWMIException(kClassMapperLogSource, __LINE__, hr);
         ComPtr<IWbemClassObject> candidate;
         candidate.Attach(raw);
         if (candidate == nullptr)

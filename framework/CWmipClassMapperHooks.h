@@ -48,6 +48,11 @@ using UserTransactionObject = LONG;
 }  // namespace UserTranObject
 }  // namespace brontel
 
+// The source name in the log of the table-backed mapper and of its reader, writer and write frame:
+// their work is split over several files but logs as the one mapper it is, so a reader of the log
+// finds every line of a request's road under one name.
+inline constexpr wchar_t kClassMapperLogSource[] = L"wpClassMapper.cpp";
+
 class CWmipClassMapperHooks : public CWmipMapper
 {
 public:

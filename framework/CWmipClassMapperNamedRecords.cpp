@@ -23,11 +23,6 @@ using brontel::utility::CWMIException;
 
 namespace {
 
-// The class mapper's source name in the log: the mapper's reads and writes are split over
-// several files (this one among them) but log as the one mapper they are, so a reader of the log
-// finds every line of a request's road under one name.
-constexpr const wchar_t* kSourceFile = L"wpClassMapper.cpp";
-
 // The values a name gives: each element of a one-dimensional array (a parameter that names
 // several records of one class), else the value itself; none for an array it cannot read.
 std::vector<_variant_t> ElementsOf(const VARIANT& value)
@@ -101,7 +96,7 @@ bool CWmipClassMapper::CallerCanSee(const CWmipObjectPath& record)
     std::unique_ptr<CWmipClassMapper> mapper(CWmipMapperRegistry::GetMapper(
         GetDatabaseUser(), GetContext(), GetServices(), record.GetClassName(), GetDoor()));
     if (mapper == nullptr)
-        throw CWMIException(kSourceFile, __LINE__, WBEM_E_INVALID_CLASS);
+        throw CWMIException(kClassMapperLogSource, __LINE__, WBEM_E_INVALID_CLASS);
     mapper->SetUserEntry(GetUserEntry());
     mapper->m_resolvingNamedRecord = true;
     ComPtr<IWbemClassObject> instance;
@@ -151,7 +146,7 @@ void CWmipClassMapper::RequireVisibleNamedRecords(IWbemClassObject* values, cons
                 continue;
             // A record hidden from the caller gets the answer a missing one gets, so the refusal
             // tells nothing about records of other segments.
-            CWmipPropertyRefusal::ThrowNamed(kSourceFile, __LINE__, WBEM_E_INVALID_PARAMETER,
+            CWmipPropertyRefusal::ThrowNamed(kClassMapperLogSource, __LINE__, WBEM_E_INVALID_PARAMETER,
                                              CWmipMessages::kInvalidProperty, named.names.back());
         }
     }

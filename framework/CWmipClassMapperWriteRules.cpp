@@ -33,11 +33,6 @@ using Operation = brontel::UserTranOperation::UserTransactionOperation;
 
 namespace {
 
-// The class mapper's source name in the log: the mapper's reads and writes are split over
-// several files (this one among them) but log as the one mapper they are, so a reader of the log
-// finds every line of a request's road under one name.
-constexpr const wchar_t* kSourceFile = L"wpClassMapper.cpp";
-
 // The property's qualifier `name` of the object; false when it has none.
 bool GetQualifier(IWbemClassObject* object, const CString& property, const wchar_t* name, _variant_t& value)
 {
@@ -77,7 +72,7 @@ HRESULT CWmipClassMapper::GetDefaultValue(IWbemClassObject* instance, const CStr
     CString message;
     message.Format(CWmipMessages::kNoGeneratedId, static_cast<const wchar_t*>(property));
     if (dot <= 0 || GetDatabase() == nullptr)
-        throw CWMIException(kSourceFile, __LINE__, WBEM_E_UNEXPECTED, message);
+        throw CWMIException(kClassMapperLogSource, __LINE__, WBEM_E_UNEXPECTED, message);
     LONGLONG id = 0;
     try
     {
@@ -88,13 +83,13 @@ HRESULT CWmipClassMapper::GetDefaultValue(IWbemClassObject* instance, const CStr
     }
     catch (const CDBException& e)
     {
-        CWMIDebugLog::LogError(kSourceFile, __LINE__, message, 0, &e);
-        throw CWMIException(kSourceFile, __LINE__, WBEM_E_UNEXPECTED, message);
+        CWMIDebugLog::LogError(kClassMapperLogSource, __LINE__, message, 0, &e);
+        throw CWMIException(kClassMapperLogSource, __LINE__, WBEM_E_UNEXPECTED, message);
     }
     const LONG type = typeInfo->GetPropertyType(property) & ~CIM_FLAG_ARRAY;
     const bool wide = type == CIM_SINT64 || type == CIM_UINT64;
     if (id <= 0 || (!wide && id > std::numeric_limits<LONG>::max()))
-        throw CWMIException(kSourceFile, __LINE__, WBEM_E_UNEXPECTED, message);
+        throw CWMIException(kClassMapperLogSource, __LINE__, WBEM_E_UNEXPECTED, message);
     VariantClear(&value);
     if (wide)
     {
@@ -166,7 +161,7 @@ void CWmipClassMapper::CheckValueForms(IWbemClassObject* instance)
     }
     instance->EndEnumeration();
     if (!offending.IsEmpty())
-        CWmipPropertyRefusal::ThrowNamed(kSourceFile, __LINE__, WBEM_E_INVALID_PARAMETER,
+        CWmipPropertyRefusal::ThrowNamed(kClassMapperLogSource, __LINE__, WBEM_E_INVALID_PARAMETER,
                                          CWmipMessages::kInvalidProperty, offending);
 }
 
@@ -235,7 +230,8 @@ void CWmipClassMapper::LogTransaction(Operation operation, IWbemClassObject* ins
     CAcsUser* user = nullptr;
     const HRESULT hr = GetUser(&user);
     if (FAILED(hr) || user == nullptr)
-        throw CWMIException(kSourceFile, __LINE__, FAILED(hr) ? hr : WBEM_E_FAILED, CWmipMessages::kNoIdentity);
+        throw CWMIException(kClassMapperLogSource, __LINE__, FAILED(hr) ? hr : WBEM_E_FAILED,
+                            CWmipMessages::kNoIdentity);
 
     const brontel::UserTranObject::UserTransactionObject object = GetTransactionObject();
     if (object != 0)
@@ -243,7 +239,7 @@ void CWmipClassMapper::LogTransaction(Operation operation, IWbemClassObject* ins
         const CString text = GetTransactionValues(operation, instance);
         // An unaudited write must not stand: inside a write this undoes the whole write.
         if (!user->LogTransToDB(operation, object, text, GetDatabase()))
-            throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED, CWmipMessages::kAuditNotRecorded);
+            throw CWMIException(kClassMapperLogSource, __LINE__, WBEM_E_FAILED, CWmipMessages::kAuditNotRecorded);
     }
 
     const LONG replicated = GetReplTransactionObject();
@@ -264,7 +260,7 @@ void CWmipClassMapper::LogReplication(const CBntCardholderTrans& transaction)
     CBntDatabase* database = GetDatabase();
     if (database == nullptr || m_databaseUser == nullptr)
     {
-        CWMIDebugLog::LogError(kSourceFile, __LINE__, CWmipMessages::kReplicationNotLogged);
+        CWMIDebugLog::LogError(kClassMapperLogSource, __LINE__, CWmipMessages::kReplicationNotLogged);
         return;
     }
     try
@@ -272,13 +268,13 @@ void CWmipClassMapper::LogReplication(const CBntCardholderTrans& transaction)
         CBntTransaction savepoint(*database);
         if (!transaction.Log(m_databaseUser))
         {
-            CWMIDebugLog::LogError(kSourceFile, __LINE__, CWmipMessages::kReplicationNotLogged);
+            CWMIDebugLog::LogError(kClassMapperLogSource, __LINE__, CWmipMessages::kReplicationNotLogged);
             return;
         }
         savepoint.Commit();
     }
     catch (const CException& e)
     {
-        CWMIDebugLog::LogError(kSourceFile, __LINE__, CWmipMessages::kReplicationNotLogged, 0, &e);
+        CWMIDebugLog::LogError(kClassMapperLogSource, __LINE__, CWmipMessages::kReplicationNotLogged, 0, &e);
     }
 }

@@ -23,10 +23,6 @@ using brontel::utility::CWMIException;
 
 namespace {
 
-// The class mapper's source name in the log: the mapper's reads and writes are split over
-// several files (this one among them) but log as the one mapper they are, so a reader of the log
-// finds every line of a request's road under one name.
-constexpr const wchar_t* kSourceFile = L"wpClassMapper.cpp";
 // Qualifiers of a class definition that travel on to instances and derived classes.
 constexpr LONG kPropagated = WBEM_FLAVOR_FLAG_PROPAGATE_TO_INSTANCE | WBEM_FLAVOR_FLAG_PROPAGATE_TO_DERIVED_CLASS;
 
@@ -59,7 +55,7 @@ void CWmipClassMapper::OpenOwnPut(IWbemClassObject* instance, LONG flags, OwnPut
                                   const std::function<void(CBntDatabase& database)>& write)
 {
     if (instance == nullptr)
-        throw CWMIException(kSourceFile, __LINE__, WBEM_E_INVALID_PARAMETER);
+        throw CWMIException(kClassMapperLogSource, __LINE__, WBEM_E_INVALID_PARAMETER);
     const bool create = (flags & WBEM_FLAG_UPDATE_ONLY) == 0;
     CWmipWriteFrame::Run(
         *this,
@@ -71,12 +67,12 @@ void CWmipClassMapper::OpenOwnPut(IWbemClassObject* instance, LONG flags, OwnPut
             CString offending;
             if (opening == OwnPutOpening::kPermissionThenGenerated && create &&
                 FAILED(ValidateValuesForGeneratedProperties(instance, true, offending)))
-                CWmipPropertyRefusal::ThrowNamed(kSourceFile, __LINE__, WBEM_E_FAILED,
+                CWmipPropertyRefusal::ThrowNamed(kClassMapperLogSource, __LINE__, WBEM_E_FAILED,
                                                  CWmipMessages::kNotEditableProperty, offending);
         },
         instance, nullptr,
         [&](CBntDatabase& database) {
-            CWMIDebugLog::LogInfo(kSourceFile, __LINE__, L"Passed preliminary authorization checks.");
+            CWMIDebugLog::LogInfo(kClassMapperLogSource, __LINE__, L"Passed preliminary authorization checks.");
             RequireUser();
             write(database);
             return S_OK;
@@ -86,7 +82,7 @@ void CWmipClassMapper::OpenOwnPut(IWbemClassObject* instance, LONG flags, OwnPut
 void CWmipClassMapper::PassOwnPutChecks(IWbemClassObject* instance)
 {
     CanAdd(instance);
-    CWMIDebugLog::LogInfo(kSourceFile, __LINE__, L"Passed all authorization checks.");
+    CWMIDebugLog::LogInfo(kClassMapperLogSource, __LINE__, L"Passed all authorization checks.");
 }
 
 HRESULT CWmipClassMapper::PutInstance(IWbemClassObject* instance, LONG flags, CString& path)

@@ -22,11 +22,6 @@ using brontel::utility::CWMIException;
 
 namespace {
 
-// The class mapper's source name in the log: the mapper's reads and writes are split over
-// several files (this one among them) but log as the one mapper they are, so a reader of the log
-// finds every line of a request's road under one name.
-constexpr const wchar_t* kSourceFile = L"wpClassMapper.cpp";
-
 // The real table behind a name the recordset qualifies its columns with (alias or table), among
 // the recordset's table names.
 CString RealTable(const std::vector<std::pair<CString, CString>>& tableNames, const CString& name)
@@ -127,7 +122,7 @@ HRESULT CWmipInstanceReader::BuildInstance(IWbemClassObject** instance)
             IWbemClassObject* target = built.Get();
             hr = m_mapper.ProcessInstanceProperty(&target, plan.column, plan.table);
             if (FAILED(hr))
-                throw CWMIException(kSourceFile, __LINE__, hr);
+                throw CWMIException(kClassMapperLogSource, __LINE__, hr);
             hr = S_OK;
             break;
         }
@@ -135,7 +130,7 @@ HRESULT CWmipInstanceReader::BuildInstance(IWbemClassObject** instance)
             // A number no processing method has is a mapper's fault, never a column to guess at.
             CString text;
             text.Format(L"The column %s has the unknown processing method %d.", plan.column.GetString(), plan.method);
-            throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED, text);
+            throw CWMIException(kClassMapperLogSource, __LINE__, WBEM_E_FAILED, text);
         }
         }
         if (FAILED(hr))
@@ -287,7 +282,7 @@ BOOL CWmipInstanceReader::Begin()
     }
     catch (const CDBException& e)
     {
-        CWMIDebugLog::LogError(kSourceFile, __LINE__,
+        CWMIDebugLog::LogError(kClassMapperLogSource, __LINE__,
                                CString(L"Unable to open the instances of ") + m_mapper.GetClassName() + L".", 0, &e);
         return FALSE;
     }
@@ -370,7 +365,7 @@ HRESULT CWmipInstanceReader::Next(IWbemClassObject** instance)
     }
     catch (const CDBException& e)
     {
-        CWMIDebugLog::LogError(kSourceFile, __LINE__,
+        CWMIDebugLog::LogError(kClassMapperLogSource, __LINE__,
                                CString(L"Unable to read an instance of ") + m_mapper.GetClassName() + L".", 0, &e);
         End();
         return WBEM_E_FAILED;
@@ -388,7 +383,7 @@ void CWmipInstanceReader::LogSkippedRow(const CException* error)
     // The row is named by its keys when they can be read, else by its class alone.
     if (m_recordset == nullptr || FAILED(m_mapper.GetObjectPath(*m_recordset, path)))
         path = m_mapper.GetClassName() + L" (keys unreadable)";
-    CWMIDebugLog::LogError(kSourceFile, __LINE__,
+    CWMIDebugLog::LogError(kClassMapperLogSource, __LINE__,
                            L"Row skipped: a stored value of " + path + L" does not fit its property.",
                            WBEM_E_TYPE_MISMATCH, error);
 }
@@ -462,9 +457,9 @@ LONG CWmipInstanceReader::CountRows(bool log)
         if (e.IsConnectionLost())
             throw;
         if (log)
-            CWMIDebugLog::LogError(kSourceFile, __LINE__,
+            CWMIDebugLog::LogError(kClassMapperLogSource, __LINE__,
                                    CString(L"Unable to count the instances of ") + m_mapper.GetClassName() + L".", 0,
                                    &e);
-        throw CWMIException(kSourceFile, __LINE__, WBEM_E_INVALID_QUERY);
+        throw CWMIException(kClassMapperLogSource, __LINE__, WBEM_E_INVALID_QUERY);
     }
 }

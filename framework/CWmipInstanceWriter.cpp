@@ -34,11 +34,6 @@ using Operation = brontel::UserTranOperation::UserTransactionOperation;
 
 namespace {
 
-// The class mapper's source name in the log: the mapper's reads and writes are split over
-// several files (this one among them) but log as the one mapper they are, so a reader of the log
-// finds every line of a request's road under one name.
-constexpr const wchar_t* kSourceFile = L"wpClassMapper.cpp";
-
 void SplitColumn(const CString& tableDotColumn, CString& table, CString& column)
 {
     const int dot = tableDotColumn.Find(L'.');
@@ -159,7 +154,7 @@ CWmipInstanceWriter::CWmipInstanceWriter(CWmipClassMapperHooks& mapper) : m_mapp
 
 void CWmipInstanceWriter::ThrowProperty(int line, HRESULT hr, const wchar_t* message, const CString& property) const
 {
-    CWmipPropertyRefusal::ThrowNamed(kSourceFile, line, hr, message, property);
+    CWmipPropertyRefusal::ThrowNamed(kClassMapperLogSource, line, hr, message, property);
 }
 
 void CWmipInstanceWriter::AddColumn(Property& property, const CString& tableDotColumn) const
@@ -178,12 +173,12 @@ void CWmipInstanceWriter::LoadProperties()
 {
     const HRESULT hr = m_mapper.GetHeldClass(m_class, FALSE);
     if (FAILED(hr))
-        throw CWMIException(kSourceFile, __LINE__, hr);
+        throw CWMIException(kClassMapperLogSource, __LINE__, hr);
 
     const CWMITypeInfo* typeInfo = m_mapper.GetTypeInfo();
     std::vector<std::pair<CString, CIMTYPE>> names;
     if (FAILED(m_class->BeginEnumeration(WBEM_FLAG_NONSYSTEM_ONLY)))
-        throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED);
+        throw CWMIException(kClassMapperLogSource, __LINE__, WBEM_E_FAILED);
     BstrOwner name;
     CIMTYPE type = CIM_EMPTY;
     while (m_class->Next(0, name.Receive(), nullptr, &type, nullptr) == S_OK)
@@ -229,7 +224,7 @@ void CWmipInstanceWriter::LoadProperties()
         SplitColumn(m_properties.front().columns.front(), m_mainTable, column);
     }
     if (m_mainTable.IsEmpty())
-        throw CWMIException(kSourceFile, __LINE__, WBEM_E_NOT_SUPPORTED, CWmipMessages::kNoTableToWrite);
+        throw CWMIException(kClassMapperLogSource, __LINE__, WBEM_E_NOT_SUPPORTED, CWmipMessages::kNoTableToWrite);
     AddJoinLinks();
 }
 
@@ -599,13 +594,14 @@ void CWmipInstanceWriter::OpenPut(IWbemClassObject* instance, LONG flags, ComPtr
         if (missing != nullptr)
             ThrowProperty(__LINE__, WBEM_E_ILLEGAL_NULL, CWmipMessages::kRequiredProperty, missing->name);
         if (current == nullptr)
-            throw CWMIException(kSourceFile, __LINE__, WBEM_E_NOT_FOUND, CWmipMessages::kNotFound);
+            throw CWMIException(kClassMapperLogSource, __LINE__, WBEM_E_NOT_FOUND, CWmipMessages::kNotFound);
     }
     else
     {
         current = ReadCurrent(instance, &missing);
         if (create && current != nullptr)
-            throw CWMIException(kSourceFile, __LINE__, WBEM_E_ALREADY_EXISTS, CWmipMessages::kInstanceAlreadyExists);
+            throw CWMIException(kClassMapperLogSource, __LINE__, WBEM_E_ALREADY_EXISTS,
+                                CWmipMessages::kInstanceAlreadyExists);
         create = current == nullptr;
     }
     if (create)
@@ -628,7 +624,7 @@ void CWmipInstanceWriter::WriteInstance(IWbemClassObject* instance, LONG flags, 
             return one.key && one.name.CompareNoCase(offending) == 0;
         });
         if (create && !createOnly && generatedKey)
-            throw CWMIException(kSourceFile, __LINE__, WBEM_E_NOT_FOUND, CWmipMessages::kNotFound);
+            throw CWMIException(kClassMapperLogSource, __LINE__, WBEM_E_NOT_FOUND, CWmipMessages::kNotFound);
         ThrowProperty(__LINE__, WBEM_E_FAILED, CWmipMessages::kNotEditableProperty, offending);
     }
 
@@ -677,8 +673,8 @@ HRESULT CWmipInstanceWriter::Put(IWbemClassObject* instance, LONG flags, CString
 {
     if (instance == nullptr ||
         (flags & (WBEM_FLAG_UPDATE_ONLY | WBEM_FLAG_CREATE_ONLY)) == (WBEM_FLAG_UPDATE_ONLY | WBEM_FLAG_CREATE_ONLY))
-        throw CWMIException(kSourceFile, __LINE__, WBEM_E_INVALID_PARAMETER);
-    CWMIDebugLog::LogInfo(kSourceFile, __LINE__,
+        throw CWMIException(kClassMapperLogSource, __LINE__, WBEM_E_INVALID_PARAMETER);
+    CWMIDebugLog::LogInfo(kClassMapperLogSource, __LINE__,
                           CString(L"CWmipClassMapper::PutInstance. Begin. ") + m_mapper.GetClassName());
     try
     {
@@ -697,25 +693,25 @@ HRESULT CWmipInstanceWriter::Put(IWbemClassObject* instance, LONG flags, CString
 
         CWmipObjectPath written(m_mapper.GetClassName());
         if (!BuildKeyPath(instance, written, nullptr))
-            throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED);
+            throw CWMIException(kClassMapperLogSource, __LINE__, WBEM_E_FAILED);
         written.GetPath(path);
     }
     catch (const CDBException& e)
     {
-        CWMIDebugLog::LogError(kSourceFile, __LINE__, L"CWmipClassMapper::PutInstance failed.", 0, &e);
+        CWMIDebugLog::LogError(kClassMapperLogSource, __LINE__, L"CWmipClassMapper::PutInstance failed.", 0, &e);
         if (e.IsConnectionLost())
             throw;
-        throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED, CWmipMessages::kInstanceNotWritten);
+        throw CWMIException(kClassMapperLogSource, __LINE__, WBEM_E_FAILED, CWmipMessages::kInstanceNotWritten);
     }
-    CWMIDebugLog::LogInfo(kSourceFile, __LINE__, CString(L"CWmipClassMapper::PutInstance. Done. ") + path);
+    CWMIDebugLog::LogInfo(kClassMapperLogSource, __LINE__, CString(L"CWmipClassMapper::PutInstance. Done. ") + path);
     return S_OK;
 }
 
 HRESULT CWmipInstanceWriter::Delete(CWmipObjectPath* path)
 {
     if (path == nullptr)
-        throw CWMIException(kSourceFile, __LINE__, WBEM_E_INVALID_PARAMETER);
-    CWMIDebugLog::LogInfo(kSourceFile, __LINE__,
+        throw CWMIException(kClassMapperLogSource, __LINE__, WBEM_E_INVALID_PARAMETER);
+    CWMIDebugLog::LogInfo(kClassMapperLogSource, __LINE__,
                           CString(L"CWmipClassMapper::DeleteInstance. Begin. ") + m_mapper.GetClassName());
     try
     {
@@ -727,7 +723,7 @@ HRESULT CWmipInstanceWriter::Delete(CWmipObjectPath* path)
                 LoadProperties();
                 current.Attach(m_mapper.GetCurrentInstance(path));
                 if (current == nullptr)
-                    throw CWMIException(kSourceFile, __LINE__, WBEM_E_NOT_FOUND, CWmipMessages::kNotFound);
+                    throw CWMIException(kClassMapperLogSource, __LINE__, WBEM_E_NOT_FOUND, CWmipMessages::kNotFound);
             },
             nullptr, nullptr,
             [&](CBntDatabase& database) {
@@ -744,7 +740,8 @@ HRESULT CWmipInstanceWriter::Delete(CWmipObjectPath* path)
                         statement.AddToWhere(CString(), key.GetColumnName(), key.GetValue());
                     const LONG removed = database.ExecuteSQL(statement, CSQLStatement::Kind::Delete);
                     if (removed == 0 && (*it)->GetTableName().CompareNoCase(m_mainTable) == 0)
-                        throw CWMIException(kSourceFile, __LINE__, WBEM_E_NOT_FOUND, CWmipMessages::kNotFound);
+                        throw CWMIException(kClassMapperLogSource, __LINE__, WBEM_E_NOT_FOUND,
+                                            CWmipMessages::kNotFound);
                 }
                 m_mapper.LogTransaction(Operation::Delete, current.Get());
                 m_mapper.AfterWriteInstance(Operation::Delete, current.Get());
@@ -753,11 +750,11 @@ HRESULT CWmipInstanceWriter::Delete(CWmipObjectPath* path)
     }
     catch (const CDBException& e)
     {
-        CWMIDebugLog::LogError(kSourceFile, __LINE__, L"CWmipClassMapper::DeleteInstance failed.", 0, &e);
+        CWMIDebugLog::LogError(kClassMapperLogSource, __LINE__, L"CWmipClassMapper::DeleteInstance failed.", 0, &e);
         if (e.IsConnectionLost())
             throw;
-        throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED, CWmipMessages::kInstanceNotWritten);
+        throw CWMIException(kClassMapperLogSource, __LINE__, WBEM_E_FAILED, CWmipMessages::kInstanceNotWritten);
     }
-    CWMIDebugLog::LogInfo(kSourceFile, __LINE__, L"CWmipClassMapper::DeleteInstance. Done.");
+    CWMIDebugLog::LogInfo(kClassMapperLogSource, __LINE__, L"CWmipClassMapper::DeleteInstance. Done.");
     return S_OK;
 }

@@ -18,8 +18,6 @@ using brontel::utility::CWMIException;
 
 namespace {
 
-constexpr const wchar_t* kSourceFile = L"wpClassMapper.cpp";
-
 std::mutex g_hookLock;
 // Guarded by g_hookLock.
 std::function<void()> g_beforeLock;
@@ -62,11 +60,11 @@ const CAcsUser* CallerToFollow(CWmipClassMapperHooks& mapper)
 [[noreturn]] void RefuseMovedRights()
 {
     t_attempt->rightsMoved = true;
-    CWMIDebugLog::LogInfo(kSourceFile, __LINE__,
+    CWMIDebugLog::LogInfo(kClassMapperLogSource, __LINE__,
                           t_attempt->last
                               ? L"The caller's rights keep changing; the write is refused."
                               : L"The caller's rights changed while the write waited; it is answered anew.");
-    throw CWMIException(kSourceFile, __LINE__, WBEM_E_ACCESS_DENIED, CWmipMessages::kAccessDenied);
+    throw CWMIException(kClassMapperLogSource, __LINE__, WBEM_E_ACCESS_DENIED, CWmipMessages::kAccessDenied);
 }
 
 void RunHookBeforeLock()
@@ -95,7 +93,7 @@ HRESULT CWmipWriteFrame::Run(CWmipClassMapperHooks& mapper, const Opening& openi
 {
     CBntDatabase* database = mapper.GetDatabase();
     if (database == nullptr)
-        throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED, CWmipMessages::kNoConnection);
+        throw CWMIException(kClassMapperLogSource, __LINE__, WBEM_E_FAILED, CWmipMessages::kNoConnection);
     const bool outermost = t_openFrames == 0;
     if (outermost)
         RunHookBeforeLock();
@@ -125,7 +123,7 @@ HRESULT CWmipWriteFrame::RunMethod(CWmipClassMapperHooks& mapper, CWmipObjectPat
             {
                 instance.Attach(mapper.GetCurrentInstance(path));
                 if (instance == nullptr)
-                    throw CWMIException(kSourceFile, __LINE__, WBEM_E_NOT_FOUND, CWmipMessages::kNotFound);
+                    throw CWMIException(kClassMapperLogSource, __LINE__, WBEM_E_NOT_FOUND, CWmipMessages::kNotFound);
             }
             opening(instance.Get());
         },
