@@ -29,17 +29,20 @@ public:
 
     // CWmipWriteFrame::RunMethod with these arguments, then, when it answered S_OK, `call`: its
     // answer is the method's. Any other answer of the frame is the method's and nothing is
-    // called; the exceptions of either pass out unchanged. Throws CWMIException WBEM_E_FAILED
-    // with kInsideAnotherWrite (naming `source`), before the frame, when a transaction is already
-    // open on this thread: its lock would still be held during the call.
+    // called; the exceptions of either pass out unchanged. `rows` says whether the method leaves
+    // rows, in the frame or after the call (an audit record): one that does is refused by the
+    // frame, before anyone is asked, on a database this process may not write. Throws
+    // CWMIException WBEM_E_FAILED with kInsideAnotherWrite (naming `source`), before the frame,
+    // when a transaction is already open on this thread: its lock would still be held during
+    // the call.
     static HRESULT RunMethod(const wchar_t* source, CWmipClassMapper& mapper, CWmipObjectPath* path,
-                             const wchar_t* method, IWbemClassObject* inParams,
+                             const wchar_t* method, IWbemClassObject* inParams, CWmipWriteFrame::MethodRows rows,
                              const CWmipWriteFrame::MethodOpening& opening, const CWmipWriteFrame::MethodWrite& write,
                              const Call& call)
     {
         if (CBntCommitQueue::OpenLevels() != 0)
             throw brontel::utility::CWMIException(source, __LINE__, WBEM_E_FAILED, kInsideAnotherWrite);
-        const HRESULT framed = CWmipWriteFrame::RunMethod(mapper, path, method, inParams, opening, write);
+        const HRESULT framed = CWmipWriteFrame::RunMethod(mapper, path, method, inParams, opening, write, rows);
         return framed == S_OK ? call() : framed;
     }
 };

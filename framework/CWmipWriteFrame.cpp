@@ -2,6 +2,7 @@
 
 #include "framework/CWmipClassMapperHooks.h"
 #include "framework/CWmipMessages.h"
+#include "inhouse/BntCoreDb/CBntDatabase.h"
 #include "inhouse/BntCoreDb/CBntTransaction.h"
 #include "inhouse/BntLogin/CAcsUser.h"
 #include "inhouse/BntUtility/CWMIDebugLog.h"
@@ -91,9 +92,20 @@ struct OpenFrame
 HRESULT CWmipWriteFrame::Run(CWmipClassMapperHooks& mapper, const Opening& opening, IWbemClassObject* named,
                              const wchar_t* method, const Write& write)
 {
+    return RunFrame(mapper, opening, named, method, write, MethodRows::Written);
+}
+
+HRESULT CWmipWriteFrame::RunFrame(CWmipClassMapperHooks& mapper, const Opening& opening, IWbemClassObject* named,
+                                  const wchar_t* method, const Write& write, MethodRows rows)
+{
     CBntDatabase* database = mapper.GetDatabase();
     if (database == nullptr)
         throw CWMIException(kClassMapperLogSource, __LINE__, WBEM_E_FAILED, CWmipMessages::kNoConnection);
+    // On a database that can only be read the lock below is no write lock, and a write that
+    // leaves its rows after the commit (an audit record behind a hardware command) would fail
+    // only once the server had acted: the request is refused before anything happens.
+    if (rows == MethodRows::Written)
+        database->RequireWritable();
     const bool outermost = t_openFrames == 0;
     if (outermost)
         RunHookBeforeLock();
@@ -113,10 +125,11 @@ HRESULT CWmipWriteFrame::Run(CWmipClassMapperHooks& mapper, const Opening& openi
 }
 
 HRESULT CWmipWriteFrame::RunMethod(CWmipClassMapperHooks& mapper, CWmipObjectPath* path, const wchar_t* method,
-                                   IWbemClassObject* inParams, const MethodOpening& opening, const MethodWrite& write)
+                                   IWbemClassObject* inParams, const MethodOpening& opening, const MethodWrite& write,
+                                   MethodRows rows)
 {
     ComPtr<IWbemClassObject> instance;
-    return Run(
+    return RunFrame(
         mapper,
         [&] {
             if (path != nullptr)
@@ -127,7 +140,7 @@ HRESULT CWmipWriteFrame::RunMethod(CWmipClassMapperHooks& mapper, CWmipObjectPat
             }
             opening(instance.Get());
         },
-        inParams, method, [&](CBntDatabase& database) { return write(instance.Get(), database); });
+        inParams, method, [&](CBntDatabase& database) { return write(instance.Get(), database); }, rows);
 }
 
 HRESULT CWmipWriteFrame::AnswerCallerRequest(const std::function<HRESULT()>& request,

@@ -36,6 +36,15 @@ class IWbemClassObject;
 class CWmipWriteFrame
 {
 public:
+    // What a method leaves in the database: rows (its own, written in the frame, or an audit
+    // record written after the commit), or none (it only decides under the lock what a server
+    // is asked).
+    enum class MethodRows
+    {
+        Written,
+        None
+    };
+
     using Opening = std::function<void()>;
     using Write = std::function<HRESULT(CBntDatabase& database)>;
     using MethodOpening = std::function<void(IWbemClassObject* instance)>;
@@ -46,8 +55,10 @@ public:
     // parameters; null names none), `write`, and the commit when `write` succeeds. A failed
     // HRESULT from `write`, or a throw from any step, rolls everything back. Returns what
     // `write` returned. Throws CWMIException 0x80041001 CWmipMessages::kNoConnection without a
-    // connection, and whatever a step or the database throws (the caller turns a CDBException
-    // into its own answer).
+    // connection; on a connection that can only read (a database this process may not write),
+    // before any step, the CDBException every write meets there
+    // (CBntDatabase::RequireWritable); and whatever a step or the database throws (the caller
+    // turns a CDBException into its own answer).
     static HRESULT Run(CWmipClassMapperHooks& mapper, const Opening& opening, IWbemClassObject* named,
                        const wchar_t* method, const Write& write);
 
@@ -55,8 +66,10 @@ public:
     // the caller (GetCurrentInstance): one it may not see, like one that does not exist, answers
     // 0x80041002 CWmipMessages::kNotFound. A null path is a static method: no record is read and
     // the steps get a null instance. The instance handed to the steps lives until Run returns.
+    // A method that leaves no rows (MethodRows::None) runs on a connection that can only read.
     static HRESULT RunMethod(CWmipClassMapperHooks& mapper, CWmipObjectPath* path, const wchar_t* method,
-                             IWbemClassObject* inParams, const MethodOpening& opening, const MethodWrite& write);
+                             IWbemClassObject* inParams, const MethodOpening& opening, const MethodWrite& write,
+                             MethodRows rows = MethodRows::Written);
 
     // Runs one request of a door's caller: `request`, during which the outermost write frame
     // compares the caller's stored rights under its lock (see above). When a frame found them
@@ -74,4 +87,9 @@ public:
     // last moment another writer can change what the frame decides on. A request that split its
     // checks and its write over two frames would meet it between them.
     static void TestHookBeforeLock(std::function<void()> hook);
+
+private:
+    // Run, refusing a connection that can only read when the request writes.
+    static HRESULT RunFrame(CWmipClassMapperHooks& mapper, const Opening& opening, IWbemClassObject* named,
+                            const wchar_t* method, const Write& write, MethodRows rows);
 };

@@ -369,6 +369,13 @@ void CBntConnection::RollbackAllLocked()
         m_lock.unlock();
 }
 
+void CBntConnection::RequireWritable()
+{
+    std::lock_guard guard(m_lock);
+    if (sqlite3_db_readonly(RequireHandleLocked(), "main") == 1)
+        ThrowEngineErrorLocked(SQLITE_READONLY, sqlite3_errstr(SQLITE_READONLY), false);
+}
+
 void CBntConnection::BeginTrans()
 {
     std::lock_guard guard(m_lock);

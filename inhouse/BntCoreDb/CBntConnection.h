@@ -62,6 +62,9 @@ public:
     LONGLONG Execute(const std::string& sql, const std::vector<CDBValue>& params,
                      std::vector<CDBValue>* firstRow = nullptr);
 
+    // Throws the engine's read-only failure when the handle can only read (CBntDatabase).
+    void RequireWritable();
+
     // Nested transactions: the outermost level is BEGIN IMMEDIATE/COMMIT/ROLLBACK, inner
     // levels are savepoints. A failed commit rolls back every level and throws.
     void BeginTrans();

@@ -130,6 +130,11 @@ void CBntDatabase::Close()
     m_connection->Close();
 }
 
+void CBntDatabase::RequireWritable()
+{
+    m_connection->RequireWritable();
+}
+
 bool CBntDatabase::IsConnectionLost() const
 {
     return m_connection->IsLost();

@@ -63,6 +63,13 @@ public:
     // lost-connection CDBException (see CDBException::IsConnectionLost).
     bool IsConnectionLost() const;
 
+    // Returns when the connection may write. On a connection that can only read (a database
+    // file this process may not write is opened read-only) throws the CDBException a write
+    // there meets from the engine (SQLITE_READONLY, its cause noted as every engine failure's
+    // is), so that a request is refused before it acts rather than at its first row. Throws
+    // CDBException 08003 when closed.
+    void RequireWritable();
+
     // Runs one statement of the system's own text with `params` bound to its '?' markers in
     // order and returns the number of rows changed. The text must never carry a value: it is
     // refused (CDBException 42000) when it holds a string literal, a comment, a ';' or a

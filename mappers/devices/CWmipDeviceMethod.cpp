@@ -50,8 +50,9 @@ HRESULT CWmipDeviceMethod::RunFramed(CWmipClassMapper& mapper, const wchar_t* so
     HRESULT selected = S_OK;
     HRESULT allowed = S_OK;
     CAcsUser* user = nullptr;
+    // Every row audits a step that succeeded: the method writes, if only after the commit.
     return CWmipAfterCommit::RunMethod(
-        source, mapper, path, methodName, inParams,
+        source, mapper, path, methodName, inParams, CWmipWriteFrame::MethodRows::Written,
         [&](IWbemClassObject* instance) {
             device = ComPtr<IWbemClassObject>(instance);
             call.instance = instance;

@@ -58,7 +58,9 @@ public:
     // answers S_OK is audited with the row's record, and it and kNothingSent answer the
     // permission check's success code; any other answer of the step is the method's. A step's
     // exception passes out unchanged and nothing is audited. Refused (WBEM_E_FAILED,
-    // CWmipAfterCommit::kInsideAnotherWrite) when a transaction is already open on the thread.
+    // CWmipAfterCommit::kInsideAnotherWrite) when a transaction is already open on the thread,
+    // and, as every write, by the frame on a database this process may not write, before the
+    // step (the audit record could not be written after it).
     template <class Owner>
     static HRESULT Dispatch(std::type_identity_t<Owner>& mapper, const wchar_t* source, CWmipObjectPath* path,
                             const wchar_t* methodName, std::span<const MapperMethodEntry<Owner>> table,

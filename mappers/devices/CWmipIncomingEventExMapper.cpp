@@ -151,7 +151,8 @@ HRESULT CWmipIncomingEventExMapper::SendIncomingEvent(IWbemClassObject* inParams
     // and the event is handed over after that frame's commit.
     HandOver handOver;
     return CWmipAfterCommit::RunMethod(
-        kSource, *this, nullptr, kSendIncomingEvent, inParams, [](IWbemClassObject*) {},
+        kSource, *this, nullptr, kSendIncomingEvent, inParams, CWmipWriteFrame::MethodRows::Written,
+        [](IWbemClassObject*) {},
         [&](IWbemClassObject*, CBntDatabase&) { return CheckIncomingEvent(inParams, handOver); },
         [&] { return HandOverEvent(handOver); });
 }
@@ -304,7 +305,8 @@ HRESULT CWmipIncomingEventExMapper::AcknowledgeAlarm(IWbemClassObject* inParams,
     // the communication servers are asked after its commit.
     Acknowledgement acknowledgement;
     return CWmipAfterCommit::RunMethod(
-        kSource, *this, nullptr, kAcknowledgeAlarm, inParams, [](IWbemClassObject*) {},
+        kSource, *this, nullptr, kAcknowledgeAlarm, inParams, CWmipWriteFrame::MethodRows::None,
+        [](IWbemClassObject*) {},
         [&](IWbemClassObject*, CBntDatabase&) { return CheckAcknowledgement(inParams, acknowledgement); },
         [&] { return Acknowledge(acknowledgement, sink); });
 }

@@ -40,7 +40,7 @@ HRESULT CWmipGuardTourMapper::ExecuteMethod(CWmipObjectPath* path, const wchar_t
         // server is asked once that frame has let the write lock go.
         Launch launch;
         return CWmipAfterCommit::RunMethod(
-            kSourceFile, *this, path, kLaunchTourMethod, inParams,
+            kSourceFile, *this, path, kLaunchTourMethod, inParams, CWmipWriteFrame::MethodRows::None,
             [&](IWbemClassObject* instance) { RequirePermission(Permission::kLaunchGuardTours, instance); },
             [&](IWbemClassObject* instance, CBntDatabase&) { return PrepareLaunch(instance, inParams, launch); },
             [&] { return LaunchTour(launch, sink); });

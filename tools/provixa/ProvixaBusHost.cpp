@@ -310,9 +310,10 @@ void PrintError(std::ostream& err, const std::string& key, const std::string& me
     // The front end's general "unable to write" says nothing of a full disk or of a lock that
     // another process holds.
     const std::string cause = ProvixaText::ToUtf8(CBntDatabase::TakeLastFailureCause().GetString());
-    err << ProvixaOutput::FailureJson(
-               key, ProvixaOutput::WithoutLocations(message) + (cause.empty() ? "" : " (" + cause + ")"), hr)
-        << "\n";
+    const std::string text = ProvixaOutput::WithoutLocations(message);
+    // A message that already says why (the engine's own) is not told it twice.
+    const bool said = cause.empty() || text.find(cause) != std::string::npos;
+    err << ProvixaOutput::FailureJson(key, text + (said ? "" : " (" + cause + ")"), hr) << "\n";
 }
 
 // A command line the host cannot run, as the front end answers a request it cannot read.

@@ -2,6 +2,9 @@
 // can read, exit statuses a script can act on, errors that say what is wrong, a put that
 // changes only what it names, a bus shell that reads words as a shell does, and reads from a
 // home the user cannot write.
+#include "mappers/records/CWmipVisitMapper.h"
+#include "schema/SchemaDeclaration.h"
+#include "schema/SchemaTables.h"
 #include "tests/tools/provixa/ProvixaJsonReader.h"
 #include "tests/tools/provixa/ProvixaProgramTest.h"
 #include "tests/support/TestSqlite.h"
@@ -10,10 +13,13 @@
 #include <sqlite3.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
+#include <map>
 #include <memory>
 #include <fstream>
+#include <optional>
 #include <set>
 #include <sstream>
 #include <string>
@@ -49,6 +55,32 @@ protected:
     {
         const Outcome init = Provixa({"init"});
         ASSERT_EQ(init.status, 0) << init.err;
+    }
+    // Takes away every write permission of the home (left in WAL mode by a first request, the
+    // harder case for a reader); the words that run the program as an account the modes hold
+    // (nobody, when this is the superuser, who writes whatever they say), or none when the
+    // program cannot be run so here.
+    std::optional<std::string> MakeHomeReadOnly() const
+    {
+        EXPECT_EQ(Provixa({"--as", "operator", "get", "Bnt_Cardholder.ID=1"}).status, 0);
+        std::string asReader;
+        if (geteuid() == 0)
+        {
+            asReader = "setpriv --reuid=65534 --regid=65534 --clear-groups env";
+            if (std::system((asReader + " " + Quote(PROVIXA_BINARY) + " --help >/dev/null 2>&1").c_str()) != 0)
+                return std::nullopt;
+        }
+        namespace fs = std::filesystem;
+        fs::permissions(m_root, fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
+                                    fs::perms::others_read | fs::perms::others_exec);
+        for (const fs::directory_entry& entry : fs::recursive_directory_iterator(m_home))
+            fs::permissions(entry.path(), entry.is_directory()
+                                              ? fs::perms::all & ~fs::perms::owner_write & ~fs::perms::group_write &
+                                                    ~fs::perms::others_write
+                                              : fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+        fs::permissions(m_home, fs::perms::owner_read | fs::perms::owner_exec | fs::perms::group_read |
+                                    fs::perms::group_exec | fs::perms::others_read | fs::perms::others_exec);
+        return asReader;
     }
     Outcome Shell(const std::string& lines, const std::string& password, const std::vector<std::string>& options = {})
     {
@@ -226,37 +258,21 @@ TEST_F(ProvixaAsUsed, AWriteTheDatabaseLockRefusesSaysAnotherProcessHoldsIt)
 TEST_F(ProvixaAsUsed, ReadsWorkOnAHomeTheUserCannotWrite)
 {
     Init();
-    // The provider leaves the database in WAL mode, the harder case for a reader.
-    ASSERT_EQ(Provixa({"--as", "operator", "get", "Bnt_Cardholder.ID=1"}).status, 0);
-    // The superuser writes whatever the modes say: the program then runs as nobody.
-    std::string asReader;
-    if (geteuid() == 0)
-    {
-        asReader = "setpriv --reuid=65534 --regid=65534 --clear-groups env";
-        if (std::system((asReader + " " + Quote(PROVIXA_BINARY) + " --help >/dev/null 2>&1").c_str()) != 0)
-            GTEST_SKIP() << "the program cannot be run as another user here";
-    }
-    namespace fs = std::filesystem;
-    fs::permissions(m_root, fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
-                                fs::perms::others_read | fs::perms::others_exec);
-    for (const fs::directory_entry& entry : fs::recursive_directory_iterator(m_home))
-        fs::permissions(entry.path(), entry.is_directory()
-                                          ? fs::perms::all & ~fs::perms::owner_write & ~fs::perms::group_write &
-                                                ~fs::perms::others_write
-                                          : fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
-    fs::permissions(m_home, fs::perms::owner_read | fs::perms::owner_exec | fs::perms::group_read |
-                                fs::perms::group_exec | fs::perms::others_read | fs::perms::others_exec);
-    const Outcome get = Provixa({"--as", "operator", "get", "Bnt_Cardholder.ID=1"}, "", asReader);
-    const Outcome bus = Provixa({"bus", "get", "Bnt_Cardholder", "--size", "0"}, "sa-demo\n", asReader);
-    const Outcome put = Provixa({"--as", "admin", "put", "Bnt_Cardholder", "LASTNAME=Roe"}, "", asReader);
-    const Outcome remove = Provixa({"--as", "admin", "delete", "Bnt_Badge.BADGEKEY=1"}, "", asReader);
-    const Outcome method = Provixa({"--as", "operator", "exec", "Bnt_Visit.ID=2", "SignVisitIn"}, "", asReader);
+    const std::optional<std::string> asReader = MakeHomeReadOnly();
+    if (!asReader)
+        GTEST_SKIP() << "the program cannot be run as another user here";
+    const Outcome get = Provixa({"--as", "operator", "get", "Bnt_Cardholder.ID=1"}, "", *asReader);
+    const Outcome bus = Provixa({"bus", "get", "Bnt_Cardholder", "--size", "0"}, "sa-demo\n", *asReader);
+    const Outcome put = Provixa({"--as", "admin", "put", "Bnt_Cardholder", "LASTNAME=Roe"}, "", *asReader);
+    const Outcome remove = Provixa({"--as", "admin", "delete", "Bnt_Badge.BADGEKEY=1"}, "", *asReader);
+    const Outcome method = Provixa({"--as", "operator", "exec", "Bnt_Visit.ID=2", "SignVisitIn"}, "", *asReader);
     const Outcome busWrite =
-        Provixa({"bus", "modify", "Bnt_Cardholder", "ID=1", "LASTNAME=Roe"}, "sa-demo\n", asReader);
+        Provixa({"bus", "modify", "Bnt_Cardholder", "ID=1", "LASTNAME=Roe"}, "sa-demo\n", *asReader);
     // A home the account may not even read is said to be so, by requests and init alike.
+    namespace fs = std::filesystem;
     fs::permissions(m_home, fs::perms::none);
-    const Outcome unreadable = Provixa({"--as", "operator", "get", "Bnt_Cardholder.ID=1"}, "", asReader);
-    const Outcome reinit = Provixa({"init"}, "", asReader);
+    const Outcome unreadable = Provixa({"--as", "operator", "get", "Bnt_Cardholder.ID=1"}, "", *asReader);
+    const Outcome reinit = Provixa({"init"}, "", *asReader);
     fs::permissions(m_home, fs::perms::owner_all);
     for (const Outcome& refused : {unreadable, reinit})
     {
@@ -275,6 +291,140 @@ TEST_F(ProvixaAsUsed, ReadsWorkOnAHomeTheUserCannotWrite)
     EXPECT_TRUE(Contains(get.out, "instance of Bnt_Cardholder")) << get.out;
     EXPECT_EQ(bus.status, 0) << bus.err;
     EXPECT_TRUE(Contains(bus.out, "\"total_count\":7")) << bus.out;
+}
+
+// On a home the user cannot write, every method that writes (rows of its own, or the audit record
+// a hardware command leaves after the server acted) is refused before anything reaches a server,
+// as the database refuses every write there; a method that writes nothing runs as anywhere. The
+// declared methods are walked, so a method declared later needs its class's path here, and its
+// row when it writes nothing.
+TEST_F(ProvixaAsUsed, AMethodThatWritesIsRefusedOnAHomeTheUserCannotWriteBeforeAnythingIsSent)
+{
+    Init();
+    const std::optional<std::string> asReader = MakeHomeReadOnly();
+    if (!asReader)
+        GTEST_SKIP() << "the program cannot be run as another user here";
+    // The record each class's methods act on (a static method's class), in the demo installation.
+    const std::map<std::wstring, std::string> paths = {
+        {L"Bnt_AccessGroup", "Bnt_AccessGroup.ID=1"},
+        {L"Bnt_AccessLevelRequest", "Bnt_AccessLevelRequest.ID=1"},
+        {L"Bnt_AlarmInput", "Bnt_AlarmInput.ID=1"},
+        {L"Bnt_AlarmOutput", "Bnt_AlarmOutput.ID=1"},
+        {L"Bnt_AlarmPanel", "Bnt_AlarmPanel.ID=65,PanelID=1"},
+        {L"Bnt_Area", "Bnt_Area"},
+        {L"Bnt_Badge", "Bnt_Badge.BADGEKEY=1"},
+        {L"Bnt_Camera", "Bnt_Camera.ID=1,PanelID=6"},
+        {L"Bnt_ElevatorTerminal", "Bnt_ElevatorTerminal.ID=1,IPAddress=2,PanelID=5"},
+        {L"Bnt_GuardTour", "Bnt_GuardTour.ID=1"},
+        {L"Bnt_IncomingEvent", "Bnt_IncomingEvent"},
+        {L"Bnt_IntrusionArea", "Bnt_IntrusionArea.ID=1"},
+        {L"Bnt_IntrusionDoor", "Bnt_IntrusionDoor.DeviceID=0,ID=1,PanelID=3"},
+        {L"Bnt_IntrusionZone", "Bnt_IntrusionZone.DeviceID=0,ID=4,PanelID=3"},
+        {L"Bnt_IntrusionZoneOutput", "Bnt_IntrusionZoneOutput.DeviceID=1,ID=5,PanelID=3"},
+        {L"Bnt_OffBoardRelay", "Bnt_OffBoardRelay.DeviceID=1,ID=2,PanelID=3"},
+        {L"Bnt_OnBoardRelay", "Bnt_OnBoardRelay.DeviceID=0,ID=3,PanelID=3"},
+        {L"Bnt_Panel", "Bnt_Panel.ID=1"},
+        {L"Bnt_Portavere", "Bnt_Portavere"},
+        {L"Bnt_Reader", "Bnt_Reader.PanelID=1,ReaderID=0"},
+        {L"Bnt_ReaderInput1", "Bnt_ReaderInput1.PanelID=1,ReaderID=0"},
+        {L"Bnt_ReaderInput2", "Bnt_ReaderInput2.PanelID=1,ReaderID=0"},
+        {L"Bnt_ReaderOutput1", "Bnt_ReaderOutput1.PanelID=1,ReaderID=0"},
+        {L"Bnt_ReaderOutput2", "Bnt_ReaderOutput2.PanelID=1,ReaderID=0"},
+        {L"Bnt_ReaderRequest", "Bnt_ReaderRequest.ID=5"},
+        {L"Bnt_Visit", "Bnt_Visit.ID=2"},
+    };
+    // The methods that write nothing, the arguments they run with and the server call they make.
+    const struct
+    {
+        std::wstring method;
+        std::string arguments;
+        std::string asks;
+    } writingNothing[] = {
+        {L"Bnt_IncomingEvent.AcknowledgeAlarm", "PanelID=1 CurrentAckStatus=2 SerialNumber=41 AlarmID=3 AckStatus=5",
+         "driver server received procedure 206 AcknowledgeAlarm"},
+        {L"Bnt_GuardTour.LaunchTour", "BadgeID=100001 MonStationID=1",
+         "linkage server received procedure 1 LaunchTour"},
+        {L"Bnt_Portavere.IsGrant", "CardholderThreatLevelID=1 SystemSettingID=1", ""},
+        {L"Bnt_Portavere.RecommendProperties", "", ""},
+        {L"Bnt_Portavere.RecommendationSystemSetting", "", ""},
+    };
+    // Writing methods that write nothing without these arguments.
+    const std::map<std::wstring, std::string> writingArguments = {
+        {L"Bnt_Badge.AddBadge", "\"BadgeIn=Bnt_Badge{PERSONID=8,TYPE=4}\""},
+        {L"Bnt_IncomingEvent.SendIncomingEvent", "\"Source=Building management\""},
+    };
+    // A write's failure, whose words are its mapper's own, says that the database is read-only.
+    static constexpr char kRefused[] = "Error 0x80041001 (WBEM_E_FAILED), the database is read-only";
+    const auto shape = [](const std::string& text) {
+        const bool refused =
+            Contains(text, ": Error 0x80041001 (WBEM_E_FAILED): ") &&
+            (Contains(text, "the database is read-only") || Contains(text, "The database is read-only"));
+        return refused ? text.substr(0, text.find("Error ")) + kRefused : text;
+    };
+    // The bus alone serves the video recorders.
+    const std::wstring busOnly = L"Bnt_VideoRecorder";
+    std::vector<std::wstring> methods;
+    for (const SchemaDeclarationTable* table : GetSchemaDeclarationTables())
+        for (const SchemaDeclaration& declaration : *table)
+            if (declaration.kind == SchemaDeclarationKind::Method && declaration.className != busOnly)
+                methods.push_back(std::wstring(declaration.className) + L"." + declaration.name);
+    // The visit's methods come with its class definition.
+    methods.push_back(L"Bnt_Visit." + std::wstring(CWmipVisitMapper::kSignVisitInMethod));
+    methods.push_back(L"Bnt_Visit." + std::wstring(CWmipVisitMapper::kSignVisitOutMethod));
+
+    const auto narrow = [](const std::wstring& text) { return std::string(text.begin(), text.end()); };
+    std::string batch;
+    std::vector<std::string> refusals;
+    std::vector<std::string> asked;
+    std::size_t line = 0;
+    for (const std::wstring& method : methods)
+    {
+        const std::size_t dot = method.find(L'.');
+        const auto path = paths.find(method.substr(0, dot));
+        ASSERT_NE(path, paths.end()) << narrow(method);
+        std::string arguments;
+        const std::string prefix = "provixa: line " + std::to_string(++line) + ": ";
+        const auto nothing = std::find_if(std::begin(writingNothing), std::end(writingNothing),
+                                          [&](const auto& row) { return row.method == method; });
+        if (nothing != std::end(writingNothing))
+        {
+            arguments = nothing->arguments;
+            if (!nothing->asks.empty())
+                asked.push_back(nothing->asks);
+        }
+        else
+        {
+            refusals.push_back(prefix + kRefused);
+            refusals.push_back(prefix + "the installation in " + m_home.string() +
+                               " is read-only for this account: a method that writes fails");
+            const auto given = writingArguments.find(method);
+            if (given != writingArguments.end())
+                arguments = given->second;
+        }
+        batch += "exec " + path->second + " " + narrow(method.substr(dot + 1)) + " " + arguments + "\n";
+    }
+    const Outcome run = Provixa({"--as", "admin", "--simulate", "batch", "-"}, batch, *asReader);
+    const Outcome bus = Provixa({"--simulate", "bus", "exec", narrow(busOnly), "GetAuthenticationData", "ID=7"},
+                                "sa-demo\n", *asReader);
+
+    EXPECT_EQ(run.status, 1);
+    std::vector<std::string> failures;
+    std::istringstream errors(run.err);
+    for (std::string text; std::getline(errors, text);)
+        failures.push_back(shape(text));
+    EXPECT_EQ(failures, refusals);
+    std::vector<std::string> received;
+    std::istringstream output(run.out);
+    for (std::string text; std::getline(output, text);)
+        if (Contains(text, " received procedure "))
+            received.push_back(text.substr(0, text.find(',')));
+    EXPECT_EQ(received, asked);
+    EXPECT_EQ(bus.status, 1) << bus.err;
+    EXPECT_FALSE(Contains(bus.out + bus.err, " received procedure ")) << bus.out << bus.err;
+    EXPECT_TRUE(Contains(bus.err, "\"message\":\"attempt to write a readonly database (SQLite error 8): the database "
+                                  "is read-only\"}"))
+        << bus.err;
+    EXPECT_TRUE(Contains(bus.err, "is read-only for this account: a method that writes fails")) << bus.err;
 }
 
 TEST_F(ProvixaAsUsed, RoutineLinesStayOutOfTheLogUnlessTheRegistryAsksForThem)
