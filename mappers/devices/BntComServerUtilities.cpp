@@ -2,7 +2,6 @@
 
 #include <array>
 #include <ctime>
-#include <optional>
 
 #include "hardware/ICommEventServer.h"
 #include "hardware/RpcBlock.h"
@@ -78,58 +77,25 @@ bool HandToCommServer(const std::shared_ptr<ICommEventServer>& server, const Bnt
     return false;
 }
 
-// Hands the event to the communication server, then logs it (EVENTS) in a short transaction of
-// its own: the row is written only once the server took the event, so the event log never shows
-// an event that went nowhere, and no write lock is held while the server is asked. Without a
-// serial number the panel's next one is drawn inside that transaction, as an access panel's
-// server numbers an event as it logs it.
-bool HandOverAndLog(CBntDatabase* database, const BntMessage& record, std::optional<LONG> serialNumber)
+// Removes the log row of an event that the communication server did not take, in a short
+// transaction of its own (a savepoint of the caller's when one is open).
+void TakeBack(CBntDatabase* database, const BntMessage& record, LONG serialNumber)
 {
-    if (database == nullptr)
-        return false;
-    // Inside a transaction the server would be asked under its write lock.
-    if (CBntCommitQueue::OpenLevels() != 0)
-    {
-        CWMIDebugLog::LogError(kSource, __LINE__, L"An event is not handed over inside a write's transaction.");
-        return false;
-    }
-    const auto server = RpcEndpointTable::Instance().BindInterface<ICommEventServer>(L"", kCommServerEventEndpoints);
-    if (server == nullptr)
-    {
-        CWMIDebugLog::LogError(kSource, __LINE__, L"The communication server of this computer cannot be reached.");
-        return false;
-    }
-    if (!HandToCommServer(server, record))
-        return false;
+    const LONG panelId = static_cast<LONG>(record.Get(BntMessage::PanelID));
     try
     {
-        const ULONGLONG card = record.ReadU64(BntMessage::kDataOffset);
-        const CString extendedId = record.GetExtendedID();
         CBntTransaction transaction(*database);
-        const LONG serial = serialNumber ? *serialNumber
-                                         : BntComServerUtilities::GetEventSerialNumber(
-                                               database, static_cast<LONG>(record.Get(BntMessage::PanelID)));
-        database->ExecuteSQL(
-            L"INSERT INTO EVENTS (SERIALNUM, EVENT_TIME_UTC, MACHINE, DEVID, INPUTDEVID, EVENTTYPE, EVENTID, "
-            L"EVENT_TEXT, CARDNUM, CARD_EXTENDED_ID) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?)",
-            {CDBValue(serial), CDBValue(UtcText(static_cast<std::time_t>(record.Get(BntMessage::Time)))),
-             CDBValue(record.Get(BntMessage::PanelID)), CDBValue(record.Get(BntMessage::DeviceID)),
-             CDBValue(record.Get(BntMessage::InputID)), CDBValue(record.Get(BntMessage::EventType)),
-             CDBValue(record.Get(BntMessage::EventSubtype)),
-             record.GetText().IsEmpty() ? CDBValue() : CDBValue(record.GetText()),
-             card != 0 ? CDBValue(static_cast<LONGLONG>(card)) : CDBValue(),
-             extendedId.IsEmpty() ? CDBValue() : CDBValue(extendedId)});
+        database->ExecuteSQL(L"DELETE FROM EVENTS WHERE MACHINE = ? AND SERIALNUM = ?",
+                             {CDBValue(panelId), CDBValue(serialNumber)});
         transaction.Commit();
-        return true;
     }
     catch (const CDBException& e)
     {
-        // The server has the event; the log says which row is missing and why.
         CString line;
-        line.Format(L"The event of panel %ld was handed over but could not be logged.",
-                    static_cast<long>(record.Get(BntMessage::PanelID)));
+        line.Format(L"The event of panel %ld was not handed over, but its log row (serial number %ld) could not be "
+                    L"removed.",
+                    static_cast<long>(panelId), static_cast<long>(serialNumber));
         CWMIDebugLog::LogError(kSource, __LINE__, line, 0, &e);
-        return false;
     }
 }
 
@@ -144,15 +110,48 @@ LONG BntComServerUtilities::GetEventSerialNumber(CBntDatabase* database, LONG pa
     return highest.Long(0);
 }
 
-bool BntComServerUtilities::LogAndSendControllerWithoutACommServerBasedEvent(CBntDatabase* database,
-                                                                             const BntMessage& record)
+void BntComServerUtilities::LogEvent(CBntDatabase& database, const BntMessage& record, LONG serialNumber)
 {
-    return HandOverAndLog(database, record, static_cast<LONG>(record.Get(BntMessage::SerialNumber)));
+    // Outside a write's transaction another writer could draw the same number before this row.
+    if (CBntCommitQueue::OpenLevels() == 0)
+        throw CDBException(CDBException::kRetRefused, L"25000", 0,
+                           L"An event is logged only inside a write's transaction.");
+    const ULONGLONG card = record.ReadU64(BntMessage::kDataOffset);
+    const CString extendedId = record.GetExtendedID();
+    database.ExecuteSQL(
+        L"INSERT INTO EVENTS (SERIALNUM, EVENT_TIME_UTC, MACHINE, DEVID, INPUTDEVID, EVENTTYPE, EVENTID, "
+        L"EVENT_TEXT, CARDNUM, CARD_EXTENDED_ID) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?)",
+        {CDBValue(serialNumber), CDBValue(UtcText(static_cast<std::time_t>(record.Get(BntMessage::Time)))),
+         CDBValue(record.Get(BntMessage::PanelID)), CDBValue(record.Get(BntMessage::DeviceID)),
+         CDBValue(record.Get(BntMessage::InputID)), CDBValue(record.Get(BntMessage::EventType)),
+         CDBValue(record.Get(BntMessage::EventSubtype)),
+         record.GetText().IsEmpty() ? CDBValue() : CDBValue(record.GetText()),
+         card != 0 ? CDBValue(static_cast<LONGLONG>(card)) : CDBValue(),
+         extendedId.IsEmpty() ? CDBValue() : CDBValue(extendedId)});
 }
 
-bool BntComServerUtilities::LogAndSendControllerBasedEvent(CBntDatabase* database, const BntMessage& record)
+bool BntComServerUtilities::SendLoggedEvent(CBntDatabase* database, const BntMessage& record, LONG serialNumber)
 {
-    return HandOverAndLog(database, record, std::nullopt);
+    if (database == nullptr)
+        return false;
+    bool taken = false;
+    // Inside a transaction the server would be asked under its write lock.
+    if (CBntCommitQueue::OpenLevels() != 0)
+    {
+        CWMIDebugLog::LogError(kSource, __LINE__, L"An event is not handed over inside a write's transaction.");
+    }
+    else if (const auto server =
+                 RpcEndpointTable::Instance().BindInterface<ICommEventServer>(L"", kCommServerEventEndpoints))
+    {
+        taken = HandToCommServer(server, record);
+    }
+    else
+    {
+        CWMIDebugLog::LogError(kSource, __LINE__, L"The communication server of this computer cannot be reached.");
+    }
+    if (!taken)
+        TakeBack(database, record, serialNumber);
+    return taken;
 }
 
 std::vector<CString> BntComServerUtilities::FindAllLocalCommServersForOnlinePanels(CBntDatabase* database)

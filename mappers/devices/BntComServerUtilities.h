@@ -1,8 +1,8 @@
 // BntComServerUtilities: what the device mappers ask of the installation's communication
-// servers: event serial numbers, the hand-over of an injected hardware event (handed to the
-// communication server of this computer through its event door, ICommEventServer, which relays
-// it to the event providers, and then logged in the event log, EVENTS), and the communication
-// servers of this computer that serve online panels.
+// servers: event serial numbers, the log row (EVENTS) and the hand-over of an injected hardware
+// event (to the communication server of this computer through its event door, ICommEventServer,
+// which relays it to the event providers), and the communication servers of this computer that
+// serve online panels.
 //
 // Stateless helpers over a caller's database; each call runs on the caller's thread.
 #pragma once
@@ -27,19 +27,21 @@ public:
     // first. Database failures pass out as CDBException; 0 without a database.
     static LONG GetEventSerialNumber(CBntDatabase* database, LONG panelId);
 
-    // Hands over an event of a source that has no communication server of its own (a logical
-    // source) and then logs it with the record's serial number, in a short transaction of its
-    // own. Call with no transaction open on the thread: the server is never asked under a write
-    // lock (refused otherwise, logged). True when the server took the event and its row was
-    // written; false (the reason logged) when the server cannot be reached or refused it (no
-    // EVENTS row then), or the row could not be written after the server took it (its serial
-    // number taken meanwhile, a database failure).
-    static bool LogAndSendControllerWithoutACommServerBasedEvent(CBntDatabase* database,
-                                                                 const bnt::utility::BntMessage& record);
-    // Hands over an event of an access panel and then logs it under the panel's next serial
-    // number, drawn in the row's own transaction, as its communication server numbers it.
-    // Results as above.
-    static bool LogAndSendControllerBasedEvent(CBntDatabase* database, const bnt::utility::BntMessage& record);
+    // Logs an injected event in the event log (EVENTS) under `serialNumber`, the panel's next one
+    // drawn in the same transaction. Call inside a write's transaction, before the hand-over:
+    // the row reserves the number under the write lock, so no other writer draws it while the
+    // event waits for its commit and its hand-over, and the event is logged whatever happens to
+    // the database after the server took it. Throws CDBException: 25000 with no transaction
+    // open, and database failures (the caller's transaction then writes nothing).
+    static void LogEvent(CBntDatabase& database, const bnt::utility::BntMessage& record, LONG serialNumber);
+    // Hands an event logged by LogEvent, after that transaction's commit, to the communication
+    // server of this computer through its event door. True when the server took it: nothing
+    // touches the database after that. False (the reason logged) when the server cannot be
+    // reached or refused it, or when a transaction is open on the thread (a server is never
+    // asked under a write lock); its row is then taken back in a short transaction of its own,
+    // so the event log shows no event that went nowhere (a row that cannot be taken back stays,
+    // and the log names it).
+    static bool SendLoggedEvent(CBntDatabase* database, const bnt::utility::BntMessage& record, LONG serialNumber);
 
     // The distinct hosts (TERMINALNA) of the online panels that are served by a communication
     // server of this computer ("localhost" or this computer's name, without regard to case),

@@ -147,8 +147,8 @@ bool CWmipIncomingEventExMapper::FillRecord(IWbemClassObject* inParams, bool gra
 
 HRESULT CWmipIncomingEventExMapper::SendIncomingEvent(IWbemClassObject* inParams, IWbemObjectSink*)
 {
-    // A static method without a permission step of its own: its look-ups run in the write frame,
-    // and the event is handed over after that frame's commit.
+    // A static method without a permission step of its own: its look-ups and its log row are
+    // written in the write frame, and the event is handed over after that frame's commit.
     HandOver handOver;
     return CWmipAfterCommit::RunMethod(
         kSource, *this, nullptr, kSendIncomingEvent, inParams, CWmipWriteFrame::MethodRows::Written,
@@ -186,9 +186,12 @@ HRESULT CWmipIncomingEventExMapper::CheckIncomingEvent(IWbemClassObject* inParam
             Info(L"Sub-Device: " + subDevice);
 
         const CAcsUser* caller = RequireUser();
+        // The frame's connection: the user's the mapper was built with.
         CBntDatabase* database = GetDatabase();
-        CBntDatabase* sender = m_user != nullptr ? m_user->GetDatabase() : nullptr;
         BntMessage& record = handOver.record;
+        // An access panel's event leaves the record's serial number 0 (its server numbers the
+        // event as it logs it); a logical source's carries the number of its log row.
+        bool controllerBased = false;
         CAccessPanelSet sources(database);
         sources.SetPanelTypeFilter(CWmipLogicalDeviceRules::kLogicalSourcePanelType);
         sources.SetNameFilter(source);
@@ -232,42 +235,50 @@ HRESULT CWmipIncomingEventExMapper::CheckIncomingEvent(IWbemClassObject* inParam
             record.Set(BntMessage::PanelID, panelId);
             record.Set(BntMessage::DeviceID, deviceId);
             record.Set(BntMessage::InputID, subDeviceId);
-            record.Set(BntMessage::SerialNumber, BntComServerUtilities::GetEventSerialNumber(sender, panelId));
-            handOver.controllerBased = false;
-            return S_OK;
         }
-        if (!grant && !deny)
+        else
         {
-            Info(L"Logical Source " + source + L" is invalid.");
-            return WBEM_E_INVALID_PARAMETER;
+            if (!grant && !deny)
+            {
+                Info(L"Logical Source " + source + L" is invalid.");
+                return WBEM_E_INVALID_PARAMETER;
+            }
+            AccessPanelTypeJoinSet panels(database);
+            panels.SetPanelClassFilter(LAcsAccessPanel::kAccessPanelClass);
+            panels.SetNameFilter(source);
+            panels.Open();
+            if (panels.IsEOF() || !MayAccessPanel(*caller, database, panels.GetPanelID()))
+            {
+                Info(L"Access Panel " + source + L" is invalid.");
+                return WBEM_E_INVALID_PARAMETER;
+            }
+            const LONG panelId = panels.GetPanelID();
+            if (device.IsEmpty())
+            {
+                Info(L"Invalid or missing reader device.");
+                return WBEM_E_INVALID_PARAMETER;
+            }
+            CReaderSmallSet readers(database);
+            readers.OpenForPanelAndName(panelId, device);
+            if (readers.IsEOF())
+            {
+                Info(L"Reader " + device + L" is invalid.");
+                return WBEM_E_INVALID_PARAMETER;
+            }
+            if (!FillRecord(inParams, grant, deny, record))
+                return WBEM_E_INVALID_PARAMETER;
+            record.Set(BntMessage::PanelID, panelId);
+            record.Set(BntMessage::DeviceID, readers.GetReaderID());
+            controllerBased = true;
         }
-        AccessPanelTypeJoinSet panels(database);
-        panels.SetPanelClassFilter(LAcsAccessPanel::kAccessPanelClass);
-        panels.SetNameFilter(source);
-        panels.Open();
-        if (panels.IsEOF() || !MayAccessPanel(*caller, database, panels.GetPanelID()))
-        {
-            Info(L"Access Panel " + source + L" is invalid.");
-            return WBEM_E_INVALID_PARAMETER;
-        }
-        const LONG panelId = panels.GetPanelID();
-        if (device.IsEmpty())
-        {
-            Info(L"Invalid or missing reader device.");
-            return WBEM_E_INVALID_PARAMETER;
-        }
-        CReaderSmallSet readers(database);
-        readers.OpenForPanelAndName(panelId, device);
-        if (readers.IsEOF())
-        {
-            Info(L"Reader " + device + L" is invalid.");
-            return WBEM_E_INVALID_PARAMETER;
-        }
-        if (!FillRecord(inParams, grant, deny, record))
-            return WBEM_E_INVALID_PARAMETER;
-        record.Set(BntMessage::PanelID, panelId);
-        record.Set(BntMessage::DeviceID, readers.GetReaderID());
-        handOver.controllerBased = true;
+        // The row is written under the write lock, before the hand-over: the number is then this
+        // event's alone, and nothing the database does after the server took the event can
+        // leave it unlogged or fail the call.
+        handOver.serialNumber =
+            BntComServerUtilities::GetEventSerialNumber(database, static_cast<LONG>(record.Get(BntMessage::PanelID)));
+        if (!controllerBased)
+            record.Set(BntMessage::SerialNumber, handOver.serialNumber);
+        BntComServerUtilities::LogEvent(*database, record, handOver.serialNumber);
         return S_OK;
     }
     catch (...)
@@ -283,11 +294,7 @@ HRESULT CWmipIncomingEventExMapper::HandOverEvent(const HandOver& handOver)
     try
     {
         CBntDatabase* sender = m_user != nullptr ? m_user->GetDatabase() : nullptr;
-        const bool sent =
-            handOver.controllerBased
-                ? BntComServerUtilities::LogAndSendControllerBasedEvent(sender, handOver.record)
-                : BntComServerUtilities::LogAndSendControllerWithoutACommServerBasedEvent(sender, handOver.record);
-        if (sent)
+        if (BntComServerUtilities::SendLoggedEvent(sender, handOver.record, handOver.serialNumber))
             return S_OK;
         Info(L"SendIncomingEvent. Failed to send the event.");
         return WBEM_E_FAILED;

@@ -32,14 +32,16 @@ public:
                           IWbemClassObject* inParams, IWbemObjectSink* sink) override;
 
     // Both methods decide in the write frame and ask the communication server only after its
-    // commit (CWmipAfterCommit), so no write lock is held during the call.
+    // commit (CWmipAfterCommit), so no write lock is held during the call. SendIncomingEvent
+    // also logs the event in that frame, under a serial number no other writer can then draw.
 
-    // S_OK when the event was handed over and logged; 0x80041008 for conflicting flags, an
-    // unknown source, device, sub-device, panel or reader (a source or panel of a segment the
-    // caller cannot access is unknown to it), an "ExtendedID" longer than the record's field or a
-    // "Time" that is not a date after 1970 within 32-bit seconds; 0x80041001 for a missing
-    // "Source", a refused hand-over, an event log row that could not be written after it, or any
-    // failure. Nothing is sent on a refusal.
+    // S_OK whenever the communication server took the event, which is then logged once under
+    // its own number; 0x80041008 for conflicting flags, an unknown source, device, sub-device,
+    // panel or reader (a source or panel of a segment the caller cannot access is unknown to
+    // it), an "ExtendedID" longer than the record's field or a "Time" that is not a date after
+    // 1970 within 32-bit seconds; 0x80041001 for a missing "Source", an event log row that could
+    // not be written (nothing is sent then), a hand-over the server did not take (its row is
+    // taken back), or any failure. Nothing is sent or logged on a refusal.
     HRESULT SendIncomingEvent(IWbemClassObject* inParams, IWbemObjectSink* sink);
     // S_OK with "ReturnValue" 1 and the simultaneous-acknowledge status when a communication
     // server accepted, "ReturnValue" 0 when none did; 0x80041008 when a numeric parameter is
@@ -49,12 +51,12 @@ public:
     HRESULT AcknowledgeAlarm(IWbemClassObject* inParams, IWbemObjectSink* sink);
 
 private:
-    // An event checked in the frame, to hand over after its commit.
+    // An event checked and logged in the frame, to hand over after its commit.
     struct HandOver
     {
         bnt::utility::BntMessage record;
-        // An access panel's event (its server numbers it as it logs it); else a logical source's.
-        bool controllerBased = false;
+        // The number its log row holds.
+        LONG serialNumber = 0;
     };
     // An acknowledgement checked in the frame, to ask after its commit.
     struct Acknowledgement
@@ -75,10 +77,10 @@ private:
         bool hidden = false;
     };
 
-    // SendIncomingEvent's checks in the frame, the record built into handOver: S_OK to hand it
-    // over, otherwise the method's answer.
+    // SendIncomingEvent's checks and log row in the frame, the record built into handOver: S_OK
+    // to hand it over, otherwise the method's answer.
     HRESULT CheckIncomingEvent(IWbemClassObject* inParams, HandOver& handOver);
-    // After the commit: the hand-over and its event log row (BntComServerUtilities).
+    // After the commit: the hand-over of the logged event (BntComServerUtilities).
     HRESULT HandOverEvent(const HandOver& handOver);
     // AcknowledgeAlarm's parameters, panel and rights in the frame: S_OK to ask, otherwise the
     // method's answer.

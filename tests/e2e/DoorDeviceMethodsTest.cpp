@@ -17,10 +17,12 @@
 #include "simulation/SimulatedInstallation.h"
 #include "tests/support/BlockBytes.h"
 #include "tests/support/InstallationDatabase.h"
+#include "tests/support/TestSqlite.h"
 
 #include <algorithm>
 #include <functional>
 #include <optional>
+#include <thread>
 #include <utility>
 
 namespace e2e {
@@ -1315,79 +1317,112 @@ TEST_F(DoorDeviceMethods, EveryServerIsAskedWithTheWriteLockFree)
                                            "DELETE FROM EVENTS WHERE rowid > " + lastEvent);
 }
 
-// An injected event's log row is written after the server took the event, in a transaction of
-// its own: another writer can log an event of the same panel during the hand-over. A reader's
-// event is then numbered after that one; a logical source's event carries its serial number in
-// the record, so when that number was taken meanwhile its row cannot be written, and the method
-// fails with the reason in the log.
-TEST_F(DoorDeviceMethods, AnEventIsLoggedAfterItsHandOverUnderASerialNumberStillFree)
+// The two ends of an event: the card number (offset 56) and serial number (offset 8) of each
+// record the communication server took, and the panel's log rows written after `lastEvent`.
+Table HandedOver(const std::vector<support::SimulatedCall>& calls)
+{
+    Table records;
+    for (const support::SimulatedCall& call : calls)
+        records.push_back(
+            {std::to_string(RpcBlock::Long(call.block, 56)), std::to_string(RpcBlock::Long(call.block, 8))});
+    return records;
+}
+
+Table LoggedAfter(const std::string& lastEvent, LONG panel)
+{
+    return DoorInstallation::Rows(
+        "SELECT CARDNUM, SERIALNUM FROM EVENTS WHERE MACHINE = ? AND rowid > ? ORDER BY rowid",
+        {std::to_string(panel), lastEvent});
+}
+
+// An event's log row is written in the frame, under the panel's next serial number, before the
+// event is handed over. A second writer that logs an event of the same panel while the first
+// one's hand-over is under way (the server's observer runs it to its end) therefore draws the
+// next number: each event is handed over once, under its own number (a logical source's record
+// carries it; a reader's leaves 0), with its own row, and both calls answer success.
+TEST_F(DoorDeviceMethods, TwoWritersAtOnceHandOverEachEventOnceUnderItsOwnLoggedNumber)
 {
     const std::string lastEvent = support::InstallationDatabase::Scalar(DoorInstallation::DatabaseFile(),
                                                                         "SELECT COALESCE(MAX(rowid), 0) FROM EVENTS");
-    const auto nextSerial = [](LONG panel) {
-        return std::stol(support::InstallationDatabase::Scalar(
-            DoorInstallation::DatabaseFile(),
-            "SELECT COALESCE(MAX(SERIALNUM), 0) + 1 FROM EVENTS WHERE MACHINE = " + std::to_string(panel)));
+    const auto event = [](const Params& where, const wchar_t* badge) {
+        Params params = where;
+        params.emplace_back(L"BadgeID", _variant_t(badge));
+        return params;
     };
+    const Params logical = {{L"Source", _variant_t(L"Building management")}};
+    const Params atReader = {{L"Source", _variant_t(L"Lobby panel")},
+                             {L"Device", _variant_t(L"Lobby entry")},
+                             {L"IsAccessGrant", _variant_t(true)}};
     const struct
     {
         const char* what;
-        Params params;
+        const Params& where;
         LONG panel;
-        HRESULT expected;
-        // The serial numbers logged for the panel after the event: the other writer's, then the
-        // event's own when it was logged.
-        std::vector<LONG> logged;
-        const wchar_t* line;
+        // Whether the record carries its serial number.
+        bool numbered;
     } cases[] = {
-        {"a reader's event",
-         {{L"Source", _variant_t(L"Lobby panel")},
-          {L"Device", _variant_t(L"Lobby entry")},
-          {L"IsAccessGrant", _variant_t(true)}},
-         1,
-         WBEM_S_NO_ERROR,
-         {0, 1},
-         nullptr},
-        {"a logical source's event",
-         {{L"Source", _variant_t(L"Building management")}},
-         8,
-         WBEM_E_FAILED,
-         {0},
-         L"The event of panel 8 was handed over but could not be logged."},
+        {"a logical source's events", logical, 8, true},
+        {"a reader's events", atReader, 1, false},
     };
     for (const auto& c : cases)
     {
         SCOPED_TRACE(c.what);
-        const LONG serial = nextSerial(c.panel);
+        const LONG serial = std::stol(support::InstallationDatabase::Scalar(
+            DoorInstallation::DatabaseFile(),
+            "SELECT COALESCE(MAX(SERIALNUM), 0) + 1 FROM EVENTS WHERE MACHINE = " + std::to_string(c.panel)));
+        m_servers.CommEventServer().ClearCalls();
+        HRESULT second = WBEM_E_FAILED;
+        bool started = false;
         m_servers.CommEventServer().SetObserver([&](const support::SimulatedServer&, const support::SimulatedCall&) {
-            support::InstallationDatabase::Execute(DoorInstallation::DatabaseFile(),
-                                                   "INSERT INTO EVENTS (SERIALNUM, MACHINE, EVENTTYPE) VALUES (" +
-                                                       std::to_string(serial) + ", " + std::to_string(c.panel) +
-                                                       ", 99)");
+            if (std::exchange(started, true))
+                return;
+            std::thread writer([&] {
+                const CallerIdentity::Scope caller(CallerIdentity(Callers::kOperator, SecurityImpersonation));
+                second = Call(L"Bnt_IncomingEvent", L"SendIncomingEvent", event(c.where, L"22")).result;
+            });
+            writer.join();
         });
-        const int lines = c.line != nullptr ? LogLines(c.line) : 0;
-        const Reply reply = Call(L"Bnt_IncomingEvent", L"SendIncomingEvent", c.params);
+        const HRESULT first = Call(L"Bnt_IncomingEvent", L"SendIncomingEvent", event(c.where, L"11")).result;
         m_servers.CommEventServer().SetObserver(nullptr);
-        if (FAILED(c.expected))
-        {
-            EXPECT_TRUE(Refused(reply, c.expected, CWmipMessages::kFailed));
-        }
-        else
-        {
-            EXPECT_EQ(reply.result, c.expected) << Hex(reply.result);
-        }
-        Table expected;
-        for (const LONG offset : c.logged)
-            expected.push_back({std::to_string(serial + offset), offset == 0 ? "99" : "0"});
-        EXPECT_EQ(DoorInstallation::Rows("SELECT SERIALNUM, EVENTTYPE FROM EVENTS WHERE MACHINE = ? AND rowid > ? "
-                                         "ORDER BY rowid",
-                                         {std::to_string(c.panel), lastEvent}),
-                  expected);
-        if (c.line != nullptr)
-        {
-            EXPECT_EQ(LogLines(c.line), lines + 1);
-        }
+        EXPECT_EQ(first, WBEM_S_NO_ERROR) << Hex(first);
+        EXPECT_EQ(second, WBEM_S_NO_ERROR) << Hex(second);
+        const std::string own = std::to_string(serial);
+        const std::string next = std::to_string(serial + 1);
+        EXPECT_EQ(HandedOver(m_servers.CommEventServer().Calls()),
+                  (Table{{"11", c.numbered ? own : "0"}, {"22", c.numbered ? next : "0"}}));
+        EXPECT_EQ(LoggedAfter(lastEvent, c.panel), (Table{{"11", own}, {"22", next}}));
     }
+    support::InstallationDatabase::Execute(DoorInstallation::DatabaseFile(),
+                                           "DELETE FROM EVENTS WHERE rowid > " + lastEvent);
+}
+
+// Another process holds the database's write lock from the moment the server takes the event
+// until the call has answered, longer than any wait for it: the event is already logged and the
+// call answers success, so a caller that retries a failure hands nothing over twice.
+TEST_F(DoorDeviceMethods, AnEventTheServerTookIsASuccessWhileAnotherProcessHoldsTheLock)
+{
+    const std::string lastEvent = support::InstallationDatabase::Scalar(DoorInstallation::DatabaseFile(),
+                                                                        "SELECT COALESCE(MAX(rowid), 0) FROM EVENTS");
+    const std::string serial = support::InstallationDatabase::Scalar(
+        DoorInstallation::DatabaseFile(), "SELECT COALESCE(MAX(SERIALNUM), 0) + 1 FROM EVENTS WHERE MACHINE = 8");
+    const Params params = {{L"Source", _variant_t(L"Building management")}, {L"BadgeID", _variant_t(L"33")}};
+    const support::SqliteDatabase other = support::OpenSqlite(DoorInstallation::DatabaseFile());
+    ASSERT_NE(other, nullptr);
+    bool held = false;
+    m_servers.CommEventServer().ClearCalls();
+    m_servers.CommEventServer().SetObserver([&](const support::SimulatedServer&, const support::SimulatedCall&) {
+        held = sqlite3_exec(other.get(), "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) == SQLITE_OK;
+    });
+    HRESULT answered = Call(L"Bnt_IncomingEvent", L"SendIncomingEvent", params).result;
+    // The caller retries what failed.
+    if (FAILED(answered))
+        answered = Call(L"Bnt_IncomingEvent", L"SendIncomingEvent", params).result;
+    m_servers.CommEventServer().SetObserver(nullptr);
+    ASSERT_TRUE(held);
+    ASSERT_EQ(sqlite3_exec(other.get(), "ROLLBACK", nullptr, nullptr, nullptr), SQLITE_OK);
+    EXPECT_EQ(answered, WBEM_S_NO_ERROR) << Hex(answered);
+    EXPECT_EQ(HandedOver(m_servers.CommEventServer().Calls()), (Table{{"33", serial}}));
+    EXPECT_EQ(LoggedAfter(lastEvent, 8), (Table{{"33", serial}}));
     support::InstallationDatabase::Execute(DoorInstallation::DatabaseFile(),
                                            "DELETE FROM EVENTS WHERE rowid > " + lastEvent);
 }
