@@ -25,6 +25,7 @@
 #include "platform/wmi/IWbemQualifierSet.h"
 
 #include <algorithm>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -90,6 +91,13 @@ ProcessClauseResult CWmipClassMapper::ProcessClause(CString& property, int& wqlO
     // A literal that is no number compared with a number, or no date-time compared with a
     // date-time, would match nothing (or anything, compared as text): it is refused.
     CWmipQueryRefusal::CheckLiteral(kClassMapperLogSource, __LINE__, property, type, wqlOperator, literal, GetDoor());
+    // A quoted TRUE or FALSE is bound as the boolean, as the in-memory check reads it: compared as
+    // a text with the column's 0 or 1 it would match nothing.
+    if (type == CIM_BOOLEAN)
+    {
+        if (const std::optional<bool> truth = WMIHelper::ReadBooleanLiteral(literal))
+            literal = *truth ? L"TRUE" : L"FALSE";
+    }
     if (type != CIM_DATETIME)
         return ProcessClausePlain;
     return CWmipMapper::ProcessClause(property, wqlOperator, literal, extra);

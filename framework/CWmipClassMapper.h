@@ -58,7 +58,9 @@ public:
 
     // TRUE: WMI keeps the definitions of table-backed classes in its repository.
     BOOL WMIStoresClassDefinition() override;
-    // The base formatting of CWmipMapper for a date-time property; ProcessClausePlain.
+    // Refuses a literal the property's type cannot hold (CWmipQueryRefusal::CheckLiteral); a
+    // boolean's literal becomes TRUE or FALSE, a date-time's the base formatting of CWmipMapper.
+    // ProcessClausePlain.
     ProcessClauseResult ProcessClause(CString& property, int& wqlOperator, CString& literal, CString& extra) override;
 
     // True when the system generates the class's keys; the base: true.

@@ -55,16 +55,6 @@ bool IsNumberLiteral(CString literal)
     return used == text.size();
 }
 
-// A literal a boolean compares with: TRUE or FALSE (1 or 0), quoted or not, in any case.
-bool IsBooleanLiteral(CString literal)
-{
-    literal.Trim();
-    if (IsQuoted(literal))
-        literal = literal.Mid(1, literal.GetLength() - 2).Trim();
-    return literal.CompareNoCase(L"TRUE") == 0 || literal.CompareNoCase(L"FALSE") == 0 || literal == L"1" ||
-           literal == L"0";
-}
-
 }  // namespace
 
 CWmipQueryRefusal::CWmipQueryRefusal(const wchar_t* sourceFile, int line, const CString& text)
@@ -117,7 +107,7 @@ void CWmipQueryRefusal::CheckLiteral(const wchar_t* sourceFile, int line, const 
         throw NotANumber(sourceFile, line, property, literal);
     if (type == CIM_DATETIME && WMIHelper::ReadDateLiteral(literal, door).GetStatus() != COleDateTime::valid)
         throw NotADate(sourceFile, line, property, literal, door);
-    if (type == CIM_BOOLEAN && !IsBooleanLiteral(literal))
+    if (type == CIM_BOOLEAN && !WMIHelper::ReadBooleanLiteral(literal))
     {
         CString text;
         text.Format(CWmipMessages::kNotABoolean, literal.GetString(), property.GetString());

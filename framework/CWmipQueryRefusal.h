@@ -41,8 +41,9 @@ public:
     // the CIM type (without the array flag) by the WQL operator: a literal that is no number
     // compared with a number (NotANumber; not on the bus, whose filter check answers it
     // itself), no date-time compared with a date-time (NotADate in the door's form), no TRUE or
-    // FALSE compared with a boolean, or ISA on a property of a known type that holds no embedded
-    // object, is thrown, as it would match nothing. `literal` is the WQL text ProcessClause is handed
+    // FALSE (1 or 0, quoted or not: WMIHelper::ReadBooleanLiteral, which every road then
+    // compares as the boolean) compared with a boolean, or ISA on a property of a known type that
+    // holds no embedded object, is thrown, as it would match nothing. `literal` is the WQL text ProcessClause is handed
     // (quoted strings, numbers as written, NULL). Returns when the literal fits, and for
     // IS [NOT] NULL, ISA on an object and a NULL literal.
     static void CheckLiteral(const wchar_t* sourceFile, int line, const CString& property, CIMTYPE type,

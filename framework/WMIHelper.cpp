@@ -4,6 +4,7 @@
 #include "common/KvrTime.h"
 #include "framework/DateTimeText.h"
 #include "framework/IntegerValue.h"
+#include "framework/wql/WqlExpression.h"
 #include "platform/com/BstrOwner.h"
 #include "platform/com/CimTypes.h"
 #include "platform/com/SafeArray.h"
@@ -559,6 +560,15 @@ COleDateTime WMIHelper::ReadDateLiteral(const CString& literal, Door door)
     COleDateTime invalid;
     invalid.SetStatus(COleDateTime::invalid);
     return invalid;
+}
+
+std::optional<bool> WMIHelper::ReadBooleanLiteral(const CString& literal)
+{
+    WqlLiteral parsed;
+    CDBValue value;
+    if (!WqlLiteral::FromWqlText(literal, parsed, value))
+        return std::nullopt;
+    return parsed.ReadBoolean();
 }
 
 WMIHelper::ProcessMethod WMIHelper::GetPropertyProcessMethod(const CString& column, const CString& table,

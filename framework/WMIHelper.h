@@ -22,6 +22,7 @@
 
 #include <list>
 #include <map>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -191,6 +192,9 @@ public:
     // The UTC instant a WQL literal as ProcessClause is handed names: a quoted date-time in
     // the form of the given door (ToDateTimeUTC); status invalid for anything else.
     static COleDateTime ReadDateLiteral(const CString& literal, Door door);
+    // The truth a WQL literal as ProcessClause is handed stands for compared with a boolean
+    // (WqlLiteral::ReadBoolean: TRUE or FALSE, 1 or 0, quoted or not); none for anything else.
+    static std::optional<bool> ReadBooleanLiteral(const CString& literal);
 
     // --- Tables and rules ----------------------------------------------------------------
     // The processing method of a column of the current row: kProcessByMapper for table

@@ -186,3 +186,13 @@ std::optional<bool> WqlInstancePropertySource::IsA(const CString& property, cons
     }
     return false;
 }
+
+bool WqlInstancePropertySource::IsBoolean(const CString& property) const
+{
+    ComPtr<IWbemClassObject> owner;
+    CString leaf;
+    _variant_t raw;
+    CIMTYPE type = CIM_EMPTY;
+    return ResolveDotted(m_instance, property, owner, leaf) && SUCCEEDED(owner->Get(leaf, 0, &raw, &type, nullptr)) &&
+           (type & ~CIM_FLAG_ARRAY) == CIM_BOOLEAN;
+}

@@ -30,6 +30,9 @@ public:
     // Whether the object named by the property is of the class or derives from it; false for a
     // value that holds no object; no value when a step of a dotted name is missing.
     std::optional<bool> IsA(const CString& property, const CString& className) const override;
+    // Whether the object (or the embedded object a dotted name leads to) declares the property
+    // boolean.
+    bool IsBoolean(const CString& property) const override;
 
 private:
     // Set at construction.

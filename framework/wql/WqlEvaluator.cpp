@@ -140,7 +140,27 @@ std::optional<bool> WqlPropertySource::IsA(const CString&, const CString&) const
     return std::nullopt;
 }
 
+bool WqlPropertySource::IsBoolean(const CString&) const
+{
+    return false;
+}
+
 namespace {
+// The value the comparison's literal stands for against the instance's property: a string that
+// reads as TRUE or FALSE compared with a boolean is the boolean (compared as a text with 0 or 1
+// it would match nothing); any other literal its own value.
+CDBValue LiteralValue(const WqlExpression& comparison, const WqlPropertySource& source)
+{
+    const WqlLiteral& literal = comparison.GetLiteral();
+    if (literal.LiteralKind == WqlLiteral::Kind::String)
+    {
+        if (const std::optional<bool> truth = literal.ReadBoolean();
+            truth && source.IsBoolean(comparison.GetProperty()))
+            return CDBValue(*truth);
+    }
+    return literal.ToDatabaseValue();
+}
+
 // One element of a WQL LIKE pattern: any run (%), any one character (_), a set ([abc], [a-z],
 // [^abc]) or one character.
 struct LikeElement
@@ -431,7 +451,7 @@ WqlTruth WqlEvaluator::Evaluate(const WqlExpression& expression, const WqlProper
     // Only a string literal compares without regard to case; a date-time text compares exactly.
     const WqlTextOrder order =
         literal.LiteralKind == WqlLiteral::Kind::String ? WqlTextOrder::FoldAsciiCase : WqlTextOrder::Exact;
-    return Compare(value, op, literal.ToDatabaseValue(), order);
+    return Compare(value, op, LiteralValue(expression, source), order);
 }
 
 bool WqlEvaluator::Matches(const WqlExpression& expression, const WqlPropertySource& source)

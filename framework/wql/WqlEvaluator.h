@@ -9,10 +9,11 @@
 // letters without regard to case. A comparison with a string literal compares texts without
 // regard to case as the translation has the database do it (its NOCASE collation): ASCII
 // letters are folded, every other character is compared as it is; a date-time literal
-// compares its text exactly. Where the database's answer would depend on a column's declared
-// type (a text against a number that does not read as one, LIKE on a non-text) the answer is
-// Unknown, which can only narrow a result: so every instance the evaluator accepts is one the
-// SQL of the same expression accepts too.
+// compares its text exactly; a string that reads as TRUE or FALSE (WqlLiteral::ReadBoolean)
+// compared with a boolean is the boolean, as the translation binds it. Where the database's
+// answer would depend on a column's declared type (a text against a number that does not read
+// as one, LIKE on a non-text) the answer is Unknown, which can only narrow a result: so every
+// instance the evaluator accepts is one the SQL of the same expression accepts too.
 //
 // Static functions over immutable trees; safe from any thread.
 #pragma once
@@ -35,6 +36,9 @@ public:
     // Whether the object in the property is of the class or derives from it; no value when
     // that cannot be told (the ISA comparison is then Unknown).
     virtual std::optional<bool> IsA(const CString& property, const CString& className) const;
+    // Whether the property holds a boolean (given as 0/1), so that a quoted TRUE or FALSE
+    // compared with it is the boolean; false when the source cannot tell.
+    virtual bool IsBoolean(const CString& property) const;
 };
 
 // How two texts are ordered.

@@ -150,6 +150,21 @@ CDBValue WqlLiteral::ToDatabaseValue() const
     return CDBValue();
 }
 
+std::optional<bool> WqlLiteral::ReadBoolean() const
+{
+    if (LiteralKind == Kind::Boolean)
+        return BooleanValue;
+    if (LiteralKind != Kind::Integer && LiteralKind != Kind::String)
+        return std::nullopt;
+    CString text = Text;
+    text.Trim();
+    if (text.CompareNoCase(L"TRUE") == 0 || text == L"1")
+        return true;
+    if (text.CompareNoCase(L"FALSE") == 0 || text == L"0")
+        return false;
+    return std::nullopt;
+}
+
 WqlLiteral WqlLiteral::FromString(const CString& text)
 {
     WqlLiteral literal;

@@ -7,6 +7,7 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "framework/wql/ProcessClauseResult.h"
@@ -46,6 +47,10 @@ struct WqlLiteral
     // The value bound for the database: NULL, 0/1 for booleans, the number, the text, and a
     // date-time as its "YYYY-MM-DD HH:MM:SS" text (the wall-clock fields as written).
     CDBValue ToDatabaseValue() const;
+    // The truth the literal stands for compared with a boolean: TRUE or FALSE, 1 or 0, or a
+    // string of one of them in any case with blanks around it (a bus filter quotes every
+    // value); none for any other literal. Every road reads a boolean's literal through this.
+    std::optional<bool> ReadBoolean() const;
 
     // A String literal, or a DateTime one when the text is a valid DMTF date-time.
     static WqlLiteral FromString(const CString& text);

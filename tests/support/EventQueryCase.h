@@ -5,6 +5,7 @@
 #include "platform/win32/WinTypes.h"
 
 #include <initializer_list>
+#include <span>
 #include <string>
 #include <utility>
 #include <vector>
@@ -32,7 +33,8 @@ struct EventWatchCase
 // each road ("%s" stands for the property), and the values of it each selects of 100001, 99999
 // and 7, handed in in that order: compared as texts, most would select others. Every form a
 // literal of a number takes: signs, blanks, leading zeros, exponents, either quote, the 64-bit
-// bounds and NULL on each operator (no bad value: "<> NULL" is IS NOT NULL, any other compares
+// bounds and texts past them (read as the real the database reads, never as 0) and NULL on
+// each operator (no bad value: "<> NULL" is IS NOT NULL, any other compares
 // with nothing); a text with more after its number, or none, is no number, refused with the
 // sentence given. The query road, the watch roads and the bus filter read the same table.
 inline constexpr EventWatchCase kNumberWatchCases[] = {
@@ -54,6 +56,12 @@ inline constexpr EventWatchCase kNumberWatchCases[] = {
     {"an exponent in a text", L"%s < '1E5'", "99999 7"},
     {"below the largest 64-bit number", L"%s < 9223372036854775807", "100001 99999 7"},
     {"above the smallest 64-bit number", L"%s > -9223372036854775808", "100001 99999 7"},
+    {"below a text past the largest unsigned 64-bit number", L"%s < '18446744073709551616'", "100001 99999 7"},
+    {"unequal to a text past the largest unsigned 64-bit number", L"%s <> '18446744073709551616'", "100001 99999 7"},
+    {"above a text past the smallest 64-bit number", L"%s > '-9223372036854775809'", "100001 99999 7"},
+    {"at most a text past the smallest 64-bit number", L"%s <= '-9223372036854775809'", ""},
+    {"below a text of 30 digits", L"%s < '100000000000000000000000000000'", "100001 99999 7"},
+    {"equal to a text of 30 digits", L"%s = \"100000000000000000000000000000\"", ""},
     {"equal to NULL", L"%s = NULL", ""},
     {"unequal to NULL (not NULL)", L"%s <> NULL", "100001 99999 7"},
     {"greater than NULL", L"%s > NULL", ""},
@@ -65,12 +73,32 @@ inline constexpr EventWatchCase kNumberWatchCases[] = {
     {"infinity", L"%s < 'inf'", "The value \"inf\" compared with ", true},
 };
 
-// The number cases on the property, then the road's own cases; each with its condition text.
-inline std::vector<std::pair<EventWatchCase, std::wstring>> WatchTable(const std::wstring& property,
-                                                                       std::initializer_list<EventWatchCase> own)
+// The comparisons of a boolean property with TRUE and FALSE that a watch table runs on each road
+// ("%s" stands for the property), and the values of it each selects of TRUE and FALSE (as "1"
+// and "0"), handed in in that order: every form a literal of a boolean takes (the keywords, 1
+// and 0, and each of them quoted in either quote and any case, as a bus filter writes them)
+// compares as the boolean; a quoted text that is no boolean is refused with the sentence
+// given. The query road, the watch roads and the bus filter read the same table.
+inline constexpr EventWatchCase kBooleanWatchCases[] = {
+    {"equal to FALSE", L"%s = FALSE", "0"},
+    {"equal to a quoted false", L"%s = 'false'", "0"},
+    {"equal to a quoted TRUE", L"%s = 'TRUE'", "1"},
+    {"unequal to a quoted false", L"%s <> 'false'", "1"},
+    {"unequal to a double-quoted True", L"%s <> \"True\"", "0"},
+    {"equal to a quoted 1", L"%s = '1'", "1"},
+    {"greater than a quoted FALSE", L"%s > 'FALSE'", "1"},
+    {"a quoted FALSE under NOT", L"NOT %s = 'FALSE'", "1"},
+    {"no boolean", L"%s = 'yes'", "The value \"yes\" compared with ", true},
+};
+
+// The cases on the property (the number cases unless others are given), then the road's own
+// cases; each with its condition text.
+inline std::vector<std::pair<EventWatchCase, std::wstring>> WatchTable(
+    const std::wstring& property, std::initializer_list<EventWatchCase> own,
+    std::span<const EventWatchCase> cases = kNumberWatchCases)
 {
     std::vector<std::pair<EventWatchCase, std::wstring>> table;
-    for (const EventWatchCase& c : kNumberWatchCases)
+    for (const EventWatchCase& c : cases)
     {
         std::wstring condition = c.condition;
         condition.replace(condition.find(L"%s"), 2, property);

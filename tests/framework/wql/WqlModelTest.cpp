@@ -3,7 +3,8 @@
 // terms both must select exactly the same rows; with a dropped term the SQL must select a
 // superset, and filtering it with the evaluator must give the evaluator's answer. Names mix
 // the case of ASCII and other letters, so string comparisons must fold case exactly as the
-// database's NOCASE collation does.
+// database's NOCASE collation does; a quoted number past the 64-bit bounds must read as the real
+// the database reads, and a quoted TRUE or FALSE on the boolean as the boolean.
 #include <gtest/gtest.h>
 
 #include <map>
@@ -56,6 +57,8 @@ public:
             return false;
         return true;
     }
+
+    bool IsBoolean(const CString& property) const override { return property == L"Flag"; }
 
 private:
     const Row& m_row;
@@ -113,7 +116,8 @@ private:
             if (kind == 2)
                 return L"Id " + Operator() + L" '" +
                        OneOf<std::wstring>({number, L" " + number, number + L" ", plus, number + L".", number + L"e0",
-                                            number + L".0e+0"}) +
+                                            number + L".0e+0", L"18446744073709551616", L"-9223372036854775809",
+                                            L"100000000000000000000000000000"}) +
                        L"'";
             return L"Id " + Operator() + L" " + number;
         }
@@ -138,7 +142,8 @@ private:
             if (Pick(4) == 0)
                 return OneOf<std::wstring>({L"Flag IS NULL", L"Flag IS NOT NULL"});
             return L"Flag " + OneOf<std::wstring>({L"=", L"<>", L">"}) + L" " +
-                   OneOf<std::wstring>({L"TRUE", L"FALSE", L"1", L"0"});
+                   OneOf<std::wstring>({L"TRUE", L"FALSE", L"1", L"0", L"'TRUE'", L"'false'", L"\"False\"", L"' true '",
+                                        L"'1'", L"'0'"});
         default:
             return L"Status " + Operator() + L" " + std::to_wstring(Pick(3));
         }
@@ -190,6 +195,10 @@ protected:
         decision.Column = column->second;
         decision.Operator = comparison.GetOperator();
         decision.Value = comparison.GetLiteral().ToDatabaseValue();
+        // As a mapper binds a boolean's literal: a quoted TRUE or FALSE as the boolean.
+        const std::optional<bool> truth = comparison.GetLiteral().ReadBoolean();
+        if (comparison.GetProperty() == L"Flag" && truth)
+            decision.Value = CDBValue(*truth);
         return true;
     }
 

@@ -146,6 +146,12 @@ protected:
                                                         alarmId);
     }
 
+    // Subscribes each watch of the table to access events, hands in the events, and checks that
+    // each watch is refused with the query road's code and sentence, or delivered the events
+    // whose property's values the table gives.
+    void ExpectWatchTable(const std::vector<std::pair<support::EventWatchCase, std::wstring>>& table,
+                          const std::vector<BntMessage>& events, const wchar_t* property);
+
     LinkageServer m_linkage;
     ComPtr<WbemServiceNamespace> m_namespace;
     ComPtr<ProvixaEventProviderShell> m_shell;
@@ -539,20 +545,9 @@ TEST_F(RoutingTest, AWhereClauseThatCannotBeEvaluatedIsRefused)
     EXPECT_EQ(m_namespace->Events().GetSubscriptionCount(), 1u);
 }
 
-// A watch compares the 64-bit card number (held by the event as its decimal text) as a number,
-// against numbers and number texts alike, and refuses with the query road's code and text the
-// literals a query refuses: a text that is no number compared with a number, and no date-time
-// compared with a date-time.
-TEST_F(RoutingTest, AWatchComparesNumbersAsNumbersAndRefusesTheLiteralsAQueryRefuses)
+void RoutingTest::ExpectWatchTable(const std::vector<std::pair<support::EventWatchCase, std::wstring>>& table,
+                                   const std::vector<BntMessage>& events, const wchar_t* property)
 {
-    // The card numbers of the events delivered, or the refusal's sentence.
-    const auto table = support::WatchTable(
-        L"CardNumber",
-        {{"a 32-bit number text", L"PanelID = '1' AND CardNumber <= '99999'", "99999 7"},
-         {"no number for a panel", L"PanelID = 'x'", "The value \"x\" compared with PanelID is not a number", true},
-         {"no number for a card", L"CardNumber = 'abc'", "The value \"abc\" compared with CardNumber is not a number",
-          true},
-         {"no date-time", L"Time > 'today'", "The value \"today\" compared with Time is not a date-time", true}});
     std::vector<ComPtr<support::RecordingSink>> sinks;
     for (const auto& [c, condition] : table)
     {
@@ -573,24 +568,56 @@ TEST_F(RoutingTest, AWatchComparesNumbersAsNumbersAndRefusesTheLiteralsAQueryRef
     }
     const ComPtr<support::RecordingSink> all = support::RecordingSink::Create();
     ASSERT_EQ(Query(L"SELECT * FROM Bnt_AccessEvent").Subscribe(*m_namespace, all.Get()), WBEM_S_NO_ERROR);
-    for (const ULONG card : {100001u, 99999u, 7u})
-    {
-        BntMessage message = hwtest::Record(0, 2, 2, 1, 0);
-        message.WriteU32(56, card);
-        ASSERT_EQ(HandIn(message), S_OK);
-    }
-    ASSERT_TRUE(hwtest::WaitForObjects(*all, 3));
+    for (const BntMessage& event : events)
+        ASSERT_EQ(HandIn(event), S_OK);
+    ASSERT_TRUE(hwtest::WaitForObjects(*all, events.size()));
     for (std::size_t i = 0; i < sinks.size(); ++i)
     {
         if (table[i].first.refused)
             continue;
-        std::string cards;
+        std::string values;
         for (const ComPtr<IWbemClassObject>& event : sinks[i]->Objects())
-            cards += (cards.empty() ? "" : " ") + support::PropertyText(event.Get(), L"CardNumber");
-        EXPECT_EQ(cards, table[i].first.expected) << table[i].first.rule;
+            values += (values.empty() ? "" : " ") + support::PropertyText(event.Get(), property);
+        EXPECT_EQ(values, table[i].first.expected) << table[i].first.rule;
         EXPECT_EQ(m_namespace->CancelAsyncCall(sinks[i].Get()), WBEM_S_NO_ERROR);
     }
     EXPECT_EQ(m_namespace->CancelAsyncCall(all.Get()), WBEM_S_NO_ERROR);
+}
+
+// A watch compares the 64-bit card number (held by the event as its decimal text) as a number,
+// against numbers and number texts alike, and refuses with the query road's code and text the
+// literals a query refuses: a text that is no number compared with a number, and no date-time
+// compared with a date-time.
+TEST_F(RoutingTest, AWatchComparesNumbersAsNumbersAndRefusesTheLiteralsAQueryRefuses)
+{
+    // The card numbers of the events delivered, or the refusal's sentence.
+    const auto table = support::WatchTable(
+        L"CardNumber",
+        {{"a 32-bit number text", L"PanelID = '1' AND CardNumber <= '99999'", "99999 7"},
+         {"no number for a panel", L"PanelID = 'x'", "The value \"x\" compared with PanelID is not a number", true},
+         {"no number for a card", L"CardNumber = 'abc'", "The value \"abc\" compared with CardNumber is not a number",
+          true},
+         {"no date-time", L"Time > 'today'", "The value \"today\" compared with Time is not a date-time", true}});
+    std::vector<BntMessage> events;
+    for (const ULONG card : {100001u, 99999u, 7u})
+    {
+        events.push_back(hwtest::Record(0, 2, 2, 1, 0));
+        events.back().WriteU32(56, card);
+    }
+    ExpectWatchTable(table, events, L"CardNumber");
+}
+
+// A watch compares a quoted TRUE or FALSE with the duress flag as the boolean, as the query road
+// does, and refuses a quoted text that is no boolean naming it and the property.
+TEST_F(RoutingTest, AWatchComparesAQuotedBooleanAsTheBoolean)
+{
+    // The duress flags of the events delivered (a duress access, then a plain one).
+    const auto table =
+        support::WatchTable(L"Duress",
+                            {{"no boolean for the flag", L"Duress <> 'maybe'",
+                              "The value \"maybe\" compared with Duress is not a boolean: write TRUE or FALSE", true}},
+                            support::kBooleanWatchCases);
+    ExpectWatchTable(table, {hwtest::Record(2, 0, 2, 1, 0), hwtest::Record(0, 0, 2, 1, 0)}, L"Duress");
 }
 
 // An event reaches a subscriber only from a panel of its segments, whatever its query names.

@@ -147,6 +147,49 @@ protected:
         return classes;
     }
 
+    // Subscribes each watch of the table to changes of badges, hands in the changes, and checks
+    // that each watch is refused with the query road's code and sentence, or delivered the
+    // changes whose target badges' values of the property the table gives.
+    void ExpectBadgeWatches(const std::vector<std::pair<support::EventWatchCase, std::wstring>>& watches,
+                            const std::vector<std::wstring>& changes, const wchar_t* property)
+    {
+        std::vector<ComPtr<support::RecordingSink>> sinks;
+        for (const auto& [watch, condition] : watches)
+        {
+            SCOPED_TRACE(watch.rule);
+            const std::wstring query =
+                std::wstring(L"SELECT * FROM __InstanceModificationEvent WHERE TargetInstance ISA 'Bnt_Badge' AND (") +
+                condition + L")";
+            HRESULT result = S_OK;
+            sinks.push_back(Subscribe(query.c_str(), &result));
+            if (!watch.refused)
+            {
+                EXPECT_EQ(result, WBEM_S_NO_ERROR);
+                continue;
+            }
+            EXPECT_EQ(result, WBEM_E_INVALID_QUERY);
+            EXPECT_NE(Refusal().find(watch.expected), std::string::npos) << watch.expected;
+        }
+        const ComPtr<support::RecordingSink> all =
+            Subscribe(L"SELECT * FROM __InstanceModificationEvent WHERE TargetInstance ISA 'Bnt_Badge'");
+        ASSERT_NE(all, nullptr);
+        for (const std::wstring& change : changes)
+            HandIn(SoftwareEventBadge, CWmipIntrinsicEventMapper::kModified, 0, change);
+        ASSERT_TRUE(all->WaitForObjects(changes.size(), swtest::kEventTimeout));
+        for (std::size_t i = 0; i < sinks.size(); ++i)
+        {
+            if (watches[i].first.refused)
+                continue;
+            std::string values;
+            for (const ComPtr<IWbemClassObject>& event : sinks[i]->Objects())
+                values += (values.empty() ? "" : " ") +
+                          support::PropertyText(Embedded(event.Get(), L"TargetInstance").Get(), property);
+            EXPECT_EQ(values, watches[i].first.expected) << watches[i].first.rule;
+            m_namespace->CancelAsyncCall(sinks[i].Get());
+        }
+        m_namespace->CancelAsyncCall(all.Get());
+    }
+
     const CWmipPooledConnection m_connection{CWmipApp::GetConnectionManager()};
 
     // The refusal text of the last failed subscription.
@@ -582,23 +625,15 @@ TEST_F(EventValueSweep, AWatchComparesNumbersAsNumbersAndRefusesWhatAQueryRefuse
          {"a password hash", L"TargetInstance ISA 'Bnt_User' AND TargetInstance.Password LIKE 'p%'",
           "The property TargetInstance.Password is never served", true}});
     const CallerIdentity::Scope administrator(CallerIdentity(support::callers::kAdministrator, SecurityImpersonation));
-    std::vector<ComPtr<support::RecordingSink>> sinks;
-    for (const auto& [watch, condition] : watches)
-    {
-        SCOPED_TRACE(watch.rule);
-        const std::wstring query =
-            std::wstring(L"SELECT * FROM __InstanceModificationEvent WHERE TargetInstance ISA 'Bnt_Badge' AND (") +
-            condition + L")";
-        HRESULT result = S_OK;
-        sinks.push_back(Subscribe(query.c_str(), &result));
-        if (!watch.refused)
-        {
-            EXPECT_EQ(result, WBEM_S_NO_ERROR);
-            continue;
-        }
-        EXPECT_EQ(result, WBEM_E_INVALID_QUERY);
-        EXPECT_NE(Refusal().find(watch.expected), std::string::npos) << watch.expected;
-    }
+    const auto badge = [](const wchar_t* id) {
+        return std::wstring(L"<BADGE><BADGEKEY>1</BADGEKEY><ID>") + id +
+               L"</ID><TYPE>1</TYPE><EMPID>1</EMPID><LASTCHANGED>2026-12-07 09:30:00</LASTCHANGED></BADGE>";
+    };
+    const auto change = [&badge](const wchar_t* before, const wchar_t* after) {
+        return L"<ROOT><NEWDATA>" + badge(after) + L"</NEWDATA><OLDDATA>" + badge(before) + L"</OLDDATA></ROOT>";
+    };
+    ExpectBadgeWatches(watches, {change(L"99999", L"100001"), change(L"1234", L"99999"), change(L"100001", L"7")},
+                       L"ID");
     // The query road refuses the same conditions with the same code and text, where it names
     // the property without the instance that holds it.
     const struct
@@ -632,32 +667,29 @@ TEST_F(EventValueSweep, AWatchComparesNumbersAsNumbersAndRefusesWhatAQueryRefuse
         EXPECT_EQ(result, WBEM_E_INVALID_QUERY);
         EXPECT_NE(Refusal().find(expected), std::string::npos) << expected;
     }
-    const ComPtr<support::RecordingSink> all =
-        Subscribe(L"SELECT * FROM __InstanceModificationEvent WHERE TargetInstance ISA 'Bnt_Badge'");
-    ASSERT_NE(all, nullptr);
-    const auto badge = [](const wchar_t* id) {
-        return std::wstring(L"<BADGE><BADGEKEY>1</BADGEKEY><ID>") + id +
-               L"</ID><TYPE>1</TYPE><EMPID>1</EMPID><LASTCHANGED>2026-12-07 09:30:00</LASTCHANGED></BADGE>";
+}
+
+// A watch compares a quoted TRUE or FALSE with a badge's boolean as the boolean, as the query
+// road does, and refuses a quoted text that is no boolean naming it and the property.
+TEST_F(EventValueSweep, AWatchComparesAQuotedBooleanAsTheBoolean)
+{
+    // The anti-passback exemptions of the changed badges delivered (an exempt badge, then one that
+    // is not), or the refusal's sentence.
+    const auto watches = support::WatchTable(
+        L"TargetInstance.APBEXEMPT",
+        {{"the instance before", L"PreviousInstance.APBEXEMPT = 'true'", "0"},
+         {"no boolean for the flag", L"TargetInstance.APBEXEMPT > 'maybe'",
+          "The value \"maybe\" compared with TargetInstance.APBEXEMPT is not a boolean: write TRUE or FALSE", true}},
+        support::kBooleanWatchCases);
+    const CallerIdentity::Scope administrator(CallerIdentity(support::callers::kAdministrator, SecurityImpersonation));
+    const auto badge = [](const wchar_t* exempt) {
+        return std::wstring(L"<BADGE><BADGEKEY>1</BADGEKEY><ID>7</ID><TYPE>1</TYPE><EMPID>1</EMPID><APBEXEMPT>") +
+               exempt + L"</APBEXEMPT></BADGE>";
     };
     const auto change = [&badge](const wchar_t* before, const wchar_t* after) {
         return L"<ROOT><NEWDATA>" + badge(after) + L"</NEWDATA><OLDDATA>" + badge(before) + L"</OLDDATA></ROOT>";
     };
-    HandIn(SoftwareEventBadge, CWmipIntrinsicEventMapper::kModified, 0, change(L"99999", L"100001"));
-    HandIn(SoftwareEventBadge, CWmipIntrinsicEventMapper::kModified, 0, change(L"1234", L"99999"));
-    HandIn(SoftwareEventBadge, CWmipIntrinsicEventMapper::kModified, 0, change(L"100001", L"7"));
-    ASSERT_TRUE(all->WaitForObjects(3, swtest::kEventTimeout));
-    for (std::size_t i = 0; i < sinks.size(); ++i)
-    {
-        if (watches[i].first.refused)
-            continue;
-        std::string ids;
-        for (const ComPtr<IWbemClassObject>& event : sinks[i]->Objects())
-            ids +=
-                (ids.empty() ? "" : " ") + support::PropertyText(Embedded(event.Get(), L"TargetInstance").Get(), L"ID");
-        EXPECT_EQ(ids, watches[i].first.expected) << watches[i].first.rule;
-        m_namespace->CancelAsyncCall(sinks[i].Get());
-    }
-    m_namespace->CancelAsyncCall(all.Get());
+    ExpectBadgeWatches(watches, {change(L"0", L"1"), change(L"1", L"0")}, L"APBEXEMPT");
 }
 
 }  // namespace
