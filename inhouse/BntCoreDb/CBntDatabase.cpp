@@ -61,6 +61,11 @@ CString CBntDatabase::TakeLastFailureCause()
     return cause;
 }
 
+void CBntDatabase::RestoreLastFailureCause(const CString& cause)
+{
+    t_lastFailureCause = cause;
+}
+
 void CBntDatabase::NoteFailure(int sqliteCode, int systemError)
 {
     const CString cause = FailureCause(sqliteCode, systemError);

@@ -107,6 +107,10 @@ public:
     // is forgotten; empty when there was none since the last call. A caller that shows only a
     // general "could not write" text adds it.
     static CString TakeLastFailureCause();
+    // Puts back a cause taken with TakeLastFailureCause (empty: none), for a step that handles
+    // an engine failure of its own: that failure's cause explains nothing reported later, while
+    // one noted before the step still does.
+    static void RestoreLastFailureCause(const CString& cause);
     // For this library's connection: notes the cause of an engine failure on this thread.
     static void NoteFailure(int sqliteCode, int systemError);
 

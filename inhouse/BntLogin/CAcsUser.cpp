@@ -91,6 +91,9 @@ std::optional<LONGLONG> ReadRightsStampRestoring(CBntDatabase& database, const C
     }
     if (rights && lists)
         return rights;
+    // A failed restore is handled here: its cause (a read-only or locked database) explains no
+    // failure the request reports later, while a cause noted before it still does.
+    const CString pending = CBntDatabase::TakeLastFailureCause();
     try
     {
         if (database.ExecuteSQL(L"INSERT OR IGNORE INTO RIGHTS_STAMP (STAMPID, STAMP) VALUES (1, random()), "
@@ -103,6 +106,7 @@ std::optional<LONGLONG> ReadRightsStampRestoring(CBntDatabase& database, const C
     {
         handler.LogError(kSource, __LINE__, L"Unable to restore the rights stamp.", &e);
     }
+    CBntDatabase::RestoreLastFailureCause(pending);
     return ReadRightsStamp(database);
 }
 

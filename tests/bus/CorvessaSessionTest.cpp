@@ -177,6 +177,73 @@ TEST_F(CorvessaSession, TokensFollowTheirUsersRowAtEveryUse)
     }
 }
 
+// A session renewed, however often, still follows the account it signed in with: a later unlink
+// or relink of a directory account, or an internal logon id given up, refuses its token.
+TEST_F(CorvessaSession, ARenewedSessionFollowsItsAccountAtEveryLaterChange)
+{
+    constexpr DWORD kViewCardholders = 0x20000003;
+    const struct
+    {
+        const char* account;
+        int directory;
+        const char* name;
+        const char* password;
+        const char* change;
+        const char* undo;
+    } cases[] = {
+        {"directory account unlinked", 1, "olive", "olive-demo", "DELETE FROM USER_ACCOUNT WHERE USER_ACCOUNTID = 1",
+         "INSERT INTO USER_ACCOUNT (USER_ACCOUNTID, USERID, BNT_DIRECTORYID, ACCOUNTID) VALUES "
+         "(1, 1, 1, 'S-1-5-21-1004336348-1177238915-682003330-1001')"},
+        {"directory account relinked to the porter", 1, "olive", "olive-demo",
+         "UPDATE USER_ACCOUNT SET USERID = 3 WHERE USER_ACCOUNTID = 1",
+         "UPDATE USER_ACCOUNT SET USERID = 1 WHERE USER_ACCOUNTID = 1"},
+        {"internal logon id given up", -1, kOperator, kPassword,
+         "UPDATE USERS SET LOGONID = 'retired' WHERE USERID = 1",
+         "UPDATE USERS SET LOGONID = 'operator' WHERE USERID = 1"},
+    };
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.account);
+        const std::string token = Login(c.name, c.password, c.directory);
+        // Renewed twice: the user's card group taken, then given back.
+        for (const int group : {0, 2})
+        {
+            Exec("UPDATE USERS SET CARD_USER_PERMID = " + std::to_string(group) + " WHERE USERID = 1");
+            CWmipUserCacheEntry* renewed = nullptr;
+            ASSERT_EQ(m_app->Sessions().GetUserCacheEntryForToken(token, kApplication, &renewed, false), S_OK);
+            EXPECT_EQ(renewed->GetUser()->GetUserID(), 1);
+            EXPECT_EQ(renewed->GetUser()->HasPermission(kViewCardholders), group != 0);
+            m_app->Sessions().ReleaseUserCacheEntry(renewed);
+        }
+        Exec(c.change);
+        EXPECT_EQ(Check(token, true), static_cast<HRESULT>(0x80040520u));
+        EXPECT_EQ(Check(token, true), static_cast<HRESULT>(0x80040520u));
+        Exec(c.undo);
+    }
+}
+
+// The end of a token refused because its account names another user now ends that token alone:
+// the session of the user the account names now, which holds the account's entry, goes on.
+TEST_F(CorvessaSession, EndingATokenWhoseEntryIsAnotherUsersNowSparesThatUsersSession)
+{
+    const std::string olive = Login("olive", "olive-demo", 1);
+    Exec("UPDATE USER_ACCOUNT SET USERID = 3 WHERE USER_ACCOUNTID = 1");
+    const std::string porter = Login("olive", "olive-demo", 1);
+    EXPECT_EQ(Check(olive), WBEM_E_NOT_FOUND);
+    EXPECT_EQ(m_app->DeleteAuthentication(olive, kApplication), WBEM_E_NOT_FOUND);
+    EXPECT_EQ(Refusal(olive), CCorvessaException::kInvalidSessionTokenKey);
+    for (int request = 0; request < 2; ++request)
+    {
+        CWmipUserCacheEntry* entry = nullptr;
+        ASSERT_EQ(m_app->Sessions().GetUserCacheEntryForToken(porter, kApplication, &entry, true), S_OK);
+        EXPECT_EQ(entry->GetUser()->GetUserID(), 3);
+        EXPECT_EQ(entry, Cache().FindUserEntry(L"S-1-5-21-1004336348-1177238915-682003330-1001"));
+        m_app->Sessions().ReleaseUserCacheEntry(entry);
+    }
+    EXPECT_EQ(UserPoolTestAccess::CachedCount(Cache()), 1u);
+    EXPECT_EQ(UserPoolTestAccess::RetiredCount(Cache()), 0u);
+}
+
 TEST_F(CorvessaSession, EntryRemovedWhileInUseStaysUntilGivenBack)
 {
     const std::string token = Login(kOperator, kPassword);

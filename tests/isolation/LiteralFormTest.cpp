@@ -28,8 +28,7 @@ class LiteralForm : public DoorTest
 protected:
     static void SetUpTestSuite()
     {
-        support::InstallationDatabase::Execute(DoorInstallation::DatabaseFile(),
-                                               support::TestCallers::Sql({kCaller}));
+        support::InstallationDatabase::Execute(DoorInstallation::DatabaseFile(), support::TestCallers::Sql({kCaller}));
     }
 };
 }  // namespace

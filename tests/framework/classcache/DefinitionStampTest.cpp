@@ -200,3 +200,66 @@ TEST_F(DefinitionStamp, TheNextRequestFollowsThePinOptionAndAMovedDepartmentOnBo
         }
     }
 }
+
+// The visit class's kept definition follows its layout at the next request on both doors, as the
+// person's and the badge's do: a field of the visit layout added, relabelled, lengthened and
+// removed.
+TEST_F(DefinitionStamp, TheNextRequestFollowsTheVisitLayoutOnBothDoors)
+{
+    const std::string busAdministrator = m_bus.Login(kBusAdministratorLogin);
+    // The visit's PURPOSE field as the caller's definition holds it: "<label>/<length>", or "-".
+    const auto wmiPurpose = [this](const wchar_t* caller) {
+        CallAs(caller);
+        const Reply definition = Get(Form::Sync, L"Bnt_Visit");
+        if (definition.objects.size() != 1)
+            return Hex(definition.result);
+        ComPtr<IWbemQualifierSet> qualifiers;
+        if (definition.objects.front()->GetPropertyQualifierSet(L"PURPOSE", &qualifiers) != WBEM_S_NO_ERROR)
+            return std::string("-");
+        _variant_t label;
+        _variant_t length;
+        qualifiers->Get(L"DisplayName", 0, &label, nullptr);
+        qualifiers->Get(L"maxlen", 0, &length, nullptr);
+        return (label.vt == VT_BSTR ? Utf8(label.bstrVal) : std::string("?")) + "/" +
+               (length.vt == VT_I4 ? std::to_string(length.lVal) : std::string("?"));
+    };
+    // The same field as the bus describes it to its administrator: "<length>", or "-".
+    const auto busPurpose = [&] {
+        const qpid::types::Variant::Map purpose = m_bus.DescribedProperty(busAdministrator, L"Bnt_Visit", "PURPOSE");
+        const auto length = purpose.find("max_length");
+        return purpose.empty()           ? std::string("-")
+               : length != purpose.end() ? std::to_string(length->second.asInt32())
+                                         : "?";
+    };
+    const struct
+    {
+        const char* step;
+        std::string elsewhere;
+        std::string wmi;
+        std::string bus;
+    } steps[] = {
+        {"as installed", "", "-", "-"},
+        {"a visit field added",
+         "ALTER TABLE VISIT ADD COLUMN PURPOSE TEXT;"
+         "INSERT INTO DDFLD (DDFLDID, FLDNAME, CIMTYPE, MAXLEN, REQUIRED) VALUES (960, 'PURPOSE', 8, 40, 0);"
+         "INSERT INTO UDFOBJS (UDFOBJSID, TBLID, DDFLDID, DBOBJTYPE, LFIELD, LABEL) VALUES "
+         "(960, 100101, 960, 1, 1, 'Purpose');",
+         "Purpose/40", "40"},
+        {"the field relabelled", "UPDATE UDFOBJS SET LABEL = 'Reason' WHERE UDFOBJSID = 960;", "Reason/40", "40"},
+        {"the field lengthened", "UPDATE DDFLD SET MAXLEN = 60 WHERE DDFLDID = 960;", "Reason/60", "60"},
+        {"the field removed", "DELETE FROM UDFOBJS WHERE UDFOBJSID = 960;", "-", "-"},
+    };
+    for (const auto& step : steps)
+    {
+        SCOPED_TRACE(step.step);
+        if (!step.elsewhere.empty())
+            Elsewhere(step.elsewhere);
+        // Asked twice: the first answer is kept for the second.
+        for (int request = 0; request < 2; ++request)
+        {
+            for (const wchar_t* caller : {kAdministrator, kLab})
+                EXPECT_EQ(wmiPurpose(caller), step.wmi) << Utf8(caller);
+            EXPECT_EQ(busPurpose(), step.bus);
+        }
+    }
+}

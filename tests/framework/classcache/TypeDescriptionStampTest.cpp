@@ -1,10 +1,10 @@
 // What each door says of a class follows at the next request the options and lists it was made
 // from, whoever changed them (here another connection to the same database): the WMI door's class
 // definition and the bus's type description alike mark badges' PIN not editable while PIN edits
-// are forbidden (configuration value 1606), and list the badge types in the caller's segments as
-// the rows stand, for a caller of one segment with badge-type segmentation on and for the
-// administrator. Each is asked twice per step, so a kept definition answers the second time. The
-// type the bus publishes for every caller follows the segmentation switches as well.
+// are forbidden (configuration value 1606), give the PIN the length its kind names (1605), and
+// list the badge types in the caller's segments as the rows stand, for a caller of one segment
+// with badge-type segmentation on and for the administrator. Each is asked twice per step, so a kept definition answers
+// the second time. The type the bus publishes for every caller follows the segmentation switches as well.
 #include "tests/isolation/BusDoor.h"
 
 #include "framework/CWMITypeInfo.h"
@@ -40,11 +40,18 @@ std::string PinOption(int editable)
            " WHERE CONFIGID = " + std::to_string(CBntAcsSystemOptions::kPinEditableId) + ";";
 }
 
-// What one door says of Bnt_Badge to one caller: whether PIN is editable, and the badge types
-// TYPE lists.
+std::string PinLengthKind(int kind)
+{
+    return "UPDATE CONFIG_VALUE SET NUMBERVALUE = " + std::to_string(kind) +
+           " WHERE CONFIGID = " + std::to_string(CBntAcsSystemOptions::kPinLengthKindId) + ";";
+}
+
+// What one door says of Bnt_Badge to one caller: whether PIN is editable, its length, and the
+// badge types TYPE lists.
 struct Described
 {
     bool pinEditable = false;
+    LONG pinLength = 0;
     std::set<std::string> badgeTypes;
     bool operator==(const Described&) const = default;
 };
@@ -73,6 +80,11 @@ protected:
         }
         IWbemClassObject* badge = definition.objects.front().Get();
         described.pinEditable = !QualifierTrue(badge, L"PIN", L"noedit") && !QualifierTrue(badge, L"PIN", L"read");
+        ComPtr<IWbemQualifierSet> pin;
+        _variant_t length;
+        if (badge->GetPropertyQualifierSet(L"PIN", &pin) == WBEM_S_NO_ERROR &&
+            pin->Get(L"maxlen", 0, &length, nullptr) == WBEM_S_NO_ERROR && length.vt == VT_I4)
+            described.pinLength = length.lVal;
         ComPtr<IWbemQualifierSet> qualifiers;
         _variant_t values;
         if (badge->GetPropertyQualifierSet(L"TYPE", &qualifiers) == WBEM_S_NO_ERROR &&
@@ -89,8 +101,10 @@ protected:
         const qpid::types::Variant::Map pin = m_bus.DescribedProperty(token, L"Bnt_Badge", "PIN");
         const auto access = pin.find("access");
         EXPECT_NE(access, pin.end()) << "PIN has no access in the description";
+        const auto length = pin.find("max_length");
+        EXPECT_NE(length, pin.end()) << "PIN has no length in the description";
         return {access != pin.end() && access->second.asString() == "edit",
-                m_bus.PossibleValues(token, L"Bnt_Badge", "TYPE")};
+                length != pin.end() ? length->second.asInt32() : 0, m_bus.PossibleValues(token, L"Bnt_Badge", "TYPE")};
     }
     static bool QualifierTrue(IWbemClassObject* definition, const wchar_t* property, const wchar_t* name)
     {
@@ -106,7 +120,7 @@ protected:
 
 }  // namespace
 
-TEST_F(TypeDescriptionStamp, BothDoorsFollowThePinOptionAndTheBadgeTypesAtTheNextRequest)
+TEST_F(TypeDescriptionStamp, BothDoorsFollowThePinOptionsAndTheBadgeTypesAtTheNextRequest)
 {
     const std::string busAdministrator = m_bus.Login("busadmin");
     const std::string busLab = m_bus.Login("lab");
@@ -126,19 +140,24 @@ TEST_F(TypeDescriptionStamp, BothDoorsFollowThePinOptionAndTheBadgeTypesAtTheNex
         const char* step;
         std::string elsewhere;
         bool pinEditable;
+        LONG pinLength;
         // The badge types of this test the Lab caller sees; the administrator sees them all.
         std::set<std::string> lab;
     } steps[] = {
-        {"as installed", "", true, {"31"}},
-        {"PIN edits forbidden, the Lab pass moved to the Warehouse",
-         PinOption(0) + "UPDATE BADGETYP SET SEGMENTID = 2 WHERE ID = 31;",
+        {"as installed (PINs of 4 digits)", "", true, 4, {"31"}},
+        {"PIN edits forbidden, PINs of 6 digits, the Lab pass moved to the Warehouse",
+         PinOption(0) + PinLengthKind(6) + "UPDATE BADGETYP SET SEGMENTID = 2 WHERE ID = 31;",
          false,
+         6,
          {}},
-        {"PIN edits allowed again, a Lab visitor pass added",
-         PinOption(1) + "INSERT INTO BADGETYP (ID, NAME, BADGE_CLASS, DISPOSABLE, DEFGROUP, SEGMENTID) "
-                        "VALUES (33, 'Lab visitor pass', 2, 1, 0, 3);",
+        {"PIN edits allowed again, PINs of 9 digits, a Lab visitor pass added",
+         PinOption(1) + PinLengthKind(9) +
+             "INSERT INTO BADGETYP (ID, NAME, BADGE_CLASS, DISPOSABLE, DEFGROUP, SEGMENTID) "
+             "VALUES (33, 'Lab visitor pass', 2, 1, 0, 3);",
          true,
+         9,
          {"33"}},
+        {"PINs of 4 digits again", PinLengthKind(4), true, 4, {"33"}},
     };
     for (const auto& step : steps)
     {
@@ -155,6 +174,7 @@ TEST_F(TypeDescriptionStamp, BothDoorsFollowThePinOptionAndTheBadgeTypesAtTheNex
             {
                 const Described described = door.describe();
                 EXPECT_EQ(described.pinEditable, step.pinEditable);
+                EXPECT_EQ(described.pinLength, step.pinLength);
                 if (door.restricted)
                 {
                     for (const char* id : {"31", "32", "33"})

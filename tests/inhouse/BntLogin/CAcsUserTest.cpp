@@ -1,6 +1,7 @@
 #include "inhouse/BntLogin/CAcsUser.h"
 
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
 #include <ctime>
 #include <functional>
@@ -279,6 +280,51 @@ TEST(CAcsUserPermissions, StoredStateFollowsEverySourceOfTheRights)
             "DELETE FROM USER_ACCOUNT WHERE USERID = 10; DELETE FROM USERS WHERE USERID = 10");
     EXPECT_EQ(alice.CheckStoredUser(), CAcsUser::StoredState::Gone);
     EXPECT_EQ(CAcsUser().CheckStoredUser(), CAcsUser::StoredState::Gone);
+}
+
+// A database missing a stamp row (an old or restored copy, a direct write) gets it back at the
+// next login, whichever row it lacks, the row it kept left as it stood; the login that restores
+// says so, once.
+TEST(CAcsUserPermissions, AMissingStampRowComesBackAtTheNextLogin)
+{
+    constexpr char kRestored[] = "The database's rights stamp was missing and is restored.";
+    const struct
+    {
+        const char* missing;
+        const char* kept;  // the row left, with the value the test gave it ("": none)
+    } cases[] = {
+        {"1", "2|702"},
+        {"2", "1|701"},
+        {"1, 2", ""},
+    };
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(std::string("rows ") + c.missing + " missing");
+        TestDatabase db;
+        db.Exec("UPDATE RIGHTS_STAMP SET STAMP = 700 + STAMPID; DELETE FROM RIGHTS_STAMP WHERE STAMPID IN (" +
+                std::string(c.missing) + ")");
+        const std::string kept = db.Scalar("SELECT group_concat(STAMPID || '|' || STAMP) FROM RIGHTS_STAMP");
+        ASSERT_EQ(kept, c.kept);
+        const int restored = support::TemporaryHome::CountProviderLogLines(kRestored);
+        // A cause an earlier failure of the thread left stands for whoever reports that failure.
+        CBntDatabase::NoteFailure(SQLITE_BUSY, 0);
+        CAcsUser alice;
+        ASSERT_TRUE(LoginByName(alice, db, L"alice", L"Secret1!"));
+        EXPECT_EQ(std::wstring(CBntDatabase::TakeLastFailureCause().GetString()),
+                  L"the database is locked by another process");
+        EXPECT_EQ(db.Scalar("SELECT group_concat(STAMPID) FROM (SELECT STAMPID FROM RIGHTS_STAMP ORDER BY STAMPID)"),
+                  "1,2");
+        if (*c.kept != '\0')
+        {
+            EXPECT_EQ(
+                db.Scalar("SELECT STAMPID || '|' || STAMP FROM RIGHTS_STAMP WHERE STAMPID = " + std::string(c.kept, 1)),
+                c.kept);
+        }
+        EXPECT_EQ(alice.CheckStoredUser(), CAcsUser::StoredState::Same);
+        CAcsUser again;
+        ASSERT_TRUE(LoginByName(again, db, L"alice", L"Secret1!"));
+        EXPECT_EQ(support::TemporaryHome::CountProviderLogLines(kRestored), restored + 1);
+    }
 }
 
 // Every identity is compared with its stored user and with the account that signed it in, the

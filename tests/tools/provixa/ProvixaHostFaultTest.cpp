@@ -1,7 +1,11 @@
 // What a person or a script sees of refusals, hostile stored values and the installation's home.
 #include "inhouse/BntCoreDb/CBntDatabase.h"
-#include "tests/tools/provixa/ProvixaProgramTest.h"
+#include "tests/support/InstallationDatabase.h"
+#include "tests/support/TemporaryHome.h"
 #include "tests/support/TestSqlite.h"
+#include "tests/tools/provixa/ProvixaProgramTest.h"
+#include "tools/provixa/ProvixaBusHost.h"
+#include "tools/provixa/ProvixaLineWriter.h"
 
 #include <gtest/gtest.h>
 #include <sqlite3.h>
@@ -9,6 +13,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <filesystem>
+#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -168,4 +173,21 @@ TEST(ProvixaWriteFailureCause, IsSaidInWordsAPersonCanActOn)
     for (const auto& c : cases)
         EXPECT_EQ(std::wstring(CBntDatabase::FailureCause(c.code, c.systemError).GetString()), c.cause)
             << c.code << " " << c.systemError;
+}
+
+// A cause an earlier command left on the bus shell's thread (here noted before the shell, as a
+// failure that command handled would leave it) is none of a later command's failures.
+TEST(ProvixaWriteFailureCause, BelongsToNoLaterCommandOfTheBusShell)
+{
+    const support::TemporaryHome home;
+    support::InstallationDatabase::CreateDemo(home.Path() / "provixa.db");
+    std::istringstream in("get Bnt_Badge\n");
+    std::ostringstream out;
+    std::ostringstream err;
+    ProvixaLineWriter notes(err, true);
+    CBntDatabase::NoteFailure(SQLITE_BUSY, 0);
+    EXPECT_EQ(ProvixaBusHost::Run({"shell"}, false, in, out, err, notes), 1);
+    EXPECT_EQ(err.str(), "{\"error\":\"corvessa.invalidparameter.error\",\"hresult\":\"0x80041008\",\"message\":"
+                         "\"log in first (login USER)\"}\n");
+    EXPECT_EQ(CBntDatabase::TakeLastFailureCause(), CString());
 }

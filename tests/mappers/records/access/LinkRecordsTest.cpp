@@ -76,9 +76,10 @@ TEST_F(LinkRecords, ARefusedPrecisionWriteIsAnErrorAndAnnouncesNothing)
 TEST_F(LinkRecords, ASecondarySegmentIsGivenByTheAddRightWithinTheCallersSegments)
 {
     // The users' primary segments decide with the segment given: 31 (the clerk, every segment),
-    // 1 (the operator, segment 1) and 42 (segment 1, no secondary segment yet).
+    // 1 (the operator, segment 1), 42 (segment 1, no secondary segment yet) and 43 (segment 2).
     ExecSql("INSERT OR IGNORE INTO USERS (USERID, LOGONID, FIRSTNAME, LASTNAME, SEGMENTID, ISENABLED, "
-            "SYSTEM_USER_PERMID, BNT_DBID) VALUES (42, 'reachuser', 'Rhea', 'Reach', 1, 1, 83, 1);");
+            "SYSTEM_USER_PERMID, BNT_DBID) VALUES (42, 'reachuser', 'Rhea', 'Reach', 1, 1, 83, 1), "
+            "(43, 'dockuser', 'Dora', 'Dock', 2, 1, 83, 1);");
     const std::string links = Scalar("SELECT COUNT(*) FROM USER_SEGMENT_LINK");
     const struct
     {
@@ -100,6 +101,9 @@ TEST_F(LinkRecords, ASecondarySegmentIsGivenByTheAddRightWithinTheCallersSegment
          "The client does not have sufficient segment access to perform the requested operation."},
         {"a segment-1 caller gives itself no segment 2", access_test::AccessCallers::kHeadquartersChief, 51, 2,
          WBEM_E_ACCESS_DENIED,
+         "The client does not have sufficient segment access to perform the requested operation."},
+        {"a segment-1 caller gives a user of segment 2 no segment, its own neither",
+         access_test::AccessCallers::kHeadquartersChief, 43, 1, WBEM_E_ACCESS_DENIED,
          "The client does not have sufficient segment access to perform the requested operation."},
     };
     long added = 0;
