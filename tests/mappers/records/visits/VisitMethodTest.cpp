@@ -201,8 +201,8 @@ TEST_F(VisitMethods, LaunchTourReachesTheLinkageServerOfTheCallersDatabase)
     EXPECT_EQ(m_servers.Linkage().CallsOf(1).size(), 2u) << "the call reached the server";
 
     // Without a linkage server of the database nothing is called and the answer is 7. The
-    // simulated linkage server stands at this computer, which is where a proxy aimed at an
-    // empty host would reach, and it would answer 6.
+    // simulated linkage server stands at this computer, the host a binding of the empty host
+    // names, and would answer 6.
     ASSERT_EQ(RpcBindingOrder::CanonicalHost(L""), RpcBindingOrder::CanonicalHost(L"localhost"));
     m_servers.Linkage().ClearCalls();
     m_servers.Linkage().SetAnswer(1, support::SimulatedAnswer::Patched({{24, {6, 0, 0, 0}}}));
