@@ -48,9 +48,9 @@ public:
     // With connection pooling disabled: logs the impersonated client in on an entry of its own
     // for one request (use count 0, owned by the caller), looking the account up through
     // connections, into *entry (untouched on failure). S_OK; WBEM_E_ACCESS_DENIED for an
-    // unlinked, unreadable or refused account, and when no connection is there to look the
-    // account up (logged as an account that is not linked, then the cause); the impersonation's
-    // failure; WBEM_E_INVALID_PARAMETER for a null entry.
+    // unlinked, unreadable or refused account; WBEM_E_SERVER_TOO_BUSY when no connection was
+    // free to look the account up (logged with that cause); the impersonation's failure;
+    // WBEM_E_INVALID_PARAMETER for a null entry.
     virtual HRESULT LogInCallerForRequest(DBConnectionManager* connections, std::unique_ptr<IWmipUserEntry>* entry) = 0;
     // Raises (non-zero) or lowers (zero) the internal trust counter; the trust value in force.
     virtual void SetHostTrust(int enable) = 0;

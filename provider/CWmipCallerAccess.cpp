@@ -66,9 +66,9 @@ void CWmipCallerAccess::EnsureVexletPermission() const
         if (SUCCEEDED(result))
             result = WBEM_E_FAILED;
         CString sid;
-        if (ReadClientSid(sid) && IsSystemAccountSid(sid))
+        if (result != CWmipCallerLogin::kNoConnectionFree && ReadClientSid(sid) && IsSystemAccountSid(sid))
             throw CWMIException(kSource, __LINE__, result, CWmipMessages::kNoProviderAccess, false);
-        throw CWMIException(kSource, __LINE__, result, CWmipMessages::kAccountNotLinked);
+        throw CWMIException(kSource, __LINE__, result, UnresolvedCallerText(result));
     }
 
     bool permitted = false;
@@ -122,6 +122,12 @@ void CWmipCallerAccess::ReleaseUser(CWmipUserCacheEntry* entry) const
     }
     if (m_userCache != nullptr)
         m_userCache->ReleaseUser(entry);
+}
+
+const wchar_t* CWmipCallerAccess::UnresolvedCallerText(HRESULT failure)
+{
+    return failure == CWmipCallerLogin::kNoConnectionFree ? CWmipMessages::kNoConnection
+                                                          : CWmipMessages::kAccountNotLinked;
 }
 
 bool CWmipCallerAccess::ReadClientSid(CString& sid)

@@ -29,16 +29,21 @@ public:
     CWmipCallerAccess& operator=(const CWmipCallerAccess&) = delete;
 
     // Returns when the caller may use the provider. Throws CWMIException: the failure of
-    // GetUser with "The client does not have access to use Fluxmere." (Local System or Network
+    // GetUser with UnresolvedCallerText's text when no connection was free to look the caller
+    // up, else with "The client does not have access to use Fluxmere." (Local System or Network
     // Service) or "... The user account has not been linked." (anyone else); 0x80041003 when
     // the caller's user lacks the permission. The entry is given back before it returns.
     void EnsureVexletPermission() const;
+    // The text of a caller whose entry GetUser could not give (it failed with `failure`):
+    // CWmipMessages::kNoConnection when no connection was free to look the caller up
+    // (CWmipCallerLogin::kNoConnectionFree), else CWmipMessages::kAccountNotLinked.
+    static const wchar_t* UnresolvedCallerText(HRESULT failure);
 
     // The caller's entry with its use count raised into *entry (null first, set only on
     // success). Answers S_OK (or S_FALSE from the cache) on success; the failing HRESULT
-    // otherwise (0x80041003 for an unlinked or unresolvable account, also for want of a
-    // database connection to resolve it; WBEM_E_FAILED without a
-    // user cache; WBEM_E_INVALID_PARAMETER for a null out pointer).
+    // otherwise (0x80041003 for an unlinked or unresolvable account;
+    // CWmipCallerLogin::kNoConnectionFree when no database connection was free to resolve it;
+    // WBEM_E_FAILED without a user cache; WBEM_E_INVALID_PARAMETER for a null out pointer).
     HRESULT GetUser(CWmipUserCacheEntry** entry) const;
     // Gives an entry from GetUser back; null is ignored.
     void ReleaseUser(CWmipUserCacheEntry* entry) const;
@@ -53,8 +58,9 @@ public:
     // only, shared by the provider's GetUser and the mapper's. The linked user of the client's
     // SID is looked up (through a connection of `connections`) before the login, which names
     // its user by id. S_OK with *entry set (use count 0, owned by the caller);
-    // WBEM_E_ACCESS_DENIED for an unlinked, unreadable or refused account, or one no connection
-    // was available to look up; the impersonation level's or impersonation's failure;
+    // WBEM_E_ACCESS_DENIED for an unlinked, unreadable or refused account;
+    // CWmipCallerLogin::kNoConnectionFree for one no connection was free to look up; the
+    // impersonation level's or impersonation's failure;
     // WBEM_E_INVALID_PARAMETER for a null entry. *entry is untouched on failure.
     static HRESULT LogInCaller(DBConnectionManager* connections, std::unique_ptr<CWmipUserCacheEntry>* entry);
 

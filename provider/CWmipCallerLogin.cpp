@@ -91,11 +91,13 @@ HRESULT CWmipCallerLogin::LogIn(DBConnectionManager* connections, const CString&
 {
     if (userId == 0 && !LookUpLinkedUser(connections, sidText, userId))
     {
-        // Without a connection the account is not found: the refusal's own line, then its cause.
-        // An unresolved account is never logged in as whatever user id 0 stands for.
-        LogNotLinked(sidText);
-        CWMIDebugLog::LogError(kSource, __LINE__, CWmipMessages::kNoConnection, WBEM_E_ACCESS_DENIED);
-        return WBEM_E_ACCESS_DENIED;
+        // Every connection is lent: the account could not be looked up, which says nothing of
+        // its link. An unresolved account is never logged in as whatever user id 0 stands for.
+        CWMIDebugLog::LogError(kSource, __LINE__,
+                               CString(CWmipMessages::kNoConnection) + L" The account with SID " + sidText +
+                                   L" could not be looked up.",
+                               kNoConnectionFree);
+        return kNoConnectionFree;
     }
     // The login names its user by id: an account that cannot be resolved is refused here rather
     // than logged in as whatever user id 0 stands for.

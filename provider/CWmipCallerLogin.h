@@ -6,6 +6,7 @@
 // Static functions only; any thread. The connection manager is borrowed for the lookup.
 #pragma once
 
+#include "platform/com/WbemConstants.h"
 #include "platform/mfc/CString.h"
 #include "platform/win32/WinTypes.h"
 
@@ -30,9 +31,14 @@ public:
     static HRESULT Identify(DBConnectionManager* connections, LPCWSTR sid, bool impersonate, LONG& userId,
                             CString& sidText);
 
+    // What LogIn answers when no pooled connection was free to resolve the account with:
+    // nothing is known of the account then, so it is not refused as one that is not linked.
+    static constexpr HRESULT kNoConnectionFree = WBEM_E_SERVER_TOO_BUSY;
+
     // The user linked to the account sidText, logged in by id into *user (untouched on
-    // failure); a userId of 0 is resolved first. S_OK; 0x80041003 for an account that is not
-    // linked, a refused login, or no connection to resolve it with.
+    // failure); a userId of 0 is resolved first. S_OK; kNoConnectionFree when no connection
+    // was free to resolve it with; 0x80041003 for an account that is not linked or a refused
+    // login.
     static HRESULT LogIn(DBConnectionManager* connections, const CString& sidText, LONG userId,
                          std::unique_ptr<CAcsUser>& user);
 

@@ -11,6 +11,7 @@
 #include "platform/mfc/CException.h"
 #include "platform/security/Sid.h"
 #include "provider/CWmipApp.h"
+#include "provider/CWmipCallerAccess.h"
 #include "provider/CWmipUserCache.h"
 #include "provider/CWmipUserCacheEntry.h"
 
@@ -53,7 +54,7 @@ HRESULT CWmipEventSubscriber::Check(const wchar_t* source) const
 {
     if (FAILED(m_result))
     {
-        CWMIDebugLog::LogError(source, __LINE__, CWmipMessages::kAccountNotLinked, m_result);
+        CWMIDebugLog::LogError(source, __LINE__, CWmipCallerAccess::UnresolvedCallerText(m_result), m_result);
         return m_result;
     }
     if (!m_entry->GetUser()->HasPermission(Permission::kUseProvider))

@@ -28,8 +28,8 @@ public:
 
     // S_OK when the account is linked to a system user holding Permission::kUseProvider. Otherwise logs
     // (under the caller's source name) and answers: the user cache's failure (WBEM_E_FAILED
-    // without a cache or user) with "The client does not have access to use Fluxmere. The user
-    // account has not been linked."; 0x80041003 with the permission message.
+    // without a cache or user) with CWmipCallerAccess::UnresolvedCallerText's text; 0x80041003
+    // with the permission message.
     HRESULT Check(const wchar_t* source) const;
     // Runs a provider's check of the event query and answers its result; a CWMIException gives
     // its HRESULT, any other failure is logged (under source, as an error processing a kind

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <stdexcept>
+#include <string>
 
 #include "inhouse/BntCoreDb/CDynamicRecordset.h"
 
@@ -62,7 +63,19 @@ void CElevatorTerminalCmd::LoadFloorList(CBntDatabase* database)
 {
     if (database == nullptr)
         throw std::invalid_argument("no database for the floor list");
-    // A list is the floors stored under its id, list 0 included: no list row is asked for.
+    // List 0, the default of a command given no list, is the floors stored under 0 (usually
+    // none). Any other id must name a list: a mistyped id would otherwise send no floors and
+    // take every floor from the terminal.
+    if (GetAllowedFloorListID() != kDefaultFloorList)
+    {
+        CDynamicRecordset list(database);
+        list.SetTable(L"ELEVATOR_FLOOR_LIST");
+        list.AddColumnToSet(L"FLOOR_LISTID");
+        list.AddFilterLong(L"FLOOR_LISTID", GetAllowedFloorListID());
+        list.OpenForwardOnly();
+        if (list.IsEOF())
+            throw std::invalid_argument("no floor list with the id " + std::to_string(GetAllowedFloorListID()));
+    }
     CDynamicRecordset floors(database);
     floors.SetTable(L"ELEVATOR_FLOOR_LIST_FLOOR");
     floors.AddColumnToSet(L"FLOOR");

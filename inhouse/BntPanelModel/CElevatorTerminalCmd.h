@@ -23,6 +23,8 @@ public:
     static constexpr std::size_t kFloorBytes = 20;
     static constexpr LONG kFirstFloor = 1;
     static constexpr LONG kLastFloor = static_cast<LONG>(kFloorBytes * 8);
+    // The list of a command given none.
+    static constexpr LONG kDefaultFloorList = 0;
     // Command types.
     static constexpr LONG kSetTerminalMode = 1;
     static constexpr LONG kSetAllowedFloors = 16;
@@ -34,9 +36,10 @@ public:
     void SetAllowedFloorListID(LONG floorListId);
     LONG GetAllowedFloorListID() const;
 
-    // Marks the floors stored under the list id at offset 40 (ELEVATOR_FLOOR_LIST_FLOOR), whatever
-    // the id (0 included) and whether or not ELEVATOR_FLOOR_LIST names it; an id with no floors
-    // leaves the map empty. A floor outside kFirstFloor..kLastFloor throws
+    // Marks the floors stored under the list id at offset 40 (ELEVATOR_FLOOR_LIST_FLOOR); a list
+    // with no floors leaves the map empty. List 0 (kDefaultFloorList) needs no ELEVATOR_FLOOR_LIST
+    // row; any other id that row does not name throws std::invalid_argument and leaves the map
+    // unchanged. A floor outside kFirstFloor..kLastFloor throws
     // std::out_of_range and leaves the map unchanged, so that no floor lands outside the block;
     // database failures pass out as CDBException; a null database throws std::invalid_argument.
     void LoadFloorList(CBntDatabase* database);

@@ -60,7 +60,7 @@ HRESULT CWmipElevatorTerminal::SetTerminalMode(DeviceMethodCall& call)
 
 HRESULT CWmipElevatorTerminal::SetAllowedFloors(DeviceMethodCall& call)
 {
-    LONG floorListId = 0;
+    LONG floorListId = RpcUtil::CElevatorTerminalCmd::kDefaultFloorList;
     WMIHelper::GetNumber(call.inParams, L"AllowedFloorListID", floorListId);
     return CWmipDeviceMethod::RunCommand(kSource, call.instance, L"HostName", [&](LAAPProxy& proxy) -> HRESULT {
         RpcUtil::CElevatorTerminalCmd command(CWmipDeviceMethod::Number(call.instance, L"PanelID"),

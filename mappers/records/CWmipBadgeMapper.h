@@ -130,6 +130,8 @@ private:
     const CSegmentUnit* FindSegmentUnit(LONG segmentId);
 
     // The methods and the work after a write.
+    // AddBadge: a refusal or failure answers its code alone (anything but a CWMIException:
+    // 0x80041001), its reason in an error line of the log.
     HRESULT AddBadge(IWbemClassObject* inParams, IWbemObjectSink* sink);
     // AssignAccessLevel on the badge the path names, read in the write frame as the caller.
     HRESULT AssignAccessLevel(CWmipObjectPath* path, IWbemClassObject* inParams, IWbemObjectSink* sink);

@@ -10,6 +10,7 @@
 #include "framework/CWmipObjectPath.h"
 #include "framework/WMIHelper.h"
 #include "inhouse/BntLogin/CAcsUser.h"
+#include "inhouse/BntUtility/CWMIDebugLog.h"
 #include "inhouse/BntUtility/CWMIException.h"
 #include "mappers/records/helpers/CWmipMethodOutput.h"
 #include "platform/com/CimTypes.h"
@@ -18,6 +19,7 @@
 #include "platform/wmi/IWbemObjectSink.h"
 #include "platform/wmi/WbemClassObject.h"
 
+using brontel::utility::CWMIDebugLog;
 using brontel::utility::CWMIException;
 
 namespace {
@@ -28,6 +30,8 @@ constexpr LONG kQualifierFlavor = 3;
 constexpr LONG kPinKindSix = 6;
 constexpr LONG kPinKindNine = 9;
 constexpr int kDefaultPinLength = 4;
+// The log line of a failed AddBadge, followed by its reason.
+constexpr wchar_t kAddBadgeFailed[] = L"CWmipBadgeMapper::AddBadge failed.";
 
 // Whether the caller's TYPE list is its own (the badge types of its segments) rather than the
 // one built with the definition.
@@ -216,13 +220,22 @@ HRESULT CWmipBadgeMapper::AddBadge(IWbemClassObject* inParams, IWbemObjectSink* 
             return viewer ? WMIHelper::PutObject(output, L"BadgeOut", stored.Get()) : S_OK;
         });
     }
-    catch (const CWMIException&)
+    catch (const CWMIException& e)
     {
-        // A refused badge reaches the caller with the refusal's own text.
-        throw;
+        // The caller hears the refusal's code alone, as from the other record and device
+        // methods; the log keeps why.
+        CWMIDebugLog::LogError(kSourceFile, __LINE__, kAddBadgeFailed, e.GetHResult(), nullptr, &e);
+        return e.GetHResult();
+    }
+    catch (const CException& e)
+    {
+        CWMIDebugLog::LogError(kSourceFile, __LINE__, kAddBadgeFailed, WBEM_E_FAILED, &e);
+        return WBEM_E_FAILED;
     }
     catch (...)
     {
+        CWMIDebugLog::LogError(kSourceFile, __LINE__, CString(kAddBadgeFailed) + L" The cause is unknown.",
+                               WBEM_E_FAILED);
         return WBEM_E_FAILED;
     }
 }

@@ -1427,13 +1427,15 @@ TEST_F(DoorDeviceMethods, AnEventTheServerTookIsASuccessWhileAnotherProcessHolds
                                            "DELETE FROM EVENTS WHERE rowid > " + lastEvent);
 }
 
-// A floor list is the floors stored under its id, whatever the id: list 0 (the method without a
-// list) sends its stored floors, an id no list row names sends its floors too, and one with no
-// floors sends none. The terminal is read as the caller, behind the method's permission.
-TEST_F(DoorDeviceMethods, AFloorListIsTheFloorsStoredUnderItsIdWhateverTheId)
+// List 0 (the method without a list) is the floors stored under 0, and needs no list row; any
+// other id must name a list: one that names none (999, -1, 998 even with floors stored under it)
+// sends nothing, answers 0x80041001 with no text of its own, writes no audit record and logs the
+// id it could not load. The terminal is read as the caller, behind the method's permission.
+TEST_F(DoorDeviceMethods, AFloorListIdOtherThanZeroMustNameAList)
 {
     support::InstallationDatabase::Execute(DoorInstallation::DatabaseFile(), R"(
         INSERT INTO ELEVATOR_FLOOR_LIST_FLOOR (FLOOR_LISTID, FLOOR) VALUES (0, 5), (998, 7), (998, 16);
+        INSERT INTO ELEVATOR_FLOOR_LIST (FLOOR_LISTID, NAME) VALUES (997, 'Empty');
         INSERT INTO ELEVATOR_KEYPAD_TERMINAL (TERMINALID, PANELID, IPADDRESS, NAME) VALUES (8, 2, 4, 'Dock keypad');)");
     const std::wstring lobby = L"Bnt_ElevatorTerminal.ID=1,IPAddress=2,PanelID=5";
     const std::wstring dock = L"Bnt_ElevatorTerminal.ID=8,IPAddress=4,PanelID=2";
@@ -1451,20 +1453,47 @@ TEST_F(DoorDeviceMethods, AFloorListIsTheFloorsStoredUnderItsIdWhateverTheId)
         std::optional<LONG> list;
         HRESULT expected;
         const wchar_t* reason;
-        // The block sent and the audit text (nothing sent on a refusal).
+        // The block sent and the audit text (nothing sent on a failure).
         std::vector<BYTE> sent;
         const char* audit;
+        // The log line of a list that cannot load.
+        const wchar_t* logged;
     } cases[] = {
         {"list 0, the method without a list", Callers::kOperator, lobby, std::nullopt, WBEM_S_NO_ERROR, nullptr,
-         floors(5, 2, 0, {0x10}), "Tower lobby keypad"},
+         floors(5, 2, 0, {0x10}), "Tower lobby keypad", nullptr},
         {"list 0 named", Callers::kOperator, lobby, 0, WBEM_S_NO_ERROR, nullptr, floors(5, 2, 0, {0x10}),
-         "Tower lobby keypad"},
-        {"an id no list row names", Callers::kOperator, lobby, 998, WBEM_S_NO_ERROR, nullptr,
-         floors(5, 2, 998, {0x40, 0x80}), "Tower lobby keypad"},
-        {"an id with no floors", Callers::kOperator, lobby, 997, WBEM_S_NO_ERROR, nullptr, floors(5, 2, 997, {}),
-         "Tower lobby keypad"},
+         "Tower lobby keypad", nullptr},
+        {"an id no list row names",
+         Callers::kOperator,
+         lobby,
+         999,
+         WBEM_E_FAILED,
+         CWmipMessages::kFailed,
+         {},
+         nullptr,
+         L"no floor list with the id 999"},
+        {"a negative id",
+         Callers::kOperator,
+         lobby,
+         -1,
+         WBEM_E_FAILED,
+         CWmipMessages::kFailed,
+         {},
+         nullptr,
+         L"no floor list with the id -1"},
+        {"floors stored under an id no list row names",
+         Callers::kOperator,
+         lobby,
+         998,
+         WBEM_E_FAILED,
+         CWmipMessages::kFailed,
+         {},
+         nullptr,
+         L"no floor list with the id 998"},
+        {"a list with no floors", Callers::kOperator, lobby, 997, WBEM_S_NO_ERROR, nullptr, floors(5, 2, 997, {}),
+         "Tower lobby keypad", nullptr},
         {"a listed list", Callers::kOperator, lobby, 1, WBEM_S_NO_ERROR, nullptr, floors(5, 2, 1, {0x01, 0x09}),
-         "Tower lobby keypad"},
+         "Tower lobby keypad", nullptr},
         {"without the command right",
          Callers::kOnlooker,
          lobby,
@@ -1472,6 +1501,7 @@ TEST_F(DoorDeviceMethods, AFloorListIsTheFloorsStoredUnderItsIdWhateverTheId)
          WBEM_E_ACCESS_DENIED,
          CWmipMessages::kAccessDenied,
          {},
+         nullptr,
          nullptr},
         {"segment 2 only, segment 1's terminal",
          Callers::kDock,
@@ -1480,9 +1510,19 @@ TEST_F(DoorDeviceMethods, AFloorListIsTheFloorsStoredUnderItsIdWhateverTheId)
          WBEM_E_NOT_FOUND,
          CWmipMessages::kNotFound,
          {},
+         nullptr,
          nullptr},
-        {"segment 2 only, its own terminal", Callers::kDock, dock, 998, WBEM_S_NO_ERROR, nullptr,
-         floors(2, 4, 998, {0x40, 0x80}), "Dock keypad"},
+        {"segment 2 only, its own terminal", Callers::kDock, dock, 1, WBEM_S_NO_ERROR, nullptr,
+         floors(2, 4, 1, {0x01, 0x09}), "Dock keypad", nullptr},
+        {"segment 2 only, its own terminal, an id no list row names",
+         Callers::kDock,
+         dock,
+         999,
+         WBEM_E_FAILED,
+         CWmipMessages::kFailed,
+         {},
+         nullptr,
+         L"no floor list with the id 999"},
     };
     for (const auto& c : cases)
     {
@@ -1490,6 +1530,8 @@ TEST_F(DoorDeviceMethods, AFloorListIsTheFloorsStoredUnderItsIdWhateverTheId)
         CallAs(c.caller);
         Driver().ClearCalls();
         const std::size_t audits = AuditCount();
+        const Row lastAudit = LastAudit();
+        const int logged = c.logged != nullptr ? LogLines(c.logged) : 0;
         Params params;
         if (c.list)
             params.emplace_back(L"AllowedFloorListID", _variant_t(*c.list));
@@ -1500,16 +1542,26 @@ TEST_F(DoorDeviceMethods, AFloorListIsTheFloorsStoredUnderItsIdWhateverTheId)
             EXPECT_TRUE(Refused(reply, c.expected, c.reason));
             EXPECT_TRUE(calls.empty());
             EXPECT_EQ(AuditCount(), audits);
+            EXPECT_EQ(LastAudit(), lastAudit);
+            if (c.logged != nullptr)
+            {
+                EXPECT_EQ(LogLines(c.logged), logged + 1);
+            }
             continue;
         }
         EXPECT_EQ(reply.result, c.expected) << Hex(reply.result);
         ASSERT_EQ(calls.size(), 1u);
         EXPECT_EQ(calls[0].block, c.sent);
         ASSERT_EQ(AuditCount(), audits + 1);
-        EXPECT_NE(LastAudit().at(2).find(c.audit), std::string::npos) << LastAudit().at(2);
+        const Row audit = LastAudit();
+        ASSERT_EQ(audit.size(), 3u);
+        EXPECT_EQ(audit[0], "6");
+        EXPECT_EQ(audit[1], "146");
+        EXPECT_NE(audit[2].find(c.audit), std::string::npos) << audit[2];
     }
     support::InstallationDatabase::Execute(DoorInstallation::DatabaseFile(), R"(
         DELETE FROM ELEVATOR_FLOOR_LIST_FLOOR WHERE FLOOR_LISTID IN (0, 998);
+        DELETE FROM ELEVATOR_FLOOR_LIST WHERE FLOOR_LISTID = 997;
         DELETE FROM ELEVATOR_KEYPAD_TERMINAL WHERE TERMINALID = 8;)");
 }
 

@@ -1,6 +1,8 @@
 // The linkage server client: the registration and tour blocks, the last status, the binding.
 #include "hardware/ClslRPCServerProxy.h"
 
+#include "platform/rpc/RpcEndpointTable.h"
+#include "simulation/SimulatedLinkageServer.h"
 #include "tests/hardware/HardwareTestSupport.h"
 
 using namespace hardwaretest;
@@ -82,6 +84,21 @@ TEST_F(SimulatedServersTest, LaunchTourSendsItsWordsAndReadsTheResult)
     EXPECT_EQ(result, 7);
     ClslRPCServerProxy nowhere(L"NOWHERE");
     EXPECT_FALSE(nowhere.LaunchTour(11, 0, 1, 0, 9, &result));
+
+    // A proxy aimed at no host binds to nothing: not even to a linkage server of this computer,
+    // which a binding of the empty host would name.
+    const auto local = std::make_shared<support::SimulatedLinkageServer>();
+    ASSERT_EQ(RpcEndpointTable::Instance().RegisterService(L"", kLinkageServerEndpoints, local), RPC_S_OK);
+    local->SetAnswer(1, support::SimulatedAnswer::Patched({{24, {6}}}));
+    ClslRPCServerProxy noHost(L"");
+    result = 7;
+    EXPECT_FALSE(noHost.LaunchTour(11, 0, 1, 0, 9, &result));
+    EXPECT_EQ(result, 7);
+    EXPECT_TRUE(local->Calls().empty());
+    ClslRPCServerProxy thisComputer(L"localhost");
+    EXPECT_TRUE(thisComputer.LaunchTour(11, 0, 1, 0, 9, &result));
+    EXPECT_EQ(result, 6) << "the server of this computer answers a proxy aimed at it by name";
+    RpcEndpointTable::Instance().Unregister(local.get());
 }
 
 }  // namespace

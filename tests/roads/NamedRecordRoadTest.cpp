@@ -7,6 +7,7 @@
 // sent. Beside the sweep, the roads whose answers their own steps give.
 #include "framework/DateTimeText.h"
 #include "framework/NamedRecordRoad.h"
+#include "hardware/RpcBlock.h"
 #include "inhouse/BntUtility/CWMIDebugLog.h"
 #include "inhouse/BntUtility/LogFileWriter.h"
 #include "inhouse/BntUtility/StringConversion.h"
@@ -848,16 +849,26 @@ TEST_F(RoadOrder, APrecisionAssignmentChecksTheGroupBeforeTheBadgeType)
     EXPECT_EQ(DoorInstallation::WholeDatabase(), before);
 }
 
-// Allowed floors are the floors stored under the list id, for every caller: a list id that names
-// no list sends the floors stored under it (none here); a terminal the caller does not see is
-// answered as one that does not exist; the caller without the right is refused first.
-TEST_F(RoadOrder, AllowedFloorsAreTheFloorsStoredUnderTheListId)
+// Allowed floors are the floors of the list the id names, for every caller: list 0 (the
+// default) is the floors stored under 0 without a list row; any other id that names no list
+// fails as the command's catch-all (nothing sent, no audit record); a terminal the caller does
+// not see is answered as one that does not exist; the caller without the right is refused first.
+TEST_F(RoadOrder, AllowedFloorsAreSentOnlyForAListThatLoads)
 {
     BusDoor bus;
-    const std::map<const wchar_t*, std::string> tokens = {{kChief, bus.Login(kChiefLogin)},
-                                                          {kBystander, bus.Login(kBystanderLogin)},
-                                                          {Callers::kAdministrator, bus.Login("sa")}};
-    const auto audits = [] { return DoorInstallation::Rows("SELECT COUNT(*) FROM USER_TRANSACTION_LOG"); };
+    const std::map<const wchar_t*, std::string> logons = {
+        {kChief, kChiefLogin}, {kBystander, kBystanderLogin}, {Callers::kAdministrator, "sa"}};
+    std::map<const wchar_t*, std::string> tokens;
+    for (const auto& [caller, logon] : logons)
+        tokens[caller] = bus.Login(logon.c_str());
+    // Every audit record: user, operation, object kind, text.
+    const auto audits = [] {
+        return DoorInstallation::Rows("SELECT USERID, OPERATION, OBJECT_TYPE, DESCRIPTION FROM USER_TRANSACTION_LOG "
+                                      "ORDER BY USER_TRANSACTION_LOGID");
+    };
+    support::InstallationDatabase::Execute(
+        DoorInstallation::DatabaseFile(),
+        "INSERT INTO ELEVATOR_FLOOR_LIST_FLOOR (FLOOR_LISTID, FLOOR) VALUES (0, 2), (0, 11);");
     struct Terminal
     {
         LONG id;
@@ -867,6 +878,7 @@ TEST_F(RoadOrder, AllowedFloorsAreTheFloorsStoredUnderTheListId)
     constexpr Terminal kLobby{1, 2, 5};
     constexpr Terminal kDock{7, 3, 2};
     constexpr Terminal kNone{9, 9, 9};
+    const std::string failed = "0x80041001 | ";
     const std::string notFound = "0x80041002 | ";
     const struct
     {
@@ -882,10 +894,14 @@ TEST_F(RoadOrder, AllowedFloorsAreTheFloorsStoredUnderTheListId)
         {kBystander, kLobby, 999, kNoRight},
         {kChief, kDock, 1, notFound},
         {kChief, kNone, 1, notFound},
-        // A list id no list names is the floors stored under it: none.
-        {kChief, kLobby, 999, "ok", {0x00, 0x00}},
-        {kChief, kLobby, -1, "ok", {0x00, 0x00}},
-        {Callers::kAdministrator, kLobby, 999, "ok", {0x00, 0x00}},
+        // An id other than 0 that names no list cannot load.
+        {kChief, kLobby, 999, failed},
+        {kChief, kLobby, -1, failed},
+        {Callers::kAdministrator, kLobby, 999, failed},
+        {Callers::kAdministrator, kLobby, -1, failed},
+        // List 0: the floors stored under 0 (2 and 11).
+        {kChief, kLobby, 0, "ok", {0x02, 0x04}},
+        {Callers::kAdministrator, kLobby, 0, "ok", {0x02, 0x04}},
         {Callers::kAdministrator, kLobby, 1, "ok", {0x01, 0x09}},
     };
     // Each case's answers on both doors, the terminal's keys aside.
@@ -915,11 +931,23 @@ TEST_F(RoadOrder, AllowedFloorsAreTheFloorsStoredUnderTheListId)
         const std::vector<support::SimulatedCall> sent = m_servers.Driver().Calls();
         if (c.answer == "ok")
         {
-            // Both doors sent the list's floors (list 1: 1, 9 and 12) and audited it.
+            // Both doors sent the list's floors and audited it as the caller: the records before
+            // stand, and two of the command follow.
             ASSERT_EQ(sent.size(), 2u);
             EXPECT_EQ(std::vector<BYTE>(sent.front().block.begin() + 20, sent.front().block.begin() + 22), c.floors);
             EXPECT_EQ(std::vector<BYTE>(sent.back().block.begin() + 20, sent.back().block.begin() + 22), c.floors);
-            EXPECT_EQ(std::stoi(audits().at(0).at(0)), std::stoi(auditsBefore.at(0).at(0)) + 2);
+            EXPECT_EQ(RpcBlock::Long(sent.front().block, 40), c.list);
+            const Table after = audits();
+            ASSERT_EQ(after.size(), auditsBefore.size() + 2);
+            EXPECT_EQ(Table(after.begin(), after.begin() + static_cast<std::ptrdiff_t>(auditsBefore.size())),
+                      auditsBefore);
+            const std::string user =
+                DoorInstallation::Rows("SELECT USERID FROM USERS WHERE LOGONID = ?", {logons.at(c.caller)}).at(0).at(0);
+            for (std::size_t i = auditsBefore.size(); i < after.size(); ++i)
+            {
+                EXPECT_EQ(Row(after[i].begin(), after[i].begin() + 3), (Row{user, "6", "146"}));
+                EXPECT_NE(after[i][3].find("Tower lobby keypad"), std::string::npos) << after[i][3];
+            }
         }
         else
         {
@@ -932,6 +960,8 @@ TEST_F(RoadOrder, AllowedFloorsAreTheFloorsStoredUnderTheListId)
         for (support::SimulatedServer* server : m_servers.Servers())
             server->ClearCalls();
     }
+    support::InstallationDatabase::Execute(DoorInstallation::DatabaseFile(),
+                                           "DELETE FROM ELEVATOR_FLOOR_LIST_FLOOR WHERE FLOOR_LISTID = 0;");
     // The dock's terminal is answered as one that does not exist.
     EXPECT_EQ(answers[2], answers[3]);
 }

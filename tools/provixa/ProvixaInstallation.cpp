@@ -13,6 +13,7 @@
 #include <sqlite3.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cwctype>
 #include <memory>
@@ -227,6 +228,99 @@ bool WriteAheadLog(const std::filesystem::path& file, std::string* error)
     return rc == SQLITE_OK;
 }
 
+// The first column of every row the statement answers; false with *error saying why not.
+bool FirstColumn(sqlite3* db, const std::string& sql, std::vector<std::string>* values, std::string* error)
+{
+    char* message = nullptr;
+    const int rc = sqlite3_exec(
+        db, sql.c_str(),
+        [](void* into, int, char** row, char**) {
+            static_cast<std::vector<std::string>*>(into)->emplace_back(row[0] != nullptr ? row[0] : "");
+            return 0;
+        },
+        values, &message);
+    if (rc != SQLITE_OK)
+        *error = message != nullptr ? message : sqlite3_errstr(rc);
+    sqlite3_free(message);
+    return rc == SQLITE_OK;
+}
+
+// A home built while a segment unit's limits defaulted to 0 keeps those defaults, under which a
+// unit written without limits takes nothing. Its SEGMENT_UNIT is rebuilt as the schema declares
+// it now, its rows and the triggers on it kept, while no command of the host holds the database:
+// SQLite changes no column default in place. A home whose table has no 0 limit default is left
+// as it is.
+bool UpgradeSegmentUnitDefaults(const std::filesystem::path& file, std::string* report, std::string* error)
+{
+    constexpr char kTable[] = "SEGMENT_UNIT";
+    constexpr char kRebuilt[] = "SEGMENT_UNIT_REBUILT";
+    const ProvixaInstallation::Database db = ProvixaInstallation::OpenDatabase(file, error);
+    if (!db)
+        return false;
+    std::vector<std::string> zeroLimits;
+    if (!FirstColumn(db.get(),
+                     std::string("SELECT name FROM pragma_table_info('") + kTable +
+                         "') WHERE name LIKE 'MAX!_%' ESCAPE '!' AND dflt_value = '0'",
+                     &zeroLimits, error))
+        return false;
+    if (zeroLimits.empty())
+        return true;
+    // The table and its triggers as the schema declares them, read from a database built of it.
+    sqlite3* raw = nullptr;
+    const int opened = sqlite3_open(":memory:", &raw);
+    const SqliteHandle schema(raw);
+    if (opened != SQLITE_OK)
+    {
+        *error = sqlite3_errstr(opened);
+        return false;
+    }
+    std::vector<std::string> table;
+    std::vector<std::string> triggers;
+    std::vector<std::string> declared;
+    std::vector<std::string> held;
+    const std::string columns = std::string("SELECT name FROM pragma_table_info('") + kTable + "')";
+    if (!Execute(schema.get(), EmbeddedInstallation::SchemaSql(), error) ||
+        !FirstColumn(schema.get(),
+                     std::string("SELECT sql FROM sqlite_schema WHERE type = 'table' AND name = '") + kTable + "'",
+                     &table, error) ||
+        !FirstColumn(schema.get(),
+                     std::string("SELECT sql FROM sqlite_schema WHERE type = 'trigger' AND tbl_name = '") + kTable +
+                         "'",
+                     &triggers, error) ||
+        !FirstColumn(schema.get(), columns, &declared, error) || !FirstColumn(db.get(), columns, &held, error))
+        return false;
+    const std::string create = std::string("CREATE TABLE ") + kTable + " ";
+    if (table.size() != 1 || table[0].rfind(create, 0) != 0)
+    {
+        *error = std::string("the schema declares no table ") + kTable;
+        return false;
+    }
+    // The rows keep every column both declare.
+    std::string kept;
+    for (const std::string& column : held)
+    {
+        if (std::find(declared.begin(), declared.end(), column) != declared.end())
+            kept += (kept.empty() ? "" : ", ") + column;
+    }
+    std::string rebuild = std::string("BEGIN IMMEDIATE;CREATE TABLE ") + kRebuilt + " " +
+                          table[0].substr(create.size()) + ";INSERT INTO " + kRebuilt + " (" + kept + ") SELECT " +
+                          kept + " FROM " + kTable + ";DROP TABLE " + kTable + ";ALTER TABLE " + kRebuilt +
+                          " RENAME TO " + kTable + ";";
+    for (const std::string& trigger : triggers)
+        rebuild += trigger + ";";
+    rebuild += "COMMIT;";
+    if (!Execute(db.get(), "PRAGMA foreign_keys=OFF; PRAGMA legacy_alter_table=ON", error))
+        return false;
+    if (!Execute(db.get(), rebuild, error))
+    {
+        std::string ignored;
+        Execute(db.get(), "ROLLBACK", &ignored);
+        return false;
+    }
+    *report += "database upgraded: a segment unit written without limits takes every badge number and level\n";
+    return true;
+}
+
 bool BuildDatabase(const std::filesystem::path& file, std::string* report)
 {
     std::error_code exists;
@@ -253,6 +347,12 @@ bool BuildDatabase(const std::filesystem::path& file, std::string* report)
             return false;
         }
         *report += "database kept: " + file.string() + "\n";
+        if (!UpgradeSegmentUnitDefaults(file, report, &error))
+        {
+            *report =
+                "cannot upgrade the installation database " + file.string() + ": " + error + "; it is kept as it is";
+            return false;
+        }
         return true;
     }
     // Built under another name and renamed when complete: a half-built database would be

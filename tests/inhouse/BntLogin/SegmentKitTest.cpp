@@ -5,6 +5,7 @@
 #include "inhouse/BntCoreDb/CDynamicRecordset.h"
 #include "inhouse/BntLogin/CAcsUser.h"
 #include "inhouse/BntLogin/CSegmentIDSet.h"
+#include "inhouse/BntLogin/CSegmentUnit.h"
 #include "tests/inhouse/BntLogin/TestDatabase.h"
 
 #include <set>
@@ -18,6 +19,7 @@ protected:
     {
         m_db.Exec("INSERT INTO SEGMENT_UNIT (SEGMENTID, MAX_BADGE_NUMBER_LENGTH, MAX_ACCESS_LEVELS, DYNAMIC_OPTION,"
                   " HIDDEN) VALUES (-1, 12, 40, 0, 1), (5, 10, 16, 0, 0), (6, 8, 4, 2, 0), (20, 0, 0, 0, 1);"
+                  "INSERT INTO SEGMENT_UNIT (SEGMENTID) VALUES (8);"
                   "INSERT INTO USERS (USERID, LOGONID, FIRSTNAME, LASTNAME, SEGMENTID, ISENABLED, BNT_DBID) VALUES"
                   " (13, 'dora', 'Dora', 'Dale', 5, 1, 3), (-1, 'sa', 'System', 'Administrator', -1, 1, 3);");
     }
@@ -85,6 +87,27 @@ TEST_F(SegmentKit, UnitsCarryTheirLimitsAndSelectionRules)
     EXPECT_EQ(options.GetHiddenSegmentUnit(5), nullptr);
     ASSERT_NE(options.GetSystemSegmentUnit(), nullptr);
     EXPECT_EQ(options.GetSystemSegmentUnit()->GetMaxAccessLevels(), 40);
+    // A limit not written takes everything: a unit written without limits (8), and the limits
+    // unit 5 was written without, hold the schema's defaults, never 0, which takes nothing.
+    const struct
+    {
+        LONG segment;
+        LONG digits;
+        LONG levels;
+        LONG temporary;
+        LONG standard;
+        LONG records;
+    } defaults[] = {{8, 19, 32767, 32767, 32767, 32767}, {5, 10, 16, 32767, 32767, 32767}};
+    for (const auto& d : defaults)
+    {
+        const CSegmentUnit* unit = options.GetSegmentUnit(d.segment);
+        ASSERT_NE(unit, nullptr) << d.segment;
+        EXPECT_EQ(unit->GetMaxBadgeNumberLength(), d.digits) << d.segment;
+        EXPECT_EQ(unit->GetMaxAccessLevels(), d.levels) << d.segment;
+        EXPECT_EQ(unit->GetMaxTemporaryAccessLevels(), d.temporary) << d.segment;
+        EXPECT_EQ(unit->GetMaxStandardAccessLevels(), d.standard) << d.segment;
+        EXPECT_EQ(unit->GetMaxAccessLevelRecords(), d.records) << d.segment;
+    }
 
     const CSegmentationUtility selection = options.GetSegmentationUtility();
     const struct

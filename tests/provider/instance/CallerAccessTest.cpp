@@ -1,10 +1,14 @@
 // The caller's entry when connection pooling is disabled: built for one request from the
-// account linked to the caller's SID, never from a guess.
+// account linked to the caller's SID, never from a guess; and what the permission check tells a
+// caller it could not look up.
+#include "framework/CWmipMessages.h"
 #include "inhouse/BntLogin/CAcsUser.h"
+#include "inhouse/BntLogin/DBConnectionManager.h"
 #include "inhouse/BntUtility/CWMIException.h"
 #include "platform/mfc/ModuleState.h"
 #include "provider/CWmipApp.h"
 #include "provider/CWmipCallerAccess.h"
+#include "provider/CWmipCallerLogin.h"
 #include "provider/CWmipUserCache.h"
 #include "provider/CWmipUserCacheEntry.h"
 #include "tests/provider/instance/InstanceProviderTestSupport.h"
@@ -124,6 +128,73 @@ TEST_F(UnpooledCaller, CachedAndPerRequestLoginsAgree)
         EXPECT_EQ(cached->GetUser()->GetUserID(), c.userId);
         EXPECT_EQ(own->GetSID(), cached->GetSID());
         CWmipApp::GetUserCache()->ReleaseUser(cached);
+    }
+}
+
+// With every pooled connection lent, a linked caller that has no entry yet cannot be looked up:
+// it is told that no connection was free, not that its account is not linked, both with pooling
+// (the cache of an application of the test's own, so nothing is cached yet) and without; a
+// connection free again, the same caller is served, and a caller whose account is not linked is
+// still told so.
+TEST_F(ProviderTest, ACallerNotLookedUpForWantOfAConnectionIsToldSo)
+{
+    for (const bool pooled : {true, false})
+    {
+        SCOPED_TRACE(pooled ? "pooled" : "a login per request");
+        if (!pooled)
+            SwitchOn(L"DisableConnectionPooling");
+        CWmipApp app;
+        const CModuleStateSwitch state(&app);
+        // The application reads its switches with its user cache.
+        ASSERT_NE(CWmipApp::GetUserCache(), nullptr);
+        ASSERT_EQ(CWmipApp::DisableConnectionPooling(), pooled ? 0 : 1);
+        DBConnectionManager* manager = CWmipApp::GetConnectionManager();
+        ASSERT_NE(manager, nullptr);
+        manager->SetConnectionTimeout(0);
+        CWmipCallerAccess access(CWmipApp::GetUserCache(), manager);
+        std::vector<CAcsUser*> lent;
+        for (CAcsUser* connection = manager->Connection(0); connection != nullptr; connection = manager->Connection(0))
+            lent.push_back(connection);
+        ASSERT_FALSE(lent.empty());
+        const struct
+        {
+            const char* rule;
+            const wchar_t* sid;
+            bool connectionFree;
+            HRESULT code;  // S_OK: the check passes
+            const wchar_t* text;
+        } cases[] = {
+            {"linked, every connection lent", kOperatorSid, false, CWmipCallerLogin::kNoConnectionFree,
+             CWmipMessages::kNoConnection},
+            {"Local System, every connection lent", kLocalSystemSid, false, CWmipCallerLogin::kNoConnectionFree,
+             CWmipMessages::kNoConnection},
+            {"not linked, a connection free", kStrangerSid, true, WBEM_E_ACCESS_DENIED,
+             CWmipMessages::kAccountNotLinked},
+            {"linked, a connection free", kOperatorSid, true, S_OK, nullptr},
+        };
+        for (const auto& c : cases)
+        {
+            SCOPED_TRACE(c.rule);
+            if (c.connectionFree && !lent.empty())
+            {
+                manager->ReleaseConnection(lent.back());
+                lent.pop_back();
+            }
+            CallAs(c.sid);
+            try
+            {
+                access.EnsureVexletPermission();
+                EXPECT_EQ(c.code, S_OK);
+            }
+            catch (const brontel::utility::CWMIException& refusal)
+            {
+                EXPECT_EQ(refusal.GetHResult(), c.code);
+                EXPECT_EQ(refusal.GetText(), CString(c.text != nullptr ? c.text : L""));
+            }
+            EXPECT_FALSE(CallerIdentity::IsImpersonating());
+        }
+        for (CAcsUser* connection : lent)
+            manager->ReleaseConnection(connection);
     }
 }
 

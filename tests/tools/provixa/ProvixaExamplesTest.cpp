@@ -174,8 +174,9 @@ TEST_F(ProvixaExamples, EachExampleOfTheReadmeRunsAsShown)
          "Castell"},
         {"--as porter --simulate exec Bnt_Badge AddBadge",
          1,
-         {"Error 0x80041003 (WBEM_E_ACCESS_DENIED): The client does not have sufficient segment access to perform "
-          "the requested operation."}},
+         {"Error 0x80041003 (WBEM_E_ACCESS_DENIED): The client does not have sufficient user permissions to "
+          "perform the requested operation."},
+         "segment access"},
         {"scripts/provixa --help", 0, {"Usage: provixa", "Examples"}},
         {"--as operator --simulate exec \"Bnt_Panel.ID=1\" SetClock",
          0,

@@ -272,12 +272,13 @@ TEST_F(ProvixaIntegrator, EachCommandEndsWithItsStatusAndSaysWhyFirst)
          1,
          Stream::Err,
          "provixa: the method AddBadge parameter BadgeIn: PERSONID is given twice in Bnt_Badge{...}"},
-        // The quoted comma reaches the badge whole, whose PIN check refuses it.
+        // The quoted comma reaches the badge whole, whose PIN check refuses it: AddBadge answers the
+        // refusal's code alone (its text is in the provider log), not the host's parse error.
         {{"--as", "operator", "exec", "Bnt_Badge", "AddBadge", "BadgeIn=Bnt_Badge{PERSONID=2,TYPE=4,PIN=\"12,3\"}"},
          "",
          1,
          Stream::Err,
-         "Error 0x80041001 (WBEM_E_FAILED): The specified PIN code is not valid"},
+         "Error 0x80041001 (WBEM_E_FAILED): The request failed; the provider log holds the details."},
         {{"--as", "admin", "exec", "Bnt_Badge.BADGEKEY=2", "assignaccesslevel", "LevelIn=2"},
          "",
          1,
@@ -715,6 +716,75 @@ TEST_F(ProvixaIntegrator, ALockOfAnotherProcessIsAnsweredOnceAndNoReadWaitsForTh
                                ": database is locked: the database is locked by another process\n");
     }
     ASSERT_EQ(exec("ROLLBACK"), SQLITE_OK);
+}
+
+// A home built while a segment unit's limits defaulted to 0 is upgraded by init: its units and
+// the triggers on their table are kept, and a unit written there without limits takes every badge
+// number and level; a home already upgraded is left as it is.
+TEST_F(ProvixaIntegrator, InitUpgradesAHomeWhoseSegmentUnitsDefaultedToNoLimit)
+{
+    ASSERT_EQ(Provixa({"init"}).status, 0);
+    sqlite3* raw = nullptr;
+    ASSERT_EQ(sqlite3_open((m_home / "provixa.db").string().c_str(), &raw), SQLITE_OK);
+    const std::unique_ptr<sqlite3, int (*)(sqlite3*)> db(raw, sqlite3_close);
+    const auto exec = [&](const std::string& sql) {
+        return sqlite3_exec(db.get(), sql.c_str(), nullptr, nullptr, nullptr);
+    };
+    // Every row of a statement, its values joined by '|'.
+    const auto rows = [&](const std::string& sql) {
+        std::vector<std::string> found;
+        sqlite3_exec(
+            db.get(), sql.c_str(),
+            [](void* into, int count, char** values, char**) {
+                std::string row;
+                for (int i = 0; i < count; ++i)
+                    row += (i > 0 ? "|" : "") + std::string(values[i] != nullptr ? values[i] : "NULL");
+                static_cast<std::vector<std::string>*>(into)->push_back(row);
+                return 0;
+            },
+            &found, nullptr);
+        return found;
+    };
+    const std::string units = "SELECT * FROM SEGMENT_UNIT ORDER BY SEGMENTID";
+    const std::string triggers = "SELECT name, sql FROM sqlite_schema WHERE type = 'trigger' AND "
+                                 "tbl_name = 'SEGMENT_UNIT' ORDER BY name";
+    const std::vector<std::string> unitsBefore = rows(units);
+    const std::vector<std::string> triggersBefore = rows(triggers);
+    ASSERT_EQ(unitsBefore.size(), 3u);
+    ASSERT_EQ(triggersBefore.size(), 3u);
+    // The table as an older home holds it: every limit defaulting to 0.
+    std::string older = "PRAGMA legacy_alter_table=ON; BEGIN;"
+                        "CREATE TABLE OLDER_UNIT (SEGMENTID INTEGER PRIMARY KEY REFERENCES SEGMENT(SEGMENTID) ON "
+                        "DELETE CASCADE, MAX_BADGE_NUMBER_LENGTH INTEGER NOT NULL DEFAULT 0, MAX_ACCESS_LEVELS "
+                        "INTEGER NOT NULL DEFAULT 0, MAX_TEMPORARY_ACCESS_LEVELS INTEGER NOT NULL DEFAULT 0, "
+                        "MAX_STANDARD_ACCESS_LEVELS INTEGER NOT NULL DEFAULT 0, DYNAMIC_OPTION INTEGER NOT NULL "
+                        "DEFAULT 0, HIDDEN INTEGER NOT NULL DEFAULT 0, MAX_ACCESS_LEVEL_RECORDS INTEGER NOT NULL "
+                        "DEFAULT 32767);"
+                        "INSERT INTO OLDER_UNIT SELECT * FROM SEGMENT_UNIT; DROP TABLE SEGMENT_UNIT;"
+                        "ALTER TABLE OLDER_UNIT RENAME TO SEGMENT_UNIT;";
+    for (const std::string& trigger : rows("SELECT sql FROM sqlite_schema WHERE type = 'trigger' AND "
+                                           "tbl_name = 'SEGMENT_UNIT'"))
+        older += trigger + ";";
+    ASSERT_EQ(exec(older + "COMMIT;"), SQLITE_OK) << sqlite3_errmsg(db.get());
+    ASSERT_EQ(rows("SELECT dflt_value FROM pragma_table_info('SEGMENT_UNIT') WHERE name = "
+                   "'MAX_TEMPORARY_ACCESS_LEVELS'"),
+              std::vector<std::string>{"0"});
+
+    const Outcome upgraded = Provixa({"init"});
+    EXPECT_EQ(upgraded.status, 0) << upgraded.err;
+    EXPECT_TRUE(Contains(upgraded.out, "database upgraded:")) << upgraded.out;
+    EXPECT_EQ(rows(units), unitsBefore);
+    EXPECT_EQ(rows(triggers), triggersBefore);
+    const std::vector<std::string> stamp = rows("SELECT STAMP FROM RIGHTS_STAMP WHERE STAMPID = 1");
+    ASSERT_EQ(exec("INSERT INTO SEGMENT_UNIT (SEGMENTID) VALUES (10)"), SQLITE_OK) << sqlite3_errmsg(db.get());
+    EXPECT_NE(rows("SELECT STAMP FROM RIGHTS_STAMP WHERE STAMPID = 1"), stamp) << "the unit moves the rights stamp";
+    EXPECT_EQ(rows("SELECT MAX_BADGE_NUMBER_LENGTH, MAX_ACCESS_LEVELS, MAX_TEMPORARY_ACCESS_LEVELS, "
+                   "MAX_STANDARD_ACCESS_LEVELS, MAX_ACCESS_LEVEL_RECORDS FROM SEGMENT_UNIT WHERE SEGMENTID = 10"),
+              std::vector<std::string>{"19|32767|32767|32767|32767"});
+
+    const Outcome again = Provixa({"init"});
+    EXPECT_EQ(again.status, 0) << again.err;
+    EXPECT_FALSE(Contains(again.out, "database upgraded:")) << again.out;
 }
 
 namespace {

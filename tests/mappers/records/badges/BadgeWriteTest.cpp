@@ -805,7 +805,9 @@ TEST_F(BadgeWrites, AMethodIsDecidedByItsOwnRightOnEitherDoor)
     EXPECT_EQ(Count("BADGELINK", "BADGEKEY = " + std::to_string(seenBadge) + " AND ACCLVLID = 183"), "0");
     EXPECT_EQ(Count("BADGELINK", "BADGEKEY = " + std::to_string(hiddenBadge) + " AND ACCLVLID = 181"), "0");
 
-    // AddBadge answers the stored badge only to a caller who may view badges.
+    // AddBadge answers the stored badge only to a caller who may view badges. A refusal answers
+    // its code alone (the door gives the code's standard text); the log keeps the refusal's own.
+    const std::wstring failedLine = L"CWmipBadgeMapper::AddBadge failed.";
     const struct
     {
         const char* rule;
@@ -814,17 +816,23 @@ TEST_F(BadgeWrites, AMethodIsDecidedByItsOwnRightOnEitherDoor)
         HRESULT code;
         const wchar_t* text;
         bool badgeOut;
+        // The refusal's own text, in the log only.
+        const wchar_t* logged;
     } adds[] = {
-        {"the view right", RecordsCallers::kRecordsAdmin, seen, WBEM_S_NO_ERROR, L"", true},
-        {"the add right without the view right", kMethodsOnly, seen, WBEM_S_NO_ERROR, L"", false},
+        {"the view right", RecordsCallers::kRecordsAdmin, seen, WBEM_S_NO_ERROR, L"", true, nullptr},
+        {"the add right without the view right", kMethodsOnly, seen, WBEM_S_NO_ERROR, L"", false, nullptr},
         {"the view right without the add right", kViewOnly, seen, WBEM_E_ACCESS_DENIED,
-         L"The client does not have sufficient user permissions to perform the requested operation.", false},
+         L"The client does not have sufficient user permissions to perform the requested operation.", false,
+         L"The client does not have sufficient user permissions to perform the requested operation."},
         {"every right, the owner beyond the caller's segment", kSegmentOne, hidden, WBEM_E_ACCESS_DENIED,
-         L"The client does not have sufficient segment access to perform the requested operation.", false},
+         L"The client does not have sufficient user permissions to perform the requested operation.", false,
+         L"The client does not have sufficient segment access to perform the requested operation."},
     };
     for (const auto& c : adds)
     {
         SCOPED_TRACE(c.rule);
+        const int failed = LogLines(failedLine);
+        const int reasons = c.logged != nullptr ? LogLines(c.logged) : 0;
         CallAs(RecordsCallers::kRecordsAdmin);
         const std::string before = Count("BADGE", "EMPID = " + std::to_string(c.person));
         _variant_t embedded;
@@ -833,9 +841,11 @@ TEST_F(BadgeWrites, AMethodIsDecidedByItsOwnRightOnEitherDoor)
         const ComPtr<IWbemClassObject> in = MethodParameters(L"Bnt_Badge", L"AddBadge", {{L"BadgeIn", embedded}});
         CallAs(c.caller);
         const Reply reply = Exec(Form::Async, L"Bnt_Badge", L"AddBadge", in.Get());
+        EXPECT_EQ(LogLines(failedLine), failed + (c.code != WBEM_S_NO_ERROR ? 1 : 0));
         if (c.code != WBEM_S_NO_ERROR)
         {
             EXPECT_TRUE(Refused(reply, c.code, c.text));
+            EXPECT_EQ(LogLines(c.logged), reasons + 1);
             EXPECT_EQ(Count("BADGE", "EMPID = " + std::to_string(c.person)), before);
             continue;
         }

@@ -5,6 +5,7 @@
 #include "tests/mappers/records/visits/VisitRecordsTest.h"
 
 #include "hardware/RpcBlock.h"
+#include "platform/rpc/RpcBindingOrder.h"
 #include "platform/com/CimTypes.h"
 #include "platform/com/Variant.h"
 #include "platform/wmi/WbemClassObject.h"
@@ -199,14 +200,21 @@ TEST_F(VisitMethods, LaunchTourReachesTheLinkageServerOfTheCallersDatabase)
     EXPECT_EQ(ReturnValue(failed), 7);
     EXPECT_EQ(m_servers.Linkage().CallsOf(1).size(), 2u) << "the call reached the server";
 
-    // Without a linkage server of the database nothing is called and the answer is 7.
+    // Without a linkage server of the database nothing is called and the answer is 7. The
+    // simulated linkage server stands at this computer, the host a binding of the empty host
+    // names, and would answer 6.
+    ASSERT_EQ(RpcBindingOrder::CanonicalHost(L""), RpcBindingOrder::CanonicalHost(L"localhost"));
+    m_servers.Linkage().ClearCalls();
+    m_servers.Linkage().SetAnswer(1, support::SimulatedAnswer::Patched({{24, {6, 0, 0, 0}}}));
+    const int unservedLines = LogLines(L"No linkage server serves this database; the tour was not launched.");
     ExecSql("UPDATE LINKAGE_SERVER SET BNT_DBID = 99 WHERE LINKAGE_SERVERID = 2;");
     const Reply unserved =
         ExecWith(L"Bnt_GuardTour.ID=1", L"LaunchTour", {{L"MonStationID", _variant_t(static_cast<LONG>(3))}});
     ExecSql("UPDATE LINKAGE_SERVER SET BNT_DBID = 1 WHERE LINKAGE_SERVERID = 2;");
     EXPECT_EQ(unserved.result, WBEM_S_NO_ERROR);
     EXPECT_EQ(ReturnValue(unserved), 7);
-    EXPECT_EQ(m_servers.Linkage().CallsOf(1).size(), 2u);
+    EXPECT_TRUE(m_servers.Linkage().Calls().empty());
+    EXPECT_EQ(LogLines(L"No linkage server serves this database; the tour was not launched."), unservedLines + 1);
 
     EXPECT_EQ(Exec(Form::Sync, L"Bnt_GuardTour.ID=42", L"LaunchTour").result, WBEM_E_NOT_FOUND);
 }
