@@ -14,6 +14,7 @@
 #include "tests/support/InstallationDatabase.h"
 #include "tests/support/IntegerArray.h"
 #include "tests/support/TestCallers.h"
+#include "tools/provixa/ProvixaInstallation.h"
 
 #include <functional>
 #include <map>
@@ -281,5 +282,50 @@ TEST_F(StampedRows, AnInstallationsOwnListShowsItsChangesAtTheNextRequest)
         EXPECT_EQ(bus.PossibleValueLists(bus.Login(kDoraLogin), L"Bnt_Cardholder")["COSTCENTRE"], change.shown);
         Apply(change.undo);
     }
+}
+
+// Once init has given the installation's list the list stamp's triggers (as it brings an older
+// database's stamps up to date), a definition read from it is kept again and follows the list by the
+// stamp. A write waiting for the lock meanwhile is answered as a request made after the change: Dora
+// sets person 6's cost centre to South, which another writer moves to the Warehouse; nothing is
+// written.
+TEST_F(StampedRows, AnInstallationsOwnListStampedByInitIsFollowedAtTheNextRequestAndUnderTheLock)
+{
+    std::string report;
+    ASSERT_TRUE(ProvixaInstallation::Create(&report)) << report;
+    EXPECT_NE(report.find("stamp triggers added: 3\n"), std::string::npos) << report;
+    BusDoor bus;
+    const auto modify = [&bus](const std::string& session) {
+        return Reason(bus.Modify(session, L"Bnt_Cardholder",
+                                 BusValues({{L"ID", _variant_t(LONG{6})}, {L"COSTCENTRE", _variant_t(LONG{2})}})));
+    };
+    constexpr char kMovedOut[] = "UPDATE COSTCENTRE SET SEGMENTID = 2 WHERE ID = 2";
+    constexpr char kUndo[] = "UPDATE COSTCENTRE SET SEGMENTID = 1 WHERE ID = 2";
+    using Values = std::vector<std::pair<std::string, std::string>>;
+
+    std::string session = bus.Login(kDoraLogin);
+    EXPECT_EQ(bus.PossibleValueLists(session, L"Bnt_Cardholder")["COSTCENTRE"],
+              (Values{{"1", "North"}, {"2", "South"}}));
+    Apply(kMovedOut);
+    EXPECT_EQ(bus.PossibleValueLists(session, L"Bnt_Cardholder")["COSTCENTRE"], (Values{{"1", "North"}}));
+    const std::string next = modify(session);
+    EXPECT_EQ(next, "corvessa.general.invalidrequestitem | The property COSTCENTRE did not exist or contained an "
+                    "invalid value.");
+    Apply(kUndo);
+
+    session = bus.Login(kDoraLogin);
+    EXPECT_EQ(bus.PossibleValueLists(session, L"Bnt_Cardholder")["COSTCENTRE"].size(), 2u);
+    bool moved = false;
+    CWmipWriteFrame::TestHookBeforeLock([&] {
+        if (!moved)
+            Apply(kMovedOut);
+        moved = true;
+    });
+    const std::string raced = modify(session);
+    CWmipWriteFrame::TestHookBeforeLock(nullptr);
+    EXPECT_TRUE(moved);
+    EXPECT_EQ(raced, next);
+    EXPECT_EQ(DoorInstallation::Rows("SELECT COSTCENTRE FROM UDFEMP WHERE ID = 6"), Table{{"<null>"}});
+    Apply(kUndo);
 }
 }  // namespace
