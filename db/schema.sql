@@ -1386,7 +1386,9 @@ CREATE TRIGGER CONFIG_VALUE_D_RIGHTS AFTER DELETE ON CONFIG_VALUE
 -- add a person's segment property and filter the lists, and the PIN options, which give
 -- Bnt_Badge.PIN its qualifiers). A fresh random value rather than a count: a rolled-back write
 -- must never bring back a value a definition was made under, from rows that then never were. A
--- database without the row keeps nothing.
+-- database without the row keeps nothing. A list table an installation adds sets the stamp once
+-- it carries the same three triggers (TABLE_I_LISTS, _U_LISTS, _D_LISTS), which `provixa init`
+-- gives it; until then no definition read from it is kept (CDefinitionStamps::SetsListStamp).
 INSERT INTO RIGHTS_STAMP (STAMPID, STAMP) VALUES (2, 0);
 CREATE TRIGGER BADGETYP_I_LISTS AFTER INSERT ON BADGETYP
     BEGIN UPDATE RIGHTS_STAMP SET STAMP = random() WHERE STAMPID = 2; END;
