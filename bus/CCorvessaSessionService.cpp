@@ -62,9 +62,10 @@ HRESULT CCorvessaSessionService::IssueToken(const std::string& applicationId,
         CWmipUserCacheEntry* signedIn = nullptr;
         bool asked = false;
         const HRESULT found = LookUpSidLocked(sid, &signedIn, &asked);
-        const LONG userId = SUCCEEDED(found) && signedIn != nullptr && signedIn->GetUser() != nullptr
-                                ? signedIn->GetUser()->GetUserID()
-                                : 0;
+        const CAcsUser* user = SUCCEEDED(found) && signedIn != nullptr ? signedIn->GetUser() : nullptr;
+        const LONG userId = user != nullptr ? user->GetUserID() : 0;
+        const std::optional<std::string> credential =
+            user != nullptr ? user->GetSignInCredential() : std::optional<std::string>();
         ReleaseUserCacheEntry(signedIn);
         if (userId == 0)
         {
@@ -73,7 +74,7 @@ HRESULT CCorvessaSessionService::IssueToken(const std::string& applicationId,
         }
         const COleDateTime now = COleDateTime::GetCurrentTime();
         const std::string issued = newToken();
-        m_tokens[issued] = TokenRecord{sid, userId, {applicationId}, now, m_clock.GetTickCount64()};
+        m_tokens[issued] = TokenRecord{sid, userId, credential, {applicationId}, now, m_clock.GetTickCount64()};
         token = issued;
         authenticationTime = now;
     }
@@ -131,10 +132,12 @@ HRESULT CCorvessaSessionService::LookUpEntryLocked(const TokenRecord& record, CW
 {
     const HRESULT hr = LookUpSidLocked(record.sid, entry, asked);
     if (SUCCEEDED(hr) && *entry != nullptr &&
-        ((*entry)->GetUser() == nullptr || (*entry)->GetUser()->GetUserID() != record.userId))
+        ((*entry)->GetUser() == nullptr || (*entry)->GetUser()->GetUserID() != record.userId ||
+         (*entry)->GetUser()->GetSignInCredential() != record.credential))
     {
         // The SID's entry is another user's now (a user deleted and another made with the same
-        // logon id, an account linked to another user): the token's own user is no longer there.
+        // logon id, an account linked to another user), or another sign-in's (a new password, a
+        // row put in its place): the token's own session is no longer there.
         ReleaseUserCacheEntry(std::exchange(*entry, nullptr));
         return WBEM_E_NOT_FOUND;
     }

@@ -21,6 +21,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -77,7 +78,8 @@ public:
     // application id is added to the token's list when new (within the limits above). S_OK;
     // with report set, any failure is logged and becomes 0x80040520; without it the cache's
     // HRESULT (0x80041002 for a user no longer cached, also when the SID's entry is now another
-    // user's than the one the token was issued to) or 0x80041001. Throws CCorvessaException
+    // user's than the one the token was issued to, or a sign-in's with another password) or
+    // 0x80041001. Throws CCorvessaException
     // "corvessa.general.invalidsessiontoken" for an unknown token, and for an aged one, whose
     // session is ended first.
     HRESULT GetUserCacheEntryForToken(const std::string& token, const std::string& applicationId,
@@ -100,9 +102,11 @@ private:
     struct TokenRecord
     {
         CString sid;
-        // The user the token was issued to: the SID's entry serves the token only while it is
-        // this user's.
+        // The user the token was issued to, and the stored password its sign-in was checked
+        // against (CAcsUser::GetSignInCredential): the SID's entry serves the token only while it
+        // is this user's under the same sign-in.
         LONG userId = 0;
+        std::optional<std::string> credential;
         std::vector<std::string> applicationIds;
         COleDateTime authenticationTime;
         ULONGLONG issuedTick = 0;  // steady clock, milliseconds

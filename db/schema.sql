@@ -1283,12 +1283,13 @@ CREATE INDEX ELEVATOR_KEYPAD_TERMINAL_PANELID ON ELEVATOR_KEYPAD_TERMINAL (PANEL
 CREATE INDEX ACCOUNT_AREA_PANELID ON ACCOUNT_AREA (PANELID);
 CREATE INDEX VEXLET_DEVICE_PANELID ON VEXLET_DEVICE (PANELID);
 
--- The rights stamp: one value that every write of a table a user's rights come from sets anew in
--- the write's own transaction: the user row and its accounts, secondary segments, segments, the
--- units of segment groups and their limits, permission groups and their grants, field
--- permissions, and the system options (the CONFIG_VALUE numbers CBntAcsSystemOptions reads). A
--- logged-in user keeps the value it read before its rights, so one keyed read per request tells
--- whether they may have changed since. A fresh random value, as the list stamp's below: a count
+-- The rights stamp: one value that every write of a table a user's rights or identity come from
+-- sets anew in the write's own transaction: the user row and its accounts, the directories the
+-- accounts are looked up through and the directory accounts sessions sign in with, secondary
+-- segments, segments, the units of segment groups and their limits, permission groups and their
+-- grants, field permissions, and the system options (the CONFIG_VALUE numbers
+-- CBntAcsSystemOptions reads). A logged-in user keeps the value it read before its rights, so
+-- one keyed read per request tells whether they may have changed since. A fresh random value, as the list stamp's below: a count
 -- would turn into a REAL at its top and stop changing. A missing row counts as changed, and a
 -- login puts it back.
 ------------------------------------------------------------------------------------------------
@@ -1309,6 +1310,18 @@ CREATE TRIGGER USER_ACCOUNT_I_RIGHTS AFTER INSERT ON USER_ACCOUNT
 CREATE TRIGGER USER_ACCOUNT_U_RIGHTS AFTER UPDATE ON USER_ACCOUNT
     BEGIN UPDATE RIGHTS_STAMP SET STAMP = random() WHERE STAMPID = 1; END;
 CREATE TRIGGER USER_ACCOUNT_D_RIGHTS AFTER DELETE ON USER_ACCOUNT
+    BEGIN UPDATE RIGHTS_STAMP SET STAMP = random() WHERE STAMPID = 1; END;
+CREATE TRIGGER BNT_DIRECTORY_I_RIGHTS AFTER INSERT ON BNT_DIRECTORY
+    BEGIN UPDATE RIGHTS_STAMP SET STAMP = random() WHERE STAMPID = 1; END;
+CREATE TRIGGER BNT_DIRECTORY_U_RIGHTS AFTER UPDATE ON BNT_DIRECTORY
+    BEGIN UPDATE RIGHTS_STAMP SET STAMP = random() WHERE STAMPID = 1; END;
+CREATE TRIGGER BNT_DIRECTORY_D_RIGHTS AFTER DELETE ON BNT_DIRECTORY
+    BEGIN UPDATE RIGHTS_STAMP SET STAMP = random() WHERE STAMPID = 1; END;
+CREATE TRIGGER BNT_DIRECTORY_ACCOUNT_I_RIGHTS AFTER INSERT ON BNT_DIRECTORY_ACCOUNT
+    BEGIN UPDATE RIGHTS_STAMP SET STAMP = random() WHERE STAMPID = 1; END;
+CREATE TRIGGER BNT_DIRECTORY_ACCOUNT_U_RIGHTS AFTER UPDATE ON BNT_DIRECTORY_ACCOUNT
+    BEGIN UPDATE RIGHTS_STAMP SET STAMP = random() WHERE STAMPID = 1; END;
+CREATE TRIGGER BNT_DIRECTORY_ACCOUNT_D_RIGHTS AFTER DELETE ON BNT_DIRECTORY_ACCOUNT
     BEGIN UPDATE RIGHTS_STAMP SET STAMP = random() WHERE STAMPID = 1; END;
 CREATE TRIGGER USER_SEGMENT_LINK_I_RIGHTS AFTER INSERT ON USER_SEGMENT_LINK
     BEGIN UPDATE RIGHTS_STAMP SET STAMP = random() WHERE STAMPID = 1; END;
@@ -1373,7 +1386,9 @@ CREATE TRIGGER CONFIG_VALUE_D_RIGHTS AFTER DELETE ON CONFIG_VALUE
 -- add a person's segment property and filter the lists, and the PIN options, which give
 -- Bnt_Badge.PIN its qualifiers). A fresh random value rather than a count: a rolled-back write
 -- must never bring back a value a definition was made under, from rows that then never were. A
--- database without the row keeps nothing.
+-- database without the row keeps nothing. A list table an installation adds sets the stamp once
+-- it carries the same three triggers (TABLE_I_LISTS, _U_LISTS, _D_LISTS), which `provixa init`
+-- gives it; until then no definition read from it is kept (CDefinitionStamps::SetsListStamp).
 INSERT INTO RIGHTS_STAMP (STAMPID, STAMP) VALUES (2, 0);
 CREATE TRIGGER BADGETYP_I_LISTS AFTER INSERT ON BADGETYP
     BEGIN UPDATE RIGHTS_STAMP SET STAMP = random() WHERE STAMPID = 2; END;

@@ -10,6 +10,7 @@
 #include "inhouse/BntCoreDb/CDynamicRecordset.h"
 #include "inhouse/BntCoreDb/CSqlText.h"
 #include "inhouse/BntLogin/CAcsUser.h"
+#include "inhouse/BntLogin/CDefinitionStamps.h"
 #include "inhouse/BntUtility/CWMIDebugLog.h"
 #include "inhouse/BntUtility/CWMIException.h"
 #include "platform/com/CimTypes.h"
@@ -269,6 +270,15 @@ HRESULT CWmipUDFClassMapper::CreateClass(IWbemClassObject** classObject, BOOL sy
 
 CWmipMapper::DefinitionReuse CWmipUDFClassMapper::GetBuiltClassReuse()
 {
+    // A list table whose writes set no list stamp (one the installation added) may change unseen:
+    // a definition whose value lists read it is made anew for every request.
+    CBntDatabase* database = GetDatabase();
+    for (const LayoutField& field : GetLayout())
+    {
+        if (!field.listTable.IsEmpty() &&
+            (database == nullptr || !CDefinitionStamps::SetsListStamp(*database, field.listTable)))
+            return DefinitionReuse::Never;
+    }
     return DefinitionReuse::WhileRightsAndListsSame;
 }
 

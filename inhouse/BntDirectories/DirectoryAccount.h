@@ -41,6 +41,8 @@ public:
     const CString& GetDisplayName() const { return m_displayName; }
     // True when the account signs on with a password kept in the installation.
     bool HasPassword() const { return !m_passwordHash.empty(); }
+    // The stored hash (empty for none): a session signed on with it ends when it changes.
+    const std::string& GetPasswordHash() const { return m_passwordHash; }
     // True when the password (UTF-8) matches the stored hash; an account without a hash, or
     // with a malformed one, never matches.
     bool VerifyPassword(std::string_view password) const;

@@ -29,8 +29,13 @@ constexpr char kUserColumns[] =
 
 // How a caller's account names its user: an internal logon id, or a directory's account.
 constexpr char kUserOfLogonId[] = "SELECT USERID, LOGONPWD FROM USERS WHERE LOGONID = ? COLLATE NOCASE";
+// A directory account names its user only while its directory is configured (as LoadDirectory
+// reads it); the password hash it signs on with, when it has one, comes along.
 constexpr char kUserOfAccount[] =
-    "SELECT USERID FROM USER_ACCOUNT WHERE BNT_DIRECTORYID = ? AND ACCOUNTID = ? COLLATE NOCASE";
+    "SELECT A.USERID, C.PASSWORD_HASH FROM USER_ACCOUNT A "
+    "JOIN BNT_DIRECTORY D ON D.BNT_DIRECTORYID = A.BNT_DIRECTORYID AND D.DIR_ISTEMPLATE = 0 "
+    "LEFT JOIN BNT_DIRECTORY_ACCOUNT C ON C.BNT_DIRECTORYID = A.BNT_DIRECTORYID AND C.ACCOUNTID = A.ACCOUNTID "
+    "COLLATE NOCASE WHERE A.BNT_DIRECTORYID = ? AND A.ACCOUNTID = ? COLLATE NOCASE";
 
 // Checked for an unknown logon id too, so that a refusal takes as long whether or not the
 // name exists.
@@ -212,13 +217,14 @@ bool CAcsUser::LoginImpl(LPCWSTR dataSource, LPCWSTR userName, LPCWSTR password,
                     return false;
                 }
                 resolvedId = static_cast<LONG>(CLoginQuery::Integer(*row, 0));
-                link = AccountLink{kInternalDirectoryID, CString(userName)};
+                link = AccountLink{kInternalDirectoryID, CString(userName), stored};
             }
             else if (directoryId > 0)
             {
                 // An account that signs on with a password in the installation is found by its
                 // user name and must give that password; any other is named by its account id.
                 CString accountId(userName);
+                std::optional<std::string> credential;
                 const brontel::directories::DirectoryDBManager directories(m_database.get(), nullptr);
                 const auto directory = directories.LoadDirectory(directoryId);
                 const auto account = directory ? directory->FindAccountByName(CString(userName)) : nullptr;
@@ -231,8 +237,9 @@ bool CAcsUser::LoginImpl(LPCWSTR dataSource, LPCWSTR userName, LPCWSTR password,
                         return false;
                     }
                     accountId = account->GetID();
+                    credential = account->GetPasswordHash();
                 }
-                link = AccountLink{directoryId, accountId};
+                link = AccountLink{directoryId, accountId, credential};
                 resolvedId = LinkedUserID(*m_database, *link);
                 if (resolvedId == 0)
                 {
@@ -319,7 +326,17 @@ LONG CAcsUser::LinkedUserID(CBntDatabase& database, const AccountLink& link)
     const auto row = link.directoryId == kInternalDirectoryID
                          ? CLoginQuery::FirstRow(database, kUserOfLogonId, {CDBValue(link.account)})
                          : CLoginQuery::FirstRow(database, kUserOfAccount, {link.directoryId, CDBValue(link.account)});
-    return row ? static_cast<LONG>(CLoginQuery::Integer(*row, 0)) : 0;
+    if (!row)
+    {
+        return 0;
+    }
+    // A password that signed the caller in stands for it only while it is the stored one: a row
+    // put in its place under the same name, or a new password, needs a new sign-in.
+    if (link.credential && brontel::utility::ConvertCStringToUtf8(Text(*row, 1)) != *link.credential)
+    {
+        return 0;
+    }
+    return static_cast<LONG>(CLoginQuery::Integer(*row, 0));
 }
 
 bool CAcsUser::LoadUser(LONG userId, bool processAccount)

@@ -14,6 +14,7 @@
 #include <mutex>
 #include <optional>
 #include <set>
+#include <string>
 #include <vector>
 
 #include "platform/win32/ThreadSafety.h"
@@ -52,7 +53,8 @@ public:
     // line. True on success; false for an unknown user, a wrong password, a disabled user or
     // a database failure (written to the exception handler's log); the object is then logged
     // out. A login with a name keeps the account that named the user (the logon id, or the
-    // directory and account id) for CheckStoredUser and LoginAgain.
+    // directory and account id, with the stored password hash a password was checked against)
+    // for CheckStoredUser and LoginAgain.
     bool Login(LPCWSTR dataSource, LPCWSTR userName, LPCWSTR password, LONG directoryId, LONG userId);
     // Logs in the process's own connection as the system administrator, which needs no row of
     // its own. True on success; false when the database cannot be opened.
@@ -104,7 +106,8 @@ public:
     // and grants, field permissions and system options) is unchanged, which costs one keyed
     // read. A stamp row missing now or at the login counts as changed. Otherwise, for every user
     // the system administrator included: Gone when the account that signed it in (Login with a
-    // name) names no user now, or its row is missing or disabled (also for a logged-out user);
+    // name) names no user now (see LinkedUserID: its directory gone, or the stored password it
+    // signed in with changed), or its row is missing or disabled (also for a logged-out user);
     // RightsChanged when that account names another user now (LoginAgain signs that one in) or
     // the rights may differ. The process's own connection (LoginAsSA) needs no row:
     // RightsChanged. Read on the user's own connection, or on the given one (a write's own
@@ -117,6 +120,11 @@ public:
     };
     StoredState CheckStoredUser() const;
     StoredState CheckStoredUser(CBntDatabase& database) const;
+    // The stored password hash the login with a name was checked against (LoginAgain keeps the
+    // earlier one's); empty for a login without a password (by id, or a directory account its
+    // directory vouched for). A session compares it with the one it was issued under, so that a
+    // later sign-in with another password never serves it.
+    std::optional<std::string> GetSignInCredential() const { return m_link ? m_link->credential : std::nullopt; }
     // The rights stamp the user's rights were read under (at login or the last
     // ResetPermissions): two reads of one user under the same stamp hold the same rights.
     // Empty when the database held no stamp then (nothing may be kept under it).
@@ -185,17 +193,21 @@ public:
 
 private:
     // The account a caller signed in with: an internal logon id (directory -1) or a directory's
-    // account id.
+    // account id, and the stored password hash its sign-in was checked against (none for a
+    // directory account its directory vouched for).
     struct AccountLink
     {
         LONG directoryId = kInternalDirectoryID;
         CString account;
+        std::optional<std::string> credential;
     };
 
     bool LoginImpl(LPCWSTR dataSource, LPCWSTR userName, LPCWSTR password, LONG directoryId, LONG userId,
                    bool processAccount);
     bool OpenDatabase(LPCWSTR dataSource);
-    // The user the account names now, read on the given connection; 0 for none. Throws
+    // The user the account names now, read on the given connection; 0 for none: a directory
+    // account whose directory is gone or a template, or a password sign-in whose stored hash is
+    // not the one it was checked against (changed, or its row replaced or deleted). Throws
     // CDBException.
     static LONG LinkedUserID(CBntDatabase& database, const AccountLink& link);
     bool LoadUser(LONG userId, bool processAccount);

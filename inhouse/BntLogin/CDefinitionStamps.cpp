@@ -37,6 +37,24 @@ std::optional<LONGLONG> CDefinitionStamps::ReadListStamp(CBntDatabase& database)
     return row ? std::optional<LONGLONG>(CLoginQuery::Integer(*row, 0)) : std::nullopt;
 }
 
+bool CDefinitionStamps::SetsListStamp(CBntDatabase& database, const CString& table)
+{
+    try
+    {
+        const auto row = CLoginQuery::FirstRow(
+            database,
+            "SELECT COUNT(*) FROM sqlite_master WHERE type = 'trigger' AND tbl_name = ?1 COLLATE NOCASE "
+            "AND name COLLATE NOCASE IN (?1 || '_I_LISTS', ?1 || '_U_LISTS', ?1 || '_D_LISTS') "
+            "AND sql LIKE '%WHERE STAMPID = 2%'",
+            {CDBValue(table)});
+        return row && CLoginQuery::Integer(*row, 0) == 3;
+    }
+    catch (const CDBException&)
+    {
+        return false;
+    }
+}
+
 long CDefinitionStamps::GetDatabaseGeneration()
 {
     return g_databaseGeneration.load();

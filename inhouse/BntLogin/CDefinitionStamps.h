@@ -9,6 +9,7 @@
 // A value; the static functions stand alone and are as thread-safe as the database they read.
 #pragma once
 
+#include "platform/mfc/CString.h"
 #include "platform/win32/WinTypes.h"
 
 #include <optional>
@@ -33,6 +34,12 @@ struct CDefinitionStamps
     // The list stamp of the database (one keyed read); empty for a database made before the stamp,
     // whose writes set none. Throws CDBException.
     static std::optional<LONGLONG> ReadListStamp(CBntDatabase& database);
+    // Whether every write of the table sets the list stamp: it carries the insert, update and delete
+    // triggers db/schema.sql gives the lists it creates (TABLE_I_LISTS, TABLE_U_LISTS and
+    // TABLE_D_LISTS, setting row 2). A list table an installation adds has none unless the
+    // installation gives it them, and a definition read from it must not be kept. False also when
+    // the schema cannot be read. One read of the schema.
+    static bool SetsListStamp(CBntDatabase& database, const CString& table);
 
     // The process's database generation: 0 at start, moved on by NewDatabaseGeneration.
     static long GetDatabaseGeneration();

@@ -139,7 +139,7 @@ HRESULT CWmipBadgeMapper::CreateClass(IWbemClassObject** classObject, BOOL syste
 
 CWmipMapper::DefinitionReuse CWmipBadgeMapper::GetBuiltClassReuse()
 {
-    return DefinitionReuse::WhileRightsAndListsSame;
+    return CWmipUDFClassMapper::GetBuiltClassReuse();
 }
 
 HRESULT CWmipBadgeMapper::ProcessClassPermissions(IWbemClassObject* classObject)

@@ -258,7 +258,7 @@ HRESULT CWmipPersonMapper::CreateClass(IWbemClassObject** classObject, BOOL syst
 
 CWmipMapper::DefinitionReuse CWmipPersonMapper::GetBuiltClassReuse()
 {
-    return DefinitionReuse::WhileRightsAndListsSame;
+    return CWmipUDFClassMapper::GetBuiltClassReuse();
 }
 
 HRESULT CWmipPersonMapper::GetDefaultValue(IWbemClassObject* instance, const CString& property, VARIANT& value)

@@ -211,7 +211,7 @@ HRESULT CWmipVisitMapper::CreateClass(IWbemClassObject** classObject, BOOL syste
 
 CWmipMapper::DefinitionReuse CWmipVisitMapper::GetBuiltClassReuse()
 {
-    return DefinitionReuse::WhileRightsAndListsSame;
+    return CWmipUDFClassMapper::GetBuiltClassReuse();
 }
 
 bool CWmipVisitMapper::IsMethodSupported(const wchar_t* methodName)

@@ -8,6 +8,7 @@
 
 #include "bus/CCorvessaException.h"
 #include "bus/CorvessaTokenExpirationThread.h"
+#include "inhouse/BntUtility/CPasswordHash.h"
 #include "platform/com/WbemConstants.h"
 #include "tests/bus/BusTestInstallation.h"
 #include "tests/support/UserPoolTestAccess.h"
@@ -145,7 +146,9 @@ TEST_F(CorvessaSession, DroppedUsersFailTheirTokensUntilTheyLogInAgain)
 
 // A session never outlives its user: changed permission groups apply at the next use (in a new
 // entry; a request that still holds the old one keeps it until it gives it back), and a user
-// disabled or deleted meanwhile has every token refused.
+// disabled or deleted meanwhile has every token refused. So does a session whose sign-in a new one
+// could not repeat: its stored password changed (the row put in its place under the same id and
+// name included), its directory or directory account gone. Each revocation by another process.
 TEST_F(CorvessaSession, TokensFollowTheirUsersRowAtEveryUse)
 {
     constexpr DWORD kViewCardholders = 0x20000003;
@@ -164,16 +167,59 @@ TEST_F(CorvessaSession, TokensFollowTheirUsersRowAtEveryUse)
     m_app->Sessions().ReleaseUserCacheEntry(renewed);
     EXPECT_EQ(UserPoolTestAccess::RetiredCount(Cache()), 0u);
 
-    // Disabled, then enabled again; then deleted.
-    for (const char* revocation : {"UPDATE USERS SET ISENABLED = 0 WHERE USERID = 1",
-                                   "DELETE FROM USER_ACCOUNT WHERE USERID = 1; DELETE FROM USERS WHERE USERID = 1"})
+    const std::string storedHash = support::InstallationDatabase::Scalar(Database(), "SELECT LOGONPWD FROM USERS "
+                                                                                     "WHERE USERID = 1");
+    const std::string oliveHash = support::InstallationDatabase::Scalar(
+        Database(), "SELECT PASSWORD_HASH FROM BNT_DIRECTORY_ACCOUNT WHERE USERNAME = 'olive'");
+    const std::string otherHash = CPasswordHash::Hash("another-password", CPasswordHash::kMinIterations);
+    constexpr int kDirectory = 1;
+    const struct
     {
-        SCOPED_TRACE(revocation);
-        const std::string live = Login(kOperator, kPassword);
-        Exec(revocation);
+        const char* name;
+        const char* user;
+        const char* password;
+        int directory;
+        std::string revocation;
+        std::string restore;
+    } revocations[] = {
+        {"disabled", kOperator, kPassword, -1, "UPDATE USERS SET ISENABLED = 0 WHERE USERID = 1",
+         "UPDATE USERS SET ISENABLED = 1 WHERE USERID = 1"},
+        {"stored password changed", kOperator, kPassword, -1,
+         "UPDATE USERS SET LOGONPWD = '" + otherHash + "' WHERE USERID = 1",
+         "UPDATE USERS SET LOGONPWD = '" + storedHash + "' WHERE USERID = 1"},
+        {"row replaced under the same id and logon id, with another password and other rights", kOperator, kPassword,
+         -1,
+         "CREATE TEMP TABLE KEPT AS SELECT * FROM USERS WHERE USERID = 1; DELETE FROM USERS WHERE USERID = 1; "
+         "INSERT INTO USERS SELECT * FROM KEPT; UPDATE USERS SET LOGONPWD = '" +
+             otherHash + "', MONITOR_USER_PERMID = 0 WHERE USERID = 1",
+         "UPDATE USERS SET LOGONPWD = '" + storedHash + "', MONITOR_USER_PERMID = 3 WHERE USERID = 1"},
+        {"directory deleted", "olive", "olive-demo", kDirectory, "DELETE FROM BNT_DIRECTORY WHERE BNT_DIRECTORYID = 1",
+         "INSERT INTO BNT_DIRECTORY (BNT_DIRECTORYID, DIR_NAME, DIR_TYPE, DIR_HOSTNAME, DIR_PORT, DIR_USESSL) "
+         "VALUES (1, 'Local accounts', 3, 'localhost', 0, 0)"},
+        {"directory account deleted", "olive", "olive-demo", kDirectory,
+         "DELETE FROM BNT_DIRECTORY_ACCOUNT WHERE USERNAME = 'olive'",
+         "INSERT INTO BNT_DIRECTORY_ACCOUNT (BNT_DIRECTORYID, ACCOUNTID, USERNAME, DISPLAYNAME, PASSWORD_HASH) "
+         "VALUES (1, 'S-1-5-21-1004336348-1177238915-682003330-1001', 'olive', 'Olive Operator', '" +
+             oliveHash + "')"},
+        {"directory account's password changed", "olive", "olive-demo", kDirectory,
+         "UPDATE BNT_DIRECTORY_ACCOUNT SET PASSWORD_HASH = '" + otherHash + "' WHERE USERNAME = 'olive'",
+         "UPDATE BNT_DIRECTORY_ACCOUNT SET PASSWORD_HASH = '" + oliveHash + "' WHERE USERNAME = 'olive'"},
+        // Last: nothing brings the row back.
+        {"deleted", kOperator, kPassword, -1,
+         "DELETE FROM USER_ACCOUNT WHERE USERID = 1; DELETE FROM USERS WHERE USERID = 1", ""},
+    };
+    for (const auto& row : revocations)
+    {
+        SCOPED_TRACE(row.name);
+        const std::string live = Login(row.user, row.password, row.directory);
+        ASSERT_EQ(Check(live), S_OK);
+        Exec(row.revocation);
         EXPECT_EQ(Check(live, true), static_cast<HRESULT>(0x80040520u));
         EXPECT_EQ(Check(live, true), static_cast<HRESULT>(0x80040520u));
-        Exec("UPDATE USERS SET ISENABLED = 1 WHERE USERID = 1");
+        // As a new sign-in with the same credentials is.
+        EXPECT_NE(BusErrorOf([&] { Login(row.user, row.password, row.directory); }), "no error");
+        if (!row.restore.empty())
+            Exec(row.restore);
     }
 }
 
@@ -242,6 +288,26 @@ TEST_F(CorvessaSession, EndingATokenWhoseEntryIsAnotherUsersNowSparesThatUsersSe
     }
     EXPECT_EQ(UserPoolTestAccess::CachedCount(Cache()), 1u);
     EXPECT_EQ(UserPoolTestAccess::RetiredCount(Cache()), 0u);
+}
+
+// The row put in place of a signed-in user's, with its logon id and another password: the new
+// password signs in as the new row, with its rights; the old one is refused.
+TEST_F(CorvessaSession, ARowReplacedUnderItsLogonIdServesOnlyItsOwnPassword)
+{
+    constexpr DWORD kViewCardholders = 0x20000003;
+    const std::string before = Login(kOperator, kPassword);
+    Exec("CREATE TEMP TABLE KEPT AS SELECT * FROM USERS WHERE USERID = 1; DELETE FROM USERS WHERE USERID = 1; "
+         "INSERT INTO USERS SELECT * FROM KEPT; UPDATE USERS SET LOGONPWD = '" +
+         CPasswordHash::Hash("another-password", CPasswordHash::kMinIterations) +
+         "', CARD_USER_PERMID = 0 WHERE USERID = 1");
+    EXPECT_EQ(BusErrorOf([&] { Login(kOperator, kPassword); }),
+              "corvessa.authentication.failedtoauthenticate | Authentication failed.");
+    const std::string after = Login(kOperator, "another-password");
+    CWmipUserCacheEntry* entry = nullptr;
+    ASSERT_EQ(m_app->Sessions().GetUserCacheEntryForToken(after, kApplication, &entry, false), S_OK);
+    EXPECT_FALSE(entry->GetUser()->HasPermission(kViewCardholders));
+    m_app->Sessions().ReleaseUserCacheEntry(entry);
+    EXPECT_EQ(Check(before, true), static_cast<HRESULT>(0x80040520u));
 }
 
 TEST_F(CorvessaSession, EntryRemovedWhileInUseStaysUntilGivenBack)

@@ -112,7 +112,7 @@ Table DoorInstallation::Snapshot(const std::string& table)
     return SnapshotOn(OpenForReading().get(), table);
 }
 
-std::vector<Table> DoorInstallation::WholeDatabase()
+std::vector<Table> DoorInstallation::WholeDatabase(bool withStamps)
 {
     // One connection reads the schema once for every table, and one read transaction makes the
     // tables one moment's picture.
@@ -120,7 +120,7 @@ std::vector<Table> DoorInstallation::WholeDatabase()
     std::vector<Table> tables;
     RowsOn(db.get(), "BEGIN");
     for (const Row& table : RowsOn(db.get(), "SELECT name FROM sqlite_master WHERE type = 'table' ORDER BY name"))
-        tables.push_back(SnapshotOn(db.get(), table.front()));
+        tables.push_back(withStamps || table.front() != "RIGHTS_STAMP" ? SnapshotOn(db.get(), table.front()) : Table());
     RowsOn(db.get(), "COMMIT");
     return tables;
 }

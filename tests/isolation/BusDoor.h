@@ -51,18 +51,16 @@ public:
     BusDoor(const BusDoor&) = delete;
     BusDoor& operator=(const BusDoor&) = delete;
 
-    // The session token of an internal account; empty (the test failed) when the login fails.
-    std::string Login(const std::string& user)
+    // The session token of an internal account, or of an account of the directory; empty (the
+    // test failed) when the login fails.
+    std::string Login(const std::string& user, int directory = CCorvessaBaseApp::kInternalDirectoryId)
     {
         const CModuleStateSwitch current(&m_app);
         std::string token;
         COleDateTime when;
         try
         {
-            EXPECT_EQ(
-                m_app.Authenticate(kApplication, CCorvessaBaseApp::kInternalDirectoryId, user, kPassword, token, when),
-                S_OK)
-                << user;
+            EXPECT_EQ(m_app.Authenticate(kApplication, directory, user, kPassword, token, when), S_OK) << user;
         }
         catch (const CCorvessaException& e)
         {

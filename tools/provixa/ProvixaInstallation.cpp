@@ -3,6 +3,7 @@
 #include "common/TwCryptEngine.h"
 #include "inhouse/BntCoreDb/CBntConnection.h"
 #include "inhouse/BntCoreDb/CBntDatabase.h"
+#include "inhouse/BntCoreDb/CSqlText.h"
 #include "tools/provixa/ProvixaText.h"
 #include "platform/registry/ProfileFile.h"
 #include "platform/registry/ProvixaHome.h"
@@ -321,6 +322,80 @@ bool UpgradeSegmentUnitDefaults(const std::filesystem::path& file, std::string* 
     return true;
 }
 
+// The tables the installation added as lists (DDTBL rows with ISLIST 1, or named by a field's
+// LISTID) that exist, by name; names that are no plain identifier are left out.
+std::vector<std::string> InstallationLists(sqlite3* db)
+{
+    std::vector<std::string> lists;
+    sqlite3_stmt* raw = nullptr;
+    if (sqlite3_prepare_v2(db,
+                           "SELECT DISTINCT T.TBLNAME FROM DDTBL T JOIN sqlite_master M ON M.type = 'table' "
+                           "AND M.name = T.TBLNAME COLLATE NOCASE "
+                           "WHERE T.ISLIST = 1 OR T.ID IN (SELECT LISTID FROM DDFLD)",
+                           -1, &raw, nullptr) != SQLITE_OK)
+        return lists;
+    const std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt*)> statement(raw, sqlite3_finalize);
+    while (sqlite3_step(raw) == SQLITE_ROW)
+    {
+        const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(raw, 0));
+        const std::string name = text != nullptr ? text : "";
+        const std::wstring wide(name.begin(), name.end());
+        if (CSqlText::IsValidIdentifier(wide, false))
+            lists.push_back(name);
+    }
+    return lists;
+}
+
+// Brings the stamps of a database made before some of their triggers up to date: every trigger
+// of the embedded schema it lacks, and the list stamp's three triggers on each list the
+// installation added (as the schema gives its own lists), so that running processes follow
+// writes of those rows too. One transaction; *added counts the triggers made. False with *error
+// saying why not (a table of the schema missing from an older database, a lock).
+bool UpdateStampTriggers(const std::filesystem::path& file, int* added, std::string* error)
+{
+    const ProvixaInstallation::Database db = ProvixaInstallation::OpenDatabase(file, error);
+    if (!db)
+        return false;
+    constexpr std::string_view kCreate = "CREATE TRIGGER ";
+    constexpr std::string_view kEnd = "END;";
+    const std::string_view schema = EmbeddedInstallation::SchemaSql();
+    std::string script = "BEGIN IMMEDIATE;\n";
+    for (std::size_t at = schema.find(kCreate); at != std::string_view::npos; at = schema.find(kCreate, at))
+    {
+        const std::size_t end = schema.find(kEnd, at);
+        if (end == std::string_view::npos)
+            break;
+        script += "CREATE TRIGGER IF NOT EXISTS ";
+        script += schema.substr(at + kCreate.size(), end + kEnd.size() - at - kCreate.size());
+        script += "\n";
+        at = end;
+    }
+    for (const std::string& list : InstallationLists(db.get()))
+    {
+        for (const char* event : {"INSERT", "UPDATE", "DELETE"})
+            script += "CREATE TRIGGER IF NOT EXISTS \"" + list + "_" + event[0] + "_LISTS\" AFTER " + event + " ON \"" +
+                      list + "\"\n    BEGIN UPDATE RIGHTS_STAMP SET STAMP = random() WHERE STAMPID = 2; END;\n";
+    }
+    const auto triggers = [&db] {
+        sqlite3_stmt* raw = nullptr;
+        int count = 0;
+        if (sqlite3_prepare_v2(db.get(), "SELECT COUNT(*) FROM sqlite_master WHERE type = 'trigger'", -1, &raw,
+                               nullptr) == SQLITE_OK &&
+            sqlite3_step(raw) == SQLITE_ROW)
+            count = sqlite3_column_int(raw, 0);
+        sqlite3_finalize(raw);
+        return count;
+    };
+    const int before = triggers();
+    if (!Execute(db.get(), script + "COMMIT;", error))
+    {
+        sqlite3_exec(db.get(), "ROLLBACK", nullptr, nullptr, nullptr);
+        return false;
+    }
+    *added = triggers() - before;
+    return true;
+}
+
 bool BuildDatabase(const std::filesystem::path& file, std::string* report)
 {
     std::error_code exists;
@@ -346,6 +421,13 @@ bool BuildDatabase(const std::filesystem::path& file, std::string* report)
             *report = "cannot read the installation database " + file.string() + ": " + error + "; it is kept as it is";
             return false;
         }
+        int added = 0;
+        if (!UpdateStampTriggers(file, &added, &error))
+        {
+            *report = "cannot bring the stamps of the installation database " + file.string() +
+                      " up to date: " + error + "; it is kept as it is";
+            return false;
+        }
         *report += "database kept: " + file.string() + "\n";
         if (!UpgradeSegmentUnitDefaults(file, report, &error))
         {
@@ -353,6 +435,8 @@ bool BuildDatabase(const std::filesystem::path& file, std::string* report)
                 "cannot upgrade the installation database " + file.string() + ": " + error + "; it is kept as it is";
             return false;
         }
+        if (added > 0)
+            *report += "stamp triggers added: " + std::to_string(added) + "\n";
         return true;
     }
     // Built under another name and renamed when complete: a half-built database would be

@@ -328,9 +328,10 @@ TEST(CAcsUserPermissions, AMissingStampRowComesBackAtTheNextLogin)
 }
 
 // Every identity is compared with its stored user and with the account that signed it in, the
-// administrator (-1) included: a user gone, disabled or no longer named by its account is Gone;
-// an account that names another user now is RightsChanged, and signing in again by it gives
-// that user. The process's own connection needs no row and follows the stamp alone.
+// administrator (-1) included: a user gone, disabled or no longer named by its account (its
+// directory gone, the password it signed in with no longer the stored one) is Gone; an account
+// that names another user now is RightsChanged, and signing in again by it gives that user. The process's own
+// connection needs no row and follows the stamp alone.
 TEST(CAcsUserPermissions, EveryIdentityFollowsItsStoredUserAndAccount)
 {
     using State = CAcsUser::StoredState;
@@ -380,9 +381,17 @@ TEST(CAcsUserPermissions, EveryIdentityFollowsItsStoredUserAndAccount)
          "UPDATE USER_ACCOUNT SET USERID = 10 WHERE USER_ACCOUNTID = 2", State::RightsChanged, 10},
         {"directory account relinked to a disabled user", "", byName(L"carol.cook", L"x", 2), 12,
          "UPDATE USER_ACCOUNT SET USERID = 11 WHERE USER_ACCOUNTID = 2", State::RightsChanged, 0},
-        {"user deleted, another made with its logon id", "", byName(L"alice", L"Secret1!", -1), 10,
+        {"directory account's directory deleted", "", byName(L"carol.cook", L"x", 2), 12,
+         "DELETE FROM BNT_DIRECTORY WHERE BNT_DIRECTORYID = 2", State::Gone, 0},
+        {"user deleted, another made with its logon id and another password", "", byName(L"alice", L"Secret1!", -1), 10,
+         "DELETE FROM USERS WHERE USERID = 10; UPDATE USERS SET LOGONID = 'alice' WHERE USERID = 12", State::Gone, 0},
+        {"user deleted, another made with its logon id and password", "", byName(L"alice", L"Secret1!", -1), 10,
+         "UPDATE USERS SET LOGONPWD = (SELECT LOGONPWD FROM USERS WHERE USERID = 10) WHERE USERID = 12; "
          "DELETE FROM USERS WHERE USERID = 10; UPDATE USERS SET LOGONID = 'alice' WHERE USERID = 12",
          State::RightsChanged, 12},
+        {"user's password changed", "", byName(L"alice", L"Secret1!", -1), 10,
+         "UPDATE USERS SET LOGONPWD = (SELECT LOGONPWD FROM USERS WHERE USERID = 12) WHERE USERID = 10", State::Gone,
+         0},
         {"user renamed", "", byName(L"alice", L"Secret1!", -1), 10,
          "UPDATE USERS SET LOGONID = 'alicia' WHERE USERID = 10", State::Gone, 0},
         {"user by id, account unlinked", "", byId(10), 10, "DELETE FROM USER_ACCOUNT WHERE USERID = 10",

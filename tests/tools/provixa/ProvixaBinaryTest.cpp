@@ -1,4 +1,5 @@
 // Runs the built provixa program on a temporary PROVIXA_HOME, as a person would.
+#include "tests/support/InstallationDatabase.h"
 #include "tests/tools/provixa/ProvixaProgramTest.h"
 
 #include <gtest/gtest.h>
@@ -81,13 +82,33 @@ TEST_F(ProvixaBinary, TheHomeAndEveryFileInItAreTheOwnersOnly)
     EXPECT_GE(files, 3u);
 }
 
+// Kept, with its stamps brought up to date: a trigger of the schema an older database lacks, and
+// the list stamp's triggers on a list the installation added, are made; a second init makes none.
 TEST_F(ProvixaBinary, InitKeepsAnExistingInstallation)
 {
     Init();
+    const std::filesystem::path database = m_home / "provixa.db";
+    support::InstallationDatabase::Execute(
+        database, "DROP TRIGGER BNT_DIRECTORY_D_RIGHTS;"
+                  "CREATE TABLE COSTCENTRE (ID INTEGER PRIMARY KEY, NAME TEXT);"
+                  "INSERT INTO DDTBL (ID, NAME, TBLNAME, ISLIST) VALUES (258, 'Cost centre', 'COSTCENTRE', 1);");
     const Outcome again = Provixa({"init"});
     EXPECT_EQ(again.status, 0) << again.err;
     EXPECT_TRUE(Contains(again.out, "database kept")) << again.out;
     EXPECT_TRUE(Contains(again.out, "ACS.INI kept")) << again.out;
+    EXPECT_TRUE(Contains(again.out, "stamp triggers added: 4\n")) << again.out;
+    EXPECT_EQ(support::InstallationDatabase::Scalar(
+                  database, "SELECT group_concat(name, ' ') FROM (SELECT name FROM sqlite_master WHERE type = "
+                            "'trigger' AND tbl_name IN ('COSTCENTRE', 'BNT_DIRECTORY') ORDER BY name)"),
+              "BNT_DIRECTORY_D_RIGHTS BNT_DIRECTORY_I_RIGHTS BNT_DIRECTORY_U_RIGHTS COSTCENTRE_D_LISTS "
+              "COSTCENTRE_I_LISTS COSTCENTRE_U_LISTS");
+    const std::string stamp = "SELECT STAMP FROM RIGHTS_STAMP WHERE STAMPID = 2";
+    const std::string before = support::InstallationDatabase::Scalar(database, stamp);
+    support::InstallationDatabase::Execute(database, "INSERT INTO COSTCENTRE (ID, NAME) VALUES (1, 'North');");
+    EXPECT_NE(support::InstallationDatabase::Scalar(database, stamp), before);
+    const Outcome third = Provixa({"init"});
+    EXPECT_EQ(third.status, 0) << third.err;
+    EXPECT_FALSE(Contains(third.out, "stamp triggers added")) << third.out;
 }
 
 TEST_F(ProvixaBinary, ShowsClassesAsMofTextOrJson)
