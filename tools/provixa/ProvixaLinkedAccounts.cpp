@@ -6,8 +6,7 @@
 
 #include <filesystem>
 
-ProvixaLinkedAccounts::ProvixaLinkedAccounts()
-    : m_database(nullptr, sqlite3_close), m_lookUp(nullptr, sqlite3_finalize)
+ProvixaLinkedAccounts::ProvixaLinkedAccounts() : m_database(nullptr, sqlite3_close), m_lookUp(nullptr, sqlite3_finalize)
 {
 }
 

@@ -14,8 +14,11 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -857,4 +860,35 @@ TEST_F(ProvixaIntegrator, AClosedPipeEndsTheRunQuietlyAndAlikeWhetherOrNotSigpip
         EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGPIPE) << ignored << " " << status;
         EXPECT_EQ(provixa_program::ReadAll(errFile), "") << ignored;
     }
+}
+
+// The first use installs what is missing before the host runs: the package manager's lines go to
+// the error stream, so the standard output carries the first command's result alone.
+TEST_F(ProvixaIntegrator, TheFirstUseSendsThePackageManagersLinesToTheErrorStream)
+{
+    const std::filesystem::path bin = m_root / "bin";
+    std::filesystem::create_directories(bin);
+    // Nothing is installed, and the package manager and sudo only say what they were asked.
+    const std::vector<std::pair<std::string, std::string>> tools = {
+        {"dpkg-query", "#!/bin/sh\nexit 1\n"},
+        {"apt-get", "#!/bin/sh\necho \"apt-get $*\"\n"},
+        {"sudo", "#!/bin/sh\nexec \"$@\"\n"},
+    };
+    for (const auto& [name, script] : tools)
+    {
+        std::ofstream(bin / name) << script;
+        std::filesystem::permissions(bin / name, std::filesystem::perms::owner_all);
+    }
+    const std::filesystem::path script =
+        std::filesystem::path(PROVIXA_README).parent_path() / "scripts" / "install-deps";
+    const std::string command = "PATH=" + provixa_program::Quote(bin.string()) + ":\"$PATH\" bash " +
+                                provixa_program::Quote(script.string()) + " >" +
+                                provixa_program::Quote((m_root / "out").string()) + " 2>" +
+                                provixa_program::Quote((m_root / "err").string());
+    const int raw = std::system(command.c_str());
+    EXPECT_TRUE(WIFEXITED(raw) && WEXITSTATUS(raw) == 0) << raw;
+    const std::string err = provixa_program::ReadAll(m_root / "err");
+    EXPECT_EQ(provixa_program::ReadAll(m_root / "out"), "");
+    EXPECT_TRUE(Contains(err, "install-deps: installing g++ cmake")) << err;
+    EXPECT_TRUE(Contains(err, "apt-get install -y -qq --no-install-recommends g++ cmake")) << err;
 }
