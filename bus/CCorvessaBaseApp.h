@@ -15,6 +15,7 @@
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -97,6 +98,9 @@ public:
     };
     // The instances of a read; the caller owns them.
     using InstanceList = std::vector<std::unique_ptr<CCorvessaQpidInstance>>;
+    // Receives the instances of a page one at a time, in page order, as they are read; it owns
+    // each from then on.
+    using InstanceSink = std::function<void(std::unique_ptr<CCorvessaQpidInstance>)>;
 
     static constexpr LONG kInternalDirectoryId = -1;
     // Configuration value: non-zero when clients send their credentials encrypted.
@@ -223,6 +227,13 @@ public:
     HRESULT GetInstance(const std::string& token, const std::string& applicationId, std::string& typeName,
                         const std::string& filter, const corvessa::PagingParameters& paging,
                         CorvessaPaginatedInfo& info, InstanceList& instances);
+    // The same read handing each instance to `sink` as soon as it is converted, so a page of
+    // any size holds one instance at a time rather than all of them. Results and exceptions as
+    // above; on a failure (a result that failed or an exception) what the sink received is no
+    // page and is to be discarded.
+    HRESULT GetInstance(const std::string& token, const std::string& applicationId, std::string& typeName,
+                        const std::string& filter, const corvessa::PagingParameters& paging,
+                        CorvessaPaginatedInfo& info, const InstanceSink& sink);
     // Writes a new instance (AddInstance) or changes one (ModifyInstance); result then holds
     // the written instance's class and keys. isBase64: binary values arrive as Base64 text.
     // The mapper's HRESULT; the token check's and GetMapperForType's failures. Throws
@@ -252,7 +263,7 @@ protected:
     // a filter the mapper refuses and a failing read.
     HRESULT GetInstanceImpl(CWmipUserCacheEntry* entry, CWmipClassMapper* mapper, CWmipQuery* query,
                             const corvessa::PagingParameters& paging, CorvessaPaginatedInfo& info,
-                            InstanceList& instances, const std::string& typeName);
+                            const InstanceSink& sink, const std::string& typeName);
     // The filter's property = literal pairs checked against the type: S_OK; 0x80041002 for a
     // type without description; 0x80040521 with property (and value, when the value is at
     // fault) set for an unknown property or a value the property does not take.
@@ -263,7 +274,7 @@ protected:
     // throws the first rejection of the filter when every type rejects it.
     HRESULT GetInstancesOfDerivedTypes(const std::vector<CString>& derivedTypes, CWmipUserCacheEntry* entry,
                                        CWmipQuery* query, const corvessa::PagingParameters& paging,
-                                       CorvessaPaginatedInfo& info, InstanceList& instances, std::string& typeName);
+                                       CorvessaPaginatedInfo& info, const InstanceSink& sink, std::string& typeName);
     // AddInstance (add set) and ModifyInstance.
     HRESULT AddOrModifyInstanceImpl(const std::string& token, const std::string& applicationId, bool add,
                                     const CCorvessaQpidInstance& instance, CCorvessaQpidInstance& result,

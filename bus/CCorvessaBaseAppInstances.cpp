@@ -47,9 +47,38 @@ HRESULT CCorvessaBaseApp::GetInstance(const std::string& token, const std::strin
                                       const std::string& filter, const corvessa::PagingParameters& paging,
                                       CorvessaPaginatedInfo& info, InstanceList& instances)
 {
+    instances.clear();
+    try
+    {
+        const HRESULT hr = GetInstance(
+            token, applicationId, typeName, filter, paging, info,
+            [&instances](std::unique_ptr<CCorvessaQpidInstance> one) { instances.push_back(std::move(one)); });
+        // A failed read hands back no part of a page.
+        if (hr == corvessa::kInvalidFilter)
+        {
+            instances.clear();
+        }
+        return hr;
+    }
+    catch (...)
+    {
+        instances.clear();
+        throw;
+    }
+}
+
+HRESULT CCorvessaBaseApp::GetInstance(const std::string& token, const std::string& applicationId, std::string& typeName,
+                                      const std::string& filter, const corvessa::PagingParameters& paging,
+                                      CorvessaPaginatedInfo& info, const InstanceSink& sink)
+{
     const DWORD start = GetTickCount();
     info = CorvessaPaginatedInfo{0, 0, paging.pageNumber, paging.pageSize};
-    instances.clear();
+    // The instances handed over, for the timing line.
+    long delivered = 0;
+    const InstanceSink counted = [&](std::unique_ptr<CCorvessaQpidInstance> one) {
+        ++delivered;
+        sink(std::move(one));
+    };
     HRESULT hr = S_OK;
     try
     {
@@ -83,13 +112,12 @@ HRESULT CCorvessaBaseApp::GetInstance(const std::string& token, const std::strin
             CWMIDebugLog::LogError(kSource, __LINE__, text, hr);
             return hr;
         }
-        hr = mapper ? GetInstanceImpl(entry, mapper.get(), &query, paging, info, instances, typeName)
+        hr = mapper ? GetInstanceImpl(entry, mapper.get(), &query, paging, info, counted, typeName)
                     : GetInstancesOfDerivedTypes(registry->GetConcreteDerivedTypes(query.GetClassName()), entry, &query,
-                                                 paging, info, instances, typeName);
+                                                 paging, info, counted, typeName);
         // A count has no page to be past.
         if (paging.pageSize != 0 && paging.pageNumber >= 2 && paging.pageNumber > info.totalPages)
         {
-            instances.clear();
             throw CCorvessaException(CCorvessaException::kInvalidRequestItemKey,
                                      std::string("Request contains an invalid value for the property 'page_number'."));
         }
@@ -99,7 +127,6 @@ HRESULT CCorvessaBaseApp::GetInstance(const std::string& token, const std::strin
         // Refused as the provider refuses it, naming the property or value, rather than as a
         // filter that does not parse.
         CWMIDebugLog::LogError(kSource, __LINE__, e.GetMessage(), e.GetHResult(), nullptr, &e);
-        instances.clear();
         throw;
     }
     catch (const CWMIException& e)
@@ -110,8 +137,6 @@ HRESULT CCorvessaBaseApp::GetInstance(const std::string& token, const std::strin
                     L"is [%S].",
                     typeName.c_str(), filter.c_str());
         CWMIDebugLog::LogError(kSource, __LINE__, text, corvessa::kInvalidFilter);
-        // A failed read hands back no part of a page.
-        instances.clear();
         hr = corvessa::kInvalidFilter;
     }
     const DWORD elapsed = GetTickCount() - start;
@@ -120,7 +145,7 @@ HRESULT CCorvessaBaseApp::GetInstance(const std::string& token, const std::strin
         CString text;
         text.Format(L"CCorvessaBaseApp::GetInstance took %ld ms for %ld result(s) from query where class name is "
                     L"[%S] and filter is [%S].",
-                    static_cast<long>(elapsed), static_cast<long>(instances.size()), typeName.c_str(), filter.c_str());
+                    static_cast<long>(elapsed), delivered, typeName.c_str(), filter.c_str());
         CWMIDebugLog::LogInfo(kSource, __LINE__, text);
     }
     return hr;
@@ -128,7 +153,7 @@ HRESULT CCorvessaBaseApp::GetInstance(const std::string& token, const std::strin
 
 HRESULT CCorvessaBaseApp::GetInstanceImpl(CWmipUserCacheEntry* entry, CWmipClassMapper* mapper, CWmipQuery* query,
                                           const corvessa::PagingParameters& paging, CorvessaPaginatedInfo& info,
-                                          InstanceList& instances, const std::string& typeName)
+                                          const InstanceSink& sink, const std::string& typeName)
 {
     const DWORD start = GetTickCount();
     if (entry == nullptr)
@@ -140,15 +165,14 @@ HRESULT CCorvessaBaseApp::GetInstanceImpl(CWmipUserCacheEntry* entry, CWmipClass
         return corvessa::kInvalidTypeName;
     }
     info = CorvessaPaginatedInfo{0, 0, paging.pageNumber, paging.pageSize};
-    instances.clear();
+    long delivered = 0;
     const auto logTiming = [&] {
         const DWORD elapsed = GetTickCount() - start;
         if (elapsed > kTimingThresholdMs)
         {
             CString text;
             text.Format(L"CCorvessaBaseApp::GetInstanceImpl took %ld ms for %ld result(s) for type %s",
-                        static_cast<long>(elapsed), static_cast<long>(instances.size()),
-                        query->GetClassName().GetString());
+                        static_cast<long>(elapsed), delivered, query->GetClassName().GetString());
             CWMIDebugLog::LogInfo(kSource, __LINE__, text);
         }
     };
@@ -236,7 +260,8 @@ HRESULT CCorvessaBaseApp::GetInstanceImpl(CWmipUserCacheEntry* entry, CWmipClass
             }
             auto instance = std::make_unique<CCorvessaQpidInstance>();
             instance->PopulateInstanceData(source, populationType);
-            instances.push_back(std::move(instance));
+            ++delivered;
+            sink(std::move(instance));
         }
     }
     logTiming();
@@ -280,7 +305,7 @@ HRESULT CCorvessaBaseApp::CheckGetInstanceFilter(IWmipUserEntry* entry, const CS
 HRESULT CCorvessaBaseApp::GetInstancesOfDerivedTypes(const std::vector<CString>& derivedTypes,
                                                      CWmipUserCacheEntry* entry, CWmipQuery* query,
                                                      const corvessa::PagingParameters& paging,
-                                                     CorvessaPaginatedInfo& info, InstanceList& instances,
+                                                     CorvessaPaginatedInfo& info, const InstanceSink& sink,
                                                      std::string& typeName)
 {
     if (entry == nullptr)
@@ -351,15 +376,18 @@ HRESULT CCorvessaBaseApp::GetInstancesOfDerivedTypes(const std::vector<CString>&
         CWmipQuery copy(*query);
         std::unique_ptr<CWmipClassMapper> mapper;
         GetMapperForType(request.typeName, entry, mapper, false);
-        InstanceList partial;
-        result = GetInstanceImpl(entry, mapper.get(), &copy, request.paging, info, partial, typeName);
-        partial.erase(partial.begin(),
-                      partial.begin() + static_cast<std::ptrdiff_t>(std::min(request.skip, partial.size())));
-        if (partial.size() > request.keep)
-        {
-            partial.resize(request.keep);
-        }
-        std::move(partial.begin(), partial.end(), std::back_inserter(instances));
+        // The rows of the request's page before `skip` and after `keep` more are not the page's.
+        std::size_t row = 0;
+        result = GetInstanceImpl(
+            entry, mapper.get(), &copy, request.paging, info,
+            [&](std::unique_ptr<CCorvessaQpidInstance> one) {
+                if (row >= request.skip && row - request.skip < request.keep)
+                {
+                    sink(std::move(one));
+                }
+                ++row;
+            },
+            typeName);
         if (FAILED(result))
         {
             break;

@@ -167,8 +167,21 @@ HRESULT CWmipAccessGroupMapper::AssignGroup(CWmipObjectPath* path, IWbemClassObj
                 }
                 const std::vector<Level> levels = SelectLevels(
                     groupLevels, badgeLevels, [&](LONG key) { return CWmipAccessRules::FindSegmentUnit(*user, key); });
+                // The answer names no reason: the log holds it.
                 if (levels.empty())
+                {
+                    CString text;
+                    if (groupLevels.empty())
+                        text.Format(L"CWmipAccessGroupMapper::AssignGroup - The access group %d holds no access "
+                                    L"level, and the badge %d none: there is nothing to assign.",
+                                    groupId, badgeKey);
+                    else
+                        text.Format(L"CWmipAccessGroupMapper::AssignGroup - None of the %d access levels of the "
+                                    L"access group %d fits the limits of the badge %d (each is logged above).",
+                                    static_cast<int>(groupLevels.size()), groupId, badgeKey);
+                    CWMIDebugLog::LogError(kSourceFile, __LINE__, text, WBEM_E_FAILED);
                     return WBEM_E_FAILED;
+                }
                 // Only the levels being added are checked against the badge's: a group level the badge
                 // already holds does not overlap with itself.
                 CBntAssignedAcLvlList added;

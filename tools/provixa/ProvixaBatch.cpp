@@ -6,6 +6,7 @@
 #include <streambuf>
 
 #include "tools/provixa/ProvixaHost.h"
+#include "tools/provixa/ProvixaLineWriter.h"
 
 namespace {
 constexpr char kByteOrderMark[] = "\xEF\xBB\xBF";
@@ -238,6 +239,10 @@ int ProvixaBatch::Run(const ProvixaCommandLine& batch, std::istream& standardInp
         out.flush();
         err.flush();
         worst = std::max(worst, status);
+        // Once the result cannot be written, every later command would fail alike for nothing
+        // (a full disk, the file-size limit): the run stops, and its caller says why once.
+        if (ProvixaLineWriter::Broken(out))
+            return std::max(worst, ProvixaHost::kRequestFailed);
     }
     if (input.bad())
     {

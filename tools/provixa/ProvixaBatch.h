@@ -57,7 +57,9 @@ public:
     // prints on err names the line the same way. The result is the highest exit status of all
     // lines (0 when all succeeded). A file or folder that cannot be read, a line that cannot be
     // read (too long, a NUL in it) and a batch of more than kMaxLines commands answer the
-    // failed-request status. The output is flushed after each command.
+    // failed-request status. The output is flushed after each command; once it cannot be
+    // written (ProvixaLineWriter::Broken) the batch stops with the failed-request status, and
+    // the caller reports the output's failure.
     static int Run(const ProvixaCommandLine& batch, std::istream& standardInput,
                    const std::function<int(const ProvixaCommandLine&)>& runOne, std::ostream& out, std::ostream& err);
 };

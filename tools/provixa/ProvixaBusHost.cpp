@@ -420,6 +420,11 @@ int RunShell(BusClient& client, const std::string& readOnlyReason, std::istream&
             continue;
         if (words.front() == "exit" || words.front() == "quit")
             break;
+        if (words.front() == "help" || words.front() == "--help")
+        {
+            out << ProvixaBusHost::Usage() << std::flush;
+            continue;
+        }
         int one = kSuccess;
         try
         {
@@ -446,7 +451,8 @@ std::string ProvixaBusHost::Usage()
            "  whoami [--directory ID] [USER]       the logged-in user's identity and permissions\n"
            "  accesslevels [--directory ID] [USER] the access levels the user manages\n"
            "  logout                        end the session\n"
-           "  shell                         read one command a line; a login's token lives for the session\n" +
+           "  shell                         read one command a line; a login's token lives for the session\n"
+           "                                (help shows this text, exit or quit ends it)\n" +
            ProvixaBusInstanceCommands::Usage() + ProvixaBusCatalogCommands::Usage() +
            ProvixaBusSubscriptionCommands::Usage() +
            "The password comes from PROVIXA_PASSWORD; else a terminal asks for it (echo off), and\n"

@@ -33,7 +33,8 @@ public:
     ProvixaBusHost() = delete;
 
     // Runs the command in args (the words after "bus"). A failure prints
-    // {"error": KEY, "message": TEXT, "hresult": CODE} to err.
+    // {"error": KEY, "message": TEXT, "hresult": CODE} to err (ProvixaOutput::FailureJson). In the
+    // shell, help (or --help) prints Usage.
     // Exit status: 0 success, 1 failed request (in the shell: any failed), 2 usage error.
     // With `simulate` the simulated hardware servers answer device methods (ProvixaSimulation),
     // their calls printed through `notes` (the writer behind err). A missing installation exits

@@ -3,6 +3,10 @@
 #include <algorithm>
 #include <array>
 #include <charconv>
+#include <cstddef>
+#include <cstdint>
+#include <limits>
+#include <memory>
 #include <optional>
 #include <ostream>
 #include <string>
@@ -21,6 +25,8 @@ namespace {
 using qpid::types::Variant;
 
 constexpr std::array<const char*, 5> kCommands{"get", "add", "modify", "delete", "exec"};
+// The size of the pieces a page's text is written in.
+constexpr std::size_t kPieceBytes = 64 * 1024;
 
 // Words that do not say what to do; handed to the session's usage error by Run.
 struct UsageError
@@ -43,6 +49,10 @@ std::int32_t Number(const std::string& option, const std::string& text)
 {
     std::int32_t value = 0;
     const auto [end, status] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (end == text.data() + text.size() && status == std::errc::result_out_of_range)
+        throw UsageError{option + " " + text + " is out of range: it takes a number from " +
+                         std::to_string(std::numeric_limits<std::int32_t>::min()) + " to " +
+                         std::to_string(std::numeric_limits<std::int32_t>::max())};
     if (text.empty() || status != std::errc() || end != text.data() + text.size())
         throw UsageError{option + " needs a number"};
     return value;
@@ -260,20 +270,27 @@ HRESULT RunParsed(ProvixaBusSession& busSession, const std::string& name, const 
     if (name == "get")
     {
         CCorvessaBaseApp::CorvessaPaginatedInfo info;
-        CCorvessaBaseApp::InstanceList instances;
         WarnOfUnknownOrder(app, session, className, command.paging.orderBy, busSession.err);
-        hr = app.GetInstance(session, application, className, command.filter, command.paging, info, instances);
+        // Each instance becomes its JSON text as it is read, so the page costs about what it
+        // prints; it is printed once whole, since a failed read prints no part of a page.
+        std::string page = "{\"instances\":[";
+        bool first = true;
+        hr = app.GetInstance(session, application, className, command.filter, command.paging, info,
+                             [&](std::unique_ptr<CCorvessaQpidInstance> found) {
+                                 page += (first ? "" : ",") + QpidTypeConverter::ToJson(InstanceJson(*found));
+                                 first = false;
+                             });
         if (FAILED(hr))
             return hr;
-        Variant::List list;
-        for (const auto& found : instances)
-            list.push_back(InstanceJson(*found));
-        out << QpidTypeConverter::ToJson(Variant::Map{{"total_count", Variant(info.totalCount)},
-                                                      {"total_pages", Variant(info.totalPages)},
-                                                      {"page_number", Variant(info.pageNumber)},
-                                                      {"page_size", Variant(info.pageSize)},
-                                                      {"instances", Variant(list)}})
-            << "\n";
+        // The members in the order the converter writes a map's: by name.
+        const std::string rest = QpidTypeConverter::ToJson(Variant::Map{{"total_count", Variant(info.totalCount)},
+                                                                        {"total_pages", Variant(info.totalPages)},
+                                                                        {"page_number", Variant(info.pageNumber)},
+                                                                        {"page_size", Variant(info.pageSize)}});
+        page += "]," + rest.substr(1) + "\n";
+        // Handed over in pieces: the output goes out as it is given, never held whole twice.
+        for (std::size_t at = 0; at < page.size(); at += kPieceBytes)
+            out.write(page.data() + at, static_cast<std::streamsize>(std::min(kPieceBytes, page.size() - at)));
         return hr;
     }
     if (name == "exec")

@@ -91,7 +91,7 @@ std::string ProvixaCommandLine::Usage()
            "Examples (on the demo installation that init creates):\n"
            "  provixa --as operator get Bnt_Badge.BADGEKEY=1\n"
            "  provixa --as operator --json query \"SELECT * FROM Bnt_Cardholder WHERE ID > 2\"\n"
-           "  provixa --as admin put Bnt_Badge BADGEKEY=1 PIN=1234\n"
+           "  provixa --as admin put Bnt_Cardholder ID=1 DEPARTMENT=Gates\n"
            "  provixa --as operator --simulate exec Bnt_Panel.ID=1 SetClock\n"
            "\n"
            "No value: put NAME= (nothing after =) writes a text property without a value (an empty\n"
@@ -101,12 +101,15 @@ std::string ProvixaCommandLine::Usage()
            "A failed or refused request, or an installation that cannot be used, prints its reason\n"
            "(for a request its HRESULT, its WBEM_* name and the provider's message) and exits with\n"
            "status 1; only a usage error (a command line the host cannot act on) exits with status 2.\n"
+           "A reason that sends the reader to the provider log is followed by a line naming its file.\n"
            "A result that cannot be written (a full\n"
            "disk, a closed standard output) exits with status 1 too; a closed pipe ends the run quietly.\n"
            "With --json standard output carries\n"
            "JSON only: each watched event is a line {\"watch\": N, \"event\": OBJECT}, and progress\n"
            "notes and the simulated servers' calls go to standard error, where each failure is one\n"
-           "line {\"error\": \"WBEM_E_NOT_FOUND\", \"hresult\": \"0x80041002\", \"message\": TEXT}.\n";
+           "line {\"error\": \"WBEM_E_NOT_FOUND\", \"hresult\": \"0x80041002\", \"message\": TEXT} (and\n"
+           "\"log\": FILE when the message sends the reader to the provider log) and each warning\n"
+           "one line {\"warning\": TEXT}.\n";
 }
 
 ProvixaCommandLine::FailureForm ProvixaCommandLine::FailureFormOf(const std::vector<std::string>& args)

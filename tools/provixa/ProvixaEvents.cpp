@@ -343,14 +343,15 @@ int ProvixaEvents::HandIn(const ProvixaCommandLine& commandLine)
     }
     const bool raw = !record.raw.empty();
     const std::span<const BYTE> bytes = raw ? std::span<const BYTE>(record.raw) : record.message.Record();
-    const std::string notWhole = "the record holds " + std::to_string(bytes.size()) +
-                                 " bytes; the provider takes only whole " + std::to_string(BntMessage::kRecordSize) +
-                                 "-byte records";
+    const std::string size = std::to_string(BntMessage::kRecordSize);
+    const std::string holds =
+        "the record holds " + std::to_string(bytes.size()) + (bytes.size() == 1 ? " byte" : " bytes");
     // The provider reads the first record of a longer buffer and drops the rest unseen: a hwevent
     // hands in one record, so the bytes beyond it are refused rather than lost.
     if (bytes.size() > BntMessage::kRecordSize)
     {
-        m_err << "provixa: " << notWhole << "\n";
+        m_err << "provixa: " << holds << "; a hwevent hands in one " << size
+              << "-byte record: give each record a hwevent of its own\n";
         return ProvixaHost::kRequestFailed;
     }
     const HRESULT hr = HandToProvider(bytes, record.text, record.hostName, record.alarmId);
@@ -358,7 +359,7 @@ int ProvixaEvents::HandIn(const ProvixaCommandLine& commandLine)
     {
         m_err << ProvixaOutput::Error(hr, WbemErrorInfo::Take().Get());
         if (bytes.size() < BntMessage::kRecordSize)
-            m_err << ": " << notWhole;
+            m_err << ": " << holds << "; the provider takes only whole " << size << "-byte records";
         m_err << "\n";
         return ProvixaHost::kRequestFailed;
     }

@@ -9,7 +9,38 @@
 namespace {
 constexpr std::string_view kProgram = "provixa: ";
 constexpr std::string_view kWarning = "provixa: warning:";
+constexpr std::string_view kWarningWord = "warning: ";
 constexpr std::string_view kError = "Error 0x";
+
+// A line split after the program's name and the batch line it names: "provixa: line 3: TEXT".
+struct ProgramLine
+{
+    bool program = false;  // it starts with the program's name
+    std::string prefix;    // "line 3: ", or empty
+    std::string_view text;
+};
+
+ProgramLine Split(std::string_view text)
+{
+    ProgramLine split;
+    split.program = text.starts_with(kProgram);
+    if (split.program)
+    {
+        text.remove_prefix(kProgram.size());
+        // A batch names the line a failure comes from: "provixa: line 3: Error ...".
+        if (text.starts_with("line "))
+        {
+            const std::size_t colon = text.find(": ");
+            if (colon != std::string_view::npos)
+            {
+                split.prefix = std::string(text.substr(0, colon + 2));
+                text.remove_prefix(colon + 2);
+            }
+        }
+    }
+    split.text = text;
+    return split;
+}
 
 // Reads "Error 0xHHHHHHHH[ (NAME)][: reason| reason]" at the start of `text`: the code and the
 // reason; false when the text is no error line.
@@ -35,8 +66,8 @@ bool ReadErrorLine(std::string_view text, HRESULT* code, std::string* reason)
 }
 }  // namespace
 
-ProvixaFailureLines::ProvixaFailureLines(std::ostream& destination, KeyOf keyOf)
-    : m_destination(destination), m_keyOf(std::move(keyOf))
+ProvixaFailureLines::ProvixaFailureLines(std::ostream& destination, ProvixaCommandLine::FailureForm form, KeyOf keyOf)
+    : m_destination(destination), m_form(form), m_keyOf(std::move(keyOf))
 {
 }
 
@@ -47,34 +78,31 @@ ProvixaFailureLines::~ProvixaFailureLines()
 
 std::string ProvixaFailureLines::Convert(const std::string& line, const KeyOf& keyOf, HRESULT code)
 {
-    std::string_view text = line;
-    if (text.starts_with("{") || text.starts_with(kWarning))
+    if (line.starts_with("{") || line.starts_with(kWarning))
         return line;
-    std::string prefix;
-    const bool program = text.starts_with(kProgram);
-    if (program)
-    {
-        text.remove_prefix(kProgram.size());
-        // A batch names the line a failure comes from: "provixa: line 3: Error ...".
-        if (text.starts_with("line "))
-        {
-            const std::size_t colon = text.find(": ");
-            if (colon != std::string_view::npos)
-            {
-                prefix = std::string(text.substr(0, colon + 2));
-                text.remove_prefix(colon + 2);
-            }
-        }
-    }
+    const ProgramLine split = Split(line);
     std::string reason;
-    if (!ReadErrorLine(text, &code, &reason))
+    if (!ReadErrorLine(split.text, &code, &reason))
     {
         // Progress notes ("Watching", "Handed in", the servers' calls) are no failures.
-        if (!program)
+        if (!split.program)
             return line;
-        reason = std::string(text);
+        reason = std::string(split.text);
     }
-    return ProvixaOutput::FailureJson(keyOf(code), prefix + reason, code);
+    return ProvixaOutput::FailureJson(keyOf(code), split.prefix + reason, code);
+}
+
+std::string ProvixaFailureLines::Formed(const std::string& line) const
+{
+    if (m_form == ProvixaCommandLine::FailureForm::Text)
+    {
+        const std::string log = ProvixaOutput::LogFileSentTo(line);
+        return log.empty() ? line : line + "\n" + std::string(kProgram) + "the provider log is " + log;
+    }
+    const ProgramLine split = Split(line);
+    if (m_form == ProvixaCommandLine::FailureForm::WmiJson && split.program && split.text.starts_with(kWarningWord))
+        return ProvixaOutput::WarningJson(split.prefix + std::string(split.text.substr(kWarningWord.size())));
+    return Convert(line, m_keyOf);
 }
 
 void ProvixaFailureLines::Finish()
@@ -118,6 +146,6 @@ int ProvixaFailureLines::sync()
 void ProvixaFailureLines::WriteLine(const std::string& line)
 {
     const bool ended = !line.empty() && line.back() == '\n';
-    const std::string converted = Convert(ended ? line.substr(0, line.size() - 1) : line, m_keyOf);
+    const std::string converted = Formed(ended ? line.substr(0, line.size() - 1) : line);
     m_destination << converted << (ended ? "\n" : "");
 }

@@ -24,6 +24,7 @@
 #include "tools/provixa/ProvixaBusHost.h"
 #include "tools/provixa/ProvixaInstallation.h"
 #include "tools/provixa/ProvixaLineWriter.h"
+#include "tools/provixa/ProvixaLinkedAccounts.h"
 #include "tools/provixa/ProvixaObjectList.h"
 #include "tools/provixa/ProvixaMethodArgument.h"
 #include "tools/provixa/ProvixaOutput.h"
@@ -173,7 +174,8 @@ std::vector<ComPtr<IWbemClassObject>> Drain(IEnumWbemClassObject* enumerator)
 }
 
 // The caller named on the command line: its SID text, or false with *error.
-bool ResolveCaller(const ProvixaCommandLine& commandLine, std::wstring* sid, std::string* error)
+bool ResolveCaller(const ProvixaCommandLine& commandLine, ProvixaLinkedAccounts& accounts, std::wstring* sid,
+                   std::string* error)
 {
     if (!commandLine.callerSid.empty())
     {
@@ -192,7 +194,7 @@ bool ResolveCaller(const ProvixaCommandLine& commandLine, std::wstring* sid, std
         *sid = kLocalSystemSid;
         return true;
     }
-    return ProvixaInstallation::LinkedAccount(commandLine.callerName, sid, error);
+    return accounts.Find(commandLine.callerName, sid, error);
 }
 
 // The VARIANT that carries `text` for a property of CIM type `type`; false with *error when
@@ -343,6 +345,33 @@ int ShowObject(IWbemClassObject* object, bool json, std::ostream& out)
 bool IsEventClass(IWbemServices* services, const std::wstring& className);
 int EventClassRefused(std::ostream& err, const std::wstring& className, const char* verb);
 
+// The path as the service writes the path of an instance with these keys (a number unquoted), as
+// get and delete show it, whatever form the provider gave it in; as given when it cannot be read.
+std::wstring ServicePath(IWbemServices* services, const std::wstring& path)
+{
+    WbemPathParser::Result parsed;
+    ComPtr<IWbemClassObject> classObject;
+    ComPtr<IWbemClassObject> keys;
+    if (FAILED(WbemPathParser::Parse(path, &parsed)) || !parsed.instance || parsed.singleton ||
+        FAILED(services->GetObject(Text(parsed.className.c_str()).Get(), 0, nullptr, &classObject, nullptr)) ||
+        FAILED(classObject->SpawnInstance(0, &keys)))
+        return path;
+    for (const WbemPathParser::Key& key : parsed.keys)
+    {
+        CIMTYPE type = CIM_EMPTY;
+        _variant_t value;
+        std::string error;
+        if (FAILED(classObject->Get(key.name.c_str(), 0, nullptr, &type, nullptr)) ||
+            !ValueFor(type, ProvixaText::ToUtf8(key.value), &value, &error) ||
+            FAILED(keys->Put(key.name.c_str(), 0, &value, 0)))
+            return path;
+    }
+    _variant_t relative;
+    return SUCCEEDED(keys->Get(L"__RELPATH", 0, &relative, nullptr, nullptr)) && relative.vt == VT_BSTR
+               ? std::wstring(relative.bstrVal)
+               : path;
+}
+
 int Put(IWbemServices* services, const ProvixaCommandLine& commandLine, std::ostream& out, std::ostream& err)
 {
     const std::string& className = commandLine.operands[0];
@@ -390,8 +419,9 @@ int Put(IWbemServices* services, const ProvixaCommandLine& commandLine, std::ost
                        : std::string();
         });
     BstrOwner path;
-    const std::wstring written =
-        SUCCEEDED(callResult->GetResultString(0, path.Receive())) && path ? std::wstring(path.Get()) : L"";
+    const std::wstring written = SUCCEEDED(callResult->GetResultString(0, path.Receive())) && path
+                                     ? ServicePath(services, std::wstring(path.Get()))
+                                     : L"";
     if (commandLine.json)
         out << "{\"path\":" << ProvixaOutput::JsonString(written) << "}\n";
     else
@@ -582,12 +612,12 @@ int ProvixaHost::Run(const ProvixaCommandLine& commandLine, std::ostream& out, s
                                                      ? ProvixaCommandLine::FailureForm::BusJson
                                                  : commandLine.json ? ProvixaCommandLine::FailureForm::WmiJson
                                                                     : ProvixaCommandLine::FailureForm::Text;
-    ProvixaFailureLines failureLines(err, [form](HRESULT status) { return FailureKey(form, status); });
+    ProvixaFailureLines failureLines(err, form, [form](HRESULT status) { return FailureKey(form, status); });
     std::ostream failureStream(&failureLines);
     // Every line reaches its stream whole, whichever thread writes it; the result goes out in
     // chunks as it is made, the error lines each at once.
     ProvixaLineWriter outLines(out, false);
-    ProvixaLineWriter errLines(form == ProvixaCommandLine::FailureForm::Text ? err : failureStream, true);
+    ProvixaLineWriter errLines(failureStream, true);
     std::ostream lineOut(&outLines);
     std::ostream lineErr(&errLines);
     int status = RunCommand(commandLine, lineOut, lineErr, commandLine.json ? errLines : outLines, errLines);
@@ -632,8 +662,9 @@ int ProvixaHost::RunCommand(const ProvixaCommandLine& commandLine, std::ostream&
     // A missing installation or an account that is not linked is no fault of the command line.
     if (!ProvixaInstallation::Existing(&database, &error))
         return Refused(err, error);
+    ProvixaLinkedAccounts accounts;
     std::wstring callerSid;
-    if (!ResolveCaller(commandLine, &callerSid, &error))
+    if (!ResolveCaller(commandLine, accounts, &callerSid, &error))
         return Refused(err, error);
 
     std::unique_ptr<ProvixaSimulation> simulation;
@@ -682,7 +713,7 @@ int ProvixaHost::RunCommand(const ProvixaCommandLine& commandLine, std::ostream&
         CBntDatabase::TakeLastFailureCause();
         std::wstring sid;
         std::string callerError;
-        if (!ResolveCaller(one, &sid, &callerError))
+        if (!ResolveCaller(one, accounts, &sid, &callerError))
             return Refused(err, callerError);
         if (readOnly &&
             (one.command == ProvixaCommandLine::Command::Put || one.command == ProvixaCommandLine::Command::Delete))

@@ -31,8 +31,9 @@ public:
     ProvixaHost() = delete;
 
     // Runs the command; objects and reports go to `out`, failures to `err` (one line each:
-    // the HRESULT in hex, its name and the provider's description), every line whole whatever
-    // thread writes it (ProvixaLineWriter). The exit status above; a result that could not be
+    // the HRESULT in hex, its name and the provider's description; in the form of the run, and
+    // naming the provider log's file when the reason sends the reader there: ProvixaFailureLines),
+    // every line whole whatever thread writes it (ProvixaLineWriter). The exit status above; a result that could not be
     // written to `out` fails the command with a line on `err` saying why.
     static int Run(const ProvixaCommandLine& commandLine, std::ostream& out, std::ostream& err);
 

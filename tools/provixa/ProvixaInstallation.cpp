@@ -16,6 +16,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdint>
 #include <cwctype>
 #include <memory>
 #include <string_view>
@@ -143,14 +144,15 @@ bool Execute(sqlite3* db, std::string_view sql, std::string* error)
     return rc == SQLITE_OK;
 }
 
-// The engine's reason for the last failure on the connection, with its cause when it has one
-// a person can act on (a full disk, a lock held by another process, a read-only file).
+// The reason for the last failure on the connection: its cause when it has one a person can act
+// on (a full disk, a lock held by another process, a read-only file), which says all the
+// engine's general text ("disk I/O error", "database is locked") says; else the engine's text.
 std::string EngineReason(sqlite3* db, int rc)
 {
     const int code = db != nullptr ? sqlite3_extended_errcode(db) : rc;
     const CString cause = CBntDatabase::FailureCause(code, db != nullptr ? sqlite3_system_errno(db) : 0);
-    const std::string reason = db != nullptr ? sqlite3_errmsg(db) : sqlite3_errstr(rc);
-    return cause.IsEmpty() ? reason : reason + ": " + ProvixaText::ToUtf8(cause.GetString());
+    return cause.IsEmpty() ? std::string(db != nullptr ? sqlite3_errmsg(db) : sqlite3_errstr(rc))
+                           : ProvixaText::ToUtf8(cause.GetString());
 }
 
 // What to do with a file that is no database of an installation.
@@ -183,33 +185,40 @@ bool UsableDatabase(const std::filesystem::path& file, std::string* error, bool*
     return true;
 }
 
+// The engine's shared-memory index of a WAL database is made in blocks of this size; a shorter
+// file was left unfinished by a connection that found no room to make it.
+constexpr std::uintmax_t kSharedMemoryBlock = 32768;
+
 // The side files of a database in WAL mode (the first connection makes them, the last removes
-// them) that are not there now.
-std::vector<std::string> MissingSideFiles(const std::filesystem::path& file)
+// them) that are not there now, or not whole: a read that found no room leaves an index of a
+// few bytes behind it, and every later read fails for want of the same room.
+std::vector<std::string> UnmadeSideFiles(const std::filesystem::path& file)
 {
     std::error_code ignored;
-    std::vector<std::string> missing;
+    std::vector<std::string> unmade;
     for (const char* suffix : {"-wal", "-shm"})
     {
         std::filesystem::path side = file;
         side += suffix;
-        if (!std::filesystem::exists(side, ignored))
-            missing.push_back(side.filename().string());
+        const bool index = std::string_view(suffix) == "-shm";
+        if (!std::filesystem::exists(side, ignored) ||
+            (index && std::filesystem::file_size(side, ignored) < kSharedMemoryBlock))
+            unmade.push_back(side.filename().string());
     }
-    return missing;
+    return unmade;
 }
 
-// Why a read found no room, when the reason says it did and side files were `missing` before
+// Why a read found no room, when the reason says it did and side files were `unmade` before
 // it: a read writes nothing but them. Empty otherwise.
-std::string NoRoomToRead(const std::vector<std::string>& missing, const std::string& reason)
+std::string NoRoomToRead(const std::vector<std::string>& unmade, const std::string& reason)
 {
     const std::string full = ProvixaText::ToUtf8(CBntDatabase::FailureCause(SQLITE_FULL, 0).GetString());
     const std::string limit = ProvixaText::ToUtf8(CBntDatabase::FailureCause(SQLITE_IOERR, EFBIG).GetString());
-    if (missing.empty() || (!reason.ends_with(full) && !reason.ends_with(limit)))
+    if (unmade.empty() || (!reason.ends_with(full) && !reason.ends_with(limit)))
         return std::string();
-    return "; a read needs no new space but the database's side files " +
-           (missing.size() == 1 ? missing[0] + ", which was" : missing[0] + " and " + missing[1] + ", which were") +
-           " missing and could not be made";
+    return "; a read needs no new space but the database's side " +
+           (unmade.size() == 1 ? "file " + unmade[0] : "files " + unmade[0] + " and " + unmade[1]) +
+           ", which could not be made";
 }
 
 // The journal mode every connection of the provider and the host uses (CBntConnection::Open):
@@ -403,7 +412,7 @@ bool BuildDatabase(const std::filesystem::path& file, std::string* report)
     {
         std::string error;
         bool foreign = false;
-        const std::vector<std::string> missing = MissingSideFiles(file);
+        const std::vector<std::string> unmade = UnmadeSideFiles(file);
         if (!UsableDatabase(file, &error, &foreign))
         {
             // Only a file that is no installation's database is to be moved away: one that
@@ -411,14 +420,15 @@ bool BuildDatabase(const std::filesystem::path& file, std::string* report)
             *report = foreign ? "the file " + file.string() + " is not a usable installation database (" + error +
                                     "): " + kElsewhere + " again"
                               : "cannot read the installation database " + file.string() + ": " + error +
-                                    "; it is kept as it is" + NoRoomToRead(missing, error);
+                                    "; it is kept as it is" + NoRoomToRead(unmade, error);
             return false;
         }
         // A home an older init left in the rollback journal is switched now, while no command
         // of the host holds it: the switch needs the database to itself.
         if (!WriteAheadLog(file, &error))
         {
-            *report = "cannot read the installation database " + file.string() + ": " + error + "; it is kept as it is";
+            *report = "cannot switch the installation database " + file.string() +
+                      " to the journal mode every command uses (a write-ahead log): " + error + "; it is kept as it is";
             return false;
         }
         int added = 0;
@@ -516,12 +526,12 @@ bool ProvixaInstallation::Existing(std::filesystem::path* file, std::string* err
     }
     std::string reason;
     bool foreign = false;
-    const std::vector<std::string> missing = MissingSideFiles(*file);
+    const std::vector<std::string> unmade = UnmadeSideFiles(*file);
     if (!UsableDatabase(*file, &reason, &foreign))
     {
-        *error = "cannot read the installation database " + file->string() + ": " + reason +
-                 (foreign ? std::string("; it is no installation's database: ") + kElsewhere
-                          : NoRoomToRead(missing, reason));
+        *error =
+            "cannot read the installation database " + file->string() + ": " + reason +
+            (foreign ? std::string("; it is no installation's database: ") + kElsewhere : NoRoomToRead(unmade, reason));
         return false;
     }
     return true;
@@ -598,39 +608,4 @@ ProvixaInstallation::Database ProvixaInstallation::OpenDatabase(const std::files
     }
     sqlite3_busy_timeout(db.get(), CBntConnection::kBusyTimeoutMs);
     return db;
-}
-
-bool ProvixaInstallation::LinkedAccount(const std::string& logonId, std::wstring* sid, std::string* error)
-{
-    std::filesystem::path file;
-    if (!DatabaseFile(&file, error))
-        return false;
-    const Database db = OpenDatabase(file, error);
-    if (!db)
-        return false;
-    sqlite3_stmt* statement = nullptr;
-    const char* sql = "SELECT USER_ACCOUNT.ACCOUNTID FROM USERS "
-                      "JOIN USER_ACCOUNT ON USER_ACCOUNT.USERID = USERS.USERID "
-                      "WHERE USERS.LOGONID = ? COLLATE NOCASE ORDER BY USER_ACCOUNT.USER_ACCOUNTID";
-    if (sqlite3_prepare_v2(db.get(), sql, -1, &statement, nullptr) != SQLITE_OK)
-    {
-        *error = std::string("cannot read the linked accounts: ") + sqlite3_errmsg(db.get());
-        return false;
-    }
-    const std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt*)> owned(statement, sqlite3_finalize);
-    sqlite3_bind_text(statement, 1, logonId.data(), static_cast<int>(logonId.size()), SQLITE_TRANSIENT);
-    const int stepped = sqlite3_step(statement);
-    // Only a query that ran to its end without a row means that no account is linked.
-    if (stepped != SQLITE_ROW && stepped != SQLITE_DONE)
-    {
-        *error = std::string("cannot read the linked accounts: ") + sqlite3_errmsg(db.get());
-        return false;
-    }
-    if (stepped != SQLITE_ROW || sqlite3_column_text(statement, 0) == nullptr)
-    {
-        *error = "no Windows account is linked to the user " + logonId;
-        return false;
-    }
-    *sid = ProvixaText::FromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(statement, 0)));
-    return true;
 }

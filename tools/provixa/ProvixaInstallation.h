@@ -1,7 +1,7 @@
 // ProvixaInstallation: the installation in PROVIXA_HOME as the provixa host sets it up and
 // reads it: registry.ini with the values the system reads under SOFTWARE\Brontel\Ivarune,
 // ACS.INI naming the data source, and the SQLite database built from the embedded
-// db/schema.sql and db/demo.sql; plus the Windows account linked to a system user.
+// db/schema.sql and db/demo.sql.
 //
 // Stateless (everything lives in the files); the functions run on the host's one thread.
 #pragma once
@@ -46,9 +46,4 @@ public:
     // immutable when that is the only way to read it (CBntConnection::ImmutableUri). A null
     // handle with *error when it cannot be opened.
     static Database OpenDatabase(const std::filesystem::path& file, std::string* error);
-
-    // The SID text of the Windows account linked (USER_ACCOUNT) to the system user whose
-    // LOGONID is `logonId` (without regard to case). True with *sid; false with *error when
-    // the database cannot be read or no account is linked to that user.
-    static bool LinkedAccount(const std::string& logonId, std::wstring* sid, std::string* error);
 };

@@ -1,5 +1,7 @@
 #include "tools/provixa/ProvixaOutput.h"
 
+#include "framework/CWmipMessages.h"
+#include "inhouse/BntUtility/CWMIDebugLog.h"
 #include "mappers/devices/QpidTypeConverter.h"
 #include "platform/com/BstrOwner.h"
 #include "platform/com/SafeArray.h"
@@ -289,8 +291,28 @@ std::string ProvixaOutput::Code(HRESULT status)
 std::string ProvixaOutput::FailureJson(const std::string& key, const std::string& message, HRESULT status)
 {
     using qpid::types::Variant;
-    return QpidTypeConverter::ToJson(
-        Variant::Map{{"error", Variant(key)}, {"message", Variant(message)}, {"hresult", Variant(Code(status))}});
+    Variant::Map failure{{"error", Variant(key)}, {"message", Variant(message)}, {"hresult", Variant(Code(status))}};
+    if (const std::string log = LogFileSentTo(message); !log.empty())
+        failure["log"] = Variant(log);
+    return QpidTypeConverter::ToJson(failure);
+}
+
+std::string ProvixaOutput::WarningJson(const std::string& message)
+{
+    using qpid::types::Variant;
+    return QpidTypeConverter::ToJson(Variant::Map{{"warning", Variant(message)}});
+}
+
+std::string ProvixaOutput::LogFileSentTo(std::string_view text)
+{
+    static constexpr std::string_view kServerLogs = "check server logs";
+    const std::string provider = ProvixaText::ToUtf8(CWmipMessages::kFailed);
+    std::string lower(text);
+    for (char& c : lower)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    if (text.find(provider) == std::string_view::npos && lower.find(kServerLogs) == std::string::npos)
+        return std::string();
+    return ProvixaText::ToUtf8(brontel::utility::CWMIDebugLog::GetLogFileName().GetString());
 }
 
 std::string ProvixaOutput::Error(HRESULT status, IWbemClassObject* statusObject)

@@ -9,6 +9,7 @@
 
 #include <ostream>
 #include <string>
+#include <string_view>
 
 class ProvixaOutput
 {
@@ -36,7 +37,15 @@ public:
     static std::string Code(HRESULT status);
     // A failure as a program reads it on either door, without a line break:
     // {"error": KEY, "hresult": "0x8004100C", "message": TEXT}.
+    // With "log": FILE as well when the message sends the reader to the provider log
+    // (LogFileSentTo).
     static std::string FailureJson(const std::string& key, const std::string& message, HRESULT status);
+    // A warning as a program reads it with --json, without a line break: {"warning": TEXT}.
+    static std::string WarningJson(const std::string& message);
+    // The provider log's file (CWMIDebugLog::GetLogFileName) when the text sends the reader to
+    // it without naming it: the provider's "the provider log holds the details", the front
+    // end's "check server logs"; empty otherwise.
+    static std::string LogFileSentTo(std::string_view text);
     // Where progress notes ("Watching", "Handed in", the simulated servers' calls) go: the
     // output, or the error stream when the output is JSON, which they are not.
     static std::ostream& Notes(bool json, std::ostream& out, std::ostream& err);

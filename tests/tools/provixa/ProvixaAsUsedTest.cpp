@@ -256,8 +256,9 @@ TEST_F(ProvixaAsUsed, AWriteTheDatabaseLockRefusesSaysAnotherProcessHoldsIt)
     EXPECT_EQ(shell.err, "{\"error\":\"corvessa.editinstance.error\",\"hresult\":\"0x80041001\",\"message\":\"The "
                          "system was unable to write the instance to the database. (the database is locked by "
                          "another process)\"}\n"
-                         "{\"error\":\"corvessa.general.invalidfilter\",\"hresult\":\"0x80040521\",\"message\":"
-                         "\"Invalid filter specified. Check server logs for more details.\"}\n");
+                         "{\"error\":\"corvessa.general.invalidfilter\",\"hresult\":\"0x80040521\",\"log\":\"" +
+                             (m_home / "Logs" / "Fluxmere.log").string() +
+                             "\",\"message\":\"Invalid filter specified. Check server logs for more details.\"}\n");
     ASSERT_EQ(sqlite3_exec(db.get(), "ROLLBACK", nullptr, nullptr, nullptr), SQLITE_OK);
 }
 

@@ -2,6 +2,12 @@
 // the status cache and the simulated servers live from one command to the next.
 #include "tools/provixa/ProvixaBatch.h"
 
+#include <fcntl.h>
+#include <sqlite3.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <memory>
 #include <sstream>
 
 #include "tests/tools/provixa/ProvixaProgramTest.h"
@@ -196,6 +202,75 @@ TEST_F(ProvixaBatchRun, WithoutSimulationAHardwareCommandFailsAndTheBatchGoesOn)
         << run.err;
     EXPECT_NE(run.out.find("Status = 0;"), std::string::npos) << run.out;
     EXPECT_EQ(run.out.find("received procedure"), std::string::npos);
+}
+
+// Reads from the descriptor up to and with the next line end; what was read when it ends first.
+std::string ReadLine(int fd)
+{
+    std::string line;
+    for (char c; ::read(fd, &c, 1) == 1;)
+    {
+        line += c;
+        if (c == '\n')
+            break;
+    }
+    return line;
+}
+
+// The host keeps one connection for the callers a batch names, yet each line's caller is looked
+// up in what other processes committed before the line was read: no read transaction outlives a
+// look-up.
+TEST_F(ProvixaBatchRun, EachLinesCallerIsLookedUpInWhatOtherProcessesCommittedBeforeIt)
+{
+    ASSERT_EQ(Provixa({"init"}).status, 0);
+    int toHost[2];
+    int fromHost[2];
+    ASSERT_EQ(pipe(toHost), 0);
+    ASSERT_EQ(pipe(fromHost), 0);
+    // Everything the child needs is made before it is forked: it only sets up and executes.
+    std::vector<std::string> environment = {"PROVIXA_HOME=" + m_home.string()};
+    std::vector<char*> envp;
+    for (std::string& entry : environment)
+        envp.push_back(entry.data());
+    envp.push_back(nullptr);
+    const char* const argv[] = {PROVIXA_BINARY, "--as", "porter", "--json", "batch", "-", nullptr};
+    const std::string errPath = (m_root / "err").string();
+    const pid_t child = fork();
+    if (child == 0)
+    {
+        const int errFd = ::open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        if (errFd < 0 || ::dup2(toHost[0], 0) < 0 || ::dup2(fromHost[1], 1) < 0 || ::dup2(errFd, 2) < 0)
+            _exit(127);
+        ::close(toHost[1]);
+        ::close(fromHost[0]);
+        execve(PROVIXA_BINARY, const_cast<char* const*>(argv), envp.data());
+        _exit(127);
+    }
+    ASSERT_GT(child, 0);
+    ::close(toHost[0]);
+    ::close(fromHost[1]);
+    const std::string line = "get Bnt_WorldTimezone.ID=1\n";
+    ASSERT_EQ(::write(toHost[1], line.data(), line.size()), static_cast<ssize_t>(line.size()));
+    EXPECT_NE(ReadLine(fromHost[0]).find("\"DisplayName\":\"(UTC) Coordinated Universal Time\""), std::string::npos);
+    // Another process renames the porter between the two lines.
+    sqlite3* raw = nullptr;
+    ASSERT_EQ(sqlite3_open((m_home / "provixa.db").string().c_str(), &raw), SQLITE_OK);
+    {
+        const std::unique_ptr<sqlite3, int (*)(sqlite3*)> db(raw, sqlite3_close);
+        ASSERT_EQ(sqlite3_exec(db.get(), "UPDATE USERS SET LOGONID = 'gatekeeper' WHERE LOGONID = 'porter'", nullptr,
+                               nullptr, nullptr),
+                  SQLITE_OK);
+    }
+    ASSERT_EQ(::write(toHost[1], line.data(), line.size()), static_cast<ssize_t>(line.size()));
+    ::close(toHost[1]);
+    EXPECT_EQ(ReadLine(fromHost[0]), "");
+    ::close(fromHost[0]);
+    int status = -1;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 1) << status;
+    EXPECT_NE(provixa_program::ReadAll(m_root / "err").find("line 2: no Windows account is linked to the user porter"),
+              std::string::npos)
+        << provixa_program::ReadAll(m_root / "err");
 }
 
 TEST_F(ProvixaBatchRun, AnUnreadableBatchFileIsAFailedRequest)

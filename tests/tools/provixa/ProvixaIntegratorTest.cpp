@@ -14,8 +14,11 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -91,7 +94,7 @@ TEST_F(ProvixaIntegrator, EachCommandEndsWithItsStatusAndSaysWhyFirst)
          0,
          Stream::Out,
          "Watching (watch 1): SELECT * FROM __InstanceModificationEvent",
-         "Written Bnt_Cardholder.ID=\"1\"\nHanded in: software event 1"},
+         "Written Bnt_Cardholder.ID=1\nHanded in: software event 1"},
         {{"--as", "admin", "batch", "{root}"}, "", 1, Stream::Err, "provixa: cannot read ", ": it is a folder"},
         {{"--as", "admin", "--json", "batch", "{root}/bom.txt"}, "", 0, Stream::Out, "[{\"class\":\"Bnt_Badge\""},
         {{"--as", "admin", "batch", "-"},
@@ -186,13 +189,14 @@ TEST_F(ProvixaIntegrator, EachCommandEndsWithItsStatusAndSaysWhyFirst)
          "",
          1,
          Stream::Err,
-         "Error 0x80004005 (E_FAIL): the record holds 1 bytes; the provider takes only whole 216-byte records"},
+         "Error 0x80004005 (E_FAIL): the record holds 1 byte; the provider takes only whole 216-byte records"},
         // A command line the host cannot act on is a usage error, whichever command it is.
         {{"--as", "admin", "hwevent", "Record=" + std::string(600, '0')},
          "",
          1,
          Stream::Err,
-         "provixa: the record holds 300 bytes; the provider takes only whole 216-byte records"},
+         "provixa: the record holds 300 bytes; a hwevent hands in one 216-byte record: give each record a "
+         "hwevent of its own"},
         {{"--as", "admin", "swevent", "a", "b", "c", "F"},
          "",
          2,
@@ -248,7 +252,7 @@ TEST_F(ProvixaIntegrator, EachCommandEndsWithItsStatusAndSaysWhyFirst)
          "",
          0,
          Stream::Out,
-         "Written Bnt_Cardholder.ID=\"1\""},
+         "Written Bnt_Cardholder.ID=1"},
         {{"--as", "admin", "--json", "get", "Bnt_Cardholder.ID=1"},
          "",
          0,
@@ -582,6 +586,69 @@ TEST_F(ProvixaIntegrator, EachCommandEndsWithItsStatusAndSaysWhyFirst)
          "",
          "",
          "move it away"},
+        // What a person meets first: each failure says where to look and what happened, once.
+        // A failure that sends the reader to the log names the log's file, on either door.
+        {{"--as", "operator", "exec", "Bnt_Panel.ID=2", "SetClock"},
+         "",
+         1,
+         Stream::Err,
+         "Error 0x80041001 (WBEM_E_FAILED): The request failed; the provider log holds the details.",
+         "\nprovixa: the provider log is {root}/home/Logs/Fluxmere.log\n"},
+        // A group without levels gives a badge without levels nothing: the log holds why.
+        {{"bus", "exec", "Bnt_AccessGroup", "AssignGroup", "ID=2", "--param", "BadgeKey=5"},
+         "",
+         1,
+         Stream::Err,
+         "{\"error\":\"corvessa.general.exception\",\"hresult\":\"0x80041001\",\"log\":\"{root}/home/Logs/"
+         "Fluxmere.log\",\"message\":\"Exception occurred, check server logs for details.\"}",
+         "",
+         "sqlite3 {root}/home/provixa.db \"INSERT INTO ACCESSGRP (ACCESSGPID, DESCRIPT, SEGMENTID) VALUES (2, "
+         "'Empty', 1)\"; PROVIXA_PASSWORD=sa-demo"},
+        // A cause is said once, in the words a person acts on; init says what failed.
+        {{"init"},
+         "",
+         1,
+         Stream::Err,
+         "cannot switch the installation database {root}/rollback/provixa.db to the journal mode every command uses "
+         "(a write-ahead log): the file has reached the size limit of this process; it is kept as it is",
+         "",
+         "cp -r {root}/home {root}/rollback && sqlite3 {root}/rollback/provixa.db 'PRAGMA journal_mode=DELETE' "
+         ">/dev/null; trap '' XFSZ; ulimit -f 1;",
+         "{root}/rollback",
+         "",
+         "cannot read"},
+        {{"bus", "get", "Bnt_WorldTimezone", "--size", "99999999999999999999"},
+         "",
+         2,
+         Stream::Err,
+         "{\"error\":\"corvessa.invalidparameter.error\",\"hresult\":\"0x80041008\",\"message\":\"--size "
+         "99999999999999999999 is out of range: it takes a number from -2147483648 to 2147483647\"}"},
+        // Two whole records are refused as more than the one a hwevent hands in, not dropped.
+        {{"--as", "admin", "hwevent", "Record=" + std::string(864, '0')},
+         "",
+         1,
+         Stream::Err,
+         "provixa: the record holds 432 bytes; a hwevent hands in one 216-byte record: give each record a hwevent "
+         "of its own"},
+        // put names what it wrote as get and delete do.
+        {{"--as", "admin", "--json", "put", "Bnt_Cardholder", "ID=2", "DEPARTMENT=Yard"},
+         "",
+         0,
+         Stream::Out,
+         "{\"path\":\"Bnt_Cardholder.ID=2\"}"},
+        // The shell answers help as bus --help does.
+        {{"bus", "shell"}, "--help\nhelp\n", 0, Stream::Out, "Bus commands", "\nBus commands"},
+        // With --json a warning is a JSON line as a failure is, in a batch too.
+        {{"--as", "admin", "--json", "batch", "-"},
+         "put Bnt_Badge BADGEKEY=1 PIN=4321\n",
+         0,
+         Stream::Err,
+         "{\"warning\":\"line 1: a configuration message could not be delivered to the Communication Server",
+         "",
+         "",
+         "",
+         "",
+         "provixa: "},
     };
     // A result that cannot be written is no success, on either door and in a batch; on the bus and
     // with --json the failure is a JSON line as every other.
@@ -633,11 +700,36 @@ TEST_F(ProvixaIntegrator, EachCommandEndsWithItsStatusAndSaysWhyFirst)
                        "",
                        1,
                        Stream::Err,
-                       "provixa: cannot read the installation database {root}/home/provixa.db: ",
-                       "the file has reached the size limit of this process; a read needs no new space but the "
-                       "database's side files provixa.db-wal and provixa.db-shm, which were missing and could not be "
-                       "made",
+                       "provixa: cannot read the installation database {root}/home/provixa.db: the file has reached "
+                       "the size limit of this process; a read needs no new space but the database's side files "
+                       "provixa.db-wal and provixa.db-shm, which could not be made",
+                       "",
                        "ulimit -f 16;"});
+    // The read that found no room left an index too short to use: every later read says why too.
+    rows.push_back(Row{{"--as", "admin", "get", "Bnt_Badge.BADGEKEY=1"},
+                       "",
+                       1,
+                       Stream::Err,
+                       "provixa: cannot read the installation database {root}/home/provixa.db: the file has reached "
+                       "the size limit of this process; a read needs no new space but the database's side file "
+                       "provixa.db-shm, which could not be made",
+                       "",
+                       "ulimit -f 16;"});
+    // A batch whose result can no longer be written stops there, once, rather than fail each
+    // remaining line the same way.
+    std::string listsAndMisses;
+    for (int i = 0; i < 20; ++i)
+        listsAndMisses += "classes\nget Bnt_Badge.BADGEKEY=999\n";
+    rows.push_back(Row{{"--as", "admin", "batch", "-"},
+                       listsAndMisses,
+                       1,
+                       Stream::Err,
+                       "provixa: line 2: Error 0x80041002 (WBEM_E_NOT_FOUND)",
+                       "\nprovixa: cannot write the result to the standard output: File too large\n",
+                       "trap '' XFSZ; ulimit -f 80;",
+                       "",
+                       "",
+                       "provixa: line 40:"});
     rows.push_back(Row{{"--as", "admin", "batch", "-"},
                        puts,
                        1,
@@ -669,9 +761,13 @@ TEST_F(ProvixaIntegrator, EachCommandEndsWithItsStatusAndSaysWhyFirst)
         }
         if (!row.contains.empty())
         {
-            EXPECT_TRUE(Contains(text, row.contains)) << row.contains << "\n" << shown;
+            EXPECT_TRUE(Contains(text, Root(row.contains))) << row.contains << "\n" << shown;
         }
     }
+    // The group assignment that gave nothing says why in the log it points to.
+    EXPECT_TRUE(Contains(provixa_program::ReadAll(m_home / "Logs" / "Fluxmere.log"),
+                         "CWmipAccessGroupMapper::AssignGroup - The access group 2 holds no access level, and the "
+                         "badge 5 none: there is nothing to assign."));
 }
 
 // A lock another process holds on a fresh home: init left the database in the journal mode every
@@ -713,7 +809,7 @@ TEST_F(ProvixaIntegrator, ALockOfAnotherProcessIsAnsweredOnceAndNoReadWaitsForTh
         run = Provixa(args);
         EXPECT_EQ(run.status, 1) << run.err;
         EXPECT_EQ(run.err, "provixa: cannot read the installation database " + (m_home / "provixa.db").string() +
-                               ": database is locked: the database is locked by another process\n");
+                               ": the database is locked by another process\n");
     }
     ASSERT_EQ(exec("ROLLBACK"), SQLITE_OK);
 }
@@ -834,4 +930,35 @@ TEST_F(ProvixaIntegrator, AClosedPipeEndsTheRunQuietlyAndAlikeWhetherOrNotSigpip
         EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGPIPE) << ignored << " " << status;
         EXPECT_EQ(provixa_program::ReadAll(errFile), "") << ignored;
     }
+}
+
+// The first use installs what is missing before the host runs: the package manager's lines go to
+// the error stream, so the standard output carries the first command's result alone.
+TEST_F(ProvixaIntegrator, TheFirstUseSendsThePackageManagersLinesToTheErrorStream)
+{
+    const std::filesystem::path bin = m_root / "bin";
+    std::filesystem::create_directories(bin);
+    // Nothing is installed, and the package manager and sudo only say what they were asked.
+    const std::vector<std::pair<std::string, std::string>> tools = {
+        {"dpkg-query", "#!/bin/sh\nexit 1\n"},
+        {"apt-get", "#!/bin/sh\necho \"apt-get $*\"\n"},
+        {"sudo", "#!/bin/sh\nexec \"$@\"\n"},
+    };
+    for (const auto& [name, script] : tools)
+    {
+        std::ofstream(bin / name) << script;
+        std::filesystem::permissions(bin / name, std::filesystem::perms::owner_all);
+    }
+    const std::filesystem::path script =
+        std::filesystem::path(PROVIXA_README).parent_path() / "scripts" / "install-deps";
+    const std::string command = "PATH=" + provixa_program::Quote(bin.string()) + ":\"$PATH\" bash " +
+                                provixa_program::Quote(script.string()) + " >" +
+                                provixa_program::Quote((m_root / "out").string()) + " 2>" +
+                                provixa_program::Quote((m_root / "err").string());
+    const int raw = std::system(command.c_str());
+    EXPECT_TRUE(WIFEXITED(raw) && WEXITSTATUS(raw) == 0) << raw;
+    const std::string err = provixa_program::ReadAll(m_root / "err");
+    EXPECT_EQ(provixa_program::ReadAll(m_root / "out"), "");
+    EXPECT_TRUE(Contains(err, "install-deps: installing g++ cmake")) << err;
+    EXPECT_TRUE(Contains(err, "apt-get install -y -qq --no-install-recommends g++ cmake")) << err;
 }
