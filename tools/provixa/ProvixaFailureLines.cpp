@@ -97,7 +97,9 @@ std::string ProvixaFailureLines::Formed(const std::string& line) const
     if (m_form == ProvixaCommandLine::FailureForm::Text)
     {
         const std::string log = ProvixaOutput::LogFileSentTo(line);
-        return log.empty() ? line : line + "\n" + std::string(kProgram) + "the provider log is " + log;
+        // In a batch the log's line names the batch line too, as the failure before it does.
+        return log.empty() ? line
+                           : line + "\n" + std::string(kProgram) + Split(line).prefix + "the provider log is " + log;
     }
     const ProgramLine split = Split(line);
     if (m_form == ProvixaCommandLine::FailureForm::WmiJson && split.program && split.text.starts_with(kWarningWord))
