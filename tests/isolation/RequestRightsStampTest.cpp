@@ -1,17 +1,23 @@
-// Each request of the WMI door compares its caller's rights with the stored rights stamp once: the
-// permission check and the mapper's own look-up of the caller share that comparison.
+// Each request of the WMI door reads the stamps once, both rows in one statement: the permission
+// check and the mapper's own look-up of the caller share the comparison of its rights, and the
+// class definitions it is served are kept under the list stamp read with them. A write reads them
+// once more, under its lock.
 #include "tests/e2e/DoorTest.h"
 #include "tests/support/InstallationDatabase.h"
 #include "tests/support/StatementRecorder.h"
 #include "tests/support/TestCallers.h"
 
 #include <string>
+#include <vector>
 
 using namespace e2e;
 
 namespace {
 // Every permission, segment 1 only, with person segmentation on.
 constexpr const wchar_t* kCaller = support::callers::kHeadquartersChief;
+// The one statement that reads both stamps.
+constexpr char kStampRead[] = "SELECT (SELECT STAMP FROM RIGHTS_STAMP WHERE STAMPID = 1), "
+                              "(SELECT STAMP FROM RIGHTS_STAMP WHERE STAMPID = 2)";
 
 class RequestRightsStamp : public DoorTest
 {
@@ -25,21 +31,30 @@ protected:
 };
 }  // namespace
 
-TEST_F(RequestRightsStamp, EachRequestOfACachedCallerReadsTheStampOnce)
+TEST_F(RequestRightsStamp, EachRequestOfACachedCallerReadsTheStampsOnceAndAWriteOnceMoreUnderItsLock)
 {
     CallAs(kCaller);
-    // The caller's login, which reads the stamp with the rights.
-    ASSERT_EQ(Get(Form::Sync, L"Bnt_EventType.ID=1").result, WBEM_S_NO_ERROR);
+    // The caller's login, which reads the stamps with the rights, and a first put, after which the
+    // servers are told on a pooled connection of its own, whose login reads them too.
+    const ComPtr<IWbemClassObject> badge = Instance(L"Bnt_Badge.BADGEKEY=1");
+    ASSERT_NE(badge, nullptr);
+    _variant_t pin(L"4711");
+    ASSERT_EQ(badge->Put(L"PIN", 0, &pin, 0), WBEM_S_NO_ERROR);
+    ASSERT_EQ(Put(Form::Sync, badge.Get(), WBEM_FLAG_UPDATE_ONLY).result, WBEM_S_NO_ERROR);
+    pin = L"4712";
+    ASSERT_EQ(badge->Put(L"PIN", 0, &pin, 0), WBEM_S_NO_ERROR);
     const struct
     {
         const char* request;
         std::function<Reply()> run;
         std::size_t objects;
+        std::size_t reads;
     } requests[] = {
-        {"get of a badge", [this] { return Get(Form::Async, L"Bnt_Badge.BADGEKEY=1"); }, 1},
-        {"get of an event type", [this] { return Get(Form::Sync, L"Bnt_EventType.ID=1"); }, 1},
-        {"query of the badges", [this] { return Query(Form::Async, L"SELECT * FROM Bnt_Badge WHERE BADGEKEY = 1"); },
+        {"get of a badge", [this] { return Get(Form::Async, L"Bnt_Badge.BADGEKEY=1"); }, 1, 1},
+        {"get of an event type", [this] { return Get(Form::Sync, L"Bnt_EventType.ID=1"); }, 1, 1},
+        {"query of the badges", [this] { return Query(Form::Async, L"SELECT * FROM Bnt_Badge WHERE BADGEKEY = 1"); }, 1,
          1},
+        {"put of a badge", [&] { return Put(Form::Sync, badge.Get(), WBEM_FLAG_UPDATE_ONLY); }, 0, 2},
     };
     for (const auto& r : requests)
     {
@@ -48,9 +63,13 @@ TEST_F(RequestRightsStamp, EachRequestOfACachedCallerReadsTheStampOnce)
         const Reply reply = r.run();
         EXPECT_EQ(reply.result, WBEM_S_NO_ERROR) << Hex(reply.result);
         EXPECT_EQ(reply.objects.size(), r.objects);
-        std::size_t reads = 0;
+        // Reads only: the triggers of a write set the stamps.
+        std::vector<std::string> reads;
         for (const support::StatementRecorder::Statement& statement : recorder.Statements())
-            reads += statement.sql == "SELECT STAMP FROM RIGHTS_STAMP WHERE STAMPID = 1" ? 1 : 0;
-        EXPECT_EQ(reads, 1u);
+        {
+            if (statement.sql.starts_with("SELECT") && statement.sql.find("RIGHTS_STAMP") != std::string::npos)
+                reads.push_back(statement.sql);
+        }
+        EXPECT_EQ(reads, std::vector<std::string>(r.reads, kStampRead));
     }
 }
