@@ -4,9 +4,10 @@
 // answers (its refusal, code and text), writes nothing and calls no server. The change is made by
 // the frame's test hook, on a connection of its own, at the last moment another writer can act.
 // One table of changes (the PIN options, a field's length, required and unique flags, a field
-// taken out of the layout) over a one-segment caller and an all-segments one on both doors, with
-// the definitions kept from earlier requests and with none kept (a process started inside the
-// window); and a change that allows the write, which the write then follows.
+// taken out of the layout) over a one-segment caller on both doors, the system administrator on
+// WMI and a caller of every segment on the bus, with the definitions kept from earlier requests
+// and with none kept (as in a process started inside the window); and a change that allows the
+// write, which the write then follows.
 #include "framework/CWmipWriteFrame.h"
 #include "inhouse/BntLogin/CBntAcsSystemOptions.h"
 #include "inhouse/BntLogin/CDefinitionStamps.h"
