@@ -36,6 +36,7 @@
 #include "provider/CWmipUserCacheEntry.h"
 #include "provider/CWmipUserCachePool.h"
 
+class CBntDatabase;
 class CBntUDFPermissionListNoGui;
 class DBConnectionManager;
 
@@ -80,6 +81,11 @@ public:
         // again compares its caller's rights with the stored ones at its next lookup, which
         // renews the entry when they moved. Never throws.
         void Renew() noexcept;
+        // The request's own connection, on which the first lookup reads the stamps, inside the
+        // read transaction the request's reads share (null, and outside a request: the entry's
+        // own connection). When they moved and the caller is logged in anew, that read
+        // transaction begins again. Valid until End, Renew or the next call.
+        void CompareOn(CBntDatabase* database) noexcept;
 
     private:
         friend class CWmipUserCache;
@@ -89,6 +95,7 @@ public:
         CWmipUserCache* m_cache = nullptr;
         CString m_sid;
         CWmipUserCacheEntry* m_entry = nullptr;
+        CBntDatabase* m_database = nullptr;
     };
 
     // The clean-up runs at most this often.

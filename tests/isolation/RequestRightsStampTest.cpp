@@ -1,7 +1,8 @@
 // Each request of the WMI door reads the stamps once, both rows in one statement: the permission
 // check and the mapper's own look-up of the caller share the comparison of its rights, and the
-// class definitions it is served are kept under the list stamp read with them. A write reads them
-// once more, under its lock.
+// class definitions it is served are kept under the list stamp read with them. A request that only
+// reads reads them on its own connection, first thing in the one read transaction its reads share.
+// A write reads them once more, under its lock.
 #include "tests/e2e/DoorTest.h"
 #include "tests/support/InstallationDatabase.h"
 #include "tests/support/StatementRecorder.h"
@@ -49,12 +50,15 @@ TEST_F(RequestRightsStamp, EachRequestOfACachedCallerReadsTheStampsOnceAndAWrite
         std::function<Reply()> run;
         std::size_t objects;
         std::size_t reads;
+        // Whether the request only reads, all in one read transaction.
+        bool reading;
     } requests[] = {
-        {"get of a badge", [this] { return Get(Form::Async, L"Bnt_Badge.BADGEKEY=1"); }, 1, 1},
-        {"get of an event type", [this] { return Get(Form::Sync, L"Bnt_EventType.ID=1"); }, 1, 1},
+        {"get of a badge", [this] { return Get(Form::Async, L"Bnt_Badge.BADGEKEY=1"); }, 1, 1, true},
+        {"get of an event type", [this] { return Get(Form::Sync, L"Bnt_EventType.ID=1"); }, 1, 1, true},
         {"query of the badges", [this] { return Query(Form::Async, L"SELECT * FROM Bnt_Badge WHERE BADGEKEY = 1"); }, 1,
-         1},
-        {"put of a badge", [&] { return Put(Form::Sync, badge.Get(), WBEM_FLAG_UPDATE_ONLY); }, 0, 2},
+         1, true},
+        {"enumeration of the event types", [this] { return Enum(Form::Async, L"Bnt_EventType"); }, 6, 1, true},
+        {"put of a badge", [&] { return Put(Form::Sync, badge.Get(), WBEM_FLAG_UPDATE_ONLY); }, 0, 2, false},
     };
     for (const auto& r : requests)
     {
@@ -71,5 +75,31 @@ TEST_F(RequestRightsStamp, EachRequestOfACachedCallerReadsTheStampsOnceAndAWrite
                 reads.push_back(statement.sql);
         }
         EXPECT_EQ(reads, std::vector<std::string>(r.reads, kStampRead));
+        if (!r.reading)
+            continue;
+        // One read transaction, on the request's connection: it begins before the stamps are read
+        // there, and the record's reads follow in it.
+        const std::vector<support::StatementRecorder::Statement> statements = recorder.Statements();
+        std::vector<const support::StatementRecorder::Statement*> controls;
+        for (const support::StatementRecorder::Statement& statement : statements)
+        {
+            if (statement.sql.starts_with("BEGIN") || statement.sql == "COMMIT" || statement.sql == "ROLLBACK")
+                controls.push_back(&statement);
+        }
+        ASSERT_EQ(controls.size(), 2u);
+        EXPECT_EQ(controls[0]->sql, "BEGIN DEFERRED");
+        EXPECT_EQ(controls[1]->sql, "COMMIT");
+        std::vector<std::string> there;
+        for (const support::StatementRecorder::Statement& statement : statements)
+        {
+            if (statement.connection != controls[0]->connection)
+                continue;
+            there.push_back(statement.sql);
+            EXPECT_EQ(statement.inTransaction, &statement != controls[0]) << statement.sql;
+        }
+        ASSERT_GE(there.size(), 4u);
+        EXPECT_EQ(there.front(), "BEGIN DEFERRED");
+        EXPECT_EQ(there[1], kStampRead);
+        EXPECT_EQ(there.back(), "COMMIT");
     }
 }
