@@ -8,6 +8,7 @@
 #include "tests/support/StatementRecorder.h"
 #include "tests/support/TestCallers.h"
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -102,4 +103,44 @@ TEST_F(RequestRightsStamp, EachRequestOfACachedCallerReadsTheStampsOnceAndAWrite
         EXPECT_EQ(there[1], kStampRead);
         EXPECT_EQ(there.back(), "COMMIT");
     }
+}
+
+TEST_F(RequestRightsStamp, AReadWhoseCallerIsLoggedInAnewReadsTheRecordsNoOlderThanTheNewLogin)
+{
+    CallAs(kCaller);
+    ASSERT_EQ(Get(Form::Sync, L"Bnt_EventType.ID=1").result, WBEM_S_NO_ERROR);
+    // The caller's rights move between its requests: the next one logs it in anew.
+    support::InstallationDatabase::Execute(DoorInstallation::DatabaseFile(),
+                                           "UPDATE RIGHTS_STAMP SET STAMP = STAMP + 1 WHERE STAMPID = 1");
+    support::StatementRecorder recorder;
+    const Reply reply = Get(Form::Sync, L"Bnt_EventType.ID=1");
+    ASSERT_EQ(reply.result, WBEM_S_NO_ERROR) << Hex(reply.result);
+    ASSERT_EQ(reply.objects.size(), 1u);
+    const std::vector<support::StatementRecorder::Statement> statements = recorder.Statements();
+    const auto first = [&](const std::function<bool(const support::StatementRecorder::Statement&)>& match,
+                           std::size_t from = 0) {
+        std::size_t i = from;
+        while (i < statements.size() && !match(statements[i]))
+            ++i;
+        return i;
+    };
+    const std::size_t begun = first([](const auto& s) { return s.sql == "BEGIN DEFERRED"; });
+    ASSERT_LT(begun, statements.size());
+    const void* const own = statements[begun].connection;
+    // The request's own stamp read, which finds the rights moved, then the new login's on a
+    // connection of its own.
+    const std::size_t compared = first([&](const auto& s) { return s.sql == kStampRead; });
+    EXPECT_EQ(statements[compared].connection, own);
+    const std::size_t loggedIn =
+        first([&](const auto& s) { return s.sql == kStampRead && s.connection != own; }, compared + 1);
+    ASSERT_LT(loggedIn, statements.size());
+    // The request's reads begin again after the login, and the record is read in that transaction.
+    const std::size_t again =
+        first([&](const auto& s) { return s.sql == "BEGIN DEFERRED" && s.connection == own; }, loggedIn + 1);
+    ASSERT_LT(again, statements.size());
+    const std::size_t record =
+        first([&](const auto& s) { return s.connection == own && s.sql.find("\"EVENTYPE\"") != std::string::npos; });
+    EXPECT_GT(record, again);
+    ASSERT_LT(record, statements.size());
+    EXPECT_TRUE(statements[record].inTransaction);
 }
