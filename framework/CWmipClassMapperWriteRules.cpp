@@ -131,7 +131,9 @@ HRESULT CWmipClassMapper::CheckValueForm(IWbemClassObject* instance, const CStri
         instance->Get(property, 0, nullptr, &type, nullptr);
     _variant_t maxlen;
     LONG limit = 0;
-    if (GetQualifier(instance, property, L"maxlen", maxlen))
+    // The length the caller's definition allows now, never the one a client's copy of an older
+    // definition carries.
+    if (GetQualifier(GetCallerDefinition().Get(), property, L"maxlen", maxlen))
     {
         _variant_t number;
         if (SUCCEEDED(VariantChangeType(&number, &maxlen, 0, VT_I4)))

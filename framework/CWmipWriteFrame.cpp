@@ -5,6 +5,7 @@
 #include "inhouse/BntCoreDb/CBntDatabase.h"
 #include "inhouse/BntCoreDb/CBntTransaction.h"
 #include "inhouse/BntLogin/CAcsUser.h"
+#include "inhouse/BntLogin/CStoredStamps.h"
 #include "inhouse/BntUtility/CWMIDebugLog.h"
 #include "inhouse/BntUtility/CWMIException.h"
 #include "platform/com/Unknown.h"
@@ -31,8 +32,8 @@ struct CallerAttempt
 {
     // Set at construction: whether no run follows this one.
     bool last = false;
-    // Set by a frame that found the caller's rights moved under its lock.
-    bool rightsMoved = false;
+    // Set by a frame that found the caller's rights, or the request's list stamp, moved under its lock.
+    bool stampsMoved = false;
 };
 thread_local CallerAttempt* t_attempt = nullptr;
 
@@ -56,16 +57,30 @@ const CAcsUser* CallerToFollow(CWmipClassMapperHooks& mapper)
     return SUCCEEDED(mapper.GetUser(&caller)) ? caller : nullptr;
 }
 
-// The caller's rights changed after its request looked it up: nothing of this request is written,
-// and the door answers it anew (in its last run the write is refused).
-[[noreturn]] void RefuseMovedRights()
+// The caller's rights, or the options and tables its class definitions were made from, changed
+// after its request read them: nothing of this request is written, and the door answers it anew
+// (in its last run the write is refused).
+[[noreturn]] void RefuseMoved(bool rights)
 {
-    t_attempt->rightsMoved = true;
-    CWMIDebugLog::LogInfo(kClassMapperLogSource, __LINE__,
-                          t_attempt->last
-                              ? L"The caller's rights keep changing; the write is refused."
-                              : L"The caller's rights changed while the write waited; it is answered anew.");
+    t_attempt->stampsMoved = true;
+    const wchar_t* const line =
+        rights ? (t_attempt->last ? L"The caller's rights keep changing; the write is refused."
+                                  : L"The caller's rights changed while the write waited; it is answered anew.")
+               : (t_attempt->last ? L"The class definitions keep changing; the write is refused."
+                                  : L"The class definitions changed while the write waited; it is answered anew.");
+    CWMIDebugLog::LogInfo(kClassMapperLogSource, __LINE__, line);
     throw CWMIException(kClassMapperLogSource, __LINE__, WBEM_E_ACCESS_DENIED, CWmipMessages::kAccessDenied);
+}
+
+// Under the write lock: the caller's rights and the request's list stamp as they stand now, both
+// stamps in one read of the frame's own transaction.
+void RequireStampsStandLocked(const CAcsUser& caller, CBntDatabase& database)
+{
+    const CStoredStamps stored = CStoredStamps::Read(database);
+    if (!stored.RightsStandAt(caller.GetRightsStamp()))
+        RefuseMoved(true);
+    if (!CStoredStamps::ListsStandForRequest(stored.lists))
+        RefuseMoved(false);
 }
 
 void RunHookBeforeLock()
@@ -114,8 +129,8 @@ HRESULT CWmipWriteFrame::RunFrame(CWmipClassMapperHooks& mapper, const Opening& 
     // BEGIN IMMEDIATE: the write lock is taken before the first check, so what the checks read
     // stays as read until the commit.
     CBntTransaction transaction(*database);
-    if (caller != nullptr && caller->CheckStoredUser(*database) != CAcsUser::StoredState::Same)
-        RefuseMovedRights();
+    if (caller != nullptr)
+        RequireStampsStandLocked(*caller, *database);
     opening();
     mapper.RequireVisibleNamedRecords(named, method);
     const HRESULT hr = write(*database);
@@ -155,19 +170,21 @@ HRESULT CWmipWriteFrame::AnswerCallerRequest(const std::function<HRESULT()>& req
         HRESULT result = WBEM_E_FAILED;
         {
             const AttemptScope scope(attempt);
+            // Each run reads the stamps anew with its caller.
+            const CStoredStamps::RequestScope stamps;
             try
             {
                 result = request();
             }
             catch (...)
             {
-                if (!attempt.rightsMoved || attempt.last)
+                if (!attempt.stampsMoved || attempt.last)
                     throw;
             }
         }
         // Also when the request turned the frame's refusal into an answer of its own: that answer
-        // was decided on rights the caller no longer holds.
-        if (!attempt.rightsMoved || attempt.last)
+        // was decided on rights or definitions that no longer stand.
+        if (!attempt.stampsMoved || attempt.last)
             return result;
         renew();
     }

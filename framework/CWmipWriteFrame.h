@@ -11,14 +11,16 @@
 // answers as hidden, and no other writer can move it between the check and the write. A frame
 // opened inside another (a nested mapper's write) is a savepoint of the outer transaction.
 //
-// The caller's own rights are held to the same moment: inside a door's request
-// (AnswerCallerRequest) the outermost frame compares, first thing under its lock, the caller's
-// stored rights (CAcsUser::CheckStoredUser, one keyed read in the frame's own transaction) with
-// those the request looked its caller up with. When they moved while the request waited, the frame
-// writes nothing and the door answers the request anew: its caller's look-up renews the entry from
-// the stored rows by the user caches' own road, and every check, the door's admission and the
-// class definition the caller's rights shape included, runs as in a request starting after the
-// change, with its refusal, code and text.
+// The caller's own rights, and the class definitions the request judges its values by, are held
+// to the same moment: inside a door's request (AnswerCallerRequest) the outermost frame compares,
+// first thing under its lock, both stamps (one read of both rows in the frame's own transaction)
+// with those the request read: the caller's rights stamp (CAcsUser::GetRightsStamp, as the user
+// caches compare it) and the list stamp its definitions were served under
+// (CStoredStamps::RequestScope, fixed by the request's first read of the stamps). When either moved while the request
+// waited, the frame writes nothing and the door answers the request anew: its caller's look-up renews the entry from
+// the stored rows by the user caches' own road and reads the stamps again, and every check, the door's admission and
+// the class definitions (options, field layout, value lists) included, runs as in a request starting after the change,
+// with its refusal, code and text.
 //
 // Stateless: each Run is one request on the calling thread; the request being answered is the
 // thread's own; the test hook is process-wide and guarded by its own lock.
@@ -71,8 +73,9 @@ public:
                              IWbemClassObject* inParams, const MethodOpening& opening, const MethodWrite& write,
                              MethodRows rows = MethodRows::Written);
 
-    // Runs one request of a door's caller: `request`, during which the outermost write frame
-    // compares the caller's stored rights under its lock (see above). When a frame found them
+    // Runs one request of a door's caller: `request`, inside a CStoredStamps::RequestScope of
+    // its own, during which the outermost write frame compares the caller's stored rights and the
+    // request's list stamp under its lock (see above). When a frame found either
     // moved, whatever the request then did with the frame's refusal, `renew` gives back what the
     // request held of its caller (its mapper, the entry its look-ups share) and `request` runs
     // again, at most kCallerAttempts times in all; in the last one a frame that still finds them

@@ -203,10 +203,11 @@ HRESULT CWmipInstanceProvider::SendClassDefinition(std::unique_ptr<CWmipClassMap
 }
 
 HRESULT CWmipInstanceProvider::SendQueryResults(const CString& className, CWmipQuery* query, IWbemContext* context,
-                                                IWbemObjectSink* sink, LONG flags, BOOL all) const
+                                                IWbemObjectSink* sink, LONG flags, BOOL all,
+                                                CWmipRequestEnvelope& envelope) const
 {
     return CWmipResultSender(m_services.Get(), m_connectionManager, m_listCache)
-        .SendQueryResults(className, query, context, sink, flags, all);
+        .SendQueryResults(className, query, context, sink, flags, all, envelope.Lease());
 }
 
 BOOL CWmipInstanceProvider::HasPartialInstanceOperations(IWbemContext* context) const
@@ -271,13 +272,14 @@ HRESULT CWmipInstanceProvider::GetObjectAsync(const BSTR objectPath, LONG flags,
         }
         if (envelope.Path()->GetKeyCount() > 0)
         {
+            envelope.BeginRead();
             if (!trusted)
                 EnsureVexletPermission();
             envelope.Query() = CWmipQuery::CreateFromObjectPath(*envelope.Path());
             if (envelope.Query() == nullptr)
                 Fail(__LINE__, WBEM_E_INVALID_OBJECT_PATH);
             return SendQueryResults(envelope.Query()->GetClassName(), envelope.Query().get(), context, sink, flags,
-                                    FALSE);
+                                    FALSE, envelope);
         }
         return GetClassObject(envelope.Path()->GetClassName(), context, sink, trusted, shellOnly, envelope);
     });
@@ -355,10 +357,11 @@ HRESULT CWmipInstanceProvider::CreateInstanceEnumAsync(const BSTR className, LON
                                   m_connectionManager);
     return envelope.Run(
         [&]() -> HRESULT {
+            envelope.BeginRead();
             EnsureVexletPermission();
             if (sink == nullptr || className == nullptr)
                 Fail(__LINE__, WBEM_E_INVALID_PARAMETER);
-            const HRESULT result = SendQueryResults(name, nullptr, context, sink, flags, TRUE);
+            const HRESULT result = SendQueryResults(name, nullptr, context, sink, flags, TRUE, envelope);
             if (FAILED(result))
                 FailForClass(__LINE__, result, result, name);
             return result;
@@ -372,6 +375,7 @@ HRESULT CWmipInstanceProvider::ExecQueryAsync(const BSTR queryLanguage, const BS
     const CString text = TextOf(query);
     CWmipRequestEnvelope envelope(L"ExecQueryAsync", text, m_services.Get(), context, sink, m_connectionManager);
     return envelope.Run([&]() -> HRESULT {
+        envelope.BeginRead();
         EnsureVexletPermission();
         // Nothing can be answered without a sink.
         if (sink == nullptr)
@@ -389,7 +393,7 @@ HRESULT CWmipInstanceProvider::ExecQueryAsync(const BSTR queryLanguage, const BS
         if (envelope.Query()->GetKind() != CWmipQuery::kSelect)
             Fail(__LINE__, WBEM_E_PROVIDER_NOT_CAPABLE);
         const CString queried = envelope.Query()->GetClassName();
-        const HRESULT sent = SendQueryResults(queried, envelope.Query().get(), context, sink, flags, TRUE);
+        const HRESULT sent = SendQueryResults(queried, envelope.Query().get(), context, sink, flags, TRUE, envelope);
         const HRESULT result = sent == WBEM_E_INVALID_CLASS ? WBEM_E_NOT_FOUND : sent;
         if (FAILED(result))
             FailForClass(__LINE__, result, sent, queried);

@@ -139,10 +139,10 @@ private:
     // Indicates the class definition of the mapper's class; always deletes the mapper.
     HRESULT SendClassDefinition(std::unique_ptr<CWmipClassMapper> mapper, IWbemObjectSink* sink, BOOL trusted,
                                 BOOL systemAccount, BOOL shellOnly) const;
-    // Enumerates the class (restricted by the query, when given) and indicates the instances;
-    // only the first unless all is set.
+    // Enumerates the class (restricted by the query, when given) on the request's connection and
+    // indicates the instances; only the first unless all is set.
     HRESULT SendQueryResults(const CString& className, CWmipQuery* query, IWbemContext* context, IWbemObjectSink* sink,
-                             LONG flags, BOOL all) const;
+                             LONG flags, BOOL all, CWmipRequestEnvelope& envelope) const;
     // True when the context holds one of the put-extension values.
     BOOL HasPartialInstanceOperations(IWbemContext* context) const;
 

@@ -9,6 +9,7 @@
 #include <memory>
 
 class CAcsUser;
+class CBntDatabase;
 class CWmipClassMapper;
 class DBConnectionManager;
 
@@ -26,6 +27,13 @@ public:
     const CAcsUser* TakeConnection();
     // The held connection; null when none.
     const CAcsUser* GetConnection() const { return m_connection; }
+    // Takes a connection (TakeConnection) and opens a read transaction on it (CBntDatabase::
+    // BeginRead), which lasts until EndRead, Close or the connection's first write: the request's
+    // reads on it see one moment of the database, for the cost of one transaction. The held
+    // connection; null when the pool has none. Throws CDBException.
+    const CAcsUser* BeginRead();
+    // Ends the read transaction, if one is open. Never throws.
+    void EndRead();
 
     // Keeps the mapper (deleting one kept before).
     void SetMapper(std::unique_ptr<CWmipClassMapper> mapper);
@@ -36,7 +44,8 @@ public:
     // Deletes the kept mapper; nothing when none.
     void DeleteMapper();
 
-    // Deletes the mapper, then gives the connection back. Safe to call more than once.
+    // Deletes the mapper, ends the read transaction, then gives the connection back. Safe to
+    // call more than once.
     void Close();
 
 private:
@@ -44,5 +53,7 @@ private:
     DBConnectionManager* const m_connectionManager;
 
     const CAcsUser* m_connection = nullptr;
+    // The held connection's database while a read transaction of this lease is open.
+    CBntDatabase* m_reading = nullptr;
     std::unique_ptr<CWmipClassMapper> m_mapper;
 };

@@ -12,6 +12,7 @@
 #include "framework/CWmipObjectPath.h"
 #include "framework/CWmipQuery.h"
 #include "framework/CWmipWriteFrame.h"
+#include "inhouse/BntLogin/CAcsUser.h"
 #include "inhouse/BntUtility/CWMIDebugLog.h"
 #include "inhouse/BntUtility/CWMIException.h"
 #include "platform/com/Bstr.h"
@@ -88,6 +89,7 @@ HRESULT CWmipRequestEnvelope::Run(const Work& work, FailureMapping mapping)
             // a request starting now: the mapper and the kept entry go, the next lookup renews it.
             result = CWmipWriteFrame::AnswerCallerRequest(work, [this] {
                 m_lease.DeleteMapper();
+                m_lease.EndRead();
                 m_caller.Renew();
             });
         }
@@ -135,6 +137,12 @@ HRESULT CWmipRequestEnvelope::AnswerEarly(HRESULT result)
 {
     ReleaseResources();
     return m_reporter.Complete(result, nullptr, nullptr);
+}
+
+void CWmipRequestEnvelope::BeginRead()
+{
+    const CAcsUser* connection = m_lease.BeginRead();
+    m_caller.CompareOn(connection != nullptr ? connection->GetDatabase() : nullptr);
 }
 
 bool CWmipRequestEnvelope::ParsePath(const wchar_t* text, KeyRule rule)

@@ -79,6 +79,12 @@ public:
     // embedded NUL. The argument must be a BSTR: its length prefix is read.
     static bool HasEmbeddedNul(const BSTR text);
 
+    // Takes the request's connection, before its caller is checked, and opens a read transaction
+    // on it (CWmipMapperLease::BeginRead) in which the caller's check reads the stamps and the
+    // request's reads follow: one moment, one transaction's locks. Without a free connection the
+    // caller is checked on its entry's own. Throws CDBException.
+    void BeginRead();
+
     // The request's resources; all are given back by Run before it reports, and by the
     // destructor on any other way out.
     std::unique_ptr<CWmipObjectPath>& Path() { return m_path; }

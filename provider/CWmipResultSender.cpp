@@ -124,13 +124,16 @@ HRESULT CWmipResultSender::RemoveValueQualifiers(IWbemClassObject* classObject)
 }
 
 HRESULT CWmipResultSender::SendQueryResults(const CString& className, CWmipQuery* query, IWbemContext* context,
-                                            IWbemObjectSink* sink, LONG flags, BOOL all) const
+                                            IWbemObjectSink* sink, LONG flags, BOOL all, CWmipMapperLease& lease) const
 {
     const bool sendStatus = (flags & WBEM_FLAG_SEND_STATUS) != 0;
 
-    // Declared first so that the mapper (and its recordset) is gone before the connection
-    // goes back, whichever way this function is left.
-    CWmipMapperLease lease(m_connectionManager);
+    // The mapper (and its recordset) goes whichever way this function is left.
+    struct MapperDeletion
+    {
+        CWmipMapperLease& lease;
+        ~MapperDeletion() { lease.DeleteMapper(); }
+    } const deletion{lease};
     const CAcsUser* connection = lease.TakeConnection();
     if (connection == nullptr)
         throw CWMIException(kSource, __LINE__, WBEM_E_FAILED, CWmipMessages::kNoConnection);

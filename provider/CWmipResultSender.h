@@ -14,6 +14,7 @@
 class CAcsUser;
 class CWmipClassMapper;
 class CWmipListObjectClassCache;
+class CWmipMapperLease;
 class CWmipQuery;
 class DBConnectionManager;
 class IWbemClassObject;
@@ -43,16 +44,17 @@ public:
     HRESULT SendClassDefinition(std::unique_ptr<CWmipClassMapper> mapper, IWbemObjectSink* sink, BOOL trusted,
                                 BOOL systemAccount, BOOL shellOnly) const;
 
-    // Enumerates the class through its mapper on a connection of its own (restricted by the
-    // query when given) and indicates the instances, only the first unless all is set; with
+    // Enumerates the class through its mapper on the request's connection (taken by `lease` unless
+    // it holds one: a read transaction opened on it is shared) (restricted by the query when
+    // given) and indicates the instances, only the first unless all is set; with
     // WBEM_FLAG_SEND_STATUS in flags each is followed by a progress status. Answers the last
     // build's HRESULT (the view check's when nothing was built); WBEM_E_INVALID_CLASS when the
     // class has no mapper; the view check's failure; WBEM_E_NOT_FOUND when all is not set
     // and nothing matches. Throws CWMIException WBEM_E_FAILED when no connection is available
-    // or the rows cannot be read, and the failure of an instance build. The mapper is deleted
-    // and the connection given back on every path, in that order.
+    // or the rows cannot be read, and the failure of an instance build. The mapper is deleted on
+    // every path; the connection stays with the lease.
     HRESULT SendQueryResults(const CString& className, CWmipQuery* query, IWbemContext* context, IWbemObjectSink* sink,
-                             LONG flags, BOOL all) const;
+                             LONG flags, BOOL all, CWmipMapperLease& lease) const;
 
 private:
     // Removes "Values" and "ValueMap" from every non-system property; the first failure of the

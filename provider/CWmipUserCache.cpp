@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "inhouse/BntAccessSets/CBntConfigSet.h"
+#include "inhouse/BntCoreDb/CBntDatabase.h"
 #include "inhouse/BntLogin/CAcsUser.h"
 #include "inhouse/BntLogin/DBConnectionManager.h"
 #include "inhouse/BntUserDb/CBntUDFPermissionListNoGui.h"
@@ -52,12 +53,13 @@ struct UseRelease
     void operator()(CWmipUserCacheEntry* entry) const { entry->Release(); }
 };
 
-// Whether the entry's user still has the rights it was logged in with (one keyed read of the
-// rights stamp); an entry whose check fails is given back before the failure goes on.
-bool FollowsStoredRights(CWmipUserCacheEntry& entry)
+// Whether the entry's user still has the rights it was logged in with (one read of both
+// stamps, on `database` when given); an entry whose check fails is given back before the failure
+// goes on.
+bool FollowsStoredRights(CWmipUserCacheEntry& entry, CBntDatabase* database)
 {
     std::unique_ptr<CWmipUserCacheEntry, UseRelease> onFailure(&entry);
-    const bool same = CWmipUserCachePool::CompareWithStored(entry) == CAcsUser::StoredState::Same;
+    const bool same = CWmipUserCachePool::CompareWithStored(entry, database) == CAcsUser::StoredState::Same;
     static_cast<void>(onFailure.release());
     return same;
 }
@@ -88,6 +90,7 @@ void CWmipUserCache::RequestScope::End() noexcept
     }
     m_active = false;
     t_request = nullptr;
+    m_database = nullptr;
     if (m_entry != nullptr)
     {
         // A release never needs the client: the count was raised for this scope alone.
@@ -109,6 +112,14 @@ void CWmipUserCache::RequestScope::Renew() noexcept
     if (m_active)
     {
         t_request = this;
+    }
+}
+
+void CWmipUserCache::RequestScope::CompareOn(CBntDatabase* database) noexcept
+{
+    if (m_active)
+    {
+        m_database = database;
     }
 }
 
@@ -247,13 +258,23 @@ HRESULT CWmipUserCache::GetUserImpl(CWmipUserCacheEntry** entry, LPCWSTR sid)
             m_pool.Take(sidText, [this, now](const CWmipUserCacheEntry& cached) { return !IsExpired(cached, now); });
         // Held until the login below has retired it, so that its address names no other entry.
         const std::unique_ptr<CWmipUserCacheEntry, UseRelease> outdated(
-            result != nullptr && !FollowsStoredRights(*result) ? std::exchange(result, nullptr) : nullptr);
+            result != nullptr && !FollowsStoredRights(*result, request != nullptr ? request->m_database : nullptr)
+                ? std::exchange(result, nullptr)
+                : nullptr);
         if (result == nullptr)
         {
             const HRESULT loggedIn = LogInUser(userId, sidText, outdated.get(), result);
             if (FAILED(loggedIn))
             {
                 return loggedIn;
+            }
+            if (outdated != nullptr && request != nullptr && request->m_database != nullptr)
+            {
+                // The rights just read are newer than the moment the request's reads began at,
+                // with the stamp read that found them moved: its reads begin again, at a moment
+                // no older than the rights they are judged by.
+                request->m_database->EndRead();
+                request->m_database->BeginRead();
             }
         }
         GarbageCollect();

@@ -3,8 +3,8 @@
 // WMI client, GetUserFromSID for a known account), which raises the entry's use count, and
 // gives it back (ReleaseUser). Entries expire after the configured lifetime (stored value 33);
 // a lookup after expiry logs the user in again, and so does every lookup that finds the rights
-// the entry's user was logged in with changed (CWmipUserCachePool::CompareWithStored, one keyed
-// read of the rights stamp per lookup; once per request inside a RequestScope). Clean-up runs
+// the entry's user was logged in with changed (CWmipUserCachePool::CompareWithStored, one read
+// of both stamps per lookup; once per request inside a RequestScope). Clean-up runs
 // inside lookups and releases, at most once per clean-up interval (30 s); no thread of its own.
 // The framework sees it as an IWmipUserDirectory.
 //
@@ -36,6 +36,7 @@
 #include "provider/CWmipUserCacheEntry.h"
 #include "provider/CWmipUserCachePool.h"
 
+class CBntDatabase;
 class CBntUDFPermissionListNoGui;
 class DBConnectionManager;
 
@@ -57,7 +58,7 @@ public:
     // One request of the calling thread: while a scope lives, the first lookup of an account
     // (GetUser, GetUserFromSID) that finds an entry keeps it, with its use count raised, and
     // every later lookup of the same account in the same cache answers that entry without
-    // reading the rights stamp again. A request's checks thus share one comparison, made during
+    // reading the stamps again. A request's checks thus share one comparison, made during
     // the request and never before it; the next request compares anew. The caller's identity
     // and impersonation level are still checked on every lookup. A scope made while another
     // lives on the thread (a request served inside a request) adds nothing to it.
@@ -80,6 +81,11 @@ public:
         // again compares its caller's rights with the stored ones at its next lookup, which
         // renews the entry when they moved. Never throws.
         void Renew() noexcept;
+        // The request's own connection, on which the first lookup reads the stamps, inside the
+        // read transaction the request's reads share (null, and outside a request: the entry's
+        // own connection). When they moved and the caller is logged in anew, that read
+        // transaction begins again. Valid until End, Renew or the next call.
+        void CompareOn(CBntDatabase* database) noexcept;
 
     private:
         friend class CWmipUserCache;
@@ -89,6 +95,7 @@ public:
         CWmipUserCache* m_cache = nullptr;
         CString m_sid;
         CWmipUserCacheEntry* m_entry = nullptr;
+        CBntDatabase* m_database = nullptr;
     };
 
     // The clean-up runs at most this often.
@@ -105,7 +112,7 @@ public:
     CWmipUserCache& operator=(const CWmipUserCache&) = delete;
 
     // The caller's entry with its use count raised, in *entry (null on failure). An account
-    // already cached (and not expired) is handed out after one read of the rights stamp; one
+    // already cached (and not expired) is handed out after one read of both stamps; one
     // whose rights changed since its login is logged in again (its entry retired). S_OK, or
     // S_FALSE (1) for a client at identification level found by SID; on failure
     // 0x80041003 (WBEM_E_ACCESS_DENIED: improper impersonation level, account not linked, an

@@ -123,10 +123,12 @@ void CWmipUserCachePool::Purge(const EntryTest& expired)
     }
 }
 
-CAcsUser::StoredState CWmipUserCachePool::CompareWithStored(const CWmipUserCacheEntry& entry)
+CAcsUser::StoredState CWmipUserCachePool::CompareWithStored(const CWmipUserCacheEntry& entry, CBntDatabase* database)
 {
     const CAcsUser* user = entry.GetUser();
-    return user != nullptr ? user->CheckStoredUser() : CAcsUser::StoredState::Gone;
+    if (user == nullptr)
+        return CAcsUser::StoredState::Gone;
+    return database != nullptr ? user->CheckStoredUser(*database) : user->CheckStoredUser();
 }
 
 void CWmipUserCachePool::TakeOutLocked(std::map<CString, CWmipUserCacheEntry*>::iterator cached)

@@ -89,9 +89,10 @@ public:
     void Purge(const EntryTest& expired = {});
 
     // Whether what the entry's user's rights come from is as it was at its login: the user's
-    // CAcsUser::CheckStoredUser (one keyed read of the rights stamp); Gone for an entry without
-    // a user. Takes no lock of the pool. Throws the database's CDBException.
-    static CAcsUser::StoredState CompareWithStored(const CWmipUserCacheEntry& entry);
+    // CAcsUser::CheckStoredUser (one read of both stamps), on `database` when given (a request's
+    // own connection), else on the user's own; Gone for an entry without a user. Takes no lock of
+    // the pool. Throws the database's CDBException.
+    static CAcsUser::StoredState CompareWithStored(const CWmipUserCacheEntry& entry, CBntDatabase* database = nullptr);
 
 private:
     friend struct UserPoolTestAccess;

@@ -4,6 +4,7 @@
 
 #include <cerrno>
 #include <iterator>
+#include <utility>
 
 #include "inhouse/BntCoreDb/CBntCommitQueue.h"
 #include "inhouse/BntCoreDb/CBntDatabase.h"
@@ -259,6 +260,8 @@ void CBntConnection::CloseLocked(bool lost)
     CBntCommitQueue::LevelsRolledBack(m_transactionDepth);
     for (; m_transactionDepth > 0; --m_transactionDepth)
         m_lock.unlock();
+    if (std::exchange(m_reading, false))
+        m_lock.unlock();
     m_faultSkip = 0;
     m_faultCount = 0;
 }
@@ -374,6 +377,45 @@ void CBntConnection::RequireWritable()
     std::lock_guard guard(m_lock);
     if (sqlite3_db_readonly(RequireHandleLocked(), "main") == 1)
         ThrowEngineErrorLocked(SQLITE_READONLY, sqlite3_errstr(SQLITE_READONLY), false);
+}
+
+void CBntConnection::BeginRead()
+{
+    std::lock_guard guard(m_lock);
+    RequireHandleLocked();
+    if (m_reading || m_transactionDepth > 0)
+        return;
+    // Not faultable: a fault sweep counts the statements of the write it fails.
+    ExecuteControlLocked("BEGIN DEFERRED", false);
+    m_lock.lock();
+    m_reading = true;
+}
+
+void CBntConnection::EndRead()
+{
+    std::lock_guard guard(m_lock);
+    EndReadLocked();
+}
+
+void CBntConnection::EndReadLocked()
+{
+    if (!m_reading)
+        return;
+    m_reading = false;
+    m_lock.unlock();
+    if (m_db == nullptr || sqlite3_get_autocommit(m_db))
+        return;
+    // A transaction that only read has nothing to commit or lose; a statement still stepping
+    // keeps its own snapshot until it is reset.
+    try
+    {
+        ExecuteControlLocked("COMMIT", false);
+    }
+    catch (const CDBException&)
+    {
+        if (m_db != nullptr && sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr) != SQLITE_OK)
+            CloseLocked(true);
+    }
 }
 
 void CBntConnection::BeginTrans()

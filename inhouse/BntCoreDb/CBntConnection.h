@@ -66,10 +66,24 @@ public:
     void RequireWritable();
 
     // Nested transactions: the outermost level is BEGIN IMMEDIATE/COMMIT/ROLLBACK, inner
-    // levels are savepoints. A failed commit rolls back every level and throws.
+    // levels are savepoints. A failed commit rolls back every level and throws. An open read
+    // transaction ends first.
     void BeginTrans();
     void CommitTrans();
     void Rollback();
+
+    // A read transaction (BEGIN DEFERRED): the reads that follow see the database as the first
+    // of them found it, and pay for one transaction's locks instead of one each. It keeps the
+    // connection for this thread, as a transaction does, and ends at EndRead, at the first
+    // statement that writes or BeginTrans (a write never runs on a moment gone by), or when the
+    // connection closes or drops. Nothing when a transaction or a read one is open already.
+    // Throws CDBException.
+    void BeginRead();
+    // Ends the read transaction, if one is open. Never throws: a failed end drops the
+    // connection, which ends it as well.
+    void EndRead();
+    // For CBntStatement: ends the read transaction before a statement that writes. Lock held.
+    void EndReadLocked();
 
     // Test hooks: after `skip` statements that run as usual, the next `count` statements fail
     // as if the engine had answered `sqliteCode` (rollbacks excepted, so a caller can always
@@ -110,6 +124,8 @@ private:
     std::atomic<std::uint64_t> m_generation{0};
     bool m_lost = false;
     int m_transactionDepth = 0;
+    // A read transaction is open (BeginRead), holding m_lock once for its thread.
+    bool m_reading = false;
     int m_faultSkip = 0;
     int m_faultCount = 0;
     int m_faultCode = 0;

@@ -161,6 +161,16 @@ void CBntDatabase::BeginTrans()
     m_connection->BeginTrans();
 }
 
+void CBntDatabase::BeginRead()
+{
+    m_connection->BeginRead();
+}
+
+void CBntDatabase::EndRead()
+{
+    m_connection->EndRead();
+}
+
 void CBntDatabase::CommitTrans()
 {
     m_connection->CommitTrans();

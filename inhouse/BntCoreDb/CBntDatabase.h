@@ -87,6 +87,13 @@ public:
     void CommitTrans();
     void Rollback();
 
+    // A read transaction: the reads up to EndRead see one moment of the database, at the cost of
+    // one transaction's locks. It holds the connection for its thread as a transaction does, and
+    // ends early at the first write or BeginTrans and when the connection closes or drops.
+    // Nothing when a transaction is open already. BeginRead throws CDBException; EndRead never.
+    void BeginRead();
+    void EndRead();
+
     // True when a row of `table` has `column` equal to `name` (exact, case-sensitive text
     // comparison). Throws CDBException for invalid names or engine errors.
     bool NameExists(const CString& table, const CString& column, const CString& name);

@@ -59,6 +59,10 @@ CBntStatement::CBntStatement(std::shared_ptr<CBntConnection> connection, const s
     if (stmt == nullptr)
         stmt = Prepare(*m_connection, db, sql);
     m_stmt = stmt;
+    // A write is never made on a read transaction's moment (nor held uncommitted by it). The
+    // engine counts BEGIN IMMEDIATE as a write, so a transaction's begin ends the read as well.
+    if (!sqlite3_stmt_readonly(stmt))
+        m_connection->EndReadLocked();
     if (static_cast<std::size_t>(sqlite3_bind_parameter_count(stmt)) != params.size())
     {
         sqlite3_finalize(m_stmt);

@@ -9,6 +9,7 @@
 #include "inhouse/BntDirectories/Directory.h"
 #include "inhouse/BntDirectories/DirectoryDBManager.h"
 #include "inhouse/BntDirectories/DirectoryException.h"
+#include "inhouse/BntLogin/CStoredStamps.h"
 #include "inhouse/BntUtility/CPasswordHash.h"
 #include "inhouse/BntUtility/CWMIDebugLog.h"
 #include "inhouse/BntUtility/StringConversion.h"
@@ -61,41 +62,17 @@ StoredGroups GroupsOf(const CLoginQuery::Row& row)
             static_cast<LONG>(CLoginQuery::Integer(row, 9)),     static_cast<LONG>(CLoginQuery::Integer(row, 10))};
 }
 
-// One of the database's stamps (db/schema.sql: row 1 the rights, row 2 the lists), by the
-// statement that reads its row; empty when the database holds no such row.
-std::optional<LONGLONG> ReadStamp(CBntDatabase& database, const char* statement)
+// Both stamps at a login, after putting back the stamp rows (rights and lists) an old or restored
+// database, or a direct write, left out: while one is missing every check finds it changed, which
+// costs each request a new login. One read when both are there. A restored row takes a fresh
+// random value, as the triggers set, so that no remembered stamp matches it. A failed restore is
+// logged and leaves the row missing: the checks still fail closed. The rights stamp is read before
+// the rights it stands for, so that a change committed in between shows at the next check.
+CStoredStamps ReadStampsRestoring(CBntDatabase& database, const CBntExceptionHandler& handler)
 {
-    const auto row = CLoginQuery::FirstRow(database, statement, {});
-    return row ? std::optional<LONGLONG>(CLoginQuery::Integer(*row, 0)) : std::nullopt;
-}
-
-// The rights stamp; read before the rights it stands for, so that a change committed in between
-// shows as a changed stamp at the next check. Empty when the row is missing.
-std::optional<LONGLONG> ReadRightsStamp(CBntDatabase& database)
-{
-    return ReadStamp(database, "SELECT STAMP FROM RIGHTS_STAMP WHERE STAMPID = 1");
-}
-
-// The rights stamp at a login, read as ReadRightsStamp does, after putting back the stamp rows
-// (rights and lists) an old or restored database, or a direct write, left out: while one is
-// missing every check finds it changed, which costs each request a new login. One read when both
-// are there. A restored row takes a fresh random value, as the triggers set, so that no
-// remembered stamp matches it. A failed restore is logged and leaves the row missing: the checks
-// still fail closed.
-std::optional<LONGLONG> ReadRightsStampRestoring(CBntDatabase& database, const CBntExceptionHandler& handler)
-{
-    std::optional<LONGLONG> rights;
-    bool lists = false;
-    for (const auto& row :
-         CLoginQuery::Rows(database, "SELECT STAMPID, STAMP FROM RIGHTS_STAMP WHERE STAMPID IN (1, 2)", {}))
-    {
-        if (CLoginQuery::Integer(row, 0) == 1)
-            rights = CLoginQuery::Integer(row, 1);
-        else
-            lists = true;
-    }
-    if (rights && lists)
-        return rights;
+    const CStoredStamps stored = CStoredStamps::Read(database);
+    if (stored.rights && stored.lists)
+        return stored;
     // A failed restore is handled here: its cause (a read-only or locked database) explains no
     // failure the request reports later, while a cause noted before it still does.
     const CString pending = CBntDatabase::TakeLastFailureCause();
@@ -112,7 +89,7 @@ std::optional<LONGLONG> ReadRightsStampRestoring(CBntDatabase& database, const C
         handler.LogError(kSource, __LINE__, L"Unable to restore the rights stamp.", &e);
     }
     CBntDatabase::RestoreLastFailureCause(pending);
-    return ReadRightsStamp(database);
+    return CStoredStamps::Read(database);
 }
 
 bool IsEmptyText(LPCWSTR text)
@@ -341,7 +318,8 @@ LONG CAcsUser::LinkedUserID(CBntDatabase& database, const AccountLink& link)
 
 bool CAcsUser::LoadUser(LONG userId, bool processAccount)
 {
-    const std::optional<LONGLONG> stamp = ReadRightsStampRestoring(*m_database, m_exceptionHandler);
+    const CStoredStamps stamps = ReadStampsRestoring(*m_database, m_exceptionHandler);
+    CStoredStamps::NoteForRequest(stamps.lists);
     const auto row = CLoginQuery::FirstRow(*m_database, std::string(kUserColumns) + "WHERE USERID = ?", {userId});
     // A caller signs in only as an enabled user, the administrator included; the process's own
     // connection needs no row.
@@ -374,7 +352,7 @@ bool CAcsUser::LoadUser(LONG userId, bool processAccount)
     }
     m_userId = userId;
     m_processAccount = processAccount;
-    m_rightsStamp = stamp;
+    m_rightsStamp = stamps.rights;
     m_options.Load(*m_database);
     LoadPermissionsAndSegments();
     m_loggedIn = true;
@@ -429,7 +407,8 @@ void CAcsUser::ResetPermissions()
         return;
     }
     const LONG userId = m_userId;
-    const std::optional<LONGLONG> stamp = ReadRightsStamp(*m_database);
+    const CStoredStamps stamps = CStoredStamps::Read(*m_database);
+    CStoredStamps::NoteForRequest(stamps.lists);
     const auto row = CLoginQuery::FirstRow(*m_database, std::string(kUserColumns) + "WHERE USERID = ?", {userId});
     if (row && userId != kSystemAdministratorID)
     {
@@ -438,7 +417,7 @@ void CAcsUser::ResetPermissions()
     }
     m_options.Load(*m_database);
     LoadPermissionsAndSegments();
-    m_rightsStamp = stamp;
+    m_rightsStamp = stamps.rights;
 }
 
 bool CAcsUser::HasPermission(DWORD permissionId) const
@@ -474,8 +453,12 @@ CAcsUser::StoredState CAcsUser::CheckStoredUser(CBntDatabase& database) const
     {
         return StoredState::Gone;
     }
-    // A stamp missing now or at the login never matches: the check fails closed.
-    if (m_rightsStamp && ReadRightsStamp(database) == m_rightsStamp)
+    // Both stamps in one read, the list stamp noted for the thread's request: its class
+    // definitions are served under it. A stamp missing now or at the login never matches: the
+    // check fails closed.
+    const CStoredStamps stored = CStoredStamps::Read(database);
+    CStoredStamps::NoteForRequest(stored.lists);
+    if (stored.RightsStandAt(m_rightsStamp))
     {
         return StoredState::Same;
     }

@@ -103,15 +103,16 @@ public:
     // Whether what the user's rights come from may have changed since login or the last
     // ResetPermissions: Same when the rights stamp (RIGHTS_STAMP, set anew by every write of the
     // user row and accounts, secondary segments, segments and group units, permission groups
-    // and grants, field permissions and system options) is unchanged, which costs one keyed
-    // read. A stamp row missing now or at the login counts as changed. Otherwise, for every user
+    // and grants, field permissions and system options) is unchanged, which costs one read of
+    // both stamps. A stamp row missing now or at the login counts as changed. Otherwise, for every user
     // the system administrator included: Gone when the account that signed it in (Login with a
     // name) names no user now (see LinkedUserID: its directory gone, or the stored password it
     // signed in with changed), or its row is missing or disabled (also for a logged-out user);
     // RightsChanged when that account names another user now (LoginAgain signs that one in) or
     // the rights may differ. The process's own connection (LoginAsSA) needs no row:
-    // RightsChanged. Read on the user's own connection, or on the given one (a write's own
-    // transaction, so that what it decides on is what it writes under). Throws CDBException.
+    // RightsChanged. The list stamp read with the rights stamp is noted for the thread's request
+    // (CStoredStamps::NoteForRequest). Read on the user's own connection, or on the given one.
+    // Throws CDBException.
     enum class StoredState
     {
         Same,

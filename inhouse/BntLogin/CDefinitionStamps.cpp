@@ -2,8 +2,8 @@
 
 #include "inhouse/BntCoreDb/CBntDatabase.h"
 #include "inhouse/BntCoreDb/CDBException.h"
-#include "inhouse/BntCoreDb/CLoginQuery.h"
 #include "inhouse/BntLogin/CAcsUser.h"
+#include "inhouse/BntLogin/CStoredStamps.h"
 
 #include <atomic>
 
@@ -20,7 +20,13 @@ std::optional<CDefinitionStamps> CDefinitionStamps::Read(const CAcsUser* user, s
     const long generation = GetDatabaseGeneration();
     try
     {
-        const std::optional<LONGLONG> lists = ReadListStamp(*user->GetDatabase());
+        // A door's request reads the stamps once: its definitions stand on the list stamp it read.
+        std::optional<LONGLONG> lists;
+        if (!CStoredStamps::ListsOfRequest(lists))
+        {
+            lists = ReadListStamp(*user->GetDatabase());
+            CStoredStamps::NoteForRequest(lists);
+        }
         if (!lists.has_value())
             return std::nullopt;
         return CDefinitionStamps{generation, *rights, *lists};
@@ -33,8 +39,7 @@ std::optional<CDefinitionStamps> CDefinitionStamps::Read(const CAcsUser* user, s
 
 std::optional<LONGLONG> CDefinitionStamps::ReadListStamp(CBntDatabase& database)
 {
-    const auto row = CLoginQuery::FirstRow(database, "SELECT STAMP FROM RIGHTS_STAMP WHERE STAMPID = 2", {});
-    return row ? std::optional<LONGLONG>(CLoginQuery::Integer(*row, 0)) : std::nullopt;
+    return CStoredStamps::Read(database).lists;
 }
 
 bool CDefinitionStamps::SetsListStamp(CBntDatabase& database, const CString& table)

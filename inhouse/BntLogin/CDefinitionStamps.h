@@ -29,7 +29,9 @@ struct CDefinitionStamps
     // after a connection was dropped in between never stand under the newer generation. Empty, so
     // that nothing made now is kept, when rights is empty, user is null or logged out, or the list
     // stamp is missing or cannot be read (the failure is swallowed: the build that follows reads
-    // the same database and reports its own).
+    // the same database and reports its own). Inside a door's request whose list stamp is fixed
+    // already (CStoredStamps::RequestScope) that stamp is taken without a read; otherwise the one
+    // read here fixes it.
     static std::optional<CDefinitionStamps> Read(const CAcsUser* user, std::optional<LONGLONG> rights);
     // The list stamp of the database (one keyed read); empty for a database made before the stamp,
     // whose writes set none. Throws CDBException.

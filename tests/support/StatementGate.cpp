@@ -38,8 +38,10 @@ int Trace(unsigned type, void*, void* statement, void* text)
     StatementGate::OnStatement(static_cast<const char*>(text));
     if (!StatementRecorder::Recording())
         return 0;
-    char* expanded = sqlite3_expanded_sql(static_cast<sqlite3_stmt*>(statement));
-    StatementRecorder::OnStatement(static_cast<const char*>(text), expanded);
+    auto* const running = static_cast<sqlite3_stmt*>(statement);
+    char* expanded = sqlite3_expanded_sql(running);
+    sqlite3* const db = sqlite3_db_handle(running);
+    StatementRecorder::OnStatement(static_cast<const char*>(text), expanded, db, sqlite3_get_autocommit(db) == 0);
     sqlite3_free(expanded);
     return 0;
 }

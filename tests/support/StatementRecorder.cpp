@@ -55,11 +55,11 @@ bool StatementRecorder::Recording()
     return g_recording;
 }
 
-void StatementRecorder::OnStatement(const char* sql, const char* expanded)
+void StatementRecorder::OnStatement(const char* sql, const char* expanded, const void* connection, bool inTransaction)
 {
     const std::lock_guard guard(g_lock);
     if (g_recorder != nullptr && sql != nullptr)
-        g_statements.push_back({sql, expanded != nullptr ? expanded : sql});
+        g_statements.push_back({sql, expanded != nullptr ? expanded : sql, connection, inTransaction});
 }
 
 std::vector<StatementRecorder::PlanStep> StatementRecorder::Plan(const std::filesystem::path& database,

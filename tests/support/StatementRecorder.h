@@ -19,6 +19,10 @@ public:
     {
         std::string sql;       // as prepared, '?' markers in place
         std::string expanded;  // with the bound values written in
+        // The connection it ran on (its engine handle: the same value, the same connection), and
+        // whether a transaction was open there when it began.
+        const void* connection = nullptr;
+        bool inTransaction = false;
     };
 
     // Throws std::logic_error when the statement trace could not be installed.
@@ -45,6 +49,6 @@ public:
     // For the statement trace: whether a recorder lives (the trace expands a statement's values
     // only then), and the running statement to record.
     static bool Recording();
-    static void OnStatement(const char* sql, const char* expanded);
+    static void OnStatement(const char* sql, const char* expanded, const void* connection, bool inTransaction);
 };
 }  // namespace support

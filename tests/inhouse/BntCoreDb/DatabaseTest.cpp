@@ -3,6 +3,7 @@
 
 #include <atomic>
 #include <fstream>
+#include <functional>
 #include <set>
 #include <thread>
 #include <vector>
@@ -145,6 +146,64 @@ TEST_F(Database, ATransactionHoldsTheWriteLockFromItsBeginning)
     }
     EXPECT_EQ(move(), SQLITE_OK);
     EXPECT_EQ(sqlite3_changes(other), 2);
+    sqlite3_close(other);
+}
+
+TEST_F(Database, AReadTransactionSeesOneMomentUntilItEndsOrTheConnectionWrites)
+{
+    sqlite3* other = nullptr;
+    ASSERT_EQ(sqlite3_open_v2((m_home / "test.db").string().c_str(), &other, SQLITE_OPEN_READWRITE, nullptr),
+              SQLITE_OK);
+    int added = 0;
+    const auto otherAdds = [&] {
+        const std::string insert =
+            "INSERT INTO READER (PANELID, READERID, NAME) VALUES (9, " + std::to_string(++added) + ", 'x')";
+        return sqlite3_exec(other, insert.c_str(), nullptr, nullptr, nullptr);
+    };
+    const struct
+    {
+        const char* end;
+        std::function<void()> run;
+        // Rows of its own the ending added.
+        LONG added;
+    } ends[] = {
+        {"its end", [&] { m_db.EndRead(); }, 0},
+        {"a write of its connection", [&] { m_db.ExecuteSQL(L"DELETE FROM READER WHERE PANELID = ?", {1}); }, -2},
+        {"a transaction of its connection",
+         [&] {
+             CBntTransaction transaction(m_db);
+             m_db.ExecuteSQL(L"DELETE FROM READER WHERE PANELID = ?", {2});
+             transaction.Commit();
+         },
+         -2},
+        {"the connection's close",
+         [&] {
+             m_db.Close();
+             m_db.Open(L"sqlite:test.db");
+         },
+         0},
+    };
+    for (const auto& e : ends)
+    {
+        SCOPED_TRACE(e.end);
+        const LONG before = CountRows(m_db, L"READER");
+        m_db.BeginRead();
+        EXPECT_EQ(CountRows(m_db, L"READER"), before);
+        // Another connection's write is neither blocked nor seen while the read lasts.
+        EXPECT_EQ(otherAdds(), SQLITE_OK);
+        EXPECT_EQ(CountRows(m_db, L"READER"), before);
+        e.run();
+        // Ended: the other's row shows, the connection's own write is committed at once, and the
+        // other connection can write again.
+        EXPECT_EQ(CountRows(m_db, L"READER"), before + 1 + e.added);
+        sqlite3_stmt* count = nullptr;
+        ASSERT_EQ(sqlite3_prepare_v2(other, "SELECT COUNT(*) FROM READER", -1, &count, nullptr), SQLITE_OK);
+        ASSERT_EQ(sqlite3_step(count), SQLITE_ROW);
+        EXPECT_EQ(sqlite3_column_int(count, 0), before + 1 + e.added);
+        sqlite3_finalize(count);
+        EXPECT_EQ(otherAdds(), SQLITE_OK);
+        m_db.EndRead();
+    }
     sqlite3_close(other);
 }
 
