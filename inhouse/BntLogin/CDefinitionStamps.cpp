@@ -2,6 +2,7 @@
 
 #include "inhouse/BntCoreDb/CBntDatabase.h"
 #include "inhouse/BntCoreDb/CDBException.h"
+#include "inhouse/BntCoreDb/CLoginQuery.h"
 #include "inhouse/BntLogin/CAcsUser.h"
 #include "inhouse/BntLogin/CStoredStamps.h"
 
