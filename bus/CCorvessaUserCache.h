@@ -14,8 +14,9 @@
 // its permissions are 30 minutes old, removed with the sessions that use it.
 //
 // Thread-safe, by the pool's locking rule: the pool lock guards the entries; the base's login
-// lock is held across every login, renewal and removal, so those are serialised, while
-// look-ups by SID and give-backs take the pool lock alone. Callers may hold the application's
+// lock is held across every login, renewal and removal, and across a look-up by SID (which may
+// renew its entry, so it goes through LoginUser), so those are serialised, while give-backs,
+// FindUserEntry and ArePermissionsStale take the pool lock alone. Callers may hold the application's
 // token-map lock while they call in; this cache never takes that lock.
 #pragma once
 
