@@ -124,4 +124,35 @@ std::vector<Table> DoorInstallation::WholeDatabase()
     RowsOn(db.get(), "COMMIT");
     return tables;
 }
+
+Table DoorInstallation::Digest(const std::set<std::string>& leftOut)
+{
+    const auto db = OpenForReading();
+    // Per table: SELECT 'T', group_concat(r, char(10)) FROM (SELECT quote("A") || ',' || ... AS r
+    // FROM "T" ORDER BY r); all of them in one statement.
+    std::string sql;
+    std::string table;
+    std::string row;
+    const auto close = [&] {
+        if (table.empty())
+            return;
+        sql += (sql.empty() ? "" : " UNION ALL ") + ("SELECT '" + table + "', group_concat(r, char(10)) FROM (SELECT " +
+                                                     row + " AS r FROM \"" + table + "\" ORDER BY r)");
+    };
+    for (const Row& column : RowsOn(db.get(), "SELECT m.name, c.name FROM sqlite_master m, pragma_table_info(m.name) c "
+                                              "WHERE m.type = 'table' ORDER BY m.name, c.cid"))
+    {
+        if (leftOut.contains(column[0]))
+            continue;
+        if (column[0] != table)
+        {
+            close();
+            table = column[0];
+            row.clear();
+        }
+        row += (row.empty() ? "quote(\"" : " || ',' || quote(\"") + column[1] + "\")";
+    }
+    close();
+    return sql.empty() ? Table() : RowsOn(db.get(), sql);
+}
 }  // namespace e2e
