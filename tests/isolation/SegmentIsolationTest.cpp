@@ -30,6 +30,7 @@
 #include "tests/isolation/BusDoor.h"
 #include "tests/isolation/NamedRecordSweep.h"
 #include "tests/support/ArrayTexts.h"
+#include "tests/support/ClassGroups.h"
 #include "tests/support/EventQueryCase.h"
 #include "tests/support/InstallationDatabase.h"
 #include "tests/support/IntegerArray.h"
@@ -41,7 +42,6 @@
 #include <map>
 #include <memory>
 #include <optional>
-#include <ostream>
 #include <set>
 #include <tuple>
 
@@ -131,35 +131,9 @@ std::string WhyNotExercised(const std::wstring& className)
 
 struct JudgedSplit;
 
-// A group of the served classes, by the first letter of the name after "Bnt_": the class sweeps
-// run a test per group (a process of its own under CTest).
-struct ClassGroup
-{
-    std::string name;
-    wchar_t first;
-    wchar_t last;
-    bool Holds(const std::wstring& className) const
-    {
-        const wchar_t letter = className.size() > 4 ? className[4] : L'\0';
-        return className.starts_with(L"Bnt_") && letter >= first && letter <= last;
-    }
-};
-const std::vector<ClassGroup> kClassGroups = {
-    {"A", L'A', L'A'}, {"BToE", L'B', L'E'}, {"FToO", L'F', L'O'}, {"PToR", L'P', L'R'}, {"SToZ", L'S', L'Z'}};
-
-void PrintTo(const ClassGroup& group, std::ostream* out)
-{
-    *out << group.name;
-}
-
-std::string GroupName(const ::testing::TestParamInfo<ClassGroup>& info)
-{
-    return info.param.name;
-}
-
 // The tests of one class group take it as their parameter; the suite's rows are written once in
 // a process that runs them all.
-class SegmentIsolation : public DoorTest, public ::testing::WithParamInterface<ClassGroup>
+class SegmentIsolation : public DoorTest, public ::testing::WithParamInterface<support::ClassGroup>
 {
 protected:
     static void SetUpTestSuite()
@@ -1202,9 +1176,10 @@ TEST_F(SegmentIsolation, TheOwnerSplitShowsAndHidesRowsOfMostClasses)
     {
         SCOPED_TRACE(Utf8(name));
         // Each class is swept by the test of its group.
-        EXPECT_EQ(std::count_if(kClassGroups.begin(), kClassGroups.end(),
-                                [&className = name](const ClassGroup& group) { return group.Holds(className); }),
-                  1);
+        EXPECT_EQ(
+            std::count_if(support::kClassGroups.begin(), support::kClassGroups.end(),
+                          [&className = name](const support::ClassGroup& group) { return group.Holds(className); }),
+            1);
         const JudgedSplit judged = Judge(name, *type);
         if (!judged.built)
             continue;
@@ -1306,7 +1281,8 @@ TEST_P(SegmentIsolation, EveryServedClassFollowsItsOwnersOnEveryRoad)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Classes, SegmentIsolation, ::testing::ValuesIn(kClassGroups), GroupName);
+INSTANTIATE_TEST_SUITE_P(Classes, SegmentIsolation, ::testing::ValuesIn(support::kClassGroups),
+                         support::ClassGroupName);
 
 namespace {
 // The instance's non-system properties with their CIM types.
