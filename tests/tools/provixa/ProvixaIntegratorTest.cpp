@@ -1,7 +1,7 @@
 // The built program as an integrator meets it: one table of command lines (with their standard
 // input), the exit status each ends with and the first line it prints, run in order in four parts,
-// each on a demo installation of its own. Failures print their reason first on the error stream; only usage errors exit
-// with 2; both doors say the same things the same way.
+// each on a demo installation of its own. Failures print their reason first on the error stream;
+// only usage errors exit with 2; both doors say the same things the same way.
 #include "tests/tools/provixa/ProvixaProgramTest.h"
 
 #include <gtest/gtest.h>
