@@ -128,12 +128,12 @@ GROUPS = {
          [cmake("platform/wmi/CMakeLists.txt", "platform_security", "platform_xml")],
          ["platform/wmi/CMakeLists.txt: platform_wmi includes platform_security but does not declare it",
           "platform/wmi/CMakeLists.txt: platform_wmi declares platform_xml but includes none of it"]),
+    ],
+    "LinkCallsAndPlaces": [
         ("the framework declares the platform umbrella instead of a library it includes",
          [cmake("framework/CMakeLists.txt", "platform_xml", "platform")],
          ["framework/CMakeLists.txt: provixa_framework declares the umbrella platform, not the libraries it includes",
           "framework/CMakeLists.txt: provixa_framework includes platform_xml but does not declare it"]),
-    ],
-    "LinkCallsAndPlaces": [
         ("the host leaves out a platform library it includes",
          [cmake("tools/provixa/CMakeLists.txt", " platform_qpid", "")],
          ["tools/provixa/CMakeLists.txt: provixa_host includes platform_qpid but does not declare it"]),
