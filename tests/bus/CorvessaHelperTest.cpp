@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <functional>
 #include <limits>
+#include <ostream>
 #include <random>
 #include <string>
 #include <vector>
@@ -258,22 +259,25 @@ TEST_F(CorvessaHelperTest, HostileBase64IsADecodingFailureNeverAnOverrun)
     }
 }
 
+// Zero bytes in Base64 ("AAAA" is three), padded with "=" to the exact count.
+std::string ZerosInBase64(std::size_t bytes)
+{
+    std::string text((bytes + 2) / 3 * 4, 'A');
+    const std::size_t padding = (3 - bytes % 3) % 3;
+    text.replace(text.size() - padding, padding, padding, '=');
+    return text;
+}
+
 TEST_F(CorvessaHelperTest, BinaryValuesDecodeUpToTheBinaryLimitAndNoFurther)
 {
-    // Zero bytes in Base64 ("AAAA" is three), padded with "=" to the exact count.
-    const auto zeros = [](std::size_t bytes) {
-        std::string text((bytes + 2) / 3 * 4, 'A');
-        const std::size_t padding = (3 - bytes % 3) % 3;
-        text.replace(text.size() - padding, padding, padding, '=');
-        return text;
-    };
-    const _variant_t atLimit =
-        CCorvessaHelper::CreateSafeArrayVariantFromBinaryString(zeros(CWmipInstanceWriter::kMaxBinaryBytes), true);
+    const _variant_t atLimit = CCorvessaHelper::CreateSafeArrayVariantFromBinaryString(
+        ZerosInBase64(CWmipInstanceWriter::kMaxBinaryBytes), true);
     ASSERT_EQ(atLimit.vt, VT_ARRAY | VT_UI1);
     EXPECT_EQ(CCorvessaHelper::GetBytesFromSafeArray(atLimit.parray).size(), CWmipInstanceWriter::kMaxBinaryBytes);
     try
     {
-        CCorvessaHelper::CreateSafeArrayVariantFromBinaryString(zeros(CWmipInstanceWriter::kMaxBinaryBytes + 1), true);
+        CCorvessaHelper::CreateSafeArrayVariantFromBinaryString(ZerosInBase64(CWmipInstanceWriter::kMaxBinaryBytes + 1),
+                                                                true);
         ADD_FAILURE() << "a value past the binary limit was taken";
     }
     catch (const brontel::utility::CWMIException& e)
@@ -281,33 +285,51 @@ TEST_F(CorvessaHelperTest, BinaryValuesDecodeUpToTheBinaryLimitAndNoFurther)
         EXPECT_EQ(e.GetHResult(), WBEM_E_INVALID_PARAMETER);
         EXPECT_NE(e.GetMessage().Find(L"larger than a binary property may hold (16 MiB)"), -1);
     }
-    // The same values as an inbound binary property carries them: the size estimate made before
-    // decoding lets through every value that decodes within the limit.
+}
+
+// The same values as an inbound binary property carries them: the size estimate made before
+// decoding lets through every value that decodes within the limit. A test per size, as each
+// decodes megabytes.
+struct InboundBinary
+{
+    const char* name;
+    std::size_t bytes;
+    Outcome outcome;
+};
+
+void PrintTo(const InboundBinary& value, std::ostream* out)
+{
+    *out << value.bytes << " bytes";
+}
+
+class CorvessaHelperBinaryTest : public CorvessaHelperTest, public ::testing::WithParamInterface<InboundBinary>
+{
+};
+
+TEST_P(CorvessaHelperBinaryTest, InboundBinaryValuesDecodeUpToTheBinaryLimitAndNoFurther)
+{
     const long binary = CIM_UINT8 | CIM_FLAG_ARRAY;
-    const struct
+    const InboundBinary& c = GetParam();
+    _variant_t value;
+    const Outcome outcome = Attempt([&] {
+        value =
+            CCorvessaHelper::ConvertFromQpidVariantToWMIVariant(L"P", Variant(ZerosInBase64(c.bytes)), binary, true);
+    });
+    EXPECT_EQ(outcome, c.outcome) << c.bytes;
+    if (outcome == Outcome::Ok)
     {
-        std::size_t bytes;
-        Outcome outcome;
-    } inbound[] = {
-        {12 * 1024 * 1024, Outcome::Ok},
-        {CWmipInstanceWriter::kMaxBinaryBytes - 1, Outcome::Ok},
-        {CWmipInstanceWriter::kMaxBinaryBytes, Outcome::Ok},
-        {CWmipInstanceWriter::kMaxBinaryBytes + 1, Outcome::InvalidItem},
-    };
-    for (const auto& c : inbound)
-    {
-        _variant_t value;
-        const Outcome outcome = Attempt([&] {
-            value = CCorvessaHelper::ConvertFromQpidVariantToWMIVariant(L"P", Variant(zeros(c.bytes)), binary, true);
-        });
-        EXPECT_EQ(outcome, c.outcome) << c.bytes;
-        if (outcome == Outcome::Ok)
-        {
-            ASSERT_EQ(value.vt, VT_ARRAY | VT_UI1) << c.bytes;
-            EXPECT_EQ(CCorvessaHelper::GetBytesFromSafeArray(value.parray).size(), c.bytes);
-        }
+        ASSERT_EQ(value.vt, VT_ARRAY | VT_UI1) << c.bytes;
+        EXPECT_EQ(CCorvessaHelper::GetBytesFromSafeArray(value.parray).size(), c.bytes);
     }
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Sizes, CorvessaHelperBinaryTest,
+    ::testing::Values(InboundBinary{"TwelveMiB", 12 * 1024 * 1024, Outcome::Ok},
+                      InboundBinary{"OneUnderTheLimit", CWmipInstanceWriter::kMaxBinaryBytes - 1, Outcome::Ok},
+                      InboundBinary{"AtTheLimit", CWmipInstanceWriter::kMaxBinaryBytes, Outcome::Ok},
+                      InboundBinary{"OneOverTheLimit", CWmipInstanceWriter::kMaxBinaryBytes + 1, Outcome::InvalidItem}),
+    [](const ::testing::TestParamInfo<InboundBinary>& info) { return info.param.name; });
 
 TEST_F(CorvessaHelperTest, OutboundValuesReadTheMemberTheirTypeNames)
 {

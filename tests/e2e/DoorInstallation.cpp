@@ -10,6 +10,8 @@
 
 #include <memory>
 
+#include <sys/stat.h>
+
 namespace e2e {
 namespace {
 struct StatementCloser
@@ -55,9 +57,30 @@ std::filesystem::path DoorInstallation::DatabaseFile()
 
 namespace {
 // The doors write on threads of their own while a test reads: the connection waits as theirs do.
-support::SqliteDatabase OpenForReading()
+// Each thread keeps its connection while the database file stays the same file: a new one reads
+// the whole schema again, which cost the sweeps that ask many small questions more than the
+// questions. Each statement outside a transaction reads what was last committed.
+sqlite3* OpenForReading()
 {
-    return support::OpenSqlite(DoorInstallation::DatabaseFile(), SQLITE_OPEN_READONLY);
+    struct Kept
+    {
+        support::SqliteDatabase db;
+        std::filesystem::path file;
+        ino_t inode = 0;
+        dev_t device = 0;
+    };
+    thread_local Kept kept;
+    const std::filesystem::path file = DoorInstallation::DatabaseFile();
+    struct stat status = {};
+    if (::stat(file.c_str(), &status) != 0 || !kept.db || kept.file != file || kept.inode != status.st_ino ||
+        kept.device != status.st_dev)
+    {
+        kept.db = support::OpenSqlite(file, SQLITE_OPEN_READONLY);
+        kept.file = file;
+        kept.inode = status.st_ino;
+        kept.device = status.st_dev;
+    }
+    return kept.db.get();
 }
 
 Table RowsOn(sqlite3* db, const std::string& sql, const std::vector<std::string>& parameters = {})
@@ -104,24 +127,55 @@ Table SnapshotOn(sqlite3* db, const std::string& table)
 
 Table DoorInstallation::Rows(const std::string& sql, const std::vector<std::string>& parameters)
 {
-    return RowsOn(OpenForReading().get(), sql, parameters);
+    return RowsOn(OpenForReading(), sql, parameters);
 }
 
 Table DoorInstallation::Snapshot(const std::string& table)
 {
-    return SnapshotOn(OpenForReading().get(), table);
+    return SnapshotOn(OpenForReading(), table);
 }
 
-std::vector<Table> DoorInstallation::WholeDatabase(bool withStamps)
+std::vector<Table> DoorInstallation::WholeDatabase()
 {
     // One connection reads the schema once for every table, and one read transaction makes the
     // tables one moment's picture.
-    const auto db = OpenForReading();
+    sqlite3* db = OpenForReading();
     std::vector<Table> tables;
-    RowsOn(db.get(), "BEGIN");
-    for (const Row& table : RowsOn(db.get(), "SELECT name FROM sqlite_master WHERE type = 'table' ORDER BY name"))
-        tables.push_back(withStamps || table.front() != "RIGHTS_STAMP" ? SnapshotOn(db.get(), table.front()) : Table());
-    RowsOn(db.get(), "COMMIT");
+    RowsOn(db, "BEGIN");
+    for (const Row& table : RowsOn(db, "SELECT name FROM sqlite_master WHERE type = 'table' ORDER BY name"))
+        tables.push_back(SnapshotOn(db, table.front()));
+    RowsOn(db, "COMMIT");
     return tables;
+}
+
+Table DoorInstallation::Digest(const std::set<std::string>& leftOut)
+{
+    sqlite3* db = OpenForReading();
+    // Per table: SELECT 'T', group_concat(r, char(10)) FROM (SELECT quote("A") || ',' || ... AS r
+    // FROM "T" ORDER BY r); all of them in one statement.
+    std::string sql;
+    std::string table;
+    std::string row;
+    const auto close = [&] {
+        if (table.empty())
+            return;
+        sql += (sql.empty() ? "" : " UNION ALL ") + ("SELECT '" + table + "', group_concat(r, char(10)) FROM (SELECT " +
+                                                     row + " AS r FROM \"" + table + "\" ORDER BY r)");
+    };
+    for (const Row& column : RowsOn(db, "SELECT m.name, c.name FROM sqlite_master m, pragma_table_info(m.name) c "
+                                        "WHERE m.type = 'table' ORDER BY m.name, c.cid"))
+    {
+        if (leftOut.contains(column[0]))
+            continue;
+        if (column[0] != table)
+        {
+            close();
+            table = column[0];
+            row.clear();
+        }
+        row += (row.empty() ? "quote(\"" : " || ',' || quote(\"") + column[1] + "\")";
+    }
+    close();
+    return sql.empty() ? Table() : RowsOn(db, sql);
 }
 }  // namespace e2e

@@ -16,6 +16,7 @@
 #include "tests/support/TestCallers.h"
 
 #include <filesystem>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -47,9 +48,12 @@ public:
     static Table Rows(const std::string& sql, const std::vector<std::string>& parameters = {});
     // Every row of the table in a fixed order (all columns), for before/after comparisons.
     static Table Snapshot(const std::string& table);
-    // The snapshot of every table of the database, in the order of their names; without
-    // withStamps the stamps' table reads as empty (a change of what they cover and its undoing set
-    // them anew, so a change undone leaves every other table as it was).
-    static std::vector<Table> WholeDatabase(bool withStamps = true);
+    // The snapshot of every table of the database, in the order of their names.
+    static std::vector<Table> WholeDatabase();
+    // One row per table of the database but those left out, in the order of their names: the
+    // name and every row of the table as one text (each value quoted as SQL writes it, the rows
+    // in order), made by SQLite in one statement. For before/after comparisons where what
+    // WholeDatabase reads would cost too much.
+    static Table Digest(const std::set<std::string>& leftOut = {});
 };
 }  // namespace e2e

@@ -17,7 +17,9 @@
 #include "tests/support/IntegerArray.h"
 #include "tests/support/TestCallers.h"
 
+#include <cctype>
 #include <functional>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -57,63 +59,6 @@ constexpr wchar_t kAnsweredAnew[] = L"The caller's rights changed while the writ
 constexpr char kWarehouseLink[] = "INSERT INTO USER_SEGMENT_LINK (USERID, SEGMENTID) VALUES (67, 2)";
 constexpr char kNoWarehouseLink[] = "DELETE FROM USER_SEGMENT_LINK WHERE USERID = 67 AND SEGMENTID = 2";
 
-class RightsBeforeLock : public DoorTest
-{
-protected:
-    static void SetUpTestSuite()
-    {
-        support::InstallationDatabase::Execute(
-            DoorInstallation::DatabaseFile(),
-            support::TestCallers::Sql({Callers::kHeadquartersChief, Callers::kProviderOnly}) + kRows);
-    }
-
-    static void Apply(const std::string& sql)
-    {
-        if (!sql.empty())
-            support::InstallationDatabase::Execute(DoorInstallation::DatabaseFile(), sql);
-    }
-
-    // Every table but the rights stamp, whose value a withdrawal and its undoing set anew.
-    static std::vector<Table> Stored()
-    {
-        std::vector<Table> tables = DoorInstallation::WholeDatabase();
-        const Table names = DoorInstallation::Rows("SELECT name FROM sqlite_master WHERE type = 'table' ORDER BY name");
-        for (std::size_t i = 0; i < names.size() && i < tables.size(); ++i)
-        {
-            if (names[i].front() == "RIGHTS_STAMP")
-                tables[i].clear();
-        }
-        return tables;
-    }
-
-    // The servers' recorded calls (TakeServerCalls); then cleared.
-    std::vector<std::string> TakeServerCalls() { return isolation::TakeServerCalls(m_servers); }
-
-    std::string WmiMethod(const std::wstring& path, const std::wstring& method, const NamedValues& values)
-    {
-        CallAs(Callers::kAdministrator);
-        std::vector<std::pair<const wchar_t*, _variant_t>> given;
-        for (const auto& [name, value] : values)
-            given.emplace_back(name.c_str(), value);
-        const std::wstring className = path.substr(0, path.find(L'.'));
-        const ComPtr<IWbemClassObject> in = given.empty() ? nullptr : MethodParameters(className, method, given);
-        CallAs(kRacer);
-        return Answer(Exec(Form::Sync, path, method, in.Get()));
-    }
-
-    std::string WmiPutDepartment(const wchar_t* department)
-    {
-        CallAs(Callers::kAdministrator);
-        const ComPtr<IWbemClassObject> person = Instance(L"Bnt_Cardholder.ID=8");
-        _variant_t value(department);
-        person->Put(L"DEPARTMENT", 0, &value, 0);
-        CallAs(kRacer);
-        return Answer(Put(Form::Sync, person.Get(), WBEM_FLAG_UPDATE_ONLY));
-    }
-
-    support::SimulatedInstallation m_servers{std::vector<std::wstring>{L"localhost"}};
-};
-
 // A request of the racer.
 struct Road
 {
@@ -146,56 +91,9 @@ struct Withdrawal
     }
 };
 
-TEST_F(RightsBeforeLock, ARightWithdrawnWhileTheWriteWaitsIsAnsweredAsAFreshRequestWithNothingWrittenOrSent)
+const std::vector<Withdrawal>& Withdrawals()
 {
-    BusDoor bus;
-    const NamedValues note = {{L"Note", _variant_t(L"Night cover")}};
-    const NamedValues levelIn = {{L"LevelIn", support::IntegerArray({68})}};
-    const NamedValues badge = {{L"BADGEKEY", _variant_t(LONG{67})}};
-    const NamedValues request = {{L"ID", _variant_t(LONG{67})}};
-    const NamedValues panel = {{L"ID", _variant_t(LONG{2})}};
-    const NamedValues assignment = {{L"AccessLevelID", _variant_t(LONG{67})}, {L"BadgeKey", _variant_t(LONG{67})}};
-    const NamedValues newAssignment = {{L"AccessLevelID", _variant_t(LONG{68})}, {L"BadgeKey", _variant_t(LONG{67})}};
-    const NamedValues department = {{L"ID", _variant_t(LONG{8})}, {L"DEPARTMENT", _variant_t(L"Dock logistics")}};
-    // Signed in anew before each request: a withdrawal that ends the session ends it for good.
-    std::string session;
-    const auto token = [&] { return session; };
-
-    const std::vector<Road> roads = {
-        {"put, WMI", [&] { return WmiPutDepartment(L"Night logistics"); }, true, true},
-        {"modify, bus", [&] { return bus.Modify(token(), L"Bnt_Cardholder", BusValues(department)); }, true, true,
-         true},
-        {"own put, WMI",
-         [&] {
-             CallAs(Callers::kAdministrator);
-             const ComPtr<IWbemClassObject> link =
-                 NewInstance(L"Bnt_AccessLevelAssignment",
-                             {{L"AccessLevelID", _variant_t(LONG{68})}, {L"BadgeKey", _variant_t(LONG{67})}});
-             CallAs(kRacer);
-             return Answer(Put(Form::Sync, link.Get(), WBEM_FLAG_CREATE_ONLY));
-         }},
-        {"own put, bus", [&] { return bus.Add(token(), L"Bnt_AccessLevelAssignment", BusValues(newAssignment)); }, true,
-         false, true},
-        {"delete, WMI",
-         [&] {
-             CallAs(kRacer);
-             return Answer(Delete(Form::Sync, L"Bnt_AccessLevelAssignment.AccessLevelID=67,BadgeKey=67"));
-         }},
-        {"delete, bus", [&] { return bus.Delete(token(), L"Bnt_AccessLevelAssignment", BusValues(assignment)); }, true,
-         false, true},
-        {"AssignAccessLevel, WMI", [&] { return WmiMethod(L"Bnt_Badge.BADGEKEY=67", L"AssignAccessLevel", levelIn); }},
-        {"AssignAccessLevel, bus",
-         [&] { return bus.Call(token(), L"Bnt_Badge", L"AssignAccessLevel", BusValues(levelIn), BusValues(badge)); },
-         true, false, true},
-        {"Approve, WMI", [&] { return WmiMethod(L"Bnt_AccessLevelRequest.ID=67", L"Approve", note); }},
-        {"Approve, bus",
-         [&] { return bus.Call(token(), L"Bnt_AccessLevelRequest", L"Approve", BusValues(note), BusValues(request)); },
-         true, false, true},
-        {"SetClock, WMI", [&] { return WmiMethod(L"Bnt_Panel.ID=2", L"SetClock", {}); }, false},
-        {"SetClock, bus", [&] { return bus.Call(token(), L"Bnt_Panel", L"SetClock", {}, BusValues(panel)); }, false,
-         false, true},
-    };
-    const std::vector<Withdrawal> withdrawals = {
+    static const std::vector<Withdrawal> withdrawals = {
         {"secondary segment", kWarehouseLink, kNoWarehouseLink, kWarehouseLink, kNoWarehouseLink},
         {"segment group's unit", "INSERT INTO USER_SEGMENT_LINK (USERID, SEGMENTID) VALUES (67, 11)",
          "DELETE FROM SEGMENT_GROUP_MEMBER WHERE SEGMENTID = 11 AND SEGMENTID_MEMBER = 2",
@@ -226,57 +124,206 @@ TEST_F(RightsBeforeLock, ARightWithdrawnWhileTheWriteWaitsIsAnsweredAsAFreshRequ
          "INSERT INTO USER_PERM_UDF_FIELD (USER_PERM_UDFID, DDFLDID, CANVIEW, CANEDIT) VALUES (67, 7, 1, 0)",
          "DELETE FROM USER_PERM_UDF_FIELD WHERE USER_PERM_UDFID = 67", kNoWarehouseLink},
     };
+    return withdrawals;
+}
 
-    TakeServerCalls();
-    for (const Withdrawal& withdrawal : withdrawals)
+void PrintTo(const Withdrawal& withdrawal, std::ostream* out)
+{
+    *out << withdrawal.name;
+}
+
+// The withdrawal's name as a test's: "segment group's unit" is SegmentGroupsUnit.
+std::string TestName(const ::testing::TestParamInfo<Withdrawal>& info)
+{
+    std::string name;
+    bool upper = true;
+    for (const char c : info.param.name)
     {
-        Apply(withdrawal.grant);
-        for (const Road& road : roads)
-        {
-            if (!withdrawal.appliesTo(road))
-                continue;
-            SCOPED_TRACE(withdrawal.name + " / " + road.name);
-            // Withdrawn before the request starts: what a fresh request answers.
-            session = bus.Login(kRacerLogin);
-            Apply(withdrawal.withdraw);
-            std::vector<Table> before = Stored();
-            const std::string fresh = Reason(road.request());
-            EXPECT_NE(fresh, "ok");
-            EXPECT_EQ(Stored(), before);
-            EXPECT_EQ(TakeServerCalls(), std::vector<std::string>());
-            Apply(withdrawal.restore);
+        if (std::isalnum(static_cast<unsigned char>(c)))
+            name += upper ? static_cast<char>(std::toupper(static_cast<unsigned char>(c))) : c;
+        upper = c == ' ';
+    }
+    return name;
+}
 
-            // Held when the request starts, withdrawn by another writer before the frame takes the
-            // lock: the same answer, and nothing but the withdrawal is written.
-            session = bus.Login(kRacerLogin);
-            before = Stored();
-            const int anew = LogLines(kAnsweredAnew);
-            bool withdrawn = false;
-            CWmipWriteFrame::TestHookBeforeLock([&] {
-                if (!withdrawn)
-                    Apply(withdrawal.withdraw);
-                withdrawn = true;
-            });
-            const std::string raced = Reason(road.request());
-            CWmipWriteFrame::TestHookBeforeLock(nullptr);
-            EXPECT_TRUE(withdrawn);
-            EXPECT_EQ(raced, fresh);
-            EXPECT_EQ(LogLines(kAnsweredAnew), anew + 1);
-            EXPECT_EQ(TakeServerCalls(), std::vector<std::string>());
-            Apply(withdrawal.restore);
-            EXPECT_EQ(Stored(), before);
-        }
-        Apply(withdrawal.ungrant);
+// Each withdrawal is a test of its own (a process of its own under CTest); the suite's rows are
+// written once in a process that runs them all.
+class RightsBeforeLock : public DoorTest, public ::testing::WithParamInterface<Withdrawal>
+{
+protected:
+    static void SetUpTestSuite()
+    {
+        static bool written = false;
+        if (written)
+            return;
+        written = true;
+        support::InstallationDatabase::Execute(
+            DoorInstallation::DatabaseFile(),
+            support::TestCallers::Sql({Callers::kHeadquartersChief, Callers::kProviderOnly}) + kRows);
     }
 
-    // The Warehouse granted at the same moment: the write goes by the rights that stand under
-    // its lock, as a request starting then would.
-    for (const Road& road : roads)
+    static void Apply(const std::string& sql)
+    {
+        if (!sql.empty())
+            support::InstallationDatabase::Execute(DoorInstallation::DatabaseFile(), sql);
+    }
+
+    // Every table but the rights stamp, whose value a withdrawal and its undoing set anew.
+    static Table Stored() { return DoorInstallation::Digest({"RIGHTS_STAMP"}); }
+
+    // The servers' recorded calls (TakeServerCalls); then cleared.
+    std::vector<std::string> TakeServerCalls() { return isolation::TakeServerCalls(m_servers); }
+
+    std::string WmiMethod(const std::wstring& path, const std::wstring& method, const NamedValues& values)
+    {
+        CallAs(Callers::kAdministrator);
+        std::vector<std::pair<const wchar_t*, _variant_t>> given;
+        for (const auto& [name, value] : values)
+            given.emplace_back(name.c_str(), value);
+        const std::wstring className = path.substr(0, path.find(L'.'));
+        const ComPtr<IWbemClassObject> in = given.empty() ? nullptr : MethodParameters(className, method, given);
+        CallAs(kRacer);
+        return Answer(Exec(Form::Sync, path, method, in.Get()));
+    }
+
+    std::string WmiPutDepartment(const wchar_t* department)
+    {
+        CallAs(Callers::kAdministrator);
+        const ComPtr<IWbemClassObject> person = Instance(L"Bnt_Cardholder.ID=8");
+        _variant_t value(department);
+        person->Put(L"DEPARTMENT", 0, &value, 0);
+        CallAs(kRacer);
+        return Answer(Put(Form::Sync, person.Get(), WBEM_FLAG_UPDATE_ONLY));
+    }
+
+    // The racer's writes on both doors: the framework's put, a mapper's own put, a delete and the
+    // writing methods. A bus request goes with m_session, which the test signs in anew before
+    // each request: a withdrawal that ends the session ends it for good.
+    std::vector<Road> Roads()
+    {
+        const NamedValues note = {{L"Note", _variant_t(L"Night cover")}};
+        const NamedValues levelIn = {{L"LevelIn", support::IntegerArray({68})}};
+        const NamedValues badge = {{L"BADGEKEY", _variant_t(LONG{67})}};
+        const NamedValues request = {{L"ID", _variant_t(LONG{67})}};
+        const NamedValues panel = {{L"ID", _variant_t(LONG{2})}};
+        const NamedValues assignment = {{L"AccessLevelID", _variant_t(LONG{67})}, {L"BadgeKey", _variant_t(LONG{67})}};
+        const NamedValues newAssignment = {{L"AccessLevelID", _variant_t(LONG{68})},
+                                           {L"BadgeKey", _variant_t(LONG{67})}};
+        const NamedValues department = {{L"ID", _variant_t(LONG{8})}, {L"DEPARTMENT", _variant_t(L"Dock logistics")}};
+        BusDoor& bus = m_bus;
+        const std::string& session = m_session;
+        return {
+            {"put, WMI", [this] { return WmiPutDepartment(L"Night logistics"); }, true, true},
+            {"modify, bus",
+             [&bus, &session, department] { return bus.Modify(session, L"Bnt_Cardholder", BusValues(department)); },
+             true, true, true},
+            {"own put, WMI",
+             [this] {
+                 CallAs(Callers::kAdministrator);
+                 const ComPtr<IWbemClassObject> link =
+                     NewInstance(L"Bnt_AccessLevelAssignment",
+                                 {{L"AccessLevelID", _variant_t(LONG{68})}, {L"BadgeKey", _variant_t(LONG{67})}});
+                 CallAs(kRacer);
+                 return Answer(Put(Form::Sync, link.Get(), WBEM_FLAG_CREATE_ONLY));
+             }},
+            {"own put, bus",
+             [&bus, &session, newAssignment] {
+                 return bus.Add(session, L"Bnt_AccessLevelAssignment", BusValues(newAssignment));
+             },
+             true, false, true},
+            {"delete, WMI",
+             [this] {
+                 CallAs(kRacer);
+                 return Answer(Delete(Form::Sync, L"Bnt_AccessLevelAssignment.AccessLevelID=67,BadgeKey=67"));
+             }},
+            {"delete, bus",
+             [&bus, &session, assignment] {
+                 return bus.Delete(session, L"Bnt_AccessLevelAssignment", BusValues(assignment));
+             },
+             true, false, true},
+            {"AssignAccessLevel, WMI",
+             [this, levelIn] { return WmiMethod(L"Bnt_Badge.BADGEKEY=67", L"AssignAccessLevel", levelIn); }},
+            {"AssignAccessLevel, bus",
+             [&bus, &session, levelIn, badge] {
+                 return bus.Call(session, L"Bnt_Badge", L"AssignAccessLevel", BusValues(levelIn), BusValues(badge));
+             },
+             true, false, true},
+            {"Approve, WMI", [this, note] { return WmiMethod(L"Bnt_AccessLevelRequest.ID=67", L"Approve", note); }},
+            {"Approve, bus",
+             [&bus, &session, note, request] {
+                 return bus.Call(session, L"Bnt_AccessLevelRequest", L"Approve", BusValues(note), BusValues(request));
+             },
+             true, false, true},
+            {"SetClock, WMI", [this] { return WmiMethod(L"Bnt_Panel.ID=2", L"SetClock", {}); }, false},
+            {"SetClock, bus",
+             [&bus, &session, panel] { return bus.Call(session, L"Bnt_Panel", L"SetClock", {}, BusValues(panel)); },
+             false, false, true},
+        };
+    }
+
+    support::SimulatedInstallation m_servers{std::vector<std::wstring>{L"localhost"}};
+    BusDoor m_bus;
+    std::string m_session;
+};
+
+// Withdrawn before the request starts, the write answers what a fresh request answers; withdrawn
+// by another writer after it started and before the frame takes the lock, the same, and nothing
+// but the withdrawal is written.
+TEST_P(RightsBeforeLock, ARightWithdrawnWhileTheWriteWaitsIsAnsweredAsAFreshRequestWithNothingWrittenOrSent)
+{
+    const Withdrawal& withdrawal = GetParam();
+    TakeServerCalls();
+    Apply(withdrawal.grant);
+    for (const Road& road : Roads())
+    {
+        if (!withdrawal.appliesTo(road))
+            continue;
+        SCOPED_TRACE(withdrawal.name + " / " + road.name);
+        // Withdrawn before the request starts: what a fresh request answers.
+        m_session = m_bus.Login(kRacerLogin);
+        Apply(withdrawal.withdraw);
+        Table before = Stored();
+        const std::string fresh = Reason(road.request());
+        EXPECT_NE(fresh, "ok");
+        EXPECT_EQ(Stored(), before);
+        EXPECT_EQ(TakeServerCalls(), std::vector<std::string>());
+        Apply(withdrawal.restore);
+
+        // Held when the request starts, withdrawn by another writer before the frame takes the
+        // lock: the same answer, and nothing but the withdrawal is written.
+        m_session = m_bus.Login(kRacerLogin);
+        before = Stored();
+        const int anew = LogLines(kAnsweredAnew);
+        bool withdrawn = false;
+        CWmipWriteFrame::TestHookBeforeLock([&] {
+            if (!withdrawn)
+                Apply(withdrawal.withdraw);
+            withdrawn = true;
+        });
+        const std::string raced = Reason(road.request());
+        CWmipWriteFrame::TestHookBeforeLock(nullptr);
+        EXPECT_TRUE(withdrawn);
+        EXPECT_EQ(raced, fresh);
+        EXPECT_EQ(LogLines(kAnsweredAnew), anew + 1);
+        EXPECT_EQ(TakeServerCalls(), std::vector<std::string>());
+        Apply(withdrawal.restore);
+        EXPECT_EQ(Stored(), before);
+    }
+    Apply(withdrawal.ungrant);
+}
+
+INSTANTIATE_TEST_SUITE_P(Withdrawn, RightsBeforeLock, ::testing::ValuesIn(Withdrawals()), TestName);
+
+// The Warehouse granted at the same moment: the write goes by the rights that stand under its
+// lock, as a request starting then would.
+TEST_F(RightsBeforeLock, ARightGrantedWhileTheWriteWaitsIsTheOneTheWriteGoesBy)
+{
+    for (const Road& road : Roads())
     {
         if (!road.writesField)
             continue;
         SCOPED_TRACE("granted / " + road.name);
-        session = bus.Login(kRacerLogin);
+        m_session = m_bus.Login(kRacerLogin);
         bool granted = false;
         CWmipWriteFrame::TestHookBeforeLock([&] {
             if (!granted)
@@ -290,15 +337,18 @@ TEST_F(RightsBeforeLock, ARightWithdrawnWhileTheWriteWaitsIsAnsweredAsAFreshRequ
                   Table{{road.bus ? "Dock logistics" : "Night logistics"}});
         Apply(kNoWarehouseLink);
     }
+}
 
-    // Rights that change again while every new answer waits: the write is refused once the door
-    // has answered anew as often as it does, and nothing is written.
+// Rights that change again while every new answer waits: the write is refused once the door has
+// answered anew as often as it does, and nothing is written.
+TEST_F(RightsBeforeLock, RightsThatKeepChangingWhileTheWriteWaitsRefuseItWithNothingWritten)
+{
     Apply(kWarehouseLink);
-    const std::vector<Table> before = Stored();
+    const Table before = Stored();
     const int refused = LogLines(L"The caller's rights keep changing; the write is refused.");
     int runs = 0;
     CWmipWriteFrame::TestHookBeforeLock([&] { Apply(++runs % 2 == 1 ? kNoWarehouseLink : kWarehouseLink); });
-    EXPECT_EQ(Reason(roads.front().request()),
+    EXPECT_EQ(Reason(Roads().front().request()),
               "0x80041003 | The client does not have sufficient user permissions to perform the requested operation.");
     CWmipWriteFrame::TestHookBeforeLock(nullptr);
     EXPECT_EQ(runs, CWmipWriteFrame::kCallerAttempts);

@@ -23,6 +23,7 @@
 #include "simulation/SimulatedInstallation.h"
 #include "tests/provider/core/ProviderTestInstallation.h"
 #include "tests/provider/core/TestApp.h"
+#include "tests/support/AwaitLimit.h"
 
 namespace {
 
@@ -251,7 +252,7 @@ TEST_F(CommServerReconnect, UndeliveredMessagesWaitInTheStoreUntilTheThreadDeliv
     m_servers.CommServer().ClearCalls();
     m_servers.CommServer().SetDefaultAnswer(support::SimulatedAnswer());
     ASSERT_TRUE(thread.Start());
-    ASSERT_TRUE(m_servers.CommServer().WaitForCalls(2, std::chrono::seconds(30)));
+    ASSERT_TRUE(m_servers.CommServer().WaitForCalls(2, support::kAwaitLimit));
     EXPECT_TRUE(thread.ShutdownThread(0, 0, false));
     EXPECT_EQ(thread.GetStoredCount(), 0u);
     const auto received = ReceivedBy(m_servers.CommServer());
@@ -440,7 +441,7 @@ TEST_F(CommServerReconnect, AStoreOverItsLimitAfterAPassKeepsTheNewestInOrder)
             server.SetDefaultAnswer(support::SimulatedAnswer());
     });
     ASSERT_TRUE(sender.Start());
-    const bool delivered = server.WaitForCalls(2 * kStored, std::chrono::seconds(60));
+    const bool delivered = server.WaitForCalls(2 * kStored, support::kAwaitLimit);
     EXPECT_TRUE(sender.ShutdownThread(0, 0, false));
     server.SetObserver({});
     ASSERT_TRUE(delivered);

@@ -20,6 +20,7 @@
 #include "tests/provider/hwevents/HwEventTestSupport.h"
 #include "tests/support/RecordingSink.h"
 #include "tests/support/EventQueryCase.h"
+#include "tests/support/AwaitLimit.h"
 
 using bnt::utility::BntMessage;
 using bnt::utility::BntMessageEx;
@@ -233,7 +234,7 @@ TEST_F(ProviderTest, TheOutcomeObserverHearsOfEveryRecordAfterItsEventReachedThe
     bool allTold = false;
     {
         std::unique_lock<std::mutex> guard(lock);
-        allTold = changed.wait_for(guard, std::chrono::seconds(20), [&] { return told.size() >= std::size(records); });
+        allTold = changed.wait_for(guard, support::kAwaitLimit, [&] { return told.size() >= std::size(records); });
     }
     // Cleared before anything may return: the observer refers to this frame.
     m_provider.GetProcessor()->SetOutcomeObserver({});

@@ -16,6 +16,7 @@
 #include "tests/support/InstallationDatabase.h"
 #include "tests/support/TemporaryHome.h"
 #include "tests/support/TestCallers.h"
+#include "tests/support/AwaitLimit.h"
 
 namespace hwtest {
 namespace {
@@ -89,7 +90,7 @@ int CountProviderLogLines(const std::string& text)
 
 bool WaitForObjects(support::RecordingSink& sink, std::size_t count)
 {
-    return sink.WaitForObjects(count, std::chrono::seconds(20));
+    return sink.WaitForObjects(count, support::kAwaitLimit);
 }
 
 ComPtr<WbemServiceNamespace> MakeNamespace()

@@ -19,6 +19,7 @@
 #include "tests/provider/hwevents/HwEventTestSupport.h"
 #include "tests/support/PropertyText.h"
 #include "tests/support/RecordingSink.h"
+#include "tests/support/AwaitLimit.h"
 
 using bnt::utility::BntMessage;
 using bnt::utility::BntMessageEx;
@@ -133,9 +134,8 @@ TEST(HardwareMessageKinds, EveryKindTypeSubtypeAndDataTypeEndsAsItsRulesSay)
                                                             L"HOST", 0),
                               S_OK);
                     std::unique_lock<std::mutex> guard(lock);
-                    ASSERT_TRUE(changed.wait_for(guard, std::chrono::seconds(20), [&] {
-                        return told == expected.size();
-                    })) << labels[serial];
+                    ASSERT_TRUE(changed.wait_for(guard, support::kAwaitLimit, [&] { return told == expected.size(); }))
+                        << labels[serial];
                 }
     // Cleared before anything may return: the observer refers to this frame.
     provider.GetProcessor()->SetOutcomeObserver({});

@@ -2,6 +2,7 @@
 
 #include "hardware/CfgMessage.h"
 #include "tests/support/InstallationDatabase.h"
+#include "tests/support/AwaitLimit.h"
 
 #include <chrono>
 #include <condition_variable>
@@ -31,7 +32,6 @@ INSERT INTO SEGMENT_UNIT (SEGMENTID, MAX_BADGE_NUMBER_LENGTH, MAX_ACCESS_LEVELS,
     (7, 10, 2, 2, 1, 0, 0, 100);
 )";
 
-constexpr auto kNoticeWait = std::chrono::seconds(10);
 }  // namespace
 
 void AccessRecordsTest::SetUpTestSuite()
@@ -79,7 +79,7 @@ std::vector<Notice> AccessRecordsTest::CommNotices(std::size_t count)
     });
     {
         std::unique_lock<std::mutex> guard(lock);
-        arrived.wait_for(guard, kNoticeWait, [&] { return server.Calls().size() >= count; });
+        arrived.wait_for(guard, support::kAwaitLimit, [&] { return server.Calls().size() >= count; });
     }
     server.SetObserver(nullptr);
     std::vector<Notice> notices;

@@ -3,6 +3,7 @@
 #include "tests/mappers/records/persons/PersonRecordsTest.h"
 
 #include "platform/com/Variant.h"
+#include "tests/support/AwaitLimit.h"
 
 #include <algorithm>
 #include <chrono>
@@ -111,7 +112,7 @@ TEST_F(PersonViews, AMethodTheClassLacksIsUnknownToEveryCallerWhateverItMayView)
         const ComPtr<DoorSink> sink = DoorSink::Create();
         ProviderShell()->ExecMethodAsync(static_cast<const VARIANT&>(path).bstrVal,
                                          static_cast<const VARIANT&>(method).bstrVal, 0, nullptr, nullptr, sink.Get());
-        EXPECT_TRUE(sink->WaitForFinalStatus(std::chrono::seconds(30)));
+        EXPECT_TRUE(sink->WaitForFinalStatus(support::kAwaitLimit));
         const auto finals = sink->FinalStatuses();
         return finals.size() == 1 ? finals.front().result : WBEM_E_FAILED;
     };

@@ -10,6 +10,7 @@
 #include "platform/com/Variant.h"
 #include "platform/wmi/WbemClassObject.h"
 #include "simulation/SimulatedInstallation.h"
+#include "tests/support/AwaitLimit.h"
 
 #include <chrono>
 #include <string>
@@ -103,7 +104,7 @@ TEST_F(VisitMethods, TheAssignedBadgeMustBeANumberAndTheVisitorsOwn)
         ProviderShell()->ExecMethodAsync(static_cast<const VARIANT&>(path).bstrVal,
                                          static_cast<const VARIANT&>(method).bstrVal, 0, nullptr, inParams.Get(),
                                          sink.Get());
-        EXPECT_TRUE(sink->WaitForFinalStatus(std::chrono::seconds(30)));
+        EXPECT_TRUE(sink->WaitForFinalStatus(support::kAwaitLimit));
         const auto finals = sink->FinalStatuses();
         return finals.size() == 1 ? finals.front().result : WBEM_E_FAILED;
     };
