@@ -351,7 +351,15 @@ WMIHelper::ProcessMethod CWmipClassMapper::GetPropertyProcessMethod(const CStrin
 
 CString CWmipClassMapper::GetPropertyName(const CString& column, const CString& table)
 {
-    const CString tableDotColumn = table.IsEmpty() ? column : table + L"." + column;
+    // Asked for every column of every request: the name is put together in one allocation.
+    std::wstring joined;
+    if (!table.IsEmpty())
+    {
+        joined.reserve(table.GetWString().size() + 1 + column.GetWString().size());
+        joined.append(table.GetWString()).append(1, L'.');
+    }
+    joined.append(column.GetWString());
+    const CString tableDotColumn(std::move(joined));
     for (const auto& [property, mapped] : m_foreignKeys)
     {
         if (mapped.CompareNoCase(tableDotColumn) == 0)

@@ -275,20 +275,21 @@ sqlite3* CBntConnection::RequireHandleLocked() const
     throw CDBException(CDBException::kRetRefused, L"08003", 0, L"The database is not open.");
 }
 
-sqlite3_stmt* CBntConnection::TakeCachedStatementLocked(const std::string& sql)
+sqlite3_stmt* CBntConnection::TakeCachedStatementLocked(const std::string& sql, std::string& text)
 {
     for (auto entry = m_statementCache.rbegin(); entry != m_statementCache.rend(); ++entry)
     {
         if (entry->first != sql)
             continue;
         sqlite3_stmt* statement = entry->second;
+        text = std::move(entry->first);
         m_statementCache.erase(std::next(entry).base());
         return statement;
     }
     return nullptr;
 }
 
-void CBntConnection::CacheStatementLocked(const std::string& sql, sqlite3_stmt* statement)
+void CBntConnection::CacheStatementLocked(std::string sql, sqlite3_stmt* statement)
 {
     sqlite3_reset(statement);
     sqlite3_clear_bindings(statement);
@@ -297,7 +298,7 @@ void CBntConnection::CacheStatementLocked(const std::string& sql, sqlite3_stmt* 
         sqlite3_finalize(m_statementCache.front().second);
         m_statementCache.erase(m_statementCache.begin());
     }
-    m_statementCache.emplace_back(sql, statement);
+    m_statementCache.emplace_back(std::move(sql), statement);
 }
 
 bool CBntConnection::TakeInjectedFaultLocked(int& sqliteCode)

@@ -102,12 +102,14 @@ public:
     // Consumes one injected fault; true (and the code) when this statement must fail. Lock held.
     bool TakeInjectedFaultLocked(int& sqliteCode);
     // An idle statement prepared earlier from exactly this text, taken out of the cache (its
-    // bindings cleared and reset); null when there is none. Lock held.
-    sqlite3_stmt* TakeCachedStatementLocked(const std::string& sql);
+    // bindings cleared and reset), its kept text moved into `text`; null when there is none.
+    // Lock held.
+    sqlite3_stmt* TakeCachedStatementLocked(const std::string& sql, std::string& text);
     // Keeps an idle statement of this generation for the next use of the same text, resetting
     // it and clearing its bindings; finalizes the least recently kept one when the cache is
-    // full. Lock held.
-    void CacheStatementLocked(const std::string& sql, sqlite3_stmt* statement);
+    // full. The text is moved in: a statement hands its own back and none is copied per use.
+    // Lock held.
+    void CacheStatementLocked(std::string sql, sqlite3_stmt* statement);
     // Turns an engine result code into the CDBException to throw; a code that means the
     // database went away drops the connection first. Lock held.
     [[noreturn]] void ThrowEngineErrorLocked(int sqliteCode, const char* detail, bool whilePreparing);

@@ -45,7 +45,7 @@ sqlite3_stmt* Prepare(CBntConnection& connection, sqlite3* db, const std::string
 
 CBntStatement::CBntStatement(std::shared_ptr<CBntConnection> connection, const std::string& sql,
                              const std::vector<CDBValue>& params, bool faultable)
-    : m_connection(std::move(connection)), m_sql(sql)
+    : m_connection(std::move(connection))
 {
     std::lock_guard guard(m_connection->GetLock());
     sqlite3* db = m_connection->RequireHandleLocked();
@@ -55,9 +55,12 @@ CBntStatement::CBntStatement(std::shared_ptr<CBntConnection> connection, const s
         m_connection->ThrowEngineErrorLocked(injected, "Injected fault.", false);
     if (sql.size() > static_cast<std::size_t>(std::numeric_limits<int>::max()))
         throw CDBException(CDBException::kRetRefused, L"42000", 0, L"SQL text is too long.");
-    sqlite3_stmt* stmt = m_connection->TakeCachedStatementLocked(sql);
+    sqlite3_stmt* stmt = m_connection->TakeCachedStatementLocked(sql, m_sql);
     if (stmt == nullptr)
+    {
+        m_sql = sql;
         stmt = Prepare(*m_connection, db, sql);
+    }
     m_stmt = stmt;
     // A write is never made on a read transaction's moment (nor held uncommitted by it). The
     // engine counts BEGIN IMMEDIATE as a write, so a transaction's begin ends the read as well.
@@ -110,7 +113,7 @@ CBntStatement::~CBntStatement()
     std::lock_guard guard(m_connection->GetLock());
     // A closed or dropped connection has finalized the statement already.
     if (m_stmt != nullptr && m_connection->GetGenerationLocked() == m_generation)
-        m_connection->CacheStatementLocked(m_sql, m_stmt);
+        m_connection->CacheStatementLocked(std::move(m_sql), m_stmt);
 }
 
 std::vector<std::string> CBntStatement::GetColumnNames() const

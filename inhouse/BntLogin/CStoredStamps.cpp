@@ -1,5 +1,7 @@
 #include "inhouse/BntLogin/CStoredStamps.h"
 
+#include <string>
+
 #include "inhouse/BntCoreDb/CBntDatabase.h"
 #include "inhouse/BntCoreDb/CLoginQuery.h"
 
@@ -19,11 +21,11 @@ thread_local RequestStamps t_request;
 
 CStoredStamps CStoredStamps::Read(CBntDatabase& database)
 {
-    // One row of two keyed look-ups; STAMP is never NULL, so a NULL is a missing row.
-    const auto row = CLoginQuery::FirstRow(database,
-                                           "SELECT (SELECT STAMP FROM RIGHTS_STAMP WHERE STAMPID = 1), "
-                                           "(SELECT STAMP FROM RIGHTS_STAMP WHERE STAMPID = 2)",
-                                           {});
+    // One row of two keyed look-ups; STAMP is never NULL, so a NULL is a missing row. The text
+    // is made once: every request reads the stamps.
+    static const std::string kStampsText = "SELECT (SELECT STAMP FROM RIGHTS_STAMP WHERE STAMPID = 1), "
+                                           "(SELECT STAMP FROM RIGHTS_STAMP WHERE STAMPID = 2)";
+    const auto row = CLoginQuery::FirstRow(database, kStampsText, {});
     const auto stamp = [&row](std::size_t column) {
         return row && !(*row)[column].IsNull() ? std::optional<LONGLONG>(CLoginQuery::Integer(*row, column))
                                                : std::nullopt;

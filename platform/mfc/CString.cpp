@@ -82,14 +82,26 @@ std::uint32_t Utf16OrderKey(wchar_t c)
 
 int CompareKeys(std::wstring_view left, std::wstring_view right, bool ignoreCase)
 {
-    const UnicodeCharacters& characters = UnicodeCharacters::Instance();
     const std::size_t common = std::min(left.size(), right.size());
-    for (std::size_t i = 0; i < common; ++i)
+    if (!ignoreCase)
     {
-        const wchar_t a = ignoreCase ? characters.Lower(left[i]) : left[i];
-        const wchar_t b = ignoreCase ? characters.Lower(right[i]) : right[i];
-        if (a != b)
-            return Utf16OrderKey(a) < Utf16OrderKey(b) ? -1 : 1;
+        // Ordered maps compare keys this way many times a request: the first differing unit
+        // is found without a per-character case decision.
+        const auto differ =
+            std::mismatch(left.begin(), left.begin() + static_cast<std::ptrdiff_t>(common), right.begin());
+        if (differ.first != left.begin() + static_cast<std::ptrdiff_t>(common))
+            return Utf16OrderKey(*differ.first) < Utf16OrderKey(*differ.second) ? -1 : 1;
+    }
+    else
+    {
+        const UnicodeCharacters& characters = UnicodeCharacters::Instance();
+        for (std::size_t i = 0; i < common; ++i)
+        {
+            const wchar_t a = characters.Lower(left[i]);
+            const wchar_t b = characters.Lower(right[i]);
+            if (a != b)
+                return Utf16OrderKey(a) < Utf16OrderKey(b) ? -1 : 1;
+        }
     }
     if (left.size() == right.size())
         return 0;
