@@ -79,24 +79,45 @@ void CWmipClassCache::ExpireLocked(ULONGLONG now)
     }
 }
 
-CWmipClassCache::Reuse CWmipClassCache::ReadReuse(IWmipClassBuilder& mapper, const CAcsUser* user, BOOL system)
+std::optional<CWmipClassCache::Stamps> CWmipClassCache::ReadStamps(IWmipClassBuilder& mapper, const CAcsUser* user,
+                                                                   BOOL system)
 {
-    using DefinitionReuse = IWmipClassBuilder::DefinitionReuse;
-    const DefinitionReuse built = mapper.GetBuiltClassReuse();
-    const DefinitionReuse shaped = system ? DefinitionReuse::Never : mapper.GetShapedClassReuse();
-    Reuse reuse;
-    reuse.builtByStamps = built == DefinitionReuse::WhileRightsAndListsSame;
-    reuse.shapedByStamps = shaped == DefinitionReuse::WhileRightsAndListsSame;
     // The system's definitions read no caller's rights; a caller whose rights stamp was missing
     // when it logged in keeps nothing, as a missing list stamp does.
-    std::optional<Stamps> stamps;
-    if (reuse.builtByStamps || reuse.shapedByStamps)
-        stamps = Stamps::Read(system ? mapper.GetDatabaseUser() : user,
-                              system ? std::optional<LONGLONG>(0) : user->GetRightsStamp());
-    reuse.built = built == DefinitionReuse::ForTheSpan || (reuse.builtByStamps && stamps.has_value());
-    reuse.shaped = shaped == DefinitionReuse::ForTheSpan || (reuse.shapedByStamps && stamps.has_value());
-    reuse.stamps = stamps.value_or(Stamps{});
-    return reuse;
+    return Stamps::Read(ReadsOn(mapper, user, system), system ? std::optional<LONGLONG>(0) : user->GetRightsStamp());
+}
+
+const CAcsUser* CWmipClassCache::ReadsOn(IWmipClassBuilder& mapper, const CAcsUser* user, BOOL system)
+{
+    return system ? mapper.GetDatabaseUser() : user;
+}
+
+std::optional<CWmipClassCache::Stamps> CWmipClassCache::WithSchema(std::optional<Stamps> stamps,
+                                                                   std::optional<LONGLONG> schema)
+{
+    if (!stamps.has_value() || !schema.has_value())
+        return std::nullopt;
+    stamps->schema = *schema;
+    return stamps;
+}
+
+CWmipClassCache::Kept CWmipClassCache::JudgeReuse(IWmipClassBuilder::DefinitionReuse reuse,
+                                                  const std::optional<Stamps>& stamps,
+                                                  const std::optional<LONGLONG>& schema)
+{
+    using DefinitionReuse = IWmipClassBuilder::DefinitionReuse;
+    Kept kept;
+    kept.bySchema = reuse == DefinitionReuse::WhileRightsListsAndTriggersSame;
+    kept.byStamps = kept.bySchema || reuse == DefinitionReuse::WhileRightsAndListsSame;
+    const std::optional<Stamps> under = kept.bySchema ? WithSchema(stamps, schema) : stamps;
+    kept.allowed = reuse == DefinitionReuse::ForTheSpan || (kept.byStamps && under.has_value());
+    kept.stamps = kept.byStamps ? under.value_or(Stamps{}) : Stamps{};
+    return kept;
+}
+
+bool CWmipClassCache::Serves(const Kept& kept, const std::optional<Stamps>& stamps)
+{
+    return !kept.byStamps || (stamps.has_value() && kept.stamps == *stamps);
 }
 
 HRESULT CWmipClassCache::GetClass(IWmipClassBuilder& mapper, const CAcsUser* user, BOOL system,
@@ -110,59 +131,77 @@ HRESULT CWmipClassCache::GetClass(IWmipClassBuilder& mapper, const CAcsUser* use
 
     IWbemServices* const services = mapper.GetServices();
     const BuiltKey key(MakeKey(mapper.GetClassName(), system ? nullptr : user), services);
-    const Reuse reuse = ReadReuse(mapper, user, system);
+    // Read before anything is looked up, built or shaped, so that the rows a build reads later are
+    // never older than the stamps it is kept under; a request's own read costs nothing more.
+    const std::optional<Stamps> stamps = ReadStamps(mapper, user, system);
     const LONG userId = system ? 0 : user->GetUserID();
 
-    ComPtr<IWbemClassObject> copy;
+    // What is kept for the key, taken under the lock and judged outside it: an entry that stands
+    // on the schema needs a read of its own.
     ComPtr<IWbemClassObject> cached;
+    Kept cachedKept;
     ComPtr<IWbemClassObject> shaped;
+    Kept shapedKept;
     {
         const ULONGLONG now = m_clock.GetTickCount64();
         CriticalSectionLock guard(m_lock);
         ExpireLocked(now);
-        auto it = m_classes.find(key);
-        if (it != m_classes.end() && (!reuse.built || (reuse.builtByStamps && it->second.stamps != reuse.stamps)))
-        {
-            // Built from rows that changed since, or from rows no stamp can vouch for now: it
-            // never serves again.
-            m_classes.erase(it);
-            it = m_classes.end();
-        }
+        const auto it = m_classes.find(key);
         if (it != m_classes.end())
         {
             cached = it->second.definition;
-            const auto kept = reuse.shaped ? it->second.shaped.find(userId) : it->second.shaped.end();
-            if (kept != it->second.shaped.end() && (!reuse.shapedByStamps || kept->second.stamps == reuse.stamps))
+            cachedKept = it->second.kept;
+            const auto kept = system ? it->second.shaped.end() : it->second.shaped.find(userId);
+            if (kept != it->second.shaped.end())
+            {
                 shaped = kept->second.definition;
+                shapedKept = kept->second.kept;
+            }
         }
+    }
+    if (cached != nullptr &&
+        !Serves(cachedKept,
+                cachedKept.bySchema ? WithSchema(stamps, Stamps::ReadSchema(ReadsOn(mapper, user, system))) : stamps))
+    {
+        // Built from rows that changed since, or from rows no stamp can vouch for now: it never
+        // serves again.
+        DropBuilt(key, cached.Get());
+        cached = nullptr;
+        shaped = nullptr;
     }
 
     // Copied outside the lock, as a built definition is: a kept shaping is never changed.
-    if (shaped != nullptr)
+    if (shaped != nullptr && Serves(shapedKept, stamps))
         return shaped->Clone(classObject);
     if (cached == nullptr)
     {
+        // Asked only now: what a build reads may take reads of its own (a layout's lists), and a
+        // kept definition stands on the stamps it was judged under. The cookie is read before the
+        // judgment, so that a trigger dropped in between is never kept under the newer cookie.
+        const std::optional<LONGLONG> schema = Stamps::ReadSchema(ReadsOn(mapper, user, system));
+        const Kept built = JudgeReuse(mapper.GetBuiltClassReuse(), stamps, schema);
         // Built outside the lock: a build may fetch through WMI and read the database.
         HRESULT hr = mapper.CreateClass(&cached, system);
         if (FAILED(hr))
             return hr;
         if (cached == nullptr)
             return WBEM_E_FAILED;
-        if (reuse.built)
+        if (built.allowed)
         {
             const ULONGLONG now = m_clock.GetTickCount64();
             CriticalSectionLock guard(m_lock);
             ExpireLocked(now);
-            BuiltClass entry{ComPtr<IWbemServices>(services), cached, reuse.stamps, {}};
+            BuiltClass entry{ComPtr<IWbemServices>(services), cached, built, {}};
             auto [it, inserted] = m_classes.try_emplace(key, entry);
             // One built meanwhile under the same stamps serves as well; one under others gives way.
-            if (!inserted && it->second.stamps != reuse.stamps)
+            if (!inserted && !(it->second.kept == built))
                 it->second = std::move(entry);
             cached = it->second.definition;
         }
     }
     // Copied outside the lock: a cached definition is never changed, only replaced or dropped,
     // and the reference held keeps it whole while callers copy it at once.
+    ComPtr<IWbemClassObject> copy;
     const HRESULT hr = cached->Clone(&copy);
     if (FAILED(hr))
         return hr;
@@ -170,17 +209,27 @@ HRESULT CWmipClassCache::GetClass(IWmipClassBuilder& mapper, const CAcsUser* use
     // The copy, never the cached definition, carries the caller's permissions.
     if (!system)
     {
+        const Kept judged = JudgeReuse(mapper.GetShapedClassReuse(), stamps, std::nullopt);
         const HRESULT shapedResult = mapper.ProcessClassPermissions(copy.Get());
         // A failed shaping is never kept: the next request shapes (and reports) it anew.
         ComPtr<IWbemClassObject> kept;
-        if (reuse.shaped && SUCCEEDED(shapedResult) && SUCCEEDED(copy->Clone(&kept)))
-            KeepShaped(key, cached.Get(), userId, reuse.stamps, std::move(kept));
+        if (judged.allowed && SUCCEEDED(shapedResult) && SUCCEEDED(copy->Clone(&kept)))
+            KeepShaped(key, cached.Get(), userId, judged, std::move(kept));
     }
     *classObject = copy.Detach();
     return S_OK;
 }
 
-void CWmipClassCache::KeepShaped(const BuiltKey& key, const IWbemClassObject* built, LONG userId, const Stamps& stamps,
+void CWmipClassCache::DropBuilt(const BuiltKey& key, const IWbemClassObject* built)
+{
+    CriticalSectionLock guard(m_lock);
+    const auto it = m_classes.find(key);
+    // One built anew meanwhile stays.
+    if (it != m_classes.end() && it->second.definition.Get() == built)
+        m_classes.erase(it);
+}
+
+void CWmipClassCache::KeepShaped(const BuiltKey& key, const IWbemClassObject* built, LONG userId, const Kept& kept,
                                  ComPtr<IWbemClassObject> shaped)
 {
     CriticalSectionLock guard(m_lock);
@@ -188,7 +237,7 @@ void CWmipClassCache::KeepShaped(const BuiltKey& key, const IWbemClassObject* bu
     // A definition replaced or dropped since the copy was made takes nothing shaped from it.
     if (it == m_classes.end() || it->second.definition.Get() != built)
         return;
-    it->second.shaped.insert_or_assign(userId, ShapedClass{stamps, std::move(shaped)});
+    it->second.shaped.insert_or_assign(userId, ShapedClass{kept, std::move(shaped)});
 }
 
 HRESULT CWmipClassCache::GetStoredClass(const CString& className, IWbemServices* services,

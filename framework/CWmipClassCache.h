@@ -7,12 +7,13 @@
 // (IWmipClassBuilder::GetBuiltClassReuse), and a shaped copy beside it for its user as the mapper says
 // its shaping allows (IWmipClassBuilder::GetShapedClassReuse): one that reads the installation's rows
 // serves again only while the stamps read for the request are those it was made under
-// (CDefinitionStamps: the database generation, the user's rights stamp, and the list stamp that
-// every write of a table or option a definition is built or shaped from sets anew). A database
-// without the list stamp keeps none of them. The whole cache is dropped once its span (stored
-// value 39, in seconds) has passed since it was last cleared. Both doors take their class
-// definitions from here: the WMI door through its mappers, the bus through the same mappers
-// (CWMITypeInfo::GetUserDefinition, and the re-read of a type's published definition).
+// (CDefinitionStamps: the database generation, the user's rights stamp, the list stamp that
+// every write of a table or option a definition is built or shaped from sets anew, and for one
+// read from lists whose triggers set that stamp the schema cookie). The mapper is asked when it builds or shapes, not
+// when a kept one serves: what it answers may take reads of its own, and stands on those stamps. A database without the
+// list stamp keeps none of them. The whole cache is dropped once its span (stored value 39, in seconds) has passed
+// since it was last cleared. Both doors take their class definitions from here: the WMI door through its mappers, the
+// bus through the same mappers (CWMITypeInfo::GetUserDefinition, and the re-read of a type's published definition).
 //
 // One per process, owned by the application object (CWmipApp::GetClassCache). Thread-safe:
 // every map access is made under m_lock; definitions are built, copied and shaped outside it
@@ -20,6 +21,7 @@
 // copy it at once under a reference of their own).
 #pragma once
 
+#include "framework/IWmipClassBuilder.h"
 #include "inhouse/BntLogin/CDefinitionStamps.h"
 #include "platform/com/Unknown.h"
 #include "platform/mfc/CString.h"
@@ -29,10 +31,10 @@
 
 #include <functional>
 #include <map>
+#include <optional>
 #include <utility>
 
 class CAcsUser;
-class IWmipClassBuilder;
 class IWbemClassObject;
 class IWbemServices;
 
@@ -84,33 +86,46 @@ private:
     // The tests' one way in (tests/support/ClassCacheProbe.h): the span and the entry count.
     friend class ClassCacheProbe;
 
-    // The stamps an entry was made under (all 0 for an entry that reads no stamped rows).
+    // The stamps an entry was made under.
     using Stamps = CDefinitionStamps;
-    // Which of the request's entries may be kept and served, and the stamps they must match.
-    struct Reuse
+    // How an entry was allowed to be kept: for the cache's span, or while the request's stamps are
+    // those it was made under (byStamps; all 0 otherwise), the schema cookie among them when it
+    // stands on its lists' triggers (bySchema).
+    struct Kept
     {
-        bool built = false;
-        bool shaped = false;
-        bool builtByStamps = false;
-        bool shapedByStamps = false;
+        bool allowed = false;
+        bool byStamps = false;
+        bool bySchema = false;
         Stamps stamps;
+        bool operator==(const Kept&) const = default;
     };
     // The span of stored value 39 from the hosting application (0 without one).
     static LONG StoredSpan();
     // The part of a key that names the user (system for null).
     static CString MakeKeyPrefix(const CAcsUser* user);
     static CString MakeKey(const wchar_t* className, const CAcsUser* user);
-    // What the mapper says its build and shaping read, with the stamps read for the request: read
-    // before anything is looked up, built or shaped, so that the rows a build reads later are
-    // never older than the stamps it is kept under. The list stamp is read on the caller's
-    // database, or for the system on mapper.GetDatabaseUser()'s.
-    static Reuse ReadReuse(IWmipClassBuilder& mapper, const CAcsUser* user, BOOL system);
+    // The user whose database a request's stamps are read on: the caller, or for the system
+    // mapper.GetDatabaseUser().
+    static const CAcsUser* ReadsOn(IWmipClassBuilder& mapper, const CAcsUser* user, BOOL system);
+    // The stamps of the request (without the schema cookie); empty when nothing read now may be
+    // kept by them.
+    static std::optional<Stamps> ReadStamps(IWmipClassBuilder& mapper, const CAcsUser* user, BOOL system);
+    // The stamps with the schema cookie; empty when either is.
+    static std::optional<Stamps> WithSchema(std::optional<Stamps> stamps, std::optional<LONGLONG> schema);
+    // What the mapper's answer allows for an entry made now under `stamps` and `schema` (read
+    // before the mapper was asked).
+    static Kept JudgeReuse(IWmipClassBuilder::DefinitionReuse reuse, const std::optional<Stamps>& stamps,
+                           const std::optional<LONGLONG>& schema);
+    // Whether an entry kept as `kept` serves a request of `stamps`.
+    static bool Serves(const Kept& kept, const std::optional<Stamps>& stamps);
     // A built definition's key: MakeKey's text, and the services the mapper builds through (the
     // WMI door's and the bus's in-process namespace give definitions of different kinds).
     using BuiltKey = std::pair<CString, const IWbemServices*>;
+    // Drops the definition kept under `key` when it is still `built`.
+    void DropBuilt(const BuiltKey& key, const IWbemClassObject* built);
     // Keeps the shaped copy for the user beside the built definition it was copied from (kept
     // under `key`), unless that definition was replaced or dropped meanwhile.
-    void KeepShaped(const BuiltKey& key, const IWbemClassObject* built, LONG userId, const Stamps& stamps,
+    void KeepShaped(const BuiltKey& key, const IWbemClassObject* built, LONG userId, const Kept& kept,
                     ComPtr<IWbemClassObject> shaped);
     // Under m_lock: drops everything when the span has passed between m_clearedAt and `now`
     // (read before the lock is taken, so that callers do not queue behind the clock).
@@ -128,20 +143,20 @@ private:
         ComPtr<IWbemClassObject> definition;
     };
 
-    // A copy shaped for one user, with the stamps it was shaped under.
+    // A copy shaped for one user, with how it was allowed to be kept.
     struct ShapedClass
     {
-        Stamps stamps;
+        Kept kept;
         ComPtr<IWbemClassObject> definition;
     };
     // A built definition, the services it was built through (held, as StoredClass holds its
-    // own), the stamps it was built under, and the copies shaped from it, by user id: they go
+    // own), how it was allowed to be kept, and the copies shaped from it, by user id: they go
     // with it.
     struct BuiltClass
     {
         ComPtr<IWbemServices> services;
         ComPtr<IWbemClassObject> definition;
-        Stamps stamps;
+        Kept kept;
         std::map<LONG, ShapedClass> shaped;
     };
 

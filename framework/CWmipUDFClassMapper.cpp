@@ -271,15 +271,19 @@ HRESULT CWmipUDFClassMapper::CreateClass(IWbemClassObject** classObject, BOOL sy
 CWmipMapper::DefinitionReuse CWmipUDFClassMapper::GetBuiltClassReuse()
 {
     // A list table whose writes set no list stamp (one the installation added) may change unseen:
-    // a definition whose value lists read it is made anew for every request.
+    // a definition whose value lists read it is made anew for every request. One whose triggers
+    // set it stands on them.
     CBntDatabase* database = GetDatabase();
+    bool readsLists = false;
     for (const LayoutField& field : GetLayout())
     {
-        if (!field.listTable.IsEmpty() &&
-            (database == nullptr || !CDefinitionStamps::SetsListStamp(*database, field.listTable)))
+        if (field.listTable.IsEmpty())
+            continue;
+        if (database == nullptr || !CDefinitionStamps::SetsListStamp(*database, field.listTable))
             return DefinitionReuse::Never;
+        readsLists = true;
     }
-    return DefinitionReuse::WhileRightsAndListsSame;
+    return readsLists ? DefinitionReuse::WhileRightsListsAndTriggersSame : DefinitionReuse::WhileRightsAndListsSame;
 }
 
 bool CWmipUDFClassMapper::HasPerPropertyPermissions()

@@ -56,9 +56,10 @@ public:
     // method 0 skips a field; 2 hands it to ProcessClassProperty). S_OK; the first failure.
     HRESULT CreateClass(IWbemClassObject** classObject, BOOL system) override;
     // The layout (DDTBL, DDFLD, UDFOBJS) and the rows of its list tables as the caller may see
-    // them: while the caller's rights and the list stamp stand; never kept when a list table of
-    // the layout sets no list stamp (CDefinitionStamps::SetsListStamp). A subclass that reads more
-    // says so and keeps this rule.
+    // them: while the caller's rights and the list stamp stand, and with list tables while the
+    // schema that gives them their triggers stands too; never kept when a list table of the layout
+    // sets no list stamp (CDefinitionStamps::SetsListStamp). A subclass that reads more says so
+    // and keeps this rule.
     DefinitionReuse GetBuiltClassReuse() override;
     // True when the class has layout fields (each may be restricted by the caller's field
     // permission group).

@@ -31,6 +31,11 @@ public:
         // but the caller's rights and the tables and options the list stamp covers
         // (db/schema.sql). A database without the list stamp keeps nothing.
         WhileRightsAndListsSame,
+        // As WhileRightsAndListsSame, for a definition read from list tables whose triggers set
+        // the list stamp (CDefinitionStamps::SetsListStamp): while the database's schema cookie
+        // also stands as it was (CDefinitionStamps::ReadSchema), since a trigger dropped would
+        // leave the list's changes unstamped.
+        WhileRightsListsAndTriggersSame,
         // For the class cache's span: it reads nothing from the installation's database (the
         // declarations, WMI's repository).
         ForTheSpan,

@@ -115,9 +115,9 @@ public:
     // already cached (and not expired) is handed out after one read of both stamps; one
     // whose rights changed since its login is logged in again (its entry retired). S_OK, or
     // S_FALSE (1) for a client at identification level found by SID; on failure
-    // 0x80041003 (WBEM_E_ACCESS_DENIED: improper impersonation level, account not linked, an
-    // account not cached that no free database connection can resolve, login refused; a cached
-    // account is served without one), 0x80041001
+    // 0x80041003 (WBEM_E_ACCESS_DENIED: improper impersonation level, account not linked, login
+    // refused), 0x80041045 (CWmipCallerLogin::kNoConnectionFree: an account not cached that no
+    // free database connection can resolve; a cached account is served without one), 0x80041001
     // (WBEM_E_FAILED: other failures),
     // the impersonation's own code, or WBEM_E_INVALID_PARAMETER for a null out pointer.
     // GetUser: the impersonated WMI client.

@@ -7,6 +7,7 @@
 #include "inhouse/BntLogin/CStoredStamps.h"
 
 #include <atomic>
+#include <string>
 
 namespace {
 
@@ -41,6 +42,22 @@ std::optional<CDefinitionStamps> CDefinitionStamps::Read(const CAcsUser* user, s
 std::optional<LONGLONG> CDefinitionStamps::ReadListStamp(CBntDatabase& database)
 {
     return CStoredStamps::Read(database).lists;
+}
+
+std::optional<LONGLONG> CDefinitionStamps::ReadSchema(const CAcsUser* user)
+{
+    if (user == nullptr || !user->IsLoggedIn() || user->GetDatabase() == nullptr)
+        return std::nullopt;
+    try
+    {
+        static const std::string kSchemaText = "PRAGMA schema_version";
+        const auto row = CLoginQuery::FirstRow(*user->GetDatabase(), kSchemaText, {});
+        return row && !(*row)[0].IsNull() ? std::optional<LONGLONG>(CLoginQuery::Integer(*row, 0)) : std::nullopt;
+    }
+    catch (const CDBException&)
+    {
+        return std::nullopt;
+    }
 }
 
 bool CDefinitionStamps::SetsListStamp(CBntDatabase& database, const CString& table)

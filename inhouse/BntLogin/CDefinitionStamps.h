@@ -4,7 +4,8 @@
 // RIGHTS_STAMP as read at its login, CAcsUser::GetRightsStamp; 0 for a definition made for the
 // system, which reads no caller's rights) and the list stamp (row 2 of RIGHTS_STAMP, set anew in
 // the write's own transaction by every write of a table or an option a definition is built or
-// shaped from: db/schema.sql names them).
+// shaped from: db/schema.sql names them); for a definition that stands on its lists' triggers,
+// also the database's schema cookie (ReadSchema).
 //
 // A value; the static functions stand alone and are as thread-safe as the database they read.
 #pragma once
@@ -22,6 +23,8 @@ struct CDefinitionStamps
     long generation = 0;
     LONGLONG rights = 0;
     LONGLONG lists = 0;
+    // 0 where the definition does not stand on triggers.
+    LONGLONG schema = 0;
     bool operator==(const CDefinitionStamps&) const = default;
 
     // The stamps of a definition made now from user's database for a caller of the given rights
@@ -36,6 +39,11 @@ struct CDefinitionStamps
     // The list stamp of the database (one keyed read); empty for a database made before the stamp,
     // whose writes set none. Throws CDBException.
     static std::optional<LONGLONG> ReadListStamp(CBntDatabase& database);
+    // The schema cookie of user's database (SQLite's schema_version), moved by every change of a
+    // table, index or trigger: a definition kept because its lists' triggers set the list stamp
+    // stands on it. Empty when user is null or logged out, or the cookie cannot be read (the
+    // failure is swallowed, as in Read). One read, of a statement the connection keeps.
+    static std::optional<LONGLONG> ReadSchema(const CAcsUser* user);
     // Whether every write of the table sets the list stamp: it carries the insert, update and delete
     // triggers db/schema.sql gives the lists it creates (TABLE_I_LISTS, TABLE_U_LISTS and
     // TABLE_D_LISTS, setting row 2). A list table an installation adds has none unless the

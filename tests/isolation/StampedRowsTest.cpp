@@ -314,5 +314,16 @@ TEST_F(StampedRows, AnInstallationsOwnListStampedByInitIsFollowedAtTheNextReques
     EXPECT_EQ(raced, next);
     EXPECT_EQ(DoorInstallation::Rows("SELECT COSTCENTRE FROM UDFEMP WHERE ID = 6"), Table{{"<null>"}});
     Apply(kUndo);
+
+    // Another process drops the triggers and renames an entry in one transaction, which sets no
+    // stamp: the definition kept under the stamps is not served again, as the list no longer
+    // vouches for it.
+    session = bus.Login(kDoraLogin);
+    EXPECT_EQ(bus.PossibleValueLists(session, L"Bnt_Cardholder")["COSTCENTRE"],
+              (Values{{"1", "North"}, {"2", "South"}}));
+    Apply("BEGIN; DROP TRIGGER COSTCENTRE_I_LISTS; DROP TRIGGER COSTCENTRE_U_LISTS; DROP TRIGGER COSTCENTRE_D_LISTS; "
+          "UPDATE COSTCENTRE SET NAME = 'North quay' WHERE ID = 1; COMMIT;");
+    EXPECT_EQ(bus.PossibleValueLists(session, L"Bnt_Cardholder")["COSTCENTRE"],
+              (Values{{"1", "North quay"}, {"2", "South"}}));
 }
 }  // namespace

@@ -368,7 +368,14 @@ TEST_F(NewClassRecipe, WritesAskTheClassesOwnIdsAndAreAuditedUnderItsKindAndItsS
     for (const auto& r : renames)
     {
         SCOPED_TRACE(r.rule);
-        Exec(std::string(r.before) + "UPDATE HOLIDAY_TYPE SET NAME = '" + CStringToUtf8(r.renamed) + "' WHERE ID = 2");
+        // A change of the schema alone makes the list anew: the rename that follows is what the
+        // stamp must carry.
+        if (*r.before != '\0')
+        {
+            Exec(r.before);
+            EXPECT_EQ(listed(), expected);
+        }
+        Exec("UPDATE HOLIDAY_TYPE SET NAME = '" + CStringToUtf8(r.renamed) + "' WHERE ID = 2");
         *headquarters = r.listed;
         EXPECT_EQ(listed(), expected);
     }
