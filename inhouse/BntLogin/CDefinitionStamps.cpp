@@ -26,7 +26,7 @@ std::optional<CDefinitionStamps> CDefinitionStamps::Read(const CAcsUser* user, s
         std::optional<LONGLONG> lists;
         if (!CStoredStamps::ListsOfRequest(lists))
         {
-            lists = ReadListStamp(*user->GetDatabase());
+            lists = CStoredStamps::Read(*user->GetDatabase()).lists;
             CStoredStamps::NoteForRequest(lists);
         }
         if (!lists.has_value())
@@ -37,11 +37,6 @@ std::optional<CDefinitionStamps> CDefinitionStamps::Read(const CAcsUser* user, s
     {
         return std::nullopt;
     }
-}
-
-std::optional<LONGLONG> CDefinitionStamps::ReadListStamp(CBntDatabase& database)
-{
-    return CStoredStamps::Read(database).lists;
 }
 
 std::optional<LONGLONG> CDefinitionStamps::ReadSchema(const CAcsUser* user)

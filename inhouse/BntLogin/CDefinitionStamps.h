@@ -36,9 +36,6 @@ struct CDefinitionStamps
     // already (CStoredStamps::RequestScope) that stamp is taken without a read; otherwise the one
     // read here fixes it.
     static std::optional<CDefinitionStamps> Read(const CAcsUser* user, std::optional<LONGLONG> rights);
-    // The list stamp of the database (one keyed read); empty for a database made before the stamp,
-    // whose writes set none. Throws CDBException.
-    static std::optional<LONGLONG> ReadListStamp(CBntDatabase& database);
     // The schema cookie of user's database (SQLite's schema_version), moved by every change of a
     // table, index or trigger: a definition kept because its lists' triggers set the list stamp
     // stands on it. Empty when user is null or logged out, or the cookie cannot be read (the

@@ -134,10 +134,15 @@ struct SqliteCloser
 };
 using SqliteHandle = std::unique_ptr<sqlite3, SqliteCloser>;
 
-bool Execute(sqlite3* db, std::string_view sql, std::string* error)
+bool Execute(sqlite3* db, std::string_view sql, std::string* error, std::vector<std::string>* firstColumn = nullptr)
 {
     char* message = nullptr;
-    const int rc = sqlite3_exec(db, std::string(sql).c_str(), nullptr, nullptr, &message);
+    const auto collect = [](void* into, int, char** row, char**) {
+        static_cast<std::vector<std::string>*>(into)->emplace_back(row[0] != nullptr ? row[0] : "");
+        return 0;
+    };
+    const int rc =
+        sqlite3_exec(db, std::string(sql).c_str(), firstColumn != nullptr ? +collect : nullptr, firstColumn, &message);
     if (rc != SQLITE_OK)
         *error = message != nullptr ? message : sqlite3_errstr(rc);
     sqlite3_free(message);
@@ -238,23 +243,6 @@ bool WriteAheadLog(const std::filesystem::path& file, std::string* error)
     return rc == SQLITE_OK;
 }
 
-// The first column of every row the statement answers; false with *error saying why not.
-bool FirstColumn(sqlite3* db, const std::string& sql, std::vector<std::string>* values, std::string* error)
-{
-    char* message = nullptr;
-    const int rc = sqlite3_exec(
-        db, sql.c_str(),
-        [](void* into, int, char** row, char**) {
-            static_cast<std::vector<std::string>*>(into)->emplace_back(row[0] != nullptr ? row[0] : "");
-            return 0;
-        },
-        values, &message);
-    if (rc != SQLITE_OK)
-        *error = message != nullptr ? message : sqlite3_errstr(rc);
-    sqlite3_free(message);
-    return rc == SQLITE_OK;
-}
-
 // A home built while a segment unit's limits defaulted to 0 keeps those defaults, under which a
 // unit written without limits takes nothing. Its SEGMENT_UNIT is rebuilt as the schema declares
 // it now, its rows and the triggers on it kept, while no command of the host holds the database:
@@ -268,10 +256,10 @@ bool UpgradeSegmentUnitDefaults(const std::filesystem::path& file, std::string* 
     if (!db)
         return false;
     std::vector<std::string> zeroLimits;
-    if (!FirstColumn(db.get(),
-                     std::string("SELECT name FROM pragma_table_info('") + kTable +
-                         "') WHERE name LIKE 'MAX!_%' ESCAPE '!' AND dflt_value = '0'",
-                     &zeroLimits, error))
+    if (!Execute(db.get(),
+                 std::string("SELECT name FROM pragma_table_info('") + kTable +
+                     "') WHERE name LIKE 'MAX!_%' ESCAPE '!' AND dflt_value = '0'",
+                 error, &zeroLimits))
         return false;
     if (zeroLimits.empty())
         return true;
@@ -290,14 +278,13 @@ bool UpgradeSegmentUnitDefaults(const std::filesystem::path& file, std::string* 
     std::vector<std::string> held;
     const std::string columns = std::string("SELECT name FROM pragma_table_info('") + kTable + "')";
     if (!Execute(schema.get(), EmbeddedInstallation::SchemaSql(), error) ||
-        !FirstColumn(schema.get(),
-                     std::string("SELECT sql FROM sqlite_schema WHERE type = 'table' AND name = '") + kTable + "'",
-                     &table, error) ||
-        !FirstColumn(schema.get(),
-                     std::string("SELECT sql FROM sqlite_schema WHERE type = 'trigger' AND tbl_name = '") + kTable +
-                         "'",
-                     &triggers, error) ||
-        !FirstColumn(schema.get(), columns, &declared, error) || !FirstColumn(db.get(), columns, &held, error))
+        !Execute(schema.get(),
+                 std::string("SELECT sql FROM sqlite_schema WHERE type = 'table' AND name = '") + kTable + "'", error,
+                 &table) ||
+        !Execute(schema.get(),
+                 std::string("SELECT sql FROM sqlite_schema WHERE type = 'trigger' AND tbl_name = '") + kTable + "'",
+                 error, &triggers) ||
+        !Execute(schema.get(), columns, error, &declared) || !Execute(db.get(), columns, error, &held))
         return false;
     const std::string create = std::string("CREATE TABLE ") + kTable + " ";
     if (table.size() != 1 || table[0].rfind(create, 0) != 0)
@@ -332,27 +319,23 @@ bool UpgradeSegmentUnitDefaults(const std::filesystem::path& file, std::string* 
 }
 
 // The tables the installation added as lists (DDTBL rows with ISLIST 1, or named by a field's
-// LISTID) that exist, by name; names that are no plain identifier are left out.
-std::vector<std::string> InstallationLists(sqlite3* db)
+// LISTID) that exist, by name, into *lists; names that are no plain identifier are left out. False
+// with *error saying why not.
+bool InstallationLists(sqlite3* db, std::vector<std::string>* lists, std::string* error)
 {
-    std::vector<std::string> lists;
-    sqlite3_stmt* raw = nullptr;
-    if (sqlite3_prepare_v2(db,
-                           "SELECT DISTINCT T.TBLNAME FROM DDTBL T JOIN sqlite_master M ON M.type = 'table' "
-                           "AND M.name = T.TBLNAME COLLATE NOCASE "
-                           "WHERE T.ISLIST = 1 OR T.ID IN (SELECT LISTID FROM DDFLD)",
-                           -1, &raw, nullptr) != SQLITE_OK)
-        return lists;
-    const std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt*)> statement(raw, sqlite3_finalize);
-    while (sqlite3_step(raw) == SQLITE_ROW)
+    std::vector<std::string> names;
+    if (!Execute(db,
+                 "SELECT DISTINCT T.TBLNAME FROM DDTBL T JOIN sqlite_master M ON M.type = 'table' "
+                 "AND M.name = T.TBLNAME COLLATE NOCASE "
+                 "WHERE T.ISLIST = 1 OR EXISTS (SELECT 1 FROM DDFLD F WHERE F.LISTID = T.ID)",
+                 error, &names))
+        return false;
+    for (const std::string& name : names)
     {
-        const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(raw, 0));
-        const std::string name = text != nullptr ? text : "";
-        const std::wstring wide(name.begin(), name.end());
-        if (CSqlText::IsValidIdentifier(wide, false))
-            lists.push_back(name);
+        if (CSqlText::IsValidIdentifier(std::wstring(name.begin(), name.end()), false))
+            lists->push_back(name);
     }
-    return lists;
+    return true;
 }
 
 // Brings the stamps of a database made before some of their triggers up to date: every trigger
@@ -379,29 +362,34 @@ bool UpdateStampTriggers(const std::filesystem::path& file, int* added, std::str
         script += "\n";
         at = end;
     }
-    for (const std::string& list : InstallationLists(db.get()))
+    std::vector<std::string> lists;
+    if (!InstallationLists(db.get(), &lists, error))
+        return false;
+    for (const std::string& list : lists)
     {
         for (const char* event : {"INSERT", "UPDATE", "DELETE"})
             script += "CREATE TRIGGER IF NOT EXISTS \"" + list + "_" + event[0] + "_LISTS\" AFTER " + event + " ON \"" +
                       list + "\"\n    BEGIN UPDATE RIGHTS_STAMP SET STAMP = random() WHERE STAMPID = 2; END;\n";
     }
-    const auto triggers = [&db] {
-        sqlite3_stmt* raw = nullptr;
-        int count = 0;
-        if (sqlite3_prepare_v2(db.get(), "SELECT COUNT(*) FROM sqlite_master WHERE type = 'trigger'", -1, &raw,
-                               nullptr) == SQLITE_OK &&
-            sqlite3_step(raw) == SQLITE_ROW)
-            count = sqlite3_column_int(raw, 0);
-        sqlite3_finalize(raw);
-        return count;
+    const auto triggers = [&db](int* count, std::string* failure) {
+        std::vector<std::string> counted;
+        if (!Execute(db.get(), "SELECT COUNT(*) FROM sqlite_master WHERE type = 'trigger'", failure, &counted))
+            return false;
+        *count = counted.empty() ? 0 : std::stoi(counted.front());
+        return true;
     };
-    const int before = triggers();
+    int before = 0;
+    int after = 0;
+    if (!triggers(&before, error))
+        return false;
     if (!Execute(db.get(), script + "COMMIT;", error))
     {
         sqlite3_exec(db.get(), "ROLLBACK", nullptr, nullptr, nullptr);
         return false;
     }
-    *added = triggers() - before;
+    if (!triggers(&after, error))
+        return false;
+    *added = after - before;
     return true;
 }
 
