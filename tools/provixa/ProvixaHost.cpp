@@ -390,9 +390,10 @@ int Put(IWbemServices* services, const ProvixaCommandLine& commandLine, std::ost
     std::string error;
     if (!PutAssignments(instance.Get(), commandLine, className, "property", &error, services))
         return Refused(err, error);
-    // When the values name every key of a stored instance, only the named properties change
-    // (as a scripting client's set does): the stored instance is read, the values applied to
-    // it and the whole of it written. A class that cannot be read that way gets the new
+    // When the values name every key of a stored instance, it is read, the values applied to it
+    // and the whole of it written back, as a scripting client's set does: the provider takes no
+    // put of part of an instance, so a property another writer changed between the read and the
+    // write is given the value read. A class that cannot be read that way gets the new
     // instance as given. The stored instance is written as an update, as the bus's modify
     // writes it: a class that checks a new record's unique values against every stored one
     // would otherwise find the record itself.

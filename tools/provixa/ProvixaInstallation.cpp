@@ -134,15 +134,17 @@ struct SqliteCloser
 };
 using SqliteHandle = std::unique_ptr<sqlite3, SqliteCloser>;
 
-bool Execute(sqlite3* db, std::string_view sql, std::string* error, std::vector<std::string>* firstColumn = nullptr)
+// Runs the statements; *values (when given) receives every value of every row they return, in
+// order, a row's columns side by side (NULL as an empty text).
+bool Execute(sqlite3* db, std::string_view sql, std::string* error, std::vector<std::string>* values = nullptr)
 {
     char* message = nullptr;
-    const auto collect = [](void* into, int, char** row, char**) {
-        static_cast<std::vector<std::string>*>(into)->emplace_back(row[0] != nullptr ? row[0] : "");
+    const auto collect = [](void* into, int count, char** row, char**) {
+        for (int column = 0; column < count; ++column)
+            static_cast<std::vector<std::string>*>(into)->emplace_back(row[column] != nullptr ? row[column] : "");
         return 0;
     };
-    const int rc =
-        sqlite3_exec(db, std::string(sql).c_str(), firstColumn != nullptr ? +collect : nullptr, firstColumn, &message);
+    const int rc = sqlite3_exec(db, std::string(sql).c_str(), values != nullptr ? +collect : nullptr, values, &message);
     if (rc != SQLITE_OK)
         *error = message != nullptr ? message : sqlite3_errstr(rc);
     sqlite3_free(message);
@@ -243,11 +245,32 @@ bool WriteAheadLog(const std::filesystem::path& file, std::string* error)
     return rc == SQLITE_OK;
 }
 
+// Rolls back the transaction still open on the connection when it leaves scope: a path that does
+// not commit leaves the database as it was.
+class RollbackUnlessCommitted
+{
+public:
+    explicit RollbackUnlessCommitted(sqlite3* db) : m_db(db) {}
+    ~RollbackUnlessCommitted()
+    {
+        if (sqlite3_get_autocommit(m_db) == 0)
+            sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
+    }
+    RollbackUnlessCommitted(const RollbackUnlessCommitted&) = delete;
+    RollbackUnlessCommitted& operator=(const RollbackUnlessCommitted&) = delete;
+
+private:
+    sqlite3* m_db;
+};
+
 // A home built while a segment unit's limits defaulted to 0 keeps those defaults, under which a
 // unit written without limits takes nothing. Its SEGMENT_UNIT is rebuilt as the schema declares
-// it now, its rows and the triggers on it kept, while no command of the host holds the database:
-// SQLite changes no column default in place. A home whose table has no 0 limit default is left
-// as it is.
+// it now, while no command of the host holds the database: SQLite changes no column default in
+// place. In one transaction its rows are kept, the schema's triggers and indexes on it made as the
+// schema declares them, and those the installation added made again from their own SQL. Nothing
+// of the home is dropped: a column the schema does not declare, or an addition that cannot be
+// made again, leaves the home as it is, *error saying why. A home whose table has no 0 limit
+// default is left as it is.
 bool UpgradeSegmentUnitDefaults(const std::filesystem::path& file, std::string* report, std::string* error)
 {
     constexpr char kTable[] = "SEGMENT_UNIT";
@@ -255,15 +278,14 @@ bool UpgradeSegmentUnitDefaults(const std::filesystem::path& file, std::string* 
     const ProvixaInstallation::Database db = ProvixaInstallation::OpenDatabase(file, error);
     if (!db)
         return false;
+    const std::string columns = std::string("SELECT name FROM pragma_table_info('") + kTable + "')";
     std::vector<std::string> zeroLimits;
-    if (!Execute(db.get(),
-                 std::string("SELECT name FROM pragma_table_info('") + kTable +
-                     "') WHERE name LIKE 'MAX!_%' ESCAPE '!' AND dflt_value = '0'",
-                 error, &zeroLimits))
+    if (!Execute(db.get(), columns + " WHERE name LIKE 'MAX!_%' ESCAPE '!' AND dflt_value = '0'", error, &zeroLimits))
         return false;
     if (zeroLimits.empty())
         return true;
-    // The table and its triggers as the schema declares them, read from a database built of it.
+    // The table, its columns and the triggers and indexes on it (lower-case name, then SQL) as the
+    // schema declares them, read from a database built of it.
     sqlite3* raw = nullptr;
     const int opened = sqlite3_open(":memory:", &raw);
     const SqliteHandle schema(raw);
@@ -272,19 +294,18 @@ bool UpgradeSegmentUnitDefaults(const std::filesystem::path& file, std::string* 
         *error = sqlite3_errstr(opened);
         return false;
     }
+    const std::string onTable = std::string(" FROM sqlite_schema WHERE type IN ('index', 'trigger') AND sql IS NOT "
+                                            "NULL AND tbl_name = '") +
+                                kTable + "' COLLATE NOCASE ORDER BY rowid";
     std::vector<std::string> table;
-    std::vector<std::string> triggers;
     std::vector<std::string> declared;
-    std::vector<std::string> held;
-    const std::string columns = std::string("SELECT name FROM pragma_table_info('") + kTable + "')";
+    std::vector<std::string> declaredObjects;
     if (!Execute(schema.get(), EmbeddedInstallation::SchemaSql(), error) ||
         !Execute(schema.get(),
                  std::string("SELECT sql FROM sqlite_schema WHERE type = 'table' AND name = '") + kTable + "'", error,
                  &table) ||
-        !Execute(schema.get(),
-                 std::string("SELECT sql FROM sqlite_schema WHERE type = 'trigger' AND tbl_name = '") + kTable + "'",
-                 error, &triggers) ||
-        !Execute(schema.get(), columns, error, &declared) || !Execute(db.get(), columns, error, &held))
+        !Execute(schema.get(), columns, error, &declared) ||
+        !Execute(schema.get(), "SELECT lower(name), sql" + onTable, error, &declaredObjects))
         return false;
     const std::string create = std::string("CREATE TABLE ") + kTable + " ";
     if (table.size() != 1 || table[0].rfind(create, 0) != 0)
@@ -292,28 +313,56 @@ bool UpgradeSegmentUnitDefaults(const std::filesystem::path& file, std::string* 
         *error = std::string("the schema declares no table ") + kTable;
         return false;
     }
-    // The rows keep every column both declare.
+    // What the home holds is read inside the rebuild's transaction, so that nothing added meanwhile
+    // is lost. Foreign keys are off for the rebuild (only outside a transaction can they be
+    // switched); the old-style rename leaves every reference to the table's name as it is.
+    if (!Execute(db.get(), "PRAGMA foreign_keys=OFF; PRAGMA legacy_alter_table=ON", error))
+        return false;
+    const RollbackUnlessCommitted transaction(db.get());
+    std::vector<std::string> held;
+    std::vector<std::string> heldObjects;  // type, name, lower-case name, SQL
+    if (!Execute(db.get(), "BEGIN IMMEDIATE", error) || !Execute(db.get(), columns, error, &held) ||
+        !Execute(db.get(), "SELECT type, name, lower(name), sql" + onTable, error, &heldObjects))
+        return false;
     std::string kept;
     for (const std::string& column : held)
     {
-        if (std::find(declared.begin(), declared.end(), column) != declared.end())
-            kept += (kept.empty() ? "" : ", ") + column;
+        if (std::find(declared.begin(), declared.end(), column) == declared.end())
+        {
+            *error = std::string(kTable) + " holds the column " + column +
+                     ", which the schema does not declare: rebuilding the table for the schema's limit defaults "
+                     "would lose it";
+            return false;
+        }
+        kept += (kept.empty() ? "" : ", ") + column;
     }
-    std::string rebuild = std::string("BEGIN IMMEDIATE;CREATE TABLE ") + kRebuilt + " " +
-                          table[0].substr(create.size()) + ";INSERT INTO " + kRebuilt + " (" + kept + ") SELECT " +
-                          kept + " FROM " + kTable + ";DROP TABLE " + kTable + ";ALTER TABLE " + kRebuilt +
-                          " RENAME TO " + kTable + ";";
-    for (const std::string& trigger : triggers)
-        rebuild += trigger + ";";
-    rebuild += "COMMIT;";
-    if (!Execute(db.get(), "PRAGMA foreign_keys=OFF; PRAGMA legacy_alter_table=ON", error))
+    if (!Execute(db.get(),
+                 std::string("CREATE TABLE ") + kRebuilt + " " + table[0].substr(create.size()) + ";INSERT INTO " +
+                     kRebuilt + " (" + kept + ") SELECT " + kept + " FROM " + kTable + ";DROP TABLE " + kTable +
+                     ";ALTER TABLE " + kRebuilt + " RENAME TO " + kTable,
+                 error))
         return false;
-    if (!Execute(db.get(), rebuild, error))
+    std::vector<std::string> declaredNames;
+    for (std::size_t at = 0; at + 1 < declaredObjects.size(); at += 2)
     {
-        std::string ignored;
-        Execute(db.get(), "ROLLBACK", &ignored);
-        return false;
+        if (!Execute(db.get(), declaredObjects[at + 1], error))
+            return false;
+        declaredNames.push_back(declaredObjects[at]);
     }
+    for (std::size_t at = 0; at + 3 < heldObjects.size(); at += 4)
+    {
+        const bool ofSchema =
+            std::find(declaredNames.begin(), declaredNames.end(), heldObjects[at + 2]) != declaredNames.end();
+        std::string reason;
+        if (!ofSchema && !Execute(db.get(), heldObjects[at + 3], &reason))
+        {
+            *error = "the " + heldObjects[at] + " " + heldObjects[at + 1] + " the installation added to " + kTable +
+                     " cannot be made again on the table rebuilt for the schema's limit defaults: " + reason;
+            return false;
+        }
+    }
+    if (!Execute(db.get(), "COMMIT", error))
+        return false;
     *report += "database upgraded: a segment unit written without limits takes every badge number and level\n";
     return true;
 }

@@ -83,7 +83,8 @@ TEST_F(ProvixaBinary, TheHomeAndEveryFileInItAreTheOwnersOnly)
 }
 
 // Kept, with its stamps brought up to date: a trigger of the schema an older database lacks, and
-// the list stamp's triggers on a list the installation added, are made; a second init makes none.
+// the list stamp's triggers on each list the installation added (one flagged as a list, one only a
+// field names as its list), are made and counted; a second init makes none.
 TEST_F(ProvixaBinary, InitKeepsAnExistingInstallation)
 {
     Init();
@@ -91,21 +92,28 @@ TEST_F(ProvixaBinary, InitKeepsAnExistingInstallation)
     support::InstallationDatabase::Execute(
         database, "DROP TRIGGER BNT_DIRECTORY_D_RIGHTS;"
                   "CREATE TABLE COSTCENTRE (ID INTEGER PRIMARY KEY, NAME TEXT);"
-                  "INSERT INTO DDTBL (ID, NAME, TBLNAME, ISLIST) VALUES (258, 'Cost centre', 'COSTCENTRE', 1);");
+                  "INSERT INTO DDTBL (ID, NAME, TBLNAME, ISLIST) VALUES (258, 'Cost centre', 'COSTCENTRE', 1);"
+                  "CREATE TABLE REGION (ID INTEGER PRIMARY KEY, NAME TEXT);"
+                  "INSERT INTO DDTBL (ID, NAME, TBLNAME) VALUES (259, 'Region', 'REGION');"
+                  "INSERT INTO DDFLD (DDFLDID, FLDNAME, CIMTYPE, LISTID) VALUES (259, 'REGION', 3, 259);");
     const Outcome again = Provixa({"init"});
     EXPECT_EQ(again.status, 0) << again.err;
     EXPECT_TRUE(Contains(again.out, "database kept")) << again.out;
     EXPECT_TRUE(Contains(again.out, "ACS.INI kept")) << again.out;
-    EXPECT_TRUE(Contains(again.out, "stamp triggers added: 4\n")) << again.out;
+    EXPECT_TRUE(Contains(again.out, "stamp triggers added: 7\n")) << again.out;
     EXPECT_EQ(support::InstallationDatabase::Scalar(
                   database, "SELECT group_concat(name, ' ') FROM (SELECT name FROM sqlite_master WHERE type = "
-                            "'trigger' AND tbl_name IN ('COSTCENTRE', 'BNT_DIRECTORY') ORDER BY name)"),
+                            "'trigger' AND tbl_name IN ('COSTCENTRE', 'REGION', 'BNT_DIRECTORY') ORDER BY name)"),
               "BNT_DIRECTORY_D_RIGHTS BNT_DIRECTORY_I_RIGHTS BNT_DIRECTORY_U_RIGHTS COSTCENTRE_D_LISTS "
-              "COSTCENTRE_I_LISTS COSTCENTRE_U_LISTS");
+              "COSTCENTRE_I_LISTS COSTCENTRE_U_LISTS REGION_D_LISTS REGION_I_LISTS REGION_U_LISTS");
     const std::string stamp = "SELECT STAMP FROM RIGHTS_STAMP WHERE STAMPID = 2";
-    const std::string before = support::InstallationDatabase::Scalar(database, stamp);
-    support::InstallationDatabase::Execute(database, "INSERT INTO COSTCENTRE (ID, NAME) VALUES (1, 'North');");
-    EXPECT_NE(support::InstallationDatabase::Scalar(database, stamp), before);
+    for (const char* const list : {"COSTCENTRE", "REGION"})
+    {
+        const std::string before = support::InstallationDatabase::Scalar(database, stamp);
+        support::InstallationDatabase::Execute(database,
+                                               std::string("INSERT INTO ") + list + " (ID, NAME) VALUES (1, 'North');");
+        EXPECT_NE(support::InstallationDatabase::Scalar(database, stamp), before) << list;
+    }
     const Outcome third = Provixa({"init"});
     EXPECT_EQ(third.status, 0) << third.err;
     EXPECT_FALSE(Contains(third.out, "stamp triggers added")) << third.out;

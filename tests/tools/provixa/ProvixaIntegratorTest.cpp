@@ -839,9 +839,11 @@ TEST_F(ProvixaIntegrator, ALockOfAnotherProcessIsAnsweredOnceAndNoReadWaitsForTh
     ASSERT_EQ(exec("ROLLBACK"), SQLITE_OK);
 }
 
-// A home built while a segment unit's limits defaulted to 0 is upgraded by init: its units and
-// the triggers on their table are kept, and a unit written there without limits takes every badge
-// number and level; a home already upgraded is left as it is.
+// A home built while a segment unit's limits defaulted to 0 is upgraded by init: its units, the
+// schema's triggers on their table and the trigger and index the installation added there are
+// kept, and a unit written there without limits takes every badge number and level. A home whose
+// table holds what the rebuild could not keep (a column of its own, an index made with a function
+// of its own) is left as it is, init saying why; a home already upgraded is left as it is.
 TEST_F(ProvixaIntegrator, InitUpgradesAHomeWhoseSegmentUnitsDefaultedToNoLimit)
 {
     ASSERT_EQ(Provixa({"init"}).status, 0);
@@ -867,13 +869,14 @@ TEST_F(ProvixaIntegrator, InitUpgradesAHomeWhoseSegmentUnitsDefaultedToNoLimit)
         return found;
     };
     const std::string units = "SELECT * FROM SEGMENT_UNIT ORDER BY SEGMENTID";
-    const std::string triggers = "SELECT name, sql FROM sqlite_schema WHERE type = 'trigger' AND "
-                                 "tbl_name = 'SEGMENT_UNIT' ORDER BY name";
+    const std::string objects = "SELECT type, name, sql FROM sqlite_schema WHERE type IN ('trigger', 'index') AND "
+                                "tbl_name = 'SEGMENT_UNIT' ORDER BY name";
+    const std::string limitDefault = "SELECT dflt_value FROM pragma_table_info('SEGMENT_UNIT') WHERE name = "
+                                     "'MAX_TEMPORARY_ACCESS_LEVELS'";
     const std::vector<std::string> unitsBefore = rows(units);
-    const std::vector<std::string> triggersBefore = rows(triggers);
     ASSERT_EQ(unitsBefore.size(), 3u);
-    ASSERT_EQ(triggersBefore.size(), 3u);
-    // The table as an older home holds it: every limit defaulting to 0.
+    // The table as an older home holds it: every limit defaulting to 0; the installation added a
+    // trigger noting each change of a unit's HIDDEN, and an index letting one unit at most hold each dynamic option.
     std::string older = "PRAGMA legacy_alter_table=ON; BEGIN;"
                         "CREATE TABLE OLDER_UNIT (SEGMENTID INTEGER PRIMARY KEY REFERENCES SEGMENT(SEGMENTID) ON "
                         "DELETE CASCADE, MAX_BADGE_NUMBER_LENGTH INTEGER NOT NULL DEFAULT 0, MAX_ACCESS_LEVELS "
@@ -886,22 +889,71 @@ TEST_F(ProvixaIntegrator, InitUpgradesAHomeWhoseSegmentUnitsDefaultedToNoLimit)
     for (const std::string& trigger : rows("SELECT sql FROM sqlite_schema WHERE type = 'trigger' AND "
                                            "tbl_name = 'SEGMENT_UNIT'"))
         older += trigger + ";";
+    older += "CREATE TABLE UNIT_HIDING (SEGMENTID INTEGER, HIDDEN INTEGER);"
+             "CREATE TRIGGER SEGMENT_UNIT_HIDING_NOTED AFTER UPDATE OF HIDDEN ON SEGMENT_UNIT BEGIN INSERT INTO "
+             "UNIT_HIDING (SEGMENTID, HIDDEN) VALUES (NEW.SEGMENTID, NEW.HIDDEN); END;"
+             "CREATE UNIQUE INDEX SEGMENT_UNIT_ONE_DYNAMIC ON SEGMENT_UNIT (DYNAMIC_OPTION) WHERE DYNAMIC_OPTION <> 0;";
     ASSERT_EQ(exec(older + "COMMIT;"), SQLITE_OK) << sqlite3_errmsg(db.get());
-    ASSERT_EQ(rows("SELECT dflt_value FROM pragma_table_info('SEGMENT_UNIT') WHERE name = "
-                   "'MAX_TEMPORARY_ACCESS_LEVELS'"),
-              std::vector<std::string>{"0"});
+    ASSERT_EQ(rows(limitDefault), std::vector<std::string>{"0"});
+    const std::vector<std::string> objectsBefore = rows(objects);
+    ASSERT_EQ(objectsBefore.size(), 5u);
+
+    // What the rebuild could not keep: a column of the home's own, then an index on a function only
+    // the process that made it knows.
+    const std::string kept = "; it is kept as it is\n";
+    const std::string refused = "cannot upgrade the installation database " + (m_home / "provixa.db").string() + ": ";
+    ASSERT_EQ(exec("ALTER TABLE SEGMENT_UNIT ADD COLUMN DESK TEXT; UPDATE SEGMENT_UNIT SET DESK = 'North' WHERE "
+                   "SEGMENTID = 1"),
+              SQLITE_OK)
+        << sqlite3_errmsg(db.get());
+    const std::vector<std::string> withDesk = rows(units);
+    Outcome left = Provixa({"init"});
+    EXPECT_EQ(left.status, 1) << left.out;
+    EXPECT_EQ(left.err, refused +
+                            "SEGMENT_UNIT holds the column DESK, which the schema does not declare: rebuilding the "
+                            "table for the schema's limit defaults would lose it" +
+                            kept);
+    EXPECT_EQ(rows(units), withDesk);
+    EXPECT_EQ(rows(limitDefault), std::vector<std::string>{"0"});
+    ASSERT_EQ(exec("ALTER TABLE SEGMENT_UNIT DROP COLUMN DESK"), SQLITE_OK) << sqlite3_errmsg(db.get());
+    ASSERT_EQ(sqlite3_create_function(
+                  db.get(), "SEGMENT_KIND", 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr,
+                  [](sqlite3_context* context, int, sqlite3_value** values) {
+                      sqlite3_result_int(context, sqlite3_value_int(values[0]) % 2);
+                  },
+                  nullptr, nullptr),
+              SQLITE_OK);
+    ASSERT_EQ(exec("CREATE INDEX SEGMENT_UNIT_BY_KIND ON SEGMENT_UNIT (SEGMENT_KIND(SEGMENTID))"), SQLITE_OK)
+        << sqlite3_errmsg(db.get());
+    left = Provixa({"init"});
+    EXPECT_EQ(left.status, 1) << left.out;
+    EXPECT_EQ(left.err, refused +
+                            "the index SEGMENT_UNIT_BY_KIND the installation added to SEGMENT_UNIT cannot be made "
+                            "again on the table rebuilt for the schema's limit defaults: no such function: "
+                            "SEGMENT_KIND" +
+                            kept);
+    EXPECT_EQ(rows(limitDefault), std::vector<std::string>{"0"});
+    ASSERT_EQ(exec("DROP INDEX SEGMENT_UNIT_BY_KIND"), SQLITE_OK) << sqlite3_errmsg(db.get());
 
     const Outcome upgraded = Provixa({"init"});
     EXPECT_EQ(upgraded.status, 0) << upgraded.err;
     EXPECT_TRUE(Contains(upgraded.out, "database upgraded:")) << upgraded.out;
     EXPECT_EQ(rows(units), unitsBefore);
-    EXPECT_EQ(rows(triggers), triggersBefore);
+    EXPECT_EQ(rows(objects), objectsBefore);
     const std::vector<std::string> stamp = rows("SELECT STAMP FROM RIGHTS_STAMP WHERE STAMPID = 1");
     ASSERT_EQ(exec("INSERT INTO SEGMENT_UNIT (SEGMENTID) VALUES (10)"), SQLITE_OK) << sqlite3_errmsg(db.get());
     EXPECT_NE(rows("SELECT STAMP FROM RIGHTS_STAMP WHERE STAMPID = 1"), stamp) << "the unit moves the rights stamp";
     EXPECT_EQ(rows("SELECT MAX_BADGE_NUMBER_LENGTH, MAX_ACCESS_LEVELS, MAX_TEMPORARY_ACCESS_LEVELS, "
                    "MAX_STANDARD_ACCESS_LEVELS, MAX_ACCESS_LEVEL_RECORDS FROM SEGMENT_UNIT WHERE SEGMENTID = 10"),
               std::vector<std::string>{"19|32767|32767|32767|32767"});
+    // The installation's own trigger still fires and its index still holds.
+    ASSERT_EQ(exec("UPDATE SEGMENT_UNIT SET HIDDEN = 1 WHERE SEGMENTID = 2; UPDATE SEGMENT_UNIT SET DYNAMIC_OPTION = 3 "
+                   "WHERE SEGMENTID = 1"),
+              SQLITE_OK)
+        << sqlite3_errmsg(db.get());
+    EXPECT_EQ(rows("SELECT * FROM UNIT_HIDING"), std::vector<std::string>{"2|1"});
+    EXPECT_EQ(exec("UPDATE SEGMENT_UNIT SET DYNAMIC_OPTION = 3 WHERE SEGMENTID = 10"), SQLITE_CONSTRAINT);
+    EXPECT_STREQ(sqlite3_errmsg(db.get()), "UNIQUE constraint failed: SEGMENT_UNIT.DYNAMIC_OPTION");
 
     const Outcome again = Provixa({"init"});
     EXPECT_EQ(again.status, 0) << again.err;
