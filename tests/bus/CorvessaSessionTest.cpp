@@ -109,6 +109,24 @@ TEST_F(CorvessaSession, ApplicationIdsAreAddedOnceInOrderOfFirstUse)
     const std::vector<std::string> ids = m_app->Sessions().GetTokenApplicationIds(token);
     EXPECT_EQ(ids.size(), CCorvessaSessionService::kMaxApplicationIdsPerToken);
     EXPECT_EQ(ids.front(), kApplication);
+
+    // The sign-in's own id meets the same limits: the longest is recorded, a longer one is served
+    // and not recorded, and the token works all the same.
+    const std::string longest(CCorvessaSessionService::kMaxApplicationIdBytes, 'y');
+    const std::string tooLong(CCorvessaSessionService::kMaxApplicationIdBytes + 1, 'z');
+    const struct
+    {
+        const std::string& signIn;
+        std::vector<std::string> recorded;
+    } signIns[] = {{longest, {longest, kApplication}}, {tooLong, {kApplication}}};
+    for (const auto& s : signIns)
+    {
+        std::string signedIn;
+        COleDateTime when;
+        ASSERT_EQ(m_app->Authenticate(s.signIn, -1, kOperator, kPassword, signedIn, when), S_OK);
+        EXPECT_EQ(Check(signedIn), S_OK) << s.signIn.size();
+        EXPECT_EQ(m_app->Sessions().GetTokenApplicationIds(signedIn), s.recorded) << s.signIn.size();
+    }
 }
 
 TEST_F(CorvessaSession, LogOutKeepsTheEntryWhileAnotherTokenUsesIt)
