@@ -439,6 +439,44 @@ TEST_F(CorvessaSession, ExpirationThreadSweepsWhenItsClockSaysTheIntervalHasPass
     EXPECT_EQ(UserPoolTestAccess::CachedCount(Cache()), 0u);
 }
 
+// Turn by turn on the test's clock: after a sweep the next waits its whole interval, however
+// many turns come before it. A token that ages between two sweeps shows which turn swept.
+TEST_F(CorvessaSession, ExpirationTurnSweepsOnceEachInterval)
+{
+    constexpr ULONGLONG kInterval = CorvessaTokenExpirationThread::kSweepIntervalMs;
+    // The application's own sweeper stops before the clock moves, so it never sweeps here.
+    EXPECT_EQ(m_app->ExitInstance(), 0);
+    SetTokenTimeout(1);
+    CorvessaTokenExpirationThread turns(m_app.get(), m_clock);
+    ULONGLONG lastSweep = m_clock.GetTickCount64();
+    const std::string early = Login(kOperator, kPassword);
+    Advance(60 * 1000);
+    const std::string late = Login(kOperator, kPassword);
+    const auto held = [&](const std::string& token) {
+        return !m_app->Sessions().GetTokenApplicationIds(token).empty();
+    };
+    const struct
+    {
+        const char* turn;
+        ULONGLONG advance;
+        bool swept;
+        bool earlyHeld;
+        bool lateHeld;
+    } steps[] = {
+        {"the early token aged, the late one not yet", kHourMs - 60 * 1000 + 1, true, false, true},
+        {"the late token aged, one interval less a millisecond after the sweep", kInterval - 1, false, false, true},
+        {"a whole interval after the sweep", 1, true, false, false},
+    };
+    for (const auto& s : steps)
+    {
+        SCOPED_TRACE(s.turn);
+        Advance(s.advance);
+        EXPECT_EQ(turns.SweepIfDue(lastSweep), s.swept);
+        EXPECT_EQ(held(early), s.earlyHeld);
+        EXPECT_EQ(held(late), s.lateHeld);
+    }
+}
+
 TEST_F(CorvessaSession, ExpirationThreadEndsWhenAskedAndAtDestruction)
 {
     EXPECT_EQ(m_app->ExitInstance(), 0);
