@@ -11,7 +11,6 @@
 #include "framework/CWmipMessages.h"
 #include "framework/CWmipObjectPath.h"
 #include "framework/WMIHelper.h"
-#include "inhouse/BntCommon/CBntBadgeKey.h"
 #include "inhouse/BntCommon/CBntCardholderTrans.h"
 #include "inhouse/BntCore/CBntIDGenerator.h"
 #include "inhouse/BntCore/CUserAction.h"
@@ -473,36 +472,26 @@ void CWmipBadgeMapper::BeforeWriteInstance(Operation operation, IWbemClassObject
     LONGLONG id = 0;
     if (operation == Operation::Modify && SUCCEEDED(WMIHelper::GetNumber64(instance, L"ID", id)) && id != m_storedId)
     {
-        // The refusal's text names no level: its log line says which one refused the ID, and why.
-        CString refusingLevel;
         try
         {
             const LONG badgeKey = CWmipRecordChecks::RequireNumber(kSourceFile, instance, L"BADGEKEY");
             CDynamicRecordset links(GetDatabase());
             links.SetupJoin(L"BADGELINK", L"ACCLVLID", L"ACCESSLVL", L"ACCESSLVID");
             links.AddColumnToSet(L"SEGMENTID", L"ACCESSLVL");
-            links.AddColumnToSet(L"ACCESSLVID", L"ACCESSLVL");
             links.AddFilterLong(L"BADGELINK.BADGEKEY", badgeKey);
             links.OpenForwardOnly();
             for (; !links.IsEOF(); links.MoveNext())
             {
-                const LONG segment = links.GetLong(0);
-                const CSegmentUnit* unit = FindSegmentUnit(segment);
-                if (unit == nullptr ||
-                    CWmipAccessRules::BrokenLimit(*unit, id, std::nullopt) == CWmipAccessRules::SegmentLimit::kNone)
-                    continue;
-                refusingLevel.Format(L" | Access level %d of segment %d allows badge IDs of %d digits; the new badge "
-                                     L"ID %I64d has %d.",
-                                     links.GetLong(1), segment, unit->GetMaxBadgeNumberLength(), id,
-                                     CBntBadgeKey::GetNumDigits(id));
-                throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED, CWmipMessages::kBadgeIdLongerThanLevels);
+                const CSegmentUnit* unit = FindSegmentUnit(links.GetLong(0));
+                if (unit != nullptr &&
+                    CWmipAccessRules::BrokenLimit(*unit, id, std::nullopt) != CWmipAccessRules::SegmentLimit::kNone)
+                    throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED, CWmipMessages::kBadgeIdLongerThanLevels);
             }
         }
         catch (const CWMIException& e)
         {
-            CWMIDebugLog::LogError(
-                kSourceFile, __LINE__,
-                CString(L"Error while checking the access levels. ") + e.GetMessage() + refusingLevel, e.GetHResult());
+            CWMIDebugLog::LogError(kSourceFile, __LINE__,
+                                   CString(L"Error while checking the access levels. ") + e.GetMessage());
             throw;
         }
         catch (const CException& e)
