@@ -23,6 +23,18 @@ constexpr char kUnknownTokenMessage[] =
     "An add authentication request must be called prior to use of this session token.";
 constexpr LONGLONG kMillisecondsPerHour = 60LL * 60 * 1000;
 
+// Records the application id in a token's list unless it is there already or past the
+// limits: an id beyond them is served but not recorded, the sign-in's own as every later one.
+void RecordApplicationId(std::vector<std::string>& ids, const std::string& applicationId)
+{
+    if (ids.size() < CCorvessaSessionService::kMaxApplicationIdsPerToken &&
+        applicationId.size() <= CCorvessaSessionService::kMaxApplicationIdBytes &&
+        std::find(ids.begin(), ids.end(), applicationId) == ids.end())
+    {
+        ids.push_back(applicationId);
+    }
+}
+
 // A log-out, asked or swept, whose token names a user the cache no longer holds.
 void LogUserNotFoundForToken()
 {
@@ -74,7 +86,9 @@ HRESULT CCorvessaSessionService::IssueToken(const std::string& applicationId,
         }
         const COleDateTime now = COleDateTime::GetCurrentTime();
         const std::string issued = newToken();
-        m_tokens[issued] = TokenRecord{sid, userId, credential, {applicationId}, now, m_clock.GetTickCount64()};
+        TokenRecord record{sid, userId, credential, {}, now, m_clock.GetTickCount64()};
+        RecordApplicationId(record.applicationIds, applicationId);
+        m_tokens[issued] = std::move(record);
         token = issued;
         authenticationTime = now;
     }
@@ -168,7 +182,9 @@ HRESULT CCorvessaSessionService::GetUserCacheEntryForToken(const std::string& to
     *entry = nullptr;
     const CriticalSectionLock guard(m_tokenLock);
     const auto found = m_tokens.find(token);
-    if (found == m_tokens.end() || found->second.applicationIds.empty())
+    // A token is known by its record alone: its list is empty while every id it met was past
+    // the limits, the sign-in's own included.
+    if (found == m_tokens.end())
     {
         throw CCorvessaException(CCorvessaException::kInvalidSessionTokenKey, std::string(kUnknownTokenMessage));
     }
@@ -186,12 +202,7 @@ HRESULT CCorvessaSessionService::GetUserCacheEntryForToken(const std::string& to
         EndSessionLocked(token, aged);
         throw CCorvessaException(CCorvessaException::kInvalidSessionTokenKey, std::string(kUnknownTokenMessage));
     }
-    auto& ids = record.applicationIds;
-    if (ids.size() < kMaxApplicationIdsPerToken && applicationId.size() <= kMaxApplicationIdBytes &&
-        std::find(ids.begin(), ids.end(), applicationId) == ids.end())
-    {
-        ids.push_back(applicationId);
-    }
+    RecordApplicationId(record.applicationIds, applicationId);
     const HRESULT hr = LookUpEntryLocked(record, entry, &asked);
     if (SUCCEEDED(hr) || !report)
     {

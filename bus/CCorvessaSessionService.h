@@ -46,7 +46,8 @@ public:
     static constexpr int kDefaultTokenTimeoutHours = 8;
     static constexpr int kMinTokenTimeoutHours = 1;
     static constexpr int kMaxTokenTimeoutHours = 24;
-    // A token records at most this many application ids of at most this many bytes: a client
+    // A token records at most this many application ids of at most this many bytes, the
+    // sign-in's own as every later one (an id past them is served, not recorded): a client
     // cannot grow the token table without bound by inventing ids.
     static constexpr std::size_t kMaxApplicationIdsPerToken = 64;
     static constexpr std::size_t kMaxApplicationIdBytes = 256;
@@ -63,9 +64,9 @@ public:
     static BOOL IsInternalAccountSID(const CString& sid);
 
     // Under the token-map lock: login(sid) and, when it succeeds with a SID, a token from
-    // newToken() issued for that SID, the user of its entry and the application id now; token
-    // and authenticationTime are set only then. The login's HRESULT (the cache's failure when
-    // the SID's entry was taken out meanwhile); what login or newToken throws.
+    // newToken() issued for that SID and the user of its entry now, with the application id
+    // recorded within the limits above; token and authenticationTime are set only then. The login's HRESULT (the
+    // cache's failure when the SID's entry was taken out meanwhile); what login or newToken throws.
     HRESULT IssueToken(const std::string& applicationId, const std::function<HRESULT(CString& sid)>& login,
                        const std::function<std::string()>& newToken, std::string& token,
                        COleDateTime& authenticationTime);
@@ -95,7 +96,8 @@ public:
     bool IsCachedUserInUseByMultipleSessions(const CString& sid);
     // Ends the session of every token older than the lifetime (read anew here).
     void RemoveStaleAuthenticationTokens();
-    // The application ids that used the token, the first first; empty for an unknown token.
+    // The application ids recorded for the token, the first first; empty for an unknown token
+    // (and for one whose every id was past the limits).
     std::vector<std::string> GetTokenApplicationIds(const std::string& token);
 
 private:

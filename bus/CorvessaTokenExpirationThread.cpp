@@ -35,36 +35,41 @@ UINT CorvessaTokenExpirationThread::OnRun()
     // The sweep reaches the user cache through the application object: its owner's, whichever
     // object the process takes as current.
     const CModuleStateSwitch current(m_owner);
-    CheckedMutexLock guard(m_lock);
     ULONGLONG lastSweep = m_clock.GetTickCount64();
-    for (;;)
+    while (!WaitForTurn())
     {
-        if (guard.WaitFor(m_wake, std::chrono::milliseconds(kTurnMs), [this]() REQUIRES(m_lock) { return m_stop; }))
-        {
-            return 0;
-        }
-        const ULONGLONG now = m_clock.GetTickCount64();
-        if (!IsSweepDue(lastSweep, now))
-        {
-            continue;
-        }
-        lastSweep = now;
-        // The sweep runs without the stop lock, so a stop request never waits for it.
-        guard.Unlock();
-        try
-        {
-            m_owner->Sessions().RemoveStaleAuthenticationTokens();
-        }
-        catch (const CException& e)
-        {
-            CWMIDebugLog::LogError(kSource, __LINE__, L"The session token sweep failed.", E_FAIL, &e);
-        }
-        catch (...)
-        {
-            CWMIDebugLog::LogError(kSource, __LINE__, L"The session token sweep failed.", E_FAIL);
-        }
-        guard.Lock();
+        SweepIfDue(lastSweep);
     }
+    return 0;
+}
+
+bool CorvessaTokenExpirationThread::WaitForTurn()
+{
+    CheckedMutexLock guard(m_lock);
+    return guard.WaitFor(m_wake, std::chrono::milliseconds(kTurnMs), [this]() REQUIRES(m_lock) { return m_stop; });
+}
+
+bool CorvessaTokenExpirationThread::SweepIfDue(ULONGLONG& lastSweep)
+{
+    const ULONGLONG now = m_clock.GetTickCount64();
+    if (m_owner == nullptr || !IsSweepDue(lastSweep, now))
+    {
+        return false;
+    }
+    lastSweep = now;
+    try
+    {
+        m_owner->Sessions().RemoveStaleAuthenticationTokens();
+    }
+    catch (const CException& e)
+    {
+        CWMIDebugLog::LogError(kSource, __LINE__, L"The session token sweep failed.", E_FAIL, &e);
+    }
+    catch (...)
+    {
+        CWMIDebugLog::LogError(kSource, __LINE__, L"The session token sweep failed.", E_FAIL);
+    }
+    return true;
 }
 
 BOOL CorvessaTokenExpirationThread::Stop()

@@ -5,7 +5,8 @@
 //
 // Owned by the CCorvessaBaseApp it sweeps, which starts it at construction and stops and
 // joins it (Kill) before its token maps go. Stop may be called from any thread; the loop
-// wakes at once and ends after the sweep under way, if any.
+// wakes at once and ends after the sweep under way, if any. m_lock guards only the stop flag:
+// no sweep runs under it, so a stop request never waits for one.
 #pragma once
 
 #include <condition_variable>
@@ -36,12 +37,22 @@ public:
         return now > lastSweep && now - lastSweep >= kSweepIntervalMs;
     }
 
-    // The sweep loop; 0 when it ends.
+    // The sweep loop: a turn (SweepIfDue) each kTurnMs of real time until the stop, the interval
+    // counted from the start. 0 when it ends.
     UINT OnRun() override;
+    // One turn of the loop: when a sweep is due at the clock's time now, the last one (or the
+    // start) having been at lastSweep, sweeps (a failed sweep is logged) and sets lastSweep to
+    // now, so the next waits its whole interval. True when it swept; false, lastSweep unchanged,
+    // when none was due or there is no owner. Runs on the loop's thread, or on a test's for a
+    // thread object not started.
+    bool SweepIfDue(ULONGLONG& lastSweep);
     // Asks the loop to end; does not wait. Always TRUE.
     BOOL Stop() override;
 
 private:
+    // Waits one turn, or less when the stop is asked; true when it was.
+    bool WaitForTurn();
+
     CCorvessaBaseApp* const m_owner;
     const IClock& m_clock;
 

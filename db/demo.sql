@@ -314,7 +314,7 @@ INSERT INTO BNT_DIRECTORY_ACCOUNT (BNT_DIRECTORYID, ACCOUNTID, USERNAME, DISPLAY
      'pbkdf2-sha256$100000$6d82f1aa2be593c85745a0b414bf903f$9582f3922f17964e057ccd5e9cbcbe9eb70fd9124ff75f555a6a8df23bf16d14'),
     (2, 'cclara', 'cclara', 'Clara Castell', NULL),
     (2, 'ddorn', 'ddorn', 'Dina Dorn', NULL);
--- Segment units (limits 0: none), the all-segments unit, and the group Campus of both units.
+-- Segment units with their limits, the all-segments unit, and the group Campus of both units.
 INSERT INTO SEGMENT (SEGMENTID, NAME, TYPE) VALUES (10, 'Campus', 1);
 INSERT INTO SEGMENT_GROUP_MEMBER (SEGMENTID, SEGMENTID_MEMBER) VALUES (10, 1), (10, 2);
 INSERT INTO SEGMENT_UNIT (SEGMENTID, MAX_BADGE_NUMBER_LENGTH, MAX_ACCESS_LEVELS, MAX_TEMPORARY_ACCESS_LEVELS,

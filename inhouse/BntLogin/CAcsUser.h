@@ -189,7 +189,8 @@ public:
     bool IsPinEditable() const;
     bool ArePinsUnique() const;
     // The fewest badge ID digits the segment units of the segments allow (the system-wide
-    // unit for an empty list; a unit without a limit, 0, allows 19 digits).
+    // unit for an empty list), each unit's limit read as CSegmentUnit gives it (0 allows no
+    // digit); a segment without a unit allows 19 digits.
     LONG GetMaxBadgeNumberLength(const std::vector<LONG>& segmentIds) const;
 
 private:

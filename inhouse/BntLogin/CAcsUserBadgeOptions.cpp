@@ -13,7 +13,7 @@ constexpr LONG kBadgeIDModeId = 1601;
 constexpr LONG kManualBadgeIDId = 1602;
 constexpr LONG kDefaultIssueCodeId = 1603;
 constexpr LONG kMaxActiveBadgesId = 1604;
-// A 64-bit badge ID has at most 19 digits: a unit without a limit allows them all.
+// A 64-bit badge ID has at most 19 digits: a segment without a unit has no limit of its own.
 constexpr LONG kUnlimitedDigits = 19;
 
 LONG ReadOption(CBntDatabase* database, LONG id, LONG fallback)
@@ -26,7 +26,7 @@ LONG ReadOption(CBntDatabase* database, LONG id, LONG fallback)
 
 LONG DigitsOf(const CSegmentUnit* unit)
 {
-    return unit == nullptr || unit->GetMaxBadgeNumberLength() <= 0 ? kUnlimitedDigits : unit->GetMaxBadgeNumberLength();
+    return unit == nullptr ? kUnlimitedDigits : unit->GetMaxBadgeNumberLength();
 }
 
 }  // namespace

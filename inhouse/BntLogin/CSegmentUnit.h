@@ -1,8 +1,9 @@
 // CSegmentUnit: the limits and options of one segment unit (a row of SEGMENT_UNIT): how many
 // digits a badge number may have and how many access levels (in all, temporary, standard) a badge
 // may hold in the unit's segment, whether the segment is dynamic, and whether it is hidden from
-// selection lists. The mappers' per-badge rules compare the limits as numbers (a limit of 0 takes
-// nothing); CAcsUser::GetMaxBadgeNumberLength reads a length of 0 or below as no limit.
+// selection lists. Every rule reads the limits as the numbers these getters give (a limit of 0
+// takes nothing): the mappers' per-badge rules and CAcsUser::GetMaxBadgeNumberLength alike, so a
+// badge number one road stores is one every other road accepts.
 //
 // A value object loaded with the system options (CBntAcsSystemOptions) and read-only afterwards.
 #pragma once

@@ -109,6 +109,24 @@ TEST_F(CorvessaSession, ApplicationIdsAreAddedOnceInOrderOfFirstUse)
     const std::vector<std::string> ids = m_app->Sessions().GetTokenApplicationIds(token);
     EXPECT_EQ(ids.size(), CCorvessaSessionService::kMaxApplicationIdsPerToken);
     EXPECT_EQ(ids.front(), kApplication);
+
+    // The sign-in's own id meets the same limits: the longest is recorded, a longer one is served
+    // and not recorded, and the token works all the same.
+    const std::string longest(CCorvessaSessionService::kMaxApplicationIdBytes, 'y');
+    const std::string tooLong(CCorvessaSessionService::kMaxApplicationIdBytes + 1, 'z');
+    const struct
+    {
+        const std::string& signIn;
+        std::vector<std::string> recorded;
+    } signIns[] = {{longest, {longest, kApplication}}, {tooLong, {kApplication}}};
+    for (const auto& s : signIns)
+    {
+        std::string signedIn;
+        COleDateTime when;
+        ASSERT_EQ(m_app->Authenticate(s.signIn, -1, kOperator, kPassword, signedIn, when), S_OK);
+        EXPECT_EQ(Check(signedIn), S_OK) << s.signIn.size();
+        EXPECT_EQ(m_app->Sessions().GetTokenApplicationIds(signedIn), s.recorded) << s.signIn.size();
+    }
 }
 
 TEST_F(CorvessaSession, LogOutKeepsTheEntryWhileAnotherTokenUsesIt)
@@ -419,6 +437,44 @@ TEST_F(CorvessaSession, ExpirationThreadSweepsWhenItsClockSaysTheIntervalHasPass
     }
     EXPECT_TRUE(m_app->Sessions().GetTokenApplicationIds(token).empty());
     EXPECT_EQ(UserPoolTestAccess::CachedCount(Cache()), 0u);
+}
+
+// Turn by turn on the test's clock: after a sweep the next waits its whole interval, however
+// many turns come before it. A token that ages between two sweeps shows which turn swept.
+TEST_F(CorvessaSession, ExpirationTurnSweepsOnceEachInterval)
+{
+    constexpr ULONGLONG kInterval = CorvessaTokenExpirationThread::kSweepIntervalMs;
+    // The application's own sweeper stops before the clock moves, so it never sweeps here.
+    EXPECT_EQ(m_app->ExitInstance(), 0);
+    SetTokenTimeout(1);
+    CorvessaTokenExpirationThread turns(m_app.get(), m_clock);
+    ULONGLONG lastSweep = m_clock.GetTickCount64();
+    const std::string early = Login(kOperator, kPassword);
+    Advance(60 * 1000);
+    const std::string late = Login(kOperator, kPassword);
+    const auto held = [&](const std::string& token) {
+        return !m_app->Sessions().GetTokenApplicationIds(token).empty();
+    };
+    const struct
+    {
+        const char* turn;
+        ULONGLONG advance;
+        bool swept;
+        bool earlyHeld;
+        bool lateHeld;
+    } steps[] = {
+        {"the early token aged, the late one not yet", kHourMs - 60 * 1000 + 1, true, false, true},
+        {"the late token aged, one interval less a millisecond after the sweep", kInterval - 1, false, false, true},
+        {"a whole interval after the sweep", 1, true, false, false},
+    };
+    for (const auto& s : steps)
+    {
+        SCOPED_TRACE(s.turn);
+        Advance(s.advance);
+        EXPECT_EQ(turns.SweepIfDue(lastSweep), s.swept);
+        EXPECT_EQ(held(early), s.earlyHeld);
+        EXPECT_EQ(held(late), s.lateHeld);
+    }
 }
 
 TEST_F(CorvessaSession, ExpirationThreadEndsWhenAskedAndAtDestruction)

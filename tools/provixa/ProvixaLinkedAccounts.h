@@ -22,7 +22,8 @@ public:
     ProvixaLinkedAccounts& operator=(const ProvixaLinkedAccounts&) = delete;
 
     // The SID text of the account linked to the system user whose LOGONID is `logonId`
-    // (without regard to case; the first link made when there are several). True with *sid;
+    // (without regard to case; when there are several, the first linked: the lowest
+    // USER_ACCOUNTID, as the ids are given out in ascending order). True with *sid;
     // false with *error when the database cannot be read or no account is linked to that user.
     // The connection is opened at the first look-up and kept; one that could not be opened is
     // tried again at the next.

@@ -4,11 +4,13 @@
 #include <atomic>
 #include <fstream>
 #include <functional>
+#include <mutex>
 #include <set>
 #include <thread>
 #include <vector>
 
 #include "inhouse/BntCoreDb/CBntCommitQueue.h"
+#include "inhouse/BntCoreDb/CBntConnection.h"
 #include "inhouse/BntCoreDb/CBntTransaction.h"
 #include "inhouse/BntCoreDb/CDynamicRecordset.h"
 #include "inhouse/BntCoreDb/CRowCountSet.h"
@@ -149,6 +151,8 @@ TEST_F(Database, ATransactionHoldsTheWriteLockFromItsBeginning)
     sqlite3_close(other);
 }
 
+// However a read transaction ends (its connection closed or lost included), its hold on the
+// connection goes with it: another thread takes the connection at once.
 TEST_F(Database, AReadTransactionSeesOneMomentUntilItEndsOrTheConnectionWrites)
 {
     sqlite3* other = nullptr;
@@ -182,6 +186,26 @@ TEST_F(Database, AReadTransactionSeesOneMomentUntilItEndsOrTheConnectionWrites)
              m_db.Open(L"sqlite:test.db");
          },
          0},
+        {"the connection's loss",
+         [&] {
+             m_db.TestHookDropConnection();
+             m_db.Open(L"sqlite:test.db");
+         },
+         0},
+    };
+    // Whether a borrower on another thread finds the connection free at once, the read's hold on
+    // it gone (asked without waiting, so a hold left behind fails here rather than hangs), and
+    // then runs its statement on it.
+    const auto anotherThreadReads = [&] {
+        LONG rows = -1;
+        std::thread([&] {
+            std::recursive_mutex& lock = m_db.GetConnection()->GetLock();
+            if (!lock.try_lock())
+                return;
+            lock.unlock();
+            rows = CountRows(m_db, L"READER");
+        }).join();
+        return rows;
     };
     for (const auto& e : ends)
     {
@@ -196,6 +220,7 @@ TEST_F(Database, AReadTransactionSeesOneMomentUntilItEndsOrTheConnectionWrites)
         // Ended: the other's row shows, the connection's own write is committed at once, and the
         // other connection can write again.
         EXPECT_EQ(CountRows(m_db, L"READER"), before + 1 + e.added);
+        EXPECT_EQ(anotherThreadReads(), before + 1 + e.added);
         sqlite3_stmt* count = nullptr;
         ASSERT_EQ(sqlite3_prepare_v2(other, "SELECT COUNT(*) FROM READER", -1, &count, nullptr), SQLITE_OK);
         ASSERT_EQ(sqlite3_step(count), SQLITE_ROW);

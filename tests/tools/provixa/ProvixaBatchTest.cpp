@@ -1,5 +1,6 @@
-// The host's batch command and --simulate: line splitting, reading a batch, and a run in which
-// the status cache and the simulated servers live from one command to the next.
+// The host's batch command and --simulate: line splitting, reading a batch, a run in which
+// the status cache and the simulated servers live from one command to the next, and the caller
+// each line names.
 #include "tools/provixa/ProvixaBatch.h"
 
 #include <fcntl.h>
@@ -10,7 +11,10 @@
 #include <memory>
 #include <sstream>
 
+#include "tests/support/InstallationDatabase.h"
+#include "tests/support/TemporaryHome.h"
 #include "tests/tools/provixa/ProvixaProgramTest.h"
+#include "tools/provixa/ProvixaLinkedAccounts.h"
 
 namespace {
 
@@ -271,6 +275,26 @@ TEST_F(ProvixaBatchRun, EachLinesCallerIsLookedUpInWhatOtherProcessesCommittedBe
     EXPECT_NE(provixa_program::ReadAll(m_root / "err").find("line 2: no Windows account is linked to the user porter"),
               std::string::npos)
         << provixa_program::ReadAll(m_root / "err");
+}
+
+// A user with several linked accounts is run as the first linked: the lowest USER_ACCOUNTID,
+// whatever order the links were written in.
+TEST(ProvixaLinkedAccounts, AUserWithSeveralAccountsRunsAsTheFirstLinked)
+{
+    const support::TemporaryHome home;
+    const std::filesystem::path database = home.Path() / "provixa.db";
+    support::InstallationDatabase::CreateDemo(database);
+    // The porter's demo link is 8; 12 is written before 5.
+    support::InstallationDatabase::Execute(
+        database, "INSERT INTO USER_ACCOUNT (USER_ACCOUNTID, USERID, BNT_DIRECTORYID, ACCOUNTID) VALUES "
+                  "(12, 3, 1, 'S-1-5-21-1004336348-1177238915-682003330-1012');"
+                  "INSERT INTO USER_ACCOUNT (USER_ACCOUNTID, USERID, BNT_DIRECTORYID, ACCOUNTID) VALUES "
+                  "(5, 3, 1, 'S-1-5-21-1004336348-1177238915-682003330-1005');");
+    ProvixaLinkedAccounts accounts;
+    std::wstring sid;
+    std::string error;
+    ASSERT_TRUE(accounts.Find("Porter", &sid, &error)) << error;
+    EXPECT_EQ(sid, L"S-1-5-21-1004336348-1177238915-682003330-1005");
 }
 
 TEST_F(ProvixaBatchRun, AnUnreadableBatchFileIsAFailedRequest)

@@ -985,4 +985,11 @@ TEST_F(BadgeWrites, ASegmentUnitsLimitOfZeroTakesNothing)
         MethodParameters(L"Bnt_Badge", L"AssignAccessLevel", {{L"LevelIn", Levels({184})}});
     EXPECT_EQ(Exec(Form::Async, path, L"AssignAccessLevel", in.Get()).result, WBEM_S_NO_ERROR);
     EXPECT_EQ(Count("BADGELINK", "BADGEKEY = " + std::to_string(key) + " AND ACCLVLID = 184"), "1");
+
+    // A new badge's own digits check reads a length of 0 the same way: no badge number is stored
+    // that the levels' checks would then refuse.
+    ExecSql("UPDATE SEGMENT_UNIT SET MAX_BADGE_NUMBER_LENGTH = 0 WHERE SEGMENTID IN (-1, 1);");
+    EXPECT_TRUE(Refused(Add(owner, 1, 784002), WBEM_E_FAILED,
+                        L"The number of digits in the badge ID specified exceeds the maximum allowed."));
+    EXPECT_EQ(Count("BADGE", "ID = 784002"), "0");
 }
