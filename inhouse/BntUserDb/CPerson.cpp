@@ -1,5 +1,6 @@
 #include "inhouse/BntUserDb/CPerson.h"
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -9,6 +10,7 @@
 #include "inhouse/BntCoreDb/CLoginQuery.h"
 #include "inhouse/BntCoreDb/CMultiFilterRecordset.h"
 #include "inhouse/BntLogin/CAcsUser.h"
+#include "inhouse/BntPanelModel/CBadgeType.h"
 #include "inhouse/BntUtility/CWMIDebugLog.h"
 
 using brontel::utility::CWMIDebugLog;
@@ -150,6 +152,13 @@ bool CPerson::IsInUsersSegments(const CAcsUser* user) const
     const bool segmented =
         m_visitor ? options.IsVisitorSegmentationEnabled() : options.IsCardholderSegmentationEnabled();
     return !segmented || user->HasSegmentAccess(m_primarySegmentId, kWriteSegmentAccess);
+}
+
+bool CPerson::ObjectCanBeAssigned(const CBadgeType& type, const CAcsUser* user) const
+{
+    return type.HasSegmentAccess(m_primarySegmentId, user) ||
+           std::any_of(m_segments.begin(), m_segments.end(),
+                       [&](LONG segment) { return type.HasSegmentAccess(segment, user); });
 }
 
 namespace {

@@ -13,6 +13,7 @@
 #include "platform/win32/WinTypes.h"
 
 class CAcsUser;
+class CBadgeType;
 class CMultiFilterRecordset;
 class CUserAction;
 
@@ -62,6 +63,9 @@ public:
     // True when user may reach the person's primary segment, or its kind's segmentation is not
     // enabled; false for a null user.
     bool IsInUsersSegments(const CAcsUser* user) const;
+    // True when a badge of type may be given to the person: the type reaches, for user, the
+    // person's primary segment or one of its assigned segments (as read or assigned since).
+    bool ObjectCanBeAssigned(const CBadgeType& type, const CAcsUser* user) const;
     // The table of the persons' rows.
     static constexpr const wchar_t* kPersonTable = L"EMP";
     // The same rule as a filter: restricts recordset to rows whose personColumn (an SQL

@@ -135,15 +135,8 @@ void CWmipBadgeMapper::ValidateBadge(int flag, IWbemClassObject* instance)
             throw CWMIException(kSourceFile, __LINE__, WBEM_E_ACCESS_DENIED, CWmipMessages::kAccessDenied);
         if (!CallerReachesPerson(person))
             throw CWMIException(kSourceFile, __LINE__, WBEM_E_ACCESS_DENIED, CWmipMessages::kSegmentAccessDenied);
-        if (user->GetSystemOptions().IsCardholderSegmentationEnabled() &&
-            !type.HasSegmentAccess(person.GetPrimarySegmentID(), user))
-        {
-            bool assignable = false;
-            for (const LONG segment : person.GetSegmentAssignments())
-                assignable = assignable || type.HasSegmentAccess(segment, user);
-            if (!assignable)
-                throw CWMIException(kSourceFile, __LINE__, WBEM_E_ACCESS_DENIED, CWmipMessages::kSegmentAccessDenied);
-        }
+        if (user->GetSystemOptions().IsCardholderSegmentationEnabled() && !person.ObjectCanBeAssigned(type, user))
+            throw CWMIException(kSourceFile, __LINE__, WBEM_E_ACCESS_DENIED, CWmipMessages::kSegmentAccessDenied);
 
         bool typeChanged = false;
         bool statusChanged = false;
