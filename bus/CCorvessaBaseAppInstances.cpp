@@ -292,9 +292,11 @@ HRESULT CCorvessaBaseApp::CheckGetInstanceFilter(IWmipUserEntry* entry, const CS
         {
             served = typeInfo->GetUserDefinition(entry);
         }
+        // A filter's value is read as every road reads a literal of the property's type, so that
+        // the bus accepts and refuses what the query and the watches do; a value to be written
+        // is checked by its request form (CCorvessaHelper::IsValidValue) instead.
         if (!CCorvessaHelper::IsSpecifiedValueInPossibleValues(*served, name, literal) ||
-            !CCorvessaHelper::IsValidValue(qpid::types::Variant(ConvertCStringToUtf8(literal)),
-                                           typeInfo->GetPropertyType(name)))
+            !CWmipQueryRefusal::IsValueOfType(typeInfo->GetPropertyType(name) & ~CIM_FLAG_ARRAY, literal, Door::kBus))
         {
             return corvessa::kInvalidFilter;
         }

@@ -4,12 +4,10 @@
 #include "framework/WMIHelper.h"
 #include "framework/wql/ProcessClauseResult.h"
 #include "framework/wql/WqlEvaluator.h"
+#include "framework/wql/WqlExpression.h"
 #include "inhouse/BntCoreDb/CDBValue.h"
 #include "platform/com/WbemConstants.h"
 #include "platform/mfc/COleDateTime.h"
-
-#include <exception>
-#include <string>
 
 namespace {
 
@@ -18,41 +16,14 @@ bool IsNumberType(CIMTYPE type)
     return IsIntegerCimType(type) || type == CIM_REAL32 || type == CIM_REAL64;
 }
 
-// A literal in single or double quotes (already trimmed).
-bool IsQuoted(const CString& literal)
+// The value a literal in the WQL form ProcessClause is handed stands for, as a filter check
+// reads it (WqlLiteral::ToValueText): a string's text, a number as written, TRUE or FALSE; a text
+// of no such form as it is.
+CString ValueText(const CString& literal)
 {
-    return literal.GetLength() >= 2 && (literal[0] == L'\'' || literal[0] == L'"') &&
-           literal[literal.GetLength() - 1] == literal[0];
-}
-
-// A literal a number compares with: a number as written (decimal with sign, fraction and
-// exponent, or 0x hexadecimal), or a quoted text the database reads as a number, the one reading
-// the watches share (WqlEvaluator::ReadNumberText), so a text it takes compares as a number on
-// every road.
-bool IsNumberLiteral(CString literal)
-{
-    literal.Trim();
-    if (IsQuoted(literal))
-    {
-        CDBValue number;
-        return WqlEvaluator::ReadNumberText(CStringToUtf8(literal.Mid(1, literal.GetLength() - 2)), number);
-    }
-    if (literal.IsEmpty())
-        return false;
-    const std::wstring text(literal.GetString());
-    std::size_t used = 0;
-    try
-    {
-        if (text.size() > 2 && text[0] == L'0' && (text[1] == L'x' || text[1] == L'X'))
-            std::stoull(text, &used, 16);
-        else
-            std::stod(text, &used);
-    }
-    catch (const std::exception&)
-    {
-        return false;
-    }
-    return used == text.size();
+    WqlLiteral parsed;
+    CDBValue bound;
+    return WqlLiteral::FromWqlText(literal, parsed, bound) ? parsed.ToValueText() : literal;
 }
 
 }  // namespace
@@ -103,14 +74,34 @@ void CWmipQueryRefusal::CheckLiteral(const wchar_t* sourceFile, int line, const 
                                literal.CompareNoCase(L"NULL") != 0;
     if (!comparesValue)
         return;
-    if (IsNumberType(type) && door != Door::kBus && !IsNumberLiteral(literal))
-        throw NotANumber(sourceFile, line, property, literal);
-    if (type == CIM_DATETIME && WMIHelper::ReadDateLiteral(literal, door).GetStatus() != COleDateTime::valid)
-        throw NotADate(sourceFile, line, property, literal, door);
-    if (type == CIM_BOOLEAN && !WMIHelper::ReadBooleanLiteral(literal))
+    if (IsValueOfType(type, ValueText(literal), door))
+        return;
+    if (IsNumberType(type))
     {
-        CString text;
-        text.Format(CWmipMessages::kNotABoolean, literal.GetString(), property.GetString());
-        throw CWmipQueryRefusal(sourceFile, line, text);
+        // The bus answers a filter's value that is no number with its own code (its filter
+        // check reads it through IsValueOfType as well).
+        if (door != Door::kBus)
+            throw NotANumber(sourceFile, line, property, literal);
+        return;
     }
+    if (type == CIM_DATETIME)
+        throw NotADate(sourceFile, line, property, literal, door);
+    // A boolean, the one other type whose values IsValueOfType reads.
+    CString text;
+    text.Format(CWmipMessages::kNotABoolean, literal.GetString(), property.GetString());
+    throw CWmipQueryRefusal(sourceFile, line, text);
+}
+
+bool CWmipQueryRefusal::IsValueOfType(CIMTYPE type, const CString& value, Door door)
+{
+    if (IsNumberType(type))
+    {
+        CDBValue number;
+        return WqlEvaluator::ReadNumberText(CStringToUtf8(value), number);
+    }
+    if (type == CIM_DATETIME)
+        return WMIHelper::ToDateTimeUTC(value, door).GetStatus() == COleDateTime::valid;
+    if (type == CIM_BOOLEAN)
+        return WqlLiteral::FromString(value).ReadBoolean().has_value();
+    return true;
 }

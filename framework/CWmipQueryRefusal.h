@@ -38,16 +38,24 @@ public:
                                         const CString& literal);
 
     // The one check of a literal a WHERE clause, filter or watch compares with a property of
-    // the CIM type (without the array flag) by the WQL operator: a literal that is no number
-    // compared with a number (NotANumber; not on the bus, whose filter check answers it
-    // itself), no date-time compared with a date-time (NotADate in the door's form), no TRUE or
-    // FALSE (1 or 0, quoted or not: WMIHelper::ReadBooleanLiteral, which every road then
-    // compares as the boolean) compared with a boolean, or ISA on a property of a known type that
-    // holds no embedded object, is thrown, as it would match nothing. `literal` is the WQL text ProcessClause is handed
-    // (quoted strings, numbers as written, NULL). Returns when the literal fits, and for
-    // IS [NOT] NULL, ISA on an object and a NULL literal.
+    // the CIM type (without the array flag) by the WQL operator, quoted or not alike: a literal
+    // whose value (IsValueOfType) is no number compared with a number (NotANumber; not on the
+    // bus, whose filter check answers it itself by the same reading), no date-time compared with
+    // a date-time (NotADate in the door's form), no TRUE or FALSE (1 or 0) compared with a
+    // boolean, or ISA on a property of a known type that holds no embedded object, is thrown, as
+    // it would match nothing. `literal` is the WQL text ProcessClause is handed (quoted strings,
+    // numbers as written, NULL). Returns when the literal fits, and for IS [NOT] NULL, ISA on an
+    // object and a NULL literal.
     static void CheckLiteral(const wchar_t* sourceFile, int line, const CString& property, CIMTYPE type,
                              int wqlOperator, const CString& literal, Door door);
+    // Whether a literal's value (its text as a filter check compares it, WqlLiteral::ToValueText:
+    // a string's text, a number as written, TRUE or FALSE) reads as a value of the CIM type
+    // (without the array flag), by the one reading CheckLiteral gives every road: a number the
+    // database reads (WqlEvaluator::ReadNumberText: blanks around it, a sign, a fraction, an
+    // exponent) for a number type, a date-time in the door's form for a date-time, TRUE or FALSE
+    // (1 or 0, in any case, blanks around it) for a boolean; any value for any other type. The
+    // bus's filter check reads a filter's values through it.
+    static bool IsValueOfType(CIMTYPE type, const CString& value, Door door);
 
 private:
     CWmipQueryRefusal(const wchar_t* sourceFile, int line, const CString& text);

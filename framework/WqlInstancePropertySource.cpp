@@ -16,6 +16,8 @@
 #include <iterator>
 #include <string>
 #include <memory>
+#include <optional>
+#include <utility>
 
 namespace {
 
@@ -74,6 +76,32 @@ bool ReadIntegerText(const CString& text, CIMTYPE type, CDBValue& value)
         return true;
     }
     return false;
+}
+
+// The instant a date-time text of the door names, as its UTC "YYYY-MM-DD HH:MM:SS" text; none for
+// a text that names none.
+std::optional<CDBValue> UtcText(const CString& text, Door door)
+{
+    const COleDateTime utc = WMIHelper::ToDateTimeUTC(text, door);
+    if (utc.GetStatus() != COleDateTime::valid)
+        return std::nullopt;
+    CString formatted;
+    formatted.Format(L"%04d-%02d-%02d %02d:%02d:%02d", utc.GetYear(), utc.GetMonth(), utc.GetDay(), utc.GetHour(),
+                     utc.GetMinute(), utc.GetSecond());
+    return CDBValue(formatted);
+}
+
+// The CIM type (without the array flag) the object (or the embedded object a dotted name leads
+// to) declares the property with; CIM_EMPTY when it has no such property.
+CIMTYPE DeclaredType(IWbemClassObject* instance, const CString& property)
+{
+    ComPtr<IWbemClassObject> owner;
+    CString leaf;
+    _variant_t raw;
+    CIMTYPE type = CIM_EMPTY;
+    if (!ResolveDotted(instance, property, owner, leaf) || FAILED(owner->Get(leaf, 0, &raw, &type, nullptr)))
+        return CIM_EMPTY;
+    return type & ~CIM_FLAG_ARRAY;
 }
 
 bool ObjectIsA(IWbemClassObject* object, const CString& className)
@@ -150,13 +178,9 @@ bool WqlInstancePropertySource::GetValue(const CString& property, CDBValue& valu
         return ReadIntegerText(text, type & ~CIM_FLAG_ARRAY, value);
     if ((type & ~CIM_FLAG_ARRAY) == CIM_DATETIME)
     {
-        const COleDateTime utc = WMIHelper::ToDateTimeUTC(text, m_door);
-        if (utc.GetStatus() == COleDateTime::valid)
+        if (std::optional<CDBValue> utc = UtcText(text, m_door))
         {
-            CString formatted;
-            formatted.Format(L"%04d-%02d-%02d %02d:%02d:%02d", utc.GetYear(), utc.GetMonth(), utc.GetDay(),
-                             utc.GetHour(), utc.GetMinute(), utc.GetSecond());
-            value = CDBValue(formatted);
+            value = std::move(*utc);
             return true;
         }
     }
@@ -189,10 +213,12 @@ std::optional<bool> WqlInstancePropertySource::IsA(const CString& property, cons
 
 bool WqlInstancePropertySource::IsBoolean(const CString& property) const
 {
-    ComPtr<IWbemClassObject> owner;
-    CString leaf;
-    _variant_t raw;
-    CIMTYPE type = CIM_EMPTY;
-    return ResolveDotted(m_instance, property, owner, leaf) && SUCCEEDED(owner->Get(leaf, 0, &raw, &type, nullptr)) &&
-           (type & ~CIM_FLAG_ARRAY) == CIM_BOOLEAN;
+    return DeclaredType(m_instance, property) == CIM_BOOLEAN;
+}
+
+std::optional<CDBValue> WqlInstancePropertySource::ReadDateTime(const CString& property, const CString& text) const
+{
+    if (DeclaredType(m_instance, property) != CIM_DATETIME)
+        return std::nullopt;
+    return UtcText(text, m_door);
 }

@@ -4,6 +4,7 @@
 #include <charconv>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -145,18 +146,27 @@ bool WqlPropertySource::IsBoolean(const CString&) const
     return false;
 }
 
+std::optional<CDBValue> WqlPropertySource::ReadDateTime(const CString&, const CString&) const
+{
+    return std::nullopt;
+}
+
 namespace {
-// The value the comparison's literal stands for against the instance's property: a string that
-// reads as TRUE or FALSE compared with a boolean is the boolean (compared as a text with 0 or 1
-// it would match nothing); any other literal its own value.
+// The value the comparison's literal stands for against the instance's property, read by the
+// property's type as the query road reads it: a string that reads as TRUE or FALSE compared with
+// a boolean is the boolean (compared as a text with 0 or 1 it would match nothing), a string
+// compared with a date-time the instant it names (its wall clock alone would be off by its zone
+// offset); any other literal, and any literal compared with another type, its own value.
 CDBValue LiteralValue(const WqlExpression& comparison, const WqlPropertySource& source)
 {
     const WqlLiteral& literal = comparison.GetLiteral();
-    if (literal.LiteralKind == WqlLiteral::Kind::String)
+    if (literal.LiteralKind == WqlLiteral::Kind::String || literal.LiteralKind == WqlLiteral::Kind::DateTime)
     {
         if (const std::optional<bool> truth = literal.ReadBoolean();
             truth && source.IsBoolean(comparison.GetProperty()))
             return CDBValue(*truth);
+        if (std::optional<CDBValue> instant = source.ReadDateTime(comparison.GetProperty(), literal.Text))
+            return std::move(*instant);
     }
     return literal.ToDatabaseValue();
 }

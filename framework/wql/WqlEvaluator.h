@@ -10,7 +10,10 @@
 // regard to case as the translation has the database do it (its NOCASE collation): ASCII
 // letters are folded, every other character is compared as it is; a date-time literal
 // compares its text exactly; a string that reads as TRUE or FALSE (WqlLiteral::ReadBoolean)
-// compared with a boolean is the boolean, as the translation binds it. Where the database's
+// compared with a boolean is the boolean, as the translation binds it; a string compared with a
+// date-time is the instant it names in the form of the door the source was served through
+// (WqlPropertySource::ReadDateTime), its zone offset applied, as the translation binds it. Where
+// the database's
 // answer would depend on a column's declared type (a text against a number that does not read
 // as one, LIKE on a non-text) the answer is Unknown, which can only narrow a result: so every
 // instance the evaluator accepts is one the SQL of the same expression accepts too.
@@ -39,6 +42,12 @@ public:
     // Whether the property holds a boolean (given as 0/1), so that a quoted TRUE or FALSE
     // compared with it is the boolean; false when the source cannot tell.
     virtual bool IsBoolean(const CString& property) const;
+    // The value a quoted text stands for compared with the property when the property holds a
+    // date-time: the UTC "YYYY-MM-DD HH:MM:SS" text (the form GetValue gives the property's own
+    // value) of the instant the text names, read in the date-time form of the door the instance
+    // was served through, zone offset included. None when the property holds no date-time, the
+    // text names no instant, or the source cannot tell.
+    virtual std::optional<CDBValue> ReadDateTime(const CString& property, const CString& text) const;
 };
 
 // How two texts are ordered.

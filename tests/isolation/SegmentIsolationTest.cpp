@@ -31,7 +31,6 @@
 #include "tests/isolation/NamedRecordSweep.h"
 #include "tests/support/ArrayTexts.h"
 #include "tests/support/ClassGroups.h"
-#include "tests/support/EventQueryCase.h"
 #include "tests/support/InstallationDatabase.h"
 #include "tests/support/IntegerArray.h"
 #include "tests/support/NameChain.h"
@@ -706,73 +705,6 @@ TEST_F(SegmentIsolation, ALiteralThatIsNoDateTimeIsRefusedNamingTheFormThroughEi
         EXPECT_NE(busText.find("yyyy-mm-ddTHH:MM:SS+hh:mm"), std::string::npos) << busText;
     }
     EXPECT_GE(served, 10u);
-}
-
-// The literal forms of a number the watch roads read (support::kNumberWatchCases: signs, blanks,
-// leading zeros, exponents, quotes, the 64-bit bounds, NULL on each operator, a text with more
-// after its number) on the query road and the bus filter: each selects the badges a comparison of
-// numbers selects, on both doors alike; one that is no number is refused, naming the literal on
-// the query road and with the filter's own answer on the bus.
-TEST_F(SegmentIsolation, EveryLiteralFormOfANumberSelectsAsTheWatchesSelectThroughEitherDoor)
-{
-    const char* const cards[] = {"100001", "99999", "7"};
-    support::InstallationDatabase::Execute(DoorInstallation::DatabaseFile(),
-                                           "INSERT INTO BADGE (BADGEKEY, ID, TYPE, EMPID) VALUES (9001, 100001, 1, 1), "
-                                           "(9002, 99999, 1, 1), (9003, 7, 1, 1);");
-    const struct Restore
-    {
-        ~Restore()
-        {
-            support::InstallationDatabase::Execute(DoorInstallation::DatabaseFile(),
-                                                   "DELETE FROM BADGE WHERE BADGEKEY IN (9001, 9002, 9003);");
-        }
-    } restore;
-    // The table's cards among the values selected, in the order the table names them.
-    const auto selected = [&](const std::set<std::string>& values) {
-        std::string text;
-        for (const char* card : cards)
-            if (values.contains(card))
-                text += (text.empty() ? "" : " ") + std::string(card);
-        return text;
-    };
-    // The bus's filter check takes a whole number's value in its exact form only (digits with a
-    // '-' at most): it refuses a real, an exponent, a sign or blanks with its own answer.
-    const std::set<std::string> refusedOnTheBus = {"equal to a real", "a signed number text", "a number text in blanks",
-                                                   "an exponent", "an exponent in a text"};
-    CallAs(kLabCaller);
-    BusDoor bus;
-    const std::string token = bus.Login(kLabLogin);
-    for (const auto& [form, condition] : support::WatchTable(L"ID", {}))
-    {
-        SCOPED_TRACE(form.rule);
-        const Reply reply = Query(Form::Sync, L"SELECT * FROM Bnt_Badge WHERE " + condition);
-        const auto [busAnswer, busText] = bus.Read(token, L"Bnt_Badge", Utf8(condition), "");
-        if (refusedOnTheBus.contains(form.rule))
-        {
-            EXPECT_EQ(busAnswer, corvessa::kInvalidFilter) << Hex(busAnswer) << " " << busText;
-        }
-        if (form.refused)
-        {
-            EXPECT_EQ(reply.result, WBEM_E_INVALID_QUERY) << Hex(reply.result);
-            EXPECT_NE(Description(reply.statusObject.Get()).find(form.expected), std::string::npos)
-                << Description(reply.statusObject.Get());
-            EXPECT_EQ(busAnswer, corvessa::kInvalidFilter) << Hex(busAnswer) << " " << busText;
-            continue;
-        }
-        EXPECT_EQ(reply.result, WBEM_S_NO_ERROR) << Hex(reply.result) << " " << Description(reply.statusObject.Get());
-        std::set<std::string> values;
-        for (const ComPtr<IWbemClassObject>& badge : reply.objects)
-            values.insert(support::PropertyText(badge.Get(), L"ID"));
-        EXPECT_EQ(selected(values), form.expected) << "query";
-        if (refusedOnTheBus.contains(form.rule))
-            continue;
-        EXPECT_EQ(busAnswer, S_OK) << Hex(busAnswer) << " " << busText;
-        std::set<std::string> busValues;
-        for (const std::string& row :
-             bus.Rows(token, L"Bnt_Badge", Utf8(condition), {"ID"}).value_or(std::vector<std::string>()))
-            busValues.insert(row.substr(row.find('=') + 1));
-        EXPECT_EQ(selected(busValues), form.expected) << "bus";
-    }
 }
 
 namespace {

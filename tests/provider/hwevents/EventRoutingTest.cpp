@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstring>
+#include <functional>
 #include <future>
 #include <memory>
 #include <sstream>
@@ -140,17 +141,19 @@ protected:
     }
     ~RoutingTest() override { m_namespace->ReleaseProviders(); }
 
+    // The record with its text, as the communication server hands one in.
     HRESULT HandIn(const BntMessage& message, LONG alarmId = 0)
     {
-        return m_shell->Provider().ReceiveHardwareEvent(BntMessage::kRecordSize, message.Record().data(), L"", L"",
-                                                        alarmId);
+        return m_shell->Provider().ReceiveHardwareEvent(BntMessage::kRecordSize, message.Record().data(),
+                                                        message.GetText().GetString(), L"", alarmId);
     }
 
     // Subscribes each watch of the table to access events, hands in the events, and checks that
     // each watch is refused with the query road's code and sentence, or delivered the events
-    // whose property's values the table gives.
+    // whose property's values the table gives (each as `label` names it).
     void ExpectWatchTable(const std::vector<std::pair<support::EventWatchCase, std::wstring>>& table,
-                          const std::vector<BntMessage>& events, const wchar_t* property);
+                          const std::vector<BntMessage>& events, const wchar_t* property,
+                          const std::function<std::string(const std::string&)>& label = {});
 
     LinkageServer m_linkage;
     ComPtr<WbemServiceNamespace> m_namespace;
@@ -546,7 +549,8 @@ TEST_F(RoutingTest, AWhereClauseThatCannotBeEvaluatedIsRefused)
 }
 
 void RoutingTest::ExpectWatchTable(const std::vector<std::pair<support::EventWatchCase, std::wstring>>& table,
-                                   const std::vector<BntMessage>& events, const wchar_t* property)
+                                   const std::vector<BntMessage>& events, const wchar_t* property,
+                                   const std::function<std::string(const std::string&)>& label)
 {
     std::vector<ComPtr<support::RecordingSink>> sinks;
     for (const auto& [c, condition] : table)
@@ -577,7 +581,10 @@ void RoutingTest::ExpectWatchTable(const std::vector<std::pair<support::EventWat
             continue;
         std::string values;
         for (const ComPtr<IWbemClassObject>& event : sinks[i]->Objects())
-            values += (values.empty() ? "" : " ") + support::PropertyText(event.Get(), property);
+        {
+            const std::string value = support::PropertyText(event.Get(), property);
+            values += (values.empty() ? "" : " ") + (label ? label(value) : value);
+        }
         EXPECT_EQ(values, table[i].first.expected) << table[i].first.rule;
         EXPECT_EQ(m_namespace->CancelAsyncCall(sinks[i].Get()), WBEM_S_NO_ERROR);
     }
@@ -618,6 +625,29 @@ TEST_F(RoutingTest, AWatchComparesAQuotedBooleanAsTheBoolean)
                               "The value \"maybe\" compared with Duress is not a boolean: write TRUE or FALSE", true}},
                             support::kBooleanWatchCases);
     ExpectWatchTable(table, {hwtest::Record(2, 0, 2, 1, 0), hwtest::Record(0, 0, 2, 1, 0)}, L"Duress");
+}
+
+// A watch compares the event's text as the text it is, a quoted TRUE or 1 included, and its time
+// as the instant a date-time's zone offset names, as the query road does: the forms of a text and
+// of a date-time every road reads alike, on access events of 09:00, 10:00 and 11:00 UTC carrying
+// "O'Brien", "TRUE" and "1".
+TEST_F(RoutingTest, AWatchComparesTextsAndDateTimesAsAQueryDoes)
+{
+    // 2024-01-02 09:00:00 UTC, in seconds since 1970.
+    constexpr LONG kNine = 1704186000;
+    std::vector<BntMessage> events;
+    for (const auto& [text, hour] : {std::pair{L"O'Brien", 0}, std::pair{L"TRUE", 1}, std::pair{L"1", 2}})
+    {
+        events.push_back(hwtest::Record(0, 2, 2, 1, 0));
+        events.back().Set(BntMessage::Time, kNine + hour * 3600);
+        events.back().SetText(text);
+    }
+    {
+        SCOPED_TRACE("texts");
+        ExpectWatchTable(support::WatchTable(L"EventText", {}, support::kTextWatchCases), events, L"EventText");
+    }
+    SCOPED_TRACE("date-times");
+    ExpectWatchTable(support::WatchTable(L"Time", {}, support::kDateWatchCases), events, L"Time", support::UtcHour);
 }
 
 // An event reaches a subscriber only from a panel of its segments, whatever its query names.

@@ -2,10 +2,12 @@
 // classes of the registry: no value a read withholds (a password hash, a PIN's stored cipher)
 // is carried by an event built for any class, nor by any event a restricted or an unrestricted
 // watcher is delivered; a watch naming such a value is refused as a query naming it is; a watch
-// compares a 64-bit property as a number and refuses the literals a query refuses.
+// compares a 64-bit property as a number, a text as the text (a quoted TRUE or 1 included) and a
+// date-time as the instant its zone offset names, and refuses the literals a query refuses.
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <map>
 #include <memory>
 #include <set>
@@ -147,19 +149,22 @@ protected:
         return classes;
     }
 
-    // Subscribes each watch of the table to changes of badges, hands in the changes, and checks
-    // that each watch is refused with the query road's code and sentence, or delivered the
-    // changes whose target badges' values of the property the table gives.
-    void ExpectBadgeWatches(const std::vector<std::pair<support::EventWatchCase, std::wstring>>& watches,
-                            const std::vector<std::wstring>& changes, const wchar_t* property)
+    // Subscribes each watch of the table to changes of the class's records (handed in as the
+    // kind of event given), hands in the changes, and checks that each watch is refused with the
+    // query road's code and sentence, or delivered the changes whose target records' values of
+    // the property the table gives (each as `label` names it).
+    void ExpectWatches(const std::wstring& className, SHORT eventType,
+                       const std::vector<std::pair<support::EventWatchCase, std::wstring>>& watches,
+                       const std::vector<std::wstring>& changes, const wchar_t* property,
+                       const std::function<std::string(const std::string&)>& label = {})
     {
         std::vector<ComPtr<support::RecordingSink>> sinks;
+        const std::wstring changesOf =
+            L"SELECT * FROM __InstanceModificationEvent WHERE TargetInstance ISA '" + className + L"'";
         for (const auto& [watch, condition] : watches)
         {
             SCOPED_TRACE(watch.rule);
-            const std::wstring query =
-                std::wstring(L"SELECT * FROM __InstanceModificationEvent WHERE TargetInstance ISA 'Bnt_Badge' AND (") +
-                condition + L")";
+            const std::wstring query = changesOf + L" AND (" + condition + L")";
             HRESULT result = S_OK;
             sinks.push_back(Subscribe(query.c_str(), &result));
             if (!watch.refused)
@@ -170,11 +175,10 @@ protected:
             EXPECT_EQ(result, WBEM_E_INVALID_QUERY);
             EXPECT_NE(Refusal().find(watch.expected), std::string::npos) << watch.expected;
         }
-        const ComPtr<support::RecordingSink> all =
-            Subscribe(L"SELECT * FROM __InstanceModificationEvent WHERE TargetInstance ISA 'Bnt_Badge'");
+        const ComPtr<support::RecordingSink> all = Subscribe(changesOf.c_str());
         ASSERT_NE(all, nullptr);
         for (const std::wstring& change : changes)
-            HandIn(SoftwareEventBadge, CWmipIntrinsicEventMapper::kModified, 0, change);
+            HandIn(eventType, CWmipIntrinsicEventMapper::kModified, 0, change);
         ASSERT_TRUE(all->WaitForObjects(changes.size(), swtest::kEventTimeout));
         for (std::size_t i = 0; i < sinks.size(); ++i)
         {
@@ -182,8 +186,11 @@ protected:
                 continue;
             std::string values;
             for (const ComPtr<IWbemClassObject>& event : sinks[i]->Objects())
-                values += (values.empty() ? "" : " ") +
-                          support::PropertyText(Embedded(event.Get(), L"TargetInstance").Get(), property);
+            {
+                const std::string value =
+                    support::PropertyText(Embedded(event.Get(), L"TargetInstance").Get(), property);
+                values += (values.empty() ? "" : " ") + (label ? label(value) : value);
+            }
             EXPECT_EQ(values, watches[i].first.expected) << watches[i].first.rule;
             m_namespace->CancelAsyncCall(sinks[i].Get());
         }
@@ -632,8 +639,8 @@ TEST_F(EventValueSweep, AWatchComparesNumbersAsNumbersAndRefusesWhatAQueryRefuse
     const auto change = [&badge](const wchar_t* before, const wchar_t* after) {
         return L"<ROOT><NEWDATA>" + badge(after) + L"</NEWDATA><OLDDATA>" + badge(before) + L"</OLDDATA></ROOT>";
     };
-    ExpectBadgeWatches(watches, {change(L"99999", L"100001"), change(L"1234", L"99999"), change(L"100001", L"7")},
-                       L"ID");
+    ExpectWatches(L"Bnt_Badge", SoftwareEventBadge, watches,
+                  {change(L"99999", L"100001"), change(L"1234", L"99999"), change(L"100001", L"7")}, L"ID");
     // The query road refuses the same conditions with the same code and text, where it names
     // the property without the instance that holds it.
     const struct
@@ -689,7 +696,37 @@ TEST_F(EventValueSweep, AWatchComparesAQuotedBooleanAsTheBoolean)
     const auto change = [&badge](const wchar_t* before, const wchar_t* after) {
         return L"<ROOT><NEWDATA>" + badge(after) + L"</NEWDATA><OLDDATA>" + badge(before) + L"</OLDDATA></ROOT>";
     };
-    ExpectBadgeWatches(watches, {change(L"0", L"1"), change(L"1", L"0")}, L"APBEXEMPT");
+    ExpectWatches(L"Bnt_Badge", SoftwareEventBadge, watches, {change(L"0", L"1"), change(L"1", L"0")}, L"APBEXEMPT");
+}
+
+// A watch compares a text as the text it is, a quoted TRUE or 1 included, and a date-time as the
+// instant its zone offset names, as the query road does: the forms of a text and of a
+// date-time every road reads alike, on cardholders changed into "O'Brien" at 09:00, "TRUE" at
+// 10:00 and "1" at 11:00 UTC.
+TEST_F(EventValueSweep, AWatchComparesTextsAndDateTimesAsAQueryDoes)
+{
+    const CallerIdentity::Scope administrator(CallerIdentity(support::callers::kAdministrator, SecurityImpersonation));
+    const auto cardholder = [](const wchar_t* id, const wchar_t* name, const wchar_t* changed) {
+        return std::wstring(L"<EMP><ID>") + id + L"</ID><LASTNAME>" + name + L"</LASTNAME><LASTCHANGED>" + changed +
+               L"</LASTCHANGED><VISITOR>0</VISITOR></EMP>";
+    };
+    const auto change = [&cardholder](const wchar_t* id, const wchar_t* name, const wchar_t* changed) {
+        return L"<ROOT><NEWDATA>" + cardholder(id, name, changed) + L"</NEWDATA><OLDDATA>" +
+               cardholder(id, L"Before", L"2023-06-01 12:00:00") + L"</OLDDATA></ROOT>";
+    };
+    const std::vector<std::wstring> changes = {change(L"1", L"O'Brien", L"2024-01-02 09:00:00"),
+                                               change(L"2", L"TRUE", L"2024-01-02 10:00:00"),
+                                               change(L"3", L"1", L"2024-01-02 11:00:00")};
+    {
+        SCOPED_TRACE("texts");
+        ExpectWatches(L"Bnt_Cardholder", SoftwareEventCardholder,
+                      support::WatchTable(L"TargetInstance.LASTNAME", {}, support::kTextWatchCases), changes,
+                      L"LASTNAME");
+    }
+    SCOPED_TRACE("date-times");
+    ExpectWatches(L"Bnt_Cardholder", SoftwareEventCardholder,
+                  support::WatchTable(L"TargetInstance.LASTCHANGED", {}, support::kDateWatchCases), changes,
+                  L"LASTCHANGED", support::UtcHour);
 }
 
 }  // namespace
