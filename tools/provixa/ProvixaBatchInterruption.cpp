@@ -47,8 +47,8 @@ void Lay(Template& into, const std::string& text, bool json)
     const std::string formed =
         json ? ProvixaFailureLines::Convert(text,
                                             [](HRESULT status) {
-                                                return ProvixaHost::FailureKey(
-                                                    ProvixaCommandLine::FailureForm::WmiJson, status);
+                                                return ProvixaHost::FailureKey(ProvixaCommandLine::FailureForm::WmiJson,
+                                                                               status);
                                             })
              : text;
     const std::size_t mark = formed.find('#');
@@ -61,9 +61,9 @@ void Lay(Template& into, const std::string& text, bool json)
 extern "C" void ReportInterruption(int signal)
 {
     const std::size_t line = g_interruption.line.load();
-    const Template& text = line == 0                        ? g_interruption.beforeFirst
+    const Template& text = line == 0                       ? g_interruption.beforeFirst
                            : g_interruption.running.load() ? g_interruption.whileRunning
-                                                            : g_interruption.afterRun;
+                                                           : g_interruption.afterRun;
     char buffer[2 * kTextBytes + 24];
     std::size_t size = 0;
     std::memcpy(buffer, text.before, text.beforeSize);
