@@ -920,11 +920,6 @@ TEST_P(ProvixaIntegrator, EachCommandEndsWithItsStatusAndSaysWhyFirst)
          1,
          Stream::Err,
          busFailure + tooLong + "\"}"},
-        {{"bus", "shell"},
-         "version" + std::string(shellLineLimit - 6, ' ') + "\nversion\n",
-         1,
-         Stream::Out,
-         "{\"product_name\""},
         // A word repeated in a message is cut.
         {{"bus", "shell"},
          std::string(5000, 'x') + "\n",
