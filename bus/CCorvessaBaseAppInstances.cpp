@@ -17,6 +17,7 @@
 #include "framework/CWmipMessages.h"
 #include "framework/CWmipQuery.h"
 #include "framework/CWmipQueryRefusal.h"
+#include "framework/wql/WqlLimits.h"
 #include "inhouse/BntUtility/CWMIDebugLog.h"
 #include "inhouse/BntUtility/CWMIException.h"
 #include "inhouse/BntUtility/StringConversion.h"
@@ -79,13 +80,18 @@ HRESULT CCorvessaBaseApp::GetInstance(const std::string& token, const std::strin
         ++delivered;
         sink(std::move(one));
     };
+    // The log names at most a query's length of the filter.
+    const std::string logged = filter.substr(0, WqlLimits::kMaxQueryLength);
     HRESULT hr = S_OK;
     try
     {
         Initialize();
         CWmipQuery query;
         query.SetClassName(ConvertUtf8ToCString(typeName));
-        CString where = ConvertUtf8ToCString(filter);
+        // A filter longer than any query is refused (below, after the token's check) without being
+        // converted: megabytes of it would otherwise be held several times over.
+        const bool overlong = filter.size() > WqlLimits::kMaxQueryLength;
+        CString where = overlong ? CString() : ConvertUtf8ToCString(filter);
         where.Trim();
         if (!where.IsEmpty())
         {
@@ -100,6 +106,10 @@ HRESULT CCorvessaBaseApp::GetInstance(const std::string& token, const std::strin
         CWmipUserCacheEntry* const entry = lease.get();
         // A bad token is reported as such whatever the paging asks for.
         CorvessaPagePlanner::Validate(paging);
+        if (overlong)
+        {
+            throw CWMIException(kSource, __LINE__, WBEM_E_INVALID_QUERY, L"query text too long");
+        }
         std::unique_ptr<CWmipClassMapper> mapper;
         hr = GetMapperForType(query.GetClassName(), entry, mapper, false);
         CWmipMapperRegistry* registry = CWmipMapperRegistry::Instance();
@@ -108,7 +118,7 @@ HRESULT CCorvessaBaseApp::GetInstance(const std::string& token, const std::strin
             CString text;
             text.Format(L"CCorvessaProvixaApp::GetInstance - Failed to get mapper for requested query/object, class "
                         L"name is [%S], filter is [%S].",
-                        typeName.c_str(), filter.c_str());
+                        typeName.c_str(), logged.c_str());
             CWMIDebugLog::LogError(kSource, __LINE__, text, hr);
             return hr;
         }
@@ -135,7 +145,7 @@ HRESULT CCorvessaBaseApp::GetInstance(const std::string& token, const std::strin
         CString text;
         text.Format(L"CCorvessaProvixaApp::GetInstance - The specified filter is invalid, type name is [%S], filter "
                     L"is [%S].",
-                    typeName.c_str(), filter.c_str());
+                    typeName.c_str(), logged.c_str());
         CWMIDebugLog::LogError(kSource, __LINE__, text, corvessa::kInvalidFilter);
         hr = corvessa::kInvalidFilter;
     }
@@ -145,7 +155,7 @@ HRESULT CCorvessaBaseApp::GetInstance(const std::string& token, const std::strin
         CString text;
         text.Format(L"CCorvessaBaseApp::GetInstance took %ld ms for %ld result(s) from query where class name is "
                     L"[%S] and filter is [%S].",
-                    static_cast<long>(elapsed), delivered, typeName.c_str(), filter.c_str());
+                    static_cast<long>(elapsed), delivered, typeName.c_str(), logged.c_str());
         CWMIDebugLog::LogInfo(kSource, __LINE__, text);
     }
     return hr;

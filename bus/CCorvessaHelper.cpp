@@ -445,11 +445,13 @@ _variant_t CCorvessaHelper::CreateByteSafeArrayVariantFromVariantVector(const st
 _variant_t CCorvessaHelper::CreateSafeArrayVariantFromBinaryString(const std::string& text, bool isBase64)
 {
     return LogPassingExceptions(L"CCorvessaHelper::CreateSafeArrayVariantFromBinaryString", __LINE__, [&] {
-        std::string bytes = text;
+        // Base64 text is decoded into room for what it can hold at most (three bytes for every four
+        // characters), not into a copy of the text.
+        std::string bytes = isBase64 && !text.empty() ? std::string(text.size() / 4 * 3 + 3, '\0') : text;
         if (isBase64 && !text.empty())
         {
             bool decoded = text.size() <= static_cast<std::size_t>(std::numeric_limits<int>::max());
-            int length = static_cast<int>(bytes.size());
+            int length = static_cast<int>(std::min<std::size_t>(bytes.size(), std::numeric_limits<int>::max()));
             // A character Base64 text may not hold is the same client error as text that does
             // not decode.
             try

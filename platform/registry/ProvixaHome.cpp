@@ -64,17 +64,17 @@ std::filesystem::path ProvixaHome::Location()
     return std::filesystem::current_path(error) / "var";
 }
 
-std::filesystem::path ProvixaHome::Folder()
+std::filesystem::path ProvixaHome::Folder(std::error_code* error)
 {
     std::filesystem::path folder = Location();
-    CreatePrivateFolders(folder);
+    CreatePrivateFolders(folder, error);
     return folder;
 }
 
-bool ProvixaHome::CreatePrivateFolders(const std::filesystem::path& folder)
+bool ProvixaHome::CreatePrivateFolders(const std::filesystem::path& folder, std::error_code* error)
 {
-    std::error_code error;
-    if (folder.empty() || std::filesystem::is_directory(folder, error))
+    std::error_code ignored;
+    if (folder.empty() || std::filesystem::is_directory(folder, ignored))
         return !folder.empty();
     const std::filesystem::path parent = folder.parent_path();
     if (parent != folder)
@@ -83,8 +83,12 @@ bool ProvixaHome::CreatePrivateFolders(const std::filesystem::path& folder)
     // because the umask may have taken bits of the owner's own.
     if (::mkdir(folder.c_str(), S_IRWXU) == 0)
         std::filesystem::permissions(folder, std::filesystem::perms::owner_all, std::filesystem::perm_options::replace,
-                                     error);
-    return std::filesystem::is_directory(folder, error);
+                                     ignored);
+    // What stands there is no folder (a file): the system says the name exists, a person needs
+    // to hear that it is no folder.
+    else if (error != nullptr)
+        *error = std::error_code(errno == EEXIST ? ENOTDIR : errno, std::generic_category());
+    return std::filesystem::is_directory(folder, ignored);
 }
 
 bool ProvixaHome::CreatePrivateFile(const std::filesystem::path& file)

@@ -8,20 +8,21 @@
 
 #include <filesystem>
 #include <string_view>
+#include <system_error>
 
 class ProvixaHome
 {
 public:
     // The folder, created (with its parents) when missing, for its owner only (0700): it holds
     // password hashes, device passwords and the field encryption phrase. A folder that cannot
-    // be created is still returned; the file operation that uses it then fails with its own
-    // error.
-    static std::filesystem::path Folder();
+    // be created is still returned, with *error (when given) the system's reason; the file
+    // operation that uses it then fails with its own error.
+    static std::filesystem::path Folder(std::error_code* error = nullptr);
 
     // Creates the folder and each missing folder above it for its owner only (0700), whatever
     // the umask; folders that exist already are left as they are. True when the folder exists
-    // afterwards.
-    static bool CreatePrivateFolders(const std::filesystem::path& folder);
+    // afterwards; false with *error (when given) set to why the folder could not be made.
+    static bool CreatePrivateFolders(const std::filesystem::path& folder, std::error_code* error = nullptr);
 
     // Creates the file empty, readable and writable by its owner only (0600), when it does not
     // exist; an existing file is left as it is. True when the file exists afterwards.

@@ -188,21 +188,9 @@ HRESULT CoerceScalar(CIMTYPE type, const VARIANT& value, VARIANT* result)
             return WBEM_S_NO_ERROR;
         }
         const auto integer = ReadInteger(value);
-        if (!integer)
-            return WBEM_E_TYPE_MISMATCH;
-        struct Range
-        {
-            std::int64_t low;
-            std::int64_t high;
-        };
-        const Range range = type == CIM_SINT8    ? Range{-128, 127}
-                            : type == CIM_SINT16 ? Range{-32768, 32767}
-                            : type == CIM_UINT8  ? Range{0, 255}
-                            : type == CIM_UINT16 ? Range{0, 65535}
-                            : type == CIM_CHAR16 ? Range{0, 65535}
-                            : type == CIM_SINT32 ? Range{INT32_MIN, INT32_MAX}
-                                                 : Range{0, UINT32_MAX};
-        if (!integer->FitsSigned(range.low, range.high))
+        std::int64_t low = 0;
+        std::int64_t high = 0;
+        if (!integer || !CimValue::IntegerRange(type, &low, &high) || !integer->FitsSigned(low, high))
             return WBEM_E_TYPE_MISMATCH;
         const std::int64_t number = integer->AsSigned();
         result->vt = CimValue::VarTypeOf(type);
@@ -726,6 +714,40 @@ std::wstring CimValue::TypeName(CIMTYPE type)
         return L"object";
     default:
         return L"unknown";
+    }
+}
+
+bool CimValue::IntegerRange(CIMTYPE type, std::int64_t* low, std::int64_t* high)
+{
+    switch (type)
+    {
+    case CIM_SINT8:
+        *low = INT8_MIN;
+        *high = INT8_MAX;
+        return true;
+    case CIM_UINT8:
+        *low = 0;
+        *high = UINT8_MAX;
+        return true;
+    case CIM_SINT16:
+        *low = INT16_MIN;
+        *high = INT16_MAX;
+        return true;
+    case CIM_UINT16:
+    case CIM_CHAR16:
+        *low = 0;
+        *high = UINT16_MAX;
+        return true;
+    case CIM_SINT32:
+        *low = INT32_MIN;
+        *high = INT32_MAX;
+        return true;
+    case CIM_UINT32:
+        *low = 0;
+        *high = UINT32_MAX;
+        return true;
+    default:
+        return false;
     }
 }
 

@@ -10,6 +10,7 @@
 #include "platform/com/CimTypes.h"
 #include "platform/com/Variant.h"
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -47,6 +48,9 @@ public:
     static std::wstring ToKeyText(CIMTYPE type, const VARIANT& value);
     // The MOF name of the type ("sint32", "string", "object", ...), without the array mark.
     static std::wstring TypeName(CIMTYPE type);
+    // The values an integer type of at most 32 bits holds (sint8 to uint32, char16): true with
+    // *low and *high; false for every other type.
+    static bool IntegerRange(CIMTYPE type, std::int64_t* low, std::int64_t* high);
     // True when both values are equal; text ignores case when ignoreCase is set. Embedded
     // objects compare with IWbemClassObject::CompareTo(compareFlags).
     static bool Equal(const VARIANT& left, const VARIANT& right, bool ignoreCase, LONG compareFlags);

@@ -1,10 +1,13 @@
 #include "tools/provixa/ProvixaBatch.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <streambuf>
 
+#include "tools/provixa/ProvixaBatchInterruption.h"
 #include "tools/provixa/ProvixaHost.h"
 #include "tools/provixa/ProvixaLineWriter.h"
 
@@ -15,40 +18,85 @@ constexpr char kByteOrderMark[] = "\xEF\xBB\xBF";
 bool ProvixaBatch::SplitLine(const std::string& line, std::vector<std::string>* words, std::string* error)
 {
     words->clear();
-    std::string word;
-    bool inWord = false;
-    for (std::size_t i = 0; i < line.size(); ++i)
+    for (std::size_t i = 0; i < line.size();)
     {
-        const char c = line[i];
-        if (c == ' ' || c == '\t' || c == '\r')
+        if (line[i] == ' ' || line[i] == '\t' || line[i] == '\r')
         {
-            if (inWord)
-                words->push_back(std::move(word));
-            word.clear();
-            inWord = false;
+            ++i;
             continue;
         }
-        inWord = true;
-        if (c != '"' && c != '\'')
+        // The word's end is found first, so that the word takes no more memory than its text.
+        std::size_t end = i;
+        while (end < line.size() && line[end] != ' ' && line[end] != '\t' && line[end] != '\r')
         {
-            word += c;
-            continue;
+            const char c = line[end++];
+            if (c != '"' && c != '\'')
+                continue;
+            const std::size_t start = end - 1;
+            while (end < line.size() && line[end] != c)
+                end += c == '"' && line[end] == '\\' && end + 1 < line.size() &&
+                               (line[end + 1] == '"' || line[end + 1] == '\\')
+                           ? 2
+                           : 1;
+            if (end >= line.size())
+            {
+                *error = "unterminated quote at column " + std::to_string(start + 1);
+                return false;
+            }
+            ++end;
         }
-        const std::size_t start = i;
-        for (++i; i < line.size() && line[i] != c; ++i)
+        std::string word;
+        word.reserve(end - i);
+        for (char quote = 0; i < end; ++i)
         {
-            if (c == '"' && line[i] == '\\' && i + 1 < line.size() && (line[i + 1] == '"' || line[i + 1] == '\\'))
-                ++i;
-            word += line[i];
+            const char c = line[i];
+            if (quote == 0 && (c == '"' || c == '\''))
+                quote = c;
+            else if (quote != 0 && c == quote)
+                quote = 0;
+            else if (quote == '"' && c == '\\' && i + 1 < end && (line[i + 1] == '"' || line[i + 1] == '\\'))
+                word += line[++i];
+            else
+                word += c;
         }
-        if (i >= line.size())
-        {
-            *error = "unterminated quote at column " + std::to_string(start + 1);
-            return false;
-        }
-    }
-    if (inWord)
         words->push_back(std::move(word));
+    }
+    return true;
+}
+
+bool ProvixaBatch::ReadLine(std::istream& input, std::size_t limit, std::string* line, bool* tooLong)
+{
+    line->clear();
+    *tooLong = false;
+    // Read in pieces and put together once at its length: a long line costs its own size, not
+    // that of a buffer grown by doubling.
+    std::vector<std::string> pieces;
+    std::size_t kept = 0;
+    bool read = false;
+    for (;;)
+    {
+        char chunk[kMaxLineLength];
+        input.getline(chunk, sizeof chunk);
+        const auto count = static_cast<std::size_t>(input.gcount());
+        read = read || count > 0;
+        // The line end was read (and counted) unless the chunk filled up or the input ended.
+        const bool full = input.fail() && !input.eof() && count == sizeof chunk - 1;
+        const bool ended = !input.fail() && !input.eof();
+        const std::size_t text = ended ? count - 1 : count;
+        const std::size_t room = limit - kept;
+        *tooLong = *tooLong || text > room;
+        if (std::min(text, room) > 0)
+            pieces.emplace_back(chunk, std::min(text, room));
+        kept += std::min(text, room);
+        if (!full)
+            break;
+        input.clear();
+    }
+    if (!read)
+        return false;
+    line->reserve(kept);
+    for (const std::string& piece : pieces)
+        line->append(piece);
     return true;
 }
 
@@ -58,22 +106,9 @@ ProvixaBatch::Read ProvixaBatch::NextCommand(std::istream& input, std::size_t* l
     *usage = false;
     for (;;)
     {
-        // The line is read byte by byte up to its end, so a line beyond the limit costs no more
-        // memory than the limit and the next line is read whole.
         std::string line;
         bool tooLong = false;
-        bool ended = true;
-        for (char c; input.get(c);)
-        {
-            ended = false;
-            if (c == '\n')
-                break;
-            if (line.size() < kMaxLineLength)
-                line += c;
-            else
-                tooLong = true;
-        }
-        if (ended)
+        if (!ReadLine(input, kMaxLineLength, &line, &tooLong))
             return Read::End;
         ++*lineNumber;
         command->line = *lineNumber;
@@ -176,16 +211,24 @@ int ProvixaBatch::Run(const ProvixaCommandLine& batch, std::istream& standardInp
     {
         // A file that cannot be opened, or a folder, is no fault of the command line.
         std::error_code ignored;
-        if (!std::filesystem::is_directory(source, ignored))
+        const bool folder = std::filesystem::is_directory(source, ignored);
+        errno = 0;
+        if (!folder)
             file.open(source, std::ios::binary);
+        // The system's reason is read right after the open that failed.
+        const int reason = errno;
         if (!file.is_open())
         {
-            err << "provixa: cannot read " << source
-                << (std::filesystem::is_directory(source, ignored) ? ": it is a folder" : "") << "\n";
+            err << "provixa: cannot read " << source << ": "
+                << (folder        ? "it is a folder"
+                    : reason != 0 ? std::strerror(reason)
+                                  : "it cannot be opened")
+                << "\n";
             return ProvixaHost::kRequestFailed;
         }
     }
     std::istream& input = source == "-" ? standardInput : file;
+    ProvixaBatchInterruption interruption(batch.json);
     int worst = ProvixaHost::kSuccess;
     std::size_t lineNumber = 0;
     std::size_t commands = 0;
@@ -232,8 +275,10 @@ int ProvixaBatch::Run(const ProvixaCommandLine& batch, std::istream& standardInp
             }
             one.json = one.json || batch.json;
             const LineNamingBuffer naming(err, command.line);
+            interruption.Reached(command.line, true);
             status = runOne(one);
         }
+        interruption.Reached(command.line, false);
         // Each command's lines leave at once: a reader of a pipe sees them as they come, and a
         // batch that is interrupted has printed every line of the commands it finished.
         out.flush();

@@ -45,6 +45,11 @@ public:
 
     // Splits one line into words. False with *error for an unterminated quote.
     static bool SplitLine(const std::string& line, std::vector<std::string>* words, std::string* error);
+    // Reads up to the next line end (which is dropped) or the end of the input, keeping at most
+    // `limit` bytes: true with *line, and *tooLong when more stood on the line (they are read
+    // and dropped, so the next call reads the next line); false when the input had ended. The
+    // line costs about its own length in memory, whatever its length.
+    static bool ReadLine(std::istream& input, std::size_t limit, std::string* line, bool* tooLong);
     // Reads up to the next command line of the stream (skipping blanks and comments), split into
     // words; *lineNumber counts the lines read so far (0 before the first). A line longer than
     // kMaxLineLength, a line holding a NUL and a line with an unterminated quote are refused.
@@ -59,7 +64,8 @@ public:
     // read (too long, a NUL in it) and a batch of more than kMaxLines commands answer the
     // failed-request status. The output is flushed after each command; once it cannot be
     // written (ProvixaLineWriter::Broken) the batch stops with the failed-request status, and
-    // the caller reports the output's failure.
+    // the caller reports the output's failure. SIGINT ends the batch by the signal, saying which
+    // line it had reached (ProvixaBatchInterruption).
     static int Run(const ProvixaCommandLine& batch, std::istream& standardInput,
                    const std::function<int(const ProvixaCommandLine&)>& runOne, std::ostream& out, std::ostream& err);
 };

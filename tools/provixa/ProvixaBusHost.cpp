@@ -6,10 +6,12 @@
 #include <filesystem>
 #include <memory>
 #include <sstream>
+#include <utility>
 
 #include "bus/CCorvessaBaseApp.h"
 #include "bus/CCorvessaException.h"
 #include "bus/GenericException.h"
+#include "framework/CWmipInstanceWriter.h"
 #include "inhouse/BntCoreDb/CBntDatabase.h"
 #include "inhouse/BntUtility/CWMIException.h"
 #include "inhouse/BntUtility/PublicPrivateKeyEncryptionUtility.h"
@@ -33,6 +35,14 @@
 
 namespace {
 using qpid::types::Variant;
+
+// The longest binary value in Base64, and the longest shell line: one such value and a batch
+// line's length for the words around it. A longer line is refused before it is split.
+constexpr std::size_t kMaxBase64Bytes = (CWmipInstanceWriter::kMaxBinaryBytes + 2) / 3 * 4;
+constexpr std::size_t kMaxShellLineBytes = kMaxBase64Bytes + ProvixaBatch::kMaxLineLength;
+
+// The longest failure message the host prints whole.
+constexpr std::size_t kMaxMessageBytes = 4096;
 
 constexpr int kSuccess = ProvixaHost::kSuccess;
 constexpr int kRequestFailed = ProvixaHost::kRequestFailed;
@@ -81,12 +91,13 @@ struct BusCommand
     std::string user;
 };
 
-BusCommand ParseCommand(const std::vector<std::string>& words)
+// The words are moved into the command: a line's one long value is never held twice.
+BusCommand ParseCommand(std::vector<std::string> words)
 {
     BusCommand command;
     for (std::size_t i = 0; i < words.size(); ++i)
     {
-        const std::string& word = words[i];
+        std::string& word = words[i];
         if (word == "--directory")
         {
             const std::string value = i + 1 < words.size() ? words[++i] : std::string();
@@ -95,7 +106,7 @@ BusCommand ParseCommand(const std::vector<std::string>& words)
                 throw UsageFailure{"--directory needs a directory id"};
         }
         else if (ProvixaBusInstanceCommands::Handles(command.name))
-            command.operands.push_back(word);
+            command.operands.push_back(std::move(word));
         else if (word == "--user")
         {
             command.user = i + 1 < words.size() ? words[++i] : std::string();
@@ -105,9 +116,9 @@ BusCommand ParseCommand(const std::vector<std::string>& words)
         else if (word.size() > 2 && word.compare(0, 2, "--") == 0)
             throw UsageFailure{"unknown option " + word};
         else if (command.name.empty())
-            command.name = word;
+            command.name = std::move(word);
         else
-            command.operands.push_back(word);
+            command.operands.push_back(std::move(word));
     }
     if (command.name.empty())
         throw UsageFailure{"no bus command given"};
@@ -123,7 +134,8 @@ public:
     {
     }
 
-    void Execute(const BusCommand& command)
+    // Runs the command; its operands may be taken.
+    void Execute(BusCommand& command)
     {
         const std::size_t count = command.operands.size();
         const auto expect = [&](std::size_t least, std::size_t most) {
@@ -181,7 +193,7 @@ public:
         else if (ProvixaBusInstanceCommands::Handles(command.name))
         {
             ProvixaBusSession session = Session(command);
-            ProvixaBusInstanceCommands::Run(session, command.name, command.operands);
+            ProvixaBusInstanceCommands::Run(session, command.name, std::move(command.operands));
         }
         else if (command.name == "logout")
         {
@@ -206,27 +218,33 @@ public:
         }
     }
 
+    // What the last command did that stands (ProvixaHost::EffectText); empty for nothing. It is
+    // forgotten here.
+    std::string TakeEffect() { return std::exchange(m_effect, std::string()); }
+
 private:
     // The session of a command group in its own file: the named user logs in first; outside the
     // shell the default user does when none is named.
     ProvixaBusSession Session(const BusCommand& command)
     {
-        return ProvixaBusSession{m_app,
-                                 [this, command](const std::string& user) {
-                                     const std::string& named = user.empty() ? command.user : user;
-                                     if (!named.empty())
-                                         Login(named, command.directoryId);
-                                     else if (m_token.empty() && m_shell)
-                                         throw UsageFailure{"log in first (login USER)"};
-                                     else if (m_token.empty())
-                                         Login(ProvixaBusSession::kDefaultUser, command.directoryId);
-                                     return m_token;
-                                 },
-                                 m_out,
-                                 m_err,
-                                 [](const std::string& message) { throw UsageFailure{message}; },
-                                 [](const std::string& message) { throw Refusal{message}; },
-                                 [](HRESULT hr) { throw RequestFailure{hr}; }};
+        return ProvixaBusSession{
+            m_app,
+            [this, commandUser = command.user, directoryId = command.directoryId](const std::string& user) {
+                const std::string& named = user.empty() ? commandUser : user;
+                if (!named.empty())
+                    Login(named, directoryId);
+                else if (m_token.empty() && m_shell)
+                    throw UsageFailure{"log in first (login USER)"};
+                else if (m_token.empty())
+                    Login(ProvixaBusSession::kDefaultUser, directoryId);
+                return m_token;
+            },
+            m_out,
+            m_err,
+            [](const std::string& message) { throw UsageFailure{message}; },
+            [](const std::string& message) { throw Refusal{message}; },
+            [](HRESULT hr) { throw RequestFailure{hr}; },
+            [this](const std::string& effect) { m_effect = effect; }};
     }
 
     void Print(const Variant::Map& map) { m_out << QpidTypeConverter::ToJson(map) << "\n"; }
@@ -301,6 +319,7 @@ private:
     std::ostream& m_err;
     const bool m_shell;
     std::string m_token;
+    std::string m_effect;
 };
 
 // The front end's error as a bus client receives it, its message without the source locations
@@ -310,7 +329,14 @@ void PrintError(std::ostream& err, const std::string& key, const std::string& me
     // The front end's general "unable to write" says nothing of a full disk or of a lock that
     // another process holds.
     const std::string cause = ProvixaText::ToUtf8(CBntDatabase::TakeLastFailureCause().GetString());
-    const std::string text = ProvixaOutput::WithoutLocations(message);
+    // A message that repeats a word of the line (an unknown command) is cut: the word may be
+    // megabytes long, and the message is read by a person.
+    std::size_t cut = std::min(message.size(), kMaxMessageBytes);
+    while (cut < message.size() && cut > 0 && (static_cast<unsigned char>(message[cut]) & 0xC0) == 0x80)
+        --cut;
+    const std::string text =
+        ProvixaOutput::WithoutLocations(message.substr(0, cut)) +
+        (cut < message.size() ? "... (" + std::to_string(message.size() - cut) + " bytes more)" : "");
     // A message that already says why (the engine's own) is not told it twice.
     const bool said = cause.empty() || text.find(cause) != std::string::npos;
     err << ProvixaOutput::FailureJson(key, text + (said ? "" : " (" + cause + ")"), hr) << "\n";
@@ -337,20 +363,25 @@ bool Writes(const BusCommand& command)
             command.operands[0] != "get");
 }
 
-int RunCommand(BusClient& client, const BusCommand& command, const std::string& readOnlyReason, std::ostream& err);
+int RunCommand(BusClient& client, BusCommand& command, const std::string& readOnlyReason, std::ostream& err);
 
-// Runs one command; the exit status. Every failure is printed here, and after it a write whose
-// configuration message a server did not take warns of it, as on the WMI door.
-int RunOne(BusClient& client, const BusCommand& command, const std::string& readOnlyReason, std::ostream& err)
+// Runs one command; the exit status. Every failure is printed here, a result that cannot be
+// written with what the command did, and after it a write whose configuration message a server
+// did not take warns of it, as on the WMI door.
+int RunOne(BusClient& client, BusCommand& command, const std::string& readOnlyReason, std::ostream& out,
+           std::ostream& err)
 {
-    const int status = RunCommand(client, command, readOnlyReason, err);
+    client.TakeEffect();
+    int status = RunCommand(client, command, readOnlyReason, err);
+    if (ProvixaHost::ReportUnwritten(out, err, client.TakeEffect()))
+        status = kRequestFailed;
     if (status == kRequestFailed && !readOnlyReason.empty() && command.name == "exec")
         err << "provixa: " << readOnlyReason << ": a method that writes fails\n";
     ProvixaHost::WarnOfUnreachedServers(err);
     return status;
 }
 
-int RunCommand(BusClient& client, const BusCommand& command, const std::string& readOnlyReason, std::ostream& err)
+int RunCommand(BusClient& client, BusCommand& command, const std::string& readOnlyReason, std::ostream& err)
 {
     // A cause left by an earlier command of the shell belongs to none of this one's failures.
     CBntDatabase::TakeLastFailureCause();
@@ -405,12 +436,27 @@ int RunShell(BusClient& client, const std::string& readOnlyReason, std::istream&
              std::ostream& err)
 {
     int status = kSuccess;
-    for (std::string line; std::getline(in, line);)
+    std::string line;
+    bool tooLong = false;
+    for (std::size_t number = 1; ProvixaBatch::ReadLine(in, kMaxShellLineBytes, &line, &tooLong); ++number)
     {
+        if (tooLong)
+        {
+            status = PrintRefusal(err, Refusal{"line " + std::to_string(number) + " is longer than " +
+                                               std::to_string(kMaxShellLineBytes) +
+                                               " bytes: a shell line carries at most one binary " + "value of " +
+                                               std::to_string(CWmipInstanceWriter::kMaxBinaryBytes / (1024 * 1024)) +
+                                               " MiB (" + std::to_string(kMaxBase64Bytes) + " bytes of Base64) and " +
+                                               std::to_string(ProvixaBatch::kMaxLineLength) + " bytes besides"});
+            continue;
+        }
         // Words are read as the batch reads them: quotes keep blanks ("ID > 2").
         std::vector<std::string> words;
         std::string error;
-        if (!ProvixaBatch::SplitLine(line, &words, &error))
+        const bool split = ProvixaBatch::SplitLine(line, &words, &error);
+        // The words hold the line's text now: a long line is not kept twice.
+        std::string().swap(line);
+        if (!split)
         {
             PrintUsageFailure(err, error);
             status = kRequestFailed;
@@ -420,23 +466,27 @@ int RunShell(BusClient& client, const std::string& readOnlyReason, std::istream&
             continue;
         if (words.front() == "exit" || words.front() == "quit")
             break;
-        if (words.front() == "help" || words.front() == "--help")
-        {
-            out << ProvixaBusHost::Usage() << std::flush;
-            continue;
-        }
         int one = kSuccess;
-        try
+        if (words.front() == "help" || words.front() == "--help")
+            out << ProvixaBusHost::Usage();
+        else
         {
-            one = RunOne(client, ParseCommand(words), readOnlyReason, err);
-        }
-        catch (const UsageFailure& failure)
-        {
-            one = PrintUsageFailure(err, failure.message);
+            try
+            {
+                BusCommand command = ParseCommand(std::move(words));
+                one = RunOne(client, command, readOnlyReason, out, err);
+            }
+            catch (const UsageFailure& failure)
+            {
+                one = PrintUsageFailure(err, failure.message);
+            }
         }
         if (one != kSuccess)
             status = kRequestFailed;
-        out << std::flush;
+        // Once a result cannot be written, every later one would be lost too, a write's
+        // confirmation among them: the shell stops there, as a batch does.
+        if (ProvixaHost::ReportUnwritten(out, err, std::string()))
+            return kRequestFailed;
     }
     return status;
 }
@@ -452,7 +502,8 @@ std::string ProvixaBusHost::Usage()
            "  accesslevels [--directory ID] [USER] the access levels the user manages\n"
            "  logout                        end the session\n"
            "  shell                         read one command a line; a login's token lives for the session\n"
-           "                                (help shows this text, exit or quit ends it)\n" +
+           "                                (help shows this text, exit or quit ends it)\n"
+           "  help                          show this text\n" +
            ProvixaBusInstanceCommands::Usage() + ProvixaBusCatalogCommands::Usage() +
            ProvixaBusSubscriptionCommands::Usage() +
            "The password comes from PROVIXA_PASSWORD; else a terminal asks for it (echo off), and\n"
@@ -472,13 +523,14 @@ std::string ProvixaBusHost::Usage()
            "none the page is ordered by the keys, and a warning says so. A method is run in any\n"
            "case; one the type lacks is refused naming the type's methods. Failures, the host's own\n"
            "refusals included, are {\"error\": KEY, \"message\": TEXT, \"hresult\": \"0x8004100C\"}\n"
-           "lines on standard error, one a failure; warnings are lines starting \"provixa: warning:\".\n";
+           "lines on standard error, one a failure, and each warning one line {\"warning\": TEXT}.\n";
 }
 
 int ProvixaBusHost::Run(const std::vector<std::string>& args, bool simulate, std::istream& in, std::ostream& out,
                         std::ostream& err, ProvixaLineWriter& notes)
 {
-    if (std::find(args.begin(), args.end(), "--help") != args.end())
+    // help is a bus command as it is in the shell.
+    if (std::find(args.begin(), args.end(), "--help") != args.end() || (!args.empty() && args.front() == "help"))
     {
         out << Usage();
         return kSuccess;
@@ -511,7 +563,7 @@ int ProvixaBusHost::Run(const std::vector<std::string>& args, bool simulate, std
     BusClient client(app, in, out, err, shell);
     const std::string readOnlyReason = ProvixaInstallation::ReadOnlyReason(database);
     const int status =
-        shell ? RunShell(client, readOnlyReason, in, out, err) : RunOne(client, command, readOnlyReason, err);
+        shell ? RunShell(client, readOnlyReason, in, out, err) : RunOne(client, command, readOnlyReason, out, err);
     app.ExitInstance();
     return status;
 }

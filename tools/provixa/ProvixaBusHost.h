@@ -33,8 +33,10 @@ public:
     ProvixaBusHost() = delete;
 
     // Runs the command in args (the words after "bus"). A failure prints
-    // {"error": KEY, "message": TEXT, "hresult": CODE} to err (ProvixaOutput::FailureJson). In the
-    // shell, help (or --help) prints Usage.
+    // {"error": KEY, "message": TEXT, "hresult": CODE} to err (ProvixaOutput::FailureJson). help
+    // (or --help), as a command or in the shell, prints Usage. A shell line longer than one binary
+    // value of the largest size in Base64 and a batch line besides is refused, naming that limit;
+    // the shell stops at the first result it cannot write.
     // Exit status: 0 success, 1 failed request (in the shell: any failed), 2 usage error.
     // With `simulate` the simulated hardware servers answer device methods (ProvixaSimulation),
     // their calls printed through `notes` (the writer behind err). A missing installation exits

@@ -6,17 +6,27 @@
 #include <cstddef>
 #include <cstdint>
 #include <limits>
+#include <list>
 #include <memory>
 #include <optional>
 #include <ostream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "Libraries/OstrumCore/Source/Utils/StringUtils.h"
 #include "bus/CCorvessaBaseApp.h"
+#include "bus/CCorvessaException.h"
 #include "bus/CCorvessaQpidType.h"
 #include "inhouse/BntUtility/StringConversion.h"
+#include "bus/CCorvessaHelper.h"
+#include "bus/GenericException.h"
+#include "inhouse/BntUtility/CWMIException.h"
+#include "framework/objects/CCorvessaClassObject.h"
+#include "platform/wmi/CimValue.h"
 #include "tools/provixa/ProvixaBusHost.h"
+#include "tools/provixa/ProvixaHost.h"
+#include "tools/provixa/ProvixaMethodArgument.h"
 #include "mappers/devices/QpidTypeConverter.h"
 #include "tools/provixa/ProvixaText.h"
 #include "platform/wmi/WbemName.h"
@@ -45,33 +55,20 @@ struct InstanceCommand
     corvessa::PagingParameters paging;
 };
 
+// The number an option gives, from 0 to the largest the front end takes (a page's number times
+// its size must stay within it too, which the front end checks).
 std::int32_t Number(const std::string& option, const std::string& text)
 {
+    constexpr std::int32_t kHighest = std::numeric_limits<std::int32_t>::max();
     std::int32_t value = 0;
     const auto [end, status] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (end == text.data() + text.size() && status == std::errc::result_out_of_range)
-        throw UsageError{option + " " + text + " is out of range: it takes a number from " +
-                         std::to_string(std::numeric_limits<std::int32_t>::min()) + " to " +
-                         std::to_string(std::numeric_limits<std::int32_t>::max())};
-    if (text.empty() || status != std::errc() || end != text.data() + text.size())
+    const bool whole = !text.empty() && end == text.data() + text.size();
+    if (whole && (status == std::errc::result_out_of_range || (status == std::errc() && value < 0)))
+        throw UsageError{option + " " + text + " is out of range: it takes a number from 0 to " +
+                         std::to_string(kHighest)};
+    if (!whole || status != std::errc())
         throw UsageError{option + " needs a number"};
     return value;
-}
-
-// A value written [A,B,...] is a list of its texts (an array parameter); any other value is text.
-Variant ValueOf(const std::string& text)
-{
-    if (text.size() < 2 || text.front() != '[' || text.back() != ']')
-        return Variant(text);
-    Variant::List list;
-    const std::string inner = text.substr(1, text.size() - 2);
-    for (std::size_t start = 0; !inner.empty() && start <= inner.size();)
-    {
-        const std::size_t comma = std::min(inner.find(',', start), inner.size());
-        list.push_back(Variant(inner.substr(start, comma - start)));
-        start = comma + 1;
-    }
-    return Variant(list);
 }
 
 // A value the front end would take in another form than the one given, or a method the type
@@ -83,7 +80,31 @@ struct WordRefusal
     std::string message;
 };
 
-void AddPair(Variant::Map& map, const std::string& word)
+// A value written [A,B,...] is a list of its texts (an array parameter), of at most
+// ProvixaMethodArgument::kMaxElements elements as on the WMI door; any other value is text.
+Variant ValueOf(std::string text)
+{
+    if (text.size() < 2 || text.front() != '[' || text.back() != ']')
+    {
+        // The text is moved into the value, not copied.
+        Variant value{std::string()};
+        value.getString() = std::move(text);
+        return value;
+    }
+    const std::string_view inner = std::string_view(text).substr(1, text.size() - 2);
+    if (static_cast<std::size_t>(std::count(inner.begin(), inner.end(), ',')) >= ProvixaMethodArgument::kMaxElements)
+        throw WordRefusal{ProvixaMethodArgument::TooManyElements()};
+    Variant::List list;
+    for (std::size_t start = 0; !inner.empty() && start <= inner.size();)
+    {
+        const std::size_t comma = std::min(inner.find(',', start), inner.size());
+        list.push_back(Variant(std::string(inner.substr(start, comma - start))));
+        start = comma + 1;
+    }
+    return Variant(list);
+}
+
+void AddPair(Variant::Map& map, std::string& word)
 {
     const std::size_t equals = word.find('=');
     if (equals == 0 || equals == std::string::npos)
@@ -91,10 +112,13 @@ void AddPair(Variant::Map& map, const std::string& word)
     // Malformed bytes would be stored as U+FFFD, a text other than the one given.
     if (!ProvixaText::IsUtf8(word))
         throw WordRefusal{"the value of " + word.substr(0, equals) + " is not valid UTF-8"};
-    map[word.substr(0, equals)] = ValueOf(word.substr(equals + 1));
+    std::string name = word.substr(0, equals);
+    word.erase(0, equals + 1);
+    map[name] = ValueOf(std::move(word));
 }
 
-InstanceCommand Parse(const std::string& name, const std::vector<std::string>& words)
+// Reads the words, moving the values out of them: a line's one long value is never held twice.
+InstanceCommand Parse(const std::string& name, std::vector<std::string>& words)
 {
     InstanceCommand command;
     command.paging.pageNumber = 1;
@@ -102,8 +126,8 @@ InstanceCommand Parse(const std::string& name, const std::vector<std::string>& w
     bool sized = false;
     for (std::size_t i = 0; i < words.size(); ++i)
     {
-        const std::string& word = words[i];
-        const auto value = [&]() -> const std::string& {
+        std::string& word = words[i];
+        const auto value = [&]() -> std::string& {
             if (i + 1 >= words.size())
                 throw UsageError{word + " needs a value"};
             return words[++i];
@@ -111,7 +135,7 @@ InstanceCommand Parse(const std::string& name, const std::vector<std::string>& w
         if (word == "--user")
             command.user = value();
         else if (name == "get" && word == "--filter")
-            command.filter = value();
+            command.filter = std::move(value());
         else if (name == "get" && word == "--page")
             command.paging.pageNumber = Number(word, value());
         else if (name == "get" && word == "--size")
@@ -130,7 +154,7 @@ InstanceCommand Parse(const std::string& name, const std::vector<std::string>& w
         else if (word.find('=') != std::string::npos && !command.operands.empty())
             AddPair(command.values, word);
         else
-            command.operands.push_back(word);
+            command.operands.push_back(std::move(word));
     }
     // Without a size a read shows the first page of all rows, up to a screenful.
     if (name == "get" && !sized)
@@ -162,6 +186,48 @@ Variant Printable(const Variant& value)
     return Variant(map);
 }
 
+// The instance's object path as the WMI door names it ("Bnt_Cardholder.ID=10": the keys in name
+// order, each written as its CIM type writes a key); the class name when its values name no
+// key, or a key the class does not describe.
+std::string PathOf(const CCorvessaQpidInstance& instance)
+{
+    const CString& className = instance.GetClassNameW();
+    CCorvessaQpidInstance::ValueMap keys = instance.GetInstanceKeyValues();
+    std::vector<std::wstring> names;
+    for (const auto& [name, value] : keys)
+        names.push_back(ProvixaText::FromUtf8(name));
+    std::stable_sort(names.begin(), names.end(), WbemName::Less);
+    std::wstring path = className.GetString();
+    bool first = true;
+    try
+    {
+        const std::shared_ptr<CCorvessaClassObject> definition = CCorvessaHelper::GetTypeInformation(className);
+        for (const std::wstring& name : names)
+        {
+            CIMTYPE type = CIM_EMPTY;
+            if (FAILED(definition->Get(name.c_str(), 0, nullptr, &type, nullptr)))
+                return brontel::utility::ConvertCStringToUtf8(className);
+            _variant_t value = CCorvessaQpidInstance::ConvertedValue(keys, name.c_str(), type, false, false);
+            path += (first ? L"." : L",") + name + L"=" + CimValue::ToKeyText(type, value.GetVARIANT());
+            first = false;
+        }
+    }
+    // The write stands; a key that cannot be shown leaves the class to name what was written.
+    catch (const GenericException&)
+    {
+        return brontel::utility::ConvertCStringToUtf8(className);
+    }
+    catch (const CCorvessaException&)
+    {
+        return brontel::utility::ConvertCStringToUtf8(className);
+    }
+    catch (const brontel::utility::CWMIException&)
+    {
+        return brontel::utility::ConvertCStringToUtf8(className);
+    }
+    return ProvixaText::ToUtf8(path);
+}
+
 Variant InstanceJson(const CCorvessaQpidInstance& instance)
 {
     Variant::Map values;
@@ -189,23 +255,24 @@ std::string ProvixaBusInstanceCommands::Usage()
 }
 
 namespace {
-// The names a type's description lists (its properties or its methods); nothing when the type
+// A type's description of its properties or its methods, a map each; nothing when the type
 // cannot be described for the session, which leaves the request to the front end.
-std::optional<std::vector<std::string>> DescribedNames(CCorvessaBaseApp& app, const std::string& session,
-                                                       const std::string& className, bool methods)
+std::optional<std::list<Variant>> Described(CCorvessaBaseApp& app, const std::string& session,
+                                            const std::string& className, bool methods)
 {
     CCorvessaQpidType type;
     std::string typeName = className;
     if (FAILED(app.GetType(session, ProvixaBusHost::kApplicationId, typeName, type)))
         return std::nullopt;
-    std::vector<std::string> names;
-    for (const Variant& described : methods ? type.GetMethods() : type.GetProperties())
-    {
-        const Variant::Map& map = described.asMap();
-        if (const auto name = map.find("name"); name != map.end())
-            names.push_back(name->second.asString());
-    }
-    return names;
+    return methods ? type.GetMethods() : type.GetProperties();
+}
+
+// The text member of a described map ("name", "type"); empty when it has none.
+std::string MemberText(const Variant& described, const std::string& member)
+{
+    const Variant::Map& map = described.asMap();
+    const auto found = map.find(member);
+    return found != map.end() ? found->second.asString() : std::string();
 }
 
 bool Named(const std::vector<std::string>& names, const std::string& name)
@@ -216,20 +283,41 @@ bool Named(const std::vector<std::string>& names, const std::string& name)
 }
 
 // The front end runs any name its mapper takes and answers an unknown one with a general
-// exception that does not name it: the type's description says which methods there are. Names
+// exception that does not name it, and a list parameter given as text with an invalid value:
+// the type's description says which methods there are and which parameters take lists. Names
 // match without regard to case, as the mappers read them. Throws WordRefusal for a method the
-// type lacks.
+// type lacks and for a list parameter given in another form than [A,B].
 void RequireMethod(CCorvessaBaseApp& app, const std::string& session, const std::string& className,
-                   const std::string& method)
+                   const std::string& method, const Variant::Map& parameters)
 {
-    const auto names = DescribedNames(app, session, className, true);
-    if (!names || Named(*names, method))
+    const auto methods = Described(app, session, className, true);
+    if (!methods)
         return;
-    std::string methods;
-    for (const std::string& name : *names)
-        methods += (methods.empty() ? "" : ", ") + name;
+    std::string names;
+    for (const Variant& described : *methods)
+    {
+        const std::string name = MemberText(described, "name");
+        names += (names.empty() ? "" : ", ") + name;
+        if (!Named({name}, method))
+            continue;
+        const Variant::Map& map = described.asMap();
+        const auto inputs = map.find("in_parameters");
+        for (const Variant& input : inputs != map.end() ? inputs->second.asList() : Variant::List())
+        {
+            if (!MemberText(input, "type").starts_with("list("))
+                continue;
+            for (const auto& [given, value] : parameters)
+            {
+                if (Named({MemberText(input, "name")}, given) && value.getType() != qpid::types::VAR_LIST)
+                    throw WordRefusal{"the parameter " + given + " of " + method +
+                                      " takes a list, written [A,B] on the bus: --param " + given + "=[" +
+                                      value.asString() + "]"};
+            }
+        }
+        return;
+    }
     throw WordRefusal{className + " has no method " + method +
-                      (methods.empty() ? std::string(" (it has none)") : "; its methods: " + methods)};
+                      (names.empty() ? std::string(" (it has none)") : "; its methods: " + names)};
 }
 
 // The front end orders a page by the keys when the order names what is no property of the type
@@ -239,14 +327,17 @@ void WarnOfUnknownOrder(CCorvessaBaseApp& app, const std::string& session, const
 {
     if (order.empty())
         return;
-    const auto properties = DescribedNames(app, session, className, false);
-    for (std::size_t start = 0; properties && start <= order.size();)
+    const auto described = Described(app, session, className, false);
+    std::vector<std::string> properties;
+    for (const Variant& property : described ? *described : std::list<Variant>())
+        properties.push_back(MemberText(property, "name"));
+    for (std::size_t start = 0; described && start <= order.size();)
     {
         const std::size_t comma = std::min(order.find(',', start), order.size());
         std::string name = order.substr(start, comma - start);
         name.erase(0, name.find_first_not_of(' '));
         name.erase(name.find_last_not_of(' ') + 1);
-        if (!name.empty() && !Named(*properties, name))
+        if (!name.empty() && !Named(properties, name))
         {
             err << "provixa: warning: " << name << " is not a property of " << className
                 << ", so the page is ordered by the keys\n";
@@ -256,8 +347,9 @@ void WarnOfUnknownOrder(CCorvessaBaseApp& app, const std::string& session, const
     }
 }
 
-// The command's request and its answer; the front end's HRESULT.
-HRESULT RunParsed(ProvixaBusSession& busSession, const std::string& name, const InstanceCommand& command)
+// The command's request and its answer; the front end's HRESULT. The command's values are
+// handed to the request (and are gone afterwards).
+HRESULT RunParsed(ProvixaBusSession& busSession, const std::string& name, InstanceCommand& command)
 {
     CCorvessaBaseApp& app = busSession.app;
     std::ostream& out = busSession.out;
@@ -266,6 +358,7 @@ HRESULT RunParsed(ProvixaBusSession& busSession, const std::string& name, const 
     std::string className = command.operands[0];
     CCorvessaQpidInstance instance;
     instance.PopulateInstanceData(className, command.values);
+    command.values.clear();
     HRESULT hr = S_OK;
     if (name == "get")
     {
@@ -295,13 +388,15 @@ HRESULT RunParsed(ProvixaBusSession& busSession, const std::string& name, const 
     }
     if (name == "exec")
     {
-        RequireMethod(app, session, className, command.operands[1]);
+        RequireMethod(app, session, className, command.operands[1], command.parameters);
         CCorvessaQpidMethodParameter input(true);
         input.PopulateUsingVariantMapData(command.parameters);
         CCorvessaQpidMethodParameter output(false);
         hr = app.ExecuteMethod(session, application, instance, command.operands[1], input, output);
         if (SUCCEEDED(hr))
         {
+            busSession.tookEffect(
+                ProvixaHost::EffectText(ProvixaHost::Effect::MethodRan, PathOf(instance), command.operands[1]));
             Variant::Map values;
             for (const auto& [parameter, value] : output.GetValueMap())
                 values[parameter] = Printable(value);
@@ -313,20 +408,26 @@ HRESULT RunParsed(ProvixaBusSession& busSession, const std::string& name, const 
     {
         hr = app.DeleteInstance(session, application, instance);
         if (SUCCEEDED(hr))
+        {
+            busSession.tookEffect(ProvixaHost::EffectText(ProvixaHost::Effect::Deleted, PathOf(instance)));
             out << QpidTypeConverter::ToJson(Variant::Map{{"deleted", Variant(true)}}) << "\n";
+        }
         return hr;
     }
     CCorvessaQpidInstance written;
     hr = name == "add" ? app.AddInstance(session, application, instance, written, true)
                        : app.ModifyInstance(session, application, instance, written, true);
     if (SUCCEEDED(hr))
+    {
+        busSession.tookEffect(ProvixaHost::EffectText(ProvixaHost::Effect::Written, PathOf(written)));
         out << QpidTypeConverter::ToJson(InstanceJson(written)) << "\n";
+    }
     return hr;
 }
 }  // namespace
 
 void ProvixaBusInstanceCommands::Run(ProvixaBusSession& session, const std::string& name,
-                                     const std::vector<std::string>& words)
+                                     std::vector<std::string> words)
 {
     HRESULT hr = S_OK;
     try

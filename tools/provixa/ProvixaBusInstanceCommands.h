@@ -28,7 +28,7 @@ public:
     // Runs the command on the words after its name (options included) and prints the answer
     // as JSON. Words that do not say what to do go to the session's usage error, a failed
     // HRESULT to its failure; what the front end throws is thrown on.
-    static void Run(ProvixaBusSession& session, const std::string& name, const std::vector<std::string>& words);
+    static void Run(ProvixaBusSession& session, const std::string& name, std::vector<std::string> words);
     // The help lines of the commands.
     static std::string Usage();
 };

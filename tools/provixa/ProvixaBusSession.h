@@ -34,4 +34,7 @@ struct ProvixaBusSession
     std::function<void(const std::string&)> refused;
     // Throws the request failure of a front-end HRESULT; never returns.
     std::function<void(HRESULT)> failed;
+    // Records what the command did that stands whatever follows (ProvixaHost::EffectText), for
+    // the report of a result that cannot be written.
+    std::function<void(const std::string&)> tookEffect;
 };

@@ -3,10 +3,12 @@
 #include <algorithm>
 #include <charconv>
 #include <map>
+#include <string>
 
 #include "bus/CCorvessaBaseApp.h"
 #include "inhouse/BntUtility/StringConversion.h"
 #include "tools/provixa/ProvixaBusHost.h"
+#include "tools/provixa/ProvixaHost.h"
 #include "mappers/devices/QpidTypeConverter.h"
 
 namespace {
@@ -89,6 +91,14 @@ void Print(ProvixaBusSession& session, const corvessa::EventSubscription& subscr
     session.out << QpidTypeConverter::ToJson(ToMap(subscription)) << "\n";
 }
 
+// A subscription the front end stored: what stands whatever follows, then its answer.
+void PrintWritten(ProvixaBusSession& session, const corvessa::EventSubscription& subscription)
+{
+    session.tookEffect(ProvixaHost::EffectText(ProvixaHost::Effect::Written,
+                                               "the event subscription " + std::to_string(subscription.id)));
+    Print(session, subscription);
+}
+
 corvessa::EventSubscription Identified(ProvixaBusSession& session, const std::vector<std::string>& operands)
 {
     if (operands.size() < 2)
@@ -151,7 +161,7 @@ void ProvixaBusSubscriptionCommands::Execute(ProvixaBusSession& session, const s
         request.messageBrokerHostname = fields.Text("host");
         request.messageBrokerPort = fields.Has("port") ? fields.Number("port") : 0;
         request.requiresSecureConnection = fields.Has("secure") && fields.Flag("secure");
-        Print(session, session.app.AddEventSubscription(request, session.token({}), kApplicationId));
+        PrintWritten(session, session.app.AddEventSubscription(request, session.token({}), kApplicationId));
     }
     else if (verb == "modify")
     {
@@ -166,13 +176,13 @@ void ProvixaBusSubscriptionCommands::Execute(ProvixaBusSession& session, const s
             request.description = fields.Text("description");
         if (fields.Has("filter"))
             request.filter = fields.Text("filter");
-        Print(session, session.app.ModifyEventSubscription(request, session.token({}), kApplicationId));
+        PrintWritten(session, session.app.ModifyEventSubscription(request, session.token({}), kApplicationId));
     }
     else if (verb == "disable")
     {
         const corvessa::EventSubscription request = Identified(session, operands);
         const Fields none(session, operands, 2, {});
-        Print(session, session.app.DisableEventSubscription(request, session.token({}), kApplicationId));
+        PrintWritten(session, session.app.DisableEventSubscription(request, session.token({}), kApplicationId));
     }
     else
         session.usage("subs takes list, get, add, modify or disable");

@@ -16,6 +16,8 @@ struct CommandSpec
     bool assignments;
     // Operands that may follow the fixed ones of a command without assignments.
     std::size_t optionalOperands = 0;
+    // For a command whose one operand is a text of several words (a query): how it is quoted.
+    const char* quotedExample = nullptr;
 };
 
 const CommandSpec kCommands[] = {
@@ -23,12 +25,12 @@ const CommandSpec kCommands[] = {
     {"classes", ProvixaCommandLine::Command::Classes, 0, false},
     {"get", ProvixaCommandLine::Command::Get, 1, false},
     {"enum", ProvixaCommandLine::Command::Enum, 1, false},
-    {"query", ProvixaCommandLine::Command::Query, 1, false},
+    {"query", ProvixaCommandLine::Command::Query, 1, false, 0, "query \"SELECT * FROM Bnt_Badge\""},
     {"put", ProvixaCommandLine::Command::Put, 1, true},
     {"delete", ProvixaCommandLine::Command::Delete, 1, false},
     {"exec", ProvixaCommandLine::Command::Exec, 2, true},
     {"batch", ProvixaCommandLine::Command::Batch, 1, false},
-    {"watch", ProvixaCommandLine::Command::Watch, 1, false},
+    {"watch", ProvixaCommandLine::Command::Watch, 1, false, 0, "watch \"SELECT * FROM Bnt_AccessEvent\""},
     {"hwevent", ProvixaCommandLine::Command::HwEvent, 0, true},
     {"wait", ProvixaCommandLine::Command::Wait, 0, false, 1},
     {"swevent", ProvixaCommandLine::Command::SwEvent, 4, false},
@@ -104,7 +106,9 @@ std::string ProvixaCommandLine::Usage()
            "status 1; only a usage error (a command line the host cannot act on) exits with status 2.\n"
            "A reason that sends the reader to the provider log is followed by a line naming its file.\n"
            "A result that cannot be written (a full\n"
-           "disk, a closed standard output) exits with status 1 too; a closed pipe ends the run quietly.\n"
+           "disk, a closed standard output) exits with status 1 too, naming what a write did all the\n"
+           "same (PATH was written; its confirmation could not be printed), and stops a batch;\n"
+           "a closed pipe ends the run quietly. Ctrl-C ends a batch naming the line it reached.\n"
            "With --json standard output carries\n"
            "JSON only: each watched event is a line {\"watch\": N, \"event\": OBJECT}, and progress\n"
            "notes and the simulated servers' calls go to standard error, where each failure is one\n"
@@ -244,6 +248,9 @@ bool ProvixaCommandLine::Parse(const std::vector<std::string>& args, ProvixaComm
     {
         *error = std::string(spec->name) + " takes " + std::to_string(spec->fixedOperands) + " operand" +
                  (spec->fixedOperands == 1 ? "" : "s") + (spec->assignments ? " and NAME=VALUE pairs" : "");
+        // The words of an unquoted query arrive one by one.
+        if (spec->quotedExample != nullptr && count > spec->fixedOperands)
+            *error += ", its WQL text: quote it, as in " + std::string(spec->quotedExample);
         return false;
     }
     // A path, class or query is never empty (an empty path would name a new, empty class).

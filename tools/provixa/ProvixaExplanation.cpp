@@ -188,3 +188,24 @@ std::string ProvixaExplanation::OfQuery(IWbemServices* services, const std::stri
     const std::wstring className = parsed.ClassName.GetString();
     return ClassNamed(services, className) ? std::string() : NoClass(className);
 }
+
+std::string ProvixaExplanation::OfMethodTarget(IWbemServices* services, const std::string& path,
+                                               const std::string& method)
+{
+    std::unique_ptr<CWmipObjectPath> parsed;
+    ComPtr<IWbemClassObject> definition;
+    std::string answer;
+    if (!ReadPath(services, path, parsed, definition, answer) || parsed->GetKeyCount() != 0 || parsed->IsSingleton())
+        return std::string();
+    std::string example = ProvixaText::ToUtf8(parsed->GetClassName().GetString());
+    for (const std::wstring& key : KeyNames(definition.Get()))
+    {
+        CIMTYPE type = CIM_EMPTY;
+        definition->Get(key.c_str(), 0, nullptr, &type, nullptr);
+        const bool text = type == CIM_STRING || type == CIM_DATETIME || type == CIM_REFERENCE;
+        example += (example.find('.') == std::string::npos ? "." : ",") + ProvixaText::ToUtf8(key) +
+                   (text ? "=\"...\"" : "=1");
+    }
+    return example.find('.') == std::string::npos ? std::string()
+                                                  : method + " runs on an instance: name one by its key, as " + example;
+}

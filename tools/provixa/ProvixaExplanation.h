@@ -35,4 +35,8 @@ public:
     static std::string OfMethod(IWbemServices* services, const std::string& path, const std::string& method);
     // "there is no class X" for the class a SELECT names; empty otherwise.
     static std::string OfQuery(IWbemServices* services, const std::string& query);
+    // For a method run on a class path that names no instance: "SetClock runs on an instance:
+    // name one by its key, as Bnt_Panel.ID=1" (each key with a value of its type); empty when
+    // the path names an instance or its class has no keys.
+    static std::string OfMethodTarget(IWbemServices* services, const std::string& path, const std::string& method);
 };

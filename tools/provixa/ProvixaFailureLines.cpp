@@ -102,7 +102,7 @@ std::string ProvixaFailureLines::Formed(const std::string& line) const
                            : line + "\n" + std::string(kProgram) + Split(line).prefix + "the provider log is " + log;
     }
     const ProgramLine split = Split(line);
-    if (m_form == ProvixaCommandLine::FailureForm::WmiJson && split.program && split.text.starts_with(kWarningWord))
+    if (split.program && split.text.starts_with(kWarningWord))
         return ProvixaOutput::WarningJson(split.prefix + std::string(split.text.substr(kWarningWord.size())));
     return Convert(line, m_keyOf);
 }

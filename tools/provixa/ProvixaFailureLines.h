@@ -2,9 +2,8 @@
 // (ProvixaCommandLine::FailureForm). For a program reading the bus (always) or the WMI door
 // with --json, each failure line ("Error 0x80041002 (WBEM_E_NOT_FOUND): ...", "provixa: ...")
 // becomes one JSON line {"error": KEY, "hresult": "0x80041002", "message": TEXT}
-// (ProvixaOutput::FailureJson); with --json each warning ("provixa: warning: ...") becomes one
-// JSON line {"warning": TEXT} too, while the bus keeps its warnings as text lines, as its help
-// says. Lines that are JSON already and progress notes pass as they are. For a person (the
+// (ProvixaOutput::FailureJson), and each warning ("provixa: warning: ...") one JSON line
+// {"warning": TEXT}. Lines that are JSON already and progress notes pass as they are. For a person (the
 // text form) the lines pass as they are. In every form a failure that sends the reader to the
 // provider log names its file: a line "provixa: the provider log is FILE" after a text line
 // ("provixa: line 3: the provider log is FILE" in a batch), a

@@ -12,6 +12,7 @@
 #include "platform/win32/SystemInfo.h"
 #include "platform/wmi/IEnumWbemClassObject.h"
 #include "platform/wmi/IWbemCallResult.h"
+#include "platform/wmi/CimValue.h"
 #include "platform/wmi/WbemErrorInfo.h"
 #include "platform/wmi/WbemName.h"
 #include "platform/wmi/WbemPathParser.h"
@@ -43,6 +44,7 @@
 #include <cerrno>
 #include <charconv>
 #include <cmath>
+#include <cstdint>
 #include <cstdlib>
 #include <functional>
 #include <iostream>
@@ -155,6 +157,34 @@ void ProvixaHost::WarnOfUnreachedServers(std::ostream& err)
             << ", so the panels were not told of the change; the provider log keeps the message\n";
 }
 
+std::string ProvixaHost::EffectText(Effect effect, const std::string& path, const std::string& method)
+{
+    switch (effect)
+    {
+    case Effect::Written:
+        return path + " was written";
+    case Effect::Deleted:
+        return path + " was deleted";
+    case Effect::MethodRan:
+        return "the method " + method + " of " + path + " ran";
+    }
+    return std::string();
+}
+
+bool ProvixaHost::ReportUnwritten(std::ostream& out, std::ostream& err, const std::string& effect)
+{
+    out.flush();
+    if (!ProvixaLineWriter::Broken(out))
+        return false;
+    std::string reason;
+    if (ProvixaLineWriter::ClaimFailureReport(out, &reason))
+        err << "provixa: "
+            << (effect.empty() ? "cannot write the result to the standard output"
+                               : effect + "; its confirmation could not be printed")
+            << ": " << reason << "\n";
+    return true;
+}
+
 namespace {
 
 std::vector<ComPtr<IWbemClassObject>> Drain(IEnumWbemClassObject* enumerator)
@@ -197,6 +227,31 @@ bool ResolveCaller(const ProvixaCommandLine& commandLine, ProvixaLinkedAccounts&
     return accounts.Find(commandLine.callerName, sid, error);
 }
 
+// A value as a refusal shows it: quoted and escaped, so that a stray blank or control character
+// can be seen.
+std::string Shown(const std::string& text)
+{
+    return ProvixaOutput::JsonString(ProvixaText::FromUtf8(text));
+}
+
+// The numbers an integer type takes, as a refusal names them ("a sint32 number from -2147483648
+// to 2147483647"); empty for a type that is no integer.
+std::string NumberForm(CIMTYPE type)
+{
+    std::string range;
+    std::int64_t low = 0;
+    std::int64_t high = 0;
+    if (CimValue::IntegerRange(type, &low, &high))
+        range = std::to_string(low) + " to " + std::to_string(high);
+    else if (type == CIM_SINT64)
+        range = std::to_string(INT64_MIN) + " to " + std::to_string(INT64_MAX);
+    else if (type == CIM_UINT64)
+        range = "0 to " + std::to_string(UINT64_MAX);
+    else
+        return std::string();
+    return "a " + ProvixaText::ToUtf8(CimValue::TypeName(type)) + " number from " + range;
+}
+
 // The VARIANT that carries `text` for a property of CIM type `type`; false with *error when
 // the text does not fit the type.
 bool ValueFor(CIMTYPE type, const std::string& text, _variant_t* value, std::string* error)
@@ -219,7 +274,7 @@ bool ValueFor(CIMTYPE type, const std::string& text, _variant_t* value, std::str
         const std::wstring word = WbemName::Upper(ProvixaText::FromUtf8(text));
         if (word != L"TRUE" && word != L"FALSE" && word != L"1" && word != L"0")
         {
-            *error = "not a boolean: " + text;
+            *error = Shown(text) + " is not a boolean: write TRUE or FALSE";
             return false;
         }
         *value = _variant_t(word == L"TRUE" || word == L"1");
@@ -232,15 +287,14 @@ bool ValueFor(CIMTYPE type, const std::string& text, _variant_t* value, std::str
     case CIM_SINT32:
     case CIM_UINT32:
     case CIM_CHAR16: {
-        long long number = 0;
+        std::int64_t lowest = 0;
+        std::int64_t highest = 0;
+        CimValue::IntegerRange(type, &lowest, &highest);
+        std::int64_t number = 0;
         const auto [end, status] = std::from_chars(text.data(), text.data() + text.size(), number);
-        const bool isUnsigned = type == CIM_UINT8 || type == CIM_UINT16 || type == CIM_UINT32 || type == CIM_CHAR16;
-        const long long lowest = isUnsigned ? 0 : -2147483648LL;
-        const long long highest = isUnsigned ? 4294967295LL : 2147483647LL;
-        // The object checks the narrower types against their own ranges.
         if (status != std::errc() || end != text.data() + text.size() || number < lowest || number > highest)
         {
-            *error = "not a number of that size: " + text;
+            *error = Shown(text) + " is not " + NumberForm(type);
             return false;
         }
         *value = _variant_t(static_cast<LONG>(static_cast<std::uint32_t>(number)));
@@ -253,7 +307,7 @@ bool ValueFor(CIMTYPE type, const std::string& text, _variant_t* value, std::str
         const double number = std::strtod(text.c_str(), &end);
         if (text.empty() || end != text.c_str() + text.size() || errno != 0 || !std::isfinite(number))
         {
-            *error = "not a real number: " + text;
+            *error = Shown(text) + " is not a real number";
             return false;
         }
         *value = _variant_t(number);
@@ -284,7 +338,7 @@ bool PutAssignments(IWbemClassObject* object, const ProvixaCommandLine& commandL
         CIMTYPE type = CIM_EMPTY;
         if (FAILED(object->Get(property.c_str(), 0, nullptr, &type, nullptr)) || WbemName::IsSystemName(property))
         {
-            *error = owner + " has no " + kind + " " + name;
+            *error = owner + " has no " + kind + " " + Shown(name);
             return false;
         }
         const std::string named = owner + " " + kind + " " + name + ": ";
@@ -298,10 +352,12 @@ bool PutAssignments(IWbemClassObject* object, const ProvixaCommandLine& commandL
         const HRESULT hr = object->Put(property.c_str(), 0, &value, 0);
         if (FAILED(hr))
         {
+            const std::string number = NumberForm(type);
             *error = named + ProvixaOutput::Error(hr, nullptr) +
                      ((type & ~CIM_FLAG_ARRAY) == CIM_DATETIME
                           ? ": a date-time is written " + ProvixaText::ToUtf8(CWmipMessages::kDmtfDateForm)
-                          : std::string());
+                      : number.empty() ? std::string()
+                                       : ": " + Shown(text) + " is not " + number);
             return false;
         }
     }
@@ -372,7 +428,8 @@ std::wstring ServicePath(IWbemServices* services, const std::wstring& path)
                : path;
 }
 
-int Put(IWbemServices* services, const ProvixaCommandLine& commandLine, std::ostream& out, std::ostream& err)
+int Put(IWbemServices* services, const ProvixaCommandLine& commandLine, std::ostream& out, std::ostream& err,
+        std::string* effect)
 {
     const std::string& className = commandLine.operands[0];
     // The provider answers a write of an event class with a bare WBEM_E_NOT_SUPPORTED.
@@ -423,6 +480,8 @@ int Put(IWbemServices* services, const ProvixaCommandLine& commandLine, std::ost
     const std::wstring written = SUCCEEDED(callResult->GetResultString(0, path.Receive())) && path
                                      ? ServicePath(services, std::wstring(path.Get()))
                                      : L"";
+    *effect = ProvixaHost::EffectText(ProvixaHost::Effect::Written,
+                                      written.empty() ? className : ProvixaText::ToUtf8(written));
     if (commandLine.json)
         out << "{\"path\":" << ProvixaOutput::JsonString(written) << "}\n";
     else
@@ -430,7 +489,8 @@ int Put(IWbemServices* services, const ProvixaCommandLine& commandLine, std::ost
     return ProvixaHost::kSuccess;
 }
 
-int Exec(IWbemServices* services, const ProvixaCommandLine& commandLine, std::ostream& out, std::ostream& err)
+int Exec(IWbemServices* services, const ProvixaCommandLine& commandLine, std::ostream& out, std::ostream& err,
+         std::string* effect)
 {
     const std::wstring path = ProvixaText::FromUtf8(commandLine.operands[0]);
     const std::wstring method = ProvixaText::FromUtf8(commandLine.operands[1]);
@@ -475,8 +535,13 @@ int Exec(IWbemServices* services, const ProvixaCommandLine& commandLine, std::os
                 return explain(failed);
             if (failed == WBEM_E_INVALID_PARAMETER)
                 return ProvixaExplanation::OfValues(inParams.Get(), commandLine.assignments);
-            return ProvixaExplanation::OfPath(services, commandLine.operands[0], failed);
+            const std::string target =
+                failed == WBEM_E_INVALID_OBJECT_PATH
+                    ? ProvixaExplanation::OfMethodTarget(services, commandLine.operands[0], commandLine.operands[1])
+                    : std::string();
+            return !target.empty() ? target : ProvixaExplanation::OfPath(services, commandLine.operands[0], failed);
         });
+    *effect = ProvixaHost::EffectText(ProvixaHost::Effect::MethodRan, commandLine.operands[0], commandLine.operands[1]);
     if (!outParams)
     {
         out << (commandLine.json ? "null\n" : "Done\n");
@@ -559,7 +624,9 @@ int EnumerateOrQuery(IWbemServices* services, const ProvixaCommandLine& commandL
     return ProvixaHost::kSuccess;
 }
 
-int Request(IWbemServices* services, const ProvixaCommandLine& commandLine, std::ostream& out, std::ostream& err)
+// Runs a request command; *effect says what it did that stands (ProvixaHost::EffectText).
+int Request(IWbemServices* services, const ProvixaCommandLine& commandLine, std::ostream& out, std::ostream& err,
+            std::string* effect)
 {
     const bool json = commandLine.json;
     const auto explainPath = [&](HRESULT failed) {
@@ -578,18 +645,19 @@ int Request(IWbemServices* services, const ProvixaCommandLine& commandLine, std:
     case ProvixaCommandLine::Command::Query:
         return EnumerateOrQuery(services, commandLine, out, err);
     case ProvixaCommandLine::Command::Put:
-        return Put(services, commandLine, out, err);
+        return Put(services, commandLine, out, err, effect);
     case ProvixaCommandLine::Command::Delete: {
         const HRESULT hr = services->DeleteInstance(Text(commandLine.operands[0]).Get(), 0, nullptr, nullptr);
         if (FAILED(hr))
             return RequestFailed(err, hr, explainPath);
         const std::string& path = commandLine.operands[0];
+        *effect = ProvixaHost::EffectText(ProvixaHost::Effect::Deleted, path);
         out << (json ? "{\"deleted\":" + ProvixaOutput::JsonString(ProvixaText::FromUtf8(path)) + "}\n"
                      : "Deleted " + path + "\n");
         return ProvixaHost::kSuccess;
     }
     case ProvixaCommandLine::Command::Exec:
-        return Exec(services, commandLine, out, err);
+        return Exec(services, commandLine, out, err, effect);
     default:
         return UsageFailed(err, "not a request command");
     }
@@ -622,10 +690,11 @@ int ProvixaHost::Run(const ProvixaCommandLine& commandLine, std::ostream& out, s
     std::ostream lineOut(&outLines);
     std::ostream lineErr(&errLines);
     int status = RunCommand(commandLine, lineOut, lineErr, commandLine.json ? errLines : outLines, errLines);
-    // A result that did not reach its reader is no success, whatever the command did.
+    // A result that did not reach its reader is no success, whatever the command did; a command
+    // that met the failure has said so already, with what it did.
     if (!outLines.Finish())
     {
-        lineErr << "provixa: cannot write the result to the standard output: " << outLines.FailureReason() << "\n";
+        ReportUnwritten(lineOut, lineErr, std::string());
         status = kRequestFailed;
     }
     errLines.Finish();
@@ -709,7 +778,7 @@ int ProvixaHost::RunCommand(const ProvixaCommandLine& commandLine, std::ostream&
     ProvixaSoftwareEvents softwareEvents(*services, out, err, events.Pending());
     const std::string readOnlyReason = ProvixaInstallation::ReadOnlyReason(database);
     const bool readOnly = !readOnlyReason.empty();
-    const auto runCommand = [&](const ProvixaCommandLine& one) {
+    const auto runCommand = [&](const ProvixaCommandLine& one, std::string* effect) {
         // A cause left by an earlier command of the batch belongs to none of this one's failures.
         CBntDatabase::TakeLastFailureCause();
         std::wstring sid;
@@ -725,10 +794,13 @@ int ProvixaHost::RunCommand(const ProvixaCommandLine& commandLine, std::ostream&
         // A watch may select instance operation events, so their provider is loaded first.
         if (ProvixaEvents::Handles(one.command))
             return FAILED(softwareEvents.EnsureProvider()) ? kRequestFailed : events.Run(one);
-        return Request(services.Get(), one, out, err);
+        return Request(services.Get(), one, out, err, effect);
     };
     const auto runOne = [&](const ProvixaCommandLine& one) {
-        const int status = runCommand(one);
+        std::string effect;
+        int status = runCommand(one, &effect);
+        if (ReportUnwritten(out, err, effect))
+            status = kRequestFailed;
         if (readOnly && one.command == ProvixaCommandLine::Command::Exec && status == kRequestFailed)
             err << "provixa: " << readOnlyReason << ": a method that writes fails\n";
         WarnOfUnreachedServers(err);

@@ -14,6 +14,7 @@
 #include "platform/win32/WinTypes.h"
 
 #include <ostream>
+#include <string>
 
 class ProvixaLineWriter;
 
@@ -40,6 +41,24 @@ public:
     // The error key of a code in a JSON failure line of the form (ProvixaFailureLines): the
     // WBEM_* name on the WMI door, the front end's key on the bus.
     static std::string FailureKey(ProvixaCommandLine::FailureForm form, HRESULT status);
+
+    // What a command did that stands whatever follows it, for ReportUnwritten.
+    enum class Effect
+    {
+        Written,    // "PATH was written"
+        Deleted,    // "PATH was deleted"
+        MethodRan,  // "the method METHOD of PATH ran"
+    };
+    static std::string EffectText(Effect effect, const std::string& path, const std::string& method = "");
+
+    // Hands over what `out` holds and, when its result could not all be written (a full disk, a
+    // closed standard output), says so on `err` once (a later call stays silent): with `effect`
+    // (EffectText; empty for none) what the command did nevertheless, so that nobody does it
+    // again ("provixa: Bnt_Cardholder.ID=10 was written; its confirmation could not be printed:
+    // No space left on device"). Both doors call it after each command. True when the result
+    // could not be written: the command then exits with the failed-request status, since its
+    // reader did not get its result, while the message says what took effect.
+    static bool ReportUnwritten(std::ostream& out, std::ostream& err, const std::string& effect);
 
     // Warns on err of each change the installation kept although a server did not take its
     // configuration message: the user learns that the panels were not told (the message waits

@@ -17,6 +17,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdint>
+#include <cstring>
 #include <cwctype>
 #include <memory>
 #include <string_view>
@@ -587,15 +588,17 @@ bool ProvixaInstallation::Create(std::string* report)
 {
     report->clear();
     std::error_code created;
-    const std::filesystem::path home = ProvixaHome::Folder();
-    if (!std::filesystem::is_directory(home, created))
+    const std::filesystem::path home = ProvixaHome::Folder(&created);
+    std::error_code looked;
+    if (!std::filesystem::is_directory(home, looked))
     {
-        *report = "cannot create " + home.string();
+        *report = "cannot create " + home.string() + (created ? ": " + created.message() : std::string());
         return false;
     }
     if (access(home.c_str(), R_OK | W_OK | X_OK) != 0)
     {
-        *report = "the installation home " + home.string() + " is not readable and writable by this account";
+        *report = "the installation home " + home.string() +
+                  " is not readable and writable by this account: " + std::strerror(errno);
         return false;
     }
     // A home made before (or by hand) is made the owner's only too.

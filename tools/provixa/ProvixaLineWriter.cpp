@@ -4,6 +4,11 @@
 #include <cerrno>
 #include <cstring>
 
+namespace {
+// The reason of a destination that failed without the system saying why.
+constexpr char kRefused[] = "the stream refused it";
+}  // namespace
+
 ProvixaLineWriter::ProvixaLineWriter(std::ostream& destination, bool eachLine)
     : m_destination(destination), m_eachLine(eachLine)
 {
@@ -159,7 +164,27 @@ std::string ProvixaLineWriter::FailureReason() const
     const CheckedMutexLock guard(m_lock);
     if (!m_failed)
         return std::string();
-    return m_error != 0 ? std::strerror(m_error) : "the stream refused it";
+    return m_error != 0 ? std::strerror(m_error) : kRefused;
+}
+
+bool ProvixaLineWriter::ClaimFailureReport()
+{
+    const CheckedMutexLock guard(m_lock);
+    const bool claimed = m_failed && !m_reported;
+    m_reported = m_reported || m_failed;
+    return claimed;
+}
+
+bool ProvixaLineWriter::ClaimFailureReport(std::ostream& stream, std::string* reason)
+{
+    auto* writer = dynamic_cast<ProvixaLineWriter*>(stream.rdbuf());
+    if (writer == nullptr)
+    {
+        *reason = kRefused;
+        return !stream;
+    }
+    *reason = writer->FailureReason();
+    return writer->ClaimFailureReport();
 }
 
 bool ProvixaLineWriter::Broken(const std::ostream& stream)

@@ -51,10 +51,17 @@ public:
     bool Failed() const;
     // Why the destination failed ("No space left on device"); empty while it has not.
     std::string FailureReason() const;
+    // True the first time it is asked after the destination failed, false before and after:
+    // the failure is reported once, by whoever meets it first (the command whose result it
+    // cut, else the end of the run).
+    bool ClaimFailureReport();
 
     // True when what `stream` was given cannot all have reached its destination: the stream
     // is bad, or it writes through a ProvixaLineWriter whose destination failed.
     static bool Broken(const std::ostream& stream);
+    // For a `stream` that is Broken: true with *reason when its failure is still to be
+    // reported (ClaimFailureReport; a bad stream of another kind always is), false once it was.
+    static bool ClaimFailureReport(std::ostream& stream, std::string* reason);
 
 protected:
     std::streamsize xsputn(const char* text, std::streamsize count) override;
@@ -82,4 +89,5 @@ private:
     std::string m_waiting GUARDED_BY(m_lock);
     bool m_failed GUARDED_BY(m_lock) = false;
     int m_error GUARDED_BY(m_lock) = 0;
+    bool m_reported GUARDED_BY(m_lock) = false;
 };

@@ -13,9 +13,6 @@
 
 namespace {
 
-// The most elements one array argument may hold.
-constexpr std::size_t kMaxElements = 4096;
-
 std::vector<std::string> Split(const std::string& text, char separator)
 {
     std::vector<std::string> parts;
@@ -39,10 +36,17 @@ bool ArrayFor(CIMTYPE type, const std::string& text, _variant_t* value, std::str
         *error = "only arrays of 32-bit numbers can be given on the command line";
         return false;
     }
-    const std::vector<std::string> parts = text.empty() ? std::vector<std::string>{} : Split(text, ',');
-    if (parts.size() > kMaxElements)
+    // The bus writes a list [A,B]: the brackets would make two elements that are no numbers.
+    if (text.size() >= 2 && text.front() == '[' && text.back() == ']')
     {
-        *error = "too many elements";
+        *error = "a list is written VALUE,VALUE on this door: " + text.substr(1, text.size() - 2) +
+                 " (the bus writes " + text + ")";
+        return false;
+    }
+    const std::vector<std::string> parts = text.empty() ? std::vector<std::string>{} : Split(text, ',');
+    if (parts.size() > ProvixaMethodArgument::kMaxElements)
+    {
+        *error = ProvixaMethodArgument::TooManyElements();
         return false;
     }
     SAFEARRAY* array = SafeArrayCreateVector(VT_I4, 0, static_cast<ULONG>(parts.size()));
@@ -175,6 +179,11 @@ bool ObjectFor(IWbemServices* services, const std::string& text, _variant_t* val
 }
 
 }  // namespace
+
+std::string ProvixaMethodArgument::TooManyElements()
+{
+    return "a list holds at most " + std::to_string(kMaxElements) + " elements";
+}
 
 bool ProvixaMethodArgument::ValueFor(IWbemServices* services, CIMTYPE type, const std::string& text, _variant_t* value,
                                      std::string* error, ScalarConversion scalar)

@@ -8,6 +8,7 @@
 // Static functions only; one command at a time.
 #pragma once
 
+#include <cstddef>
 #include <string>
 
 #include "platform/com/CimTypes.h"
@@ -19,6 +20,10 @@ class ProvixaMethodArgument
 {
 public:
     using ScalarConversion = bool (*)(CIMTYPE type, const std::string& text, _variant_t* value, std::string* error);
+
+    // The most elements one array argument may hold, on either door, and the refusal of more.
+    static constexpr std::size_t kMaxElements = 4096;
+    static std::string TooManyElements();
 
     ProvixaMethodArgument() = delete;
 

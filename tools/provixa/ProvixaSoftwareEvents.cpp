@@ -1,6 +1,8 @@
 #include "tools/provixa/ProvixaSoftwareEvents.h"
 
+#include <cerrno>
 #include <charconv>
+#include <cstring>
 #include <chrono>
 #include <condition_variable>
 #include <fstream>
@@ -39,20 +41,30 @@ bool ParseDecimal(const std::string& text, Number* value)
     return !text.empty() && error == std::errc() && end == text.data() + text.size();
 }
 
-// The file's bytes, at most limit of them; false when it cannot be read or is longer.
-bool ReadTextFile(const std::string& path, std::size_t limit, std::string* text)
+// The file's bytes, at most limit of them; false with *error when it cannot be read (the
+// system's reason) or is longer.
+bool ReadTextFile(const std::string& path, std::size_t limit, std::string* text, std::string* error)
 {
+    errno = 0;
     std::ifstream file(path, std::ios::binary);
     if (!file)
+    {
+        *error = errno != 0 ? std::strerror(errno) : "it cannot be opened";
         return false;
+    }
     text->clear();
     char chunk[4096];
     while (file.read(chunk, sizeof chunk) || file.gcount() > 0)
     {
         text->append(chunk, static_cast<std::size_t>(file.gcount()));
         if (text->size() > limit)
+        {
+            *error = "it holds more than " + std::to_string(limit) + " bytes";
             return false;
+        }
     }
+    if (file.bad())
+        *error = errno != 0 ? std::strerror(errno) : "it cannot be read";
     return !file.bad();
 }
 }  // namespace
@@ -118,9 +130,10 @@ int ProvixaSoftwareEvents::Run(const ProvixaCommandLine& commandLine)
     if (FAILED(EnsureProvider()))
         return ProvixaHost::kRequestFailed;
     std::string text;
-    if (!ReadTextFile(operands.at(3), kMaxTextBytes, &text))
+    std::string error;
+    if (!ReadTextFile(operands.at(3), kMaxTextBytes, &text, &error))
     {
-        m_err << "provixa: cannot read " << operands.at(3) << " (at most " << kMaxTextBytes << " bytes)\n";
+        m_err << "provixa: cannot read " << operands.at(3) << ": " << error << "\n";
         return ProvixaHost::kRequestFailed;
     }
     const LONG eventId = m_nextEventId++;

@@ -63,8 +63,10 @@ TEST_F(ProvixaBusInstanceCommand, RefusalsCarryTheirErrorKeys)
 {
     const std::vector<provixa_program::RefusalCase> cases = {
         {{"get", "Bnt_WorldTimezone", "--page", "3", "--size", "3"}, 1, "corvessa.general.invalidrequestitem"},
-        {{"get", "Bnt_WorldTimezone", "--page", "-1", "--size", "3"}, 1, "'page_number'"},
-        {{"get", "Bnt_WorldTimezone", "--size", "-2"}, 1, "'page_size'"},
+        {{"get", "Bnt_WorldTimezone", "--page", "-1", "--size", "3"},
+         2,
+         "--page -1 is out of range: it takes a number from 0 to 2147483647"},
+        {{"get", "Bnt_WorldTimezone", "--size", "-2"}, 2, "--size -2 is out of range: it takes a number from 0 to"},
         {{"get", "Bnt_WorldTimezone", "--filter", "Nope = 1"}, 1, "corvessa.general.invalidfilter"},
         {{"get", "Bnt_NoSuchType"}, 1, "corvessa.general.invalidtypename"},
         {{"add", "Bnt_Holiday", "Name=x"}, 1, "corvessa.editinstance.error"},

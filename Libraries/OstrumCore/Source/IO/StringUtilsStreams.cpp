@@ -47,18 +47,16 @@ bool StringUtils::base64Decode(std::string_view text, unsigned char* output, int
     {
         return false;
     }
-    // "=" only marks the end of the data: appended unless the text already ends with it.
-    std::string terminated(text);
-    if (terminated.empty() || terminated.back() != '=')
-    {
-        terminated.push_back('=');
-    }
-    io::MemoryInputStream memory(reinterpret_cast<const unsigned char*>(terminated.data()),
-                                 static_cast<int>(terminated.size()));
+    // "=" only marks the end of the data, and the memory stream ends it the same way (its read
+    // answers -1 at the end, as the decoder answers "="): the text is read where it stands rather
+    // than copied with an "=" appended, so a long value is not held twice.
+    static constexpr unsigned char kEndOfData[] = {'='};
+    io::MemoryInputStream memory(text.empty() ? kEndOfData : reinterpret_cast<const unsigned char*>(text.data()),
+                                 text.empty() ? 1 : static_cast<int>(text.size()));
     io::Base64InputStream decoder(memory);
     io::MemoryOutputStream decoded;
     // Three bytes for every four characters at most.
-    decoded.reserve(static_cast<int>(terminated.size() / 4 * 3 + 3));
+    decoded.reserve(static_cast<int>(text.size() / 4 * 3 + 3));
     for (int byte = decoder.read(); byte >= 0; byte = decoder.read())
     {
         decoded.write(static_cast<unsigned char>(byte));
