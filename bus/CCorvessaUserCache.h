@@ -65,11 +65,11 @@ public:
     // that belongs to another user throws as a failed login); changed, or its permissions 30
     // minutes old, a new entry takes its place (the old one retired while in use): the new
     // login's, else the user its account names now (CAcsUser::LoginAgain); one whose user is
-    // gone, disabled or no longer named by its account (its directory gone, or the password it
-    // signed in with no longer the stored one) is taken out (0x80041002). With no
-    // cached entry a new login makes one. S_OK;
-    // 0x80041002 for a SID not cached when no login was made; 0x80041001 for a database or
-    // library failure (logged); WBEM_E_INVALID_PARAMETER for a null out pointer.
+    // gone, disabled or no longer named by its account (its directory gone, a template or no
+    // longer taking manual sign-on, or the password it signed in with no longer the stored one) is
+    // taken out (0x80041002). With no cached entry a new login makes one. S_OK; 0x80041002 for a
+    // SID not cached when no login was made; 0x80041001 for a database or library failure
+    // (logged); WBEM_E_INVALID_PARAMETER for a null out pointer.
     HRESULT LoginUser(CWmipUserCacheEntry** entry, const CString& sid, const CString& userName, const CString& password,
                       LONG directoryId);
     // The SID's entry or null; the pointer stays valid while the caller holds a use of the

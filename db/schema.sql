@@ -1285,13 +1285,14 @@ CREATE INDEX VEXLET_DEVICE_PANELID ON VEXLET_DEVICE (PANELID);
 
 -- The rights stamp: one value that every write of a table a user's rights or identity come from
 -- sets anew in the write's own transaction: the user row and its accounts, the directories the
--- accounts are looked up through and the directory accounts sessions sign in with, secondary
--- segments, segments, the units of segment groups and their limits, permission groups and their
--- grants, field permissions, and the system options (the CONFIG_VALUE numbers
--- CBntAcsSystemOptions reads). A logged-in user keeps the value it read before its rights, so
--- one keyed read per request tells whether they may have changed since. A fresh random value, as the list stamp's below: a count
--- would turn into a REAL at its top and stop changing. A missing row counts as changed, and a
--- login puts it back.
+-- accounts are looked up through with every flag a sign-in reads (their type, whether they are a
+-- template, their manual sign-on in BNT_DIRECTORY_SSO) and the directory accounts sessions sign
+-- in with, secondary segments, segments, the units of segment groups and their limits,
+-- permission groups and their grants, field permissions, and the system options (the
+-- CONFIG_VALUE numbers CBntAcsSystemOptions reads). A logged-in user keeps the value it read
+-- before its rights, so one keyed read per request tells whether they may have changed since. A
+-- fresh random value, as the list stamp's below: a count would turn into a REAL at its top and
+-- stop changing. A missing row counts as changed, and a login puts it back.
 ------------------------------------------------------------------------------------------------
 CREATE TABLE RIGHTS_STAMP (
     STAMPID INTEGER PRIMARY KEY,
@@ -1322,6 +1323,12 @@ CREATE TRIGGER BNT_DIRECTORY_ACCOUNT_I_RIGHTS AFTER INSERT ON BNT_DIRECTORY_ACCO
 CREATE TRIGGER BNT_DIRECTORY_ACCOUNT_U_RIGHTS AFTER UPDATE ON BNT_DIRECTORY_ACCOUNT
     BEGIN UPDATE RIGHTS_STAMP SET STAMP = random() WHERE STAMPID = 1; END;
 CREATE TRIGGER BNT_DIRECTORY_ACCOUNT_D_RIGHTS AFTER DELETE ON BNT_DIRECTORY_ACCOUNT
+    BEGIN UPDATE RIGHTS_STAMP SET STAMP = random() WHERE STAMPID = 1; END;
+CREATE TRIGGER BNT_DIRECTORY_SSO_I_RIGHTS AFTER INSERT ON BNT_DIRECTORY_SSO
+    BEGIN UPDATE RIGHTS_STAMP SET STAMP = random() WHERE STAMPID = 1; END;
+CREATE TRIGGER BNT_DIRECTORY_SSO_U_RIGHTS AFTER UPDATE ON BNT_DIRECTORY_SSO
+    BEGIN UPDATE RIGHTS_STAMP SET STAMP = random() WHERE STAMPID = 1; END;
+CREATE TRIGGER BNT_DIRECTORY_SSO_D_RIGHTS AFTER DELETE ON BNT_DIRECTORY_SSO
     BEGIN UPDATE RIGHTS_STAMP SET STAMP = random() WHERE STAMPID = 1; END;
 CREATE TRIGGER USER_SEGMENT_LINK_I_RIGHTS AFTER INSERT ON USER_SEGMENT_LINK
     BEGIN UPDATE RIGHTS_STAMP SET STAMP = random() WHERE STAMPID = 1; END;

@@ -19,12 +19,15 @@ constexpr wchar_t kSource[] = L"DirectoryDBManager";
 // SID texts are short; a longer one is not a SID and is never looked up.
 constexpr int kMaxSidChars = 256;
 
+// A Windows account names its person through a directory of a Windows kind that is no template:
+// a template is the pattern directories are made from, and nobody signs in through it (nor is it
+// loaded for a sign-in by name, LoadDirectory).
 constexpr char kUserQuery[] =
     "SELECT DISTINCT A.USERID FROM USER_ACCOUNT A JOIN BNT_DIRECTORY D ON D.BNT_DIRECTORYID = A.BNT_DIRECTORYID "
-    "WHERE A.ACCOUNTID = ? COLLATE NOCASE AND D.DIR_TYPE IN (1, 2, 3) LIMIT 2";
+    "WHERE A.ACCOUNTID = ? COLLATE NOCASE AND D.DIR_TYPE IN (1, 2, 3) AND D.DIR_ISTEMPLATE = 0 LIMIT 2";
 constexpr char kCardholderQuery[] =
     "SELECT DISTINCT A.EMPID FROM CARDHOLDER_ACCOUNT A JOIN BNT_DIRECTORY D ON D.BNT_DIRECTORYID = A.BNT_DIRECTORYID "
-    "WHERE A.ACCOUNTID = ? COLLATE NOCASE AND D.DIR_TYPE IN (1, 2, 3) LIMIT 2";
+    "WHERE A.ACCOUNTID = ? COLLATE NOCASE AND D.DIR_TYPE IN (1, 2, 3) AND D.DIR_ISTEMPLATE = 0 LIMIT 2";
 
 constexpr char kLinkedUser[] =
     "SELECT DISTINCT USERID FROM USER_ACCOUNT WHERE BNT_DIRECTORYID = ? AND ACCOUNTID = ? COLLATE NOCASE LIMIT 2";

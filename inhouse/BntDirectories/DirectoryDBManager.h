@@ -35,9 +35,9 @@ public:
     DirectoryDBManager& operator=(const DirectoryDBManager&) = delete;
 
     // The system user linked to the Windows account with the SID (compared without regard to
-    // case) in a Windows-kind directory. 0 when none is linked, the SID is empty, there is no
-    // database, or the account is linked to more than one user (an ambiguous link grants
-    // nothing; logged to the provider's log).
+    // case) in a Windows-kind directory that is no template. 0 when none is linked, the SID is
+    // empty, there is no database, or the account is linked to more than one user (an ambiguous
+    // link grants nothing; logged to the provider's log).
     LONG GetUserIDForWindowsAccount(const CString& sid) const;
     // The cardholder linked to the account with the SID, by the same rules.
     LONG GetCardholderIDForWindowsAccount(const CString& sid) const;

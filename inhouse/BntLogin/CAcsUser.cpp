@@ -30,11 +30,10 @@ constexpr char kUserColumns[] =
 
 // How a caller's account names its user: an internal logon id, or a directory's account.
 constexpr char kUserOfLogonId[] = "SELECT USERID, LOGONPWD FROM USERS WHERE LOGONID = ? COLLATE NOCASE";
-// A directory account names its user only while its directory is configured (as LoadDirectory
-// reads it); the password hash it signs on with, when it has one, comes along.
+// The user a directory account is linked to, with the password hash it signs on with when it has
+// one (its directory is asked first: SignsOnByName).
 constexpr char kUserOfAccount[] =
     "SELECT A.USERID, C.PASSWORD_HASH FROM USER_ACCOUNT A "
-    "JOIN BNT_DIRECTORY D ON D.BNT_DIRECTORYID = A.BNT_DIRECTORYID AND D.DIR_ISTEMPLATE = 0 "
     "LEFT JOIN BNT_DIRECTORY_ACCOUNT C ON C.BNT_DIRECTORYID = A.BNT_DIRECTORYID AND C.ACCOUNTID = A.ACCOUNTID "
     "COLLATE NOCASE WHERE A.BNT_DIRECTORYID = ? AND A.ACCOUNTID = ? COLLATE NOCASE";
 
@@ -95,6 +94,15 @@ CStoredStamps ReadStampsRestoring(CBntDatabase& database, const CBntExceptionHan
 bool IsEmptyText(LPCWSTR text)
 {
     return text == nullptr || *text == L'\0';
+}
+
+// Whether the directory signs its accounts on by name and password now, as the bus's sign-in asks
+// it: loaded (neither gone nor a template) and taking manual sign-on. A session signed on through
+// it lasts only as long: every write of the directory or its switch sets the rights stamp.
+bool SignsOnByName(CBntDatabase& database, LONG directoryId)
+{
+    const auto directory = brontel::directories::DirectoryDBManager(&database, nullptr).LoadDirectory(directoryId);
+    return directory && directory->GetUseManualSSO();
 }
 
 }  // namespace
@@ -220,7 +228,9 @@ bool CAcsUser::LoginImpl(LPCWSTR dataSource, LPCWSTR userName, LPCWSTR password,
                 resolvedId = LinkedUserID(*m_database, *link);
                 if (resolvedId == 0)
                 {
-                    m_exceptionHandler.LogError(kSource, __LINE__, L"Login refused: directory account not linked.");
+                    m_exceptionHandler.LogError(kSource, __LINE__,
+                                                L"Login refused: the directory signs no one on by name, or the "
+                                                L"account is not linked.");
                     Logout();
                     return false;
                 }
@@ -300,7 +310,12 @@ bool CAcsUser::LoginAgain(LPCWSTR dataSource, const CAcsUser& earlier)
 
 LONG CAcsUser::LinkedUserID(CBntDatabase& database, const AccountLink& link)
 {
-    const auto row = link.directoryId == kInternalDirectoryID
+    const bool internal = link.directoryId == kInternalDirectoryID;
+    if (!internal && !SignsOnByName(database, link.directoryId))
+    {
+        return 0;
+    }
+    const auto row = internal
                          ? CLoginQuery::FirstRow(database, kUserOfLogonId, {CDBValue(link.account)})
                          : CLoginQuery::FirstRow(database, kUserOfAccount, {link.directoryId, CDBValue(link.account)});
     if (!row)

@@ -43,10 +43,11 @@ public:
     // Logs in on the database that dataSource names (null: CBntDatabase::GetDSNFromINI):
     // - with a user name and directory id -1: the USERS row whose LOGONID equals the name
     //   (case-insensitive), when the password matches its stored hash;
-    // - with a user name and a directory id above 0: a directory account that signs on with a
-    //   password (Directory::FindAccountByName, one with a hash) must match it, and its account
-    //   id names the USER_ACCOUNT; any other name is itself the account id, its directory
-    //   having checked the password already;
+    // - with a user name and a directory id above 0: the directory must sign on by name (loaded
+    //   by DirectoryDBManager::LoadDirectory, so neither gone nor a template, and taking manual
+    //   sign-on); a directory account that signs on with a password (Directory::FindAccountByName,
+    //   one with a hash) must match it, and its account id names the USER_ACCOUNT; any other name
+    //   is itself the account id, its directory having checked the password already;
     // - without a user name: the user with userId (-1: the system administrator).
     // A user without a row or disabled (ISENABLED 0), the system administrator included, never
     // logs in. A stamp row of RIGHTS_STAMP the database lacks is put back first, with one log
@@ -102,17 +103,18 @@ public:
     void ResetPermissions();
     // Whether what the user's rights come from may have changed since login or the last
     // ResetPermissions: Same when the rights stamp (RIGHTS_STAMP, set anew by every write of the
-    // user row and accounts, secondary segments, segments and group units, permission groups
-    // and grants, field permissions and system options) is unchanged, which costs one read of
-    // both stamps. A stamp row missing now or at the login counts as changed. Otherwise, for every user
-    // the system administrator included: Gone when the account that signed it in (Login with a
-    // name) names no user now (see LinkedUserID: its directory gone, or the stored password it
-    // signed in with changed), or its row is missing or disabled (also for a logged-out user);
-    // RightsChanged when that account names another user now (LoginAgain signs that one in) or
-    // the rights may differ. The process's own connection (LoginAsSA) needs no row:
-    // RightsChanged. The list stamp read with the rights stamp is noted for the thread's request
-    // (CStoredStamps::NoteForRequest). Read on the user's own connection, or on the given one.
-    // Throws CDBException.
+    // user row and accounts, the directories and directory accounts, secondary segments,
+    // segments and group units, permission groups and grants, field permissions and system
+    // options) is unchanged, which costs one read of both stamps. A stamp row missing now or at
+    // the login counts as changed. Otherwise, for every user the system administrator included:
+    // Gone when the account that signed it in (Login with a name) names no user now (see
+    // LinkedUserID: its directory gone, a template or no longer taking manual sign-on, or the
+    // stored password it signed in with changed), or its row is missing or disabled (also for a
+    // logged-out user); RightsChanged when that account names another user now (LoginAgain signs
+    // that one in) or the rights may differ. The process's own connection (LoginAsSA) needs no
+    // row: RightsChanged. The list stamp read with the rights stamp is noted for the thread's
+    // request (CStoredStamps::NoteForRequest). Read on the user's own connection, or on the given
+    // one. Throws CDBException.
     enum class StoredState
     {
         Same,
@@ -208,7 +210,8 @@ private:
                    bool processAccount);
     bool OpenDatabase(LPCWSTR dataSource);
     // The user the account names now, read on the given connection; 0 for none: a directory
-    // account whose directory is gone or a template, or a password sign-in whose stored hash is
+    // account whose directory signs no one on by name now (gone, a template, or its manual
+    // sign-on switched off or its row missing), or a password sign-in whose stored hash is
     // not the one it was checked against (changed, or its row replaced or deleted). Throws
     // CDBException.
     static LONG LinkedUserID(CBntDatabase& database, const AccountLink& link);

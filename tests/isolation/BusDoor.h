@@ -53,20 +53,19 @@ public:
 
     // The session token of an internal account, or of an account of the directory; empty (the
     // test failed) when the login fails.
-    std::string Login(const std::string& user, int directory = CCorvessaBaseApp::kInternalDirectoryId)
+    std::string Login(const std::string& user, int directory = CCorvessaBaseApp::kInternalDirectoryId,
+                      const std::string& password = kPassword)
+    {
+        std::string token;
+        EXPECT_EQ(SignIn(user, directory, password, token), "ok") << user;
+        return token;
+    }
+    // How a sign-in ends: "ok" with the session's token, or the refusal's key and text.
+    std::string SignIn(const std::string& user, int directory, const std::string& password, std::string& token)
     {
         const CModuleStateSwitch current(&m_app);
-        std::string token;
         COleDateTime when;
-        try
-        {
-            EXPECT_EQ(m_app.Authenticate(kApplication, directory, user, kPassword, token, when), S_OK) << user;
-        }
-        catch (const CCorvessaException& e)
-        {
-            ADD_FAILURE() << user << ": " << e.ErrorCode() << " | " << e.ErrorMessage();
-        }
-        return token;
+        return Answer([&] { return m_app.Authenticate(kApplication, directory, user, password, token, when); });
     }
 
     // The possible values (value texts) the bus's type description gives the property.

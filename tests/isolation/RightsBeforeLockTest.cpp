@@ -17,6 +17,7 @@
 #include "tests/support/IntegerArray.h"
 #include "tests/support/TestCallers.h"
 
+#include <algorithm>
 #include <cctype>
 #include <functional>
 #include <ostream>
@@ -364,16 +365,18 @@ namespace {
 // The rights stamp's rows taken out of the database (an old or restored copy, a direct write):
 // every check finds the rights changed, so the next request reads them anew, and the login that
 // reads them puts the rows back, once, with one log line; from then on the stamp follows the
-// rights again.
+// rights again. The list stamp's row alone missing counts as changed too: a caller served before
+// it went is logged in anew, which puts it back, and its write lands.
 TEST_F(RightsBeforeLock, StampRowsDeletedMeanChangedAndComeBackAtTheNextRequest)
 {
     constexpr wchar_t kRestored[] = L"The database's rights stamp was missing and is restored.";
-    BusDoor bus;
-    std::string session;
     const struct
     {
         std::string door;
         std::function<bool()> seesPerson8;
+        // The road of Roads() that writes person 8's department, and the department it writes.
+        std::string write;
+        const char* department;
     } doors[] = {
         {"WMI",
          [&] {
@@ -381,14 +384,18 @@ TEST_F(RightsBeforeLock, StampRowsDeletedMeanChangedAndComeBackAtTheNextRequest)
              const Reply reply = Get(Form::Sync, L"Bnt_Cardholder.ID=8");
              EXPECT_TRUE(reply.result == WBEM_S_NO_ERROR || reply.result == WBEM_E_NOT_FOUND) << Hex(reply.result);
              return reply.result == WBEM_S_NO_ERROR;
-         }},
-        {"bus", [&] { return bus.Get(session, L"Bnt_Cardholder", "ID = 8") == std::optional<std::size_t>(1); }},
+         },
+         "put, WMI", "Night logistics"},
+        {"bus", [&] { return m_bus.Get(m_session, L"Bnt_Cardholder", "ID = 8") == std::optional<std::size_t>(1); },
+         "modify, bus", "Dock logistics"},
     };
+    const std::vector<Road> roads = Roads();
+    const Table bothRows = {{"1"}, {"2"}};
     for (const auto& door : doors)
     {
         SCOPED_TRACE(door.door);
         Apply(kWarehouseLink);
-        session = bus.Login(kRacerLogin);
+        m_session = m_bus.Login(kRacerLogin);
         EXPECT_TRUE(door.seesPerson8());
 
         // The Warehouse withdrawn where no stamp row records it.
@@ -396,7 +403,7 @@ TEST_F(RightsBeforeLock, StampRowsDeletedMeanChangedAndComeBackAtTheNextRequest)
         Apply("DELETE FROM RIGHTS_STAMP;");
         Apply(kNoWarehouseLink);
         EXPECT_FALSE(door.seesPerson8());
-        EXPECT_EQ(DoorInstallation::Rows("SELECT STAMPID FROM RIGHTS_STAMP ORDER BY STAMPID"), (Table{{"1"}, {"2"}}));
+        EXPECT_EQ(DoorInstallation::Rows("SELECT STAMPID FROM RIGHTS_STAMP ORDER BY STAMPID"), bothRows);
         EXPECT_EQ(LogLines(kRestored), restored + 1);
 
         // The restored stamp follows the next change.
@@ -405,6 +412,19 @@ TEST_F(RightsBeforeLock, StampRowsDeletedMeanChangedAndComeBackAtTheNextRequest)
         Apply(kNoWarehouseLink);
         EXPECT_FALSE(door.seesPerson8());
         EXPECT_EQ(LogLines(kRestored), restored + 1);
+
+        // The list stamp's row alone taken out while the caller is served.
+        Apply(kWarehouseLink);
+        EXPECT_TRUE(door.seesPerson8());
+        Apply("DELETE FROM RIGHTS_STAMP WHERE STAMPID = 2;");
+        const auto write =
+            std::find_if(roads.begin(), roads.end(), [&](const Road& road) { return road.name == door.write; });
+        ASSERT_NE(write, roads.end());
+        EXPECT_EQ(write->request(), "ok");
+        EXPECT_EQ(DoorInstallation::Rows("SELECT STAMPID FROM RIGHTS_STAMP ORDER BY STAMPID"), bothRows);
+        EXPECT_EQ(LogLines(kRestored), restored + 2);
+        EXPECT_EQ(DoorInstallation::Rows("SELECT DEPARTMENT FROM UDFEMP WHERE ID = 8"), Table{{door.department}});
+        Apply(kNoWarehouseLink);
     }
 }
 }  // namespace

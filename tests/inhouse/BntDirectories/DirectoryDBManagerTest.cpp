@@ -42,6 +42,9 @@ TEST(DirectoryDBManager, WindowsAccountLinksToItsUser)
     }
     EXPECT_EQ(manager.GetUserIDForWindowsAccount(CString(std::wstring(300, L'S'))), 0);
     EXPECT_EQ(DirectoryDBManager(nullptr, nullptr).GetUserIDForWindowsAccount(L"S-1-5-21-1-2-3-1001"), 0);
+    // A template is no directory: nobody is looked up through it.
+    db.Exec("UPDATE BNT_DIRECTORY SET DIR_ISTEMPLATE = 1 WHERE BNT_DIRECTORYID = 1");
+    EXPECT_EQ(manager.GetUserIDForWindowsAccount(L"S-1-5-21-1-2-3-1001"), 0);
 }
 
 TEST(DirectoryDBManager, AccountLinkedToTwoUsersGrantsNothing)
@@ -67,6 +70,8 @@ TEST(DirectoryDBManager, CardholderLinkAndDatabaseFailure)
     const DirectoryDBManager manager(sa.GetDatabase(), &sa.GetSystemOptions());
     EXPECT_EQ(manager.GetCardholderIDForWindowsAccount(L"S-1-5-21-9-9-9-500"), 77);
     EXPECT_EQ(manager.GetCardholderIDForWindowsAccount(L"S-1-5-21-1-2-3-1001"), 0);
+    db.Exec("UPDATE BNT_DIRECTORY SET DIR_ISTEMPLATE = 1 WHERE BNT_DIRECTORYID = 1");
+    EXPECT_EQ(manager.GetCardholderIDForWindowsAccount(L"S-1-5-21-9-9-9-500"), 0);
     db.Exec("DROP TABLE USER_ACCOUNT");
     EXPECT_THROW(manager.GetUserIDForWindowsAccount(L"S-1-5-21-1-2-3-1001"), CException);
 }
@@ -119,9 +124,11 @@ TEST(DirectoryDBManager, DirectoryTakesManualSignOnOnlyWhenSwitchedOn)
     ASSERT_TRUE(sa.LoginAsSA(db.DataSource()));
     const DirectoryDBManager manager(sa.GetDatabase(), nullptr);
     ASSERT_NE(manager.LoadDirectory(2), nullptr);
-    EXPECT_FALSE(manager.LoadDirectory(2)->GetUseManualSSO());
-    db.Exec("INSERT INTO BNT_DIRECTORY_SSO (BNT_DIRECTORYID, USE_MANUAL_SSO) VALUES (2, 1)");
     EXPECT_TRUE(manager.LoadDirectory(2)->GetUseManualSSO());
+    db.Exec("UPDATE BNT_DIRECTORY_SSO SET USE_MANUAL_SSO = 0 WHERE BNT_DIRECTORYID = 2");
+    EXPECT_FALSE(manager.LoadDirectory(2)->GetUseManualSSO());
+    db.Exec("DELETE FROM BNT_DIRECTORY_SSO WHERE BNT_DIRECTORYID = 2");
+    EXPECT_FALSE(manager.LoadDirectory(2)->GetUseManualSSO());
     EXPECT_EQ(manager.LoadDirectory(42), nullptr);
     EXPECT_EQ(DirectoryDBManager(nullptr, nullptr).LoadDirectory(2), nullptr);
 }

@@ -329,7 +329,8 @@ TEST(CAcsUserPermissions, AMissingStampRowComesBackAtTheNextLogin)
 
 // Every identity is compared with its stored user and with the account that signed it in, the
 // administrator (-1) included: a user gone, disabled or no longer named by its account (its
-// directory gone, the password it signed in with no longer the stored one) is Gone; an account
+// directory gone, a template or no longer signing on by name, the password it signed in with no
+// longer the stored one) is Gone; an account
 // that names another user now is RightsChanged, and signing in again by it gives that user. The process's own
 // connection needs no row and follows the stamp alone.
 TEST(CAcsUserPermissions, EveryIdentityFollowsItsStoredUserAndAccount)
@@ -383,6 +384,12 @@ TEST(CAcsUserPermissions, EveryIdentityFollowsItsStoredUserAndAccount)
          "UPDATE USER_ACCOUNT SET USERID = 11 WHERE USER_ACCOUNTID = 2", State::RightsChanged, 0},
         {"directory account's directory deleted", "", byName(L"carol.cook", L"x", 2), 12,
          "DELETE FROM BNT_DIRECTORY WHERE BNT_DIRECTORYID = 2", State::Gone, 0},
+        {"directory account's directory made a template", "", byName(L"carol.cook", L"x", 2), 12,
+         "UPDATE BNT_DIRECTORY SET DIR_ISTEMPLATE = 1 WHERE BNT_DIRECTORYID = 2", State::Gone, 0},
+        {"directory account's manual sign-on switched off", "", byName(L"carol.cook", L"x", 2), 12,
+         "UPDATE BNT_DIRECTORY_SSO SET USE_MANUAL_SSO = 0 WHERE BNT_DIRECTORYID = 2", State::Gone, 0},
+        {"directory account's manual sign-on row deleted", "", byName(L"carol.cook", L"x", 2), 12,
+         "DELETE FROM BNT_DIRECTORY_SSO WHERE BNT_DIRECTORYID = 2", State::Gone, 0},
         {"user deleted, another made with its logon id and another password", "", byName(L"alice", L"Secret1!", -1), 10,
          "DELETE FROM USERS WHERE USERID = 10; UPDATE USERS SET LOGONID = 'alice' WHERE USERID = 12", State::Gone, 0},
         {"user deleted, another made with its logon id and password", "", byName(L"alice", L"Secret1!", -1), 10,

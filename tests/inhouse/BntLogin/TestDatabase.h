@@ -4,7 +4,8 @@
 //     and to group 7 (members 8 and 9); system group 1 grants 0x100000D0 and 0x1000000E,
 //     cardholder group 2 grants 0x20000003; Windows account S-1-5-21-1-2-3-1001 (directory 1)
 //   user 11 "bob" (password "Secret1!"), disabled
-//   user 12 "carol" (password "Other2?"), linked to segment -1 (all segments)
+//   user 12 "carol" (password "Other2?"), linked to segment -1 (all segments); account carol.cook
+//     of the LDAP directory 2, which signs its accounts on by name (manual sign-on)
 //   segments are in use (CONFIG_VALUE 1001 = 1); server type 0
 #pragma once
 
@@ -51,6 +52,7 @@ public:
              " VALUES (1, 'Windows', 1, 'dc1', 389, 0), (2, 'Ldap', 0, 'ldap1', 389, 0);"
              "INSERT INTO USER_ACCOUNT (USER_ACCOUNTID, USERID, BNT_DIRECTORYID, ACCOUNTID) VALUES"
              " (1, 10, 1, 'S-1-5-21-1-2-3-1001'), (2, 12, 2, 'carol.cook');"
+             "INSERT INTO BNT_DIRECTORY_SSO (BNT_DIRECTORYID, USE_MANUAL_SSO) VALUES (2, 1);"
              "INSERT INTO CONFIG_VALUE (CONFIGID, NUMBERVALUE) VALUES (1001, 1);");
     }
 
