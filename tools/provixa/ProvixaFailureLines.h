@@ -5,10 +5,10 @@
 // (ProvixaOutput::FailureJson); with --json each warning ("provixa: warning: ...") becomes one
 // JSON line {"warning": TEXT} too, while the bus keeps its warnings as text lines, as its help
 // says. Lines that are JSON already and progress notes pass as they are. For a person (the
-// text form) the lines pass as they are. In every form a failure that sends the reader to the
-// provider log names its file: a line "provixa: the provider log is FILE" after a text line
-// ("provixa: line 3: the provider log is FILE" in a batch), a
-// member "log" of a JSON one.
+// text form) the lines pass as they are. In every form a failure or warning that sends the
+// reader to the provider log (ProvixaOutput::LogFileSentTo) names its file: a line
+// "provixa: the provider log is FILE" after a text line ("provixa: line 3: the provider log is
+// FILE" in a batch), a member "log" of a JSON one.
 //
 // It sits between a ProvixaLineWriter and the error stream, which hands it whole lines under its
 // own lock; an unfinished last line is converted when Finish (or the destructor) comes. Not

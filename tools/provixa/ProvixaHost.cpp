@@ -149,10 +149,10 @@ int UsageFailed(std::ostream& err, const std::string& message)
 
 void ProvixaHost::WarnOfUnreachedServers(std::ostream& err)
 {
-    for (const CString& server : LCfgRpcSender::TakeUnreachedServers())
+    for (const LCfgRpcSender::UnreachedServer& server : LCfgRpcSender::TakeUnreachedServers())
         err << "provixa: warning: a configuration message could not be delivered to the "
-            << ProvixaText::ToUtf8(server.GetString())
-            << ", so the panels were not told of the change; the provider log keeps the message\n";
+            << ProvixaText::ToUtf8(server.name.GetString()) << ", so the panels were not told of the change"
+            << (server.logged ? "; " + std::string(ProvixaOutput::kLogKeepsMessage) : std::string()) << "\n";
 }
 
 namespace {
@@ -728,8 +728,6 @@ int ProvixaHost::RunCommand(const ProvixaCommandLine& commandLine, std::ostream&
     };
     const auto runOne = [&](const ProvixaCommandLine& one) {
         const int status = runCommand(one);
-        if (readOnly && one.command == ProvixaCommandLine::Command::Exec && status == kRequestFailed)
-            err << "provixa: " << readOnlyReason << ": a method that writes fails\n";
         WarnOfUnreachedServers(err);
         return status;
     };
