@@ -698,10 +698,8 @@ HRESULT CWmipInstanceWriter::Put(IWbemClassObject* instance, LONG flags, CString
     }
     catch (const CDBException& e)
     {
-        CWMIDebugLog::LogError(kClassMapperLogSource, __LINE__, L"CWmipClassMapper::PutInstance failed.", 0, &e);
-        if (e.IsConnectionLost())
-            throw;
-        throw CWMIException(kClassMapperLogSource, __LINE__, WBEM_E_FAILED, CWmipMessages::kInstanceNotWritten);
+        CWmipWriteFrame::ThrowNotWritten(kClassMapperLogSource, __LINE__, L"CWmipClassMapper::PutInstance failed.", e,
+                                         CWmipMessages::kInstanceNotWritten);
     }
     CWMIDebugLog::LogInfo(kClassMapperLogSource, __LINE__, CString(L"CWmipClassMapper::PutInstance. Done. ") + path);
     return S_OK;
@@ -750,10 +748,8 @@ HRESULT CWmipInstanceWriter::Delete(CWmipObjectPath* path)
     }
     catch (const CDBException& e)
     {
-        CWMIDebugLog::LogError(kClassMapperLogSource, __LINE__, L"CWmipClassMapper::DeleteInstance failed.", 0, &e);
-        if (e.IsConnectionLost())
-            throw;
-        throw CWMIException(kClassMapperLogSource, __LINE__, WBEM_E_FAILED, CWmipMessages::kInstanceNotWritten);
+        CWmipWriteFrame::ThrowNotWritten(kClassMapperLogSource, __LINE__, L"CWmipClassMapper::DeleteInstance failed.",
+                                         e, CWmipMessages::kInstanceNotWritten);
     }
     CWMIDebugLog::LogInfo(kClassMapperLogSource, __LINE__, L"CWmipClassMapper::DeleteInstance. Done.");
     return S_OK;

@@ -2,7 +2,7 @@
 
 #include "platform/com/WbemConstants.h"
 
-const wchar_t* CWmipMessages::ForResult(HRESULT result)
+const wchar_t* CWmipMessages::ForResult(HRESULT result, bool reasonLogged)
 {
     switch (result)
     {
@@ -24,6 +24,6 @@ const wchar_t* CWmipMessages::ForResult(HRESULT result)
     case WBEM_E_METHOD_NOT_IMPLEMENTED:
         return kMethodNotImplemented;
     default:
-        return kFailed;
+        return reasonLogged ? kFailed : kRequestFailed;
     }
 }

@@ -37,7 +37,10 @@ public:
     static constexpr const wchar_t* kMethodNotImplemented = L"The class has no method of that name.";
     static constexpr const wchar_t* kDatabaseRefused =
         L"The database could not read the instances of the class (the query may be too complex).";
+    // A failure without a text of its own: kFailed only when the request wrote its reason to the
+    // provider log, kRequestFailed otherwise.
     static constexpr const wchar_t* kFailed = L"The request failed; the provider log holds the details.";
+    static constexpr const wchar_t* kRequestFailed = L"The request failed.";
     static constexpr const wchar_t* kSegmentAccessDenied =
         L"The client does not have sufficient segment access to perform the requested operation.";
     // A system account (Local System, Network Service) that no user account stands for.
@@ -263,13 +266,17 @@ public:
     static constexpr const wchar_t* kInstanceAlreadyExists = L"An instance with the specified keys already exists.";
     static constexpr const wchar_t* kInstanceNotWritten =
         L"The system was unable to write the instance to the database.";
+    // CWmipWriteFrame::RunMethod.
+    static constexpr const wchar_t* kMethodNotWritten =
+        L"The system was unable to write the method's changes to the database.";
     static constexpr const wchar_t* kNoTableToWrite = L"The class has no table to write to.";
     static constexpr const wchar_t* kValueNotEncrypted =
         L"The system was unable to encrypt the value of the property %s.";
     static constexpr const wchar_t* kBinaryTooLarge =
         L"The value of the property %s is larger than a binary property may hold (16 MiB).";
 
-    // The text for a failure of `result` raised without a text; kFailed for a result without
-    // a text of its own.
-    static const wchar_t* ForResult(HRESULT result);
+    // The text for a failure of `result` raised without a text; for a result without a text of
+    // its own, kFailed when the request wrote its reason to the provider log (`reasonLogged`),
+    // else kRequestFailed.
+    static const wchar_t* ForResult(HRESULT result, bool reasonLogged = false);
 };

@@ -4,6 +4,7 @@
 #include "framework/CWmipMessages.h"
 #include "inhouse/BntCoreDb/CBntDatabase.h"
 #include "inhouse/BntCoreDb/CBntTransaction.h"
+#include "inhouse/BntCoreDb/CDBException.h"
 #include "inhouse/BntLogin/CAcsUser.h"
 #include "inhouse/BntLogin/CStoredStamps.h"
 #include "inhouse/BntUtility/CWMIDebugLog.h"
@@ -144,18 +145,36 @@ HRESULT CWmipWriteFrame::RunMethod(CWmipClassMapperHooks& mapper, CWmipObjectPat
                                    MethodRows rows)
 {
     ComPtr<IWbemClassObject> instance;
-    return RunFrame(
-        mapper,
-        [&] {
-            if (path != nullptr)
-            {
-                instance.Attach(mapper.GetCurrentInstance(path));
-                if (instance == nullptr)
-                    throw CWMIException(kClassMapperLogSource, __LINE__, WBEM_E_NOT_FOUND, CWmipMessages::kNotFound);
-            }
-            opening(instance.Get());
-        },
-        inParams, method, [&](CBntDatabase& database) { return write(instance.Get(), database); }, rows);
+    try
+    {
+        return RunFrame(
+            mapper,
+            [&] {
+                if (path != nullptr)
+                {
+                    instance.Attach(mapper.GetCurrentInstance(path));
+                    if (instance == nullptr)
+                        throw CWMIException(kClassMapperLogSource, __LINE__, WBEM_E_NOT_FOUND,
+                                            CWmipMessages::kNotFound);
+                }
+                opening(instance.Get());
+            },
+            inParams, method, [&](CBntDatabase& database) { return write(instance.Get(), database); }, rows);
+    }
+    catch (const CDBException& failure)
+    {
+        const CString what = CString(L"The method ") + (method != nullptr ? method : L"") + L" failed.";
+        ThrowNotWritten(kClassMapperLogSource, __LINE__, what, failure, CWmipMessages::kMethodNotWritten);
+    }
+}
+
+void CWmipWriteFrame::ThrowNotWritten(const wchar_t* source, int line, const wchar_t* what, const CDBException& failure,
+                                      const wchar_t* message)
+{
+    CWMIDebugLog::LogError(source, line, what, 0, &failure);
+    if (failure.IsConnectionLost())
+        throw;
+    throw CWMIException(source, line, WBEM_E_FAILED, message);
 }
 
 HRESULT CWmipWriteFrame::AnswerCallerRequest(const std::function<HRESULT()>& request,

@@ -31,6 +31,7 @@
 #include <functional>
 
 class CBntDatabase;
+class CDBException;
 class CWmipClassMapperHooks;
 class CWmipObjectPath;
 class IWbemClassObject;
@@ -69,9 +70,20 @@ public:
     // 0x80041002 CWmipMessages::kNotFound. A null path is a static method: no record is read and
     // the steps get a null instance. The instance handed to the steps lives until Run returns.
     // A method that leaves no rows (MethodRows::None) runs on a connection that can only read.
+    // A database failure of any step, the frame's own included, is answered by ThrowNotWritten
+    // with CWmipMessages::kMethodNotWritten.
     static HRESULT RunMethod(CWmipClassMapperHooks& mapper, CWmipObjectPath* path, const wchar_t* method,
                              IWbemClassObject* inParams, const MethodOpening& opening, const MethodWrite& write,
                              MethodRows rows = MethodRows::Written);
+
+    // A write's database failure, answered as every write answers it: logged as an error line
+    // (`what`, then the engine's own words), a lost connection passed on unchanged (the door
+    // opens a new one), any other failure thrown as CWMIException 0x80041001 with `message`, a
+    // general text to which the door adds the cause in words a person acts on
+    // (CBntDatabase::TakeLastFailureCause), so that the cause is said once. Call only inside the
+    // handler that caught `failure`. RunMethod answers every method's failure so.
+    [[noreturn]] static void ThrowNotWritten(const wchar_t* source, int line, const wchar_t* what,
+                                             const CDBException& failure, const wchar_t* message);
 
     // Runs one request of a door's caller: `request`, inside a CStoredStamps::RequestScope of
     // its own, during which the outermost write frame compares the caller's stored rights and the

@@ -70,6 +70,13 @@ CString TextOf(const BSTR text)
     throw CWMIException(kSource, line, result, message);
 }
 
+// A failed result of the request's work: the general failure sends the reader to the log only
+// when the request wrote its reason there.
+[[noreturn]] void Fail(const CWmipRequestEnvelope& envelope, int line, HRESULT result)
+{
+    throw CWMIException(kSource, line, result, CWmipMessages::ForResult(result, envelope.WroteErrorLine()));
+}
+
 // The value of a context entry; VT_EMPTY when it cannot be read.
 _variant_t ReadContextValue(IWbemContext* context, LPCWSTR name)
 {
@@ -343,7 +350,7 @@ HRESULT CWmipInstanceProvider::GetClassObject(const CString& className, IWbemCon
         result = SendClassDefinition(envelope.Lease().TakeMapper(), sink, trusted ? TRUE : FALSE,
                                      systemAccount ? TRUE : FALSE, shellOnly ? TRUE : FALSE);
     if (FAILED(result))
-        Fail(__LINE__, result);
+        Fail(envelope, __LINE__, result);
     return result;
 }
 
@@ -458,7 +465,7 @@ HRESULT CWmipInstanceProvider::CreateClassEnumAsync(const BSTR superclass, LONG 
             {
                 const HRESULT result = send(className);
                 if (FAILED(result))
-                    Fail(__LINE__, result);
+                    Fail(envelope, __LINE__, result);
             }
         };
 
@@ -511,7 +518,7 @@ HRESULT CWmipInstanceProvider::PutInstanceAsync(IWbemClassObject* instance, LONG
         CString writtenPath;
         const HRESULT result = mapper->WriteInstance(instance, flags, writtenPath);
         if (FAILED(result))
-            Fail(__LINE__, result);
+            Fail(envelope, __LINE__, result);
         envelope.SetResultText(writtenPath);
         return result;
     });
@@ -537,7 +544,7 @@ HRESULT CWmipInstanceProvider::DeleteInstanceAsync(const BSTR objectPath, LONG, 
 
             const HRESULT result = mapper->DeleteInstance(envelope.Path().get());
             if (FAILED(result))
-                Fail(__LINE__, result);
+                Fail(envelope, __LINE__, result);
             return result;
         },
         NotSupportedIsInvalidOperation);
@@ -568,7 +575,7 @@ HRESULT CWmipInstanceProvider::ExecMethodAsync(const BSTR objectPath, const BSTR
             const HRESULT result =
                 mapper->ExecuteMethod(envelope.Path().get(), methodName, flags, context, inParams, sink);
             if (FAILED(result))
-                Fail(__LINE__, result);
+                Fail(envelope, __LINE__, result);
             return result;
         },
         NotSupportedIsInvalidOperation);

@@ -69,8 +69,9 @@ bool FollowsKeyRule(const CWmipObjectPath& path, CWmipRequestEnvelope::KeyRule r
 CWmipRequestEnvelope::CWmipRequestEnvelope(LPCWSTR operation, const CString& argument, IWbemServices* services,
                                            IWbemContext* context, IWbemObjectSink* sink,
                                            DBConnectionManager* connectionManager)
-    : m_moduleState(&theApp), m_operation(operation), m_argument(argument), m_services(services), m_context(context),
-      m_reporter(sink), m_lease(connectionManager)
+    : m_moduleState(&theApp), m_operation(operation), m_argument(argument),
+      m_errorLinesBefore(CWMIDebugLog::ErrorLinesWritten()), m_services(services), m_context(context), m_reporter(sink),
+      m_lease(connectionManager)
 {
     CWMIDebugLog::LogInfo(kSourceName, __LINE__, CallText(m_operation, m_argument), nullptr, true);
 }
@@ -137,6 +138,11 @@ HRESULT CWmipRequestEnvelope::AnswerEarly(HRESULT result)
 {
     ReleaseResources();
     return m_reporter.Complete(result, nullptr, nullptr);
+}
+
+bool CWmipRequestEnvelope::WroteErrorLine() const
+{
+    return CWMIDebugLog::ErrorLinesWritten() != m_errorLinesBefore;
 }
 
 void CWmipRequestEnvelope::BeginRead()

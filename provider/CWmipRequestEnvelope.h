@@ -9,6 +9,7 @@
 // context and sink are borrowed from the caller; each may be null (a null sink hears nothing).
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -92,6 +93,8 @@ public:
     CWmipMapperLease& Lease() { return m_lease; }
     // The result text reported on success (the put's object path).
     void SetResultText(const CString& text) { m_resultText = text; }
+    // True when the request has written an error line (its reason) to the provider log.
+    bool WroteErrorLine() const;
 
 private:
     void ReleaseResources();
@@ -100,6 +103,8 @@ private:
     CModuleStateSwitch m_moduleState;
     const CString m_operation;
     const CString m_argument;
+    // The thread's count of error lines written when the request began.
+    const std::uint64_t m_errorLinesBefore;
     IWbemServices* const m_services;
     IWbemContext* const m_context;
     // The caller's entry as the request's first lookup found it, shared by its later lookups.

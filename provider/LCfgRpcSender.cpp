@@ -20,7 +20,7 @@ constexpr wchar_t kSource[] = L"LCfgRpcSender";
 struct UnreachedServers
 {
     CheckedMutex lock;
-    std::vector<CString> names GUARDED_BY(lock);
+    std::vector<LCfgRpcSender::UnreachedServer> servers GUARDED_BY(lock);
 };
 
 UnreachedServers& Unreached()
@@ -29,12 +29,18 @@ UnreachedServers& Unreached()
     return servers;
 }
 
-void NoteUnreached(const wchar_t* serverName)
+// `logged`: the message's error line is in the log.
+void NoteUnreached(const wchar_t* serverName, bool logged)
 {
-    UnreachedServers& servers = Unreached();
-    const CheckedMutexLock lock(servers.lock);
-    if (std::find(servers.names.begin(), servers.names.end(), CString(serverName)) == servers.names.end())
-        servers.names.emplace_back(serverName);
+    UnreachedServers& unreached = Unreached();
+    const CheckedMutexLock lock(unreached.lock);
+    const auto found =
+        std::find_if(unreached.servers.begin(), unreached.servers.end(),
+                     [&](const LCfgRpcSender::UnreachedServer& server) { return server.name == serverName; });
+    if (found == unreached.servers.end())
+        unreached.servers.push_back({CString(serverName), logged});
+    else
+        found->logged = found->logged && logged;
 }
 
 }  // namespace
@@ -59,13 +65,13 @@ CString LCfgRpcSender::Describe(int code, const std::vector<BYTE>& block)
     return text + BytesToHexString(block.data(), static_cast<int>(block.size()));
 }
 
-std::vector<CString> LCfgRpcSender::TakeUnreachedServers()
+std::vector<LCfgRpcSender::UnreachedServer> LCfgRpcSender::TakeUnreachedServers()
 {
-    UnreachedServers& servers = Unreached();
-    const CheckedMutexLock lock(servers.lock);
-    std::vector<CString> names;
-    names.swap(servers.names);
-    return names;
+    UnreachedServers& unreached = Unreached();
+    const CheckedMutexLock lock(unreached.lock);
+    std::vector<UnreachedServer> servers;
+    servers.swap(unreached.servers);
+    return servers;
 }
 
 void LCfgRpcSender::WriteAllCommandsToStore()
@@ -105,10 +111,6 @@ bool LCfgRpcSender::Send(int code, const std::vector<BYTE>& block)
 
 void LCfgRpcSender::Store(StoredMessage message)
 {
-    CWMIDebugLog::LogInfo(kSource, __LINE__,
-                          CString(L"A configuration message for the ") + m_serverName +
-                              L" is kept in the failed-command store for a retry: " +
-                              Describe(message.code, message.block));
     const CheckedMutexLock lock(m_lock);
     if (m_store.size() >= kMaxStoredMessages)
     {
@@ -131,17 +133,22 @@ LCfgRpcSender::Delivery LCfgRpcSender::DeliverMessage(int code, const CfgMessage
     }
     if (!direct && Send(code, stored.block))
         return Delivery::Sent;
-    if (!direct)
-        NoteUnreached(m_serverName);
-    if (direct || keepOnFailure)
-    {
-        Store(std::move(stored));
-        return Delivery::Stored;
-    }
-    CWMIDebugLog::LogError(kSource, __LINE__,
-                           CString(L"A configuration message could not be delivered to the ") + m_serverName + L": " +
-                               Describe(code, stored.block));
-    return Delivery::Dropped;
+    const bool keep = direct || keepOnFailure;
+    const CString text =
+        (keep ? CString(L"A configuration message for the ") + m_serverName +
+                    L" is kept in the failed-command store for a retry: "
+              : CString(L"A configuration message could not be delivered to the ") + m_serverName + L": ") +
+        Describe(code, stored.block);
+    if (direct)
+        CWMIDebugLog::LogInfo(kSource, __LINE__, text);
+    else
+        // An error line, written at once: the panels were not told, and the request that sent the
+        // message learns whether the log keeps it.
+        NoteUnreached(m_serverName, CWMIDebugLog::LogError(kSource, __LINE__, text));
+    if (!keep)
+        return Delivery::Dropped;
+    Store(std::move(stored));
+    return Delivery::Stored;
 }
 
 BOOL LCfgRpcSender::Deliver(int code, const CfgMessage& message, bool keepOnFailure)

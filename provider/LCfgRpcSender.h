@@ -6,7 +6,9 @@
 // and only the thread sends. Nothing leaves without a trace in the provider log: a kept
 // message is logged with the server and its content, and so is one delivered from the store;
 // at stop (or destruction) the store gets a last attempt and every message still undelivered
-// is logged as an error line with its content, for an operator to redo.
+// is logged as an error line with its content, for an operator to redo. A message a server did
+// not take when it was sent is logged as an error line at once, whether it is stored or dropped,
+// so that the request that sent it knows whether the log keeps it (TakeUnreachedServers).
 //
 // Owned by the application object. Thread-safe: request threads send while the worker thread
 // retries; m_sendLock serialises the remote calls, m_lock guards the store and the flags.
@@ -42,11 +44,18 @@ public:
     void SetRetryInterval(DWORD milliseconds);
     // The messages waiting in the store.
     std::size_t GetStoredCount() const;
+    // A server that did not take a message when it was sent, and whether the provider log
+    // holds every message it missed (the error line of a stored or dropped message was written).
+    struct UnreachedServer
+    {
+        CString name;
+        bool logged = true;
+    };
     // The servers of every sender in the process that did not take a message when it was
     // sent (whether it was then stored or dropped), since the last call: each named once, in
     // the order of their first failure. The list is emptied. A host reads it after a request
     // to tell its user that the panels were not told of the change.
-    static std::vector<CString> TakeUnreachedServers();
+    static std::vector<UnreachedServer> TakeUnreachedServers();
     // A message as the log shows it: its code, its byte count and its block in hexadecimal.
     static CString Describe(int code, const std::vector<BYTE>& block);
 

@@ -284,14 +284,6 @@ std::string Head(const char* level, LPCWSTR sourceFile, int line)
     return out;
 }
 
-// Information lines, written on every request, are held and written together; an error line
-// is written at once, after them.
-enum class Delivery
-{
-    Held,
-    AtOnce
-};
-
 // The file and level are resolved again only when the home's text changes (or there is none,
 // and the working directory names it): the shared cache's lock would otherwise be taken per line.
 const ThreadLogCache& Target()
@@ -306,13 +298,8 @@ const ThreadLogCache& Target()
     return target;
 }
 
-void Write(const std::string& file, std::string line, Delivery delivery)
-{
-    if (delivery == Delivery::Held)
-        LogFileWriter::AppendLineLater(file, LogFileWriter::OneLine(std::move(line)));
-    else
-        LogFileWriter::AppendLine(file, LogFileWriter::OneLine(std::move(line)));
-}
+// The error lines this thread wrote whole (CWMIDebugLog::ErrorLinesWritten).
+thread_local std::uint64_t t_errorLinesWritten = 0;
 
 }  // namespace
 
@@ -330,10 +317,11 @@ void CWMIDebugLog::LogInfo(LPCWSTR sourceFile, int line, LPCWSTR text, LPCWSTR d
         out += " | ";
         AppendNarrow(out, detail);
     }
-    Write(target.file, std::move(out), Delivery::Held);
+    // Information lines, written on every request, are held and written together.
+    LogFileWriter::AppendLineLater(target.file, LogFileWriter::OneLine(std::move(out)));
 }
 
-void CWMIDebugLog::LogError(LPCWSTR sourceFile, int line, LPCWSTR text, HRESULT code, const CException* exception,
+bool CWMIDebugLog::LogError(LPCWSTR sourceFile, int line, LPCWSTR text, HRESULT code, const CException* exception,
                             const CWMIException* wmiException)
 {
     // A caller that passes no code of its own still has the one the WMI exception carries.
@@ -365,7 +353,16 @@ void CWMIDebugLog::LogError(LPCWSTR sourceFile, int line, LPCWSTR text, HRESULT 
         std::snprintf(hr, sizeof(hr), "0x%08X ", static_cast<unsigned>(wmiException->GetHResult()));
         out += std::string(" | WMI exception: ") + hr + ConvertCStringToUtf8(wmiException->GetMessage());
     }
-    Write(Target().file, std::move(out), Delivery::AtOnce);
+    // An error line is written at once, after the held lines.
+    const bool written = LogFileWriter::AppendLine(Target().file, LogFileWriter::OneLine(std::move(out)));
+    if (written)
+        ++t_errorLinesWritten;
+    return written;
+}
+
+std::uint64_t CWMIDebugLog::ErrorLinesWritten()
+{
+    return t_errorLinesWritten;
 }
 
 CString CWMIDebugLog::GetLogFileName()

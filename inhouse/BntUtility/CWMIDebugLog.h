@@ -12,12 +12,16 @@
 // call stays one line. Which lines are written follows the level: the DWORD "LogLevel" under
 // HKEY_LOCAL_MACHINE\SOFTWARE\Brontel\Ivarune\Fluxmere (0 errors only, 1 information lines
 // too, 2 debug lines too; 1 when absent or out of range), read with the log file's folder.
-// A log file that cannot be written loses the line; logging never throws.
+// A log file that cannot be written loses the line; logging never throws. LogError says whether
+// its line is in the file, and each thread counts the error lines it wrote there
+// (ErrorLinesWritten), so that a request can tell whether it left its reason in the log.
 #pragma once
 
 #include "platform/mfc/CException.h"
 #include "platform/mfc/CString.h"
 #include "platform/win32/WinTypes.h"
+
+#include <cstdint>
 
 namespace brontel::utility {
 
@@ -41,9 +45,13 @@ public:
     // a false one "DEBUG" (for routine lines, which the default level leaves out).
     static void LogInfo(LPCWSTR sourceFile, int line, LPCWSTR text, LPCWSTR detail = nullptr, bool flag = true);
     // Writes one error line with the code (an HRESULT or 0) and the messages of the given
-    // exceptions, which are only read (never deleted); both may be null.
-    static void LogError(LPCWSTR sourceFile, int line, LPCWSTR text, HRESULT code = 0,
+    // exceptions, which are only read (never deleted); both may be null. True when the line is in
+    // the log file whole; false when the file could not be opened or did not take it all.
+    static bool LogError(LPCWSTR sourceFile, int line, LPCWSTR text, HRESULT code = 0,
                          const CException* exception = nullptr, const CWMIException* wmiException = nullptr);
+    // How many error lines the calling thread has written whole to the log file since it started.
+    // A request compares the count before and after to learn whether it wrote a reason there.
+    static std::uint64_t ErrorLinesWritten();
     // The log file: the folder of the registry value "LogFilePath" under
     // HKEY_LOCAL_MACHINE\SOFTWARE\Brontel\Ivarune (environment references expanded) or, when
     // the value is absent or empty, the folder "Logs" under the Provixa home (a relative value

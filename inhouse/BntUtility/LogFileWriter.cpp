@@ -87,7 +87,8 @@ private:
     int m_fd;
 };
 
-// Opens the file for appending, creating its folders first. -1 when it cannot be opened.
+// Opens the file for appending, creating its folders first; for reading too where this account
+// may, so that a record another writer left cut can be found. -1 when it cannot be opened.
 int OpenForAppend(const std::string& path)
 {
     const std::filesystem::path file(path);
@@ -96,31 +97,81 @@ int OpenForAppend(const std::string& path)
         ProvixaHome::CreatePrivateFolders(file.parent_path());
     }
     int fd = -1;
-    do
+    for (const int access : {O_RDWR, O_WRONLY})
     {
-        // The log names users and devices: the owner's only.
-        fd = open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0600);
-    } while (fd < 0 && errno == EINTR);
+        do
+        {
+            // The log names users and devices: the owner's only.
+            fd = open(path.c_str(), access | O_APPEND | O_CREAT | O_CLOEXEC, 0600);
+        } while (fd < 0 && errno == EINTR);
+        if (fd >= 0 || errno != EACCES)
+            break;
+    }
     return fd;
 }
 
-// Writes the whole buffer; false when the file refuses it.
-bool WriteAll(int fd, std::string_view data)
+// The write of TestHookWrite while one is set; g_writeHooked spares its lock otherwise.
+std::atomic<bool> g_writeHooked{false};
+
+std::mutex& WriteHookLock()
 {
-    while (!data.empty())
+    static std::mutex lock;
+    return lock;
+}
+
+LogFileWriter::WriteCall& WriteHook()
+{
+    static LogFileWriter::WriteCall hook;
+    return hook;
+}
+
+// One write of the bytes (again only when a signal came before any was written): the bytes the
+// file took, or -1.
+ssize_t WriteOnce(int fd, std::string_view data)
+{
+    LogFileWriter::WriteCall hook;
+    if (g_writeHooked.load())
     {
-        const ssize_t written = write(fd, data.data(), data.size());
-        if (written < 0)
-        {
-            if (errno == EINTR)
-            {
-                continue;
-            }
-            return false;
-        }
-        data.remove_prefix(static_cast<std::size_t>(written));
+        const std::scoped_lock guard(WriteHookLock());
+        hook = WriteHook();
     }
-    return true;
+    for (;;)
+    {
+        const ssize_t written =
+            hook ? static_cast<ssize_t>(hook(fd, data.data(), data.size())) : write(fd, data.data(), data.size());
+        if (written >= 0 || errno != EINTR)
+            return written;
+    }
+}
+
+// False when the file of `size` bytes is known not to end in a line feed (an empty file, and one
+// this account cannot read back, count as ended).
+bool EndsWithLineFeed(int fd, off_t size)
+{
+    char last = '\n';
+    return size <= 0 || pread(fd, &last, 1, size - 1) != 1 || last == '\n';
+}
+
+// Appends `records` (whole lines with their line feeds) to the file of `size` bytes with one
+// write, so that they land whole at its end whatever other processes append; after a record
+// another writer left cut, a line feed first. A write the file takes only in part (a full disk)
+// is ended with a line feed where the file still takes one: the rest would be a second append,
+// which another writer's record could come before. True when all of it was written.
+bool AppendRecords(int fd, off_t size, std::string_view records)
+{
+    std::string ended;
+    if (!EndsWithLineFeed(fd, size))
+    {
+        ended.reserve(records.size() + 1);
+        ended.append(1, '\n').append(records);
+        records = ended;
+    }
+    const ssize_t written = WriteOnce(fd, records);
+    if (written == static_cast<ssize_t>(records.size()))
+        return true;
+    if (written > 0 && records[static_cast<std::size_t>(written) - 1] != '\n')
+        WriteOnce(fd, "\n");
+    return false;
 }
 
 // The files kept open between lines, by path. Each remembers which file it opened, so that a
@@ -229,8 +280,9 @@ OpenLogFiles& Files()
     return files;
 }
 
-// Appends `whole` (lines with their line feeds) to the file with one write.
-void WriteLines(const std::string& path, const std::string& whole)
+// Appends `whole` (lines with their line feeds) to the file with one write; true when all of it
+// is there.
+bool WriteLines(const std::string& path, const std::string& whole)
 {
     OpenLogFiles& files = Files();
     std::shared_ptr<const FileDescriptor> fd;
@@ -239,11 +291,10 @@ void WriteLines(const std::string& path, const std::string& whole)
         if (g_closedForExit.load())
         {
             const FileDescriptor own(OpenForAppend(path));
-            if (own.Get() >= 0)
+            struct stat opened
             {
-                WriteAll(own.Get(), whole);
-            }
-            return;
+            };
+            return own.Get() >= 0 && fstat(own.Get(), &opened) == 0 && AppendRecords(own.Get(), opened.st_size, whole);
         }
         fd = files.FileForLineLocked(path, nullptr);
     }
@@ -265,19 +316,20 @@ void WriteLines(const std::string& path, const std::string& whole)
     }
     if (fd == nullptr)
     {
-        return;
+        return false;
     }
-    const bool written = WriteAll(fd->Get(), whole);
+    const bool written = AppendRecords(fd->Get(), current.st_size, whole);
     const std::uintmax_t size = static_cast<std::uintmax_t>(current.st_size) + whole.size();
     if (written && size < g_maxFileBytes.load())
     {
-        return;
+        return true;
     }
     const std::scoped_lock guard(WriteLock());
     if (!g_closedForExit.load())
     {
         files.AfterLineLocked(path, fd.get(), written, size);
     }
+    return written;
 }
 
 // Lines that AppendLineLater keeps for a moment, on one queue in the order they were handed
@@ -333,8 +385,9 @@ public:
     }
 
     // Writes every held line and then `line` (when given) to `path`. Lines taken by the
-    // flusher are in their files before anything after them.
-    void WriteHeld(const std::string* path, const std::string* line)
+    // flusher are in their files before anything after them. True when `line` was written whole
+    // (in one write with the held lines of its file).
+    bool WriteHeld(const std::string* path, const std::string* line)
     {
         const CheckedMutexLock order(m_writeLock);
         std::vector<std::pair<const std::string*, std::string>> taken;
@@ -343,10 +396,15 @@ public:
             m_bytes.fetch_sub(held->text.size());
             TextFor(taken, held->path).append(held->text);
         }
-        if (line != nullptr)
-            TextFor(taken, path).append(*line);
-        for (const auto& [file, text] : taken)
-            WriteLines(*file, text);
+        std::string* lineText = line != nullptr ? &TextFor(taken, path).append(*line) : nullptr;
+        bool lineWritten = false;
+        for (auto& [file, text] : taken)
+        {
+            const bool written = WriteLines(*file, text);
+            if (&text == lineText)
+                lineWritten = written;
+        }
+        return lineWritten;
     }
 
 private:
@@ -500,14 +558,13 @@ HeldLines& Held()
 
 }  // namespace
 
-void LogFileWriter::AppendLine(const std::string& path, std::string_view line)
+bool LogFileWriter::AppendLine(const std::string& path, std::string_view line)
 {
     std::string whole(line);
     whole.push_back('\n');
     if (g_heldWrittenForExit.load())
-        WriteLines(path, whole);
-    else
-        Held().WriteHeld(&path, &whole);
+        return WriteLines(path, whole);
+    return Held().WriteHeld(&path, &whole);
 }
 
 void LogFileWriter::AppendLineLater(const std::string& path, std::string_view line)
@@ -527,6 +584,13 @@ void LogFileWriter::Flush()
 void LogFileWriter::SetClock(const IClock* clock)
 {
     g_clock.store(clock);
+}
+
+void LogFileWriter::TestHookWrite(WriteCall write)
+{
+    const std::scoped_lock guard(WriteHookLock());
+    g_writeHooked.store(static_cast<bool>(write));
+    WriteHook() = std::move(write);
 }
 
 void LogFileWriter::SetMaxFileBytes(std::uintmax_t bytes)

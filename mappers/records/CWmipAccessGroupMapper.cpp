@@ -10,7 +10,6 @@
 #include "framework/WMIHelper.h"
 #include "inhouse/BntCommon/CBntCardholderTrans.h"
 #include "inhouse/BntCoreDb/CBntDatabase.h"
-#include "inhouse/BntCoreDb/CDBException.h"
 #include "inhouse/BntCoreDb/CDynamicRecordset.h"
 #include "inhouse/BntLogin/CAcsUser.h"
 #include "inhouse/BntLogin/CBntAcsSystemOptions.h"
@@ -131,95 +130,87 @@ HRESULT CWmipAccessGroupMapper::ExecuteMethod(CWmipObjectPath* path, const wchar
 HRESULT CWmipAccessGroupMapper::AssignGroup(CWmipObjectPath* path, IWbemClassObject* inParams)
 {
     CWmipAccessRules::Badge badge;
-    try
-    {
-        // The group is read, the limits are counted and the levels written in the write frame's
-        // one transaction, so a concurrent assignment to the same badge cannot slip past them,
-        // nor a badge or group leave the caller's segments before they are written.
-        const HRESULT written = CWmipWriteFrame::RunMethod(
-            *this, path, kMethodName, inParams,
-            [&](IWbemClassObject* group) { RequirePermission(Permission::kAssignAccessLevels, group); },
-            [&](IWbemClassObject* group, CBntDatabase&) -> HRESULT {
-                CAcsUser* user = RequireUser();
-                const LONG groupId = CWmipAccessRules::NumberOr(group, L"ID", 0);
-                const LONG badgeKey = CWmipAccessRules::NumberOr(inParams, L"BadgeKey", 0);
-                const bool segmented = user->GetSystemOptions().SegmentsInUse();
-                const CAcsUser& connection = *GetDatabaseUser();
-                badge = CWmipAccessRules::ReadAssignableBadge(*this, badgeKey);
-                CBntAssignedAcLvlList groupList;
-                CBntAssignedAcLvlList badgeList;
-                const CBntAcsDBMgrCardholder manager(&connection);
-                if (!manager.GetAccessLevelsForGroup(groupList, groupId) ||
-                    !manager.GetAccessLevelsForBadge(badgeList, badgeKey, false, false))
-                    CWmipRecordChecks::ThrowNamed(kSourceFile, __LINE__, WBEM_E_INVALID_PARAMETER,
-                                                  CWmipMessages::kInvalidProperty, L"ID");
-                std::vector<Level> groupLevels = groupList.GetEntries();
-                for (const Level& level : groupLevels)
-                    CWmipAccessRules::RequireVisible(*this, L"Bnt_AccessLevel", {{L"ID", level.levelId}}, L"ID");
-                std::vector<Level> badgeLevels = badgeList.GetEntries();
-                if (!segmented)
-                {
-                    // Without segments every level falls under the one system-wide tally.
-                    for (Level& level : groupLevels)
-                        level.segmentId = kNoSegmentsKey;
-                    for (Level& level : badgeLevels)
-                        level.segmentId = kNoSegmentsKey;
-                }
-                const std::vector<Level> levels = SelectLevels(
-                    groupLevels, badgeLevels, [&](LONG key) { return CWmipAccessRules::FindSegmentUnit(*user, key); });
-                // The answer names no reason: the log holds it.
-                if (levels.empty())
-                {
-                    CString text;
-                    if (groupLevels.empty())
-                        text.Format(L"CWmipAccessGroupMapper::AssignGroup - The access group %d holds no access "
-                                    L"level, and the badge %d none: there is nothing to assign.",
-                                    groupId, badgeKey);
-                    else
-                        text.Format(L"CWmipAccessGroupMapper::AssignGroup - None of the %d access levels of the "
-                                    L"access group %d fits the limits of the badge %d (each is logged above).",
-                                    static_cast<int>(groupLevels.size()), groupId, badgeKey);
-                    CWMIDebugLog::LogError(kSourceFile, __LINE__, text, WBEM_E_FAILED);
-                    return WBEM_E_FAILED;
-                }
-                // Only the levels being added are checked against the badge's: a group level the badge
-                // already holds does not overlap with itself.
-                CBntAssignedAcLvlList added;
-                for (std::size_t i = badgeLevels.size(); i < levels.size(); ++i)
-                    added.Add(levels[i]);
-                if (IWmipUserEntry* entry = GetUserEntry();
-                    entry != nullptr && !entry->CanOnityILSLevelBeAssigned(badgeList, added))
-                    throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED, CWmipMessages::kGroupReaderOverlap);
-                CBntAssignedAcLvlList newList;
-                for (const Level& level : levels)
-                    newList.Add(level);
-                CWmipAccessRules::AssignLevels(connection, badge, newList);
-                if (user->GetSystemOptions().ServerType() != 0)
-                {
-                    const COleDateTime now = COleDateTime::GetCurrentTime();
-                    CBntCardholderTrans replication(CBntCardholderTrans::kModified, 0, &now);
-                    replication.SetOperation(kAssignGroupReplicationOperation);
-                    replication.SetPersonID(badge.personId);
-                    replication.SetBadge(badge.key, badge.id, badge.issueCode);
-                    LogReplication(replication);
-                }
-                CString name;
-                WMIHelper::GetString(group, L"Name", name);
+    // The group is read, the limits are counted and the levels written in the write frame's
+    // one transaction, so a concurrent assignment to the same badge cannot slip past them,
+    // nor a badge or group leave the caller's segments before they are written.
+    const HRESULT written = CWmipWriteFrame::RunMethod(
+        *this, path, kMethodName, inParams,
+        [&](IWbemClassObject* group) { RequirePermission(Permission::kAssignAccessLevels, group); },
+        [&](IWbemClassObject* group, CBntDatabase&) -> HRESULT {
+            CAcsUser* user = RequireUser();
+            const LONG groupId = CWmipAccessRules::NumberOr(group, L"ID", 0);
+            const LONG badgeKey = CWmipAccessRules::NumberOr(inParams, L"BadgeKey", 0);
+            const bool segmented = user->GetSystemOptions().SegmentsInUse();
+            const CAcsUser& connection = *GetDatabaseUser();
+            badge = CWmipAccessRules::ReadAssignableBadge(*this, badgeKey);
+            CBntAssignedAcLvlList groupList;
+            CBntAssignedAcLvlList badgeList;
+            const CBntAcsDBMgrCardholder manager(&connection);
+            if (!manager.GetAccessLevelsForGroup(groupList, groupId) ||
+                !manager.GetAccessLevelsForBadge(badgeList, badgeKey, false, false))
+                CWmipRecordChecks::ThrowNamed(kSourceFile, __LINE__, WBEM_E_INVALID_PARAMETER,
+                                              CWmipMessages::kInvalidProperty, L"ID");
+            std::vector<Level> groupLevels = groupList.GetEntries();
+            for (const Level& level : groupLevels)
+                CWmipAccessRules::RequireVisible(*this, L"Bnt_AccessLevel", {{L"ID", level.levelId}}, L"ID");
+            std::vector<Level> badgeLevels = badgeList.GetEntries();
+            if (!segmented)
+            {
+                // Without segments every level falls under the one system-wide tally.
+                for (Level& level : groupLevels)
+                    level.segmentId = kNoSegmentsKey;
+                for (Level& level : badgeLevels)
+                    level.segmentId = kNoSegmentsKey;
+            }
+            const std::vector<Level> levels = SelectLevels(
+                groupLevels, badgeLevels, [&](LONG key) { return CWmipAccessRules::FindSegmentUnit(*user, key); });
+            // The answer names no reason: the log holds it.
+            if (levels.empty())
+            {
                 CString text;
-                text.FormatMessage(L"Fluxmere: request to assign access group %1 to badgekey %2!d!", name, badgeKey);
-                if (!user->LogTransToDB(AuditOperation::kAssignAccessGroup, AuditObject::kAccessGroupAssignment, text,
-                                        GetDatabase()))
-                    throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED, CWmipMessages::kAuditNotWritten);
-                return S_OK;
-            });
-        if (FAILED(written))
-            return written;
-    }
-    catch (const CDBException& e)
-    {
-        CWMIDebugLog::LogError(kSourceFile, __LINE__, L"CWmipAccessGroupMapper::AssignGroup failed.", 0, &e);
-        throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED);
-    }
+                if (groupLevels.empty())
+                    text.Format(L"CWmipAccessGroupMapper::AssignGroup - The access group %d holds no access "
+                                L"level, and the badge %d none: there is nothing to assign.",
+                                groupId, badgeKey);
+                else
+                    text.Format(L"CWmipAccessGroupMapper::AssignGroup - None of the %d access levels of the "
+                                L"access group %d fits the limits of the badge %d (each is logged above).",
+                                static_cast<int>(groupLevels.size()), groupId, badgeKey);
+                CWMIDebugLog::LogError(kSourceFile, __LINE__, text, WBEM_E_FAILED);
+                return WBEM_E_FAILED;
+            }
+            // Only the levels being added are checked against the badge's: a group level the badge
+            // already holds does not overlap with itself.
+            CBntAssignedAcLvlList added;
+            for (std::size_t i = badgeLevels.size(); i < levels.size(); ++i)
+                added.Add(levels[i]);
+            if (IWmipUserEntry* entry = GetUserEntry();
+                entry != nullptr && !entry->CanOnityILSLevelBeAssigned(badgeList, added))
+                throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED, CWmipMessages::kGroupReaderOverlap);
+            CBntAssignedAcLvlList newList;
+            for (const Level& level : levels)
+                newList.Add(level);
+            CWmipAccessRules::AssignLevels(connection, badge, newList);
+            if (user->GetSystemOptions().ServerType() != 0)
+            {
+                const COleDateTime now = COleDateTime::GetCurrentTime();
+                CBntCardholderTrans replication(CBntCardholderTrans::kModified, 0, &now);
+                replication.SetOperation(kAssignGroupReplicationOperation);
+                replication.SetPersonID(badge.personId);
+                replication.SetBadge(badge.key, badge.id, badge.issueCode);
+                LogReplication(replication);
+            }
+            CString name;
+            WMIHelper::GetString(group, L"Name", name);
+            CString text;
+            text.FormatMessage(L"Fluxmere: request to assign access group %1 to badgekey %2!d!", name, badgeKey);
+            if (!user->LogTransToDB(AuditOperation::kAssignAccessGroup, AuditObject::kAccessGroupAssignment, text,
+                                    GetDatabase()))
+                throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED, CWmipMessages::kAuditNotWritten);
+            return S_OK;
+        });
+    if (FAILED(written))
+        return written;
     CWmipAccessRules::SendBadgeDownloadNotice(badge.id);
     return S_OK;
 }

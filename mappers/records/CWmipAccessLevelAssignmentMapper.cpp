@@ -6,6 +6,7 @@
 
 #include "framework/CWmipInstanceWriter.h"
 #include "framework/CWmipObjectPath.h"
+#include "framework/CWmipWriteFrame.h"
 #include "framework/WMIHelper.h"
 #include "inhouse/BntCommon/CBntCardholderTrans.h"
 #include "inhouse/BntCoreDb/CBntDatabase.h"
@@ -91,10 +92,9 @@ HRESULT CWmipAccessLevelAssignmentMapper::PutInstance(IWbemClassObject* instance
     }
     catch (const CDBException& e)
     {
-        CWMIDebugLog::LogError(kSourceFile, __LINE__, L"CWmipAccessLevelAssignmentMapper::PutInstance failed.", 0, &e);
-        if (e.IsConnectionLost())
-            throw;
-        throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED, CWmipMessages::kInstanceNotWritten);
+        CWmipWriteFrame::ThrowNotWritten(kSourceFile, __LINE__,
+                                         L"CWmipAccessLevelAssignmentMapper::PutInstance failed.", e,
+                                         CWmipMessages::kInstanceNotWritten);
     }
     // The panels learn of the badge only once its new level is stored.
     CWmipAccessRules::SendBadgeDownloadNotice(badge.id);

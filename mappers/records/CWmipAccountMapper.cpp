@@ -6,6 +6,7 @@
 
 #include "framework/CWmipInstanceWriter.h"
 #include "framework/CWmipObjectPath.h"
+#include "framework/CWmipWriteFrame.h"
 #include "framework/WMIHelper.h"
 #include "inhouse/BntCommon/CBntCardholderTrans.h"
 #include "inhouse/BntCore/CUserAction.h"
@@ -115,10 +116,8 @@ HRESULT CWmipAccountMapper::PutInstance(IWbemClassObject* instance, LONG flags, 
     }
     catch (const CDBException& e)
     {
-        CWMIDebugLog::LogError(kSourceFile, __LINE__, L"CWmipAccountMapper::PutInstance failed.", 0, &e);
-        if (e.IsConnectionLost())
-            throw;
-        throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED, CWmipMessages::kInstanceNotWritten);
+        CWmipWriteFrame::ThrowNotWritten(kSourceFile, __LINE__, L"CWmipAccountMapper::PutInstance failed.", e,
+                                         CWmipMessages::kInstanceNotWritten);
     }
     CWmipObjectPath written(GetClassName());
     written.AddKey(L"ID", key);

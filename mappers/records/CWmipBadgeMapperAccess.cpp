@@ -13,7 +13,6 @@
 #include "framework/WMIHelper.h"
 #include "inhouse/BntCommon/CBntBadgeKey.h"
 #include "inhouse/BntCommon/CBntCardholderTrans.h"
-#include "inhouse/BntCoreDb/CDBException.h"
 #include "inhouse/BntCoreDb/CDynamicRecordset.h"
 #include "inhouse/BntCoreDb/CRowCountSet.h"
 #include "inhouse/BntLogin/CAcsUser.h"
@@ -107,117 +106,109 @@ HRESULT CWmipBadgeMapper::AssignAccessLevel(CWmipObjectPath* path, IWbemClassObj
 {
     bool mayAssignAny = false;
     const CBntAcsDBMgrCardholder manager(GetDatabaseUser());
-    try
-    {
-        return CWmipWriteFrame::RunMethod(
-            *this, path, L"AssignAccessLevel", inParams,
-            [&](IWbemClassObject* instance) {
-                const HRESULT anyLevel = CanPerformOperation(Permission::kAssignAccessLevels, instance);
-                if (FAILED(anyLevel) && anyLevel != WBEM_E_ACCESS_DENIED)
-                    throw CWMIException(kSourceFile, __LINE__, anyLevel);
-                mayAssignAny = SUCCEEDED(anyLevel);
-            },
-            [&](IWbemClassObject* instance, CBntDatabase&) {
-                CAcsUser* user = RequireUser();
-                LONG badgeKey = 0;
-                LONG personId = 0;
-                LONGLONG id = 0;
-                LONG type = 0;
-                LONG issueCode = 0;
-                WMIHelper::GetNumber(instance, L"BADGEKEY", badgeKey);
-                WMIHelper::GetNumber(instance, L"PERSONID", personId);
-                WMIHelper::GetNumber64(instance, L"ID", id);
-                WMIHelper::GetNumber(instance, L"TYPE", type);
-                WMIHelper::GetNumber(instance, L"ISSUECODE", issueCode);
+    return CWmipWriteFrame::RunMethod(
+        *this, path, L"AssignAccessLevel", inParams,
+        [&](IWbemClassObject* instance) {
+            const HRESULT anyLevel = CanPerformOperation(Permission::kAssignAccessLevels, instance);
+            if (FAILED(anyLevel) && anyLevel != WBEM_E_ACCESS_DENIED)
+                throw CWMIException(kSourceFile, __LINE__, anyLevel);
+            mayAssignAny = SUCCEEDED(anyLevel);
+        },
+        [&](IWbemClassObject* instance, CBntDatabase&) {
+            CAcsUser* user = RequireUser();
+            LONG badgeKey = 0;
+            LONG personId = 0;
+            LONGLONG id = 0;
+            LONG type = 0;
+            LONG issueCode = 0;
+            WMIHelper::GetNumber(instance, L"BADGEKEY", badgeKey);
+            WMIHelper::GetNumber(instance, L"PERSONID", personId);
+            WMIHelper::GetNumber64(instance, L"ID", id);
+            WMIHelper::GetNumber(instance, L"TYPE", type);
+            WMIHelper::GetNumber(instance, L"ISSUECODE", issueCode);
 
-                if (manager.BadgeTypeIsDisposable(type))
-                    Refuse(__LINE__, CWmipMessages::kDisposableBadge);
-                CBntAssignedAcLvlList list;
-                manager.GetAccessLevelsForBadge(list, badgeKey, false, false);
-                if (inParams == nullptr)
+            if (manager.BadgeTypeIsDisposable(type))
+                Refuse(__LINE__, CWmipMessages::kDisposableBadge);
+            CBntAssignedAcLvlList list;
+            manager.GetAccessLevelsForBadge(list, badgeKey, false, false);
+            if (inParams == nullptr)
+                CWmipRecordChecks::ThrowNamed(kSourceFile, __LINE__, WBEM_E_INVALID_PARAMETER,
+                                              CWmipMessages::kInvalidProperty, L"LevelIn");
+            _variant_t levelIn;
+            if (FAILED(inParams->Get(L"LevelIn", 0, &levelIn, nullptr, nullptr)))
+                CWmipRecordChecks::ThrowNamed(kSourceFile, __LINE__, WBEM_E_INVALID_PARAMETER,
+                                              CWmipMessages::kInvalidProperty, L"LevelIn");
+            const std::vector<LONG> levels = LevelsOf(levelIn);
+            int added = 0;
+            for (const LONG level : levels)
+            {
+                if (!mayAssignAny && !ManagesLevel(GetDatabase(), user->GetUserID(), level))
+                    throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED, CWmipMessages::kAccessDenied);
+                // The level is looked up as the caller: one it may not see is one that is not there.
+                const std::optional<LONG> segment = CallerCanSee(L"Bnt_AccessLevel", {{L"ID", level}})
+                                                        ? SegmentOfLevel(GetDatabase(), level)
+                                                        : std::nullopt;
+                if (!segment)
                     CWmipRecordChecks::ThrowNamed(kSourceFile, __LINE__, WBEM_E_INVALID_PARAMETER,
-                                                  CWmipMessages::kInvalidProperty, L"LevelIn");
-                _variant_t levelIn;
-                if (FAILED(inParams->Get(L"LevelIn", 0, &levelIn, nullptr, nullptr)))
-                    CWmipRecordChecks::ThrowNamed(kSourceFile, __LINE__, WBEM_E_INVALID_PARAMETER,
-                                                  CWmipMessages::kInvalidProperty, L"LevelIn");
-                const std::vector<LONG> levels = LevelsOf(levelIn);
-                int added = 0;
-                for (const LONG level : levels)
+                                                  CWmipMessages::kInvalidProperty, L"AccessLevelID");
+                bool duplicate = false;
+                LONG standard = 0;
+                LONG temporary = 0;
+                for (const CBntAssignedAcLvlList::Entry& entry : list.GetEntries())
                 {
-                    if (!mayAssignAny && !ManagesLevel(GetDatabase(), user->GetUserID(), level))
-                        throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED, CWmipMessages::kAccessDenied);
-                    // The level is looked up as the caller: one it may not see is one that is not there.
-                    const std::optional<LONG> segment = CallerCanSee(L"Bnt_AccessLevel", {{L"ID", level}})
-                                                            ? SegmentOfLevel(GetDatabase(), level)
-                                                            : std::nullopt;
-                    if (!segment)
-                        CWmipRecordChecks::ThrowNamed(kSourceFile, __LINE__, WBEM_E_INVALID_PARAMETER,
-                                                      CWmipMessages::kInvalidProperty, L"AccessLevelID");
-                    bool duplicate = false;
-                    LONG standard = 0;
-                    LONG temporary = 0;
-                    for (const CBntAssignedAcLvlList::Entry& entry : list.GetEntries())
-                    {
-                        if (entry.segmentId != *segment)
-                            continue;
-                        duplicate = duplicate || entry.levelId == level;
-                        (entry.IsTemporary() ? temporary : standard) += 1;
-                    }
-                    if (duplicate)
-                    {
-                        CString line;
-                        line.Format(L"The specified access level assignment with access level ID %d already exists.",
-                                    level);
-                        CWMIDebugLog::LogError(kSourceFile, __LINE__, line);
+                    if (entry.segmentId != *segment)
                         continue;
-                    }
-                    const CSegmentUnit* unit = FindSegmentUnit(*segment);
-                    if (unit == nullptr)
-                        Refuse(__LINE__, CWmipMessages::kNoSegmentUnit);
-                    const CWmipAccessRules::SegmentLimit broken = CWmipAccessRules::BrokenLimit(
-                        *unit, id,
-                        CWmipAccessRules::SegmentLevels{standard, temporary, CWmipAccessRules::NewLevel::kStandard});
-                    if (broken != CWmipAccessRules::SegmentLimit::kNone)
-                        Refuse(__LINE__, CWmipAccessRules::LimitMessage(broken));
-                    if (IWmipUserEntry* entry = GetUserEntry();
-                        entry != nullptr && !entry->CanOnityILSLevelBeAssigned(list, level))
-                    {
-                        CString line;
-                        line.Format(CWmipMessages::kReaderOverlap, level, badgeKey);
-                        CWMIDebugLog::LogError(kSourceFile, __LINE__, line);
-                        continue;
-                    }
-                    list.AddStandard(level, *segment);
-                    ++added;
+                    duplicate = duplicate || entry.levelId == level;
+                    (entry.IsTemporary() ? temporary : standard) += 1;
                 }
-                if (added == 0)
-                    return S_OK;
-                CPerson person(personId, nullptr, -9999, 101);
-                person.Read(GetDatabaseUser(), -1);
-                person.ReadSegmentAssignments(GetDatabaseUser());
-                if (!manager.AssignAccessLevelsToBadge(CBntBadgeKey(badgeKey, id, issueCode), type, list, person))
-                    Refuse(__LINE__, CWmipMessages::kLevelsNotAssigned);
-                if (user->GetSystemOptions().ServerType() != 0)
+                if (duplicate)
                 {
-                    CBntCardholderTrans replication(CBntCardholderTrans::kModified,
-                                                    ReplicationObject::kAccessAssignment, nullptr);
-                    replication.SetTime(COleDateTime::GetCurrentTime());
-                    replication.SetUserID(user->GetUserID());
-                    SetupReplTransaction(replication, Operation::Add, instance);
-                    LogReplication(replication);
+                    CString line;
+                    line.Format(L"The specified access level assignment with access level ID %d already exists.",
+                                level);
+                    CWMIDebugLog::LogError(kSourceFile, __LINE__, line);
+                    continue;
                 }
-                // An unaudited assignment must not stand: the throw rolls the whole of it back.
-                if (!user->LogTransToDB(Operation::Modify, AuditObject::kAccessAssignment,
-                                        GetTransactionValues(Operation::Add, instance), GetDatabase()))
-                    throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED, CWmipMessages::kAuditNotRecorded);
-                CWmipBadgeRecord::DownloadBadgeToPanel(id, CWmipBadgeRecord::kChanged, CWmipBadgeRecord::kNoUseLimit);
+                const CSegmentUnit* unit = FindSegmentUnit(*segment);
+                if (unit == nullptr)
+                    Refuse(__LINE__, CWmipMessages::kNoSegmentUnit);
+                const CWmipAccessRules::SegmentLimit broken = CWmipAccessRules::BrokenLimit(
+                    *unit, id,
+                    CWmipAccessRules::SegmentLevels{standard, temporary, CWmipAccessRules::NewLevel::kStandard});
+                if (broken != CWmipAccessRules::SegmentLimit::kNone)
+                    Refuse(__LINE__, CWmipAccessRules::LimitMessage(broken));
+                if (IWmipUserEntry* entry = GetUserEntry();
+                    entry != nullptr && !entry->CanOnityILSLevelBeAssigned(list, level))
+                {
+                    CString line;
+                    line.Format(CWmipMessages::kReaderOverlap, level, badgeKey);
+                    CWMIDebugLog::LogError(kSourceFile, __LINE__, line);
+                    continue;
+                }
+                list.AddStandard(level, *segment);
+                ++added;
+            }
+            if (added == 0)
                 return S_OK;
-            });
-    }
-    catch (const CDBException& e)
-    {
-        CWMIDebugLog::LogError(kSourceFile, __LINE__, L"Unable to assign access levels.", 0, &e);
-        throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED);
-    }
+            CPerson person(personId, nullptr, -9999, 101);
+            person.Read(GetDatabaseUser(), -1);
+            person.ReadSegmentAssignments(GetDatabaseUser());
+            if (!manager.AssignAccessLevelsToBadge(CBntBadgeKey(badgeKey, id, issueCode), type, list, person))
+                Refuse(__LINE__, CWmipMessages::kLevelsNotAssigned);
+            if (user->GetSystemOptions().ServerType() != 0)
+            {
+                CBntCardholderTrans replication(CBntCardholderTrans::kModified, ReplicationObject::kAccessAssignment,
+                                                nullptr);
+                replication.SetTime(COleDateTime::GetCurrentTime());
+                replication.SetUserID(user->GetUserID());
+                SetupReplTransaction(replication, Operation::Add, instance);
+                LogReplication(replication);
+            }
+            // An unaudited assignment must not stand: the throw rolls the whole of it back.
+            if (!user->LogTransToDB(Operation::Modify, AuditObject::kAccessAssignment,
+                                    GetTransactionValues(Operation::Add, instance), GetDatabase()))
+                throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED, CWmipMessages::kAuditNotRecorded);
+            CWmipBadgeRecord::DownloadBadgeToPanel(id, CWmipBadgeRecord::kChanged, CWmipBadgeRecord::kNoUseLimit);
+            return S_OK;
+        });
 }

@@ -3,6 +3,7 @@
 
 #include "framework/CWmipInstanceWriter.h"
 #include "framework/CWmipObjectPath.h"
+#include "framework/CWmipWriteFrame.h"
 #include "inhouse/BntCommon/CBntCardholderTrans.h"
 #include "inhouse/BntCoreDb/CBntDatabase.h"
 #include "inhouse/BntCoreDb/CDBException.h"
@@ -87,10 +88,8 @@ HRESULT CWmipPrecisionAccessGroupAssignmentMapper::PutInstance(IWbemClassObject*
     }
     catch (const CDBException& e)
     {
-        CWMIDebugLog::LogError(kSourceFile, __LINE__, L"PutInstance failed.", 0, &e);
-        if (e.IsConnectionLost())
-            throw;
-        throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED, CWmipMessages::kInstanceNotWritten);
+        CWmipWriteFrame::ThrowNotWritten(kSourceFile, __LINE__, L"PutInstance failed.", e,
+                                         CWmipMessages::kInstanceNotWritten);
     }
     CWmipAccessRules::SendBadgeDownloadNotice(badge.id);
     CWmipObjectPath written(GetClassName());

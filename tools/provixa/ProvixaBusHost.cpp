@@ -13,6 +13,7 @@
 #include "bus/GenericException.h"
 #include "framework/CWmipInstanceWriter.h"
 #include "inhouse/BntCoreDb/CBntDatabase.h"
+#include "inhouse/BntUtility/CWMIDebugLog.h"
 #include "inhouse/BntUtility/CWMIException.h"
 #include "inhouse/BntUtility/PublicPrivateKeyEncryptionUtility.h"
 #include "inhouse/BntUtility/StringConversion.h"
@@ -323,8 +324,11 @@ private:
 };
 
 // The front end's error as a bus client receives it, its message without the source locations
-// that lead a WMI-side failure's text (those are for the log), as the WMI door prints it.
-void PrintError(std::ostream& err, const std::string& key, const std::string& message, HRESULT hr)
+// that lead a WMI-side failure's text (those are for the log), as the WMI door prints it. The
+// front end's fixed texts send the reader to the log whatever the request wrote there: the log
+// is named only when the request wrote an error line (`reasonLogged`).
+void PrintError(std::ostream& err, const std::string& key, const std::string& message, HRESULT hr,
+                bool reasonLogged = false)
 {
     // The front end's general "unable to write" says nothing of a full disk or of a lock that
     // another process holds.
@@ -339,7 +343,9 @@ void PrintError(std::ostream& err, const std::string& key, const std::string& me
         (cut < message.size() ? "... (" + std::to_string(message.size() - cut) + " bytes more)" : "");
     // A message that already says why (the engine's own) is not told it twice.
     const bool said = cause.empty() || text.find(cause) != std::string::npos;
-    err << ProvixaOutput::FailureJson(key, text + (said ? "" : " (" + cause + ")"), hr) << "\n";
+    err << ProvixaOutput::FailureJson(key, text + (said ? "" : " (" + cause + ")"), hr,
+                                      reasonLogged ? ProvixaOutput::LogFileSentTo(text) : std::string())
+        << "\n";
 }
 
 // A command line the host cannot run, as the front end answers a request it cannot read.
@@ -375,8 +381,6 @@ int RunOne(BusClient& client, BusCommand& command, const std::string& readOnlyRe
     int status = RunCommand(client, command, readOnlyReason, err);
     if (ProvixaHost::ReportUnwritten(out, err, client.TakeEffect()))
         status = kRequestFailed;
-    if (status == kRequestFailed && !readOnlyReason.empty() && command.name == "exec")
-        err << "provixa: " << readOnlyReason << ": a method that writes fails\n";
     ProvixaHost::WarnOfUnreachedServers(err);
     return status;
 }
@@ -385,6 +389,11 @@ int RunCommand(BusClient& client, BusCommand& command, const std::string& readOn
 {
     // A cause left by an earlier command of the shell belongs to none of this one's failures.
     CBntDatabase::TakeLastFailureCause();
+    // The front end answers on this thread: an error line it wrote since is this request's.
+    const std::uint64_t errorLinesBefore = brontel::utility::CWMIDebugLog::ErrorLinesWritten();
+    const auto print = [&](const std::string& key, const std::string& message, HRESULT hr) {
+        PrintError(err, key, message, hr, brontel::utility::CWMIDebugLog::ErrorLinesWritten() != errorLinesBefore);
+    };
     try
     {
         // A write to a database this account may not write would fail deep in the front end
@@ -406,28 +415,28 @@ int RunCommand(BusClient& client, BusCommand& command, const std::string& readOn
     catch (const RequestFailure& failure)
     {
         const CCorvessaException described(failure.hr);
-        PrintError(err, described.ErrorCode(), described.ErrorMessage(), failure.hr);
+        print(described.ErrorCode(), described.ErrorMessage(), failure.hr);
     }
     catch (const CCorvessaException& failure)
     {
-        PrintError(err, failure.ErrorCode(), failure.ErrorMessage(), failure.HResult());
+        print(failure.ErrorCode(), failure.ErrorMessage(), failure.HResult());
     }
     catch (const GenericException& failure)
     {
-        PrintError(err, CCorvessaException::kGeneralExceptionKey, Utf8(failure.GetMessage()), E_FAIL);
+        print(CCorvessaException::kGeneralExceptionKey, Utf8(failure.GetMessage()), E_FAIL);
     }
     catch (const brontel::utility::CWMIException& failure)
     {
         const CCorvessaException described(failure.GetHResult());
-        PrintError(err, described.ErrorCode(), Utf8(failure.GetMessage()), failure.GetHResult());
+        print(described.ErrorCode(), Utf8(failure.GetMessage()), failure.GetHResult());
     }
     catch (const CException& failure)
     {
-        PrintError(err, CCorvessaException::kGeneralExceptionKey, Message(failure), E_FAIL);
+        print(CCorvessaException::kGeneralExceptionKey, Message(failure), E_FAIL);
     }
     catch (const std::exception& failure)
     {
-        PrintError(err, CCorvessaException::kGeneralExceptionKey, failure.what(), E_FAIL);
+        print(CCorvessaException::kGeneralExceptionKey, failure.what(), E_FAIL);
     }
     return kRequestFailed;
 }

@@ -302,7 +302,7 @@ HRESULT ProvixaEvents::EnsureProvider()
         return hr;
     m_shell = std::move(shell);
     if (CWmipHardwareEventProcessor* processor = m_shell->Provider().GetProcessor())
-        processor->SetOutcomeObserver([pending = m_pending](LONG, bool) { pending->Finished(); });
+        processor->SetOutcomeObserver([pending = m_pending](LONG, bool, bool) { pending->Finished(); });
     return WBEM_S_NO_ERROR;
 }
 

@@ -89,21 +89,25 @@ std::string ProvixaFailureLines::Convert(const std::string& line, const KeyOf& k
             return line;
         reason = std::string(split.text);
     }
-    return ProvixaOutput::FailureJson(keyOf(code), split.prefix + reason, code);
+    return ProvixaOutput::FailureJson(keyOf(code), split.prefix + reason, code, ProvixaOutput::LogFileSentTo(reason));
 }
 
 std::string ProvixaFailureLines::Formed(const std::string& line) const
 {
+    const ProgramLine split = Split(line);
+    const bool warning = split.program && split.text.starts_with(kWarningWord);
+    // A person's lines name the log on a line of their own.
     if (m_form == ProvixaCommandLine::FailureForm::Text)
     {
         const std::string log = ProvixaOutput::LogFileSentTo(line);
         // In a batch the log's line names the batch line too, as the failure before it does.
-        return log.empty() ? line
-                           : line + "\n" + std::string(kProgram) + Split(line).prefix + "the provider log is " + log;
+        return log.empty() ? line : line + "\n" + std::string(kProgram) + split.prefix + "the provider log is " + log;
     }
-    const ProgramLine split = Split(line);
-    if (split.program && split.text.starts_with(kWarningWord))
-        return ProvixaOutput::WarningJson(split.prefix + std::string(split.text.substr(kWarningWord.size())));
+    if (warning)
+    {
+        const std::string text = std::string(split.text.substr(kWarningWord.size()));
+        return ProvixaOutput::WarningJson(split.prefix + text, ProvixaOutput::LogFileSentTo(text));
+    }
     return Convert(line, m_keyOf);
 }
 

@@ -4,10 +4,10 @@
 // becomes one JSON line {"error": KEY, "hresult": "0x80041002", "message": TEXT}
 // (ProvixaOutput::FailureJson), and each warning ("provixa: warning: ...") one JSON line
 // {"warning": TEXT}. Lines that are JSON already and progress notes pass as they are. For a person (the
-// text form) the lines pass as they are. In every form a failure that sends the reader to the
-// provider log names its file: a line "provixa: the provider log is FILE" after a text line
-// ("provixa: line 3: the provider log is FILE" in a batch), a
-// member "log" of a JSON one.
+// text form) the lines pass as they are. In every form a failure or warning that sends the
+// reader to the provider log (ProvixaOutput::LogFileSentTo) names its file: a line
+// "provixa: the provider log is FILE" after a text line ("provixa: line 3: the provider log is
+// FILE" in a batch), a member "log" of a JSON one.
 //
 // It sits between a ProvixaLineWriter and the error stream, which hands it whole lines under its
 // own lock; an unfinished last line is converted when Finish (or the destructor) comes. Not

@@ -151,10 +151,10 @@ int UsageFailed(std::ostream& err, const std::string& message)
 
 void ProvixaHost::WarnOfUnreachedServers(std::ostream& err)
 {
-    for (const CString& server : LCfgRpcSender::TakeUnreachedServers())
+    for (const LCfgRpcSender::UnreachedServer& server : LCfgRpcSender::TakeUnreachedServers())
         err << "provixa: warning: a configuration message could not be delivered to the "
-            << ProvixaText::ToUtf8(server.GetString())
-            << ", so the panels were not told of the change; the provider log keeps the message\n";
+            << ProvixaText::ToUtf8(server.name.GetString()) << ", so the panels were not told of the change"
+            << (server.logged ? "; " + std::string(ProvixaOutput::kLogKeepsMessage) : std::string()) << "\n";
 }
 
 std::string ProvixaHost::EffectText(Effect effect, const std::string& path, const std::string& method)
@@ -801,8 +801,6 @@ int ProvixaHost::RunCommand(const ProvixaCommandLine& commandLine, std::ostream&
         int status = runCommand(one, &effect);
         if (ReportUnwritten(out, err, effect))
             status = kRequestFailed;
-        if (readOnly && one.command == ProvixaCommandLine::Command::Exec && status == kRequestFailed)
-            err << "provixa: " << readOnlyReason << ": a method that writes fails\n";
         WarnOfUnreachedServers(err);
         return status;
     };

@@ -61,8 +61,9 @@ public:
     static bool ReportUnwritten(std::ostream& out, std::ostream& err, const std::string& effect);
 
     // Warns on err of each change the installation kept although a server did not take its
-    // configuration message: the user learns that the panels were not told (the message waits
-    // in the provider log). Both doors call it after each command.
+    // configuration message: the user learns that the panels were not told, and that the
+    // provider log keeps the message where it does (the file is named as for a failure:
+    // ProvixaFailureLines). Both doors call it after each command.
     static void WarnOfUnreachedServers(std::ostream& err);
 
 private:

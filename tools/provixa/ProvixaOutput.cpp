@@ -288,19 +288,23 @@ std::string ProvixaOutput::Code(HRESULT status)
     return code;
 }
 
-std::string ProvixaOutput::FailureJson(const std::string& key, const std::string& message, HRESULT status)
+std::string ProvixaOutput::FailureJson(const std::string& key, const std::string& message, HRESULT status,
+                                       const std::string& log)
 {
     using qpid::types::Variant;
     Variant::Map failure{{"error", Variant(key)}, {"message", Variant(message)}, {"hresult", Variant(Code(status))}};
-    if (const std::string log = LogFileSentTo(message); !log.empty())
+    if (!log.empty())
         failure["log"] = Variant(log);
     return QpidTypeConverter::ToJson(failure);
 }
 
-std::string ProvixaOutput::WarningJson(const std::string& message)
+std::string ProvixaOutput::WarningJson(const std::string& message, const std::string& log)
 {
     using qpid::types::Variant;
-    return QpidTypeConverter::ToJson(Variant::Map{{"warning", Variant(message)}});
+    Variant::Map warning{{"warning", Variant(message)}};
+    if (!log.empty())
+        warning["log"] = Variant(log);
+    return QpidTypeConverter::ToJson(warning);
 }
 
 std::string ProvixaOutput::LogFileSentTo(std::string_view text)
@@ -310,7 +314,8 @@ std::string ProvixaOutput::LogFileSentTo(std::string_view text)
     std::string lower(text);
     for (char& c : lower)
         c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    if (text.find(provider) == std::string_view::npos && lower.find(kServerLogs) == std::string::npos)
+    if (text.find(provider) == std::string_view::npos && text.find(kLogNamesCause) == std::string_view::npos &&
+        text.find(kLogKeepsMessage) == std::string_view::npos && lower.find(kServerLogs) == std::string::npos)
         return std::string();
     return ProvixaText::ToUtf8(brontel::utility::CWMIDebugLog::GetLogFileName().GetString());
 }

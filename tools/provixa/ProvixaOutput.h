@@ -36,15 +36,24 @@ public:
     // The HRESULT as both doors print it: "0x8004100C".
     static std::string Code(HRESULT status);
     // A failure as a program reads it on either door, without a line break:
-    // {"error": KEY, "hresult": "0x8004100C", "message": TEXT}.
-    // With "log": FILE as well when the message sends the reader to the provider log
-    // (LogFileSentTo).
-    static std::string FailureJson(const std::string& key, const std::string& message, HRESULT status);
-    // A warning as a program reads it with --json, without a line break: {"warning": TEXT}.
-    static std::string WarningJson(const std::string& message);
+    // {"error": KEY, "hresult": "0x8004100C", "message": TEXT}, with "log": FILE as well when a
+    // log file is given (the one the message sends the reader to).
+    static std::string FailureJson(const std::string& key, const std::string& message, HRESULT status,
+                                   const std::string& log);
+    // A warning as a program reads it with --json, without a line break: {"warning": TEXT}, with
+    // "log": FILE as well when a log file is given.
+    static std::string WarningJson(const std::string& message, const std::string& log);
+
+    // The host's own words that send the reader to the provider log, used only where the
+    // request wrote its reason there: a dropped software event's, an undelivered configuration
+    // message's.
+    static constexpr std::string_view kLogNamesCause = "the provider log names the cause";
+    static constexpr std::string_view kLogKeepsMessage = "the provider log keeps the message";
     // The provider log's file (CWMIDebugLog::GetLogFileName) when the text sends the reader to
-    // it without naming it: the provider's "the provider log holds the details", the front
-    // end's "check server logs"; empty otherwise.
+    // it without naming it: the provider's "the provider log holds the details" (which it says
+    // only when the request wrote its reason there), the host's own words above, the front
+    // end's "check server logs" (which it says whatever was written: the bus door asks
+    // whether the request wrote to the log as well); empty otherwise.
     static std::string LogFileSentTo(std::string_view text);
     // Where progress notes ("Watching", "Handed in", the simulated servers' calls) go: the
     // output, or the error stream when the output is JSON, which they are not.

@@ -24,9 +24,15 @@
 
 struct ProvixaSoftwareEvents::Outcomes
 {
+    // What became of an event: indicated, or dropped with its reason in the log or not.
+    struct Outcome
+    {
+        bool indicated = false;
+        bool errorLogged = false;
+    };
     std::mutex lock;
     std::condition_variable reported;
-    std::map<LONG, bool> indicated;
+    std::map<LONG, Outcome> reports;
 };
 
 namespace {
@@ -102,16 +108,17 @@ HRESULT ProvixaSoftwareEvents::EnsureProvider()
     }
     m_shell = std::move(shell);
     if (CWmipSoftwareEventProcessor* processor = m_shell->Provider().GetProcessor())
-        processor->SetOutcomeObserver([outcomes = m_outcomes, pending = m_pending](LONG eventId, bool indicated) {
-            // Counted as processed before the waiting command is woken: a "wait" right after it
-            // would otherwise still find this event pending.
-            pending->Finished();
-            {
-                const std::lock_guard<std::mutex> guard(outcomes->lock);
-                outcomes->indicated[eventId] = indicated;
-            }
-            outcomes->reported.notify_all();
-        });
+        processor->SetOutcomeObserver(
+            [outcomes = m_outcomes, pending = m_pending](LONG eventId, bool indicated, bool errorLogged) {
+                // Counted as processed before the waiting command is woken: a "wait" right after it
+                // would otherwise still find this event pending.
+                pending->Finished();
+                {
+                    const std::lock_guard<std::mutex> guard(outcomes->lock);
+                    outcomes->reports[eventId] = Outcomes::Outcome{indicated, errorLogged};
+                }
+                outcomes->reported.notify_all();
+            });
     return WBEM_S_NO_ERROR;
 }
 
@@ -141,27 +148,32 @@ int ProvixaSoftwareEvents::Run(const ProvixaCommandLine& commandLine)
     // The provider always answers 0; its processor says whether the event became a WMI event.
     m_pending->HandingIn();
     m_shell->Provider().ReceiveSoftwareEvent(eventId, type, transaction, flags, wide.c_str());
-    std::optional<bool> indicated;
+    std::optional<Outcomes::Outcome> outcome;
     {
         std::unique_lock<std::mutex> guard(m_outcomes->lock);
         m_outcomes->reported.wait_for(guard, std::chrono::milliseconds(kOutcomeWaitMs),
-                                      [&] { return m_outcomes->indicated.count(eventId) != 0; });
-        if (const auto found = m_outcomes->indicated.find(eventId); found != m_outcomes->indicated.end())
+                                      [&] { return m_outcomes->reports.count(eventId) != 0; });
+        if (const auto found = m_outcomes->reports.find(eventId); found != m_outcomes->reports.end())
         {
-            indicated = found->second;
-            m_outcomes->indicated.erase(found);
+            outcome = found->second;
+            m_outcomes->reports.erase(found);
         }
     }
     const std::string described = "software event " + std::to_string(eventId) + " (type " + std::to_string(type) +
                                   ", transaction " + std::to_string(transaction) + ", flags " + std::to_string(flags) +
                                   ", " + std::to_string(wide.size()) + " characters)";
-    if (indicated != true)
+    // The log is named only where the provider wrote the cause there.
+    if (!outcome)
+    {
+        m_err << "provixa: " << described << " was not processed in time\n";
+        return ProvixaHost::kRequestFailed;
+    }
+    if (!outcome->indicated)
     {
         m_err << "provixa: " << described
-              << (indicated ? " was dropped by the provider: it takes record types 1 to 8, transactions 1 to 3 and "
-                              "XML with the record's data; the provider log names the cause"
-                            : " was not processed in time; the provider log says what became of it")
-              << "\n";
+              << " was dropped by the provider: it takes record types 1 to 8, transactions 1 to 3 and XML with the "
+                 "record's data"
+              << (outcome->errorLogged ? "; " + std::string(ProvixaOutput::kLogNamesCause) : std::string()) << "\n";
         return ProvixaHost::kRequestFailed;
     }
     ProvixaOutput::Notes(commandLine.json, m_out, m_err) << "Handed in: " << described << "\n";

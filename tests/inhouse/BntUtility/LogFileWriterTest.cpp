@@ -3,12 +3,16 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
+
+#include <unistd.h>
 
 #include "tests/support/ManualClock.h"
 #include "tests/support/TemporaryHome.h"
@@ -208,11 +212,111 @@ TEST_F(LogFile, ConcurrentWritersNeverInterleaveLines)
     }
 }
 
+// The file system under the writer, played through its write hook: a write reaches the file up
+// to the room left (none left: ENOSPC, as a full disk answers), and the first `cut` bytes only
+// when a cut is set (a short write with room to spare). The bytes of every call are kept.
+class PlayedDisk
+{
+public:
+    static constexpr std::size_t kNoLimit = static_cast<std::size_t>(-1);
+
+    PlayedDisk()
+    {
+        // Nothing written before belongs to the calls played here.
+        LogFileWriter::Flush();
+        LogFileWriter::TestHookWrite(
+            [this](int fd, const char* data, std::size_t size) { return Write(fd, data, size); });
+    }
+    ~PlayedDisk() { LogFileWriter::TestHookWrite({}); }
+    PlayedDisk(const PlayedDisk&) = delete;
+    PlayedDisk& operator=(const PlayedDisk&) = delete;
+
+    void Set(std::size_t room, std::size_t cut)
+    {
+        const std::scoped_lock guard(m_lock);
+        m_room = room;
+        m_cut = cut;
+        m_calls.clear();
+    }
+    Texts Calls() const
+    {
+        const std::scoped_lock guard(m_lock);
+        return m_calls;
+    }
+
+private:
+    long Write(int fd, const char* data, std::size_t size)
+    {
+        const std::scoped_lock guard(m_lock);
+        m_calls.emplace_back(data, size);
+        const std::size_t taken = std::min({size, m_room, m_cut});
+        m_cut = kNoLimit;
+        if (taken == 0)
+        {
+            errno = ENOSPC;
+            return -1;
+        }
+        const ssize_t written = ::write(fd, data, taken);
+        if (written > 0 && m_room != kNoLimit)
+            m_room -= static_cast<std::size_t>(written);
+        return written;
+    }
+
+    mutable std::mutex m_lock;
+    std::size_t m_room = kNoLimit;
+    std::size_t m_cut = kNoLimit;
+    Texts m_calls;
+};
+
+// Each record goes to the file in one write. One the file took only in part (a full disk) is
+// not finished by a second append, which another process's record could come before: it is
+// ended with a line feed where the file still takes one, and a file that does not end in one
+// gets it before the next record, so a cut record never runs into the next.
+TEST_F(LogFile, ARecordIsWrittenWholeInOneWriteAndACutOneNeverRunsIntoTheNext)
+{
+    const struct
+    {
+        const char* what;
+        std::size_t room;  // for the second record
+        std::size_t cut;
+        Texts secondCalls;
+        Texts thirdCalls;
+        std::string file;
+    } cases[] = {
+        {"a full disk", 4, PlayedDisk::kNoLimit, {"second\n", "\n"}, {"\nthird\n"}, "first\nseco\nthird\n"},
+        {"a short write", PlayedDisk::kNoLimit, 4, {"second\n", "\n"}, {"third\n"}, "first\nseco\nthird\n"},
+        {"no room at all", 0, PlayedDisk::kNoLimit, {"second\n"}, {"third\n"}, "first\nthird\n"},
+    };
+    int n = 0;
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.what);
+        const std::string name = "cut" + std::to_string(++n) + ".log";
+        const auto file = Path(name);
+        PlayedDisk disk;
+        EXPECT_TRUE(LogFileWriter::AppendLine(file.string(), "first"));
+        disk.Set(c.room, c.cut);
+        EXPECT_FALSE(LogFileWriter::AppendLine(file.string(), "second"));
+        EXPECT_EQ(disk.Calls(), c.secondCalls);
+        disk.Set(PlayedDisk::kNoLimit, PlayedDisk::kNoLimit);
+        EXPECT_TRUE(LogFileWriter::AppendLine(file.string(), "third"));
+        EXPECT_EQ(disk.Calls(), c.thirdCalls);
+        EXPECT_EQ(m_home.ReadFile(name), c.file);
+    }
+    // A record another process left cut is ended before the next one, held lines included.
+    const auto shared = Path("shared.log");
+    m_home.WriteFile("shared.log", "2026-12-09 12:13:25.333 [30696] INFO other(1): ExecQueryAsync(SELECT");
+    LogFileWriter::AppendLineLater(shared.string(), "held");
+    EXPECT_TRUE(LogFileWriter::AppendLine(shared.string(), "at once"));
+    EXPECT_EQ(Lines(shared),
+              (Texts{"2026-12-09 12:13:25.333 [30696] INFO other(1): ExecQueryAsync(SELECT", "held", "at once"}));
+}
+
 TEST_F(LogFile, UnopenablePathLosesTheLineQuietly)
 {
     // A folder stands where the file should be.
     std::filesystem::create_directories(Path("taken.log"));
-    LogFileWriter::AppendLine(Path("taken.log").string(), "lost");
+    EXPECT_FALSE(LogFileWriter::AppendLine(Path("taken.log").string(), "lost"));
     EXPECT_TRUE(std::filesystem::is_directory(Path("taken.log")));
     LogFileWriter::AppendLine(Path("fine.log").string(), "kept");
     EXPECT_EQ(Lines(Path("fine.log")), (Texts{"kept"}));

@@ -209,7 +209,7 @@ TEST_F(ProviderTest, TheOutcomeObserverHearsOfEveryRecordAfterItsEventReachedThe
     std::condition_variable changed;
     std::vector<Told> told;
     Start();
-    m_provider.GetProcessor()->SetOutcomeObserver([&](LONG serial, bool indicated) {
+    m_provider.GetProcessor()->SetOutcomeObserver([&](LONG serial, bool indicated, bool) {
         const std::lock_guard<std::mutex> guard(lock);
         told.push_back({serial, indicated, m_sink->Objects().size()});
         changed.notify_all();

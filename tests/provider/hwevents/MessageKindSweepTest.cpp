@@ -109,7 +109,7 @@ TEST(HardwareMessageKinds, EveryKindTypeSubtypeAndDataTypeEndsAsItsRulesSay)
     std::mutex lock;
     std::condition_variable changed;
     std::size_t told = 0;
-    provider.GetProcessor()->SetOutcomeObserver([&](LONG, bool) {
+    provider.GetProcessor()->SetOutcomeObserver([&](LONG, bool, bool) {
         const std::lock_guard<std::mutex> guard(lock);
         ++told;
         changed.notify_all();

@@ -264,11 +264,12 @@ TEST_F(ProvixaExamples, EachSentenceOfTheReadmeAndTheHelpIsWhatTheHostDoes)
          0,
          {"{\"path\":\"Bnt_Cardholder.ID=1\"}"}},
         // Without --simulate a write stands with a warning naming the server it missed (with --json
-        // a JSON line).
+        // a JSON line, naming the log that keeps the message).
         {"scripts/provixa --as admin --json delete Bnt_Badge.BADGEKEY=7",
          0,
          {"{\"deleted\":\"Bnt_Badge.BADGEKEY=7\"}",
-          "{\"warning\":\"a configuration message could not be delivered to the Communication Server"}},
+          "/var/Logs/Fluxmere.log\",\"warning\":\"a configuration message could not be delivered to the Communication "
+          "Server"}},
         {"scripts/provixa --as operator --simulate --json exec Bnt_Panel.ID=1 SetClock 2>/dev/null",
          0,
          {"null\n"},

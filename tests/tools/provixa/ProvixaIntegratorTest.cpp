@@ -647,7 +647,8 @@ TEST_P(ProvixaIntegrator, EachCommandEndsWithItsStatusAndSaysWhyFirst)
          "put Bnt_Badge BADGEKEY=1 PIN=4321\n",
          0,
          Stream::Err,
-         "{\"warning\":\"line 1: a configuration message could not be delivered to the Communication Server",
+         "{\"log\":\"{root}/home/Logs/Fluxmere.log\",\"warning\":\"line 1: a configuration message could not be "
+         "delivered to the Communication Server",
          "",
          "",
          "",
@@ -946,6 +947,157 @@ TEST_P(ProvixaIntegrator, EachCommandEndsWithItsStatusAndSaysWhyFirst)
          "/proc/provixa-home"},
     };
     rows.insert(rows.end(), words.begin(), words.end());
+    // The provider log: a message sends the reader there only where the request wrote its reason,
+    // and names the file; the log's records stay whole; a database failure of a method says its
+    // cause once, as a put does.
+    const std::string log = "{root}/home/Logs/Fluxmere.log";
+    // Runs the program as an account that is not the home's owner ($as): nobody when the test runs
+    // as root, which every permission lets through.
+    const std::string asOther = "as=env; [ \"$(id -u)\" != 0 ] || as='setpriv --reuid=65534 --regid=65534 "
+                                "--clear-groups env'; ";
+    const std::string cutLog = "{root}/cut/Logs/Fluxmere.log";
+    rows.insert(
+        rows.end(),
+        {
+            // A sign-out of a visit not signed in answers without a log line: no log is named.
+            {{"--as", "operator", "exec", "Bnt_Visit.ID=3", "SignVisitOut"},
+             "",
+             1,
+             Stream::Err,
+             "Error 0x80041001 (WBEM_E_FAILED): The request failed.",
+             "",
+             "",
+             "",
+             "",
+             "provider log"},
+            {{"bus", "exec", "Bnt_Visit", "SignVisitOut", "ID=3"},
+             "",
+             1,
+             Stream::Err,
+             "{\"error\":\"corvessa.general.exception\",\"hresult\":\"0x80041001\",\"message\":\"Exception occurred, "
+             "check server logs for details.\"}"},
+            // The reason of a refused badge could not be written to a log this account may not
+            // write: the log is not named (the next row finds it unchanged), nor said to keep an
+            // undelivered message.
+            {{"--as", "operator", "exec", "Bnt_Badge", "AddBadge", "BadgeIn=Bnt_Badge{PERSONID=2,TYPE=4,PIN=\"12,3\"}"},
+             "",
+             1,
+             Stream::Err,
+             "Error 0x80041001 (WBEM_E_FAILED): The request failed.",
+             "",
+             "cp -r {root}/home {root}/nolog && cp {root}/nolog/Logs/Fluxmere.log {root}/nolog.log && chmod 755 "
+             "{root}; if [ \"$(id -u)\" = 0 ]; then chown -R 65534 {root}/nolog && chown 0 "
+             "{root}/nolog/Logs/Fluxmere.log; fi; chmod 444 {root}/nolog/Logs/Fluxmere.log; " +
+                 asOther + "$as",
+             "{root}/nolog",
+             "",
+             "provider log"},
+            {{"--as", "admin", "put", "Bnt_Badge", "BADGEKEY=1", "PIN=4327"},
+             "",
+             0,
+             Stream::Err,
+             "provixa: warning: a configuration message could not be delivered to the Communication Server, so the "
+             "panels were not told of the change",
+             "",
+             asOther + "$as",
+             "{root}/nolog",
+             "",
+             "provider log"},
+            {{"--as", "admin", "swevent", "2", "2", "0", "{root}/cut.xml"},
+             "",
+             1,
+             Stream::Err,
+             "provixa: software event 1 (type 2, transaction 2, flags 0, 30 characters) was dropped by the provider",
+             "",
+             asOther + "$as",
+             "{root}/nolog",
+             "",
+             "provider log"},
+            {{"--help"},
+             "",
+             0,
+             Stream::Out,
+             "Usage: provixa",
+             "",
+             "cmp -s {root}/nolog.log {root}/nolog/Logs/Fluxmere.log || exit 9;",
+             "{root}/nolog"},
+            // A dropped software event and an undelivered configuration message name the log that
+            // keeps their cause, in text and in JSON, on either door.
+            {{"--as", "admin", "swevent", "2", "2", "0", "{root}/cut.xml"},
+             "",
+             1,
+             Stream::Err,
+             "provixa: software event 1 (type 2, transaction 2, flags 0, 30 characters) was dropped by the provider",
+             "; the provider log names the cause\nprovixa: the provider log is " + log + "\n"},
+            {{"--as", "admin", "--json", "swevent", "99", "2", "0", "{root}/change.xml"},
+             "",
+             1,
+             Stream::Err,
+             "{\"error\":\"WBEM_E_FAILED\",\"hresult\":\"0x80041001\",\"log\":\"" + log +
+                 "\",\"message\":\"software event 1 (type 99, transaction 2"},
+            {{"--as", "admin", "put", "Bnt_Badge", "BADGEKEY=1", "PIN=4325"},
+             "",
+             0,
+             Stream::Err,
+             "provixa: warning: a configuration message could not be delivered to the Communication Server, so the "
+             "panels were not told of the change; the provider log keeps the message",
+             "the provider log keeps the message\nprovixa: the provider log is " + log + "\n"},
+            {{"bus", "delete", "Bnt_Badge", "BADGEKEY=4"},
+             "",
+             0,
+             Stream::Err,
+             "{\"log\":\"" + log +
+                 "\",\"warning\":\"a configuration message could not be delivered to the Communication Server, "
+                 "so the panels were not told of the change; the provider log keeps the message\"}"},
+            // A record the file took only in part (the file-size limit stands in for a full disk)
+            // is not joined by the next process's record: that one starts on a line of its own.
+            {{"--as", "admin", "get", "Bnt_Badge.BADGEKEY=1"},
+             "",
+             0,
+             Stream::Out,
+             "",
+             "instance of Bnt_Badge",
+             "cp -r {root}/home {root}/cut && head -c 65529 /dev/zero | tr '\\0' '#' >" + cutLog + " && echo >>" +
+                 cutLog + "; trap '' XFSZ; ulimit -f 128;",
+             "{root}/cut"},
+            {{"--as", "admin", "get", "Bnt_Badge.BADGEKEY=2"},
+             "",
+             0,
+             Stream::Out,
+             "",
+             "instance of Bnt_Badge",
+             "",
+             "{root}/cut"},
+            {{"--help"},
+             "",
+             0,
+             Stream::Out,
+             "Usage: provixa",
+             "",
+             "tail -c +65531 " + cutLog + " | head -n 1 | grep -qx '.\\{6\\}' || exit 9;",
+             "{root}/cut"},
+            // A method's database failure says its cause once, on either door.
+            {{"--as", "operator", "exec", "Bnt_Panel.ID=1", "SetClock"},
+             "",
+             1,
+             Stream::Err,
+             "Error 0x80041001 (WBEM_E_FAILED): The system was unable to write the method's changes to the database. "
+             "The database is read-only.",
+             "",
+             "cp -r {root}/home {root}/ro && chmod 755 {root} && chmod -R a+rX,a-w {root}/ro; " + asOther + "$as",
+             "{root}/ro",
+             "",
+             "provixa: "},
+            {{"bus", "exec", "Bnt_Panel", "SetClock", "ID=1"},
+             "",
+             1,
+             Stream::Err,
+             "{\"error\":\"corvessa.executemethod.error\",\"hresult\":\"0x80041001\",\"message\":\"The system was "
+             "unable to write the method's changes to the database. (the database is read-only)\"}",
+             "",
+             asOther + "$as PROVIXA_PASSWORD=sa-demo",
+             "{root}/ro"},
+        });
     // A part starts at its share of the rows, moved on past a row in another home than the demo's,
     // which works on the home the row before it made.
     const auto start = [&rows](int part) {
@@ -995,8 +1147,9 @@ TEST_P(ProvixaIntegrator, EachCommandEndsWithItsStatusAndSaysWhyFirst)
 }
 
 // A lock another process holds on a fresh home: init left the database in the journal mode every
-// command uses, so a writer's transaction stops no read; a home still in the rollback journal is
-// read without waiting to switch it; a lock that keeps readers out too is answered once, naming it.
+// command uses, so a writer's transaction stops no read, and a method it stops says so once; a
+// home still in the rollback journal is read without waiting to switch it; a lock that keeps
+// readers out too is answered once, naming it.
 INSTANTIATE_TEST_SUITE_P(Rows, ProvixaIntegrator, ::testing::Range(0, kParts),
                          [](const ::testing::TestParamInfo<int>& info) {
                              return "Part" + std::to_string(info.param + 1) + "Of" + std::to_string(kParts);
@@ -1023,6 +1176,11 @@ TEST_F(ProvixaIntegrator, ALockOfAnotherProcessIsAnsweredOnceAndNoReadWaitsForTh
     Outcome run = Provixa(get);
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_TRUE(Contains(run.out, "BADGEKEY = 1;")) << run.out;
+    // A method the lock stops says the cause once, as a put does.
+    run = Provixa({"--as", "operator", "exec", "Bnt_Visit.ID=2", "SignVisitIn"});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, "Error 0x80041001 (WBEM_E_FAILED): The system was unable to write the method's changes to the "
+                       "database. The database is locked by another process.\n");
     ASSERT_EQ(exec("ROLLBACK"), SQLITE_OK);
     // A home an older init left in the rollback journal, with another process's reader in it.
     ASSERT_EQ(exec("PRAGMA journal_mode=DELETE"), SQLITE_OK);
