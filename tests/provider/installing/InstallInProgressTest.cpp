@@ -14,7 +14,7 @@ protected:
     void SetUp() override
     {
         SwitchOn(L"InstallInProgress");
-        Control() = MapperControl();
+        ResetTestMappers();
         m_services = MakeComObject<NullServices>();
         m_sink = MakeComObject<RecordingSink>();
         CallAs(kOperatorSid);
@@ -40,7 +40,7 @@ TEST_F(InstallInProgress, InitializeSucceedsAndClassPathsAreNotFoundWithoutTheDa
     EXPECT_EQ(status.statusObject, nullptr) << "an early answer carries no status object";
     EXPECT_TRUE(m_sink->Objects().empty());
     EXPECT_EQ(CWmipApp::GetConnectionManager()->GetLentCount(), lent) << "no connection was taken";
-    EXPECT_EQ(Control().liveMappers, 0);
+    EXPECT_EQ(Lives().Alive(), 0);
 }
 
 }  // namespace instancetest

@@ -179,7 +179,7 @@ TEST_F(GetObject, ClassPathNotFoundIsThrownWithItsStatusObject)
     EXPECT_EQ(m_provider.GetObjectAsync(path, 0, nullptr, sink.Get()), WBEM_E_NOT_FOUND);
     EXPECT_NE(ExpectOneFinalStatus(*sink, WBEM_E_NOT_FOUND).statusObject, nullptr);
     EXPECT_TRUE(sink->Objects().empty());
-    EXPECT_EQ(Control().liveMappers, 0);
+    EXPECT_EQ(Lives().Alive(), 0);
 
     // The early answer for "Bnt_Error" still carries none.
     auto errorSink = MakeComObject<RecordingSink>();

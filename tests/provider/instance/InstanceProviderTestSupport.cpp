@@ -189,7 +189,7 @@ InstallationSwitch::~InstallationSwitch()
 
 void ProviderTest::SetUp()
 {
-    Control() = MapperControl();
+    ResetTestMappers();
     m_services = MakeComObject<NullServices>();
     m_sink = MakeComObject<RecordingSink>();
     CallAs(kOperatorSid);
@@ -199,7 +199,7 @@ void ProviderTest::SetUp()
 void ProviderTest::TearDown()
 {
     m_caller.reset();
-    EXPECT_EQ(Control().liveMappers, 0) << "a mapper outlived its request";
+    EXPECT_EQ(Lives().Alive(), 0) << "a mapper outlived its request";
     if (!m_linkedAccounts.empty())
     {
         DBConnectionManager* manager = CWmipApp::GetConnectionManager();

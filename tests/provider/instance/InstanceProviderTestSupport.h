@@ -13,6 +13,7 @@
 #include "platform/com/Variant.h"
 #include "platform/com/WbemConstants.h"
 #include "platform/security/CallerIdentity.h"
+#include "platform/win32/ThreadSafety.h"
 #include "platform/wmi/IWbemClassObject.h"
 #include "platform/wmi/IWbemObjectSink.h"
 #include "platform/wmi/IWbemProviderInitSink.h"
@@ -59,14 +60,41 @@ struct MapperControl
     LONG lastPutFlags = -1;
     std::wstring lastMethod;
     std::wstring lastDeletedClass;
-    // Mappers alive right now.
-    int liveMappers = 0;
-    // For each reader mapper: the connections still lent when it was deleted.
-    std::vector<int> lentAtMapperDeath;
     // When set, the reader mapper hands out this definition (as a class cache shares one).
     ComPtr<IWbemClassObject> sharedClass;
 };
 MapperControl& Control();
+
+// The lives of the test mappers: how many are alive, and for each reader mapper the connections
+// still lent when it was deleted. Mappers are built and deleted on the request threads, several at
+// once when requests run concurrently, so unlike MapperControl this record is guarded by m_lock.
+// One per process (Lives()).
+class MapperLives
+{
+public:
+    MapperLives() = default;
+    MapperLives(const MapperLives&) = delete;
+    MapperLives& operator=(const MapperLives&) = delete;
+
+    void Clear();
+    void Born();
+    void Died();
+    // Notes the death of a reader mapper with the connections still lent (-1: no manager).
+    void ReaderDied(int lentConnections);
+
+    int Alive() const;
+    // The connections lent at each reader mapper's death, in the order they died.
+    std::vector<int> LentAtReaderDeaths() const;
+
+private:
+    mutable CheckedMutex m_lock;
+    int m_alive GUARDED_BY(m_lock) = 0;
+    std::vector<int> m_lentAtReaderDeaths GUARDED_BY(m_lock);
+};
+MapperLives& Lives();
+
+// Resets what the test mappers answer and forgets their lives; before every test.
+void ResetTestMappers();
 
 // The class served by the reader test mapper and its properties.
 inline const wchar_t* const kReaderClass = L"Bnt_TestReader";

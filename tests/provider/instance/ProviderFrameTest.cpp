@@ -204,8 +204,9 @@ TEST_F(ProviderFrame, MapperIsDeletedBeforeItsConnectionGoesBack)
     m_provider.CreateInstanceEnumAsync(className, 0, nullptr, m_sink.Get());
     m_provider.ExecQueryAsync(nullptr, query, 0, nullptr, m_sink.Get());
     m_provider.GetObjectAsync(path, 0, nullptr, m_sink.Get());
-    ASSERT_EQ(Control().lentAtMapperDeath.size(), 3u);
-    for (int lent : Control().lentAtMapperDeath)
+    const std::vector<int> lentAtDeaths = Lives().LentAtReaderDeaths();
+    ASSERT_EQ(lentAtDeaths.size(), 3u);
+    for (int lent : lentAtDeaths)
         EXPECT_GE(lent, 1);
 }
 

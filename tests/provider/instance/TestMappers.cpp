@@ -58,8 +58,8 @@ void PutQualifier(IWbemClassObject* classObject, const wchar_t* property, const 
 class LiveMapper
 {
 public:
-    LiveMapper() { ++Control().liveMappers; }
-    ~LiveMapper() { --Control().liveMappers; }
+    LiveMapper() { Lives().Born(); }
+    ~LiveMapper() { Lives().Died(); }
     LiveMapper(const LiveMapper&) = delete;
     LiveMapper& operator=(const LiveMapper&) = delete;
 };
@@ -77,7 +77,7 @@ public:
     ~TestReaderMapper() override
     {
         DBConnectionManager* manager = CWmipApp::GetConnectionManager();
-        Control().lentAtMapperDeath.push_back(manager != nullptr ? manager->GetLentCount() : -1);
+        Lives().ReaderDied(manager != nullptr ? manager->GetLentCount() : -1);
     }
 
     BOOL WMIStoresClassDefinition() override { return Control().storesClassDefinition; }
@@ -188,6 +188,55 @@ MapperControl& Control()
 {
     static MapperControl control;
     return control;
+}
+
+void MapperLives::Clear()
+{
+    const CheckedMutexLock guard(m_lock);
+    m_alive = 0;
+    m_lentAtReaderDeaths.clear();
+}
+
+void MapperLives::Born()
+{
+    const CheckedMutexLock guard(m_lock);
+    ++m_alive;
+}
+
+void MapperLives::Died()
+{
+    const CheckedMutexLock guard(m_lock);
+    --m_alive;
+}
+
+void MapperLives::ReaderDied(int lentConnections)
+{
+    const CheckedMutexLock guard(m_lock);
+    m_lentAtReaderDeaths.push_back(lentConnections);
+}
+
+int MapperLives::Alive() const
+{
+    const CheckedMutexLock guard(m_lock);
+    return m_alive;
+}
+
+std::vector<int> MapperLives::LentAtReaderDeaths() const
+{
+    const CheckedMutexLock guard(m_lock);
+    return m_lentAtReaderDeaths;
+}
+
+MapperLives& Lives()
+{
+    static MapperLives lives;
+    return lives;
+}
+
+void ResetTestMappers()
+{
+    Control() = MapperControl();
+    Lives().Clear();
 }
 
 ComPtr<IWbemClassObject> BuildReaderClass(const wchar_t* className)

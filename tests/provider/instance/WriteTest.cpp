@@ -108,7 +108,7 @@ TEST_F(Write, PutOfAnInstanceWithoutClassFailsBeforeAnyMapper)
     EXPECT_EQ(m_provider.PutInstanceAsync(unnamed.Get(), 0, nullptr, m_sink.Get()), WBEM_E_FAILED);
     ExpectOneFinalStatus(*m_sink, WBEM_E_FAILED);
     EXPECT_EQ(Control().putCalls, 0);
-    EXPECT_TRUE(Control().lentAtMapperDeath.empty());
+    EXPECT_TRUE(Lives().LentAtReaderDeaths().empty());
 }
 
 TEST_F(Write, DeleteResultsByCause)
