@@ -14,4 +14,7 @@ public:
 
     // Whether the definition (null: none could be built) has the property.
     static bool HasProperty(IWbemClassObject* definition, const CString& property);
+    // The CIM type (without the array flag) the definition declares the property with; CIM_EMPTY
+    // when it has no such property (or there is no definition).
+    static CIMTYPE PropertyType(IWbemClassObject* definition, const CString& property);
 };

@@ -12,8 +12,10 @@
 #include "framework/CWmipObjectPath.h"
 #include "framework/CWmipSegmentSourceFilter.h"
 #include "framework/WMIHelper.h"
+#include "framework/wql/WqlExpression.h"
 #include "inhouse/BntCommon/CBntCardholderTrans.h"
 #include "inhouse/BntCoreDb/CBntDatabase.h"
+#include "inhouse/BntCoreDb/CDBValue.h"
 #include "inhouse/BntCoreDb/CDBException.h"
 #include "inhouse/BntCoreDb/CDynamicRecordset.h"
 #include "inhouse/BntLogin/CAcsUser.h"
@@ -89,8 +91,19 @@ ProcessClauseResult CWmipClassMapper::ProcessClause(CString& property, int& wqlO
     const CWMITypeInfo* typeInfo = GetTypeInfo();
     const CIMTYPE type = typeInfo != nullptr ? typeInfo->GetPropertyType(property) & ~CIM_FLAG_ARRAY : CIM_EMPTY;
     // A literal that is no number compared with a number, or no date-time compared with a
-    // date-time, would match nothing (or anything, compared as text): it is refused.
+    // date-time, would match nothing (or anything, compared as text): it is refused. SetQuery
+    // has checked the query's own comparisons; this checks one a mapper derives (the key an
+    // association reads from the path a reference is compared with).
     CWmipQueryRefusal::CheckLiteral(kClassMapperLogSource, __LINE__, property, type, wqlOperator, literal, GetDoor());
+    // A number compared with a text is bound as the text it is written as, as the in-memory check
+    // reads it: bound as a number, the database would compare the text of its value (01 as "1").
+    if (type == CIM_STRING)
+    {
+        WqlLiteral parsed;
+        CDBValue value;
+        if (WqlLiteral::FromWqlText(literal, parsed, value) && parsed.IsNumber())
+            literal = WqlLiteral::FromString(parsed.Text).ToWqlText();
+    }
     // A quoted TRUE or FALSE is bound as the boolean, as the in-memory check reads it: compared as
     // a text with the column's 0 or 1 it would match nothing.
     if (type == CIM_BOOLEAN)

@@ -59,8 +59,8 @@ public:
     // TRUE: WMI keeps the definitions of table-backed classes in its repository.
     BOOL WMIStoresClassDefinition() override;
     // Refuses a literal the property's type cannot hold (CWmipQueryRefusal::CheckLiteral); a
-    // boolean's literal becomes TRUE or FALSE, a date-time's the base formatting of CWmipMapper.
-    // ProcessClausePlain.
+    // boolean's literal becomes TRUE or FALSE, a number compared with a text the text it is
+    // written as (quoted), a date-time's the base formatting of CWmipMapper. ProcessClausePlain.
     ProcessClauseResult ProcessClause(CString& property, int& wqlOperator, CString& literal, CString& extra) override;
 
     // True when the system generates the class's keys; the base: true.

@@ -37,6 +37,20 @@ CString FirstPropertyWhere(const WqlExpression& expression, const std::function<
     return CString();
 }
 
+// Refuses the first comparison whose literal its property's type cannot hold
+// (CWmipQueryRefusal::CheckLiteral), each property read by `typeOf`.
+void CheckLiterals(const WqlExpression& expression, const std::function<CIMTYPE(const CString&)>& typeOf, Door door)
+{
+    if (expression.GetKind() != WqlExpression::Kind::Comparison)
+    {
+        for (const std::unique_ptr<WqlExpression>& operand : expression.GetOperands())
+            CheckLiterals(*operand, typeOf, door);
+        return;
+    }
+    CWmipQueryRefusal::CheckLiteral(kSourceFile, __LINE__, expression.GetProperty(), typeOf(expression.GetProperty()),
+                                    expression.GetOperator(), expression.GetLiteral().ToWqlText(), door);
+}
+
 }  // namespace
 
 ProcessClauseResult CWmipMapper::ProcessClause(CString& /*property*/, int& wqlOperator, CString& literal,
@@ -110,6 +124,14 @@ HRESULT CWmipMapper::SetQuery(CWmipQuery* query)
             text.Format(CWmipMessages::kWhereUnknownProperty, unknown.GetString(), m_className.GetString());
             throw CWMIException(kSourceFile, __LINE__, WBEM_E_INVALID_QUERY, text);
         }
+        // Every literal is read by its property's type before any mapper sees its comparison: a
+        // mapper that maps a comparison itself (a property on a column of another name) would
+        // otherwise bind what the property cannot hold and answer nothing where every other road
+        // refuses.
+        CheckLiterals(
+            *where,
+            [&definition](const CString& p) { return CWmipCallerDefinition::PropertyType(definition->Get(), p); },
+            GetDoor());
     }
     try
     {

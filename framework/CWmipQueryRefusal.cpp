@@ -61,10 +61,11 @@ CWmipQueryRefusal CWmipQueryRefusal::NotANumber(const wchar_t* sourceFile, int l
 void CWmipQueryRefusal::CheckLiteral(const wchar_t* sourceFile, int line, const CString& property, CIMTYPE type,
                                      int wqlOperator, const CString& literal, Door door)
 {
-    // ISA asks an embedded object's class (or, on a system property such as __CLASS, the
-    // instance's own); of any other value it would answer nothing (and its negation everything)
-    // without a word.
-    if (wqlOperator == WqlOpIsa && type != CIM_OBJECT && type != CIM_EMPTY && property.Left(2) != L"__")
+    // ISA asks the class of an embedded object or of what a reference names (or, on a system
+    // property such as __CLASS, the instance's own); of any other value it would answer nothing
+    // (and its negation everything) without a word.
+    if (wqlOperator == WqlOpIsa && type != CIM_OBJECT && type != CIM_REFERENCE && type != CIM_EMPTY &&
+        property.Left(2) != L"__")
     {
         CString text;
         text.Format(CWmipMessages::kNotAnObject, property.GetString());

@@ -42,10 +42,11 @@ public:
     // whose value (IsValueOfType) is no number compared with a number (NotANumber; not on the
     // bus, whose filter check answers it itself by the same reading), no date-time compared with
     // a date-time (NotADate in the door's form), no TRUE or FALSE (1 or 0) compared with a
-    // boolean, or ISA on a property of a known type that holds no embedded object, is thrown, as
-    // it would match nothing. `literal` is the WQL text ProcessClause is handed (quoted strings,
-    // numbers as written, NULL). Returns when the literal fits, and for IS [NOT] NULL, ISA on an
-    // object and a NULL literal.
+    // boolean, or ISA on a property of a known type that holds neither an embedded object nor a
+    // reference, is thrown, as it would match nothing. `literal` is the WQL text ProcessClause is
+    // handed (quoted strings, numbers as written, NULL). Returns when the literal fits, and for
+    // IS [NOT] NULL, ISA on an object or a reference and a NULL literal. The query road runs it on
+    // every comparison before any mapper handles one (CWmipMapper::SetQuery).
     static void CheckLiteral(const wchar_t* sourceFile, int line, const CString& property, CIMTYPE type,
                              int wqlOperator, const CString& literal, Door door);
     // Whether a literal's value (its text as a filter check compares it, WqlLiteral::ToValueText:

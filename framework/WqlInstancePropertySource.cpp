@@ -222,3 +222,8 @@ std::optional<CDBValue> WqlInstancePropertySource::ReadDateTime(const CString& p
         return std::nullopt;
     return UtcText(text, m_door);
 }
+
+bool WqlInstancePropertySource::IsText(const CString& property) const
+{
+    return DeclaredType(m_instance, property) == CIM_STRING;
+}

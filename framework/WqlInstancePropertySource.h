@@ -38,6 +38,9 @@ public:
     // form (WMIHelper::ToDateTimeUTC), when the object (or the embedded object a dotted name leads
     // to) declares the property a date-time; none otherwise, or for a text that names no instant.
     std::optional<CDBValue> ReadDateTime(const CString& property, const CString& text) const override;
+    // Whether the object (or the embedded object a dotted name leads to) declares the property a
+    // text.
+    bool IsText(const CString& property) const override;
 
 private:
     // Set at construction.

@@ -151,15 +151,24 @@ std::optional<CDBValue> WqlPropertySource::ReadDateTime(const CString&, const CS
     return std::nullopt;
 }
 
+bool WqlPropertySource::IsText(const CString&) const
+{
+    return false;
+}
+
 namespace {
 // The value the comparison's literal stands for against the instance's property, read by the
 // property's type as the query road reads it: a string that reads as TRUE or FALSE compared with
 // a boolean is the boolean (compared as a text with 0 or 1 it would match nothing), a string
 // compared with a date-time the instant it names (its wall clock alone would be off by its zone
-// offset); any other literal, and any literal compared with another type, its own value.
+// offset), a number compared with a text the text it is written as (the database would compare
+// the text of its value instead: 01 as "1"); any other literal, and any literal compared with
+// another type, its own value.
 CDBValue LiteralValue(const WqlExpression& comparison, const WqlPropertySource& source)
 {
     const WqlLiteral& literal = comparison.GetLiteral();
+    if (literal.IsNumber() && source.IsText(comparison.GetProperty()))
+        return CDBValue(literal.Text);
     if (literal.LiteralKind == WqlLiteral::Kind::String || literal.LiteralKind == WqlLiteral::Kind::DateTime)
     {
         if (const std::optional<bool> truth = literal.ReadBoolean();
@@ -458,7 +467,8 @@ WqlTruth WqlEvaluator::Evaluate(const WqlExpression& expression, const WqlProper
     if (op == WqlOpIsNotNull)
         return FromBool(!value.IsNull());
     const WqlLiteral& literal = expression.GetLiteral();
-    // Only a string literal compares without regard to case; a date-time text compares exactly.
+    // Only a string literal compares without regard to case; a date-time text, and a number
+    // compared as the text it is written as, compares exactly.
     const WqlTextOrder order =
         literal.LiteralKind == WqlLiteral::Kind::String ? WqlTextOrder::FoldAsciiCase : WqlTextOrder::Exact;
     return Compare(value, op, LiteralValue(expression, source), order);

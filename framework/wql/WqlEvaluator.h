@@ -12,8 +12,9 @@
 // compares its text exactly; a string that reads as TRUE or FALSE (WqlLiteral::ReadBoolean)
 // compared with a boolean is the boolean, as the translation binds it; a string compared with a
 // date-time is the instant it names in the form of the door the source was served through
-// (WqlPropertySource::ReadDateTime), its zone offset applied, as the translation binds it. Where
-// the database's
+// (WqlPropertySource::ReadDateTime), its zone offset applied, as the translation binds it; a
+// number compared with a text (WqlPropertySource::IsText) is the text it is written as, compared
+// exactly, as the translation binds it. Where the database's
 // answer would depend on a column's declared type (a text against a number that does not read
 // as one, LIKE on a non-text) the answer is Unknown, which can only narrow a result: so every
 // instance the evaluator accepts is one the SQL of the same expression accepts too.
@@ -48,6 +49,9 @@ public:
     // was served through, zone offset included. None when the property holds no date-time, the
     // text names no instant, or the source cannot tell.
     virtual std::optional<CDBValue> ReadDateTime(const CString& property, const CString& text) const;
+    // Whether the property holds a text, so that a number compared with it is the text it is
+    // written as; false when the source cannot tell.
+    virtual bool IsText(const CString& property) const;
 };
 
 // How two texts are ordered.

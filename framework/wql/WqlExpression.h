@@ -51,6 +51,8 @@ struct WqlLiteral
     // string of one of them in any case with blanks around it (a bus filter quotes every
     // value); none for any other literal. Every road reads a boolean's literal through this.
     std::optional<bool> ReadBoolean() const;
+    // Whether the literal is a number (an integer or a real) as written.
+    bool IsNumber() const { return LiteralKind == Kind::Integer || LiteralKind == Kind::Real; }
 
     // A String literal, or a DateTime one when the text is a valid DMTF date-time.
     static WqlLiteral FromString(const CString& text);

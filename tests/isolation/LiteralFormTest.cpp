@@ -1,7 +1,8 @@
 // The literal forms every road reads alike, on the query road and the bus filter (the watch roads
 // read the same tables: EventValueSweep for record changes, RoutingTest for hardware events):
-// the forms of a boolean (support::kBooleanWatchCases), of a number against a 64-bit id and a
-// 32-bit key (kNumberWatchCases), of a text (kTextWatchCases) and of a date-time with a zone offset
+// the forms of a boolean (support::kBooleanWatchCases), of a number against a 64-bit id, a 32-bit
+// key and a property its mapper maps itself (kNumberWatchCases), of a text and of a number
+// compared with a text (kTextWatchCases) and of a date-time with a zone offset
 // (kDateWatchCases). Each selects the same records through either door, by SQL alone and (a text
 // or date-time) with a term the SQL leaves to the in-memory evaluator; a literal a property's type
 // cannot hold is refused on both, naming it: with the query road's code and sentence, or, for a
@@ -163,19 +164,29 @@ TEST_F(LiteralForm, EveryLiteralFormOfABooleanSelectsAsTheWatchesSelectThroughEi
                 L"BADGEKEY >= 9101 AND ", L"", WBEM_E_INVALID_QUERY);
 }
 
-// A 64-bit id and a 32-bit key, each read with every form of a number: the test's badges whose ids
-// are the table's values (the demo's badge 1, which holds 100001 too, left out by their keys), and
-// the demo's badge 7 with two of the test's keyed by the table's values.
+// A 64-bit id, a 32-bit key and a person's id the badge mapper maps itself (its literal read by
+// its type all the same), each read with every form of a number: the test's badges whose ids and
+// persons are the table's values (the demo's badge 1, which holds 100001 too, left out by their
+// keys; the demo's person 7 with two of the test's), and the demo's badge 7 with two of the test's
+// keyed by the table's values.
 TEST_F(LiteralForm, EveryLiteralFormOfANumberSelectsAsTheWatchesSelectThroughEitherDoor)
 {
-    const Records badges("INSERT INTO BADGE (BADGEKEY, ID, TYPE, EMPID) VALUES (9001, 100001, 1, 1), "
-                         "(9002, 99999, 1, 1), (9003, 7, 1, 1), (100001, 910103, 1, 1), (99999, 910104, 1, 1);",
+    const Records persons("INSERT INTO EMP (ID, LASTNAME, SEGMENTID, VISITOR) VALUES (100001, 'Hundred', 1, 0), "
+                          "(99999, 'Ninety', 1, 0);",
+                          "DELETE FROM EMP WHERE ID IN (100001, 99999);");
+    const Records badges("INSERT INTO BADGE (BADGEKEY, ID, TYPE, EMPID) VALUES (9001, 100001, 1, 100001), "
+                         "(9002, 99999, 1, 99999), (9003, 7, 1, 7), (100001, 910103, 1, 1), (99999, 910104, 1, 1);",
                          "DELETE FROM BADGE WHERE BADGEKEY IN (9001, 9002, 9003, 100001, 99999);");
+    const Labels byKey = {{"9001", "100001"}, {"9002", "99999"}, {"9003", "7"}};
     {
         SCOPED_TRACE("a 64-bit id");
-        ExpectTable(support::kNumberWatchCases, L"Bnt_Badge", L"ID", L"BADGEKEY",
-                    {{"9001", "100001"}, {"9002", "99999"}, {"9003", "7"}}, L"BADGEKEY >= 9001 AND ", L"",
+        ExpectTable(support::kNumberWatchCases, L"Bnt_Badge", L"ID", L"BADGEKEY", byKey, L"BADGEKEY >= 9001 AND ", L"",
                     corvessa::kInvalidFilter);
+    }
+    {
+        SCOPED_TRACE("a person's id the mapper maps itself");
+        ExpectTable(support::kNumberWatchCases, L"Bnt_Badge", L"PERSONID", L"BADGEKEY", byKey, L"BADGEKEY >= 9001 AND ",
+                    L"", corvessa::kInvalidFilter);
     }
     SCOPED_TRACE("a 32-bit key");
     ExpectTable(support::kNumberWatchCases, L"Bnt_Badge", L"BADGEKEY", L"BADGEKEY",

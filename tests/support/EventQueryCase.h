@@ -106,8 +106,9 @@ inline constexpr EventWatchCase kBooleanWatchCases[] = {
 // The comparisons of a text property with texts that a watch table runs on each road ("%s"
 // stands for the property), and the values of it each selects of "O'Brien", "TRUE" and "1",
 // handed in in that order: a text in either quote holding the other quote, and a quoted TRUE or
-// 1, compared as the text it is (without regard to ASCII case), never as a boolean or a number.
-// The query road, the watch roads and the bus filter read the same table.
+// 1, compared as the text it is (without regard to ASCII case), never as a boolean or a number;
+// an unquoted number compared exactly as the text it is written as (01 is no "1"). The
+// query road, the watch roads and the bus filter read the same table.
 inline constexpr EventWatchCase kTextWatchCases[] = {
     {"a double-quoted text holding a single quote", L"%s = \"O'Brien\"", "O'Brien"},
     {"a single-quoted text holding an escaped single quote", L"%s = 'O\\'Brien'", "O'Brien"},
@@ -116,6 +117,11 @@ inline constexpr EventWatchCase kTextWatchCases[] = {
     {"a quoted 1 compared as a text", L"%s = '1'", "1"},
     {"unequal to a quoted 0 compared as a text", L"%s <> '0'", "O'Brien TRUE 1"},
     {"unequal to a quoted FALSE compared as a text", L"%s <> 'FALSE'", "O'Brien TRUE 1"},
+    {"an unquoted number compared as a text", L"%s = 1", "1"},
+    {"an unquoted number with a leading zero compared as the text written", L"%s = 01", ""},
+    {"an unquoted real compared as the text written", L"%s = 1.0", ""},
+    {"greater than an unquoted number compared as a text", L"%s > 10", "O'Brien TRUE"},
+    {"unequal to an unquoted number compared as a text", L"%s <> 1", "O'Brien TRUE"},
 };
 
 // The comparisons of a date-time property with date-times that a watch table runs on each road

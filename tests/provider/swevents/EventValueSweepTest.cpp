@@ -650,6 +650,8 @@ TEST_F(EventValueSweep, AWatchComparesNumbersAsNumbersAndRefusesWhatAQueryRefuse
         std::string property;
     } sameAsQuery[] = {
         {L"TargetInstance.ID = 'abc'", L"SELECT * FROM Bnt_Badge WHERE ID = 'abc'", "ID"},
+        // A property its mapper maps itself is read by its type first all the same.
+        {L"TargetInstance.PERSONID = 'abc'", L"SELECT * FROM Bnt_Badge WHERE PERSONID = 'abc'", "PERSONID"},
         {L"TargetInstance.LASTCHANGED < 'yesterday'", L"SELECT * FROM Bnt_Badge WHERE LASTCHANGED < 'yesterday'",
          "LASTCHANGED"},
         {L"TargetInstance.Password LIKE 'p%'", L"SELECT * FROM Bnt_User WHERE Password LIKE 'p%'", "Password"},
