@@ -54,7 +54,7 @@ std::string FirstLine(const std::string& text)
 
 // The table's rows run in four parts, a test each (a process and a time limit of its own under
 // CTest), each part in order on an installation of its own: a part is given by its number.
-constexpr int kParts = 4;
+constexpr int kParts = 5;
 
 class ProvixaIntegrator : public provixa_program::ProvixaProgramTest, public ::testing::WithParamInterface<int>
 {
@@ -299,7 +299,8 @@ TEST_P(ProvixaIntegrator, EachCommandEndsWithItsStatusAndSaysWhyFirst)
          Stream::Out,
          "",
          "\t// string LASTNAME; (from Bnt_Person)\n"},
-        {{"--as", "admin", "get", "Bnt_Cardholder.ID=1"}, "", 0, Stream::Out, "", "\tDEPARTMENT = NULL;\n"},
+        // A text the installation holds no value of (cardholder 6's department) shows as NULL.
+        {{"--as", "admin", "get", "Bnt_Cardholder.ID=6"}, "", 0, Stream::Out, "", "\tDEPARTMENT = NULL;\n"},
         {{"--as", "admin", "--json", "query", "SELECT SerialNumber FROM Bnt_LoggedEvent WHERE CardNumber = 100001"},
          "",
          0,
@@ -342,7 +343,7 @@ TEST_P(ProvixaIntegrator, EachCommandEndsWithItsStatusAndSaysWhyFirst)
          "",
          0,
          Stream::Err,
-         "{\"warning\":\"a configuration message could not be delivered to the Communication Server"},
+         "{\"log\":\"{root}/home/Logs/Fluxmere.log\",\"warning\":\"a configuration message could not be delivered to the Communication Server"},
         {{"bus", "delete", "Bnt_LoggedEvent", "PanelID=1", "SerialNumber=101"},
          "",
          1,
@@ -353,7 +354,7 @@ TEST_P(ProvixaIntegrator, EachCommandEndsWithItsStatusAndSaysWhyFirst)
          "",
          0,
          Stream::Err,
-         "{\"warning\":\"a configuration message could not be delivered"},
+         "{\"log\":\"{root}/home/Logs/Fluxmere.log\",\"warning\":\"a configuration message could not be delivered"},
         {{"bus", "modify", "Bnt_Cardholder", "ID=1",
           "DEPARTMENT=a\xFF"
           "b"},
@@ -818,8 +819,9 @@ TEST_P(ProvixaIntegrator, EachCommandEndsWithItsStatusAndSaysWhyFirst)
          1,
          Stream::Err,
          "",
-         busFailure + "Bnt_Badge.BADGEKEY=7 was deleted; its confirmation could not be printed: No space left on "
-                      "device\"}\n{\"warning\":\"a configuration message could not be delivered",
+         busFailure +
+             "Bnt_Badge.BADGEKEY=7 was deleted; its confirmation could not be printed: No space left on "
+             "device\"}\n{\"log\":\"{root}/home/Logs/Fluxmere.log\",\"warning\":\"a configuration message could not be delivered",
          "",
          "",
          ">/dev/full"},
