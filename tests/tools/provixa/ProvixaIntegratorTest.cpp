@@ -1,5 +1,5 @@
 // The built program as an integrator meets it: one table of command lines (with their standard
-// input), the exit status each ends with and the first line it prints, run in order in four parts,
+// input), the exit status each ends with and the first line it prints, run in order in five parts,
 // each on a demo installation of its own. Failures print their reason first on the error stream;
 // only usage errors exit with 2; both doors say the same things the same way.
 #include "tests/tools/provixa/ProvixaProgramTest.h"
@@ -52,7 +52,7 @@ std::string FirstLine(const std::string& text)
     return text.substr(0, text.find('\n'));
 }
 
-// The table's rows run in four parts, a test each (a process and a time limit of its own under
+// The table's rows run in five parts, a test each (a process and a time limit of its own under
 // CTest), each part in order on an installation of its own: a part is given by its number.
 constexpr int kParts = 5;
 
