@@ -77,22 +77,21 @@ HRESULT CCorvessaBaseApp::AddOrModifyInstanceImpl(const std::string& token, cons
                                                   bool isBase64)
 {
     result.Clear();
-    return RunWithMapper(
-        token, applicationId, instance.GetClassNameW(), CCorvessaException::kEditInstanceErrorKey,
-        [&](CWmipUserCacheEntry* entry, CWmipClassMapper* mapper) {
-            // The conversion consumes its instance; the caller's stays whole.
-            CCorvessaQpidInstance values(instance);
-            const std::unique_ptr<CCorvessaClassObject> object = values.AsWMIObject(mapper, entry->GetUser(), isBase64);
-            CString pathText;
-            const HRESULT hr =
-                mapper->WriteInstance(object.get(), add ? WBEM_FLAG_CREATE_ONLY : WBEM_FLAG_UPDATE_ONLY, pathText);
-            if (SUCCEEDED(hr) && !pathText.IsEmpty())
-            {
-                const std::unique_ptr<CWmipObjectPath> path = CWmipObjectPath::CreateFromPath(pathText);
-                result.PopulateInstanceData(path.get());
-            }
-            return hr;
-        });
+    return RunWithMapper(token, applicationId, instance.GetClassNameW(), CCorvessaException::kEditInstanceErrorKey,
+                         [&](CWmipUserCacheEntry* entry, CWmipClassMapper* mapper) {
+                             const std::unique_ptr<CCorvessaClassObject> object =
+                                 instance.AsWMIObject(mapper, entry->GetUser(), isBase64);
+                             CString pathText;
+                             const HRESULT hr = mapper->WriteInstance(
+                                 object.get(), add ? WBEM_FLAG_CREATE_ONLY : WBEM_FLAG_UPDATE_ONLY, pathText);
+                             if (SUCCEEDED(hr) && !pathText.IsEmpty())
+                             {
+                                 const std::unique_ptr<CWmipObjectPath> path =
+                                     CWmipObjectPath::CreateFromPath(pathText);
+                                 result.PopulateInstanceData(path.get());
+                             }
+                             return hr;
+                         });
 }
 
 HRESULT CCorvessaBaseApp::DeleteInstance(const std::string& token, const std::string& applicationId,

@@ -445,40 +445,40 @@ _variant_t CCorvessaHelper::CreateByteSafeArrayVariantFromVariantVector(const st
 _variant_t CCorvessaHelper::CreateSafeArrayVariantFromBinaryString(const std::string& text, bool isBase64)
 {
     return LogPassingExceptions(L"CCorvessaHelper::CreateSafeArrayVariantFromBinaryString", __LINE__, [&] {
-        // Base64 text is decoded into room for what it can hold at most (three bytes for every four
-        // characters), not into a copy of the text.
-        std::string bytes = isBase64 && !text.empty() ? std::string(text.size() / 4 * 3 + 3, '\0') : text;
-        if (isBase64 && !text.empty())
+        // Base64 text is measured first and then decoded once, straight into the array.
+        int length = -1;
+        if (isBase64)
         {
-            bool decoded = text.size() <= static_cast<std::size_t>(std::numeric_limits<int>::max());
-            int length = static_cast<int>(std::min<std::size_t>(bytes.size(), std::numeric_limits<int>::max()));
             // A character Base64 text may not hold is the same client error as text that does
             // not decode.
             try
             {
-                decoded = decoded && ostrum::utils::StringUtils::base64Decode(
-                                         text, reinterpret_cast<unsigned char*>(bytes.data()), &length);
+                length = ostrum::utils::StringUtils::base64DecodedSize(text);
             }
             catch (const ostrum::Exception&)
             {
-                decoded = false;
             }
-            if (!decoded)
+            if (length < 0)
             {
                 throw CWMIException(kSource, __LINE__, corvessa::kDecodingFailed,
                                     L"CCorvessaHelper::CreateSafeArrayVariantFromBinaryString: Failed to decode binary "
                                     L"string.");
             }
-            bytes.resize(static_cast<std::size_t>(length));
         }
-        if (bytes.size() > CWmipInstanceWriter::kMaxBinaryBytes)
+        const std::size_t size = isBase64 ? static_cast<std::size_t>(length) : text.size();
+        if (size > CWmipInstanceWriter::kMaxBinaryBytes)
         {
             throw CWMIException(kSource, __LINE__, WBEM_E_INVALID_PARAMETER,
                                 L"CCorvessaHelper::CreateSafeArrayVariantFromBinaryString: The binary value is larger "
                                 L"than a binary property may hold (16 MiB).");
         }
-        _variant_t result = NewArrayVariant(VT_UI1, bytes.size());
-        FillArray<char>(result.parray, [&](char* data) { std::copy(bytes.begin(), bytes.end(), data); });
+        _variant_t result = NewArrayVariant(VT_UI1, size);
+        FillArray<unsigned char>(result.parray, [&](unsigned char* data) {
+            if (!isBase64)
+                std::copy(text.begin(), text.end(), data);
+            else if (size > 0)
+                ostrum::utils::StringUtils::base64Decode(text, data, &length);
+        });
         return result;
     });
 }

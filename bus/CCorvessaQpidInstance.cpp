@@ -1,6 +1,9 @@
 #include "bus/CCorvessaQpidInstance.h"
 
 #include <boost/algorithm/string/predicate.hpp>
+#include <algorithm>
+#include <set>
+#include <utility>
 
 #include "Libraries/OstrumCore/Source/Utils/StringUtils.h"
 
@@ -122,16 +125,23 @@ CCorvessaQpidInstance::ValueMap::const_iterator CCorvessaQpidInstance::FindPrope
     return values.end();
 }
 
-_variant_t CCorvessaQpidInstance::ConvertedValue(ValueMap& values, const CString& name, long cimType, bool isBase64,
-                                                 bool take)
+_variant_t CCorvessaQpidInstance::ConvertedValue(const ValueMap& values, const CString& name, long cimType,
+                                                 bool isBase64)
 {
     const auto found = FindProperty(values, ConvertCStringToUtf8(name));
     if (found == values.end())
     {
         return CCorvessaHelper::GetNullVariant();
     }
-    _variant_t value = CCorvessaHelper::ConvertFromQpidVariantToWMIVariant(name, found->second, cimType, isBase64);
-    if (take)
+    return CCorvessaHelper::ConvertFromQpidVariantToWMIVariant(name, found->second, cimType, isBase64);
+}
+
+_variant_t CCorvessaQpidInstance::ConvertedValue(ValueMap& values, const CString& name, long cimType, bool isBase64,
+                                                 bool take)
+{
+    _variant_t value = ConvertedValue(std::as_const(values), name, cimType, isBase64);
+    const auto found = take ? FindProperty(values, ConvertCStringToUtf8(name)) : values.end();
+    if (found != values.end())
     {
         values.erase(found);
     }
@@ -214,7 +224,7 @@ void CCorvessaQpidInstance::PopulateInstanceData(CWmipObjectPath* path)
 }
 
 std::unique_ptr<CCorvessaClassObject> CCorvessaQpidInstance::AsWMIObject(CWmipClassMapper* mapper, CAcsUser* user,
-                                                                         bool isBase64)
+                                                                         bool isBase64) const
 {
     auto object = std::make_unique<CCorvessaClassObject>(m_className);
     CString message;
@@ -230,6 +240,9 @@ std::unique_ptr<CCorvessaClassObject> CCorvessaQpidInstance::AsWMIObject(CWmipCl
     }
     CCorvessaClassObject definition(*CCorvessaHelper::GetTypeInformation(m_className));
     ValidatePropertyValues(mapper, &definition, isBase64);
+    // The values a property of the class takes; the map is read, never emptied, so a caller
+    // need not copy a long value to keep its instance whole.
+    std::set<std::string> taken;
     {
         CCorvessaPropertyCursor cursor(&definition, WBEM_FLAG_NONSYSTEM_ONLY);
         CString name;
@@ -237,7 +250,10 @@ std::unique_ptr<CCorvessaClassObject> CCorvessaQpidInstance::AsWMIObject(CWmipCl
         CIMTYPE type = 0;
         while (cursor.Next(name, ignored, type))
         {
-            _variant_t value = ConvertedValue(m_values, name, type, isBase64, true);
+            const auto found = FindProperty(m_values, ConvertCStringToUtf8(name));
+            if (found != m_values.end())
+                taken.insert(found->first);
+            _variant_t value = ConvertedValue(m_values, name, type, isBase64);
             if (FAILED(object->Put(name, 0, &value, type)) ||
                 FAILED(CopyPropertyQualifierSets(&definition, object.get(), name)))
             {
@@ -248,17 +264,18 @@ std::unique_ptr<CCorvessaClassObject> CCorvessaQpidInstance::AsWMIObject(CWmipCl
         }
     }
     mapper->ProcessClassPermissions(object.get());
-    if (!m_values.empty())
+    const auto unknown =
+        std::find_if(m_values.begin(), m_values.end(), [&](const auto& entry) { return !taken.contains(entry.first); });
+    if (unknown != m_values.end())
     {
-        message.Format(L"Request contains invalid property '%s'.",
-                       ConvertUtf8ToCString(m_values.begin()->first).GetString());
+        message.Format(L"Request contains invalid property '%s'.", ConvertUtf8ToCString(unknown->first).GetString());
         throw CCorvessaException(CCorvessaException::kInvalidRequestItemKey, message);
     }
     return object;
 }
 
 void CCorvessaQpidInstance::ValidatePropertyValues(CWmipClassMapper* mapper, CCorvessaClassObject* definition,
-                                                   bool isBase64)
+                                                   bool isBase64) const
 {
     CWMITypeInfo* typeInfo = TypeInfoOf(m_className);
     if (typeInfo == nullptr)
@@ -274,7 +291,7 @@ void CCorvessaQpidInstance::ValidatePropertyValues(CWmipClassMapper* mapper, CCo
     CIMTYPE type = 0;
     while (cursor.Next(name, ignored, type))
     {
-        const _variant_t value = ConvertedValue(m_values, name, type, isBase64, false);
+        const _variant_t value = ConvertedValue(m_values, name, type, isBase64);
         if (!CCorvessaHelper::IsSpecifiedValueInPossibleValues(*served, name, value))
             CWmipPropertyRefusal::ThrowNamed(kSource, kValidationLine, WBEM_E_INVALID_PARAMETER,
                                              CWmipMessages::kInvalidProperty, name);

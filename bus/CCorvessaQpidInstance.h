@@ -57,12 +57,12 @@ public:
     // GenericException for a null path or an unknown class.
     void PopulateInstanceData(CWmipObjectPath* path);
 
-    // A new object of the class built from the values, which are consumed (on success the map
-    // is empty). isBase64: binary values arrive as Base64 text. Throws GenericException for a
-    // null mapper or user or an unknown class; CWMIException 0x80041008 for a value outside a
-    // property's possible values; CCorvessaException "corvessa.general.invalidrequestitem" for
-    // an invalid value or a property the class lacks.
-    std::unique_ptr<CCorvessaClassObject> AsWMIObject(CWmipClassMapper* mapper, CAcsUser* user, bool isBase64);
+    // A new object of the class built from the values (the map is left as it is, so a caller
+    // keeps its instance without a copy). isBase64: binary values arrive as Base64 text. Throws
+    // GenericException for a null mapper or user or an unknown class; CWMIException 0x80041008
+    // for a value outside a property's possible values; CCorvessaException
+    // "corvessa.general.invalidrequestitem" for an invalid value or a property the class lacks.
+    std::unique_ptr<CCorvessaClassObject> AsWMIObject(CWmipClassMapper* mapper, CAcsUser* user, bool isBase64) const;
     // The object path of the class and its key values (the map is left as it is). Throws
     // CCorvessaException "corvessa.general.missingrequestitem" for a key without a value and
     // the conversions' exceptions.
@@ -76,12 +76,13 @@ public:
     static ValueMap::const_iterator FindProperty(const ValueMap& values, const std::string& name);
     // The property's value (FindProperty) converted for cimType, VT_NULL when absent; with
     // take set the entry leaves the map. Throws the conversion's exceptions.
+    static _variant_t ConvertedValue(const ValueMap& values, const CString& name, long cimType, bool isBase64);
     static _variant_t ConvertedValue(ValueMap& values, const CString& name, long cimType, bool isBase64, bool take);
 
 private:
     // Refuses (0x80041008 naming the property) a value outside the property's possible values
     // as the mapper's caller is served them.
-    void ValidatePropertyValues(CWmipClassMapper* mapper, CCorvessaClassObject* definition, bool isBase64);
+    void ValidatePropertyValues(CWmipClassMapper* mapper, CCorvessaClassObject* definition, bool isBase64) const;
     // Puts every qualifier of the source's property into the target's (flavour 0). The first
     // failing HRESULT, else S_OK.
     static HRESULT CopyPropertyQualifierSets(CCorvessaClassObject* source, CCorvessaClassObject* target,

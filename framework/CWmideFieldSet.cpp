@@ -74,7 +74,7 @@ void CWmideFieldSet::AddKeyUnit(CWmideUnit unit)
         m_keyUnits.push_back(std::move(unit));
 }
 
-LONG CWmideFieldSet::Write(CBntDatabase& database) const
+LONG CWmideFieldSet::Write(CBntDatabase& database)
 {
     if (m_mode == Mode::Update)
     {
@@ -94,9 +94,9 @@ LONG CWmideFieldSet::Write(CBntDatabase& database) const
     std::string columns;
     std::string markers;
     std::vector<CDBValue> values;
-    for (const auto* list : {&m_keyUnits, &m_units})
+    for (auto* list : {&m_keyUnits, &m_units})
     {
-        for (const CWmideUnit& unit : *list)
+        for (CWmideUnit& unit : *list)
         {
             if (!values.empty())
             {
@@ -105,7 +105,7 @@ LONG CWmideFieldSet::Write(CBntDatabase& database) const
             }
             columns += CSqlText::QuoteIdentifier(unit.GetColumnName(), false, L"Column");
             markers += "?";
-            values.push_back(unit.GetValue());
+            values.push_back(unit.TakeValue());
         }
     }
     const std::string table = CSqlText::QuoteIdentifier(m_table, false, L"Table");

@@ -49,7 +49,9 @@ public:
     // the units on the row the key units name. Returns the rows changed (0 for an update that
     // has no unit to set or finds no row). Throws CDBException: 42000 for a table or column
     // that is not an identifier or an update without key units; engine errors as they come.
-    LONG Write(CBntDatabase& database) const;
+    // An insert hands its units' values to the statement rather than copying them: the set's
+    // units hold NULL once it has run.
+    LONG Write(CBntDatabase& database);
 
 private:
     static std::vector<CWmideUnit>::iterator Find(std::vector<CWmideUnit>& units, const wchar_t* column);

@@ -20,7 +20,7 @@ CWmideFieldSet* CWmideStage::FindFieldSet(const CString& table)
     return nullptr;
 }
 
-void CWmideStage::Write(CBntDatabase& database) const
+void CWmideStage::Write(CBntDatabase& database)
 {
     for (const auto& fieldSet : m_fieldSets)
     {

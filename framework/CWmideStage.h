@@ -32,7 +32,7 @@ public:
     // Writes every field set in order. An update that changes no row of an existing table
     // fails (the row went away since it was read). Throws CDBException; the caller's
     // transaction rolls the earlier sets back.
-    void Write(CBntDatabase& database) const;
+    void Write(CBntDatabase& database);
 
 private:
     std::vector<std::unique_ptr<CWmideFieldSet>> m_fieldSets;

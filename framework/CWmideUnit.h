@@ -10,6 +10,7 @@
 #include "platform/mfc/CString.h"
 #include "platform/win32/WinTypes.h"
 
+#include <utility>
 #include <vector>
 
 class CWmideUnit
@@ -43,6 +44,8 @@ public:
     Type GetType() const { return m_type; }
     // The value bound for the column.
     const CDBValue& GetValue() const { return m_value; }
+    // Hands the value over (a long one is not copied); the unit holds NULL afterwards.
+    CDBValue TakeValue() { return std::exchange(m_value, CDBValue()); }
 
 private:
     CWmideUnit(const CString& column, Type type, CDBValue value);

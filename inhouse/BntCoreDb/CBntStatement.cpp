@@ -94,8 +94,9 @@ CBntStatement::CBntStatement(std::shared_ptr<CBntConnection> connection, const s
                                         SQLITE_UTF8);
             break;
         case CDBValue::Kind::Blob:
-            bound =
-                sqlite3_bind_blob64(stmt, index, value.GetBytes().data(), value.GetBytes().size(), SQLITE_TRANSIENT);
+            // Bound where it stands, not copied: the caller keeps the values for the statement's
+            // life, and the statement's return to the cache clears its bindings.
+            bound = sqlite3_bind_blob64(stmt, index, value.GetBytes().data(), value.GetBytes().size(), SQLITE_STATIC);
             break;
         }
         if (bound != SQLITE_OK)

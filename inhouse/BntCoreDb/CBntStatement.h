@@ -24,7 +24,8 @@ class CBntStatement
 {
 public:
     // Prepares one statement (the text must hold exactly one) and binds params to its '?'
-    // markers in order. `faultable` false exempts it from injected faults (rollbacks).
+    // markers in order; bytes are bound without a copy, so params holding bytes must outlive
+    // the statement. `faultable` false exempts it from injected faults (rollbacks).
     // Throws CDBException.
     CBntStatement(std::shared_ptr<CBntConnection> connection, const std::string& sql,
                   const std::vector<CDBValue>& params, bool faultable = true);

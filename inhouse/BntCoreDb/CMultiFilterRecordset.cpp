@@ -290,8 +290,8 @@ void CMultiFilterRecordset::OpenQuery()
     if (m_query.GetColumns().empty())
         ExpandAllColumns();
     m_updatable = !m_forwardOnly && (m_options & kReadOnly) == 0 && !m_query.IsDistinct();
-    const CRecordsetQuery::BoundText select = m_query.BuildSelect(m_updatable);
-    m_statement = std::make_unique<CBntStatement>(m_connection, select.sql, select.values);
+    m_select = m_query.BuildSelect(m_updatable);
+    m_statement = std::make_unique<CBntStatement>(m_connection, m_select.sql, m_select.values);
     Fetch();
     m_empty = !m_hasRow;
 }

@@ -265,6 +265,8 @@ private:
     DWORD m_options = 0;
     bool m_forwardOnly = false;
     bool m_updatable = false;
+    // The open statement's text and values, kept while it lives (its bytes are bound in place).
+    CRecordsetQuery::BoundText m_select;
     std::unique_ptr<CBntStatement> m_statement;
     std::vector<CDBValue> m_row;
     LONGLONG m_rowId = 0;

@@ -36,38 +36,59 @@ std::string StringUtils::base64Encode(const unsigned char* data, int length, boo
     return text;
 }
 
+namespace {
+
+// Reads the text where it stands rather than copying it with an "=" appended, so a long value is
+// not held twice: "=" only marks the end of the data, and the memory stream ends it the same way
+// (its read answers -1 at the end, as the decoder answers "="). Calls take(byte) for each
+// decoded byte.
+template <typename Take>
+void DecodeBase64(std::string_view text, Take take)
+{
+    static constexpr unsigned char kEndOfData[] = {'='};
+    io::MemoryInputStream memory(text.empty() ? kEndOfData : reinterpret_cast<const unsigned char*>(text.data()),
+                                 text.empty() ? 1 : static_cast<int>(text.size()));
+    io::Base64InputStream decoder(memory);
+    for (int byte = decoder.read(); byte >= 0; byte = decoder.read())
+    {
+        take(static_cast<unsigned char>(byte));
+    }
+}
+
+}  // namespace
+
+int StringUtils::base64DecodedSize(std::string_view text)
+{
+    // The streams count in 32 bits; a longer text cannot be read through them.
+    if (text.size() >= static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max()))
+    {
+        return -1;
+    }
+    int size = 0;
+    DecodeBase64(text, [&](unsigned char) { ++size; });
+    return size;
+}
+
 bool StringUtils::base64Decode(std::string_view text, unsigned char* output, int* lengthInOut)
 {
     if (output == nullptr || lengthInOut == nullptr || *lengthInOut < 1)
     {
         return false;
     }
-    // The streams count in 32 bits; a longer text cannot be read through them.
-    if (text.size() >= static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max()))
+    // The text is read twice, first for its size and its faults, so that the bytes are written
+    // once, straight into the output, and only when they all fit.
+    const int size = base64DecodedSize(text);
+    if (size < 0)
     {
         return false;
-    }
-    // "=" only marks the end of the data, and the memory stream ends it the same way (its read
-    // answers -1 at the end, as the decoder answers "="): the text is read where it stands rather
-    // than copied with an "=" appended, so a long value is not held twice.
-    static constexpr unsigned char kEndOfData[] = {'='};
-    io::MemoryInputStream memory(text.empty() ? kEndOfData : reinterpret_cast<const unsigned char*>(text.data()),
-                                 text.empty() ? 1 : static_cast<int>(text.size()));
-    io::Base64InputStream decoder(memory);
-    io::MemoryOutputStream decoded;
-    // Three bytes for every four characters at most.
-    decoded.reserve(static_cast<int>(text.size() / 4 * 3 + 3));
-    for (int byte = decoder.read(); byte >= 0; byte = decoder.read())
-    {
-        decoded.write(static_cast<unsigned char>(byte));
     }
     const int capacity = *lengthInOut;
-    *lengthInOut = decoded.getSize();
-    if (decoded.getSize() > capacity)
+    *lengthInOut = size;
+    if (size > capacity)
     {
         return false;
     }
-    std::memcpy(output, decoded.getBuffer(false), static_cast<std::size_t>(decoded.getSize()));
+    DecodeBase64(text, [&](unsigned char byte) { *output++ = byte; });
     return true;
 }
 

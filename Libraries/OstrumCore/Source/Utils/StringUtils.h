@@ -78,6 +78,9 @@ public:
     // than the capacity (*lengthInOut then holds the size needed and `output` is untouched).
     // An invalid character raises ostrum::io::IOException with output and length untouched.
     static bool base64Decode(std::string_view text, unsigned char* output, int* lengthInOut);
+    // The number of bytes `text` decodes to; -1 for a text too long to read (2^31 - 1
+    // characters and more). An invalid character raises ostrum::io::IOException.
+    static int base64DecodedSize(std::string_view text);
 
     // Two upper-case hexadecimal digits per byte; empty for null data or a length below 1.
     static std::string hexEncode(const unsigned char* data, int length);
