@@ -21,7 +21,6 @@
 
 #include <algorithm>
 #include <map>
-#include <regex>
 #include <set>
 #include <string>
 #include <utility>
@@ -188,14 +187,32 @@ inline StoredRecords RowsBeyondSegment(const std::wstring& className, const std:
 inline constexpr LONG kMissingRecord = 2000000000;
 
 // The text with each of the ids it names replaced by "#", so that the answers for two records
-// compare.
+// compare. An id counts where no letter or digit touches it on either side; a match takes the
+// character before it, so that character is not the one after an earlier match. (A scan rather
+// than a regular expression per id: compiling those was a sixth of the sweeps' time.)
 inline std::string WithoutIds(std::string text, const std::vector<std::wstring>& ids)
 {
-    static const std::regex special(R"([.^$|()\[\]{}*+?\\])");
+    const auto isWordCharacter = [](char c) {
+        return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+    };
     for (const std::wstring& id : ids)
     {
-        const std::string literal = std::regex_replace(e2e::DoorTest::Utf8(id), special, "\\$&");
-        text = std::regex_replace(text, std::regex("(^|[^0-9A-Za-z])" + literal + "(?![0-9A-Za-z])"), "$1#");
+        const std::string literal = e2e::DoorTest::Utf8(id);
+        if (literal.empty())
+            continue;
+        std::string replaced;
+        std::size_t copied = 0;
+        for (std::size_t at = text.find(literal); at != std::string::npos; at = text.find(literal, at + 1))
+        {
+            const bool startsFree = at == 0 || (at > copied && !isWordCharacter(text[at - 1]));
+            const std::size_t end = at + literal.size();
+            if (!startsFree || (end < text.size() && isWordCharacter(text[end])))
+                continue;
+            replaced.append(text, copied, at - copied).push_back('#');
+            copied = end;
+            at = end - 1;
+        }
+        text = replaced.append(text, copied, std::string::npos);
     }
     return text;
 }
