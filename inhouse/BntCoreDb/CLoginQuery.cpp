@@ -15,6 +15,19 @@ std::vector<CLoginQuery::Row> CLoginQuery::Rows(CBntDatabase& database, const st
     return rows;
 }
 
+std::vector<LONGLONG> CLoginQuery::Integers(CBntDatabase& database, const std::string& sql,
+                                            const std::vector<CDBValue>& params)
+{
+    CBntStatement statement(database.GetConnection(), sql, params);
+    std::vector<LONGLONG> values;
+    Row row;
+    while (values.size() < kMaxRows && statement.Step(row))
+    {
+        values.push_back(Integer(row, 0));
+    }
+    return values;
+}
+
 std::optional<CLoginQuery::Row> CLoginQuery::FirstRow(CBntDatabase& database, const std::string& sql,
                                                       const std::vector<CDBValue>& params)
 {

@@ -1,5 +1,6 @@
 #include "inhouse/BntLogin/CAcsUser.h"
 
+#include <algorithm>
 #include <tuple>
 
 #include "inhouse/BntCoreDb/CBntDatabase.h"
@@ -376,22 +377,24 @@ bool CAcsUser::LoadUser(LONG userId, bool processAccount)
 
 void CAcsUser::LoadPermissionsAndSegments()
 {
-    std::set<DWORD> permissions;
+    std::vector<DWORD> permissions;
     std::set<LONG> segments;
     bool allSegments = m_userId == kSystemAdministratorID;
     if (!allSegments)
     {
-        for (const auto& row :
-             // Each group grants its rights only under its own type: a cardholder group held as the
-             // system group grants nothing.
-             CLoginQuery::Rows(*m_database,
-                               "SELECT G.PERMISSIONID FROM USER_PERM_GRANT G JOIN USER_PERM P "
-                               "ON P.USER_PERMID = G.USER_PERMID WHERE (P.USER_PERMID = ? AND P.TYPE = 1) "
-                               "OR (P.USER_PERMID = ? AND P.TYPE = 2) OR (P.USER_PERMID = ? AND P.TYPE = 3)",
-                               {m_systemGroupId, m_cardholderGroupId, m_monitorGroupId}))
+        // Each group grants its rights only under its own type: a cardholder group held as the
+        // system group grants nothing.
+        for (const LONGLONG permission :
+             CLoginQuery::Integers(*m_database,
+                                   "SELECT G.PERMISSIONID FROM USER_PERM_GRANT G JOIN USER_PERM P "
+                                   "ON P.USER_PERMID = G.USER_PERMID WHERE (P.USER_PERMID = ? AND P.TYPE = 1) "
+                                   "OR (P.USER_PERMID = ? AND P.TYPE = 2) OR (P.USER_PERMID = ? AND P.TYPE = 3)",
+                                   {m_systemGroupId, m_cardholderGroupId, m_monitorGroupId}))
         {
-            permissions.insert(static_cast<DWORD>(CLoginQuery::Integer(row, 0)));
+            permissions.push_back(static_cast<DWORD>(permission));
         }
+        std::sort(permissions.begin(), permissions.end());
+        permissions.erase(std::unique(permissions.begin(), permissions.end()), permissions.end());
         segments.insert(m_primarySegmentId);
         for (const auto& row :
              CLoginQuery::Rows(*m_database, "SELECT SEGMENTID FROM USER_SEGMENT_LINK WHERE USERID = ?", {m_userId}))
@@ -450,7 +453,7 @@ bool CAcsUser::HasPermission(DWORD permissionId) const
     {
         return false;
     }
-    return m_permissions.count(permissionId) > 0;
+    return std::binary_search(m_permissions.begin(), m_permissions.end(), permissionId);
 }
 
 CAcsUser::StoredState CAcsUser::CheckStoredUser() const

@@ -237,7 +237,8 @@ private:
     LONG m_monitorGroupId = 0;
     LONG m_reportGroupId = 0;
     LONG m_fieldGroupId = 0;
-    std::set<DWORD> m_permissions;
+    // Sorted, each once: an administrator's groups grant tens of thousands of rights.
+    std::vector<DWORD> m_permissions;
     std::set<LONG> m_segmentIds;
     bool m_allSegments = false;
     // Logged in by LoginAsSA: the process's own connection, no caller.
