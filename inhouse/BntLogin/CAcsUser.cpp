@@ -383,18 +383,17 @@ void CAcsUser::LoadPermissionsAndSegments()
     if (!allSegments)
     {
         // Each group grants its rights only under its own type: a cardholder group held as the
-        // system group grants nothing.
-        for (const LONGLONG permission :
-             CLoginQuery::Integers(*m_database,
-                                   "SELECT G.PERMISSIONID FROM USER_PERM_GRANT G JOIN USER_PERM P "
-                                   "ON P.USER_PERMID = G.USER_PERMID WHERE (P.USER_PERMID = ? AND P.TYPE = 1) "
-                                   "OR (P.USER_PERMID = ? AND P.TYPE = 2) OR (P.USER_PERMID = ? AND P.TYPE = 3)",
-                                   {m_systemGroupId, m_cardholderGroupId, m_monitorGroupId}))
+        // system group grants nothing. The database hands them over as the DWORDs they are
+        // read as (their low 32 bits), sorted, each once.
+        for (const LONGLONG permission : CLoginQuery::Integers(
+                 *m_database,
+                 "SELECT DISTINCT G.PERMISSIONID & 4294967295 AS ID FROM USER_PERM_GRANT G JOIN USER_PERM P "
+                 "ON P.USER_PERMID = G.USER_PERMID WHERE (P.USER_PERMID = ? AND P.TYPE = 1) "
+                 "OR (P.USER_PERMID = ? AND P.TYPE = 2) OR (P.USER_PERMID = ? AND P.TYPE = 3) ORDER BY ID",
+                 {m_systemGroupId, m_cardholderGroupId, m_monitorGroupId}))
         {
             permissions.push_back(static_cast<DWORD>(permission));
         }
-        std::sort(permissions.begin(), permissions.end());
-        permissions.erase(std::unique(permissions.begin(), permissions.end()), permissions.end());
         segments.insert(m_primarySegmentId);
         for (const auto& row :
              CLoginQuery::Rows(*m_database, "SELECT SEGMENTID FROM USER_SEGMENT_LINK WHERE USERID = ?", {m_userId}))
