@@ -22,8 +22,8 @@
 #   every target reuses one of the two: a header precompiled per target cost a cold build more
 #   than it saved. The two differ because a precompiled header holds only for files compiled
 #   as it was (position-independent code for libraries, executables for tests, the fuzzers'
-#   coverage and the optimisation of the libraries). Only the sanitizer preset (CI) uses it, so the plain build still proves every
-#   file names its own includes.
+#   coverage and the optimisation of the libraries). Only the sanitizer preset (CI) uses it, so
+#   the plain build still proves every file names its own includes.
 # PROVIXA_FUZZ_COVERAGE: the libraries are compiled with the coverage the fuzzers follow
 #   (-fsanitize=fuzzer-no-link); the test programs are not, which spares a fifth of their
 #   compile time. The sanitizer preset sets it, as the fuzzers are built there.

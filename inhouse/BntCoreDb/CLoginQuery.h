@@ -29,8 +29,8 @@ public:
     // The first row, or nothing when the statement yields none.
     static std::optional<Row> FirstRow(CBntDatabase& database, const std::string& sql,
                                        const std::vector<CDBValue>& params);
-    // The first column of every row as an integer (NULL gives 0), at most kMaxRows: a long list
-    // (a group's thousands of rights) read without keeping a row for each.
+    // The first column of every row as an integer (NULL gives 0), at most kMaxRows: a list of ids
+    // (a group's thousands of rights, a user's segments) read without keeping a row for each.
     static std::vector<LONGLONG> Integers(CBntDatabase& database, const std::string& sql,
                                           const std::vector<CDBValue>& params);
     // A column of a row as an integer (NULL gives fallback).

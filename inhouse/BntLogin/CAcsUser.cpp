@@ -395,21 +395,21 @@ void CAcsUser::LoadPermissionsAndSegments()
             permissions.push_back(static_cast<DWORD>(permission));
         }
         segments.insert(m_primarySegmentId);
-        for (const auto& row :
-             CLoginQuery::Rows(*m_database, "SELECT SEGMENTID FROM USER_SEGMENT_LINK WHERE USERID = ?", {m_userId}))
+        for (const LONGLONG segment :
+             CLoginQuery::Integers(*m_database, "SELECT SEGMENTID FROM USER_SEGMENT_LINK WHERE USERID = ?", {m_userId}))
         {
-            segments.insert(static_cast<LONG>(CLoginQuery::Integer(row, 0)));
+            segments.insert(static_cast<LONG>(segment));
         }
         allSegments = segments.count(-1) > 0;
         // A group gives access to its member units.
-        for (const auto& row :
-             CLoginQuery::Rows(*m_database,
-                               "SELECT M.SEGMENTID_MEMBER FROM SEGMENT_GROUP_MEMBER M JOIN USER_SEGMENT_LINK L "
-                               "ON L.SEGMENTID = M.SEGMENTID WHERE L.USERID = ? "
-                               "UNION SELECT SEGMENTID_MEMBER FROM SEGMENT_GROUP_MEMBER WHERE SEGMENTID = ?",
-                               {m_userId, m_primarySegmentId}))
+        for (const LONGLONG segment :
+             CLoginQuery::Integers(*m_database,
+                                   "SELECT M.SEGMENTID_MEMBER FROM SEGMENT_GROUP_MEMBER M JOIN USER_SEGMENT_LINK L "
+                                   "ON L.SEGMENTID = M.SEGMENTID WHERE L.USERID = ? "
+                                   "UNION SELECT SEGMENTID_MEMBER FROM SEGMENT_GROUP_MEMBER WHERE SEGMENTID = ?",
+                                   {m_userId, m_primarySegmentId}))
         {
-            segments.insert(static_cast<LONG>(CLoginQuery::Integer(row, 0)));
+            segments.insert(static_cast<LONG>(segment));
         }
     }
     m_permissions = std::move(permissions);

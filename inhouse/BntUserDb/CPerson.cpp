@@ -94,10 +94,10 @@ bool CPerson::ReadSegmentAssignments(const CAcsUser* databaseUser)
     {
         return false;
     }
-    for (const auto& row :
-         CLoginQuery::Rows(*database, "SELECT SEGMENTID FROM EMP_SEGMENT_LINK WHERE EMPID = ?", {m_id}))
+    for (const LONGLONG segment :
+         CLoginQuery::Integers(*database, "SELECT SEGMENTID FROM EMP_SEGMENT_LINK WHERE EMPID = ?", {m_id}))
     {
-        m_segments.insert(static_cast<LONG>(CLoginQuery::Integer(row, 0)));
+        m_segments.insert(static_cast<LONG>(segment));
     }
     return true;
 }
