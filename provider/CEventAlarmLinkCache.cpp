@@ -17,6 +17,19 @@ constexpr wchar_t kSource[] = L"EventToAlarmLink";
 constexpr DWORD kCaughtResult = 0x20010001;
 constexpr LONG kNotificationAudio = 0;
 
+// The line each handler reports with the source name above: fixed numbers that name the
+// handler in the error log, whatever line of this file it stands on.
+constexpr int kClearLinksHandler = 99;
+constexpr int kClearEventParamsHandler = 126;
+constexpr int kClearAlarmsHandler = 152;
+constexpr int kLoadAlarmsHandler = 349;
+constexpr int kGetAlarmIDForKeyHandler = 439;
+constexpr int kFindAlarmIDHandler = 597;
+constexpr int kGetEventDevicePairsHandler = 644;
+constexpr int kGetAlarmHandler = 727;
+constexpr int kLoadEventParamsHandler = 832;
+constexpr int kGetEventParamHandler = 875;
+
 CString TrimmedRight(CString text)
 {
     text.TrimRight();
@@ -59,7 +72,7 @@ void CEventAlarmLinkCache::ClearLinks()
     }
     catch (...)
     {
-        LogCaught(__LINE__);
+        LogCaught(kClearLinksHandler);
     }
 }
 
@@ -72,7 +85,7 @@ void CEventAlarmLinkCache::ClearAlarms()
     }
     catch (...)
     {
-        LogCaught(__LINE__);
+        LogCaught(kClearAlarmsHandler);
     }
 }
 
@@ -85,7 +98,7 @@ void CEventAlarmLinkCache::ClearEventParams()
     }
     catch (...)
     {
-        LogCaught(__LINE__);
+        LogCaught(kClearEventParamsHandler);
     }
 }
 
@@ -126,7 +139,7 @@ LONG CEventAlarmLinkCache::GetAlarmIDForKey(LONG eventKey, LONG paramId, LONGLON
     }
     catch (...)
     {
-        LogCaught(__LINE__);
+        LogCaught(kGetAlarmIDForKeyHandler);
     }
     return 0;
 }
@@ -192,7 +205,7 @@ LONG CEventAlarmLinkCache::FindAlarmID(LONG eventKey, LONG paramId, LONGLONG dev
     }
     catch (...)
     {
-        LogCaught(__LINE__);
+        LogCaught(kFindAlarmIDHandler);
     }
     return 0;
 }
@@ -277,7 +290,7 @@ void CEventAlarmLinkCache::LoadAlarms(CBntDatabase* database)
             }
             catch (...)
             {
-                LogCaught(__LINE__);
+                LogCaught(kLoadAlarmsHandler);
             }
         }
     }
@@ -293,7 +306,7 @@ LAcsAlarm* CEventAlarmLinkCache::GetAlarm(LONG alarmId)
     }
     catch (...)
     {
-        LogCaught(__LINE__);
+        LogCaught(kGetAlarmHandler);
     }
     return nullptr;
 }
@@ -327,7 +340,7 @@ void CEventAlarmLinkCache::LoadEventParams(CBntDatabase* database)
         }
         catch (...)
         {
-            LogCaught(__LINE__);
+            LogCaught(kLoadEventParamsHandler);
         }
     }
 }
@@ -364,7 +377,7 @@ LAcsEventParam* CEventAlarmLinkCache::GetEventParam(LONG paramId, CBntDatabase* 
     }
     catch (...)
     {
-        LogCaught(__LINE__);
+        LogCaught(kGetEventParamHandler);
     }
     return nullptr;
 }
@@ -393,7 +406,7 @@ bool CEventAlarmLinkCache::GetEventDevicePairs(LONG alarmId, std::list<EventDevi
     }
     catch (...)
     {
-        LogCaught(__LINE__);
+        LogCaught(kGetEventDevicePairsHandler);
     }
     return !pairs.empty();
 }

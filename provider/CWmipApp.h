@@ -48,8 +48,10 @@ public:
     static constexpr DWORD kDefaultDatabaseTimeout = 300;
 
     CWmipApp();
-    // Destroys the services: the user cache, the class cache, the list-object cache, the
-    // connection manager, the hardware status cache, in that order.
+    // Stops the server RPC threads and the linkage-server connect thread, then destroys the
+    // user cache, the class cache, the list-object cache, the connection manager and the
+    // hardware status cache, in that order: the caches give their pooled connections back to
+    // the manager as they go.
     ~CWmipApp() override;
 
     // Turns on file logging of the exception handler, logs "Fluxmere application

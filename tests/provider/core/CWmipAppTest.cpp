@@ -121,6 +121,62 @@ TEST(WmipAppLifecycle, InitInstanceLogsAndExitInstanceEndsTheObservers)
     EXPECT_EQ(ProviderTestInstallation::CountLogLines("BntCaptureResources.dll"), 2);
 }
 
+namespace {
+
+// What a user cache saw of the connection manager while its application went.
+struct CacheGoing
+{
+    bool gone = false;
+    int lentToTheManager = -1;
+};
+
+// A user cache that notes, as it goes, how many connections the application's manager has lent.
+class NotingUserCache : public CWmipUserCache
+{
+public:
+    explicit NotingUserCache(CacheGoing& going) : m_going(going) {}
+    ~NotingUserCache() override
+    {
+        m_going.gone = true;
+        DBConnectionManager* manager = CWmipApp::GetConnectionManager();
+        m_going.lentToTheManager = manager != nullptr ? manager->GetLentCount() : -1;
+    }
+
+private:
+    CacheGoing& m_going;
+};
+
+class NotingApp : public CWmipApp
+{
+public:
+    explicit NotingApp(CacheGoing& going) : m_going(going) {}
+
+protected:
+    std::unique_ptr<CWmipUserCache> CreateUserCache() override { return std::make_unique<NotingUserCache>(m_going); }
+
+private:
+    CacheGoing& m_going;
+};
+
+}  // namespace
+
+// The caches give their pooled connections back to the manager as they go (the user cache's
+// entries, the list-object cache its own), so the manager goes after them: the user cache still
+// finds the manager that lent the list-object cache its connection.
+TEST(WmipAppLifecycle, TheCachesGoWhileTheConnectionManagerTheyGiveConnectionsBackToStands)
+{
+    ProviderTestInstallation installation;
+    CacheGoing going;
+    {
+        NotingApp app(going);
+        ASSERT_NE(CWmipApp::GetUserCache(), nullptr);
+        ASSERT_NE(CWmipApp::GetListObjectCache(), nullptr);
+        ASSERT_EQ(CWmipApp::GetConnectionManager()->GetLentCount(), 1) << "the list-object cache keeps one";
+    }
+    EXPECT_TRUE(going.gone);
+    EXPECT_EQ(going.lentToTheManager, 1) << "the user cache went after the manager that lent the connection";
+}
+
 // --- Stored configuration values ---------------------------------------------------------
 
 TEST(WmipAppStoredValue, ReadsTheDatabaseRowOrTheDefault)

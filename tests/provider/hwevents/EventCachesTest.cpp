@@ -154,6 +154,24 @@ TEST(EventAlarmLinkCache, LoadsAlarmsWithTheirAudioRepeatIntervals)
     EXPECT_EQ(cache.GetEventParam(50, nullptr)->GetValue(), 7);
 }
 
+// A handler names itself in the error log by a fixed line, not by where it stands in the source.
+TEST(EventAlarmLinkCache, AFailedParameterReadIsLoggedUnderItsHandlersFixedLine)
+{
+    const CWmipPooledConnection connection(CWmipApp::GetConnectionManager());
+    ASSERT_NE(connection.GetDatabase(), nullptr);
+    CEventAlarmLinkCache cache;
+    const std::string logged = "EventToAlarmLink(875): result 0x20010001";
+    const int before = hwtest::CountLines(L"BrontelError.log", logged);
+    {
+        const hwtest::DatabaseChange away("ALTER TABLE EVENT_PARAM RENAME TO EVENT_PARAM_AWAY;",
+                                          "ALTER TABLE EVENT_PARAM_AWAY RENAME TO EVENT_PARAM;");
+        EXPECT_EQ(cache.GetEventParam(50, connection.GetDatabase()), nullptr);
+    }
+    EXPECT_EQ(hwtest::CountLines(L"BrontelError.log", logged), before + 1);
+    ASSERT_NE(cache.GetEventParam(1, connection.GetDatabase()), nullptr) << "the next read finds the table again";
+    EXPECT_EQ(hwtest::CountLines(L"BrontelError.log", logged), before + 1);
+}
+
 TEST(EventAlarmLinkCache, LinksLoadFromTheDatabaseWithTheirDevices)
 {
     const CWmipPooledConnection connection(CWmipApp::GetConnectionManager());
