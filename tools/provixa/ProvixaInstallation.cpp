@@ -4,6 +4,7 @@
 #include "inhouse/BntCoreDb/CBntConnection.h"
 #include "inhouse/BntCoreDb/CBntDatabase.h"
 #include "inhouse/BntCoreDb/CSqlText.h"
+#include "tools/provixa/ProvixaTableText.h"
 #include "tools/provixa/ProvixaText.h"
 #include "platform/registry/ProfileFile.h"
 #include "platform/registry/ProvixaHome.h"
@@ -19,6 +20,7 @@
 #include <cstdint>
 #include <cstring>
 #include <cwctype>
+#include <initializer_list>
 #include <memory>
 #include <string_view>
 #include <system_error>
@@ -234,15 +236,13 @@ std::string NoRoomToRead(const std::vector<std::string>& unmade, const std::stri
 // and waits for every other process's transaction.
 constexpr char kWriteAheadLog[] = "PRAGMA journal_mode=WAL";
 
-// Puts the database into that journal mode; false with *error saying why not.
-bool WriteAheadLog(const std::filesystem::path& file, std::string* error)
+// Puts the database into that journal mode; false with *error saying why not. No transaction
+// may be open on the connection.
+bool WriteAheadLog(sqlite3* db, std::string* error)
 {
-    const ProvixaInstallation::Database db = ProvixaInstallation::OpenDatabase(file, error);
-    if (!db)
-        return false;
-    const int rc = sqlite3_exec(db.get(), kWriteAheadLog, nullptr, nullptr, nullptr);
+    const int rc = sqlite3_exec(db, kWriteAheadLog, nullptr, nullptr, nullptr);
     if (rc != SQLITE_OK)
-        *error = EngineReason(db.get(), rc);
+        *error = EngineReason(db, rc);
     return rc == SQLITE_OK;
 }
 
@@ -264,109 +264,308 @@ private:
     sqlite3* m_db;
 };
 
-// A home built while a segment unit's limits defaulted to 0 keeps those defaults, under which a
-// unit written without limits takes nothing. Its SEGMENT_UNIT is rebuilt as the schema declares
-// it now, while no command of the host holds the database: SQLite changes no column default in
-// place. In one transaction its rows are kept, the schema's triggers and indexes on it made as the
-// schema declares them, and those the installation added made again from their own SQL. Nothing
-// of the home is dropped: a column the schema does not declare, or an addition that cannot be
-// made again, leaves the home as it is, *error saying why. A home whose table has no 0 limit
-// default is left as it is.
-bool UpgradeSegmentUnitDefaults(const std::filesystem::path& file, std::string* report, std::string* error)
+// Runs one statement with its text values bound in order; *changes (when given) receives the
+// rows it changed. False with *error saying why not.
+bool ExecuteBound(sqlite3* db, const char* sql, std::initializer_list<std::string_view> values, std::string* error,
+                  int* changes = nullptr)
 {
-    constexpr char kTable[] = "SEGMENT_UNIT";
-    constexpr char kRebuilt[] = "SEGMENT_UNIT_REBUILT";
-    const ProvixaInstallation::Database db = ProvixaInstallation::OpenDatabase(file, error);
-    if (!db)
-        return false;
-    const std::string columns = std::string("SELECT name FROM pragma_table_info('") + kTable + "')";
-    std::vector<std::string> zeroLimits;
-    if (!Execute(db.get(), columns + " WHERE name LIKE 'MAX!_%' ESCAPE '!' AND dflt_value = '0'", error, &zeroLimits))
-        return false;
-    if (zeroLimits.empty())
-        return true;
-    // The table, its columns and the triggers and indexes on it (lower-case name, then SQL) as the
-    // schema declares them, read from a database built of it.
-    sqlite3* raw = nullptr;
-    const int opened = sqlite3_open(":memory:", &raw);
-    const SqliteHandle schema(raw);
-    if (opened != SQLITE_OK)
+    sqlite3_stmt* raw = nullptr;
+    int rc = sqlite3_prepare_v2(db, sql, -1, &raw, nullptr);
+    const std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt*)> statement(raw, sqlite3_finalize);
+    int index = 0;
+    for (const std::string_view value : values)
     {
-        *error = sqlite3_errstr(opened);
+        if (rc == SQLITE_OK)
+            rc = sqlite3_bind_text(raw, ++index, value.data(), static_cast<int>(value.size()), SQLITE_TRANSIENT);
+    }
+    if (rc == SQLITE_OK)
+        rc = sqlite3_step(raw);
+    if (rc != SQLITE_DONE)
+    {
+        *error = EngineReason(db, rc);
         return false;
     }
-    const std::string onTable = std::string(" FROM sqlite_schema WHERE type IN ('index', 'trigger') AND sql IS NOT "
-                                            "NULL AND tbl_name = '") +
-                                kTable + "' COLLATE NOCASE ORDER BY rowid";
-    std::vector<std::string> table;
-    std::vector<std::string> declared;
-    std::vector<std::string> declaredObjects;
-    if (!Execute(schema.get(), EmbeddedInstallation::SchemaSql(), error) ||
-        !Execute(schema.get(),
-                 std::string("SELECT sql FROM sqlite_schema WHERE type = 'table' AND name = '") + kTable + "'", error,
-                 &table) ||
-        !Execute(schema.get(), columns, error, &declared) ||
-        !Execute(schema.get(), "SELECT lower(name), sql" + onTable, error, &declaredObjects))
-        return false;
-    const std::string create = std::string("CREATE TABLE ") + kTable + " ";
-    if (table.size() != 1 || table[0].rfind(create, 0) != 0)
-    {
-        *error = std::string("the schema declares no table ") + kTable;
-        return false;
-    }
-    // What the home holds is read inside the rebuild's transaction, so that nothing added meanwhile
-    // is lost. Foreign keys are off for the rebuild (only outside a transaction can they be
-    // switched); the old-style rename leaves every reference to the table's name as it is.
-    if (!Execute(db.get(), "PRAGMA foreign_keys=OFF; PRAGMA legacy_alter_table=ON", error))
-        return false;
-    const RollbackUnlessCommitted transaction(db.get());
-    std::vector<std::string> held;
-    std::vector<std::string> heldObjects;  // type, name, lower-case name, SQL
-    if (!Execute(db.get(), "BEGIN IMMEDIATE", error) || !Execute(db.get(), columns, error, &held) ||
-        !Execute(db.get(), "SELECT type, name, lower(name), sql" + onTable, error, &heldObjects))
-        return false;
-    std::string kept;
-    for (const std::string& column : held)
-    {
-        if (std::find(declared.begin(), declared.end(), column) == declared.end())
-        {
-            *error = std::string(kTable) + " holds the column " + column +
-                     ", which the schema does not declare: rebuilding the table for the schema's limit defaults "
-                     "would lose it";
-            return false;
-        }
-        kept += (kept.empty() ? "" : ", ") + column;
-    }
-    if (!Execute(db.get(),
-                 std::string("CREATE TABLE ") + kRebuilt + " " + table[0].substr(create.size()) + ";INSERT INTO " +
-                     kRebuilt + " (" + kept + ") SELECT " + kept + " FROM " + kTable + ";DROP TABLE " + kTable +
-                     ";ALTER TABLE " + kRebuilt + " RENAME TO " + kTable,
-                 error))
-        return false;
-    std::vector<std::string> declaredNames;
-    for (std::size_t at = 0; at + 1 < declaredObjects.size(); at += 2)
-    {
-        if (!Execute(db.get(), declaredObjects[at + 1], error))
-            return false;
-        declaredNames.push_back(declaredObjects[at]);
-    }
-    for (std::size_t at = 0; at + 3 < heldObjects.size(); at += 4)
-    {
-        const bool ofSchema =
-            std::find(declaredNames.begin(), declaredNames.end(), heldObjects[at + 2]) != declaredNames.end();
-        std::string reason;
-        if (!ofSchema && !Execute(db.get(), heldObjects[at + 3], &reason))
-        {
-            *error = "the " + heldObjects[at] + " " + heldObjects[at + 1] + " the installation added to " + kTable +
-                     " cannot be made again on the table rebuilt for the schema's limit defaults: " + reason;
-            return false;
-        }
-    }
-    if (!Execute(db.get(), "COMMIT", error))
-        return false;
-    *report += "database upgraded: a segment unit written without limits takes every badge number and level\n";
+    if (changes != nullptr)
+        *changes = sqlite3_changes(db);
     return true;
 }
+
+// A name quoted for SQL text, whatever characters it holds.
+std::string QuotedName(std::string_view name)
+{
+    std::string quoted = "\"";
+    for (const char c : name)
+        quoted += c == '"' ? std::string("\"\"") : std::string(1, c);
+    return quoted + "\"";
+}
+
+// A home built while a segment unit's limits defaulted to 0 keeps those defaults, under which a
+// unit written without limits takes nothing. The engine keeps a column's default only in its
+// table's text (sqlite_schema.sql), so init changes the limits' defaults there, to the schema's,
+// and leaves every other byte of the text as the installation wrote it: the table's rows,
+// columns, constraints, indexes and triggers stay exactly what they are. A default counts as the
+// old one when the value it stores is the number 0, however it is written (0, '0', (0), -0).
+// Where the text cannot be read or changed with confidence the home is left as it is, saying why.
+// One object per init; Decide, then Write inside the caller's transaction.
+class SegmentUnitDefaults
+{
+public:
+    SegmentUnitDefaults() = default;
+    SegmentUnitDefaults(const SegmentUnitDefaults&) = delete;
+    SegmentUnitDefaults& operator=(const SegmentUnitDefaults&) = delete;
+
+    // Reads the limits and their defaults as the schema declares them, from a database built of
+    // it in memory. False with *error saying why not.
+    bool Load(std::string* error)
+    {
+        sqlite3* raw = nullptr;
+        const int opened = sqlite3_open(":memory:", &raw);
+        m_scratch.reset(raw);
+        if (opened != SQLITE_OK)
+        {
+            *error = sqlite3_errstr(opened);
+            return false;
+        }
+        return Execute(m_scratch.get(), EmbeddedInstallation::SchemaSql(), error) &&
+               Execute(m_scratch.get(),
+                       std::string("SELECT name, dflt_value FROM pragma_table_info('") + kTable +
+                           "') WHERE name LIKE 'MAX!_%' ESCAPE '!' AND dflt_value IS NOT NULL",
+                       error, &m_declared);
+    }
+
+    // Reads the home's table and decides what its text becomes. True with Due() telling whether
+    // it changes; false with *error saying why the home is to be left as it is.
+    bool Decide(sqlite3* home, std::string* error)
+    {
+        m_changed.clear();
+        std::vector<std::string> table;
+        std::vector<std::string> columns;  // per column: name, type, default or none
+        if (!Execute(home,
+                     std::string("SELECT name, sql FROM sqlite_schema WHERE type = 'table' AND name = '") + kTable +
+                         "' COLLATE NOCASE",
+                     error, &table) ||
+            !Execute(home, ColumnsQuery("name, type, dflt_value"), error, &columns))
+            return false;
+        if (table.size() != 2)
+            return true;
+        m_name = table[0];
+        m_text = table[1];
+        std::vector<ProvixaTableText::Default> written;
+        std::string reason;
+        if (!ProvixaTableText::Defaults(m_text, &written, &reason))
+        {
+            *error = "the text " + m_name + " is declared with cannot be read with confidence: " + reason;
+            return false;
+        }
+        // The defaults to change, each span of the text with what it becomes; latest first.
+        std::vector<std::pair<const ProvixaTableText::Default*, const std::string*>> spans;
+        for (std::size_t limit = 0; limit + 1 < m_declared.size(); limit += 2)
+        {
+            const std::string& column = m_declared[limit];
+            std::size_t held = 0;
+            while (held + 2 < columns.size() && !ProvixaTableText::SameName(columns[held], column))
+                held += 3;
+            if (held + 2 >= columns.size())
+                continue;
+            std::vector<const ProvixaTableText::Default*> clauses;
+            for (const ProvixaTableText::Default& clause : written)
+            {
+                if (ProvixaTableText::SameName(clause.column, column))
+                    clauses.push_back(&clause);
+            }
+            // The engine's own reading of the text is the check on ours.
+            if (clauses.empty() != columns[held + 2].empty())
+            {
+                *error = "the text " + m_name + " is declared with cannot be read with confidence: the default of " +
+                         column + " was not found where the engine finds it";
+                return false;
+            }
+            bool zero = false;
+            if (clauses.empty())
+                continue;
+            if (!StoresZero(columns[held + 1], *clauses.back(), &zero, error))
+                return false;
+            if (!zero)
+                continue;
+            if (clauses.size() > 1)
+            {
+                *error = "the column " + column + " of " + m_name + " is declared with " +
+                         std::to_string(clauses.size()) +
+                         " defaults: which one to change for the schema's limit default cannot be told with confidence";
+                return false;
+            }
+            spans.emplace_back(clauses.back(), &m_declared[limit + 1]);
+            m_changed.push_back(column);
+        }
+        std::sort(spans.begin(), spans.end(),
+                  [](const auto& a, const auto& b) { return a.first->begin > b.first->begin; });
+        m_upgraded = m_text;
+        for (const auto& [span, value] : spans)
+            m_upgraded.replace(span->begin, span->end - span->begin, *value);
+        // What the engine must read back from the new text: every column as it was but the limits'
+        // new defaults.
+        m_columnsAfter.clear();
+        if (!Due())
+            return true;
+        if (!Execute(home, ColumnsQuery(kColumnFacts), error, &m_columnsAfter))
+            return false;
+        for (std::size_t at = 0; at + kColumnFactCount <= m_columnsAfter.size(); at += kColumnFactCount)
+        {
+            for (std::size_t limit = 0; limit + 1 < m_declared.size(); limit += 2)
+            {
+                const bool changed =
+                    std::find(m_changed.begin(), m_changed.end(), m_declared[limit]) != m_changed.end();
+                if (changed && ProvixaTableText::SameName(m_columnsAfter[at + 1], m_declared[limit]))
+                    m_columnsAfter[at + 4] = m_declared[limit + 1];
+            }
+        }
+        return true;
+    }
+
+    bool Due() const { return !m_changed.empty(); }
+
+    // Writes the text Decide made, inside the caller's transaction, and reads it back: the
+    // columns and every row as they were, only the limits' defaults new. False with *error.
+    bool Write(sqlite3* home, std::string* error) const
+    {
+        if (!Due())
+            return true;
+        std::string rows = "SELECT ";
+        std::string rewritten;
+        for (std::size_t at = 0; at + kColumnFactCount <= m_columnsAfter.size(); at += kColumnFactCount)
+            rows += (at == 0 ? "quote(" : ", quote(") + QuotedName(m_columnsAfter[at + 1]) + ")";
+        rows += " FROM " + QuotedName(m_name);
+        for (const std::string& column : m_changed)
+            rewritten += (rewritten.empty() ? "" : ", ") + QuotedName(column) + " = " + QuotedName(column);
+        std::vector<std::string> before;
+        std::vector<std::string> version;
+        if (!Execute(home, rows, error, &before) || !Execute(home, "PRAGMA schema_version", error, &version) ||
+            version.size() != 1)
+            return false;
+        // Nothing the upgrade does changes a row, so no trigger fires for it.
+        const TriggersOff quiet(home);
+        std::string refusedBefore;
+        if (!RefusedByCheck(home, &refusedBefore, error))
+            return false;
+        // A row written before a limit column was added holds no value for it and is read with
+        // the column's default: each is written whole first, as it reads now.
+        if (!Execute(home, "UPDATE " + QuotedName(m_name) + " SET " + rewritten, error))
+            return false;
+        // The engine's own way to change a default: the text in place, under a new schema version.
+        int changes = 0;
+        const bool written =
+            Execute(home, "PRAGMA writable_schema=ON", error) &&
+            ExecuteBound(home, "UPDATE sqlite_schema SET sql = ?1 WHERE type = 'table' AND name = ?2 AND sql = ?3",
+                         {m_upgraded, m_name, m_text}, error, &changes) &&
+            Execute(home, "PRAGMA schema_version=" + std::to_string(std::stoll(version.front()) + 1), error);
+        std::string off;
+        const bool reset = Execute(home, "PRAGMA writable_schema=OFF", &off);
+        if (!written || !reset || changes != 1)
+        {
+            if (written)
+                *error = !reset ? off : "the text of " + m_name + " was not where init read it";
+            return false;
+        }
+        std::string refusedAfter;
+        if (!RefusedByCheck(home, &refusedAfter, error))
+            return false;
+        if (!refusedAfter.empty() && refusedBefore.empty())
+        {
+            *error = "with the schema's limit defaults the table's own constraint would refuse a unit written "
+                     "without limits: " +
+                     refusedAfter;
+            return false;
+        }
+        std::vector<std::string> columns;
+        std::vector<std::string> after;
+        if (!Execute(home, ColumnsQuery(kColumnFacts), error, &columns) || !Execute(home, rows, error, &after))
+            return false;
+        if (columns != m_columnsAfter || after != before)
+        {
+            *error = "the table " + m_name + " did not read back as it was with the schema's limit defaults";
+            return false;
+        }
+        return true;
+    }
+
+private:
+    static constexpr char kTable[] = "SEGMENT_UNIT";
+    // What the engine says of each column, a missing default told apart from an empty text.
+    static constexpr char kColumnFacts[] = "cid, name, type, \"notnull\", coalesce(dflt_value, ''), "
+                                           "dflt_value IS NULL, pk, hidden";
+    static constexpr std::size_t kColumnFactCount = 8;
+
+    static std::string ColumnsQuery(const char* facts)
+    {
+        return std::string("SELECT ") + facts + " FROM pragma_table_xinfo('" + kTable + "') ORDER BY cid";
+    }
+
+    // Switches the connection's triggers off for its life.
+    class TriggersOff
+    {
+    public:
+        explicit TriggersOff(sqlite3* db) : m_db(db)
+        {
+            sqlite3_db_config(m_db, SQLITE_DBCONFIG_ENABLE_TRIGGER, -1, &m_was);
+            sqlite3_db_config(m_db, SQLITE_DBCONFIG_ENABLE_TRIGGER, 0, nullptr);
+        }
+        ~TriggersOff() { sqlite3_db_config(m_db, SQLITE_DBCONFIG_ENABLE_TRIGGER, m_was, nullptr); }
+        TriggersOff(const TriggersOff&) = delete;
+        TriggersOff& operator=(const TriggersOff&) = delete;
+
+    private:
+        sqlite3* m_db;
+        int m_was = 1;
+    };
+
+    // Tries a unit written without limits (a row of the table's defaults) and undoes it: *refused
+    // receives the engine's words when the table's own CHECK constraint refuses it, else nothing.
+    // False with *error when the try cannot be undone.
+    bool RefusedByCheck(sqlite3* home, std::string* refused, std::string* error) const
+    {
+        if (!Execute(home, "SAVEPOINT DEFAULT_ROW", error))
+            return false;
+        const int rc = sqlite3_exec(home, ("INSERT INTO " + QuotedName(m_name) + " DEFAULT VALUES").c_str(), nullptr,
+                                    nullptr, nullptr);
+        if (rc != SQLITE_OK && sqlite3_extended_errcode(home) == SQLITE_CONSTRAINT_CHECK)
+            *refused = sqlite3_errmsg(home);
+        return Execute(home, "ROLLBACK TO DEFAULT_ROW; RELEASE DEFAULT_ROW", error);
+    }
+
+    // Whether the clause's value, stored in a column of the type, is the number 0: the engine
+    // itself answers, on a scratch table. False with *error when the engine cannot.
+    bool StoresZero(const std::string& type, const ProvixaTableText::Default& clause, bool* zero,
+                    std::string* error) const
+    {
+        const std::string value = m_text.substr(clause.begin, clause.end - clause.begin);
+        std::vector<std::string> answer;
+        std::string reason;
+        if (!Execute(m_scratch.get(),
+                     "DROP TABLE IF EXISTS temp.DEFAULT_PROBE; CREATE TEMP TABLE DEFAULT_PROBE (V " + type +
+                         " DEFAULT " + value +
+                         "); INSERT INTO DEFAULT_PROBE DEFAULT VALUES; SELECT typeof(V) IN ('integer', 'real') "
+                         "AND V = 0 FROM DEFAULT_PROBE",
+                     &reason, &answer) ||
+            answer.size() != 1)
+        {
+            *error = "the default of " + clause.column + " in the text " + m_name +
+                     " is declared with cannot be read with confidence: " + reason;
+            return false;
+        }
+        *zero = answer.front() == "1";
+        return true;
+    }
+
+    // Set by Load.
+    SqliteHandle m_scratch;
+    std::vector<std::string> m_declared;  // per limit: its name, the schema's default
+    // Set by Decide.
+    std::string m_name;                       // the table's name as the home keeps it
+    std::string m_text;                       // its text as the home keeps it
+    std::string m_upgraded;                   // the same with the limits' defaults changed
+    std::vector<std::string> m_changed;       // the limits whose default changes
+    std::vector<std::string> m_columnsAfter;  // kColumnFacts of each column once written
+};
 
 // The tables the installation added as lists (DDTBL rows with ISLIST 1, or named by a field's
 // LISTID) that exist, by name, into *lists; names that are no plain identifier are left out. False
@@ -388,20 +587,17 @@ bool InstallationLists(sqlite3* db, std::vector<std::string>* lists, std::string
     return true;
 }
 
-// Brings the stamps of a database made before some of their triggers up to date: every trigger
-// of the embedded schema it lacks, and the list stamp's three triggers on each list the
-// installation added (as the schema gives its own lists), so that running processes follow
-// writes of those rows too. One transaction; *added counts the triggers made. False with *error
-// saying why not (a table of the schema missing from an older database, a lock).
-bool UpdateStampTriggers(const std::filesystem::path& file, int* added, std::string* error)
+// Brings the stamps of a database made before some of their triggers up to date, inside the
+// caller's transaction: every trigger of the embedded schema it lacks, and the list stamp's three
+// triggers on each list the installation added (as the schema gives its own lists), so that
+// running processes follow writes of those rows too. *added counts the triggers made. False with
+// *error saying why not (a table of the schema missing from an older database).
+bool UpdateStampTriggers(sqlite3* db, int* added, std::string* error)
 {
-    const ProvixaInstallation::Database db = ProvixaInstallation::OpenDatabase(file, error);
-    if (!db)
-        return false;
     constexpr std::string_view kCreate = "CREATE TRIGGER ";
     constexpr std::string_view kEnd = "END;";
     const std::string_view schema = EmbeddedInstallation::SchemaSql();
-    std::string script = "BEGIN IMMEDIATE;\n";
+    std::string script;
     for (std::size_t at = schema.find(kCreate); at != std::string_view::npos; at = schema.find(kCreate, at))
     {
         const std::size_t end = schema.find(kEnd, at);
@@ -413,7 +609,7 @@ bool UpdateStampTriggers(const std::filesystem::path& file, int* added, std::str
         at = end;
     }
     std::vector<std::string> lists;
-    if (!InstallationLists(db.get(), &lists, error))
+    if (!InstallationLists(db, &lists, error))
         return false;
     for (const std::string& list : lists)
     {
@@ -421,25 +617,85 @@ bool UpdateStampTriggers(const std::filesystem::path& file, int* added, std::str
             script += "CREATE TRIGGER IF NOT EXISTS \"" + list + "_" + event[0] + "_LISTS\" AFTER " + event + " ON \"" +
                       list + "\"\n    BEGIN UPDATE RIGHTS_STAMP SET STAMP = random() WHERE STAMPID = 2; END;\n";
     }
-    const auto triggers = [&db](int* count, std::string* failure) {
+    const auto triggers = [db](int* count, std::string* failure) {
         std::vector<std::string> counted;
-        if (!Execute(db.get(), "SELECT COUNT(*) FROM sqlite_master WHERE type = 'trigger'", failure, &counted))
+        if (!Execute(db, "SELECT COUNT(*) FROM sqlite_master WHERE type = 'trigger'", failure, &counted))
             return false;
         *count = counted.empty() ? 0 : std::stoi(counted.front());
         return true;
     };
     int before = 0;
     int after = 0;
-    if (!triggers(&before, error))
-        return false;
-    if (!Execute(db.get(), script + "COMMIT;", error))
-    {
-        sqlite3_exec(db.get(), "ROLLBACK", nullptr, nullptr, nullptr);
-        return false;
-    }
-    if (!triggers(&after, error))
+    if (!triggers(&before, error) || !Execute(db, script, error) || !triggers(&after, error))
         return false;
     *added = after - before;
+    return true;
+}
+
+// Brings a home init keeps up to date: its journal mode, the stamp triggers it lacks and its
+// segment units' limit defaults. Everything is decided before anything is written: the whole
+// update runs first as a trial, rolled back, so that whatever refuses the home refuses it before
+// even its journal mode is switched; then again, committed, in one transaction. A home left as it
+// is is left whole. True with *report saying what was done; false with *report saying what
+// failed and why.
+bool UpdateDatabase(const std::filesystem::path& file, std::string* report)
+{
+    std::string error;
+    const ProvixaInstallation::Database db = ProvixaInstallation::OpenDatabase(file, &error);
+    if (!db)
+    {
+        *report = error + "; it is kept as it is";
+        return false;
+    }
+    SegmentUnitDefaults units;
+    int added = 0;
+    // The home is read again inside each transaction, so that nothing written meanwhile is lost.
+    const auto update = [&](bool commit) {
+        const std::string upgradeRefused = "cannot upgrade the installation database " + file.string() + ": ";
+        const std::string stampsRefused =
+            "cannot bring the stamps of the installation database " + file.string() + " up to date: ";
+        const RollbackUnlessCommitted transaction(db.get());
+        // A trial takes the write lock only when it has something to write.
+        if (!Execute(db.get(), commit ? "BEGIN IMMEDIATE" : "BEGIN", &error) ||
+            !UpdateStampTriggers(db.get(), &added, &error))
+        {
+            *report = stampsRefused + error + "; it is kept as it is";
+            return false;
+        }
+        if (!units.Decide(db.get(), &error) || !units.Write(db.get(), &error))
+        {
+            *report = upgradeRefused + error + "; it is kept as it is";
+            return false;
+        }
+        if (!Execute(db.get(), commit ? "COMMIT" : "ROLLBACK", &error))
+        {
+            *report = (units.Due() ? upgradeRefused : stampsRefused) + error + "; it is kept as it is";
+            return false;
+        }
+        return true;
+    };
+    if (!units.Load(&error))
+    {
+        *report = "cannot upgrade the installation database " + file.string() + ": " + error + "; it is kept as it is";
+        return false;
+    }
+    if (!update(false))
+        return false;
+    // A home an older init left in the rollback journal is switched now, while no command of the
+    // host holds it: the switch needs the database to itself, and no transaction open.
+    if (!WriteAheadLog(db.get(), &error))
+    {
+        *report = "cannot switch the installation database " + file.string() +
+                  " to the journal mode every command uses (a write-ahead log): " + error + "; it is kept as it is";
+        return false;
+    }
+    if (!update(true))
+        return false;
+    *report += "database kept: " + file.string() + "\n";
+    if (units.Due())
+        *report += "database upgraded: a segment unit written without limits takes every badge number and level\n";
+    if (added > 0)
+        *report += "stamp triggers added: " + std::to_string(added) + "\n";
     return true;
 }
 
@@ -461,31 +717,7 @@ bool BuildDatabase(const std::filesystem::path& file, std::string* report)
                                     "; it is kept as it is" + NoRoomToRead(unmade, error);
             return false;
         }
-        // A home an older init left in the rollback journal is switched now, while no command
-        // of the host holds it: the switch needs the database to itself.
-        if (!WriteAheadLog(file, &error))
-        {
-            *report = "cannot switch the installation database " + file.string() +
-                      " to the journal mode every command uses (a write-ahead log): " + error + "; it is kept as it is";
-            return false;
-        }
-        int added = 0;
-        if (!UpdateStampTriggers(file, &added, &error))
-        {
-            *report = "cannot bring the stamps of the installation database " + file.string() +
-                      " up to date: " + error + "; it is kept as it is";
-            return false;
-        }
-        *report += "database kept: " + file.string() + "\n";
-        if (!UpgradeSegmentUnitDefaults(file, report, &error))
-        {
-            *report =
-                "cannot upgrade the installation database " + file.string() + ": " + error + "; it is kept as it is";
-            return false;
-        }
-        if (added > 0)
-            *report += "stamp triggers added: " + std::to_string(added) + "\n";
-        return true;
+        return UpdateDatabase(file, report);
     }
     // Built under another name and renamed when complete: a half-built database would be
     // taken for a finished one by the next run. (The demo script keeps its own transaction.)
