@@ -110,7 +110,8 @@ bool Tokens(std::string_view text, std::vector<Token>* tokens, std::string* erro
 
 bool IsWord(std::string_view text, const Token& token, std::string_view word)
 {
-    return token.kind == Kind::Word && ProvixaTableText::SameName(text.substr(token.begin, token.end - token.begin), word);
+    return token.kind == Kind::Word &&
+           ProvixaTableText::SameName(text.substr(token.begin, token.end - token.begin), word);
 }
 
 // The name a token spells: a quoted name without its quotes (a doubled quote standing for one).
@@ -208,7 +209,8 @@ bool ProvixaTableText::Defaults(std::string_view text, std::vector<Default>* def
             std::size_t after = i + 1;
             if (after < last && IsPunctuation(text, tokens[after], '('))
                 after = AfterClose(tokens, text, after);
-            else if (after < last && (IsPunctuation(text, tokens[after], '+') || IsPunctuation(text, tokens[after], '-')))
+            else if (after < last &&
+                     (IsPunctuation(text, tokens[after], '+') || IsPunctuation(text, tokens[after], '-')))
                 after += 2;
             else
                 after += 1;

@@ -1209,8 +1209,8 @@ TEST_F(ProvixaIntegrator, ALockOfAnotherProcessIsAnsweredOnceAndNoReadWaitsForTh
 // byte of the home stays as it was: its rows, a column, constraints, indexes and triggers of its
 // own, and the bodies it gave the schema's triggers. A default that is no 0 is kept. A home whose
 // own constraint would refuse a unit written with the schema's defaults, or whose text cannot be
-// changed with confidence, is left exactly as it is, the stamp trigger it lacks not added either,
-// and init says why.
+// changed with confidence, is left exactly as it is, the stamp trigger it lacks not added either
+// and its journal mode not switched, and init says why.
 TEST_F(ProvixaIntegrator, InitUpgradesAHomeWhoseSegmentUnitsDefaultedToNoLimit)
 {
     ASSERT_EQ(Provixa({"init"}).status, 0);
@@ -1380,6 +1380,8 @@ TEST_F(ProvixaIntegrator, InitUpgradesAHomeWhoseSegmentUnitsDefaultedToNoLimit)
                        home.additions + "DROP TRIGGER IF EXISTS " + stampTrigger + "; COMMIT;"),
                   SQLITE_OK)
             << sqlite3_errmsg(db.get());
+        // A home an older init left in the rollback journal: one left as it is stays there.
+        ASSERT_EQ(rows("PRAGMA journal_mode=DELETE"), std::vector<std::string>{"delete"});
         std::vector<std::string> schemaAfter = rows(schemaRows);
         const std::vector<std::string> unitsBefore = rows(units);
         const std::string text = rows("SELECT sql FROM sqlite_schema WHERE name = 'SEGMENT_UNIT'").at(0);
@@ -1407,6 +1409,7 @@ TEST_F(ProvixaIntegrator, InitUpgradesAHomeWhoseSegmentUnitsDefaultedToNoLimit)
         }
         EXPECT_EQ(rows(schemaRows), schemaAfter);
         EXPECT_EQ(rows(units), unitsBefore);
+        EXPECT_EQ(rows("PRAGMA journal_mode"), std::vector<std::string>{home.status == 0 ? "wal" : "delete"});
         for (const auto& [statement, expected] : home.after)
             EXPECT_EQ(rows(statement), expected) << statement;
     }
