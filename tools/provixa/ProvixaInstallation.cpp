@@ -350,43 +350,41 @@ public:
             return true;
         m_name = table[0];
         m_text = table[1];
+        // The limits whose default stores 0, by the engine's own reading of the text.
+        std::vector<std::pair<std::size_t, std::size_t>> zeros;  // the limit, its column
+        for (std::size_t limit = 0; limit + 1 < m_declared.size(); limit += 2)
+        {
+            std::size_t held = 0;
+            while (held + 2 < columns.size() && !ProvixaTableText::SameName(columns[held], m_declared[limit]))
+                held += 3;
+            bool zero = false;
+            if (held + 2 >= columns.size() || columns[held + 2].empty())
+                continue;
+            if (!StoresZero(columns[held + 1], columns[held + 2], m_declared[limit], &zero, error))
+                return false;
+            if (zero)
+                zeros.emplace_back(limit, held);
+        }
+        if (zeros.empty())
+            return true;
         std::vector<ProvixaTableText::Default> written;
         std::string reason;
         if (!ProvixaTableText::Defaults(m_text, &written, &reason))
         {
-            *error = "the text " + m_name + " is declared with cannot be read with confidence: " + reason;
+            *error = "the text declaring " + m_name + " cannot be read with confidence: " + reason;
             return false;
         }
-        // The defaults to change, each span of the text with what it becomes; latest first.
+        // The defaults to change, each span of the text with what it becomes.
         std::vector<std::pair<const ProvixaTableText::Default*, const std::string*>> spans;
-        for (std::size_t limit = 0; limit + 1 < m_declared.size(); limit += 2)
+        for (const auto& [limit, held] : zeros)
         {
             const std::string& column = m_declared[limit];
-            std::size_t held = 0;
-            while (held + 2 < columns.size() && !ProvixaTableText::SameName(columns[held], column))
-                held += 3;
-            if (held + 2 >= columns.size())
-                continue;
             std::vector<const ProvixaTableText::Default*> clauses;
             for (const ProvixaTableText::Default& clause : written)
             {
                 if (ProvixaTableText::SameName(clause.column, column))
                     clauses.push_back(&clause);
             }
-            // The engine's own reading of the text is the check on ours.
-            if (clauses.empty() != columns[held + 2].empty())
-            {
-                *error = "the text " + m_name + " is declared with cannot be read with confidence: the default of " +
-                         column + " was not found where the engine finds it";
-                return false;
-            }
-            bool zero = false;
-            if (clauses.empty())
-                continue;
-            if (!StoresZero(columns[held + 1], *clauses.back(), &zero, error))
-                return false;
-            if (!zero)
-                continue;
             if (clauses.size() > 1)
             {
                 *error = "the column " + column + " of " + m_name + " is declared with " +
@@ -394,7 +392,20 @@ public:
                          " defaults: which one to change for the schema's limit default cannot be told with confidence";
                 return false;
             }
-            spans.emplace_back(clauses.back(), &m_declared[limit + 1]);
+            // The engine's reading of the text is the check on ours.
+            bool zero = false;
+            if (clauses.size() == 1 &&
+                !StoresZero(columns[held + 1],
+                            m_text.substr(clauses.front()->begin, clauses.front()->end - clauses.front()->begin),
+                            column, &zero, error))
+                return false;
+            if (!zero)
+            {
+                *error = "the text declaring " + m_name + " cannot be read with confidence: the default of " + column +
+                         " is not where the engine finds it";
+                return false;
+            }
+            spans.emplace_back(clauses.front(), &m_declared[limit + 1]);
             m_changed.push_back(column);
         }
         std::sort(spans.begin(), spans.end(),
@@ -405,8 +416,6 @@ public:
         // What the engine must read back from the new text: every column as it was but the limits'
         // new defaults.
         m_columnsAfter.clear();
-        if (!Due())
-            return true;
         if (!Execute(home, ColumnsQuery(kColumnFacts), error, &m_columnsAfter))
             return false;
         for (std::size_t at = 0; at + kColumnFactCount <= m_columnsAfter.size(); at += kColumnFactCount)
@@ -439,9 +448,13 @@ public:
             rewritten += (rewritten.empty() ? "" : ", ") + QuotedName(column) + " = " + QuotedName(column);
         std::vector<std::string> before;
         std::vector<std::string> version;
-        if (!Execute(home, rows, error, &before) || !Execute(home, "PRAGMA schema_version", error, &version) ||
-            version.size() != 1)
+        if (!Execute(home, rows, error, &before) || !Execute(home, "PRAGMA schema_version", error, &version))
             return false;
+        if (version.size() != 1)
+        {
+            *error = "the engine gives no schema version";
+            return false;
+        }
         // Nothing the upgrade does changes a row, so no trigger fires for it.
         const TriggersOff quiet(home);
         std::string refusedBefore;
@@ -532,14 +545,13 @@ private:
         return Execute(home, "ROLLBACK TO DEFAULT_ROW; RELEASE DEFAULT_ROW", error);
     }
 
-    // Whether the clause's value, stored in a column of the type, is the number 0: the engine
+    // Whether the default `value`, stored in a column of the type, is the number 0: the engine
     // itself answers, on a scratch table. False with *error when the engine cannot.
-    bool StoresZero(const std::string& type, const ProvixaTableText::Default& clause, bool* zero,
+    bool StoresZero(const std::string& type, const std::string& value, const std::string& column, bool* zero,
                     std::string* error) const
     {
-        const std::string value = m_text.substr(clause.begin, clause.end - clause.begin);
         std::vector<std::string> answer;
-        std::string reason;
+        std::string reason = "it gives no value";
         if (!Execute(m_scratch.get(),
                      "DROP TABLE IF EXISTS temp.DEFAULT_PROBE; CREATE TEMP TABLE DEFAULT_PROBE (V " + type +
                          " DEFAULT " + value +
@@ -548,8 +560,8 @@ private:
                      &reason, &answer) ||
             answer.size() != 1)
         {
-            *error = "the default of " + clause.column + " in the text " + m_name +
-                     " is declared with cannot be read with confidence: " + reason;
+            *error = "the default of " + column + " in the text declaring " + m_name +
+                     " cannot be read with confidence: " + reason;
             return false;
         }
         *zero = answer.front() == "1";
