@@ -4,7 +4,7 @@
 #include "inhouse/BntCoreDb/CBntConnection.h"
 #include "inhouse/BntCoreDb/CBntDatabase.h"
 #include "inhouse/BntCoreDb/CSqlText.h"
-#include "tools/provixa/ProvixaTableText.h"
+#include "tools/provixa/ProvixaSegmentUnitDefaults.h"
 #include "tools/provixa/ProvixaText.h"
 #include "platform/registry/ProfileFile.h"
 #include "platform/registry/ProvixaHome.h"
@@ -20,7 +20,6 @@
 #include <cstdint>
 #include <cstring>
 #include <cwctype>
-#include <initializer_list>
 #include <memory>
 #include <string_view>
 #include <system_error>
@@ -137,34 +136,6 @@ struct SqliteCloser
 };
 using SqliteHandle = std::unique_ptr<sqlite3, SqliteCloser>;
 
-// Runs the statements; *values (when given) receives every value of every row they return, in
-// order, a row's columns side by side (NULL as an empty text).
-bool Execute(sqlite3* db, std::string_view sql, std::string* error, std::vector<std::string>* values = nullptr)
-{
-    char* message = nullptr;
-    const auto collect = [](void* into, int count, char** row, char**) {
-        for (int column = 0; column < count; ++column)
-            static_cast<std::vector<std::string>*>(into)->emplace_back(row[column] != nullptr ? row[column] : "");
-        return 0;
-    };
-    const int rc = sqlite3_exec(db, std::string(sql).c_str(), values != nullptr ? +collect : nullptr, values, &message);
-    if (rc != SQLITE_OK)
-        *error = message != nullptr ? message : sqlite3_errstr(rc);
-    sqlite3_free(message);
-    return rc == SQLITE_OK;
-}
-
-// The reason for the last failure on the connection: its cause when it has one a person can act
-// on (a full disk, a lock held by another process, a read-only file), which says all the
-// engine's general text ("disk I/O error", "database is locked") says; else the engine's text.
-std::string EngineReason(sqlite3* db, int rc)
-{
-    const int code = db != nullptr ? sqlite3_extended_errcode(db) : rc;
-    const CString cause = CBntDatabase::FailureCause(code, db != nullptr ? sqlite3_system_errno(db) : 0);
-    return cause.IsEmpty() ? std::string(db != nullptr ? sqlite3_errmsg(db) : sqlite3_errstr(rc))
-                           : ProvixaText::ToUtf8(cause.GetString());
-}
-
 // What to do with a file that is no database of an installation.
 constexpr char kElsewhere[] =
     "set PROVIXA_HOME to another folder for a new installation, or move the file away and run 'provixa init'";
@@ -185,7 +156,7 @@ bool UsableDatabase(const std::filesystem::path& file, std::string* error, bool*
     const int rc = sqlite3_prepare_v2(db.get(), "SELECT 1 FROM USERS LIMIT 1", -1, &statement, nullptr);
     if (rc != SQLITE_OK)
     {
-        *error = EngineReason(db.get(), rc);
+        *error = ProvixaInstallation::EngineReason(db.get(), rc);
         const int primary = sqlite3_extended_errcode(db.get()) & 0xFF;
         if (foreign != nullptr && (primary == SQLITE_NOTADB || primary == SQLITE_CORRUPT || primary == SQLITE_ERROR))
             *foreign = true;
@@ -242,7 +213,7 @@ bool WriteAheadLog(sqlite3* db, std::string* error)
 {
     const int rc = sqlite3_exec(db, kWriteAheadLog, nullptr, nullptr, nullptr);
     if (rc != SQLITE_OK)
-        *error = EngineReason(db, rc);
+        *error = ProvixaInstallation::EngineReason(db, rc);
     return rc == SQLITE_OK;
 }
 
@@ -264,332 +235,17 @@ private:
     sqlite3* m_db;
 };
 
-// Runs one statement with its text values bound in order; *changes (when given) receives the
-// rows it changed. False with *error saying why not.
-bool ExecuteBound(sqlite3* db, const char* sql, std::initializer_list<std::string_view> values, std::string* error,
-                  int* changes = nullptr)
-{
-    sqlite3_stmt* raw = nullptr;
-    int rc = sqlite3_prepare_v2(db, sql, -1, &raw, nullptr);
-    const std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt*)> statement(raw, sqlite3_finalize);
-    int index = 0;
-    for (const std::string_view value : values)
-    {
-        if (rc == SQLITE_OK)
-            rc = sqlite3_bind_text(raw, ++index, value.data(), static_cast<int>(value.size()), SQLITE_TRANSIENT);
-    }
-    if (rc == SQLITE_OK)
-        rc = sqlite3_step(raw);
-    if (rc != SQLITE_DONE)
-    {
-        *error = EngineReason(db, rc);
-        return false;
-    }
-    if (changes != nullptr)
-        *changes = sqlite3_changes(db);
-    return true;
-}
-
-// A name quoted for SQL text, whatever characters it holds.
-std::string QuotedName(std::string_view name)
-{
-    std::string quoted = "\"";
-    for (const char c : name)
-        quoted += c == '"' ? std::string("\"\"") : std::string(1, c);
-    return quoted + "\"";
-}
-
-// A home built while a segment unit's limits defaulted to 0 keeps those defaults, under which a
-// unit written without limits takes nothing. The engine keeps a column's default only in its
-// table's text (sqlite_schema.sql), so init changes the limits' defaults there, to the schema's,
-// and leaves every other byte of the text as the installation wrote it: the table's rows,
-// columns, constraints, indexes and triggers stay exactly what they are. A default counts as the
-// old one when the value it stores is the number 0, however it is written (0, '0', (0), -0).
-// Where the text cannot be read or changed with confidence the home is left as it is, saying why.
-// One object per init; Decide, then Write inside the caller's transaction.
-class SegmentUnitDefaults
-{
-public:
-    SegmentUnitDefaults() = default;
-    SegmentUnitDefaults(const SegmentUnitDefaults&) = delete;
-    SegmentUnitDefaults& operator=(const SegmentUnitDefaults&) = delete;
-
-    // Reads the limits and their defaults as the schema declares them, from a database built of
-    // it in memory. False with *error saying why not.
-    bool Load(std::string* error)
-    {
-        sqlite3* raw = nullptr;
-        const int opened = sqlite3_open(":memory:", &raw);
-        m_scratch.reset(raw);
-        if (opened != SQLITE_OK)
-        {
-            *error = sqlite3_errstr(opened);
-            return false;
-        }
-        return Execute(m_scratch.get(), EmbeddedInstallation::SchemaSql(), error) &&
-               Execute(m_scratch.get(),
-                       std::string("SELECT name, dflt_value FROM pragma_table_info('") + kTable +
-                           "') WHERE name LIKE 'MAX!_%' ESCAPE '!' AND dflt_value IS NOT NULL",
-                       error, &m_declared);
-    }
-
-    // Reads the home's table and decides what its text becomes. True with Due() telling whether
-    // it changes; false with *error saying why the home is to be left as it is.
-    bool Decide(sqlite3* home, std::string* error)
-    {
-        m_changed.clear();
-        std::vector<std::string> table;
-        std::vector<std::string> columns;  // per column: name, type, default or none
-        if (!Execute(home,
-                     std::string("SELECT name, sql FROM sqlite_schema WHERE type = 'table' AND name = '") + kTable +
-                         "' COLLATE NOCASE",
-                     error, &table) ||
-            !Execute(home, ColumnsQuery("name, type, dflt_value"), error, &columns))
-            return false;
-        if (table.size() != 2)
-            return true;
-        m_name = table[0];
-        m_text = table[1];
-        // The limits whose default stores 0, by the engine's own reading of the text.
-        std::vector<std::pair<std::size_t, std::size_t>> zeros;  // the limit, its column
-        for (std::size_t limit = 0; limit + 1 < m_declared.size(); limit += 2)
-        {
-            std::size_t held = 0;
-            while (held + 2 < columns.size() && !ProvixaTableText::SameName(columns[held], m_declared[limit]))
-                held += 3;
-            bool zero = false;
-            if (held + 2 >= columns.size() || columns[held + 2].empty())
-                continue;
-            if (!StoresZero(columns[held + 1], columns[held + 2], m_declared[limit], &zero, error))
-                return false;
-            if (zero)
-                zeros.emplace_back(limit, held);
-        }
-        if (zeros.empty())
-            return true;
-        std::vector<ProvixaTableText::Default> written;
-        std::string reason;
-        if (!ProvixaTableText::Defaults(m_text, &written, &reason))
-        {
-            *error = "the text declaring " + m_name + " cannot be read with confidence: " + reason;
-            return false;
-        }
-        // The defaults to change, each span of the text with what it becomes.
-        std::vector<std::pair<const ProvixaTableText::Default*, const std::string*>> spans;
-        for (const auto& [limit, held] : zeros)
-        {
-            const std::string& column = m_declared[limit];
-            std::vector<const ProvixaTableText::Default*> clauses;
-            for (const ProvixaTableText::Default& clause : written)
-            {
-                if (ProvixaTableText::SameName(clause.column, column))
-                    clauses.push_back(&clause);
-            }
-            if (clauses.size() > 1)
-            {
-                *error = "the column " + column + " of " + m_name + " is declared with " +
-                         std::to_string(clauses.size()) +
-                         " defaults: which one to change for the schema's limit default cannot be told with confidence";
-                return false;
-            }
-            // The engine's reading of the text is the check on ours.
-            bool zero = false;
-            if (clauses.size() == 1 &&
-                !StoresZero(columns[held + 1],
-                            m_text.substr(clauses.front()->begin, clauses.front()->end - clauses.front()->begin),
-                            column, &zero, error))
-                return false;
-            if (!zero)
-            {
-                *error = "the text declaring " + m_name + " cannot be read with confidence: the default of " + column +
-                         " is not where the engine finds it";
-                return false;
-            }
-            spans.emplace_back(clauses.front(), &m_declared[limit + 1]);
-            m_changed.push_back(column);
-        }
-        std::sort(spans.begin(), spans.end(),
-                  [](const auto& a, const auto& b) { return a.first->begin > b.first->begin; });
-        m_upgraded = m_text;
-        for (const auto& [span, value] : spans)
-            m_upgraded.replace(span->begin, span->end - span->begin, *value);
-        // What the engine must read back from the new text: every column as it was but the limits'
-        // new defaults.
-        m_columnsAfter.clear();
-        if (!Execute(home, ColumnsQuery(kColumnFacts), error, &m_columnsAfter))
-            return false;
-        for (std::size_t at = 0; at + kColumnFactCount <= m_columnsAfter.size(); at += kColumnFactCount)
-        {
-            for (std::size_t limit = 0; limit + 1 < m_declared.size(); limit += 2)
-            {
-                const bool changed =
-                    std::find(m_changed.begin(), m_changed.end(), m_declared[limit]) != m_changed.end();
-                if (changed && ProvixaTableText::SameName(m_columnsAfter[at + 1], m_declared[limit]))
-                    m_columnsAfter[at + 4] = m_declared[limit + 1];
-            }
-        }
-        return true;
-    }
-
-    bool Due() const { return !m_changed.empty(); }
-
-    // Writes the text Decide made, inside the caller's transaction, and reads it back: the
-    // columns and every row as they were, only the limits' defaults new. False with *error.
-    bool Write(sqlite3* home, std::string* error) const
-    {
-        if (!Due())
-            return true;
-        std::string rows = "SELECT ";
-        std::string rewritten;
-        for (std::size_t at = 0; at + kColumnFactCount <= m_columnsAfter.size(); at += kColumnFactCount)
-            rows += (at == 0 ? "quote(" : ", quote(") + QuotedName(m_columnsAfter[at + 1]) + ")";
-        rows += " FROM " + QuotedName(m_name);
-        for (const std::string& column : m_changed)
-            rewritten += (rewritten.empty() ? "" : ", ") + QuotedName(column) + " = " + QuotedName(column);
-        std::vector<std::string> before;
-        std::vector<std::string> version;
-        if (!Execute(home, rows, error, &before) || !Execute(home, "PRAGMA schema_version", error, &version))
-            return false;
-        if (version.size() != 1)
-        {
-            *error = "the engine gives no schema version";
-            return false;
-        }
-        // Nothing the upgrade does changes a row, so no trigger fires for it.
-        const TriggersOff quiet(home);
-        std::string refusedBefore;
-        if (!RefusedByCheck(home, &refusedBefore, error))
-            return false;
-        // A row written before a limit column was added holds no value for it and is read with
-        // the column's default: each is written whole first, as it reads now.
-        if (!Execute(home, "UPDATE " + QuotedName(m_name) + " SET " + rewritten, error))
-            return false;
-        // The engine's own way to change a default: the text in place, under a new schema version.
-        int changes = 0;
-        const bool written =
-            Execute(home, "PRAGMA writable_schema=ON", error) &&
-            ExecuteBound(home, "UPDATE sqlite_schema SET sql = ?1 WHERE type = 'table' AND name = ?2 AND sql = ?3",
-                         {m_upgraded, m_name, m_text}, error, &changes) &&
-            Execute(home, "PRAGMA schema_version=" + std::to_string(std::stoll(version.front()) + 1), error);
-        std::string off;
-        const bool reset = Execute(home, "PRAGMA writable_schema=OFF", &off);
-        if (!written || !reset || changes != 1)
-        {
-            if (written)
-                *error = !reset ? off : "the text of " + m_name + " was not where init read it";
-            return false;
-        }
-        std::string refusedAfter;
-        if (!RefusedByCheck(home, &refusedAfter, error))
-            return false;
-        if (!refusedAfter.empty() && refusedBefore.empty())
-        {
-            *error = "with the schema's limit defaults the table's own constraint would refuse a unit written "
-                     "without limits: " +
-                     refusedAfter;
-            return false;
-        }
-        std::vector<std::string> columns;
-        std::vector<std::string> after;
-        if (!Execute(home, ColumnsQuery(kColumnFacts), error, &columns) || !Execute(home, rows, error, &after))
-            return false;
-        if (columns != m_columnsAfter || after != before)
-        {
-            *error = "the table " + m_name + " did not read back as it was with the schema's limit defaults";
-            return false;
-        }
-        return true;
-    }
-
-private:
-    static constexpr char kTable[] = "SEGMENT_UNIT";
-    // What the engine says of each column, a missing default told apart from an empty text.
-    static constexpr char kColumnFacts[] = "cid, name, type, \"notnull\", coalesce(dflt_value, ''), "
-                                           "dflt_value IS NULL, pk, hidden";
-    static constexpr std::size_t kColumnFactCount = 8;
-
-    static std::string ColumnsQuery(const char* facts)
-    {
-        return std::string("SELECT ") + facts + " FROM pragma_table_xinfo('" + kTable + "') ORDER BY cid";
-    }
-
-    // Switches the connection's triggers off for its life.
-    class TriggersOff
-    {
-    public:
-        explicit TriggersOff(sqlite3* db) : m_db(db)
-        {
-            sqlite3_db_config(m_db, SQLITE_DBCONFIG_ENABLE_TRIGGER, -1, &m_was);
-            sqlite3_db_config(m_db, SQLITE_DBCONFIG_ENABLE_TRIGGER, 0, nullptr);
-        }
-        ~TriggersOff() { sqlite3_db_config(m_db, SQLITE_DBCONFIG_ENABLE_TRIGGER, m_was, nullptr); }
-        TriggersOff(const TriggersOff&) = delete;
-        TriggersOff& operator=(const TriggersOff&) = delete;
-
-    private:
-        sqlite3* m_db;
-        int m_was = 1;
-    };
-
-    // Tries a unit written without limits (a row of the table's defaults) and undoes it: *refused
-    // receives the engine's words when the table's own CHECK constraint refuses it, else nothing.
-    // False with *error when the try cannot be undone.
-    bool RefusedByCheck(sqlite3* home, std::string* refused, std::string* error) const
-    {
-        if (!Execute(home, "SAVEPOINT DEFAULT_ROW", error))
-            return false;
-        const int rc = sqlite3_exec(home, ("INSERT INTO " + QuotedName(m_name) + " DEFAULT VALUES").c_str(), nullptr,
-                                    nullptr, nullptr);
-        if (rc != SQLITE_OK && sqlite3_extended_errcode(home) == SQLITE_CONSTRAINT_CHECK)
-            *refused = sqlite3_errmsg(home);
-        return Execute(home, "ROLLBACK TO DEFAULT_ROW; RELEASE DEFAULT_ROW", error);
-    }
-
-    // Whether the default `value`, stored in a column of the type, is the number 0: the engine
-    // itself answers, on a scratch table. False with *error when the engine cannot.
-    bool StoresZero(const std::string& type, const std::string& value, const std::string& column, bool* zero,
-                    std::string* error) const
-    {
-        std::vector<std::string> answer;
-        std::string reason = "it gives no value";
-        if (!Execute(m_scratch.get(),
-                     "DROP TABLE IF EXISTS temp.DEFAULT_PROBE; CREATE TEMP TABLE DEFAULT_PROBE (V " + type +
-                         " DEFAULT " + value +
-                         "); INSERT INTO DEFAULT_PROBE DEFAULT VALUES; SELECT typeof(V) IN ('integer', 'real') "
-                         "AND V = 0 FROM DEFAULT_PROBE",
-                     &reason, &answer) ||
-            answer.size() != 1)
-        {
-            *error = "the default of " + column + " in the text declaring " + m_name +
-                     " cannot be read with confidence: " + reason;
-            return false;
-        }
-        *zero = answer.front() == "1";
-        return true;
-    }
-
-    // Set by Load.
-    SqliteHandle m_scratch;
-    std::vector<std::string> m_declared;  // per limit: its name, the schema's default
-    // Set by Decide.
-    std::string m_name;                       // the table's name as the home keeps it
-    std::string m_text;                       // its text as the home keeps it
-    std::string m_upgraded;                   // the same with the limits' defaults changed
-    std::vector<std::string> m_changed;       // the limits whose default changes
-    std::vector<std::string> m_columnsAfter;  // kColumnFacts of each column once written
-};
-
 // The tables the installation added as lists (DDTBL rows with ISLIST 1, or named by a field's
 // LISTID) that exist, by name, into *lists; names that are no plain identifier are left out. False
 // with *error saying why not.
 bool InstallationLists(sqlite3* db, std::vector<std::string>* lists, std::string* error)
 {
     std::vector<std::string> names;
-    if (!Execute(db,
-                 "SELECT DISTINCT T.TBLNAME FROM DDTBL T JOIN sqlite_master M ON M.type = 'table' "
-                 "AND M.name = T.TBLNAME COLLATE NOCASE "
-                 "WHERE T.ISLIST = 1 OR EXISTS (SELECT 1 FROM DDFLD F WHERE F.LISTID = T.ID)",
-                 error, &names))
+    if (!ProvixaInstallation::Execute(db,
+                                      "SELECT DISTINCT T.TBLNAME FROM DDTBL T JOIN sqlite_master M ON M.type = 'table' "
+                                      "AND M.name = T.TBLNAME COLLATE NOCASE "
+                                      "WHERE T.ISLIST = 1 OR EXISTS (SELECT 1 FROM DDFLD F WHERE F.LISTID = T.ID)",
+                                      error, &names))
         return false;
     for (const std::string& name : names)
     {
@@ -631,14 +287,15 @@ bool UpdateStampTriggers(sqlite3* db, int* added, std::string* error)
     }
     const auto triggers = [db](int* count, std::string* failure) {
         std::vector<std::string> counted;
-        if (!Execute(db, "SELECT COUNT(*) FROM sqlite_master WHERE type = 'trigger'", failure, &counted))
+        if (!ProvixaInstallation::Execute(db, "SELECT COUNT(*) FROM sqlite_master WHERE type = 'trigger'", failure,
+                                          &counted))
             return false;
         *count = counted.empty() ? 0 : std::stoi(counted.front());
         return true;
     };
     int before = 0;
     int after = 0;
-    if (!triggers(&before, error) || !Execute(db, script, error) || !triggers(&after, error))
+    if (!triggers(&before, error) || !ProvixaInstallation::Execute(db, script, error) || !triggers(&after, error))
         return false;
     *added = after - before;
     return true;
@@ -659,7 +316,7 @@ bool UpdateDatabase(const std::filesystem::path& file, std::string* report)
         *report = error + "; it is kept as it is";
         return false;
     }
-    SegmentUnitDefaults units;
+    ProvixaSegmentUnitDefaults units;
     int added = 0;
     // The home is read again inside each transaction, so that nothing written meanwhile is lost.
     const auto update = [&](bool commit) {
@@ -668,7 +325,7 @@ bool UpdateDatabase(const std::filesystem::path& file, std::string* report)
             "cannot bring the stamps of the installation database " + file.string() + " up to date: ";
         const RollbackUnlessCommitted transaction(db.get());
         // A trial takes the write lock only when it has something to write.
-        if (!Execute(db.get(), commit ? "BEGIN IMMEDIATE" : "BEGIN", &error) ||
+        if (!ProvixaInstallation::Execute(db.get(), commit ? "BEGIN IMMEDIATE" : "BEGIN", &error) ||
             !UpdateStampTriggers(db.get(), &added, &error))
         {
             *report = stampsRefused + error + "; it is kept as it is";
@@ -679,7 +336,7 @@ bool UpdateDatabase(const std::filesystem::path& file, std::string* report)
             *report = upgradeRefused + error + "; it is kept as it is";
             return false;
         }
-        if (!Execute(db.get(), commit ? "COMMIT" : "ROLLBACK", &error))
+        if (!ProvixaInstallation::Execute(db.get(), commit ? "COMMIT" : "ROLLBACK", &error))
         {
             *report = (units.Due() ? upgradeRefused : stampsRefused) + error + "; it is kept as it is";
             return false;
@@ -747,10 +404,11 @@ bool BuildDatabase(const std::filesystem::path& file, std::string* report)
         if (rc != SQLITE_OK)
             error = sqlite3_errstr(rc);
         else
-            built = Execute(db.get(), "BEGIN", &error) &&
-                    Execute(db.get(), EmbeddedInstallation::SchemaSql(), &error) &&
-                    Execute(db.get(), "COMMIT", &error) && Execute(db.get(), EmbeddedInstallation::DemoSql(), &error) &&
-                    Execute(db.get(), kWriteAheadLog, &error);
+            built = ProvixaInstallation::Execute(db.get(), "BEGIN", &error) &&
+                    ProvixaInstallation::Execute(db.get(), EmbeddedInstallation::SchemaSql(), &error) &&
+                    ProvixaInstallation::Execute(db.get(), "COMMIT", &error) &&
+                    ProvixaInstallation::Execute(db.get(), EmbeddedInstallation::DemoSql(), &error) &&
+                    ProvixaInstallation::Execute(db.get(), kWriteAheadLog, &error);
     }
     std::error_code renamed;
     if (built)
@@ -765,6 +423,30 @@ bool BuildDatabase(const std::filesystem::path& file, std::string* report)
     return false;
 }
 }  // namespace
+
+bool ProvixaInstallation::Execute(sqlite3* db, std::string_view sql, std::string* error,
+                                  std::vector<std::string>* values)
+{
+    char* message = nullptr;
+    const auto collect = [](void* into, int count, char** row, char**) {
+        for (int column = 0; column < count; ++column)
+            static_cast<std::vector<std::string>*>(into)->emplace_back(row[column] != nullptr ? row[column] : "");
+        return 0;
+    };
+    const int rc = sqlite3_exec(db, std::string(sql).c_str(), values != nullptr ? +collect : nullptr, values, &message);
+    if (rc != SQLITE_OK)
+        *error = message != nullptr ? message : sqlite3_errstr(rc);
+    sqlite3_free(message);
+    return rc == SQLITE_OK;
+}
+
+std::string ProvixaInstallation::EngineReason(sqlite3* db, int rc)
+{
+    const int code = db != nullptr ? sqlite3_extended_errcode(db) : rc;
+    const CString cause = CBntDatabase::FailureCause(code, db != nullptr ? sqlite3_system_errno(db) : 0);
+    return cause.IsEmpty() ? std::string(db != nullptr ? sqlite3_errmsg(db) : sqlite3_errstr(rc))
+                           : ProvixaText::ToUtf8(cause.GetString());
+}
 
 bool ProvixaInstallation::DatabaseFile(std::filesystem::path* file, std::string* error)
 {
