@@ -15,7 +15,8 @@ namespace {
 
 constexpr char kTable[] = "SEGMENT_UNIT";
 // What the engine says of each column, a missing default told apart from an empty text.
-constexpr char kColumnFacts[] = "cid, name, type, \"notnull\", coalesce(dflt_value, ''), dflt_value IS NULL, pk, hidden";
+constexpr char kColumnFacts[] =
+    "cid, name, type, \"notnull\", coalesce(dflt_value, ''), dflt_value IS NULL, pk, hidden";
 constexpr std::size_t kColumnFactCount = 8;
 
 std::string ColumnsQuery(const char* facts)
@@ -95,9 +96,9 @@ bool ProvixaSegmentUnitDefaults::Load(std::string* error)
     }
     return ProvixaInstallation::Execute(m_scratch.get(), EmbeddedInstallation::SchemaSql(), error) &&
            ProvixaInstallation::Execute(m_scratch.get(),
-                   std::string("SELECT name, dflt_value FROM pragma_table_info('") + kTable +
-                       "') WHERE name LIKE 'MAX!_%' ESCAPE '!' AND dflt_value IS NOT NULL",
-                   error, &m_declared);
+                                        std::string("SELECT name, dflt_value FROM pragma_table_info('") + kTable +
+                                            "') WHERE name LIKE 'MAX!_%' ESCAPE '!' AND dflt_value IS NOT NULL",
+                                        error, &m_declared);
 }
 
 bool ProvixaSegmentUnitDefaults::Decide(sqlite3* home, std::string* error)
@@ -105,10 +106,11 @@ bool ProvixaSegmentUnitDefaults::Decide(sqlite3* home, std::string* error)
     m_changed.clear();
     std::vector<std::string> table;
     std::vector<std::string> columns;  // per column: name, type, default or none
-    if (!ProvixaInstallation::Execute(home,
-                 std::string("SELECT name, sql FROM sqlite_schema WHERE type = 'table' AND name = '") + kTable +
-                     "' COLLATE NOCASE",
-                 error, &table) ||
+    if (!ProvixaInstallation::Execute(
+            home,
+            std::string("SELECT name, sql FROM sqlite_schema WHERE type = 'table' AND name = '") + kTable +
+                "' COLLATE NOCASE",
+            error, &table) ||
         !ProvixaInstallation::Execute(home, ColumnsQuery("name, type, dflt_value"), error, &columns))
         return false;
     if (table.size() != 2)
@@ -152,8 +154,7 @@ bool ProvixaSegmentUnitDefaults::Decide(sqlite3* home, std::string* error)
         }
         if (clauses.size() > 1)
         {
-            *error = "the column " + column + " of " + m_name + " is declared with " +
-                     std::to_string(clauses.size()) +
+            *error = "the column " + column + " of " + m_name + " is declared with " + std::to_string(clauses.size()) +
                      " defaults: which one to change for the schema's limit default cannot be told with confidence";
             return false;
         }
@@ -161,8 +162,8 @@ bool ProvixaSegmentUnitDefaults::Decide(sqlite3* home, std::string* error)
         bool zero = false;
         if (clauses.size() == 1 &&
             !StoresZero(columns[held + 1],
-                        m_text.substr(clauses.front()->begin, clauses.front()->end - clauses.front()->begin),
-                        column, &zero, error))
+                        m_text.substr(clauses.front()->begin, clauses.front()->end - clauses.front()->begin), column,
+                        &zero, error))
             return false;
         if (!zero)
         {
@@ -173,8 +174,7 @@ bool ProvixaSegmentUnitDefaults::Decide(sqlite3* home, std::string* error)
         spans.emplace_back(clauses.front(), &m_declared[limit + 1]);
         m_changed.push_back(column);
     }
-    std::sort(spans.begin(), spans.end(),
-              [](const auto& a, const auto& b) { return a.first->begin > b.first->begin; });
+    std::sort(spans.begin(), spans.end(), [](const auto& a, const auto& b) { return a.first->begin > b.first->begin; });
     m_upgraded = m_text;
     for (const auto& [span, value] : spans)
         m_upgraded.replace(span->begin, span->end - span->begin, *value);
@@ -187,8 +187,7 @@ bool ProvixaSegmentUnitDefaults::Decide(sqlite3* home, std::string* error)
     {
         for (std::size_t limit = 0; limit + 1 < m_declared.size(); limit += 2)
         {
-            const bool changed =
-                std::find(m_changed.begin(), m_changed.end(), m_declared[limit]) != m_changed.end();
+            const bool changed = std::find(m_changed.begin(), m_changed.end(), m_declared[limit]) != m_changed.end();
             if (changed && ProvixaTableText::SameName(m_columnsAfter[at + 1], m_declared[limit]))
                 m_columnsAfter[at + 4] = m_declared[limit + 1];
         }
@@ -209,7 +208,8 @@ bool ProvixaSegmentUnitDefaults::Write(sqlite3* home, std::string* error) const
         rewritten += (rewritten.empty() ? "" : ", ") + QuotedName(column) + " = " + QuotedName(column);
     std::vector<std::string> before;
     std::vector<std::string> version;
-    if (!ProvixaInstallation::Execute(home, rows, error, &before) || !ProvixaInstallation::Execute(home, "PRAGMA schema_version", error, &version))
+    if (!ProvixaInstallation::Execute(home, rows, error, &before) ||
+        !ProvixaInstallation::Execute(home, "PRAGMA schema_version", error, &version))
         return false;
     if (version.size() != 1)
     {
@@ -231,7 +231,8 @@ bool ProvixaSegmentUnitDefaults::Write(sqlite3* home, std::string* error) const
         ProvixaInstallation::Execute(home, "PRAGMA writable_schema=ON", error) &&
         ExecuteBound(home, "UPDATE sqlite_schema SET sql = ?1 WHERE type = 'table' AND name = ?2 AND sql = ?3",
                      {m_upgraded, m_name, m_text}, error, &changes) &&
-        ProvixaInstallation::Execute(home, "PRAGMA schema_version=" + std::to_string(std::stoll(version.front()) + 1), error);
+        ProvixaInstallation::Execute(home, "PRAGMA schema_version=" + std::to_string(std::stoll(version.front()) + 1),
+                                     error);
     std::string off;
     const bool reset = ProvixaInstallation::Execute(home, "PRAGMA writable_schema=OFF", &off);
     if (!written || !reset || changes != 1)
@@ -252,7 +253,8 @@ bool ProvixaSegmentUnitDefaults::Write(sqlite3* home, std::string* error) const
     }
     std::vector<std::string> columns;
     std::vector<std::string> after;
-    if (!ProvixaInstallation::Execute(home, ColumnsQuery(kColumnFacts), error, &columns) || !ProvixaInstallation::Execute(home, rows, error, &after))
+    if (!ProvixaInstallation::Execute(home, ColumnsQuery(kColumnFacts), error, &columns) ||
+        !ProvixaInstallation::Execute(home, rows, error, &after))
         return false;
     if (columns != m_columnsAfter || after != before)
     {
@@ -273,17 +275,18 @@ bool ProvixaSegmentUnitDefaults::RefusedByCheck(sqlite3* home, std::string* refu
     return ProvixaInstallation::Execute(home, "ROLLBACK TO DEFAULT_ROW; RELEASE DEFAULT_ROW", error);
 }
 
-bool ProvixaSegmentUnitDefaults::StoresZero(const std::string& type, const std::string& value, const std::string& column, bool* zero,
-                std::string* error) const
+bool ProvixaSegmentUnitDefaults::StoresZero(const std::string& type, const std::string& value,
+                                            const std::string& column, bool* zero, std::string* error) const
 {
     std::vector<std::string> answer;
     std::string reason = "it gives no value";
-    if (!ProvixaInstallation::Execute(m_scratch.get(),
-                 "DROP TABLE IF EXISTS temp.DEFAULT_PROBE; CREATE TEMP TABLE DEFAULT_PROBE (V " + type +
-                     " DEFAULT " + value +
-                     "); INSERT INTO DEFAULT_PROBE DEFAULT VALUES; SELECT typeof(V) IN ('integer', 'real') "
-                     "AND V = 0 FROM DEFAULT_PROBE",
-                 &reason, &answer) ||
+    if (!ProvixaInstallation::Execute(
+            m_scratch.get(),
+            "DROP TABLE IF EXISTS temp.DEFAULT_PROBE; CREATE TEMP TABLE DEFAULT_PROBE (V " + type + " DEFAULT " +
+                value +
+                "); INSERT INTO DEFAULT_PROBE DEFAULT VALUES; SELECT typeof(V) IN ('integer', 'real') "
+                "AND V = 0 FROM DEFAULT_PROBE",
+            &reason, &answer) ||
         answer.size() != 1)
     {
         *error = "the default of " + column + " in the text declaring " + m_name +

@@ -16,7 +16,8 @@ std::string Found(const std::string& text)
         return "error: " + error;
     std::string found;
     for (const ProvixaTableText::Default& clause : defaults)
-        found += (found.empty() ? "" : ";") + clause.column + "=" + text.substr(clause.begin, clause.end - clause.begin);
+        found +=
+            (found.empty() ? "" : ";") + clause.column + "=" + text.substr(clause.begin, clause.end - clause.begin);
     return found;
 }
 
