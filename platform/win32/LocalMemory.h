@@ -1,7 +1,9 @@
 // The local heap: blocks that Windows functions hand to their caller, released with LocalFree.
 //
 // Every block is recorded, so LocalFree of a pointer this heap did not hand out (or already
-// freed) answers failure instead of corrupting memory. Thread-safe.
+// freed) answers failure instead of corrupting memory. No address is handed out twice in a
+// process, so a stale LocalFree fails even after later blocks were handed out, and leaves them
+// alone; a freed block's whole pages go back to the system. Thread-safe.
 #pragma once
 
 #include "platform/win32/WinTypes.h"
@@ -16,5 +18,6 @@ constexpr UINT LPTR = LMEM_FIXED | LMEM_ZEROINIT;
 HLOCAL LocalAlloc(UINT flags, SIZE_T bytes);
 
 // Frees a block from LocalAlloc. Null on success (also for a null argument); the argument
-// itself with ERROR_INVALID_HANDLE when it is not a live block of this heap.
+// itself with ERROR_INVALID_HANDLE when it is not a live block of this heap (a block freed
+// before included, whatever was allocated since).
 HLOCAL LocalFree(HLOCAL block);

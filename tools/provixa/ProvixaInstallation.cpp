@@ -4,6 +4,7 @@
 #include "inhouse/BntCoreDb/CBntConnection.h"
 #include "inhouse/BntCoreDb/CBntDatabase.h"
 #include "inhouse/BntCoreDb/CSqlText.h"
+#include "tools/provixa/ProvixaSegmentUnitDefaults.h"
 #include "tools/provixa/ProvixaText.h"
 #include "platform/registry/ProfileFile.h"
 #include "platform/registry/ProvixaHome.h"
@@ -135,34 +136,6 @@ struct SqliteCloser
 };
 using SqliteHandle = std::unique_ptr<sqlite3, SqliteCloser>;
 
-// Runs the statements; *values (when given) receives every value of every row they return, in
-// order, a row's columns side by side (NULL as an empty text).
-bool Execute(sqlite3* db, std::string_view sql, std::string* error, std::vector<std::string>* values = nullptr)
-{
-    char* message = nullptr;
-    const auto collect = [](void* into, int count, char** row, char**) {
-        for (int column = 0; column < count; ++column)
-            static_cast<std::vector<std::string>*>(into)->emplace_back(row[column] != nullptr ? row[column] : "");
-        return 0;
-    };
-    const int rc = sqlite3_exec(db, std::string(sql).c_str(), values != nullptr ? +collect : nullptr, values, &message);
-    if (rc != SQLITE_OK)
-        *error = message != nullptr ? message : sqlite3_errstr(rc);
-    sqlite3_free(message);
-    return rc == SQLITE_OK;
-}
-
-// The reason for the last failure on the connection: its cause when it has one a person can act
-// on (a full disk, a lock held by another process, a read-only file), which says all the
-// engine's general text ("disk I/O error", "database is locked") says; else the engine's text.
-std::string EngineReason(sqlite3* db, int rc)
-{
-    const int code = db != nullptr ? sqlite3_extended_errcode(db) : rc;
-    const CString cause = CBntDatabase::FailureCause(code, db != nullptr ? sqlite3_system_errno(db) : 0);
-    return cause.IsEmpty() ? std::string(db != nullptr ? sqlite3_errmsg(db) : sqlite3_errstr(rc))
-                           : ProvixaText::ToUtf8(cause.GetString());
-}
-
 // What to do with a file that is no database of an installation.
 constexpr char kElsewhere[] =
     "set PROVIXA_HOME to another folder for a new installation, or move the file away and run 'provixa init'";
@@ -183,7 +156,7 @@ bool UsableDatabase(const std::filesystem::path& file, std::string* error, bool*
     const int rc = sqlite3_prepare_v2(db.get(), "SELECT 1 FROM USERS LIMIT 1", -1, &statement, nullptr);
     if (rc != SQLITE_OK)
     {
-        *error = EngineReason(db.get(), rc);
+        *error = ProvixaInstallation::EngineReason(db.get(), rc);
         const int primary = sqlite3_extended_errcode(db.get()) & 0xFF;
         if (foreign != nullptr && (primary == SQLITE_NOTADB || primary == SQLITE_CORRUPT || primary == SQLITE_ERROR))
             *foreign = true;
@@ -234,15 +207,13 @@ std::string NoRoomToRead(const std::vector<std::string>& unmade, const std::stri
 // and waits for every other process's transaction.
 constexpr char kWriteAheadLog[] = "PRAGMA journal_mode=WAL";
 
-// Puts the database into that journal mode; false with *error saying why not.
-bool WriteAheadLog(const std::filesystem::path& file, std::string* error)
+// Puts the database into that journal mode; false with *error saying why not. No transaction
+// may be open on the connection.
+bool WriteAheadLog(sqlite3* db, std::string* error)
 {
-    const ProvixaInstallation::Database db = ProvixaInstallation::OpenDatabase(file, error);
-    if (!db)
-        return false;
-    const int rc = sqlite3_exec(db.get(), kWriteAheadLog, nullptr, nullptr, nullptr);
+    const int rc = sqlite3_exec(db, kWriteAheadLog, nullptr, nullptr, nullptr);
     if (rc != SQLITE_OK)
-        *error = EngineReason(db.get(), rc);
+        *error = ProvixaInstallation::EngineReason(db, rc);
     return rc == SQLITE_OK;
 }
 
@@ -264,121 +235,17 @@ private:
     sqlite3* m_db;
 };
 
-// A home built while a segment unit's limits defaulted to 0 keeps those defaults, under which a
-// unit written without limits takes nothing. Its SEGMENT_UNIT is rebuilt as the schema declares
-// it now, while no command of the host holds the database: SQLite changes no column default in
-// place. In one transaction its rows are kept, the schema's triggers and indexes on it made as the
-// schema declares them, and those the installation added made again from their own SQL. Nothing
-// of the home is dropped: a column the schema does not declare, or an addition that cannot be
-// made again, leaves the home as it is, *error saying why. A home whose table has no 0 limit
-// default is left as it is.
-bool UpgradeSegmentUnitDefaults(const std::filesystem::path& file, std::string* report, std::string* error)
-{
-    constexpr char kTable[] = "SEGMENT_UNIT";
-    constexpr char kRebuilt[] = "SEGMENT_UNIT_REBUILT";
-    const ProvixaInstallation::Database db = ProvixaInstallation::OpenDatabase(file, error);
-    if (!db)
-        return false;
-    const std::string columns = std::string("SELECT name FROM pragma_table_info('") + kTable + "')";
-    std::vector<std::string> zeroLimits;
-    if (!Execute(db.get(), columns + " WHERE name LIKE 'MAX!_%' ESCAPE '!' AND dflt_value = '0'", error, &zeroLimits))
-        return false;
-    if (zeroLimits.empty())
-        return true;
-    // The table, its columns and the triggers and indexes on it (lower-case name, then SQL) as the
-    // schema declares them, read from a database built of it.
-    sqlite3* raw = nullptr;
-    const int opened = sqlite3_open(":memory:", &raw);
-    const SqliteHandle schema(raw);
-    if (opened != SQLITE_OK)
-    {
-        *error = sqlite3_errstr(opened);
-        return false;
-    }
-    const std::string onTable = std::string(" FROM sqlite_schema WHERE type IN ('index', 'trigger') AND sql IS NOT "
-                                            "NULL AND tbl_name = '") +
-                                kTable + "' COLLATE NOCASE ORDER BY rowid";
-    std::vector<std::string> table;
-    std::vector<std::string> declared;
-    std::vector<std::string> declaredObjects;
-    if (!Execute(schema.get(), EmbeddedInstallation::SchemaSql(), error) ||
-        !Execute(schema.get(),
-                 std::string("SELECT sql FROM sqlite_schema WHERE type = 'table' AND name = '") + kTable + "'", error,
-                 &table) ||
-        !Execute(schema.get(), columns, error, &declared) ||
-        !Execute(schema.get(), "SELECT lower(name), sql" + onTable, error, &declaredObjects))
-        return false;
-    const std::string create = std::string("CREATE TABLE ") + kTable + " ";
-    if (table.size() != 1 || table[0].rfind(create, 0) != 0)
-    {
-        *error = std::string("the schema declares no table ") + kTable;
-        return false;
-    }
-    // What the home holds is read inside the rebuild's transaction, so that nothing added meanwhile
-    // is lost. Foreign keys are off for the rebuild (only outside a transaction can they be
-    // switched); the old-style rename leaves every reference to the table's name as it is.
-    if (!Execute(db.get(), "PRAGMA foreign_keys=OFF; PRAGMA legacy_alter_table=ON", error))
-        return false;
-    const RollbackUnlessCommitted transaction(db.get());
-    std::vector<std::string> held;
-    std::vector<std::string> heldObjects;  // type, name, lower-case name, SQL
-    if (!Execute(db.get(), "BEGIN IMMEDIATE", error) || !Execute(db.get(), columns, error, &held) ||
-        !Execute(db.get(), "SELECT type, name, lower(name), sql" + onTable, error, &heldObjects))
-        return false;
-    std::string kept;
-    for (const std::string& column : held)
-    {
-        if (std::find(declared.begin(), declared.end(), column) == declared.end())
-        {
-            *error = std::string(kTable) + " holds the column " + column +
-                     ", which the schema does not declare: rebuilding the table for the schema's limit defaults "
-                     "would lose it";
-            return false;
-        }
-        kept += (kept.empty() ? "" : ", ") + column;
-    }
-    if (!Execute(db.get(),
-                 std::string("CREATE TABLE ") + kRebuilt + " " + table[0].substr(create.size()) + ";INSERT INTO " +
-                     kRebuilt + " (" + kept + ") SELECT " + kept + " FROM " + kTable + ";DROP TABLE " + kTable +
-                     ";ALTER TABLE " + kRebuilt + " RENAME TO " + kTable,
-                 error))
-        return false;
-    std::vector<std::string> declaredNames;
-    for (std::size_t at = 0; at + 1 < declaredObjects.size(); at += 2)
-    {
-        if (!Execute(db.get(), declaredObjects[at + 1], error))
-            return false;
-        declaredNames.push_back(declaredObjects[at]);
-    }
-    for (std::size_t at = 0; at + 3 < heldObjects.size(); at += 4)
-    {
-        const bool ofSchema =
-            std::find(declaredNames.begin(), declaredNames.end(), heldObjects[at + 2]) != declaredNames.end();
-        std::string reason;
-        if (!ofSchema && !Execute(db.get(), heldObjects[at + 3], &reason))
-        {
-            *error = "the " + heldObjects[at] + " " + heldObjects[at + 1] + " the installation added to " + kTable +
-                     " cannot be made again on the table rebuilt for the schema's limit defaults: " + reason;
-            return false;
-        }
-    }
-    if (!Execute(db.get(), "COMMIT", error))
-        return false;
-    *report += "database upgraded: a segment unit written without limits takes every badge number and level\n";
-    return true;
-}
-
 // The tables the installation added as lists (DDTBL rows with ISLIST 1, or named by a field's
 // LISTID) that exist, by name, into *lists; names that are no plain identifier are left out. False
 // with *error saying why not.
 bool InstallationLists(sqlite3* db, std::vector<std::string>* lists, std::string* error)
 {
     std::vector<std::string> names;
-    if (!Execute(db,
-                 "SELECT DISTINCT T.TBLNAME FROM DDTBL T JOIN sqlite_master M ON M.type = 'table' "
-                 "AND M.name = T.TBLNAME COLLATE NOCASE "
-                 "WHERE T.ISLIST = 1 OR EXISTS (SELECT 1 FROM DDFLD F WHERE F.LISTID = T.ID)",
-                 error, &names))
+    if (!ProvixaInstallation::Execute(db,
+                                      "SELECT DISTINCT T.TBLNAME FROM DDTBL T JOIN sqlite_master M ON M.type = 'table' "
+                                      "AND M.name = T.TBLNAME COLLATE NOCASE "
+                                      "WHERE T.ISLIST = 1 OR EXISTS (SELECT 1 FROM DDFLD F WHERE F.LISTID = T.ID)",
+                                      error, &names))
         return false;
     for (const std::string& name : names)
     {
@@ -388,20 +255,17 @@ bool InstallationLists(sqlite3* db, std::vector<std::string>* lists, std::string
     return true;
 }
 
-// Brings the stamps of a database made before some of their triggers up to date: every trigger
-// of the embedded schema it lacks, and the list stamp's three triggers on each list the
-// installation added (as the schema gives its own lists), so that running processes follow
-// writes of those rows too. One transaction; *added counts the triggers made. False with *error
-// saying why not (a table of the schema missing from an older database, a lock).
-bool UpdateStampTriggers(const std::filesystem::path& file, int* added, std::string* error)
+// Brings the stamps of a database made before some of their triggers up to date, inside the
+// caller's transaction: every trigger of the embedded schema it lacks, and the list stamp's three
+// triggers on each list the installation added (as the schema gives its own lists), so that
+// running processes follow writes of those rows too. *added counts the triggers made. False with
+// *error saying why not (a table of the schema missing from an older database).
+bool UpdateStampTriggers(sqlite3* db, int* added, std::string* error)
 {
-    const ProvixaInstallation::Database db = ProvixaInstallation::OpenDatabase(file, error);
-    if (!db)
-        return false;
     constexpr std::string_view kCreate = "CREATE TRIGGER ";
     constexpr std::string_view kEnd = "END;";
     const std::string_view schema = EmbeddedInstallation::SchemaSql();
-    std::string script = "BEGIN IMMEDIATE;\n";
+    std::string script;
     for (std::size_t at = schema.find(kCreate); at != std::string_view::npos; at = schema.find(kCreate, at))
     {
         const std::size_t end = schema.find(kEnd, at);
@@ -413,7 +277,7 @@ bool UpdateStampTriggers(const std::filesystem::path& file, int* added, std::str
         at = end;
     }
     std::vector<std::string> lists;
-    if (!InstallationLists(db.get(), &lists, error))
+    if (!InstallationLists(db, &lists, error))
         return false;
     for (const std::string& list : lists)
     {
@@ -421,25 +285,86 @@ bool UpdateStampTriggers(const std::filesystem::path& file, int* added, std::str
             script += "CREATE TRIGGER IF NOT EXISTS \"" + list + "_" + event[0] + "_LISTS\" AFTER " + event + " ON \"" +
                       list + "\"\n    BEGIN UPDATE RIGHTS_STAMP SET STAMP = random() WHERE STAMPID = 2; END;\n";
     }
-    const auto triggers = [&db](int* count, std::string* failure) {
+    const auto triggers = [db](int* count, std::string* failure) {
         std::vector<std::string> counted;
-        if (!Execute(db.get(), "SELECT COUNT(*) FROM sqlite_master WHERE type = 'trigger'", failure, &counted))
+        if (!ProvixaInstallation::Execute(db, "SELECT COUNT(*) FROM sqlite_master WHERE type = 'trigger'", failure,
+                                          &counted))
             return false;
         *count = counted.empty() ? 0 : std::stoi(counted.front());
         return true;
     };
     int before = 0;
     int after = 0;
-    if (!triggers(&before, error))
-        return false;
-    if (!Execute(db.get(), script + "COMMIT;", error))
-    {
-        sqlite3_exec(db.get(), "ROLLBACK", nullptr, nullptr, nullptr);
-        return false;
-    }
-    if (!triggers(&after, error))
+    if (!triggers(&before, error) || !ProvixaInstallation::Execute(db, script, error) || !triggers(&after, error))
         return false;
     *added = after - before;
+    return true;
+}
+
+// Brings a home init keeps up to date: its journal mode, the stamp triggers it lacks and its
+// segment units' limit defaults. Everything is decided before anything is written: the whole
+// update runs first as a trial, rolled back, so that whatever refuses the home refuses it before
+// even its journal mode is switched; then again, committed, in one transaction. A home left as it
+// is is left whole. True with *report saying what was done; false with *report saying what
+// failed and why.
+bool UpdateDatabase(const std::filesystem::path& file, std::string* report)
+{
+    std::string error;
+    const ProvixaInstallation::Database db = ProvixaInstallation::OpenDatabase(file, &error);
+    if (!db)
+    {
+        *report = error + "; it is kept as it is";
+        return false;
+    }
+    ProvixaSegmentUnitDefaults units;
+    int added = 0;
+    // The home is read again inside each transaction, so that nothing written meanwhile is lost.
+    const auto update = [&](bool commit) {
+        const std::string upgradeRefused = "cannot upgrade the installation database " + file.string() + ": ";
+        const std::string stampsRefused =
+            "cannot bring the stamps of the installation database " + file.string() + " up to date: ";
+        const RollbackUnlessCommitted transaction(db.get());
+        // A trial takes the write lock only when it has something to write.
+        if (!ProvixaInstallation::Execute(db.get(), commit ? "BEGIN IMMEDIATE" : "BEGIN", &error) ||
+            !UpdateStampTriggers(db.get(), &added, &error))
+        {
+            *report = stampsRefused + error + "; it is kept as it is";
+            return false;
+        }
+        if (!units.Decide(db.get(), &error) || !units.Write(db.get(), &error))
+        {
+            *report = upgradeRefused + error + "; it is kept as it is";
+            return false;
+        }
+        if (!ProvixaInstallation::Execute(db.get(), commit ? "COMMIT" : "ROLLBACK", &error))
+        {
+            *report = (units.Due() ? upgradeRefused : stampsRefused) + error + "; it is kept as it is";
+            return false;
+        }
+        return true;
+    };
+    if (!units.Load(&error))
+    {
+        *report = "cannot upgrade the installation database " + file.string() + ": " + error + "; it is kept as it is";
+        return false;
+    }
+    if (!update(false))
+        return false;
+    // A home an older init left in the rollback journal is switched now, while no command of the
+    // host holds it: the switch needs the database to itself, and no transaction open.
+    if (!WriteAheadLog(db.get(), &error))
+    {
+        *report = "cannot switch the installation database " + file.string() +
+                  " to the journal mode every command uses (a write-ahead log): " + error + "; it is kept as it is";
+        return false;
+    }
+    if (!update(true))
+        return false;
+    *report += "database kept: " + file.string() + "\n";
+    if (units.Due())
+        *report += "database upgraded: a segment unit written without limits takes every badge number and level\n";
+    if (added > 0)
+        *report += "stamp triggers added: " + std::to_string(added) + "\n";
     return true;
 }
 
@@ -461,31 +386,7 @@ bool BuildDatabase(const std::filesystem::path& file, std::string* report)
                                     "; it is kept as it is" + NoRoomToRead(unmade, error);
             return false;
         }
-        // A home an older init left in the rollback journal is switched now, while no command
-        // of the host holds it: the switch needs the database to itself.
-        if (!WriteAheadLog(file, &error))
-        {
-            *report = "cannot switch the installation database " + file.string() +
-                      " to the journal mode every command uses (a write-ahead log): " + error + "; it is kept as it is";
-            return false;
-        }
-        int added = 0;
-        if (!UpdateStampTriggers(file, &added, &error))
-        {
-            *report = "cannot bring the stamps of the installation database " + file.string() +
-                      " up to date: " + error + "; it is kept as it is";
-            return false;
-        }
-        *report += "database kept: " + file.string() + "\n";
-        if (!UpgradeSegmentUnitDefaults(file, report, &error))
-        {
-            *report =
-                "cannot upgrade the installation database " + file.string() + ": " + error + "; it is kept as it is";
-            return false;
-        }
-        if (added > 0)
-            *report += "stamp triggers added: " + std::to_string(added) + "\n";
-        return true;
+        return UpdateDatabase(file, report);
     }
     // Built under another name and renamed when complete: a half-built database would be
     // taken for a finished one by the next run. (The demo script keeps its own transaction.)
@@ -503,10 +404,11 @@ bool BuildDatabase(const std::filesystem::path& file, std::string* report)
         if (rc != SQLITE_OK)
             error = sqlite3_errstr(rc);
         else
-            built = Execute(db.get(), "BEGIN", &error) &&
-                    Execute(db.get(), EmbeddedInstallation::SchemaSql(), &error) &&
-                    Execute(db.get(), "COMMIT", &error) && Execute(db.get(), EmbeddedInstallation::DemoSql(), &error) &&
-                    Execute(db.get(), kWriteAheadLog, &error);
+            built = ProvixaInstallation::Execute(db.get(), "BEGIN", &error) &&
+                    ProvixaInstallation::Execute(db.get(), EmbeddedInstallation::SchemaSql(), &error) &&
+                    ProvixaInstallation::Execute(db.get(), "COMMIT", &error) &&
+                    ProvixaInstallation::Execute(db.get(), EmbeddedInstallation::DemoSql(), &error) &&
+                    ProvixaInstallation::Execute(db.get(), kWriteAheadLog, &error);
     }
     std::error_code renamed;
     if (built)
@@ -521,6 +423,30 @@ bool BuildDatabase(const std::filesystem::path& file, std::string* report)
     return false;
 }
 }  // namespace
+
+bool ProvixaInstallation::Execute(sqlite3* db, std::string_view sql, std::string* error,
+                                  std::vector<std::string>* values)
+{
+    char* message = nullptr;
+    const auto collect = [](void* into, int count, char** row, char**) {
+        for (int column = 0; column < count; ++column)
+            static_cast<std::vector<std::string>*>(into)->emplace_back(row[column] != nullptr ? row[column] : "");
+        return 0;
+    };
+    const int rc = sqlite3_exec(db, std::string(sql).c_str(), values != nullptr ? +collect : nullptr, values, &message);
+    if (rc != SQLITE_OK)
+        *error = message != nullptr ? message : sqlite3_errstr(rc);
+    sqlite3_free(message);
+    return rc == SQLITE_OK;
+}
+
+std::string ProvixaInstallation::EngineReason(sqlite3* db, int rc)
+{
+    const int code = db != nullptr ? sqlite3_extended_errcode(db) : rc;
+    const CString cause = CBntDatabase::FailureCause(code, db != nullptr ? sqlite3_system_errno(db) : 0);
+    return cause.IsEmpty() ? std::string(db != nullptr ? sqlite3_errmsg(db) : sqlite3_errstr(rc))
+                           : ProvixaText::ToUtf8(cause.GetString());
+}
 
 bool ProvixaInstallation::DatabaseFile(std::filesystem::path* file, std::string* error)
 {

@@ -9,6 +9,8 @@
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <string_view>
+#include <vector>
 
 struct sqlite3;
 
@@ -38,6 +40,17 @@ public:
     // Why a write to the database cannot succeed for this account ("the installation in HOME is
     // read-only for this account"); empty when the account may write it.
     static std::string ReadOnlyReason(const std::filesystem::path& database);
+
+    // Runs the statements; *values (when given) receives every value of every row they return,
+    // in order, a row's columns side by side (NULL as an empty text). False with *error the
+    // engine's words.
+    static bool Execute(sqlite3* db, std::string_view sql, std::string* error,
+                        std::vector<std::string>* values = nullptr);
+
+    // The reason for the last failure (`rc`) on the connection (null: no connection was had): its
+    // cause when it has one a person can act on (a full disk, a lock held by another process, a
+    // read-only file), which says all the engine's general text says; else the engine's text.
+    static std::string EngineReason(sqlite3* db, int rc);
 
     // An open database file, closed when the handle goes.
     using Database = std::unique_ptr<sqlite3, int (*)(sqlite3*)>;
