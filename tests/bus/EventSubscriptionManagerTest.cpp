@@ -9,6 +9,7 @@
 #include <set>
 #include <string>
 #include <tuple>
+#include <utility>
 #include <vector>
 
 #include "bus/CCorvessaException.h"
@@ -279,15 +280,65 @@ TEST_F(EventSubscriptions, EachNoticeSaysWhatHappenedHoweverSoonAfterTheCreation
     }
 }
 
-// The rows of the subscription table and the next subscription id, as text.
-std::string StoredSubscriptions(const std::filesystem::path& database)
+// The rows of the subscription table that meet the condition, as text.
+std::string SubscriptionRows(const std::filesystem::path& database, const std::string& condition)
 {
     return support::InstallationDatabase::Scalar(
-        database,
-        "SELECT (SELECT NEXTVAL FROM NEXTID WHERE TYPE = 329) || ':' || group_concat(row, ';') FROM (SELECT "
-        "BUSINESS_EVENT_SUBSCRIPTIONID || ',' || USER_ID || ',' || quote(NAME) || ',' || quote(DESCRIPTION) || ',' || "
-        "quote(EVENT_FILTER) || ',' || quote(LAST_UPDATED_DATE) || ',' || quote(DISABLED_DATE) AS row "
-        "FROM BUSINESS_EVENT_SUBSCRIPTION ORDER BY BUSINESS_EVENT_SUBSCRIPTIONID)");
+        database, "SELECT group_concat(row, ';') FROM (SELECT BUSINESS_EVENT_SUBSCRIPTIONID || ',' || USER_ID || ',' "
+                  "|| quote(NAME) || ',' || quote(DESCRIPTION) || ',' || quote(EVENT_FILTER) || ',' || "
+                  "quote(LAST_UPDATED_DATE) || ',' || quote(DISABLED_DATE) AS row FROM BUSINESS_EVENT_SUBSCRIPTION "
+                  "WHERE " +
+                      condition + " ORDER BY BUSINESS_EVENT_SUBSCRIPTIONID)");
+}
+
+// Every row of the subscription table and the next subscription id, as text.
+std::string StoredSubscriptions(const std::filesystem::path& database)
+{
+    return support::InstallationDatabase::Scalar(database, "SELECT NEXTVAL FROM NEXTID WHERE TYPE = 329") + ":" +
+           SubscriptionRows(database, "1 = 1");
+}
+
+// Records, with each notice, the subscription's row as another connection reads it then.
+class CommitWitness : public RecordingQpidWrapper
+{
+public:
+    explicit CommitWitness(std::filesystem::path database) : m_database(std::move(database)) {}
+    long Send(const std::string& address, const qpid::types::Variant::Map& properties,
+              const qpid::types::Variant::Map& content, int flags) override
+    {
+        seen.push_back(SubscriptionRows(m_database, "BUSINESS_EVENT_SUBSCRIPTIONID = " +
+                                                        std::to_string(content.at("subscription_id").asInt32())));
+        return RecordingQpidWrapper::Send(address, properties, content, flags);
+    }
+    std::vector<std::string> seen;
+
+private:
+    const std::filesystem::path m_database;
+};
+
+// A notice leaves once its change is committed: another connection reading the row as the notice
+// is sent reads the change.
+TEST_F(EventSubscriptions, ANoticeLeavesOnlyOnceItsChangeIsCommitted)
+{
+    CommitWitness witness(Database());
+    const auto manager = MakeManager(&witness);
+    EventSubscription request;
+    request.description = "Loading bay";
+    const EventSubscription added = manager->AddEventSubscription(request, *m_operator);
+    const std::string row = "BUSINESS_EVENT_SUBSCRIPTIONID = " + std::to_string(added.id);
+    std::vector<std::string> stored = {SubscriptionRows(Database(), row)};
+    m_now = Utc(2026, 12, 7, 9, 1, 0);
+    request.id = added.id;
+    request.description = "Loading bay, nights";
+    manager->ModifyEventSubscription(request, *m_operator);
+    stored.push_back(SubscriptionRows(Database(), row));
+    m_now = Utc(2026, 12, 7, 9, 2, 0);
+    manager->DisableEventSubscription(request, *m_operator);
+    stored.push_back(SubscriptionRows(Database(), row));
+    EXPECT_EQ(witness.seen, stored);
+    EXPECT_EQ(witness.Notices(), (std::vector<std::pair<int, int>>{{added.id, 1}, {added.id, 2}, {added.id, 3}}));
+    EXPECT_NE(stored[0], stored[1]);
+    EXPECT_NE(stored[1], stored[2]);
 }
 
 // Another user's subscription answers only that it is not the caller's, active or disabled: the
