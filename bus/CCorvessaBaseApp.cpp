@@ -2,6 +2,7 @@
 #include "framework/CWmipSegmentSourceFilter.h"
 
 #include <algorithm>
+#include <optional>
 #include <utility>
 
 #include "bus/CCorvessaException.h"
@@ -620,16 +621,19 @@ corvessa::EventSubscriptionManager* CCorvessaBaseApp::GetEventSubscriptionManage
 template <typename Work>
 auto CCorvessaBaseApp::RunSubscriptionOperation(const std::string& token, const std::string& applicationId, Work work)
 {
-    Initialize();
-    EntryLease lease;
-    const HRESULT hr = m_sessions->LeaseEntryForToken(token, applicationId, lease);
-    if (FAILED(hr))
-    {
-        throw CCorvessaException(static_cast<long>(hr));
-    }
-    // Given back also when the manager throws.
-    CWmipUserCacheEntry* const entry = lease.get();
-    return work(*GetEventSubscriptionManager(), *entry->GetUser());
+    std::optional<decltype(work(*GetEventSubscriptionManager(), std::declval<const CAcsUser&>()))> result;
+    RunCallerRequest(CCorvessaException::kGeneralExceptionKey, [&]() -> HRESULT {
+        EntryLease lease;
+        const HRESULT hr = m_sessions->LeaseEntryForToken(token, applicationId, lease);
+        if (FAILED(hr))
+        {
+            throw CCorvessaException(static_cast<long>(hr));
+        }
+        // Given back also when the manager throws.
+        result.emplace(work(*GetEventSubscriptionManager(), *lease.get()->GetUser()));
+        return S_OK;
+    });
+    return std::move(*result);
 }
 
 corvessa::EventSubscription CCorvessaBaseApp::GetEventSubscriptionById(int id, const std::string& token,

@@ -200,8 +200,10 @@ public:
 
     // --- Business-event subscriptions ----------------------------------------------------
     // Each checks the token and hands the work to the subscription manager with the token's
-    // user as the caller; the manager's result. Throws CCorvessaException: from the token's
-    // HRESULT (0x80040520 "corvessa.general.invalidsessiontoken") and the manager's errors;
+    // user as the caller; the manager's result. A write that finds the caller's rights moved
+    // under its lock (its session withdrawn while it waited) writes nothing and is answered
+    // anew, as a request starting then. Throws CCorvessaException: from the token's HRESULT
+    // (0x80040520 "corvessa.general.invalidsessiontoken") and the manager's errors;
     // GenericException when the database cannot be reached. The token's entry is given back
     // on every path.
     corvessa::EventSubscription GetEventSubscriptionById(int id, const std::string& token,
@@ -336,9 +338,9 @@ protected:
     static void PopulatePermissionMap(const CAcsUser* user, std::map<std::string, bool>& permissions);
 
 private:
-    // The skeleton of the writes and method execution: Initialize, the token's entry (given
-    // back on every path), the type's mapper (failure logged), then work(entry, mapper). The
-    // failures of the token check and the mapper look-up are returned; a CWMIException is
+    // The skeleton of the writes and method execution: RunCallerRequest of the token's entry
+    // (given back on every path), the type's mapper (failure logged), then work(entry, mapper).
+    // The failures of the token check and the mapper look-up are returned; a CWMIException is
     // thrown as the bus error of errorKey (ConvertToCorvessaException).
     template <typename Work>
     HRESULT RunWithMapper(const std::string& token, const std::string& applicationId, const CString& typeName,
@@ -351,8 +353,15 @@ private:
     // GetMapperForType's with lease held; S_OK.
     HRESULT LeaseMapperForToken(const std::string& token, const std::string& applicationId, const CString& typeName,
                                 bool log, EntryLease& lease, std::unique_ptr<CWmipClassMapper>& mapper);
-    // Initialize, the token's user (the token's failure HRESULT thrown as CCorvessaException),
-    // then work(manager, user) with the entry held until it returns or throws.
+    // Initialize, then `request` (which leases the token's entry itself) through
+    // CWmipWriteFrame::AnswerCallerRequest: run anew when a write frame found its caller's
+    // rights moved under the lock, so that its next look-up renews or ends the session. What the
+    // last run returned; a CWMIException is thrown as the bus error of errorKey
+    // (ConvertToCorvessaException). The one skeleton of every bus request that writes.
+    HRESULT RunCallerRequest(const std::string& errorKey, const std::function<HRESULT()>& request);
+    // RunCallerRequest of: the token's user (the token's failure HRESULT thrown as
+    // CCorvessaException), then work(manager, user) with the entry held until it returns or
+    // throws; a CWMIException as "corvessa.general.exception" unless its HRESULT names a key.
     template <typename Work>
     auto RunSubscriptionOperation(const std::string& token, const std::string& applicationId, Work work);
 

@@ -1,6 +1,8 @@
 // CCorvessaBaseApp: the instance writes (add, modify, delete) and method execution. Each runs
 // one skeleton: the database check, the caller's entry for the token (given back on every
-// path), the type's mapper, and the mapper's failures turned into bus errors.
+// path), the type's mapper, and the mapper's failures turned into bus errors. The part of it
+// that answers a request anew when its rights moved under the write lock (RunCallerRequest)
+// serves the subscription writes too.
 
 #include "bus/CCorvessaBaseApp.h"
 #include "framework/objects/CCorvessaClassObject.h"
@@ -30,32 +32,35 @@ HRESULT CCorvessaBaseApp::LeaseMapperForToken(const std::string& token, const st
     return GetMapperForType(typeName, lease.get(), mapper, log);
 }
 
-template <typename Work>
-HRESULT CCorvessaBaseApp::RunWithMapper(const std::string& token, const std::string& applicationId,
-                                        const CString& typeName, const std::string& errorKey, Work work)
+HRESULT CCorvessaBaseApp::RunCallerRequest(const std::string& errorKey, const std::function<HRESULT()>& request)
 {
     try
     {
         Initialize();
         // A write that finds its caller's rights changed under its lock is answered anew, as a
         // request starting now: the session's next look-up renews the caller's entry.
-        return CWmipWriteFrame::AnswerCallerRequest(
-            [&]() -> HRESULT {
-                EntryLease lease;
-                std::unique_ptr<CWmipClassMapper> mapper;
-                const HRESULT hr = LeaseMapperForToken(token, applicationId, typeName, true, lease, mapper);
-                if (FAILED(hr))
-                {
-                    return hr;
-                }
-                return work(lease.get(), mapper.get());
-            },
-            [] {});
+        return CWmipWriteFrame::AnswerCallerRequest(request, [] {});
     }
     catch (const CWMIException& e)
     {
         throw ConvertToCorvessaException(e, errorKey);
     }
+}
+
+template <typename Work>
+HRESULT CCorvessaBaseApp::RunWithMapper(const std::string& token, const std::string& applicationId,
+                                        const CString& typeName, const std::string& errorKey, Work work)
+{
+    return RunCallerRequest(errorKey, [&]() -> HRESULT {
+        EntryLease lease;
+        std::unique_ptr<CWmipClassMapper> mapper;
+        const HRESULT hr = LeaseMapperForToken(token, applicationId, typeName, true, lease, mapper);
+        if (FAILED(hr))
+        {
+            return hr;
+        }
+        return work(lease.get(), mapper.get());
+    });
 }
 
 HRESULT CCorvessaBaseApp::AddInstance(const std::string& token, const std::string& applicationId,

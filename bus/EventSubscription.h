@@ -17,7 +17,9 @@ namespace corvessa {
 class EventSubscription
 {
 public:
-    // What the last change of a record was; the value announced in change notices.
+    // What a change notice announces: the operation that changed the subscription. Its
+    // dates cannot tell it, as a change made within half a second of the creation carries
+    // dates equal to the creation's.
     enum ChangeType
     {
         New = 1,
@@ -26,18 +28,8 @@ public:
     };
     using OptionalDate = std::optional<CBntDateTime>;
 
-    // Created, or changed within half a second of its creation: no created date, or one equal
-    // to the last-updated date.
-    bool IsNew() const;
-    // Neither new nor disabled.
-    bool IsUpdated() const;
     // Has a disabled date.
     bool IsDisabled() const;
-    // New, else Updated while active, else Disabled.
-    ChangeType GetChangeType() const;
-
-    // Both absent, or both present and equal within half a second (compared in UTC).
-    static bool AreDatesEqual(const OptionalDate& left, const OptionalDate& right);
 
     std::int32_t id = 0;
     std::int32_t userId = 0;

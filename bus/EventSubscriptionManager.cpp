@@ -1,6 +1,7 @@
 #include "bus/EventSubscriptionManager.h"
 
 #include <limits>
+#include <optional>
 #include <vector>
 
 #include <boost/algorithm/string/classification.hpp>
@@ -10,7 +11,9 @@
 #include "bus/EventFilterCheck.h"
 #include "bus/EventSubscriptionTable.h"
 #include "common/CBntRegistry.h"
+#include "framework/CWmipWriteFrame.h"
 #include "inhouse/BntCore/CBntIDGenerator.h"
+#include "inhouse/BntCoreDb/CBntCommitQueue.h"
 #include "inhouse/BntCoreDb/CDynamicRecordset.h"
 #include "inhouse/BntCoreDb/CRowCountSet.h"
 #include "inhouse/BntLogin/CAcsUser.h"
@@ -79,8 +82,7 @@ EventSubscriptionManager::~EventSubscriptionManager() = default;
 
 CBntDateTime EventSubscriptionManager::Now() const
 {
-    // To the millisecond: whole seconds would tell a change made 0.1 s after its creation, but
-    // across a second's turn, from one made 0.9 s after it within the same second.
+    // To the millisecond: an expiry is judged to the half second.
     CBntDateTime now(kOleDayOf1970 + static_cast<double>(m_clock.GetUtcMilliseconds()) / kMillisecondsPerDay);
     now.SetUTC(1);
     return now;
@@ -95,13 +97,13 @@ CCorvessaException EventSubscriptionManager::DatabaseFailure(const CException& f
 
 // --- Reading -----------------------------------------------------------------------------
 
-EventSubscription EventSubscriptionManager::GetEventSubscription(LONG id)
+EventSubscription EventSubscriptionManager::GetEventSubscription(CBntDatabase* database, LONG id)
 {
     EventSubscription record;
     bool found = false;
     try
     {
-        CDynamicRecordset recordset(m_database);
+        CDynamicRecordset recordset(database);
         ShapeRow(recordset, id);
         recordset.OpenForwardOnly();
         if (!recordset.IsEOF())
@@ -119,23 +121,13 @@ EventSubscription EventSubscriptionManager::GetEventSubscription(LONG id)
     {
         throw CCorvessaException(kDoesNotExistKey, std::string("The event subscription does not exist."));
     }
-    HandleExpiration(record);
-    return record;
-}
-
-EventSubscription EventSubscriptionManager::GetActiveEventSubscription(LONG id)
-{
-    EventSubscription record = GetEventSubscription(id);
-    if (record.IsDisabled())
-    {
-        throw CCorvessaException(kIsDisabledKey, std::string("The event subscription is disabled."));
-    }
+    HandleExpiration(database, record);
     return record;
 }
 
 EventSubscription EventSubscriptionManager::GetEventSubscriptionById(LONG id, const CAcsUser& caller)
 {
-    EventSubscription record = GetEventSubscription(id);
+    EventSubscription record = GetEventSubscription(m_database, id);
     ValidateEventSubscriptionOwnershipOrAdministrator(record, caller);
     return record;
 }
@@ -162,7 +154,7 @@ bool EventSubscriptionManager::IsExpiredButNotYetDisabled(const EventSubscriptio
     return elapsed.GetTotalMinutes() >= period;
 }
 
-void EventSubscriptionManager::HandleExpiration(EventSubscription& record)
+void EventSubscriptionManager::HandleExpiration(CBntDatabase* database, EventSubscription& record)
 {
     const CBntDateTime now = Now();
     if (!IsExpiredButNotYetDisabled(record, now))
@@ -171,7 +163,7 @@ void EventSubscriptionManager::HandleExpiration(EventSubscription& record)
     }
     record.lastUpdatedDate = now;
     record.disabledDate = now;
-    ModifyEventSubscriptionRecord(record);
+    ModifyEventSubscriptionRecord(database, record);
 }
 
 // --- Listing -----------------------------------------------------------------------------
@@ -288,11 +280,12 @@ std::string EventSubscriptionManager::GetUuid()
     return qpid::types::Uuid(true).str();
 }
 
-void EventSubscriptionManager::WriteEventSubscriptionRecord(const EventSubscription& record, bool adding)
+void EventSubscriptionManager::WriteEventSubscriptionRecord(CBntDatabase* database, const EventSubscription& record,
+                                                            bool adding)
 {
     try
     {
-        CDynamicRecordset recordset(m_database);
+        CDynamicRecordset recordset(database);
         // A new row is added on a set that fetches none.
         ShapeRow(recordset, adding ? -1 : record.id);
         recordset.Open();
@@ -314,33 +307,67 @@ void EventSubscriptionManager::WriteEventSubscriptionRecord(const EventSubscript
     }
 }
 
-void EventSubscriptionManager::AddEventSubscriptionRecord(const EventSubscription& record)
+void EventSubscriptionManager::AddEventSubscriptionRecord(CBntDatabase* database, const EventSubscription& record)
 {
-    WriteEventSubscriptionRecord(record, true);
+    WriteEventSubscriptionRecord(database, record, true);
 }
 
-void EventSubscriptionManager::ModifyEventSubscriptionRecord(const EventSubscription& record)
+void EventSubscriptionManager::ModifyEventSubscriptionRecord(CBntDatabase* database, const EventSubscription& record)
 {
-    WriteEventSubscriptionRecord(record, false);
+    WriteEventSubscriptionRecord(database, record, false);
 }
 
-void EventSubscriptionManager::SendEventSubscriptionToEventContextProvider(const EventSubscription& record)
+void EventSubscriptionManager::SendEventSubscriptionToEventContextProvider(const EventSubscription& record,
+                                                                           EventSubscription::ChangeType change)
 {
-    // A host that has not handed over its bus interface yet gets no notice; the change
-    // itself stands.
-    if (m_wrapper == nullptr)
-    {
-        brontel::utility::CWMIDebugLog::LogInfo(
-            kSource, __LINE__,
-            L"EventSubscriptionManager::SendEventSubscriptionToEventContextProvider - Warning - no bus interface; "
-            L"the change notice is not sent.");
-        return;
-    }
     const qpid::types::Variant::Map content{
         {"subscription_id", qpid::types::Variant(static_cast<std::int32_t>(record.id))},
-        {"change_type", qpid::types::Variant(static_cast<std::int32_t>(record.GetChangeType()))},
+        {"change_type", qpid::types::Variant(static_cast<std::int32_t>(change))},
     };
-    m_wrapper->Send(kNoticeAddress, qpid::types::Variant::Map(), content, 0);
+    // Sent once the write has committed; a write rolled back announces nothing.
+    CBntCommitQueue::Defer([wrapper = m_wrapper, content] {
+        // A host that has not handed over its bus interface yet gets no notice; the change
+        // itself stands.
+        if (wrapper == nullptr)
+        {
+            brontel::utility::CWMIDebugLog::LogInfo(
+                kSource, __LINE__,
+                L"EventSubscriptionManager::SendEventSubscriptionToEventContextProvider - Warning - no bus interface; "
+                L"the change notice is not sent.");
+            return;
+        }
+        // The change has committed: a host that fails to send cannot undo it, and is logged.
+        try
+        {
+            wrapper->Send(kNoticeAddress, qpid::types::Variant::Map(), content, 0);
+        }
+        catch (...)
+        {
+            brontel::utility::CWMIDebugLog::LogError(
+                kSource, __LINE__,
+                L"EventSubscriptionManager::SendEventSubscriptionToEventContextProvider - the bus interface failed to "
+                L"send the change notice.");
+        }
+    });
+}
+
+void EventSubscriptionManager::WriteInFrame(const CAcsUser& caller, const std::function<void(CBntDatabase&)>& write)
+{
+    try
+    {
+        CWmipWriteFrame::RunForCaller(caller, [&write](CBntDatabase& database) {
+            write(database);
+            return S_OK;
+        });
+    }
+    catch (const CCorvessaException&)
+    {
+        throw;
+    }
+    catch (const CException& e)
+    {
+        throw DatabaseFailure(e, __LINE__);
+    }
 }
 
 EventSubscription EventSubscriptionManager::AddEventSubscription(const EventSubscription& request,
@@ -348,53 +375,80 @@ EventSubscription EventSubscriptionManager::AddEventSubscription(const EventSubs
 {
     ValidateEventSubscriptionFields(request);
     EventSubscription result = request;
-    result.id = CBntIDGenerator(&caller).GetNextID(kSubscriptionIdType, -1);
-    if (result.id == 0)
-    {
-        // The generator has logged why; a subscription without an id could never be found.
-        throw CCorvessaException(static_cast<long>(WBEM_E_FAILED));
-    }
     result.userId = caller.GetUserID();
     result.exchangeName = kExchangeName;
     result.bindingKey = GetUuid();
     result.queueName = GetUuid();
-    const CBntDateTime now = Now();
-    result.lastUpdatedDate = now;
-    result.createdDate = now;
-    AddEventSubscriptionRecord(result);
-    SendEventSubscriptionToEventContextProvider(result);
+    WriteInFrame(caller, [&](CBntDatabase& database) {
+        // Drawn inside the write: a refused or failed add uses up no id.
+        result.id = CBntIDGenerator(&database).GetNextID(kSubscriptionIdType, -1);
+        if (result.id == 0)
+        {
+            // The generator has logged why; a subscription without an id could never be found.
+            throw CCorvessaException(static_cast<long>(WBEM_E_FAILED));
+        }
+        const CBntDateTime now = Now();
+        result.lastUpdatedDate = now;
+        result.createdDate = now;
+        AddEventSubscriptionRecord(&database, result);
+        SendEventSubscriptionToEventContextProvider(result, EventSubscription::New);
+    });
     return result;
+}
+
+EventSubscription EventSubscriptionManager::ChangeEventSubscription(LONG id, const CAcsUser& caller,
+                                                                    EventSubscription::ChangeType change,
+                                                                    const Change& apply)
+{
+    EventSubscription stored;
+    // A refusal leaves after the commit: an expiry the read found and wrote stands.
+    std::optional<CCorvessaException> refusal;
+    WriteInFrame(caller, [&](CBntDatabase& database) {
+        stored = GetEventSubscription(&database, id);
+        try
+        {
+            ValidateEventSubscriptionChange(stored, caller);
+        }
+        catch (const CCorvessaException& e)
+        {
+            refusal = e;
+            return;
+        }
+        apply(stored, Now());
+        ModifyEventSubscriptionRecord(&database, stored);
+        SendEventSubscriptionToEventContextProvider(stored, change);
+    });
+    if (refusal.has_value())
+    {
+        throw *refusal;
+    }
+    return stored;
 }
 
 EventSubscription EventSubscriptionManager::ModifyEventSubscription(const EventSubscription& request,
                                                                     const CAcsUser& caller)
 {
     ValidateEventSubscriptionFields(request);
-    EventSubscription stored = GetActiveEventSubscription(request.id);
-    ValidateEventSubscriptionOwnershipOrAdministrator(stored, caller);
-    if (!request.queueName.empty())
-    {
-        stored.queueName = request.queueName;
-    }
-    stored.description = request.description;
-    stored.filter = request.filter;
-    stored.lastUpdatedDate = Now();
-    ModifyEventSubscriptionRecord(stored);
-    SendEventSubscriptionToEventContextProvider(stored);
-    return stored;
+    return ChangeEventSubscription(request.id, caller, EventSubscription::Updated,
+                                   [&request](EventSubscription& stored, const CBntDateTime& now) {
+                                       if (!request.queueName.empty())
+                                       {
+                                           stored.queueName = request.queueName;
+                                       }
+                                       stored.description = request.description;
+                                       stored.filter = request.filter;
+                                       stored.lastUpdatedDate = now;
+                                   });
 }
 
 EventSubscription EventSubscriptionManager::DisableEventSubscription(const EventSubscription& request,
                                                                      const CAcsUser& caller)
 {
-    EventSubscription stored = GetActiveEventSubscription(request.id);
-    ValidateEventSubscriptionOwnershipOrAdministrator(stored, caller);
-    const CBntDateTime now = Now();
-    stored.lastUpdatedDate = now;
-    stored.disabledDate = now;
-    ModifyEventSubscriptionRecord(stored);
-    SendEventSubscriptionToEventContextProvider(stored);
-    return stored;
+    return ChangeEventSubscription(request.id, caller, EventSubscription::Disabled,
+                                   [](EventSubscription& stored, const CBntDateTime& now) {
+                                       stored.lastUpdatedDate = now;
+                                       stored.disabledDate = now;
+                                   });
 }
 
 // --- Checks ------------------------------------------------------------------------------
@@ -446,6 +500,17 @@ void EventSubscriptionManager::ValidateEventSubscriptionOwnershipOrAdministrator
     if (caller.GetUserID() != CAcsUser::kSystemAdministratorID)
     {
         ValidateEventSubscriptionOwnership(record, caller);
+    }
+}
+
+void EventSubscriptionManager::ValidateEventSubscriptionChange(const EventSubscription& record, const CAcsUser& caller)
+{
+    // The owner first: another user's subscription answers only that it is not the caller's,
+    // never whether it is still active.
+    ValidateEventSubscriptionOwnershipOrAdministrator(record, caller);
+    if (record.IsDisabled())
+    {
+        throw CCorvessaException(kIsDisabledKey, std::string("The event subscription is disabled."));
     }
 }
 

@@ -4,7 +4,13 @@
 // them, checks that the caller owns what it touches (user -1, the administrator, owns all),
 // validates the description and the filter, and announces every add, modify and disable on
 // the bus as a change notice {"subscription_id", "change_type"} sent to
-// "bnt.ir.internal.event_subscription_events".
+// "bnt.ir.internal.event_subscription_events", its change type the operation's own (an add is
+// new, a modify updated, a disable disabled, however soon after the creation).
+//
+// An add, modify and disable runs in the one write frame (CWmipWriteFrame::RunForCaller) on the
+// caller's connection: the stored subscription is read, judged and written under the write
+// lock, inside a door's request after the caller's rights are compared again there, and its
+// notice leaves only after the commit. A subscription is judged by its owner before its state.
 //
 // Made once by the application object, with its database and the host's bus interface
 // (neither owned; both must outlive the manager). Thread-safe: it keeps no per-call state;
@@ -12,11 +18,14 @@
 // random generator, which is safe on any thread.
 //
 // Every failure leaves as a CCorvessaException (key and message), except a failed call into
-// the event filter checker, which leaves as _com_error. Checks run before writes: a refused
-// request changes nothing and sends nothing.
+// the event filter checker, which leaves as _com_error, and the write frame's own refusals (no
+// connection; the caller's rights moved under the lock), which leave as its CWMIException.
+// Checks run before writes: a refused request changes nothing and sends nothing, but for the
+// expiry a modify or disable found, which stands.
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include <boost/optional.hpp>
@@ -72,12 +81,15 @@ public:
                                                             const PagingParameters& paging);
     // Stores a new subscription of the caller with a new id, exchange "amq.topic" and two new
     // random UUID texts as binding key and queue name, created and last updated now; sends
-    // notice 1. Returns the stored record.
+    // notice 1 (New). Returns the stored record.
     EventSubscription AddEventSubscription(const EventSubscription& request, const CAcsUser& caller);
     // Takes the request's queue name (when not empty), description and filter into the
-    // stored, active subscription; last updated now; sends the notice of its change type.
+    // stored, active subscription; last updated now; sends notice 2 (Updated). Throws
+    // "subscriptiondoesnotexist", then "userisnotsubscriptionowner", then
+    // "subscriptionisdisabled" (also for one found expired, which stays disabled).
     EventSubscription ModifyEventSubscription(const EventSubscription& request, const CAcsUser& caller);
-    // Disables the stored, active subscription with the request's id; sends its notice.
+    // Disables the stored, active subscription with the request's id; sends notice 3
+    // (Disabled). Throws as ModifyEventSubscription.
     EventSubscription DisableEventSubscription(const EventSubscription& request, const CAcsUser& caller);
 
     std::int32_t GetTransientEventSubscriptionExpirationInMinutes() const { return m_transientMinutes; }
@@ -89,26 +101,43 @@ public:
     static std::string ToOrderByColumns(const std::string& orderBy, bool descending);
 
 private:
-    EventSubscription GetEventSubscription(LONG id);
-    EventSubscription GetActiveEventSubscription(LONG id);
+    // A change of a stored subscription: the record as read (active, the caller's) and now.
+    using Change = std::function<void(EventSubscription& stored, const CBntDateTime& now)>;
+
+    // The subscription read on the database, expired first when its period has run out.
+    // Throws "subscriptiondoesnotexist" and the database failure's bus error.
+    EventSubscription GetEventSubscription(CBntDatabase* database, LONG id);
     std::int32_t GetEventSubscriptionsCount(const CAcsUser& caller, boost::optional<bool> active);
     static void AddEventSubscriptionFilters(CMultiFilterRecordset& recordset, const CAcsUser& caller,
                                             boost::optional<bool> active);
-    void AddEventSubscriptionRecord(const EventSubscription& record);
-    void ModifyEventSubscriptionRecord(const EventSubscription& record);
+    void AddEventSubscriptionRecord(CBntDatabase* database, const EventSubscription& record);
+    void ModifyEventSubscriptionRecord(CBntDatabase* database, const EventSubscription& record);
     // Adds the record as a new row, or rewrites the row of its id. Throws the database
     // failure's bus error.
-    void WriteEventSubscriptionRecord(const EventSubscription& record, bool adding);
-    void HandleExpiration(EventSubscription& record);
+    void WriteEventSubscriptionRecord(CBntDatabase* database, const EventSubscription& record, bool adding);
+    // Runs `write` in the write frame on the caller's connection, committed when it returns.
+    // A database failure of the frame's own is thrown as its bus error; the frame's
+    // CWMIException passes unchanged.
+    static void WriteInFrame(const CAcsUser& caller, const std::function<void(CBntDatabase&)>& write);
+    // In one write frame: the subscription of the id read (and expired when due), judged
+    // (ValidateEventSubscriptionChange), changed by `apply`, rewritten and announced as
+    // `change`. A refusal is thrown after the frame has committed the expiry it found.
+    EventSubscription ChangeEventSubscription(LONG id, const CAcsUser& caller, EventSubscription::ChangeType change,
+                                              const Change& apply);
+    void HandleExpiration(CBntDatabase* database, EventSubscription& record);
     bool IsExpiredButNotYetDisabled(const EventSubscription& record, const CBntDateTime& now) const;
     static std::string GetUuid();
-    void SendEventSubscriptionToEventContextProvider(const EventSubscription& record);
+    // The record's change notice, sent after the commit of the write in progress.
+    void SendEventSubscriptionToEventContextProvider(const EventSubscription& record,
+                                                     EventSubscription::ChangeType change);
     static void ValidateEventSubscriptionFields(const EventSubscription& record);
     static void ValidateEventSubscriptionDescription(const std::string& description);
     static void ValidateEventSubscriptionFilter(const std::string& filter);
     static void ValidateEventSubscriptionOwnership(const EventSubscription& record, const CAcsUser& caller);
     static void ValidateEventSubscriptionOwnershipOrAdministrator(const EventSubscription& record,
                                                                   const CAcsUser& caller);
+    // A modify's or disable's checks of the stored record: owner (or administrator), then active.
+    static void ValidateEventSubscriptionChange(const EventSubscription& record, const CAcsUser& caller);
     static void ValidateOrderByProperty(const std::string& property);
     static void ValidatePagingParameters(const PagingParameters& paging);
     static std::string ToOrderByColumn(const std::string& property, bool descending);

@@ -47,17 +47,6 @@ public:
     AttemptScope& operator=(const AttemptScope&) = delete;
 };
 
-// The caller of a door's request whose rights the frame compares; null outside a request, and
-// when the caller cannot be resolved (the frame's own checks then refuse as they would). Looked
-// up before the lock is taken, so that a login the look-up needs never waits for it.
-const CAcsUser* CallerToFollow(CWmipClassMapperHooks& mapper)
-{
-    if (t_attempt == nullptr)
-        return nullptr;
-    CAcsUser* caller = nullptr;
-    return SUCCEEDED(mapper.GetUser(&caller)) ? caller : nullptr;
-}
-
 // The caller's rights, or the options and tables its class definitions were made from, changed
 // after its request read them: nothing of this request is written, and the door answers it anew
 // (in its last run the write is refused).
@@ -114,7 +103,28 @@ HRESULT CWmipWriteFrame::Run(CWmipClassMapperHooks& mapper, const Opening& openi
 HRESULT CWmipWriteFrame::RunFrame(CWmipClassMapperHooks& mapper, const Opening& opening, IWbemClassObject* named,
                                   const wchar_t* method, const Write& write, MethodRows rows)
 {
-    CBntDatabase* database = mapper.GetDatabase();
+    return RunLocked(
+        mapper.GetDatabase(), rows,
+        [&mapper]() -> const CAcsUser* {
+            CAcsUser* caller = nullptr;
+            return SUCCEEDED(mapper.GetUser(&caller)) ? caller : nullptr;
+        },
+        [&](CBntDatabase& database) {
+            opening();
+            mapper.RequireVisibleNamedRecords(named, method);
+            return write(database);
+        });
+}
+
+HRESULT CWmipWriteFrame::RunForCaller(const CAcsUser& caller, const Write& write)
+{
+    return RunLocked(
+        caller.GetDatabase(), MethodRows::Written, [&caller] { return &caller; }, write);
+}
+
+HRESULT CWmipWriteFrame::RunLocked(CBntDatabase* database, MethodRows rows,
+                                   const std::function<const CAcsUser*()>& caller, const Write& steps)
+{
     if (database == nullptr)
         throw CWMIException(kClassMapperLogSource, __LINE__, WBEM_E_FAILED, CWmipMessages::kNoConnection);
     // On a database that can only be read the lock below is no write lock, and a write that
@@ -125,16 +135,16 @@ HRESULT CWmipWriteFrame::RunFrame(CWmipClassMapperHooks& mapper, const Opening& 
     const bool outermost = t_openFrames == 0;
     if (outermost)
         RunHookBeforeLock();
-    const CAcsUser* caller = outermost ? CallerToFollow(mapper) : nullptr;
+    // Only a door's request has a caller whose rights are followed. Looked up before the lock is
+    // taken, so that a login the look-up needs never waits for it.
+    const CAcsUser* followed = outermost && t_attempt != nullptr ? caller() : nullptr;
     const OpenFrame open;
     // BEGIN IMMEDIATE: the write lock is taken before the first check, so what the checks read
     // stays as read until the commit.
     CBntTransaction transaction(*database);
-    if (caller != nullptr)
-        RequireStampsStandLocked(*caller, *database);
-    opening();
-    mapper.RequireVisibleNamedRecords(named, method);
-    const HRESULT hr = write(*database);
+    if (followed != nullptr)
+        RequireStampsStandLocked(*followed, *database);
+    const HRESULT hr = steps(*database);
     if (SUCCEEDED(hr))
         transaction.Commit();
     return hr;

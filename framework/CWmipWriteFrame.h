@@ -1,6 +1,7 @@
 // CWmipWriteFrame: the one frame of every write a request makes (the framework's put and delete,
-// a mapper's own put, every method that writes or acts on a record). It takes the mapper's
-// connection with the write lock (CBntTransaction: BEGIN IMMEDIATE), and inside that one
+// a mapper's own put, every method that writes or acts on a record, and a door's writes of records
+// no mapper serves: a bus subscription's add, modify and disable). It takes the mapper's (or the
+// caller's) connection with the write lock (CBntTransaction: BEGIN IMMEDIATE), and inside that one
 // transaction runs the opening step (the read of the record the request acts on and the
 // permission step), the records the request names (CWmipClassMapper::RequireVisibleNamedRecords),
 // then the write step (the mapper's own checks and every row). What the write tells the outside
@@ -30,6 +31,7 @@
 
 #include <functional>
 
+class CAcsUser;
 class CBntDatabase;
 class CDBException;
 class CWmipClassMapperHooks;
@@ -64,6 +66,13 @@ public:
     // turns a CDBException into its own answer).
     static HRESULT Run(CWmipClassMapperHooks& mapper, const Opening& opening, IWbemClassObject* named,
                        const wchar_t* method, const Write& write);
+
+    // A write of records no mapper serves (a bus subscription's add, modify and disable): the same
+    // frame on the caller's own connection, with no record read first and none named: the write
+    // lock, inside a door's request the caller's stamps compared (see above), `write`, and the
+    // commit when it succeeds. Results and throws as Run's, the caller's connection standing for
+    // the mapper's.
+    static HRESULT RunForCaller(const CAcsUser& caller, const Write& write);
 
     // A method: the same, with the record the path names read first inside the transaction as
     // the caller (GetCurrentInstance): one it may not see, like one that does not exist, answers
@@ -107,4 +116,9 @@ private:
     // Run, refusing a connection that can only read when the request writes.
     static HRESULT RunFrame(CWmipClassMapperHooks& mapper, const Opening& opening, IWbemClassObject* named,
                             const wchar_t* method, const Write& write, MethodRows rows);
+    // The frame itself on `database` (null: no connection): the test hook, the caller whose stamps
+    // are compared (`caller`, asked only in the outermost frame of a door's request, before the
+    // lock; null when it cannot be resolved), the lock, the comparison, `steps`, the commit.
+    static HRESULT RunLocked(CBntDatabase* database, MethodRows rows, const std::function<const CAcsUser*()>& caller,
+                             const Write& steps);
 };

@@ -56,14 +56,15 @@ TEST_F(CorvessaSubscriptionOperations, TheTokensUserIsTheCallerAndTheEntryIsAlwa
     request.description = "Lobby";
     const EventSubscription added = m_app->AddEventSubscription(request, token, kApplication);
     EXPECT_EQ(added.userId, 1);
-    // Dated by the application's clock, which stands still: the disable below is announced as new.
+    // Dated by the application's clock, which stands still: the disable below, in the second of the
+    // creation, is announced as a disable all the same.
     EXPECT_TRUE(added.createdDate == CBntDateTime::FromTime(support::ManualClock::kStartUtcMilliseconds / 1000));
     EXPECT_EQ(OperatorUseCount(), 0);
     const auto page = m_app->GetEventSubscriptions(token, kApplication, true, {1, 10, "id", false});
     ASSERT_EQ(page.items.size(), 2u);
     EXPECT_EQ(page.items.back().description, "Lobby");
     EXPECT_EQ(m_app->DisableEventSubscription(added, token, kApplication).id, added.id);
-    EXPECT_EQ(m_bus.Notices(), (std::vector<std::pair<int, int>>{{3, 1}, {3, 1}}));
+    EXPECT_EQ(m_bus.Notices(), (std::vector<std::pair<int, int>>{{3, 1}, {3, 3}}));
 
     // The manager's refusals reach the host, and the entry goes back all the same.
     EXPECT_THROW(m_app->GetEventSubscriptionById(404, token, kApplication), CCorvessaException);

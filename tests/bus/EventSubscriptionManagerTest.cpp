@@ -2,10 +2,14 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstddef>
+#include <filesystem>
+#include <functional>
 #include <regex>
 #include <set>
 #include <string>
 #include <tuple>
+#include <utility>
 #include <vector>
 
 #include "bus/CCorvessaException.h"
@@ -106,46 +110,6 @@ protected:
 };
 
 // --- The record --------------------------------------------------------------------------
-
-TEST(EventSubscriptionRecord, ChangeTypeTable)
-{
-    const CBntDateTime created = Utc(2026, 12, 1, 8, 0, 0);
-    struct Case
-    {
-        const char* name;
-        std::optional<double> createdOffset;  // seconds after created
-        std::optional<double> updatedOffset;
-        std::optional<double> disabledOffset;
-        EventSubscription::ChangeType expected;
-    };
-    const Case cases[] = {
-        {"no created date is new whatever else", std::nullopt, 60, 60, EventSubscription::New},
-        {"created equals updated", 0, 0, std::nullopt, EventSubscription::New},
-        {"modified within half a second", 0, 0.4, std::nullopt, EventSubscription::New},
-        {"disabled within half a second", 0, 0.4, 0.4, EventSubscription::New},
-        {"modified later", 0, 0.6, std::nullopt, EventSubscription::Updated},
-        {"created present, updated absent", 0, std::nullopt, std::nullopt, EventSubscription::Updated},
-        {"disabled later", 0, 60, 60, EventSubscription::Disabled},
-    };
-    const auto at = [&](std::optional<double> offset) -> EventSubscription::OptionalDate {
-        if (!offset)
-        {
-            return std::nullopt;
-        }
-        CBntDateTime value(created.GetDate() + *offset * kSecond);
-        value.SetUTC(1);
-        return value;
-    };
-    for (const Case& test : cases)
-    {
-        EventSubscription record;
-        record.createdDate = at(test.createdOffset);
-        record.lastUpdatedDate = at(test.updatedOffset);
-        record.disabledDate = at(test.disabledOffset);
-        EXPECT_EQ(record.GetChangeType(), test.expected) << test.name;
-        EXPECT_EQ(record.IsDisabled(), test.disabledOffset.has_value()) << test.name;
-    }
-}
 
 TEST(EventSubscriptionRecord, OrderByTable)
 {
@@ -264,49 +228,167 @@ TEST_F(EventSubscriptions, ModifyAndDisableAnnounceTheirChangesAndDisablingIsFin
     EXPECT_EQ(m_bus.Notices().size(), 4u);
 }
 
-// The change notice of a modify or disable on each side of half a second after the creation,
-// on the manager's clock to the millisecond.
-TEST_F(EventSubscriptions, ChangedWithinHalfASecondOfCreationIsAnnouncedAsNew)
+// A notice says what happened: an add is announced as new, a modify as updated and a disable as
+// disabled, in the millisecond of the creation, within half a second of it and later, and a
+// disable after a modify in the same second.
+TEST_F(EventSubscriptions, EachNoticeSaysWhatHappenedHoweverSoonAfterTheCreation)
 {
+    enum Step
+    {
+        Modify,
+        Disable
+    };
     struct Case
     {
-        bool disable;
-        int afterMs;
-        int expected;
+        std::vector<std::pair<Step, int>> steps;  // each with its milliseconds after the creation
+        std::vector<int> expected;                // change types after the add's
     };
-    const Case cases[] = {{true, 0, 1}, {true, 499, 1}, {true, 501, 3}, {false, 499, 1}, {false, 501, 2}};
+    const Case cases[] = {
+        {{{Disable, 0}}, {3}},
+        {{{Disable, 499}}, {3}},
+        {{{Disable, 1500}}, {3}},
+        {{{Modify, 0}}, {2}},
+        {{{Modify, 499}}, {2}},
+        {{{Modify, 1500}}, {2}},
+        {{{Modify, 0}, {Disable, 0}}, {2, 3}},
+        {{{Modify, 200}, {Disable, 400}}, {2, 3}},
+    };
     const CBntDateTime created = Utc(2026, 12, 7, 9, 30, 0);
     for (const Case& test : cases)
     {
         m_now = created;
+        const std::size_t before = m_bus.Notices().size();
         const EventSubscription added = Add(*m_operator);
-        m_now = Utc(2026, 12, 7, 9, 30, test.afterMs / 1000.0);
-        const EventSubscription changed = test.disable ? Manager().DisableEventSubscription(added, *m_operator)
-                                                       : Manager().ModifyEventSubscription(added, *m_operator);
-        EXPECT_EQ(m_bus.Notices().back(), std::make_pair(added.id, test.expected))
-            << (test.disable ? "disable " : "modify ") << test.afterMs << " ms";
-        EXPECT_EQ(changed.GetChangeType(), test.expected);
+        std::vector<std::pair<int, int>> expected = {{added.id, 1}};
+        std::string name;
+        for (const auto& [step, afterMs] : test.steps)
+        {
+            name += (step == Disable ? " disable " : " modify ") + std::to_string(afterMs) + " ms";
+            m_now = Utc(2026, 12, 7, 9, 30, afterMs / 1000.0);
+            const EventSubscription changed = step == Disable ? Manager().DisableEventSubscription(added, *m_operator)
+                                                              : Manager().ModifyEventSubscription(added, *m_operator);
+            EXPECT_EQ(changed.IsDisabled(), step == Disable) << name;
+        }
+        for (const int type : test.expected)
+        {
+            expected.emplace_back(added.id, type);
+        }
+        const std::vector<std::pair<int, int>> notices = m_bus.Notices();
+        const std::vector<std::pair<int, int>> sent(notices.begin() + static_cast<std::ptrdiff_t>(before),
+                                                    notices.end());
+        EXPECT_EQ(sent, expected) << name;
     }
 }
 
+// The rows of the subscription table that meet the condition, as text.
+std::string SubscriptionRows(const std::filesystem::path& database, const std::string& condition)
+{
+    return support::InstallationDatabase::Scalar(
+        database, "SELECT group_concat(row, ';') FROM (SELECT BUSINESS_EVENT_SUBSCRIPTIONID || ',' || USER_ID || ',' "
+                  "|| quote(NAME) || ',' || quote(DESCRIPTION) || ',' || quote(EVENT_FILTER) || ',' || "
+                  "quote(LAST_UPDATED_DATE) || ',' || quote(DISABLED_DATE) AS row FROM BUSINESS_EVENT_SUBSCRIPTION "
+                  "WHERE " +
+                      condition + " ORDER BY BUSINESS_EVENT_SUBSCRIPTIONID)");
+}
+
+// Every row of the subscription table and the next subscription id, as text.
+std::string StoredSubscriptions(const std::filesystem::path& database)
+{
+    return support::InstallationDatabase::Scalar(database, "SELECT NEXTVAL FROM NEXTID WHERE TYPE = 329") + ":" +
+           SubscriptionRows(database, "1 = 1");
+}
+
+// Records, with each notice, the subscription's row as another connection reads it then.
+class CommitWitness : public RecordingQpidWrapper
+{
+public:
+    explicit CommitWitness(std::filesystem::path database) : m_database(std::move(database)) {}
+    long Send(const std::string& address, const qpid::types::Variant::Map& properties,
+              const qpid::types::Variant::Map& content, int flags) override
+    {
+        seen.push_back(SubscriptionRows(m_database, "BUSINESS_EVENT_SUBSCRIPTIONID = " +
+                                                        std::to_string(content.at("subscription_id").asInt32())));
+        return RecordingQpidWrapper::Send(address, properties, content, flags);
+    }
+    std::vector<std::string> seen;
+
+private:
+    const std::filesystem::path m_database;
+};
+
+// A notice leaves once its change is committed: another connection reading the row as the notice
+// is sent reads the change.
+TEST_F(EventSubscriptions, ANoticeLeavesOnlyOnceItsChangeIsCommitted)
+{
+    CommitWitness witness(Database());
+    const auto manager = MakeManager(&witness);
+    EventSubscription request;
+    request.description = "Loading bay";
+    const EventSubscription added = manager->AddEventSubscription(request, *m_operator);
+    const std::string row = "BUSINESS_EVENT_SUBSCRIPTIONID = " + std::to_string(added.id);
+    std::vector<std::string> stored = {SubscriptionRows(Database(), row)};
+    m_now = Utc(2026, 12, 7, 9, 1, 0);
+    request.id = added.id;
+    request.description = "Loading bay, nights";
+    manager->ModifyEventSubscription(request, *m_operator);
+    stored.push_back(SubscriptionRows(Database(), row));
+    m_now = Utc(2026, 12, 7, 9, 2, 0);
+    manager->DisableEventSubscription(request, *m_operator);
+    stored.push_back(SubscriptionRows(Database(), row));
+    EXPECT_EQ(witness.seen, stored);
+    EXPECT_EQ(witness.Notices(), (std::vector<std::pair<int, int>>{{added.id, 1}, {added.id, 2}, {added.id, 3}}));
+    EXPECT_NE(stored[0], stored[1]);
+    EXPECT_NE(stored[1], stored[2]);
+}
+
+// Another user's subscription answers only that it is not the caller's, active or disabled: the
+// owner is judged before the state. The demo's subscriptions of the operator: 1 active, 2
+// disabled; 3 added here, active. A refused request writes and announces nothing.
 TEST_F(EventSubscriptions, OwnershipAndExistenceChecks)
 {
     const EventSubscription mine = Add(*m_operator);
-    const std::string notOwner =
-        "corvessa.eventsubscription.userisnotsubscriptionowner | User 2 is not the owner of event subscription 3.";
-    EXPECT_EQ(BusErrorOf([&] { Manager().GetEventSubscriptionById(3, *m_guard); }), notOwner);
-    EXPECT_EQ(BusErrorOf([&] { Manager().ModifyEventSubscription(mine, *m_guard); }), notOwner);
-    EXPECT_EQ(BusErrorOf([&] { Manager().DisableEventSubscription(mine, *m_guard); }), notOwner);
-    EXPECT_EQ(Manager().GetEventSubscriptionById(3, *m_admin).userId, 1);
+    ASSERT_EQ(mine.id, 3);
+    const std::string before = StoredSubscriptions(Database());
+    const auto notOwner = [](int user, int id) {
+        return "corvessa.eventsubscription.userisnotsubscriptionowner | User " + std::to_string(user) +
+               " is not the owner of event subscription " + std::to_string(id) + ".";
+    };
+    const std::string isDisabled =
+        "corvessa.eventsubscription.subscriptionisdisabled | The event subscription is disabled.";
     const std::string missing =
         "corvessa.eventsubscription.subscriptiondoesnotexist | The event subscription does not exist.";
-    EXPECT_EQ(BusErrorOf([&] { Manager().GetEventSubscriptionById(404, *m_admin); }), missing);
-    EventSubscription unknown;
-    unknown.id = -1;
-    EXPECT_EQ(BusErrorOf([&] { Manager().DisableEventSubscription(unknown, *m_admin); }), missing);
-    // Refused requests changed nothing and announced nothing.
-    EXPECT_FALSE(Manager().GetEventSubscriptionById(3, *m_operator).IsDisabled());
-    EXPECT_EQ(m_bus.Notices().size(), 1u);
+    const auto request = [](LONG id) {
+        EventSubscription subscription;
+        subscription.id = id;
+        subscription.description = "taken over";
+        return subscription;
+    };
+    struct Case
+    {
+        const char* name;
+        std::function<void()> call;
+        std::string expected;
+    };
+    const Case cases[] = {
+        {"read another's", [&] { Manager().GetEventSubscriptionById(3, *m_guard); }, notOwner(2, 3)},
+        {"modify another's active", [&] { Manager().ModifyEventSubscription(request(1), *m_guard); }, notOwner(2, 1)},
+        {"modify another's disabled", [&] { Manager().ModifyEventSubscription(request(2), *m_guard); }, notOwner(2, 2)},
+        {"disable another's active", [&] { Manager().DisableEventSubscription(request(3), *m_guard); }, notOwner(2, 3)},
+        {"disable another's disabled", [&] { Manager().DisableEventSubscription(request(2), *m_guard); },
+         notOwner(2, 2)},
+        {"modify own disabled", [&] { Manager().ModifyEventSubscription(request(2), *m_operator); }, isDisabled},
+        {"disable own disabled", [&] { Manager().DisableEventSubscription(request(2), *m_operator); }, isDisabled},
+        {"read missing", [&] { Manager().GetEventSubscriptionById(404, *m_admin); }, missing},
+        {"modify missing", [&] { Manager().ModifyEventSubscription(request(405), *m_admin); }, missing},
+        {"disable missing", [&] { Manager().DisableEventSubscription(request(-1), *m_admin); }, missing},
+    };
+    for (const Case& test : cases)
+    {
+        EXPECT_EQ(BusErrorOf(test.call), test.expected) << test.name;
+    }
+    EXPECT_EQ(Manager().GetEventSubscriptionById(1, *m_admin).userId, 1);
+    EXPECT_EQ(StoredSubscriptions(Database()), before);
+    EXPECT_EQ(m_bus.Notices(), (std::vector<std::pair<int, int>>{{3, 1}}));
 }
 
 TEST_F(EventSubscriptions, DescriptionAndFilterLimits)

@@ -1,6 +1,7 @@
 // BusDoor: the bus front end over a test program's door installation (tests/e2e's
 // DoorInstallation), for tests that drive both doors alike: it logs internal accounts in and
-// answers reads, adds and method calls as the bus host would. Used on the test thread only.
+// answers reads, adds, method calls and subscription writes as the bus host would, and keeps
+// the change notices the front end sends. Used on the test thread only.
 #pragma once
 
 #include "bus/CCorvessaBaseApp.h"
@@ -12,11 +13,13 @@
 #include "inhouse/BntUtility/CWMIException.h"
 #include "platform/mfc/COleDateTime.h"
 #include "platform/mfc/ModuleState.h"
+#include "tests/bus/SubscriptionTestSupport.h"
 #include "tests/e2e/DoorTest.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -42,6 +45,7 @@ public:
     {
         const CModuleStateSwitch current(&m_app);
         m_app.InitInstance();
+        m_app.SetQpidWrapper(&m_notices);
     }
     ~BusDoor()
     {
@@ -267,6 +271,36 @@ public:
         });
     }
 
+    // How the bus answered a subscription's add (of the description), modify (of subscription
+    // id's description) or disable: "ok", or the refusal's key and text.
+    std::string AddSubscription(const std::string& token, const std::string& description)
+    {
+        corvessa::EventSubscription request;
+        request.description = description;
+        return SubscriptionAnswer([&] { m_app.AddEventSubscription(request, token, kApplication); });
+    }
+    std::string ModifySubscription(const std::string& token, std::int32_t id, const std::string& description)
+    {
+        corvessa::EventSubscription request;
+        request.id = id;
+        request.description = description;
+        return SubscriptionAnswer([&] { m_app.ModifyEventSubscription(request, token, kApplication); });
+    }
+    std::string DisableSubscription(const std::string& token, std::int32_t id)
+    {
+        corvessa::EventSubscription request;
+        request.id = id;
+        return SubscriptionAnswer([&] { m_app.DisableEventSubscription(request, token, kApplication); });
+    }
+    // (subscription id, change type) of every change notice sent since the last call, in order.
+    std::vector<std::pair<int, int>> TakeNotices()
+    {
+        std::vector<std::pair<int, int>> notices = m_notices.Notices();
+        notices.erase(notices.begin(), notices.begin() + static_cast<std::ptrdiff_t>(m_noticesTaken));
+        m_noticesTaken += notices.size();
+        return notices;
+    }
+
     // The cardholder the bus finds for the directory account: its id, or the refusal's key and
     // text with the id it wrote ("id | key | text").
     std::string CardholderOf(const std::string& token, int directory, const std::string& user,
@@ -345,7 +379,19 @@ private:
         }
     }
 
+    std::string SubscriptionAnswer(const std::function<void()>& write)
+    {
+        const CModuleStateSwitch current(&m_app);
+        return Answer([&] {
+            write();
+            return S_OK;
+        });
+    }
+
     static constexpr char kApplication[] = "isolation";
+    // Outlives the application object, which sends to it.
+    RecordingQpidWrapper m_notices;
+    std::size_t m_noticesTaken = 0;
     CCorvessaBaseApp m_app;
 };
 

@@ -36,7 +36,8 @@ constexpr char kPorterPassword[] = "porter-demo";
 constexpr int kLocalAccounts = 1;
 constexpr char kDoraLogin[] = "dora";
 
-// Persons segmented. Dora (user 58): every right (the isolation groups 71 to 73), Headquarters
+// Persons segmented. The porter's business-event subscription 31, undated (so it never expires).
+// Dora (user 58): every right (the isolation groups 71 to 73), Headquarters
 // only, every field; she signs in on the bus as an internal account. The installation's own list
 // COSTCENTRE (a DDTBL list, made as DEPARTMENT is) gives the values of the cardholder field
 // COSTCENTRE: North and South in Headquarters, Dockside in the Warehouse.
@@ -53,11 +54,15 @@ INSERT INTO DDTBL (ID, NAME, TBLNAME, ISLIST) VALUES (258, 'Cost centre', 'COSTC
 ALTER TABLE UDFEMP ADD COLUMN COSTCENTRE INTEGER;
 INSERT INTO DDFLD (DDFLDID, FLDNAME, CIMTYPE, MAXLEN, REQUIRED, LISTID) VALUES (258, 'COSTCENTRE', 3, 0, 0, 258);
 INSERT INTO UDFOBJS (UDFOBJSID, TBLID, DDFLDID, DBOBJTYPE, LFIELD, LABEL) VALUES (258, 2, 258, 1, 58, 'Cost centre');
+INSERT INTO BUSINESS_EVENT_SUBSCRIPTION (BUSINESS_EVENT_SUBSCRIPTIONID, USER_ID, NAME, DESCRIPTION, EVENT_FILTER,
+    IS_DURABLE, DESTINATION_NAME, ROUTING_KEY) VALUES (31, 3, 'porter-queue', 'Porter doors', '', 1, 'amq.topic',
+    'porter-key');
 )";
 
-// The installation's list and its field go again: the other suites of the program see the demo's
-// cardholder layout.
+// The installation's list and its field go again, and the porter's subscription: the other suites
+// of the program see the demo's cardholder layout and subscriptions.
 constexpr char kListGone[] = R"(
+DELETE FROM BUSINESS_EVENT_SUBSCRIPTION WHERE BUSINESS_EVENT_SUBSCRIPTIONID = 31;
 DELETE FROM UDFOBJS WHERE UDFOBJSID = 258;
 DELETE FROM DDFLD WHERE DDFLDID = 258;
 DELETE FROM DDTBL WHERE ID = 258;
@@ -97,13 +102,16 @@ protected:
 };
 
 // A request of the porter's, by the WMI door (its Windows account) or the bus (its directory
-// session), on Headquarters' person 1 and its badge 6, which the porter may give level 1.
+// session), on Headquarters' person 1 and its badge 6, which the porter may give level 1, or on
+// its business-event subscription 31. `ended`: how the road answers a caller its door no longer
+// serves, when not as the door's other requests.
 struct Road
 {
     std::string name;
     std::function<std::string()> request;
     bool bus = false;
     bool writes = true;
+    const char* ended = nullptr;
 };
 
 // How a request of a caller its door no longer serves is answered: the WMI door finds its account
@@ -111,6 +119,8 @@ struct Road
 constexpr char kWmiEnded[] =
     "0x80041003 | The client does not have access to use Fluxmere. The user account has not been linked.";
 constexpr char kBusEnded[] = "0x80040520";
+constexpr char kSubscriptionEnded[] =
+    "corvessa.general.invalidsessiontoken | Invalid authentication token. Check server logs for more details.";
 
 // A change of what the porter's identity comes from, and its undoing. A door follows the change
 // when its sign-in reads what changed: the WMI door looks a Windows account up through a
@@ -175,6 +185,10 @@ TEST_F(StampedRows, ADirectoryOrItsFlagOrAccountChangedEndsItsCallersAtTheNextRe
                              BusValues({{L"BADGEKEY", _variant_t(LONG{6})}}));
          },
          true},
+        {"subs add, bus", [&] { return bus.AddSubscription(session, "inwindow"); }, true, true, kSubscriptionEnded},
+        {"subs modify, bus", [&] { return bus.ModifySubscription(session, 31, "inwindow"); }, true, true,
+         kSubscriptionEnded},
+        {"subs disable, bus", [&] { return bus.DisableSubscription(session, 31); }, true, true, kSubscriptionEnded},
     };
     constexpr char kNotSignedOn[] = "corvessa.authentication.failedtoauthenticate | Failed to retrieve SID for "
                                     "provided credentials, check server error logs for details.";
@@ -198,6 +212,9 @@ TEST_F(StampedRows, ADirectoryOrItsFlagOrAccountChangedEndsItsCallersAtTheNextRe
          "INSERT INTO BNT_DIRECTORY_SSO (BNT_DIRECTORYID, USE_MANUAL_SSO) VALUES (1, 1)", false, true, kNotSignedOn},
         {"directory account deleted", "DELETE FROM BNT_DIRECTORY_ACCOUNT WHERE USERNAME = 'porter'", porterAccount,
          false, true, kNotSignedOn},
+        {"user disabled", "UPDATE USERS SET ISENABLED = 0 WHERE USERID = 3",
+         "UPDATE USERS SET ISENABLED = 1 WHERE USERID = 3", true, true,
+         "corvessa.authentication.failedtoauthenticate | Authentication failed."},
     };
     // Served before the change: the WMI door keeps the porter's entry, the bus its session.
     const auto serve = [&] {
@@ -226,8 +243,9 @@ TEST_F(StampedRows, ADirectoryOrItsFlagOrAccountChangedEndsItsCallersAtTheNextRe
             serve();
             Apply(change.make);
             const std::string next = Reason(road.request());
-            EXPECT_EQ(next, follows ? (road.bus ? kBusEnded : kWmiEnded) : "ok");
+            EXPECT_EQ(next, follows ? (road.ended != nullptr ? road.ended : road.bus ? kBusEnded : kWmiEnded) : "ok");
             EXPECT_EQ(TakeServerCalls(m_servers), std::vector<std::string>());
+            EXPECT_EQ(bus.TakeNotices(), (std::vector<std::pair<int, int>>()));
             Apply(change.undo);
             if (!road.writes)
                 continue;
@@ -247,6 +265,7 @@ TEST_F(StampedRows, ADirectoryOrItsFlagOrAccountChangedEndsItsCallersAtTheNextRe
             EXPECT_EQ(raced, next);
             EXPECT_EQ(LogLines(kAnsweredAnew), anew + 1);
             EXPECT_EQ(TakeServerCalls(m_servers), std::vector<std::string>());
+            EXPECT_EQ(bus.TakeNotices(), (std::vector<std::pair<int, int>>()));
             Apply(change.undo);
         }
         EXPECT_EQ(DoorInstallation::Digest({"RIGHTS_STAMP"}), before);
