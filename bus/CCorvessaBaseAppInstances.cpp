@@ -17,6 +17,7 @@
 #include "framework/CWmipMessages.h"
 #include "framework/CWmipQuery.h"
 #include "framework/CWmipQueryRefusal.h"
+#include "framework/CWmipStoredValueRefusal.h"
 #include "framework/wql/WqlLimits.h"
 #include "inhouse/BntUtility/CWMIDebugLog.h"
 #include "inhouse/BntUtility/CWMIException.h"
@@ -138,6 +139,13 @@ HRESULT CCorvessaBaseApp::GetInstance(const std::string& token, const std::strin
         // filter that does not parse.
         CWMIDebugLog::LogError(kSource, __LINE__, e.GetMessage(), e.GetHResult(), nullptr, &e);
         throw;
+    }
+    catch (const CWmipStoredValueRefusal& e)
+    {
+        // A row stored with a value its property cannot take is no fault of the filter, and no
+        // page may leave it out: the read fails, naming the value, under the bus's own key.
+        CWMIDebugLog::LogError(kSource, __LINE__, e.GetMessage(), e.GetHResult(), nullptr, &e);
+        throw CCorvessaException(CCorvessaException::kGeneralExceptionKey, e);
     }
     catch (const CWMIException& e)
     {

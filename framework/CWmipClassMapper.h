@@ -294,14 +294,17 @@ public:
     // then moves to the next row. Rows that the query's full WHERE clause rejects (when the
     // SQL could only select a superset) are passed over; S_FALSE with a null instance when no
     // further row matches. A failing HRESULT leaves no instance (the row is passed all the
-    // same); WBEM_S_NO_MORE_DATA when nothing is open or the rows are exhausted.
+    // same); WBEM_S_NO_MORE_DATA when nothing is open or the rows are exhausted. A row whose
+    // stored value its property cannot take throws CWmipStoredValueRefusal (naming the value,
+    // the property and the row) and closes the recordset: it is never passed over.
     HRESULT NextInstance(IWbemClassObject** instance, LONG flags = 0);
     // Closes the recordset; harmless when nothing is open.
     void EndEnumeration();
     // The number of rows the attached query selects, ignoring paging (one COUNT statement, or
     // a pass over the rows when the query's SQL is only a superset). Throws CWMIException
     // 0x80041017 for a database failure (logged first when log is set) and the database's
-    // CDBException again for a lost connection.
+    // CDBException again for a lost connection; the pass over the rows throws what building a
+    // row throws (CWmipStoredValueRefusal), as the page that meets that row does.
     LONG GetTotalRowCount(bool log);
 
     // The instance the keyed path names, or null when none matches (the caller releases it).

@@ -2,7 +2,9 @@
 #include "framework/CWmipInstanceReader.h"
 
 #include "framework/CWmipClassMapperHooks.h"
+#include "framework/CWmipMessages.h"
 #include "framework/CWmipQuery.h"
+#include "framework/CWmipStoredValueRefusal.h"
 #include "framework/WMIHelper.h"
 #include "framework/WqlInstancePropertySource.h"
 #include "inhouse/BntCoreDb/CDBException.h"
@@ -12,8 +14,10 @@
 #include "inhouse/BntUtility/CWMIException.h"
 #include "platform/com/CimTypes.h"
 #include "platform/com/WbemConstants.h"
+#include "platform/wmi/CimValue.h"
 #include "platform/wmi/IWbemClassObject.h"
 
+#include <cstdint>
 #include <memory>
 #include <utility>
 
@@ -106,38 +110,86 @@ HRESULT CWmipInstanceReader::BuildInstance(IWbemClassObject** instance)
     for (int index = 0; index < static_cast<int>(plans.size()); ++index)
     {
         const ColumnPlan& plan = plans[static_cast<size_t>(index)];
-        switch (plan.method)
+        try
         {
-        case WMIHelper::kProcessSkip:
-            break;
-        case WMIHelper::kProcessByColumnName:
-        case WMIHelper::kProcessByPropertyName:
-        case WMIHelper::kProcessByOwnColumnName:
-        case WMIHelper::kProcessByRegisteredName:
-            hr = PutColumn(built.Get(), plan, index);
-            break;
-        case WMIHelper::kProcessByMapper:
-        case WMIHelper::kProcessByMapperSecond:
-        case WMIHelper::kProcessByMapperThird: {
-            IWbemClassObject* target = built.Get();
-            hr = m_mapper.ProcessInstanceProperty(&target, plan.column, plan.table);
-            if (FAILED(hr))
-                throw CWMIException(kClassMapperLogSource, __LINE__, hr);
-            hr = S_OK;
-            break;
+            hr = PutPlannedColumn(built.Get(), plan, index);
         }
-        default: {
-            // A number no processing method has is a mapper's fault, never a column to guess at.
-            CString text;
-            text.Format(L"The column %s has the unknown processing method %d.", plan.column.GetString(), plan.method);
-            throw CWMIException(kClassMapperLogSource, __LINE__, WBEM_E_FAILED, text);
+        catch (const CDBException& e)
+        {
+            // The database could not read the stored value as the column's type (a text in a
+            // number column, a number beyond 64 bits, a text that is no date-time): the row is
+            // there, so it is named, never passed over.
+            if (e.GetState().Left(2) != L"22")
+                throw;
+            RefuseStoredValue(plan, index, e.m_strError);
         }
+        if (hr == WBEM_E_VALUE_OUT_OF_RANGE || hr == WBEM_E_TYPE_MISMATCH)
+        {
+            CString reason;
+            if (plan.type == CIM_DATETIME)
+                reason = CWmipMessages::kStoredDateOutOfRange;
+            else
+                reason.Format(CWmipMessages::kStoredValueOutOfRange, CimValue::TypeName(plan.type).c_str());
+            RefuseStoredValue(plan, index, reason);
         }
         if (FAILED(hr))
             return hr;
     }
     *instance = built.Detach();
     return S_OK;
+}
+
+HRESULT CWmipInstanceReader::PutPlannedColumn(IWbemClassObject* instance, const ColumnPlan& plan, int index)
+{
+    switch (plan.method)
+    {
+    case WMIHelper::kProcessSkip:
+        return S_OK;
+    case WMIHelper::kProcessByColumnName:
+    case WMIHelper::kProcessByPropertyName:
+    case WMIHelper::kProcessByOwnColumnName:
+    case WMIHelper::kProcessByRegisteredName:
+        return PutColumn(instance, plan, index);
+    case WMIHelper::kProcessByMapper:
+    case WMIHelper::kProcessByMapperSecond:
+    case WMIHelper::kProcessByMapperThird: {
+        IWbemClassObject* target = instance;
+        const HRESULT hr = m_mapper.ProcessInstanceProperty(&target, plan.column, plan.table);
+        if (FAILED(hr))
+            throw CWMIException(kClassMapperLogSource, __LINE__, hr);
+        return S_OK;
+    }
+    default: {
+        // A number no processing method has is a mapper's fault, never a column to guess at.
+        CString text;
+        text.Format(L"The column %s has the unknown processing method %d.", plan.column.GetString(), plan.method);
+        throw CWMIException(kClassMapperLogSource, __LINE__, WBEM_E_FAILED, text);
+    }
+    }
+}
+
+void CWmipInstanceReader::RefuseStoredValue(const ColumnPlan& plan, int index, const CString& reason)
+{
+    CString path;
+    try
+    {
+        // The row is named by its keys when they can be read (a key may be the value refused).
+        if (FAILED(m_mapper.GetObjectPath(*m_recordset, path)))
+            path.Empty();
+    }
+    catch (const CException&)
+    {
+        path.Empty();
+    }
+    if (path.IsEmpty())
+        path = m_mapper.GetClassName() + L" (keys unreadable)";
+    CString property = plan.property;
+    if (property.IsEmpty())
+        property = m_mapper.GetPropertyName(plan.column, plan.table);
+    if (property.IsEmpty())
+        property = plan.column;
+    throw CWmipStoredValueRefusal(kClassMapperLogSource, __LINE__, path, property, m_recordset->GetValue(index),
+                                  reason);
 }
 
 HRESULT CWmipInstanceReader::SpawnRowInstance(IWbemClassObject* classObject, ComPtr<IWbemClassObject>& built)
@@ -222,13 +274,24 @@ HRESULT CWmipInstanceReader::PutColumn(IWbemClassObject* instance, const ColumnP
     case CIM_SINT16:
     case CIM_UINT16:
     case CIM_SINT32:
-        return WMIHelper::PutNumber(instance, property, m_recordset->GetLong(index), slot);
-    case CIM_UINT32:
-        return WMIHelper::PutUnsignedNumber(instance, property, static_cast<ULONG>(m_recordset->GetLongLong(index)),
-                                            slot);
+    case CIM_UINT32: {
+        // A stored number the type cannot hold is refused, never cut to the type's bits.
+        const LONGLONG value = m_recordset->GetLongLong(index);
+        std::int64_t low = 0;
+        std::int64_t high = 0;
+        if (!CimValue::IntegerRange(type, &low, &high) || value < low || value > high)
+            return WBEM_E_VALUE_OUT_OF_RANGE;
+        if (type == CIM_UINT32)
+            return WMIHelper::PutUnsignedNumber(instance, property, static_cast<ULONG>(value), slot);
+        return WMIHelper::PutNumber(instance, property, static_cast<LONG>(value), slot);
+    }
     case CIM_SINT64:
-    case CIM_UINT64:
-        return WMIHelper::PutNumber64(instance, property, m_recordset->GetLongLong(index), slot);
+    case CIM_UINT64: {
+        const LONGLONG value = m_recordset->GetLongLong(index);
+        if (type == CIM_UINT64 && value < 0)
+            return WBEM_E_VALUE_OUT_OF_RANGE;
+        return WMIHelper::PutNumber64(instance, property, value, slot);
+    }
     case CIM_REAL32:
     case CIM_REAL64: {
         _variant_t value(m_recordset->GetDouble(index));
@@ -323,26 +386,9 @@ HRESULT CWmipInstanceReader::Next(IWbemClassObject** instance)
             HRESULT hr = S_OK;
             {
                 RowAdvance advance(*m_recordset);
-                try
-                {
-                    hr = m_mapper.CreateInstance(&built);
-                }
-                catch (const CDBException& e)
-                {
-                    // A stored value that fits no property (text in a number column, a number
-                    // too large) spoils its own row only: the row is named in the log and
-                    // passed over, the enumeration goes on.
-                    if (e.GetState().Left(2) != L"22")
-                        throw;
-                    LogSkippedRow(&e);
-                    built = nullptr;
-                }
-                if (IsRowValueFailure(hr))
-                    LogSkippedRow(nullptr);
+                hr = m_mapper.CreateInstance(&built);
                 advance.Advance();
             }
-            if (IsRowValueFailure(hr))
-                continue;
             if (FAILED(hr))
                 return hr;
             if (built == nullptr || !InstanceMatchesQuery(built.Get()))
@@ -359,6 +405,12 @@ HRESULT CWmipInstanceReader::Next(IWbemClassObject** instance)
         }
         return S_FALSE;
     }
+    catch (const CWmipStoredValueRefusal&)
+    {
+        // Its text names the value, the property and the row: it goes to the caller whole.
+        End();
+        throw;
+    }
     catch (const CWMIException& e)
     {
         return FAILED(e.GetHResult()) ? e.GetHResult() : WBEM_E_FAILED;
@@ -370,22 +422,6 @@ HRESULT CWmipInstanceReader::Next(IWbemClassObject** instance)
         End();
         return WBEM_E_FAILED;
     }
-}
-
-bool CWmipInstanceReader::IsRowValueFailure(HRESULT result)
-{
-    return result == WBEM_E_TYPE_MISMATCH || result == WBEM_E_VALUE_OUT_OF_RANGE;
-}
-
-void CWmipInstanceReader::LogSkippedRow(const CException* error)
-{
-    CString path;
-    // The row is named by its keys when they can be read, else by its class alone.
-    if (m_recordset == nullptr || FAILED(m_mapper.GetObjectPath(*m_recordset, path)))
-        path = m_mapper.GetClassName() + L" (keys unreadable)";
-    CWMIDebugLog::LogError(kClassMapperLogSource, __LINE__,
-                           L"Row skipped: a stored value of " + path + L" does not fit its property.",
-                           WBEM_E_TYPE_MISMATCH, error);
 }
 
 void CWmipInstanceReader::End()
@@ -447,7 +483,10 @@ LONG CWmipInstanceReader::CountRows(bool log)
                 hr = m_mapper.CreateInstance(&built);
                 advance.Advance();
             }
-            if (SUCCEEDED(hr) && built != nullptr && InstanceMatchesQuery(built.Get()))
+            // A row that cannot be built fails the count as it fails the page that meets it.
+            if (FAILED(hr))
+                throw CWMIException(kClassMapperLogSource, __LINE__, hr);
+            if (built != nullptr && InstanceMatchesQuery(built.Get()))
                 ++count;
         }
         return count;

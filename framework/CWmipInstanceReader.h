@@ -5,7 +5,9 @@
 // superset, and the row count. The mapper shapes, filters and orders the recordset
 // (PrepareRecordset, ApplyOrdering) and answers the per-column hooks the reader asks, all
 // through CWmipClassMapperHooks, so the reader stands below the mapper; the mapper keeps the
-// rows the reader opens, for its column hooks.
+// rows the reader opens, for its column hooks. A row whose stored value its property cannot
+// take is never passed over: building it throws CWmipStoredValueRefusal naming the value, so a
+// page, an enumeration, a get and a count that meet it all fail alike.
 //
 // A member of its mapper, built and destroyed with it; it borrows the mapper, whose connection
 // outlives it. The recordset is closed by End, by any failure on the way and at the latest by
@@ -23,7 +25,6 @@
 #include "platform/wmi/WbemClassObject.h"
 
 class CDynamicRecordset;
-class CException;
 class CMultiFilterRecordset;
 class CWmipClassMapperHooks;
 class IWbemClassObject;
@@ -74,12 +75,14 @@ private:
     // True when the attached query's full WHERE clause accepts the instance (always when the
     // SQL selected exactly the matching rows).
     bool InstanceMatchesQuery(IWbemClassObject* instance) const;
-    // True for the results of building an instance that come from one row's stored values
-    // (a value that does not fit its property's type or range).
-    static bool IsRowValueFailure(HRESULT result);
-    // Logs that the current row is passed over, naming it by its object path when its keys
-    // can be read.
-    void LogSkippedRow(const CException* error);
+    // One column of the current row into the instance by its plan's processing method: the
+    // HRESULT of the put (WBEM_E_VALUE_OUT_OF_RANGE or WBEM_E_TYPE_MISMATCH for a stored value
+    // its property's type cannot hold); a mapper's failing hook and an unknown method throw
+    // CWMIException, and the database's refusal to read the value throws its CDBException.
+    HRESULT PutPlannedColumn(IWbemClassObject* instance, const ColumnPlan& plan, int index);
+    // Throws the CWmipStoredValueRefusal of the column's stored value in the current row, for
+    // `reason`, naming the row by its object path when its keys can be read.
+    [[noreturn]] void RefuseStoredValue(const ColumnPlan& plan, int index, const CString& reason);
 
     // Set at construction.
     CWmipClassMapperHooks& m_mapper;

@@ -375,7 +375,7 @@ HRESULT WMIHelper::PutStoredDateTime(IWbemClassObject* object, const wchar_t* na
         LONGLONG checked = 0;
         if (localTime ? !UtcTimestampFromLocal(stored, DefaultTimeZoneInfo, utc)
                       : !SecondsFromTimestamp(stored, checked))
-            return S_OK;
+            return WBEM_E_VALUE_OUT_OF_RANGE;
         const DateTimeText::Parts parts =
             DateTimeText::WallClock(utc.year, utc.month, utc.day, utc.hour, utc.minute, utc.second);
         return PutDateTimeParts(object, name, true, parts, slot, isoForm);

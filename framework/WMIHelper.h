@@ -142,7 +142,8 @@ public:
     // by the rules of DefaultTimeZoneInfo) or UTC, written as PutDateTime writes it, the fraction
     // dropped; isoForm is true for the bus door's form (the mapper's IsBusDoor), which a reader
     // asks once per enumeration rather than per value. A value outside the years 100-9999, before
-    // or after the conversion, is left absent: S_OK and nothing written.
+    // or after the conversion, is no date-time any road takes (writes, query literals):
+    // WBEM_E_VALUE_OUT_OF_RANGE and nothing written, never an absent value for a date stored.
     static HRESULT PutStoredDateTime(IWbemClassObject* object, const wchar_t* name, const TIMESTAMP_STRUCT& stored,
                                      bool localTime, bool isoForm, const WbemClassObject::PropertySlot* slot = nullptr);
 

@@ -1,5 +1,6 @@
 #include "tests/framework/mappers/MapperTestFixture.h"
 
+#include "framework/CWmipStoredValueRefusal.h"
 #include "framework/WMIHelper.h"
 #include "tests/common/TestEnvironment.h"
 
@@ -66,7 +67,8 @@ TEST_F(DateColumns, UtcLiteralsSelectLocalColumnsAtTheSameInstant)
 }
 
 // What an enumeration answers for badge 1 holding `stored` in its date column: the property's
-// text, the failure of the row, or that no row came.
+// text, the failure of the row, the reason a stored value that cannot be served is refused for,
+// or that no row came.
 std::string ReadStoredDate(CWmipClassMapper& mapper, TestDatabase& db, const char* stored)
 {
     db.Exec(std::string("UPDATE BADGE SET ACTIVATE = ") +
@@ -79,7 +81,19 @@ std::string ReadStoredDate(CWmipClassMapper& mapper, TestDatabase& db, const cha
     while (answer.empty() && mapper.HasMoreInstances())
     {
         IWbemClassObject* instance = nullptr;
-        const HRESULT hr = mapper.NextInstance(&instance, 0);
+        HRESULT hr = S_OK;
+        try
+        {
+            hr = mapper.NextInstance(&instance, 0);
+        }
+        catch (const CWmipStoredValueRefusal& e)
+        {
+            const std::string text = CStringToUtf8(e.GetText());
+            const std::string named = std::string("The stored value '") + (stored == nullptr ? "" : stored) +
+                                      "' of property ACTIVATE of Tst_Badge.BadgeKey=\"1\" cannot be served: ";
+            answer = text.rfind(named, 0) == 0 ? "<refused: " + text.substr(named.size()) + ">" : text;
+            break;
+        }
         if (FAILED(hr))
             answer = "<failed>";
         else if (instance != nullptr)
@@ -101,6 +115,12 @@ TEST_F(DateColumns, StoredDateTextsAreAnsweredAsDmtf)
         const char* stored;
         const char* answer;
     };
+    // A stored value no date-time of this system can take is refused with its reason, never
+    // answered as a missing row or a missing value.
+    const char* const kOutside =
+        "<refused: It lies outside the years 100 to 9999, the date-times every road of this system takes.>";
+    const char* const kForm = "<refused: The text is not a date-time of the form YYYY-MM-DD HH:MM:SS.>";
+    const char* const kNoReal = "<refused: The date-time text names no real date or time.>";
     const Case cases[] = {
         // Eastern time: 02:00-03:00 is skipped on 2024-03-10 and 01:00-02:00 repeats on 2024-11-03.
         {"EST5EDT,M3.2.0,M11.1.0", false, "2024-03-10 01:59:59", "20240310065959.000000+000"},
@@ -115,18 +135,18 @@ TEST_F(DateColumns, StoredDateTextsAreAnsweredAsDmtf)
         {"EST5EDT,M3.2.0,M11.1.0", false, "1899-12-29 23:00:00", "18991230040000.000000+000"},
         {"EST5EDT,M3.2.0,M11.1.0", false, "1970-01-01 00:00:00", "19700101050000.000000+000"},
         {"EST5EDT,M3.2.0,M11.1.0", false, "9999-12-31 18:59:59", "99991231235959.000000+000"},
-        {"EST5EDT,M3.2.0,M11.1.0", false, "9999-12-31 19:00:00", "<null>"},
+        {"EST5EDT,M3.2.0,M11.1.0", false, "9999-12-31 19:00:00", kOutside},
         {"EST5EDT,M3.2.0,M11.1.0", false, "0100-01-01 00:00:00", "01000101050000.000000+000"},
-        {"EST5EDT,M3.2.0,M11.1.0", false, "0099-12-31 23:00:00", "<null>"},
+        {"EST5EDT,M3.2.0,M11.1.0", false, "0099-12-31 23:00:00", kOutside},
         {"EST5EDT,M3.2.0,M11.1.0", false, "2024-05-06 07:08:09.123456", "20240506110809.000000+000"},
         {"EST5EDT,M3.2.0,M11.1.0", false, "2024-05-06 07:08:09.9", "20240506110809.000000+000"},
         {"EST5EDT,M3.2.0,M11.1.0", false, nullptr, "<null>"},
-        {"EST5EDT,M3.2.0,M11.1.0", false, "", "<no row>"},
-        {"EST5EDT,M3.2.0,M11.1.0", false, "2024-02-30 00:00:00", "<no row>"},
-        {"EST5EDT,M3.2.0,M11.1.0", false, "2023-02-29 00:00:00", "<no row>"},
-        {"EST5EDT,M3.2.0,M11.1.0", false, "2024-01-01 24:00:00", "<no row>"},
-        {"EST5EDT,M3.2.0,M11.1.0", false, "2024-01-01T00:00:00", "<no row>"},
-        {"EST5EDT,M3.2.0,M11.1.0", false, "not a date", "<no row>"},
+        {"EST5EDT,M3.2.0,M11.1.0", false, "", kForm},
+        {"EST5EDT,M3.2.0,M11.1.0", false, "2024-02-30 00:00:00", kNoReal},
+        {"EST5EDT,M3.2.0,M11.1.0", false, "2023-02-29 00:00:00", kNoReal},
+        {"EST5EDT,M3.2.0,M11.1.0", false, "2024-01-01 24:00:00", kNoReal},
+        {"EST5EDT,M3.2.0,M11.1.0", false, "2024-01-01T00:00:00", kForm},
+        {"EST5EDT,M3.2.0,M11.1.0", false, "not a date", kForm},
         // Central Europe: 02:00-03:00 is skipped on 2024-03-31 and repeats on 2024-10-27.
         {"CET-1CEST,M3.5.0,M10.5.0/3", false, "2024-03-31 01:59:59", "20240331005959.000000+000"},
         {"CET-1CEST,M3.5.0,M10.5.0/3", false, "2024-03-31 02:30:00", "20240331003000.000000+000"},
@@ -134,7 +154,7 @@ TEST_F(DateColumns, StoredDateTextsAreAnsweredAsDmtf)
         {"CET-1CEST,M3.5.0,M10.5.0/3", false, "2024-10-27 01:59:59", "20241026235959.000000+000"},
         {"CET-1CEST,M3.5.0,M10.5.0/3", false, "2024-10-27 02:30:00", "20241027003000.000000+000"},
         {"CET-1CEST,M3.5.0,M10.5.0/3", false, "2024-10-27 03:00:00", "20241027020000.000000+000"},
-        {"CET-1CEST,M3.5.0,M10.5.0/3", false, "0100-01-01 00:30:00", "<null>"},
+        {"CET-1CEST,M3.5.0,M10.5.0/3", false, "0100-01-01 00:30:00", kOutside},
         {"CET-1CEST,M3.5.0,M10.5.0/3", false, "9999-12-31 23:59:59", "99991231225959.000000+000"},
         // A class that keeps UTC answers the stored fields as they are.
         {"CET-1CEST,M3.5.0,M10.5.0/3", true, "2024-03-31 02:30:00", "20240331023000.000000+000"},
@@ -142,7 +162,7 @@ TEST_F(DateColumns, StoredDateTextsAreAnsweredAsDmtf)
         {"CET-1CEST,M3.5.0,M10.5.0/3", true, "0100-01-01 00:00:00", "01000101000000.000000+000"},
         {"CET-1CEST,M3.5.0,M10.5.0/3", true, "2024-05-06 07:08:09.999999", "20240506070809.000000+000"},
         {"CET-1CEST,M3.5.0,M10.5.0/3", true, nullptr, "<null>"},
-        {"CET-1CEST,M3.5.0,M10.5.0/3", true, "2024-13-01 00:00:00", "<no row>"},
+        {"CET-1CEST,M3.5.0,M10.5.0/3", true, "2024-13-01 00:00:00", kNoReal},
     };
     auto mapper = MakeMapper(L"Tst_Badge");
     ASSERT_NE(mapper, nullptr);

@@ -133,22 +133,85 @@ TEST_F(ProvixaHostFault, TheAdministratorEnumeratesEveryServedClassAndParallelHo
         EXPECT_EQ(run.status, 0) << run.err;
 }
 
-TEST_F(ProvixaHostFault, AStoredValueThatFitsNoPropertySpoilsOnlyItsRow)
+TEST_F(ProvixaHostFault, ARowWithAValueItsPropertyCannotTakeIsNamedOnBothDoorsAndCountedAsItsPagesAre)
 {
     Init();
-    Exec("UPDATE WORLDTZ SET BIAS = 'abc' WHERE WORLDTZID = (SELECT MIN(WORLDTZID) FROM WORLDTZ);"
-         "UPDATE WORLDTZ SET DAYLIGHTBIAS = 99999999999 WHERE WORLDTZID = (SELECT MAX(WORLDTZID) FROM WORLDTZ);");
-    const Outcome run = Provixa({"--as", "admin", "enum", "Bnt_WorldTimezone"});
-    EXPECT_EQ(run.status, 0) << run.err;
-    std::size_t instances = 0;
-    for (std::size_t at = run.out.find("instance of"); at != std::string::npos;
-         at = run.out.find("instance of", at + 1))
-        ++instances;
-    EXPECT_EQ(instances, 2u) << "the two good rows of four";
-    const std::string log = provixa_program::ReadAll(m_home / "Logs" / "Fluxmere.log");
-    EXPECT_TRUE(Contains(log, "Row skipped: a stored value of Bnt_WorldTimezone.ID=")) << log;
-    EXPECT_TRUE(Contains(log, "The text is not an integer.")) << log;
-    EXPECT_TRUE(Contains(log, "does not fit a 32-bit integer")) << log;
+    // One stored row at a time beside the five demo holidays (IDs 1 to 5), each kind of value
+    // the property cannot take under an ID of its own; the reason is the database's, or the
+    // property type's.
+    const struct
+    {
+        int id;
+        const char* hdate;
+        const char* extend;
+        const char* value;
+        const char* property;
+        const char* reason;
+    } cases[] = {
+        {17, "'2025-02-01 00:00:00'", "2147483648", "2147483648", "ExtentDays",
+         "It lies outside the values of the type sint32."},
+        {18, "'2024-03-01'", "1", "'2024-03-01'", "StartDate",
+         "The text is not a date-time of the form YYYY-MM-DD HH:MM:SS."},
+        {19, "'2023-02-29 00:00:00'", "2", "'2023-02-29 00:00:00'", "StartDate",
+         "The date-time text names no real date or time."},
+        {20, "'2024-05-01 24:00:00'", "3", "'2024-05-01 24:00:00'", "StartDate",
+         "The date-time text names no real date or time."},
+        {21, "'0001-01-01 00:00:00'", "4", "'0001-01-01 00:00:00'", "StartDate",
+         "It lies outside the years 100 to 9999, the date-times every road of this system takes."},
+        {22, "'2025-03-01 00:00:00'", "'abc'", "'abc'", "ExtentDays", "The text is not an integer."},
+    };
+    for (const auto& one : cases)
+    {
+        const std::string id = std::to_string(one.id);
+        SCOPED_TRACE("ID " + id);
+        Exec("INSERT INTO HOLIDAYS (HOLIDAYID, SEGMENTID, DESCRIPT, HDATE, EXTEND) VALUES (" + id + ", -1, 'Stored " +
+             id + "', " + one.hdate + ", " + one.extend + ")");
+        const std::string named = std::string("The stored value ") + one.value + " of property " + one.property +
+                                  " of Bnt_Holiday.ID=\"" + id + "\" cannot be served: " + one.reason;
+        // The WMI door, in one process: a get, an enumeration and a query that meet the row fail
+        // with its name (lines 1 to 3); a get and a query that leave it out answer their rows.
+        const Outcome wmi =
+            Provixa({"batch", "-"}, "--as admin get Bnt_Holiday.ID=" + id +
+                                        "\n--as admin enum Bnt_Holiday\n"
+                                        "--as admin query \"SELECT * FROM Bnt_Holiday WHERE ID > 4\"\n"
+                                        "--as admin get Bnt_Holiday.ID=5\n"
+                                        "--as admin query \"SELECT ID FROM Bnt_Holiday WHERE ID < 6\"\n");
+        for (const char* line : {"line 1: ", "line 2: ", "line 3: "})
+            EXPECT_TRUE(Contains(wmi.err,
+                                 "provixa: " + std::string(line) + "Error 0x80041001 (WBEM_E_FAILED): " + named + "\n"))
+                << line << "\n"
+                << wmi.err;
+        EXPECT_FALSE(Contains(wmi.err, "line 4")) << wmi.err;
+        EXPECT_FALSE(Contains(wmi.err, "line 5")) << wmi.err;
+        EXPECT_FALSE(Contains(wmi.err, "WBEM_E_NOT_FOUND")) << wmi.err;
+        EXPECT_TRUE(Contains(wmi.out, "Name = \"Midyear stocktake\";")) << wmi.out;
+        for (const char* kept : {"ID = 1;", "ID = 2;", "ID = 3;", "ID = 4;"})
+            EXPECT_TRUE(Contains(wmi.out, kept)) << wmi.out;
+        EXPECT_FALSE(Contains(wmi.out, "ID = " + id + ";")) << wmi.out;
+        // The bus door, in one session: the count counts the row, the first page of five lists
+        // exactly its rows, and the page that holds the row fails with its name under the bus's
+        // own key, as a page of every row does.
+        const Outcome bus = Provixa({"bus", "shell"},
+                                    "login admin\nget Bnt_Holiday --size 0\nget Bnt_Holiday --size 5\n"
+                                    "get Bnt_Holiday --size 5 --page 2\nget Bnt_Holiday\n",
+                                    "PROVIXA_PASSWORD=admin-demo");
+        EXPECT_TRUE(Contains(bus.out, "{\"instances\":[],\"page_number\":1,\"page_size\":0,\"total_count\":6,"))
+            << bus.out;
+        EXPECT_TRUE(Contains(bus.out, "],\"page_number\":1,\"page_size\":5,\"total_count\":6,\"total_pages\":2}"))
+            << bus.out;
+        for (const char* kept : {"\"ID\":1,", "\"ID\":2,", "\"ID\":3,", "\"ID\":4,", "\"ID\":5,"})
+            EXPECT_TRUE(Contains(bus.out, kept)) << bus.out;
+        EXPECT_FALSE(Contains(bus.out, "\"ID\":" + id + ",")) << bus.out;
+        std::string busNamed = named;
+        for (std::size_t at = busNamed.find('"'); at != std::string::npos; at = busNamed.find('"', at + 2))
+            busNamed.insert(at, "\\");
+        const std::string refusal =
+            "{\"error\":\"corvessa.general.exception\",\"hresult\":\"0x80041001\",\"message\":\"" + busNamed + "\"}\n";
+        const std::size_t first = bus.err.find(refusal);
+        EXPECT_NE(first, std::string::npos) << bus.err;
+        EXPECT_NE(bus.err.find(refusal, first + 1), std::string::npos) << "both pages that hold the row\n" << bus.err;
+        Exec("DELETE FROM HOLIDAYS WHERE HOLIDAYID = " + id);
+    }
 }
 
 // The host adds the cause of a refused write to the provider's general reason (the lock held by
