@@ -6,6 +6,7 @@
 
 #include "bus/CCorvessaBaseApp.h"
 #include "bus/CCorvessaException.h"
+#include "framework/wql/WqlLimits.h"
 #include "inhouse/BntCoreDb/CBntConnection.h"
 #include "inhouse/BntCoreDb/CBntDatabase.h"
 #include "inhouse/BntLogin/CAcsUser.h"
@@ -193,6 +194,27 @@ TEST_F(CorvessaGetInstance, FiltersAreCheckedAgainstTheRequestedType)
             EXPECT_EQ(read.instances.size(), c.rows) << c.type << " " << c.filter;
         }
     }
+    EXPECT_EQ(UseCount(), 0);
+}
+
+TEST_F(CorvessaGetInstance, AFilterLongerThanAQueryInBytesIsRefusedEvenWhenItsCharactersWouldFit)
+{
+    Fill("Alpha", 4);
+    // Two-byte characters: a filter of the limit's bytes holds about half as many characters, well
+    // within the parser's own limit, so only the bus's count of bytes can refuse the longer one.
+    const auto filterOfBytes = [](std::size_t bytes) {
+        std::string filter = "Name = 'Alpha3' OR Name = '";
+        const std::size_t room = bytes - filter.size() - 1;
+        for (std::size_t i = 0; i < room / 2; ++i)
+            filter += "\xC3\xA9";
+        return filter + std::string(room % 2, 'a') + "'";
+    };
+    const Page atLimit = Read("Pag_Alpha", 1, 10, filterOfBytes(WqlLimits::kMaxQueryLength));
+    EXPECT_EQ(atLimit.hr, S_OK);
+    EXPECT_EQ(atLimit.names, (std::vector<std::string>{"Alpha3"}));
+    const Page beyond = Read("Pag_Alpha", 1, 10, filterOfBytes(WqlLimits::kMaxQueryLength + 1));
+    EXPECT_EQ(beyond.hr, corvessa::kInvalidFilter);
+    EXPECT_TRUE(beyond.instances.empty());
     EXPECT_EQ(UseCount(), 0);
 }
 

@@ -352,6 +352,35 @@ TEST_F(CorvessaSession, EntryRemovedWhileInUseStaysUntilGivenBack)
     EXPECT_EQ(UserPoolTestAccess::RetiredCount(Cache()), 0u);
 }
 
+// The token names the user whose entry the login left: when that entry is gone before the token
+// is issued (the users dropped by another thread in between), the sign-in fails and no token is
+// made or recorded.
+TEST_F(CorvessaSession, ALoginWhoseEntryIsGoneBeforeItsTokenIsIssuedGetsNoToken)
+{
+    ASSERT_EQ(Check(Login(kOperator, kPassword)), S_OK);
+    m_app->InvalidateUsers();
+    std::string token;
+    COleDateTime at;
+    at.SetStatus(COleDateTime::invalid);
+    bool made = false;
+    const HRESULT hr = m_app->Sessions().IssueToken(
+        kApplication,
+        [](CString& sid) {
+            sid = CString(CCorvessaSessionService::kInternalSidPrefix) + L"OPERATOR";
+            return S_OK;
+        },
+        [&made] {
+            made = true;
+            return std::string("token-of-nobody");
+        },
+        token, at);
+    EXPECT_EQ(hr, WBEM_E_NOT_FOUND);
+    EXPECT_FALSE(made);
+    EXPECT_EQ(token, "");
+    EXPECT_EQ(at.GetStatus(), COleDateTime::invalid) << "no sign-in time";
+    EXPECT_EQ(Refusal("token-of-nobody"), CCorvessaException::kInvalidSessionTokenKey);
+}
+
 // Logins, requests and log-outs of one SID on several threads, with sweeps running: every
 // entry a request holds stays alive, and no entry is left behind or leaked.
 TEST_F(CorvessaSession, ParallelSessionsOfOneUserNeitherLeakNorFreeLiveEntries)

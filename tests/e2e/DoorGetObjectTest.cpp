@@ -63,6 +63,38 @@ TEST_F(DoorGetObject, ClassPathAnswersTheDeclaredDefinitionServedByTheProvider)
     EXPECT_EQ(support::PropertyText(other.objects.front().Get(), L"__CLASS"), "Bnt_WorldTimezone");
 }
 
+// A property a class declares without "key" keys none of its instances, though its superclass
+// declares it a key: the alarm inputs and outputs are keyed by ID alone, the reader inputs keep
+// both keys, and the superclasses keep theirs.
+TEST_F(DoorGetObject, AnInheritedKeyTheClassDeclaresPlainKeysNothing)
+{
+    const auto keyOf = [this](const wchar_t* className, const wchar_t* property) -> std::string {
+        const Reply reply = Get(Form::Sync, className);
+        ComPtr<IWbemQualifierSet> qualifiers;
+        _variant_t key;
+        if (reply.objects.size() != 1 ||
+            FAILED(reply.objects.front()->GetPropertyQualifierSet(property, &qualifiers)) ||
+            FAILED(qualifiers->Get(L"key", 0, &key, nullptr)))
+            return "<missing>";
+        return key.vt == VT_BOOL ? (key.boolVal != VARIANT_FALSE ? "1" : "0") : "<other>";
+    };
+    const struct
+    {
+        const wchar_t* className;
+        const wchar_t* property;
+        const char* key;
+    } keys[] = {
+        {L"Bnt_AlarmInput", L"ID", "1"}, {L"Bnt_AlarmInput", L"PanelID", "0"}, {L"Bnt_AlarmOutput", L"PanelID", "0"},
+        {L"Bnt_Input", L"PanelID", "1"}, {L"Bnt_Output", L"PanelID", "1"},     {L"Bnt_ReaderInput1", L"PanelID", "1"},
+    };
+    for (const auto& k : keys)
+        EXPECT_EQ(keyOf(k.className, k.property), k.key) << Utf8(k.className) << "." << Utf8(k.property);
+    CallAs(Callers::kAdministrator);
+    const ComPtr<IWbemClassObject> input = Instance(L"Bnt_AlarmInput.ID=1");
+    ASSERT_TRUE(input);
+    EXPECT_EQ(support::PropertyText(input.Get(), L"__RELPATH"), "Bnt_AlarmInput.ID=1");
+}
+
 TEST_F(DoorGetObject, KeyedPathAnswersTheDemoRowWithEveryProperty)
 {
     CallAs(Callers::kViewer);

@@ -32,6 +32,9 @@ TEST(DeclareSchema, RegistersEveryClassWithItsDeclaredKind)
     }
     EXPECT_NE(registry->GetTypeInfo(L"bnt_alarminput", true), nullptr);
     EXPECT_FALSE(registry->IsClassAbstract(L"Bnt_NoSuchClass"));
+    // The segments are served by their own mapper, as a concrete class.
+    EXPECT_FALSE(registry->IsClassAbstract(L"Bnt_Segment"));
+    EXPECT_TRUE(static_cast<bool>(registry->GetTypeInfo(L"Bnt_Segment", true)->GetTypeConstructor()));
 }
 
 // Every record a write or a method names is declared against members that exist on both sides:

@@ -316,6 +316,37 @@ TEST_F(Enumeration, ClassWithoutTableOrPropertiesEnumeratesNothing)
     mapper->EndEnumeration();
 }
 
+TEST_F(Enumeration, ClassWithoutTableRefusesEveryPutWithItsOwnText)
+{
+    auto mapper = MakeMapper(L"Tst_Empty");
+    ASSERT_NE(mapper, nullptr);
+    IWbemClassObject* raw = nullptr;
+    ASSERT_EQ(mapper->GetClass(&raw, FALSE), S_OK);
+    // A stored definition is lent, a built one handed over.
+    ComPtr<IWbemClassObject> definition;
+    if (mapper->WMIStoresClassDefinition())
+        definition = ComPtr<IWbemClassObject>(raw);
+    else
+        definition.Attach(raw);
+    ComPtr<IWbemClassObject> instance;
+    ASSERT_EQ(definition->SpawnInstance(0, &instance), S_OK);
+    // Whatever the flags ask, the refusal says why before any permission is weighed.
+    for (const LONG flags : {0, WBEM_FLAG_CREATE_ONLY, WBEM_FLAG_UPDATE_ONLY})
+    {
+        CString path;
+        try
+        {
+            mapper->PutInstance(instance.Get(), flags, path);
+            ADD_FAILURE() << "a put of a class without table was answered, flags " << flags;
+        }
+        catch (const CWMIException& e)
+        {
+            EXPECT_EQ(e.GetHResult(), WBEM_E_NOT_SUPPORTED) << flags;
+            EXPECT_EQ(CStringToUtf8(e.GetText()), "The class has no table to write to.") << flags;
+        }
+    }
+}
+
 TEST_F(Enumeration, DatabaseFailuresAreReportedNotSwallowed)
 {
     auto mapper = MakeMapper(L"Tst_Badge");

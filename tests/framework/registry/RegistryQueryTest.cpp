@@ -173,28 +173,14 @@ TEST(CachedItemRefresh, RefreshesNeverSetStampsAndStampsOlderThanTenWholeMinutes
     EXPECT_FALSE(CWmipMapperRegistry::DoesCachedItemNeedToBeRefreshed(now + 1, now));
 }
 
-namespace {
-// A clock whose wall time is set back while its steady time goes on, as at the end of daylight
-// time.
-class FallBackClock : public support::ManualClock
-{
-public:
-    LONGLONG GetUtcMilliseconds() const override { return ManualClock::GetUtcMilliseconds() - m_setBack; }
-    void SetBack(LONGLONG milliseconds) { m_setBack += milliseconds; }
-
-private:
-    std::atomic<LONGLONG> m_setBack{0};
-};
-}  // namespace
-
 TEST(CachedItemRefresh, FollowsTheSteadyClockWhenTheWallClockIsSetBack)
 {
-    FallBackClock clock;
+    support::ManualClock clock;
     const support::ProcessClockScope scope(clock);
     const ULONGLONG stamp = IClock::Process().GetTickCount64();
     // Eleven minutes pass while the wall clock goes back an hour: the stamp is due all the same.
     clock.AdvanceSeconds(11 * 60);
-    clock.SetBack(3'600'000);
+    clock.MoveWallClock(-3'600'000);
     EXPECT_TRUE(CWmipMapperRegistry::DoesCachedItemNeedToBeRefreshed(stamp));
     const ULONGLONG fresh = IClock::Process().GetTickCount64();
     clock.AdvanceSeconds(9 * 60);

@@ -277,6 +277,27 @@ TEST_F(UserCacheTest, ExpiredEntryIsLoggedInAgainWithCurrentPermissions)
     EXPECT_EQ(Cache().ReleaseUser(renewed), S_OK);
 }
 
+// An entry's age is read on the steady clock alone: the wall clock moving on hours keeps it, and
+// set back a day while its lifetime passes does not.
+TEST_F(UserCacheTest, AnEntrysAgeFollowsTheSteadyClockWhateverTheWallClockDoes)
+{
+    CWmipUserCacheEntry* entry = TakeOperator();
+    const ULONGLONG created = entry->GetCreationTick();
+    EXPECT_EQ(created, support::ManualClock::kStartTick);
+    ASSERT_EQ(Cache().ReleaseUser(entry), S_OK);
+
+    m_clock.MoveWallClock(2 * 3600 * 1000);
+    CWmipUserCacheEntry* same = TakeOperator();
+    EXPECT_EQ(same->GetCreationTick(), created) << "no steady time has passed";
+    ASSERT_EQ(Cache().ReleaseUser(same), S_OK);
+
+    m_clock.MoveWallClock(-26 * 3600 * 1000);
+    m_clock.AdvanceSeconds(kLifetimeSeconds + 1);
+    CWmipUserCacheEntry* renewed = TakeOperator();
+    EXPECT_EQ(renewed->GetCreationTick(), created + (kLifetimeSeconds + 1) * 1000) << "its lifetime has passed";
+    EXPECT_EQ(Cache().ReleaseUser(renewed), S_OK);
+}
+
 // An entry whose user's rights changed is not handed out again: the next lookup logs the user in
 // anew, while a request that still holds the old entry keeps it, usable, until it gives it back.
 TEST_F(UserCacheTest, EntryWhoseRightsChangedIsRetiredAndTheNextLookupLogsInAgain)

@@ -4,6 +4,7 @@
 
 #include "framework/CWmipClassMapper.h"
 #include "framework/CWmipMapperRegistry.h"
+#include "framework/CWmipMessages.h"
 #include "framework/CWmipObjectPath.h"
 #include "inhouse/BntLogin/DBConnectionManager.h"
 #include "inhouse/BntUtility/CWMIException.h"
@@ -19,8 +20,9 @@ class AccessGroups : public access_test::AccessRecordsTest
 {
 protected:
     // Runs AssignGroup on the group for the badge through the mapper, as the bus front end calls
-    // it (any case of the name); the HRESULT, thrown or returned.
-    HRESULT AssignGroup(long group, long badge, const wchar_t* method = L"AssignGroup")
+    // it (any case of the name); the HRESULT, thrown or returned, and the text of a thrown one in
+    // `thrown` when given.
+    HRESULT AssignGroup(long group, long badge, const wchar_t* method = L"AssignGroup", CString* thrown = nullptr)
     {
         DBConnectionManager* manager = CWmipApp::GetConnectionManager();
         CAcsUser* connection = manager->Connection(0);
@@ -41,6 +43,8 @@ protected:
             catch (const brontel::utility::CWMIException& e)
             {
                 result = e.GetHResult();
+                if (thrown != nullptr)
+                    *thrown = e.GetText();
             }
         }
         manager->ReleaseConnection(connection);
@@ -102,4 +106,33 @@ TEST_F(AccessGroups, AGroupThatAddsNothingToAnEmptyBadgeWritesNothing)
     EXPECT_EQ(Held(empty), "");
     EXPECT_EQ(AssignGroup(full, NewBadge(740003, false)), WBEM_E_FAILED) << "an inactive badge";
     EXPECT_EQ(AssignGroup(full, empty, L"Assign"), WBEM_E_METHOD_NOT_IMPLEMENTED);
+}
+
+// Only the levels a group adds are weighed against the locks the badge reaches: a level the badge
+// holds already, given again by the group, does not overlap with itself; a new level reaching a
+// lock the badge reaches is refused, and nothing is written.
+TEST_F(AccessGroups, TheLockOverlapWeighsOnlyTheLevelsTheGroupAdds)
+{
+    // Panel 23 drives Onity locks (panel type 67), which the installation supports (AccessRecordsTest).
+    ExecSql(
+        "INSERT OR IGNORE INTO ACCESSPANE (PANELID, NAME, SEGMENTID, ONLINE1, PANELTZ, DAYLIGHTSAVE, PANELTYPE) "
+        "VALUES (23, 'Onity lock', 1, 1, 1, 0, 67);"
+        "INSERT OR IGNORE INTO READER (PANELID, READERID, READERDESC) VALUES (23, 0, 'Lock 0'), (23, 1, 'Lock 1');");
+    const long held = NewLevel("Lock 0 by day", 1);
+    const long other = NewLevel("Lock 1 by day", 1);
+    const long overlapping = NewLevel("Lock 0 by night", 1);
+    ExecSql("INSERT INTO ACCLVLINK (ACCESSLVID, PANELID, READERID, TZID) VALUES (" + std::to_string(held) +
+            ", 23, 0, 1), (" + std::to_string(other) + ", 23, 1, 1), (" + std::to_string(overlapping) + ", 23, 0, 2);");
+    const long badge = NewBadge(750001);
+    ExecSql("INSERT INTO BADGELINK (BADGEKEY, ACCLVLID) VALUES (" + std::to_string(badge) + ", " +
+            std::to_string(held) + ");");
+
+    CString text;
+    EXPECT_EQ(AssignGroup(NewGroup({{overlapping, false}, {held, false}}), badge, L"AssignGroup", &text),
+              WBEM_E_FAILED);
+    EXPECT_EQ(text, CString(CWmipMessages::kGroupReaderOverlap));
+    EXPECT_EQ(Held(badge), std::to_string(held));
+
+    EXPECT_EQ(AssignGroup(NewGroup({{held, false}, {other, false}}), badge), S_OK);
+    EXPECT_EQ(Held(badge), std::to_string(held) + "," + std::to_string(other));
 }

@@ -4,7 +4,11 @@
 // mobile verification answers and logs; the manager classes tell the caller who it is.
 #include "tests/mappers/records/visits/VisitRecordsTest.h"
 
+#include "framework/CWmipMessages.h"
+#include "framework/CWmipObjectPath.h"
 #include "hardware/RpcBlock.h"
+#include "inhouse/BntUtility/CWMIException.h"
+#include "mappers/records/CWmipVisitMapper.h"
 #include "platform/rpc/RpcBindingOrder.h"
 #include "platform/com/CimTypes.h"
 #include "platform/com/Variant.h"
@@ -86,6 +90,31 @@ TEST_F(VisitMethods, AVisitSignsInOnceAndOutOnce)
     EXPECT_EQ(Exec(Form::Sync, PathOf(visit), L"SignVisitOut").result, WBEM_E_FAILED);
     EXPECT_EQ(TimeOut(visit), signedOut);
     EXPECT_EQ(Exec(Form::Sync, L"Bnt_Visit.ID=99999", L"SignVisitIn").result, WBEM_E_NOT_FOUND);
+}
+
+// Without a database connection both signing methods answer as every write does, before any
+// step of their own.
+TEST_F(VisitMethods, WithoutAConnectionTheSigningMethodsAnswerTheWritesNoConnectionText)
+{
+    const long visit = NewVisit(kHost, kVisitor);
+    ASSERT_GT(visit, 0);
+    CWmipVisitMapper unconnected(nullptr, nullptr, nullptr);
+    const auto path = CWmipObjectPath::CreateFromPath(PathOf(visit).c_str());
+    ASSERT_NE(path, nullptr);
+    for (const wchar_t* method : {L"SignVisitIn", L"SignVisitOut"})
+    {
+        try
+        {
+            unconnected.ExecuteMethod(path.get(), method, 0, nullptr, nullptr, nullptr);
+            ADD_FAILURE() << "answered without a connection";
+        }
+        catch (const brontel::utility::CWMIException& e)
+        {
+            EXPECT_EQ(e.GetHResult(), WBEM_E_FAILED);
+            EXPECT_EQ(e.GetText(), CString(CWmipMessages::kNoConnection));
+        }
+    }
+    EXPECT_EQ(TimeIn(visit), "");
 }
 
 TEST_F(VisitMethods, TheAssignedBadgeMustBeANumberAndTheVisitorsOwn)
