@@ -212,12 +212,13 @@ void FillArray(SAFEARRAY* array, Fill fill)
     SafeArrayUnaccessData(array);
 }
 
-// The elements of a one-dimensional array of one of the accepted element types, read in order.
-template <typename Element, typename Result, typename Convert>
-std::vector<Result> ReadArray(SAFEARRAY* array, std::initializer_list<VARTYPE> accepted, const wchar_t* operation,
-                              Convert convert)
+// The elements of a one-dimensional array of one of the accepted element types, read in order
+// into a Container of them.
+template <typename Element, typename Container, typename Convert>
+Container ReadArray(SAFEARRAY* array, std::initializer_list<VARTYPE> accepted, const wchar_t* operation,
+                    Convert convert)
 {
-    std::vector<Result> result;
+    Container result;
     if (array == nullptr)
     {
         return result;
@@ -590,12 +591,12 @@ Variant CCorvessaHelper::BuildQpidListFromVariantArray(const CString& className,
         return Variant(list);
     }
     case CIM_UINT8: {
-        const std::vector<unsigned char> bytes = GetBytesFromSafeArray(array);
-        std::string data(bytes.begin(), bytes.end());
+        // The bytes are read once into the text the bus carries them in, and moved from there on.
+        std::string data = GetBytesFromSafeArray(array);
         Variant::Map binary;
         binary["content_type"] = Variant(GetContentTypeForProperty(className, propertyName, data));
         binary["data"] = Variant(std::move(data));
-        return Variant(binary);
+        return Variant(std::move(binary));
     }
     default:
         ThrowGeneric(L"CCorvessaHelper::BuildQpidListFromVariantArray does not handle array type %ld.", elementType);
@@ -619,23 +620,24 @@ Variant CCorvessaHelper::RemoveExtraQuotesFromReferenceString(const std::string&
 std::vector<long> CCorvessaHelper::GetLongsFromSafeArray(SAFEARRAY* array)
 {
     return LogPassingExceptions(L"CCorvessaHelper::GetLongsFromSafeArray", __LINE__, [&] {
-        return ReadArray<LONG, long>(array, {VT_I4, VT_UI4, VT_INT, VT_UINT}, L"CCorvessaHelper::GetLongsFromSafeArray",
-                                     [](LONG element) { return static_cast<long>(element); });
+        return ReadArray<LONG, std::vector<long>>(array, {VT_I4, VT_UI4, VT_INT, VT_UINT},
+                                                  L"CCorvessaHelper::GetLongsFromSafeArray",
+                                                  [](LONG element) { return static_cast<long>(element); });
     });
 }
 
-std::vector<unsigned char> CCorvessaHelper::GetBytesFromSafeArray(SAFEARRAY* array)
+std::string CCorvessaHelper::GetBytesFromSafeArray(SAFEARRAY* array)
 {
     return LogPassingExceptions(L"CCorvessaHelper::GetBytesFromSafeArray", __LINE__, [&] {
-        return ReadArray<BYTE, unsigned char>(array, {VT_UI1, VT_I1}, L"CCorvessaHelper::GetBytesFromSafeArray",
-                                              [](BYTE element) { return static_cast<unsigned char>(element); });
+        return ReadArray<BYTE, std::string>(array, {VT_UI1, VT_I1}, L"CCorvessaHelper::GetBytesFromSafeArray",
+                                            [](BYTE element) { return static_cast<char>(element); });
     });
 }
 
 std::vector<CString> CCorvessaHelper::GetStringsFromSafeArray(SAFEARRAY* array)
 {
     return LogPassingExceptions(L"CCorvessaHelper::GetStringsFromSafeArray", __LINE__, [&] {
-        return ReadArray<BSTR, CString>(
+        return ReadArray<BSTR, std::vector<CString>>(
             array, {VT_BSTR}, L"CCorvessaHelper::GetStringsFromSafeArray", [](BSTR element) {
                 return element == nullptr ? CString() : CString(element, static_cast<int>(SysStringLen(element)));
             });

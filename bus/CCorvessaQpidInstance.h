@@ -10,6 +10,7 @@
 #pragma once
 
 #include <map>
+#include <utility>
 #include <memory>
 #include <string>
 
@@ -40,6 +41,9 @@ public:
 
     const CString& GetClassNameW() const { return m_className; }
     const ValueMap& GetInstanceValues() const { return m_values; }
+    // The values, taken from the instance (which is left without any): a binary value moves on
+    // rather than being copied.
+    ValueMap TakeInstanceValues() { return std::exchange(m_values, {}); }
     // True when no value is held (the class name is not looked at).
     bool IsEmpty() const { return m_values.empty(); }
     // True when the class has a non-system property of a binary CIM type. Throws

@@ -602,6 +602,18 @@ HRESULT CimValue::CoerceTaking(CIMTYPE type, VARIANT* value, VARIANT* result)
         result->boolVal = value->boolVal;
         return WBEM_S_NO_ERROR;
     }
+    // A byte array already in the one form it is held in is taken whole: a binary value of
+    // megabytes is not copied on its way into an object.
+    LONG lower = -1;
+    if (type == (CIM_UINT8 | CIM_FLAG_ARRAY) && value != nullptr && value->vt == (VT_ARRAY | VT_UI1) &&
+        value->parray != nullptr && SafeArrayGetDim(value->parray) == 1 &&
+        SUCCEEDED(SafeArrayGetLBound(value->parray, 1, &lower)) && lower == 0)
+    {
+        *result = *value;
+        value->vt = VT_EMPTY;
+        value->parray = nullptr;
+        return WBEM_S_NO_ERROR;
+    }
     const bool text = type == CIM_STRING || type == CIM_REFERENCE || type == CIM_DATETIME;
     const bool number64 = type == CIM_SINT64 || type == CIM_UINT64;
     if ((!text && !number64) || value == nullptr || value->vt != VT_BSTR || value->bstrVal == nullptr)

@@ -32,8 +32,9 @@ public:
     // array); WBEM_E_OUT_OF_MEMORY.
     static HRESULT Coerce(CIMTYPE type, const VARIANT* value, VARIANT* result);
     // As Coerce, but a VT_BSTR value for a scalar string, reference or date-time type, and one
-    // for a scalar 64-bit integer type already in the decimal form Coerce gives, is moved into
-    // *result (value is left VT_EMPTY) instead of copied. On failure value is unchanged.
+    // for a scalar 64-bit integer type already in the decimal form Coerce gives, and a
+    // one-dimensional VT_UI1 array from index 0 for uint8[], is moved into *result (value is left
+    // VT_EMPTY) instead of copied. On failure value is unchanged.
     static HRESULT CoerceTaking(CIMTYPE type, VARIANT* value, VARIANT* result);
     // True for VT_EMPTY and VT_NULL.
     static bool IsNull(const VARIANT& value);

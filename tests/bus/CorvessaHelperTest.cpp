@@ -67,8 +67,9 @@ std::vector<long> Elements(const _variant_t& value)
 {
     if ((value.vt & VT_TYPEMASK) == VT_UI1)
     {
-        const auto bytes = CCorvessaHelper::GetBytesFromSafeArray(value.parray);
-        return std::vector<long>(bytes.begin(), bytes.end());
+        const std::string bytes = CCorvessaHelper::GetBytesFromSafeArray(value.parray);
+        const auto* first = reinterpret_cast<const unsigned char*>(bytes.data());
+        return std::vector<long>(first, first + bytes.size());
     }
     return CCorvessaHelper::GetLongsFromSafeArray(value.parray);
 }
@@ -231,7 +232,8 @@ TEST_F(CorvessaHelperTest, Base64DecodingAgreesWithOpenSslOnRandomData)
         encoded.resize(static_cast<std::size_t>(written));
         const _variant_t value = CCorvessaHelper::CreateSafeArrayVariantFromBinaryString(encoded, true);
         ASSERT_EQ(value.vt, VT_ARRAY | VT_UI1);
-        EXPECT_EQ(CCorvessaHelper::GetBytesFromSafeArray(value.parray), data) << encoded;
+        EXPECT_EQ(CCorvessaHelper::GetBytesFromSafeArray(value.parray), std::string(data.begin(), data.end()))
+            << encoded;
     }
 }
 

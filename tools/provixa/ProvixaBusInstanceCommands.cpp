@@ -169,21 +169,22 @@ InstanceCommand Parse(const std::string& name, std::vector<std::string>& words)
     return command;
 }
 
-// Binary values shown in Base64: their raw bytes are no text.
-Variant Printable(const Variant& value)
+// Binary values shown in Base64: their raw bytes are no text. The raw bytes are let go as soon as
+// their Base64 stands, so a value is held at most once in each form.
+Variant Printable(Variant value)
 {
     if (value.getType() != qpid::types::VAR_MAP)
         return value;
-    Variant::Map map = value.asMap();
+    Variant::Map& map = value.asMap();
     const auto data = map.find("data");
     if (map.size() == 2 && data != map.end() && map.count("content_type") != 0 &&
         data->second.getType() == qpid::types::VAR_STRING)
     {
-        const std::string& bytes = data->second.getString();
+        const std::string bytes = std::move(data->second.getString());
         data->second = Variant(ostrum::utils::StringUtils::base64Encode(
             reinterpret_cast<const unsigned char*>(bytes.data()), static_cast<int>(bytes.size()), true));
     }
-    return Variant(map);
+    return value;
 }
 
 // The instance's object path as the WMI door names it ("Bnt_Cardholder.ID=10": the keys in name
@@ -228,13 +229,18 @@ std::string PathOf(const CCorvessaQpidInstance& instance)
     return ProvixaText::ToUtf8(path);
 }
 
-Variant InstanceJson(const CCorvessaQpidInstance& instance)
+// The instance's JSON text; its values are taken from it as they are written, so that a binary
+// value is not held by the instance and by its text at once.
+std::string InstanceJson(CCorvessaQpidInstance& instance)
 {
     Variant::Map values;
-    for (const auto& [name, value] : instance.GetInstanceValues())
-        values[name] = Printable(value);
-    return Variant(Variant::Map{{"class", Variant(brontel::utility::ConvertCStringToUtf8(instance.GetClassNameW()))},
-                                {"values", Variant(values)}});
+    for (auto& [name, value] : instance.TakeInstanceValues())
+        values[name] = Printable(std::move(value));
+    // Put member by member: a map built from a list of pairs would copy each value.
+    Variant::Map json;
+    json["class"] = Variant(brontel::utility::ConvertCStringToUtf8(instance.GetClassNameW()));
+    json["values"] = Variant(std::move(values));
+    return QpidTypeConverter::ToJson(Variant(std::move(json)));
 }
 }  // namespace
 
@@ -365,13 +371,14 @@ HRESULT RunParsed(ProvixaBusSession& busSession, const std::string& name, Instan
         CCorvessaBaseApp::CorvessaPaginatedInfo info;
         WarnOfUnknownOrder(app, session, className, command.paging.orderBy, busSession.err);
         // Each instance becomes its JSON text as it is read, so the page costs about what it
-        // prints; it is printed once whole, since a failed read prints no part of a page.
-        std::string page = "{\"instances\":[";
-        bool first = true;
+        // prints; it is printed once whole, since a failed read prints no part of a page. The
+        // texts are kept apart, never copied into one growing text.
+        std::vector<std::string> page{"{\"instances\":["};
         hr = app.GetInstance(session, application, className, command.filter, command.paging, info,
                              [&](std::unique_ptr<CCorvessaQpidInstance> found) {
-                                 page += (first ? "" : ",") + QpidTypeConverter::ToJson(InstanceJson(*found));
-                                 first = false;
+                                 if (page.size() > 1)
+                                     page.emplace_back(",");
+                                 page.push_back(InstanceJson(*found));
                              });
         if (FAILED(hr))
             return hr;
@@ -380,10 +387,11 @@ HRESULT RunParsed(ProvixaBusSession& busSession, const std::string& name, Instan
                                                                         {"total_pages", Variant(info.totalPages)},
                                                                         {"page_number", Variant(info.pageNumber)},
                                                                         {"page_size", Variant(info.pageSize)}});
-        page += "]," + rest.substr(1) + "\n";
+        page.push_back("]," + rest.substr(1) + "\n");
         // Handed over in pieces: the output goes out as it is given, never held whole twice.
-        for (std::size_t at = 0; at < page.size(); at += kPieceBytes)
-            out.write(page.data() + at, static_cast<std::streamsize>(std::min(kPieceBytes, page.size() - at)));
+        for (const std::string& text : page)
+            for (std::size_t at = 0; at < text.size(); at += kPieceBytes)
+                out.write(text.data() + at, static_cast<std::streamsize>(std::min(kPieceBytes, text.size() - at)));
         return hr;
     }
     if (name == "exec")
@@ -420,7 +428,7 @@ HRESULT RunParsed(ProvixaBusSession& busSession, const std::string& name, Instan
     if (SUCCEEDED(hr))
     {
         busSession.tookEffect(ProvixaHost::EffectText(ProvixaHost::Effect::Written, PathOf(written)));
-        out << QpidTypeConverter::ToJson(InstanceJson(written)) << "\n";
+        out << InstanceJson(written) << "\n";
     }
     return hr;
 }

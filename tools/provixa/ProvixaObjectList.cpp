@@ -5,7 +5,7 @@
 void ProvixaObjectList::Add(IWbemClassObject* object)
 {
     if (m_json)
-        m_out << (m_started ? "," : "[") << ProvixaOutput::Json(object);
+        ProvixaOutput::WriteJson(object, m_out << (m_started ? "," : "["));
     else
         m_out << (m_started ? "\n" : "") << ProvixaOutput::Text(object);
     m_started = true;

@@ -23,6 +23,9 @@ public:
     // Values: strings (64-bit numbers and date-times as WMI carries them, as text), numbers,
     // true/false, null, arrays, and embedded objects in the same form.
     static std::string Json(IWbemClassObject* object);
+    // Json written to out as it is made: a byte array's numbers straight from its bytes, so a
+    // value of megabytes costs about its own size, not that of its text.
+    static void WriteJson(IWbemClassObject* object, std::ostream& out);
 
     // "Error 0x80041002 (WBEM_E_NOT_FOUND): reason" -- the name and the reason only when
     // known; statusObject is the call's __ExtendedStatus (may be null).
