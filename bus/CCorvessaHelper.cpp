@@ -285,7 +285,10 @@ bool CCorvessaHelper::IsCIMTypeConsideredBinary(const long& cimType)
 _variant_t CCorvessaHelper::ConvertFromQpidVariantToWMIVariant(const CString& propertyName, const Variant& value,
                                                                long cimType, bool isBase64)
 {
-    const std::string text = value.asString();
+    // A text is read where it stands: a binary value's Base64 runs to megabytes.
+    const bool isText = value.getType() == qpid::types::VAR_STRING;
+    const std::string converted = isText ? std::string() : value.asString();
+    const std::string& text = isText ? value.getString() : converted;
     if (text.empty())
     {
         return GetNullVariant();
@@ -301,24 +304,22 @@ _variant_t CCorvessaHelper::ConvertFromQpidVariantToWMIVariant(const CString& pr
         if ((cimType & CIM_FLAG_ARRAY) != 0)
         {
             const long elementType = cimType & ~CIM_FLAG_ARRAY;
-            // An array holds at most kMaxSafeArrayElements elements; a longer value is the
-            // client's invalid value, not a failure to allocate (Base64 text decodes to 3 bytes
-            // per 4 characters, less one per "=" padding its end).
-            if (elementType == CIM_UINT8 && value.getType() == qpid::types::VAR_STRING)
+            // A binary value's size is checked once, on the bytes it decodes to (blanks the
+            // decoding skips do not count); past the limit it is the client's invalid value.
+            if (elementType == CIM_UINT8 && isText)
             {
-                const std::string& text = value.getString();
-                std::size_t bytes = text.size();
-                if (isBase64)
+                try
                 {
-                    const std::size_t padding = text.size() - (text.find_last_not_of('=') + 1);
-                    bytes = text.size() / 4 * 3;
-                    bytes -= std::min({padding, std::size_t{2}, bytes});
+                    return CreateSafeArrayVariantFromBinaryString(text, isBase64);
                 }
-                if (bytes > kMaxSafeArrayElements)
+                catch (const CWMIException& refusal)
                 {
-                    ThrowInvalidValue(propertyName);
+                    if (refusal.GetHResult() == WBEM_E_INVALID_PARAMETER)
+                    {
+                        ThrowInvalidValue(propertyName);
+                    }
+                    throw;
                 }
-                return CreateSafeArrayVariantFromBinaryString(text, isBase64);
             }
             if (value.asList().size() > kMaxSafeArrayElements)
             {
@@ -593,6 +594,11 @@ Variant CCorvessaHelper::BuildQpidListFromVariantArray(const CString& className,
     case CIM_UINT8: {
         // The bytes are read once into the text the bus carries them in, and moved from there on.
         std::string data = GetBytesFromSafeArray(array);
+        // An empty binary value is none, as the installation stores it and the WMI door reads it.
+        if (data.empty())
+        {
+            return Variant();
+        }
         Variant::Map binary;
         binary["content_type"] = Variant(GetContentTypeForProperty(className, propertyName, data));
         binary["data"] = Variant(std::move(data));

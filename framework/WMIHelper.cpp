@@ -297,6 +297,12 @@ HRESULT WMIHelper::PutByteArray(IWbemClassObject* object, const wchar_t* name, c
             return WBEM_E_FAILED;
         if (value.size() > kMaxSafeArrayElements)
             return WBEM_E_INVALID_PARAMETER;
+        // An empty binary value is none, as the installation stores an empty text.
+        if (value.empty())
+        {
+            VARIANT none = PlainScalar(VT_NULL);
+            return PutGiven(object, name, &none, CIM_UINT8 | CIM_FLAG_ARRAY, slot);
+        }
         _variant_t bytes;
         SAFEARRAY* array = SafeArrayCreateVector(VT_UI1, 0, static_cast<ULONG>(value.size()));
         if (array == nullptr)

@@ -11,6 +11,7 @@
 #include "platform/com/Variant.h"
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -44,6 +45,11 @@ public:
     // The value as a MOF literal: quoted and escaped text, TRUE/FALSE, numbers, {a, b} for
     // arrays, NULL for no value, the object text of an embedded object.
     static std::wstring ToMofLiteral(CIMTYPE type, const VARIANT& value);
+    // Takes the pieces of a text in order; a view is valid only during the call.
+    using TextSink = std::function<void(std::wstring_view)>;
+    // ToMofLiteral handed to `write` in pieces as it is made: a byte array's numbers straight
+    // from its bytes, so a value of megabytes is never held as one text.
+    static void WriteMofLiteral(CIMTYPE type, const VARIANT& value, const TextSink& write);
     // The value as it stands in an object path key: text quoted with \ and " escaped,
     // TRUE/FALSE, plain numbers.
     static std::wstring ToKeyText(CIMTYPE type, const VARIANT& value);

@@ -401,7 +401,7 @@ int ShowObject(IWbemClassObject* object, bool json, std::ostream& out)
     }
     else
     {
-        out << ProvixaOutput::Text(object);
+        ProvixaOutput::WriteText(object, out);
     }
     return ProvixaHost::kSuccess;
 }

@@ -7,7 +7,7 @@ void ProvixaObjectList::Add(IWbemClassObject* object)
     if (m_json)
         ProvixaOutput::WriteJson(object, m_out << (m_started ? "," : "["));
     else
-        m_out << (m_started ? "\n" : "") << ProvixaOutput::Text(object);
+        ProvixaOutput::WriteText(object, m_out << (m_started ? "\n" : ""));
     m_started = true;
 }
 

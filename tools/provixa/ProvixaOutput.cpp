@@ -8,6 +8,8 @@
 #include "platform/com/WbemConstants.h"
 #include "tools/provixa/ProvixaText.h"
 #include "platform/wmi/CimValue.h"
+#include "platform/wmi/WbemClassObject.h"
+#include "platform/wmi/WbemObjectText.h"
 #include "tools/provixa/WbemStatusName.h"
 
 #include <cctype>
@@ -272,19 +274,13 @@ std::string ProvixaOutput::JsonString(const std::wstring& text)
     return QpidTypeConverter::JsonString(ProvixaText::ToUtf8(text));
 }
 
-std::string ProvixaOutput::Text(IWbemClassObject* object)
+namespace {
+// What the MOF text leaves out: a class's inherited properties as comments (put after its opening
+// brace), an instance's properties without a value as NULL lines (put before its closing brace),
+// so that the person sees the object whole, as the JSON form shows it. `mof` is the object's own
+// text, which an inherited property the class overrides stands in already.
+std::string AddedLines(IWbemClassObject* object, bool isClass, const std::string& mof)
 {
-    BstrOwner text;
-    if (object == nullptr)
-        return std::string();
-    if (FAILED(object->GetObjectText(0, text.Receive())) || !text)
-        return "instance of " + ProvixaText::ToUtf8(StringProperty(object, L"__CLASS")) + "\n";
-    std::string mof = ProvixaText::ToUtf8(text.Text());
-    // The MOF text leaves out what a class inherits and the properties of an instance without a
-    // value; the person sees the object whole, as the JSON form shows it: a class's inherited
-    // properties as comments after its opening brace, an instance's empty ones as NULL before
-    // its closing brace.
-    const bool isClass = IsClass(object);
     const std::wstring className = StringProperty(object, L"__CLASS");
     std::string added;
     if (SUCCEEDED(object->BeginEnumeration(WBEM_FLAG_NONSYSTEM_ONLY)))
@@ -298,7 +294,6 @@ std::string ProvixaOutput::Text(IWbemClassObject* object)
                 break;
             BstrOwner origin;
             const std::string propertyName = ProvixaText::ToUtf8(name.Get());
-            // An inherited property the class overrides stands in its text already.
             if (isClass && SUCCEEDED(object->GetPropertyOrigin(name.Get(), origin.Receive())) && origin &&
                 className != origin.Get() && mof.find(" " + propertyName + ";\n") == std::string::npos)
                 added += "\t// " + ProvixaText::ToUtf8(CimValue::TypeName(type & ~CIM_FLAG_ARRAY)) +
@@ -309,10 +304,51 @@ std::string ProvixaOutput::Text(IWbemClassObject* object)
         }
         object->EndEnumeration();
     }
+    return added;
+}
+}  // namespace
+
+std::string ProvixaOutput::Text(IWbemClassObject* object)
+{
+    BstrOwner text;
+    if (object == nullptr)
+        return std::string();
+    if (FAILED(object->GetObjectText(0, text.Receive())) || !text)
+        return "instance of " + ProvixaText::ToUtf8(StringProperty(object, L"__CLASS")) + "\n";
+    std::string mof = ProvixaText::ToUtf8(text.Text());
+    const bool isClass = IsClass(object);
+    const std::string added = AddedLines(object, isClass, mof);
     const std::size_t at = isClass ? mof.find("\n{\n") : mof.rfind("};");
     if (!added.empty() && at != std::string::npos)
         mof.insert(isClass ? at + 3 : at, added);
     return mof;
+}
+
+void ProvixaOutput::WriteText(IWbemClassObject* object, std::ostream& out)
+{
+    const WbemClassObject* own = object == nullptr ? nullptr : WbemClassObject::FromInterface(object);
+    if (own == nullptr || IsClass(object))
+    {
+        out << Text(object);
+        return;
+    }
+    const std::string added = AddedLines(object, false, std::string());
+    // The text goes out as it is made; its end is held back, so that the NULL lines go in before
+    // its closing brace as Text puts them.
+    constexpr std::size_t kHeldBack = 64;
+    std::string pending;
+    WbemObjectText::Write(*own, 0, [&](std::wstring_view piece) {
+        pending += ProvixaText::ToUtf8(piece);
+        if (pending.size() > 64 * 1024)
+        {
+            out.write(pending.data(), static_cast<std::streamsize>(pending.size() - kHeldBack));
+            pending.erase(0, pending.size() - kHeldBack);
+        }
+    });
+    const std::size_t at = pending.rfind("};");
+    if (!added.empty() && at != std::string::npos)
+        pending.insert(at, added);
+    out << pending;
 }
 
 std::string ProvixaOutput::Json(IWbemClassObject* object)

@@ -18,6 +18,9 @@ public:
 
     // The object's MOF text; for an object that offers none, a line naming its class.
     static std::string Text(IWbemClassObject* object);
+    // Text written to out as it is made (an instance's; a class's is written whole): a byte
+    // array's numbers straight from its bytes, so a value of megabytes costs about its own size.
+    static void WriteText(IWbemClassObject* object, std::ostream& out);
     // An instance as {"class": ..., "path": ..., "properties": {name: value, ...}}; a class as
     // {"class": ..., "superclass": ..., "properties": {name: "cim type", ...}, "methods": [...]}.
     // Values: strings (64-bit numbers and date-times as WMI carries them, as text), numbers,
