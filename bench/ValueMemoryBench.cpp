@@ -39,9 +39,10 @@ void ValueMemoryBench::StoreValue(long long bytes) const
     sqlite3_stmt* statement = nullptr;
     const bool stored =
         opened &&
-        sqlite3_prepare_v2(db, "UPDATE BADGE_FIPS201 SET TWIC_PRIVACY_KEY = CASE WHEN ?1 > 0 THEN randomblob(?1) END "
-                           "WHERE BADGEKEY = 5", -1,
-                           &statement, nullptr) == SQLITE_OK &&
+        sqlite3_prepare_v2(db,
+                           "UPDATE BADGE_FIPS201 SET TWIC_PRIVACY_KEY = CASE WHEN ?1 > 0 THEN randomblob(?1) END "
+                           "WHERE BADGEKEY = 5",
+                           -1, &statement, nullptr) == SQLITE_OK &&
         sqlite3_bind_int64(statement, 1, bytes) == SQLITE_OK && sqlite3_step(statement) == SQLITE_DONE &&
         sqlite3_changes(db) == 1;
     sqlite3_finalize(statement);

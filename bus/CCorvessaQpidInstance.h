@@ -53,7 +53,8 @@ public:
     // Fills the instance from a WMI object: its class name and every exposed property whose
     // name does not start with "_" and, with a population type, that the population type has.
     // Throws GenericException for a null source or a class or population type the registry
-    // does not know; the conversions' exceptions pass on.
+    // does not know; the conversions' exceptions pass on. A binary value is taken from the source
+    // (left NULL there), so that it is not held by both.
     void PopulateInstanceData(CCorvessaClassObject* source, const CString& populationType);
     // Sets the class name and assigns the values over those held.
     void PopulateInstanceData(const std::string& className, const ValueMap& values);

@@ -169,21 +169,33 @@ InstanceCommand Parse(const std::string& name, std::vector<std::string>& words)
     return command;
 }
 
-// Binary values shown in Base64: their raw bytes are no text. The raw bytes are let go as soon as
-// their Base64 stands, so a value is held at most once in each form.
-Variant Printable(Variant value)
+// The bytes of a binary value ({"content_type", "data"}); null for any other value.
+std::string* BinaryBytes(Variant& value)
 {
     if (value.getType() != qpid::types::VAR_MAP)
-        return value;
+        return nullptr;
     Variant::Map& map = value.asMap();
     const auto data = map.find("data");
-    if (map.size() == 2 && data != map.end() && map.count("content_type") != 0 &&
-        data->second.getType() == qpid::types::VAR_STRING)
-    {
-        const std::string bytes = std::move(data->second.getString());
-        data->second = Variant(ostrum::utils::StringUtils::base64Encode(
-            reinterpret_cast<const unsigned char*>(bytes.data()), static_cast<int>(bytes.size()), true));
-    }
+    if (map.size() != 2 || data == map.end() || map.count("content_type") == 0 ||
+        data->second.getType() != qpid::types::VAR_STRING)
+        return nullptr;
+    return &data->second.getString();
+}
+
+// The bytes in Base64; they are let go as soon as their Base64 stands, so a value is held at most
+// once in each form.
+std::string Base64Of(std::string& given)
+{
+    const std::string bytes = std::move(given);
+    return ostrum::utils::StringUtils::base64Encode(reinterpret_cast<const unsigned char*>(bytes.data()),
+                                                    static_cast<int>(bytes.size()), true);
+}
+
+// Binary values shown in Base64: their raw bytes are no text.
+Variant Printable(Variant value)
+{
+    if (std::string* bytes = BinaryBytes(value))
+        *bytes = Base64Of(*bytes);
     return value;
 }
 
@@ -229,18 +241,33 @@ std::string PathOf(const CCorvessaQpidInstance& instance)
     return ProvixaText::ToUtf8(path);
 }
 
-// The instance's JSON text; its values are taken from it as they are written, so that a binary
-// value is not held by the instance and by its text at once.
-std::string InstanceJson(CCorvessaQpidInstance& instance)
+// Appends the instance's JSON text to `pieces`, as QpidTypeConverter writes the map {"class",
+// "values"} of it (members by name) with its binary values in Base64. Its values are taken from
+// it as they are written, and a binary value's Base64 is a piece of its own, made from its bytes:
+// a value is never held by the instance and its text at once, nor copied into a longer text.
+void AppendInstanceJson(CCorvessaQpidInstance& instance, std::vector<std::string>& pieces)
 {
-    Variant::Map values;
+    std::string text = "{\"class\":" +
+                       QpidTypeConverter::JsonString(brontel::utility::ConvertCStringToUtf8(instance.GetClassNameW())) +
+                       ",\"values\":{";
+    bool first = true;
     for (auto& [name, value] : instance.TakeInstanceValues())
-        values[name] = Printable(std::move(value));
-    // Put member by member: a map built from a list of pairs would copy each value.
-    Variant::Map json;
-    json["class"] = Variant(brontel::utility::ConvertCStringToUtf8(instance.GetClassNameW()));
-    json["values"] = Variant(std::move(values));
-    return QpidTypeConverter::ToJson(Variant(std::move(json)));
+    {
+        text += (first ? "" : ",") + QpidTypeConverter::JsonString(name) + ":";
+        first = false;
+        std::string* bytes = BinaryBytes(value);
+        if (bytes == nullptr)
+        {
+            text += QpidTypeConverter::ToJson(value);
+            continue;
+        }
+        // Base64 needs no escaping in JSON.
+        text += "{\"content_type\":" + QpidTypeConverter::ToJson(value.asMap().at("content_type")) + ",\"data\":\"";
+        pieces.push_back(std::move(text));
+        pieces.push_back(Base64Of(*bytes));
+        text = "\"}";
+    }
+    pieces.push_back(text + "}}");
 }
 }  // namespace
 
@@ -378,7 +405,7 @@ HRESULT RunParsed(ProvixaBusSession& busSession, const std::string& name, Instan
                              [&](std::unique_ptr<CCorvessaQpidInstance> found) {
                                  if (page.size() > 1)
                                      page.emplace_back(",");
-                                 page.push_back(InstanceJson(*found));
+                                 AppendInstanceJson(*found, page);
                              });
         if (FAILED(hr))
             return hr;
@@ -428,7 +455,11 @@ HRESULT RunParsed(ProvixaBusSession& busSession, const std::string& name, Instan
     if (SUCCEEDED(hr))
     {
         busSession.tookEffect(ProvixaHost::EffectText(ProvixaHost::Effect::Written, PathOf(written)));
-        out << InstanceJson(written) << "\n";
+        std::vector<std::string> pieces;
+        AppendInstanceJson(written, pieces);
+        for (const std::string& piece : pieces)
+            out << piece;
+        out << "\n";
     }
     return hr;
 }
