@@ -5,7 +5,8 @@
 // operator against the equivalent raw SQL (CardholderBench), records seen with their owner (a
 // badge, its extension, its level links) for the administrator and for the segment-restricted
 // porter at 10k, 100k and 1M persons (OwnerDerivedBench), and the Base64 round trip at two
-// sizes against a plain copy (Base64Bench). Builds its own installation in a
+// sizes against a plain copy (Base64Bench), and the memory a 16 MiB binary value costs the host
+// on each door and output form beside what it prints (ValueMemoryBench). Builds its own installation in a
 // temporary PROVIXA_HOME; takes the usual Google Benchmark options (--benchmark_filter,
 // --benchmark_min_time, --benchmark_repetitions). The summary at the end prints every ratio
 // beside its target.
@@ -21,6 +22,7 @@
 #include "bench/OwnerDerivedBench.h"
 #include "bench/ProviderBench.h"
 #include "bench/SummaryReporter.h"
+#include "bench/ValueMemoryBench.h"
 
 int main(int argc, char** argv)
 {
@@ -39,6 +41,8 @@ int main(int argc, char** argv)
         OwnerDerivedBench ownerBench(installation, bench.Provider());
         ownerBench.Register();
         Base64Bench::Register();
+        ValueMemoryBench valueBench;
+        valueBench.Register();
         using Measurement = SummaryReporter::Measurement;
         Measurement enumeration{ProviderBench::kEnumerationName, "enumeration ratio", 2.5, "row"};
         enumeration.flat = true;

@@ -265,19 +265,23 @@ HRESULT CCorvessaBaseApp::GetInstanceImpl(CWmipUserCacheEntry* entry, CWmipClass
         const CCorvessaEnumerationScope scope(mapper);
         while (mapper->HasMoreInstances())
         {
-            ComPtr<IWbemClassObject> object;
-            const HRESULT hr = mapper->NextInstance(&object, 0);
-            if (FAILED(hr))
-            {
-                throw CWMIException(kSource, __LINE__, hr);
-            }
-            auto* source = dynamic_cast<CCorvessaClassObject*>(object.Get());
-            if (source == nullptr)
-            {
-                continue;
-            }
             auto instance = std::make_unique<CCorvessaQpidInstance>();
-            instance->PopulateInstanceData(source, populationType);
+            {
+                ComPtr<IWbemClassObject> object;
+                const HRESULT hr = mapper->NextInstance(&object, 0);
+                if (FAILED(hr))
+                {
+                    throw CWMIException(kSource, __LINE__, hr);
+                }
+                auto* source = dynamic_cast<CCorvessaClassObject*>(object.Get());
+                if (source == nullptr)
+                {
+                    continue;
+                }
+                // The object goes before the instance is handed on: a binary value is held once,
+                // in the instance, while the sink writes it out.
+                instance->PopulateInstanceData(source, populationType);
+            }
             ++delivered;
             sink(std::move(instance));
         }

@@ -212,12 +212,13 @@ void FillArray(SAFEARRAY* array, Fill fill)
     SafeArrayUnaccessData(array);
 }
 
-// The elements of a one-dimensional array of one of the accepted element types, read in order.
-template <typename Element, typename Result, typename Convert>
-std::vector<Result> ReadArray(SAFEARRAY* array, std::initializer_list<VARTYPE> accepted, const wchar_t* operation,
-                              Convert convert)
+// The elements of a one-dimensional array of one of the accepted element types, read in order
+// into a Container of them.
+template <typename Element, typename Container, typename Convert>
+Container ReadArray(SAFEARRAY* array, std::initializer_list<VARTYPE> accepted, const wchar_t* operation,
+                    Convert convert)
 {
-    std::vector<Result> result;
+    Container result;
     if (array == nullptr)
     {
         return result;
@@ -284,7 +285,10 @@ bool CCorvessaHelper::IsCIMTypeConsideredBinary(const long& cimType)
 _variant_t CCorvessaHelper::ConvertFromQpidVariantToWMIVariant(const CString& propertyName, const Variant& value,
                                                                long cimType, bool isBase64)
 {
-    const std::string text = value.asString();
+    // A text is read where it stands: a binary value's Base64 runs to megabytes.
+    const bool isText = value.getType() == qpid::types::VAR_STRING;
+    const std::string converted = isText ? std::string() : value.asString();
+    const std::string& text = isText ? value.getString() : converted;
     if (text.empty())
     {
         return GetNullVariant();
@@ -300,24 +304,22 @@ _variant_t CCorvessaHelper::ConvertFromQpidVariantToWMIVariant(const CString& pr
         if ((cimType & CIM_FLAG_ARRAY) != 0)
         {
             const long elementType = cimType & ~CIM_FLAG_ARRAY;
-            // An array holds at most kMaxSafeArrayElements elements; a longer value is the
-            // client's invalid value, not a failure to allocate (Base64 text decodes to 3 bytes
-            // per 4 characters, less one per "=" padding its end).
-            if (elementType == CIM_UINT8 && value.getType() == qpid::types::VAR_STRING)
+            // A binary value's size is checked once, on the bytes it decodes to (blanks the
+            // decoding skips do not count); past the limit it is the client's invalid value.
+            if (elementType == CIM_UINT8 && isText)
             {
-                const std::string& text = value.getString();
-                std::size_t bytes = text.size();
-                if (isBase64)
+                try
                 {
-                    const std::size_t padding = text.size() - (text.find_last_not_of('=') + 1);
-                    bytes = text.size() / 4 * 3;
-                    bytes -= std::min({padding, std::size_t{2}, bytes});
+                    return CreateSafeArrayVariantFromBinaryString(text, isBase64);
                 }
-                if (bytes > kMaxSafeArrayElements)
+                catch (const CWMIException& refusal)
                 {
-                    ThrowInvalidValue(propertyName);
+                    if (refusal.GetHResult() == WBEM_E_INVALID_PARAMETER)
+                    {
+                        ThrowInvalidValue(propertyName);
+                    }
+                    throw;
                 }
-                return CreateSafeArrayVariantFromBinaryString(text, isBase64);
             }
             if (value.asList().size() > kMaxSafeArrayElements)
             {
@@ -590,12 +592,17 @@ Variant CCorvessaHelper::BuildQpidListFromVariantArray(const CString& className,
         return Variant(list);
     }
     case CIM_UINT8: {
-        const std::vector<unsigned char> bytes = GetBytesFromSafeArray(array);
-        std::string data(bytes.begin(), bytes.end());
+        // The bytes are read once into the text the bus carries them in, and moved from there on.
+        std::string data = GetBytesFromSafeArray(array);
+        // An empty binary value is none, as the installation stores it and the WMI door reads it.
+        if (data.empty())
+        {
+            return Variant();
+        }
         Variant::Map binary;
         binary["content_type"] = Variant(GetContentTypeForProperty(className, propertyName, data));
         binary["data"] = Variant(std::move(data));
-        return Variant(binary);
+        return Variant(std::move(binary));
     }
     default:
         ThrowGeneric(L"CCorvessaHelper::BuildQpidListFromVariantArray does not handle array type %ld.", elementType);
@@ -619,23 +626,24 @@ Variant CCorvessaHelper::RemoveExtraQuotesFromReferenceString(const std::string&
 std::vector<long> CCorvessaHelper::GetLongsFromSafeArray(SAFEARRAY* array)
 {
     return LogPassingExceptions(L"CCorvessaHelper::GetLongsFromSafeArray", __LINE__, [&] {
-        return ReadArray<LONG, long>(array, {VT_I4, VT_UI4, VT_INT, VT_UINT}, L"CCorvessaHelper::GetLongsFromSafeArray",
-                                     [](LONG element) { return static_cast<long>(element); });
+        return ReadArray<LONG, std::vector<long>>(array, {VT_I4, VT_UI4, VT_INT, VT_UINT},
+                                                  L"CCorvessaHelper::GetLongsFromSafeArray",
+                                                  [](LONG element) { return static_cast<long>(element); });
     });
 }
 
-std::vector<unsigned char> CCorvessaHelper::GetBytesFromSafeArray(SAFEARRAY* array)
+std::string CCorvessaHelper::GetBytesFromSafeArray(SAFEARRAY* array)
 {
     return LogPassingExceptions(L"CCorvessaHelper::GetBytesFromSafeArray", __LINE__, [&] {
-        return ReadArray<BYTE, unsigned char>(array, {VT_UI1, VT_I1}, L"CCorvessaHelper::GetBytesFromSafeArray",
-                                              [](BYTE element) { return static_cast<unsigned char>(element); });
+        return ReadArray<BYTE, std::string>(array, {VT_UI1, VT_I1}, L"CCorvessaHelper::GetBytesFromSafeArray",
+                                            [](BYTE element) { return static_cast<char>(element); });
     });
 }
 
 std::vector<CString> CCorvessaHelper::GetStringsFromSafeArray(SAFEARRAY* array)
 {
     return LogPassingExceptions(L"CCorvessaHelper::GetStringsFromSafeArray", __LINE__, [&] {
-        return ReadArray<BSTR, CString>(
+        return ReadArray<BSTR, std::vector<CString>>(
             array, {VT_BSTR}, L"CCorvessaHelper::GetStringsFromSafeArray", [](BSTR element) {
                 return element == nullptr ? CString() : CString(element, static_cast<int>(SysStringLen(element)));
             });

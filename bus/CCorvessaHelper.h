@@ -74,11 +74,11 @@ public:
     static qpid::types::Variant ConvertToQpidVariant(const CString& className, const CString& propertyName,
                                                      const CString& text, const long& cimType);
 
-    // The elements of a one-dimensional array of 32-bit integers, bytes or BSTRs, in order
-    // from its lower bound; empty for a null array. Throws GenericException for an array of
+    // The elements of a one-dimensional array of 32-bit integers, bytes (as one string of them)
+    // or BSTRs, in order from its lower bound; empty for a null array. Throws GenericException for an array of
     // another element type or of more than one dimension.
     static std::vector<long> GetLongsFromSafeArray(SAFEARRAY* array);
-    static std::vector<unsigned char> GetBytesFromSafeArray(SAFEARRAY* array);
+    static std::string GetBytesFromSafeArray(SAFEARRAY* array);
     static std::vector<CString> GetStringsFromSafeArray(SAFEARRAY* array);
 
     // Each text pair as UTF-8 text keys and string values.
@@ -120,7 +120,7 @@ private:
     static qpid::types::Variant RemoveExtraQuotesFromReferenceString(const std::string& text);
     // The detected picture type for the multimedia class, else the default.
     static std::string GetContentTypeForProperty(const CString& className, const CString& propertyName,
-                                                 std::string bytes);
+                                                 const std::string& bytes);
     static std::string GetMimeContentType(const std::string& bytes);
     static std::map<std::string, std::string> InitWebContentTypeMap();
 };

@@ -23,7 +23,7 @@ std::map<std::string, std::string> CCorvessaHelper::InitWebContentTypeMap()
 }
 
 std::string CCorvessaHelper::GetContentTypeForProperty(const CString& className, const CString& /*propertyName*/,
-                                                       std::string bytes)
+                                                       const std::string& bytes)
 {
     if (className.CompareNoCase(kMultimediaClass) == 0)
     {

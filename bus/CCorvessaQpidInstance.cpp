@@ -187,6 +187,14 @@ void CCorvessaQpidInstance::PopulateInstanceData(CCorvessaClassObject* source, c
             continue;
         }
         const long cimType = type;
+        if (CCorvessaHelper::IsCIMTypeConsideredBinary(cimType))
+        {
+            // The source's own copy of a binary value goes first (the walk holds one): a value of
+            // megabytes is held once as an array and once as this instance's bytes, no more.
+            _variant_t none;
+            none.vt = VT_NULL;
+            source->Put(name, 0, &none, 0);
+        }
         m_values[utf8Name] = CCorvessaHelper::ConvertToQpidVariant(m_className, name, value, cimType);
     }
 }

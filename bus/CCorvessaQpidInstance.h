@@ -10,6 +10,7 @@
 #pragma once
 
 #include <map>
+#include <utility>
 #include <memory>
 #include <string>
 
@@ -40,6 +41,9 @@ public:
 
     const CString& GetClassNameW() const { return m_className; }
     const ValueMap& GetInstanceValues() const { return m_values; }
+    // The values, taken from the instance (which is left without any): a binary value moves on
+    // rather than being copied.
+    ValueMap TakeInstanceValues() { return std::exchange(m_values, {}); }
     // True when no value is held (the class name is not looked at).
     bool IsEmpty() const { return m_values.empty(); }
     // True when the class has a non-system property of a binary CIM type. Throws
@@ -49,7 +53,8 @@ public:
     // Fills the instance from a WMI object: its class name and every exposed property whose
     // name does not start with "_" and, with a population type, that the population type has.
     // Throws GenericException for a null source or a class or population type the registry
-    // does not know; the conversions' exceptions pass on.
+    // does not know; the conversions' exceptions pass on. A binary value is taken from the source
+    // (left NULL there), so that it is not held by both.
     void PopulateInstanceData(CCorvessaClassObject* source, const CString& populationType);
     // Sets the class name and assigns the values over those held.
     void PopulateInstanceData(const std::string& className, const ValueMap& values);

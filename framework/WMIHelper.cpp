@@ -4,6 +4,7 @@
 #include "common/KvrTime.h"
 #include "framework/DateTimeText.h"
 #include "framework/IntegerValue.h"
+#include "framework/objects/CCorvessaClassObject.h"
 #include "framework/wql/WqlExpression.h"
 #include "platform/com/BstrOwner.h"
 #include "platform/com/CimTypes.h"
@@ -297,6 +298,12 @@ HRESULT WMIHelper::PutByteArray(IWbemClassObject* object, const wchar_t* name, c
             return WBEM_E_FAILED;
         if (value.size() > kMaxSafeArrayElements)
             return WBEM_E_INVALID_PARAMETER;
+        // An empty binary value is none, as the installation stores an empty text.
+        if (value.empty())
+        {
+            VARIANT none = PlainScalar(VT_NULL);
+            return PutGiven(object, name, &none, CIM_UINT8 | CIM_FLAG_ARRAY, slot);
+        }
         _variant_t bytes;
         SAFEARRAY* array = SafeArrayCreateVector(VT_UI1, 0, static_cast<ULONG>(value.size()));
         if (array == nullptr)
@@ -312,6 +319,9 @@ HRESULT WMIHelper::PutByteArray(IWbemClassObject* object, const wchar_t* name, c
             std::memcpy(data, value.data(), value.size());
             SafeArrayUnaccessData(array);
         }
+        // The array is handed over, not copied again: a value of megabytes is held once.
+        if (auto* busObject = dynamic_cast<CCorvessaClassObject*>(object))
+            return busObject->PutTaking(name, &bytes, CIM_UINT8 | CIM_FLAG_ARRAY);
         return PutVariant(object, name, &bytes, CIM_UINT8 | CIM_FLAG_ARRAY, slot);
     });
 }

@@ -124,7 +124,8 @@ public:
     static HRESULT PutVariant(IWbemClassObject* object, const wchar_t* name, VARIANT* value, LONG cimType,
                               const WbemClassObject::PropertySlot* slot = nullptr);
     // A one-dimensional VT_UI1 array with CIM type uint8 array, so a class definition gets the
-    // right type too. More than kMaxSafeArrayElements bytes answer WBEM_E_INVALID_PARAMETER.
+    // right type too; an empty value puts none (NULL), as an empty text is stored. More than
+    // kMaxSafeArrayElements bytes answer WBEM_E_INVALID_PARAMETER.
     static HRESULT PutByteArray(IWbemClassObject* object, const wchar_t* name, const CByteArray& value,
                                 const WbemClassObject::PropertySlot* slot = nullptr);
     // The embedded object (VT_UNKNOWN, CIM type object); a null object clears the property.

@@ -160,6 +160,16 @@ HRESULT CCorvessaClassObject::Get(LPCWSTR name, LONG, VARIANT* value, CIMTYPE* t
 
 HRESULT CCorvessaClassObject::Put(LPCWSTR name, LONG, VARIANT* value, CIMTYPE type)
 {
+    return PutValue(name, value, type, false);
+}
+
+HRESULT CCorvessaClassObject::PutTaking(LPCWSTR name, VARIANT* value, CIMTYPE type)
+{
+    return PutValue(name, value, type, true);
+}
+
+HRESULT CCorvessaClassObject::PutValue(LPCWSTR name, VARIANT* value, CIMTYPE type, bool take)
+{
     if (name == nullptr)
         return WBEM_E_INVALID_PARAMETER;
     return WbemCall::Run([&]() -> HRESULT {
@@ -169,7 +179,9 @@ HRESULT CCorvessaClassObject::Put(LPCWSTR name, LONG, VARIANT* value, CIMTYPE ty
             AddPropertyDescriptorToMap(CCorvessaPropertyDescriptor(name, type));
             descriptor = LookupPropertyDescriptor(name);
         }
-        if (value != nullptr)
+        if (value != nullptr && take)
+            descriptor->TakeVariant(*value);
+        else if (value != nullptr)
             descriptor->SetVariant(*value);
         return WBEM_S_NO_ERROR;
     });

@@ -50,6 +50,9 @@ public:
     // Creates the property when absent (with `type`), then stores a copy of *value when
     // given; an existing property keeps its CIM type. 0, or the failure of the value copy.
     HRESULT Put(LPCWSTR name, LONG flags, VARIANT* value, CIMTYPE type) override;
+    // Put, taking *value itself rather than a copy (*value is left VT_EMPTY): a binary value of
+    // megabytes is held once.
+    HRESULT PutTaking(LPCWSTR name, VARIANT* value, CIMTYPE type);
     // Removes the property when present. Always 0.
     HRESULT Delete(LPCWSTR name) override;
     // A new BSTR array of every property name, system names included, in table order.
@@ -116,6 +119,8 @@ public:
     CString FormatTypeInformation();
 
 private:
+    // Put, taking *value when `take` is set.
+    HRESULT PutValue(LPCWSTR name, VARIANT* value, CIMTYPE type, bool take);
     enum class EnumerationState
     {
         Idle,

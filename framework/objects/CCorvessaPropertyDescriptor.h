@@ -29,6 +29,13 @@ public:
     _variant_t GetVariant() const { return m_value; }
     // Replaces the value with a copy of the argument (throws _com_error when it cannot).
     void SetVariant(const VARIANT& value) { m_value = value; }
+    // Replaces the value with the argument itself, which is left VT_EMPTY: a binary value of
+    // megabytes is not copied into the object.
+    void TakeVariant(VARIANT& value)
+    {
+        m_value.Attach(value);
+        VariantInit(&value);
+    }
     CIMTYPE GetCIMType() const { return m_cimType; }
     void SetCIMType(CIMTYPE cimType) { m_cimType = cimType; }
     CString GetPropertyName() const { return m_name; }

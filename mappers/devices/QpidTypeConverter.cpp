@@ -2,6 +2,7 @@
 
 #include "platform/win32/UnicodeConversion.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <stdexcept>
@@ -12,12 +13,19 @@ using qpid::types::Variant;
 
 void WriteString(std::string_view given, std::string& out)
 {
-    // Texts the system makes are UTF-8 already; only malformed bytes pay for the repair.
-    const std::wstring decoded = UnicodeConversion::DecodeUtf8(given);
+    // Texts the system makes are UTF-8 already; only malformed bytes pay for the repair, and
+    // plain ASCII (a binary value's Base64 among it) is never widened to look for them.
+    const bool ascii =
+        std::all_of(given.begin(), given.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+    const std::wstring decoded = ascii ? std::wstring() : UnicodeConversion::DecodeUtf8(given);
     const std::string repaired = decoded.find(UnicodeConversion::kReplacementCharacter) == std::wstring::npos
                                      ? std::string()
                                      : UnicodeConversion::EncodeUtf8(decoded);
     const std::string_view text = repaired.empty() ? given : std::string_view(repaired);
+    // Escapes only lengthen a text: its own length is the least it adds. A sixteenth more leaves
+    // room for what follows a long text (the rest of its object), so that the whole is not grown
+    // and copied again; room never written costs no memory.
+    out.reserve(out.size() + text.size() + text.size() / 16 + 2);
     out += '"';
     for (const char c : text)
     {
@@ -74,8 +82,11 @@ void Write(const Variant& value, int depth, std::string& out)
         out += value.asString();
         return;
     case qpid::types::VAR_UUID:
-    case qpid::types::VAR_STRING:
         WriteString(value.asString(), out);
+        return;
+    case qpid::types::VAR_STRING:
+        // The text held, not a copy of it.
+        WriteString(value.getString(), out);
         return;
     case qpid::types::VAR_MAP: {
         out += '{';

@@ -122,9 +122,12 @@ Variant::Variant(std::int64_t value) : m_type(VAR_INT64), m_signed(value) {}
 Variant::Variant(float value) : m_type(VAR_FLOAT), m_float(value) {}
 Variant::Variant(double value) : m_type(VAR_DOUBLE), m_double(value) {}
 Variant::Variant(const std::string& value) : m_type(VAR_STRING), m_string(value) {}
+Variant::Variant(std::string&& value) : m_type(VAR_STRING), m_string(std::move(value)) {}
 Variant::Variant(const char* value) : m_type(VAR_STRING), m_string(value == nullptr ? "" : value) {}
 Variant::Variant(const Map& value) : m_type(VAR_MAP), m_map(std::make_unique<Map>(value)) {}
+Variant::Variant(Map&& value) : m_type(VAR_MAP), m_map(std::make_unique<Map>(std::move(value))) {}
 Variant::Variant(const List& value) : m_type(VAR_LIST), m_list(std::make_unique<List>(value)) {}
+Variant::Variant(List&& value) : m_type(VAR_LIST), m_list(std::make_unique<List>(std::move(value))) {}
 Variant::Variant(const Uuid& value) : m_type(VAR_UUID), m_uuid(value) {}
 
 Variant::Variant(const Variant& other)

@@ -72,9 +72,13 @@ public:
     Variant(float value);
     Variant(double value);
     Variant(const std::string& value);
+    // Takes the text, map or list over without copying it: a binary value of megabytes is held once.
+    Variant(std::string&& value);
     Variant(const char* value);
     Variant(const Map& value);
+    Variant(Map&& value);
     Variant(const List& value);
+    Variant(List&& value);
     Variant(const Uuid& value);
     Variant(const Variant& other);
     Variant(Variant&& other) noexcept;

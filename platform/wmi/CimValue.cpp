@@ -602,6 +602,18 @@ HRESULT CimValue::CoerceTaking(CIMTYPE type, VARIANT* value, VARIANT* result)
         result->boolVal = value->boolVal;
         return WBEM_S_NO_ERROR;
     }
+    // A byte array already in the one form it is held in is taken whole: a binary value of
+    // megabytes is not copied on its way into an object.
+    LONG lower = -1;
+    if (type == (CIM_UINT8 | CIM_FLAG_ARRAY) && value != nullptr && value->vt == (VT_ARRAY | VT_UI1) &&
+        value->parray != nullptr && SafeArrayGetDim(value->parray) == 1 &&
+        SUCCEEDED(SafeArrayGetLBound(value->parray, 1, &lower)) && lower == 0)
+    {
+        *result = *value;
+        value->vt = VT_EMPTY;
+        value->parray = nullptr;
+        return WBEM_S_NO_ERROR;
+    }
     const bool text = type == CIM_STRING || type == CIM_REFERENCE || type == CIM_DATETIME;
     const bool number64 = type == CIM_SINT64 || type == CIM_UINT64;
     if ((!text && !number64) || value == nullptr || value->vt != VT_BSTR || value->bstrVal == nullptr)
@@ -651,24 +663,69 @@ HRESULT CimValue::DeepCopy(const VARIANT& source, VARIANT* target)
 
 std::wstring CimValue::ToMofLiteral(CIMTYPE type, const VARIANT& value)
 {
+    std::wstring result;
+    WriteMofLiteral(type, value, [&](std::wstring_view piece) { result += piece; });
+    return result;
+}
+
+void CimValue::WriteMofLiteral(CIMTYPE type, const VARIANT& value, const TextSink& write)
+{
     const CIMTYPE elementType = type & ~CIM_FLAG_ARRAY;
     if ((value.vt & VT_ARRAY) == 0)
-        return ScalarText(elementType, value, true);
+    {
+        write(ScalarText(elementType, value, true));
+        return;
+    }
     const auto shape = ShapeOf(value);
     if (!shape)
-        return L"NULL";
-    std::wstring result = L"{";
+    {
+        write(L"NULL");
+        return;
+    }
+    void* data = nullptr;
+    if (shape->elementType == VT_UI1 && SUCCEEDED(SafeArrayAccessData(shape->array, &data)))
+    {
+        // A byte array's numbers are written from its bytes, a piece at a time: no VARIANT or
+        // text per byte, and never the whole text at once.
+        const auto* bytes = static_cast<const unsigned char*>(data);
+        std::array<wchar_t, 16 * 1024> piece{};
+        std::size_t used = 0;
+        piece[used++] = L'{';
+        for (LONG i = 0; i < shape->count; ++i)
+        {
+            // Room for ", " and three digits.
+            if (used + 5 > piece.size())
+            {
+                write(std::wstring_view(piece.data(), used));
+                used = 0;
+            }
+            if (i > 0)
+            {
+                piece[used++] = L',';
+                piece[used++] = L' ';
+            }
+            char digits[4];
+            const char* end = std::to_chars(digits, digits + sizeof(digits), bytes[i]).ptr;
+            for (const char* digit = digits; digit != end; ++digit)
+                piece[used++] = static_cast<wchar_t>(*digit);
+        }
+        SafeArrayUnaccessData(shape->array);
+        piece[used++] = L'}';
+        write(std::wstring_view(piece.data(), used));
+        return;
+    }
+    write(L"{");
     for (LONG i = 0; i < shape->count; ++i)
     {
         VARIANT element;
         if (FAILED(ReadElement(shape->array, shape->elementType, shape->lower + i, &element)))
             continue;
         if (i > 0)
-            result += L", ";
-        result += ScalarText(elementType, element, true);
+            write(L", ");
+        write(ScalarText(elementType, element, true));
         VariantClear(&element);
     }
-    return result + L"}";
+    write(L"}");
 }
 
 std::wstring CimValue::ToKeyText(CIMTYPE type, const VARIANT& value)

@@ -11,6 +11,7 @@
 #include "platform/com/Variant.h"
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -32,8 +33,9 @@ public:
     // array); WBEM_E_OUT_OF_MEMORY.
     static HRESULT Coerce(CIMTYPE type, const VARIANT* value, VARIANT* result);
     // As Coerce, but a VT_BSTR value for a scalar string, reference or date-time type, and one
-    // for a scalar 64-bit integer type already in the decimal form Coerce gives, is moved into
-    // *result (value is left VT_EMPTY) instead of copied. On failure value is unchanged.
+    // for a scalar 64-bit integer type already in the decimal form Coerce gives, and a
+    // one-dimensional VT_UI1 array from index 0 for uint8[], is moved into *result (value is left
+    // VT_EMPTY) instead of copied. On failure value is unchanged.
     static HRESULT CoerceTaking(CIMTYPE type, VARIANT* value, VARIANT* result);
     // True for VT_EMPTY and VT_NULL.
     static bool IsNull(const VARIANT& value);
@@ -43,6 +45,11 @@ public:
     // The value as a MOF literal: quoted and escaped text, TRUE/FALSE, numbers, {a, b} for
     // arrays, NULL for no value, the object text of an embedded object.
     static std::wstring ToMofLiteral(CIMTYPE type, const VARIANT& value);
+    // Takes the pieces of a text in order; a view is valid only during the call.
+    using TextSink = std::function<void(std::wstring_view)>;
+    // ToMofLiteral handed to `write` in pieces as it is made: a byte array's numbers straight
+    // from its bytes, so a value of megabytes is never held as one text.
+    static void WriteMofLiteral(CIMTYPE type, const VARIANT& value, const TextSink& write);
     // The value as it stands in an object path key: text quoted with \ and " escaped,
     // TRUE/FALSE, plain numbers.
     static std::wstring ToKeyText(CIMTYPE type, const VARIANT& value);

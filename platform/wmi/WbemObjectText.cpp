@@ -119,22 +119,33 @@ std::wstring MethodText(const WbemClassObject::MethodInfo& method, LONG flags)
 
 std::wstring WbemObjectText::Format(const WbemClassObject& object, LONG flags)
 {
-    std::wstring text = L"\n";
+    std::wstring text;
+    Write(object, flags, [&](std::wstring_view piece) { text += piece; });
+    return text;
+}
+
+void WbemObjectText::Write(const WbemClassObject& object, LONG flags,
+                           const std::function<void(std::wstring_view)>& write)
+{
+    write(L"\n");
     const std::wstring qualifiers = QualifierList(object.Qualifiers().Get(), flags);
     if (!qualifiers.empty())
-        text += qualifiers + L"\n";
+        write(qualifiers + L"\n");
     if (!object.IsClass())
     {
-        text += L"instance of " + object.ClassName() + L"\n{\n";
+        write(L"instance of " + object.ClassName() + L"\n{\n");
         for (const auto& property : object.Properties())
         {
             if (CimValue::IsNull(property.value))
                 continue;
-            text += L"\t" + property.name + L" = " + CimValue::ToMofLiteral(property.type, property.value) + L";\n";
+            write(L"\t" + property.name + L" = ");
+            CimValue::WriteMofLiteral(property.type, property.value, write);
+            write(L";\n");
         }
-        return text + L"};\n";
+        write(L"};\n");
+        return;
     }
-    text += L"class " + object.ClassName();
+    std::wstring text = L"class " + object.ClassName();
     if (!object.SuperclassName().empty())
         text += L" : " + object.SuperclassName();
     text += L"\n{\n";
@@ -152,5 +163,5 @@ std::wstring WbemObjectText::Format(const WbemClassObject& object, LONG flags)
         if (!method.inherited || method.qualifiers->HasLocal())
             text += L"\t" + MethodText(method, flags) + L";\n";
     }
-    return text + L"};\n";
+    write(text + L"};\n");
 }

@@ -8,7 +8,9 @@
 
 #include "platform/win32/WinTypes.h"
 
+#include <functional>
 #include <string>
+#include <string_view>
 
 class WbemClassObject;
 
@@ -20,4 +22,7 @@ public:
     // The text; WBEM_FLAG_NO_FLAVORS in `flags` leaves out the qualifier flavours.
     // Throws std::bad_alloc or _com_error on short memory.
     static std::wstring Format(const WbemClassObject& object, LONG flags);
+    // The same text handed to `write` in pieces as it is made, so that a value of megabytes is
+    // never held as one text (CimValue::WriteMofLiteral); a view is valid only during the call.
+    static void Write(const WbemClassObject& object, LONG flags, const std::function<void(std::wstring_view)>& write);
 };

@@ -169,21 +169,34 @@ InstanceCommand Parse(const std::string& name, std::vector<std::string>& words)
     return command;
 }
 
-// Binary values shown in Base64: their raw bytes are no text.
-Variant Printable(const Variant& value)
+// The bytes of a binary value ({"content_type", "data"}); null for any other value.
+std::string* BinaryBytes(Variant& value)
 {
     if (value.getType() != qpid::types::VAR_MAP)
-        return value;
-    Variant::Map map = value.asMap();
+        return nullptr;
+    Variant::Map& map = value.asMap();
     const auto data = map.find("data");
-    if (map.size() == 2 && data != map.end() && map.count("content_type") != 0 &&
-        data->second.getType() == qpid::types::VAR_STRING)
-    {
-        const std::string& bytes = data->second.getString();
-        data->second = Variant(ostrum::utils::StringUtils::base64Encode(
-            reinterpret_cast<const unsigned char*>(bytes.data()), static_cast<int>(bytes.size()), true));
-    }
-    return Variant(map);
+    if (map.size() != 2 || data == map.end() || map.count("content_type") == 0 ||
+        data->second.getType() != qpid::types::VAR_STRING)
+        return nullptr;
+    return &data->second.getString();
+}
+
+// The bytes in Base64; they are let go as soon as their Base64 stands, so a value is held at most
+// once in each form.
+std::string Base64Of(std::string& given)
+{
+    const std::string bytes = std::move(given);
+    return ostrum::utils::StringUtils::base64Encode(reinterpret_cast<const unsigned char*>(bytes.data()),
+                                                    static_cast<int>(bytes.size()), true);
+}
+
+// Binary values shown in Base64: their raw bytes are no text.
+Variant Printable(Variant value)
+{
+    if (std::string* bytes = BinaryBytes(value))
+        *bytes = Base64Of(*bytes);
+    return value;
 }
 
 // The instance's object path as the WMI door names it ("Bnt_Cardholder.ID=10": the keys in name
@@ -228,13 +241,33 @@ std::string PathOf(const CCorvessaQpidInstance& instance)
     return ProvixaText::ToUtf8(path);
 }
 
-Variant InstanceJson(const CCorvessaQpidInstance& instance)
+// Appends the instance's JSON text to `pieces`, as QpidTypeConverter writes the map {"class",
+// "values"} of it (members by name) with its binary values in Base64. Its values are taken from
+// it as they are written, and a binary value's Base64 is a piece of its own, made from its bytes:
+// a value is never held by the instance and its text at once, nor copied into a longer text.
+void AppendInstanceJson(CCorvessaQpidInstance& instance, std::vector<std::string>& pieces)
 {
-    Variant::Map values;
-    for (const auto& [name, value] : instance.GetInstanceValues())
-        values[name] = Printable(value);
-    return Variant(Variant::Map{{"class", Variant(brontel::utility::ConvertCStringToUtf8(instance.GetClassNameW()))},
-                                {"values", Variant(values)}});
+    std::string text = "{\"class\":" +
+                       QpidTypeConverter::JsonString(brontel::utility::ConvertCStringToUtf8(instance.GetClassNameW())) +
+                       ",\"values\":{";
+    bool first = true;
+    for (auto& [name, value] : instance.TakeInstanceValues())
+    {
+        text += (first ? "" : ",") + QpidTypeConverter::JsonString(name) + ":";
+        first = false;
+        std::string* bytes = BinaryBytes(value);
+        if (bytes == nullptr)
+        {
+            text += QpidTypeConverter::ToJson(value);
+            continue;
+        }
+        // Base64 needs no escaping in JSON.
+        text += "{\"content_type\":" + QpidTypeConverter::ToJson(value.asMap().at("content_type")) + ",\"data\":\"";
+        pieces.push_back(std::move(text));
+        pieces.push_back(Base64Of(*bytes));
+        text = "\"}";
+    }
+    pieces.push_back(text + "}}");
 }
 }  // namespace
 
@@ -365,13 +398,14 @@ HRESULT RunParsed(ProvixaBusSession& busSession, const std::string& name, Instan
         CCorvessaBaseApp::CorvessaPaginatedInfo info;
         WarnOfUnknownOrder(app, session, className, command.paging.orderBy, busSession.err);
         // Each instance becomes its JSON text as it is read, so the page costs about what it
-        // prints; it is printed once whole, since a failed read prints no part of a page.
-        std::string page = "{\"instances\":[";
-        bool first = true;
+        // prints; it is printed once whole, since a failed read prints no part of a page. The
+        // texts are kept apart, never copied into one growing text.
+        std::vector<std::string> page{"{\"instances\":["};
         hr = app.GetInstance(session, application, className, command.filter, command.paging, info,
                              [&](std::unique_ptr<CCorvessaQpidInstance> found) {
-                                 page += (first ? "" : ",") + QpidTypeConverter::ToJson(InstanceJson(*found));
-                                 first = false;
+                                 if (page.size() > 1)
+                                     page.emplace_back(",");
+                                 AppendInstanceJson(*found, page);
                              });
         if (FAILED(hr))
             return hr;
@@ -380,10 +414,11 @@ HRESULT RunParsed(ProvixaBusSession& busSession, const std::string& name, Instan
                                                                         {"total_pages", Variant(info.totalPages)},
                                                                         {"page_number", Variant(info.pageNumber)},
                                                                         {"page_size", Variant(info.pageSize)}});
-        page += "]," + rest.substr(1) + "\n";
+        page.push_back("]," + rest.substr(1) + "\n");
         // Handed over in pieces: the output goes out as it is given, never held whole twice.
-        for (std::size_t at = 0; at < page.size(); at += kPieceBytes)
-            out.write(page.data() + at, static_cast<std::streamsize>(std::min(kPieceBytes, page.size() - at)));
+        for (const std::string& text : page)
+            for (std::size_t at = 0; at < text.size(); at += kPieceBytes)
+                out.write(text.data() + at, static_cast<std::streamsize>(std::min(kPieceBytes, text.size() - at)));
         return hr;
     }
     if (name == "exec")
@@ -420,7 +455,11 @@ HRESULT RunParsed(ProvixaBusSession& busSession, const std::string& name, Instan
     if (SUCCEEDED(hr))
     {
         busSession.tookEffect(ProvixaHost::EffectText(ProvixaHost::Effect::Written, PathOf(written)));
-        out << QpidTypeConverter::ToJson(InstanceJson(written)) << "\n";
+        std::vector<std::string> pieces;
+        AppendInstanceJson(written, pieces);
+        for (const std::string& piece : pieces)
+            out << piece;
+        out << "\n";
     }
     return hr;
 }

@@ -394,7 +394,15 @@ int ListClasses(IWbemServices* services, bool json, std::ostream& out, std::ostr
 
 int ShowObject(IWbemClassObject* object, bool json, std::ostream& out)
 {
-    out << (json ? ProvixaOutput::Json(object) + "\n" : ProvixaOutput::Text(object));
+    if (json)
+    {
+        ProvixaOutput::WriteJson(object, out);
+        out << "\n";
+    }
+    else
+    {
+        ProvixaOutput::WriteText(object, out);
+    }
     return ProvixaHost::kSuccess;
 }
 

@@ -5,9 +5,9 @@
 void ProvixaObjectList::Add(IWbemClassObject* object)
 {
     if (m_json)
-        m_out << (m_started ? "," : "[") << ProvixaOutput::Json(object);
+        ProvixaOutput::WriteJson(object, m_out << (m_started ? "," : "["));
     else
-        m_out << (m_started ? "\n" : "") << ProvixaOutput::Text(object);
+        ProvixaOutput::WriteText(object, m_out << (m_started ? "\n" : ""));
     m_started = true;
 }
 

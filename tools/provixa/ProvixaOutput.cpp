@@ -8,10 +8,15 @@
 #include "platform/com/WbemConstants.h"
 #include "tools/provixa/ProvixaText.h"
 #include "platform/wmi/CimValue.h"
+#include "platform/wmi/WbemClassObject.h"
+#include "platform/wmi/WbemObjectText.h"
 #include "tools/provixa/WbemStatusName.h"
 
 #include <cctype>
+#include <charconv>
+#include <cstdint>
 #include <cstdio>
+#include <sstream>
 
 namespace {
 // Embedded objects nest; deeper ones are cut off rather than followed without end.
@@ -82,22 +87,71 @@ std::string ScalarJson(const VARIANT& value, int depth)
     }
 }
 
-std::string ValueJson(const VARIANT& value, int depth)
+// A byte array's numbers, written from its bytes as they are read: no VARIANT or text per byte,
+// and never the whole text at once.
+void WriteBytesJson(SAFEARRAY* array, std::ostream& out)
+{
+    LONG lower = 0;
+    LONG upper = -1;
+    void* data = nullptr;
+    if (FAILED(SafeArrayGetLBound(array, 1, &lower)) || FAILED(SafeArrayGetUBound(array, 1, &upper)) ||
+        FAILED(SafeArrayAccessData(array, &data)))
+    {
+        out << "null";
+        return;
+    }
+    const auto* bytes = static_cast<const unsigned char*>(data);
+    const std::int64_t count = static_cast<std::int64_t>(upper) - lower + 1;
+    char piece[64 * 1024];
+    std::size_t used = 0;
+    piece[used++] = '[';
+    for (std::int64_t i = 0; i < count; ++i)
+    {
+        // Room for a comma and three digits.
+        if (used + 4 > sizeof(piece))
+        {
+            out.write(piece, static_cast<std::streamsize>(used));
+            used = 0;
+        }
+        if (i > 0)
+            piece[used++] = ',';
+        used = static_cast<std::size_t>(std::to_chars(piece + used, piece + sizeof(piece), bytes[i]).ptr - piece);
+    }
+    SafeArrayUnaccessData(array);
+    piece[used++] = ']';
+    out.write(piece, static_cast<std::streamsize>(used));
+}
+
+void WriteValueJson(const VARIANT& value, int depth, std::ostream& out)
 {
     if ((value.vt & VT_ARRAY) == 0)
-        return ScalarJson(value, depth);
+    {
+        out << ScalarJson(value, depth);
+        return;
+    }
     SAFEARRAY* array = value.parray;
     if (array == nullptr)
-        return "null";
+    {
+        out << "null";
+        return;
+    }
+    const VARTYPE type = static_cast<VARTYPE>(value.vt & ~VT_ARRAY);
+    if (type == VT_UI1)
+    {
+        WriteBytesJson(array, out);
+        return;
+    }
     LONG lower = 0;
     LONG upper = -1;
     if (FAILED(SafeArrayGetLBound(array, 1, &lower)) || FAILED(SafeArrayGetUBound(array, 1, &upper)))
-        return "null";
-    std::string json = "[";
+    {
+        out << "null";
+        return;
+    }
+    out << '[';
     for (LONG i = lower; i <= upper; ++i)
     {
         _variant_t element;
-        const VARTYPE type = static_cast<VARTYPE>(value.vt & ~VT_ARRAY);
         if (type == VT_BSTR)
         {
             BstrOwner text;
@@ -131,23 +185,26 @@ std::string ValueJson(const VARIANT& value, int depth)
                 element = raw;
         }
         if (i > lower)
-            json += ",";
-        json += ScalarJson(element, depth);
+            out << ',';
+        out << ScalarJson(element, depth);
     }
-    return json + "]";
+    out << ']';
 }
 
-std::string ObjectJson(IWbemClassObject* object, int depth)
+void WriteObjectJson(IWbemClassObject* object, int depth, std::ostream& out)
 {
     if (depth > kMaxDepth)
-        return "null";
+    {
+        out << "null";
+        return;
+    }
     const bool isClass = IsClass(object);
-    std::string json = "{\"class\":" + ProvixaOutput::JsonString(StringProperty(object, L"__CLASS"));
+    out << "{\"class\":" << ProvixaOutput::JsonString(StringProperty(object, L"__CLASS"));
     if (isClass)
-        json += ",\"superclass\":" + ProvixaOutput::JsonString(StringProperty(object, L"__SUPERCLASS"));
+        out << ",\"superclass\":" << ProvixaOutput::JsonString(StringProperty(object, L"__SUPERCLASS"));
     else
-        json += ",\"path\":" + ProvixaOutput::JsonString(StringProperty(object, L"__PATH"));
-    json += ",\"properties\":{";
+        out << ",\"path\":" << ProvixaOutput::JsonString(StringProperty(object, L"__PATH"));
+    out << ",\"properties\":{";
     bool first = true;
     if (SUCCEEDED(object->BeginEnumeration(WBEM_FLAG_NONSYSTEM_ONLY)))
     {
@@ -160,27 +217,27 @@ std::string ObjectJson(IWbemClassObject* object, int depth)
                 break;
             const std::wstring propertyName = name ? name.Get() : L"";
             if (!first)
-                json += ",";
+                out << ',';
             first = false;
-            json += ProvixaOutput::JsonString(propertyName) + ":";
+            out << ProvixaOutput::JsonString(propertyName) << ':';
             if (isClass)
             {
                 std::wstring typeName = CimValue::TypeName(type & ~CIM_FLAG_ARRAY);
                 if ((type & CIM_FLAG_ARRAY) != 0)
                     typeName += L"[]";
-                json += ProvixaOutput::JsonString(typeName);
+                out << ProvixaOutput::JsonString(typeName);
             }
             else
             {
-                json += ValueJson(value, depth);
+                WriteValueJson(value, depth, out);
             }
         }
         object->EndEnumeration();
     }
-    json += "}";
+    out << '}';
     if (isClass)
     {
-        json += ",\"methods\":[";
+        out << ",\"methods\":[";
         bool firstMethod = true;
         if (SUCCEEDED(object->BeginMethodEnumeration(0)))
         {
@@ -189,14 +246,21 @@ std::string ObjectJson(IWbemClassObject* object, int depth)
                 BstrOwner name;
                 if (object->NextMethod(0, name.Receive(), nullptr, nullptr) != WBEM_S_NO_ERROR)
                     break;
-                json += (firstMethod ? "" : ",") + ProvixaOutput::JsonString(name ? name.Get() : L"");
+                out << (firstMethod ? "" : ",") << ProvixaOutput::JsonString(name ? name.Get() : L"");
                 firstMethod = false;
             }
             object->EndMethodEnumeration();
         }
-        json += "]";
+        out << ']';
     }
-    return json + "}";
+    out << '}';
+}
+
+std::string ObjectJson(IWbemClassObject* object, int depth)
+{
+    std::ostringstream out;
+    WriteObjectJson(object, depth, out);
+    return out.str();
 }
 }  // namespace
 
@@ -210,19 +274,13 @@ std::string ProvixaOutput::JsonString(const std::wstring& text)
     return QpidTypeConverter::JsonString(ProvixaText::ToUtf8(text));
 }
 
-std::string ProvixaOutput::Text(IWbemClassObject* object)
+namespace {
+// What the MOF text leaves out: a class's inherited properties as comments (put after its opening
+// brace), an instance's properties without a value as NULL lines (put before its closing brace),
+// so that the person sees the object whole, as the JSON form shows it. `mof` is the object's own
+// text, which an inherited property the class overrides stands in already.
+std::string AddedLines(IWbemClassObject* object, bool isClass, const std::string& mof)
 {
-    BstrOwner text;
-    if (object == nullptr)
-        return std::string();
-    if (FAILED(object->GetObjectText(0, text.Receive())) || !text)
-        return "instance of " + ProvixaText::ToUtf8(StringProperty(object, L"__CLASS")) + "\n";
-    std::string mof = ProvixaText::ToUtf8(text.Text());
-    // The MOF text leaves out what a class inherits and the properties of an instance without a
-    // value; the person sees the object whole, as the JSON form shows it: a class's inherited
-    // properties as comments after its opening brace, an instance's empty ones as NULL before
-    // its closing brace.
-    const bool isClass = IsClass(object);
     const std::wstring className = StringProperty(object, L"__CLASS");
     std::string added;
     if (SUCCEEDED(object->BeginEnumeration(WBEM_FLAG_NONSYSTEM_ONLY)))
@@ -236,7 +294,6 @@ std::string ProvixaOutput::Text(IWbemClassObject* object)
                 break;
             BstrOwner origin;
             const std::string propertyName = ProvixaText::ToUtf8(name.Get());
-            // An inherited property the class overrides stands in its text already.
             if (isClass && SUCCEEDED(object->GetPropertyOrigin(name.Get(), origin.Receive())) && origin &&
                 className != origin.Get() && mof.find(" " + propertyName + ";\n") == std::string::npos)
                 added += "\t// " + ProvixaText::ToUtf8(CimValue::TypeName(type & ~CIM_FLAG_ARRAY)) +
@@ -247,15 +304,64 @@ std::string ProvixaOutput::Text(IWbemClassObject* object)
         }
         object->EndEnumeration();
     }
+    return added;
+}
+}  // namespace
+
+std::string ProvixaOutput::Text(IWbemClassObject* object)
+{
+    BstrOwner text;
+    if (object == nullptr)
+        return std::string();
+    if (FAILED(object->GetObjectText(0, text.Receive())) || !text)
+        return "instance of " + ProvixaText::ToUtf8(StringProperty(object, L"__CLASS")) + "\n";
+    std::string mof = ProvixaText::ToUtf8(text.Text());
+    const bool isClass = IsClass(object);
+    const std::string added = AddedLines(object, isClass, mof);
     const std::size_t at = isClass ? mof.find("\n{\n") : mof.rfind("};");
     if (!added.empty() && at != std::string::npos)
         mof.insert(isClass ? at + 3 : at, added);
     return mof;
 }
 
+void ProvixaOutput::WriteText(IWbemClassObject* object, std::ostream& out)
+{
+    const WbemClassObject* own = object == nullptr ? nullptr : WbemClassObject::FromInterface(object);
+    if (own == nullptr || IsClass(object))
+    {
+        out << Text(object);
+        return;
+    }
+    const std::string added = AddedLines(object, false, std::string());
+    // The text goes out as it is made; its end is held back, so that the NULL lines go in before
+    // its closing brace as Text puts them.
+    constexpr std::size_t kHeldBack = 64;
+    std::string pending;
+    WbemObjectText::Write(*own, 0, [&](std::wstring_view piece) {
+        pending += ProvixaText::ToUtf8(piece);
+        if (pending.size() > 64 * 1024)
+        {
+            out.write(pending.data(), static_cast<std::streamsize>(pending.size() - kHeldBack));
+            pending.erase(0, pending.size() - kHeldBack);
+        }
+    });
+    const std::size_t at = pending.rfind("};");
+    if (!added.empty() && at != std::string::npos)
+        pending.insert(at, added);
+    out << pending;
+}
+
 std::string ProvixaOutput::Json(IWbemClassObject* object)
 {
     return object == nullptr ? "null" : ObjectJson(object, 0);
+}
+
+void ProvixaOutput::WriteJson(IWbemClassObject* object, std::ostream& out)
+{
+    if (object == nullptr)
+        out << "null";
+    else
+        WriteObjectJson(object, 0, out);
 }
 
 std::string ProvixaOutput::Reason(IWbemClassObject* statusObject)

@@ -18,11 +18,17 @@ public:
 
     // The object's MOF text; for an object that offers none, a line naming its class.
     static std::string Text(IWbemClassObject* object);
+    // Text written to out as it is made (an instance's; a class's is written whole): a byte
+    // array's numbers straight from its bytes, so a value of megabytes costs about its own size.
+    static void WriteText(IWbemClassObject* object, std::ostream& out);
     // An instance as {"class": ..., "path": ..., "properties": {name: value, ...}}; a class as
     // {"class": ..., "superclass": ..., "properties": {name: "cim type", ...}, "methods": [...]}.
     // Values: strings (64-bit numbers and date-times as WMI carries them, as text), numbers,
     // true/false, null, arrays, and embedded objects in the same form.
     static std::string Json(IWbemClassObject* object);
+    // Json written to out as it is made: a byte array's numbers straight from its bytes, so a
+    // value of megabytes costs about its own size, not that of its text.
+    static void WriteJson(IWbemClassObject* object, std::ostream& out);
 
     // "Error 0x80041002 (WBEM_E_NOT_FOUND): reason" -- the name and the reason only when
     // known; statusObject is the call's __ExtendedStatus (may be null).

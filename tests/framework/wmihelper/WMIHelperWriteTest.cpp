@@ -166,18 +166,25 @@ TEST(WMIHelperPut, VariantPassesValueAndNullClears)
     EXPECT_EQ(value.vt, VT_NULL);
 }
 
-TEST(WMIHelperPut, ByteArrayRoundTripsAsUint8Array)
+TEST(WMIHelperPut, ByteArrayRoundTripsAsUint8ArrayAndAnEmptyOneIsNone)
 {
     const SampleObjects sample = MakeSample();
     IWbemClassObject* instance = sample.instance.Get();
-    const CByteArray cases[] = {{}, {0x00}, {0xDE, 0xAD, 0xBE, 0xEF, 0x00, 0xFF}};
+    // Each after a value, so that the empty one is seen to clear it: an empty binary value is
+    // none, as the installation stores an empty text.
+    const CByteArray cases[] = {{0x00}, {}, {0xDE, 0xAD, 0xBE, 0xEF, 0x00, 0xFF}, {}};
     for (const CByteArray& bytes : cases)
     {
         ASSERT_EQ(WMIHelper::PutByteArray(instance, L"Bytes", bytes), WBEM_S_NO_ERROR);
         CIMTYPE type = CIM_EMPTY;
         const _variant_t raw = Raw(instance, L"Bytes", &type);
-        EXPECT_EQ(raw.vt, VT_ARRAY | VT_UI1);
         EXPECT_EQ(type, CIM_UINT8 | CIM_FLAG_ARRAY);
+        if (bytes.empty())
+        {
+            EXPECT_EQ(raw.vt, VT_NULL);
+            continue;
+        }
+        EXPECT_EQ(raw.vt, VT_ARRAY | VT_UI1);
         EXPECT_EQ(BytesOf(raw), bytes);
     }
     // The uint8-array type goes with the value: a text property refuses it.

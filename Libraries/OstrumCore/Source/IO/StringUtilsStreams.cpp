@@ -20,15 +20,19 @@ namespace ostrum::utils {
 
 std::string StringUtils::base64Encode(const unsigned char* data, int length, bool keepLast)
 {
-    io::MemoryOutputStream memory;
-    // Four characters for every three bytes, written once.
-    memory.reserve(static_cast<int>(
-        std::min<std::int64_t>((std::max(length, 0) + 2LL) / 3 * 4, std::numeric_limits<std::int32_t>::max())));
-    io::Base64OutputStream encoder(memory);
-    encoder.write(data, 0, length);
-    encoder.flush();
-    std::string text(reinterpret_cast<const char*>(memory.getBuffer(false)),
-                     static_cast<std::size_t>(memory.getSize()));
+    // Four characters for every three bytes, written once, straight into the text: a long value
+    // is never held in a buffer and in its copy at once.
+    const std::int64_t encoded =
+        std::min<std::int64_t>((std::max(length, 0) + 2LL) / 3 * 4, std::numeric_limits<std::int32_t>::max());
+    std::string text(static_cast<std::size_t>(encoded), '\0');
+    if (encoded > 0)
+    {
+        io::MemoryOutputStream memory(reinterpret_cast<unsigned char*>(text.data()), static_cast<int>(encoded), false);
+        io::Base64OutputStream encoder(memory);
+        encoder.write(data, 0, length);
+        encoder.flush();
+        text.resize(static_cast<std::size_t>(memory.getSize()));
+    }
     if (!keepLast)
     {
         text.erase(text.find_last_not_of('=') + 1);

@@ -1,0 +1,202 @@
+// A byte array is held and printed as bytes: converting and printing a 1 MiB value holds about
+// its size at most twice over, never one object per byte nor its whole text. The allocations are
+// counted through this program's replacement of operator new, on this thread only
+// while a count runs.
+#include "Libraries/OstrumCore/Source/Utils/StringUtils.h"
+#include "bus/CCorvessaHelper.h"
+#include "mappers/devices/QpidTypeConverter.h"
+#include "platform/com/SafeArray.h"
+#include "platform/com/WbemConstants.h"
+#include "platform/wmi/WbemClassObject.h"
+#include "tools/provixa/ProvixaOutput.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstddef>
+#include <cstdlib>
+#include <functional>
+#include <new>
+#include <sstream>
+#include <string>
+
+namespace {
+// What a step allocated: its calls, and the most it held at once beyond what it started with.
+struct AllocationCount
+{
+    std::size_t calls = 0;
+    std::size_t held = 0;
+    std::size_t peak = 0;
+};
+thread_local AllocationCount* t_count = nullptr;
+
+// Each block carries its size before it, so that a release while counting is subtracted.
+constexpr std::size_t kHeader = alignof(std::max_align_t);
+
+void* Allocate(std::size_t size)
+{
+    auto* block = static_cast<std::byte*>(std::malloc(size + kHeader));
+    if (block == nullptr)
+        throw std::bad_alloc();
+    *reinterpret_cast<std::size_t*>(block) = size;
+    if (AllocationCount* count = t_count)
+    {
+        ++count->calls;
+        count->held += size;
+        count->peak = std::max(count->peak, count->held);
+    }
+    return block + kHeader;
+}
+
+void Release(void* given) noexcept
+{
+    if (given == nullptr)
+        return;
+    std::byte* block = static_cast<std::byte*>(given) - kHeader;
+    if (AllocationCount* count = t_count)
+        count->held -= std::min(count->held, *reinterpret_cast<std::size_t*>(block));
+    std::free(block);
+}
+
+// What one step allocates through operator new on this thread.
+AllocationCount Count(const std::function<void()>& step)
+{
+    AllocationCount count;
+    t_count = &count;
+    step();
+    t_count = nullptr;
+    return count;
+}
+}  // namespace
+
+void* operator new(std::size_t size)
+{
+    return Allocate(size);
+}
+void* operator new[](std::size_t size)
+{
+    return Allocate(size);
+}
+void operator delete(void* block) noexcept
+{
+    Release(block);
+}
+void operator delete[](void* block) noexcept
+{
+    Release(block);
+}
+void operator delete(void* block, std::size_t) noexcept
+{
+    Release(block);
+}
+void operator delete[](void* block, std::size_t) noexcept
+{
+    Release(block);
+}
+
+namespace {
+using qpid::types::Variant;
+constexpr std::size_t kValueBytes = 1 << 20;
+
+// A megabyte whose bytes take one, two and three digits.
+std::string Megabyte()
+{
+    std::string bytes(kValueBytes, '\0');
+    for (std::size_t i = 0; i < bytes.size(); ++i)
+        bytes[i] = static_cast<char>((i * 131 + i / 256) % 256);
+    return bytes;
+}
+
+_variant_t ByteArray(const std::string& bytes)
+{
+    _variant_t value;
+    value.vt = VT_ARRAY | VT_UI1;
+    value.parray = SafeArrayCreateVector(VT_UI1, 0, static_cast<ULONG>(bytes.size()));
+    void* data = nullptr;
+    EXPECT_EQ(SafeArrayAccessData(value.parray, &data), S_OK);
+    std::copy(bytes.begin(), bytes.end(), static_cast<char*>(data));
+    SafeArrayUnaccessData(value.parray);
+    return value;
+}
+
+// The bytes' numbers between open and close, separated as given.
+std::string Numbers(const std::string& bytes, const char* open, const char* separator, const char* close)
+{
+    std::string text = open;
+    for (std::size_t i = 0; i < bytes.size(); ++i)
+        text += (i == 0 ? "" : separator) + std::to_string(static_cast<unsigned char>(bytes[i]));
+    return text + close;
+}
+
+// What printing the instance into a stream whose buffer is made beforehand allocates, and the
+// text that follows `marker` for the length of `expected`.
+AllocationCount Printed(const std::function<void(std::ostream&)>& print, const std::string& marker,
+                        const std::string& expected, std::string& found)
+{
+    std::ostringstream out;
+    out << std::string(expected.size() + 4096, ' ');
+    out.seekp(0);
+    const AllocationCount count = Count([&] { print(out); });
+    const std::string printed = out.str();
+    const std::size_t at = printed.find(marker);
+    found = at == std::string::npos ? std::string() : printed.substr(at + marker.size(), expected.size());
+    return count;
+}
+
+TEST(ByteArrayMemory, AMegabyteIsConvertedAndPrintedAsBytesOnEveryRoad)
+{
+    const std::string bytes = Megabyte();
+    const _variant_t value = ByteArray(bytes);
+
+    // The bus door: the WMI value becomes the bus's {"content_type", "data"} map.
+    Variant busValue;
+    const AllocationCount toBus = Count([&] {
+        busValue = CCorvessaHelper::ConvertToQpidVariant(L"Bnt_BadgeFIPS201", L"TWICPrivacyKey", value,
+                                                         CIM_UINT8 | CIM_FLAG_ARRAY);
+    });
+    ASSERT_EQ(busValue.getType(), qpid::types::VAR_MAP);
+    EXPECT_EQ(busValue.asMap().at("data").getString(), bytes);
+    EXPECT_EQ(busValue.asMap().at("content_type").getString(), "application/octet-stream");
+
+    // The bus JSON of a value in Base64, as the host prints a page.
+    const std::string base64 = ostrum::utils::StringUtils::base64Encode(
+        reinterpret_cast<const unsigned char*>(bytes.data()), static_cast<int>(bytes.size()), true);
+    const Variant printable(Variant::Map{{"data", Variant(base64)}});
+    std::string busJson;
+    const AllocationCount busPrint = Count([&] { busJson = QpidTypeConverter::ToJson(printable); });
+    EXPECT_EQ(busJson, "{\"data\":\"" + base64 + "\"}");
+
+    // The WMI door's JSON of an instance holding the value.
+    ComPtr<IWbemClassObject> keyClass;
+    ASSERT_EQ(CreateWbemClass(L"Bnt_BadgeFIPS201", nullptr, &keyClass), WBEM_S_NO_ERROR);
+    ASSERT_EQ(keyClass->Put(L"TWICPrivacyKey", 0, nullptr, CIM_UINT8 | CIM_FLAG_ARRAY), WBEM_S_NO_ERROR);
+    ComPtr<IWbemClassObject> instance;
+    ASSERT_EQ(keyClass->SpawnInstance(0, &instance), WBEM_S_NO_ERROR);
+    _variant_t put = value;
+    ASSERT_EQ(instance->Put(L"TWICPrivacyKey", 0, &put, 0), WBEM_S_NO_ERROR);
+    const std::string json = Numbers(bytes, "[", ",", "]");
+    std::string found;
+    const AllocationCount wmiJson = Printed([&](std::ostream& out) { ProvixaOutput::WriteJson(instance.Get(), out); },
+                                            "\"TWICPrivacyKey\":", json, found);
+    EXPECT_EQ(found, json);
+    const std::string mof = Numbers(bytes, "{", ", ", "};\n");
+    const AllocationCount wmiText = Printed([&](std::ostream& out) { ProvixaOutput::WriteText(instance.Get(), out); },
+                                            "\tTWICPrivacyKey = ", mof, found);
+    EXPECT_EQ(found, mof);
+
+    // At most twice the value held at once, in blocks of more than a hundred bytes on average:
+    // one object per byte would make a million blocks, a text made whole several times the value.
+    struct Road
+    {
+        const char* name;
+        AllocationCount count;
+        std::size_t limit;
+    };
+    for (const Road& road : {Road{"to the bus", toBus, 2 * kValueBytes}, Road{"bus JSON", busPrint, 2 * base64.size()},
+                             Road{"WMI JSON", wmiJson, 2 * kValueBytes}, Road{"WMI text", wmiText, 2 * kValueBytes}})
+    {
+        EXPECT_LT(road.count.calls, kValueBytes / 128) << road.name;
+        EXPECT_LE(road.count.peak, road.limit) << road.name;
+    }
+}
+}  // namespace
