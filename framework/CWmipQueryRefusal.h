@@ -33,14 +33,14 @@ public:
                                       const CString& literal, Door door);
 
     // The literal (as written) compared with the number property, which is no number
-    // (CWmipMessages::kNotANumber).
+    // (CWmipMessages::kNotANumber). Every door refuses it here: the bus answers it as a filter
+    // it refuses (GetRefusedLiteral).
     static CWmipQueryRefusal NotANumber(const wchar_t* sourceFile, int line, const CString& property,
                                         const CString& literal);
 
     // The one check of a literal a WHERE clause, filter or watch compares with a property of
     // the CIM type (without the array flag) by the WQL operator, quoted or not alike: a literal
-    // whose value (IsValueOfType) is no number compared with a number (NotANumber; not on the
-    // bus, whose filter check answers it itself by the same reading), no date-time compared with
+    // whose value (IsValueOfType) is no number compared with a number (NotANumber), no date-time compared with
     // a date-time (NotADate in the door's form), no TRUE or FALSE (1 or 0) compared with a
     // boolean, or ISA on a property of a known type that holds neither an embedded object nor a
     // reference, is thrown, as it would match nothing. `literal` is the WQL text ProcessClause is
@@ -58,6 +58,19 @@ public:
     // bus's filter check reads a filter's values through it.
     static bool IsValueOfType(CIMTYPE type, const CString& value, Door door);
 
+    // True with the property and the literal's value (its text as a filter check compares it)
+    // when this refuses a literal the property's type cannot hold (CheckLiteral's NotANumber,
+    // NotADate or no boolean); false (both untouched) for any other refusal. The bus answers such
+    // a refusal as a filter it refuses, naming both in its log.
+    bool GetRefusedLiteral(CString& property, CString& value) const;
+
 private:
     CWmipQueryRefusal(const wchar_t* sourceFile, int line, const CString& text);
+    // A refusal of the literal (as written) compared with the property.
+    CWmipQueryRefusal(const wchar_t* sourceFile, int line, const CString& text, const CString& property,
+                      const CString& literal);
+
+    bool m_refusesLiteral = false;
+    CString m_property;
+    CString m_value;
 };
