@@ -38,7 +38,7 @@ void BindExactInteger(WqlOperator& op, WqlLiteral& literal)
     literal = WqlLiteral{};
     literal.LiteralKind = WqlLiteral::Kind::Integer;
     literal.IntegerValue = exact.Bound;
-    literal.Text.Format(L"%lld", static_cast<long long>(exact.Bound));
+    literal.Text = CString(std::to_wstring(exact.Bound));
 }
 
 // A date-time column holds one instant as several texts ("09:00:00", "09:00:00.000") and a

@@ -108,8 +108,7 @@ bool WqlNumber::Read(std::string_view text, WqlNumber& number)
     const char* end = text.data() + last;
     CDBValue databaseValue;
     LONGLONG integer = 0;
-    if (const auto [stop, error] = std::from_chars(begin, end, integer);
-        !isReal && error == std::errc() && stop == end)
+    if (const auto [stop, error] = std::from_chars(begin, end, integer); !isReal && error == std::errc() && stop == end)
         databaseValue = CDBValue(integer);
     else
     {
