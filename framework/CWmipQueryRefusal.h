@@ -1,9 +1,10 @@
 // CWmipQueryRefusal: the refusal of a query (a WHERE clause, a bus filter or an order) for
 // what a value in it is: a property whose value the system never serves (a password hash),
-// or a literal compared with a date-time or number property that is no date-time or number. 0x80041017
+// or a literal its property's type cannot hold (no number, date-time or boolean). 0x80041017
 // (WBEM_E_INVALID_QUERY) with a text naming the property or literal. A type of its own, so
 // that a front end answering other query refusals with a code of its own (the bus's invalid
-// filter) passes this one on unchanged.
+// filter) passes a withheld value's on unchanged and tells a refused literal by
+// GetRefusedLiteral.
 //
 // A plain value: copyable; thrown by value and caught by reference.
 #pragma once

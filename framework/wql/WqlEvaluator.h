@@ -82,12 +82,14 @@ public:
     // True exactly when Evaluate gives True.
     static bool Matches(const WqlExpression& expression, const WqlPropertySource& source);
     // One comparison of an instance value with a literal value (operators other than ISA and
-    // IS [NOT] NULL); two texts are ordered as `order` says (LIKE always folds ASCII case).
+    // IS [NOT] NULL); two texts are ordered as `order` says (LIKE always folds ASCII case); an
+    // integer meets a number text exactly (WqlNumber), a real literal as its double.
     static WqlTruth Compare(const CDBValue& value, WqlOperator op, const CDBValue& literal, WqlTextOrder order);
     // The number a numeric column turns the text into when it compares the two, as the database
     // reads it: blanks around it, a sign, digits with a fraction and an exponent (a digit at
     // least); an integer that fits 64 bits is an integer, any other number a real. False (number
-    // untouched) for a text that is no number so read ("12abc", "0x1F", "inf", "").
+    // untouched) for a text that is no number so read ("12abc", "0x1F", "inf", ""). The reading
+    // is WqlNumber's, which also holds the number exactly for an integer to meet.
     static bool ReadNumberText(std::string_view text, CDBValue& number);
     // The order of two texts under the database's NOCASE collation: <0, 0 or >0. Like the
     // database, the comparison of the common part ends at a NUL in both texts at the same
