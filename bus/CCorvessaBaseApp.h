@@ -271,6 +271,10 @@ protected:
     // fault) set for an unknown property or a value the property does not take.
     HRESULT CheckGetInstanceFilter(IWmipUserEntry* entry, const CString& typeName, CWmipQuery* query, CString& value,
                                    CString& property);
+    // Logs the filter check's failure of the operation with its code: the property, and the value
+    // when it is at fault.
+    static void LogFilterCheckFailure(const wchar_t* operation, const CString& value, const CString& property,
+                                      HRESULT hr);
     // The page (or the count) over the derived types, laid end to end by name; types without
     // mapper or view permission count no rows. Results as GetInstanceImpl's (its last call's);
     // throws the first rejection of the filter when every type rejects it.

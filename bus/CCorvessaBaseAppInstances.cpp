@@ -135,10 +135,20 @@ HRESULT CCorvessaBaseApp::GetInstance(const std::string& token, const std::strin
     }
     catch (const CWmipQueryRefusal& e)
     {
-        // Refused as the provider refuses it, naming the property or value, rather than as a
-        // filter that does not parse.
         CWMIDebugLog::LogError(kSource, __LINE__, e.GetMessage(), e.GetHResult(), nullptr, &e);
-        throw;
+        // A literal its property's type cannot hold (no number, date-time or boolean) is a
+        // filter the front end refuses, whichever type refused it (a count and a derived type
+        // included), named in the log as the filter check names a value.
+        CString property;
+        CString value;
+        if (!e.GetRefusedLiteral(property, value))
+        {
+            // Any other refusal (a value never served) as the provider refuses it, naming the
+            // property, rather than as a filter that does not parse.
+            throw;
+        }
+        LogFilterCheckFailure(L"GetInstance", value, property, corvessa::kInvalidFilter);
+        hr = corvessa::kInvalidFilter;
     }
     catch (const CWmipStoredValueRefusal& e)
     {
@@ -218,18 +228,7 @@ HRESULT CCorvessaBaseApp::GetInstanceImpl(CWmipUserCacheEntry* entry, CWmipClass
         const HRESULT hr = CheckGetInstanceFilter(entry, ConvertUtf8ToCString(typeName), query, value, property);
         if (FAILED(hr))
         {
-            CString text;
-            if (value.IsEmpty())
-            {
-                text.Format(L"CCorvessaProvixaApp::GetInstance - Invalid property [%s] in filter.",
-                            property.GetString());
-            }
-            else
-            {
-                text.Format(L"CCorvessaProvixaApp::GetInstance - Invalid value [%s] for property [%s] in filter.",
-                            value.GetString(), property.GetString());
-            }
-            CWMIDebugLog::LogError(kSource, __LINE__, text, hr);
+            LogFilterCheckFailure(L"GetInstance", value, property, hr);
             return hr;
         }
     }
@@ -288,6 +287,22 @@ HRESULT CCorvessaBaseApp::GetInstanceImpl(CWmipUserCacheEntry* entry, CWmipClass
     }
     logTiming();
     return S_OK;
+}
+
+void CCorvessaBaseApp::LogFilterCheckFailure(const wchar_t* operation, const CString& value, const CString& property,
+                                             HRESULT hr)
+{
+    CString text;
+    if (value.IsEmpty())
+    {
+        text.Format(L"CCorvessaProvixaApp::%s - Invalid property [%s] in filter.", operation, property.GetString());
+    }
+    else
+    {
+        text.Format(L"CCorvessaProvixaApp::%s - Invalid value [%s] for property [%s] in filter.", operation,
+                    value.GetString(), property.GetString());
+    }
+    CWMIDebugLog::LogError(kSource, __LINE__, text, hr);
 }
 
 HRESULT CCorvessaBaseApp::CheckGetInstanceFilter(IWmipUserEntry* entry, const CString& typeName, CWmipQuery* query,

@@ -29,21 +29,6 @@ constexpr wchar_t kSource[] = L"CorvessaBaseApp";
 constexpr wchar_t kDirectoryClass[] = L"Bnt_Directory";
 
 // The error line of a failed filter check: the property alone, or the value and property.
-void LogFilterCheckFailure(const wchar_t* operation, const CString& value, const CString& property, HRESULT hr)
-{
-    CString text;
-    if (value.IsEmpty())
-    {
-        text.Format(L"CCorvessaProvixaApp::%s - Invalid property [%s] in filter.", operation, property.GetString());
-    }
-    else
-    {
-        text.Format(L"CCorvessaProvixaApp::%s - Invalid value [%s] for property [%s] in filter.", operation,
-                    value.GetString(), property.GetString());
-    }
-    CWMIDebugLog::LogError(kSource, __LINE__, text, hr);
-}
-
 void LogCannotView(const wchar_t* operation, const CWmipClassMapper& mapper, HRESULT hr)
 {
     CString text;

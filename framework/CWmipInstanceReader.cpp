@@ -5,6 +5,7 @@
 #include "framework/CWmipMessages.h"
 #include "framework/CWmipQuery.h"
 #include "framework/CWmipStoredValueRefusal.h"
+#include "framework/DateTimeText.h"
 #include "framework/WMIHelper.h"
 #include "framework/WqlInstancePropertySource.h"
 #include "inhouse/BntCoreDb/CDBException.h"
@@ -19,6 +20,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <utility>
 
 using brontel::utility::CWMIDebugLog;
@@ -70,6 +72,44 @@ private:
     bool m_done = false;
 };
 
+// The values of a served instance for the in-memory check, but a date-time read to its stored
+// microsecond where the door's form serves whole seconds (the bus's), so that the check compares
+// what the SQL compared.
+class StoredDateTimeSource final : public WqlPropertySource
+{
+public:
+    StoredDateTimeSource(const WqlPropertySource& served, const std::vector<std::pair<CString, CDBValue>>& stored)
+        : m_served(served), m_stored(stored)
+    {
+    }
+    bool GetValue(const CString& property, CDBValue& value) const override
+    {
+        for (const auto& [name, text] : m_stored)
+        {
+            if (name.CompareNoCase(property) == 0)
+            {
+                value = text;
+                return true;
+            }
+        }
+        return m_served.GetValue(property, value);
+    }
+    std::optional<bool> IsA(const CString& property, const CString& className) const override
+    {
+        return m_served.IsA(property, className);
+    }
+    bool IsBoolean(const CString& property) const override { return m_served.IsBoolean(property); }
+    std::optional<CDBValue> ReadDateTime(const CString& property, const CString& text) const override
+    {
+        return m_served.ReadDateTime(property, text);
+    }
+    bool IsText(const CString& property) const override { return m_served.IsText(property); }
+
+private:
+    const WqlPropertySource& m_served;
+    const std::vector<std::pair<CString, CDBValue>>& m_stored;
+};
+
 }  // namespace
 
 CWmipInstanceReader::CWmipInstanceReader(CWmipClassMapperHooks& mapper)
@@ -106,6 +146,7 @@ HRESULT CWmipInstanceReader::BuildInstance(IWbemClassObject** instance)
     if (built == nullptr)
         return WBEM_E_FAILED;
 
+    m_rowDateTimes.clear();
     const std::vector<ColumnPlan>& plans = GetColumnPlans(classObject);
     for (int index = 0; index < static_cast<int>(plans.size()); ++index)
     {
@@ -299,8 +340,11 @@ HRESULT CWmipInstanceReader::PutColumn(IWbemClassObject* instance, const ColumnP
     }
     case CIM_DATETIME: {
         // Date-time columns hold local wall-clock time unless the class keeps UTC.
-        return WMIHelper::PutStoredDateTime(instance, property, m_recordset->GetTimestamp(index), !m_mapper.IsUseUTC(),
-                                            m_isoDates, slot);
+        const TIMESTAMP_STRUCT stored = m_recordset->GetTimestamp(index);
+        DateTimeText::Parts utc;
+        if (m_isoDates && stored.fraction != 0 && WMIHelper::StoredToUtc(stored, !m_mapper.IsUseUTC(), utc))
+            m_rowDateTimes.emplace_back(property, CDBValue(DateTimeText::FormatColumn(utc)));
+        return WMIHelper::PutStoredDateTime(instance, property, stored, !m_mapper.IsUseUTC(), m_isoDates, slot);
     }
     default:
         return WMIHelper::PutText(instance, property, m_recordset->GetTextView(index), 0, slot);
@@ -368,7 +412,10 @@ bool CWmipInstanceReader::InstanceMatchesQuery(IWbemClassObject* instance) const
     const CWmipQuery* query = m_mapper.GetQuery();
     if (query == nullptr || !query->IsWhereClauseSuperset())
         return true;
-    return query->Matches(WqlInstancePropertySource(instance, m_mapper.GetDoor()));
+    const WqlInstancePropertySource served(instance, m_mapper.GetDoor());
+    if (m_rowDateTimes.empty())
+        return query->Matches(served);
+    return query->Matches(StoredDateTimeSource(served, m_rowDateTimes));
 }
 
 HRESULT CWmipInstanceReader::Next(IWbemClassObject** instance)

@@ -16,8 +16,10 @@
 
 #include <array>
 #include <memory>
+#include <utility>
 #include <vector>
 
+#include "inhouse/BntCoreDb/CDBValue.h"
 #include "platform/com/CimTypes.h"
 #include "platform/com/Unknown.h"
 #include "platform/mfc/CString.h"
@@ -108,4 +110,8 @@ private:
     // The date-time form of the mapper's door (CWmipMapper::IsBusDoor), asked with the plans
     // rather than per value: it holds for the whole request.
     bool m_isoDates = false;
+    // The date-times of the row last built that the door's form serves without their stored
+    // fraction (the bus's), by property, as UTC column texts to the microsecond: the in-memory
+    // check reads them so (InstanceMatchesQuery).
+    std::vector<std::pair<CString, CDBValue>> m_rowDateTimes;
 };

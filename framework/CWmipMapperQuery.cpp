@@ -6,6 +6,7 @@
 #include "framework/CWmipMessages.h"
 #include "framework/CWmipQuery.h"
 #include "framework/CWmipQueryRefusal.h"
+#include "framework/DateTimeText.h"
 #include "framework/WMIHelper.h"
 #include "framework/wql/WqlExpression.h"
 #include "inhouse/BntUtility/CWMIException.h"
@@ -56,19 +57,20 @@ void CheckLiterals(const WqlExpression& expression, const std::function<CIMTYPE(
 ProcessClauseResult CWmipMapper::ProcessClause(CString& /*property*/, int& wqlOperator, CString& literal,
                                                CString& /*extra*/)
 {
-    // Date-time columns hold "YYYY-MM-DD HH:MM:SS" wall-clock text: a date literal (DMTF, or
-    // ISO 8601 through the bus door, naming a UTC instant) is turned into that form.
+    // Date-time columns hold "YYYY-MM-DD HH:MM:SS" wall-clock text (a fraction after it): a date
+    // literal (DMTF, or ISO 8601 through the bus door, naming a UTC instant) is turned into
+    // that form, its microseconds kept.
     if (wqlOperator == WqlOpIsNull || wqlOperator == WqlOpIsNotNull || wqlOperator == WqlOpIsa)
         return ProcessClausePlain;
-    COleDateTime value = WMIHelper::ReadDateLiteral(literal, GetDoor());
-    if (value.GetStatus() != COleDateTime::valid)
+    DateTimeText::Parts utc;
+    if (!WMIHelper::ReadDateLiteral(literal, GetDoor(), utc))
         return ProcessClausePlain;
-    if (!IsUseUTC())
-        value = WMIHelper::UtcToLocal(value);
-    if (value.GetStatus() != COleDateTime::valid)
+    DateTimeText::Parts stored = utc;
+    // The local shift is whole seconds: the microseconds stay.
+    if (!IsUseUTC() && !DateTimeText::FromOleDateTime(WMIHelper::UtcToLocal(DateTimeText::ToWallClock(utc)), stored))
         return ProcessClausePlain;
-    literal.Format(L"\"%04d-%02d-%02d %02d:%02d:%02d\"", value.GetYear(), value.GetMonth(), value.GetDay(),
-                   value.GetHour(), value.GetMinute(), value.GetSecond());
+    stored.microseconds = utc.microseconds;
+    literal = WqlLiteral::FromString(DateTimeText::FormatColumn(stored)).ToWqlText();
     return ProcessClausePlain;
 }
 
@@ -133,6 +135,11 @@ HRESULT CWmipMapper::SetQuery(CWmipQuery* query)
             [&definition](const CString& p) { return CWmipCallerDefinition::PropertyType(definition->Get(), p); },
             GetDoor());
     }
+    // The translation reads a literal by its property's type too (a number met by an integer
+    // exactly, a date-time to its fraction), whatever the mapper makes of the comparison.
+    ComPtr<IWbemClassObject> typed = definition.has_value() ? *definition : ComPtr<IWbemClassObject>();
+    query->SetPropertyTypeSource(
+        [typed](const CString& p) { return CWmipCallerDefinition::PropertyType(typed.Get(), p); });
     try
     {
         query->TranslateWhereClause();

@@ -3,10 +3,13 @@
 #include <string>
 #include <utility>
 
+#include "framework/DateTimeText.h"
 #include "framework/IWmipClauseProcessor.h"
 #include "framework/CWmipMessages.h"
+#include "framework/wql/WqlNumber.h"
 #include "framework/wql/WqlParser.h"
 #include "framework/wql/WqlSqlTranslator.h"
+#include "inhouse/BntCoreDb/CDBException.h"
 #include "inhouse/BntUtility/CWMIException.h"
 #include "platform/com/WbemConstants.h"
 
@@ -15,6 +18,66 @@ using brontel::utility::CWMIException;
 namespace {
 
 constexpr const wchar_t* kSourceFile = L"CWmipQuery.cpp";
+
+bool IsOrderOperator(WqlOperator op)
+{
+    return op >= WqlOpEqual && op <= WqlOpGreaterOrEqual;
+}
+
+// A number (or a text that reads as one) compared with an integer property becomes the exact
+// comparison it stands for with a 64-bit integer: bound as the double nearest to it, the
+// database would take 9.007199254740993e15 for 2^53 and select that record instead.
+void BindExactInteger(WqlOperator& op, WqlLiteral& literal)
+{
+    WqlNumber number;
+    if (!IsOrderOperator(op) || (!literal.IsNumber() && literal.LiteralKind != WqlLiteral::Kind::String) ||
+        !WqlNumber::Read(CStringToUtf8(literal.Text), number))
+        return;
+    const WqlNumber::IntegerComparison exact = number.AgainstInteger(op);
+    op = exact.Operator;
+    literal = WqlLiteral{};
+    literal.LiteralKind = WqlLiteral::Kind::Integer;
+    literal.IntegerValue = exact.Bound;
+    literal.Text = CString(std::to_wstring(exact.Bound));
+}
+
+// A date-time column holds one instant as several texts ("09:00:00", "09:00:00.000") and a
+// fraction finer than the microsecond the doors serve: a date-time compared with it spans the
+// column texts of the microsecond it names (DateTimeText::FormatColumn to
+// FormatColumnMicrosecondEnd), so that a stored fraction compares as the instant it is and a
+// served value selects its row again. A value that is no column date-time is left as it is.
+void SpanMicrosecond(WqlClauseDecision& decision)
+{
+    if (!IsOrderOperator(decision.Operator) || decision.Value.GetKind() != CDBValue::Kind::Text)
+        return;
+    DateTimeText::Parts parts;
+    try
+    {
+        if (!DateTimeText::FromTimestamp(decision.Value.AsTimestamp(), parts))
+            return;
+    }
+    catch (const CDBException&)
+    {
+        return;
+    }
+    const CDBValue first(DateTimeText::FormatColumn(parts));
+    const CDBValue last(DateTimeText::FormatColumnMicrosecondEnd(parts));
+    switch (decision.Operator)
+    {
+    case WqlOpEqual:
+    case WqlOpNotEqual:
+        decision.Value = first;
+        decision.Upper = last;
+        return;
+    case WqlOpLess:
+    case WqlOpGreaterOrEqual:
+        decision.Value = first;
+        return;
+    default:
+        decision.Value = last;
+        return;
+    }
+}
 
 bool IsBlank(const CString& text)
 {
@@ -170,11 +233,15 @@ CWmipQuery::ColumnResolver CWmipQuery::MakeColumnResolver(std::vector<CString> r
 
 bool CWmipQuery::ProcessComparison(const WqlExpression& comparison, WqlClauseDecision& decision, CString& error)
 {
-    const WqlLiteral& literal = comparison.GetLiteral();
-    const WqlOperator op = comparison.GetOperator();
+    WqlLiteral literal = comparison.GetLiteral();
+    WqlOperator op = comparison.GetOperator();
     if (m_captureWhereValues && op != WqlOpIsNull && op != WqlOpIsNotNull &&
         literal.LiteralKind != WqlLiteral::Kind::Null)
         m_whereValues.emplace(comparison.GetProperty(), literal.ToValueText());
+
+    const CIMTYPE type = m_propertyType ? m_propertyType(comparison.GetProperty()) : CIM_EMPTY;
+    if (IsIntegerCimType(type))
+        BindExactInteger(op, literal);
 
     CString property = comparison.GetProperty();
     int code = op;
@@ -227,6 +294,8 @@ bool CWmipQuery::ProcessComparison(const WqlExpression& comparison, WqlClauseDec
         if (!WqlLiteral::FromWqlText(literalText, reformatted, decision.Value))
             decision.Value = CDBValue(literalText);
     }
+    if (type == CIM_DATETIME)
+        SpanMicrosecond(decision);
     return true;
 }
 

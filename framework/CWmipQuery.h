@@ -26,6 +26,7 @@
 #include "framework/wql/WqlExpression.h"
 #include "framework/wql/WqlParser.h"
 #include "inhouse/BntCoreDb/CDBValue.h"
+#include "platform/com/CimTypes.h"
 #include "platform/mfc/CString.h"
 #include "platform/win32/WinTypes.h"
 
@@ -100,6 +101,12 @@ public:
     // none set: every name passes on to the column check.
     using PropertyCheck = std::function<bool(const CString& property)>;
     void SetPropertyCheck(PropertyCheck check) { m_propertyCheck = std::move(check); }
+    // The CIM type (without the array flag) of a property the WHERE clause names; CIM_EMPTY when
+    // unknown. A literal compared with an integer property is bound as the exact integer
+    // comparison it stands for (WqlNumber::AgainstInteger), one compared with a date-time as the
+    // span of column texts of the microsecond it names; none set: every property is unknown.
+    using PropertyTypeSource = std::function<CIMTYPE(const CString& property)>;
+    void SetPropertyTypeSource(PropertyTypeSource source) { m_propertyType = std::move(source); }
     // A resolver that answers a registered "TABLE.COLUMN" (compared without regard to case)
     // as given, and a bare COLUMN with the registered column whose column part it is; empty
     // for any other text, and for a bare COLUMN that columns of two tables end in.
@@ -152,6 +159,7 @@ private:
     IWmipClauseProcessor* m_mapper = nullptr;
     ColumnResolver m_columnResolver;
     PropertyCheck m_propertyCheck;
+    PropertyTypeSource m_propertyType;
 
     CString m_whereClause;
     std::vector<CDBValue> m_whereParameters;

@@ -33,6 +33,22 @@ CWmipQueryRefusal::CWmipQueryRefusal(const wchar_t* sourceFile, int line, const 
 {
 }
 
+CWmipQueryRefusal::CWmipQueryRefusal(const wchar_t* sourceFile, int line, const CString& text, const CString& property,
+                                     const CString& literal)
+    : CWMIException(sourceFile, line, WBEM_E_INVALID_QUERY, text.GetString()), m_refusesLiteral(true),
+      m_property(property), m_value(ValueText(literal))
+{
+}
+
+bool CWmipQueryRefusal::GetRefusedLiteral(CString& property, CString& value) const
+{
+    if (!m_refusesLiteral)
+        return false;
+    property = m_property;
+    value = m_value;
+    return true;
+}
+
 CWmipQueryRefusal CWmipQueryRefusal::Withheld(const wchar_t* sourceFile, int line, const CString& property, Use use)
 {
     CString text;
@@ -47,7 +63,7 @@ CWmipQueryRefusal CWmipQueryRefusal::NotADate(const wchar_t* sourceFile, int lin
     CString text;
     text.Format(CWmipMessages::kNotADate, literal.GetString(), property.GetString(),
                 door == Door::kBus ? CWmipMessages::kIsoDateForm : CWmipMessages::kDmtfDateForm);
-    return CWmipQueryRefusal(sourceFile, line, text);
+    return CWmipQueryRefusal(sourceFile, line, text, property, literal);
 }
 
 CWmipQueryRefusal CWmipQueryRefusal::NotANumber(const wchar_t* sourceFile, int line, const CString& property,
@@ -55,7 +71,7 @@ CWmipQueryRefusal CWmipQueryRefusal::NotANumber(const wchar_t* sourceFile, int l
 {
     CString text;
     text.Format(CWmipMessages::kNotANumber, literal.GetString(), property.GetString());
-    return CWmipQueryRefusal(sourceFile, line, text);
+    return CWmipQueryRefusal(sourceFile, line, text, property, literal);
 }
 
 void CWmipQueryRefusal::CheckLiteral(const wchar_t* sourceFile, int line, const CString& property, CIMTYPE type,
@@ -78,19 +94,13 @@ void CWmipQueryRefusal::CheckLiteral(const wchar_t* sourceFile, int line, const 
     if (IsValueOfType(type, ValueText(literal), door))
         return;
     if (IsNumberType(type))
-    {
-        // The bus answers a filter's value that is no number with its own code (its filter
-        // check reads it through IsValueOfType as well).
-        if (door != Door::kBus)
-            throw NotANumber(sourceFile, line, property, literal);
-        return;
-    }
+        throw NotANumber(sourceFile, line, property, literal);
     if (type == CIM_DATETIME)
         throw NotADate(sourceFile, line, property, literal, door);
     // A boolean, the one other type whose values IsValueOfType reads.
     CString text;
     text.Format(CWmipMessages::kNotABoolean, literal.GetString(), property.GetString());
-    throw CWmipQueryRefusal(sourceFile, line, text);
+    throw CWmipQueryRefusal(sourceFile, line, text, property, literal);
 }
 
 bool CWmipQueryRefusal::IsValueOfType(CIMTYPE type, const CString& value, Door door)

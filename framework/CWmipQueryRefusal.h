@@ -1,9 +1,10 @@
 // CWmipQueryRefusal: the refusal of a query (a WHERE clause, a bus filter or an order) for
 // what a value in it is: a property whose value the system never serves (a password hash),
-// or a literal compared with a date-time or number property that is no date-time or number. 0x80041017
+// or a literal its property's type cannot hold (no number, date-time or boolean). 0x80041017
 // (WBEM_E_INVALID_QUERY) with a text naming the property or literal. A type of its own, so
 // that a front end answering other query refusals with a code of its own (the bus's invalid
-// filter) passes this one on unchanged.
+// filter) passes a withheld value's on unchanged and tells a refused literal by
+// GetRefusedLiteral.
 //
 // A plain value: copyable; thrown by value and caught by reference.
 #pragma once
@@ -33,14 +34,14 @@ public:
                                       const CString& literal, Door door);
 
     // The literal (as written) compared with the number property, which is no number
-    // (CWmipMessages::kNotANumber).
+    // (CWmipMessages::kNotANumber). Every door refuses it here: the bus answers it as a filter
+    // it refuses (GetRefusedLiteral).
     static CWmipQueryRefusal NotANumber(const wchar_t* sourceFile, int line, const CString& property,
                                         const CString& literal);
 
     // The one check of a literal a WHERE clause, filter or watch compares with a property of
     // the CIM type (without the array flag) by the WQL operator, quoted or not alike: a literal
-    // whose value (IsValueOfType) is no number compared with a number (NotANumber; not on the
-    // bus, whose filter check answers it itself by the same reading), no date-time compared with
+    // whose value (IsValueOfType) is no number compared with a number (NotANumber), no date-time compared with
     // a date-time (NotADate in the door's form), no TRUE or FALSE (1 or 0) compared with a
     // boolean, or ISA on a property of a known type that holds neither an embedded object nor a
     // reference, is thrown, as it would match nothing. `literal` is the WQL text ProcessClause is
@@ -58,6 +59,19 @@ public:
     // bus's filter check reads a filter's values through it.
     static bool IsValueOfType(CIMTYPE type, const CString& value, Door door);
 
+    // True with the property and the literal's value (its text as a filter check compares it)
+    // when this refuses a literal the property's type cannot hold (CheckLiteral's NotANumber,
+    // NotADate or no boolean); false (both untouched) for any other refusal. The bus answers such
+    // a refusal as a filter it refuses, naming both in its log.
+    bool GetRefusedLiteral(CString& property, CString& value) const;
+
 private:
     CWmipQueryRefusal(const wchar_t* sourceFile, int line, const CString& text);
+    // A refusal of the literal (as written) compared with the property.
+    CWmipQueryRefusal(const wchar_t* sourceFile, int line, const CString& text, const CString& property,
+                      const CString& literal);
+
+    bool m_refusesLiteral = false;
+    CString m_property;
+    CString m_value;
 };

@@ -118,6 +118,17 @@ COleDateTime DateTimeText::ToUtc(const Parts& parts)
     return wallClock - COleDateTimeSpan(0, 0, parts.offsetMinutes, 0);
 }
 
+bool DateTimeText::ToUtcParts(const Parts& parts, Parts& utc)
+{
+    Parts fields;
+    if (!FromOleDateTime(ToUtc(parts), fields))
+        return false;
+    // A zone offset is whole minutes: the fraction is the same in UTC.
+    fields.microseconds = parts.microseconds;
+    utc = fields;
+    return true;
+}
+
 DateTimeText::Parts DateTimeText::WallClock(int year, int month, int day, int hour, int minute, int second)
 {
     Parts parts;
@@ -197,5 +208,25 @@ CString DateTimeText::FormatIso(const Parts& parts)
     CString text;
     text.Format(L"%04d-%02d-%02dT%02d:%02d:%02d%c%02d:%02d", parts.year, parts.month, parts.day, parts.hour,
                 parts.minute, parts.second, parts.offsetMinutes < 0 ? L'-' : L'+', offset / 60, offset % 60);
+    return text;
+}
+
+CString DateTimeText::FormatColumn(const Parts& parts)
+{
+    CString text;
+    text.Format(L"%04d-%02d-%02d %02d:%02d:%02d", parts.year, parts.month, parts.day, parts.hour, parts.minute,
+                parts.second);
+    if (parts.microseconds == 0)
+        return text;
+    CString fraction;
+    fraction.Format(L".%06d", parts.microseconds);
+    return text + fraction.TrimRight(L'0');
+}
+
+CString DateTimeText::FormatColumnMicrosecondEnd(const Parts& parts)
+{
+    CString text;
+    text.Format(L"%04d-%02d-%02d %02d:%02d:%02d.%06d999", parts.year, parts.month, parts.day, parts.hour, parts.minute,
+                parts.second, parts.microseconds);
     return text;
 }

@@ -52,6 +52,10 @@ public:
     // date or the UTC time leaves the years 100-9999.
     static COleDateTime ToUtc(const Parts& parts);
 
+    // The UTC fields of the instant (ToUtc) with the parts' microseconds, offset 0: true; false
+    // (utc unchanged) when ToUtc gives an invalid value.
+    static bool ToUtcParts(const Parts& parts, Parts& utc);
+
     // Parts of wall-clock fields as they stand (no fraction, offset 0).
     static Parts WallClock(int year, int month, int day, int hour, int minute, int second);
     // The fields of a valid value (offset 0, no microseconds): true; false (parts unchanged)
@@ -72,4 +76,15 @@ public:
     static std::wstring_view FormatDmtf(const Parts& parts, DmtfBuffer& buffer);
     // "yyyy-mm-ddTHH:MM:SS+hh:mm" of such parts (microseconds are not written).
     static CString FormatIso(const Parts& parts);
+
+    // The text a date-time column holds for the wall-clock fields (the offset is not written):
+    // "YYYY-MM-DD HH:MM:SS", then "." and the microseconds without their trailing zeros when
+    // there are any. A column may hold one instant as several texts ("09:00:00",
+    // "09:00:00.000"); this shortest one orders before them all, and texts of the form order
+    // as their instants, so two texts of this form compare as the instants they name.
+    static CString FormatColumn(const Parts& parts);
+    // The last text of the parts' microsecond that a column holds (nine digits of fraction at
+    // most): "YYYY-MM-DD HH:MM:SS.mmmmmm999". A column text names an instant within the
+    // microsecond exactly when it orders from FormatColumn to this one.
+    static CString FormatColumnMicrosecondEnd(const Parts& parts);
 };

@@ -374,20 +374,32 @@ HRESULT WMIHelper::PutDateTime(IWbemClassObject* object, const wchar_t* name, co
     });
 }
 
+bool WMIHelper::StoredToUtc(const TIMESTAMP_STRUCT& stored, bool localTime, DateTimeText::Parts& utc)
+{
+    // Every date column of every row read comes here: the fields go to UTC as whole seconds,
+    // never through a COleDateTime and back.
+    TIMESTAMP_STRUCT shifted = stored;
+    // A UTC value is only checked: its fields are written as they are.
+    LONGLONG checked = 0;
+    if (localTime ? !UtcTimestampFromLocal(stored, DefaultTimeZoneInfo, shifted)
+                  : !SecondsFromTimestamp(stored, checked))
+        return false;
+    utc =
+        DateTimeText::WallClock(shifted.year, shifted.month, shifted.day, shifted.hour, shifted.minute, shifted.second);
+    // A zone shift is whole seconds: the fraction is the stored one, to the microsecond.
+    utc.microseconds = static_cast<int>(stored.fraction / 1000u);
+    return true;
+}
+
 HRESULT WMIHelper::PutStoredDateTime(IWbemClassObject* object, const wchar_t* name, const TIMESTAMP_STRUCT& stored,
                                      bool localTime, bool isoForm, const WbemClassObject::PropertySlot* slot)
 {
     return WbemCall::Run([&]() -> HRESULT {
-        // Every date column of every row read comes here: the fields go to UTC as whole
-        // seconds, never through a COleDateTime and back.
-        TIMESTAMP_STRUCT utc = stored;
-        // A UTC value is only checked: its fields are written as they are.
-        LONGLONG checked = 0;
-        if (localTime ? !UtcTimestampFromLocal(stored, DefaultTimeZoneInfo, utc)
-                      : !SecondsFromTimestamp(stored, checked))
+        // Every date column of every row read comes here; a value no road takes is named by the
+        // reader, never served as absent.
+        DateTimeText::Parts parts;
+        if (!StoredToUtc(stored, localTime, parts))
             return WBEM_E_VALUE_OUT_OF_RANGE;
-        const DateTimeText::Parts parts =
-            DateTimeText::WallClock(utc.year, utc.month, utc.day, utc.hour, utc.minute, utc.second);
         return PutDateTimeParts(object, name, true, parts, slot, isoForm);
     });
 }
@@ -496,21 +508,33 @@ bool WMIHelper::DateTimeToString(CString& text, const COleDateTime& value, [[may
     return true;
 }
 
+namespace {
+
+// The fields of a date-time text of the door's form, a bus client's quotes around it allowed.
+bool ParseDoorText(const CString& text, Door door, DateTimeText::Parts& parts)
+{
+    const std::wstring_view written = text.GetWString();
+    return ParseModeText(door == Door::kBus ? StripEnclosingQuotes(written) : written, parts, door);
+}
+
+}  // namespace
+
 COleDateTime WMIHelper::ToDateTimeUTC(const CString& text, Door door)
 {
     DateTimeText::Parts parts;
-    bool parsed = false;
-    if (door == Door::kBus)
-        parsed = DateTimeText::ParseIso(StripEnclosingQuotes(text.GetWString()), parts);
-    else
-        parsed = DateTimeText::ParseDmtf(text.GetWString(), parts);
-    if (!parsed)
+    if (!ParseDoorText(text, door, parts))
     {
         COleDateTime invalid;
         invalid.SetStatus(COleDateTime::invalid);
         return invalid;
     }
     return DateTimeText::ToUtc(parts);
+}
+
+bool WMIHelper::ToUtcParts(const CString& text, Door door, DateTimeText::Parts& utc)
+{
+    DateTimeText::Parts parts;
+    return ParseDoorText(text, door, parts) && DateTimeText::ToUtcParts(parts, utc);
 }
 
 namespace {
@@ -562,14 +586,10 @@ bool WMIHelper::UnquoteWqlLiteral(const CString& literal, CString& text)
     return true;
 }
 
-COleDateTime WMIHelper::ReadDateLiteral(const CString& literal, Door door)
+bool WMIHelper::ReadDateLiteral(const CString& literal, Door door, DateTimeText::Parts& utc)
 {
     CString text;
-    if (UnquoteWqlLiteral(literal, text))
-        return ToDateTimeUTC(text, door);
-    COleDateTime invalid;
-    invalid.SetStatus(COleDateTime::invalid);
-    return invalid;
+    return UnquoteWqlLiteral(literal, text) && ToUtcParts(text, door, utc);
 }
 
 std::optional<bool> WMIHelper::ReadBooleanLiteral(const CString& literal)

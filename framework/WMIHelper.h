@@ -10,6 +10,7 @@
 
 #include <functional>
 
+#include "framework/DateTimeText.h"
 #include "framework/Door.h"
 #include "platform/com/Bstr.h"
 #include "platform/com/Variant.h"
@@ -139,12 +140,17 @@ public:
                                const WbemClassObject::PropertySlot* slot = nullptr);
     // A CTime is an instant: it is written as its UTC fields.
     static HRESULT PutDateTime(IWbemClassObject* object, const wchar_t* name, const CTime& value, Door door);
+    // The UTC fields, microseconds included, of a date-time as the database stores it (local
+    // wall-clock time when localTime, UTC otherwise): true; false (utc unchanged) for a value
+    // outside the years 100-9999 before or after the conversion.
+    static bool StoredToUtc(const TIMESTAMP_STRUCT& stored, bool localTime, DateTimeText::Parts& utc);
     // A date-time as the database stores it: local wall-clock time (localTime, converted to UTC
-    // by the rules of DefaultTimeZoneInfo) or UTC, written as PutDateTime writes it, the fraction
-    // dropped; isoForm is true for the bus door's form (the mapper's IsBusDoor), which a reader
-    // asks once per enumeration rather than per value. A value outside the years 100-9999, before
-    // or after the conversion, is no date-time any road takes (writes, query literals):
-    // WBEM_E_VALUE_OUT_OF_RANGE and nothing written, never an absent value for a date stored.
+    // by the rules of DefaultTimeZoneInfo) or UTC, written as PutDateTime writes it, its fraction
+    // to the microsecond (the bus's form writes none); isoForm is true for the bus door's form
+    // (the mapper's IsBusDoor), which a reader asks once per enumeration rather than per value. A
+    // value outside the years 100-9999, before or after the conversion, is no date-time any road
+    // takes (writes, query literals): WBEM_E_VALUE_OUT_OF_RANGE and nothing written, never an
+    // absent value for a date stored.
     static HRESULT PutStoredDateTime(IWbemClassObject* object, const wchar_t* name, const TIMESTAMP_STRUCT& stored,
                                      bool localTime, bool isoForm, const WbemClassObject::PropertySlot* slot = nullptr);
 
@@ -180,6 +186,10 @@ public:
     // (microseconds dropped). Valid exactly when the text has that form and names a date of
     // the years 100-9999; anything else gives status invalid.
     static COleDateTime ToDateTimeUTC(const CString& text, Door door);
+    // The UTC fields of the instant ToDateTimeUTC reads, with the text's microseconds (DMTF has
+    // six digits of them; the bus's form none): true; false (utc unchanged) when ToDateTimeUTC
+    // gives an invalid value.
+    static bool ToUtcParts(const CString& text, Door door, DateTimeText::Parts& utc);
     // The wall-clock conversions and the WQL literals a mapper's ProcessClause is handed stand
     // here, below the mapper, so that the property helpers and the query refusal read them
     // without naming the mapper.
@@ -191,9 +201,10 @@ public:
     // The text of a WQL string literal in the form ProcessClause is handed ("..." with \" and
     // \\ escapes): true with text set; false (text untouched) for any other form.
     static bool UnquoteWqlLiteral(const CString& literal, CString& text);
-    // The UTC instant a WQL literal as ProcessClause is handed names: a quoted date-time in
-    // the form of the given door (ToDateTimeUTC); status invalid for anything else.
-    static COleDateTime ReadDateLiteral(const CString& literal, Door door);
+    // The UTC fields, microseconds included, of the instant a WQL literal as ProcessClause is
+    // handed names: a quoted date-time in the form of the given door (ToUtcParts): true; false
+    // (utc unchanged) for anything else.
+    static bool ReadDateLiteral(const CString& literal, Door door, DateTimeText::Parts& utc);
     // The truth a WQL literal as ProcessClause is handed stands for compared with a boolean
     // (WqlLiteral::ReadBoolean: TRUE or FALSE, 1 or 0, quoted or not); none for anything else.
     static std::optional<bool> ReadBooleanLiteral(const CString& literal);

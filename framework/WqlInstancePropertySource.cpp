@@ -3,12 +3,12 @@
 #include "framework/CWMITypeInfo.h"
 #include "framework/CWmipMapperRegistry.h"
 #include "framework/CWmipObjectPath.h"
+#include "framework/DateTimeText.h"
 #include "framework/WMIHelper.h"
 #include "platform/com/CimTypes.h"
 #include "platform/com/Unknown.h"
 #include "platform/com/Variant.h"
 #include "platform/com/WbemConstants.h"
-#include "platform/mfc/COleDateTime.h"
 #include "platform/wmi/IWbemClassObject.h"
 
 #include <algorithm>
@@ -78,17 +78,14 @@ bool ReadIntegerText(const CString& text, CIMTYPE type, CDBValue& value)
     return false;
 }
 
-// The instant a date-time text of the door names, as its UTC "YYYY-MM-DD HH:MM:SS" text; none for
-// a text that names none.
+// The instant a date-time text of the door names, as its UTC column text with its microseconds
+// (DateTimeText::FormatColumn, which orders as the instants do); none for a text that names none.
 std::optional<CDBValue> UtcText(const CString& text, Door door)
 {
-    const COleDateTime utc = WMIHelper::ToDateTimeUTC(text, door);
-    if (utc.GetStatus() != COleDateTime::valid)
+    DateTimeText::Parts utc;
+    if (!WMIHelper::ToUtcParts(text, door, utc))
         return std::nullopt;
-    CString formatted;
-    formatted.Format(L"%04d-%02d-%02d %02d:%02d:%02d", utc.GetYear(), utc.GetMonth(), utc.GetDay(), utc.GetHour(),
-                     utc.GetMinute(), utc.GetSecond());
-    return CDBValue(formatted);
+    return CDBValue(DateTimeText::FormatColumn(utc));
 }
 
 // The CIM type (without the array flag) the object (or the embedded object a dotted name leads

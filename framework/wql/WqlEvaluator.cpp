@@ -1,7 +1,8 @@
 #include "framework/wql/WqlEvaluator.h"
 
+#include "framework/wql/WqlNumber.h"
+
 #include <algorithm>
-#include <charconv>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -30,17 +31,6 @@ WqlTruth Not(WqlTruth value)
 bool IsNumber(const CDBValue& value)
 {
     return value.GetKind() == CDBValue::Kind::Integer || value.GetKind() == CDBValue::Kind::Real;
-}
-
-// The blanks the database skips around a number text.
-bool IsNumberBlank(char c)
-{
-    return c == ' ' || (c >= '\t' && c <= '\r');
-}
-
-bool IsDigit(char c)
-{
-    return c >= '0' && c <= '9';
 }
 
 // <0, 0, >0 for two numbers; exact for every 64-bit integer and double (long double holds both).
@@ -325,64 +315,10 @@ int WqlEvaluator::CompareFoldingAsciiCase(std::string_view left, std::string_vie
 
 bool WqlEvaluator::ReadNumberText(std::string_view text, CDBValue& number)
 {
-    std::size_t first = 0;
-    std::size_t last = text.size();
-    while (first < last && IsNumberBlank(text[first]))
-        ++first;
-    while (last > first && IsNumberBlank(text[last - 1]))
-        --last;
-    // The conversions below take a '-' but no '+': a '-' stays in the text they read.
-    std::size_t numberStart = first;
-    if (first < last && text[first] == '+')
-        numberStart = ++first;
-    else if (first < last && text[first] == '-')
-        ++first;
-    std::size_t i = first;
-    std::size_t digits = 0;
-    for (; i < last && IsDigit(text[i]); ++i)
-        ++digits;
-    bool isReal = false;
-    if (i < last && text[i] == '.')
-    {
-        isReal = true;
-        for (++i; i < last && IsDigit(text[i]); ++i)
-            ++digits;
-    }
-    if (digits == 0)
+    WqlNumber read;
+    if (!WqlNumber::Read(text, read))
         return false;
-    if (i < last && (text[i] == 'e' || text[i] == 'E'))
-    {
-        isReal = true;
-        ++i;
-        if (i < last && (text[i] == '+' || text[i] == '-'))
-            ++i;
-        const std::size_t exponentStart = i;
-        while (i < last && IsDigit(text[i]))
-            ++i;
-        if (i == exponentStart)
-            return false;
-    }
-    if (i != last)
-        return false;
-    // Read in place: a comparison runs per row, so nothing is copied.
-    const char* begin = text.data() + numberStart;
-    const char* end = text.data() + last;
-    if (!isReal)
-    {
-        LONGLONG integer = 0;
-        const auto [stop, error] = std::from_chars(begin, end, integer);
-        if (error == std::errc() && stop == end)
-        {
-            number = CDBValue(integer);
-            return true;
-        }
-    }
-    // A real, or an integer past 64 bits, which the database reads as a real.
-    double real = 0.0;
-    const auto [stop, error] = std::from_chars(begin, end, real);
-    if (error != std::errc() || stop != end)
-        return false;
-    number = CDBValue(real);
+    number = read.DatabaseValue();
     return true;
 }
 
@@ -400,11 +336,14 @@ WqlTruth WqlEvaluator::Compare(const CDBValue& value, WqlOperator op, const CDBV
         return Ordered(CompareNumbers(value, literal), op);
     if (IsNumber(value) && literal.GetKind() == CDBValue::Kind::Text)
     {
-        // A numeric column turns a text that reads as a number into that number.
-        CDBValue number;
-        if (!ReadNumberText(literal.GetUtf8(), number))
+        // A numeric column turns a text that reads as a number into that number; an integer
+        // meets the decimal it writes exactly, never the double nearest to it.
+        WqlNumber number;
+        if (!WqlNumber::Read(literal.GetUtf8(), number))
             return WqlTruth::Unknown;
-        return Ordered(CompareNumbers(value, number), op);
+        if (value.GetKind() == CDBValue::Kind::Integer)
+            return FromBool(number.CompareInteger(value.GetInteger(), op));
+        return Ordered(CompareNumbers(value, number.DatabaseValue()), op);
     }
     if (value.GetKind() == CDBValue::Kind::Text && literal.GetKind() == CDBValue::Kind::Text)
     {
@@ -471,7 +410,10 @@ WqlTruth WqlEvaluator::Evaluate(const WqlExpression& expression, const WqlProper
     // compared as the text it is written as, compares exactly.
     const WqlTextOrder order =
         literal.LiteralKind == WqlLiteral::Kind::String ? WqlTextOrder::FoldAsciiCase : WqlTextOrder::Exact;
-    return Compare(value, op, LiteralValue(expression, source), order);
+    // A real met by an integer is read from the text it is written as: its double may be
+    // another integer (9.007199254740993e15 is 2^53 as a double).
+    const bool exactReal = literal.LiteralKind == WqlLiteral::Kind::Real && value.GetKind() == CDBValue::Kind::Integer;
+    return Compare(value, op, exactReal ? CDBValue(literal.Text) : LiteralValue(expression, source), order);
 }
 
 bool WqlEvaluator::Matches(const WqlExpression& expression, const WqlPropertySource& source)

@@ -139,13 +139,8 @@ CDBValue WqlLiteral::ToDatabaseValue() const
     case Kind::Real:
         return CDBValue(RealValue);
     case Kind::String:
+    case Kind::DateTime:
         return CDBValue(Text);
-    case Kind::DateTime: {
-        const std::wstring& t = Text.GetWString();
-        std::wstring text = t.substr(0, 4) + L"-" + t.substr(4, 2) + L"-" + t.substr(6, 2) + L" " + t.substr(8, 2) +
-                            L":" + t.substr(10, 2) + L":" + t.substr(12, 2);
-        return CDBValue(CString(std::move(text)));
-    }
     }
     return CDBValue();
 }

@@ -44,8 +44,9 @@ struct WqlLiteral
     // The literal's value as a plain text (what a filter check compares): the decoded string,
     // the number as written, TRUE or FALSE; empty for NULL.
     CString ToValueText() const;
-    // The value bound for the database: NULL, 0/1 for booleans, the number, the text, and a
-    // date-time as its "YYYY-MM-DD HH:MM:SS" text (the wall-clock fields as written).
+    // The value bound for the database: NULL, 0/1 for booleans, the number, and the text of a
+    // string or date-time as written (a date-time property's mapper binds the instant a
+    // date-time names as its column holds it; compared with a text, it is the text it is).
     CDBValue ToDatabaseValue() const;
     // The truth the literal stands for compared with a boolean: TRUE or FALSE, 1 or 0, or a
     // string of one of them in any case with blanks around it (a bus filter quotes every

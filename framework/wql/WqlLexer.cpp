@@ -275,25 +275,21 @@ WqlToken WqlLexer::ScanNumber(std::size_t start)
     token.Text = CString(std::wstring(m_text.substr(start, i - start)));
     const char* first = narrow.data();
     const char* last = narrow.data() + narrow.size();
-    if (isReal)
+    // An integer past 64 bits is a number all the same, as the database reads it: a real, whose
+    // text every comparison with an integer reads exactly (WqlNumber).
+    if (const auto [end, error] = std::from_chars(first, last, token.IntegerValue);
+        !isReal && error == std::errc() && end == last)
+        token.Kind = WqlTokenKind::Integer;
+    else
     {
-        const auto [end, error] = std::from_chars(first, last, token.RealValue);
-        if (error != std::errc() || end != last)
+        token.IntegerValue = 0;
+        const auto [realEnd, realError] = std::from_chars(first, last, token.RealValue);
+        if (realError != std::errc() || realEnd != last)
         {
             m_failed = true;
             return MakeError(start, L"real number out of range");
         }
         token.Kind = WqlTokenKind::Real;
-    }
-    else
-    {
-        const auto [end, error] = std::from_chars(first, last, token.IntegerValue);
-        if (error != std::errc() || end != last)
-        {
-            m_failed = true;
-            return MakeError(start, L"integer out of range");
-        }
-        token.Kind = WqlTokenKind::Integer;
     }
     m_position = i;
     return token;

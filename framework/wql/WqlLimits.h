@@ -16,7 +16,7 @@ inline constexpr std::size_t kMaxQueryLength = WbemLimits::kMaxQueryLength;
 inline constexpr std::size_t kMaxPathLength = WbemLimits::kMaxPathLength;
 // Deepest nesting of parentheses and NOT accepted in a WHERE expression.
 inline constexpr int kMaxNestingDepth = 64;
-// Most comparisons in one WHERE expression. Each becomes at most one bound value and one level
+// Most comparisons in one WHERE expression. Each becomes at most two bound values and one level
 // of the database's expression tree (a chain of n comparisons is about n + 2 levels deep).
 inline constexpr std::size_t kMaxComparisons = 512;
 // The deepest expression tree the database takes (SQLite's default); the translated WHERE

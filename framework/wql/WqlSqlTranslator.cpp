@@ -165,6 +165,13 @@ bool WqlSqlTranslator::Walk(const WqlExpression& node, bool negated, CString& te
         return false;
     }
     text += decision.Column;
+    if (decision.Upper && (decision.Operator == WqlOpEqual || decision.Operator == WqlOpNotEqual))
+    {
+        text += decision.Operator == WqlOpEqual ? L" BETWEEN ? AND ?" : L" NOT BETWEEN ? AND ?";
+        m_condition.Values.push_back(std::move(decision.Value));
+        m_condition.Values.push_back(std::move(*decision.Upper));
+        return true;
+    }
     text += sqlOperator;
     if (ComparesWithoutCase(node, decision))
         text += L" COLLATE NOCASE";

@@ -14,11 +14,15 @@
 // Number, date-time, boolean and NULL literals, and a string the processor turned into bytes
 // or a number, compare exactly; LIKE folds ASCII letters by itself.
 //
+// A comparison the processor gives a span (= or <> with an upper value) becomes
+// "column BETWEEN ? AND ?" (or NOT BETWEEN), compared exactly.
+//
 // Column texts reach the SQL only when they are identifiers (COLUMN or TABLE.COLUMN); values
 // only as bound parameters. One translator per translation; not thread-safe.
 #pragma once
 
 #include <functional>
+#include <optional>
 #include <vector>
 
 #include "framework/wql/WqlExpression.h"
@@ -34,6 +38,9 @@ struct WqlClauseDecision
     CString Column;
     WqlOperator Operator = WqlOpEqual;
     CDBValue Value;
+    // For = and <> only: the last value of a span the column's value is compared with, Value its
+    // first (BETWEEN Value AND Upper, or NOT BETWEEN), for a value a column holds as several texts.
+    std::optional<CDBValue> Upper;
 };
 
 struct WqlSqlCondition

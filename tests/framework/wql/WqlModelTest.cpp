@@ -344,7 +344,8 @@ TEST(WqlEvaluation, StringLiteralsAloneCompareWithoutAsciiCase)
 }
 
 // Through the tree: every comparison with a string literal folds case, and a date-time literal
-// still compares with the database's date-time text.
+// compared with a property the source does not call a date-time is the text it is (the same
+// instant written with another offset is another text).
 TEST(WqlEvaluation, TreeComparisonsWithStringLiteralsFoldCase)
 {
     class Source : public WqlPropertySource
@@ -352,7 +353,7 @@ TEST(WqlEvaluation, TreeComparisonsWithStringLiteralsFoldCase)
     public:
         bool GetValue(const CString& property, CDBValue& value) const override
         {
-            value = property == L"Stamp" ? CDBValue(L"2024-01-01 12:00:00") : CDBValue(L"Holiday");
+            value = property == L"Stamp" ? CDBValue(L"20240101120000.000000+000") : CDBValue(L"Holiday");
             return true;
         }
     };
@@ -364,6 +365,7 @@ TEST(WqlEvaluation, TreeComparisonsWithStringLiteralsFoldCase)
         {L"WHERE Name >= 'HOLIDAY'", true},
         {L"WHERE Name = 'holidays'", false},
         {L"WHERE Stamp = '20240101120000.000000+000'", true},
+        {L"WHERE Stamp = '20240101130000.000000+060'", false},
     };
     for (const auto& [where, matches] : cases)
     {

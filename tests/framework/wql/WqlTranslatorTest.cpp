@@ -66,7 +66,7 @@ TEST(WqlTranslation, WritesEveryOperatorWithABoundValue)
         {L"WHERE A < -1", L"T.A < ?", {CDBValue(-1)}},
         {L"WHERE A <= TRUE", L"T.A <= ?", {CDBValue(1)}},
         {L"WHERE A > FALSE", L"T.A > ?", {CDBValue(0)}},
-        {L"WHERE A >= '20240101120000.000000+000'", L"T.A >= ?", {CDBValue(L"2024-01-01 12:00:00")}},
+        {L"WHERE A >= '20240101120000.000000+000'", L"T.A >= ?", {CDBValue(L"20240101120000.000000+000")}},
         {L"WHERE A LIKE 'a%'", L"T.A LIKE ?", {CDBValue(L"a%")}},
         {L"WHERE A IS NULL", L"T.A IS NULL", {}},
         {L"WHERE A IS NOT NULL", L"T.A IS NOT NULL", {}},
