@@ -277,10 +277,11 @@ private:
         if (const char* password = std::getenv(ProvixaBusHost::kPasswordVariable))
             return password;
         std::string line;
-        // A person at a terminal is asked, with echo off, in the shell too.
+        // A person at a terminal is asked, with echo off, in the shell too; there a Ctrl-C gives
+        // up the sign-in as a Ctrl-D does, and the shell goes on.
         if (ProvixaTerminal::Interactive())
         {
-            if (!ProvixaTerminal::AskHidden("Password: ", m_in, m_err, &line))
+            if (!ProvixaTerminal::AskHidden("Password: ", m_in, m_err, &line, m_shell))
                 throw Refusal{"no password given", CCorvessaException::kInvalidCredentialsKey, WBEM_E_ACCESS_DENIED};
             return line;
         }
