@@ -77,6 +77,11 @@ public:
     CString ErrorMessageCString() const { return m_message; }
     bool IsInvalidDBConnectionException() const { return m_errorCode == kInvalidDBConnectionKey; }
 
+    // "Request contains an invalid value for the property 'PROPERTY'." under
+    // "corvessa.general.invalidrequestitem", followed by a blank and `takes` (what the property
+    // takes, a sentence) when given: every refusal of one request value says it so.
+    static CCorvessaException InvalidRequestItem(const std::string& property, const std::string& takes = {});
+
     // The source's message with WMI wording replaced; for HRESULT 0x8004100C (not supported)
     // the part after the first "):" becomes the front end's own not-supported sentence.
     static CString GetCorvessaErrorMessageFromWMIException(const brontel::utility::CWMIException& source);

@@ -263,13 +263,16 @@ private:
         return key;
     }
 
-    // A one-shot command logs its user in first; in the shell the session's login is used.
+    // A one-shot command logs its user in first, the default user when it names none, as every
+    // other command does; in the shell the session's login is used.
     void UseToken(const BusCommand& command)
     {
         if (!command.operands.empty())
             Login(command.operands[0], command.directoryId);
+        else if (m_token.empty() && m_shell)
+            throw UsageFailure{"log in first (login USER)"};
         else if (m_token.empty())
-            throw UsageFailure{m_shell ? "log in first (login USER)" : "name the user: " + command.name + " USER"};
+            Login(ProvixaBusSession::kDefaultUser, command.directoryId);
     }
 
     std::string Password()
@@ -509,7 +512,8 @@ std::string ProvixaBusHost::Usage()
            "  publickey                     the key clients encrypt their credentials with\n"
            "  login [--directory ID] USER   log in (directory -1, the default: an internal account)\n"
            "  whoami [--directory ID] [USER]       the logged-in user's identity and permissions\n"
-           "  accesslevels [--directory ID] [USER] the access levels the user manages\n"
+           "  accesslevels [--directory ID] [USER] the access levels the user manages (outside the\n"
+           "                                shell USER defaults to sa)\n"
            "  logout                        end the session\n"
            "  shell                         read one command a line; a login's token lives for the session\n"
            "                                (help shows this text, exit or quit ends it)\n"

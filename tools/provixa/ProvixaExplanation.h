@@ -39,4 +39,8 @@ public:
     // name one by its key, as Bnt_Panel.ID=1" (each key with a value of its type); empty when
     // the path names an instance or its class has no keys.
     static std::string OfMethodTarget(IWbemServices* services, const std::string& path, const std::string& method);
+    // The same sentence for the class `definition` (named `className`), on either door: empty
+    // when the class has no keys.
+    static std::string RunsOnAnInstance(IWbemClassObject* definition, const std::string& className,
+                                        const std::string& method);
 };

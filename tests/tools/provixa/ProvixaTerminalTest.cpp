@@ -117,7 +117,10 @@ public:
         return true;
     }
 
-    void Type(const std::string& keys) const { ASSERT_EQ(write(m_master, keys.data(), keys.size()), ssize_t(keys.size())); }
+    void Type(const std::string& keys) const
+    {
+        ASSERT_EQ(write(m_master, keys.data(), keys.size()), ssize_t(keys.size()));
+    }
 
     bool Echoes() const
     {
