@@ -52,6 +52,10 @@ public:
     static constexpr const wchar_t* kNotSupportedText =
         L"The operation attempted is not supported by the Corvessa service.";
     static constexpr const wchar_t* kNoRandomTokenText = L"Unable to draw a random session token.";
+    // A sign-in with credentials that name no user or cardholder (an unknown account, a wrong
+    // password, an account not linked): said as a refusal; its reason is in the log.
+    static constexpr const wchar_t* kSignInRefusedText =
+        L"The sign-in was refused: the account and password given were not accepted, check server logs for details.";
 
     // Key and UTF-8 message; the HRESULT is the one the key stands for (HResult).
     CCorvessaException(const std::string& errorCode, const std::string& message);

@@ -326,6 +326,20 @@ void RequireMethod(CCorvessaBaseApp& app, const std::string& session, const std:
         const auto inputs = map.find("in_parameters");
         for (const Variant& input : inputs != map.end() ? inputs->second.asList() : Variant::List())
         {
+            // The front end converts no embedded object: it would answer with a conversion's
+            // internal name. The parameter says what it takes and where to give it.
+            if (MemberText(input, "type") == "object")
+            {
+                for (const auto& [given, value] : parameters)
+                {
+                    if (Named({MemberText(input, "name")}, given))
+                        throw WordRefusal{"the parameter " + given + " of " + name +
+                                          " takes an embedded object, an instance of its class (written "
+                                          "CLASS{NAME=VALUE,...} on the WMI door), which the bus carries as no "
+                                          "parameter: write the instance with add CLASS NAME=VALUE... instead"};
+                }
+                continue;
+            }
             if (!MemberText(input, "type").starts_with("list("))
                 continue;
             for (const auto& [given, value] : parameters)

@@ -1034,6 +1034,31 @@ TEST_P(ProvixaIntegrator, EachCommandEndsWithItsStatusAndSaysWhyFirst)
          1,
          Stream::Err,
          busUsage + "get takes CLASS and one --filter word: quote the condition, as in --filter \\\"ID > 2\\\"\"}"},
+        {{"bus", "exec", "Bnt_Badge", "AddBadge", "--param", "BadgeIn=x"},
+         "",
+         1,
+         Stream::Err,
+         busFailure + "the parameter BadgeIn of AddBadge takes an embedded object, an instance of its class (written "
+                      "CLASS{NAME=VALUE,...} on the WMI door), which the bus carries as no parameter: write the "
+                      "instance with add CLASS NAME=VALUE... instead\"}"},
+        // A refused directory sign-in says so, and names the log that holds why.
+        {{"bus", "cardholder", "1", "aadler", "--user", "operator"},
+         "operator-demo\n",
+         1,
+         Stream::Err,
+         "{\"error\":\"corvessa.general.invalidcredentials\",\"hresult\":\"0x80004005\",\"log\":\"{root}/home/Logs/"
+         "Fluxmere.log\",\"message\":\"The sign-in was refused: the account and password given were not accepted, "
+         "check server logs for details.\"}",
+         "",
+         "PROVIXA_PASSWORD=;unset PROVIXA_PASSWORD; PROVIXA_DIRECTORY_PASSWORD=wrong"},
+        {{"--help"},
+         "",
+         0,
+         Stream::Out,
+         "Usage: provixa",
+         "",
+         "grep -q 'The sign-in was refused: the directory 1 did not accept the password given for the account aadler.' "
+         "{root}/home/Logs/Fluxmere.log || exit 9;"},
         // The host's own words: one-shot whoami and accesslevels take the default user the help
         // names; a binary value says where it is given; a path names the class it lacks; a
         // folder is refused alike by every command that reads a file.
