@@ -467,8 +467,29 @@ HRESULT RunParsed(ProvixaBusSession& busSession, const std::string& name, Instan
         return hr;
     }
     CCorvessaQpidInstance written;
-    hr = name == "add" ? app.AddInstance(session, application, instance, written, true)
-                       : app.ModifyInstance(session, application, instance, written, true);
+    try
+    {
+        hr = name == "add" ? app.AddInstance(session, application, instance, written, true)
+                           : app.ModifyInstance(session, application, instance, written, true);
+    }
+    catch (const CCorvessaException& failure)
+    {
+        // The write's refusal names the property; what is wrong with its value (a text past its
+        // length, a NUL, a date-time that names no day) is said as the WMI door says it.
+        if (failure.ErrorCode() != CCorvessaException::kInvalidRequestItemKey)
+            throw;
+        std::vector<std::pair<std::string, std::string>> texts;
+        for (const auto& [property, value] : instance.GetInstanceValues())
+        {
+            if (value.getType() == qpid::types::VAR_STRING && value.getString().size() <= kPieceBytes)
+                texts.emplace_back(property, value.getString());
+        }
+        const std::string fault = ProvixaExplanation::OfValues(
+            CCorvessaHelper::GetTypeInformation(instance.GetClassNameW()).get(), texts, Door::kBus);
+        if (fault.empty() || failure.ErrorMessage().find(fault) != std::string::npos)
+            throw;
+        throw CCorvessaException(failure.ErrorCode(), failure.ErrorMessage() + " " + fault);
+    }
     if (SUCCEEDED(hr))
     {
         busSession.tookEffect(ProvixaHost::EffectText(ProvixaHost::Effect::Written, PathOf(written)));

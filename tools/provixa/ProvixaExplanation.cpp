@@ -127,7 +127,7 @@ std::string ProvixaExplanation::OfClass(IWbemServices* services, const std::stri
 }
 
 std::string ProvixaExplanation::OfValues(IWbemClassObject* definition,
-                                         const std::vector<std::pair<std::string, std::string>>& assignments)
+                                         const std::vector<std::pair<std::string, std::string>>& assignments, Door door)
 {
     for (const auto& [name, text] : assignments)
     {
@@ -151,7 +151,7 @@ std::string ProvixaExplanation::OfValues(IWbemClassObject* definition,
         whole.bstrVal = CString(wide.c_str(), static_cast<int>(wide.size())).AllocSysString();
         _variant_t value;
         value.Attach(whole);
-        const CString fault = CWmipValueForm::Fault(type, limit, value, Door::kWmi);
+        const CString fault = CWmipValueForm::Fault(type, limit, value, door);
         if (!fault.IsEmpty())
             return ProvixaText::ToUtf8(fault.GetString());
     }

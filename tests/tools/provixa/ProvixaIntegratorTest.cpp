@@ -977,6 +977,12 @@ TEST_P(ProvixaIntegrator, EachCommandEndsWithItsStatusAndSaysWhyFirst)
          Stream::Err,
          invalidItem + "\"message\":\"Request contains an invalid value for the property 'THREATLEVEL'. It takes a "
                        "sint32 number from -2147483648 to 2147483647.\"}"},
+        {{"bus", "modify", "Bnt_Cardholder", "ID=1", "DEPARTMENT=" + std::string(65, 'd')},
+         "",
+         1,
+         Stream::Err,
+         invalidItem + "\"message\":\"The property DEPARTMENT did not exist or contained an invalid value. It holds 65 "
+                       "characters; it takes at most 64.\"}"},
         {{"bus", "subs", "list", "page=99999999999"},
          "",
          2,
