@@ -1421,7 +1421,7 @@ TEST_F(ProvixaIntegrator, InitUpgradesAHomeWhoseSegmentUnitsDefaultedToNoLimit)
     // What the rebuild could not keep: a column of the home's own, then an index on a function only
     // the process that made it knows.
     const std::string kept = "; it is kept as it is\n";
-    const std::string refused = "cannot upgrade the installation database " + (m_home / "provixa.db").string() + ": ";
+    const std::string refused = "provixa: cannot upgrade the installation database " + (m_home / "provixa.db").string() + ": ";
     ASSERT_EQ(exec("ALTER TABLE SEGMENT_UNIT ADD COLUMN DESK TEXT; UPDATE SEGMENT_UNIT SET DESK = 'North' WHERE "
                    "SEGMENTID = 1"),
               SQLITE_OK)
