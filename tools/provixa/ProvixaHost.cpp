@@ -112,6 +112,10 @@ int RequestFailed(std::ostream& err, HRESULT status, const std::function<std::st
     // explanation that says which.
     if (!added.empty() && given == ProvixaText::ToUtf8(CWmipMessages::kNotFound))
         given.clear();
+    // So does the parser's complaint about a path whose class name holds what no class name
+    // holds (Bnt_Größe): the class is not there, which is what a person needs to hear.
+    if (status == WBEM_E_INVALID_OBJECT_PATH && added.starts_with("there is no class "))
+        given.clear();
     // The caller the provider did not know (an account not linked, local system) may simply
     // not have been named.
     const std::string notLinked = ProvixaText::ToUtf8(CWmipMessages::kAccountNotLinked);
