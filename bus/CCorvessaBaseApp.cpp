@@ -340,8 +340,7 @@ HRESULT CCorvessaBaseApp::AuthenticateCredential(int directoryId, const std::str
     if (sid.IsEmpty())
     {
         throw CCorvessaException(CCorvessaException::kFailedToAuthenticateKey,
-                                 std::string("Failed to retrieve SID for provided credentials, check server error logs "
-                                             "for details."));
+                                 CString(CCorvessaException::kSignInRefusedText));
     }
     CCorvessaUserCache* cache = GetBusUserCache();
     HRESULT hr = E_UNEXPECTED;
@@ -380,8 +379,14 @@ CString CCorvessaBaseApp::GetSIDForDirectoryAccount(brontel::directories::Direct
             CWMIDebugLog::LogError(kSource, __LINE__, loadResource(11683));
             throw CCorvessaException(CCorvessaException::kInvalidDirectoryIdKey, std::string("Invalid directory Id"));
         }
+        // Each refusal writes its reason where the sign-in's failure sends the reader.
+        CString reason;
         if (!directory->GetUseManualSSO())
         {
+            reason.Format(L"CCorvessaBaseApp::GetSIDForDirectoryAccount - The sign-in was refused: the directory %ld "
+                          L"takes no sign-on by name and password.",
+                          static_cast<long>(directoryId));
+            CWMIDebugLog::LogError(kSource, __LINE__, reason);
             return result;
         }
         const std::unique_ptr<directories::DirectoryAccount> account = directory->FindAccountByName(userName);
@@ -421,6 +426,20 @@ CString CCorvessaBaseApp::GetSIDForDirectoryAccount(brontel::directories::Direct
             {
                 result = accountId;
             }
+            else
+            {
+                reason.Format(L"CCorvessaBaseApp::GetSIDForDirectoryAccount - The sign-in was refused: the directory "
+                              L"%ld did not accept the password given for the account %s.",
+                              static_cast<long>(directoryId), userName.GetString());
+                CWMIDebugLog::LogError(kSource, __LINE__, reason);
+            }
+        }
+        else
+        {
+            reason.Format(L"CCorvessaBaseApp::GetSIDForDirectoryAccount - The sign-in was refused: the directory %ld "
+                          L"holds no account %s.",
+                          static_cast<long>(directoryId), userName.GetString());
+            CWMIDebugLog::LogError(kSource, __LINE__, reason);
         }
         if (result.IsEmpty())
         {

@@ -129,8 +129,14 @@ HRESULT CCorvessaBaseApp::GetInstance(const std::string& token, const std::strin
         // A count has no page to be past.
         if (paging.pageSize != 0 && paging.pageNumber >= 2 && paging.pageNumber > info.totalPages)
         {
-            throw CCorvessaException(CCorvessaException::kInvalidRequestItemKey,
-                                     std::string("Request contains an invalid value for the property 'page_number'."));
+            // Said with how many pages there are, so that the reader can ask for one of them.
+            throw CCorvessaException::InvalidRequestItem(
+                "page_number",
+                "There " +
+                    std::string(info.totalPages == 1 ? "is 1 page"
+                                                     : "are " + std::to_string(info.totalPages) + " pages") +
+                    " of " + std::to_string(paging.pageSize) + " (" + std::to_string(info.totalCount) +
+                    (info.totalCount == 1 ? " instance" : " instances") + "); page 0 is every one.");
         }
     }
     catch (const CWmipQueryRefusal& e)

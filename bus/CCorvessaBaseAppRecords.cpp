@@ -234,8 +234,7 @@ HRESULT CCorvessaBaseApp::GetCardholderFromDirectory(const std::string& token, c
         if (sid.IsEmpty())
         {
             throw CCorvessaException(CCorvessaException::kInvalidCredentialsKey,
-                                     std::string("Failed to retrieve SID for provided credentials, check server error "
-                                                 "logs for details."));
+                                     CString(CCorvessaException::kSignInRefusedText));
         }
         // A cardholder beyond the caller's segments is answered as an account without one: the
         // person is read as the caller reads persons (a person's kind chooses its segmentation).

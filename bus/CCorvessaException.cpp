@@ -118,3 +118,9 @@ CString CCorvessaException::ReplaceWMIErrorMessageWithCorvessaMessage(const CStr
     }
     return text.Left(end + 2) + L" " + newText;
 }
+
+CCorvessaException CCorvessaException::InvalidRequestItem(const std::string& property, const std::string& takes)
+{
+    return CCorvessaException(kInvalidRequestItemKey, "Request contains an invalid value for the property '" +
+                                                          property + "'." + (takes.empty() ? "" : " " + takes));
+}

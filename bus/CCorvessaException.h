@@ -52,6 +52,10 @@ public:
     static constexpr const wchar_t* kNotSupportedText =
         L"The operation attempted is not supported by the Corvessa service.";
     static constexpr const wchar_t* kNoRandomTokenText = L"Unable to draw a random session token.";
+    // A sign-in with credentials that name no user or cardholder (an unknown account, a wrong
+    // password, an account not linked): said as a refusal; its reason is in the log.
+    static constexpr const wchar_t* kSignInRefusedText =
+        L"The sign-in was refused: the account and password given were not accepted, check server logs for details.";
 
     // Key and UTF-8 message; the HRESULT is the one the key stands for (HResult).
     CCorvessaException(const std::string& errorCode, const std::string& message);
@@ -76,6 +80,11 @@ public:
     std::string ErrorMessage() const;
     CString ErrorMessageCString() const { return m_message; }
     bool IsInvalidDBConnectionException() const { return m_errorCode == kInvalidDBConnectionKey; }
+
+    // "Request contains an invalid value for the property 'PROPERTY'." under
+    // "corvessa.general.invalidrequestitem", followed by a blank and `takes` (what the property
+    // takes, a sentence) when given: every refusal of one request value says it so.
+    static CCorvessaException InvalidRequestItem(const std::string& property, const std::string& takes = {});
 
     // The source's message with WMI wording replaced; for HRESULT 0x8004100C (not supported)
     // the part after the first "):" becomes the front end's own not-supported sentence.

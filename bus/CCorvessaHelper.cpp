@@ -13,6 +13,7 @@
 #include "bus/CCorvessaException.h"
 #include "bus/GenericException.h"
 #include "framework/CWmipInstanceWriter.h"
+#include "framework/CWmipMessages.h"
 #include "framework/IntegerValue.h"
 #include "framework/WMIHelper.h"
 #include "inhouse/BntUtility/CWMIDebugLog.h"
@@ -31,11 +32,15 @@ namespace {
 
 constexpr wchar_t kSource[] = L"CorvessaHelper";
 
-[[noreturn]] void ThrowInvalidValue(const CString& propertyName)
+// A value the property's type cannot take; a number is told the range its type takes, in the
+// words the WMI door's refusal uses.
+[[noreturn]] void ThrowInvalidValue(const CString& propertyName, long cimType = CIM_EMPTY)
 {
-    CString message;
-    message.Format(L"Request contains an invalid value for the property '%s'.", propertyName.GetString());
-    throw CCorvessaException(CCorvessaException::kInvalidRequestItemKey, message);
+    const std::wstring form = CWmipMessages::NumberForm(static_cast<CIMTYPE>(cimType & ~CIM_FLAG_ARRAY));
+    throw CCorvessaException::InvalidRequestItem(
+        brontel::utility::ConvertCStringToUtf8(propertyName),
+        form.empty() ? std::string()
+                     : "It takes " + brontel::utility::ConvertCStringToUtf8(CString(form.c_str())) + ".");
 }
 
 [[noreturn]] void ThrowGeneric(const wchar_t* format, long value)
@@ -295,7 +300,7 @@ _variant_t CCorvessaHelper::ConvertFromQpidVariantToWMIVariant(const CString& pr
     }
     if (!IsValidValue(value, cimType))
     {
-        ThrowInvalidValue(propertyName);
+        ThrowInvalidValue(propertyName, cimType);
     }
     // A value the bus library cannot read as the type (out of range, a list for a scalar) is the
     // client's invalid value, not a failure of the front end.
@@ -314,11 +319,16 @@ _variant_t CCorvessaHelper::ConvertFromQpidVariantToWMIVariant(const CString& pr
                 }
                 catch (const CWMIException& refusal)
                 {
-                    if (refusal.GetHResult() == WBEM_E_INVALID_PARAMETER)
+                    if (refusal.GetHResult() != WBEM_E_INVALID_PARAMETER)
                     {
-                        ThrowInvalidValue(propertyName);
+                        throw;
                     }
-                    throw;
+                    // Named with its limit, in the words the write's own refusal uses, and logged.
+                    CString limit;
+                    limit.Format(CWmipMessages::kBinaryTooLarge, propertyName.GetString());
+                    CWMIDebugLog::LogError(kSource, __LINE__, limit, WBEM_E_INVALID_PARAMETER);
+                    throw CCorvessaException::InvalidRequestItem(brontel::utility::ConvertCStringToUtf8(propertyName),
+                                                                 brontel::utility::ConvertCStringToUtf8(limit));
                 }
             }
             if (value.asList().size() > kMaxSafeArrayElements)
@@ -377,7 +387,7 @@ _variant_t CCorvessaHelper::ConvertFromQpidVariantToWMIVariant(const CString& pr
     }
     catch (const qpid::types::Exception&)
     {
-        ThrowInvalidValue(propertyName);
+        ThrowInvalidValue(propertyName, cimType);
     }
 }
 

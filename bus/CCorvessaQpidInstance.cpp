@@ -378,9 +378,7 @@ std::unique_ptr<CWmipObjectPath> CCorvessaQpidInstance::GetObjectPath() const
         }
         if (!added)
         {
-            CString message;
-            message.Format(L"Request contains an invalid value for the property '%s'.", name.GetString());
-            throw CCorvessaException(CCorvessaException::kInvalidRequestItemKey, message);
+            throw CCorvessaException::InvalidRequestItem(brontel::utility::ConvertCStringToUtf8(name));
         }
     }
     return path;

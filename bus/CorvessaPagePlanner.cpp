@@ -7,10 +7,13 @@
 
 namespace {
 
-[[noreturn]] void ThrowInvalidItem(const char* item)
+// What a page's number and size take: the page's last row is one of the mapper's 32-bit rows.
+std::string Takes(const char* what, std::int32_t lowest)
 {
-    throw CCorvessaException(CCorvessaException::kInvalidRequestItemKey,
-                             std::string("Request contains an invalid value for the property '") + item + "'.");
+    return std::string("It takes ") + what + " from " + std::to_string(lowest) + " to " +
+           std::to_string(std::numeric_limits<std::int32_t>::max()) +
+           " (page 0: every row), and the page number times the size at most " +
+           std::to_string(std::numeric_limits<std::int32_t>::max()) + ".";
 }
 
 }  // namespace
@@ -19,7 +22,7 @@ void CorvessaPagePlanner::Validate(const corvessa::PagingParameters& paging)
 {
     if (paging.pageSize < 0)
     {
-        ThrowInvalidItem("page_size");
+        throw CCorvessaException::InvalidRequestItem("page_size", Takes("a size", 0));
     }
     if (paging.pageSize == 0)
     {
@@ -30,7 +33,7 @@ void CorvessaPagePlanner::Validate(const corvessa::PagingParameters& paging)
     const std::int64_t lastRow = static_cast<std::int64_t>(paging.pageNumber) * paging.pageSize;
     if (paging.pageNumber < 0 || lastRow > std::numeric_limits<std::int32_t>::max())
     {
-        ThrowInvalidItem("page_number");
+        throw CCorvessaException::InvalidRequestItem("page_number", Takes("a page number", 0));
     }
 }
 

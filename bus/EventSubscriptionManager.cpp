@@ -47,10 +47,13 @@ std::int32_t ReadPeriod(const wchar_t* name, std::int32_t fallback)
 constexpr double kOleDayOf1970 = -calendar::DaysFromCivil(1899, 12, 30);
 constexpr double kMillisecondsPerDay = 24.0 * 60 * 60 * 1000;
 
-CCorvessaException InvalidRequestItem(const std::string& property)
+// What a listing's page number and size take: a page whose last row is one of the recordset's
+// 32-bit rows.
+std::string PageTakes(const char* what)
 {
-    return CCorvessaException(CCorvessaException::kInvalidRequestItemKey,
-                              "Request contains an invalid value for the property '" + property + "'.");
+    const std::string highest = std::to_string(std::numeric_limits<LONG>::max());
+    return std::string("It takes ") + what + " from 1 to " + highest + ", and the page number times the size at most " +
+           highest + ".";
 }
 
 // A recordset on the whole table, every column.
@@ -172,7 +175,13 @@ void EventSubscriptionManager::ValidateOrderByProperty(const std::string& proper
 {
     if (EventSubscriptionTable::ToTableAndColumn(property).empty())
     {
-        throw InvalidRequestItem(property);
+        // The name is what the request gave; the property refused is the order.
+        std::string names;
+        for (const auto& [name, column] : EventSubscriptionTable::PropertyToColumnMap())
+            names += (names.empty() ? "" : ", ") + name;
+        throw CCorvessaException::InvalidRequestItem(
+            "order_by", "'" + property + "' is not a property of an event subscription; the order takes " + names +
+                            ", separated by commas.");
     }
 }
 
@@ -207,15 +216,15 @@ void EventSubscriptionManager::ValidatePagingParameters(const PagingParameters& 
     // rather than handed to the recordset as a reversed or wrapped range.
     if (paging.pageNumber < 1)
     {
-        throw InvalidRequestItem("page_number");
+        throw CCorvessaException::InvalidRequestItem("page_number", PageTakes("a page number"));
     }
     if (paging.pageSize < 1)
     {
-        throw InvalidRequestItem("page_size");
+        throw CCorvessaException::InvalidRequestItem("page_size", PageTakes("a size"));
     }
     if (static_cast<std::int64_t>(paging.pageNumber) * paging.pageSize > std::numeric_limits<LONG>::max())
     {
-        throw InvalidRequestItem("page_number");
+        throw CCorvessaException::InvalidRequestItem("page_number", PageTakes("a page number"));
     }
 }
 

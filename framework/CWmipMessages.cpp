@@ -1,6 +1,9 @@
 #include "framework/CWmipMessages.h"
 
+#include <cstdint>
+
 #include "platform/com/WbemConstants.h"
+#include "platform/wmi/CimValue.h"
 
 const wchar_t* CWmipMessages::ForResult(HRESULT result, bool reasonLogged)
 {
@@ -26,4 +29,20 @@ const wchar_t* CWmipMessages::ForResult(HRESULT result, bool reasonLogged)
     default:
         return reasonLogged ? kFailed : kRequestFailed;
     }
+}
+
+std::wstring CWmipMessages::NumberForm(CIMTYPE type)
+{
+    std::wstring range;
+    std::int64_t low = 0;
+    std::int64_t high = 0;
+    if (CimValue::IntegerRange(type, &low, &high))
+        range = std::to_wstring(low) + L" to " + std::to_wstring(high);
+    else if (type == CIM_SINT64)
+        range = std::to_wstring(INT64_MIN) + L" to " + std::to_wstring(INT64_MAX);
+    else if (type == CIM_UINT64)
+        range = L"0 to " + std::to_wstring(UINT64_MAX);
+    else
+        return std::wstring();
+    return L"a " + CimValue::TypeName(type) + L" number from " + range;
 }

@@ -2,9 +2,12 @@
 // request, each written once, and the text a failure carries when it was raised without one
 // of its own (so that no refusal reaches the caller without a reason).
 //
-// Constants and one pure function; any thread.
+// Constants and pure functions; any thread.
 #pragma once
 
+#include <string>
+
+#include "platform/com/CimTypes.h"
 #include "platform/win32/WinTypes.h"
 
 class CWmipMessages
@@ -288,4 +291,8 @@ public:
     // its own, kFailed when the request wrote its reason to the provider log (`reasonLogged`),
     // else kRequestFailed.
     static const wchar_t* ForResult(HRESULT result, bool reasonLogged = false);
+
+    // The numbers an integer CIM type takes, as every refusal of a number names them ("a sint32
+    // number from -2147483648 to 2147483647"); empty for a type that is no integer.
+    static std::wstring NumberForm(CIMTYPE type);
 };

@@ -4,6 +4,9 @@
 // naming the property. A type declared later and missing from the table fails the sweep.
 #include <gtest/gtest.h>
 
+#include "framework/CWmipMessages.h"
+#include "inhouse/BntUtility/StringConversion.h"
+
 #include <map>
 #include <optional>
 #include <string>
@@ -142,7 +145,13 @@ TEST_F(BusValueTypes, EveryDeclaredTypeTakesItsFormAndRefusesAnotherNamingThePro
         if (row->second.refused)
         {
             EXPECT_TRUE(array || !CCorvessaHelper::IsValidValue(*row->second.refused, type));
-            EXPECT_EQ(Converted(*row->second.refused, type, becomes), refusal);
+            // A number is told the range its type takes, in the WMI door's words.
+            const std::wstring form = CWmipMessages::NumberForm(type & ~CIM_FLAG_ARRAY);
+            EXPECT_EQ(Converted(*row->second.refused, type, becomes),
+                      refusal +
+                          (form.empty()
+                               ? ""
+                               : " It takes " + brontel::utility::ConvertCStringToUtf8(CString(form.c_str())) + "."));
         }
         // An empty value is no value, whatever the type.
         EXPECT_EQ(Converted(Variant(""), type, becomes), "taken");

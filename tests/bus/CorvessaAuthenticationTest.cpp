@@ -14,7 +14,8 @@ using brontel::utility::PublicPrivateKeyEncryptionUtility;
 
 namespace {
 
-constexpr char kRetrieveSid[] = "Failed to retrieve SID for provided credentials, check server error logs for details.";
+constexpr char kRetrieveSid[] =
+    "The sign-in was refused: the account and password given were not accepted, check server logs for details.";
 constexpr char kDecrypt[] = "Failed to decrypt provided credentials, check server error logs for details.";
 
 class CorvessaAuthentication : public BusTestInstallation

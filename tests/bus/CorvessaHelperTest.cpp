@@ -43,7 +43,9 @@ Outcome Attempt(const std::function<void()>& work)
     catch (const CCorvessaException& e)
     {
         EXPECT_EQ(e.ErrorCode(), CCorvessaException::kInvalidRequestItemKey);
-        EXPECT_EQ(e.ErrorMessage(), "Request contains an invalid value for the property 'P'.");
+        // A number's refusal goes on to name the range its type takes.
+        EXPECT_EQ(e.ErrorMessage().rfind("Request contains an invalid value for the property 'P'.", 0), 0u)
+            << e.ErrorMessage();
         return Outcome::InvalidItem;
     }
     catch (const GenericException&)

@@ -149,7 +149,8 @@ TEST_F(CorvessaInstanceWrite, RefusedWritesNameTheirItemAndLeaveNothingBehind)
          "Request contains invalid property 'Bogus'."},
         {{{"LastName", Variant("Zed")}, {"SegmentID", Variant("x")}},
          CCorvessaException::kInvalidRequestItemKey,
-         "Request contains an invalid value for the property 'SegmentID'."},
+         "Request contains an invalid value for the property 'SegmentID'. It takes a sint32 number from -2147483648 to "
+         "2147483647."},
         {{{"LastName", Variant("Zed")}, {"SegmentID", Variant(5)}},
          CCorvessaException::kInvalidRequestItemKey,
          "The property SegmentID did not exist or contained an invalid value."},

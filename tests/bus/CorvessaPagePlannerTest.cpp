@@ -164,8 +164,11 @@ TEST(CorvessaPagePlanner, PagingThatNoReadCanServeIsAnInvalidRequestItem)
         catch (const CCorvessaException& e)
         {
             EXPECT_EQ(e.ErrorCode(), CCorvessaException::kInvalidRequestItemKey);
-            EXPECT_EQ(e.ErrorMessage(),
-                      std::string("Request contains an invalid value for the property '") + c.item + "'.");
+            EXPECT_EQ(e.ErrorMessage(), std::string("Request contains an invalid value for the property '") + c.item +
+                                            "'. It takes " +
+                                            (std::string(c.item) == "page_size" ? "a size" : "a page number") +
+                                            " from 0 to 2147483647 (page 0: every row), and the page number times "
+                                            "the size at most 2147483647.");
         }
     }
 }

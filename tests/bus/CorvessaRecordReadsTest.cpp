@@ -145,8 +145,8 @@ TEST_F(CorvessaRecordReads, CardholderOfADirectoryAccount)
          "'cclara');");
     const std::string token = Login("operator", "operator-demo");
     const std::string invalid =
-        "corvessa.general.invalidcredentials | Failed to retrieve SID for provided credentials, check server error "
-        "logs for details.";
+        "corvessa.general.invalidcredentials | The sign-in was refused: the account and password given were not "
+        "accepted, check server logs for details.";
     const struct
     {
         const char* name;

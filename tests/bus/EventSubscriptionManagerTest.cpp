@@ -136,9 +136,15 @@ TEST(EventSubscriptionRecord, OrderByTable)
         const std::string expected = test.expected;
         if (expected.starts_with("invalid:"))
         {
+            // The order is refused naming the name it does not take and the names it takes.
             EXPECT_EQ(BusErrorOf([&] { EventSubscriptionManager::ToOrderByColumns(test.orderBy, test.descending); }),
-                      "corvessa.general.invalidrequestitem | Request contains an invalid value for the property '" +
-                          expected.substr(8) + "'.")
+                      "corvessa.general.invalidrequestitem | Request contains an invalid value for the property "
+                      "'order_by'. '" +
+                          expected.substr(8) +
+                          "' is not a property of an event subscription; the order takes binding_key, created_date, "
+                          "description, disabled_date, exchange_name, filter, id, is_durable, last_updated_date, "
+                          "message_broker_hostname, message_broker_port, queue_name, requires_secure_connection, "
+                          "user_id, separated by commas.")
                 << test.orderBy;
         }
         else
@@ -559,7 +565,9 @@ TEST_F(EventSubscriptions, PagesBelowOneOrBeyondTheRowRangeAreRefused)
         EXPECT_EQ(
             BusErrorOf([&] { Manager().GetEventSubscriptions(*m_operator, {}, test.paging); }),
             std::string("corvessa.general.invalidrequestitem | Request contains an invalid value for the property '") +
-                test.property + "'.")
+                test.property + "'. It takes " +
+                (std::string(test.property) == "page_size" ? "a size" : "a page number") +
+                " from 1 to 2147483647, and the page number times the size at most 2147483647.")
             << test.paging.pageNumber << " x " << test.paging.pageSize;
     }
     EXPECT_EQ(Manager().GetEventSubscriptions(*m_operator, {}, {1, 0x7fffffff, "", false}).items.size(), 2u);

@@ -190,8 +190,8 @@ TEST_F(StampedRows, ADirectoryOrItsFlagOrAccountChangedEndsItsCallersAtTheNextRe
          kSubscriptionEnded},
         {"subs disable, bus", [&] { return bus.DisableSubscription(session, 31); }, true, true, kSubscriptionEnded},
     };
-    constexpr char kNotSignedOn[] = "corvessa.authentication.failedtoauthenticate | Failed to retrieve SID for "
-                                    "provided credentials, check server error logs for details.";
+    constexpr char kNotSignedOn[] = "corvessa.authentication.failedtoauthenticate | The sign-in was refused: the "
+                                    "account and password given were not accepted, check server logs for details.";
     constexpr char kNoDirectory[] = "corvessa.getdirectories.invaliddirectoryId | Invalid directory Id";
     const std::string porterAccount =
         "INSERT INTO BNT_DIRECTORY_ACCOUNT (BNT_DIRECTORYID, ACCOUNTID, USERNAME, DISPLAYNAME, PASSWORD_HASH) "

@@ -8,6 +8,7 @@
 #include <streambuf>
 
 #include "tools/provixa/ProvixaBatchInterruption.h"
+#include "tools/provixa/ProvixaText.h"
 #include "tools/provixa/ProvixaHost.h"
 #include "tools/provixa/ProvixaLineWriter.h"
 
@@ -219,10 +220,7 @@ int ProvixaBatch::Run(const ProvixaCommandLine& batch, std::istream& standardInp
         const int reason = errno;
         if (!file.is_open())
         {
-            err << "provixa: cannot read " << source << ": "
-                << (folder        ? "it is a folder"
-                    : reason != 0 ? std::strerror(reason)
-                                  : "it cannot be opened")
+            err << "provixa: cannot read " << source << ": " << ProvixaText::FileFailure(folder ? EISDIR : reason)
                 << "\n";
             return ProvixaHost::kRequestFailed;
         }

@@ -263,13 +263,16 @@ private:
         return key;
     }
 
-    // A one-shot command logs its user in first; in the shell the session's login is used.
+    // A one-shot command logs its user in first, the default user when it names none, as every
+    // other command does; in the shell the session's login is used.
     void UseToken(const BusCommand& command)
     {
         if (!command.operands.empty())
             Login(command.operands[0], command.directoryId);
+        else if (m_token.empty() && m_shell)
+            throw UsageFailure{"log in first (login USER)"};
         else if (m_token.empty())
-            throw UsageFailure{m_shell ? "log in first (login USER)" : "name the user: " + command.name + " USER"};
+            Login(ProvixaBusSession::kDefaultUser, command.directoryId);
     }
 
     std::string Password()
@@ -277,10 +280,11 @@ private:
         if (const char* password = std::getenv(ProvixaBusHost::kPasswordVariable))
             return password;
         std::string line;
-        // A person at a terminal is asked, with echo off, in the shell too.
+        // A person at a terminal is asked, with echo off, in the shell too; there a Ctrl-C gives
+        // up the sign-in as a Ctrl-D does, and the shell goes on.
         if (ProvixaTerminal::Interactive())
         {
-            if (!ProvixaTerminal::AskHidden("Password: ", m_in, m_err, &line))
+            if (!ProvixaTerminal::AskHidden("Password: ", m_in, m_err, &line, m_shell))
                 throw Refusal{"no password given", CCorvessaException::kInvalidCredentialsKey, WBEM_E_ACCESS_DENIED};
             return line;
         }
@@ -508,7 +512,8 @@ std::string ProvixaBusHost::Usage()
            "  publickey                     the key clients encrypt their credentials with\n"
            "  login [--directory ID] USER   log in (directory -1, the default: an internal account)\n"
            "  whoami [--directory ID] [USER]       the logged-in user's identity and permissions\n"
-           "  accesslevels [--directory ID] [USER] the access levels the user manages\n"
+           "  accesslevels [--directory ID] [USER] the access levels the user manages (outside the\n"
+           "                                shell USER defaults to sa)\n"
            "  logout                        end the session\n"
            "  shell                         read one command a line; a login's token lives for the session\n"
            "                                (help shows this text, exit or quit ends it)\n"
@@ -524,8 +529,8 @@ std::string ProvixaBusHost::Usage()
            "A modify names the instance by its keys and changes the values it gives; the others keep\n"
            "their stored values. A class that takes some values on every write refuses a modify\n"
            "without them, naming the first it checks (a badge given BADGEKEY and PIN alone: PERSONID).\n"
-           "The bus carries no embedded object as a method parameter (AddBadge's BadgeIn is refused\n"
-           "with \"doesn't support type 13\"): add a badge with add Bnt_Badge NAME=VALUE... instead.\n"
+           "The bus carries no embedded object as a method parameter (AddBadge's BadgeIn is refused,\n"
+           "saying it takes one): add a badge with add Bnt_Badge NAME=VALUE... instead.\n"
            "A filter or media id the front end refuses answers corvessa.general.invalidfilter\n"
            "(\"Invalid filter specified. Check server logs ...\"); the provider log names the\n"
            "property and value at fault. --order names properties of the type; with a name that is\n"

@@ -25,6 +25,8 @@
 #include "framework/objects/CCorvessaClassObject.h"
 #include "platform/wmi/CimValue.h"
 #include "tools/provixa/ProvixaBusHost.h"
+#include "tools/provixa/ProvixaExplanation.h"
+#include "platform/com/WbemConstants.h"
 #include "tools/provixa/ProvixaHost.h"
 #include "tools/provixa/ProvixaMethodArgument.h"
 #include "mappers/devices/QpidTypeConverter.h"
@@ -55,19 +57,15 @@ struct InstanceCommand
     corvessa::PagingParameters paging;
 };
 
-// The number an option gives, from 0 to the largest the front end takes (a page's number times
-// its size must stay within it too, which the front end checks).
+// The number an option gives, from 0 (page 0: every row; size 0: the count) to the largest the
+// front end takes (a page's number times its size must stay within it too, which the front end
+// checks).
 std::int32_t Number(const std::string& option, const std::string& text)
 {
-    constexpr std::int32_t kHighest = std::numeric_limits<std::int32_t>::max();
     std::int32_t value = 0;
-    const auto [end, status] = std::from_chars(text.data(), text.data() + text.size(), value);
-    const bool whole = !text.empty() && end == text.data() + text.size();
-    if (whole && (status == std::errc::result_out_of_range || (status == std::errc() && value < 0)))
-        throw UsageError{option + " " + text + " is out of range: it takes a number from 0 to " +
-                         std::to_string(kHighest)};
-    if (!whole || status != std::errc())
-        throw UsageError{option + " needs a number"};
+    const std::string refusal = ProvixaBusInstanceCommands::ReadNumber(option + " " + text, text, 0, &value);
+    if (!refusal.empty())
+        throw UsageError{refusal};
     return value;
 }
 
@@ -160,6 +158,15 @@ InstanceCommand Parse(const std::string& name, std::vector<std::string>& words)
     if (name == "get" && !sized)
         command.paging.pageSize = 100;
     const std::size_t wanted = name == "exec" ? 2 : 1;
+    // A condition with blanks split into words: say to quote it, as the WMI door's query says.
+    if (name == "get" && !command.filter.empty() && command.operands.size() > wanted)
+    {
+        std::string condition = command.filter;
+        for (std::size_t i = wanted; i < command.operands.size(); ++i)
+            condition += " " + command.operands[i];
+        throw UsageError{"get takes CLASS and one --filter word: quote the condition, as in --filter \"" + condition +
+                         "\""};
+    }
     if (command.operands.size() != wanted)
         throw UsageError{name + (wanted == 2 ? " takes CLASS METHOD" : " takes CLASS")};
     if ((name == "add" || name == "modify" || name == "delete") && command.values.empty())
@@ -271,6 +278,20 @@ void AppendInstanceJson(CCorvessaQpidInstance& instance, std::vector<std::string
 }
 }  // namespace
 
+std::string ProvixaBusInstanceCommands::ReadNumber(const std::string& shown, const std::string& text,
+                                                   std::int32_t lowest, std::int32_t* value)
+{
+    constexpr std::int32_t kHighest = std::numeric_limits<std::int32_t>::max();
+    const auto [end, status] = std::from_chars(text.data(), text.data() + text.size(), *value);
+    const bool whole = !text.empty() && end == text.data() + text.size();
+    // A number too large to read is out of range as one below the lowest is: it is a number.
+    const bool number = whole && (status == std::errc() || status == std::errc::result_out_of_range);
+    if (number && status == std::errc() && *value >= lowest)
+        return std::string();
+    return shown + (number ? " is out of range" : " is not a number") + ": it takes a number from " +
+           std::to_string(lowest) + " to " + std::to_string(kHighest);
+}
+
 bool ProvixaBusInstanceCommands::Handles(const std::string& name)
 {
     return std::find(kCommands.begin(), kCommands.end(), name) != kCommands.end();
@@ -279,7 +300,8 @@ bool ProvixaBusInstanceCommands::Handles(const std::string& name)
 std::string ProvixaBusInstanceCommands::Usage()
 {
     return "  get CLASS [--filter COND] [--page N] [--size M] [--order a,b] [--desc]\n"
-           "                                a page of instances (size 0: the count; default size 100)\n"
+           "                                a page of instances (size 0: the count; default size 100;\n"
+           "                                page 0: every instance, whatever the size; default page 1)\n"
            "  add CLASS NAME=VALUE...       add an instance (binary values in Base64)\n"
            "  modify CLASS NAME=VALUE...    change an instance named by its keys\n"
            "  delete CLASS KEY=VALUE...     delete an instance\n"
@@ -337,6 +359,20 @@ void RequireMethod(CCorvessaBaseApp& app, const std::string& session, const std:
         const auto inputs = map.find("in_parameters");
         for (const Variant& input : inputs != map.end() ? inputs->second.asList() : Variant::List())
         {
+            // The front end converts no embedded object: it would answer with a conversion's
+            // internal name. The parameter says what it takes and where to give it.
+            if (MemberText(input, "type") == "object")
+            {
+                for (const auto& [given, value] : parameters)
+                {
+                    if (Named({MemberText(input, "name")}, given))
+                        throw WordRefusal{"the parameter " + given + " of " + name +
+                                          " takes an embedded object, an instance of its class (written "
+                                          "CLASS{NAME=VALUE,...} on the WMI door), which the bus carries as no "
+                                          "parameter: write the instance with add CLASS NAME=VALUE... instead"};
+                }
+                continue;
+            }
             if (!MemberText(input, "type").starts_with("list("))
                 continue;
             for (const auto& [given, value] : parameters)
@@ -427,7 +463,23 @@ HRESULT RunParsed(ProvixaBusSession& busSession, const std::string& name, Instan
         CCorvessaQpidMethodParameter input(true);
         input.PopulateUsingVariantMapData(command.parameters);
         CCorvessaQpidMethodParameter output(false);
-        hr = app.ExecuteMethod(session, application, instance, command.operands[1], input, output);
+        try
+        {
+            hr = app.ExecuteMethod(session, application, instance, command.operands[1], input, output);
+        }
+        catch (const CCorvessaException& failure)
+        {
+            // A method run on the type whose mapper found no instance to run on: said as the WMI
+            // door says it, naming the keys that name one.
+            if (failure.HResult() != WBEM_E_NOT_FOUND || !instance.GetInstanceKeyValues().empty())
+                throw;
+            const std::string onInstance = ProvixaExplanation::RunsOnAnInstance(
+                CCorvessaHelper::GetTypeInformation(instance.GetClassNameW()).get(), className, command.operands[1]);
+            if (onInstance.empty())
+                throw;
+            throw WordRefusal{onInstance + " (on the bus: exec " + className + " " + command.operands[1] + " " +
+                              onInstance.substr(onInstance.find(className + ".") + className.size() + 1) + ")"};
+        }
         if (SUCCEEDED(hr))
         {
             busSession.tookEffect(
@@ -450,8 +502,29 @@ HRESULT RunParsed(ProvixaBusSession& busSession, const std::string& name, Instan
         return hr;
     }
     CCorvessaQpidInstance written;
-    hr = name == "add" ? app.AddInstance(session, application, instance, written, true)
-                       : app.ModifyInstance(session, application, instance, written, true);
+    try
+    {
+        hr = name == "add" ? app.AddInstance(session, application, instance, written, true)
+                           : app.ModifyInstance(session, application, instance, written, true);
+    }
+    catch (const CCorvessaException& failure)
+    {
+        // The write's refusal names the property; what is wrong with its value (a text past its
+        // length, a NUL, a date-time that names no day) is said as the WMI door says it.
+        if (failure.ErrorCode() != CCorvessaException::kInvalidRequestItemKey)
+            throw;
+        std::vector<std::pair<std::string, std::string>> texts;
+        for (const auto& [property, value] : instance.GetInstanceValues())
+        {
+            if (value.getType() == qpid::types::VAR_STRING && value.getString().size() <= kPieceBytes)
+                texts.emplace_back(property, value.getString());
+        }
+        const std::string fault = ProvixaExplanation::OfValues(
+            CCorvessaHelper::GetTypeInformation(instance.GetClassNameW()).get(), texts, Door::kBus);
+        if (fault.empty() || failure.ErrorMessage().find(fault) != std::string::npos)
+            throw;
+        throw CCorvessaException(failure.ErrorCode(), failure.ErrorMessage() + " " + fault);
+    }
     if (SUCCEEDED(hr))
     {
         busSession.tookEffect(ProvixaHost::EffectText(ProvixaHost::Effect::Written, PathOf(written)));

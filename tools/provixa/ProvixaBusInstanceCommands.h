@@ -13,6 +13,7 @@
 // Stateless; one command at a time on the host's thread.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -29,6 +30,11 @@ public:
     // as JSON. Words that do not say what to do go to the session's usage error, a failed
     // HRESULT to its failure; what the front end throws is thrown on.
     static void Run(ProvixaBusSession& session, const std::string& name, std::vector<std::string> words);
+    // Reads `text`, a paging number of the bus (a page, a size), into *value: empty on success,
+    // else why not, naming the word as `shown` ("--size -1", "page=0") and the numbers it takes
+    // (from `lowest` to the largest the front end takes). Every paging number is read so.
+    static std::string ReadNumber(const std::string& shown, const std::string& text, std::int32_t lowest,
+                                  std::int32_t* value);
     // The help lines of the commands.
     static std::string Usage();
 };

@@ -8,6 +8,7 @@
 #include "bus/CCorvessaBaseApp.h"
 #include "inhouse/BntUtility/StringConversion.h"
 #include "tools/provixa/ProvixaBusHost.h"
+#include "tools/provixa/ProvixaBusInstanceCommands.h"
 #include "tools/provixa/ProvixaHost.h"
 #include "mappers/devices/QpidTypeConverter.h"
 
@@ -71,6 +72,16 @@ public:
         return value == "true";
     }
     std::int32_t Number(const std::string& name) const { return ParseNumber(m_session, name, Text(name)); }
+    // A paging number of the listing, from 1: read as get's --page and --size are.
+    std::int32_t PagingNumber(const std::string& name) const
+    {
+        std::int32_t value = 0;
+        const std::string refusal =
+            ProvixaBusInstanceCommands::ReadNumber(name + "=" + Text(name), Text(name), 1, &value);
+        if (!refusal.empty())
+            m_session.usage(refusal);
+        return value;
+    }
 
     static std::int32_t ParseNumber(ProvixaBusSession& session, const std::string& name, const std::string& text)
     {
@@ -115,8 +126,8 @@ void List(ProvixaBusSession& session, const std::vector<std::string>& operands)
     if (fields.Has("active"))
         active = fields.Flag("active");
     corvessa::PagingParameters paging;
-    paging.pageNumber = fields.Has("page") ? fields.Number("page") : 1;
-    paging.pageSize = fields.Has("size") ? fields.Number("size") : 20;
+    paging.pageNumber = fields.Has("page") ? fields.PagingNumber("page") : 1;
+    paging.pageSize = fields.Has("size") ? fields.PagingNumber("size") : 20;
     paging.orderBy = fields.Text("order");
     paging.descending = fields.Has("desc") && fields.Flag("desc");
     const auto page = session.app.GetEventSubscriptions(session.token({}), kApplicationId, active, paging);
@@ -134,6 +145,8 @@ void List(ProvixaBusSession& session, const std::vector<std::string>& operands)
 std::string ProvixaBusSubscriptionCommands::Usage()
 {
     return "  subs list [active=true|false] [page=N] [size=N] [order=PROPERTY,...] [desc=true]\n"
+           "                                page and size from 1 (default 1 and 20); order takes id,\n"
+           "                                user_id, queue_name, description, filter, created_date, ...\n"
            "  subs get ID                   one business-event subscription\n"
            "  subs add [description=TEXT] [filter=TEXT] [durable=true] [host=NAME] [port=N] [secure=true]\n"
            "  subs modify ID [queue=NAME] [description=TEXT] [filter=TEXT]   (others keep their value)\n"

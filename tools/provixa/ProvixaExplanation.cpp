@@ -71,7 +71,14 @@ bool ReadPath(IWbemServices* services, const std::string& path, std::unique_ptr<
     const std::wstring text = ProvixaText::FromUtf8(path);
     parsed = CWmipObjectPath::CreateFromPath(text.c_str());
     if (parsed == nullptr)
+    {
+        // A path that does not parse for want of its class (a name with a letter no class name
+        // holds, Bnt_Größe) names no class: that is what a person needs to hear.
+        const std::wstring named = text.substr(0, text.find_first_of(L".="));
+        if (!named.empty() && !ClassNamed(services, named))
+            answer = NoClass(named);
         return false;
+    }
     const std::wstring className = parsed->GetClassName().GetString();
     definition = ClassNamed(services, className);
     if (!definition)
@@ -120,7 +127,7 @@ std::string ProvixaExplanation::OfClass(IWbemServices* services, const std::stri
 }
 
 std::string ProvixaExplanation::OfValues(IWbemClassObject* definition,
-                                         const std::vector<std::pair<std::string, std::string>>& assignments)
+                                         const std::vector<std::pair<std::string, std::string>>& assignments, Door door)
 {
     for (const auto& [name, text] : assignments)
     {
@@ -144,7 +151,7 @@ std::string ProvixaExplanation::OfValues(IWbemClassObject* definition,
         whole.bstrVal = CString(wide.c_str(), static_cast<int>(wide.size())).AllocSysString();
         _variant_t value;
         value.Attach(whole);
-        const CString fault = CWmipValueForm::Fault(type, limit, value, Door::kWmi);
+        const CString fault = CWmipValueForm::Fault(type, limit, value, door);
         if (!fault.IsEmpty())
             return ProvixaText::ToUtf8(fault.GetString());
     }
@@ -197,15 +204,21 @@ std::string ProvixaExplanation::OfMethodTarget(IWbemServices* services, const st
     std::string answer;
     if (!ReadPath(services, path, parsed, definition, answer) || parsed->GetKeyCount() != 0 || parsed->IsSingleton())
         return std::string();
-    std::string example = ProvixaText::ToUtf8(parsed->GetClassName().GetString());
-    for (const std::wstring& key : KeyNames(definition.Get()))
+    return RunsOnAnInstance(definition.Get(), ProvixaText::ToUtf8(parsed->GetClassName().GetString()), method);
+}
+
+std::string ProvixaExplanation::RunsOnAnInstance(IWbemClassObject* definition, const std::string& className,
+                                                 const std::string& method)
+{
+    std::string example = className;
+    for (const std::wstring& key : KeyNames(definition))
     {
         CIMTYPE type = CIM_EMPTY;
         definition->Get(key.c_str(), 0, nullptr, &type, nullptr);
         const bool text = type == CIM_STRING || type == CIM_DATETIME || type == CIM_REFERENCE;
-        example += (example.find('.') == std::string::npos ? "." : ",") + ProvixaText::ToUtf8(key) +
-                   (text ? "=\"...\"" : "=1");
+        example +=
+            (example.size() == className.size() ? "." : ",") + ProvixaText::ToUtf8(key) + (text ? "=\"...\"" : "=1");
     }
-    return example.find('.') == std::string::npos ? std::string()
-                                                  : method + " runs on an instance: name one by its key, as " + example;
+    return example.size() == className.size() ? std::string()
+                                              : method + " runs on an instance: name one by its key, as " + example;
 }

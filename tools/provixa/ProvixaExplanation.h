@@ -6,6 +6,7 @@
 // Stateless; used on the host's thread with the namespace of the request.
 #pragma once
 
+#include "framework/Door.h"
 #include "platform/wmi/IWbemServices.h"
 
 #include <string>
@@ -29,8 +30,10 @@ public:
     // What is wrong with the first of the NAME=VALUE texts written to instances of `definition`
     // that lacks the form every written text must have (CWmipValueForm: too long for the
     // property's maxlen, a NUL inside, a date-time that names no real date); empty when none.
+    // `door` chooses the date-time form said (DMTF on the WMI door, ISO 8601 on the bus).
     static std::string OfValues(IWbemClassObject* definition,
-                                const std::vector<std::pair<std::string, std::string>>& assignments);
+                                const std::vector<std::pair<std::string, std::string>>& assignments,
+                                Door door = Door::kWmi);
     // "there is no class X" or "X has no method M"; empty when both exist.
     static std::string OfMethod(IWbemServices* services, const std::string& path, const std::string& method);
     // "there is no class X" for the class a SELECT names; empty otherwise.
@@ -39,4 +42,8 @@ public:
     // name one by its key, as Bnt_Panel.ID=1" (each key with a value of its type); empty when
     // the path names an instance or its class has no keys.
     static std::string OfMethodTarget(IWbemServices* services, const std::string& path, const std::string& method);
+    // The same sentence for the class `definition` (named `className`), on either door: empty
+    // when the class has no keys.
+    static std::string RunsOnAnInstance(IWbemClassObject* definition, const std::string& className,
+                                        const std::string& method);
 };

@@ -112,6 +112,10 @@ int RequestFailed(std::ostream& err, HRESULT status, const std::function<std::st
     // explanation that says which.
     if (!added.empty() && given == ProvixaText::ToUtf8(CWmipMessages::kNotFound))
         given.clear();
+    // So does the parser's complaint about a path whose class name holds what no class name
+    // holds (Bnt_Größe): the class is not there, which is what a person needs to hear.
+    if (status == WBEM_E_INVALID_OBJECT_PATH && added.starts_with("there is no class "))
+        given.clear();
     // The caller the provider did not know (an account not linked, local system) may simply
     // not have been named.
     const std::string notLinked = ProvixaText::ToUtf8(CWmipMessages::kAccountNotLinked);
@@ -234,22 +238,10 @@ std::string Shown(const std::string& text)
     return ProvixaOutput::JsonString(ProvixaText::FromUtf8(text));
 }
 
-// The numbers an integer type takes, as a refusal names them ("a sint32 number from -2147483648
-// to 2147483647"); empty for a type that is no integer.
+// The numbers an integer type takes, as a refusal names them.
 std::string NumberForm(CIMTYPE type)
 {
-    std::string range;
-    std::int64_t low = 0;
-    std::int64_t high = 0;
-    if (CimValue::IntegerRange(type, &low, &high))
-        range = std::to_string(low) + " to " + std::to_string(high);
-    else if (type == CIM_SINT64)
-        range = std::to_string(INT64_MIN) + " to " + std::to_string(INT64_MAX);
-    else if (type == CIM_UINT64)
-        range = "0 to " + std::to_string(UINT64_MAX);
-    else
-        return std::string();
-    return "a " + ProvixaText::ToUtf8(CimValue::TypeName(type)) + " number from " + range;
+    return ProvixaText::ToUtf8(CWmipMessages::NumberForm(type));
 }
 
 // The VARIANT that carries `text` for a property of CIM type `type`; false with *error when
@@ -731,9 +723,15 @@ int ProvixaHost::RunCommand(const ProvixaCommandLine& commandLine, std::ostream&
     if (commandLine.command == ProvixaCommandLine::Command::Init)
     {
         std::string report;
-        const bool created = ProvixaInstallation::Create(&report);
-        (created ? out : err) << report << (report.empty() || report.back() == '\n' ? "" : "\n");
-        return created ? kSuccess : kRequestFailed;
+        if (!ProvixaInstallation::Create(&report))
+        {
+            // A failure of init says who speaks, as every other failure of the host does.
+            while (!report.empty() && report.back() == '\n')
+                report.pop_back();
+            return Refused(err, report);
+        }
+        out << report << (report.empty() || report.back() == '\n' ? "" : "\n");
+        return kSuccess;
     }
     std::filesystem::path database;
     std::string error;

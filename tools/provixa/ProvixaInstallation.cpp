@@ -381,7 +381,7 @@ bool BuildDatabase(const std::filesystem::path& file, std::string* report)
             // Only a file that is no installation's database is to be moved away: one that
             // cannot be read for now (a full disk, a lock) holds the installation still.
             *report = foreign ? "the file " + file.string() + " is not a usable installation database (" + error +
-                                    "): " + kElsewhere + " again"
+                                    "): " + kElsewhere
                               : "cannot read the installation database " + file.string() + ": " + error +
                                     "; it is kept as it is" + NoRoomToRead(unmade, error);
             return false;

@@ -55,7 +55,7 @@ bool ReadTextFile(const std::string& path, std::size_t limit, std::string* text,
     std::ifstream file(path, std::ios::binary);
     if (!file)
     {
-        *error = errno != 0 ? std::strerror(errno) : "it cannot be opened";
+        *error = ProvixaText::FileFailure(errno);
         return false;
     }
     text->clear();
@@ -70,7 +70,7 @@ bool ReadTextFile(const std::string& path, std::size_t limit, std::string* text,
         }
     }
     if (file.bad())
-        *error = errno != 0 ? std::strerror(errno) : "it cannot be read";
+        *error = ProvixaText::FileFailure(errno, "it cannot be read");
     return !file.bad();
 }
 }  // namespace

@@ -1,5 +1,7 @@
 #include "tools/provixa/ProvixaText.h"
 
+#include <cstring>
+
 #include "platform/mfc/CString.h"
 
 std::string ProvixaText::ToUtf8(std::wstring_view text)
@@ -45,4 +47,9 @@ bool ProvixaText::IsUtf8(std::string_view text)
         i += length;
     }
     return true;
+}
+
+std::string ProvixaText::FileFailure(int reason, const char* otherwise)
+{
+    return reason != 0 ? std::strerror(reason) : otherwise;
 }

@@ -471,7 +471,7 @@ TEST_F(RightsChange, EveryIdentityFollowsItsUserAndAccountAtTheNextRequestOnBoth
     const std::string kGone = "0x80040520";
     const std::string kFailed = "refused(Authentication failed.)";
     const std::string kNoSid =
-        "refused(Failed to retrieve SID for provided credentials, check server error logs for details.)";
+        "refused(The sign-in was refused: the account and password given were not accepted, check server logs for details.)";
     const std::string kAdministrator = "wmi ok missing";
     const std::string kOperator = "wmi ok denied";
     const std::string kPorter = "wmi missing denied";

@@ -327,7 +327,8 @@ TEST_F(ProvixaExamples, EachSentenceOfTheReadmeAndTheHelpIsWhatTheHostDoes)
         {"echo sa-demo | scripts/provixa bus get Bnt_Badge --size 0", 0, {"\"page_size\":0,\"total_count\":6"}},
         {"echo sa-demo | scripts/provixa bus exec Bnt_Badge AddBadge --param 'BadgeIn=Bnt_Badge{PERSONID=2}'",
          1,
-         {"{\"error\":\"corvessa.general.exception\"", "doesn't support type 13"}},
+         {"{\"error\":\"corvessa.general.exception\"",
+          "the parameter BadgeIn of AddBadge takes an embedded object, an instance of its class"}},
         {"echo sa-demo | scripts/provixa bus get Bnt_Badge --filter 'NOPE = 1'; test $? = 1 && "
          "grep 'NOPE is not a property' var/Logs/Fluxmere.log",
          0,

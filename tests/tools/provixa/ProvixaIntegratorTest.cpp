@@ -99,7 +99,7 @@ TEST_P(ProvixaIntegrator, EachCommandEndsWithItsStatusAndSaysWhyFirst)
          Stream::Out,
          "Watching (watch 1): SELECT * FROM __InstanceModificationEvent",
          "Written Bnt_Cardholder.ID=1\nHanded in: software event 1"},
-        {{"--as", "admin", "batch", "{root}"}, "", 1, Stream::Err, "provixa: cannot read ", ": it is a folder"},
+        {{"--as", "admin", "batch", "{root}"}, "", 1, Stream::Err, "provixa: cannot read {root}: Is a directory"},
         {{"--as", "admin", "--json", "batch", "{root}/bom.txt"}, "", 0, Stream::Out, "[{\"class\":\"Bnt_Badge\""},
         {{"--as", "admin", "batch", "-"},
          "get Bnt_Badge.BADGEKEY=1 \0 trailing\n"s,
@@ -477,9 +477,9 @@ TEST_P(ProvixaIntegrator, EachCommandEndsWithItsStatusAndSaysWhyFirst)
          "",
          1,
          Stream::Err,
-         "the file {root}/empty/provixa.db is not a usable installation database (no such table: USERS): set "
-         "PROVIXA_HOME to another folder for a new installation, or move the file away and run 'provixa init' again",
-         "",
+         "provixa: the file {root}/empty/provixa.db is not a usable installation database (no such table: USERS): "
+         "set PROVIXA_HOME to another folder for a new installation, or move the file away and run 'provixa init'",
+         "run 'provixa init'\n",
          "",
          "{root}/empty"},
         // A stored instance is changed by put as by the bus's modify, on every class.
@@ -585,7 +585,7 @@ TEST_P(ProvixaIntegrator, EachCommandEndsWithItsStatusAndSaysWhyFirst)
          "",
          1,
          Stream::Err,
-         "cannot read the installation database ",
+         "provixa: cannot read the installation database ",
          "the file has reached the size limit of this process; it is kept as it is",
          "trap '' XFSZ; ulimit -f 16;",
          "",
@@ -614,7 +614,7 @@ TEST_P(ProvixaIntegrator, EachCommandEndsWithItsStatusAndSaysWhyFirst)
          "",
          1,
          Stream::Err,
-         "cannot switch the installation database {root}/rollback/provixa.db to the journal mode every command uses "
+         "provixa: cannot switch the installation database {root}/rollback/provixa.db to the journal mode every command uses "
          "(a write-ahead log): the file has reached the size limit of this process; it is kept as it is",
          "",
          "cp -r {root}/home {root}/rollback && sqlite3 {root}/rollback/provixa.db 'PRAGMA journal_mode=DELETE' "
@@ -935,7 +935,7 @@ TEST_P(ProvixaIntegrator, EachCommandEndsWithItsStatusAndSaysWhyFirst)
          "",
          1,
          Stream::Err,
-         "cannot create {root}/afile: Not a directory",
+         "provixa: cannot create {root}/afile: Not a directory",
          "",
          ": >{root}/afile;",
          "{root}/afile"},
@@ -943,12 +943,173 @@ TEST_P(ProvixaIntegrator, EachCommandEndsWithItsStatusAndSaysWhyFirst)
          "",
          1,
          Stream::Err,
-         "cannot create /proc/provixa-home: No such file or directory",
+         "provixa: cannot create /proc/provixa-home: No such file or directory",
          "",
          "",
          "/proc/provixa-home"},
     };
     rows.insert(rows.end(), words.begin(), words.end());
+    // The bus door says what the WMI door says, and every text names what a value takes.
+    const std::string invalidItem = "{\"error\":\"corvessa.general.invalidrequestitem\",\"hresult\":\"0x80041008\",";
+    const std::string busUsage =
+        "{\"error\":\"corvessa.invalidparameter.error\",\"hresult\":\"0x80041008\",\"message\":\"";
+    const std::string pageTakes = "It takes a page number from 1 to 2147483647, and the page number times the size at "
+                                  "most 2147483647.\"}";
+    // One byte more than a binary value holds, in Base64 (the last group carries two bytes).
+    const std::string pastTheLimit = std::string(22369620, 'A') + "AAA=";
+    const std::vector<Row> sameWords = {
+        {{"bus", "exec", "Bnt_Panel", "SetClock"},
+         "",
+         1,
+         Stream::Err,
+         busFailure + "SetClock runs on an instance: name one by its key, as Bnt_Panel.ID=1 (on the bus: exec "
+                      "Bnt_Panel SetClock ID=1)\"}"},
+        {{"bus", "shell"},
+         "login sa\nmodify Bnt_BadgeFIPS201 BADGEKEY=5 TWICPrivacyKey=" + pastTheLimit + "\n",
+         1,
+         Stream::Err,
+         invalidItem,
+         "\"message\":\"Request contains an invalid value for the property 'TWICPrivacyKey'. The value of the "
+         "property TWICPrivacyKey is larger than a binary property may hold (16 MiB).\"}\n"},
+        {{"bus", "modify", "Bnt_Cardholder", "ID=1", "THREATLEVEL=99999999999"},
+         "",
+         1,
+         Stream::Err,
+         invalidItem + "\"message\":\"Request contains an invalid value for the property 'THREATLEVEL'. It takes a "
+                       "sint32 number from -2147483648 to 2147483647.\"}"},
+        {{"bus", "modify", "Bnt_Cardholder", "ID=1", "DEPARTMENT=" + std::string(65, 'd')},
+         "",
+         1,
+         Stream::Err,
+         invalidItem + "\"message\":\"The property DEPARTMENT did not exist or contained an invalid value. It holds 65 "
+                       "characters; it takes at most 64.\"}"},
+        {{"bus", "subs", "list", "page=99999999999"},
+         "",
+         2,
+         Stream::Err,
+         busUsage + "page=99999999999 is out of range: it takes a number from 1 to 2147483647\"}"},
+        {{"bus", "subs", "list", "size=2147483648"},
+         "",
+         2,
+         Stream::Err,
+         busUsage + "size=2147483648 is out of range: it takes a number from 1 to 2147483647\"}"},
+        {{"bus", "subs", "list", "page=-1"},
+         "",
+         2,
+         Stream::Err,
+         busUsage + "page=-1 is out of range: it takes a number from 1 to 2147483647\"}"},
+        {{"bus", "subs", "list", "page=0"},
+         "",
+         2,
+         Stream::Err,
+         busUsage + "page=0 is out of range: it takes a number from 1 to 2147483647\"}"},
+        {{"bus", "subs", "list", "size=0"},
+         "",
+         2,
+         Stream::Err,
+         busUsage + "size=0 is out of range: it takes a number from 1 to 2147483647\"}"},
+        {{"bus", "subs", "list", "page=2", "size=2000000000"},
+         "",
+         1,
+         Stream::Err,
+         invalidItem + "\"message\":\"Request contains an invalid value for the property 'page_number'. " + pageTakes},
+        {{"bus", "subs", "list", "order=nope"},
+         "",
+         1,
+         Stream::Err,
+         invalidItem + "\"message\":\"Request contains an invalid value for the property 'order_by'. 'nope' is not a "
+                       "property of an event subscription; the order takes binding_key, created_date, description, "
+                       "disabled_date, exchange_name, filter, id, is_durable, last_updated_date, "
+                       "message_broker_hostname, message_broker_port, queue_name, requires_secure_connection, "
+                       "user_id, separated by commas.\"}"},
+        {{"bus", "get", "Bnt_Cardholder", "--filter", "ID < 3", "--page", "0", "--size", "1"},
+         "",
+         0,
+         Stream::Out,
+         "{\"instances\":[{\"class\":\"Bnt_Cardholder\"",
+         "],\"page_number\":0,\"page_size\":1,\"total_count\":2,"},
+        {{"bus", "get", "Bnt_Cardholder", "--filter", "ID < 3", "--page", "99", "--size", "1"},
+         "",
+         1,
+         Stream::Err,
+         invalidItem + "\"message\":\"Request contains an invalid value for the property 'page_number'. There are 2 "
+                       "pages of 1 (2 instances); page 0 is every one.\"}"},
+        {{"bus", "--help"}, "", 0, Stream::Out, "Bus commands", "page 0: every instance, whatever the size"},
+        {{"bus", "shell"},
+         "login sa\nget Bnt_Cardholder --filter ID > 2 --size 1\n",
+         1,
+         Stream::Err,
+         busUsage + "get takes CLASS and one --filter word: quote the condition, as in --filter \\\"ID > 2\\\"\"}"},
+        {{"bus", "exec", "Bnt_Badge", "AddBadge", "--param", "BadgeIn=x"},
+         "",
+         1,
+         Stream::Err,
+         busFailure + "the parameter BadgeIn of AddBadge takes an embedded object, an instance of its class (written "
+                      "CLASS{NAME=VALUE,...} on the WMI door), which the bus carries as no parameter: write the "
+                      "instance with add CLASS NAME=VALUE... instead\"}"},
+        // A refused directory sign-in says so, and names the log that holds why.
+        {{"bus", "cardholder", "1", "aadler", "--user", "operator"},
+         "operator-demo\n",
+         1,
+         Stream::Err,
+         "{\"error\":\"corvessa.general.invalidcredentials\",\"hresult\":\"0x80004005\",\"log\":\"{root}/home/Logs/"
+         "Fluxmere.log\",\"message\":\"The sign-in was refused: the account and password given were not accepted, "
+         "check server logs for details.\"}",
+         "",
+         "PROVIXA_PASSWORD=;unset PROVIXA_PASSWORD; PROVIXA_DIRECTORY_PASSWORD=wrong"},
+        {{"--help"},
+         "",
+         0,
+         Stream::Out,
+         "Usage: provixa",
+         "",
+         "grep -q 'The sign-in was refused: the directory 1 did not accept the password given for the account aadler.' "
+         "{root}/home/Logs/Fluxmere.log || exit 9;"},
+        // The host's own words: one-shot whoami and accesslevels take the default user the help
+        // names; a binary value says where it is given; a path names the class it lacks; a
+        // folder is refused alike by every command that reads a file.
+        {{"bus", "whoami"}, "", 0, Stream::Out, "{\"first_name\":\"System\",", "\"logon_id\":\"sa\""},
+        {{"bus", "accesslevels"}, "", 0, Stream::Out, "["},
+        {{"bus", "--help"},
+         "",
+         0,
+         Stream::Out,
+         "Bus commands",
+         "(outside the\n                                shell USER defaults to sa)"},
+        {{"--as", "admin", "put", "Bnt_BadgeFIPS201", "BADGEKEY=5", "TWICPrivacyKey=1,2,3"},
+         "",
+         1,
+         Stream::Err,
+         "provixa: Bnt_BadgeFIPS201 property TWICPrivacyKey: only arrays of 32-bit numbers can be given on the command "
+         "line (VALUE,VALUE); a binary value is given in Base64 through the bus: provixa bus modify CLASS KEY=VALUE "
+         "NAME=BASE64"},
+        {{"--help"},
+         "",
+         0,
+         Stream::Out,
+         "Usage: provixa",
+         "a binary value (a key, a photo) is given in Base64 through the bus"},
+        {{"--as", "admin", "get",
+          "Bnt_Gr\xC3\xB6\xC3\x9F"
+          "e"},
+         "",
+         1,
+         Stream::Err,
+         "Error 0x8004103A (WBEM_E_INVALID_OBJECT_PATH): there is no class Bnt_Gr\xC3\xB6\xC3\x9F"
+         "e",
+         "there is no class Bnt_Gr\xC3\xB6\xC3\x9F"
+         "e\n",
+         "",
+         "",
+         "",
+         "expected after the class name"},
+        {{"--as", "admin", "swevent", "2", "2", "0", "{root}"},
+         "",
+         1,
+         Stream::Err,
+         "provixa: cannot read {root}: Is a directory"},
+    };
+    rows.insert(rows.end(), sameWords.begin(), sameWords.end());
     // The provider log: a message sends the reader there only where the request wrote its reason,
     // and names the file; the log's records stay whole; a database failure of a method says its
     // cause once, as a put does.
@@ -1273,7 +1434,7 @@ TEST_F(ProvixaIntegrator, InitUpgradesAHomeWhoseSegmentUnitsDefaultedToNoLimit)
         "DROP TRIGGER SEGMENT_U_RIGHTS; CREATE TRIGGER SEGMENT_U_RIGHTS AFTER UPDATE "
         "ON SEGMENT BEGIN UPDATE RIGHTS_STAMP SET STAMP = random() WHERE STAMPID = "
         "1; INSERT INTO UNIT_HIDING (SEGMENTID, HIDDEN) VALUES (NEW.SEGMENTID, 9); END;";
-    const std::string refused = "cannot upgrade the installation database " + file.string() + ": ";
+    const std::string refused = "provixa: cannot upgrade the installation database " + file.string() + ": ";
     const std::string kept = "; it is kept as it is\n";
     const std::string upgradedLine =
         "database upgraded: a segment unit written without limits takes every badge number and level\n";
