@@ -11,7 +11,7 @@
 #include "tests/support/ClassGroups.h"
 #include "tests/support/PropertyText.h"
 #include "tests/support/TestCallers.h"
-#include "tests/sweeps/KeptInstallation.h"
+#include "tests/e2e/KeptInstallation.h"
 
 #include <algorithm>
 #include <functional>
@@ -204,7 +204,7 @@ protected:
 
 TEST_P(DeleteSweep, ADeleteLeavesNoRowNamingTheRecordAndChangesNothingElse)
 {
-    const sweeps::KeptInstallation kept;
+    const e2e::KeptInstallation kept;
     const std::vector<Link> links = Links();
     CWmipMapperRegistry* registry = CWmipMapperRegistry::Instance();
     CallAs(Callers::kAdministrator);

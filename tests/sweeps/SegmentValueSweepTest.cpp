@@ -12,7 +12,7 @@
 #include "tests/support/NameChain.h"
 #include "tests/support/PropertyText.h"
 #include "tests/support/TestCallers.h"
-#include "tests/sweeps/KeptInstallation.h"
+#include "tests/e2e/KeptInstallation.h"
 
 #include <algorithm>
 #include <map>
@@ -134,7 +134,7 @@ TEST_F(SegmentValueSweep, ACallerOfOneSegmentIsServedTheSegmentsItsOptionLetsItS
     // Every class's records spread over the special values in turn (the test's own caller stays
     // where it is), then each class is read back as the caller.
     // The records go back where they stood when the test ends, however it ends.
-    const sweeps::KeptInstallation kept;
+    const e2e::KeptInstallation kept;
     CallAs(Callers::kAdministrator);
     std::string spread;
     for (const SegmentedClass& segmented : classes)

@@ -13,19 +13,19 @@
 
 #include <filesystem>
 
-namespace sweeps {
+namespace e2e {
 class KeptInstallation
 {
 public:
-    KeptInstallation() : m_copy(e2e::DoorInstallation::Home() / "kept-installation.db")
+    KeptInstallation() : m_copy(DoorInstallation::Home() / "kept-installation.db")
     {
         std::filesystem::remove(m_copy);
-        const support::SqliteDatabase live = support::OpenSqlite(e2e::DoorInstallation::DatabaseFile());
+        const support::SqliteDatabase live = support::OpenSqlite(DoorInstallation::DatabaseFile());
         EXPECT_EQ(Copy(live.get(), support::OpenSqlite(m_copy).get()), SQLITE_DONE);
     }
     ~KeptInstallation()
     {
-        const support::SqliteDatabase live = support::OpenSqlite(e2e::DoorInstallation::DatabaseFile());
+        const support::SqliteDatabase live = support::OpenSqlite(DoorInstallation::DatabaseFile());
         EXPECT_EQ(Copy(support::OpenSqlite(m_copy, SQLITE_OPEN_READONLY).get(), live.get()), SQLITE_DONE);
         std::filesystem::remove(m_copy);
     }
@@ -50,4 +50,4 @@ private:
     const std::filesystem::path m_copy;
 };
 
-}  // namespace sweeps
+}  // namespace e2e
