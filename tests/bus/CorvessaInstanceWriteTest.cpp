@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <memory>
 #include <string>
+#include <utility>
 
 #include "bus/CCorvessaBaseApp.h"
 #include "bus/CCorvessaException.h"
@@ -9,6 +12,11 @@
 #include "framework/CWMITypeInfo.h"
 #include "framework/CWmipMapperRegistry.h"
 #include "framework/CWmipObjectPath.h"
+#include "framework/CWmipWriteFrame.h"
+#include "inhouse/BntCoreDb/CBntConnection.h"
+#include "inhouse/BntCoreDb/CBntDatabase.h"
+#include "inhouse/BntLogin/CAcsUser.h"
+#include "provider/CWmipUserCacheEntry.h"
 #include "inhouse/BntUtility/StringConversion.h"
 #include "tests/bus/BusInstanceClasses.h"
 
@@ -255,6 +263,94 @@ TEST_F(CorvessaInstanceWrite, MethodsTakeTheirParametersByNameAndReturnTheirOutp
     EXPECT_EQ(Thrown([&] { m_app->ExecuteMethod(m_token, kApplication, type, "Shout", input, output); }).second,
               "Execute method call failed - method_name requested is not implemented.");
     EXPECT_EQ(UseCount(), 0);
+}
+
+// A connection lost inside a put or a delete reaches the host as the lost connection it is, not as
+// a write the system could not make: the host renews the connection (HandleInvalidDBConnection)
+// and the caller, signed in again, makes the same write, which the lost one left undone.
+TEST_F(CorvessaInstanceWrite, AConnectionLostInsideAWriteReachesTheHostWhichRenewsIt)
+{
+    // The engine's I/O failure, which drops the connection.
+    constexpr int kIoError = 10;
+    const auto cardholder = [](const Variant::Map& values) {
+        CCorvessaQpidInstance instance;
+        instance.PopulateInstanceData("Bnt_Cardholder", values);
+        return instance;
+    };
+    std::string id;
+    // The cardholders the writes name, and the last name of the one: "0 " for none.
+    const auto stored = [&] {
+        return support::InstallationDatabase::Scalar(
+            Database(), "SELECT COUNT(*) || ' ' || IFNULL(MAX(LASTNAME), '') FROM EMP WHERE LASTNAME IN ('Lost', "
+                        "'Found')");
+    };
+    const struct
+    {
+        const char* write;
+        std::function<void()> run;
+        std::string before;
+        std::string after;
+    } writes[] = {
+        {"add",
+         [&] {
+             CCorvessaQpidInstance added;
+             m_app->AddInstance(m_token, kApplication,
+                                cardholder({{"LASTNAME", Variant("Lost")}, {"PRIMARYSEGMENTID", Variant("1")}}), added,
+                                false);
+             id = std::to_string(added.GetInstanceValues().at("ID").asInt32());
+         },
+         "0 ", "1 Lost"},
+        {"modify",
+         [&] {
+             CCorvessaQpidInstance changed;
+             m_app->ModifyInstance(m_token, kApplication,
+                                   cardholder({{"ID", Variant(std::stoi(id))}, {"LASTNAME", Variant("Found")}}),
+                                   changed, false);
+         },
+         "1 Lost", "1 Found"},
+        {"delete",
+         [&] {
+             m_app->DeleteInstance(m_token, kApplication, cardholder({{"ID", Variant(std::stoi(id))}}));
+         },
+         "1 Found", "0 "},
+    };
+    for (const auto& w : writes)
+    {
+        SCOPED_TRACE(w.write);
+        CWmipUserCacheEntry* entry = nullptr;
+        ASSERT_EQ(m_app->Sessions().GetUserCacheEntryForToken(m_token, kApplication, &entry, false), S_OK);
+        const std::shared_ptr<CBntConnection> connection = entry->GetUser()->GetDatabase()->GetConnection();
+        m_app->Sessions().ReleaseUserCacheEntry(entry);
+        // The connection goes at the frame's first statement, when the request has been read.
+        bool armed = true;
+        CWmipWriteFrame::TestHookBeforeLock([&] {
+            if (std::exchange(armed, false))
+                connection->TestHookFailNextStatements(1, kIoError);
+        });
+        std::string thrown = "nothing";
+        try
+        {
+            w.run();
+        }
+        catch (const CCorvessaException& e)
+        {
+            thrown = e.ErrorCode() + ": " + e.ErrorMessage();
+        }
+        catch (const CException& e)
+        {
+            thrown = CCorvessaHelper::IsInvalidDBConnectionException(e) ? "a lost connection" : "another failure";
+        }
+        CWmipWriteFrame::TestHookBeforeLock(nullptr);
+        EXPECT_FALSE(armed) << "the write reached its frame";
+        EXPECT_EQ(thrown, "a lost connection");
+        EXPECT_EQ(stored(), w.before) << "the lost write left nothing behind";
+
+        // What the host does on a lost connection; the caller signs in again.
+        m_app->HandleInvalidDBConnection();
+        m_token = Login("sa", "sa-demo");
+        EXPECT_NO_THROW(w.run());
+        EXPECT_EQ(stored(), w.after);
+    }
 }
 
 class CorvessaInstanceObject : public BusInstanceTest

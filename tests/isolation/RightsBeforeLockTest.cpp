@@ -147,17 +147,13 @@ std::string TestName(const ::testing::TestParamInfo<Withdrawal>& info)
     return name;
 }
 
-// Each withdrawal is a test of its own (a process of its own under CTest); the suite's rows are
-// written once in a process that runs them all.
+// Each withdrawal is a test of its own (a process of its own under CTest); each suite writes its
+// rows on the installation as the program puts it back for every suite (SuiteInstallation.cpp).
 class RightsBeforeLock : public DoorTest, public ::testing::WithParamInterface<Withdrawal>
 {
 protected:
     static void SetUpTestSuite()
     {
-        static bool written = false;
-        if (written)
-            return;
-        written = true;
         support::InstallationDatabase::Execute(
             DoorInstallation::DatabaseFile(),
             support::TestCallers::Sql({Callers::kHeadquartersChief, Callers::kProviderOnly}) + kRows);

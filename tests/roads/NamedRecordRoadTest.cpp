@@ -26,6 +26,7 @@
 #include <filesystem>
 #include <functional>
 #include <optional>
+#include <mutex>
 #include <regex>
 
 using namespace e2e;
@@ -104,11 +105,15 @@ struct MethodCall;
 class NamedRecordRoads : public DoorTest
 {
 protected:
+    // Once per program: the suites derived from this one share the rows it writes.
     static void SetUpTestSuite()
     {
-        support::InstallationDatabase::Execute(
-            DoorInstallation::DatabaseFile(),
-            support::TestCallers::Sql({kChief, kBystander, support::callers::kLevelManager}) + kRows);
+        static std::once_flag once;
+        std::call_once(once, [] {
+            support::InstallationDatabase::Execute(
+                DoorInstallation::DatabaseFile(),
+                support::TestCallers::Sql({kChief, kBystander, support::callers::kLevelManager}) + kRows);
+        });
     }
 
     static std::filesystem::path LogFile()

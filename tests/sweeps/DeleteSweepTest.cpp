@@ -11,6 +11,7 @@
 #include "tests/support/ClassGroups.h"
 #include "tests/support/PropertyText.h"
 #include "tests/support/TestCallers.h"
+#include "tests/e2e/KeptInstallation.h"
 
 #include <algorithm>
 #include <functional>
@@ -203,6 +204,7 @@ protected:
 
 TEST_P(DeleteSweep, ADeleteLeavesNoRowNamingTheRecordAndChangesNothingElse)
 {
+    const e2e::KeptInstallation kept;
     const std::vector<Link> links = Links();
     CWmipMapperRegistry* registry = CWmipMapperRegistry::Instance();
     CallAs(Callers::kAdministrator);

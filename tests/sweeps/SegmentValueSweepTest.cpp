@@ -12,6 +12,7 @@
 #include "tests/support/NameChain.h"
 #include "tests/support/PropertyText.h"
 #include "tests/support/TestCallers.h"
+#include "tests/e2e/KeptInstallation.h"
 
 #include <algorithm>
 #include <map>
@@ -132,6 +133,8 @@ TEST_F(SegmentValueSweep, ACallerOfOneSegmentIsServedTheSegmentsItsOptionLetsItS
     const std::string callerUser = std::to_string(support::TestCallers::Find(kCaller)->userId);
     // Every class's records spread over the special values in turn (the test's own caller stays
     // where it is), then each class is read back as the caller.
+    // The records go back where they stood when the test ends, however it ends.
+    const e2e::KeptInstallation kept;
     CallAs(Callers::kAdministrator);
     std::string spread;
     for (const SegmentedClass& segmented : classes)

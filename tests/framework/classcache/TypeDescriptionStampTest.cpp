@@ -27,8 +27,8 @@ namespace callers = support::callers;
 // Segment 3 ("Lab") with segments, cardholder and badge-type segmentation on; the Lab pass (31)
 // stands in the Lab, the dock pass (32) in segment 2 (Warehouse), which the Lab caller cannot see.
 constexpr char kSetUp[] = R"(
-INSERT INTO SEGMENT (SEGMENTID, NAME, TYPE) VALUES (3, 'Lab', 0);
-INSERT INTO SEGMENT_UNIT (SEGMENTID) VALUES (3);
+INSERT OR IGNORE INTO SEGMENT (SEGMENTID, NAME, TYPE) VALUES (3, 'Lab', 0);
+INSERT OR IGNORE INTO SEGMENT_UNIT (SEGMENTID) VALUES (3);
 UPDATE CONFIG_VALUE SET NUMBERVALUE = 1 WHERE CONFIGID IN (1001, 1003, 1005);
 INSERT INTO BADGETYP (ID, NAME, BADGE_CLASS, DISPOSABLE, DEFGROUP, SEGMENTID) VALUES
     (31, 'Lab pass', 1, 0, 0, 3), (32, 'Dock pass', 1, 0, 0, 2);

@@ -1,9 +1,11 @@
 #include "inhouse/BntCore/CBntIDGenerator.h"
+#include "inhouse/BntCore/CBadgeIDConfig.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <thread>
+#include <vector>
 
 #include "inhouse/BntCoreDb/CBntDatabase.h"
 #include "inhouse/BntLogin/CAcsUser.h"
@@ -60,6 +62,36 @@ TEST(CBntIDGenerator, FailuresAnswerZero)
     const auto log = support::TemporaryHome::ReadLines(db.Home().Path() / "Logs" / "Fluxmere.log");
     ASSERT_FALSE(log.empty());
     EXPECT_NE(log.back().find("Unable to draw an identifier of type 4."), std::string::npos);
+}
+
+// A drawn badge ID that a badge carries already is passed over, in a type's ranges (the next
+// range taken when one is used up) and from the counter of a type without ranges alike.
+TEST(CBntIDGenerator, BadgeIdsInUseAreNeverHandedOut)
+{
+    TestDatabase db;
+    db.Exec("INSERT INTO BADGETYP (ID, NAME) VALUES (3, 'Ranged'), (6, 'Counted');"
+            "INSERT INTO BADGEID_RANGE (BADGEID_RANGEID, BADGETYPEID, RANGE_START, RANGE_END, NEXT_ID) VALUES"
+            " (41, 3, 100, 103, 100), (42, 3, 500, 501, 500);"
+            "INSERT INTO BADGE (BADGEKEY, ID, TYPE) VALUES (1, 100, 3), (2, 102, 3), (3, 103, 3), (4, 500, 3),"
+            " (5, 1, 6), (6, 2, 6), (7, 4, 6);");
+    CAcsUser user;
+    ASSERT_TRUE(user.LoginAsSA(db.DataSource()));
+    const CBntIDGenerator generator(&user);
+
+    CBadgeIDConfig ranged;
+    ASSERT_TRUE(ranged.ReadRanges(user.GetDatabase(), 3));
+    std::vector<LONGLONG> drawn;
+    for (int i = 0; i < 3; ++i)
+        drawn.push_back(generator.GetNextBadgeID(ranged));
+    EXPECT_EQ(drawn, (std::vector<LONGLONG>{101, 501, -1}));
+
+    CBadgeIDConfig counted;
+    ASSERT_TRUE(counted.ReadRanges(user.GetDatabase(), 6));
+    ASSERT_TRUE(counted.GetRanges().empty());
+    drawn.clear();
+    for (int i = 0; i < 2; ++i)
+        drawn.push_back(generator.GetNextBadgeID(counted));
+    EXPECT_EQ(drawn, (std::vector<LONGLONG>{3, 5}));
 }
 
 TEST(CBntIDGenerator, ConcurrentConnectionsNeverReceiveTheSameId)

@@ -5,6 +5,7 @@
 #include <utility>
 #include <vector>
 
+#include "inhouse/BntCoreDb/CBntStatement.h"
 #include "inhouse/BntCoreDb/CDynamicRecordset.h"
 #include "inhouse/BntCoreDb/CRowCountSet.h"
 #include "inhouse/BntCoreDb/CSQLStatement.h"
@@ -572,4 +573,43 @@ TEST_F(Recordset, ACorrelatedExistsKeepsTheRowsWhoseOwnRowPasses)
     const CRecordsetQuery::BoundText condition = panel.GetQuery().BuildCondition();
     EXPECT_EQ(condition.values.size(), 1u);
     EXPECT_NE(condition.sql.find("OWNER.PANELID = READER.PANELID"), std::string::npos) << condition.sql;
+}
+
+// A filter's bytes are bound where they stand, so the recordset keeps its select's values for as
+// long as its statement reads: rows fetched after the first batch (and after the heap has reused
+// whatever a shorter-lived copy held) still compare with the filter's own bytes.
+TEST_F(Recordset, AByteFilterSelectsItsRowsPastTheFirstBatch)
+{
+    constexpr std::size_t kKeyBytes = 37;
+    const std::vector<BYTE> wanted(kKeyBytes, 0x5A);
+    const std::vector<BYTE> other(kKeyBytes, 0xA5);
+    std::vector<LONG> expected;
+    for (LONG panel = 100; panel < 100 + 3 * static_cast<LONG>(CBntStatement::kBatchRows); ++panel)
+    {
+        const bool match = panel % 2 == 1;
+        m_db.ExecuteSQL(L"INSERT INTO ACCESSPANE (PANELID, CONNKEY) VALUES (?, ?)",
+                        {panel, CDBValue::FromBytes(match ? wanted : other)});
+        if (match)
+            expected.push_back(panel);
+    }
+    ASSERT_GT(expected.size(), CBntStatement::kBatchRows);
+
+    CDynamicRecordset set(&m_db);
+    set.SetTable(L"ACCESSPANE");
+    set.AddColumnToSet(L"PANELID");
+    set.AddColumnToSet(L"CONNKEY");
+    set.AppendFilter(L"CONNKEY = ?", {CDBValue::FromBytes(wanted)});
+    set.SetOrderBy(L"PANELID");
+    set.OpenForwardOnly();
+    // Blocks of the filter value's size, holding the other rows' bytes, as later work of the
+    // request would allocate them.
+    const std::vector<std::vector<BYTE>> later(16, other);
+    std::vector<LONG> selected;
+    for (; !set.IsEOF(); set.MoveNext())
+    {
+        EXPECT_TRUE(set.GetBytes(L"CONNKEY") == wanted) << "panel " << set.GetLong(L"PANELID");
+        selected.push_back(set.GetLong(L"PANELID"));
+    }
+    EXPECT_EQ(selected, expected);
+    EXPECT_EQ(later.front(), other);
 }

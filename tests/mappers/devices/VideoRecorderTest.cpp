@@ -81,6 +81,25 @@ TEST(VideoAuthenticationDocumentTest, HoldsTheLoginRightsAndTime)
                     "\"source\":\"Ivarune\",\"user\":\"ANNEX\\\\\\\\nvr\"}");
 }
 
+// PTZ control is granted by a priority above 0 alone; the priority itself is carried as given.
+TEST(VideoAuthenticationDocumentTest, PtzControlNeedsAPriorityAboveZero)
+{
+    const struct
+    {
+        LONG priority;
+        bool control;
+    } cases[] = {{-1, false}, {0, false}, {1, true}, {99, true}};
+    for (const auto& c : cases)
+    {
+        VideoRights rights;
+        rights.ptzPriority = c.priority;
+        const Variant::Map document = VideoAuthenticationDocument::Build(L"nvr", L"pw", rights, L"now");
+        const Variant::Map permissions = document.at("permissions").asMap();
+        EXPECT_EQ(permissions.at("video.control_ptz").asBool(), c.control) << c.priority;
+        EXPECT_EQ(permissions.at("video.ptz_priority").asInt32(), c.priority);
+    }
+}
+
 class VideoRecorders : public DemoMapperTest
 {
 protected:

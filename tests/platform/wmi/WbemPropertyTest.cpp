@@ -1,5 +1,10 @@
 #include "tests/platform/wmi/WbemTestSupport.h"
 
+#include <cstdint>
+#include <cwchar>
+#include <string_view>
+#include <utility>
+
 using namespace wmitest;
 
 namespace {
@@ -100,6 +105,94 @@ TEST(WbemProperty, ValuesAreCarriedInTheFormOfTheirCimType)
         if (table[i].storedAs != VT_EMPTY)
         {
             EXPECT_EQ(TypeOfValue(instance.Get(), L"P"), table[i].storedAs) << "row " << i;
+        }
+    }
+}
+
+namespace {
+// The number a stored integer value holds, as decimal text: uint32 travels bit for bit in VT_I4,
+// the 64-bit types as text.
+std::wstring StoredNumber(IWbemClassObject* object, const wchar_t* name, CIMTYPE type)
+{
+    _variant_t value;
+    EXPECT_EQ(object->Get(name, 0, &value, nullptr, nullptr), WBEM_S_NO_ERROR);
+    switch (value.vt)
+    {
+    case VT_UI1:
+        return std::to_wstring(value.bVal);
+    case VT_I2:
+        return std::to_wstring(value.iVal);
+    case VT_I4:
+        return type == CIM_UINT32 ? std::to_wstring(static_cast<std::uint32_t>(value.lVal))
+                                  : std::to_wstring(value.lVal);
+    case VT_BSTR:
+        return value.bstrVal == nullptr ? L"" : value.bstrVal;
+    default:
+        return L"<vt " + std::to_wstring(value.vt) + L">";
+    }
+}
+}  // namespace
+
+// Every integer type takes its lowest and highest number, as a property and as a method's
+// parameter alike, and refuses the number one past either end.
+TEST(WbemProperty, IntegersTakeEveryNumberOfTheirTypeAndNoneBeyond)
+{
+    const struct
+    {
+        CIMTYPE type;
+        const wchar_t* lowest;
+        const wchar_t* highest;
+        const wchar_t* belowLowest;
+        const wchar_t* aboveHighest;
+    } types[] = {
+        {CIM_SINT8, L"-128", L"127", L"-129", L"128"},
+        {CIM_UINT8, L"0", L"255", L"-1", L"256"},
+        {CIM_SINT16, L"-32768", L"32767", L"-32769", L"32768"},
+        {CIM_UINT16, L"0", L"65535", L"-1", L"65536"},
+        {CIM_SINT32, L"-2147483648", L"2147483647", L"-2147483649", L"2147483648"},
+        {CIM_UINT32, L"0", L"4294967295", L"-1", L"4294967296"},
+        {CIM_SINT64, L"-9223372036854775808", L"9223372036854775807", L"-9223372036854775809", L"9223372036854775808"},
+        {CIM_UINT64, L"0", L"18446744073709551615", L"-1", L"18446744073709551616"},
+    };
+    for (const auto& t : types)
+    {
+        // The same value as a property of a class and as an in-parameter of a method.
+        auto holder = MakeClass(L"Holder");
+        PutProperty(holder.Get(), L"P", t.type);
+        auto signature = MakeClass(L"__PARAMETERS");
+        PutProperty(signature.Get(), L"P", t.type);
+        ComPtr<IWbemQualifierSet> qualifiers;
+        ASSERT_EQ(signature->GetPropertyQualifierSet(L"P", &qualifiers), WBEM_S_NO_ERROR);
+        PutQualifier(qualifiers.Get(), L"ID", _variant_t(LONG(0)), 0);
+        auto owner = MakeClass(L"Owner");
+        ASSERT_EQ(owner->PutMethod(L"Take", 0, signature.Get(), nullptr), WBEM_S_NO_ERROR);
+        ComPtr<IWbemClassObject> in;
+        ASSERT_EQ(owner->GetMethod(L"Take", 0, &in, nullptr), WBEM_S_NO_ERROR);
+        const std::pair<const char*, ComPtr<IWbemClassObject>> targets[] = {{"property", Spawn(holder.Get())},
+                                                                            {"parameter", Spawn(in.Get())}};
+        for (const auto& [where, target] : targets)
+        {
+            const std::string row = std::string(where) + " of type " + std::to_string(t.type) + ": ";
+            for (const wchar_t* fits : {t.lowest, t.highest, L"3000000000"})
+            {
+                // 3 000 000 000 fits the unsigned 32- and 64-bit types and sint64 only.
+                const bool expected = fits != std::wstring_view(L"3000000000") || t.type == CIM_UINT32 ||
+                                      t.type == CIM_SINT64 || t.type == CIM_UINT64;
+                _variant_t value(fits);
+                EXPECT_EQ(target->Put(L"P", 0, &value, 0), expected ? WBEM_S_NO_ERROR : WBEM_E_TYPE_MISMATCH)
+                    << row << std::string(fits, fits + std::wcslen(fits));
+                if (expected)
+                {
+                    EXPECT_EQ(StoredNumber(target.Get(), L"P", t.type), fits) << row;
+                }
+            }
+            for (const wchar_t* beyond : {t.belowLowest, t.aboveHighest})
+            {
+                _variant_t value(beyond);
+                EXPECT_EQ(target->Put(L"P", 0, &value, 0), WBEM_E_TYPE_MISMATCH)
+                    << row << std::string(beyond, beyond + std::wcslen(beyond));
+                EXPECT_NE(StoredNumber(target.Get(), L"P", t.type), beyond) << row << "the refused value is not kept";
+            }
         }
     }
 }

@@ -1115,9 +1115,17 @@ TEST_P(ProvixaIntegrator, EachCommandEndsWithItsStatusAndSaysWhyFirst)
     // cause once, as a put does.
     const std::string log = "{root}/home/Logs/Fluxmere.log";
     // Runs the program as an account that is not the home's owner ($as): nobody when the test runs
-    // as root, which every permission lets through.
-    const std::string asOther = "as=env; [ \"$(id -u)\" != 0 ] || as='setpriv --reuid=65534 --regid=65534 "
-                                "--clear-groups env'; ";
+    // as root, which every permission lets through. Nobody may not reach the build tree (a clone
+    // in a folder only its owner enters), so it runs a copy of the host and of the library it
+    // loads, made where it may: the command's program is swapped for the copy.
+    const std::string host = "{root}/host";
+    const std::string asOther =
+        "as=env; if [ \"$(id -u)\" = 0 ]; then mkdir -p " + host + " && cp " + provixa_program::Quote(PROVIXA_BINARY) +
+        " " + provixa_program::Quote(PROVIXA_LIBRARY) + " " + host + "/ && chmod 755 {root} " + host + " " + host +
+        "/*; other() { for word; do shift; if [ \"$word\" = " + provixa_program::Quote(PROVIXA_BINARY) +
+        " ]; then set -- \"$@\" " + host +
+        "/provixa; else set -- \"$@\" \"$word\"; fi; done; setpriv --reuid=65534 --regid=65534 " +
+        "--clear-groups env LD_LIBRARY_PATH=" + host + " \"$@\"; }; as=other; fi; ";
     const std::string cutLog = "{root}/cut/Logs/Fluxmere.log";
     rows.insert(
         rows.end(),

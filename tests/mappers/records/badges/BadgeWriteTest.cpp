@@ -912,6 +912,56 @@ TEST_F(BadgeWrites, TheBadgeRulesAnswerInTheirOrderForEveryCaller)
     EXPECT_EQ(Scalar("SELECT COUNT(*) FROM BADGE"), badges);
 }
 
+// A badge type of one segment is given to a person whose primary segment or one of whose assigned
+// segments it is, and to nobody else; a type of every segment to everybody.
+TEST_F(BadgeWrites, ABadgeTypeReachesThePersonThroughItsPrimaryOrAnAssignedSegment)
+{
+    ExecSql("INSERT OR IGNORE INTO BADGETYP (ID, NAME, BADGE_CLASS, DISPOSABLE, DEFGROUP, SEGMENTID) VALUES "
+            "(191, 'Headquarters staff', 1, 0, 0, 1), (192, 'Warehouse staff', 1, 0, 0, 2);");
+    const long headquarters = NewPerson(L"Bnt_Cardholder", L"Primary", 1);
+    const long assigned = NewPerson(L"Bnt_Cardholder", L"Assigned", 1);
+    const long warehouse = NewPerson(L"Bnt_Cardholder", L"Stocker", 2);
+    ExecSql("INSERT INTO EMP_SEGMENT_LINK (EMPID, SEGMENTID) VALUES (" + std::to_string(assigned) + ", 2);");
+    const struct
+    {
+        const char* rule;
+        long person;
+        LONG type;
+        LONGLONG id;
+        HRESULT code;
+    } cases[] = {
+        {"the type of the person's primary segment", headquarters, 191, 786001, WBEM_S_NO_ERROR},
+        {"the type of the person's assigned segment alone", assigned, 192, 786002, WBEM_S_NO_ERROR},
+        {"the type of every segment", warehouse, 1, 786003, WBEM_S_NO_ERROR},
+        {"the type of a segment the person is not in", headquarters, 192, 786004, WBEM_E_ACCESS_DENIED},
+        {"the same, the other way round", warehouse, 191, 786005, WBEM_E_ACCESS_DENIED},
+    };
+    std::string stored;
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.rule);
+        CallAs(RecordsCallers::kRecordsAdmin);
+        const Reply reply = Add(c.person, c.type, c.id);
+        EXPECT_EQ(reply.result, c.code) << Hex(reply.result) << " " << Description(reply.statusObject.Get());
+        if (c.code == WBEM_S_NO_ERROR)
+        {
+            stored += std::to_string(c.id) + " " + std::to_string(c.person) + " " + std::to_string(c.type) + ";";
+        }
+        else
+        {
+            EXPECT_TRUE(EndsWith(Description(reply.statusObject.Get()),
+                                 "The client does not have sufficient segment access to perform the requested "
+                                 "operation."))
+                << Description(reply.statusObject.Get());
+        }
+    }
+    std::string found;
+    for (const auto& row : e2e::DoorInstallation::Rows(
+             "SELECT ID, EMPID, TYPE FROM BADGE WHERE ID BETWEEN 786001 AND 786005 ORDER BY ID"))
+        found += row[0] + " " + row[1] + " " + row[2] + ";";
+    EXPECT_EQ(found, stored);
+}
+
 TEST_F(BadgeWrites, AModifyRecordsTheStoredUseLimitWhereverItDiffers)
 {
     const long owner = NewPerson(L"Bnt_Cardholder", L"Limited", 1);

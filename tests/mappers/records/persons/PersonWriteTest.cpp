@@ -5,6 +5,7 @@
 
 #include "framework/CWmipClassMapper.h"
 #include "framework/CWmipMapperRegistry.h"
+#include "framework/CWmipMessages.h"
 #include "inhouse/BntLogin/DBConnectionManager.h"
 #include "inhouse/BntUtility/CWMIException.h"
 #include "platform/com/Variant.h"
@@ -275,6 +276,122 @@ TEST_F(PersonWrites, MultimediaObjectsNeedTheOwnersModifyRightOnBothWrites)
     EXPECT_EQ(
         Count("USER_TRANSACTION_LOG", "OBJECT_TYPE = 23 AND DESCRIPTION = 'Pictured,  (" + id + "), Photo Image'"),
         "3");
+}
+
+namespace {
+// Three callers of the records administrator's rights in every segment, each lacking one of them:
+// the cardholder modifier may not modify visitors, the visitor modifier may not modify
+// cardholders, and the blind modifier may not view cardholders.
+constexpr wchar_t kCardholderModifier[] = L"S-1-5-21-1004336348-1177238915-682003330-4195";
+constexpr wchar_t kVisitorModifier[] = L"S-1-5-21-1004336348-1177238915-682003330-4196";
+constexpr wchar_t kBlindModifier[] = L"S-1-5-21-1004336348-1177238915-682003330-4197";
+constexpr const char* kModifierCallers = R"(
+INSERT OR IGNORE INTO USER_PERM (USER_PERMID, NAME, SEGMENTID, TYPE, DEVICES_ARE_EXCLUDED) VALUES
+    (195, 'Records: no visitor modify', -1, 2, 0), (196, 'Records: no cardholder modify', -1, 2, 0),
+    (197, 'Records: no cardholder view', -1, 2, 0);
+INSERT OR IGNORE INTO USER_PERM_GRANT (USER_PERMID, PERMISSIONID)
+    SELECT 195, PERMISSIONID FROM USER_PERM_GRANT WHERE USER_PERMID = 61 AND PERMISSIONID <> 0x20000025;
+INSERT OR IGNORE INTO USER_PERM_GRANT (USER_PERMID, PERMISSIONID)
+    SELECT 196, PERMISSIONID FROM USER_PERM_GRANT WHERE USER_PERMID = 61 AND PERMISSIONID <> 0x20000005;
+INSERT OR IGNORE INTO USER_PERM_GRANT (USER_PERMID, PERMISSIONID)
+    SELECT 197, PERMISSIONID FROM USER_PERM_GRANT WHERE USER_PERMID = 61 AND PERMISSIONID <> 0x20000003;
+INSERT OR IGNORE INTO USERS (USERID, LOGONID, FIRSTNAME, LASTNAME, SEGMENTID, MZID, LOGONPWD, ISENABLED,
+    SYSTEM_USER_PERMID, MONITOR_USER_PERMID, CARD_USER_PERMID, REPORT_USER_PERMID, USER_PERM_UDFID, IS_AUTO_CREATED_USER,
+    BNT_DBID) VALUES
+    (195, 'cardholdermodifier', 'Cara', 'Modifier', -1, 0, (SELECT LOGONPWD FROM USERS WHERE USERID = 1), 1, 63, 0, 195,
+     0, 0, 0, 1),
+    (196, 'visitormodifier', 'Vito', 'Modifier', -1, 0, (SELECT LOGONPWD FROM USERS WHERE USERID = 1), 1, 63, 0, 196, 0,
+     0, 0, 1),
+    (197, 'blindmodifier', 'Bea', 'Modifier', -1, 0, (SELECT LOGONPWD FROM USERS WHERE USERID = 1), 1, 63, 0, 197, 0, 0,
+     0, 1);
+INSERT OR IGNORE INTO USER_ACCOUNT (USER_ACCOUNTID, USERID, BNT_DIRECTORYID, ACCOUNTID) VALUES
+    (195, 195, 1, 'S-1-5-21-1004336348-1177238915-682003330-4195'),
+    (196, 196, 1, 'S-1-5-21-1004336348-1177238915-682003330-4196'),
+    (197, 197, 1, 'S-1-5-21-1004336348-1177238915-682003330-4197');
+)";
+}  // namespace
+
+// A photo (or thumbnail) is added and removed by the right to modify its owner's kind alone, and
+// each person holds one object of a type and kind.
+TEST_F(PersonWrites, AMultimediaObjectIsWrittenByTheModifyRightOfItsOwnersKind)
+{
+    ExecSql(kModifierCallers);
+    const long cardholder = NewPerson(L"Bnt_Cardholder", L"Portrait", 1);
+    const long visitor = NewPerson(L"Bnt_Visitor", L"Snapshot", 2);
+    auto object = [this](long owner, long dataType) {
+        return NewInstance(
+            L"Bnt_MultimediaObject",
+            {{L"PersonID", _variant_t(owner)}, {L"ObjectType", _variant_t(1L)}, {L"DataType", _variant_t(dataType)}});
+    };
+    auto path = [](long owner, long dataType) {
+        return L"Bnt_MultimediaObject.PersonID=" + std::to_wstring(owner) + L",ObjectType=1,DataType=" +
+               std::to_wstring(dataType);
+    };
+    auto stored = [](long owner) {
+        std::string types;
+        for (const auto& row : e2e::DoorInstallation::Rows(
+                 "SELECT TYPE FROM MMOBJS WHERE EMPID = " + std::to_string(owner) + " ORDER BY TYPE"))
+            types += row.front() + ";";
+        return types;
+    };
+    const wchar_t* const denied = CWmipMessages::kAccessDenied;
+    // One write of an object: an add (a put that creates) or a delete.
+    struct Write
+    {
+        const char* what;
+        bool add;
+        const wchar_t* caller;
+        long owner;
+        long dataType;
+        HRESULT expected;
+        const wchar_t* text;
+    };
+    const auto run = [&](const std::vector<Write>& writes) {
+        for (const Write& w : writes)
+        {
+            SCOPED_TRACE(w.what);
+            CallAs(w.caller);
+            const Reply reply = w.add ? Put(Form::Sync, object(w.owner, w.dataType).Get(), WBEM_FLAG_CREATE_ONLY)
+                                      : Delete(Form::Sync, path(w.owner, w.dataType));
+            EXPECT_EQ(reply.result, w.expected) << Hex(reply.result) << " " << Description(reply.statusObject.Get());
+            if (w.text != nullptr)
+            {
+                EXPECT_TRUE(EndsWith(Description(reply.statusObject.Get()), Utf8(w.text)))
+                    << Description(reply.statusObject.Get());
+            }
+        }
+    };
+    run({
+        {"the cardholder modifier, a cardholder's photo", true, kCardholderModifier, cardholder, 0, WBEM_S_NO_ERROR,
+         nullptr},
+        {"the cardholder modifier, a visitor's photo", true, kCardholderModifier, visitor, 0, WBEM_E_ACCESS_DENIED,
+         denied},
+        {"the visitor modifier, a visitor's thumbnail", true, kVisitorModifier, visitor, 2, WBEM_S_NO_ERROR, nullptr},
+        {"the visitor modifier, a cardholder's thumbnail", true, kVisitorModifier, cardholder, 2, WBEM_E_ACCESS_DENIED,
+         denied},
+        {"the administrator, the cardholder's photo again", true, RecordsCallers::kRecordsAdmin, cardholder, 0,
+         WBEM_E_ALREADY_EXISTS, CWmipMessages::kInstanceAlreadyExists},
+        // A caller that may not see the cardholders' objects does not find the photo there: the
+        // mapper's own count refuses the second one.
+        {"a modifier blind to cardholders, the cardholder's photo again", true, kBlindModifier, cardholder, 0,
+         WBEM_E_FAILED, CWmipMessages::kDuplicateMultimediaObject},
+        {"the administrator, the visitor's photo", true, RecordsCallers::kRecordsAdmin, visitor, 0, WBEM_S_NO_ERROR,
+         nullptr},
+    });
+    EXPECT_EQ(stored(cardholder), "0;");
+    EXPECT_EQ(stored(visitor), "0;2;");
+    run({
+        {"the cardholder modifier, the visitor's photo", false, kCardholderModifier, visitor, 0, WBEM_E_ACCESS_DENIED,
+         denied},
+        {"the visitor modifier, the cardholder's photo", false, kVisitorModifier, cardholder, 0, WBEM_E_ACCESS_DENIED,
+         denied},
+        {"the cardholder modifier, the cardholder's photo", false, kCardholderModifier, cardholder, 0, WBEM_S_NO_ERROR,
+         nullptr},
+        {"the visitor modifier, the visitor's thumbnail", false, kVisitorModifier, visitor, 2, WBEM_S_NO_ERROR,
+         nullptr},
+    });
+    EXPECT_EQ(stored(cardholder), "");
+    EXPECT_EQ(stored(visitor), "0;");
 }
 
 TEST_F(PersonWrites, SecondarySegmentsAreAuditedAsAChangeOfThePerson)
