@@ -503,6 +503,15 @@ void CWmipBadgeMapper::BeforeWriteInstance(Operation operation, IWbemClassObject
     CWMIDebugLog::LogInfo(kSourceFile, __LINE__, L"CWmipBadgeMapper::BeforeWriteInstance. Done.", nullptr, false);
 }
 
+void CWmipBadgeMapper::ForgetLastLocation(LONGLONG id)
+{
+    // The last location is kept by card number: once no badge holds the number, its row would
+    // name nothing, and a badge later given the number would be shown where the old one was.
+    GetDatabase()->ExecuteSQL(L"DELETE FROM LASTLOCATION WHERE CARDNUM = ? AND NOT EXISTS "
+                              L"(SELECT 1 FROM BADGE WHERE ID = ?)",
+                              {CDBValue(id), CDBValue(id)});
+}
+
 void CWmipBadgeMapper::AfterWriteInstance(Operation operation, IWbemClassObject* instance)
 {
     CWMIDebugLog::LogInfo(kSourceFile, __LINE__, L"CWmipBadgeMapper::AfterWriteInstance. Begin.");
@@ -526,6 +535,7 @@ void CWmipBadgeMapper::AfterWriteInstance(Operation operation, IWbemClassObject*
         }
         else
         {
+            ForgetLastLocation(m_storedId);
             CWmipBadgeRecord::DownloadBadgeToPanel(m_storedId, CWmipBadgeRecord::kRemoved,
                                                    CWmipBadgeRecord::kNoUseLimit);
             CWmipBadgeRecord::DownloadBadgeToPanel(id, CWmipBadgeRecord::kAdded, CWmipBadgeRecord::kNoUseLimit);
@@ -533,6 +543,7 @@ void CWmipBadgeMapper::AfterWriteInstance(Operation operation, IWbemClassObject*
     }
     else if (operation == Operation::Delete)
     {
+        ForgetLastLocation(id);
         CWmipBadgeRecord::DownloadBadgeToPanel(id, CWmipBadgeRecord::kRemoved, CWmipBadgeRecord::kNoUseLimit);
     }
     CWMIDebugLog::LogInfo(kSourceFile, __LINE__, L"CWmipBadgeMapper::AfterWriteInstance. Done.");

@@ -97,6 +97,8 @@ public:
     LONG GetPropertyType(const CString& column, const CString& table) override;
 
 private:
+    // Deletes the last location of the card number `id` when no badge holds it any more.
+    void ForgetLastLocation(LONGLONG id);
     // Write flags of ValidateBadge.
     static constexpr int kValidateAdd = 0;
     static constexpr int kValidateModify = 1;

@@ -9,6 +9,7 @@
 #include "simulation/SimulatedInstallation.h"
 #include "tests/e2e/DoorTest.h"
 #include "tests/support/ClassGroups.h"
+#include "tests/support/InstallationDatabase.h"
 #include "tests/support/PropertyText.h"
 #include "tests/support/TestCallers.h"
 #include "tests/e2e/KeptInstallation.h"
@@ -205,6 +206,12 @@ protected:
 TEST_P(DeleteSweep, ADeleteLeavesNoRowNamingTheRecordAndChangesNothingElse)
 {
     const e2e::KeptInstallation kept;
+    // Where the first badge's number was last seen: a row the demo holds none of, which names
+    // the badge by its number rather than its key.
+    support::InstallationDatabase::Execute(
+        DoorInstallation::DatabaseFile(),
+        "INSERT OR IGNORE INTO LASTLOCATION (PANELID, READERID, CARDNUM, EVENT_TIME_UTC, EVENTTYPE, EMPID, EVENTID, "
+        "ACCESS_FLAG, IS_FROMREPLICATION, BNT_DBID_SRC) VALUES (1, 0, 100001, '2024-01-02 10:00:00', 0, 1, 1, 1, 0, 0);");
     const std::vector<Link> links = Links();
     CWmipMapperRegistry* registry = CWmipMapperRegistry::Instance();
     CallAs(Callers::kAdministrator);
