@@ -3,11 +3,14 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "framework/CWmipQuery.h"
 #include "framework/wql/WqlLimits.h"
 #include "framework/wql/WqlParser.h"
+#include "platform/com/WbemConstants.h"
+#include "platform/wmi/WbemQueryParser.h"
 
 namespace {
 
@@ -21,45 +24,105 @@ CString WhereTree(const wchar_t* wql)
     return query->GetWhereExpression()->ToString();
 }
 
+// Good queries, whole or as WHERE texts; every one is also a query the service must pass on.
+struct QueryCase
+{
+    const wchar_t* Text;
+    WqlQueryKind Kind;
+    const wchar_t* ClassName;
+    bool SelectAll;
+    std::vector<CString> Properties;
+};
+const std::vector<QueryCase> kQueries = {
+    {L"SELECT * FROM Bnt_Badge", WqlQueryKind::Select, L"Bnt_Badge", true, {}},
+    {L"select * from Bnt_Badge", WqlQueryKind::Select, L"Bnt_Badge", true, {}},
+    {L"  SeLeCt\t*\nFrOm Bnt_Badge  ", WqlQueryKind::Select, L"Bnt_Badge", true, {}},
+    {L"SELECT ID, Name,Status FROM Bnt_Badge", WqlQueryKind::Select, L"Bnt_Badge", false, {L"ID", L"Name", L"Status"}},
+    {L"SELECT * FROM __InstanceOperationEvent WITHIN 5 WHERE TargetInstance ISA 'Bnt_Badge'",
+     WqlQueryKind::Select,
+     L"__InstanceOperationEvent",
+     true,
+     {}},
+    {L"ASSOCIATORS OF {Bnt_Badge.BADGEKEY=5}", WqlQueryKind::Associators, L"Bnt_Badge", false, {}},
+    {L"associators of { Bnt_Badge.BADGEKEY=5 } WHERE ResultClass = Bnt_Person ClassDefsOnly",
+     WqlQueryKind::Associators,
+     L"Bnt_Badge",
+     false,
+     {}},
+    {L"REFERENCES OF {Bnt_Person.ID=\"a}b\"} WHERE Role = Owner", WqlQueryKind::References, L"Bnt_Person", false, {}},
+};
+
+const std::vector<std::pair<const wchar_t*, const wchar_t*>> kPrecedence = {
+    {L"SELECT * FROM X WHERE A = 1 OR B = 2 AND C = 3", L"(A = 1 OR (B = 2 AND C = 3))"},
+    {L"SELECT * FROM X WHERE A = 1 AND B = 2 OR C = 3", L"((A = 1 AND B = 2) OR C = 3)"},
+    {L"SELECT * FROM X WHERE (A = 1 OR B = 2) AND C = 3", L"((A = 1 OR B = 2) AND C = 3)"},
+    {L"SELECT * FROM X WHERE NOT A = 1 AND B = 2", L"(NOT A = 1 AND B = 2)"},
+    {L"SELECT * FROM X WHERE NOT (A = 1 AND B = 2)", L"NOT (A = 1 AND B = 2)"},
+    {L"SELECT * FROM X WHERE NOT NOT A = 1", L"NOT NOT A = 1"},
+    {L"SELECT * FROM X WHERE A = 1 AND B = 2 AND C = 3", L"(A = 1 AND B = 2 AND C = 3)"},
+    {L"SELECT * FROM X WHERE A = 1 OR (B = 2 OR C = 3)", L"(A = 1 OR B = 2 OR C = 3)"},
+    {L"SELECT * FROM X WHERE ((((A = 1))))", L"A = 1"},
+    {L"SELECT * FROM X where a = 1 and not b = 2 or c = 3", L"((a = 1 AND NOT b = 2) OR c = 3)"},
+};
+
+const std::vector<std::pair<const wchar_t*, WqlOperator>> kOperators = {
+    {L"ID = 5", WqlOpEqual},
+    {L"ID <> 5", WqlOpNotEqual},
+    {L"ID != 5", WqlOpNotEqual},
+    {L"ID < 5", WqlOpLess},
+    {L"ID <= 5", WqlOpLessOrEqual},
+    {L"ID > 5", WqlOpGreater},
+    {L"ID >= 5", WqlOpGreaterOrEqual},
+    {L"ID LIKE 'a%'", WqlOpLike},
+    {L"ID like \"a_\"", WqlOpLike},
+    {L"ID IS NULL", WqlOpIsNull},
+    {L"ID is not null", WqlOpIsNotNull},
+    {L"ID = NULL", WqlOpIsNull},
+    {L"ID <> NULL", WqlOpIsNotNull},
+    {L"ID ISA 'Bnt_X'", WqlOpIsa},
+    {L"5 < ID", WqlOpGreater},
+    {L"5 >= ID", WqlOpLessOrEqual},
+    {L"5 = ID", WqlOpEqual},
+    {L"NULL = ID", WqlOpIsNull},
+    {L"ID=5", WqlOpEqual},
+    {L"ID<=-5", WqlOpLessOrEqual},
+};
+
+struct LiteralCase
+{
+    const wchar_t* Literal;
+    WqlLiteral::Kind Kind;
+    const wchar_t* Text;
+    CDBValue Bound;
+};
+const std::vector<LiteralCase> kLiterals = {
+    {L"'abc'", WqlLiteral::Kind::String, L"abc", CDBValue(L"abc")},
+    {L"\"abc\"", WqlLiteral::Kind::String, L"abc", CDBValue(L"abc")},
+    {L"'it\\'s'", WqlLiteral::Kind::String, L"it's", CDBValue(L"it's")},
+    {L"\"say \\\"x\\\"\"", WqlLiteral::Kind::String, L"say \"x\"", CDBValue(L"say \"x\"")},
+    {L"'a\\\\b'", WqlLiteral::Kind::String, L"a\\b", CDBValue(L"a\\b")},
+    {L"'O\"Neil'", WqlLiteral::Kind::String, L"O\"Neil", CDBValue(L"O\"Neil")},
+    {L"''", WqlLiteral::Kind::String, L"", CDBValue(L"")},
+    {L"42", WqlLiteral::Kind::Integer, L"42", CDBValue(42)},
+    {L"-42", WqlLiteral::Kind::Integer, L"-42", CDBValue(-42)},
+    {L"9223372036854775807", WqlLiteral::Kind::Integer, L"9223372036854775807", CDBValue(9223372036854775807LL)},
+    {L"2.5", WqlLiteral::Kind::Real, L"2.5", CDBValue(2.5)},
+    {L"-0.25", WqlLiteral::Kind::Real, L"-0.25", CDBValue(-0.25)},
+    {L"1e3", WqlLiteral::Kind::Real, L"1e3", CDBValue(1000.0)},
+    {L"TRUE", WqlLiteral::Kind::Boolean, L"", CDBValue(1)},
+    {L"false", WqlLiteral::Kind::Boolean, L"", CDBValue(0)},
+    {L"'20240131235958.000000+060'", WqlLiteral::Kind::DateTime, L"20240131235958.000000+060",
+     CDBValue(L"20240131235958.000000+060")},
+    {L"'20240230000000.000000+000'", WqlLiteral::Kind::String, L"20240230000000.000000+000",
+     CDBValue(L"20240230000000.000000+000")},
+    {L"'2024-01-31 10:00:00'", WqlLiteral::Kind::String, L"2024-01-31 10:00:00", CDBValue(L"2024-01-31 10:00:00")},
+};
+
 }  // namespace
 
 TEST(WqlParser, ReadsKindClassAndSelectList)
 {
-    struct Case
-    {
-        const wchar_t* Text;
-        WqlQueryKind Kind;
-        const wchar_t* ClassName;
-        bool SelectAll;
-        std::vector<CString> Properties;
-    };
-    const std::vector<Case> cases = {
-        {L"SELECT * FROM Bnt_Badge", WqlQueryKind::Select, L"Bnt_Badge", true, {}},
-        {L"select * from Bnt_Badge", WqlQueryKind::Select, L"Bnt_Badge", true, {}},
-        {L"  SeLeCt\t*\nFrOm Bnt_Badge  ", WqlQueryKind::Select, L"Bnt_Badge", true, {}},
-        {L"SELECT ID, Name,Status FROM Bnt_Badge",
-         WqlQueryKind::Select,
-         L"Bnt_Badge",
-         false,
-         {L"ID", L"Name", L"Status"}},
-        {L"SELECT * FROM __InstanceOperationEvent WITHIN 5 WHERE TargetInstance ISA 'Bnt_Badge'",
-         WqlQueryKind::Select,
-         L"__InstanceOperationEvent",
-         true,
-         {}},
-        {L"ASSOCIATORS OF {Bnt_Badge.BADGEKEY=5}", WqlQueryKind::Associators, L"Bnt_Badge", false, {}},
-        {L"associators of { Bnt_Badge.BADGEKEY=5 } WHERE ResultClass = Bnt_Person ClassDefsOnly",
-         WqlQueryKind::Associators,
-         L"Bnt_Badge",
-         false,
-         {}},
-        {L"REFERENCES OF {Bnt_Person.ID=\"a}b\"} WHERE Role = Owner",
-         WqlQueryKind::References,
-         L"Bnt_Person",
-         false,
-         {}},
-    };
-    for (const auto& c : cases)
+    for (const auto& c : kQueries)
     {
         SCOPED_TRACE(CStringToUtf8(c.Text));
         auto query = CWmipQuery::CreateFromQuery(c.Text);
@@ -162,47 +225,13 @@ TEST(WqlParser, ReportsWhereAndWhyATextFails)
 
 TEST(WqlParser, AndBindsTighterThanOrAndNotTighterThanAnd)
 {
-    const std::vector<std::pair<const wchar_t*, const wchar_t*>> cases = {
-        {L"SELECT * FROM X WHERE A = 1 OR B = 2 AND C = 3", L"(A = 1 OR (B = 2 AND C = 3))"},
-        {L"SELECT * FROM X WHERE A = 1 AND B = 2 OR C = 3", L"((A = 1 AND B = 2) OR C = 3)"},
-        {L"SELECT * FROM X WHERE (A = 1 OR B = 2) AND C = 3", L"((A = 1 OR B = 2) AND C = 3)"},
-        {L"SELECT * FROM X WHERE NOT A = 1 AND B = 2", L"(NOT A = 1 AND B = 2)"},
-        {L"SELECT * FROM X WHERE NOT (A = 1 AND B = 2)", L"NOT (A = 1 AND B = 2)"},
-        {L"SELECT * FROM X WHERE NOT NOT A = 1", L"NOT NOT A = 1"},
-        {L"SELECT * FROM X WHERE A = 1 AND B = 2 AND C = 3", L"(A = 1 AND B = 2 AND C = 3)"},
-        {L"SELECT * FROM X WHERE A = 1 OR (B = 2 OR C = 3)", L"(A = 1 OR B = 2 OR C = 3)"},
-        {L"SELECT * FROM X WHERE ((((A = 1))))", L"A = 1"},
-        {L"SELECT * FROM X where a = 1 and not b = 2 or c = 3", L"((a = 1 AND NOT b = 2) OR c = 3)"},
-    };
-    for (const auto& [text, tree] : cases)
+    for (const auto& [text, tree] : kPrecedence)
         EXPECT_EQ(WhereTree(text), tree) << CStringToUtf8(text);
 }
 
 TEST(WqlParser, ReadsEveryOperator)
 {
-    const std::vector<std::pair<const wchar_t*, WqlOperator>> cases = {
-        {L"ID = 5", WqlOpEqual},
-        {L"ID <> 5", WqlOpNotEqual},
-        {L"ID != 5", WqlOpNotEqual},
-        {L"ID < 5", WqlOpLess},
-        {L"ID <= 5", WqlOpLessOrEqual},
-        {L"ID > 5", WqlOpGreater},
-        {L"ID >= 5", WqlOpGreaterOrEqual},
-        {L"ID LIKE 'a%'", WqlOpLike},
-        {L"ID like \"a_\"", WqlOpLike},
-        {L"ID IS NULL", WqlOpIsNull},
-        {L"ID is not null", WqlOpIsNotNull},
-        {L"ID = NULL", WqlOpIsNull},
-        {L"ID <> NULL", WqlOpIsNotNull},
-        {L"ID ISA 'Bnt_X'", WqlOpIsa},
-        {L"5 < ID", WqlOpGreater},
-        {L"5 >= ID", WqlOpLessOrEqual},
-        {L"5 = ID", WqlOpEqual},
-        {L"NULL = ID", WqlOpIsNull},
-        {L"ID=5", WqlOpEqual},
-        {L"ID<=-5", WqlOpLessOrEqual},
-    };
-    for (const auto& [condition, op] : cases)
+    for (const auto& [condition, op] : kOperators)
     {
         SCOPED_TRACE(CStringToUtf8(condition));
         CString error;
@@ -217,36 +246,7 @@ TEST(WqlParser, ReadsEveryOperator)
 TEST(WqlParser, ReadsEveryLiteralKind)
 {
     using K = WqlLiteral::Kind;
-    struct Case
-    {
-        const wchar_t* Literal;
-        K Kind;
-        const wchar_t* Text;
-        CDBValue Bound;
-    };
-    const std::vector<Case> cases = {
-        {L"'abc'", K::String, L"abc", CDBValue(L"abc")},
-        {L"\"abc\"", K::String, L"abc", CDBValue(L"abc")},
-        {L"'it\\'s'", K::String, L"it's", CDBValue(L"it's")},
-        {L"\"say \\\"x\\\"\"", K::String, L"say \"x\"", CDBValue(L"say \"x\"")},
-        {L"'a\\\\b'", K::String, L"a\\b", CDBValue(L"a\\b")},
-        {L"'O\"Neil'", K::String, L"O\"Neil", CDBValue(L"O\"Neil")},
-        {L"''", K::String, L"", CDBValue(L"")},
-        {L"42", K::Integer, L"42", CDBValue(42)},
-        {L"-42", K::Integer, L"-42", CDBValue(-42)},
-        {L"9223372036854775807", K::Integer, L"9223372036854775807", CDBValue(9223372036854775807LL)},
-        {L"2.5", K::Real, L"2.5", CDBValue(2.5)},
-        {L"-0.25", K::Real, L"-0.25", CDBValue(-0.25)},
-        {L"1e3", K::Real, L"1e3", CDBValue(1000.0)},
-        {L"TRUE", K::Boolean, L"", CDBValue(1)},
-        {L"false", K::Boolean, L"", CDBValue(0)},
-        {L"'20240131235958.000000+060'", K::DateTime, L"20240131235958.000000+060",
-         CDBValue(L"20240131235958.000000+060")},
-        {L"'20240230000000.000000+000'", K::String, L"20240230000000.000000+000",
-         CDBValue(L"20240230000000.000000+000")},
-        {L"'2024-01-31 10:00:00'", K::String, L"2024-01-31 10:00:00", CDBValue(L"2024-01-31 10:00:00")},
-    };
-    for (const auto& c : cases)
+    for (const auto& c : kLiterals)
     {
         SCOPED_TRACE(CStringToUtf8(c.Literal));
         CString error;
@@ -336,4 +336,37 @@ TEST(WqlParser, KeywordsCannotNameProperties)
     ASSERT_NE(dotted, nullptr);
     EXPECT_EQ(dotted->GetOperands()[0]->GetProperty(), L"TargetInstance.Name");
     EXPECT_EQ(dotted->GetOperands()[1]->GetProperty(), L"Nullable");
+}
+
+// The WMI service checks a query before any provider sees it, with a reader of its own: every
+// query read here must pass it, or the provider would never be asked.
+TEST(WqlParser, TheServicePassesOnEveryQueryReadHere)
+{
+    std::vector<std::pair<std::wstring, std::wstring>> queries;
+    for (const auto& c : kQueries)
+        queries.emplace_back(c.Text, c.ClassName);
+    for (const auto& [text, tree] : kPrecedence)
+        queries.emplace_back(text, L"X");
+    for (const auto& [condition, op] : kOperators)
+        queries.emplace_back(std::wstring(L"SELECT ID FROM Bnt_Badge WHERE ") + condition, L"Bnt_Badge");
+    for (const auto& c : kLiterals)
+        queries.emplace_back(std::wstring(L"SELECT * FROM Bnt_Cardholder WHERE P > ") + c.Literal, L"Bnt_Cardholder");
+    queries.emplace_back(L"SELECT * FROM __InstanceModificationEvent WITHIN 0.5 WHERE TargetInstance ISA 'Bnt_Badge' "
+                         L"AND (TargetInstance.Name = 'x' OR Nullable=-.5)",
+                         L"__InstanceModificationEvent");
+    queries.emplace_back(L"SELECT * FROM Y WHERE " + std::wstring(WqlLimits::kMaxNestingDepth, L'(') + L"A = 1" +
+                             std::wstring(WqlLimits::kMaxNestingDepth, L')'),
+                         L"Y");
+    for (const auto& [text, className] : queries)
+    {
+        SCOPED_TRACE(CStringToUtf8(text.c_str()));
+        WqlParsedQuery parsed;
+        CString error;
+        ASSERT_TRUE(WqlParser::ParseQuery(text, parsed, error)) << CStringToUtf8(error);
+        WbemQueryParser::Selection selection;
+        std::wstring refusal;
+        EXPECT_EQ(WbemQueryParser::Parse(text, &selection, &refusal), WBEM_S_NO_ERROR)
+            << CStringToUtf8(refusal.c_str());
+        EXPECT_EQ(selection.className, className);
+    }
 }

@@ -160,8 +160,19 @@ TEST_P(ProvixaIntegrator, EachCommandEndsWithItsStatusAndSaysWhyFirst)
          "",
          1,
          Stream::Err,
-         "Error 0x80041024 (WBEM_E_PROVIDER_NOT_CAPABLE): The query is not valid WQL: unexpected end of text: ) "
-         "expected"},
+         "Error 0x80041017 (WBEM_E_INVALID_QUERY): The query cannot be read: unexpected end of text at offset 43."},
+        {{"--as", "admin", "query", "SELECT * FROM Bnt_Cardholder WHERE LASTNAME = Adler"},
+         "",
+         1,
+         Stream::Err,
+         "Error 0x80041017 (WBEM_E_INVALID_QUERY): The query cannot be read: literal expected at offset 46: a text is "
+         "written in quotes, as 'Adler'."},
+        {{"--as", "admin", "query", "SELECT * FROM Bnt_Badge WHERE BADGEKEY NOT LIKE '1%'"},
+         "",
+         1,
+         Stream::Err,
+         "Error 0x80041024 (WBEM_E_PROVIDER_NOT_CAPABLE): The query is not valid WQL: comparison operator expected at "
+         "offset 39"},
         {{"--as", "admin", "enum", "-1"},
          "",
          1,
