@@ -3,6 +3,7 @@
 // class definitions it is served are kept under the list stamp read with them. A request that only
 // reads reads them on its own connection, first thing in the one read transaction its reads share.
 // A write reads them once more, under its lock.
+#include "simulation/SimulatedInstallation.h"
 #include "tests/e2e/DoorTest.h"
 #include "tests/support/InstallationDatabase.h"
 #include "tests/support/StatementRecorder.h"
@@ -30,6 +31,10 @@ protected:
                                                "UPDATE CONFIG_VALUE SET NUMBERVALUE = 1 WHERE CONFIGID = 1003;\n" +
                                                    support::TestCallers::Sql({kCaller}));
     }
+
+    // The servers the writes tell: a message no server took would wait in the store and reach
+    // a later test's servers when the sender tries it again.
+    support::SimulatedInstallation m_servers{std::vector<std::wstring>{L"localhost"}};
 };
 }  // namespace
 
