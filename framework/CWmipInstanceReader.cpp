@@ -303,7 +303,7 @@ HRESULT CWmipInstanceReader::PutColumn(IWbemClassObject* instance, const ColumnP
     if ((type & CIM_FLAG_ARRAY) != 0)
     {
         if ((type & ~CIM_FLAG_ARRAY) == CIM_UINT8)
-            return WMIHelper::PutByteArray(instance, property, m_recordset->GetBytes(index), slot);
+            return WMIHelper::PutByteArray(instance, property, m_recordset->GetBytesView(index), slot);
         return S_OK;
     }
     switch (type)

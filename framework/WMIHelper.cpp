@@ -290,7 +290,7 @@ HRESULT WMIHelper::PutVariant(IWbemClassObject* object, const wchar_t* name, VAR
     return WbemCall::Run([&]() -> HRESULT { return PutGiven(object, name, value, cimType, slot); });
 }
 
-HRESULT WMIHelper::PutByteArray(IWbemClassObject* object, const wchar_t* name, const CByteArray& value,
+HRESULT WMIHelper::PutByteArray(IWbemClassObject* object, const wchar_t* name, std::span<const BYTE> value,
                                 const WbemClassObject::PropertySlot* slot)
 {
     return WbemCall::Run([&]() -> HRESULT {
@@ -310,15 +310,12 @@ HRESULT WMIHelper::PutByteArray(IWbemClassObject* object, const wchar_t* name, c
             return WBEM_E_OUT_OF_MEMORY;
         bytes.vt = VT_ARRAY | VT_UI1;
         bytes.parray = array;
-        if (!value.empty())
-        {
-            void* data = nullptr;
-            const HRESULT hr = SafeArrayAccessData(array, &data);
-            if (FAILED(hr))
-                return hr;
-            std::memcpy(data, value.data(), value.size());
-            SafeArrayUnaccessData(array);
-        }
+        void* data = nullptr;
+        const HRESULT hr = SafeArrayAccessData(array, &data);
+        if (FAILED(hr))
+            return hr;
+        std::memcpy(data, value.data(), value.size());
+        SafeArrayUnaccessData(array);
         // The array is handed over, not copied again: a value of megabytes is held once.
         if (auto* busObject = dynamic_cast<CCorvessaClassObject*>(object))
             return busObject->PutTaking(name, &bytes, CIM_UINT8 | CIM_FLAG_ARRAY);

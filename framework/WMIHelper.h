@@ -24,6 +24,7 @@
 #include <list>
 #include <map>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -127,7 +128,7 @@ public:
     // A one-dimensional VT_UI1 array with CIM type uint8 array, so a class definition gets the
     // right type too; an empty value puts none (NULL), as an empty text is stored. More than
     // kMaxSafeArrayElements bytes answer WBEM_E_INVALID_PARAMETER.
-    static HRESULT PutByteArray(IWbemClassObject* object, const wchar_t* name, const CByteArray& value,
+    static HRESULT PutByteArray(IWbemClassObject* object, const wchar_t* name, std::span<const BYTE> value,
                                 const WbemClassObject::PropertySlot* slot = nullptr);
     // The embedded object (VT_UNKNOWN, CIM type object); a null object clears the property.
     static HRESULT PutObject(IWbemClassObject* object, const wchar_t* name, IWbemClassObject* embedded);

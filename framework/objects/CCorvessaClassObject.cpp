@@ -282,8 +282,8 @@ HRESULT CCorvessaClassObject::Next(LONG, BSTR* name, VARIANT* value, CIMTYPE* ty
     if (value != nullptr)
     {
         VariantInit(value);
-        const _variant_t current = descriptor.GetVariant();
-        const HRESULT hr = VariantCopy(value, &current);
+        // Copied once, straight from where the object holds it: a binary value runs to megabytes.
+        const HRESULT hr = VariantCopy(value, &descriptor.ViewVariant());
         if (FAILED(hr))
             return hr;
     }

@@ -27,6 +27,9 @@ public:
 
     // A copy of the value.
     _variant_t GetVariant() const { return m_value; }
+    // The value itself, for a caller that makes its own copy: valid until the value is replaced
+    // or the descriptor goes.
+    const VARIANT& ViewVariant() const { return m_value; }
     // Replaces the value with a copy of the argument (throws _com_error when it cannot).
     void SetVariant(const VARIANT& value) { m_value = value; }
     // Replaces the value with the argument itself, which is left VT_EMPTY: a binary value of

@@ -138,7 +138,7 @@ bool CBntStatement::Step(std::vector<CDBValue>& row)
 {
     if (m_batchNext < m_batchCount && m_connection->GetGeneration() == m_generation)
     {
-        row.swap(m_batch[m_batchNext++]);
+        HandOut(row);
         return true;
     }
     std::lock_guard guard(m_connection->GetLock());
@@ -151,8 +151,26 @@ bool CBntStatement::Step(std::vector<CDBValue>& row)
         FillBatchLocked();
     if (m_batchNext >= m_batchCount)
         return false;
-    row.swap(m_batch[m_batchNext++]);
+    HandOut(row);
     return true;
+}
+
+void CBntStatement::HandOut(std::vector<CDBValue>& row)
+{
+    std::vector<CDBValue>& slot = m_batch[m_batchNext++];
+    row.swap(slot);
+    // The slot now holds the caller's row before: its small texts and bytes are kept for the
+    // storage to be reused, a large one is given back, so a value of megabytes is never held
+    // past its row.
+    for (CDBValue& value : slot)
+    {
+        const CDBValue::Kind kind = value.GetKind();
+        const std::size_t size = kind == CDBValue::Kind::Text   ? value.GetUtf8().size()
+                                 : kind == CDBValue::Kind::Blob ? value.GetBytes().size()
+                                                                : 0;
+        if (size > kKeptValueBytes)
+            value = CDBValue();
+    }
 }
 
 void CBntStatement::FillBatchLocked()

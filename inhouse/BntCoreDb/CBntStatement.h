@@ -42,6 +42,8 @@ public:
 
     static constexpr std::size_t kBatchRows = 64;
     static constexpr std::size_t kBatchBytes = 1024 * 1024;
+    // The largest text or bytes a handed-back row keeps for the next row to reuse.
+    static constexpr std::size_t kKeptValueBytes = 64 * 1024;
 
     // The number of result columns.
     int GetColumnCount() const { return m_columnCount; }
@@ -57,6 +59,8 @@ public:
 private:
     // Reads rows into the batch until it is full or the statement ends or fails. Lock held.
     void FillBatchLocked();
+    // Hands the next row of the batch out to `row` and takes the caller's row back for reuse.
+    void HandOut(std::vector<CDBValue>& row);
     // Reads the current row into `row`, adding its text and byte size to `size`. Lock held, and
     // the engine's mutex (FillBatchLocked holds it over the batch).
     void ReadRowLocked(std::vector<CDBValue>& row, std::size_t& size) const;
@@ -73,7 +77,8 @@ private:
     LONGLONG m_changes = 0;
     bool m_done = false;
     // Rows read ahead; [m_batchNext, m_batchCount) are not handed out yet. Handing a row out
-    // swaps its storage with the caller's row, so texts keep reusing their storage.
+    // swaps its storage with the caller's row, so texts keep reusing their storage (up to
+    // kKeptValueBytes each).
     std::vector<std::vector<CDBValue>> m_batch;
     std::size_t m_batchNext = 0;
     std::size_t m_batchCount = 0;

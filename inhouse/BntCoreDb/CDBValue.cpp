@@ -236,6 +236,12 @@ void CDBValue::AsText(std::wstring& text) const
 
 std::vector<BYTE> CDBValue::AsBytes() const
 {
+    const std::span<const BYTE> bytes = AsBytesView();
+    return std::vector<BYTE>(bytes.begin(), bytes.end());
+}
+
+std::span<const BYTE> CDBValue::AsBytesView() const
+{
     switch (GetKind())
     {
     case Kind::Null:
@@ -243,7 +249,7 @@ std::vector<BYTE> CDBValue::AsBytes() const
     case Kind::Blob:
         return GetBytes();
     case Kind::Text:
-        return std::vector<BYTE>(GetUtf8().begin(), GetUtf8().end());
+        return std::span<const BYTE>(reinterpret_cast<const BYTE*>(GetUtf8().data()), GetUtf8().size());
     case Kind::Integer:
     case Kind::Real:
         break;

@@ -72,6 +72,9 @@ public:
     // The text AsText gives, written into `text` (its storage reused). Throws as AsText.
     void AsText(std::wstring& text) const;
     std::vector<BYTE> AsBytes() const;
+    // The bytes AsBytes gives, where the value holds them: valid while the value is unchanged
+    // and alive. Throws as AsBytes.
+    std::span<const BYTE> AsBytesView() const;
 
     // A date-time text "YYYY-MM-DD HH:MM:SS" with an optional fraction of up to nine digits
     // after a dot. NULL gives all fields 0. Anything else throws CDBException (22007).

@@ -477,6 +477,10 @@ std::vector<BYTE> CMultiFilterRecordset::GetBytes(int index) const
 {
     return ValueAt(index).AsBytes();
 }
+std::span<const BYTE> CMultiFilterRecordset::GetBytesView(int index) const
+{
+    return ValueAt(index).AsBytesView();
+}
 bool CMultiFilterRecordset::IsFieldNull(const CString& column) const
 {
     return ValueOf(column).IsNull();

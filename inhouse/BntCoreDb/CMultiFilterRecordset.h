@@ -16,6 +16,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -151,6 +152,10 @@ public:
     TIMESTAMP_STRUCT GetTimestamp(int index) const;
     std::vector<BYTE> GetBytes(const CString& column) const;
     std::vector<BYTE> GetBytes(int index) const;
+    // The bytes GetBytes(index) gives, where the current row holds them, not copied: the view
+    // stays valid until the recordset moves, is requeried or closed, or the row is edited, added,
+    // updated or deleted.
+    std::span<const BYTE> GetBytesView(int index) const;
     bool IsFieldNull(const CString& column) const;
     bool IsFieldNull(int index) const;
     CDBValue GetValue(const CString& column) const;

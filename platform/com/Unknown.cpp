@@ -14,6 +14,7 @@ struct ThreadComState
 };
 
 thread_local ThreadComState t_comState;
+thread_local CoTaskMemWatch* t_taskMemWatch = nullptr;
 
 }  // namespace
 
@@ -47,15 +48,33 @@ void CoUninitialize()
 
 LPVOID CoTaskMemAlloc(SIZE_T size)
 {
-    return std::malloc(size == 0 ? 1 : size);
+    LPVOID block = std::malloc(size == 0 ? 1 : size);
+    if (block != nullptr && t_taskMemWatch != nullptr)
+        t_taskMemWatch->Allocated(block);
+    return block;
 }
 
 void CoTaskMemFree(LPVOID block)
 {
+    if (block != nullptr && t_taskMemWatch != nullptr)
+        t_taskMemWatch->Freed(block);
     std::free(block);
 }
 
 LPVOID CoTaskMemRealloc(LPVOID block, SIZE_T size)
 {
-    return std::realloc(block, size == 0 ? 1 : size);
+    CoTaskMemWatch* const watch = t_taskMemWatch;
+    if (block != nullptr && watch != nullptr)
+        watch->Freed(block);
+    LPVOID resized = std::realloc(block, size == 0 ? 1 : size);
+    // A failed resize leaves the old block standing.
+    LPVOID standing = resized != nullptr ? resized : block;
+    if (standing != nullptr && watch != nullptr)
+        watch->Allocated(standing);
+    return resized;
+}
+
+void WatchCoTaskMem(CoTaskMemWatch* watch)
+{
+    t_taskMemWatch = watch;
 }

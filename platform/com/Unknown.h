@@ -249,3 +249,18 @@ void CoTaskMemFree(LPVOID block);
 // The block resized to at least `size` bytes, its contents kept up to the smaller size (a null
 // block: a new one); null when memory is short, and the block is then left as it was.
 LPVOID CoTaskMemRealloc(LPVOID block, SIZE_T size);
+
+// Told of the task allocator's blocks on one thread, for a test that counts what a step costs
+// (BSTRs and the rest of the COM memory come from it): each block as it is handed out, and as it
+// is given back or moved by a resize.
+class CoTaskMemWatch
+{
+public:
+    virtual void Allocated(LPVOID block) = 0;
+    virtual void Freed(LPVOID block) = 0;
+
+protected:
+    ~CoTaskMemWatch() = default;
+};
+// Watches the calling thread's task allocations until called again; null (the default) stops.
+void WatchCoTaskMem(CoTaskMemWatch* watch);

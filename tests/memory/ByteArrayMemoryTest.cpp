@@ -1,16 +1,23 @@
 // A byte array is held and printed as bytes: converting and printing a 1 MiB value holds about
 // its size at most twice over, never one object per byte nor its whole text. The allocations are
-// counted through this program's replacement of operator new, on this thread only
+// counted through this program's replacement of operator new and the task allocator's watch
+// (BSTRs and the other COM blocks come from there, not from operator new), on this thread only
 // while a count runs.
 #include "Libraries/OstrumCore/Source/Utils/StringUtils.h"
 #include "bus/CCorvessaHelper.h"
+#include "framework/WMIHelper.h"
+#include "inhouse/BntCoreDb/CBntDatabase.h"
+#include "inhouse/BntCoreDb/CDynamicRecordset.h"
 #include "mappers/devices/QpidTypeConverter.h"
 #include "platform/com/SafeArray.h"
+#include "platform/com/Unknown.h"
 #include "platform/com/WbemConstants.h"
 #include "platform/wmi/WbemClassObject.h"
+#include "tests/support/TemporaryHome.h"
 #include "tools/provixa/ProvixaOutput.h"
 
 #include <gtest/gtest.h>
+#include <malloc.h>
 
 #include <algorithm>
 #include <cstddef>
@@ -58,13 +65,36 @@ void Release(void* given) noexcept
     std::free(block);
 }
 
-// What one step allocates through operator new on this thread.
+// The task allocator's blocks, counted by the size the system's allocator gives them.
+class TaskMemCount final : public CoTaskMemWatch
+{
+public:
+    void Allocated(LPVOID block) override
+    {
+        if (AllocationCount* count = t_count)
+        {
+            ++count->calls;
+            count->held += malloc_usable_size(block);
+            count->peak = std::max(count->peak, count->held);
+        }
+    }
+    void Freed(LPVOID block) override
+    {
+        if (AllocationCount* count = t_count)
+            count->held -= std::min(count->held, malloc_usable_size(block));
+    }
+};
+
+// What one step allocates through operator new and the task allocator on this thread.
 AllocationCount Count(const std::function<void()>& step)
 {
+    TaskMemCount taskMem;
     AllocationCount count;
+    WatchCoTaskMem(&taskMem);
     t_count = &count;
     step();
     t_count = nullptr;
+    WatchCoTaskMem(nullptr);
     return count;
 }
 }  // namespace
@@ -143,6 +173,17 @@ AllocationCount Printed(const std::function<void(std::ostream&)>& print, const s
     return count;
 }
 
+// An instance of the class with the binary property, for a value to be put into.
+ComPtr<IWbemClassObject> KeyInstance()
+{
+    ComPtr<IWbemClassObject> keyClass;
+    EXPECT_EQ(CreateWbemClass(L"Bnt_BadgeFIPS201", nullptr, &keyClass), WBEM_S_NO_ERROR);
+    EXPECT_EQ(keyClass->Put(L"TWICPrivacyKey", 0, nullptr, CIM_UINT8 | CIM_FLAG_ARRAY), WBEM_S_NO_ERROR);
+    ComPtr<IWbemClassObject> instance;
+    EXPECT_EQ(keyClass->SpawnInstance(0, &instance), WBEM_S_NO_ERROR);
+    return instance;
+}
+
 TEST(ByteArrayMemory, AMegabyteIsConvertedAndPrintedAsBytesOnEveryRoad)
 {
     const std::string bytes = Megabyte();
@@ -167,11 +208,8 @@ TEST(ByteArrayMemory, AMegabyteIsConvertedAndPrintedAsBytesOnEveryRoad)
     EXPECT_EQ(busJson, "{\"data\":\"" + base64 + "\"}");
 
     // The WMI door's JSON of an instance holding the value.
-    ComPtr<IWbemClassObject> keyClass;
-    ASSERT_EQ(CreateWbemClass(L"Bnt_BadgeFIPS201", nullptr, &keyClass), WBEM_S_NO_ERROR);
-    ASSERT_EQ(keyClass->Put(L"TWICPrivacyKey", 0, nullptr, CIM_UINT8 | CIM_FLAG_ARRAY), WBEM_S_NO_ERROR);
-    ComPtr<IWbemClassObject> instance;
-    ASSERT_EQ(keyClass->SpawnInstance(0, &instance), WBEM_S_NO_ERROR);
+    const ComPtr<IWbemClassObject> instance = KeyInstance();
+    ASSERT_NE(instance, nullptr);
     _variant_t put = value;
     ASSERT_EQ(instance->Put(L"TWICPrivacyKey", 0, &put, 0), WBEM_S_NO_ERROR);
     const std::string json = Numbers(bytes, "[", ",", "]");
@@ -185,7 +223,8 @@ TEST(ByteArrayMemory, AMegabyteIsConvertedAndPrintedAsBytesOnEveryRoad)
     EXPECT_EQ(found, mof);
 
     // At most twice the value held at once, in blocks of more than a hundred bytes on average:
-    // one object per byte would make a million blocks, a text made whole several times the value.
+    // one object or BSTR per byte would make a million blocks, a text made whole several times
+    // the value.
     struct Road
     {
         const char* name;
@@ -198,5 +237,47 @@ TEST(ByteArrayMemory, AMegabyteIsConvertedAndPrintedAsBytesOnEveryRoad)
         EXPECT_LT(road.count.calls, kValueBytes / 128) << road.name;
         EXPECT_LE(road.count.peak, road.limit) << road.name;
     }
+}
+
+// The read road from the database: the row's bytes go into the instance from where the row holds
+// them, and the recordset lets them go once it moves to the next row. Counted here: the row's
+// copy, the instance's array and the copy a put makes of it; never a copy on the way, and after
+// the move only what the instance holds.
+TEST(ByteArrayMemory, ARecordsetPutsAMegabyteWithoutACopyAndLetsItGoAtTheNextRow)
+{
+    const support::TemporaryHome home;
+    CBntDatabase db;
+    db.Open(L"sqlite:bytes.db");
+    const std::string bytes = Megabyte();
+    db.ExecuteSQL(L"CREATE TABLE KEYS (ID INTEGER PRIMARY KEY, DATA BLOB)");
+    db.ExecuteSQL(L"INSERT INTO KEYS VALUES (1, ?), (2, ?)",
+                  {CDBValue::FromBytes(std::vector<BYTE>(bytes.begin(), bytes.end())), CDBValue::FromBytes({7, 9})});
+    const ComPtr<IWbemClassObject> instance = KeyInstance();
+    ASSERT_NE(instance, nullptr);
+    CDynamicRecordset set(&db);
+    set.SetTable(L"KEYS");
+    set.AddColumnToSet(L"ID");
+    set.AddColumnToSet(L"DATA");
+    set.AddOrderBy(L"ID");
+    std::vector<BYTE> next;
+    const AllocationCount read = Count([&] {
+        set.OpenForwardOnly();
+        EXPECT_EQ(WMIHelper::PutByteArray(instance.Get(), L"TWICPrivacyKey", set.GetBytesView(1)), WBEM_S_NO_ERROR);
+        set.MoveNext();
+        next = set.GetBytes(1);
+    });
+    EXPECT_EQ(next, (std::vector<BYTE>{7, 9}));
+    _variant_t put;
+    ASSERT_EQ(instance->Get(L"TWICPrivacyKey", 0, &put, nullptr, nullptr), WBEM_S_NO_ERROR);
+    ASSERT_EQ(put.vt, VT_ARRAY | VT_UI1);
+    void* data = nullptr;
+    ASSERT_EQ(SafeArrayAccessData(put.parray, &data), S_OK);
+    EXPECT_EQ(std::string(static_cast<const char*>(data), bytes.size()), bytes);
+    SafeArrayUnaccessData(put.parray);
+
+    constexpr std::size_t kSlack = 64 * 1024;
+    EXPECT_LT(read.calls, kValueBytes / 128);
+    EXPECT_LE(read.peak, 3 * kValueBytes + kSlack);
+    EXPECT_LE(read.held, kValueBytes + kSlack);
 }
 }  // namespace

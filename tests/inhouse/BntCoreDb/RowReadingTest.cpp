@@ -5,11 +5,14 @@
 
 #include <cwchar>
 #include <limits>
+#include <span>
 #include <string>
+#include <string_view>
 #include <thread>
 #include <vector>
 
 #include "inhouse/BntCoreDb/CBntConnection.h"
+#include "inhouse/BntCoreDb/CBntStatement.h"
 #include "inhouse/BntCoreDb/CDynamicRecordset.h"
 #include "tests/inhouse/BntCoreDb/ExceptionState.h"
 #include "tests/inhouse/BntCoreDb/TestHome.h"
@@ -103,6 +106,58 @@ TEST_F(RowReading, TextViewAgreesWithTheValueConversionsAndRefusesBytes)
         EXPECT_EQ(std::wstring(set.GetTextView(1)), value.AsText().GetWString());
     }
     EXPECT_THROW(set.GetTextView(1), CDBException) << "past the last row there is no text";
+}
+
+TEST_F(RowReading, BytesViewShowsTheRowsBytesWhereTheyAreHeldAndRefusesNumbers)
+{
+    FillMixedColumn(m_db);
+    // Values past what a handed-back row keeps, between small ones, so a released value's place
+    // is filled again by the rows after it.
+    const std::vector<BYTE> large(CBntStatement::kKeptValueBytes + 1, 0xA5);
+    const std::string largeText(CBntStatement::kKeptValueBytes + 2, 'k');
+    m_db.ExecuteSQL(L"INSERT INTO MIXED VALUES (10, ?), (11, ?), (12, ?), (13, ?)",
+                    {CDBValue::FromBytes(large), CDBValue::FromBytes({4, 5}), CDBValue::FromUtf8(largeText),
+                     CDBValue::FromUtf8("tail")});
+    CDynamicRecordset set(&m_db);
+    OpenMixed(set);
+    std::vector<std::vector<BYTE>> seen;
+    std::vector<CString> states;
+    for (; !set.IsEOF(); set.MoveNext())
+    {
+        const std::vector<BYTE> copy =
+            set.GetValue(1).GetKind() == CDBValue::Kind::Integer || set.GetValue(1).GetKind() == CDBValue::Kind::Real
+                ? std::vector<BYTE>()
+                : set.GetBytes(1);
+        std::span<const BYTE> view;
+        states.push_back(StateOf([&] { view = set.GetBytesView(1); }));
+        // The view is the row's own storage: asked twice, the same bytes at the same place.
+        if (states.back() == L"none")
+        {
+            EXPECT_EQ(set.GetBytesView(1).data(), view.data()) << seen.size();
+        }
+        seen.emplace_back(view.begin(), view.end());
+        EXPECT_EQ(seen.back(), copy) << seen.size();
+    }
+    const auto bytesOf = [](std::string_view text) { return std::vector<BYTE>(text.begin(), text.end()); };
+    const std::vector<std::vector<BYTE>> expected = {
+        bytesOf("a rather long text that needs its own storage"),
+        bytesOf("short"),
+        {},
+        {},
+        {},
+        {1, 2, 3},
+        bytesOf("T\xC3\xBCr 12 \xE2\x80\x93 Eingang Nord \xF0\x9F\x9A\xAA"),
+        bytesOf(std::string_view("ok \xC3 then \xFF end", 15)),
+        bytesOf(std::string_view("nul\0inside", 10)),
+        large,
+        {4, 5},
+        bytesOf(largeText),
+        bytesOf("tail"),
+    };
+    EXPECT_EQ(seen, expected);
+    EXPECT_EQ(states, (std::vector<CString>{L"none", L"none", L"none", L"22018", L"22018", L"none", L"none", L"none",
+                                            L"none", L"none", L"none", L"none", L"none"}));
+    EXPECT_EQ(StateOf([&] { set.GetBytesView(1); }), L"24000") << "past the last row there are no bytes";
 }
 
 TEST_F(RowReading, TextViewFollowsRequeryEditAndUpdate)
