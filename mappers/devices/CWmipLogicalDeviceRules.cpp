@@ -31,12 +31,10 @@ CString CWmipLogicalDeviceRules::RequiredName(const wchar_t* source, IWbemClassO
     return name;
 }
 
-bool CWmipLogicalDeviceRules::PanelExists(CBntDatabase* database, LONG panelId, bool logicalSourceOnly)
+bool CWmipLogicalDeviceRules::PanelExists(CBntDatabase* database, LONG panelId)
 {
     CAccessPanelSet panels(database);
     panels.SetPanelIDFilter(panelId);
-    if (logicalSourceOnly)
-        panels.SetPanelTypeFilter(kLogicalSourcePanelType);
     panels.Open();
     return !panels.IsEOF();
 }

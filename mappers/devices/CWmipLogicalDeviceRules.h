@@ -29,8 +29,9 @@ public:
     // "Name", which must be given (else 0x80041028).
     static CString RequiredName(const wchar_t* source, IWbemClassObject* instance);
 
-    // True when an ACCESSPANE row of the id exists (of the logical source type when asked).
-    static bool PanelExists(CBntDatabase* database, LONG panelId, bool logicalSourceOnly);
+    // True when an ACCESSPANE row of the id exists (whether a panel is a logical source is the
+    // caller's question, asked as the caller: CallerCanSee("Bnt_LogicalSource")).
+    static bool PanelExists(CBntDatabase* database, LONG panelId);
     // True when a world time zone (WORLDTZ) of the id exists.
     static bool WorldTimezoneExists(CBntDatabase* database, LONG timezoneId);
     // The segment of the panel; 0 when there is none.

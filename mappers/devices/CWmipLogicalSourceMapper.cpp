@@ -62,7 +62,7 @@ HRESULT CWmipLogicalSourceMapper::PutInstance(IWbemClassObject* instance, LONG f
 void CWmipLogicalSourceMapper::RemoveDependents(IWbemClassObject* instance)
 {
     const LONG id = Rules::Number(instance, L"ID").value_or(0);
-    if (!Rules::PanelExists(GetDatabase(), id, false))
+    if (!Rules::PanelExists(GetDatabase(), id))
         return;
     CBntAcDBTrigger triggers(GetDatabase());
     triggers.AccessPanelDelete(id);
