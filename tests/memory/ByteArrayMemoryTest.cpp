@@ -107,6 +107,31 @@ void* operator new[](std::size_t size)
 {
     return Allocate(size);
 }
+// The nothrow forms too: under the address sanitizer they would otherwise be the sanitizer's,
+// and a block one of them gave would reach Release.
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept
+{
+    try
+    {
+        return Allocate(size);
+    }
+    catch (const std::bad_alloc&)
+    {
+        return nullptr;
+    }
+}
+void* operator new[](std::size_t size, const std::nothrow_t& nothrow) noexcept
+{
+    return operator new(size, nothrow);
+}
+void operator delete(void* block, const std::nothrow_t&) noexcept
+{
+    Release(block);
+}
+void operator delete[](void* block, const std::nothrow_t&) noexcept
+{
+    Release(block);
+}
 void operator delete(void* block) noexcept
 {
     Release(block);
