@@ -170,8 +170,9 @@ CASES = [case for cases in GROUPS.values() for case in cases]
 # What the check learns of the sources, in the build folder (scripts/check-layers).
 CACHE = "check-layers-cache.json"
 # The settings of the build under test that its compile commands follow (each configuration's
-# flags among them).
-SETTINGS = re.compile(r"^(CMAKE_BUILD_TYPE|CMAKE_(C|CXX)_COMPILER|CMAKE_(C|CXX)_FLAGS(?:_[A-Z]+)?|CMAKE_[A-Z]+_LINKER_FLAGS|PROVIXA_\w+)"
+# flags and its unity batches among them).
+SETTINGS = re.compile(r"^(CMAKE_BUILD_TYPE|CMAKE_(C|CXX)_COMPILER|CMAKE_(C|CXX)_FLAGS(?:_[A-Z]+)?|CMAKE_[A-Z]+_LINKER_FLAGS|"
+                      r"CMAKE_UNITY_BUILD\w*|PROVIXA_\w+)"
                       r":([A-Z]+)=(.*)$")
 
 
