@@ -18,9 +18,9 @@ namespace {
 
 constexpr int kPersonCounts[] = {10000, 100000, 1000000};
 // Keys drawn once per run and used round-robin, a batch per iteration.
-constexpr std::size_t kKeyPoolSize = 4096;
-constexpr unsigned kKeySeed = 20240102;
-static_assert(kKeyPoolSize % RequestTiming::kGetsPerIteration == 0, "a batch never runs past the key pool");
+constexpr std::size_t kPersonKeyPoolSize = 4096;
+constexpr unsigned kPersonKeySeed = 20240102;
+static_assert(kPersonKeyPoolSize % RequestTiming::kGetsPerIteration == 0, "a batch never runs past the key pool");
 
 // The raw reads of a badge's extension and of its level links (RawBadgeSql has the badge's); for
 // a link, the porter sees one whose level stands in segment 1 too.
@@ -35,18 +35,18 @@ constexpr const char* kLinksLevelAndBadge =
 
 // Random keys of generated badges the porter may see (those of segment 1, every
 // kPersonSegments-th person), the same on every run, with their object paths.
-struct KeyPool
+struct PersonKeyPool
 {
     std::vector<std::int64_t> keys;
     std::vector<BstrOwner> paths;
 };
 
-KeyPool MakeKeyPool(int persons)
+PersonKeyPool MakePersonKeyPool(int persons)
 {
-    std::mt19937 random(kKeySeed);
+    std::mt19937 random(kPersonKeySeed);
     std::uniform_int_distribution<int> pick(0, (persons - 1) / BenchInstallation::kPersonSegments);
-    KeyPool pool;
-    for (std::size_t i = 0; i < kKeyPoolSize; ++i)
+    PersonKeyPool pool;
+    for (std::size_t i = 0; i < kPersonKeyPoolSize; ++i)
     {
         const int key = BenchInstallation::kFirstGeneratedPerson + pick(random) * BenchInstallation::kPersonSegments;
         pool.keys.push_back(key);
@@ -104,7 +104,7 @@ void OwnerDerivedBench::RunKeyedGet(benchmark::State& state, const KeyedGet& get
         const int persons = static_cast<int>(state.range(0));
         m_installation.FillBadges(persons);
         const CallerIdentity::Scope caller(CallerIdentity(get.callerSid, SecurityImpersonation));
-        const KeyPool pool = MakeKeyPool(persons);
+        const PersonKeyPool pool = MakePersonKeyPool(persons);
         RequestTiming::KeyedGets(state, m_provider, pool.paths, get.family, [&](std::size_t i) {
             if (m_raw.Read(get.rawSql.c_str(), {pool.keys[i]}) != 1)
                 throw std::runtime_error("the raw keyed read missed badge " + std::to_string(pool.keys[i]));

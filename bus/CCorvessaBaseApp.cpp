@@ -39,7 +39,7 @@ using brontel::utility::CWMIException;
 
 namespace {
 
-constexpr wchar_t kSource[] = L"CorvessaBaseApp";
+constexpr wchar_t kBaseAppSource[] = L"CorvessaBaseApp";
 constexpr wchar_t kInstallationKey[] = L"SOFTWARE\\Brontel\\Ivarune";
 
 }  // namespace
@@ -128,7 +128,7 @@ HRESULT CCorvessaBaseApp::GetMapperForType(const CString& typeName, CWmipUserCac
             CString text;
             text.Format(L"CCorvessaProvixaApp::GetMapperForType - Failed to get mapper for requested type name [%s].",
                         typeName.GetString());
-            CWMIDebugLog::LogError(kSource, __LINE__, text, corvessa::kInvalidTypeName);
+            CWMIDebugLog::LogError(kBaseAppSource, __LINE__, text, corvessa::kInvalidTypeName);
         }
         return corvessa::kInvalidTypeName;
     }
@@ -178,7 +178,7 @@ HRESULT CCorvessaBaseApp::GetVersion(std::map<std::string, qpid::types::Variant>
 CCorvessaException CCorvessaBaseApp::ConvertToCorvessaException(const CWMIException& source,
                                                                 const std::string& defaultKey) const
 {
-    CWMIDebugLog::LogError(kSource, __LINE__, source.GetMessage(), source.GetHResult(), nullptr, &source);
+    CWMIDebugLog::LogError(kBaseAppSource, __LINE__, source.GetMessage(), source.GetHResult(), nullptr, &source);
     std::string key = defaultKey;
     switch (source.GetHResult())
     {
@@ -220,7 +220,7 @@ CorvessaAuthenticationUtility* CCorvessaBaseApp::GetAuthenticationUtility()
         const HRESULT hr = created->GenerateEncryptionKeys();
         if (FAILED(hr))
         {
-            throw CWMIException(kSource, __LINE__, hr,
+            throw CWMIException(kBaseAppSource, __LINE__, hr,
                                 L"CCorvessaBaseApp::GetAuthenticationUtility - Failed to generate encryption keys.");
         }
         m_authentication = std::move(created);
@@ -238,18 +238,19 @@ HRESULT CCorvessaBaseApp::GetAuthenticationPublicKey(std::string& publicKey)
     catch (const CWMIException& e)
     {
         // A client told "success" would go on without a key to encrypt with.
-        CWMIDebugLog::LogError(kSource, __LINE__,
+        CWMIDebugLog::LogError(kBaseAppSource, __LINE__,
                                L"CCorvessaProvixaApp::GetAuthenticationPublicKey: Unexpected exception.",
                                e.GetHResult(), nullptr, &e);
         return e.GetHResult();
     }
     catch (const CException& e)
     {
-        CWMIDebugLog::LogError(kSource, __LINE__, L"CCorvessaProvixaApp::GetAuthenticationPublicKey", E_FAIL, &e);
+        CWMIDebugLog::LogError(kBaseAppSource, __LINE__, L"CCorvessaProvixaApp::GetAuthenticationPublicKey", E_FAIL,
+                               &e);
     }
     catch (...)
     {
-        CWMIDebugLog::LogError(kSource, __LINE__,
+        CWMIDebugLog::LogError(kBaseAppSource, __LINE__,
                                L"CCorvessaProvixaApp::GetAuthenticationPublicKey: Unexpected exception.", E_FAIL);
     }
     return E_FAIL;
@@ -319,7 +320,7 @@ HRESULT CCorvessaBaseApp::Authenticate(const std::string& applicationId, int dir
     }
     catch (const CWMIException& e)
     {
-        CWMIDebugLog::LogError(kSource, __LINE__, e.GetMessage(), e.GetHResult(), nullptr, &e);
+        CWMIDebugLog::LogError(kBaseAppSource, __LINE__, e.GetMessage(), e.GetHResult(), nullptr, &e);
         throw CCorvessaException(CCorvessaException::kFailedToAuthenticateKey, e);
     }
 }
@@ -376,7 +377,7 @@ CString CCorvessaBaseApp::GetSIDForDirectoryAccount(brontel::directories::Direct
         const std::unique_ptr<directories::Directory> directory = manager->LoadDirectory(directoryId);
         if (!directory)
         {
-            CWMIDebugLog::LogError(kSource, __LINE__, loadResource(11683));
+            CWMIDebugLog::LogError(kBaseAppSource, __LINE__, loadResource(11683));
             throw CCorvessaException(CCorvessaException::kInvalidDirectoryIdKey, std::string("Invalid directory Id"));
         }
         // Each refusal writes its reason where the sign-in's failure sends the reader.
@@ -386,7 +387,7 @@ CString CCorvessaBaseApp::GetSIDForDirectoryAccount(brontel::directories::Direct
             reason.Format(L"CCorvessaBaseApp::GetSIDForDirectoryAccount - The sign-in was refused: the directory %ld "
                           L"takes no sign-on by name and password.",
                           static_cast<long>(directoryId));
-            CWMIDebugLog::LogError(kSource, __LINE__, reason);
+            CWMIDebugLog::LogError(kBaseAppSource, __LINE__, reason);
             return result;
         }
         const std::unique_ptr<directories::DirectoryAccount> account = directory->FindAccountByName(userName);
@@ -418,7 +419,7 @@ CString CCorvessaBaseApp::GetSIDForDirectoryAccount(brontel::directories::Direct
             if (!isLinked)
             {
                 CWMIDebugLog::LogInfo(
-                    kSource, __LINE__,
+                    kBaseAppSource, __LINE__,
                     L"CCorvessaBaseApp::GetSIDForDirectoryAccount - Matching directory account is not "
                     L"associated with an Ivarune person.");
             }
@@ -431,7 +432,7 @@ CString CCorvessaBaseApp::GetSIDForDirectoryAccount(brontel::directories::Direct
                 reason.Format(L"CCorvessaBaseApp::GetSIDForDirectoryAccount - The sign-in was refused: the directory "
                               L"%ld did not accept the password given for the account %s.",
                               static_cast<long>(directoryId), userName.GetString());
-                CWMIDebugLog::LogError(kSource, __LINE__, reason);
+                CWMIDebugLog::LogError(kBaseAppSource, __LINE__, reason);
             }
         }
         else
@@ -439,11 +440,11 @@ CString CCorvessaBaseApp::GetSIDForDirectoryAccount(brontel::directories::Direct
             reason.Format(L"CCorvessaBaseApp::GetSIDForDirectoryAccount - The sign-in was refused: the directory %ld "
                           L"holds no account %s.",
                           static_cast<long>(directoryId), userName.GetString());
-            CWMIDebugLog::LogError(kSource, __LINE__, reason);
+            CWMIDebugLog::LogError(kBaseAppSource, __LINE__, reason);
         }
         if (result.IsEmpty())
         {
-            CWMIDebugLog::LogInfo(kSource, __LINE__,
+            CWMIDebugLog::LogInfo(kBaseAppSource, __LINE__,
                                   L"CCorvessaBaseApp::GetSIDForDirectoryAccount - Unable to find corresponding Ivarune "
                                   L"person for specified directory information.");
         }
@@ -454,11 +455,11 @@ CString CCorvessaBaseApp::GetSIDForDirectoryAccount(brontel::directories::Direct
     }
     catch (const directories::AccountLinkedMoreThanOnceException&)
     {
-        CWMIDebugLog::LogError(kSource, __LINE__, loadResource(11755));
+        CWMIDebugLog::LogError(kBaseAppSource, __LINE__, loadResource(11755));
     }
     catch (const directories::DirectoryException&)
     {
-        CWMIDebugLog::LogError(kSource, __LINE__, loadResource(11678));
+        CWMIDebugLog::LogError(kBaseAppSource, __LINE__, loadResource(11678));
     }
     catch (const CCorvessaException&)
     {
@@ -466,11 +467,11 @@ CString CCorvessaBaseApp::GetSIDForDirectoryAccount(brontel::directories::Direct
     }
     catch (const CException& e)
     {
-        CWMIDebugLog::LogError(kSource, __LINE__, L"CCorvessaProvixaApp::GetSIDForDirectoryAccount", E_FAIL, &e);
+        CWMIDebugLog::LogError(kBaseAppSource, __LINE__, L"CCorvessaProvixaApp::GetSIDForDirectoryAccount", E_FAIL, &e);
     }
     catch (...)
     {
-        CWMIDebugLog::LogError(kSource, __LINE__,
+        CWMIDebugLog::LogError(kBaseAppSource, __LINE__,
                                L"CCorvessaProvixaApp::GetSIDForDirectoryAccount: Unexpected exception.", E_FAIL);
     }
     return result;
@@ -524,7 +525,7 @@ LONG CCorvessaBaseApp::GetGroupPTZPriority(const CAcsUser* user)
     }
     catch (const CException& e)
     {
-        throw CWMIException(kSource, __LINE__, WBEM_E_FAILED, &e);
+        throw CWMIException(kBaseAppSource, __LINE__, WBEM_E_FAILED, &e);
     }
 }
 
@@ -569,14 +570,14 @@ HRESULT CCorvessaBaseApp::GetLoggedInUserInformation(const std::string& token, c
     catch (const CWMIException& e)
     {
         // The WMI side's failure never reaches the bus host as such.
-        CWMIDebugLog::LogError(kSource, __LINE__, L"CCorvessaProvixaApp::GetLoggedInUserInformation", e.GetHResult(),
-                               nullptr, &e);
+        CWMIDebugLog::LogError(kBaseAppSource, __LINE__, L"CCorvessaProvixaApp::GetLoggedInUserInformation",
+                               e.GetHResult(), nullptr, &e);
         return e.GetHResult();
     }
     catch (const CException& e)
     {
-        CWMIDebugLog::LogError(kSource, __LINE__, L"CCorvessaProvixaApp::GetLoggedInUserInformation", WBEM_E_FAILED,
-                               &e);
+        CWMIDebugLog::LogError(kBaseAppSource, __LINE__, L"CCorvessaProvixaApp::GetLoggedInUserInformation",
+                               WBEM_E_FAILED, &e);
         return WBEM_E_FAILED;
     }
     return hr;
@@ -618,7 +619,8 @@ HRESULT CCorvessaBaseApp::GetManagedAccessLevels(const std::string& token, const
     }
     catch (const CException& e)
     {
-        CWMIDebugLog::LogError(kSource, __LINE__, L"CCorvessaProvixaApp::GetManagedAccessLevels", WBEM_E_FAILED, &e);
+        CWMIDebugLog::LogError(kBaseAppSource, __LINE__, L"CCorvessaProvixaApp::GetManagedAccessLevels", WBEM_E_FAILED,
+                               &e);
         return WBEM_E_FAILED;
     }
     return hr;

@@ -34,7 +34,7 @@ using brontel::utility::CWMIException;
 
 namespace {
 
-constexpr wchar_t kSource[] = L"CorvessaBaseApp";
+constexpr wchar_t kBaseAppInstancesSource[] = L"CorvessaBaseApp";
 // Requests that take longer are logged with their timing.
 constexpr DWORD kTimingThresholdMs = 10;
 
@@ -109,7 +109,7 @@ HRESULT CCorvessaBaseApp::GetInstance(const std::string& token, const std::strin
         CorvessaPagePlanner::Validate(paging);
         if (overlong)
         {
-            throw CWMIException(kSource, __LINE__, WBEM_E_INVALID_QUERY, L"query text too long");
+            throw CWMIException(kBaseAppInstancesSource, __LINE__, WBEM_E_INVALID_QUERY, L"query text too long");
         }
         std::unique_ptr<CWmipClassMapper> mapper;
         hr = GetMapperForType(query.GetClassName(), entry, mapper, false);
@@ -120,7 +120,7 @@ HRESULT CCorvessaBaseApp::GetInstance(const std::string& token, const std::strin
             text.Format(L"CCorvessaProvixaApp::GetInstance - Failed to get mapper for requested query/object, class "
                         L"name is [%S], filter is [%S].",
                         typeName.c_str(), logged.c_str());
-            CWMIDebugLog::LogError(kSource, __LINE__, text, hr);
+            CWMIDebugLog::LogError(kBaseAppInstancesSource, __LINE__, text, hr);
             return hr;
         }
         hr = mapper ? GetInstanceImpl(entry, mapper.get(), &query, paging, info, counted, typeName)
@@ -141,7 +141,7 @@ HRESULT CCorvessaBaseApp::GetInstance(const std::string& token, const std::strin
     }
     catch (const CWmipQueryRefusal& e)
     {
-        CWMIDebugLog::LogError(kSource, __LINE__, e.GetMessage(), e.GetHResult(), nullptr, &e);
+        CWMIDebugLog::LogError(kBaseAppInstancesSource, __LINE__, e.GetMessage(), e.GetHResult(), nullptr, &e);
         // A literal its property's type cannot hold (no number, date-time or boolean) is a
         // filter the front end refuses, whichever type refused it (a count and a derived type
         // included), named in the log as the filter check names a value.
@@ -160,17 +160,17 @@ HRESULT CCorvessaBaseApp::GetInstance(const std::string& token, const std::strin
     {
         // A row stored with a value its property cannot take is no fault of the filter, and no
         // page may leave it out: the read fails, naming the value, under the bus's own key.
-        CWMIDebugLog::LogError(kSource, __LINE__, e.GetMessage(), e.GetHResult(), nullptr, &e);
+        CWMIDebugLog::LogError(kBaseAppInstancesSource, __LINE__, e.GetMessage(), e.GetHResult(), nullptr, &e);
         throw CCorvessaException(CCorvessaException::kGeneralExceptionKey, e);
     }
     catch (const CWMIException& e)
     {
-        CWMIDebugLog::LogError(kSource, __LINE__, e.GetMessage(), e.GetHResult(), nullptr, &e);
+        CWMIDebugLog::LogError(kBaseAppInstancesSource, __LINE__, e.GetMessage(), e.GetHResult(), nullptr, &e);
         CString text;
         text.Format(L"CCorvessaProvixaApp::GetInstance - The specified filter is invalid, type name is [%S], filter "
                     L"is [%S].",
                     typeName.c_str(), logged.c_str());
-        CWMIDebugLog::LogError(kSource, __LINE__, text, corvessa::kInvalidFilter);
+        CWMIDebugLog::LogError(kBaseAppInstancesSource, __LINE__, text, corvessa::kInvalidFilter);
         hr = corvessa::kInvalidFilter;
     }
     const DWORD elapsed = GetTickCount() - start;
@@ -180,7 +180,7 @@ HRESULT CCorvessaBaseApp::GetInstance(const std::string& token, const std::strin
         text.Format(L"CCorvessaBaseApp::GetInstance took %ld ms for %ld result(s) from query where class name is "
                     L"[%S] and filter is [%S].",
                     static_cast<long>(elapsed), delivered, typeName.c_str(), logged.c_str());
-        CWMIDebugLog::LogInfo(kSource, __LINE__, text);
+        CWMIDebugLog::LogInfo(kBaseAppInstancesSource, __LINE__, text);
     }
     return hr;
 }
@@ -207,7 +207,7 @@ HRESULT CCorvessaBaseApp::GetInstanceImpl(CWmipUserCacheEntry* entry, CWmipClass
             CString text;
             text.Format(L"CCorvessaBaseApp::GetInstanceImpl took %ld ms for %ld result(s) for type %s",
                         static_cast<long>(elapsed), delivered, query->GetClassName().GetString());
-            CWMIDebugLog::LogInfo(kSource, __LINE__, text);
+            CWMIDebugLog::LogInfo(kBaseAppInstancesSource, __LINE__, text);
         }
     };
     if (FAILED(mapper->CanView()))
@@ -215,7 +215,7 @@ HRESULT CCorvessaBaseApp::GetInstanceImpl(CWmipUserCacheEntry* entry, CWmipClass
         CString text;
         text.Format(L"CCorvessaProvixaApp::GetInstance - Failed, cannot view requested type: %s.",
                     mapper->GetClassName().GetString());
-        CWMIDebugLog::LogError(kSource, __LINE__, text, 0);
+        CWMIDebugLog::LogError(kBaseAppInstancesSource, __LINE__, text, 0);
         logTiming();
         return S_OK;
     }
@@ -244,7 +244,7 @@ HRESULT CCorvessaBaseApp::GetInstanceImpl(CWmipUserCacheEntry* entry, CWmipClass
         CString text;
         text.Format(L"CCorvessaProvixaApp::GetInstanceImpl - handled GetCount request; returning total row count (%d).",
                     static_cast<int>(info.totalCount));
-        CWMIDebugLog::LogInfo(kSource, __LINE__, text);
+        CWMIDebugLog::LogInfo(kBaseAppInstancesSource, __LINE__, text);
         return S_OK;
     }
     info.totalPages = CalculateNumberOfPages(info.totalCount, paging.pageSize);
@@ -264,7 +264,7 @@ HRESULT CCorvessaBaseApp::GetInstanceImpl(CWmipUserCacheEntry* entry, CWmipClass
     // an empty page.
     if (!mapper->BeginEnumeration())
     {
-        throw CWMIException(kSource, __LINE__, WBEM_E_FAILED, CWmipMessages::kDatabaseRefused);
+        throw CWMIException(kBaseAppInstancesSource, __LINE__, WBEM_E_FAILED, CWmipMessages::kDatabaseRefused);
     }
     {
         const CCorvessaEnumerationScope scope(mapper);
@@ -276,7 +276,7 @@ HRESULT CCorvessaBaseApp::GetInstanceImpl(CWmipUserCacheEntry* entry, CWmipClass
                 const HRESULT hr = mapper->NextInstance(&object, 0);
                 if (FAILED(hr))
                 {
-                    throw CWMIException(kSource, __LINE__, hr);
+                    throw CWMIException(kBaseAppInstancesSource, __LINE__, hr);
                 }
                 auto* source = dynamic_cast<CCorvessaClassObject*>(object.Get());
                 if (source == nullptr)
@@ -308,7 +308,7 @@ void CCorvessaBaseApp::LogFilterCheckFailure(const wchar_t* operation, const CSt
         text.Format(L"CCorvessaProvixaApp::%s - Invalid value [%s] for property [%s] in filter.", operation,
                     value.GetString(), property.GetString());
     }
-    CWMIDebugLog::LogError(kSource, __LINE__, text, hr);
+    CWMIDebugLog::LogError(kBaseAppInstancesSource, __LINE__, text, hr);
 }
 
 HRESULT CCorvessaBaseApp::CheckGetInstanceFilter(IWmipUserEntry* entry, const CString& typeName, CWmipQuery* query,
@@ -411,7 +411,7 @@ HRESULT CCorvessaBaseApp::GetInstancesOfDerivedTypes(const std::vector<CString>&
         text.Format(L"CCorvessaProvixaApp::GetInstancesOfDerivedTypes - handled GetCount request; returning total row "
                     L"count (%d).",
                     static_cast<int>(info.totalCount));
-        CWMIDebugLog::LogInfo(kSource, __LINE__, text);
+        CWMIDebugLog::LogInfo(kBaseAppInstancesSource, __LINE__, text);
         return S_OK;
     }
     const std::vector<CorvessaPagePlanner::TypeCount> layout(counts.begin(), counts.end());

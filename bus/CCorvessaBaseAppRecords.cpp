@@ -25,7 +25,7 @@ using brontel::utility::CWMIException;
 
 namespace {
 
-constexpr wchar_t kSource[] = L"CorvessaBaseApp";
+constexpr wchar_t kBaseAppRecordsSource[] = L"CorvessaBaseApp";
 constexpr wchar_t kDirectoryClass[] = L"Bnt_Directory";
 
 // The error line of a failed filter check: the property alone, or the value and property.
@@ -34,7 +34,7 @@ void LogCannotView(const wchar_t* operation, const CWmipClassMapper& mapper, HRE
     CString text;
     text.Format(L"CCorvessaProvixaApp::%s - Failed, cannot view requested type: %s.", operation,
                 mapper.GetClassName().GetString());
-    CWMIDebugLog::LogError(kSource, __LINE__, text, hr);
+    CWMIDebugLog::LogError(kBaseAppRecordsSource, __LINE__, text, hr);
 }
 
 // The next instance of an open enumeration; null for a row the mapper skips. Throws
@@ -45,7 +45,7 @@ ComPtr<IWbemClassObject> NextObject(CWmipClassMapper& mapper)
     const HRESULT hr = mapper.NextInstance(&object, 0);
     if (FAILED(hr))
     {
-        throw CWMIException(kSource, __LINE__, hr);
+        throw CWMIException(kBaseAppRecordsSource, __LINE__, hr);
     }
     return object;
 }
@@ -67,7 +67,7 @@ HRESULT CCorvessaBaseApp::GetMultimediaObjectData(const std::string& token, cons
         const std::unique_ptr<CWmipQuery> query = CWmipQuery::CreateFromQuery(wql.GetString());
         if (!query)
         {
-            throw CWMIException(kSource, __LINE__, WBEM_E_INVALID_QUERY);
+            throw CWMIException(kBaseAppRecordsSource, __LINE__, WBEM_E_INVALID_QUERY);
         }
         EntryLease lease;
         std::unique_ptr<CWmipClassMapper> mapper;
@@ -78,7 +78,7 @@ HRESULT CCorvessaBaseApp::GetMultimediaObjectData(const std::string& token, cons
         }
         if (FAILED(hr))
         {
-            CWMIDebugLog::LogError(kSource, __LINE__,
+            CWMIDebugLog::LogError(kBaseAppRecordsSource, __LINE__,
                                    L"CCorvessaProvixaApp::GetMultimediaObjectData - Failed to get mapper for requested "
                                    L"query/object path (Bnt_MultimediaObject).",
                                    corvessa::kInvalidTypeName);
@@ -132,7 +132,7 @@ HRESULT CCorvessaBaseApp::GetMultimediaObjectData(const std::string& token, cons
     }
     catch (const CWMIException& e)
     {
-        CWMIDebugLog::LogError(kSource, __LINE__, e.GetMessage(), e.GetHResult(), nullptr, &e);
+        CWMIDebugLog::LogError(kBaseAppRecordsSource, __LINE__, e.GetMessage(), e.GetHResult(), nullptr, &e);
         throw CCorvessaException(CCorvessaException::kInvalidFilterKey, e);
     }
 }
@@ -147,8 +147,8 @@ HRESULT CCorvessaBaseApp::GetDirectories(const std::string& filter, InstanceList
     CWmipUserCacheEntry* entry = nullptr;
     if (cache == nullptr || FAILED(cache->GetUser(&entry)) || entry == nullptr)
     {
-        CWMIDebugLog::LogError(kSource, __LINE__, L"CCorvessaProvixaApp::GetDirectories - Failed to get user",
-                               WBEM_E_FAILED);
+        CWMIDebugLog::LogError(kBaseAppRecordsSource, __LINE__,
+                               L"CCorvessaProvixaApp::GetDirectories - Failed to get user", WBEM_E_FAILED);
         return WBEM_E_FAILED;
     }
     const EntryLease lease = m_sessions->LeaseEntry(entry);
@@ -195,14 +195,14 @@ HRESULT CCorvessaBaseApp::GetDirectories(const std::string& filter, InstanceList
     }
     catch (const CWMIException& e)
     {
-        CWMIDebugLog::LogError(kSource, __LINE__, e.GetMessage(), e.GetHResult(), nullptr, &e);
+        CWMIDebugLog::LogError(kBaseAppRecordsSource, __LINE__, e.GetMessage(), e.GetHResult(), nullptr, &e);
         // A failed read hands back no part of the list.
         directories.clear();
         if (e.GetHResult() == WBEM_E_INVALID_QUERY)
         {
             CString text;
             text.Format(L"CCorvessaProvixaApp::GetDirectories - The specified filter is invalid. [%S]", filter.c_str());
-            CWMIDebugLog::LogError(kSource, __LINE__, text, corvessa::kInvalidFilter);
+            CWMIDebugLog::LogError(kBaseAppRecordsSource, __LINE__, text, corvessa::kInvalidFilter);
             return corvessa::kInvalidFilter;
         }
         throw CCorvessaException(CCorvessaException::kGeneralExceptionKey, e);
@@ -260,7 +260,7 @@ HRESULT CCorvessaBaseApp::GetCardholderFromDirectory(const std::string& token, c
     }
     catch (const CWMIException& e)
     {
-        CWMIDebugLog::LogError(kSource, __LINE__, e.GetMessage(), e.GetHResult(), nullptr, &e);
+        CWMIDebugLog::LogError(kBaseAppRecordsSource, __LINE__, e.GetMessage(), e.GetHResult(), nullptr, &e);
         throw CCorvessaException(CCorvessaException::kGeneralExceptionKey, e);
     }
 }

@@ -18,7 +18,7 @@ using brontel::utility::CWMIException;
 
 namespace {
 
-constexpr wchar_t kSource[] = L"CorvessaBaseApp";
+constexpr wchar_t kBaseAppTypesSource[] = L"CorvessaBaseApp";
 
 }  // namespace
 
@@ -46,7 +46,7 @@ HRESULT CCorvessaBaseApp::GetTypes(const std::string& token, const std::string& 
     }
     CString text;
     text.Format(L"CCorvessaBaseApp::GetTypes took %ld ms", static_cast<long>(GetTickCount64() - start));
-    CWMIDebugLog::LogInfo(kSource, __LINE__, text);
+    CWMIDebugLog::LogInfo(kBaseAppTypesSource, __LINE__, text);
     return S_OK;
 }
 
@@ -77,12 +77,12 @@ HRESULT CCorvessaBaseApp::GetType(const std::string& token, const std::string& a
         CString text;
         text.Format(L"CCorvessaBaseApp::GetType took %ld ms to get type %s",
                     static_cast<long>(GetTickCount64() - start), name.GetString());
-        CWMIDebugLog::LogInfo(kSource, __LINE__, text);
+        CWMIDebugLog::LogInfo(kBaseAppTypesSource, __LINE__, text);
         return S_OK;
     }
     catch (const CWMIException& e)
     {
-        CWMIDebugLog::LogError(kSource, __LINE__, e.GetMessage(), e.GetHResult(), nullptr, &e);
+        CWMIDebugLog::LogError(kBaseAppTypesSource, __LINE__, e.GetMessage(), e.GetHResult(), nullptr, &e);
         throw CCorvessaException(CCorvessaException::kInvalidTypeNameKey, e);
     }
 }

@@ -30,7 +30,7 @@ using qpid::types::Variant;
 
 namespace {
 
-constexpr wchar_t kSource[] = L"CorvessaHelper";
+constexpr wchar_t kHelperSource[] = L"CorvessaHelper";
 
 // A value the property's type cannot take; a number is told the range its type takes, in the
 // words the WMI door's refusal uses.
@@ -68,14 +68,14 @@ auto LogPassingExceptions(const wchar_t* operation, int line, Work work) -> decl
     }
     catch (const CException& failure)
     {
-        CWMIDebugLog::LogError(kSource, line, L"", 0, &failure);
+        CWMIDebugLog::LogError(kHelperSource, line, L"", 0, &failure);
         throw;
     }
     catch (...)
     {
         CString text;
         text.Format(L"%s: Unexpected exception.", operation);
-        CWMIDebugLog::LogError(kSource, line, text);
+        CWMIDebugLog::LogError(kHelperSource, line, text);
         throw;
     }
 }
@@ -326,7 +326,7 @@ _variant_t CCorvessaHelper::ConvertFromQpidVariantToWMIVariant(const CString& pr
                     // Named with its limit, in the words the write's own refusal uses, and logged.
                     CString limit;
                     limit.Format(CWmipMessages::kBinaryTooLarge, propertyName.GetString());
-                    CWMIDebugLog::LogError(kSource, __LINE__, limit, WBEM_E_INVALID_PARAMETER);
+                    CWMIDebugLog::LogError(kHelperSource, __LINE__, limit, WBEM_E_INVALID_PARAMETER);
                     throw CCorvessaException::InvalidRequestItem(brontel::utility::ConvertCStringToUtf8(propertyName),
                                                                  brontel::utility::ConvertCStringToUtf8(limit));
                 }
@@ -472,7 +472,7 @@ _variant_t CCorvessaHelper::CreateSafeArrayVariantFromBinaryString(const std::st
             }
             if (length < 0)
             {
-                throw CWMIException(kSource, __LINE__, corvessa::kDecodingFailed,
+                throw CWMIException(kHelperSource, __LINE__, corvessa::kDecodingFailed,
                                     L"CCorvessaHelper::CreateSafeArrayVariantFromBinaryString: Failed to decode binary "
                                     L"string.");
             }
@@ -480,7 +480,7 @@ _variant_t CCorvessaHelper::CreateSafeArrayVariantFromBinaryString(const std::st
         const std::size_t size = isBase64 ? static_cast<std::size_t>(length) : text.size();
         if (size > CWmipInstanceWriter::kMaxBinaryBytes)
         {
-            throw CWMIException(kSource, __LINE__, WBEM_E_INVALID_PARAMETER,
+            throw CWMIException(kHelperSource, __LINE__, WBEM_E_INVALID_PARAMETER,
                                 L"CCorvessaHelper::CreateSafeArrayVariantFromBinaryString: The binary value is larger "
                                 L"than a binary property may hold (16 MiB).");
         }

@@ -20,7 +20,7 @@ using qpid::types::Variant;
 
 namespace {
 
-constexpr wchar_t kSource[] = L"CorvessaHelper";
+constexpr wchar_t kHelperChecksSource[] = L"CorvessaHelper";
 
 bool IsDigit(char c)
 {
@@ -135,7 +135,7 @@ bool CCorvessaHelper::IsSpecifiedValueInPossibleValues(CCorvessaClassObject& ser
     CString text;
     text.Format(L"CCorvessaHelper::IsSpecifiedValueInPossibleValues - Unexpected value type for property: %s::%s.",
                 served.GetClassNameW().GetString(), propertyName.GetString());
-    CWMIDebugLog::LogError(kSource, __LINE__, text);
+    CWMIDebugLog::LogError(kHelperChecksSource, __LINE__, text);
     return true;
 }
 

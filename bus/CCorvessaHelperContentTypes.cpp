@@ -10,7 +10,7 @@ using brontel::utility::CWMIDebugLog;
 
 namespace {
 
-constexpr wchar_t kSource[] = L"CorvessaHelper";
+constexpr wchar_t kHelperContentTypesSource[] = L"CorvessaHelper";
 
 }  // namespace
 
@@ -56,11 +56,11 @@ std::string CCorvessaHelper::GetMimeContentType(const std::string& bytes)
     }
     catch (const CException& failure)
     {
-        CWMIDebugLog::LogError(kSource, __LINE__, L"", 0, &failure);
+        CWMIDebugLog::LogError(kHelperContentTypesSource, __LINE__, L"", 0, &failure);
     }
     catch (...)
     {
-        CWMIDebugLog::LogError(kSource, __LINE__, L"");
+        CWMIDebugLog::LogError(kHelperContentTypesSource, __LINE__, L"");
     }
     const DWORD elapsed = GetTickCount() - start;
     if (elapsed != 0)
@@ -68,7 +68,7 @@ std::string CCorvessaHelper::GetMimeContentType(const std::string& bytes)
         CString text;
         text.Format(L"CCorvessaHelper::GetMimeContentType took %ld ms to determine content type",
                     static_cast<long>(elapsed));
-        CWMIDebugLog::LogInfo(kSource, __LINE__, text);
+        CWMIDebugLog::LogInfo(kHelperContentTypesSource, __LINE__, text);
     }
     return result;
 }

@@ -29,7 +29,7 @@ using brontel::utility::ConvertUtf8ToCString;
 
 namespace {
 
-constexpr wchar_t kSource[] = L"CorvessaQpidInstance";
+constexpr wchar_t kQpidInstanceSource[] = L"CorvessaQpidInstance";
 constexpr int kValidationLine = 427;
 
 CWMITypeInfo* TypeInfoOf(const CString& className)
@@ -301,7 +301,7 @@ void CCorvessaQpidInstance::ValidatePropertyValues(CWmipClassMapper* mapper, CCo
     {
         const _variant_t value = ConvertedValue(m_values, name, type, isBase64);
         if (!CCorvessaHelper::IsSpecifiedValueInPossibleValues(*served, name, value))
-            CWmipPropertyRefusal::ThrowNamed(kSource, kValidationLine, WBEM_E_INVALID_PARAMETER,
+            CWmipPropertyRefusal::ThrowNamed(kQpidInstanceSource, kValidationLine, WBEM_E_INVALID_PARAMETER,
                                              CWmipMessages::kInvalidProperty, name);
     }
 }

@@ -21,7 +21,7 @@ using qpid::types::Variant;
 
 namespace {
 
-constexpr wchar_t kSource[] = L"CorvessaQpidType";
+constexpr wchar_t kQpidTypeSource[] = L"CorvessaQpidType";
 constexpr int kUnsupportedTypeLine = 167;
 
 // Releases a signature object that NextMethod handed out.
@@ -77,7 +77,7 @@ std::string CCorvessaQpidType::GetQpidTypeString(const long& cimType)
     }
     CString text;
     text.Format(L"CCorvessaQpidType::GetQpidTypeString doesn't support type %ld", cimType);
-    brontel::utility::CWMIDebugLog::LogInfo(kSource, kUnsupportedTypeLine, text);
+    brontel::utility::CWMIDebugLog::LogInfo(kQpidTypeSource, kUnsupportedTypeLine, text);
     return std::string();
 }
 

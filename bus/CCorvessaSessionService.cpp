@@ -17,7 +17,7 @@ using brontel::utility::CWMIDebugLog;
 
 namespace {
 
-constexpr wchar_t kSource[] = L"CorvessaBaseApp";
+constexpr wchar_t kSessionServiceSource[] = L"CorvessaBaseApp";
 constexpr wchar_t kCorvessaKey[] = L"SOFTWARE\\Brontel\\Ivarune\\Corvessa";
 constexpr char kUnknownTokenMessage[] =
     "An add authentication request must be called prior to use of this session token.";
@@ -38,7 +38,7 @@ void RecordApplicationId(std::vector<std::string>& ids, const std::string& appli
 // A log-out, asked or swept, whose token names a user the cache no longer holds.
 void LogUserNotFoundForToken()
 {
-    CWMIDebugLog::LogInfo(kSource, __LINE__,
+    CWMIDebugLog::LogInfo(kSessionServiceSource, __LINE__,
                           L"CCorvessaProvixaApp::DeleteAuthentication - Warning - was not able to find "
                           L"corresponding user for token.");
 }
@@ -211,10 +211,10 @@ HRESULT CCorvessaSessionService::GetUserCacheEntryForToken(const std::string& to
     if (asked)
     {
         CWMIDebugLog::LogError(
-            kSource, __LINE__,
+            kSessionServiceSource, __LINE__,
             L"CCorvessaProvixaApp::GetUserCacheEntryForToken - The user cache did not find the user.", hr);
     }
-    CWMIDebugLog::LogError(kSource, __LINE__,
+    CWMIDebugLog::LogError(kSessionServiceSource, __LINE__,
                            L"CCorvessaProvixaApp::GetUserCacheEntryForToken - Failed, invalid authentication token. "
                            L"User must authenticate.",
                            corvessa::kInvalidSessionToken);

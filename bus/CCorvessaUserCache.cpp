@@ -14,7 +14,7 @@ using brontel::utility::CWMIDebugLog;
 
 namespace {
 
-constexpr wchar_t kSource[] = L"CorvessaUserCache";
+constexpr wchar_t kUserCacheSource[] = L"CorvessaUserCache";
 constexpr char kAuthenticationFailed[] = "Authentication failed.";
 
 // Runs a look-up: a refused login is logged and thrown on; a library failure is logged and
@@ -29,16 +29,16 @@ HRESULT RunLookUp(Work&& work) NO_THREAD_SAFETY_ANALYSIS
     }
     catch (const CCorvessaException& e)
     {
-        CWMIDebugLog::LogError(kSource, __LINE__, e.ErrorMessageCString(), corvessa::kFailedToAuthenticate);
+        CWMIDebugLog::LogError(kUserCacheSource, __LINE__, e.ErrorMessageCString(), corvessa::kFailedToAuthenticate);
         throw;
     }
     catch (const CException& e)
     {
-        CWMIDebugLog::LogError(kSource, __LINE__, L"CCorvessaWMIUserCache::GetUser", WBEM_E_FAILED, &e);
+        CWMIDebugLog::LogError(kUserCacheSource, __LINE__, L"CCorvessaWMIUserCache::GetUser", WBEM_E_FAILED, &e);
     }
     catch (...)
     {
-        CWMIDebugLog::LogError(kSource, __LINE__,
+        CWMIDebugLog::LogError(kUserCacheSource, __LINE__,
                                L"CCorvessaWMIUserCache::GetUser - Unspecified error while getting user", WBEM_E_FAILED);
     }
     return WBEM_E_FAILED;
@@ -65,7 +65,7 @@ HRESULT CCorvessaUserCache::GetUser(CWmipUserCacheEntry** entry)
             // An entry over a user that is not logged in would answer every request as nobody.
             if (!user->LoginAsSA())
             {
-                CWMIDebugLog::LogError(kSource, __LINE__,
+                CWMIDebugLog::LogError(kUserCacheSource, __LINE__,
                                        L"CCorvessaWMIUserCache::GetUser - Unable to log in the system account.",
                                        WBEM_E_FAILED);
                 return WBEM_E_FAILED;
@@ -117,13 +117,13 @@ HRESULT CCorvessaUserCache::ReleaseUser(CWmipUserCacheEntry* entry)
     const CWmipUserCachePool::GiveBackResult given = Pool().GiveBack(entry);
     if (given == CWmipUserCachePool::GiveBackResult::NotHeld)
     {
-        CWMIDebugLog::LogError(kSource, __LINE__, L"CCorvessaWMIUserCache::ReleaseUser - Unknown user entry.",
+        CWMIDebugLog::LogError(kUserCacheSource, __LINE__, L"CCorvessaWMIUserCache::ReleaseUser - Unknown user entry.",
                                WBEM_E_FAILED);
         return WBEM_E_FAILED;
     }
     if (given == CWmipUserCachePool::GiveBackResult::OverReleased)
     {
-        CWMIDebugLog::LogError(kSource, __LINE__, L"User object was released more than it was acquired");
+        CWMIDebugLog::LogError(kUserCacheSource, __LINE__, L"User object was released more than it was acquired");
     }
     // Also those whose last holder (a mapper) lowered the count without the cache.
     GarbageCollect();

@@ -14,7 +14,7 @@ using brontel::utility::PublicPrivateKeyEncryptionUtility;
 
 namespace {
 
-constexpr wchar_t kSource[] = L"CorvessaAuthenticationUtility";
+constexpr wchar_t kCorvessaAuthenticationUtilitySource[] = L"CorvessaAuthenticationUtility";
 
 }  // namespace
 
@@ -29,7 +29,7 @@ HRESULT CorvessaAuthenticationUtility::GenerateEncryptionKeys()
         CString text;
         text.Format(L"CorvessaAuthenticationUtility::GenerateEncryptionKeys failed with error code 0x%x. ",
                     static_cast<unsigned>(hr));
-        CWMIDebugLog::LogError(kSource, __LINE__, text, hr);
+        CWMIDebugLog::LogError(kCorvessaAuthenticationUtilitySource, __LINE__, text, hr);
         return hr;
     }
     SetKeys(std::move(publicKey), std::move(privateKey));
@@ -43,7 +43,7 @@ HRESULT CorvessaAuthenticationUtility::Decrypt(const std::string& cipherText, st
     {
         CString text;
         text.Format(L"CorvessaAuthenticationUtility::Decrypt failed with error code 0x%x. ", static_cast<unsigned>(hr));
-        CWMIDebugLog::LogError(kSource, __LINE__, text, hr);
+        CWMIDebugLog::LogError(kCorvessaAuthenticationUtilitySource, __LINE__, text, hr);
     }
     return hr;
 }
@@ -57,7 +57,8 @@ std::string CorvessaAuthenticationUtility::GenerateToken() const
     catch (const qpid::types::Exception&)
     {
         // A predictable token would let anyone take over a session: no token at all instead.
-        throw CWMIException(kSource, __LINE__, E_FAIL, CCorvessaException::kNoRandomTokenText);
+        throw CWMIException(kCorvessaAuthenticationUtilitySource, __LINE__, E_FAIL,
+                            CCorvessaException::kNoRandomTokenText);
     }
 }
 

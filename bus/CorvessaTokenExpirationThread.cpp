@@ -11,7 +11,7 @@ using brontel::utility::CWMIDebugLog;
 
 namespace {
 
-constexpr wchar_t kSource[] = L"CorvessaTokenExpirationThread";
+constexpr wchar_t kCorvessaTokenExpirationThreadSource[] = L"CorvessaTokenExpirationThread";
 
 }  // namespace
 
@@ -63,11 +63,13 @@ bool CorvessaTokenExpirationThread::SweepIfDue(ULONGLONG& lastSweep)
     }
     catch (const CException& e)
     {
-        CWMIDebugLog::LogError(kSource, __LINE__, L"The session token sweep failed.", E_FAIL, &e);
+        CWMIDebugLog::LogError(kCorvessaTokenExpirationThreadSource, __LINE__, L"The session token sweep failed.",
+                               E_FAIL, &e);
     }
     catch (...)
     {
-        CWMIDebugLog::LogError(kSource, __LINE__, L"The session token sweep failed.", E_FAIL);
+        CWMIDebugLog::LogError(kCorvessaTokenExpirationThreadSource, __LINE__, L"The session token sweep failed.",
+                               E_FAIL);
     }
     return true;
 }

@@ -11,7 +11,7 @@ namespace corvessa {
 
 namespace {
 
-constexpr wchar_t kSource[] = L"EventSubscriptionManager";
+constexpr wchar_t kEventFilterCheckSource[] = L"EventSubscriptionManager";
 // In-process server and handler, local and remote server.
 constexpr DWORD kCheckerContext = 0x17;
 
@@ -61,7 +61,7 @@ bool EventFilterCheck::IsFilterAccepted(const std::string& filter)
     if (!checker)
     {
         brontel::utility::CWMIDebugLog::LogInfo(
-            kSource, __LINE__,
+            kEventFilterCheckSource, __LINE__,
             L"EventSubscriptionManager::ValidateEventSubscriptionFilter - Warning - the event filter checker is not "
             L"available; the filter is accepted without a check.");
         return true;

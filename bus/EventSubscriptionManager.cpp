@@ -29,8 +29,8 @@ namespace corvessa {
 
 namespace {
 
-constexpr wchar_t kSource[] = L"EventSubscriptionManager";
-constexpr wchar_t kCorvessaKey[] = L"SOFTWARE\\Brontel\\Ivarune\\Corvessa";
+constexpr wchar_t kEventSubscriptionManagerSource[] = L"EventSubscriptionManager";
+constexpr wchar_t kCorvessaRegistryKey[] = L"SOFTWARE\\Brontel\\Ivarune\\Corvessa";
 
 constexpr char kDoesNotExistKey[] = "corvessa.eventsubscription.subscriptiondoesnotexist";
 constexpr char kIsDisabledKey[] = "corvessa.eventsubscription.subscriptionisdisabled";
@@ -38,7 +38,7 @@ constexpr char kNotOwnerKey[] = "corvessa.eventsubscription.userisnotsubscriptio
 
 std::int32_t ReadPeriod(const wchar_t* name, std::int32_t fallback)
 {
-    const CBntRegistry key(true, kCorvessaKey);
+    const CBntRegistry key(true, kCorvessaRegistryKey);
     DWORD minutes = 0;
     return key.GetDWORDValue(name, &minutes) ? static_cast<std::int32_t>(minutes) : fallback;
 }
@@ -93,8 +93,8 @@ CBntDateTime EventSubscriptionManager::Now() const
 
 CCorvessaException EventSubscriptionManager::DatabaseFailure(const CException& failure, int line)
 {
-    brontel::utility::CWMIDebugLog::LogError(kSource, line, L"EventSubscriptionManager - database failure",
-                                             WBEM_E_FAILED, &failure);
+    brontel::utility::CWMIDebugLog::LogError(kEventSubscriptionManagerSource, line,
+                                             L"EventSubscriptionManager - database failure", WBEM_E_FAILED, &failure);
     return CCorvessaException(static_cast<long>(WBEM_E_FAILED));
 }
 
@@ -340,7 +340,7 @@ void EventSubscriptionManager::SendEventSubscriptionToEventContextProvider(const
         if (wrapper == nullptr)
         {
             brontel::utility::CWMIDebugLog::LogInfo(
-                kSource, __LINE__,
+                kEventSubscriptionManagerSource, __LINE__,
                 L"EventSubscriptionManager::SendEventSubscriptionToEventContextProvider - Warning - no bus interface; "
                 L"the change notice is not sent.");
             return;
@@ -353,7 +353,7 @@ void EventSubscriptionManager::SendEventSubscriptionToEventContextProvider(const
         catch (...)
         {
             brontel::utility::CWMIDebugLog::LogError(
-                kSource, __LINE__,
+                kEventSubscriptionManagerSource, __LINE__,
                 L"EventSubscriptionManager::SendEventSubscriptionToEventContextProvider - the bus interface failed to "
                 L"send the change notice.");
         }

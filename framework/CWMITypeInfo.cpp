@@ -25,7 +25,7 @@ using brontel::utility::CWMIDebugLog;
 using brontel::utility::CWMIException;
 
 namespace {
-constexpr wchar_t kSource[] = L"CWMITypeInfo.cpp";
+constexpr wchar_t kWMITypeInfoSource[] = L"CWMITypeInfo.cpp";
 constexpr wchar_t kDisplayNameQualifier[] = L"DisplayName";
 constexpr wchar_t kUDFTableIdAttribute[] = L"UDFTableId";
 constexpr LONG kStringArrayFlavor = 3;
@@ -98,15 +98,15 @@ auto Logged(const wchar_t* what, Step step) -> decltype(step())
     }
     catch (const CWMIException& error)
     {
-        CWMIDebugLog::LogError(kSource, __LINE__, what, error.GetHResult(), nullptr, &error);
+        CWMIDebugLog::LogError(kWMITypeInfoSource, __LINE__, what, error.GetHResult(), nullptr, &error);
     }
     catch (const CException& error)
     {
-        CWMIDebugLog::LogError(kSource, __LINE__, what, WBEM_E_FAILED, &error);
+        CWMIDebugLog::LogError(kWMITypeInfoSource, __LINE__, what, WBEM_E_FAILED, &error);
     }
     catch (const std::exception&)
     {
-        CWMIDebugLog::LogError(kSource, __LINE__, what, WBEM_E_FAILED);
+        CWMIDebugLog::LogError(kWMITypeInfoSource, __LINE__, what, WBEM_E_FAILED);
     }
     return nullptr;
 }
@@ -311,7 +311,7 @@ void CWMITypeInfo::AddPropertyAttribute(const CString& property, const CString& 
     {
         CString text;
         text.Format(L"CWMITypeInfo::GetPropertyQualifierSet failed for %s.", property.GetString());
-        CWMIDebugLog::LogError(kSource, __LINE__, text, hr);
+        CWMIDebugLog::LogError(kWMITypeInfoSource, __LINE__, text, hr);
         return;
     }
     VARIANT copy = value;
@@ -359,7 +359,7 @@ void CWMITypeInfo::AddPropertyValues(const CString& property, const std::map<CSt
     {
         CString text;
         text.Format(L"CWMITypeInfo::AddPropertyValues failed for property %s.", property.GetString());
-        CWMIDebugLog::LogError(kSource, __LINE__, text, hr);
+        CWMIDebugLog::LogError(kWMITypeInfoSource, __LINE__, text, hr);
     }
 }
 
@@ -584,7 +584,7 @@ std::shared_ptr<CCorvessaClassObject> CWMITypeInfo::GetUserDefinition(IWmipUserE
     });
     // Never the lists built for nobody in particular: they may name records the user may not see.
     if (definition == nullptr)
-        throw CWMIException(kSource, __LINE__, WBEM_E_FAILED);
+        throw CWMIException(kWMITypeInfoSource, __LINE__, WBEM_E_FAILED);
     return definition;
 }
 
@@ -643,7 +643,7 @@ CWMITypeInfo::ClassObjectPtr CWMITypeInfo::BuildWith(CWmipMapper& mapper, BOOL s
     {
         CString text;
         text.Format(L"CWMITypeInfo could not build the class definition of %s.", m_className.GetString());
-        CWMIDebugLog::LogError(kSource, __LINE__, text, FAILED(hr) ? hr : WBEM_E_FAILED);
+        CWMIDebugLog::LogError(kWMITypeInfoSource, __LINE__, text, FAILED(hr) ? hr : WBEM_E_FAILED);
         return nullptr;
     }
     // Start from the registered definition so its class qualifiers ("UDFTableId") stay;
@@ -722,7 +722,7 @@ CWMITypeInfo::ClassObjectPtr CWMITypeInfo::GetTypeInformation()
         CString text;
         text.Format(L"CWMITypeInfo::GetTypeInformation took %ld ms for type %s", static_cast<LONG>(elapsed),
                     m_className.GetString());
-        CWMIDebugLog::LogInfo(kSource, __LINE__, text, nullptr, false);
+        CWMIDebugLog::LogInfo(kWMITypeInfoSource, __LINE__, text, nullptr, false);
     }
     return result;
 }
@@ -757,7 +757,7 @@ std::shared_ptr<CAcsUser> CWMITypeInfo::GetSAUser()
         auto user = std::make_shared<CAcsUser>();
         if (!user->LoginAsSA())
         {
-            CWMIDebugLog::LogError(kSource, __LINE__, L"CWMITypeInfo::GetSAUser could not log in as SA.",
+            CWMIDebugLog::LogError(kWMITypeInfoSource, __LINE__, L"CWMITypeInfo::GetSAUser could not log in as SA.",
                                    WBEM_E_FAILED);
             return nullptr;
         }

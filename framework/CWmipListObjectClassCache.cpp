@@ -10,7 +10,7 @@
 using brontel::utility::CWMIDebugLog;
 
 namespace {
-constexpr const wchar_t* kSourceFile = L"wpListObjectClassCache.cpp";
+constexpr const wchar_t* kListObjectClassCacheSourceFile = L"wpListObjectClassCache.cpp";
 }
 
 CWmipListObjectClassCache::CWmipListObjectClassCache(const CAcsUser* connection, DBConnectionManager* manager)
@@ -37,7 +37,7 @@ CWmipListObjectClassCache::CWmipListObjectClassCache(const CAcsUser* connection,
             // The table name becomes SQL text and a class name: only an identifier is served.
             if (!CSqlText::IsValidIdentifier(std::wstring_view(descriptor.table, descriptor.table.GetLength()), false))
             {
-                CWMIDebugLog::LogError(kSourceFile, __LINE__,
+                CWMIDebugLog::LogError(kListObjectClassCacheSourceFile, __LINE__,
                                        L"User-defined list with an invalid table skipped: " + descriptor.table);
                 continue;
             }
@@ -47,7 +47,8 @@ CWmipListObjectClassCache::CWmipListObjectClassCache(const CAcsUser* connection,
     }
     catch (const CDBException& e)
     {
-        CWMIDebugLog::LogError(kSourceFile, __LINE__, L"Unable to load the user-defined lists.", 0, &e);
+        CWMIDebugLog::LogError(kListObjectClassCacheSourceFile, __LINE__, L"Unable to load the user-defined lists.", 0,
+                               &e);
     }
 }
 

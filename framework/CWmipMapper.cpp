@@ -27,7 +27,7 @@ using brontel::utility::CWMIException;
 
 namespace {
 
-constexpr const wchar_t* kSourceFile = L"wpmapper.cpp";
+constexpr const wchar_t* kMapperSourceFile = L"wpmapper.cpp";
 
 // Raises the internal trust counter for the scope of a nested call made as the system.
 class BackdoorScope
@@ -72,7 +72,7 @@ public:
                 return;
             if (FAILED(CoRevertToSelf()))
             {
-                CWMIDebugLog::LogError(kSourceFile, __LINE__, L"Unable to impersonate self.");
+                CWMIDebugLog::LogError(kMapperSourceFile, __LINE__, L"Unable to impersonate self.");
                 return;
             }
             m_restoreClient = true;
@@ -82,7 +82,7 @@ public:
         const HRESULT hr = CoImpersonateClient();
         m_revertClient = SUCCEEDED(hr) && !m_wasImpersonating;
         if (FAILED(hr) && hr != RPC_E_NO_CONTEXT)
-            CWMIDebugLog::LogError(kSourceFile, __LINE__, L"Unable to impersonate client", hr);
+            CWMIDebugLog::LogError(kMapperSourceFile, __LINE__, L"Unable to impersonate client", hr);
     }
     ~IdentityScope()
     {
@@ -323,10 +323,10 @@ HRESULT CWmipMapper::GetObject(const wchar_t* path, IWbemClassObject** object, i
         return WBEM_E_INVALID_PARAMETER;
     *object = nullptr;
     const CString pathText(path != nullptr ? path : L"");
-    CWMIDebugLog::LogInfo(kSourceFile, __LINE__, CString(L"GetObject(") + pathText + L")", nullptr, false);
+    CWMIDebugLog::LogInfo(kMapperSourceFile, __LINE__, CString(L"GetObject(") + pathText + L")", nullptr, false);
     if (m_services == nullptr)
     {
-        CWMIDebugLog::LogError(kSourceFile, __LINE__, L"Failed to retrieve class", WBEM_E_FAILED);
+        CWMIDebugLog::LogError(kMapperSourceFile, __LINE__, L"Failed to retrieve class", WBEM_E_FAILED);
         return WBEM_E_FAILED;
     }
 
@@ -353,7 +353,7 @@ HRESULT CWmipMapper::GetObject(const wchar_t* path, IWbemClassObject** object, i
     std::unique_ptr<BackdoorScope> trust;
     if (asSystem != 0)
     {
-        CWMIDebugLog::LogInfo(kSourceFile, __LINE__, L"Acting as system", nullptr, false);
+        CWMIDebugLog::LogInfo(kMapperSourceFile, __LINE__, L"Acting as system", nullptr, false);
         trust = std::make_unique<BackdoorScope>();
         IWmipFrameworkHost* host = IWmipFrameworkHost::Current();
         _variant_t value(static_cast<LONG>(host != nullptr ? host->GetHostTrustValue() : 0));
@@ -377,11 +377,11 @@ HRESULT CWmipMapper::GetObject(const wchar_t* path, IWbemClassObject** object, i
     }
     if (SUCCEEDED(hr))
     {
-        CWMIDebugLog::LogInfo(kSourceFile, __LINE__, CString(L"Retrieved class ") + pathText, nullptr, false);
+        CWMIDebugLog::LogInfo(kMapperSourceFile, __LINE__, CString(L"Retrieved class ") + pathText, nullptr, false);
     }
     else
     {
-        CWMIDebugLog::LogError(kSourceFile, __LINE__, L"Failed to retrieve class", hr);
+        CWMIDebugLog::LogError(kMapperSourceFile, __LINE__, L"Failed to retrieve class", hr);
         if (*object != nullptr)
         {
             (*object)->Release();

@@ -21,7 +21,7 @@ using brontel::utility::CWMIException;
 
 namespace {
 
-constexpr const wchar_t* kSourceFile = L"wpmapper.cpp";
+constexpr const wchar_t* kMapperQuerySourceFile = L"wpmapper.cpp";
 
 // The first property a comparison of the expression names for which `test` holds; empty
 // when there is none.
@@ -48,8 +48,9 @@ void CheckLiterals(const WqlExpression& expression, const std::function<CIMTYPE(
             CheckLiterals(*operand, typeOf, door);
         return;
     }
-    CWmipQueryRefusal::CheckLiteral(kSourceFile, __LINE__, expression.GetProperty(), typeOf(expression.GetProperty()),
-                                    expression.GetOperator(), expression.GetLiteral().ToWqlText(), door);
+    CWmipQueryRefusal::CheckLiteral(kMapperQuerySourceFile, __LINE__, expression.GetProperty(),
+                                    typeOf(expression.GetProperty()), expression.GetOperator(),
+                                    expression.GetLiteral().ToWqlText(), door);
 }
 
 }  // namespace
@@ -101,7 +102,7 @@ HRESULT CWmipMapper::SetQuery(CWmipQuery* query)
         {
             CString text;
             text.Format(CWmipMessages::kSelectUnknownProperty, selected.GetString(), m_className.GetString());
-            throw CWMIException(kSourceFile, __LINE__, WBEM_E_INVALID_QUERY, text);
+            throw CWMIException(kMapperQuerySourceFile, __LINE__, WBEM_E_INVALID_QUERY, text);
         }
     }
     const WqlExpression* where = query->GetWhereExpression();
@@ -111,7 +112,7 @@ HRESULT CWmipMapper::SetQuery(CWmipQuery* query)
         where != nullptr ? FirstPropertyWhere(*where, [this](const CString& p) { return IsWithheldProperty(p); })
                          : CString();
     if (!withheld.IsEmpty())
-        throw CWmipQueryRefusal::Withheld(kSourceFile, __LINE__, withheld, CWmipQueryRefusal::Use::Where);
+        throw CWmipQueryRefusal::Withheld(kMapperQuerySourceFile, __LINE__, withheld, CWmipQueryRefusal::Use::Where);
     // A WHERE term on a name the class does not have is the caller's mistake, named as such
     // (a mapper that maps its terms itself would otherwise hand the database a statement it
     // refuses with a bare failure). Without a class definition nothing is known to be missing.
@@ -124,7 +125,7 @@ HRESULT CWmipMapper::SetQuery(CWmipQuery* query)
         {
             CString text;
             text.Format(CWmipMessages::kWhereUnknownProperty, unknown.GetString(), m_className.GetString());
-            throw CWMIException(kSourceFile, __LINE__, WBEM_E_INVALID_QUERY, text);
+            throw CWMIException(kMapperQuerySourceFile, __LINE__, WBEM_E_INVALID_QUERY, text);
         }
         // Every literal is read by its property's type before any mapper sees its comparison: a
         // mapper that maps a comparison itself (a property on a column of another name) would
@@ -149,7 +150,7 @@ HRESULT CWmipMapper::SetQuery(CWmipQuery* query)
         // Every refusal of the WHERE clause reaches the caller as an invalid query.
         if (e.GetHResult() == WBEM_E_INVALID_QUERY)
             throw;
-        throw CWMIException(kSourceFile, __LINE__, WBEM_E_INVALID_QUERY, e.GetText());
+        throw CWMIException(kMapperQuerySourceFile, __LINE__, WBEM_E_INVALID_QUERY, e.GetText());
     }
     return S_OK;
 }

@@ -21,7 +21,7 @@ using brontel::utility::CWMIDebugLog;
 using brontel::utility::CWMIException;
 
 namespace {
-constexpr wchar_t kSource[] = L"CWmipMapperRegistry.cpp";
+constexpr wchar_t kMapperRegistrySource[] = L"CWmipMapperRegistry.cpp";
 constexpr wchar_t kRootClass[] = L"Bnt_Element";
 constexpr wchar_t kUserClass[] = L"Bnt_User";
 constexpr ULONGLONG kRefreshMinutes = 10;
@@ -254,7 +254,7 @@ void CWmipMapperRegistry::RefuseClass(const CString& className, const CString& m
 {
     CString text;
     text.Format(L"CWmipMapperRegistry: class %s is not loaded: %s", className.GetString(), missing.GetString());
-    CWMIDebugLog::LogError(kSource, __LINE__, text, WBEM_E_INVALID_CLASS);
+    CWMIDebugLog::LogError(kMapperRegistrySource, __LINE__, text, WBEM_E_INVALID_CLASS);
     m_classes.erase(UpperName(className));
     for (auto& [superclass, derived] : m_derivedTypes)
         std::erase_if(derived, [&](const CString& name) { return name.CompareNoCase(className) == 0; });
@@ -554,7 +554,7 @@ CWMITypeInfo* CWmipMapperRegistry::GetTypeInfo(const CString& className, bool sk
         CString text;
         text.Format(L"CWmipMapperRegistry::GetTypeInfo took %ld ms for type %s", static_cast<LONG>(elapsed),
                     className.GetString());
-        CWMIDebugLog::LogInfo(kSource, __LINE__, text);
+        CWMIDebugLog::LogInfo(kMapperRegistrySource, __LINE__, text);
     }
     return typeInfo;
 }
@@ -638,7 +638,7 @@ MapperFactory CWmipMapperRegistry::ListMapperFactoryFor(const CWmipListDescripto
     CheckedRecursiveMutexLock guard(m_lazyLock);
     // A list the catalogue names is served: without its factory that is a failure, not "no such class".
     if (!m_listMapperFactory)
-        throw CWMIException(kSource, __LINE__, WBEM_E_FAILED, kNoListMappers, true);
+        throw CWMIException(kMapperRegistrySource, __LINE__, WBEM_E_FAILED, kNoListMappers, true);
     return m_listMapperFactory(descriptor);
 }
 
@@ -655,7 +655,7 @@ std::unique_ptr<CCorvessaClassObject> CWmipMapperRegistry::NewUndeclaredClassDef
         text.Format(L"CWmipMapperRegistry: the definitions of the classes WMI keeps are not installed; class %s is "
                     L"unknown.",
                     className.GetString());
-        CWMIDebugLog::LogError(kSource, __LINE__, text, WBEM_E_INVALID_CLASS);
+        CWMIDebugLog::LogError(kMapperRegistrySource, __LINE__, text, WBEM_E_INVALID_CLASS);
         return nullptr;
     }
     return definitions(className);
@@ -684,7 +684,7 @@ void CWmipMapperRegistry::RegisterListClassesLocked()
     // factory clears the stamp.
     if (!m_listMapperFactory)
     {
-        CWMIDebugLog::LogError(kSource, __LINE__, kNoListMappers, WBEM_E_FAILED);
+        CWMIDebugLog::LogError(kMapperRegistrySource, __LINE__, kNoListMappers, WBEM_E_FAILED);
         return;
     }
     const std::shared_ptr<CAcsUser> administrator = GetSAUser();
@@ -726,7 +726,7 @@ void CWmipMapperRegistry::RegisterUDFData()
             }
             catch (const CException& error)
             {
-                CWMIDebugLog::LogError(kSource, __LINE__, L"CWmipMapperRegistry::RegisterUDFData failed.",
+                CWMIDebugLog::LogError(kMapperRegistrySource, __LINE__, L"CWmipMapperRegistry::RegisterUDFData failed.",
                                        WBEM_E_FAILED, &error);
             }
         }
@@ -769,14 +769,14 @@ void CWmipMapperRegistry::RegisterUDFData()
     }
     catch (const CException& error)
     {
-        CWMIDebugLog::LogError(kSource, __LINE__, L"CWmipMapperRegistry::LoadUDFSystemTypeDisplayNames failed.",
-                               WBEM_E_FAILED, &error);
+        CWMIDebugLog::LogError(kMapperRegistrySource, __LINE__,
+                               L"CWmipMapperRegistry::LoadUDFSystemTypeDisplayNames failed.", WBEM_E_FAILED, &error);
         return;
     }
     CString text;
     text.Format(L"CWmipMapperRegistry::LoadUDFSystemTypeDisplayNames took %ld ms",
                 static_cast<LONG>(GetTickCount() - start));
-    CWMIDebugLog::LogInfo(kSource, __LINE__, text);
+    CWMIDebugLog::LogInfo(kMapperRegistrySource, __LINE__, text);
 }
 
 void CWmipMapperRegistry::RefreshAvailableUserPermissions(CWMITypeInfo* typeInfo)
@@ -800,18 +800,19 @@ void CWmipMapperRegistry::RefreshAvailableUserPermissions(CWMITypeInfo* typeInfo
     }
     catch (const CWMIException& error)
     {
-        CWMIDebugLog::LogError(kSource, __LINE__, L"CWmipMapperRegistry::RefreshAvailableUserPermissions failed.",
-                               error.GetHResult(), nullptr, &error);
+        CWMIDebugLog::LogError(kMapperRegistrySource, __LINE__,
+                               L"CWmipMapperRegistry::RefreshAvailableUserPermissions failed.", error.GetHResult(),
+                               nullptr, &error);
     }
     catch (const CException& error)
     {
-        CWMIDebugLog::LogError(kSource, __LINE__, L"CWmipMapperRegistry::RefreshAvailableUserPermissions failed.",
-                               WBEM_E_FAILED, &error);
+        CWMIDebugLog::LogError(kMapperRegistrySource, __LINE__,
+                               L"CWmipMapperRegistry::RefreshAvailableUserPermissions failed.", WBEM_E_FAILED, &error);
     }
     catch (const std::exception&)
     {
-        CWMIDebugLog::LogError(kSource, __LINE__, L"CWmipMapperRegistry::RefreshAvailableUserPermissions failed.",
-                               WBEM_E_FAILED);
+        CWMIDebugLog::LogError(kMapperRegistrySource, __LINE__,
+                               L"CWmipMapperRegistry::RefreshAvailableUserPermissions failed.", WBEM_E_FAILED);
     }
     m_refreshingPermissions = false;
 }

@@ -20,7 +20,7 @@ HRESULT NewSignature(IWbemClassObject* definition, ComPtr<IWbemClassObject>& sig
     return CreateWbemClass(L"__PARAMETERS", nullptr, &signature);
 }
 
-HRESULT PutQualifier(IWbemQualifierSet* qualifiers, const wchar_t* name, _variant_t value)
+HRESULT PutMethodQualifier(IWbemQualifierSet* qualifiers, const wchar_t* name, _variant_t value)
 {
     return qualifiers != nullptr ? qualifiers->Put(name, &value, 0) : WBEM_E_FAILED;
 }
@@ -58,9 +58,9 @@ HRESULT CWmipMethodSignatures::AddTo(const std::map<CString, CCorvessaMethodDesc
                 const LONG nextId = static_cast<LONG>(ids.size());
                 const LONG id = ids.try_emplace(parameter, nextId).first->second;
                 if (SUCCEEDED(hr))
-                    hr = PutQualifier(qualifiers.Get(), L"ID", _variant_t(id));
+                    hr = PutMethodQualifier(qualifiers.Get(), L"ID", _variant_t(id));
                 if (SUCCEEDED(hr) && side == 0 && descriptor.InParametersAreKeys())
-                    hr = PutQualifier(qualifiers.Get(), L"key", _variant_t(true));
+                    hr = PutMethodQualifier(qualifiers.Get(), L"key", _variant_t(true));
                 if (FAILED(hr))
                     return hr;
             }
@@ -71,7 +71,7 @@ HRESULT CWmipMethodSignatures::AddTo(const std::map<CString, CCorvessaMethodDesc
         ComPtr<IWbemQualifierSet> qualifiers;
         hr = definition->GetMethodQualifierSet(name, &qualifiers);
         if (SUCCEEDED(hr))
-            hr = PutQualifier(qualifiers.Get(), L"implemented", _variant_t(true));
+            hr = PutMethodQualifier(qualifiers.Get(), L"implemented", _variant_t(true));
         if (FAILED(hr))
             return hr;
     }

@@ -17,7 +17,7 @@ using brontel::utility::CWMIException;
 
 namespace {
 
-constexpr const wchar_t* kSourceFile = L"CWmipQuery.cpp";
+constexpr const wchar_t* kQuerySourceFile = L"CWmipQuery.cpp";
 
 bool IsOrderOperator(WqlOperator op)
 {
@@ -307,10 +307,10 @@ HRESULT CWmipQuery::TranslateWhereClause()
     if (IsBlank(m_whereText))
         return S_OK;
     if (!m_where)
-        throw CWMIException(kSourceFile, __LINE__, WBEM_E_INVALID_QUERY,
+        throw CWMIException(kQuerySourceFile, __LINE__, WBEM_E_INVALID_QUERY,
                             (CString(CWmipMessages::kWhereNotParsed) + m_whereError).GetString());
     if (m_mapper == nullptr)
-        throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED, CWmipMessages::kQueryWithoutMapper);
+        throw CWMIException(kQuerySourceFile, __LINE__, WBEM_E_FAILED, CWmipMessages::kQueryWithoutMapper);
 
     WqlSqlTranslator translator([this](const WqlExpression& comparison, WqlClauseDecision& decision, CString& error) {
         return ProcessComparison(comparison, decision, error);
@@ -318,7 +318,7 @@ HRESULT CWmipQuery::TranslateWhereClause()
     WqlSqlCondition condition;
     CString error;
     if (!translator.Translate(*m_where, condition, error))
-        throw CWMIException(kSourceFile, __LINE__, WBEM_E_INVALID_QUERY,
+        throw CWMIException(kQuerySourceFile, __LINE__, WBEM_E_INVALID_QUERY,
                             (CString(CWmipMessages::kWhereNotTranslated) + error).GetString());
     m_whereClause = condition.Text;
     m_whereParameters = std::move(condition.Values);

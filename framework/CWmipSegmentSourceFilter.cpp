@@ -30,7 +30,7 @@ using brontel::utility::CWMIDebugLog;
 
 namespace {
 
-constexpr wchar_t kSource[] = L"CWmipSegmentSourceFilter.cpp";
+constexpr wchar_t kSegmentSourceFilterSource[] = L"CWmipSegmentSourceFilter.cpp";
 constexpr wchar_t kNoRow[] = L"0 = 1";
 // The name of the one row an own-column rule is written on when it judges a record's values.
 constexpr wchar_t kRuleRow[] = L"SEGRULEROW";
@@ -282,7 +282,7 @@ private:
     bool Deny(const CWMITypeInfo& type, CMultiFilterRecordset& recordset, const wchar_t* why)
     {
         m_denied = true;
-        CWMIDebugLog::LogError(kSource, __LINE__,
+        CWMIDebugLog::LogError(kSegmentSourceFilterSource, __LINE__,
                                CString(L"The records of ") + type.GetClassName() + L" are not served: the class " +
                                    why + L".",
                                WBEM_E_FAILED);

@@ -23,8 +23,8 @@ using brontel::utility::CWMIException;
 
 namespace {
 
-constexpr const wchar_t* kSourceFile = L"wpUDFClassMapper.cpp";
-constexpr LONG kPropagated = WBEM_FLAVOR_FLAG_PROPAGATE_TO_INSTANCE | WBEM_FLAVOR_FLAG_PROPAGATE_TO_DERIVED_CLASS;
+constexpr const wchar_t* kUDFClassMapperSourceFile = L"wpUDFClassMapper.cpp";
+constexpr LONG kPropagatedFlavor = WBEM_FLAVOR_FLAG_PROPAGATE_TO_INSTANCE | WBEM_FLAVOR_FLAG_PROPAGATE_TO_DERIVED_CLASS;
 
 CString TextOf(const VARIANT& value)
 {
@@ -111,7 +111,7 @@ const std::vector<CWmipUDFClassMapper::LayoutField>& CWmipUDFClassMapper::GetLay
             if (!CSqlText::IsValidIdentifier(std::wstring_view(field.column, field.column.GetLength()), false) ||
                 !CSqlText::IsValidIdentifier(std::wstring_view(field.table, field.table.GetLength()), false))
             {
-                CWMIDebugLog::LogError(kSourceFile, __LINE__,
+                CWMIDebugLog::LogError(kUDFClassMapperSourceFile, __LINE__,
                                        L"Layout field with an invalid name skipped: " + field.table + L"." +
                                            field.column);
                 continue;
@@ -143,7 +143,7 @@ const std::vector<CWmipUDFClassMapper::LayoutField>& CWmipUDFClassMapper::GetLay
     }
     catch (const CDBException& e)
     {
-        CWMIDebugLog::LogError(kSourceFile, __LINE__,
+        CWMIDebugLog::LogError(kUDFClassMapperSourceFile, __LINE__,
                                L"Unable to read the user-defined-field layout of " + GetClassName(), 0, &e);
         m_layout.clear();
         m_layoutFailed = true;
@@ -248,11 +248,11 @@ HRESULT CWmipUDFClassMapper::CreateClass(IWbemClassObject** classObject, BOOL sy
             if (SUCCEEDED(hr))
                 hr = WMIHelper::PutQualStringArray(
                     qualifiers.Get(), L"ValueMap",
-                    CStringList(field.possibleValues.begin(), field.possibleValues.end()), kPropagated);
+                    CStringList(field.possibleValues.begin(), field.possibleValues.end()), kPropagatedFlavor);
             if (SUCCEEDED(hr))
                 hr = WMIHelper::PutQualStringArray(
                     qualifiers.Get(), L"Values", CStringList(field.possibleLabels.begin(), field.possibleLabels.end()),
-                    kPropagated);
+                    kPropagatedFlavor);
             if (FAILED(hr))
                 return hr;
         }
@@ -324,7 +324,8 @@ HRESULT CWmipUDFClassMapper::PutInstance(IWbemClassObject* instance, LONG flags,
             if (FAILED(instance->Get(field.property, 0, &value, nullptr, nullptr)) || IsEmptyValue(value))
                 continue;
             if (!HasFieldRight(field.property, TRUE))
-                throw CWMIException(kSourceFile, __LINE__, WBEM_E_ACCESS_DENIED, CWmipMessages::kAccessDenied);
+                throw CWMIException(kUDFClassMapperSourceFile, __LINE__, WBEM_E_ACCESS_DENIED,
+                                    CWmipMessages::kAccessDenied);
         }
     }
     return CWmipClassMapper::PutInstance(instance, flags, path);
@@ -380,8 +381,8 @@ void CWmipUDFClassMapper::CheckUnique(IWbemClassObject* instance, const LayoutFi
     }
     rows.OpenForwardOnly();
     if (!rows.IsEOF())
-        CWmipPropertyRefusal::ThrowNamed(kSourceFile, __LINE__, WBEM_E_FAILED, CWmipMessages::kNotUniqueProperty,
-                                         field.property);
+        CWmipPropertyRefusal::ThrowNamed(kUDFClassMapperSourceFile, __LINE__, WBEM_E_FAILED,
+                                         CWmipMessages::kNotUniqueProperty, field.property);
 }
 
 HRESULT CWmipUDFClassMapper::IsValidValue(IWbemClassObject* instance, const CString& property, VARIANT& value)
@@ -412,7 +413,7 @@ HRESULT CWmipUDFClassMapper::IsValidValue(IWbemClassObject* instance, const CStr
     }
     catch (const CDBException& e)
     {
-        CWMIDebugLog::LogError(kSourceFile, __LINE__, L"Unable to check the value of " + property, 0, &e);
+        CWMIDebugLog::LogError(kUDFClassMapperSourceFile, __LINE__, L"Unable to check the value of " + property, 0, &e);
         return WBEM_E_FAILED;
     }
     return S_OK;
@@ -434,14 +435,15 @@ void CWmipUDFClassMapper::CheckBadgeTypeRequiredFields(IWbemClassObject* instanc
     }
     catch (const CDBException& e)
     {
-        CWMIDebugLog::LogError(kSourceFile, __LINE__, L"Unable to read the badge type's required fields.", 0, &e);
-        throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED);
+        CWMIDebugLog::LogError(kUDFClassMapperSourceFile, __LINE__, L"Unable to read the badge type's required fields.",
+                               0, &e);
+        throw CWMIException(kUDFClassMapperSourceFile, __LINE__, WBEM_E_FAILED);
     }
     for (const CString& property : required)
     {
         _variant_t value;
         if (instance == nullptr || FAILED(instance->Get(property, 0, &value, nullptr, nullptr)) || IsEmptyValue(value))
-            CWmipPropertyRefusal::ThrowNamed(kSourceFile, __LINE__, WBEM_E_ILLEGAL_NULL,
+            CWmipPropertyRefusal::ThrowNamed(kUDFClassMapperSourceFile, __LINE__, WBEM_E_ILLEGAL_NULL,
                                              CWmipMessages::kRequiredProperty, property);
     }
 }
@@ -483,15 +485,16 @@ HRESULT CWmipUDFClassMapper::PutListValueQualifiers(IWbemClassObject* classObjec
     }
     catch (const CDBException& e)
     {
-        CWMIDebugLog::LogError(kSourceFile, __LINE__, CString(L"Unable to read the list ") + table, 0, &e);
+        CWMIDebugLog::LogError(kUDFClassMapperSourceFile, __LINE__, CString(L"Unable to read the list ") + table, 0,
+                               &e);
         return WBEM_E_FAILED;
     }
     ComPtr<IWbemQualifierSet> qualifiers;
     HRESULT hr = classObject->GetPropertyQualifierSet(property, &qualifiers);
     if (FAILED(hr))
         return hr;
-    hr = WMIHelper::PutQualStringArray(qualifiers.Get(), L"ValueMap", ids, kPropagated);
+    hr = WMIHelper::PutQualStringArray(qualifiers.Get(), L"ValueMap", ids, kPropagatedFlavor);
     if (SUCCEEDED(hr))
-        hr = WMIHelper::PutQualStringArray(qualifiers.Get(), L"Values", names, kPropagated);
+        hr = WMIHelper::PutQualStringArray(qualifiers.Get(), L"Values", names, kPropagatedFlavor);
     return hr;
 }

@@ -74,7 +74,7 @@ std::optional<LONG> ToLong(const VARIANT& value)
     return static_cast<LONG>(*number);
 }
 
-std::wstring_view TextOf(const VARIANT& value)
+std::wstring_view TextView(const VARIANT& value)
 {
     return value.bstrVal == nullptr ? std::wstring_view()
                                     : std::wstring_view(value.bstrVal, SysStringLen(value.bstrVal));
@@ -153,7 +153,7 @@ HRESULT WMIHelper::GetNumber64(IWbemClassObject* object, const wchar_t* name, LO
     return ReadConverted(object, name, value, [](const _variant_t& read, CIMTYPE type) -> std::optional<LONGLONG> {
         // WMI carries a 64-bit property as decimal text; a uint64 text may use the unsigned range.
         if (read.vt == VT_BSTR)
-            return IntegerValue::FromText(TextOf(read), IntegerValue::TextRule::WmiDecimal, type == CIM_UINT64);
+            return IntegerValue::FromText(TextView(read), IntegerValue::TextRule::WmiDecimal, type == CIM_UINT64);
         // A 32-bit kind keeps its bits, as GetNumber reads it.
         if (const std::optional<LONG> small = ToLong(read))
             return *small;
@@ -166,7 +166,7 @@ HRESULT WMIHelper::GetString(IWbemClassObject* object, const wchar_t* name, CStr
     return ReadConverted(object, name, value, [](const _variant_t& read, CIMTYPE) -> std::optional<CString> {
         if (read.vt != VT_BSTR)
             return std::nullopt;
-        return CString(std::wstring(TextOf(read)));
+        return CString(std::wstring(TextView(read)));
     });
 }
 
@@ -186,7 +186,7 @@ HRESULT WMIHelper::GetDateTime(IWbemClassObject* object, const wchar_t* name, CO
         return WBEM_E_INVALID_PARAMETER;
     return ReadConverted(object, name, *value, [door](const _variant_t& read, CIMTYPE) -> std::optional<COleDateTime> {
         DateTimeText::Parts parts;
-        if (read.vt != VT_BSTR || !ParseModeText(TextOf(read), parts, door))
+        if (read.vt != VT_BSTR || !ParseModeText(TextView(read), parts, door))
             return std::nullopt;
         const COleDateTime wallClock = DateTimeText::ToWallClock(parts);
         if (wallClock.GetStatus() != COleDateTime::valid)

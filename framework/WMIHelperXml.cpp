@@ -21,7 +21,7 @@ using brontel::utility::CWMIException;
 
 namespace {
 
-constexpr wchar_t kSource[] = L"WMIHelper.cpp";
+constexpr wchar_t kWMIHelperXmlSource[] = L"WMIHelper.cpp";
 
 // A whole decimal number of the type's range, nothing else around it.
 template <class Number>
@@ -133,12 +133,12 @@ bool PutFromText(IWbemClassObject* instance, const CString& property, CIMTYPE ty
                SUCCEEDED(WMIHelper::PutString(instance, property, plain, CIM_STRING));
     }
     case CIM_OBJECT:
-        CWMIDebugLog::LogInfo(kSource, __LINE__, L"Embedded objects not implemented, skipping...");
+        CWMIDebugLog::LogInfo(kWMIHelperXmlSource, __LINE__, L"Embedded objects not implemented, skipping...");
         return true;
     default: {
         CString message;
         message.Format(L"Property %s has a type that is not handled, skipping...", property.GetString());
-        CWMIDebugLog::LogInfo(kSource, __LINE__, message);
+        CWMIDebugLog::LogInfo(kWMIHelperXmlSource, __LINE__, message);
         return true;
     }
     }
@@ -151,7 +151,8 @@ HRESULT WMIHelper::CreateInstanceFromXML(IWbemClassObject* instance, const XmlNo
 {
     if (instance == nullptr)
     {
-        CWMIDebugLog::LogError(kSource, __LINE__, L"Invalid class object passed to WMIHelper::CreateInstanceFromXML",
+        CWMIDebugLog::LogError(kWMIHelperXmlSource, __LINE__,
+                               L"Invalid class object passed to WMIHelper::CreateInstanceFromXML",
                                WBEM_E_INVALID_PARAMETER);
         return WBEM_E_INVALID_PARAMETER;
     }
@@ -190,7 +191,7 @@ HRESULT WMIHelper::CreateInstanceFromXML(IWbemClassObject* instance, const XmlNo
             {
                 CString message;
                 message.Format(L"An error occurred while processing the property %s.", property.GetString());
-                throw CWMIException(kSource, __LINE__, WBEM_E_INVALID_PARAMETER, message);
+                throw CWMIException(kWMIHelperXmlSource, __LINE__, WBEM_E_INVALID_PARAMETER, message);
             }
         }
     }

@@ -19,7 +19,7 @@
 
 namespace {
 
-constexpr wchar_t kSourceFile[] = L"WqlEventFilterFactory.cpp";
+constexpr wchar_t kWqlEventFilterFactorySourceFile[] = L"WqlEventFilterFactory.cpp";
 
 // What an embedded object's property may be, from the served classes that have it (the object's
 // class is known only when an event arrives): its CIM type in each, and whether any of them
@@ -84,8 +84,8 @@ CString FirstFault(const WqlExpression& expression, IWbemClassObject* eventClass
     {
         EmbeddedProperty embedded = ReadEmbeddedProperty(property.Mid(property.ReverseFind(L'.') + 1));
         if (embedded.withheld)
-            return Sentence(
-                CWmipQueryRefusal::Withheld(kSourceFile, __LINE__, property, CWmipQueryRefusal::Use::Where));
+            return Sentence(CWmipQueryRefusal::Withheld(kWqlEventFilterFactorySourceFile, __LINE__, property,
+                                                        CWmipQueryRefusal::Use::Where));
         types = std::move(embedded.types);
     }
     // The literal is refused only when it fits the property in none of the classes it may be of.
@@ -94,8 +94,8 @@ CString FirstFault(const WqlExpression& expression, IWbemClassObject* eventClass
     {
         try
         {
-            CWmipQueryRefusal::CheckLiteral(kSourceFile, __LINE__, property, each, expression.GetOperator(),
-                                            expression.GetLiteral().ToWqlText(), Door::kWmi);
+            CWmipQueryRefusal::CheckLiteral(kWqlEventFilterFactorySourceFile, __LINE__, property, each,
+                                            expression.GetOperator(), expression.GetLiteral().ToWqlText(), Door::kWmi);
             return CString();
         }
         catch (const CWmipQueryRefusal& unfit)

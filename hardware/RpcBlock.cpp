@@ -4,7 +4,7 @@
 
 namespace {
 
-bool Fits(std::size_t size, std::size_t offset, std::size_t width)
+bool FitsInBlock(std::size_t size, std::size_t offset, std::size_t width)
 {
     return offset <= size && width <= size - offset;
 }
@@ -12,7 +12,7 @@ bool Fits(std::size_t size, std::size_t offset, std::size_t width)
 template <typename T>
 bool PutLittleEndian(std::span<BYTE> block, std::size_t offset, T value)
 {
-    if (!Fits(block.size(), offset, sizeof(T)))
+    if (!FitsInBlock(block.size(), offset, sizeof(T)))
         return false;
     using Unsigned = std::make_unsigned_t<T>;
     const auto bits = static_cast<Unsigned>(value);
@@ -25,7 +25,7 @@ template <typename T>
 bool GetLittleEndian(std::span<const BYTE> block, std::size_t offset, T* value)
 {
     *value = 0;
-    if (!Fits(block.size(), offset, sizeof(T)))
+    if (!FitsInBlock(block.size(), offset, sizeof(T)))
         return false;
     using Unsigned = std::make_unsigned_t<T>;
     Unsigned bits = 0;

@@ -13,7 +13,7 @@
 
 namespace {
 constexpr wchar_t kErrorLog[] = L"BrontelError.log";
-constexpr wchar_t kSource[] = L"EventToAlarmLink";
+constexpr wchar_t kEventAlarmLinkCacheSource[] = L"EventToAlarmLink";
 constexpr DWORD kCaughtResult = 0x20010001;
 constexpr LONG kNotificationAudio = 0;
 
@@ -44,7 +44,7 @@ CEventAlarmLinkCache::~CEventAlarmLinkCache()
 
 void CEventAlarmLinkCache::LogCaught(int line)
 {
-    CLogger::LogError(kErrorLog, CResult(kCaughtResult), kSource, line, false);
+    CLogger::LogError(kErrorLog, CResult(kCaughtResult), kEventAlarmLinkCacheSource, line, false);
 }
 
 void CEventAlarmLinkCache::Load(CBntDatabase* database)

@@ -15,7 +15,7 @@ using bnt::utility::BntMessageEx;
 using brontel::utility::CWMIDebugLog;
 
 namespace {
-constexpr wchar_t kSource[] = L"wpAccessEventMapper";
+constexpr wchar_t kAccessEventMapperSource[] = L"wpAccessEventMapper";
 constexpr LONG kUnset = -1;
 constexpr LONG kAccessGranted = 2;
 constexpr LONG kAccessOther = 3;
@@ -152,7 +152,7 @@ HRESULT CWmipAccessEventMapper::MapEvent(IWbemClassObject** event, const BntMess
         values.extendedId = message.GetExtendedID();
         break;
     default:
-        CWMIDebugLog::LogError(kSource, __LINE__, L"Unknown BntMessage data type");
+        CWMIDebugLog::LogError(kAccessEventMapperSource, __LINE__, L"Unknown BntMessage data type");
         (*event)->Release();
         *event = nullptr;
         return WBEM_E_FAILED;
@@ -191,7 +191,8 @@ void CWmipAccessEventMapper::ReadAreas(LONG panelId, LONG readerId, LONG& entere
         reader.OpenForwardOnly();
         if (reader.IsEOF())
         {
-            CWMIDebugLog::LogError(kSource, __LINE__, L"Invalid panel/reader combination in BntMessage");
+            CWMIDebugLog::LogError(kAccessEventMapperSource, __LINE__,
+                                   L"Invalid panel/reader combination in BntMessage");
             return;
         }
         // A reader without configured areas leaves them unknown rather than area 0.
@@ -206,10 +207,10 @@ void CWmipAccessEventMapper::ReadAreas(LONG panelId, LONG readerId, LONG& entere
     }
     catch (const CException& e)
     {
-        CWMIDebugLog::LogError(kSource, __LINE__, L"Error getting area IDs", E_FAIL, &e);
+        CWMIDebugLog::LogError(kAccessEventMapperSource, __LINE__, L"Error getting area IDs", E_FAIL, &e);
     }
     catch (...)
     {
-        CWMIDebugLog::LogError(kSource, __LINE__, L"Error getting area IDs", E_FAIL);
+        CWMIDebugLog::LogError(kAccessEventMapperSource, __LINE__, L"Error getting area IDs", E_FAIL);
     }
 }

@@ -31,7 +31,7 @@ CWmipApp theApp;
 
 namespace {
 
-constexpr wchar_t kSource[] = L"CWmipApp.cpp";
+constexpr wchar_t kAppSource[] = L"CWmipApp.cpp";
 constexpr wchar_t kInstallationKey[] = L"SOFTWARE\\Brontel\\Ivarune";
 constexpr wchar_t kFluxmereKey[] = L"SOFTWARE\\Brontel\\Ivarune\\Fluxmere";
 constexpr wchar_t kVexletKey[] = L"SOFTWARE\\Brontel\\Ivarune\\Vexlet";
@@ -139,7 +139,7 @@ CWmipApp::~CWmipApp()
 BOOL CWmipApp::InitInstance()
 {
     GetExceptionHandler().EnableFileLogging(CWMIDebugLog::GetLogFileName());
-    CWMIDebugLog::LogInfo(kSource, __LINE__, L"Fluxmere application initialized.");
+    CWMIDebugLog::LogInfo(kAppSource, __LINE__, L"Fluxmere application initialized.");
     for (const wchar_t* library : kResourceLibraries)
     {
         m_localeObservers.push_back(std::make_unique<DynLinkLibraryLocaleObserver>(nullptr, library));
@@ -280,7 +280,7 @@ CWmipListObjectClassCache* CWmipApp::GetListObjectCache()
         CAcsUser* connection = manager->Connection(0);
         if (connection == nullptr)
         {
-            throw CWMIException(kSource, __LINE__, WBEM_E_FAILED, CWmipMessages::kNoConnection);
+            throw CWMIException(kAppSource, __LINE__, WBEM_E_FAILED, CWmipMessages::kNoConnection);
         }
         return std::make_unique<CWmipListObjectClassCache>(connection, manager);
     });
@@ -293,12 +293,12 @@ CWimpHardwareStatusCache* CWmipApp::GetHardwareStatusCache()
     {
         return nullptr;
     }
-    CWMIDebugLog::LogInfo(kSource, __LINE__, L"Starting GetHardwareStatusCache");
+    CWMIDebugLog::LogInfo(kAppSource, __LINE__, L"Starting GetHardwareStatusCache");
     CWimpHardwareStatusCache* cache = app->GetOrCreate(app->m_hardwareStatusCache, [] {
-        CWMIDebugLog::LogInfo(kSource, __LINE__, L"GetHardwareStatusCache: Creating new hardware cache.");
+        CWMIDebugLog::LogInfo(kAppSource, __LINE__, L"GetHardwareStatusCache: Creating new hardware cache.");
         return std::make_unique<CWimpHardwareStatusCache>();
     });
-    CWMIDebugLog::LogInfo(kSource, __LINE__, L"Returning from GetHardwareStatusCache");
+    CWMIDebugLog::LogInfo(kAppSource, __LINE__, L"Returning from GetHardwareStatusCache");
     return cache;
 }
 
@@ -310,11 +310,11 @@ CWmipLSConnectThread* CWmipApp::GetLSConnectThread()
         return nullptr;
     }
     return app->GetOrCreate(app->m_lsConnectThread, [] {
-        CWMIDebugLog::LogInfo(kSource, __LINE__, L"Starting GetLSConnectThread");
+        CWMIDebugLog::LogInfo(kAppSource, __LINE__, L"Starting GetLSConnectThread");
         auto thread = std::make_unique<CWmipLSConnectThread>();
         if (!thread->Start(LWorkerThread::kPriorityNormal, 0, 0, nullptr))
         {
-            throw CWMIException(kSource, __LINE__, WBEM_E_FAILED,
+            throw CWMIException(kAppSource, __LINE__, WBEM_E_FAILED,
                                 L"Unable to start the linkage-server connect thread.");
         }
         return thread;
@@ -387,15 +387,15 @@ T* CWmipApp::GetOrCreate(LazyService<T>& service, Create create)
     }
     catch (const CWMIException& e)
     {
-        CWMIDebugLog::LogError(kSource, __LINE__, L"", e.GetHResult(), nullptr, &e);
+        CWMIDebugLog::LogError(kAppSource, __LINE__, L"", e.GetHResult(), nullptr, &e);
     }
     catch (const CException& e)
     {
-        CWMIDebugLog::LogError(kSource, __LINE__, L"", E_FAIL, &e);
+        CWMIDebugLog::LogError(kAppSource, __LINE__, L"", E_FAIL, &e);
     }
     catch (...)
     {
-        CWMIDebugLog::LogError(kSource, __LINE__, L"", E_FAIL);
+        CWMIDebugLog::LogError(kAppSource, __LINE__, L"", E_FAIL);
     }
     return service.Get();
 }
@@ -422,7 +422,7 @@ DBConnectionManager* CWmipApp::ConnectionManager()
     {
         return manager;
     }
-    CWMIDebugLog::LogInfo(kSource, __LINE__, L"Retrying to connect to database...");
+    CWMIDebugLog::LogInfo(kAppSource, __LINE__, L"Retrying to connect to database...");
     try
     {
         const CriticalSectionLock guard(m_lock);
@@ -433,11 +433,11 @@ DBConnectionManager* CWmipApp::ConnectionManager()
     }
     catch (const CException& e)
     {
-        CWMIDebugLog::LogError(kSource, __LINE__, L"", E_FAIL, &e);
+        CWMIDebugLog::LogError(kAppSource, __LINE__, L"", E_FAIL, &e);
     }
     catch (...)
     {
-        CWMIDebugLog::LogError(kSource, __LINE__, L"", E_FAIL);
+        CWMIDebugLog::LogError(kAppSource, __LINE__, L"", E_FAIL);
     }
     return manager;
 }
@@ -447,7 +447,7 @@ void CWmipApp::AttachDatabase(DBConnectionManager& manager)
     m_databaseAttached.store(manager.AddDatabase(nullptr, 0));
     if (m_databaseAttached.load() == 0)
     {
-        CWMIDebugLog::LogError(kSource, __LINE__, L"Unable to connect to database.", WBEM_E_FAILED);
+        CWMIDebugLog::LogError(kAppSource, __LINE__, L"Unable to connect to database.", WBEM_E_FAILED);
     }
 }
 
@@ -461,7 +461,7 @@ CWmipUserCache* CWmipApp::UserCache()
         m_disableConnectionPooling.store(IsSwitchOn(key, L"DisableConnectionPooling") ? 1 : 0);
         if (m_installInProgress.load() != 0)
         {
-            CWMIDebugLog::LogInfo(kSource, __LINE__,
+            CWMIDebugLog::LogInfo(kAppSource, __LINE__,
                                   L"The system detected an installation in progress. Most features will not be "
                                   L"available until installation completes. You may need to perform an installation "
                                   L"repair if this message persists.");
@@ -472,11 +472,11 @@ CWmipUserCache* CWmipApp::UserCache()
 
 LONG CWmipApp::StoredValue(LONG id)
 {
-    CWMIDebugLog::LogInfo(kSource, __LINE__, L"Retrieving configuration parameter from database...", nullptr, false);
+    CWMIDebugLog::LogInfo(kAppSource, __LINE__, L"Retrieving configuration parameter from database...", nullptr, false);
     DBConnectionManager* manager = ConnectionManager();
     if (m_installInProgress.load() != 0)
     {
-        CWMIDebugLog::LogInfo(kSource, __LINE__,
+        CWMIDebugLog::LogInfo(kAppSource, __LINE__,
                               L"Retrieving configuration parameter from database - Installation is in progess");
         return CBntConfigSet::GetDefaultValue(id);
     }
@@ -484,12 +484,12 @@ LONG CWmipApp::StoredValue(LONG id)
     {
         if (manager == nullptr)
         {
-            throw CWMIException(kSource, __LINE__, WBEM_E_FAILED);
+            throw CWMIException(kAppSource, __LINE__, WBEM_E_FAILED);
         }
         const PooledConnection connection(*manager);
         if (connection.Get() == nullptr)
         {
-            throw CWMIException(kSource, __LINE__, WBEM_E_FAILED);
+            throw CWMIException(kAppSource, __LINE__, WBEM_E_FAILED);
         }
         LONG value = 0;
         CBntConfigSet config(connection.Get()->GetDatabase());
@@ -498,18 +498,18 @@ LONG CWmipApp::StoredValue(LONG id)
     }
     catch (const CException& e)
     {
-        CWMIDebugLog::LogError(kSource, __LINE__, L"Exception while retrieving configuration parameter from database.",
-                               E_FAIL, &e);
+        CWMIDebugLog::LogError(kAppSource, __LINE__,
+                               L"Exception while retrieving configuration parameter from database.", E_FAIL, &e);
     }
     catch (const CWMIException& e)
     {
-        CWMIDebugLog::LogError(kSource, __LINE__,
+        CWMIDebugLog::LogError(kAppSource, __LINE__,
                                L"Unspecified error while retrieving configuration parameter from database.",
                                e.GetHResult(), nullptr, &e);
     }
     catch (...)
     {
-        CWMIDebugLog::LogError(kSource, __LINE__,
+        CWMIDebugLog::LogError(kAppSource, __LINE__,
                                L"Unspecified error while retrieving configuration parameter from database.", E_FAIL);
     }
     return CBntConfigSet::GetDefaultValue(id);
@@ -524,7 +524,8 @@ void CWmipApp::SetBackdoor(int enable)
         // draw a value nor raise it.
         if (m_trustCounter.load() <= 0)
         {
-            CWMIDebugLog::LogError(kSource, __LINE__, L"The trust counter was lowered more often than raised.", E_FAIL);
+            CWMIDebugLog::LogError(kAppSource, __LINE__, L"The trust counter was lowered more often than raised.",
+                                   E_FAIL);
             return;
         }
         m_trustCounter.fetch_sub(1);
@@ -542,7 +543,7 @@ void CWmipApp::SetBackdoor(int enable)
         {
             // Without a fresh secret no call may pass as trusted.
             m_trustValueValid.store(false);
-            CWMIDebugLog::LogError(kSource, __LINE__, L"Unable to draw a trust value.", E_FAIL);
+            CWMIDebugLog::LogError(kAppSource, __LINE__, L"Unable to draw a trust value.", E_FAIL);
         }
     }
 }

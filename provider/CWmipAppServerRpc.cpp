@@ -12,7 +12,7 @@ using brontel::utility::CWMIDebugLog;
 
 namespace {
 
-constexpr wchar_t kSource[] = L"CWmipApp.cpp";
+constexpr wchar_t kAppServerRpcSource[] = L"CWmipApp.cpp";
 
 // What a write announces waits for its commit, and a write that rolls back announces nothing:
 // a copy of the message goes to the server's thread (which findThread answers, null when it
@@ -25,7 +25,7 @@ void DeliverAfterCommit(int code, const CfgMessage& message, FindThread findThre
         auto* thread = findThread();
         if (thread == nullptr)
         {
-            CWMIDebugLog::LogError(kSource, __LINE__, missing);
+            CWMIDebugLog::LogError(kAppServerRpcSource, __LINE__, missing);
             return;
         }
         send(*thread, code, copy);
@@ -59,7 +59,7 @@ void CWmipApp::UpdateCommServer(int code, CfgMessage& message)
         L"Unable to retrieve RPC communication thread for Communication Server.",
         [](LRpcComClass& thread, int sentCode, CfgMessage& sent) {
             if (!thread.UpdateCommDriverOrKeep(sentCode, &sent))
-                CWMIDebugLog::LogError(kSource, __LINE__,
+                CWMIDebugLog::LogError(kAppServerRpcSource, __LINE__,
                                        L"A configuration message was lost for the Communication "
                                        L"Server: " +
                                            LCfgRpcSender::Describe(sentCode, sent.ToBlock()));

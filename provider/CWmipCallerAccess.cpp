@@ -23,7 +23,7 @@ using brontel::utility::CWMIException;
 
 namespace {
 
-constexpr LPCWSTR kSource = CWmipRequestEnvelope::kSourceName;
+constexpr LPCWSTR kCallerAccessSource = CWmipRequestEnvelope::kSourceName;
 
 // Reverts the thread to itself when the scope ends, on every path.
 class RevertOnExit
@@ -67,8 +67,8 @@ void CWmipCallerAccess::EnsureVexletPermission() const
             result = WBEM_E_FAILED;
         CString sid;
         if (result != CWmipCallerLogin::kNoConnectionFree && ReadClientSid(sid) && IsSystemAccountSid(sid))
-            throw CWMIException(kSource, __LINE__, result, CWmipMessages::kNoProviderAccess, false);
-        throw CWMIException(kSource, __LINE__, result, UnresolvedCallerText(result));
+            throw CWMIException(kCallerAccessSource, __LINE__, result, CWmipMessages::kNoProviderAccess, false);
+        throw CWMIException(kCallerAccessSource, __LINE__, result, UnresolvedCallerText(result));
     }
 
     bool permitted = false;
@@ -79,7 +79,7 @@ void CWmipCallerAccess::EnsureVexletPermission() const
         permitted = user != nullptr && user->HasPermission(Permission::kUseProvider);
     }
     if (!permitted)
-        throw CWMIException(kSource, __LINE__, WBEM_E_ACCESS_DENIED, CWmipMessages::kNoProviderPermission);
+        throw CWMIException(kCallerAccessSource, __LINE__, WBEM_E_ACCESS_DENIED, CWmipMessages::kNoProviderPermission);
 }
 
 HRESULT CWmipCallerAccess::GetUser(CWmipUserCacheEntry** entry) const
@@ -156,7 +156,8 @@ HRESULT CWmipCallerAccess::LogInCaller(DBConnectionManager* connections, std::un
     RevertOnExit revert;
     try
     {
-        CWMIDebugLog::LogInfo(kSource, __LINE__, L"CWmipMapper::GetUser - creating new user", nullptr, true);
+        CWMIDebugLog::LogInfo(kCallerAccessSource, __LINE__, L"CWmipMapper::GetUser - creating new user", nullptr,
+                              true);
         std::unique_ptr<CAcsUser> user;
         const HRESULT loggedIn = CWmipCallerLogin::LogIn(connections, sid, userId, user);
         if (FAILED(loggedIn))
@@ -169,13 +170,14 @@ HRESULT CWmipCallerAccess::LogInCaller(DBConnectionManager* connections, std::un
     }
     catch (const CException& failure)
     {
-        CWMIDebugLog::LogError(kSource, __LINE__, L"Access denied: unable to login to Ivarune", WBEM_E_ACCESS_DENIED,
-                               &failure);
+        CWMIDebugLog::LogError(kCallerAccessSource, __LINE__, L"Access denied: unable to login to Ivarune",
+                               WBEM_E_ACCESS_DENIED, &failure);
         return WBEM_E_ACCESS_DENIED;
     }
     catch (...)
     {
-        CWMIDebugLog::LogError(kSource, __LINE__, L"Unspecified error while getting user", WBEM_E_ACCESS_DENIED);
+        CWMIDebugLog::LogError(kCallerAccessSource, __LINE__, L"Unspecified error while getting user",
+                               WBEM_E_ACCESS_DENIED);
         return WBEM_E_ACCESS_DENIED;
     }
 }

@@ -17,11 +17,11 @@ using brontel::utility::CWMIDebugLog;
 
 namespace {
 
-constexpr wchar_t kSource[] = L"CWmipUserCache.cpp";
+constexpr wchar_t kCallerLoginSource[] = L"CWmipUserCache.cpp";
 
 void LogNotLinked(const CString& sidText)
 {
-    CWMIDebugLog::LogError(kSource, __LINE__,
+    CWMIDebugLog::LogError(kCallerLoginSource, __LINE__,
                            CString(L"Access denied: account with SID ") + sidText +
                                L" is not linked to an Ivarune user",
                            WBEM_E_ACCESS_DENIED);
@@ -38,14 +38,14 @@ HRESULT CWmipCallerLogin::Identify(DBConnectionManager* connections, LPCWSTR sid
         const HRESULT level = CWmipUserCache::IsImpersonatedClient();
         if (FAILED(level))
         {
-            CWMIDebugLog::LogError(kSource, __LINE__, L"Improper authentication level", level);
+            CWMIDebugLog::LogError(kCallerLoginSource, __LINE__, L"Improper authentication level", level);
             return level;
         }
         if (level == 1)
         {
             if (sid == nullptr)
             {
-                CWMIDebugLog::LogError(kSource, __LINE__, L"Improper authentication level (identification)",
+                CWMIDebugLog::LogError(kCallerLoginSource, __LINE__, L"Improper authentication level (identification)",
                                        WBEM_E_ACCESS_DENIED);
                 return WBEM_E_ACCESS_DENIED;
             }
@@ -58,7 +58,7 @@ HRESULT CWmipCallerLogin::Identify(DBConnectionManager* connections, LPCWSTR sid
             const HRESULT impersonated = CoImpersonateClient();
             if (FAILED(impersonated))
             {
-                CWMIDebugLog::LogError(kSource, __LINE__, L"Unable to impersonate client", impersonated);
+                CWMIDebugLog::LogError(kCallerLoginSource, __LINE__, L"Unable to impersonate client", impersonated);
                 return impersonated;
             }
         }
@@ -93,7 +93,7 @@ HRESULT CWmipCallerLogin::LogIn(DBConnectionManager* connections, const CString&
     {
         // Every connection is lent: the account could not be looked up, which says nothing of
         // its link. An unresolved account is never logged in as whatever user id 0 stands for.
-        CWMIDebugLog::LogError(kSource, __LINE__,
+        CWMIDebugLog::LogError(kCallerLoginSource, __LINE__,
                                CString(CWmipMessages::kNoConnection) + L" The account with SID " + sidText +
                                    L" could not be looked up.",
                                kNoConnectionFree);
@@ -107,7 +107,7 @@ HRESULT CWmipCallerLogin::LogIn(DBConnectionManager* connections, const CString&
     {
         // The service accounts try on every request; their refusals would only fill the log.
         if (!CWmipCallerAccess::IsSystemAccountSid(sidText))
-            CWMIDebugLog::LogError(kSource, __LINE__, L"Access denied: unable to login to Ivarune",
+            CWMIDebugLog::LogError(kCallerLoginSource, __LINE__, L"Access denied: unable to login to Ivarune",
                                    WBEM_E_ACCESS_DENIED);
         return WBEM_E_ACCESS_DENIED;
     }
@@ -129,14 +129,14 @@ bool CWmipCallerLogin::LookUpLinkedUser(DBConnectionManager* connections, const 
     }
     catch (const CException& e)
     {
-        CWMIDebugLog::LogError(kSource, __LINE__,
+        CWMIDebugLog::LogError(kCallerLoginSource, __LINE__,
                                CString(L"Error while looking for user with SID ") + sid + L" in database",
                                WBEM_E_FAILED, &e);
         userId = 0;
     }
     catch (...)
     {
-        CWMIDebugLog::LogError(kSource, __LINE__,
+        CWMIDebugLog::LogError(kCallerLoginSource, __LINE__,
                                CString(L"Unspecified error while looking for user with SID ") + sid + L" in database",
                                WBEM_E_FAILED);
         userId = 0;

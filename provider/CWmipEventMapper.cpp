@@ -9,7 +9,7 @@
 using brontel::utility::CWMIDebugLog;
 
 namespace {
-constexpr wchar_t kSource[] = L"wpEventMapper";
+constexpr wchar_t kEventMapperSource[] = L"wpEventMapper";
 }
 
 CWmipEventMapper::CWmipEventMapper(IWbemContext* context, IWbemServices* services, const wchar_t* className)
@@ -64,7 +64,7 @@ HRESULT CWmipEventMapper::MapEvent(IWbemClassObject** event, const bnt::utility:
     hr = eventClass->SpawnInstance(0, event);
     if (FAILED(hr))
     {
-        CWMIDebugLog::LogError(kSource, __LINE__, L"Error spawning instance of hardware event", hr);
+        CWMIDebugLog::LogError(kEventMapperSource, __LINE__, L"Error spawning instance of hardware event", hr);
         *event = nullptr;
         return hr;
     }

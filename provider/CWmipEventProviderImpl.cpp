@@ -8,13 +8,13 @@
 using brontel::utility::CWMIDebugLog;
 
 namespace {
-constexpr wchar_t kSource[] = L"wpEventProviderImpl";
+constexpr wchar_t kEventProviderImplSource[] = L"wpEventProviderImpl";
 }
 
 CWmipEventProviderImpl::CWmipEventProviderImpl(IWmipEventProviderInfo* owner, const CString& providerId)
     : m_owner(owner), m_providerId(providerId), m_connectThread(CWmipApp::GetLSConnectThread())
 {
-    CWMIDebugLog::LogInfo(kSource, __LINE__, L"Starting CWmipEventProviderImpl");
+    CWMIDebugLog::LogInfo(kEventProviderImplSource, __LINE__, L"Starting CWmipEventProviderImpl");
 }
 
 CWmipEventProviderImpl::~CWmipEventProviderImpl()
@@ -28,7 +28,7 @@ CWmipEventProviderImpl::~CWmipEventProviderImpl()
 HRESULT CWmipEventProviderImpl::NewQuery(ULONG queryId, LPCWSTR /*language*/, LPCWSTR query)
 {
     const CString text(query != nullptr ? query : L"");
-    CWMIDebugLog::LogInfo(kSource, __LINE__, CString(L"NewQuery(") + text + L")");
+    CWMIDebugLog::LogInfo(kEventProviderImplSource, __LINE__, CString(L"NewQuery(") + text + L")");
     try
     {
         const CheckedMutexLock guard(m_lock);
@@ -40,15 +40,15 @@ HRESULT CWmipEventProviderImpl::NewQuery(ULONG queryId, LPCWSTR /*language*/, LP
     }
     catch (...)
     {
-        CWMIDebugLog::LogError(kSource, __LINE__, L"", E_FAIL);
+        CWMIDebugLog::LogError(kEventProviderImplSource, __LINE__, L"", E_FAIL);
     }
-    CWMIDebugLog::LogInfo(kSource, __LINE__, CString(L"Leaving NewQuery(") + text + L")");
+    CWMIDebugLog::LogInfo(kEventProviderImplSource, __LINE__, CString(L"Leaving NewQuery(") + text + L")");
     return S_OK;
 }
 
 HRESULT CWmipEventProviderImpl::CancelQuery(ULONG queryId)
 {
-    CWMIDebugLog::LogInfo(kSource, __LINE__, L"CancelQuery()");
+    CWMIDebugLog::LogInfo(kEventProviderImplSource, __LINE__, L"CancelQuery()");
     try
     {
         const CheckedMutexLock guard(m_lock);
@@ -60,9 +60,9 @@ HRESULT CWmipEventProviderImpl::CancelQuery(ULONG queryId)
     }
     catch (...)
     {
-        CWMIDebugLog::LogError(kSource, __LINE__, L"", E_FAIL);
+        CWMIDebugLog::LogError(kEventProviderImplSource, __LINE__, L"", E_FAIL);
     }
-    CWMIDebugLog::LogInfo(kSource, __LINE__, L"Leaving CancelQuery()");
+    CWMIDebugLog::LogInfo(kEventProviderImplSource, __LINE__, L"Leaving CancelQuery()");
     return S_OK;
 }
 

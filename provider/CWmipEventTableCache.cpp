@@ -10,7 +10,7 @@
 using brontel::utility::CWMIDebugLog;
 
 namespace {
-constexpr wchar_t kSource[] = L"wpEventTableCache";
+constexpr wchar_t kEventTableCacheSource[] = L"wpEventTableCache";
 }
 
 CWmipEventTableCache::CWmipEventTableCache()
@@ -39,11 +39,12 @@ void CWmipEventTableCache::Load()
     }
     catch (const CException& e)
     {
-        CWMIDebugLog::LogError(kSource, __LINE__, L"Error loading event table cache", E_FAIL, &e);
+        CWMIDebugLog::LogError(kEventTableCacheSource, __LINE__, L"Error loading event table cache", E_FAIL, &e);
     }
     catch (...)
     {
-        CWMIDebugLog::LogError(kSource, __LINE__, L"Unspecified error loading event table cache", E_FAIL);
+        CWMIDebugLog::LogError(kEventTableCacheSource, __LINE__, L"Unspecified error loading event table cache",
+                               E_FAIL);
     }
 }
 

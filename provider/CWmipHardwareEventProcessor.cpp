@@ -35,7 +35,7 @@ using bnt::utility::BntMessageEx;
 using brontel::utility::CWMIDebugLog;
 
 namespace {
-constexpr wchar_t kSource[] = L"wpevproc";
+constexpr wchar_t kHardwareEventProcessorSource[] = L"wpevproc";
 
 // Creation order of the mappers, and the order in which they are asked (the first that
 // handles a message wins).
@@ -112,8 +112,8 @@ bool MaySee(const CAcsUser& user, const NamedRecord& record, IWbemClassObject& i
     }
     catch (const CDBException& e)
     {
-        CWMIDebugLog::LogError(kSource, __LINE__, L"Unable to read whether a subscriber may see a record of an event.",
-                               WBEM_E_FAILED, &e);
+        CWMIDebugLog::LogError(kHardwareEventProcessorSource, __LINE__,
+                               L"Unable to read whether a subscriber may see a record of an event.", WBEM_E_FAILED, &e);
         return false;
     }
 }
@@ -205,7 +205,7 @@ CWmipAccessEventMapper* CWmipHardwareEventProcessor::GetAccessMapper() const
 
 UINT CWmipHardwareEventProcessor::OnRun()
 {
-    CWMIDebugLog::LogInfo(kSource, __LINE__, L"Hardware event processor thread starting...");
+    CWMIDebugLog::LogInfo(kHardwareEventProcessorSource, __LINE__, L"Hardware event processor thread starting...");
     m_running.store(1);
     while (true)
     {
@@ -218,7 +218,7 @@ UINT CWmipHardwareEventProcessor::OnRun()
                 {
                     break;
                 }
-                CWMIDebugLog::LogError(kSource, __LINE__,
+                CWMIDebugLog::LogError(kHardwareEventProcessorSource, __LINE__,
                                        L"Hardware event processor received non-standard data packet from the "
                                        L"Monitoring Thread.");
                 continue;
@@ -230,7 +230,7 @@ UINT CWmipHardwareEventProcessor::OnRun()
             {
                 CString text;
                 text.Format(L"Hardware event processor dropped a record of invalid size %d", static_cast<int>(size));
-                CWMIDebugLog::LogError(kSource, __LINE__, text);
+                CWMIDebugLog::LogError(kHardwareEventProcessorSource, __LINE__, text);
                 continue;
             }
             if (PassesFilter(message) && Dispatch(message))
@@ -240,15 +240,17 @@ UINT CWmipHardwareEventProcessor::OnRun()
         }
         catch (const CException& e)
         {
-            CWMIDebugLog::LogError(kSource, __LINE__, L"Error in hardware event processor thread", E_FAIL, &e);
+            CWMIDebugLog::LogError(kHardwareEventProcessorSource, __LINE__, L"Error in hardware event processor thread",
+                                   E_FAIL, &e);
         }
         catch (...)
         {
-            CWMIDebugLog::LogError(kSource, __LINE__, L"Unspecified error in hardware event processor thread", E_FAIL);
+            CWMIDebugLog::LogError(kHardwareEventProcessorSource, __LINE__,
+                                   L"Unspecified error in hardware event processor thread", E_FAIL);
         }
     }
     m_running.store(0);
-    CWMIDebugLog::LogInfo(kSource, __LINE__, L"Ending hardware event processor thread");
+    CWMIDebugLog::LogInfo(kHardwareEventProcessorSource, __LINE__, L"Ending hardware event processor thread");
     return 0;
 }
 
@@ -265,7 +267,8 @@ bool CWmipHardwareEventProcessor::PassesFilter(const BntMessageEx& message)
     case BntMessage::kStatusMessage:
         return true;
     default:
-        CWMIDebugLog::LogError(kSource, __LINE__, L"Hardware event processor received invalid message type");
+        CWMIDebugLog::LogError(kHardwareEventProcessorSource, __LINE__,
+                               L"Hardware event processor received invalid message type");
         return false;
     }
 }
@@ -283,7 +286,8 @@ bool CWmipHardwareEventProcessor::Dispatch(const BntMessageEx& message)
         HRESULT hr = mapper->MapEvent(&event, message);
         if (FAILED(hr))
         {
-            CWMIDebugLog::LogError(kSource, __LINE__, L"Error while creating WMI hardware event", hr);
+            CWMIDebugLog::LogError(kHardwareEventProcessorSource, __LINE__, L"Error while creating WMI hardware event",
+                                   hr);
             return false;
         }
         return Indicate(event.Get());
@@ -291,7 +295,7 @@ bool CWmipHardwareEventProcessor::Dispatch(const BntMessageEx& message)
     CString text;
     text.Format(L"Event %d is not exposed through the hardware event provider",
                 static_cast<int>(message.Get(BntMessage::SerialNumber)));
-    CWMIDebugLog::LogInfo(kSource, __LINE__, text);
+    CWMIDebugLog::LogInfo(kHardwareEventProcessorSource, __LINE__, text);
     return false;
 }
 
@@ -323,11 +327,12 @@ bool CWmipHardwareEventProcessor::Indicate(IWbemClassObject* event)
             }
             return withheld;
         },
-        kSource);
+        kHardwareEventProcessorSource);
     // With no subscriber to grant, the event still goes to WMI, granting nobody.
     if (forms.empty())
     {
-        forms.emplace(0, m_audience->DescriptorFor([](IWmipUserEntry&) { return false; }, kSource));
+        forms.emplace(0,
+                      m_audience->DescriptorFor([](IWmipUserEntry&) { return false; }, kHardwareEventProcessorSource));
     }
     bool sent = true;
     for (const auto& [withheld, descriptor] : forms)
@@ -338,8 +343,8 @@ bool CWmipHardwareEventProcessor::Indicate(IWbemClassObject* event)
             form != nullptr ? WMIHelper::PutByteArray(form.Get(), L"SECURITY_DESCRIPTOR", descriptor) : WBEM_E_FAILED;
         if (FAILED(hr) || m_sink == nullptr)
         {
-            CWMIDebugLog::LogError(kSource, __LINE__, L"Error while sending hardware event to WMI",
-                                   FAILED(hr) ? hr : WBEM_E_FAILED);
+            CWMIDebugLog::LogError(kHardwareEventProcessorSource, __LINE__,
+                                   L"Error while sending hardware event to WMI", FAILED(hr) ? hr : WBEM_E_FAILED);
             sent = false;
             continue;
         }
@@ -347,11 +352,12 @@ bool CWmipHardwareEventProcessor::Indicate(IWbemClassObject* event)
         hr = m_sink->Indicate(1, objects);
         if (SUCCEEDED(hr))
         {
-            CWMIDebugLog::LogInfo(kSource, __LINE__, L"Hardware event sent to WMI.");
+            CWMIDebugLog::LogInfo(kHardwareEventProcessorSource, __LINE__, L"Hardware event sent to WMI.");
         }
         else
         {
-            CWMIDebugLog::LogError(kSource, __LINE__, L"Error while sending hardware event to WMI", hr);
+            CWMIDebugLog::LogError(kHardwareEventProcessorSource, __LINE__,
+                                   L"Error while sending hardware event to WMI", hr);
             sent = false;
         }
     }

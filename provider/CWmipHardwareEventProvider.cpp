@@ -27,7 +27,7 @@ using brontel::utility::CWMIDebugLog;
 using brontel::utility::CWMIException;
 
 namespace {
-constexpr wchar_t kSource[] = L"wpHardwareEventProvider";
+constexpr wchar_t kHardwareEventProviderSource[] = L"wpHardwareEventProvider";
 
 // Lets only the panel terms of a hardware event query into the SQL of the access check, named
 // as the access mapper names them; every other term (a device, a card) is dropped, which
@@ -59,7 +59,7 @@ private:
 }  // namespace
 
 CWmipHardwareEventProvider::CWmipHardwareEventProvider(const CString& providerId)
-    : CWmipEventProvider(providerId, HardwareEventProvider, kSource, L"Hardware")
+    : CWmipEventProvider(providerId, HardwareEventProvider, kHardwareEventProviderSource, L"Hardware")
 {
     AFX_MANAGE_STATE(&theApp);
     m_queue = std::make_shared<ThreadSafeQueue<BntMessageEx>>(true);
@@ -80,7 +80,7 @@ HRESULT CWmipHardwareEventProvider::Initialize(LPWSTR /*user*/, LONG /*flags*/, 
                                                IWbemProviderInitSink* initSink)
 {
     AFX_MANAGE_STATE(&theApp);
-    CWMIDebugLog::LogInfo(kSource, __LINE__, L"Initializing hardware event provider...");
+    CWMIDebugLog::LogInfo(kHardwareEventProviderSource, __LINE__, L"Initializing hardware event provider...");
     {
         const CheckedMutexLock guard(m_lock);
         // A processor that may be running is never replaced under its thread.
@@ -100,7 +100,7 @@ HRESULT CWmipHardwareEventProvider::Initialize(LPWSTR /*user*/, LONG /*flags*/, 
     {
         initSink->SetStatus(0, 0);
     }
-    CWMIDebugLog::LogInfo(kSource, __LINE__, L"Hardware event provider successfully initialized.");
+    CWMIDebugLog::LogInfo(kHardwareEventProviderSource, __LINE__, L"Hardware event provider successfully initialized.");
     return S_OK;
 }
 
@@ -124,16 +124,16 @@ HRESULT CWmipHardwareEventProvider::ReceiveHardwareEvent(DWORD size, const BYTE*
     {
         CString message;
         message.Format(L"Invalid hardware event size of %d!", static_cast<int>(size));
-        CWMIDebugLog::LogError(kSource, __LINE__, message);
+        CWMIDebugLog::LogError(kHardwareEventProviderSource, __LINE__, message);
         if (size < BntMessage::kRecordSize)
         {
-            CWMIDebugLog::LogError(kSource, __LINE__, L"Size is too small, exiting...");
+            CWMIDebugLog::LogError(kHardwareEventProviderSource, __LINE__, L"Size is too small, exiting...");
             return E_FAIL;
         }
     }
     if (record == nullptr)
     {
-        CWMIDebugLog::LogError(kSource, __LINE__, L"Hardware event without record bytes");
+        CWMIDebugLog::LogError(kHardwareEventProviderSource, __LINE__, L"Hardware event without record bytes");
         return E_FAIL;
     }
     const BntMessageEx message(std::span<const BYTE, BntMessage::kRecordSize>(record, BntMessage::kRecordSize),
@@ -141,7 +141,8 @@ HRESULT CWmipHardwareEventProvider::ReceiveHardwareEvent(DWORD size, const BYTE*
                                alarmId);
     if (!m_queue->Push(message))
     {
-        CWMIDebugLog::LogError(kSource, __LINE__, L"Hardware event queue is full; the event is dropped", E_FAIL);
+        CWMIDebugLog::LogError(kHardwareEventProviderSource, __LINE__,
+                               L"Hardware event queue is full; the event is dropped", E_FAIL);
         return E_FAIL;
     }
     return S_OK;
@@ -151,17 +152,19 @@ HRESULT CWmipHardwareEventProvider::AccessCheck(LPCWSTR /*language*/, LPCWSTR qu
 {
     AFX_MANAGE_STATE(&theApp);
     const CString queryText(query != nullptr ? query : L"");
-    CWMIDebugLog::LogInfo(kSource, __LINE__, CString(L"Hardware event provider access check on query ") + queryText);
+    CWMIDebugLog::LogInfo(kHardwareEventProviderSource, __LINE__,
+                          CString(L"Hardware event provider access check on query ") + queryText);
 
     const CWmipEventSubscriber subscriber(sidLength, sid);
-    HRESULT hr = subscriber.Check(kSource);
+    HRESULT hr = subscriber.Check(kHardwareEventProviderSource);
     if (FAILED(hr))
     {
         return hr;
     }
     const CAcsUser& user = *subscriber.GetUser();
-    hr = CWmipEventSubscriber::RunQueryCheck(kSource, L"hardware", [&] { return CheckQuerySegments(query, user); });
-    CWMIDebugLog::LogInfo(kSource, __LINE__, L"Leaving hardware event provider access check");
+    hr = CWmipEventSubscriber::RunQueryCheck(kHardwareEventProviderSource, L"hardware",
+                                             [&] { return CheckQuerySegments(query, user); });
+    CWMIDebugLog::LogInfo(kHardwareEventProviderSource, __LINE__, L"Leaving hardware event provider access check");
     return hr;
 }
 
@@ -170,7 +173,7 @@ HRESULT CWmipHardwareEventProvider::CheckQuerySegments(LPCWSTR query, const CAcs
     const std::unique_ptr<CWmipQuery> parsed = CWmipQuery::CreateFromQuery(query);
     if (parsed == nullptr || parsed->GetKind() != CWmipQuery::kSelect)
     {
-        CWMIDebugLog::LogError(kSource, __LINE__,
+        CWMIDebugLog::LogError(kHardwareEventProviderSource, __LINE__,
                                L"Hardware event query was not a SELECT statement or was not able to be parsed");
         return WBEM_E_ACCESS_DENIED;
     }
@@ -181,12 +184,12 @@ HRESULT CWmipHardwareEventProvider::CheckQuerySegments(LPCWSTR query, const CAcs
     DBConnectionManager* manager = CWmipApp::GetConnectionManager();
     if (manager == nullptr)
     {
-        throw CWMIException(kSource, __LINE__, WBEM_E_FAILED);
+        throw CWMIException(kHardwareEventProviderSource, __LINE__, WBEM_E_FAILED);
     }
     const CWmipPooledConnection connection(manager);
     if (connection.GetDatabase() == nullptr)
     {
-        throw CWMIException(kSource, __LINE__, WBEM_E_FAILED, CWmipMessages::kNoConnection);
+        throw CWMIException(kHardwareEventProviderSource, __LINE__, WBEM_E_FAILED, CWmipMessages::kNoConnection);
     }
     CDynamicRecordset panels(connection.GetDatabase());
     panels.SetupJoin(L"ACCESSPANE", L"PANELTYPE", L"PANELTYPE", L"PANELTYPEID");
@@ -197,7 +200,7 @@ HRESULT CWmipHardwareEventProvider::CheckQuerySegments(LPCWSTR query, const CAcs
     CWmipAccessEventMapper* mapper = m_processor != nullptr ? m_processor->GetAccessMapper() : nullptr;
     if (mapper == nullptr)
     {
-        throw CWMIException(kSource, __LINE__, WBEM_E_FAILED);
+        throw CWMIException(kHardwareEventProviderSource, __LINE__, WBEM_E_FAILED);
     }
     PanelTermsMapper panelTerms(*mapper);
     parsed->SetMapper(&panelTerms);

@@ -33,7 +33,7 @@ using brontel::utility::CWMIException;
 
 namespace {
 
-constexpr LPCWSTR kSource = CWmipRequestEnvelope::kSourceName;
+constexpr LPCWSTR kInstanceProviderSource = CWmipRequestEnvelope::kSourceName;
 
 // The context values that ask for a partial or extended put (compared exactly).
 constexpr LPCWSTR kPutExtensionNames[] = {L"__PUT_EXTENSIONS", L"__PUT_EXT_STRICT_NULLS", L"__PUT_EXT_PROPERTIES",
@@ -62,19 +62,20 @@ CString TextOf(const BSTR text)
 // no refusal reaches the caller without a reason.
 [[noreturn]] void Fail(int line, HRESULT result)
 {
-    throw CWMIException(kSource, line, result, CWmipMessages::ForResult(result));
+    throw CWMIException(kInstanceProviderSource, line, result, CWmipMessages::ForResult(result));
 }
 
 [[noreturn]] void Fail(int line, HRESULT result, LPCWSTR message)
 {
-    throw CWMIException(kSource, line, result, message);
+    throw CWMIException(kInstanceProviderSource, line, result, message);
 }
 
 // A failed result of the request's work: the general failure sends the reader to the log only
 // when the request wrote its reason there.
 [[noreturn]] void Fail(const CWmipRequestEnvelope& envelope, int line, HRESULT result)
 {
-    throw CWMIException(kSource, line, result, CWmipMessages::ForResult(result, envelope.WroteErrorLine()));
+    throw CWMIException(kInstanceProviderSource, line, result,
+                        CWmipMessages::ForResult(result, envelope.WroteErrorLine()));
 }
 
 // The value of a context entry; VT_EMPTY when it cannot be read.
@@ -132,7 +133,7 @@ HRESULT CWmipInstanceProvider::Initialize(LPWSTR, LONG, LPWSTR, LPWSTR, IWbemSer
     HRESULT result = WBEM_S_NO_ERROR;
     try
     {
-        CWMIDebugLog::LogInfo(kSource, __LINE__, L"Instance provider initializing...", nullptr, true);
+        CWMIDebugLog::LogInfo(kInstanceProviderSource, __LINE__, L"Instance provider initializing...", nullptr, true);
         // A second call replaces the namespace; the reference to the first one is given back.
         m_services = services;
         m_connectionManager = CWmipApp::GetConnectionManager();
@@ -142,21 +143,23 @@ HRESULT CWmipInstanceProvider::Initialize(LPWSTR, LONG, LPWSTR, LPWSTR, IWbemSer
             result = WBEM_E_FAILED;
         if (SUCCEEDED(result))
         {
-            CWMIDebugLog::LogInfo(kSource, __LINE__, L"Instance provider initialization completed successfully.",
-                                  nullptr, true);
+            CWMIDebugLog::LogInfo(kInstanceProviderSource, __LINE__,
+                                  L"Instance provider initialization completed successfully.", nullptr, true);
             if (initSink != nullptr)
                 initSink->SetStatus(WBEM_S_INITIALIZED, 0);
         }
         else
         {
-            CWMIDebugLog::LogError(kSource, __LINE__, L"Instance provider initialization failed.", result);
+            CWMIDebugLog::LogError(kInstanceProviderSource, __LINE__, L"Instance provider initialization failed.",
+                                   result);
             if (initSink != nullptr)
                 initSink->SetStatus(WBEM_E_FAILED, 0);
         }
     }
     catch (...)
     {
-        CWMIDebugLog::LogError(kSource, __LINE__, L"Instance provider initialization failed.", WBEM_E_FAILED);
+        CWMIDebugLog::LogError(kInstanceProviderSource, __LINE__, L"Instance provider initialization failed.",
+                               WBEM_E_FAILED);
         if (initSink != nullptr)
             initSink->SetStatus(WBEM_E_FAILED, 0);
         result = WBEM_E_FAILED;

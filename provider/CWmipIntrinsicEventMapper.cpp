@@ -29,7 +29,7 @@ using brontel::utility::CWMIException;
 
 namespace {
 
-constexpr wchar_t kSource[] = L"wpIntrinsicEventMapper";
+constexpr wchar_t kIntrinsicEventMapperSource[] = L"wpIntrinsicEventMapper";
 
 constexpr wchar_t kNewData[] = L"(/ROOT/NEWDATA|/root/NewData)";
 constexpr wchar_t kOldData[] = L"(/ROOT/OLDDATA|/root/OldData)";
@@ -70,12 +70,14 @@ HRESULT GuardedEventStep(Step&& step)
     }
     catch (const CException& e)
     {
-        CWMIDebugLog::LogError(kSource, __LINE__, L"Error creating software event", WBEM_E_FAILED, &e);
+        CWMIDebugLog::LogError(kIntrinsicEventMapperSource, __LINE__, L"Error creating software event", WBEM_E_FAILED,
+                               &e);
         return WBEM_E_FAILED;
     }
     catch (...)
     {
-        CWMIDebugLog::LogError(kSource, __LINE__, L"Unspecified error creating software event", WBEM_E_FAILED);
+        CWMIDebugLog::LogError(kIntrinsicEventMapperSource, __LINE__, L"Unspecified error creating software event",
+                               WBEM_E_FAILED);
         return WBEM_E_FAILED;
     }
 }
@@ -95,8 +97,8 @@ void LoadEventText(XmlDocument& document, std::wstring_view text)
     CString message;
     message.Format(L"XML parse error: error code = 0x%x; source = line %ld, char %ld; error description = %s\n",
                    static_cast<unsigned>(error.errorCode), error.line, error.linePosition, error.reason.GetString());
-    CWMIDebugLog::LogError(kSource, __LINE__, message);
-    CWMIDebugLog::LogError(kSource, __LINE__, CString(std::wstring(text).c_str()));
+    CWMIDebugLog::LogError(kIntrinsicEventMapperSource, __LINE__, message);
+    CWMIDebugLog::LogError(kIntrinsicEventMapperSource, __LINE__, CString(std::wstring(text).c_str()));
 }
 
 // The target and previous instances of one event being built, and how to fill them.
@@ -436,7 +438,7 @@ HRESULT CWmipIntrinsicEventMapper::BuildEvent(ComPtr<IWbemClassObject>& event, c
     {
         CString message;
         message.Format(L"Software event with unknown transaction type %d dropped", packet.TransactionType);
-        CWMIDebugLog::LogError(kSource, __LINE__, message, WBEM_E_FAILED);
+        CWMIDebugLog::LogError(kIntrinsicEventMapperSource, __LINE__, message, WBEM_E_FAILED);
         return WBEM_E_FAILED;
     }
 
@@ -446,9 +448,9 @@ HRESULT CWmipIntrinsicEventMapper::BuildEvent(ComPtr<IWbemClassObject>& event, c
 
     const CWmipPooledConnection connection(GetConnectionManager());
     if (connection.Get() == nullptr)
-        throw CWMIException(kSource, __LINE__, WBEM_E_FAILED, CWmipMessages::kNoConnection);
+        throw CWMIException(kIntrinsicEventMapperSource, __LINE__, WBEM_E_FAILED, CWmipMessages::kNoConnection);
     if (connection.GetDatabase() == nullptr)
-        throw CWMIException(kSource, __LINE__, WBEM_E_FAILED);
+        throw CWMIException(kIntrinsicEventMapperSource, __LINE__, WBEM_E_FAILED);
 
     const SoftwareEventType recordKind = packet.EventType == kEventTypePerson
                                              ? PersonKind(document, packet.TransactionType)
@@ -460,7 +462,7 @@ HRESULT CWmipIntrinsicEventMapper::BuildEvent(ComPtr<IWbemClassObject>& event, c
     {
         CString message;
         message.Format(L"Software event of record type %d has no class; dropped", packet.EventType);
-        CWMIDebugLog::LogError(kSource, __LINE__, message, WBEM_E_FAILED);
+        CWMIDebugLog::LogError(kIntrinsicEventMapperSource, __LINE__, message, WBEM_E_FAILED);
         return WBEM_E_FAILED;
     }
 
@@ -473,10 +475,10 @@ HRESULT CWmipIntrinsicEventMapper::BuildEvent(ComPtr<IWbemClassObject>& event, c
     ComPtr<IWbemClassObject> eventClass;
     HRESULT hr = GetObject(kEventClasses[operation - 1], &eventClass, 0, 0);
     if (FAILED(hr))
-        throw CWMIException(kSource, __LINE__, hr);
+        throw CWMIException(kIntrinsicEventMapperSource, __LINE__, hr);
     hr = eventClass->SpawnInstance(0, &event);
     if (FAILED(hr))
-        throw CWMIException(kSource, __LINE__, hr);
+        throw CWMIException(kIntrinsicEventMapperSource, __LINE__, hr);
 
     ComPtr<IWbemClassObject> target;
     ComPtr<IWbemClassObject> previous;
@@ -520,16 +522,17 @@ HRESULT CWmipIntrinsicEventMapper::BuildEvent(ComPtr<IWbemClassObject>& event, c
     }
     catch (const FillFailure& failure)
     {
-        CWMIDebugLog::LogError(kSource, __LINE__, L"Error filling in instances", failure.code);
+        CWMIDebugLog::LogError(kIntrinsicEventMapperSource, __LINE__, L"Error filling in instances", failure.code);
         return failure.code;
     }
     catch (const UnspecifiedFailure&)
     {
-        CWMIDebugLog::LogError(kSource, __LINE__, L"Unspecified error creating software event", WBEM_E_FAILED);
+        CWMIDebugLog::LogError(kIntrinsicEventMapperSource, __LINE__, L"Unspecified error creating software event",
+                               WBEM_E_FAILED);
         return WBEM_E_FAILED;
     }
 
-    CWMIDebugLog::LogInfo(kSource, __LINE__, L"Filled in instance(s)");
+    CWMIDebugLog::LogInfo(kIntrinsicEventMapperSource, __LINE__, L"Filled in instance(s)");
     hr = S_OK;
     if (operation == kModified)
         hr = WMIHelper::PutObject(event.Get(), L"PreviousInstance", previous.Get());
@@ -557,8 +560,9 @@ bool CWmipIntrinsicEventMapper::MayRead(const CAcsUser& user, IWbemClassObject& 
         }
         catch (const CDBException& e)
         {
-            CWMIDebugLog::LogError(kSource, __LINE__, L"Unable to read whether a subscriber may read a changed record.",
-                                   WBEM_E_FAILED, &e);
+            CWMIDebugLog::LogError(kIntrinsicEventMapperSource, __LINE__,
+                                   L"Unable to read whether a subscriber may read a changed record.", WBEM_E_FAILED,
+                                   &e);
             return false;
         }
         targetSeen = targetSeen || CString(name) == L"TargetInstance";
@@ -581,7 +585,7 @@ std::vector<CWmipIntrinsicEventMapper::JoinedRecord> CWmipIntrinsicEventMapper::
         {
             connection = std::make_unique<CWmipPooledConnection>(GetConnectionManager());
             if (connection->Get() == nullptr || connection->GetDatabase() == nullptr)
-                throw CWMIException(kSource, __LINE__, WBEM_E_FAILED, CWmipMessages::kNoConnection);
+                throw CWMIException(kIntrinsicEventMapperSource, __LINE__, WBEM_E_FAILED, CWmipMessages::kNoConnection);
         }
         const std::unique_ptr<CWmipClassMapper> mapper(CWmipMapperRegistry::GetMapper(
             connection->Get(), GetContext(), GetServices(), className.GetString(), GetDoor()));
@@ -651,8 +655,8 @@ unsigned CWmipIntrinsicEventMapper::HiddenJoinedRecords(IWmipUserEntry& consumer
         }
         catch (const CDBException& e)
         {
-            CWMIDebugLog::LogError(kSource, __LINE__, L"Unable to read whether a subscriber may see a joined record.",
-                                   WBEM_E_FAILED, &e);
+            CWMIDebugLog::LogError(kIntrinsicEventMapperSource, __LINE__,
+                                   L"Unable to read whether a subscriber may see a joined record.", WBEM_E_FAILED, &e);
         }
         if (!seen)
             hidden |= JoinedRecordBit(i);

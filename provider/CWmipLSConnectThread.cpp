@@ -15,8 +15,8 @@
 using brontel::utility::CWMIDebugLog;
 
 namespace {
-constexpr wchar_t kSource[] = L"wpLSConnectThread";
-constexpr HRESULT kCaughtResult = static_cast<HRESULT>(0x20010001);
+constexpr wchar_t kLSConnectThreadSource[] = L"wpLSConnectThread";
+constexpr HRESULT kConnectCaughtResult = static_cast<HRESULT>(0x20010001);
 constexpr DWORD kComputerNameRoom = 16;
 // The longest wait between passes: below INFINITE, so a pass always follows in time.
 constexpr ULONGLONG kMaxPassIntervalMs = 0xFFFFFFFEull;
@@ -48,7 +48,7 @@ void CWmipLSConnectThread::ReadComputerName()
     {
         CString text;
         text.Format(L"GetComputerName failed (%d)", static_cast<int>(GetLastError()));
-        CWMIDebugLog::LogError(kSource, __LINE__, text, kCaughtResult);
+        CWMIDebugLog::LogError(kLSConnectThreadSource, __LINE__, text, kConnectCaughtResult);
         return;
     }
     m_computerName = CString(name, static_cast<int>(std::min<DWORD>(size, kComputerNameRoom)));
@@ -57,7 +57,7 @@ void CWmipLSConnectThread::ReadComputerName()
 
 ClslRPCServerProxy* CWmipLSConnectThread::SetupLinkageServerRPC()
 {
-    CWMIDebugLog::LogInfo(kSource, __LINE__, L"Starting SetupLinkageServerRPC");
+    CWMIDebugLog::LogInfo(kLSConnectThreadSource, __LINE__, L"Starting SetupLinkageServerRPC");
     const CheckedMutexLock guard(m_setupLock);
     if (m_proxy != nullptr)
     {
@@ -68,7 +68,7 @@ ClslRPCServerProxy* CWmipLSConnectThread::SetupLinkageServerRPC()
         const CWmipPooledConnection connection(CWmipApp::GetConnectionManager());
         if (connection.GetDatabase() == nullptr)
         {
-            CWMIDebugLog::LogError(kSource, __LINE__, L"Error setting up RPC with the linkage server");
+            CWMIDebugLog::LogError(kLSConnectThreadSource, __LINE__, L"Error setting up RPC with the linkage server");
             return nullptr;
         }
         LONG databaseId = 0;
@@ -89,7 +89,7 @@ ClslRPCServerProxy* CWmipLSConnectThread::SetupLinkageServerRPC()
     }
     catch (...)
     {
-        CWMIDebugLog::LogError(kSource, __LINE__, L"Error setting up RPC with the linkage server");
+        CWMIDebugLog::LogError(kLSConnectThreadSource, __LINE__, L"Error setting up RPC with the linkage server");
     }
     return m_proxy.get();
 }
@@ -117,7 +117,7 @@ void CWmipLSConnectThread::SendRegistration(IWmipEventProviderInfo* provider, bo
     }
     catch (...)
     {
-        CWMIDebugLog::LogInfo(kSource, __LINE__, L"Error sending event registration to linkage server");
+        CWMIDebugLog::LogInfo(kLSConnectThreadSource, __LINE__, L"Error sending event registration to linkage server");
     }
 }
 
@@ -139,7 +139,7 @@ void CWmipLSConnectThread::Register(IWmipEventProviderInfo* provider)
     }
     catch (...)
     {
-        CWMIDebugLog::LogError(kSource, __LINE__, L"", E_FAIL);
+        CWMIDebugLog::LogError(kLSConnectThreadSource, __LINE__, L"", E_FAIL);
     }
 }
 
@@ -161,7 +161,7 @@ void CWmipLSConnectThread::Unregister(IWmipEventProviderInfo* provider)
     }
     catch (...)
     {
-        CWMIDebugLog::LogError(kSource, __LINE__, L"", E_FAIL);
+        CWMIDebugLog::LogError(kLSConnectThreadSource, __LINE__, L"", E_FAIL);
     }
 }
 
@@ -177,7 +177,7 @@ void CWmipLSConnectThread::RegisterAll(bool registerFlag)
     }
     catch (...)
     {
-        CWMIDebugLog::LogError(kSource, __LINE__, L"", E_FAIL);
+        CWMIDebugLog::LogError(kLSConnectThreadSource, __LINE__, L"", E_FAIL);
     }
 }
 
@@ -209,7 +209,7 @@ bool CWmipLSConnectThread::WaitForStopSignal()
 
 UINT CWmipLSConnectThread::OnRun()
 {
-    CWMIDebugLog::LogInfo(kSource, __LINE__, L"Starting CWmipLSConnectThread::OnRun()");
+    CWMIDebugLog::LogInfo(kLSConnectThreadSource, __LINE__, L"Starting CWmipLSConnectThread::OnRun()");
     SetupLinkageServerRPC();
     do
     {
@@ -228,7 +228,7 @@ BOOL CWmipLSConnectThread::Stop()
     m_stopSignal.notify_all();
     if (!WaitForStopped())
     {
-        CWMIDebugLog::LogError(kSource, __LINE__, L"", E_FAIL);
+        CWMIDebugLog::LogError(kLSConnectThreadSource, __LINE__, L"", E_FAIL);
     }
     return TRUE;
 }

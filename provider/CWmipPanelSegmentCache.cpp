@@ -12,7 +12,7 @@
 using brontel::utility::CWMIDebugLog;
 
 namespace {
-constexpr wchar_t kSource[] = L"CWmipPanelSegmentCache.cpp";
+constexpr wchar_t kPanelSegmentCacheSource[] = L"CWmipPanelSegmentCache.cpp";
 constexpr LONG kSpanValueId = 34;
 }  // namespace
 
@@ -51,11 +51,12 @@ void CWmipPanelSegmentCache::Load()
     }
     catch (const CException& e)
     {
-        CWMIDebugLog::LogError(kSource, __LINE__, L"Error loading panel/segment cache", E_FAIL, &e);
+        CWMIDebugLog::LogError(kPanelSegmentCacheSource, __LINE__, L"Error loading panel/segment cache", E_FAIL, &e);
     }
     catch (...)
     {
-        CWMIDebugLog::LogError(kSource, __LINE__, L"Unspecified error loading panel/segment cache", E_FAIL);
+        CWMIDebugLog::LogError(kPanelSegmentCacheSource, __LINE__, L"Unspecified error loading panel/segment cache",
+                               E_FAIL);
     }
     // Also after a failure, so a failing database is not asked again before the span passes.
     m_lastLoad = m_clock.GetTickCount64();
@@ -79,7 +80,7 @@ LONG CWmipPanelSegmentCache::GetSegmentID(LONG panelId)
         text.Format(
             L"CWmipPanelSegmentCache::GetSegmentID - Invalid Panel ID %d is probably from a controllerless event",
             static_cast<int>(panelId));
-        CWMIDebugLog::LogInfo(kSource, __LINE__, text);
+        CWMIDebugLog::LogInfo(kPanelSegmentCacheSource, __LINE__, text);
         return -1;
     }
     const auto found = m_panels.find(panelId);
@@ -88,6 +89,6 @@ LONG CWmipPanelSegmentCache::GetSegmentID(LONG panelId)
         return found->second;
     }
     text.Format(L"Panel with ID %d is not in the panel/segment cache", static_cast<int>(panelId));
-    CWMIDebugLog::LogError(kSource, __LINE__, text);
+    CWMIDebugLog::LogError(kPanelSegmentCacheSource, __LINE__, text);
     return -1;
 }

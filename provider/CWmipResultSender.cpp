@@ -21,7 +21,7 @@ using brontel::utility::CWMIException;
 
 namespace {
 
-constexpr LPCWSTR kSource = CWmipRequestEnvelope::kSourceName;
+constexpr LPCWSTR kResultSenderSource = CWmipRequestEnvelope::kSourceName;
 
 HRESULT IndicateOne(IWbemObjectSink* sink, IWbemClassObject* object)
 {
@@ -96,7 +96,8 @@ HRESULT CWmipResultSender::SendClassDefinition(std::unique_ptr<CWmipClassMapper>
 
     if (classObject == nullptr)
     {
-        CWMIDebugLog::LogError(kSource, __LINE__, L"Unable to build the class definition of " + className, result);
+        CWMIDebugLog::LogError(kResultSenderSource, __LINE__, L"Unable to build the class definition of " + className,
+                               result);
         return WBEM_E_FAILED;
     }
     if (SUCCEEDED(result) && sink != nullptr)
@@ -136,7 +137,7 @@ HRESULT CWmipResultSender::SendQueryResults(const CString& className, CWmipQuery
     } const deletion{lease};
     const CAcsUser* connection = lease.TakeConnection();
     if (connection == nullptr)
-        throw CWMIException(kSource, __LINE__, WBEM_E_FAILED, CWmipMessages::kNoConnection);
+        throw CWMIException(kResultSenderSource, __LINE__, WBEM_E_FAILED, CWmipMessages::kNoConnection);
 
     lease.SetMapper(GetMapper(connection, className, context));
     CWmipClassMapper* mapper = lease.GetMapper();
@@ -151,7 +152,7 @@ HRESULT CWmipResultSender::SendQueryResults(const CString& className, CWmipQuery
         mapper->SetQuery(query);
     // The database's own reason is in the provider log.
     if (!mapper->BeginEnumeration())
-        throw CWMIException(kSource, __LINE__, WBEM_E_FAILED, CWmipMessages::kDatabaseRefused);
+        throw CWMIException(kResultSenderSource, __LINE__, WBEM_E_FAILED, CWmipMessages::kDatabaseRefused);
 
     // When the SQL had to drop a comparison, NextInstance checks each built instance against the
     // full WHERE clause and passes over the rows it rejects: a null instance is no match.
@@ -161,7 +162,7 @@ HRESULT CWmipResultSender::SendQueryResults(const CString& className, CWmipQuery
         ComPtr<IWbemClassObject> instance;
         result = mapper->NextInstance(&instance, 0);
         if (FAILED(result))
-            throw CWMIException(kSource, __LINE__, result);
+            throw CWMIException(kResultSenderSource, __LINE__, result);
         if (instance == nullptr)
             continue;
         if (sink != nullptr)

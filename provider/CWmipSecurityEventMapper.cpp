@@ -17,7 +17,7 @@ using bnt::utility::BntMessageEx;
 using brontel::utility::CWMIDebugLog;
 
 namespace {
-constexpr wchar_t kSource[] = L"wpSecurityEventMapper";
+constexpr wchar_t kSecurityEventMapperSource[] = L"wpSecurityEventMapper";
 
 // The columns the access check may filter hardware event queries on.
 struct ClauseColumn
@@ -53,11 +53,13 @@ CWmipSecurityEventMapper::CWmipSecurityEventMapper(IWbemContext* context, IWbemS
     }
     catch (const CException& e)
     {
-        CWMIDebugLog::LogError(kSource, __LINE__, L"Error loading EventToAlarmLinks cache", E_FAIL, &e);
+        CWMIDebugLog::LogError(kSecurityEventMapperSource, __LINE__, L"Error loading EventToAlarmLinks cache", E_FAIL,
+                               &e);
     }
     catch (...)
     {
-        CWMIDebugLog::LogError(kSource, __LINE__, L"Unspecified error loading EventToAlramsLinks cache", E_FAIL);
+        CWMIDebugLog::LogError(kSecurityEventMapperSource, __LINE__,
+                               L"Unspecified error loading EventToAlramsLinks cache", E_FAIL);
     }
 }
 
@@ -136,7 +138,7 @@ ComPtr<IWbemClassObject> CWmipSecurityEventMapper::BuildAlarm(const BntMessageEx
                            L"EventText:%4",
                            static_cast<int>(message.GetAlarmID()), static_cast<int>(eventId), description.GetString(),
                            message.GetText().GetString());
-        CWMIDebugLog::LogError(kSource, __LINE__, text);
+        CWMIDebugLog::LogError(kSecurityEventMapperSource, __LINE__, text);
         return alarm;
     }
     CString parameterText;

@@ -15,27 +15,28 @@ using brontel::utility::CWMIDebugLog;
 
 namespace {
 
-constexpr wchar_t kSource[] = L"CWmipServerRpcThreads";
+constexpr wchar_t kServerRpcThreadsSource[] = L"CWmipServerRpcThreads";
 
 // A pooled connection and its manager, or nulls after the failure was logged.
-struct PooledConnection
+struct TakenConnection
 {
     DBConnectionManager* manager = nullptr;
     const CAcsUser* connection = nullptr;
 };
 
-PooledConnection TakeConnection()
+TakenConnection TakeConnection()
 {
-    PooledConnection taken;
+    TakenConnection taken;
     taken.manager = CWmipApp::GetConnectionManager();
     if (taken.manager == nullptr)
     {
-        CWMIDebugLog::LogError(kSource, __LINE__, L"Unable to retrieve the database connection manager.");
+        CWMIDebugLog::LogError(kServerRpcThreadsSource, __LINE__,
+                               L"Unable to retrieve the database connection manager.");
         return taken;
     }
     taken.connection = taken.manager->Connection(0);
     if (taken.connection == nullptr)
-        CWMIDebugLog::LogError(kSource, __LINE__, CWmipMessages::kNoConnection);
+        CWMIDebugLog::LogError(kServerRpcThreadsSource, __LINE__, CWmipMessages::kNoConnection);
     return taken;
 }
 
@@ -44,7 +45,7 @@ PooledConnection TakeConnection()
 template <class Derived>
 std::unique_ptr<Derived> BuildOnConnection()
 {
-    const PooledConnection taken = TakeConnection();
+    const TakenConnection taken = TakeConnection();
     if (taken.connection == nullptr)
         return nullptr;
     return std::make_unique<Derived>(taken.connection, taken.manager);
@@ -56,7 +57,7 @@ std::unique_ptr<Thread> Started(std::unique_ptr<Thread> thread)
 {
     if (thread != nullptr && !thread->Start(LWorkerThread::kPriorityNormal, 0, 0, nullptr))
     {
-        CWMIDebugLog::LogError(kSource, __LINE__, L"A server RPC thread could not be started.");
+        CWMIDebugLog::LogError(kServerRpcThreadsSource, __LINE__, L"A server RPC thread could not be started.");
         return nullptr;
     }
     return thread;
@@ -124,7 +125,7 @@ void CWmipServerRpcThreads::Release(Slot<T>& slot, const wchar_t* name, Stop sto
         slot.owner.reset();
         return;
     }
-    CWMIDebugLog::LogError(kSource, __LINE__,
+    CWMIDebugLog::LogError(kServerRpcThreadsSource, __LINE__,
                            CString(L"The ") + name + L" RPC thread did not stop; it is left running.");
     // The detached thread still runs on the object: it is given up, never deleted under it.
     static_cast<void>(slot.owner.release());

@@ -22,7 +22,7 @@ using brontel::utility::CWMIDebugLog;
 using brontel::utility::CWMIException;
 
 namespace {
-constexpr wchar_t kSource[] = L"wpSoftwareEventProcessor";
+constexpr wchar_t kSoftwareEventProcessorSource[] = L"wpSoftwareEventProcessor";
 }  // namespace
 
 CWmipSoftwareEventProcessor::CWmipSoftwareEventProcessor(std::shared_ptr<const CWmipEventAudience> audience)
@@ -65,7 +65,7 @@ BOOL CWmipSoftwareEventProcessor::Submit(const SoftwareEventPacket& packet)
 
 UINT CWmipSoftwareEventProcessor::OnRun()
 {
-    CWMIDebugLog::LogInfo(kSource, __LINE__, L"Software event processor thread starting...");
+    CWMIDebugLog::LogInfo(kSoftwareEventProcessorSource, __LINE__, L"Software event processor thread starting...");
     m_running.store(1);
     std::vector<char16_t> text(m_textCapacity.load());
     bool running = true;
@@ -77,15 +77,17 @@ UINT CWmipSoftwareEventProcessor::OnRun()
         }
         catch (const CException& e)
         {
-            CWMIDebugLog::LogError(kSource, __LINE__, L"Error in software event processor thread", E_FAIL, &e);
+            CWMIDebugLog::LogError(kSoftwareEventProcessorSource, __LINE__, L"Error in software event processor thread",
+                                   E_FAIL, &e);
         }
         catch (...)
         {
-            CWMIDebugLog::LogError(kSource, __LINE__, L"Unspecified error in software event processor thread", E_FAIL);
+            CWMIDebugLog::LogError(kSoftwareEventProcessorSource, __LINE__,
+                                   L"Unspecified error in software event processor thread", E_FAIL);
         }
     }
     m_running.store(0);
-    CWMIDebugLog::LogInfo(kSource, __LINE__, L"Ending software event processor thread");
+    CWMIDebugLog::LogInfo(kSoftwareEventProcessorSource, __LINE__, L"Ending software event processor thread");
     return 0;
 }
 
@@ -97,7 +99,8 @@ bool CWmipSoftwareEventProcessor::ReadAndProcess(std::vector<char16_t>& text)
         read == static_cast<LONG>(header.size()) ? SoftwareEventPacket::DecodeHeader(header) : std::nullopt;
     if (!decoded)
     {
-        CWMIDebugLog::LogError(kSource, __LINE__, L"Software event processor received non-standard data packet");
+        CWMIDebugLog::LogError(kSoftwareEventProcessorSource, __LINE__,
+                               L"Software event processor received non-standard data packet");
         return true;
     }
     SoftwareEventPacket packet = *decoded;
@@ -118,7 +121,7 @@ bool CWmipSoftwareEventProcessor::ReadAndProcess(std::vector<char16_t>& text)
     const LONG textRead = m_pipe->Read(text.data(), static_cast<LONG>(packet.TextLength));
     if (textRead != static_cast<LONG>(packet.TextLength))
     {
-        CWMIDebugLog::LogError(kSource, __LINE__, L"Error reading from event queue");
+        CWMIDebugLog::LogError(kSoftwareEventProcessorSource, __LINE__, L"Error reading from event queue");
         return true;
     }
     packet.Text = std::u16string_view(text.data(), packet.TextLength / 2);
@@ -129,24 +132,25 @@ bool CWmipSoftwareEventProcessor::ReadAndProcess(std::vector<char16_t>& text)
 void CWmipSoftwareEventProcessor::ProcessEvent(const SoftwareEventPacket& packet)
 {
     EventOutcomeObserver::Report outcome(m_outcomes, packet.EventId);
-    CWMIDebugLog::LogInfo(kSource, __LINE__, L"Software event retrieved from queue");
+    CWMIDebugLog::LogInfo(kSoftwareEventProcessorSource, __LINE__, L"Software event retrieved from queue");
     if (m_mapper == nullptr || !m_mapper->HandlesEvent(packet))
     {
         CString message;
         message.Format(L"Software event of type %d is not handled; dropped", packet.EventType);
-        CWMIDebugLog::LogInfo(kSource, __LINE__, message);
+        CWMIDebugLog::LogInfo(kSoftwareEventProcessorSource, __LINE__, message);
         return;
     }
     ComPtr<IWbemClassObject> event;
     HRESULT hr = m_mapper->MapEvent(&event, packet);
     if (FAILED(hr))
     {
-        CWMIDebugLog::LogError(kSource, __LINE__, L"Error while creating WMI software event", hr);
+        CWMIDebugLog::LogError(kSoftwareEventProcessorSource, __LINE__, L"Error while creating WMI software event", hr);
         return;
     }
     if (m_sink == nullptr)
     {
-        CWMIDebugLog::LogError(kSource, __LINE__, L"Error while sending software event to WMI", WBEM_E_FAILED);
+        CWMIDebugLog::LogError(kSoftwareEventProcessorSource, __LINE__, L"Error while sending software event to WMI",
+                               WBEM_E_FAILED);
         return;
     }
     // The event reaches only the consumers that may read its record; each group of them gets it
@@ -158,12 +162,14 @@ void CWmipSoftwareEventProcessor::ProcessEvent(const SoftwareEventPacket& packet
     }
     catch (const CWMIException& e)
     {
-        CWMIDebugLog::LogError(kSource, __LINE__, L"Error while creating WMI software event", e.GetHResult());
+        CWMIDebugLog::LogError(kSoftwareEventProcessorSource, __LINE__, L"Error while creating WMI software event",
+                               e.GetHResult());
         return;
     }
     catch (const CDBException& e)
     {
-        CWMIDebugLog::LogError(kSource, __LINE__, L"Error while creating WMI software event", WBEM_E_FAILED, &e);
+        CWMIDebugLog::LogError(kSoftwareEventProcessorSource, __LINE__, L"Error while creating WMI software event",
+                               WBEM_E_FAILED, &e);
         return;
     }
     std::map<unsigned, std::vector<BYTE>> forms = m_audience->DescriptorsBy(
@@ -172,10 +178,11 @@ void CWmipSoftwareEventProcessor::ProcessEvent(const SoftwareEventPacket& packet
                 return std::nullopt;
             return joined.empty() ? 0 : m_mapper->HiddenJoinedRecords(consumer, joined);
         },
-        kSource);
+        kSoftwareEventProcessorSource);
     // With no consumer to grant, the event still goes to WMI, granting nobody.
     if (forms.empty())
-        forms.emplace(0, m_audience->DescriptorFor([](IWmipUserEntry&) { return false; }, kSource));
+        forms.emplace(0,
+                      m_audience->DescriptorFor([](IWmipUserEntry&) { return false; }, kSoftwareEventProcessorSource));
     bool sent = true;
     for (const auto& [hidden, descriptor] : forms)
     {
@@ -184,17 +191,19 @@ void CWmipSoftwareEventProcessor::ProcessEvent(const SoftwareEventPacket& packet
         hr = form != nullptr ? WMIHelper::PutByteArray(form.Get(), L"SECURITY_DESCRIPTOR", descriptor) : WBEM_E_FAILED;
         if (FAILED(hr))
         {
-            CWMIDebugLog::LogError(kSource, __LINE__, L"Error while creating WMI software event", hr);
+            CWMIDebugLog::LogError(kSoftwareEventProcessorSource, __LINE__, L"Error while creating WMI software event",
+                                   hr);
             sent = false;
             continue;
         }
         IWbemClassObject* objects[] = {form.Get()};
         hr = m_sink->Indicate(1, objects);
         if (SUCCEEDED(hr))
-            CWMIDebugLog::LogInfo(kSource, __LINE__, L"Software event sent to WMI.");
+            CWMIDebugLog::LogInfo(kSoftwareEventProcessorSource, __LINE__, L"Software event sent to WMI.");
         else
         {
-            CWMIDebugLog::LogError(kSource, __LINE__, L"Error while sending software event to WMI", hr);
+            CWMIDebugLog::LogError(kSoftwareEventProcessorSource, __LINE__,
+                                   L"Error while sending software event to WMI", hr);
             sent = false;
         }
     }
@@ -208,6 +217,7 @@ BOOL CWmipSoftwareEventProcessor::Stop()
     m_pipe->Write(stop.data(), static_cast<LONG>(stop.size()));
     const BOOL stopped = WaitForStopped();
     if (!stopped)
-        CWMIDebugLog::LogError(kSource, __LINE__, L"Gave up trying to stop software event processor thread");
+        CWMIDebugLog::LogError(kSoftwareEventProcessorSource, __LINE__,
+                               L"Gave up trying to stop software event processor thread");
     return stopped;
 }

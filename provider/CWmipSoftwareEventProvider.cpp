@@ -25,7 +25,7 @@ using brontel::utility::CWMIException;
 
 namespace {
 
-constexpr wchar_t kSource[] = L"wpSoftwareEventProvider";
+constexpr wchar_t kSoftwareEventProviderSource[] = L"wpSoftwareEventProvider";
 
 // The classes checked when an event query names none with ISA.
 constexpr const wchar_t* kDefaultClasses[] = {L"Bnt_Cardholder", L"Bnt_Visitor", L"Bnt_Badge",
@@ -56,7 +56,7 @@ HRESULT AccessCheckResult(HRESULT hr)
 }  // namespace
 
 CWmipSoftwareEventProvider::CWmipSoftwareEventProvider(const CString& providerId)
-    : CWmipEventProvider(providerId, SoftwareEventProvider, kSource, L"Software")
+    : CWmipEventProvider(providerId, SoftwareEventProvider, kSoftwareEventProviderSource, L"Software")
 {
 }
 
@@ -99,7 +99,7 @@ HRESULT CWmipSoftwareEventProvider::ReceiveSoftwareEvent(LONG eventId, SHORT eve
                                                          LONG flags, LPCWSTR text)
 {
     AFX_MANAGE_STATE(&theApp);
-    CWMIDebugLog::LogInfo(kSource, __LINE__, L"Received software event data from linkage server.");
+    CWMIDebugLog::LogInfo(kSoftwareEventProviderSource, __LINE__, L"Received software event data from linkage server.");
     // The pipe carries the text as UTF-16, whatever the width of wchar_t here; a null text
     // travels as an empty one.
     const std::u16string copy =
@@ -107,7 +107,8 @@ HRESULT CWmipSoftwareEventProvider::ReceiveSoftwareEvent(LONG eventId, SHORT eve
     const auto packet = SoftwareEventPacket::Make(eventId, eventType, transactionType, flags, copy);
     // Before Initialize there is no processor to read the pipe: the event cannot be kept.
     if (!packet || m_processor == nullptr || !m_processor->Submit(*packet))
-        CWMIDebugLog::LogError(kSource, __LINE__, L"Unable to transfer software event to processor.");
+        CWMIDebugLog::LogError(kSoftwareEventProviderSource, __LINE__,
+                               L"Unable to transfer software event to processor.");
     return S_OK;
 }
 
@@ -115,17 +116,17 @@ HRESULT CWmipSoftwareEventProvider::AccessCheck(LPCWSTR /*language*/, LPCWSTR qu
 {
     AFX_MANAGE_STATE(&theApp);
     const CString queryText(query != nullptr ? query : L"");
-    CWMIDebugLog::LogInfo(kSource, __LINE__, CString(L"AccessCheck(") + queryText + L")");
+    CWMIDebugLog::LogInfo(kSoftwareEventProviderSource, __LINE__, CString(L"AccessCheck(") + queryText + L")");
 
     HRESULT hr = S_OK;
     {
         const CWmipEventSubscriber subscriber(sidLength, sid);
-        hr = subscriber.Check(kSource);
+        hr = subscriber.Check(kSoftwareEventProviderSource);
         if (SUCCEEDED(hr))
-            hr = CWmipEventSubscriber::RunQueryCheck(kSource, L"software",
+            hr = CWmipEventSubscriber::RunQueryCheck(kSoftwareEventProviderSource, L"software",
                                                      [&] { return CheckQueryClasses(query, subscriber.GetEntry()); });
     }
-    CWMIDebugLog::LogInfo(kSource, __LINE__, L"Leaving software event provider access check");
+    CWMIDebugLog::LogInfo(kSoftwareEventProviderSource, __LINE__, L"Leaving software event provider access check");
     return AccessCheckResult(hr);
 }
 
@@ -133,13 +134,13 @@ HRESULT CWmipSoftwareEventProvider::CheckQueryClasses(LPCWSTR query, CWmipUserCa
 {
     const std::unique_ptr<CWmipQuery> parsed = CWmipQuery::CreateFromQuery(query);
     if (parsed == nullptr || parsed->GetKind() != CWmipQuery::kSelect)
-        throw CWMIException(kSource, __LINE__, WBEM_E_FAILED);
+        throw CWMIException(kSoftwareEventProviderSource, __LINE__, WBEM_E_FAILED);
     CWmipIntrinsicEventMapper* mapper = m_processor != nullptr ? m_processor->GetMapper() : nullptr;
     if (mapper == nullptr)
-        throw CWMIException(kSource, __LINE__, WBEM_E_FAILED);
+        throw CWMIException(kSoftwareEventProviderSource, __LINE__, WBEM_E_FAILED);
     const CWmipPooledConnection connection(CWmipApp::GetConnectionManager());
     if (connection.Get() == nullptr)
-        throw CWMIException(kSource, __LINE__, WBEM_E_FAILED, CWmipMessages::kNoConnection);
+        throw CWMIException(kSoftwareEventProviderSource, __LINE__, WBEM_E_FAILED, CWmipMessages::kNoConnection);
 
     parsed->SetMapper(mapper);
     const ClassListLease lease(*mapper);
@@ -159,8 +160,8 @@ HRESULT CWmipSoftwareEventProvider::CheckQueryClasses(LPCWSTR query, CWmipUserCa
             // default class without a mapper has no records to show.
             if (!named)
                 continue;
-            CWMIDebugLog::LogError(kSource, __LINE__, CString(L"No mapper for event query class ") + className,
-                                   WBEM_E_FAILED);
+            CWMIDebugLog::LogError(kSoftwareEventProviderSource, __LINE__,
+                                   CString(L"No mapper for event query class ") + className, WBEM_E_FAILED);
             return WBEM_E_FAILED;
         }
         classMapper->SetUserEntry(entry);

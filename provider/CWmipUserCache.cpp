@@ -26,7 +26,7 @@ using brontel::utility::CWMIException;
 
 namespace {
 
-constexpr wchar_t kSource[] = L"CWmipUserCache.cpp";
+constexpr wchar_t kUserCacheSource[] = L"CWmipUserCache.cpp";
 
 // Reverts the thread to self when the scope ends, if asked to.
 class RevertToSelfOnExit
@@ -203,7 +203,7 @@ HRESULT CWmipUserCache::IsImpersonatedClient()
     switch (*level)
     {
     case SecurityAnonymous:
-        CWMIDebugLog::LogError(kSource, __LINE__, L"Anonymous impersonation level\n", WBEM_E_ACCESS_DENIED);
+        CWMIDebugLog::LogError(kUserCacheSource, __LINE__, L"Anonymous impersonation level\n", WBEM_E_ACCESS_DENIED);
         return WBEM_E_ACCESS_DENIED;
     case SecurityIdentification:
         return 1;
@@ -211,7 +211,8 @@ HRESULT CWmipUserCache::IsImpersonatedClient()
     case SecurityDelegation:
         return 0;
     }
-    CWMIDebugLog::LogError(kSource, __LINE__, L"Unable to determine impersonation level\n", WBEM_E_ACCESS_DENIED);
+    CWMIDebugLog::LogError(kUserCacheSource, __LINE__, L"Unable to determine impersonation level\n",
+                           WBEM_E_ACCESS_DENIED);
     return WBEM_E_ACCESS_DENIED;
 }
 
@@ -290,17 +291,17 @@ HRESULT CWmipUserCache::GetUserImpl(CWmipUserCacheEntry** entry, LPCWSTR sid)
     }
     catch (const CWMIException& e)
     {
-        CWMIDebugLog::LogError(kSource, __LINE__, L"Access denied: unable to login to Ivarune", e.GetHResult(), nullptr,
-                               &e);
+        CWMIDebugLog::LogError(kUserCacheSource, __LINE__, L"Access denied: unable to login to Ivarune", e.GetHResult(),
+                               nullptr, &e);
         return e.GetHResult();
     }
     catch (const CException& e)
     {
-        CWMIDebugLog::LogError(kSource, __LINE__, L"Error while getting user", WBEM_E_FAILED, &e);
+        CWMIDebugLog::LogError(kUserCacheSource, __LINE__, L"Error while getting user", WBEM_E_FAILED, &e);
     }
     catch (...)
     {
-        CWMIDebugLog::LogError(kSource, __LINE__, L"Unspecified error while getting user", WBEM_E_FAILED);
+        CWMIDebugLog::LogError(kUserCacheSource, __LINE__, L"Unspecified error while getting user", WBEM_E_FAILED);
     }
     return WBEM_E_FAILED;
 }
@@ -388,7 +389,7 @@ HRESULT CWmipUserCache::ReleaseUserImpl(CWmipUserCacheEntry* entry, bool imperso
         }
         if (given == CWmipUserCachePool::GiveBackResult::OverReleased)
         {
-            CWMIDebugLog::LogError(kSource, __LINE__, L"User object was released more than it was acquired");
+            CWMIDebugLog::LogError(kUserCacheSource, __LINE__, L"User object was released more than it was acquired");
         }
         GarbageCollect();
         return impersonated;
@@ -399,7 +400,8 @@ HRESULT CWmipUserCache::ReleaseUserImpl(CWmipUserCacheEntry* entry, bool imperso
     }
     catch (...)
     {
-        CWMIDebugLog::LogError(kSource, __LINE__, L"Unspecified error while releasing user object", WBEM_E_FAILED);
+        CWMIDebugLog::LogError(kUserCacheSource, __LINE__, L"Unspecified error while releasing user object",
+                               WBEM_E_FAILED);
     }
     return WBEM_E_FAILED;
 }
@@ -445,8 +447,9 @@ BOOL CWmipUserCache::HasUDFPermission(const CAcsUser* user, LONG fieldId, BOOL f
     const auto list = m_permissionLists.find(group);
     if (list == m_permissionLists.end())
     {
-        CWMIDebugLog::LogError(kSource, __LINE__, L"UDF permission not found", WBEM_E_ACCESS_DENIED);
-        CWMIDebugLog::LogError(kSource, __LINE__, L"Unspecified error checking UDF permissions", WBEM_E_ACCESS_DENIED);
+        CWMIDebugLog::LogError(kUserCacheSource, __LINE__, L"UDF permission not found", WBEM_E_ACCESS_DENIED);
+        CWMIDebugLog::LogError(kUserCacheSource, __LINE__, L"Unspecified error checking UDF permissions",
+                               WBEM_E_ACCESS_DENIED);
         return FALSE;
     }
     const CBntUDFPermissionItem* item = list->second->GetItem(fieldId);

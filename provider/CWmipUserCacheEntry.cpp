@@ -17,8 +17,8 @@ using brontel::utility::CWMIDebugLog;
 
 namespace {
 
-constexpr wchar_t kSource[] = L"CWmipUserCache.cpp";
-constexpr wchar_t kErrorLog[] = L"BrontelError.log";
+constexpr wchar_t kUserCacheEntrySource[] = L"CWmipUserCache.cpp";
+constexpr wchar_t kEntryErrorLog[] = L"BrontelError.log";
 constexpr DWORD kOnityCheckFailure = 0x20010001u;
 
 // Takes the entry lock when the entry has one.
@@ -109,7 +109,8 @@ CBntAcsDBMgrCardholder* CWmipUserCacheEntry::GetCardholderAcsDbManager()
     catch (const CException& e)
     {
         // Without its layout the manager would write cardholders without their fields.
-        CWMIDebugLog::LogError(kSource, __LINE__, L"Unable to set up the cardholder database manager", 0, &e);
+        CWMIDebugLog::LogError(kUserCacheEntrySource, __LINE__, L"Unable to set up the cardholder database manager", 0,
+                               &e);
     }
     return m_cardholderManager.get();
 }
@@ -131,7 +132,8 @@ bool CWmipUserCacheEntry::CanOnityILSLevelBeAssigned(const CBntAssignedAcLvlList
     const EntryLock guard(m_entryLock);
     try
     {
-        CWMIDebugLog::LogInfo(kSource, __LINE__, L"In CWmipAccessLevelAssignmentMapper::CanOnityILSLevelBeAssigned...");
+        CWMIDebugLog::LogInfo(kUserCacheEntrySource, __LINE__,
+                              L"In CWmipAccessLevelAssignmentMapper::CanOnityILSLevelBeAssigned...");
         const DWORD start = GetTickCount();
         bool overlap = false;
         for (const CBntAssignedAcLvlList::Entry& level : added.GetEntries())
@@ -153,16 +155,16 @@ bool CWmipUserCacheEntry::CanOnityILSLevelBeAssigned(const CBntAssignedAcLvlList
         CString text;
         text.Format(L"Out CWmipAccessLevelAssignmentMapper::CanOnityILSLevelBeAssigned took %ld ms",
                     static_cast<LONG>(GetTickCount() - start));
-        CWMIDebugLog::LogInfo(kSource, __LINE__, text);
+        CWMIDebugLog::LogInfo(kUserCacheEntrySource, __LINE__, text);
         return !overlap;
     }
     catch (const CException& e)
     {
-        CLogger::LogError(kErrorLog, CResult(kOnityCheckFailure), kSource, __LINE__, &e);
+        CLogger::LogError(kEntryErrorLog, CResult(kOnityCheckFailure), kUserCacheEntrySource, __LINE__, &e);
     }
     catch (...)
     {
-        CLogger::LogError(kErrorLog, CResult(kOnityCheckFailure), kSource, __LINE__);
+        CLogger::LogError(kEntryErrorLog, CResult(kOnityCheckFailure), kUserCacheEntrySource, __LINE__);
     }
     return true;
 }

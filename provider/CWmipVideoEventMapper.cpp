@@ -12,7 +12,7 @@ using bnt::utility::BntMessageEx;
 using brontel::utility::CWMIDebugLog;
 
 namespace {
-constexpr wchar_t kSource[] = L"wpVideoEventMapper";
+constexpr wchar_t kVideoEventMapperSource[] = L"wpVideoEventMapper";
 
 // The SYSTEMTIME at a record offset as a time value: local wall-clock time, daylight saving
 // left to the C library; a year below 1900 is the time value 0. Parts out of their ranges come
@@ -33,7 +33,7 @@ CTime TimeAt(const BntMessage& message, std::size_t offset)
     }
     catch (const CException& e)
     {
-        CWMIDebugLog::LogError(kSource, __LINE__, L"Invalid video time in hardware event", E_FAIL, &e);
+        CWMIDebugLog::LogError(kVideoEventMapperSource, __LINE__, L"Invalid video time in hardware event", E_FAIL, &e);
     }
     return CTime(0);
 }

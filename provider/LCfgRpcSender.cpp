@@ -14,7 +14,7 @@ using brontel::utility::CWMIDebugLog;
 
 namespace {
 
-constexpr wchar_t kSource[] = L"LCfgRpcSender";
+constexpr wchar_t kLCfgRpcSenderSource[] = L"LCfgRpcSender";
 
 // The servers that missed a message since TakeUnreachedServers last emptied the list.
 struct UnreachedServers
@@ -115,7 +115,7 @@ void LCfgRpcSender::Store(StoredMessage message)
     if (m_store.size() >= kMaxStoredMessages)
     {
         const StoredMessage& oldest = m_store.front();
-        CWMIDebugLog::LogError(kSource, __LINE__,
+        CWMIDebugLog::LogError(kLCfgRpcSenderSource, __LINE__,
                                CString(L"Failed-command store of the ") + m_serverName +
                                    L" full: the oldest message was dropped. " + Describe(oldest.code, oldest.block));
         m_store.pop_front();
@@ -140,11 +140,11 @@ LCfgRpcSender::Delivery LCfgRpcSender::DeliverMessage(int code, const CfgMessage
               : CString(L"A configuration message could not be delivered to the ") + m_serverName + L": ") +
         Describe(code, stored.block);
     if (direct)
-        CWMIDebugLog::LogInfo(kSource, __LINE__, text);
+        CWMIDebugLog::LogInfo(kLCfgRpcSenderSource, __LINE__, text);
     else
         // An error line, written at once: the panels were not told, and the request that sent the
         // message learns whether the log keeps it.
-        NoteUnreached(m_serverName, CWMIDebugLog::LogError(kSource, __LINE__, text));
+        NoteUnreached(m_serverName, CWMIDebugLog::LogError(kLCfgRpcSenderSource, __LINE__, text));
     if (!keep)
         return Delivery::Dropped;
     Store(std::move(stored));
@@ -167,7 +167,7 @@ void LCfgRpcSender::RetryStored()
     for (StoredMessage& message : pending)
     {
         if (Send(message.code, message.block))
-            CWMIDebugLog::LogInfo(kSource, __LINE__,
+            CWMIDebugLog::LogInfo(kLCfgRpcSenderSource, __LINE__,
                                   CString(L"A kept configuration message was delivered to the ") + m_serverName +
                                       L": " + Describe(message.code, message.block));
         else
@@ -223,7 +223,7 @@ void LCfgRpcSender::GiveUpStored()
     }
     // The process will not try again: each message is left in the log for an operator to redo.
     for (const StoredMessage& message : undelivered)
-        CWMIDebugLog::LogError(kSource, __LINE__,
+        CWMIDebugLog::LogError(kLCfgRpcSenderSource, __LINE__,
                                CString(L"A configuration message was never delivered to the ") + m_serverName + L": " +
                                    Describe(message.code, message.block));
 }

@@ -15,7 +15,7 @@ using brontel::utility::CWMIException;
 
 namespace {
 
-constexpr wchar_t kSource[] = L"LWorkerThread.cpp";
+constexpr wchar_t kLWorkerThreadSource[] = L"LWorkerThread.cpp";
 
 enum class Gate
 {
@@ -65,8 +65,8 @@ void LWorkerThread::AwaitEndUnlessOrphaned()
     CheckedMutexLock guard(m_state->lock);
     if (!m_state->ended && m_state->orphan == nullptr)
     {
-        CWMIDebugLog::LogError(kSource, __LINE__, L"Worker thread destroyed while its thread runs; waiting for it.",
-                               E_FAIL);
+        CWMIDebugLog::LogError(kLWorkerThreadSource, __LINE__,
+                               L"Worker thread destroyed while its thread runs; waiting for it.", E_FAIL);
         guard.Wait(m_state->changed, [this]() REQUIRES(m_state->lock) { return m_state->ended; });
     }
 }
@@ -112,8 +112,8 @@ BOOL LWorkerThread::Start(int priority, UINT, DWORD creationFlags, LPSECURITY_AT
     }
     catch (const std::system_error& e)
     {
-        CWMIDebugLog::LogError(kSource, __LINE__, CString(L"Unable to create a worker thread: ") + CString(e.what()),
-                               E_FAIL);
+        CWMIDebugLog::LogError(kLWorkerThreadSource, __LINE__,
+                               CString(L"Unable to create a worker thread: ") + CString(e.what()), E_FAIL);
         return FALSE;
     }
     m_state = std::move(state);
@@ -258,15 +258,16 @@ DWORD LWorkerThread::RunSequence()
     }
     catch (const CWMIException& e)
     {
-        CWMIDebugLog::LogError(kSource, __LINE__, L"Worker thread ended by an exception.", e.GetHResult(), nullptr, &e);
+        CWMIDebugLog::LogError(kLWorkerThreadSource, __LINE__, L"Worker thread ended by an exception.", e.GetHResult(),
+                               nullptr, &e);
     }
     catch (const CException& e)
     {
-        CWMIDebugLog::LogError(kSource, __LINE__, L"Worker thread ended by an exception.", E_FAIL, &e);
+        CWMIDebugLog::LogError(kLWorkerThreadSource, __LINE__, L"Worker thread ended by an exception.", E_FAIL, &e);
     }
     catch (...)
     {
-        CWMIDebugLog::LogError(kSource, __LINE__, L"Worker thread ended by an unknown exception.", E_FAIL);
+        CWMIDebugLog::LogError(kLWorkerThreadSource, __LINE__, L"Worker thread ended by an unknown exception.", E_FAIL);
     }
     return static_cast<DWORD>(m_exitCode.load());
 }
@@ -311,7 +312,7 @@ BOOL LWorkerThread::ReleaseThread(bool mayWait)
         m_thread.join();
         return TRUE;
     }
-    CWMIDebugLog::LogError(kSource, __LINE__, L"Worker thread did not stop; it is left running.", E_FAIL);
+    CWMIDebugLog::LogError(kLWorkerThreadSource, __LINE__, L"Worker thread did not stop; it is left running.", E_FAIL);
     m_thread.detach();
     return FALSE;
 }

@@ -9,7 +9,7 @@ using brontel::utility::CWMIDebugLog;
 
 namespace {
 
-constexpr wchar_t kSource[] = L"WmipArchiveServerRpcClass";
+constexpr wchar_t kArchiveServerRpcClassSource[] = L"WmipArchiveServerRpcClass";
 
 }  // namespace
 
@@ -36,11 +36,11 @@ BOOL WmipArchiveServerRpcClass::UpdateCommDriver(int code, CfgMessage* message)
     }
     catch (const CException& e)
     {
-        CWMIDebugLog::LogError(kSource, __LINE__, L"", E_FAIL, &e);
+        CWMIDebugLog::LogError(kArchiveServerRpcClassSource, __LINE__, L"", E_FAIL, &e);
     }
     catch (...)
     {
-        CWMIDebugLog::LogError(kSource, __LINE__, L"");
+        CWMIDebugLog::LogError(kArchiveServerRpcClassSource, __LINE__, L"");
     }
     return FALSE;
 }

@@ -9,7 +9,7 @@ using brontel::utility::CWMIDebugLog;
 
 namespace {
 
-constexpr wchar_t kSource[] = L"WmipCommServerRpcClass";
+constexpr wchar_t kCommServerRpcClassSource[] = L"WmipCommServerRpcClass";
 
 }  // namespace
 
@@ -39,7 +39,8 @@ LCfgRpcSender::Delivery WmipCommServerRpcClass::UpdateMessage(int code, CfgMessa
         const Delivery sent = LRpcComClass::UpdateMessage(code, message);
         if (GetLostDatabaseConnection() != 1)
             return sent;
-        CWMIDebugLog::LogError(kSource, __LINE__, L"Lost connection to the database! Will attempt one reconnect...");
+        CWMIDebugLog::LogError(kCommServerRpcClassSource, __LINE__,
+                               L"Lost connection to the database! Will attempt one reconnect...");
         if (m_manager == nullptr)
             return Delivery::Dropped;
         if (m_connection != nullptr)
@@ -53,11 +54,11 @@ LCfgRpcSender::Delivery WmipCommServerRpcClass::UpdateMessage(int code, CfgMessa
     }
     catch (const CException& e)
     {
-        CWMIDebugLog::LogError(kSource, __LINE__, L"", E_FAIL, &e);
+        CWMIDebugLog::LogError(kCommServerRpcClassSource, __LINE__, L"", E_FAIL, &e);
     }
     catch (...)
     {
-        CWMIDebugLog::LogError(kSource, __LINE__, L"");
+        CWMIDebugLog::LogError(kCommServerRpcClassSource, __LINE__, L"");
     }
     return Delivery::Dropped;
 }

@@ -9,7 +9,7 @@ using brontel::utility::CWMIDebugLog;
 
 namespace {
 
-constexpr wchar_t kSource[] = L"WmipLinkageServerRpcClass";
+constexpr wchar_t kLinkageServerRpcClassSource[] = L"WmipLinkageServerRpcClass";
 
 }  // namespace
 
@@ -36,11 +36,11 @@ BOOL WmipLinkageServerRpcClass::UpdateLinkageServer(int code, CfgMessage* messag
     }
     catch (const CException& e)
     {
-        CWMIDebugLog::LogError(kSource, __LINE__, L"", E_FAIL, &e);
+        CWMIDebugLog::LogError(kLinkageServerRpcClassSource, __LINE__, L"", E_FAIL, &e);
     }
     catch (...)
     {
-        CWMIDebugLog::LogError(kSource, __LINE__, L"");
+        CWMIDebugLog::LogError(kLinkageServerRpcClassSource, __LINE__, L"");
     }
     return FALSE;
 }

@@ -15,7 +15,7 @@ using brontel::utility::CWMIDebugLog;
 
 namespace {
 
-constexpr const wchar_t* kSourceFile = L"wpAssociationMapper.cpp";
+constexpr const wchar_t* kAssociationMapperSourceFile = L"wpAssociationMapper.cpp";
 
 CString QuoteLiteral(const CString& text)
 {
@@ -151,7 +151,7 @@ HRESULT CWmipAssociationMapper::CreateInstance(IWbemClassObject** instance)
         CString path;
         if (referenced == nullptr || FAILED(referenced->GetObjectPath(*recordset, path)))
         {
-            CWMIDebugLog::LogError(kSourceFile, __LINE__,
+            CWMIDebugLog::LogError(kAssociationMapperSourceFile, __LINE__,
                                    CString(L"Unable to build the object path of the reference ") + property + L".");
             continue;
         }

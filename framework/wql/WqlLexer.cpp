@@ -12,7 +12,7 @@ bool IsAsciiLetter(wchar_t c)
     return (c >= L'A' && c <= L'Z') || (c >= L'a' && c <= L'z');
 }
 
-bool IsDigit(wchar_t c)
+bool IsDigitChar(wchar_t c)
 {
     return c >= L'0' && c <= L'9';
 }
@@ -24,7 +24,7 @@ bool IsIdentifierStart(wchar_t c)
 
 bool IsIdentifierPart(wchar_t c)
 {
-    return IsIdentifierStart(c) || IsDigit(c);
+    return IsIdentifierStart(c) || IsDigitChar(c);
 }
 
 bool IsWhiteSpace(wchar_t c)
@@ -178,7 +178,7 @@ WqlToken WqlLexer::Scan()
     default:
         break;
     }
-    if (IsDigit(c) || (c == L'-' && (IsDigit(next) || next == L'.')) || (c == L'.' && IsDigit(next)))
+    if (IsDigitChar(c) || (c == L'-' && (IsDigitChar(next) || next == L'.')) || (c == L'.' && IsDigitChar(next)))
         return ScanNumber(start);
     if (IsIdentifierStart(c))
         return ScanIdentifier(start);
@@ -229,7 +229,7 @@ WqlToken WqlLexer::ScanNumber(std::size_t start)
     bool isReal = false;
     auto digits = [&] {
         const std::size_t first = i;
-        while (i < m_text.size() && IsDigit(m_text[i]))
+        while (i < m_text.size() && IsDigitChar(m_text[i]))
             ++i;
         return i - first;
     };

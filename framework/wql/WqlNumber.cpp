@@ -6,7 +6,7 @@
 
 namespace {
 
-constexpr auto kMaxSigned = static_cast<std::uint64_t>(std::numeric_limits<LONGLONG>::max());
+constexpr auto kMaxSignedMagnitude = static_cast<std::uint64_t>(std::numeric_limits<LONGLONG>::max());
 constexpr LONGLONG kSmallest = std::numeric_limits<LONGLONG>::min();
 // An exponent is read up to this size: past it every number with a digit other than 0 is
 // beyond 64 bits or below 1, whatever the text's length within the query's limit.
@@ -20,7 +20,7 @@ bool IsNumberBlank(char c)
     return c == ' ' || (c >= '\t' && c <= '\r');
 }
 
-bool IsDigit(char c)
+bool IsNarrowDigit(char c)
 {
     return c >= '0' && c <= '9';
 }
@@ -64,7 +64,7 @@ bool WqlNumber::Read(std::string_view text, WqlNumber& number)
         ++first;
     }
     std::size_t i = first;
-    for (; i < last && IsDigit(text[i]); ++i)
+    for (; i < last && IsNarrowDigit(text[i]); ++i)
     {
     }
     const std::string_view integral = text.substr(first, i - first);
@@ -74,7 +74,7 @@ bool WqlNumber::Read(std::string_view text, WqlNumber& number)
     {
         isReal = true;
         const std::size_t fractionStart = ++i;
-        for (; i < last && IsDigit(text[i]); ++i)
+        for (; i < last && IsNarrowDigit(text[i]); ++i)
         {
         }
         fraction = text.substr(fractionStart, i - fractionStart);
@@ -90,7 +90,7 @@ bool WqlNumber::Read(std::string_view text, WqlNumber& number)
         if (i < last && (text[i] == '+' || text[i] == '-'))
             negativeExponent = text[i++] == '-';
         const std::size_t exponentStart = i;
-        for (; i < last && IsDigit(text[i]); ++i)
+        for (; i < last && IsNarrowDigit(text[i]); ++i)
         {
             if (exponent < kExponentBound)
                 exponent = exponent * 10 + (text[i] - '0');
@@ -162,7 +162,7 @@ WqlNumber::IntegerComparison WqlNumber::AgainstInteger(WqlOperator op) const
     LONGLONG bound = 0;
     if (!m_negative)
     {
-        if (m_pastUnsigned || m_magnitude > kMaxSigned)
+        if (m_pastUnsigned || m_magnitude > kMaxSignedMagnitude)
             place = Place::AboveAll;
         else
         {
@@ -173,8 +173,8 @@ WqlNumber::IntegerComparison WqlNumber::AgainstInteger(WqlOperator op) const
     else
     {
         // -2.5 lies just above -3.
-        const bool pastSigned =
-            m_pastUnsigned || m_magnitude > kMaxSigned + 1 || (m_fraction && m_magnitude == kMaxSigned + 1);
+        const bool pastSigned = m_pastUnsigned || m_magnitude > kMaxSignedMagnitude + 1 ||
+                                (m_fraction && m_magnitude == kMaxSignedMagnitude + 1);
         if (pastSigned)
             place = Place::BelowAll;
         else

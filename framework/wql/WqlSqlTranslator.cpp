@@ -8,7 +8,7 @@
 
 namespace {
 
-bool IsIdentifierPart(std::wstring_view part)
+bool IsValidIdentifierPart(std::wstring_view part)
 {
     if (part.empty() || part.size() > WqlLimits::kMaxIdentifierLength)
         return false;
@@ -81,8 +81,8 @@ bool WqlSqlTranslator::IsColumnIdentifier(const CString& column)
     const std::wstring_view text(column.GetWString());
     const std::size_t dot = text.find(L'.');
     if (dot == std::wstring_view::npos)
-        return IsIdentifierPart(text);
-    return IsIdentifierPart(text.substr(0, dot)) && IsIdentifierPart(text.substr(dot + 1));
+        return IsValidIdentifierPart(text);
+    return IsValidIdentifierPart(text.substr(0, dot)) && IsValidIdentifierPart(text.substr(dot + 1));
 }
 
 bool WqlSqlTranslator::Translate(const WqlExpression& expression, WqlSqlCondition& condition, CString& error)

@@ -4,7 +4,7 @@
 
 namespace {
 
-constexpr wchar_t kSource[] = L"CBntApp";
+constexpr wchar_t kBntAppSource[] = L"CBntApp";
 
 }  // namespace
 
@@ -21,7 +21,7 @@ BOOL CBntApp::LoginAsSA(LPCWSTR dataSource)
     const CheckedMutexLock guard(m_lock);
     if (!loggedIn)
     {
-        m_exceptionHandler.LogError(kSource, __LINE__, L"The application could not log in to the database.");
+        m_exceptionHandler.LogError(kBntAppSource, __LINE__, L"The application could not log in to the database.");
         m_current = nullptr;
         return FALSE;
     }

@@ -6,7 +6,7 @@
 
 namespace {
 
-constexpr wchar_t kSource[] = L"CBntCardholderTrans";
+constexpr wchar_t kBntCardholderTransSource[] = L"CBntCardholderTrans";
 
 template <typename T>
 CDBValue Optional(const std::optional<T>& value)
@@ -44,7 +44,8 @@ bool CBntCardholderTrans::Log(const CAcsUser* user) const
     const COleDateTime when = m_time.value_or(COleDateTime::GetCurrentTime());
     if (when.GetStatus() != COleDateTime::valid)
     {
-        user->GetExceptionHandler().LogError(kSource, __LINE__, L"Replication transaction with an invalid time.");
+        user->GetExceptionHandler().LogError(kBntCardholderTransSource, __LINE__,
+                                             L"Replication transaction with an invalid time.");
         return false;
     }
     const auto badge = [](const std::optional<Badge>& b, int part) {
@@ -68,7 +69,8 @@ bool CBntCardholderTrans::Log(const CAcsUser* user) const
     }
     catch (const CDBException& e)
     {
-        user->GetExceptionHandler().LogError(kSource, __LINE__, L"Unable to write the replication transaction.", &e);
+        user->GetExceptionHandler().LogError(kBntCardholderTransSource, __LINE__,
+                                             L"Unable to write the replication transaction.", &e);
         return false;
     }
 }

@@ -12,7 +12,7 @@ constexpr int kLeftOuterJoin = 1;
 constexpr int kAndFilter = 0;
 constexpr int kOrFilter = 1;
 
-[[noreturn]] void Refuse(const wchar_t* state, const CString& message)
+[[noreturn]] void RefuseQuery(const wchar_t* state, const CString& message)
 {
     throw CDBException(CDBException::kRetRefused, state, 0, message);
 }
@@ -93,7 +93,7 @@ void CRecordsetQuery::RestrictJoinedTable(const CString& name, const BoundText& 
 {
     const int at = FindTable(name);
     if (at <= 0 || served.sql.empty())
-        Refuse(L"42000", L"Only a joined table can be restricted, by a condition on its rows.");
+        RefuseQuery(L"42000", L"Only a joined table can be restricted, by a condition on its rows.");
     CSqlText::CheckRawText(std::string_view(served.sql), served.values.size());
     m_joins[static_cast<std::size_t>(at - 1)].served = served;
     m_joins[static_cast<std::size_t>(at - 1)].oneRow = oneRow;
@@ -119,7 +119,7 @@ std::string CRecordsetQuery::GetShapeText() const
 void CRecordsetQuery::AddRestrictionsOf(const CRecordsetQuery& restricted)
 {
     if (!HasShapeOf(restricted))
-        Refuse(L"42000", L"Restrictions can only be added from a query of the same tables and joins.");
+        RefuseQuery(L"42000", L"Restrictions can only be added from a query of the same tables and joins.");
     for (std::size_t i = 0; i < m_joins.size(); ++i)
     {
         const Join& join = restricted.m_joins[i];
@@ -181,7 +181,7 @@ std::vector<CString> CRecordsetQuery::GetJoinedColumns(const CString& name, std:
 void CRecordsetQuery::AddRestrictingJoin(const CRecordsetQuery& row, const CString& match)
 {
     if (row.m_base.name.IsEmpty() || match.IsEmpty())
-        Refuse(L"42000", L"A restricting join needs a table and a condition on its rows.");
+        RefuseQuery(L"42000", L"A restricting join needs a table and a condition on its rows.");
     m_restrictingJoins +=
         " INNER JOIN " + row.m_base.quoted + " ON " + CSqlText::CheckRawText(match, 0) + row.m_restrictingJoins;
     const BoundText condition = row.BuildCondition();
@@ -193,7 +193,7 @@ void CRecordsetQuery::AddJoin(const CString& table1, const CString& column1, con
                               const CString& column2, int joinKind)
 {
     if (joinKind != kInnerJoin && joinKind != kLeftOuterJoin)
-        Refuse(L"42000", L"Unknown join kind; 0 is an inner join, 1 a left outer join.");
+        RefuseQuery(L"42000", L"Unknown join kind; 0 is an inner join, 1 a left outer join.");
     const TableRef ref1 = MakeRef(table1);
     const TableRef ref2 = MakeRef(table2);
     const JoinCondition condition{ref1.name, column1, ref2.name, column2,
@@ -212,12 +212,12 @@ void CRecordsetQuery::AddJoin(const CString& table1, const CString& column1, con
         // subtype) narrows the ON clause of the later of the two.
         const int later = std::max(at1, at2);
         if (later == 0)
-            Refuse(L"42000", L"A join must name two different tables.");
+            RefuseQuery(L"42000", L"A join must name two different tables.");
         m_joins[static_cast<std::size_t>(later - 1)].conditions.push_back(condition);
         return;
     }
     if (at1 < 0 && at2 < 0)
-        Refuse(L"42000", L"A join must name a table that is already part of the recordset.");
+        RefuseQuery(L"42000", L"A join must name a table that is already part of the recordset.");
     m_joins.push_back({at1 < 0 ? ref1 : ref2, joinKind, {condition}, {}});
 }
 
@@ -284,7 +284,7 @@ void CRecordsetQuery::RemoveColumn(const CString& column, const CString& table)
 void CRecordsetQuery::AddFilterText(std::string sql, std::vector<CDBValue> values, int filterType)
 {
     if (filterType != kAndFilter && filterType != kOrFilter)
-        Refuse(L"42000", L"Unknown filter type; 0 joins with AND, 1 with OR.");
+        RefuseQuery(L"42000", L"Unknown filter type; 0 joins with AND, 1 with OR.");
     m_filters.push_back({std::move(sql), std::move(values), filterType == kOrFilter});
 }
 
@@ -295,7 +295,7 @@ void CRecordsetQuery::AddFilter(const CString& column, const CDBValue& value, in
     if (value.IsNull())
     {
         if (comparison != 0 && comparison != 1)
-            Refuse(L"42000", L"NULL can only be compared for equality.");
+            RefuseQuery(L"42000", L"NULL can only be compared for equality.");
         AddFilterText(name + (comparison == 0 ? " IS NULL" : " IS NOT NULL"), {}, filterType);
         return;
     }
@@ -312,7 +312,7 @@ void CRecordsetQuery::AddFilterIn(const CString& column, const std::vector<CDBVa
 {
     const std::string name = CSqlText::QuoteIdentifier(column, true, L"Filter column");
     if (values.size() > kMaxInValues)
-        Refuse(L"42000", L"Too many values in one IN filter.");
+        RefuseQuery(L"42000", L"Too many values in one IN filter.");
     if (values.empty())
     {
         // An empty list matches no row.
@@ -390,7 +390,8 @@ void CRecordsetQuery::SetOrderBy(const CString& orderBy)
                 if (direction.CompareNoCase(L"DESC") == 0)
                     descending = true;
                 else if (direction.CompareNoCase(L"ASC") != 0)
-                    Refuse(L"42000", L"An order-by item must be a column name, optionally followed by ASC or DESC.");
+                    RefuseQuery(L"42000",
+                                L"An order-by item must be a column name, optionally followed by ASC or DESC.");
                 item = item.Left(blank);
             }
             items.push_back(CSqlText::QuoteIdentifier(item, true, L"Order-by column") + (descending ? " DESC" : ""));
@@ -444,7 +445,7 @@ std::string CRecordsetQuery::JoinConditions(const Join& join, const CString& nam
 std::string CRecordsetQuery::BuildFromWhere(std::vector<CDBValue>& values) const
 {
     if (m_base.name.IsEmpty())
-        Refuse(L"HY010", L"The recordset has no table.");
+        RefuseQuery(L"HY010", L"The recordset has no table.");
     std::string sql = " FROM " + m_base.quoted;
     std::string where;
     for (std::size_t i = 0; i < m_joins.size(); ++i)
@@ -525,7 +526,7 @@ CRecordsetQuery::BoundText CRecordsetQuery::BuildExists() const
 CRecordsetQuery::BoundText CRecordsetQuery::BuildSelect(bool withRowId) const
 {
     if (m_columns.empty())
-        Refuse(L"HY010", L"The recordset has no columns.");
+        RefuseQuery(L"HY010", L"The recordset has no columns.");
     BoundText result;
     result.sql = std::string("SELECT ") + (m_distinct ? "DISTINCT " : "") + BuildColumns();
     if (withRowId)

@@ -8,7 +8,7 @@
 
 namespace {
 
-std::shared_ptr<CBntConnection> ConnectionOf(CBntDatabase* database)
+std::shared_ptr<CBntConnection> RowCountConnectionOf(CBntDatabase* database)
 {
     if (database == nullptr)
         throw CDBException(CDBException::kRetRefused, L"HY009", 0, L"A row count needs a database.");
@@ -17,7 +17,7 @@ std::shared_ptr<CBntConnection> ConnectionOf(CBntDatabase* database)
 
 }  // namespace
 
-CRowCountSet::CRowCountSet(CBntDatabase* database) : m_connection(ConnectionOf(database)) {}
+CRowCountSet::CRowCountSet(CBntDatabase* database) : m_connection(RowCountConnectionOf(database)) {}
 
 void CRowCountSet::SetTable(const CString& table)
 {

@@ -36,7 +36,7 @@ constexpr char kLinkedCardholder[] =
 constexpr char kUserAccounts[] = "SELECT BNT_DIRECTORYID, ACCOUNTID FROM USER_ACCOUNT WHERE USERID = ?";
 constexpr char kCardholderAccounts[] = "SELECT BNT_DIRECTORYID, ACCOUNTID FROM CARDHOLDER_ACCOUNT WHERE EMPID = ?";
 
-CString TextOf(const CDBValue& value)
+CString TextOrEmpty(const CDBValue& value)
 {
     return value.IsNull() ? CString() : value.AsText();
 }
@@ -89,7 +89,7 @@ std::unique_ptr<Directory> DirectoryDBManager::LoadDirectory(LONG directoryId) c
     {
         return nullptr;
     }
-    return std::make_unique<Directory>(*m_database, directoryId, TextOf((*row)[0]),
+    return std::make_unique<Directory>(*m_database, directoryId, TextOrEmpty((*row)[0]),
                                        static_cast<LONG>(CLoginQuery::Integer(*row, 1)),
                                        CLoginQuery::Integer(*row, 2) != 0);
 }
@@ -133,7 +133,8 @@ void DirectoryDBManager::LoadLinkedAccounts(const char* sql, LONG personId, std:
     }
     for (const auto& row : rows)
     {
-        accounts.emplace_back(static_cast<LONG>(CLoginQuery::Integer(row, 0)), TextOf(row[1]), CString(), CString());
+        accounts.emplace_back(static_cast<LONG>(CLoginQuery::Integer(row, 0)), TextOrEmpty(row[1]), CString(),
+                              CString());
     }
 }
 

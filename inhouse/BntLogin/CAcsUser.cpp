@@ -20,7 +20,7 @@ using brontel::utility::CWMIDebugLog;
 
 namespace {
 
-constexpr wchar_t kSource[] = L"CAcsUser";
+constexpr wchar_t kAcsUserSource[] = L"CAcsUser";
 // The installation's tables are a few hundred; the table check remembers at most this many
 // table and column pairs.
 constexpr std::size_t kMaxRememberedTables = 1024;
@@ -81,12 +81,13 @@ CStoredStamps ReadStampsRestoring(CBntDatabase& database, const CBntExceptionHan
         if (database.ExecuteSQL(L"INSERT OR IGNORE INTO RIGHTS_STAMP (STAMPID, STAMP) VALUES (1, random()), "
                                 L"(2, random())") > 0)
         {
-            CWMIDebugLog::LogInfo(kSource, __LINE__, L"The database's rights stamp was missing and is restored.");
+            CWMIDebugLog::LogInfo(kAcsUserSource, __LINE__,
+                                  L"The database's rights stamp was missing and is restored.");
         }
     }
     catch (const CDBException& e)
     {
-        handler.LogError(kSource, __LINE__, L"Unable to restore the rights stamp.", &e);
+        handler.LogError(kAcsUserSource, __LINE__, L"Unable to restore the rights stamp.", &e);
     }
     CBntDatabase::RestoreLastFailureCause(pending);
     return CStoredStamps::Read(database);
@@ -156,7 +157,7 @@ bool CAcsUser::OpenDatabase(LPCWSTR dataSource)
     }
     catch (const CDBException& e)
     {
-        m_exceptionHandler.LogError(kSource, __LINE__, L"Unable to open the database.", &e);
+        m_exceptionHandler.LogError(kAcsUserSource, __LINE__, L"Unable to open the database.", &e);
         return false;
     }
     m_database = std::move(database);
@@ -185,7 +186,7 @@ bool CAcsUser::LoginImpl(LPCWSTR dataSource, LPCWSTR userName, LPCWSTR password,
             const std::wstring_view secret(password == nullptr ? L"" : password);
             if (name.size() > kMaxCredentialChars || secret.size() > kMaxCredentialChars)
             {
-                m_exceptionHandler.LogError(kSource, __LINE__, L"Login refused: credentials too long.");
+                m_exceptionHandler.LogError(kAcsUserSource, __LINE__, L"Login refused: credentials too long.");
                 Logout();
                 return false;
             }
@@ -198,7 +199,8 @@ bool CAcsUser::LoginImpl(LPCWSTR dataSource, LPCWSTR userName, LPCWSTR password,
                 const bool matches = CPasswordHash::Verify(brontel::utility::WideToUtf8(secret), stored);
                 if (!row || !matches)
                 {
-                    m_exceptionHandler.LogError(kSource, __LINE__, L"Login refused: unknown user or wrong password.");
+                    m_exceptionHandler.LogError(kAcsUserSource, __LINE__,
+                                                L"Login refused: unknown user or wrong password.");
                     Logout();
                     return false;
                 }
@@ -218,7 +220,8 @@ bool CAcsUser::LoginImpl(LPCWSTR dataSource, LPCWSTR userName, LPCWSTR password,
                 {
                     if (!directory->CheckCredentials(*account, brontel::utility::WideToUtf8(secret)))
                     {
-                        m_exceptionHandler.LogError(kSource, __LINE__, L"Login refused: wrong directory password.");
+                        m_exceptionHandler.LogError(kAcsUserSource, __LINE__,
+                                                    L"Login refused: wrong directory password.");
                         Logout();
                         return false;
                     }
@@ -229,7 +232,7 @@ bool CAcsUser::LoginImpl(LPCWSTR dataSource, LPCWSTR userName, LPCWSTR password,
                 resolvedId = LinkedUserID(*m_database, *link);
                 if (resolvedId == 0)
                 {
-                    m_exceptionHandler.LogError(kSource, __LINE__,
+                    m_exceptionHandler.LogError(kAcsUserSource, __LINE__,
                                                 L"Login refused: the directory signs no one on by name, or the "
                                                 L"account is not linked.");
                     Logout();
@@ -238,14 +241,15 @@ bool CAcsUser::LoginImpl(LPCWSTR dataSource, LPCWSTR userName, LPCWSTR password,
             }
             else
             {
-                m_exceptionHandler.LogError(kSource, __LINE__, L"Login refused: no directory given for the name.");
+                m_exceptionHandler.LogError(kAcsUserSource, __LINE__,
+                                            L"Login refused: no directory given for the name.");
                 Logout();
                 return false;
             }
         }
         if (resolvedId == 0 || !LoadUser(resolvedId, processAccount))
         {
-            m_exceptionHandler.LogError(kSource, __LINE__, L"Login refused: no such enabled user.");
+            m_exceptionHandler.LogError(kAcsUserSource, __LINE__, L"Login refused: no such enabled user.");
             Logout();
             return false;
         }
@@ -254,13 +258,13 @@ bool CAcsUser::LoginImpl(LPCWSTR dataSource, LPCWSTR userName, LPCWSTR password,
     }
     catch (const CDBException& e)
     {
-        m_exceptionHandler.LogError(kSource, __LINE__, L"Login failed.", &e);
+        m_exceptionHandler.LogError(kAcsUserSource, __LINE__, L"Login failed.", &e);
         Logout();
         return false;
     }
     catch (const brontel::directories::DirectoryException&)
     {
-        m_exceptionHandler.LogError(kSource, __LINE__, L"Login failed: the directory could not be read.");
+        m_exceptionHandler.LogError(kAcsUserSource, __LINE__, L"Login failed: the directory could not be read.");
         Logout();
         return false;
     }
@@ -294,7 +298,7 @@ bool CAcsUser::LoginAgain(LPCWSTR dataSource, const CAcsUser& earlier)
         const LONG userId = LinkedUserID(*m_database, *earlier.m_link);
         if (userId == 0 || !LoadUser(userId, false))
         {
-            m_exceptionHandler.LogError(kSource, __LINE__, L"Login refused: the account names no enabled user.");
+            m_exceptionHandler.LogError(kAcsUserSource, __LINE__, L"Login refused: the account names no enabled user.");
             Logout();
             return false;
         }
@@ -303,7 +307,7 @@ bool CAcsUser::LoginAgain(LPCWSTR dataSource, const CAcsUser& earlier)
     }
     catch (const CDBException& e)
     {
-        m_exceptionHandler.LogError(kSource, __LINE__, L"Login failed.", &e);
+        m_exceptionHandler.LogError(kAcsUserSource, __LINE__, L"Login failed.", &e);
         Logout();
         return false;
     }
@@ -659,7 +663,7 @@ bool CAcsUser::LogTransToDB(LONG operation, LONG objectKind, LPCWSTR text, CBntD
     }
     catch (const CDBException& e)
     {
-        m_exceptionHandler.LogError(kSource, __LINE__, L"Unable to write the audit record.", &e);
+        m_exceptionHandler.LogError(kAcsUserSource, __LINE__, L"Unable to write the audit record.", &e);
         return false;
     }
 }

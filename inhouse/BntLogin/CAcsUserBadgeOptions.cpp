@@ -16,7 +16,7 @@ constexpr LONG kMaxActiveBadgesId = 1604;
 // A 64-bit badge ID has at most 19 digits: a segment without a unit has no limit of its own.
 constexpr LONG kUnlimitedDigits = 19;
 
-LONG ReadOption(CBntDatabase* database, LONG id, LONG fallback)
+LONG ReadBadgeOption(CBntDatabase* database, LONG id, LONG fallback)
 {
     if (database == nullptr)
         return fallback;
@@ -33,37 +33,37 @@ LONG DigitsOf(const CSegmentUnit* unit)
 
 LONG CAcsUser::GetBadgeIDMode() const
 {
-    return ReadOption(GetDatabase(), kBadgeIDModeId, 0);
+    return ReadBadgeOption(GetDatabase(), kBadgeIDModeId, 0);
 }
 
 bool CAcsUser::IsManualBadgeIDAllowed() const
 {
-    return ReadOption(GetDatabase(), kManualBadgeIDId, 1) != 0;
+    return ReadBadgeOption(GetDatabase(), kManualBadgeIDId, 1) != 0;
 }
 
 LONG CAcsUser::GetDefaultIssueCode() const
 {
-    return ReadOption(GetDatabase(), kDefaultIssueCodeId, 0);
+    return ReadBadgeOption(GetDatabase(), kDefaultIssueCodeId, 0);
 }
 
 LONG CAcsUser::GetMaxActiveBadgesPerPerson() const
 {
-    return ReadOption(GetDatabase(), kMaxActiveBadgesId, 1);
+    return ReadBadgeOption(GetDatabase(), kMaxActiveBadgesId, 1);
 }
 
 LONG CAcsUser::GetPinLengthKind() const
 {
-    return ReadOption(GetDatabase(), CBntAcsSystemOptions::kPinLengthKindId, 4);
+    return ReadBadgeOption(GetDatabase(), CBntAcsSystemOptions::kPinLengthKindId, 4);
 }
 
 bool CAcsUser::IsPinEditable() const
 {
-    return ReadOption(GetDatabase(), CBntAcsSystemOptions::kPinEditableId, 1) != 0;
+    return ReadBadgeOption(GetDatabase(), CBntAcsSystemOptions::kPinEditableId, 1) != 0;
 }
 
 bool CAcsUser::ArePinsUnique() const
 {
-    return ReadOption(GetDatabase(), CBntAcsSystemOptions::kPinsUniqueId, 0) != 0;
+    return ReadBadgeOption(GetDatabase(), CBntAcsSystemOptions::kPinsUniqueId, 0) != 0;
 }
 
 LONG CAcsUser::GetMaxBadgeNumberLength(const std::vector<LONG>& segmentIds) const

@@ -11,7 +11,7 @@ using brontel::utility::CWMIDebugLog;
 
 namespace {
 
-constexpr wchar_t kSource[] = L"DBConnectionManager";
+constexpr wchar_t kDBConnectionManagerSource[] = L"DBConnectionManager";
 
 }  // namespace
 
@@ -46,7 +46,8 @@ int DBConnectionManager::AddDatabase(LPCWSTR dataSource, int)
             {
                 return 1;
             }
-            CWMIDebugLog::LogError(kSource, __LINE__, CString(L"Another database is attached already: ") + source);
+            CWMIDebugLog::LogError(kDBConnectionManagerSource, __LINE__,
+                                   CString(L"Another database is attached already: ") + source);
             return 0;
         }
     }
@@ -54,7 +55,8 @@ int DBConnectionManager::AddDatabase(LPCWSTR dataSource, int)
     auto user = std::make_unique<CAcsUser>();
     if (!user->LoginAsSA(source))
     {
-        CWMIDebugLog::LogError(kSource, __LINE__, CString(L"Unable to log in to the database ") + source);
+        CWMIDebugLog::LogError(kDBConnectionManagerSource, __LINE__,
+                               CString(L"Unable to log in to the database ") + source);
         return 0;
     }
     {
@@ -115,7 +117,8 @@ CAcsUser* DBConnectionManager::Connection(int database)
             if (!loggedIn)
             {
                 m_available.notify_one();
-                CWMIDebugLog::LogError(kSource, __LINE__, L"Unable to open a pooled database connection.");
+                CWMIDebugLog::LogError(kDBConnectionManagerSource, __LINE__,
+                                       L"Unable to open a pooled database connection.");
                 return leave(nullptr);
             }
             return leave(AddSlot(std::move(user), kLent));
@@ -126,7 +129,7 @@ CAcsUser* DBConnectionManager::Connection(int database)
             {
                 return leave(free);
             }
-            CWMIDebugLog::LogError(kSource, __LINE__,
+            CWMIDebugLog::LogError(kDBConnectionManagerSource, __LINE__,
                                    L"Every pooled database connection is in use; the wait for one timed out.",
                                    static_cast<HRESULT>(0x80041001u));
             return leave(nullptr);
@@ -156,7 +159,7 @@ void DBConnectionManager::ReleaseConnection(const CAcsUser* connection)
         WakeWaiter();
         return;
     }
-    CWMIDebugLog::LogError(kSource, __LINE__, L"A connection that is not lent was given back.");
+    CWMIDebugLog::LogError(kDBConnectionManagerSource, __LINE__, L"A connection that is not lent was given back.");
 }
 
 int DBConnectionManager::GetConnectionCount() const

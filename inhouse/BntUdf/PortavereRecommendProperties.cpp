@@ -19,7 +19,7 @@ CString ConfigText(CBntDatabase& database, LONG id, const wchar_t* fallback)
 }
 
 // The number of a configuration value; fallback when absent or NULL.
-LONG ConfigNumber(CBntDatabase& database, LONG id, LONG fallback)
+LONG RecommendConfigNumber(CBntDatabase& database, LONG id, LONG fallback)
 {
     const auto row = CLoginQuery::FirstRow(database, "SELECT NUMBERVALUE FROM CONFIG_VALUE WHERE CONFIGID = ?", {id});
     return row && !(*row)[0].IsNull() ? static_cast<LONG>(CLoginQuery::Integer(*row, 0)) : fallback;
@@ -39,12 +39,12 @@ PortavereRecommendProperties::PortavereRecommendProperties(const CAcsUser* user)
     m_associatedDropdown = ConfigText(database, kAssociatedDropdownId, L"");
     m_denyText = ConfigText(database, kDenyTextId, kDefaultDenyText);
     m_grantText = ConfigText(database, kGrantTextId, kDefaultGrantText);
-    m_denyColor = ConfigNumber(database, kDenyColorId, kDefaultDenyColor);
-    m_grantColor = ConfigNumber(database, kGrantColorId, kDefaultGrantColor);
-    m_denyOverride = ConfigNumber(database, kDenyOverrideId, 0) != 0;
-    m_grantOverride = ConfigNumber(database, kGrantOverrideId, 0) != 0;
-    m_overridePrompt = ConfigNumber(database, kOverridePromptId, 0) != 0;
-    m_notifyUser = ConfigNumber(database, kNotifyUserId, 0) != 0;
+    m_denyColor = RecommendConfigNumber(database, kDenyColorId, kDefaultDenyColor);
+    m_grantColor = RecommendConfigNumber(database, kGrantColorId, kDefaultGrantColor);
+    m_denyOverride = RecommendConfigNumber(database, kDenyOverrideId, 0) != 0;
+    m_grantOverride = RecommendConfigNumber(database, kGrantOverrideId, 0) != 0;
+    m_overridePrompt = RecommendConfigNumber(database, kOverridePromptId, 0) != 0;
+    m_notifyUser = RecommendConfigNumber(database, kNotifyUserId, 0) != 0;
 }
 
 }  // namespace brontel::portavere

@@ -17,7 +17,7 @@ using brontel::utility::CWMIDebugLog;
 
 namespace {
 
-constexpr wchar_t kSource[] = L"CPerson";
+constexpr wchar_t kPersonSource[] = L"CPerson";
 
 // Lists of segment units are bound one value per placeholder; an installation has far fewer.
 constexpr std::size_t kMaxSegmentUnits = 500;
@@ -250,7 +250,7 @@ bool CPerson::DetermineRemovedSegmentUnitIDs(std::set<LONG>& removedUnits, const
     }
     catch (const CDBException& e)
     {
-        CWMIDebugLog::LogError(kSource, __LINE__, L"Unable to determine the removed segment units.", 0, &e);
+        CWMIDebugLog::LogError(kPersonSource, __LINE__, L"Unable to determine the removed segment units.", 0, &e);
         removedUnits.clear();
         return false;
     }

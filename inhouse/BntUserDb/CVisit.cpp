@@ -14,13 +14,13 @@ using brontel::utility::CWMIDebugLog;
 
 namespace {
 
-constexpr wchar_t kSource[] = L"CVisit";
+constexpr wchar_t kVisitSource[] = L"CVisit";
 // ID type of the generator's badge keys.
 constexpr LONG kBadgeKeyType = 25;
 // BADGE.STATUS of an active badge.
-constexpr LONG kActiveBadgeStatus = 1;
+constexpr LONG kVisitBadgeActiveStatus = 1;
 
-CBntDatabase* DatabaseOf(const CAcsUser* user)
+CBntDatabase* UserDatabase(const CAcsUser* user)
 {
     return user != nullptr ? user->GetDatabase() : nullptr;
 }
@@ -31,7 +31,7 @@ CString TextOf(const CDBValue& value)
 }
 
 // A date-time as a column holds it; NULL for a null or invalid value.
-CDBValue DateValue(const COleDateTime& value)
+CDBValue VisitDateValue(const COleDateTime& value)
 {
     SYSTEMTIME time{};
     if (value.GetStatus() != COleDateTime::valid || !value.GetAsSystemTime(time))
@@ -56,7 +56,7 @@ CVisit::CVisit(LONG visitId, LONG hostId, LONG visitorId) : m_id(visitId), m_hos
 
 CResult CVisit::Read(const CAcsUser* user, LONG visitId)
 {
-    CBntDatabase* database = DatabaseOf(user);
+    CBntDatabase* database = UserDatabase(user);
     if (database == nullptr)
     {
         return CResult(kNoDatabase, L"No database.");
@@ -86,7 +86,7 @@ CResult CVisit::Read(const CAcsUser* user, LONG visitId)
     }
     catch (const CDBException& e)
     {
-        CWMIDebugLog::LogError(kSource, __LINE__, L"Unable to read the visit.", 0, &e);
+        CWMIDebugLog::LogError(kVisitSource, __LINE__, L"Unable to read the visit.", 0, &e);
         return CResult(kDatabaseFailure, L"Unable to read the visit.");
     }
 }
@@ -98,7 +98,7 @@ bool CVisit::IsActive() const
 
 bool CVisit::Signin(const CAcsUser* user, LONGLONG badgeId, LONG badgeTypeId, const CString*)
 {
-    CBntDatabase* database = DatabaseOf(user);
+    CBntDatabase* database = UserDatabase(user);
     if (database == nullptr)
     {
         return false;
@@ -114,7 +114,7 @@ bool CVisit::Signin(const CAcsUser* user, LONGLONG badgeId, LONG badgeTypeId, co
     }
     catch (const CDBException& e)
     {
-        CWMIDebugLog::LogError(kSource, __LINE__, L"Unable to sign the visit in.", 0, &e);
+        CWMIDebugLog::LogError(kVisitSource, __LINE__, L"Unable to sign the visit in.", 0, &e);
         m_issuedBadgeId = 0;
         return false;
     }
@@ -155,8 +155,8 @@ bool CVisit::SigninLocked(CBntDatabase& database, const CAcsUser* user, LONGLONG
         database.ExecuteSQL(L"INSERT INTO BADGE (BADGEKEY, ID, ISSUECODE, TYPE, STATUS, EMPID, ACTIVATE, DEACTIVATE, "
                             L"LASTCHANGED) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)",
                             {CDBValue(badgeKey), CDBValue(newBadgeId), CDBValue(type.GetDefaultIssueCode()),
-                             CDBValue(badgeTypeId), CDBValue(kActiveBadgeStatus), CDBValue(m_visitorId),
-                             DateValue(activate), DateValue(deactivate), CDBClock::LocalNow()});
+                             CDBValue(badgeTypeId), CDBValue(kVisitBadgeActiveStatus), CDBValue(m_visitorId),
+                             VisitDateValue(activate), VisitDateValue(deactivate), CDBClock::LocalNow()});
         m_issuedBadgeId = newBadgeId;
     }
     else if (badgeId > 0)
@@ -175,7 +175,7 @@ bool CVisit::SigninLocked(CBntDatabase& database, const CAcsUser* user, LONGLONG
 
 bool CVisit::Signout(const CAcsUser* user)
 {
-    CBntDatabase* database = DatabaseOf(user);
+    CBntDatabase* database = UserDatabase(user);
     if (database == nullptr)
     {
         return false;
@@ -192,7 +192,7 @@ bool CVisit::Signout(const CAcsUser* user)
     }
     catch (const CDBException& e)
     {
-        CWMIDebugLog::LogError(kSource, __LINE__, L"Unable to sign the visit out.", 0, &e);
+        CWMIDebugLog::LogError(kVisitSource, __LINE__, L"Unable to sign the visit out.", 0, &e);
         return false;
     }
     return Read(user, m_id).IsSuccess();
@@ -216,7 +216,7 @@ void CVisit::LookupNames(CBntDatabase* database, CString* hostName, CString* vis
 
 bool CVisit::ReadEmailRecipients(const CAcsUser* user)
 {
-    CBntDatabase* database = DatabaseOf(user);
+    CBntDatabase* database = UserDatabase(user);
     if (database == nullptr)
     {
         return false;
@@ -229,14 +229,14 @@ bool CVisit::ReadEmailRecipients(const CAcsUser* user)
     }
     catch (const CDBException& e)
     {
-        CWMIDebugLog::LogError(kSource, __LINE__, L"Unable to read the visit's e-mail recipients.", 0, &e);
+        CWMIDebugLog::LogError(kVisitSource, __LINE__, L"Unable to read the visit's e-mail recipients.", 0, &e);
         return false;
     }
 }
 
 bool CVisit::AddDefaultEmailRecipients(const CAcsUser* user)
 {
-    CBntDatabase* database = DatabaseOf(user);
+    CBntDatabase* database = UserDatabase(user);
     if (database == nullptr)
     {
         return false;
@@ -282,7 +282,7 @@ void CVisit::AddVisitorEmailRecipient()
 
 void CVisit::SaveEmailRecipients(const CAcsUser* user)
 {
-    CBntDatabase* database = DatabaseOf(user);
+    CBntDatabase* database = UserDatabase(user);
     if (database == nullptr)
     {
         throw CDBException(CDBException::kRetRefused, L"08003", 0, L"The database is not open.");

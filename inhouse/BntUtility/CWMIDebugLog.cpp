@@ -31,7 +31,7 @@ constexpr char kLogFileName[] = "Fluxmere.log";
 constexpr char kDefaultFolder[] = "Logs";
 // A registry text longer than this is not a folder name of ours.
 constexpr DWORD kMaxValueBytes = 32 * 1024;
-constexpr UINT kExceptionMessageChars = 1024;
+constexpr UINT kDebugLogExceptionChars = 1024;
 
 // The "LogFilePath" value, expanded; empty when absent, empty or unreadable.
 std::wstring ReadLogFolderValue()
@@ -339,8 +339,8 @@ bool CWMIDebugLog::LogError(LPCWSTR sourceFile, int line, LPCWSTR text, HRESULT 
     }
     if (exception != nullptr)
     {
-        std::array<wchar_t, kExceptionMessageChars> buffer{};
-        if (exception->GetErrorMessage(buffer.data(), kExceptionMessageChars, nullptr))
+        std::array<wchar_t, kDebugLogExceptionChars> buffer{};
+        if (exception->GetErrorMessage(buffer.data(), kDebugLogExceptionChars, nullptr))
         {
             buffer.back() = L'\0';
             out += " | exception: ";

@@ -50,7 +50,7 @@ CString UtcText(std::time_t seconds)
     return CString(text.data());
 }
 
-constexpr wchar_t kSource[] = L"BntComServerUtilities.cpp";
+constexpr wchar_t kBntComServerUtilitiesSource[] = L"BntComServerUtilities.cpp";
 
 // The record as the communication server's event door takes it.
 std::vector<BYTE> EventBlock(const BntMessage& record)
@@ -73,7 +73,7 @@ bool HandToCommServer(const std::shared_ptr<ICommEventServer>& server, const Bnt
     CString line;
     line.Format(L"The communication server refused the event (transport status %ld, answer %ld).",
                 static_cast<long>(status), static_cast<long>(answer));
-    CWMIDebugLog::LogError(kSource, __LINE__, line);
+    CWMIDebugLog::LogError(kBntComServerUtilitiesSource, __LINE__, line);
     return false;
 }
 
@@ -95,7 +95,7 @@ void TakeBack(CBntDatabase* database, const BntMessage& record, LONG serialNumbe
         line.Format(L"The event of panel %ld was not handed over, but its log row (serial number %ld) could not be "
                     L"removed.",
                     static_cast<long>(panelId), static_cast<long>(serialNumber));
-        CWMIDebugLog::LogError(kSource, __LINE__, line, 0, &e);
+        CWMIDebugLog::LogError(kBntComServerUtilitiesSource, __LINE__, line, 0, &e);
     }
 }
 
@@ -138,7 +138,8 @@ bool BntComServerUtilities::SendLoggedEvent(CBntDatabase* database, const BntMes
     // Inside a transaction the server would be asked under its write lock.
     if (CBntCommitQueue::OpenLevels() != 0)
     {
-        CWMIDebugLog::LogError(kSource, __LINE__, L"An event is not handed over inside a write's transaction.");
+        CWMIDebugLog::LogError(kBntComServerUtilitiesSource, __LINE__,
+                               L"An event is not handed over inside a write's transaction.");
     }
     else if (const auto server =
                  RpcEndpointTable::Instance().BindInterface<ICommEventServer>(L"", kCommServerEventEndpoints))
@@ -147,7 +148,8 @@ bool BntComServerUtilities::SendLoggedEvent(CBntDatabase* database, const BntMes
     }
     else
     {
-        CWMIDebugLog::LogError(kSource, __LINE__, L"The communication server of this computer cannot be reached.");
+        CWMIDebugLog::LogError(kBntComServerUtilitiesSource, __LINE__,
+                               L"The communication server of this computer cannot be reached.");
     }
     if (!taken)
         TakeBack(database, record, serialNumber);

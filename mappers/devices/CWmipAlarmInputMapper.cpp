@@ -8,9 +8,9 @@
 
 namespace {
 
-constexpr wchar_t kPointProperty[] = L"InputID";
+constexpr wchar_t kInputPointProperty[] = L"InputID";
 
-constexpr MapperMethodEntry<CWmipAlarmInputMapper> kRows[] = {
+constexpr MapperMethodEntry<CWmipAlarmInputMapper> kAlarmInputMapperRows[] = {
     {L"Mask",
      &CWmipAlarmInputMapper::Mask,
      Permission::kMaskInputs,
@@ -27,7 +27,7 @@ constexpr MapperMethodEntry<CWmipAlarmInputMapper> kRows[] = {
 
 }  // namespace
 
-const std::span<const MapperMethodEntry<CWmipAlarmInputMapper>> CWmipAlarmInputMapper::kMethods = kRows;
+const std::span<const MapperMethodEntry<CWmipAlarmInputMapper>> CWmipAlarmInputMapper::kMethods = kAlarmInputMapperRows;
 
 CWmipAlarmInputMapper::CWmipAlarmInputMapper(const CAcsUser* user, IWbemContext* context, IWbemServices* services)
     : CWmipDeviceMapperSkeleton(user, context, services)
@@ -51,7 +51,7 @@ HRESULT CWmipAlarmInputMapper::GetHardwareStatus(DeviceMethodCall& call)
     return CWmipDeviceMethod::RunStatus(*this, kSource, call.sink, [&] {
         CWimpHardwareStatusCache& cache = CWmipDeviceMethod::StatusCache();
         const CWmipAlarmPanelMapper::PointKeys keys =
-            CWmipAlarmPanelMapper::ReadPointKeys(call.instance, kPointProperty);
+            CWmipAlarmPanelMapper::ReadPointKeys(call.instance, kInputPointProperty);
         return static_cast<ULONG>(cache.GetInputStatus(keys.panelId, keys.alarmPanelId, keys.pointId));
     });
 }
@@ -60,7 +60,7 @@ HRESULT CWmipAlarmInputMapper::SendMask(IWbemClassObject* instance, USHORT comma
 {
     return CWmipDeviceMethod::RunCommand(kSource, instance, L"HostName", [&](LAAPProxy& proxy) -> HRESULT {
         const CWmipAlarmPanelMapper::PointKeys keys =
-            CWmipAlarmPanelMapper::CommandPointKeys(GetDatabase(), kSource, instance, kPointProperty);
+            CWmipAlarmPanelMapper::CommandPointKeys(GetDatabase(), kSource, instance, kInputPointProperty);
         std::optional<std::vector<BYTE>> block =
             AlarmInputBlock::Build(keys.panelId, keys.alarmPanelId, keys.pointId, command);
         if (!block)

@@ -7,9 +7,9 @@
 
 namespace {
 
-constexpr wchar_t kPointProperty[] = L"OutputID";
+constexpr wchar_t kOutputPointProperty[] = L"OutputID";
 
-constexpr MapperMethodEntry<CWmipAlarmOutputMapper> kRows[] = {
+constexpr MapperMethodEntry<CWmipAlarmOutputMapper> kAlarmOutputMapperRows[] = {
     {L"Activate",
      &CWmipAlarmOutputMapper::Activate,
      Permission::kControlOutputs,
@@ -30,7 +30,8 @@ constexpr MapperMethodEntry<CWmipAlarmOutputMapper> kRows[] = {
 
 }  // namespace
 
-const std::span<const MapperMethodEntry<CWmipAlarmOutputMapper>> CWmipAlarmOutputMapper::kMethods = kRows;
+const std::span<const MapperMethodEntry<CWmipAlarmOutputMapper>> CWmipAlarmOutputMapper::kMethods =
+    kAlarmOutputMapperRows;
 
 CWmipAlarmOutputMapper::CWmipAlarmOutputMapper(const CAcsUser* user, IWbemContext* context, IWbemServices* services)
     : CWmipDeviceMapperSkeleton(user, context, services)
@@ -66,7 +67,7 @@ HRESULT CWmipAlarmOutputMapper::GetHardwareStatus(DeviceMethodCall& call)
     return CWmipDeviceMethod::RunStatus(*this, kSource, call.sink, [&] {
         CWimpHardwareStatusCache& cache = CWmipDeviceMethod::StatusCache();
         const CWmipAlarmPanelMapper::PointKeys keys =
-            CWmipAlarmPanelMapper::ReadPointKeys(call.instance, kPointProperty);
+            CWmipAlarmPanelMapper::ReadPointKeys(call.instance, kOutputPointProperty);
         return static_cast<ULONG>(cache.GetOutputStatus(keys.panelId, keys.alarmPanelId, keys.pointId));
     });
 }
@@ -75,7 +76,7 @@ HRESULT CWmipAlarmOutputMapper::Send(IWbemClassObject* instance, const OutputCal
 {
     return CWmipDeviceMethod::RunCommand(kSource, instance, L"HostName", [&](LAAPProxy& proxy) -> HRESULT {
         const CWmipAlarmPanelMapper::PointKeys keys =
-            CWmipAlarmPanelMapper::CommandPointKeys(GetDatabase(), kSource, instance, kPointProperty);
+            CWmipAlarmPanelMapper::CommandPointKeys(GetDatabase(), kSource, instance, kOutputPointProperty);
         return call(proxy, keys.panelId, keys.alarmPanelId, keys.pointId) ? S_OK : WBEM_E_FAILED;
     });
 }

@@ -10,7 +10,7 @@ using brontel::utility::CWMIException;
 
 namespace {
 
-constexpr MapperMethodEntry<CWmipAlarmPanelMapper> kRows[] = {
+constexpr MapperMethodEntry<CWmipAlarmPanelMapper> kAlarmPanelMapperRows[] = {
     {L"GetHardwareStatus",
      &CWmipAlarmPanelMapper::GetHardwareStatus,
      Permission::kControlDevices,
@@ -19,7 +19,7 @@ constexpr MapperMethodEntry<CWmipAlarmPanelMapper> kRows[] = {
 
 }  // namespace
 
-const std::span<const MapperMethodEntry<CWmipAlarmPanelMapper>> CWmipAlarmPanelMapper::kMethods = kRows;
+const std::span<const MapperMethodEntry<CWmipAlarmPanelMapper>> CWmipAlarmPanelMapper::kMethods = kAlarmPanelMapperRows;
 
 CWmipAlarmPanelMapper::CWmipAlarmPanelMapper(const CAcsUser* user, IWbemContext* context, IWbemServices* services)
     : CWmipDeviceMapperSkeleton(user, context, services)

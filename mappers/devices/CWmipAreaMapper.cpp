@@ -22,7 +22,7 @@ using brontel::utility::CWMIException;
 
 namespace {
 
-constexpr wchar_t kSource[] = L"WmipAreaMapper";
+constexpr wchar_t kAreaMapperSource[] = L"WmipAreaMapper";
 constexpr wchar_t kMoveBadge[] = L"MoveBadge";
 // The answer to a badge, reader or area that does not exist.
 constexpr HRESULT kInvalidMoveParameter = static_cast<HRESULT>(0x80040526);
@@ -117,7 +117,7 @@ HRESULT CWmipAreaMapper::MoveBadge(IWbemClassObject* inParams, IWbemObjectSink*)
         {
             CString text;
             text.Format(L"Invalid BadgeID parameter [%I64d] passed into Bnt_Area::MoveBadge method.", badgeId);
-            CWMIDebugLog::LogError(kSource, __LINE__, text);
+            CWMIDebugLog::LogError(kAreaMapperSource, __LINE__, text);
             return kInvalidMoveParameter;
         }
         const bool readerFound = CWmipRowLookup::HasRow(*database, L"ACCESSPANE", [&](CDynamicRecordset& rows) {
@@ -136,7 +136,7 @@ HRESULT CWmipAreaMapper::MoveBadge(IWbemClassObject* inParams, IWbemObjectSink*)
             text.Format(L"Invalid PanelID [%ld], ReaderID [%ld], SegmentID [%ld] parameter combination passed into "
                         L"Bnt_Area::MoveBadge method.",
                         panelId, readerId, segmentId);
-            CWMIDebugLog::LogError(kSource, __LINE__, text);
+            CWMIDebugLog::LogError(kAreaMapperSource, __LINE__, text);
             return kInvalidMoveParameter;
         }
         // Moving a badge through a reader is acting on that reader.
@@ -151,7 +151,7 @@ HRESULT CWmipAreaMapper::MoveBadge(IWbemClassObject* inParams, IWbemObjectSink*)
         {
             CString text;
             text.Format(L"Area ID [%ld] passed into Bnt_Area::MoveBadge method does not exist.", areaId);
-            CWMIDebugLog::LogError(kSource, __LINE__, text);
+            CWMIDebugLog::LogError(kAreaMapperSource, __LINE__, text);
             return kInvalidMoveParameter;
         }
         const LONG areaSegment = areas.GetLong(L"SEGMENTID");
@@ -161,7 +161,7 @@ HRESULT CWmipAreaMapper::MoveBadge(IWbemClassObject* inParams, IWbemObjectSink*)
             text.Format(L"Area Segement ID [%ld] for Area ID [%ld] does not match SegmentID parameter [%ld] passed "
                         L"into Bnt_Area::MoveBadge method.",
                         areaSegment, areaId, segmentId);
-            CWMIDebugLog::LogError(kSource, __LINE__, text);
+            CWMIDebugLog::LogError(kAreaMapperSource, __LINE__, text);
             return WBEM_E_FAILED;
         }
         if (GlobalAPBUtil(database, user, false)
@@ -170,13 +170,13 @@ HRESULT CWmipAreaMapper::MoveBadge(IWbemClassObject* inParams, IWbemObjectSink*)
     }
     catch (CException& e)
     {
-        CWMIDebugLog::LogError(kSource, __LINE__, L"An error occurred in CWmipAreaMapper::MoveBadge", 0, &e);
+        CWMIDebugLog::LogError(kAreaMapperSource, __LINE__, L"An error occurred in CWmipAreaMapper::MoveBadge", 0, &e);
         e.Delete();
         answer = WBEM_E_FAILED;
     }
     catch (...)
     {
-        CWMIDebugLog::LogError(kSource, __LINE__, L"An error occurred in CWmipAreaMapper::MoveBadge");
+        CWMIDebugLog::LogError(kAreaMapperSource, __LINE__, L"An error occurred in CWmipAreaMapper::MoveBadge");
         answer = WBEM_E_FAILED;
     }
     return answer;

@@ -6,7 +6,7 @@
 namespace {
 
 // Viewing cameras is also what reading their status needs.
-constexpr MapperMethodEntry<CWmipCameraMapper> kRows[] = {
+constexpr MapperMethodEntry<CWmipCameraMapper> kCameraMapperRows[] = {
     {L"GetHardwareStatus",
      &CWmipCameraMapper::GetHardwareStatus,
      Permission::kViewVideoDevices,
@@ -15,7 +15,7 @@ constexpr MapperMethodEntry<CWmipCameraMapper> kRows[] = {
 
 }  // namespace
 
-const std::span<const MapperMethodEntry<CWmipCameraMapper>> CWmipCameraMapper::kMethods = kRows;
+const std::span<const MapperMethodEntry<CWmipCameraMapper>> CWmipCameraMapper::kMethods = kCameraMapperRows;
 
 CWmipCameraMapper::CWmipCameraMapper(const CAcsUser* user, IWbemContext* context, IWbemServices* services)
     : CWmipDeviceMapperSkeleton(user, context, services)

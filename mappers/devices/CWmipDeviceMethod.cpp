@@ -15,7 +15,7 @@ using brontel::utility::CWMIException;
 
 namespace {
 
-constexpr wchar_t kSource[] = L"CWmipDeviceMethod";
+constexpr wchar_t kDeviceMethodSource[] = L"CWmipDeviceMethod";
 constexpr wchar_t kStatusMethod[] = L"GetHardwareStatus";
 constexpr wchar_t kStatusProperty[] = L"Status";
 constexpr wchar_t kCommandFailed[] = L"The hardware command failed.";
@@ -147,7 +147,7 @@ CWimpHardwareStatusCache& CWmipDeviceMethod::StatusCache()
 {
     CWimpHardwareStatusCache* cache = WmipHostServices::HardwareStatusCache();
     if (cache == nullptr)
-        throw CWMIException(kSource, __LINE__, WBEM_E_FAILED);
+        throw CWMIException(kDeviceMethodSource, __LINE__, WBEM_E_FAILED);
     return *cache;
 }
 
@@ -169,7 +169,7 @@ LONG CWmipDeviceMethod::Number(IWbemClassObject* instance, const wchar_t* proper
 {
     LONG value = 0;
     if (FAILED(WMIHelper::GetNumber(instance, property, value)))
-        throw CWMIException(kSource, __LINE__, WBEM_E_FAILED);
+        throw CWMIException(kDeviceMethodSource, __LINE__, WBEM_E_FAILED);
     return value;
 }
 

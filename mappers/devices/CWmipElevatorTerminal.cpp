@@ -20,7 +20,7 @@ UINT ModeText(LONG mode)
 }
 
 // SetTerminalMode picks the text of its mode.
-constexpr MapperMethodEntry<CWmipElevatorTerminal> kRows[] = {
+constexpr MapperMethodEntry<CWmipElevatorTerminal> kElevatorTerminalRows[] = {
     {L"SetTerminalMode",
      &CWmipElevatorTerminal::SetTerminalMode,
      Permission::kControlElevatorTerminals,
@@ -37,7 +37,7 @@ constexpr MapperMethodEntry<CWmipElevatorTerminal> kRows[] = {
 
 }  // namespace
 
-const std::span<const MapperMethodEntry<CWmipElevatorTerminal>> CWmipElevatorTerminal::kMethods = kRows;
+const std::span<const MapperMethodEntry<CWmipElevatorTerminal>> CWmipElevatorTerminal::kMethods = kElevatorTerminalRows;
 
 CWmipElevatorTerminal::CWmipElevatorTerminal(const CAcsUser* user, IWbemContext* context, IWbemServices* services)
     : CWmipDeviceMapperSkeleton(user, context, services)

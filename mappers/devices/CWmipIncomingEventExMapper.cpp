@@ -27,7 +27,7 @@ using brontel::utility::CWMIDebugLog;
 
 namespace {
 
-constexpr wchar_t kSource[] = L"WmipIncomingEventExMapper";
+constexpr wchar_t kIncomingEventExMapperSource[] = L"WmipIncomingEventExMapper";
 constexpr wchar_t kSendIncomingEvent[] = L"SendIncomingEvent";
 constexpr wchar_t kAcknowledgeAlarm[] = L"AcknowledgeAlarm";
 // The whole panel, for the device right of an acknowledgement.
@@ -38,7 +38,7 @@ constexpr double kSecondsPerDay = 86400.0;
 
 void Info(const CString& text)
 {
-    CWMIDebugLog::LogInfo(kSource, __LINE__, text);
+    CWMIDebugLog::LogInfo(kIncomingEventExMapperSource, __LINE__, text);
 }
 
 // The seconds since 1970 of a valid UTC date-time; none before 1970 or beyond 32 bits.
@@ -151,8 +151,8 @@ HRESULT CWmipIncomingEventExMapper::SendIncomingEvent(IWbemClassObject* inParams
     // written in the write frame, and the event is handed over after that frame's commit.
     HandOver handOver;
     return CWmipAfterCommit::RunMethod(
-        kSource, *this, nullptr, kSendIncomingEvent, inParams, CWmipWriteFrame::MethodRows::Written,
-        [](IWbemClassObject*) {},
+        kIncomingEventExMapperSource, *this, nullptr, kSendIncomingEvent, inParams,
+        CWmipWriteFrame::MethodRows::Written, [](IWbemClassObject*) {},
         [&](IWbemClassObject*, CBntDatabase&) { return CheckIncomingEvent(inParams, handOver); },
         [&] { return HandOverEvent(handOver); });
 }
@@ -284,7 +284,7 @@ HRESULT CWmipIncomingEventExMapper::CheckIncomingEvent(IWbemClassObject* inParam
     catch (...)
     {
         // A missing source and every other failure end as a plain failure, its reason logged.
-        CWmipDeviceMethod::LogCaught(kSource, __LINE__, L"SendIncomingEvent failed.");
+        CWmipDeviceMethod::LogCaught(kIncomingEventExMapperSource, __LINE__, L"SendIncomingEvent failed.");
         return WBEM_E_FAILED;
     }
 }
@@ -301,7 +301,7 @@ HRESULT CWmipIncomingEventExMapper::HandOverEvent(const HandOver& handOver)
     }
     catch (...)
     {
-        CWmipDeviceMethod::LogCaught(kSource, __LINE__, L"SendIncomingEvent failed.");
+        CWmipDeviceMethod::LogCaught(kIncomingEventExMapperSource, __LINE__, L"SendIncomingEvent failed.");
         return WBEM_E_FAILED;
     }
 }
@@ -312,7 +312,7 @@ HRESULT CWmipIncomingEventExMapper::AcknowledgeAlarm(IWbemClassObject* inParams,
     // the communication servers are asked after its commit.
     Acknowledgement acknowledgement;
     return CWmipAfterCommit::RunMethod(
-        kSource, *this, nullptr, kAcknowledgeAlarm, inParams, CWmipWriteFrame::MethodRows::None,
+        kIncomingEventExMapperSource, *this, nullptr, kAcknowledgeAlarm, inParams, CWmipWriteFrame::MethodRows::None,
         [](IWbemClassObject*) {},
         [&](IWbemClassObject*, CBntDatabase&) { return CheckAcknowledgement(inParams, acknowledgement); },
         [&] { return Acknowledge(acknowledgement, sink); });
@@ -372,7 +372,7 @@ HRESULT CWmipIncomingEventExMapper::CheckAcknowledgement(IWbemClassObject* inPar
     }
     catch (...)
     {
-        CWmipDeviceMethod::LogCaught(kSource, __LINE__, L"AcknowledgeAlarm failed.");
+        CWmipDeviceMethod::LogCaught(kIncomingEventExMapperSource, __LINE__, L"AcknowledgeAlarm failed.");
         return WBEM_E_FAILED;
     }
 }
@@ -430,7 +430,7 @@ HRESULT CWmipIncomingEventExMapper::Acknowledge(const Acknowledgement& ack, IWbe
     }
     catch (...)
     {
-        CWmipDeviceMethod::LogCaught(kSource, __LINE__, L"AcknowledgeAlarm failed.");
+        CWmipDeviceMethod::LogCaught(kIncomingEventExMapperSource, __LINE__, L"AcknowledgeAlarm failed.");
         return WBEM_E_FAILED;
     }
 }

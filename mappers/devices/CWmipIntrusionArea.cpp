@@ -27,7 +27,7 @@ std::optional<USHORT> ArmState(IWbemClassObject* inParams)
 constexpr DeviceAudit kDisarmAudit{AuditOperation::kDeactivate, AuditObject::kIntrusionArea, 10238};
 constexpr DeviceAudit kArmAudit{AuditOperation::kActivate, AuditObject::kIntrusionArea, 10239};
 
-constexpr MapperMethodEntry<CWmipIntrusionArea> kRows[] = {
+constexpr MapperMethodEntry<CWmipIntrusionArea> kIntrusionAreaRows[] = {
     {L"Disarm", &CWmipIntrusionArea::Disarm, Permission::kDisarmAreasBypassZones, kDisarmAudit},
     {L"MasterDelayArm", &CWmipIntrusionArea::MasterDelayArm, Permission::kArmAreasUnbypassZones, kArmAudit},
     {L"MasterInstantArm", &CWmipIntrusionArea::MasterInstantArm, Permission::kArmAreasUnbypassZones, kArmAudit},
@@ -47,7 +47,7 @@ constexpr MapperMethodEntry<CWmipIntrusionArea> kRows[] = {
 
 }  // namespace
 
-const std::span<const MapperMethodEntry<CWmipIntrusionArea>> CWmipIntrusionArea::kMethods = kRows;
+const std::span<const MapperMethodEntry<CWmipIntrusionArea>> CWmipIntrusionArea::kMethods = kIntrusionAreaRows;
 
 CWmipIntrusionArea::CWmipIntrusionArea(const CAcsUser* user, IWbemContext* context, IWbemServices* services)
     : CWmipDeviceMapperSkeleton(user, context, services)

@@ -2,7 +2,7 @@
 
 namespace {
 
-constexpr CWmipIntrusionDeviceMapper::MethodEntry kRows[] = {
+constexpr CWmipIntrusionDeviceMapper::MethodEntry kIntrusionDoorRows[] = {
     {L"Open",
      &CWmipIntrusionDeviceMapper::Open,
      Permission::kControlDoorsAndPanels,
@@ -14,14 +14,14 @@ constexpr CWmipIntrusionDeviceMapper::MethodEntry kRows[] = {
     CWmipIntrusionDeviceMapper::StatusRow({AuditOperation::kReadStatus, AuditObject::kIntrusionDoor, 10237}),
 };
 
-constexpr CWmipIntrusionDeviceMapper::Layout kLayout{CWmipIntrusionDoor::kSource, IntrusionCategory::Door, false,
-                                                     Permission::kViewIntrusionDoors, nullptr};
+constexpr CWmipIntrusionDeviceMapper::Layout kIntrusionDoorLayout{CWmipIntrusionDoor::kSource, IntrusionCategory::Door,
+                                                                  false, Permission::kViewIntrusionDoors, nullptr};
 
 }  // namespace
 
-const std::span<const CWmipIntrusionDeviceMapper::MethodEntry> CWmipIntrusionDoor::kMethods = kRows;
+const std::span<const CWmipIntrusionDeviceMapper::MethodEntry> CWmipIntrusionDoor::kMethods = kIntrusionDoorRows;
 
 CWmipIntrusionDoor::CWmipIntrusionDoor(const CAcsUser* user, IWbemContext* context, IWbemServices* services)
-    : CWmipDeviceMapperSkeleton(user, context, services, kWMIClassName, kLayout)
+    : CWmipDeviceMapperSkeleton(user, context, services, kWMIClassName, kIntrusionDoorLayout)
 {
 }

@@ -2,22 +2,23 @@
 
 namespace {
 
-constexpr CWmipIntrusionDeviceMapper::MethodEntry kRows[] = {
+constexpr CWmipIntrusionDeviceMapper::MethodEntry kIntrusionOnBoardRelayRows[] = {
     CWmipIntrusionDeviceMapper::ActivateRow(AuditObject::kIntrusionOnBoardRelay),
     CWmipIntrusionDeviceMapper::DeactivateRow(AuditObject::kIntrusionOnBoardRelay),
     CWmipIntrusionDeviceMapper::StatusRow({AuditOperation::kReadStatus, AuditObject::kIntrusionOnBoardRelay, 10231}),
 };
 
-constexpr CWmipIntrusionDeviceMapper::Layout kLayout{
+constexpr CWmipIntrusionDeviceMapper::Layout kIntrusionOnBoardRelayLayout{
     CWmipIntrusionOnBoardRelay::kSource, IntrusionCategory::OnboardRelay, false,
     Permission::kViewIntrusionOnBoardRelays, &LAAPProxy::SetIntrusionOnboardRelay};
 
 }  // namespace
 
-const std::span<const CWmipIntrusionDeviceMapper::MethodEntry> CWmipIntrusionOnBoardRelay::kMethods = kRows;
+const std::span<const CWmipIntrusionDeviceMapper::MethodEntry> CWmipIntrusionOnBoardRelay::kMethods =
+    kIntrusionOnBoardRelayRows;
 
 CWmipIntrusionOnBoardRelay::CWmipIntrusionOnBoardRelay(const CAcsUser* user, IWbemContext* context,
                                                        IWbemServices* services)
-    : CWmipDeviceMapperSkeleton(user, context, services, kWMIClassName, kLayout)
+    : CWmipDeviceMapperSkeleton(user, context, services, kWMIClassName, kIntrusionOnBoardRelayLayout)
 {
 }

@@ -2,7 +2,7 @@
 
 namespace {
 
-constexpr CWmipIntrusionDeviceMapper::MethodEntry kRows[] = {
+constexpr CWmipIntrusionDeviceMapper::MethodEntry kIntrusionZoneRows[] = {
     {L"Bypass",
      &CWmipIntrusionDeviceMapper::Bypass,
      Permission::kDisarmAreasBypassZones,
@@ -14,14 +14,14 @@ constexpr CWmipIntrusionDeviceMapper::MethodEntry kRows[] = {
     CWmipIntrusionDeviceMapper::StatusRow({AuditOperation::kModify, AuditObject::kIntrusionZone, 10234}),
 };
 
-constexpr CWmipIntrusionDeviceMapper::Layout kLayout{CWmipIntrusionZone::kSource, IntrusionCategory::Zone, false,
-                                                     Permission::kViewIntrusionZones, nullptr};
+constexpr CWmipIntrusionDeviceMapper::Layout kIntrusionZoneLayout{CWmipIntrusionZone::kSource, IntrusionCategory::Zone,
+                                                                  false, Permission::kViewIntrusionZones, nullptr};
 
 }  // namespace
 
-const std::span<const CWmipIntrusionDeviceMapper::MethodEntry> CWmipIntrusionZone::kMethods = kRows;
+const std::span<const CWmipIntrusionDeviceMapper::MethodEntry> CWmipIntrusionZone::kMethods = kIntrusionZoneRows;
 
 CWmipIntrusionZone::CWmipIntrusionZone(const CAcsUser* user, IWbemContext* context, IWbemServices* services)
-    : CWmipDeviceMapperSkeleton(user, context, services, kWMIClassName, kLayout)
+    : CWmipDeviceMapperSkeleton(user, context, services, kWMIClassName, kIntrusionZoneLayout)
 {
 }

@@ -15,18 +15,21 @@ using Rules = CWmipLogicalDeviceRules;
 
 namespace {
 
-constexpr wchar_t kSource[] = L"WmipLogicalDeviceMapper";
+constexpr wchar_t kLogicalDeviceMapperSource[] = L"WmipLogicalDeviceMapper";
 constexpr LONG kDeviceIdType = 54;
 constexpr int kDeviceChanged = 290;
-constexpr CWmipLogicalMapper::Key kKeys[] = {{L"SourceID", CWmipLogicalMapper::kSourceWord},
-                                             {L"ID", CWmipLogicalMapper::kDeviceWord}};
-constexpr CWmipLogicalMapper::Rows kRows{L"VEXLET_DEVICE.SUB_DEVICEID", CMultiFilterRecordset::Equal, 0};
-constexpr CWmipLogicalMapper::Traits kTraits{kSource, AuditObject::kLogicalDevice, kDeviceChanged, kRows, kKeys};
+constexpr CWmipLogicalMapper::Key kLogicalDeviceMapperKeys[] = {{L"SourceID", CWmipLogicalMapper::kSourceWord},
+                                                                {L"ID", CWmipLogicalMapper::kDeviceWord}};
+constexpr CWmipLogicalMapper::Rows kLogicalDeviceMapperRows{L"VEXLET_DEVICE.SUB_DEVICEID", CMultiFilterRecordset::Equal,
+                                                            0};
+constexpr CWmipLogicalMapper::Traits kLogicalDeviceMapperTraits{kLogicalDeviceMapperSource, AuditObject::kLogicalDevice,
+                                                                kDeviceChanged, kLogicalDeviceMapperRows,
+                                                                kLogicalDeviceMapperKeys};
 
 }  // namespace
 
 CWmipLogicalDeviceMapper::CWmipLogicalDeviceMapper(const CAcsUser* user, IWbemContext* context, IWbemServices* services)
-    : CWmipMapperSkeleton(user, context, services, kWMIClassName, kTraits)
+    : CWmipMapperSkeleton(user, context, services, kWMIClassName, kLogicalDeviceMapperTraits)
 {
 }
 
@@ -38,25 +41,27 @@ HRESULT CWmipLogicalDeviceMapper::PutInstance(IWbemClassObject* instance, LONG f
         if (modify)
         {
             CanModify(instance);
-            sourceId = CWmipPropertyRefusal::RequireNumber(kSource, instance, L"SourceID");
+            sourceId = CWmipPropertyRefusal::RequireNumber(kLogicalDeviceMapperSource, instance, L"SourceID");
             id = Rules::Number(instance, L"ID").value_or(0);
             if (id <= 0)
-                CWmipPropertyRefusal::ThrowNamed(kSource, __LINE__, WBEM_E_ILLEGAL_NULL,
+                CWmipPropertyRefusal::ThrowNamed(kLogicalDeviceMapperSource, __LINE__, WBEM_E_ILLEGAL_NULL,
                                                  CWmipMessages::kRequiredProperty, L"ID");
             if (!Rules::DeviceRowExists(&database, sourceId, id, 0))
-                throw CWMIException(kSource, __LINE__, WBEM_E_NOT_FOUND, CWmipMessages::kNotFound);
+                throw CWMIException(kLogicalDeviceMapperSource, __LINE__, WBEM_E_NOT_FOUND, CWmipMessages::kNotFound);
             database.ExecuteSQL(
                 L"UPDATE VEXLET_DEVICE SET NAME = ? WHERE PANELID = ? AND VEXLET_DEVICEID = ? AND SUB_DEVICEID = 0",
-                {CDBValue(Rules::RequiredName(kSource, instance)), CDBValue(sourceId), CDBValue(id)});
+                {CDBValue(Rules::RequiredName(kLogicalDeviceMapperSource, instance)), CDBValue(sourceId),
+                 CDBValue(id)});
         }
         else
         {
             // The add's rules have refused a missing SourceID before the id is drawn.
             id = AddWithNewId(instance, kDeviceIdType);
-            sourceId = CWmipPropertyRefusal::RequireNumber(kSource, instance, L"SourceID");
+            sourceId = CWmipPropertyRefusal::RequireNumber(kLogicalDeviceMapperSource, instance, L"SourceID");
             database.ExecuteSQL(
                 L"INSERT INTO VEXLET_DEVICE (VEXLET_DEVICEID, PANELID, NAME, SUB_DEVICEID) VALUES (?, ?, ?, 0)",
-                {CDBValue(id), CDBValue(sourceId), CDBValue(Rules::RequiredName(kSource, instance))});
+                {CDBValue(id), CDBValue(sourceId),
+                 CDBValue(Rules::RequiredName(kLogicalDeviceMapperSource, instance))});
         }
     });
     path.Format(L"Bnt_LogicalDevice.ID=%ld,SourceID=%ld", id, sourceId);
@@ -74,14 +79,14 @@ void CWmipLogicalDeviceMapper::Validate(IWbemClassObject* instance, bool create)
 {
     const LONG sourceId = Rules::Number(instance, L"SourceID").value_or(0);
     if (sourceId <= 0)
-        CWmipPropertyRefusal::ThrowNamed(kSource, __LINE__, WBEM_E_ILLEGAL_NULL, CWmipMessages::kRequiredProperty,
-                                         L"SourceID");
+        CWmipPropertyRefusal::ThrowNamed(kLogicalDeviceMapperSource, __LINE__, WBEM_E_ILLEGAL_NULL,
+                                         CWmipMessages::kRequiredProperty, L"SourceID");
     // The source is looked up as the caller: one it may not see is one that is not there.
     if (!CallerCanSee(L"Bnt_LogicalSource", {{L"ID", sourceId}}))
-        CWmipPropertyRefusal::ThrowNamed(kSource, __LINE__, WBEM_E_INVALID_PARAMETER, CWmipMessages::kInvalidProperty,
-                                         L"SourceID");
-    const CString name = Rules::RequiredName(kSource, instance);
+        CWmipPropertyRefusal::ThrowNamed(kLogicalDeviceMapperSource, __LINE__, WBEM_E_INVALID_PARAMETER,
+                                         CWmipMessages::kInvalidProperty, L"SourceID");
+    const CString name = Rules::RequiredName(kLogicalDeviceMapperSource, instance);
     const bool kept = !create && Rules::DeviceRowExists(GetDatabase(), sourceId,
                                                         Rules::Number(instance, L"ID").value_or(0), 0, &name);
-    Rules::CheckDeviceName(kSource, GetDatabase(), name, kept);
+    Rules::CheckDeviceName(kLogicalDeviceMapperSource, GetDatabase(), name, kept);
 }

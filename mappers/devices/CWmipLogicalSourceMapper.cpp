@@ -19,13 +19,15 @@ using Rules = CWmipLogicalDeviceRules;
 
 namespace {
 
-constexpr wchar_t kSource[] = L"WmipLogicalSourceMapper";
+constexpr wchar_t kLogicalSourceMapperSource[] = L"WmipLogicalSourceMapper";
 constexpr LONG kPanelIdType = 4;
 constexpr int kSourceChanged = 211;
-constexpr CWmipLogicalMapper::Key kKeys[] = {{L"ID", CWmipLogicalMapper::kSourceWord}};
-constexpr CWmipLogicalMapper::Rows kRows{L"ACCESSPANE.PANELTYPE", CMultiFilterRecordset::Equal,
-                                         Rules::kLogicalSourcePanelType};
-constexpr CWmipLogicalMapper::Traits kTraits{kSource, AuditObject::kLogicalSource, kSourceChanged, kRows, kKeys};
+constexpr CWmipLogicalMapper::Key kLogicalSourceMapperKeys[] = {{L"ID", CWmipLogicalMapper::kSourceWord}};
+constexpr CWmipLogicalMapper::Rows kLogicalSourceMapperRows{L"ACCESSPANE.PANELTYPE", CMultiFilterRecordset::Equal,
+                                                            Rules::kLogicalSourcePanelType};
+constexpr CWmipLogicalMapper::Traits kLogicalSourceMapperTraits{kLogicalSourceMapperSource, AuditObject::kLogicalSource,
+                                                                kSourceChanged, kLogicalSourceMapperRows,
+                                                                kLogicalSourceMapperKeys};
 // The server type on which logical sources cannot be written, and the text that says so.
 constexpr LONG kRefusingServerType = 2;
 constexpr UINT kServerTypeText = 11349;
@@ -37,15 +39,15 @@ LONG Flag(const wchar_t* property, IWbemClassObject* instance)
 {
     int value = FALSE;
     if (FAILED(WMIHelper::GetBool(instance, property, value)))
-        CWmipPropertyRefusal::ThrowNamed(kSource, __LINE__, WBEM_E_ILLEGAL_NULL, CWmipMessages::kRequiredProperty,
-                                         property);
+        CWmipPropertyRefusal::ThrowNamed(kLogicalSourceMapperSource, __LINE__, WBEM_E_ILLEGAL_NULL,
+                                         CWmipMessages::kRequiredProperty, property);
     return value ? 1 : 0;
 }
 
 }  // namespace
 
 CWmipLogicalSourceMapper::CWmipLogicalSourceMapper(const CAcsUser* user, IWbemContext* context, IWbemServices* services)
-    : CWmipMapperSkeleton(user, context, services, kWMIClassName, kTraits)
+    : CWmipMapperSkeleton(user, context, services, kWMIClassName, kLogicalSourceMapperTraits)
 {
 }
 
@@ -86,35 +88,37 @@ void CWmipLogicalSourceMapper::Validate(IWbemClassObject* instance, bool create)
         serverType.Format(L"type %ld", options.ServerType());
         CString text;
         text.FormatMessage(format, serverType.GetString());
-        throw CWMIException(kSource, __LINE__, WBEM_E_FAILED, text);
+        throw CWMIException(kLogicalSourceMapperSource, __LINE__, WBEM_E_FAILED, text);
     }
     if (options.SegmentsInUse())
     {
         const LONG segmentId = Rules::Number(instance, L"SegmentID").value_or(0);
         const CSegment* segment = options.GetSegment(segmentId);
         if (segment == nullptr || segment->GetType() != 0)
-            CWmipPropertyRefusal::ThrowNamed(kSource, __LINE__, WBEM_E_INVALID_PARAMETER,
+            CWmipPropertyRefusal::ThrowNamed(kLogicalSourceMapperSource, __LINE__, WBEM_E_INVALID_PARAMETER,
                                              CWmipMessages::kInvalidProperty, L"SegmentID");
         if (!user->HasSegmentAccess(segmentId, CAcsUser::kWriteSegmentAccess))
-            throw CWMIException(kSource, __LINE__, WBEM_E_ACCESS_DENIED, CWmipMessages::kSegmentAccessDenied);
+            throw CWMIException(kLogicalSourceMapperSource, __LINE__, WBEM_E_ACCESS_DENIED,
+                                CWmipMessages::kSegmentAccessDenied);
         if (segment->IsStandardAllSegmentsSegment())
-            CWmipPropertyRefusal::ThrowNamed(kSource, __LINE__, WBEM_E_INVALID_PARAMETER,
+            CWmipPropertyRefusal::ThrowNamed(kLogicalSourceMapperSource, __LINE__, WBEM_E_INVALID_PARAMETER,
                                              CWmipMessages::kInvalidProperty, L"SegmentID");
     }
-    const LONG timezone = CWmipPropertyRefusal::RequireNumber(kSource, instance, L"WorldTimezoneID");
+    const LONG timezone = CWmipPropertyRefusal::RequireNumber(kLogicalSourceMapperSource, instance, L"WorldTimezoneID");
     if (!Rules::WorldTimezoneExists(GetDatabase(), timezone))
-        CWmipPropertyRefusal::ThrowNamed(kSource, __LINE__, WBEM_E_INVALID_PARAMETER, CWmipMessages::kInvalidProperty,
-                                         L"WorldTimezoneID");
+        CWmipPropertyRefusal::ThrowNamed(kLogicalSourceMapperSource, __LINE__, WBEM_E_INVALID_PARAMETER,
+                                         CWmipMessages::kInvalidProperty, L"WorldTimezoneID");
     Flag(L"IsOnline", instance);
     Flag(L"IsDaylightSaving", instance);
-    const CString name = Rules::RequiredName(kSource, instance);
+    const CString name = Rules::RequiredName(kLogicalSourceMapperSource, instance);
     CAccessPanelSet sameName(GetDatabase());
     sameName.SetNameFilter(name);
     if (!create)
         sameName.SetPanelIDFilter(Rules::Number(instance, L"ID").value_or(0), false);
     sameName.Open();
     if (!sameName.IsEOF())
-        CWmipPropertyRefusal::ThrowNamed(kSource, __LINE__, WBEM_E_FAILED, CWmipMessages::kNotUniqueProperty, L"Name");
+        CWmipPropertyRefusal::ThrowNamed(kLogicalSourceMapperSource, __LINE__, WBEM_E_FAILED,
+                                         CWmipMessages::kNotUniqueProperty, L"Name");
 }
 
 LONG CWmipLogicalSourceMapper::Create(IWbemClassObject* instance, CBntDatabase& database)
@@ -123,9 +127,9 @@ LONG CWmipLogicalSourceMapper::Create(IWbemClassObject* instance, CBntDatabase& 
     database.ExecuteSQL(
         L"INSERT INTO ACCESSPANE (PANELID, NAME, SEGMENTID, ONLINE1, PANELTZ, DAYLIGHTSAVE, TERMINALNA, "
         L"PANELTYPE) VALUES (?, ?, ?, ?, ?, ?, ?, ?)",
-        {CDBValue(id), CDBValue(Rules::RequiredName(kSource, instance)),
+        {CDBValue(id), CDBValue(Rules::RequiredName(kLogicalSourceMapperSource, instance)),
          CDBValue(Rules::Number(instance, L"SegmentID").value_or(0)), CDBValue(Flag(L"IsOnline", instance)),
-         CDBValue(CWmipPropertyRefusal::RequireNumber(kSource, instance, L"WorldTimezoneID")),
+         CDBValue(CWmipPropertyRefusal::RequireNumber(kLogicalSourceMapperSource, instance, L"WorldTimezoneID")),
          CDBValue(Flag(L"IsDaylightSaving", instance)), CDBValue(kWorkstation),
          CDBValue(Rules::kLogicalSourcePanelType)});
     return id;
@@ -134,19 +138,20 @@ LONG CWmipLogicalSourceMapper::Create(IWbemClassObject* instance, CBntDatabase& 
 LONG CWmipLogicalSourceMapper::Modify(IWbemClassObject* instance, CBntDatabase& database)
 {
     CanModify(instance);
-    const LONG id = CWmipPropertyRefusal::RequireNumber(kSource, instance, L"ID");
+    const LONG id = CWmipPropertyRefusal::RequireNumber(kLogicalSourceMapperSource, instance, L"ID");
     CAccessPanelSet stored(&database);
     stored.SetPanelIDFilter(id);
     stored.SetPanelTypeFilter(Rules::kLogicalSourcePanelType);
     stored.Open();
     if (stored.IsEOF())
-        throw CWMIException(kSource, __LINE__, WBEM_E_NOT_FOUND, CWmipMessages::kNotFound);
+        throw CWMIException(kLogicalSourceMapperSource, __LINE__, WBEM_E_NOT_FOUND, CWmipMessages::kNotFound);
     if (Rules::Number(instance, L"SegmentID").value_or(0) != stored.GetSegmentID())
-        CWmipPropertyRefusal::ThrowNamed(kSource, __LINE__, WBEM_E_FAILED, CWmipMessages::kNotEditableProperty,
-                                         L"SegmentID");
-    database.ExecuteSQL(L"UPDATE ACCESSPANE SET NAME = ?, ONLINE1 = ?, PANELTZ = ?, DAYLIGHTSAVE = ? WHERE PANELID = ?",
-                        {CDBValue(Rules::RequiredName(kSource, instance)), CDBValue(Flag(L"IsOnline", instance)),
-                         CDBValue(CWmipPropertyRefusal::RequireNumber(kSource, instance, L"WorldTimezoneID")),
-                         CDBValue(Flag(L"IsDaylightSaving", instance)), CDBValue(id)});
+        CWmipPropertyRefusal::ThrowNamed(kLogicalSourceMapperSource, __LINE__, WBEM_E_FAILED,
+                                         CWmipMessages::kNotEditableProperty, L"SegmentID");
+    database.ExecuteSQL(
+        L"UPDATE ACCESSPANE SET NAME = ?, ONLINE1 = ?, PANELTZ = ?, DAYLIGHTSAVE = ? WHERE PANELID = ?",
+        {CDBValue(Rules::RequiredName(kLogicalSourceMapperSource, instance)), CDBValue(Flag(L"IsOnline", instance)),
+         CDBValue(CWmipPropertyRefusal::RequireNumber(kLogicalSourceMapperSource, instance, L"WorldTimezoneID")),
+         CDBValue(Flag(L"IsDaylightSaving", instance)), CDBValue(id)});
     return id;
 }

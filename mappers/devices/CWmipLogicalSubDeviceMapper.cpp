@@ -12,19 +12,22 @@ using Rules = CWmipLogicalDeviceRules;
 
 namespace {
 
-constexpr wchar_t kSource[] = L"WmipLogicalSubDeviceMapper";
+constexpr wchar_t kLogicalSubDeviceMapperSource[] = L"WmipLogicalSubDeviceMapper";
 constexpr int kSubDeviceChanged = 292;
-constexpr CWmipLogicalMapper::Key kKeys[] = {{L"SourceID", CWmipLogicalMapper::kSourceWord},
-                                             {L"DeviceID", CWmipLogicalMapper::kDeviceWord},
-                                             {L"ID", CWmipLogicalMapper::kSubDeviceWord}};
-constexpr CWmipLogicalMapper::Rows kRows{L"VEXLET_DEVICE.SUB_DEVICEID", CMultiFilterRecordset::NotEqual, 0};
-constexpr CWmipLogicalMapper::Traits kTraits{kSource, AuditObject::kLogicalSubDevice, kSubDeviceChanged, kRows, kKeys};
+constexpr CWmipLogicalMapper::Key kLogicalSubDeviceMapperKeys[] = {{L"SourceID", CWmipLogicalMapper::kSourceWord},
+                                                                   {L"DeviceID", CWmipLogicalMapper::kDeviceWord},
+                                                                   {L"ID", CWmipLogicalMapper::kSubDeviceWord}};
+constexpr CWmipLogicalMapper::Rows kLogicalSubDeviceMapperRows{L"VEXLET_DEVICE.SUB_DEVICEID",
+                                                               CMultiFilterRecordset::NotEqual, 0};
+constexpr CWmipLogicalMapper::Traits kLogicalSubDeviceMapperTraits{
+    kLogicalSubDeviceMapperSource, AuditObject::kLogicalSubDevice, kSubDeviceChanged, kLogicalSubDeviceMapperRows,
+    kLogicalSubDeviceMapperKeys};
 
 }  // namespace
 
 CWmipLogicalSubDeviceMapper::CWmipLogicalSubDeviceMapper(const CAcsUser* user, IWbemContext* context,
                                                          IWbemServices* services)
-    : CWmipMapperSkeleton(user, context, services, kWMIClassName, kTraits)
+    : CWmipMapperSkeleton(user, context, services, kWMIClassName, kLogicalSubDeviceMapperTraits)
 {
 }
 
@@ -38,18 +41,18 @@ void CWmipLogicalSubDeviceMapper::RemoveDependents(IWbemClassObject* instance)
 
 void CWmipLogicalSubDeviceMapper::Validate(IWbemClassObject* instance, bool create)
 {
-    const LONG sourceId = CWmipPropertyRefusal::RequireNumber(kSource, instance, L"SourceID");
+    const LONG sourceId = CWmipPropertyRefusal::RequireNumber(kLogicalSubDeviceMapperSource, instance, L"SourceID");
     // The source and the device are looked up as the caller: one it may not see is one that is
     // not there.
     if (!CallerCanSee(L"Bnt_LogicalSource", {{L"ID", sourceId}}))
-        CWmipPropertyRefusal::ThrowNamed(kSource, __LINE__, WBEM_E_INVALID_PARAMETER, CWmipMessages::kInvalidProperty,
-                                         L"SourceID");
-    const LONG deviceId = CWmipPropertyRefusal::RequireNumber(kSource, instance, L"DeviceID");
+        CWmipPropertyRefusal::ThrowNamed(kLogicalSubDeviceMapperSource, __LINE__, WBEM_E_INVALID_PARAMETER,
+                                         CWmipMessages::kInvalidProperty, L"SourceID");
+    const LONG deviceId = CWmipPropertyRefusal::RequireNumber(kLogicalSubDeviceMapperSource, instance, L"DeviceID");
     if (!CallerCanSee(L"Bnt_LogicalDevice", {{L"SourceID", sourceId}, {L"ID", deviceId}}))
-        CWmipPropertyRefusal::ThrowNamed(kSource, __LINE__, WBEM_E_INVALID_PARAMETER, CWmipMessages::kInvalidProperty,
-                                         L"DeviceID");
-    const CString name = Rules::RequiredName(kSource, instance);
+        CWmipPropertyRefusal::ThrowNamed(kLogicalSubDeviceMapperSource, __LINE__, WBEM_E_INVALID_PARAMETER,
+                                         CWmipMessages::kInvalidProperty, L"DeviceID");
+    const CString name = Rules::RequiredName(kLogicalSubDeviceMapperSource, instance);
     const bool kept = !create && Rules::DeviceRowExists(GetDatabase(), sourceId, deviceId,
                                                         Rules::Number(instance, L"ID").value_or(0), &name);
-    Rules::CheckDeviceName(kSource, GetDatabase(), name, kept);
+    Rules::CheckDeviceName(kLogicalSubDeviceMapperSource, GetDatabase(), name, kept);
 }

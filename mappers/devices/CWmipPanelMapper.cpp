@@ -37,7 +37,7 @@ HRESULT Sent(BOOL succeeded)
     return succeeded ? S_OK : WBEM_E_FAILED;
 }
 
-constexpr MapperMethodEntry<CWmipPanelMapper> kRows[] = {
+constexpr MapperMethodEntry<CWmipPanelMapper> kPanelMapperRows[] = {
     {L"DownloadFirmware",
      &CWmipPanelMapper::DownloadFirmware,
      Permission::kDownloadPanels,
@@ -74,7 +74,7 @@ constexpr MapperMethodEntry<CWmipPanelMapper> kRows[] = {
 
 }  // namespace
 
-const std::span<const MapperMethodEntry<CWmipPanelMapper>> CWmipPanelMapper::kMethods = kRows;
+const std::span<const MapperMethodEntry<CWmipPanelMapper>> CWmipPanelMapper::kMethods = kPanelMapperRows;
 
 CWmipPanelMapper::CWmipPanelMapper(const CAcsUser* user, IWbemContext* context, IWbemServices* services)
     : CWmipDeviceMapperSkeleton(user, context, services), m_user(user)

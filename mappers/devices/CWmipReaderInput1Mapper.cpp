@@ -4,12 +4,12 @@
 
 namespace {
 
-constexpr CWmipReaderDeviceMapper::Layout kLayout{CWmipReaderInput1Mapper::kSource, false, ReaderDeviceBlock::kInput1,
-                                                  0};
+constexpr CWmipReaderDeviceMapper::Layout kReaderInput1MapperLayout{CWmipReaderInput1Mapper::kSource, false,
+                                                                    ReaderDeviceBlock::kInput1, 0};
 
 }  // namespace
 
 CWmipReaderInput1Mapper::CWmipReaderInput1Mapper(const CAcsUser* user, IWbemContext* context, IWbemServices* services)
-    : CWmipDeviceMapperSkeleton(user, context, services, kWMIClassName, kLayout)
+    : CWmipDeviceMapperSkeleton(user, context, services, kWMIClassName, kReaderInput1MapperLayout)
 {
 }

@@ -4,12 +4,12 @@
 
 namespace {
 
-constexpr CWmipReaderDeviceMapper::Layout kLayout{CWmipReaderInput2Mapper::kSource, false, ReaderDeviceBlock::kInput2,
-                                                  1};
+constexpr CWmipReaderDeviceMapper::Layout kReaderInput2MapperLayout{CWmipReaderInput2Mapper::kSource, false,
+                                                                    ReaderDeviceBlock::kInput2, 1};
 
 }  // namespace
 
 CWmipReaderInput2Mapper::CWmipReaderInput2Mapper(const CAcsUser* user, IWbemContext* context, IWbemServices* services)
-    : CWmipDeviceMapperSkeleton(user, context, services, kWMIClassName, kLayout)
+    : CWmipDeviceMapperSkeleton(user, context, services, kWMIClassName, kReaderInput2MapperLayout)
 {
 }

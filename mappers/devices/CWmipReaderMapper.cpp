@@ -16,7 +16,7 @@ constexpr LONG kFirmwareFlag = 1;
 constexpr DeviceAudit kModeAudit{AuditOperation::kModify, AuditObject::kReader, 10185};
 constexpr DeviceAudit kStatusAudit{AuditOperation::kReadStatus, AuditObject::kReader, 10195};
 
-constexpr MapperMethodEntry<CWmipReaderMapper> kRows[] = {
+constexpr MapperMethodEntry<CWmipReaderMapper> kReaderMapperRows[] = {
     {L"OpenDoor",
      &CWmipReaderMapper::OpenDoor,
      Permission::kControlDoorsAndPanels,
@@ -34,7 +34,7 @@ constexpr MapperMethodEntry<CWmipReaderMapper> kRows[] = {
 
 }  // namespace
 
-const std::span<const MapperMethodEntry<CWmipReaderMapper>> CWmipReaderMapper::kMethods = kRows;
+const std::span<const MapperMethodEntry<CWmipReaderMapper>> CWmipReaderMapper::kMethods = kReaderMapperRows;
 
 CWmipReaderMapper::CWmipReaderMapper(const CAcsUser* user, IWbemContext* context, IWbemServices* services, Door door)
     : CWmipDeviceMapperSkeleton(user, context, services), m_user(user)

@@ -4,12 +4,12 @@
 
 namespace {
 
-constexpr CWmipReaderDeviceMapper::Layout kLayout{CWmipReaderOutput1Mapper::kSource, true, ReaderDeviceBlock::kOutput1,
-                                                  17};
+constexpr CWmipReaderDeviceMapper::Layout kReaderOutput1MapperLayout{CWmipReaderOutput1Mapper::kSource, true,
+                                                                     ReaderDeviceBlock::kOutput1, 17};
 
 }  // namespace
 
 CWmipReaderOutput1Mapper::CWmipReaderOutput1Mapper(const CAcsUser* user, IWbemContext* context, IWbemServices* services)
-    : CWmipDeviceMapperSkeleton(user, context, services, kWMIClassName, kLayout)
+    : CWmipDeviceMapperSkeleton(user, context, services, kWMIClassName, kReaderOutput1MapperLayout)
 {
 }

@@ -4,12 +4,12 @@
 
 namespace {
 
-constexpr CWmipReaderDeviceMapper::Layout kLayout{CWmipReaderOutput2Mapper::kSource, true, ReaderDeviceBlock::kOutput2,
-                                                  18};
+constexpr CWmipReaderDeviceMapper::Layout kReaderOutput2MapperLayout{CWmipReaderOutput2Mapper::kSource, true,
+                                                                     ReaderDeviceBlock::kOutput2, 18};
 
 }  // namespace
 
 CWmipReaderOutput2Mapper::CWmipReaderOutput2Mapper(const CAcsUser* user, IWbemContext* context, IWbemServices* services)
-    : CWmipDeviceMapperSkeleton(user, context, services, kWMIClassName, kLayout)
+    : CWmipDeviceMapperSkeleton(user, context, services, kWMIClassName, kReaderOutput2MapperLayout)
 {
 }

@@ -42,7 +42,7 @@ LONG PtzPriority(CBntDatabase* database, const CAcsUser& user)
 }
 
 // The audit names the recorder by its id (auditText), not by a text resource.
-constexpr MapperMethodEntry<CWmipVideoRecorderMapper> kRows[] = {
+constexpr MapperMethodEntry<CWmipVideoRecorderMapper> kVideoRecorderMapperRows[] = {
     {L"GetAuthenticationData",
      &CWmipVideoRecorderMapper::GetAuthenticationData,
      Permission::kViewLiveVideo,
@@ -51,7 +51,8 @@ constexpr MapperMethodEntry<CWmipVideoRecorderMapper> kRows[] = {
 
 }  // namespace
 
-const std::span<const MapperMethodEntry<CWmipVideoRecorderMapper>> CWmipVideoRecorderMapper::kMethods = kRows;
+const std::span<const MapperMethodEntry<CWmipVideoRecorderMapper>> CWmipVideoRecorderMapper::kMethods =
+    kVideoRecorderMapperRows;
 
 CWmipVideoRecorderMapper::CWmipVideoRecorderMapper(const CAcsUser* user, IWbemContext* context, IWbemServices* services)
     : CWmipDeviceMapperSkeleton(user, context, services)

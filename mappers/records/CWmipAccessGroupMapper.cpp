@@ -28,7 +28,7 @@ using Level = CBntAssignedAcLvlList::Entry;
 
 namespace {
 
-constexpr const wchar_t* kSourceFile = L"wpAccessGroupMapper.cpp";
+constexpr const wchar_t* kAccessGroupMapperSourceFile = L"wpAccessGroupMapper.cpp";
 constexpr const wchar_t* kMethodName = L"AssignGroup";
 // The operation word of a group assignment's replication entry.
 constexpr LONG kAssignGroupReplicationOperation = 8;
@@ -46,7 +46,7 @@ void LogDropped(const wchar_t* message, const CSegmentUnit& unit, LONG levelId)
 {
     CString text;
     text.Format(CString(message) + L" Segment: %d, AccessLevel: %d.", static_cast<LONG>(unit.GetSegmentID()), levelId);
-    CWMIDebugLog::LogError(kSourceFile, __LINE__, text);
+    CWMIDebugLog::LogError(kAccessGroupMapperSourceFile, __LINE__, text);
 }
 
 }  // namespace
@@ -87,7 +87,7 @@ std::vector<Level> CWmipAccessGroupMapper::SelectLevels(const std::vector<Level>
         Tally* tally = tallyOf(level.segmentId);
         if (tally == nullptr)
         {
-            CWMIDebugLog::LogError(kSourceFile, __LINE__, CWmipMessages::kNoSegmentUnit);
+            CWMIDebugLog::LogError(kAccessGroupMapperSourceFile, __LINE__, CWmipMessages::kNoSegmentUnit);
             continue;
         }
         // A level that is left out uses up no limit, so the levels after it still see the room.
@@ -148,7 +148,7 @@ HRESULT CWmipAccessGroupMapper::AssignGroup(CWmipObjectPath* path, IWbemClassObj
             const CBntAcsDBMgrCardholder manager(&connection);
             if (!manager.GetAccessLevelsForGroup(groupList, groupId) ||
                 !manager.GetAccessLevelsForBadge(badgeList, badgeKey, false, false))
-                CWmipRecordChecks::ThrowNamed(kSourceFile, __LINE__, WBEM_E_INVALID_PARAMETER,
+                CWmipRecordChecks::ThrowNamed(kAccessGroupMapperSourceFile, __LINE__, WBEM_E_INVALID_PARAMETER,
                                               CWmipMessages::kInvalidProperty, L"ID");
             std::vector<Level> groupLevels = groupList.GetEntries();
             for (const Level& level : groupLevels)
@@ -176,7 +176,7 @@ HRESULT CWmipAccessGroupMapper::AssignGroup(CWmipObjectPath* path, IWbemClassObj
                     text.Format(L"CWmipAccessGroupMapper::AssignGroup - None of the %d access levels of the "
                                 L"access group %d fits the limits of the badge %d (each is logged above).",
                                 static_cast<int>(groupLevels.size()), groupId, badgeKey);
-                CWMIDebugLog::LogError(kSourceFile, __LINE__, text, WBEM_E_FAILED);
+                CWMIDebugLog::LogError(kAccessGroupMapperSourceFile, __LINE__, text, WBEM_E_FAILED);
                 return WBEM_E_FAILED;
             }
             // Only the levels being added are checked against the badge's: a group level the badge
@@ -186,7 +186,8 @@ HRESULT CWmipAccessGroupMapper::AssignGroup(CWmipObjectPath* path, IWbemClassObj
                 added.Add(levels[i]);
             if (IWmipUserEntry* entry = GetUserEntry();
                 entry != nullptr && !entry->CanOnityILSLevelBeAssigned(badgeList, added))
-                throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED, CWmipMessages::kGroupReaderOverlap);
+                throw CWMIException(kAccessGroupMapperSourceFile, __LINE__, WBEM_E_FAILED,
+                                    CWmipMessages::kGroupReaderOverlap);
             CBntAssignedAcLvlList newList;
             for (const Level& level : levels)
                 newList.Add(level);
@@ -206,7 +207,8 @@ HRESULT CWmipAccessGroupMapper::AssignGroup(CWmipObjectPath* path, IWbemClassObj
             text.FormatMessage(L"Fluxmere: request to assign access group %1 to badgekey %2!d!", name, badgeKey);
             if (!user->LogTransToDB(AuditOperation::kAssignAccessGroup, AuditObject::kAccessGroupAssignment, text,
                                     GetDatabase()))
-                throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED, CWmipMessages::kAuditNotWritten);
+                throw CWMIException(kAccessGroupMapperSourceFile, __LINE__, WBEM_E_FAILED,
+                                    CWmipMessages::kAuditNotWritten);
             return S_OK;
         });
     if (FAILED(written))

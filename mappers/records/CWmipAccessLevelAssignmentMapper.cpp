@@ -28,12 +28,12 @@ using Operation = brontel::UserTranOperation::UserTransactionOperation;
 
 namespace {
 
-constexpr const wchar_t* kSourceFile = L"wpAccessLevelAssignmentMapper.cpp";
+constexpr const wchar_t* kAccessLevelAssignmentMapperSourceFile = L"wpAccessLevelAssignmentMapper.cpp";
 
 constexpr auto NumberOr = &CWmipAccessRules::NumberOr;
-void Refuse(int line, const wchar_t* message)
+void RefuseAssignment(int line, const wchar_t* message)
 {
-    throw CWMIException(kSourceFile, line, WBEM_E_FAILED, message);
+    throw CWMIException(kAccessLevelAssignmentMapperSourceFile, line, WBEM_E_FAILED, message);
 }
 
 }  // namespace
@@ -58,7 +58,7 @@ void CWmipAccessLevelAssignmentMapper::CanAdd(IWbemClassObject* instance)
     managed.AddFilterLong(L"HAS_AAM_VIEWONLY_ACCESS", 0);
     managed.OpenForwardOnly();
     if (managed.IsEOF())
-        Refuse(__LINE__, CWmipMessages::kAccessDenied);
+        RefuseAssignment(__LINE__, CWmipMessages::kAccessDenied);
 }
 
 COleDateTime CWmipAccessLevelAssignmentMapper::ReadDate(IWbemClassObject* instance, const wchar_t* property)
@@ -71,8 +71,8 @@ COleDateTime CWmipAccessLevelAssignmentMapper::ReadDate(IWbemClassObject* instan
     const COleDateTime utc = WMIHelper::ToDateTimeUTC(text, GetDoor());
     // A date that cannot be read would otherwise make the assignment permanent.
     if (utc.GetStatus() != COleDateTime::valid)
-        CWmipRecordChecks::ThrowNamed(kSourceFile, __LINE__, WBEM_E_INVALID_PARAMETER, CWmipMessages::kInvalidProperty,
-                                      property);
+        CWmipRecordChecks::ThrowNamed(kAccessLevelAssignmentMapperSourceFile, __LINE__, WBEM_E_INVALID_PARAMETER,
+                                      CWmipMessages::kInvalidProperty, property);
     return IsUseUTC() ? utc : WMIHelper::UtcToLocal(utc);
 }
 
@@ -83,16 +83,18 @@ HRESULT CWmipAccessLevelAssignmentMapper::PutInstance(IWbemClassObject* instance
     {
         OpenOwnPut(instance, flags, OwnPutOpening::kPermissionWithInstance, [&](CBntDatabase&) {
             const CAcsUser* user = RequireUser();
-            CWMIDebugLog::LogInfo(kSourceFile, __LINE__, L"Passed all authorization checks.");
+            CWMIDebugLog::LogInfo(kAccessLevelAssignmentMapperSourceFile, __LINE__,
+                                  L"Passed all authorization checks.");
             badge = Assign(instance, *user);
             LogTransaction(Operation::Modify, instance);
-            CWMIDebugLog::LogInfo(kSourceFile, __LINE__, L"PutInstance: AfterWriteInstance.");
+            CWMIDebugLog::LogInfo(kAccessLevelAssignmentMapperSourceFile, __LINE__,
+                                  L"PutInstance: AfterWriteInstance.");
             AfterWriteInstance(Operation::Add, instance);
         });
     }
     catch (const CDBException& e)
     {
-        CWmipWriteFrame::ThrowNotWritten(kSourceFile, __LINE__,
+        CWmipWriteFrame::ThrowNotWritten(kAccessLevelAssignmentMapperSourceFile, __LINE__,
                                          L"CWmipAccessLevelAssignmentMapper::PutInstance failed.", e,
                                          CWmipMessages::kInstanceNotWritten);
     }
@@ -109,14 +111,16 @@ CWmipAccessRules::Badge CWmipAccessLevelAssignmentMapper::Assign(IWbemClassObjec
 {
     CBntDatabase& database = *GetDatabase();
     const CAcsUser& connection = *GetDatabaseUser();
-    const LONG levelId = CWmipRecordChecks::RequireNumber(kSourceFile, instance, L"AccessLevelID");
-    const LONG badgeKey = CWmipRecordChecks::RequireNumber(kSourceFile, instance, L"BadgeKey");
+    const LONG levelId =
+        CWmipRecordChecks::RequireNumber(kAccessLevelAssignmentMapperSourceFile, instance, L"AccessLevelID");
+    const LONG badgeKey =
+        CWmipRecordChecks::RequireNumber(kAccessLevelAssignmentMapperSourceFile, instance, L"BadgeKey");
     // The level and the badge are looked up as the caller: one it may not see is one that is not
     // there, and holds no assignment to count.
     const bool levelSeen = CallerCanSee(L"Bnt_AccessLevel", {{L"ID", levelId}});
     if (levelSeen && CallerCanSee(L"Bnt_Badge", {{L"BADGEKEY", badgeKey}}) &&
         CWmipRecordChecks::HasRow(database, L"BADGELINK", {{L"ACCLVLID", levelId}, {L"BADGEKEY", badgeKey}}))
-        Refuse(__LINE__, CWmipMessages::kLevelAssignmentExists);
+        RefuseAssignment(__LINE__, CWmipMessages::kLevelAssignmentExists);
 
     CBntAssignedAcLvlList::Entry added;
     added.levelId = levelId;
@@ -124,7 +128,7 @@ CWmipAccessRules::Badge CWmipAccessLevelAssignmentMapper::Assign(IWbemClassObjec
     added.deactivate = ReadDate(instance, L"Deactivate");
     if (added.activate.GetStatus() == COleDateTime::valid && added.deactivate.GetStatus() == COleDateTime::valid &&
         !(added.activate < added.deactivate))
-        Refuse(__LINE__, CWmipMessages::kLevelAssignmentDateOrder);
+        RefuseAssignment(__LINE__, CWmipMessages::kLevelAssignmentDateOrder);
 
     const CWmipAccessRules::Badge badge = CWmipAccessRules::ReadAssignableBadge(*this, badgeKey);
     CDynamicRecordset level(&database);
@@ -133,8 +137,8 @@ CWmipAccessRules::Badge CWmipAccessLevelAssignmentMapper::Assign(IWbemClassObjec
     level.AddFilterLong(L"ACCESSLVID", levelId);
     level.OpenForwardOnly();
     if (!levelSeen || level.IsEOF())
-        CWmipRecordChecks::ThrowNamed(kSourceFile, __LINE__, WBEM_E_INVALID_PARAMETER, CWmipMessages::kInvalidProperty,
-                                      L"AccessLevelID");
+        CWmipRecordChecks::ThrowNamed(kAccessLevelAssignmentMapperSourceFile, __LINE__, WBEM_E_INVALID_PARAMETER,
+                                      CWmipMessages::kInvalidProperty, L"AccessLevelID");
     added.segmentId = level.GetLong(0);
     level.Close();
 
@@ -147,12 +151,12 @@ CWmipAccessRules::Badge CWmipAccessLevelAssignmentMapper::Assign(IWbemClassObjec
         if (held.segmentId != added.segmentId)
             continue;
         if (held.levelId == levelId)
-            Refuse(__LINE__, CWmipMessages::kLevelAlreadyAssigned);
+            RefuseAssignment(__LINE__, CWmipMessages::kLevelAlreadyAssigned);
         ++(held.IsTemporary() ? temporary : standard);
     }
     const CSegmentUnit* unit = CWmipAccessRules::FindSegmentUnit(user, added.segmentId);
     if (unit == nullptr)
-        Refuse(__LINE__, CWmipMessages::kNoSegmentUnit);
+        RefuseAssignment(__LINE__, CWmipMessages::kNoSegmentUnit);
     // A single assignment leaves room under the standard limit even for a temporary level.
     const CWmipAccessRules::SegmentLevels counted{standard, temporary,
                                                   added.IsTemporary()
@@ -160,13 +164,13 @@ CWmipAccessRules::Badge CWmipAccessLevelAssignmentMapper::Assign(IWbemClassObjec
                                                       : CWmipAccessRules::NewLevel::kStandard};
     const CWmipAccessRules::SegmentLimit broken = CWmipAccessRules::BrokenLimit(*unit, badge.id, counted);
     if (broken != CWmipAccessRules::SegmentLimit::kNone)
-        Refuse(__LINE__, CWmipAccessRules::LimitMessage(broken));
+        RefuseAssignment(__LINE__, CWmipAccessRules::LimitMessage(broken));
     IWmipUserEntry* entry = GetUserEntry();
     if (entry != nullptr && !entry->CanOnityILSLevelBeAssigned(levels, levelId))
     {
         CString message;
         message.Format(CWmipMessages::kReaderOverlap, levelId, badgeKey);
-        Refuse(__LINE__, message);
+        RefuseAssignment(__LINE__, message);
     }
     levels.Add(added);
     CWmipAccessRules::AssignLevels(connection, badge, levels);

@@ -28,8 +28,8 @@ using Operation = brontel::UserTranOperation::UserTransactionOperation;
 
 namespace {
 
-constexpr const wchar_t* kSourceFile = L"wpAccessLevelMapper.cpp";
-constexpr const wchar_t* kAuditText = L"Access level %1 (%2!d!)";
+constexpr const wchar_t* kAccessLevelMapperSourceFile = L"wpAccessLevelMapper.cpp";
+constexpr const wchar_t* kLevelAuditText = L"Access level %1 (%2!d!)";
 
 // The notice of a deleted level (code 8 to the communication server) and the badge notices.
 constexpr int kLevelDeleteCode = 8;
@@ -39,7 +39,7 @@ constexpr std::size_t kBadgeKeyOffset = 132;
 
 // Lock panels whose readers keep their own copy of the level: they must be marked for download.
 constexpr LONG kLockPanelTypes[] = {18, 67, 73};
-constexpr LONG kActiveBadge = 1;
+constexpr LONG kLevelActiveBadge = 1;
 
 // The tables that name a level beside ACCESSLVL: reader links, group links, badge links and
 // the users who manage it, with the level's column in each.
@@ -54,7 +54,7 @@ constexpr LevelLink kLevelLinks[] = {
     {L"ACCESS_REQUEST", L"ACCESSLVID"},
 };
 
-constexpr auto NumberOr = &CWmipAccessRules::NumberOr;
+constexpr auto LevelNumberOr = &CWmipAccessRules::NumberOr;
 
 bool IsLockPanelType(LONG panelType)
 {
@@ -93,12 +93,12 @@ void CWmipAccessLevelMapper::ValidateLevel(IWbemClassObject* instance, Validatio
     CAcsUser* user = RequireUser();
     CBntDatabase* database = GetDatabase();
     if (database == nullptr)
-        throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED, CWmipMessages::kNoConnection);
+        throw CWMIException(kAccessLevelMapperSourceFile, __LINE__, WBEM_E_FAILED, CWmipMessages::kNoConnection);
     try
     {
         CString name;
         WMIHelper::GetString(instance, L"Name", name);
-        const LONG segmentId = NumberOr(instance, L"SegmentID", -1);
+        const LONG segmentId = LevelNumberOr(instance, L"SegmentID", -1);
         CDynamicRecordset levels(database);
         levels.SetTable(L"ACCESSLVL");
         levels.AddColumnToSet(L"ACCESSLVID");
@@ -107,12 +107,13 @@ void CWmipAccessLevelMapper::ValidateLevel(IWbemClassObject* instance, Validatio
         if (CBntAcsSystemOptions::SegmentsInUse(database))
             levels.AddFilterLong(L"SEGMENTID", segmentId);
         if (kind == ValidationKind::Modify)
-            levels.AddFilterLong(L"ACCESSLVID", NumberOr(instance, L"ID", 0), CMultiFilterRecordset::NotEqual);
+            levels.AddFilterLong(L"ACCESSLVID", LevelNumberOr(instance, L"ID", 0), CMultiFilterRecordset::NotEqual);
         levels.OpenForwardOnly();
         const bool taken = !levels.IsEOF();
         levels.Close();
         if (taken)
-            throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED, CWmipMessages::kAccessLevelNameTaken);
+            throw CWMIException(kAccessLevelMapperSourceFile, __LINE__, WBEM_E_FAILED,
+                                CWmipMessages::kAccessLevelNameTaken);
         if (kind == ValidationKind::Add)
             CheckLevelCount(*user, segmentId);
     }
@@ -126,7 +127,7 @@ void CWmipAccessLevelMapper::ValidateLevel(IWbemClassObject* instance, Validatio
     }
     catch (...)
     {
-        throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED);
+        throw CWMIException(kAccessLevelMapperSourceFile, __LINE__, WBEM_E_FAILED);
     }
 }
 
@@ -134,7 +135,7 @@ void CWmipAccessLevelMapper::CheckLevelCount(const CAcsUser& user, LONG segmentI
 {
     const CSegmentUnit* unit = CWmipAccessRules::FindSegmentUnit(user, segmentId);
     if (unit == nullptr)
-        throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED, CWmipMessages::kNoSegmentUnit);
+        throw CWMIException(kAccessLevelMapperSourceFile, __LINE__, WBEM_E_FAILED, CWmipMessages::kNoSegmentUnit);
     CRowCountSet count(GetDatabase());
     if (user.GetSystemOptions().SegmentsInUse())
     {
@@ -149,7 +150,8 @@ void CWmipAccessLevelMapper::CheckLevelCount(const CAcsUser& user, LONG segmentI
     }
     // The count runs inside the write's transaction, so two adds cannot both take the last place.
     if (CWmipAccessRules::LimitReached(count.GetRowCount(), unit->GetMaxAccessLevelRecords()))
-        throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED, CWmipMessages::kAccessLevelsAllowedLimit);
+        throw CWMIException(kAccessLevelMapperSourceFile, __LINE__, WBEM_E_FAILED,
+                            CWmipMessages::kAccessLevelsAllowedLimit);
 }
 
 CString CWmipAccessLevelMapper::GetTransactionValues(Operation, IWbemClassObject* instance)
@@ -157,16 +159,17 @@ CString CWmipAccessLevelMapper::GetTransactionValues(Operation, IWbemClassObject
     CString name;
     WMIHelper::GetString(instance, L"Name", name);
     CString text;
-    text.FormatMessage(kAuditText, name, NumberOr(instance, L"ID", 0));
+    text.FormatMessage(kLevelAuditText, name, LevelNumberOr(instance, L"ID", 0));
     return text;
 }
 
 void CWmipAccessLevelMapper::BeforeWriteInstance(Operation operation, IWbemClassObject* instance)
 {
-    CWMIDebugLog::LogInfo(kSourceFile, __LINE__, L"CWmipAccessLevelMapper::BeforeWriteInstance. Begin.");
+    CWMIDebugLog::LogInfo(kAccessLevelMapperSourceFile, __LINE__,
+                          L"CWmipAccessLevelMapper::BeforeWriteInstance. Begin.");
     if (operation != Operation::Delete)
         return;
-    const LONG levelId = NumberOr(instance, L"ID", 0);
+    const LONG levelId = LevelNumberOr(instance, L"ID", 0);
     m_badgeDownloadList.clear();
     m_readerLinks.clear();
     LAccessLevelLinkSet readers(GetDatabase());
@@ -181,7 +184,7 @@ void CWmipAccessLevelMapper::BeforeWriteInstance(Operation operation, IWbemClass
     badges.AddColumnToSet(L"ACCLVLID", L"BADGELINK");
     badges.AddColumnToSet(L"ID", L"BADGE");
     badges.AddFilterLong(L"BADGELINK.ACCLVLID", levelId);
-    badges.AddFilterLong(L"BADGE.STATUS", kActiveBadge);
+    badges.AddFilterLong(L"BADGE.STATUS", kLevelActiveBadge);
     badges.Open(CMultiFilterRecordset::kReadOnly);
     for (; !badges.IsEOF(); badges.MoveNext())
         m_badgeDownloadList.push_back(badges.GetLong(0));
@@ -195,16 +198,18 @@ void CWmipAccessLevelMapper::BeforeWriteInstance(Operation operation, IWbemClass
         remove.AddToWhere(CString(), link.column, CDBValue(levelId));
         GetDatabase()->ExecuteSQL(remove, CSQLStatement::Kind::Delete);
     }
-    CWMIDebugLog::LogInfo(kSourceFile, __LINE__, L"CWmipAccessLevelMapper::BeforeWriteInstance. Done.");
+    CWMIDebugLog::LogInfo(kAccessLevelMapperSourceFile, __LINE__,
+                          L"CWmipAccessLevelMapper::BeforeWriteInstance. Done.");
 }
 
 void CWmipAccessLevelMapper::AfterWriteInstance(Operation operation, IWbemClassObject* instance)
 {
-    CWMIDebugLog::LogInfo(kSourceFile, __LINE__, L"CWmipAccessLevelMapper::AfterWriteInstance. Begin.");
+    CWMIDebugLog::LogInfo(kAccessLevelMapperSourceFile, __LINE__,
+                          L"CWmipAccessLevelMapper::AfterWriteInstance. Begin.");
     if (operation != Operation::Delete)
         return;
-    const LONG levelId = NumberOr(instance, L"ID", 0);
-    const LONG segmentId = NumberOr(instance, L"SegmentID", 0);
+    const LONG levelId = LevelNumberOr(instance, L"ID", 0);
+    const LONG segmentId = LevelNumberOr(instance, L"SegmentID", 0);
     MarkLockHardwareForDownload();
 
     CfgMessage message(0, 0, 0);
@@ -220,7 +225,7 @@ void CWmipAccessLevelMapper::AfterWriteInstance(Operation operation, IWbemClassO
         message.SetLong(kBadgeKeyOffset, badgeKey);
         WmipHostServices::UpdateCommServer(CWmipBadgeRecord::kDownloadCode, message);
     }
-    CWMIDebugLog::LogInfo(kSourceFile, __LINE__, L"CWmipAccessLevelMapper::AfterWriteInstance. Done.");
+    CWMIDebugLog::LogInfo(kAccessLevelMapperSourceFile, __LINE__, L"CWmipAccessLevelMapper::AfterWriteInstance. Done.");
 }
 
 void CWmipAccessLevelMapper::MarkLockHardwareForDownload()

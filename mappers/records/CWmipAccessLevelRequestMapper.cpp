@@ -15,7 +15,7 @@ using Operation = brontel::UserTranOperation::UserTransactionOperation;
 
 namespace {
 
-constexpr const wchar_t* kSourceFile = L"wpAccessLevelRequestMapper.cpp";
+constexpr const wchar_t* kAccessLevelRequestMapperSourceFile = L"wpAccessLevelRequestMapper.cpp";
 constexpr LONG kAccessLevelRequestType = 1;
 
 }  // namespace
@@ -47,12 +47,14 @@ void CWmipAccessLevelRequestMapper::CanChangeStage(IWbemClassObject* instance)
     // The methods act only on requests the caller could list: the view rule, then for a
     // manager the request's own level.
     if (CanView() != S_OK)
-        throw CWMIException(kSourceFile, __LINE__, WBEM_E_ACCESS_DENIED, CWmipMessages::kAccessDenied);
+        throw CWMIException(kAccessLevelRequestMapperSourceFile, __LINE__, WBEM_E_ACCESS_DENIED,
+                            CWmipMessages::kAccessDenied);
     const CAcsUser* user = RequireUser();
     if (user->GetUserID() == kAllRightsUser || !m_isManager)
         return;
     LONG levelId = 0;
     WMIHelper::GetNumber(instance, L"AccessLevelID", levelId);
     if (levelId == 0 || !ManagesWithFullRights(*user, levelId))
-        throw CWMIException(kSourceFile, __LINE__, WBEM_E_ACCESS_DENIED, CWmipMessages::kAccessDenied);
+        throw CWMIException(kAccessLevelRequestMapperSourceFile, __LINE__, WBEM_E_ACCESS_DENIED,
+                            CWmipMessages::kAccessDenied);
 }

@@ -23,8 +23,8 @@ using Operation = brontel::UserTranOperation::UserTransactionOperation;
 
 namespace {
 
-constexpr const wchar_t* kSourceFile = L"wpAccessRequestMapper.cpp";
-constexpr const wchar_t* kAuditText = L"Access request of person %1!d!: %2 by user %3!d!";
+constexpr const wchar_t* kAccessRequestMapperSourceFile = L"wpAccessRequestMapper.cpp";
+constexpr const wchar_t* kRequestAuditText = L"Access request of person %1!d!: %2 by user %3!d!";
 
 // One stage: its columns, its audit word and the stages from which it may be reached.
 struct StageColumns
@@ -66,7 +66,7 @@ const StageColumns& ColumnsOf(CWmipAccessRequestMapper::Stage stage)
     for (const StageColumns& columns : kStages)
         if (columns.stage == stage)
             return columns;
-    throw CWMIException(kSourceFile, __LINE__, WBEM_E_INVALID_PARAMETER);
+    throw CWMIException(kAccessRequestMapperSourceFile, __LINE__, WBEM_E_INVALID_PARAMETER);
 }
 
 LONG RowNumber(const CMultiFilterRecordset& row, const wchar_t* column)
@@ -149,8 +149,8 @@ HRESULT CWmipAccessRequestMapper::ReadSubmittedUser(IWbemClassObject& instance, 
                                                     const CString& /*column*/)
 {
     if (row.IsFieldNull(L"ID"))
-        CWmipRecordChecks::ThrowNamed(kSourceFile, __LINE__, WBEM_E_ILLEGAL_NULL, CWmipMessages::kRequiredProperty,
-                                      L"ID");
+        CWmipRecordChecks::ThrowNamed(kAccessRequestMapperSourceFile, __LINE__, WBEM_E_ILLEGAL_NULL,
+                                      CWmipMessages::kRequiredProperty, L"ID");
     WMIHelper::PutNumber(&instance, L"SubmittedByUserID", RowNumber(row, L"SUBMITTED_USERID"));
     return WMIHelper::PutNumber(&instance, L"Status",
                                 DeriveStatus(RowNumber(row, L"APPROVED_USERID"), RowNumber(row, L"DENIED_USERID"),
@@ -177,7 +177,8 @@ HRESULT CWmipAccessRequestMapper::ExecuteMethod(CWmipObjectPath* path, const wch
 void CWmipAccessRequestMapper::CanChangeStage(IWbemClassObject*)
 {
     if (CanView() != S_OK)
-        throw CWMIException(kSourceFile, __LINE__, WBEM_E_ACCESS_DENIED, CWmipMessages::kAccessDenied);
+        throw CWMIException(kAccessRequestMapperSourceFile, __LINE__, WBEM_E_ACCESS_DENIED,
+                            CWmipMessages::kAccessDenied);
 }
 
 bool CWmipAccessRequestMapper::ManagesWithFullRights(const CAcsUser& user, LONG levelId)
@@ -219,15 +220,15 @@ void CWmipAccessRequestMapper::AddManagerFilters(CMultiFilterRecordset& recordse
 
 HRESULT CWmipAccessRequestMapper::ChangeStage(IWbemClassObject* instance, IWbemClassObject* parameters, Stage stage)
 {
-    const LONG requestId = CWmipRecordChecks::RequireNumber(kSourceFile, instance, L"ID");
+    const LONG requestId = CWmipRecordChecks::RequireNumber(kAccessRequestMapperSourceFile, instance, L"ID");
     const StageColumns& columns = ColumnsOf(stage);
     // The note keeps the rules of the property that shows it (its maxlen above all), as a put of
     // that property would: a longer note would leave a request that no put could write back.
     CString note;
     const bool hasNote = parameters != nullptr && SUCCEEDED(WMIHelper::GetString(parameters, L"Note", note));
     if (hasNote && FAILED(CheckValueForm(instance, columns.noteProperty, _variant_t(note.GetString()))))
-        CWmipRecordChecks::ThrowNamed(kSourceFile, __LINE__, WBEM_E_INVALID_PARAMETER, CWmipMessages::kInvalidProperty,
-                                      L"Note");
+        CWmipRecordChecks::ThrowNamed(kAccessRequestMapperSourceFile, __LINE__, WBEM_E_INVALID_PARAMETER,
+                                      CWmipMessages::kInvalidProperty, L"Note");
     CAcsUser* user = RequireUser();
     CBntDatabase* database = GetDatabase();
     try
@@ -240,12 +241,12 @@ HRESULT CWmipAccessRequestMapper::ChangeStage(IWbemClassObject* instance, IWbemC
         request.AddFilterLong(L"ID", requestId);
         request.Open();
         if (request.IsEOF())
-            CWmipRecordChecks::ThrowNamed(kSourceFile, __LINE__, WBEM_E_INVALID_PARAMETER,
+            CWmipRecordChecks::ThrowNamed(kAccessRequestMapperSourceFile, __LINE__, WBEM_E_INVALID_PARAMETER,
                                           CWmipMessages::kInvalidProperty, L"ID");
         const LONG current = DeriveStatus(RowNumber(request, L"APPROVED_USERID"), RowNumber(request, L"DENIED_USERID"),
                                           RowNumber(request, L"ONHOLD_USERID"));
         if (!MayEnter(columns, current))
-            throw CWMIException(kSourceFile, __LINE__, WBEM_E_INVALID_OPERATION, columns.refusal);
+            throw CWMIException(kAccessRequestMapperSourceFile, __LINE__, WBEM_E_INVALID_OPERATION, columns.refusal);
         request.Edit();
         if (hasNote)
             request.SetValue(columns.noteColumn, CDBValue(note));
@@ -258,21 +259,24 @@ HRESULT CWmipAccessRequestMapper::ChangeStage(IWbemClassObject* instance, IWbemC
         const LONG personId = RowNumber(request, L"EMPID");
         request.Close();
         CString text;
-        text.FormatMessage(kAuditText, personId, columns.actionWord, user->GetUserID());
+        text.FormatMessage(kRequestAuditText, personId, columns.actionWord, user->GetUserID());
         if (!user->LogTransToDB(stage == Submitted ? Operation::Add : Operation::Modify, AuditObject::kAccessRequest,
                                 text, database))
-            throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED, CWmipMessages::kAuditNotWritten);
+            throw CWMIException(kAccessRequestMapperSourceFile, __LINE__, WBEM_E_FAILED,
+                                CWmipMessages::kAuditNotWritten);
     }
     catch (const CDBException& e)
     {
-        CWMIDebugLog::LogError(kSourceFile, __LINE__, L"CWmipAccessRequestMapper: stage change failed.", 0, &e);
-        throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED);
+        CWMIDebugLog::LogError(kAccessRequestMapperSourceFile, __LINE__,
+                               L"CWmipAccessRequestMapper: stage change failed.", 0, &e);
+        throw CWMIException(kAccessRequestMapperSourceFile, __LINE__, WBEM_E_FAILED);
     }
     return S_OK;
 }
 
 void CWmipAccessRequestMapper::AfterWriteInstance(Operation, IWbemClassObject* instance)
 {
-    CWMIDebugLog::LogInfo(kSourceFile, __LINE__, L"CWmipAccessRequestMapper::AfterWriteInstance. Begin.");
+    CWMIDebugLog::LogInfo(kAccessRequestMapperSourceFile, __LINE__,
+                          L"CWmipAccessRequestMapper::AfterWriteInstance. Begin.");
     ChangeStage(instance, nullptr, Submitted);
 }

@@ -32,7 +32,7 @@ namespace directories = brontel::directories;
 
 namespace {
 
-constexpr const wchar_t* kSourceFile = L"wpAccountMapper.cpp";
+constexpr const wchar_t* kAccountMapperSourceFile = L"wpAccountMapper.cpp";
 
 }  // namespace
 
@@ -74,19 +74,19 @@ void CWmipAccountMapper::CheckPersonAccountAccess(IWbemClassObject* instance)
 {
     if (instance == nullptr)
         return;
-    const LONG personId = CWmipRecordChecks::RequireNumber(kSourceFile, instance, L"PersonID");
+    const LONG personId = CWmipRecordChecks::RequireNumber(kAccountMapperSourceFile, instance, L"PersonID");
     const CAcsUser* user = RequireUser();
     try
     {
         CPerson person(personId, nullptr, -9999, 101);
         person.Read(GetDatabaseUser(), -1);
         if (!person.PermissionGranted(user, CUserAction(CUserAction::kChangeAccounts, false), false))
-            throw CWMIException(kSourceFile, __LINE__, WBEM_E_ACCESS_DENIED, CWmipMessages::kAccessDenied);
+            throw CWMIException(kAccountMapperSourceFile, __LINE__, WBEM_E_ACCESS_DENIED, CWmipMessages::kAccessDenied);
     }
     catch (const CException& e)
     {
-        CWMIDebugLog::LogError(kSourceFile, __LINE__, L"CheckPersonAccountAccess failed.", 0, &e);
-        throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED);
+        CWMIDebugLog::LogError(kAccountMapperSourceFile, __LINE__, L"CheckPersonAccountAccess failed.", 0, &e);
+        throw CWMIException(kAccountMapperSourceFile, __LINE__, WBEM_E_FAILED);
     }
 }
 
@@ -97,16 +97,17 @@ HRESULT CWmipAccountMapper::PutInstance(IWbemClassObject* instance, LONG flags, 
     try
     {
         OpenOwnPut(instance, flags, OwnPutOpening::kPermissionThenGenerated, [&](CBntDatabase&) {
-            const LONG directoryId = CWmipRecordChecks::RequireNumber(kSourceFile, instance, L"DirectoryID");
-            const LONG personId = CWmipRecordChecks::RequireNumber(kSourceFile, instance, L"PersonID");
+            const LONG directoryId =
+                CWmipRecordChecks::RequireNumber(kAccountMapperSourceFile, instance, L"DirectoryID");
+            const LONG personId = CWmipRecordChecks::RequireNumber(kAccountMapperSourceFile, instance, L"PersonID");
             _variant_t accountValue;
             if (FAILED(WMIHelper::GetVariant(instance, L"AccountID", &accountValue.GetVARIANT())) ||
                 IsEmptyValue(accountValue.GetVARIANT()))
-                CWmipRecordChecks::ThrowNamed(kSourceFile, __LINE__, WBEM_E_ILLEGAL_NULL,
+                CWmipRecordChecks::ThrowNamed(kAccountMapperSourceFile, __LINE__, WBEM_E_ILLEGAL_NULL,
                                               CWmipMessages::kRequiredProperty, L"AccountID");
             // The value checks of every write hold here too (AccountID is at most 128 characters).
             if (FAILED(IsValidValue(instance, L"AccountID", accountValue.GetVARIANT())))
-                CWmipRecordChecks::ThrowNamed(kSourceFile, __LINE__, WBEM_E_INVALID_PARAMETER,
+                CWmipRecordChecks::ThrowNamed(kAccountMapperSourceFile, __LINE__, WBEM_E_INVALID_PARAMETER,
                                               CWmipMessages::kInvalidProperty, L"AccountID");
             CString accountId;
             WMIHelper::GetString(instance, L"AccountID", accountId);
@@ -116,8 +117,8 @@ HRESULT CWmipAccountMapper::PutInstance(IWbemClassObject* instance, LONG flags, 
     }
     catch (const CDBException& e)
     {
-        CWmipWriteFrame::ThrowNotWritten(kSourceFile, __LINE__, L"CWmipAccountMapper::PutInstance failed.", e,
-                                         CWmipMessages::kInstanceNotWritten);
+        CWmipWriteFrame::ThrowNotWritten(kAccountMapperSourceFile, __LINE__, L"CWmipAccountMapper::PutInstance failed.",
+                                         e, CWmipMessages::kInstanceNotWritten);
     }
     CWmipObjectPath written(GetClassName());
     written.AddKey(L"ID", key);
@@ -133,8 +134,8 @@ LONG CWmipAccountMapper::Link(IWbemClassObject* instance, LONG directoryId, LONG
     const directories::DirectoryDBManager manager(GetDatabase(), &user->GetSystemOptions());
     const std::unique_ptr<directories::Directory> directory = manager.LoadDirectory(directoryId);
     if (directory == nullptr)
-        CWmipRecordChecks::ThrowNamed(kSourceFile, __LINE__, WBEM_E_INVALID_PARAMETER, CWmipMessages::kInvalidProperty,
-                                      L"DirectoryID");
+        CWmipRecordChecks::ThrowNamed(kAccountMapperSourceFile, __LINE__, WBEM_E_INVALID_PARAMETER,
+                                      CWmipMessages::kInvalidProperty, L"DirectoryID");
     std::unique_ptr<directories::DirectoryAccount> account;
     try
     {
@@ -145,25 +146,25 @@ LONG CWmipAccountMapper::Link(IWbemClassObject* instance, LONG directoryId, LONG
         account.reset();
     }
     if (account == nullptr)
-        throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED, CWmipMessages::kNoDirectoryAccount);
-    CWmipPersonRecord::ReadNamed(kSourceFile, *GetDatabase(), personId);
+        throw CWMIException(kAccountMapperSourceFile, __LINE__, WBEM_E_FAILED, CWmipMessages::kNoDirectoryAccount);
+    CWmipPersonRecord::ReadNamed(kAccountMapperSourceFile, *GetDatabase(), personId);
     try
     {
         manager.LinkCardholderAccount(personId, *account);
     }
     catch (const directories::AccountAlreadyLinkedException&)
     {
-        throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED, CWmipMessages::kAccountAlreadyLinked);
+        throw CWMIException(kAccountMapperSourceFile, __LINE__, WBEM_E_FAILED, CWmipMessages::kAccountAlreadyLinked);
     }
     catch (const directories::DirectoryException&)
     {
-        throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED);
+        throw CWMIException(kAccountMapperSourceFile, __LINE__, WBEM_E_FAILED);
     }
     const HRESULT put = WMIHelper::PutNumber(instance, L"ID", account->GetPrimaryKey());
     if (FAILED(put))
-        throw CWMIException(kSourceFile, __LINE__, put);
+        throw CWMIException(kAccountMapperSourceFile, __LINE__, put);
     LogTransaction(Operation::Add, instance);
-    CWMIDebugLog::LogInfo(kSourceFile, __LINE__, L"PutInstance: AfterWriteInstance.");
+    CWMIDebugLog::LogInfo(kAccountMapperSourceFile, __LINE__, L"PutInstance: AfterWriteInstance.");
     AfterWriteInstance(Operation::Add, instance);
     return account->GetPrimaryKey();
 }

@@ -10,7 +10,7 @@ using Operation = brontel::UserTranOperation::UserTransactionOperation;
 
 namespace {
 
-constexpr const wchar_t* kSourceFile = L"wpAccessLevelAssignmentMapper.cpp";
+constexpr const wchar_t* kBadgeAssignmentMapperSourceFile = L"wpAccessLevelAssignmentMapper.cpp";
 
 LONG BadgeKeyOf(IWbemClassObject* instance)
 {
@@ -44,14 +44,16 @@ void CWmipBadgeAssignmentMapper::AfterWriteInstance(Operation operation, IWbemCl
 {
     if (operation != Operation::Delete)
         return;
-    CWMIDebugLog::LogInfo(kSourceFile, __LINE__, L"CWmipAccessLevelAssignmentMapper::AfterWriteInstance. Begin.");
+    CWMIDebugLog::LogInfo(kBadgeAssignmentMapperSourceFile, __LINE__,
+                          L"CWmipAccessLevelAssignmentMapper::AfterWriteInstance. Begin.");
     const LONG badgeKey = BadgeKeyOf(instance);
     LONGLONG badgeId = 0;
     if (CWmipAccessRules::TouchBadge(*GetDatabase(), badgeKey, badgeId))
     {
         CWmipAccessRules::SendBadgeDownloadNotice(badgeId);
         AfterBadgeNotice(badgeKey);
-        CWMIDebugLog::LogInfo(kSourceFile, __LINE__, L"CWmipAccessLevelAssignmentMapper::AfterWriteInstance. Done.");
+        CWMIDebugLog::LogInfo(kBadgeAssignmentMapperSourceFile, __LINE__,
+                              L"CWmipAccessLevelAssignmentMapper::AfterWriteInstance. Done.");
     }
 }
 

@@ -17,7 +17,7 @@ using brontel::utility::CWMIException;
 
 namespace {
 
-constexpr const wchar_t* kSourceFile = L"wpBadgeExtensionMapper.cpp";
+constexpr const wchar_t* kBadgeExtensionMapperSourceFile = L"wpBadgeExtensionMapper.cpp";
 constexpr LONG kBadgeRecordTransactionKind = 3;
 
 }  // namespace
@@ -64,8 +64,8 @@ bool CWmipBadgeExtensionMapper::ReadBadge(IWbemClassObject* instance)
     }
     catch (const CDBException& e)
     {
-        CWMIDebugLog::LogError(kSourceFile, __LINE__, L"Unable to read the badge.", 0, &e);
-        throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED);
+        CWMIDebugLog::LogError(kBadgeExtensionMapperSourceFile, __LINE__, L"Unable to read the badge.", 0, &e);
+        throw CWMIException(kBadgeExtensionMapperSourceFile, __LINE__, WBEM_E_FAILED);
     }
 }
 
@@ -73,8 +73,8 @@ void CWmipBadgeExtensionMapper::CanAdd(IWbemClassObject* instance)
 {
     CWmipDynamicClassMapper::CanAdd(instance);
     if (instance != nullptr && !ReadBadge(instance))
-        CWmipRecordChecks::ThrowNamed(kSourceFile, __LINE__, WBEM_E_INVALID_PARAMETER, CWmipMessages::kInvalidProperty,
-                                      L"BADGEKEY");
+        CWmipRecordChecks::ThrowNamed(kBadgeExtensionMapperSourceFile, __LINE__, WBEM_E_INVALID_PARAMETER,
+                                      CWmipMessages::kInvalidProperty, L"BADGEKEY");
 }
 
 CString CWmipBadgeExtensionMapper::GetTransactionValues(brontel::UserTranOperation::UserTransactionOperation,

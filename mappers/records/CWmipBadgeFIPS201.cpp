@@ -15,7 +15,7 @@ using brontel::utility::CWMIException;
 
 namespace {
 
-constexpr const wchar_t* kSourceFile = L"wpBadgeFIPS201.cpp";
+constexpr const wchar_t* kBadgeFIPS201SourceFile = L"wpBadgeFIPS201.cpp";
 // Longest byte value a query may name (the columns hold far less).
 constexpr int kMaxHexDigits = 512;
 
@@ -50,8 +50,8 @@ ProcessClauseResult CWmipBadgeFIPS201::ProcessClause(CString& property, int& wql
     // Only hexadecimal digits reach the database, and only as a bound byte value.
     const std::optional<CString> digits = HexDigitsOf(literal);
     if (!digits)
-        CWmipRecordChecks::ThrowNamed(kSourceFile, __LINE__, WBEM_E_INVALID_QUERY, CWmipMessages::kInvalidProperty,
-                                      property);
+        CWmipRecordChecks::ThrowNamed(kBadgeFIPS201SourceFile, __LINE__, WBEM_E_INVALID_QUERY,
+                                      CWmipMessages::kInvalidProperty, property);
     literal = L"0x" + *digits;
     property = L"BADGE_FIPS201." + property;
     property.MakeUpper();

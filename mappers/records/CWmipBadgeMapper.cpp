@@ -41,7 +41,7 @@ using Operation = brontel::UserTranOperation::UserTransactionOperation;
 
 namespace {
 
-constexpr const wchar_t* kSourceFile = L"wpBadgeMapper.cpp";
+constexpr const wchar_t* kBadgeMapperSourceFile = L"wpBadgeMapper.cpp";
 constexpr UINT kBadgeChangeAuditResource = 20733;
 // The badge layout of the user-defined-field tables.
 constexpr LONG kBadgeLayoutTable = 3;
@@ -187,14 +187,14 @@ CBadgeType& CWmipBadgeMapper::GetBadgeType(IWbemClassObject* instance)
 {
     if (m_badgeType)
         return *m_badgeType;
-    const LONG typeId = CWmipRecordChecks::RequireNumber(kSourceFile, instance, L"TYPE");
+    const LONG typeId = CWmipRecordChecks::RequireNumber(kBadgeMapperSourceFile, instance, L"TYPE");
     auto type = std::make_unique<CBadgeType>(typeId);
     const HRESULT hr = type->Read(GetDatabaseUser(), -1);
     if (hr == CBadgeType::kNotFound)
-        CWmipRecordChecks::ThrowNamed(kSourceFile, __LINE__, WBEM_E_INVALID_PARAMETER, CWmipMessages::kInvalidProperty,
-                                      L"TYPE");
+        CWmipRecordChecks::ThrowNamed(kBadgeMapperSourceFile, __LINE__, WBEM_E_INVALID_PARAMETER,
+                                      CWmipMessages::kInvalidProperty, L"TYPE");
     if (hr != S_OK)
-        throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED);
+        throw CWMIException(kBadgeMapperSourceFile, __LINE__, WBEM_E_FAILED);
     type->ReadSegmentAssignments(GetDatabaseUser());
     m_badgeType = std::move(type);
     return *m_badgeType;
@@ -204,11 +204,11 @@ CPerson& CWmipBadgeMapper::GetPerson(IWbemClassObject* instance)
 {
     if (m_person)
         return *m_person;
-    const LONG personId = CWmipRecordChecks::RequireNumber(kSourceFile, instance, L"PERSONID");
+    const LONG personId = CWmipRecordChecks::RequireNumber(kBadgeMapperSourceFile, instance, L"PERSONID");
     auto person = std::make_unique<CPerson>(personId, nullptr, -9999, 101);
     if (!person->Read(GetDatabaseUser(), -1))
-        CWmipRecordChecks::ThrowNamed(kSourceFile, __LINE__, WBEM_E_INVALID_PARAMETER, CWmipMessages::kInvalidProperty,
-                                      L"PERSONID");
+        CWmipRecordChecks::ThrowNamed(kBadgeMapperSourceFile, __LINE__, WBEM_E_INVALID_PARAMETER,
+                                      CWmipMessages::kInvalidProperty, L"PERSONID");
     person->ReadSegmentAssignments(GetDatabaseUser());
     m_person = std::move(person);
     return *m_person;
@@ -260,8 +260,8 @@ LONGLONG CWmipBadgeMapper::DefaultBadgeId(IWbemClassObject* instance)
     CBadgeType& type = GetBadgeType(instance);
     const LONG mode = GetBadgeIdMode(type);
     if (mode == kModeManual)
-        CWmipRecordChecks::ThrowNamed(kSourceFile, __LINE__, WBEM_E_ILLEGAL_NULL, CWmipMessages::kRequiredProperty,
-                                      L"ID");
+        CWmipRecordChecks::ThrowNamed(kBadgeMapperSourceFile, __LINE__, WBEM_E_ILLEGAL_NULL,
+                                      CWmipMessages::kRequiredProperty, L"ID");
     LONGLONG id = -1;
     if (mode == kModePersonNumber)
     {
@@ -269,7 +269,8 @@ LONGLONG CWmipBadgeMapper::DefaultBadgeId(IWbemClassObject* instance)
         // that the badge's checks give such a person comes first.
         const CPerson& person = GetPerson(instance);
         if (!CallerReachesPerson(person))
-            throw CWMIException(kSourceFile, __LINE__, WBEM_E_ACCESS_DENIED, CWmipMessages::kSegmentAccessDenied);
+            throw CWMIException(kBadgeMapperSourceFile, __LINE__, WBEM_E_ACCESS_DENIED,
+                                CWmipMessages::kSegmentAccessDenied);
         // A number text that is no number, or does not fit, gives no ID rather than a stray one.
         const std::optional<LONG> number = NumberTextAsId(person.GetNumberText());
         id = number ? *number : -1;
@@ -283,7 +284,8 @@ LONGLONG CWmipBadgeMapper::DefaultBadgeId(IWbemClassObject* instance)
         id = GenerateBadgeId(type);
     }
     if (id == -1)
-        CWmipRecordChecks::ThrowNamed(kSourceFile, __LINE__, WBEM_E_UNEXPECTED, CWmipMessages::kNoGeneratedId, L"ID");
+        CWmipRecordChecks::ThrowNamed(kBadgeMapperSourceFile, __LINE__, WBEM_E_UNEXPECTED,
+                                      CWmipMessages::kNoGeneratedId, L"ID");
     return id;
 }
 
@@ -337,7 +339,7 @@ HRESULT CWmipBadgeMapper::IsValidValue(IWbemClassObject* instance, const CString
         _variant_t number;
         const bool read = SUCCEEDED(VariantChangeType(&number, &value, 0, VT_I4));
         if (!read || number.lVal < 0 || (useLimit && number.lVal > kMaxUseLimit))
-            CWmipRecordChecks::ThrowNamed(kSourceFile, __LINE__, WBEM_E_INVALID_PARAMETER,
+            CWmipRecordChecks::ThrowNamed(kBadgeMapperSourceFile, __LINE__, WBEM_E_INVALID_PARAMETER,
                                           CWmipMessages::kInvalidProperty, property);
     }
     if (property.CompareNoCase(L"TYPE") == 0 && !IsEmptyValue(value))
@@ -414,7 +416,7 @@ void CWmipBadgeMapper::CanDelete(IWbemClassObject* instance)
         CPerson& person = GetPerson(instance);
         CBadgeType& type = GetBadgeType(instance);
         if (!type.PermissionGranted(user, CUserAction(kBadgeTypeAction, false)) || !CallerReachesPerson(person))
-            throw CWMIException(kSourceFile, __LINE__, WBEM_E_ACCESS_DENIED, CWmipMessages::kAccessDenied);
+            throw CWMIException(kBadgeMapperSourceFile, __LINE__, WBEM_E_ACCESS_DENIED, CWmipMessages::kAccessDenied);
     }
     catch (const CWMIException&)
     {
@@ -422,7 +424,7 @@ void CWmipBadgeMapper::CanDelete(IWbemClassObject* instance)
     }
     catch (const CException&)
     {
-        throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED);
+        throw CWMIException(kBadgeMapperSourceFile, __LINE__, WBEM_E_FAILED);
     }
 }
 
@@ -431,7 +433,8 @@ void CWmipBadgeMapper::CanViewAll()
     CWmipUDFClassMapper::CanViewAll();
     const CAcsUser* user = RequireUser();
     if (!user->IsAllSegmentsUser() && user->GetSystemOptions().IsBadgeTypeSegmentationEnabled())
-        throw CWMIException(kSourceFile, __LINE__, WBEM_E_ACCESS_DENIED, CWmipMessages::kSegmentAccessDenied);
+        throw CWMIException(kBadgeMapperSourceFile, __LINE__, WBEM_E_ACCESS_DENIED,
+                            CWmipMessages::kSegmentAccessDenied);
 }
 
 CString CWmipBadgeMapper::GetTransactionValues(Operation operation, IWbemClassObject* instance)
@@ -468,13 +471,14 @@ const CSegmentUnit* CWmipBadgeMapper::FindSegmentUnit(LONG segmentId)
 
 void CWmipBadgeMapper::BeforeWriteInstance(Operation operation, IWbemClassObject* instance)
 {
-    CWMIDebugLog::LogInfo(kSourceFile, __LINE__, L"CWmipBadgeMapper::BeforeWriteInstance. Begin.", nullptr, false);
+    CWMIDebugLog::LogInfo(kBadgeMapperSourceFile, __LINE__, L"CWmipBadgeMapper::BeforeWriteInstance. Begin.", nullptr,
+                          false);
     LONGLONG id = 0;
     if (operation == Operation::Modify && SUCCEEDED(WMIHelper::GetNumber64(instance, L"ID", id)) && id != m_storedId)
     {
         try
         {
-            const LONG badgeKey = CWmipRecordChecks::RequireNumber(kSourceFile, instance, L"BADGEKEY");
+            const LONG badgeKey = CWmipRecordChecks::RequireNumber(kBadgeMapperSourceFile, instance, L"BADGEKEY");
             CDynamicRecordset links(GetDatabase());
             links.SetupJoin(L"BADGELINK", L"ACCLVLID", L"ACCESSLVL", L"ACCESSLVID");
             links.AddColumnToSet(L"SEGMENTID", L"ACCESSLVL");
@@ -485,22 +489,24 @@ void CWmipBadgeMapper::BeforeWriteInstance(Operation operation, IWbemClassObject
                 const CSegmentUnit* unit = FindSegmentUnit(links.GetLong(0));
                 if (unit != nullptr &&
                     CWmipAccessRules::BrokenLimit(*unit, id, std::nullopt) != CWmipAccessRules::SegmentLimit::kNone)
-                    throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED, CWmipMessages::kBadgeIdLongerThanLevels);
+                    throw CWMIException(kBadgeMapperSourceFile, __LINE__, WBEM_E_FAILED,
+                                        CWmipMessages::kBadgeIdLongerThanLevels);
             }
         }
         catch (const CWMIException& e)
         {
-            CWMIDebugLog::LogError(kSourceFile, __LINE__,
+            CWMIDebugLog::LogError(kBadgeMapperSourceFile, __LINE__,
                                    CString(L"Error while checking the access levels. ") + e.GetMessage());
             throw;
         }
         catch (const CException& e)
         {
-            CWMIDebugLog::LogError(kSourceFile, __LINE__, L"Error while checking the access levels.", 0, &e);
-            throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED);
+            CWMIDebugLog::LogError(kBadgeMapperSourceFile, __LINE__, L"Error while checking the access levels.", 0, &e);
+            throw CWMIException(kBadgeMapperSourceFile, __LINE__, WBEM_E_FAILED);
         }
     }
-    CWMIDebugLog::LogInfo(kSourceFile, __LINE__, L"CWmipBadgeMapper::BeforeWriteInstance. Done.", nullptr, false);
+    CWMIDebugLog::LogInfo(kBadgeMapperSourceFile, __LINE__, L"CWmipBadgeMapper::BeforeWriteInstance. Done.", nullptr,
+                          false);
 }
 
 void CWmipBadgeMapper::ForgetLastLocation(LONGLONG id)
@@ -514,12 +520,12 @@ void CWmipBadgeMapper::ForgetLastLocation(LONGLONG id)
 
 void CWmipBadgeMapper::AfterWriteInstance(Operation operation, IWbemClassObject* instance)
 {
-    CWMIDebugLog::LogInfo(kSourceFile, __LINE__, L"CWmipBadgeMapper::AfterWriteInstance. Begin.");
+    CWMIDebugLog::LogInfo(kBadgeMapperSourceFile, __LINE__, L"CWmipBadgeMapper::AfterWriteInstance. Begin.");
     LONGLONG id = 0;
     WMIHelper::GetNumber64(instance, L"ID", id);
     if (operation == Operation::Add)
     {
-        CWMIDebugLog::LogInfo(kSourceFile, __LINE__,
+        CWMIDebugLog::LogInfo(kBadgeMapperSourceFile, __LINE__,
                               L"CWmipBadgeMapper::AfterWriteInstance. AssignDefaultAccessLevels.");
         AssignDefaultAccessLevels(instance);
         CWmipBadgeRecord::DownloadBadgeToPanel(id, CWmipBadgeRecord::kAdded, CWmipBadgeRecord::kNoUseLimit);
@@ -530,7 +536,7 @@ void CWmipBadgeMapper::AfterWriteInstance(Operation operation, IWbemClassObject*
         {
             CString line;
             line.Format(L"Badge was modified: sending out old use limit [%d]", m_storedUseLimit);
-            CWMIDebugLog::LogInfo(kSourceFile, __LINE__, line);
+            CWMIDebugLog::LogInfo(kBadgeMapperSourceFile, __LINE__, line);
             CWmipBadgeRecord::DownloadBadgeToPanel(id, CWmipBadgeRecord::kChanged, m_storedUseLimit);
         }
         else
@@ -546,7 +552,7 @@ void CWmipBadgeMapper::AfterWriteInstance(Operation operation, IWbemClassObject*
         ForgetLastLocation(id);
         CWmipBadgeRecord::DownloadBadgeToPanel(id, CWmipBadgeRecord::kRemoved, CWmipBadgeRecord::kNoUseLimit);
     }
-    CWMIDebugLog::LogInfo(kSourceFile, __LINE__, L"CWmipBadgeMapper::AfterWriteInstance. Done.");
+    CWMIDebugLog::LogInfo(kBadgeMapperSourceFile, __LINE__, L"CWmipBadgeMapper::AfterWriteInstance. Done.");
 }
 
 void CWmipBadgeMapper::AssignDefaultAccessLevels(IWbemClassObject* instance)
@@ -600,12 +606,13 @@ void CWmipBadgeMapper::AssignDefaultAccessLevels(IWbemClassObject* instance)
     }
     catch (const CWMIException& e)
     {
-        CWMIDebugLog::LogError(kSourceFile, __LINE__,
+        CWMIDebugLog::LogError(kBadgeMapperSourceFile, __LINE__,
                                CString(L"Error while assigning default access levels. ") + e.GetMessage());
     }
     catch (const CException& e)
     {
-        CWMIDebugLog::LogError(kSourceFile, __LINE__, L"Error while assigning default access levels.", 0, &e);
+        CWMIDebugLog::LogError(kBadgeMapperSourceFile, __LINE__, L"Error while assigning default access levels.", 0,
+                               &e);
     }
 }
 
@@ -619,7 +626,7 @@ LONG CWmipBadgeMapper::GetPropertyType(const CString& column, const CString& tab
     CString line;
     line.Format(L"GetPropertyType for [%s].[%s]", static_cast<const wchar_t*>(table),
                 static_cast<const wchar_t*>(column));
-    CWMIDebugLog::LogInfo(kSourceFile, __LINE__, line, nullptr, false);
+    CWMIDebugLog::LogInfo(kBadgeMapperSourceFile, __LINE__, line, nullptr, false);
     if (table.CompareNoCase(L"BADGE") != 0)
         return 0;
     for (const wchar_t* flag : {L"APBEXEMPT", L"EXTEND_STRIKE_HELD", L"PASSAGE_MODE", L"DEADBOLT_OVERRIDE"})

@@ -36,13 +36,13 @@ using Operation = brontel::UserTranOperation::UserTransactionOperation;
 
 namespace {
 
-constexpr const wchar_t* kSourceFile = L"wpBadgeMapper.cpp";
+constexpr const wchar_t* kBadgeMapperAccessSourceFile = L"wpBadgeMapper.cpp";
 // Most levels one call may name.
 constexpr LONG kMaxLevelsPerCall = 4096;
 
-[[noreturn]] void Refuse(int line, const wchar_t* message)
+[[noreturn]] void RefuseAccess(int line, const wchar_t* message)
 {
-    throw CWMIException(kSourceFile, line, WBEM_E_FAILED, message);
+    throw CWMIException(kBadgeMapperAccessSourceFile, line, WBEM_E_FAILED, message);
 }
 
 // The level IDs of LevelIn, in array order; empty for a null or empty array. Anything other
@@ -55,20 +55,20 @@ std::vector<LONG> LevelsOf(const VARIANT& value)
     const VARTYPE element = value.vt & ~VT_ARRAY;
     const bool integers = element == VT_I4 || element == VT_UI4 || element == VT_INT || element == VT_UINT;
     if ((value.vt & VT_ARRAY) == 0 || !integers || value.parray == nullptr || SafeArrayGetDim(value.parray) != 1)
-        CWmipRecordChecks::ThrowNamed(kSourceFile, __LINE__, WBEM_E_INVALID_PARAMETER, CWmipMessages::kInvalidProperty,
-                                      L"LevelIn");
+        CWmipRecordChecks::ThrowNamed(kBadgeMapperAccessSourceFile, __LINE__, WBEM_E_INVALID_PARAMETER,
+                                      CWmipMessages::kInvalidProperty, L"LevelIn");
     LONG lower = 0;
     LONG upper = -1;
     SafeArrayGetLBound(value.parray, 1, &lower);
     SafeArrayGetUBound(value.parray, 1, &upper);
     if (upper >= lower && static_cast<LONGLONG>(upper) - lower + 1 > kMaxLevelsPerCall)
-        CWmipRecordChecks::ThrowNamed(kSourceFile, __LINE__, WBEM_E_INVALID_PARAMETER, CWmipMessages::kInvalidProperty,
-                                      L"LevelIn");
+        CWmipRecordChecks::ThrowNamed(kBadgeMapperAccessSourceFile, __LINE__, WBEM_E_INVALID_PARAMETER,
+                                      CWmipMessages::kInvalidProperty, L"LevelIn");
     for (LONG index = lower; index <= upper; ++index)
     {
         LONG level = 0;
         if (FAILED(SafeArrayGetElement(value.parray, &index, &level)))
-            CWmipRecordChecks::ThrowNamed(kSourceFile, __LINE__, WBEM_E_INVALID_PARAMETER,
+            CWmipRecordChecks::ThrowNamed(kBadgeMapperAccessSourceFile, __LINE__, WBEM_E_INVALID_PARAMETER,
                                           CWmipMessages::kInvalidProperty, L"LevelIn");
         levels.push_back(level);
     }
@@ -111,7 +111,7 @@ HRESULT CWmipBadgeMapper::AssignAccessLevel(CWmipObjectPath* path, IWbemClassObj
         [&](IWbemClassObject* instance) {
             const HRESULT anyLevel = CanPerformOperation(Permission::kAssignAccessLevels, instance);
             if (FAILED(anyLevel) && anyLevel != WBEM_E_ACCESS_DENIED)
-                throw CWMIException(kSourceFile, __LINE__, anyLevel);
+                throw CWMIException(kBadgeMapperAccessSourceFile, __LINE__, anyLevel);
             mayAssignAny = SUCCEEDED(anyLevel);
         },
         [&](IWbemClassObject* instance, CBntDatabase&) {
@@ -128,28 +128,29 @@ HRESULT CWmipBadgeMapper::AssignAccessLevel(CWmipObjectPath* path, IWbemClassObj
             WMIHelper::GetNumber(instance, L"ISSUECODE", issueCode);
 
             if (manager.BadgeTypeIsDisposable(type))
-                Refuse(__LINE__, CWmipMessages::kDisposableBadge);
+                RefuseAccess(__LINE__, CWmipMessages::kDisposableBadge);
             CBntAssignedAcLvlList list;
             manager.GetAccessLevelsForBadge(list, badgeKey, false, false);
             if (inParams == nullptr)
-                CWmipRecordChecks::ThrowNamed(kSourceFile, __LINE__, WBEM_E_INVALID_PARAMETER,
+                CWmipRecordChecks::ThrowNamed(kBadgeMapperAccessSourceFile, __LINE__, WBEM_E_INVALID_PARAMETER,
                                               CWmipMessages::kInvalidProperty, L"LevelIn");
             _variant_t levelIn;
             if (FAILED(inParams->Get(L"LevelIn", 0, &levelIn, nullptr, nullptr)))
-                CWmipRecordChecks::ThrowNamed(kSourceFile, __LINE__, WBEM_E_INVALID_PARAMETER,
+                CWmipRecordChecks::ThrowNamed(kBadgeMapperAccessSourceFile, __LINE__, WBEM_E_INVALID_PARAMETER,
                                               CWmipMessages::kInvalidProperty, L"LevelIn");
             const std::vector<LONG> levels = LevelsOf(levelIn);
             int added = 0;
             for (const LONG level : levels)
             {
                 if (!mayAssignAny && !ManagesLevel(GetDatabase(), user->GetUserID(), level))
-                    throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED, CWmipMessages::kAccessDenied);
+                    throw CWMIException(kBadgeMapperAccessSourceFile, __LINE__, WBEM_E_FAILED,
+                                        CWmipMessages::kAccessDenied);
                 // The level is looked up as the caller: one it may not see is one that is not there.
                 const std::optional<LONG> segment = CallerCanSee(L"Bnt_AccessLevel", {{L"ID", level}})
                                                         ? SegmentOfLevel(GetDatabase(), level)
                                                         : std::nullopt;
                 if (!segment)
-                    CWmipRecordChecks::ThrowNamed(kSourceFile, __LINE__, WBEM_E_INVALID_PARAMETER,
+                    CWmipRecordChecks::ThrowNamed(kBadgeMapperAccessSourceFile, __LINE__, WBEM_E_INVALID_PARAMETER,
                                                   CWmipMessages::kInvalidProperty, L"AccessLevelID");
                 bool duplicate = false;
                 LONG standard = 0;
@@ -166,23 +167,23 @@ HRESULT CWmipBadgeMapper::AssignAccessLevel(CWmipObjectPath* path, IWbemClassObj
                     CString line;
                     line.Format(L"The specified access level assignment with access level ID %d already exists.",
                                 level);
-                    CWMIDebugLog::LogError(kSourceFile, __LINE__, line);
+                    CWMIDebugLog::LogError(kBadgeMapperAccessSourceFile, __LINE__, line);
                     continue;
                 }
                 const CSegmentUnit* unit = FindSegmentUnit(*segment);
                 if (unit == nullptr)
-                    Refuse(__LINE__, CWmipMessages::kNoSegmentUnit);
+                    RefuseAccess(__LINE__, CWmipMessages::kNoSegmentUnit);
                 const CWmipAccessRules::SegmentLimit broken = CWmipAccessRules::BrokenLimit(
                     *unit, id,
                     CWmipAccessRules::SegmentLevels{standard, temporary, CWmipAccessRules::NewLevel::kStandard});
                 if (broken != CWmipAccessRules::SegmentLimit::kNone)
-                    Refuse(__LINE__, CWmipAccessRules::LimitMessage(broken));
+                    RefuseAccess(__LINE__, CWmipAccessRules::LimitMessage(broken));
                 if (IWmipUserEntry* entry = GetUserEntry();
                     entry != nullptr && !entry->CanOnityILSLevelBeAssigned(list, level))
                 {
                     CString line;
                     line.Format(CWmipMessages::kReaderOverlap, level, badgeKey);
-                    CWMIDebugLog::LogError(kSourceFile, __LINE__, line);
+                    CWMIDebugLog::LogError(kBadgeMapperAccessSourceFile, __LINE__, line);
                     continue;
                 }
                 list.AddStandard(level, *segment);
@@ -194,7 +195,7 @@ HRESULT CWmipBadgeMapper::AssignAccessLevel(CWmipObjectPath* path, IWbemClassObj
             person.Read(GetDatabaseUser(), -1);
             person.ReadSegmentAssignments(GetDatabaseUser());
             if (!manager.AssignAccessLevelsToBadge(CBntBadgeKey(badgeKey, id, issueCode), type, list, person))
-                Refuse(__LINE__, CWmipMessages::kLevelsNotAssigned);
+                RefuseAccess(__LINE__, CWmipMessages::kLevelsNotAssigned);
             if (user->GetSystemOptions().ServerType() != 0)
             {
                 CBntCardholderTrans replication(CBntCardholderTrans::kModified, ReplicationObject::kAccessAssignment,
@@ -207,7 +208,8 @@ HRESULT CWmipBadgeMapper::AssignAccessLevel(CWmipObjectPath* path, IWbemClassObj
             // An unaudited assignment must not stand: the throw rolls the whole of it back.
             if (!user->LogTransToDB(Operation::Modify, AuditObject::kAccessAssignment,
                                     GetTransactionValues(Operation::Add, instance), GetDatabase()))
-                throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED, CWmipMessages::kAuditNotRecorded);
+                throw CWMIException(kBadgeMapperAccessSourceFile, __LINE__, WBEM_E_FAILED,
+                                    CWmipMessages::kAuditNotRecorded);
             CWmipBadgeRecord::DownloadBadgeToPanel(id, CWmipBadgeRecord::kChanged, CWmipBadgeRecord::kNoUseLimit);
             return S_OK;
         });

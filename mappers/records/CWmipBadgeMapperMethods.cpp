@@ -24,7 +24,7 @@ using brontel::utility::CWMIException;
 
 namespace {
 
-constexpr const wchar_t* kSourceFile = L"wpBadgeMapper.cpp";
+constexpr const wchar_t* kBadgeMapperMethodsSourceFile = L"wpBadgeMapper.cpp";
 // Flavour of the qualifiers the definition carries.
 constexpr LONG kQualifierFlavor = 3;
 constexpr LONG kPinKindSix = 6;
@@ -174,13 +174,13 @@ HRESULT CWmipBadgeMapper::ExecuteMethod(CWmipObjectPath* path, const wchar_t* me
     if (name.CompareNoCase(L"AddBadge") == 0)
         return AddBadge(inParams, sink);
     if (path == nullptr)
-        throw CWMIException(kSourceFile, __LINE__, WBEM_E_NOT_FOUND, CWmipMessages::kNotFound);
+        throw CWMIException(kBadgeMapperMethodsSourceFile, __LINE__, WBEM_E_NOT_FOUND, CWmipMessages::kNotFound);
     if (name.CompareNoCase(L"AssignAccessLevel") == 0)
         return AssignAccessLevel(path, inParams, sink);
     ComPtr<IWbemClassObject> instance;
     instance.Attach(GetCurrentInstance(path));
     if (instance == nullptr)
-        throw CWMIException(kSourceFile, __LINE__, WBEM_E_NOT_FOUND, CWmipMessages::kNotFound);
+        throw CWMIException(kBadgeMapperMethodsSourceFile, __LINE__, WBEM_E_NOT_FOUND, CWmipMessages::kNotFound);
     return WBEM_E_METHOD_NOT_IMPLEMENTED;
 }
 
@@ -210,7 +210,7 @@ HRESULT CWmipBadgeMapper::AddBadge(IWbemClassObject* inParams, IWbemObjectSink* 
         if (path != nullptr)
             stored.Attach(GetCurrentInstance(path.get()));
         if (stored == nullptr)
-            throw CWMIException(kSourceFile, __LINE__, WBEM_E_NOT_FOUND, CWmipMessages::kNotFound);
+            throw CWMIException(kBadgeMapperMethodsSourceFile, __LINE__, WBEM_E_NOT_FOUND, CWmipMessages::kNotFound);
         if (sink == nullptr)
             return S_OK;
         // The stored badge is what a read of it serves: a caller who may add badges but not
@@ -224,18 +224,18 @@ HRESULT CWmipBadgeMapper::AddBadge(IWbemClassObject* inParams, IWbemObjectSink* 
     {
         // The caller hears the refusal's code alone, as from the other record and device
         // methods; the log keeps why.
-        CWMIDebugLog::LogError(kSourceFile, __LINE__, kAddBadgeFailed, e.GetHResult(), nullptr, &e);
+        CWMIDebugLog::LogError(kBadgeMapperMethodsSourceFile, __LINE__, kAddBadgeFailed, e.GetHResult(), nullptr, &e);
         return e.GetHResult();
     }
     catch (const CException& e)
     {
-        CWMIDebugLog::LogError(kSourceFile, __LINE__, kAddBadgeFailed, WBEM_E_FAILED, &e);
+        CWMIDebugLog::LogError(kBadgeMapperMethodsSourceFile, __LINE__, kAddBadgeFailed, WBEM_E_FAILED, &e);
         return WBEM_E_FAILED;
     }
     catch (...)
     {
-        CWMIDebugLog::LogError(kSourceFile, __LINE__, CString(kAddBadgeFailed) + L" The cause is unknown.",
-                               WBEM_E_FAILED);
+        CWMIDebugLog::LogError(kBadgeMapperMethodsSourceFile, __LINE__,
+                               CString(kAddBadgeFailed) + L" The cause is unknown.", WBEM_E_FAILED);
         return WBEM_E_FAILED;
     }
 }

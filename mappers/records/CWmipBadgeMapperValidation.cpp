@@ -34,17 +34,17 @@ using brontel::utility::CWMIException;
 
 namespace {
 
-constexpr const wchar_t* kSourceFile = L"wpBadgeMapper.cpp";
+constexpr const wchar_t* kBadgeMapperValidationSourceFile = L"wpBadgeMapper.cpp";
 constexpr UINT kZeroBadgeIdResource = 20902;
 constexpr LONG kActiveStatus = 1;
-constexpr LONG kModeManual = 3;
-constexpr LONG kModePersonId = 5;
-constexpr LONG kBadgeTypeAction = 6;
+constexpr LONG kManualMode = 3;
+constexpr LONG kPersonIdMode = 5;
+constexpr LONG kBadgeTypeCheck = 6;
 constexpr LONG kStoredNullUseLimit = 255;
 
-[[noreturn]] void Refuse(int line, const wchar_t* message)
+[[noreturn]] void RefuseBadge(int line, const wchar_t* message)
 {
-    throw CWMIException(kSourceFile, line, WBEM_E_FAILED, message);
+    throw CWMIException(kBadgeMapperValidationSourceFile, line, WBEM_E_FAILED, message);
 }
 
 // The stored BADGE row of a modify.
@@ -126,26 +126,30 @@ void CWmipBadgeMapper::ValidateBadge(int flag, IWbemClassObject* instance)
             useLimit = -1;
 
         if (add && !m_idGenerated && !IsManualBadgeIdAllowed(type))
-            Refuse(__LINE__, CWmipMessages::kBadgeIdGenerated);
+            RefuseBadge(__LINE__, CWmipMessages::kBadgeIdGenerated);
         // The visitor rule tells the person's kind: a person beyond the caller's segments meets the
         // segment refusal below instead, as a cardholder there does.
         if (person.IsInUsersSegments(user) && person.IsVisitor() && type.GetClass() != CBadgeType::kVisitorClass)
-            throw CWMIException(kSourceFile, __LINE__, WBEM_E_ACCESS_DENIED, CWmipMessages::kBadgeTypeNotForVisitor);
-        if (!type.PermissionGranted(user, CUserAction(kBadgeTypeAction, false)))
-            throw CWMIException(kSourceFile, __LINE__, WBEM_E_ACCESS_DENIED, CWmipMessages::kAccessDenied);
+            throw CWMIException(kBadgeMapperValidationSourceFile, __LINE__, WBEM_E_ACCESS_DENIED,
+                                CWmipMessages::kBadgeTypeNotForVisitor);
+        if (!type.PermissionGranted(user, CUserAction(kBadgeTypeCheck, false)))
+            throw CWMIException(kBadgeMapperValidationSourceFile, __LINE__, WBEM_E_ACCESS_DENIED,
+                                CWmipMessages::kAccessDenied);
         if (!CallerReachesPerson(person))
-            throw CWMIException(kSourceFile, __LINE__, WBEM_E_ACCESS_DENIED, CWmipMessages::kSegmentAccessDenied);
+            throw CWMIException(kBadgeMapperValidationSourceFile, __LINE__, WBEM_E_ACCESS_DENIED,
+                                CWmipMessages::kSegmentAccessDenied);
         if (user->GetSystemOptions().IsCardholderSegmentationEnabled() && !person.ObjectCanBeAssigned(type, user))
-            throw CWMIException(kSourceFile, __LINE__, WBEM_E_ACCESS_DENIED, CWmipMessages::kSegmentAccessDenied);
+            throw CWMIException(kBadgeMapperValidationSourceFile, __LINE__, WBEM_E_ACCESS_DENIED,
+                                CWmipMessages::kSegmentAccessDenied);
 
         bool typeChanged = false;
         bool statusChanged = false;
         if (!add)
             CompareWithStoredBadge(instance, badgeKey, id, issueCode, useLimit, status, typeChanged, statusChanged);
 
-        if (GetBadgeIdMode(type) != kModePersonId && (add || typeChanged) &&
+        if (GetBadgeIdMode(type) != kPersonIdMode && (add || typeChanged) &&
             !CBntIDGenerator(GetDatabaseUser()).IsValidBadgeID(id, type.GetID(), nullptr))
-            Refuse(__LINE__, CWmipMessages::kBadgeIdInvalidForType);
+            RefuseBadge(__LINE__, CWmipMessages::kBadgeIdInvalidForType);
         if ((add || typeChanged || statusChanged) && status == kActiveStatus)
             CheckRequiredPersonFields(person.GetID(), person.IsVisitor(), type.GetID());
         CheckCounts(add, statusChanged, status, badgeKey, id, issueCode, person.GetID());
@@ -155,15 +159,15 @@ void CWmipBadgeMapper::ValidateBadge(int flag, IWbemClassObject* instance)
         {
             CString text;
             brontel::resources::LoadResourceString(kZeroBadgeIdResource, text);
-            Refuse(__LINE__, text);
+            RefuseBadge(__LINE__, text);
         }
         CheckDates(instance);
         CheckPin(instance);
     }
     catch (const CDBException& e)
     {
-        CWMIDebugLog::LogError(kSourceFile, __LINE__, L"Unable to check the badge.", 0, &e);
-        throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED);
+        CWMIDebugLog::LogError(kBadgeMapperValidationSourceFile, __LINE__, L"Unable to check the badge.", 0, &e);
+        throw CWMIException(kBadgeMapperValidationSourceFile, __LINE__, WBEM_E_FAILED);
     }
     catch (const CWMIException&)
     {
@@ -171,7 +175,7 @@ void CWmipBadgeMapper::ValidateBadge(int flag, IWbemClassObject* instance)
     }
     catch (const CException&)
     {
-        throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED);
+        throw CWMIException(kBadgeMapperValidationSourceFile, __LINE__, WBEM_E_FAILED);
     }
 }
 
@@ -180,18 +184,18 @@ void CWmipBadgeMapper::CompareWithStoredBadge(IWbemClassObject* instance, LONG b
 {
     const std::optional<StoredBadge> stored = ReadStoredBadge(GetDatabase(), badgeKey);
     if (!stored)
-        throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED);
+        throw CWMIException(kBadgeMapperValidationSourceFile, __LINE__, WBEM_E_FAILED);
     m_storedId = stored->id;
     m_storedIssueCode = stored->issueCode;
     const LONG storedUseLimit = stored->useLimit.value_or(kStoredNullUseLimit);
     CString line;
     line.Format(L"Determine if use limits differ: old use limit [%d], new use limit [%d]", storedUseLimit, useLimit);
-    CWMIDebugLog::LogInfo(kSourceFile, __LINE__, line);
+    CWMIDebugLog::LogInfo(kBadgeMapperValidationSourceFile, __LINE__, line);
     if (storedUseLimit != useLimit)
     {
         m_storedUseLimit = storedUseLimit;
         line.Format(L"Use limits differ, setting old use limit value [%d]", m_storedUseLimit);
-        CWMIDebugLog::LogInfo(kSourceFile, __LINE__, line);
+        CWMIDebugLog::LogInfo(kBadgeMapperValidationSourceFile, __LINE__, line);
     }
     statusChanged = status != stored->status;
     const LONG newType = GetBadgeType(instance).GetID();
@@ -199,20 +203,20 @@ void CWmipBadgeMapper::CompareWithStoredBadge(IWbemClassObject* instance, LONG b
         return;
     CBadgeType storedType(stored->type);
     if (storedType.Read(GetDatabaseUser(), -1) != S_OK)
-        throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED);
+        throw CWMIException(kBadgeMapperValidationSourceFile, __LINE__, WBEM_E_FAILED);
     const CAcsUser* user = RequireUser();
     if (stored->prints > 0 &&
-        !(user->HasPermission(Permission::kEditPrintedBadges) && GetBadgeIdMode(storedType) == kModeManual))
-        Refuse(__LINE__, CWmipMessages::kBadgePrinted);
+        !(user->HasPermission(Permission::kEditPrintedBadges) && GetBadgeIdMode(storedType) == kManualMode))
+        RefuseBadge(__LINE__, CWmipMessages::kBadgePrinted);
     if (id != stored->id && !IsManualBadgeIdAllowed(storedType))
-        Refuse(__LINE__, CWmipMessages::kBadgeIdChangeDenied);
+        RefuseBadge(__LINE__, CWmipMessages::kBadgeIdChangeDenied);
     if (newType != stored->type)
     {
         if (user->GetSystemOptions().IsBadgeTypeSegmentationEnabled())
         {
             storedType.ReadSegmentAssignments(GetDatabaseUser());
             if (!storedType.CanAccessSameSegmentUnits(GetBadgeType(instance), user))
-                throw CWMIException(kSourceFile, __LINE__, WBEM_E_ACCESS_DENIED,
+                throw CWMIException(kBadgeMapperValidationSourceFile, __LINE__, WBEM_E_ACCESS_DENIED,
                                     CWmipMessages::kBadgeTypeSegmentsDiffer);
         }
         typeChanged = true;
@@ -228,22 +232,22 @@ void CWmipBadgeMapper::CheckRequiredPersonFields(LONG personId, bool visitor, LO
     std::unique_ptr<IWmipUserEntry> databaseEntry =
         WmipHostServices::WrapPooledUser(const_cast<CAcsUser*>(GetDatabaseUser()));
     if (databaseEntry == nullptr)
-        throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED);
+        throw CWMIException(kBadgeMapperValidationSourceFile, __LINE__, WBEM_E_FAILED);
     std::unique_ptr<CWmipClassMapper> mapper(
         CWmipMapperRegistry::GetMapper(GetDatabaseUser(), GetContext(), GetServices(), className, GetDoor()));
     if (mapper == nullptr)
-        throw CWMIException(kSourceFile, __LINE__, WBEM_E_INVALID_CLASS);
+        throw CWMIException(kBadgeMapperValidationSourceFile, __LINE__, WBEM_E_INVALID_CLASS);
     mapper->SetUserEntry(databaseEntry.get());
     CWmipObjectPath path(className);
     path.AddKey(L"ID", personId);
     ComPtr<IWbemClassObject> person;
     person.Attach(mapper->GetCurrentInstance(&path));
     if (person == nullptr)
-        CWmipRecordChecks::ThrowNamed(kSourceFile, __LINE__, WBEM_E_INVALID_PARAMETER, CWmipMessages::kInvalidProperty,
-                                      L"PERSONID");
+        CWmipRecordChecks::ThrowNamed(kBadgeMapperValidationSourceFile, __LINE__, WBEM_E_INVALID_PARAMETER,
+                                      CWmipMessages::kInvalidProperty, L"PERSONID");
     auto* personMapper = dynamic_cast<CWmipUDFClassMapper*>(mapper.get());
     if (personMapper == nullptr)
-        throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED);
+        throw CWMIException(kBadgeMapperValidationSourceFile, __LINE__, WBEM_E_FAILED);
     personMapper->CheckBadgeTypeRequiredFields(person.Get(), badgeType);
 }
 
@@ -258,7 +262,7 @@ void CWmipBadgeMapper::CheckCounts(bool add, bool statusChanged, LONG status, LO
         active.Rows().AddFilterLong(L"BADGE.EMPID", personId);
         active.Rows().AddFilterLong(L"BADGE.STATUS", kActiveStatus);
         if (active.Count() >= maxActive)
-            Refuse(__LINE__, CWmipMessages::kActiveBadgesLimit);
+            RefuseBadge(__LINE__, CWmipMessages::kActiveBadgesLimit);
     }
     if (add || id != m_storedId || issueCode != m_storedIssueCode)
     {
@@ -266,7 +270,7 @@ void CWmipBadgeMapper::CheckCounts(bool add, bool statusChanged, LONG status, LO
         same.Rows().AddFilterLong(L"BADGE.ISSUECODE", issueCode);
         same.Rows().AddFilterLongLong(L"BADGE.ID", id);
         if (same.Count() > 0)
-            Refuse(__LINE__, CWmipMessages::kBadgeExists);
+            RefuseBadge(__LINE__, CWmipMessages::kBadgeExists);
     }
     if (add || id != m_storedId)
     {
@@ -274,7 +278,7 @@ void CWmipBadgeMapper::CheckCounts(bool add, bool statusChanged, LONG status, LO
         owners.Rows().AddFilterLongLong(L"BADGE.ID", id);
         owners.Rows().AddFilterLong(L"BADGE.EMPID", personId, CMultiFilterRecordset::NotEqual);
         if (owners.Count() > 0)
-            Refuse(__LINE__, CWmipMessages::kBadgeIdOtherOwner);
+            RefuseBadge(__LINE__, CWmipMessages::kBadgeIdOtherOwner);
     }
     if (activating && maxActive > 1)
     {
@@ -282,7 +286,7 @@ void CWmipBadgeMapper::CheckCounts(bool add, bool statusChanged, LONG status, LO
         activeId.Rows().AddFilterLongLong(L"BADGE.ID", id);
         activeId.Rows().AddFilterLong(L"BADGE.STATUS", kActiveStatus);
         if (activeId.Count() > 0)
-            Refuse(__LINE__, CWmipMessages::kActiveBadgeIdTaken);
+            RefuseBadge(__LINE__, CWmipMessages::kActiveBadgeIdTaken);
     }
 }
 
@@ -302,7 +306,7 @@ void CWmipBadgeMapper::CheckDigits(CBadgeType& type, LONGLONG id)
         }
     }
     if (user->GetMaxBadgeNumberLength(segments) < CBntBadgeKey::GetNumDigits(id))
-        Refuse(__LINE__, CWmipMessages::kBadgeIdTooLong);
+        RefuseBadge(__LINE__, CWmipMessages::kBadgeIdTooLong);
 }
 
 void CWmipBadgeMapper::CheckDates(IWbemClassObject* instance) const
@@ -316,12 +320,12 @@ void CWmipBadgeMapper::CheckDates(IWbemClassObject* instance) const
     const COleDateTime deactivate = WMIHelper::ToDateTimeUTC(deactivateText, GetDoor());
     if (activate.GetStatus() == COleDateTime::valid && deactivate.GetStatus() == COleDateTime::valid &&
         !(static_cast<DATE>(deactivate) > static_cast<DATE>(activate)))
-        Refuse(__LINE__, CWmipMessages::kBadgeDateOrder);
+        RefuseBadge(__LINE__, CWmipMessages::kBadgeDateOrder);
 }
 
 void CWmipBadgeMapper::CheckPin(IWbemClassObject* instance)
 {
     CString pin;
     if (SUCCEEDED(WMIHelper::GetString(instance, L"PIN", pin)) && !pin.IsEmpty() && !WMIHelper::IsValidPINCode(pin))
-        Refuse(__LINE__, CWmipMessages::kInvalidPin);
+        RefuseBadge(__LINE__, CWmipMessages::kInvalidPin);
 }

@@ -20,15 +20,15 @@ using Operation = brontel::UserTranOperation::UserTransactionOperation;
 
 namespace {
 
-constexpr const wchar_t* kSourceFile = L"wpBadgeStatusMapper.cpp";
+constexpr const wchar_t* kBadgeStatusMapperSourceFile = L"wpBadgeStatusMapper.cpp";
 // ID type of the badge status counter.
 constexpr LONG kStatusIdType = 32780;
 // Statuses 0 and 1 (the active status) belong to the system.
 constexpr LONG kHighestSystemStatus = 1;
 
-[[noreturn]] void Refuse(int line, const wchar_t* message)
+[[noreturn]] void RefuseStatus(int line, const wchar_t* message)
 {
-    throw CWMIException(kSourceFile, line, WBEM_E_FAILED, message);
+    throw CWMIException(kBadgeStatusMapperSourceFile, line, WBEM_E_FAILED, message);
 }
 
 LONG CountStatuses(CBntDatabase* database, const wchar_t* table, const wchar_t* column, const CDBValue& value,
@@ -71,9 +71,9 @@ HRESULT CWmipBadgeStatusMapper::GetDefaultValue(IWbemClassObject* instance, cons
     }
     catch (const CDBException& e)
     {
-        CWMIDebugLog::LogError(kSourceFile, __LINE__, L"Unable to draw a badge status ID.", 0, &e);
-        CWmipPropertyRefusal::ThrowNamed(kSourceFile, __LINE__, WBEM_E_UNEXPECTED, CWmipMessages::kNoGeneratedId,
-                                         L"ID");
+        CWMIDebugLog::LogError(kBadgeStatusMapperSourceFile, __LINE__, L"Unable to draw a badge status ID.", 0, &e);
+        CWmipPropertyRefusal::ThrowNamed(kBadgeStatusMapperSourceFile, __LINE__, WBEM_E_UNEXPECTED,
+                                         CWmipMessages::kNoGeneratedId, L"ID");
     }
 }
 
@@ -95,23 +95,23 @@ void CWmipBadgeStatusMapper::CheckWrite(bool modify, IWbemClassObject* instance)
 {
     const CAcsUser* user = RequireUser();
     if (user->GetSystemOptions().IsEquivalentToEnterpriseRegion())
-        Refuse(__LINE__, CWmipMessages::kBadgeStatusRootOnly);
+        RefuseStatus(__LINE__, CWmipMessages::kBadgeStatusRootOnly);
     LONG id = 0;
     const bool hasId = SUCCEEDED(WMIHelper::GetNumber(instance, L"ID", id));
     if (modify && hasId && id >= 0 && id <= kHighestSystemStatus)
-        Refuse(__LINE__, CWmipMessages::kBadgeStatusSystemField);
+        RefuseStatus(__LINE__, CWmipMessages::kBadgeStatusSystemField);
     CString name;
     WMIHelper::GetString(instance, L"Name", name);
     try
     {
         if (CountStatuses(GetDatabase(), L"BADGSTAT", L"NAME", CDBValue(name),
                           modify && hasId ? std::optional<LONG>(id) : std::nullopt) > 0)
-            Refuse(__LINE__, CWmipMessages::kBadgeStatusNameTaken);
+            RefuseStatus(__LINE__, CWmipMessages::kBadgeStatusNameTaken);
     }
     catch (const CDBException& e)
     {
-        CWMIDebugLog::LogError(kSourceFile, __LINE__, L"Unable to check the badge status.", 0, &e);
-        throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED);
+        CWMIDebugLog::LogError(kBadgeStatusMapperSourceFile, __LINE__, L"Unable to check the badge status.", 0, &e);
+        throw CWMIException(kBadgeStatusMapperSourceFile, __LINE__, WBEM_E_FAILED);
     }
 }
 
@@ -122,20 +122,20 @@ void CWmipBadgeStatusMapper::CanDelete(IWbemClassObject* instance)
         return;
     const CAcsUser* user = RequireUser();
     if (user->GetSystemOptions().IsEquivalentToEnterpriseRegion())
-        Refuse(__LINE__, CWmipMessages::kBadgeStatusDeleteRootOnly);
+        RefuseStatus(__LINE__, CWmipMessages::kBadgeStatusDeleteRootOnly);
     LONG id = 0;
     WMIHelper::GetNumber(instance, L"ID", id);
     if (id >= 0 && id <= kHighestSystemStatus)
-        Refuse(__LINE__, CWmipMessages::kBadgeStatusSystemNotDeleted);
+        RefuseStatus(__LINE__, CWmipMessages::kBadgeStatusSystemNotDeleted);
     try
     {
         if (CountStatuses(GetDatabase(), L"BADGE", L"STATUS", CDBValue(id), std::nullopt) > 0)
-            Refuse(__LINE__, CWmipMessages::kBadgeStatusInUse);
+            RefuseStatus(__LINE__, CWmipMessages::kBadgeStatusInUse);
     }
     catch (const CDBException& e)
     {
-        CWMIDebugLog::LogError(kSourceFile, __LINE__, L"Unable to check the badge status.", 0, &e);
-        throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED);
+        CWMIDebugLog::LogError(kBadgeStatusMapperSourceFile, __LINE__, L"Unable to check the badge status.", 0, &e);
+        throw CWMIException(kBadgeStatusMapperSourceFile, __LINE__, WBEM_E_FAILED);
     }
 }
 
@@ -150,9 +150,10 @@ CString CWmipBadgeStatusMapper::GetTransactionValues(Operation, IWbemClassObject
 
 void CWmipBadgeStatusMapper::AfterWriteInstance(Operation, IWbemClassObject*)
 {
-    CWMIDebugLog::LogInfo(kSourceFile, __LINE__, L"CWmipBadgeStatusMapper::AfterWriteInstance. Begin.");
+    CWMIDebugLog::LogInfo(kBadgeStatusMapperSourceFile, __LINE__,
+                          L"CWmipBadgeStatusMapper::AfterWriteInstance. Begin.");
     const CAcsUser* user = RequireUser();
     if (CWmipClassCache* cache = WmipHostServices::ClassCache())
         cache->RemoveClass(L"Bnt_Badge", user);
-    CWMIDebugLog::LogInfo(kSourceFile, __LINE__, L"CWmipBadgeStatusMapper::AfterWriteInstance. Done.");
+    CWMIDebugLog::LogInfo(kBadgeStatusMapperSourceFile, __LINE__, L"CWmipBadgeStatusMapper::AfterWriteInstance. Done.");
 }

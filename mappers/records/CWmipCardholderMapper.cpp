@@ -13,7 +13,7 @@ using brontel::utility::CWMIDebugLog;
 
 namespace {
 
-constexpr const wchar_t* kSourceFile = L"wpCardholderMapper.cpp";
+constexpr const wchar_t* kCardholderMapperSourceFile = L"wpCardholderMapper.cpp";
 
 }  // namespace
 
@@ -58,7 +58,7 @@ HRESULT CWmipCardholderMapper::FillIsGrant(IWbemClassObject* instance)
     }
     catch (const CException& e)
     {
-        CWMIDebugLog::LogError(kSourceFile, __LINE__, L"Unable to fill IsGrant.", 0, &e);
+        CWMIDebugLog::LogError(kCardholderMapperSourceFile, __LINE__, L"Unable to fill IsGrant.", 0, &e);
         return WBEM_E_FAILED;
     }
 }

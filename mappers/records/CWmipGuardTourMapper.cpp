@@ -20,7 +20,7 @@ using brontel::utility::CWMIDebugLog;
 using brontel::utility::CWMIException;
 
 namespace {
-constexpr wchar_t kSourceFile[] = L"CWmipGuardTourMapper.cpp";
+constexpr wchar_t kGuardTourMapperSourceFile[] = L"CWmipGuardTourMapper.cpp";
 constexpr wchar_t kLaunchTourMethod[] = L"LaunchTour";
 }  // namespace
 
@@ -40,7 +40,7 @@ HRESULT CWmipGuardTourMapper::ExecuteMethod(CWmipObjectPath* path, const wchar_t
         // server is asked once that frame has let the write lock go.
         Launch launch;
         return CWmipAfterCommit::RunMethod(
-            kSourceFile, *this, path, kLaunchTourMethod, inParams, CWmipWriteFrame::MethodRows::None,
+            kGuardTourMapperSourceFile, *this, path, kLaunchTourMethod, inParams, CWmipWriteFrame::MethodRows::None,
             [&](IWbemClassObject* instance) { RequirePermission(Permission::kLaunchGuardTours, instance); },
             [&](IWbemClassObject* instance, CBntDatabase&) { return PrepareLaunch(instance, inParams, launch); },
             [&] { return LaunchTour(launch, sink); });
@@ -48,7 +48,7 @@ HRESULT CWmipGuardTourMapper::ExecuteMethod(CWmipObjectPath* path, const wchar_t
     ComPtr<IWbemClassObject> instance;
     instance.Attach(GetCurrentInstance(path));
     if (instance == nullptr)
-        throw CWMIException(kSourceFile, __LINE__, WBEM_E_NOT_FOUND, CWmipMessages::kNotFound);
+        throw CWMIException(kGuardTourMapperSourceFile, __LINE__, WBEM_E_NOT_FOUND, CWmipMessages::kNotFound);
     return WBEM_E_METHOD_NOT_IMPLEMENTED;
 }
 
@@ -66,7 +66,7 @@ HRESULT CWmipGuardTourMapper::PrepareLaunch(IWbemClassObject* instance, IWbemCla
         if (!FindLinkageServerHost(launch.host))
         {
             launch.host.Empty();
-            CWMIDebugLog::LogError(kSourceFile, __LINE__,
+            CWMIDebugLog::LogError(kGuardTourMapperSourceFile, __LINE__,
                                    L"No linkage server serves this database; the tour was not launched.");
         }
         return S_OK;

@@ -23,7 +23,7 @@ using Operation = brontel::UserTranOperation::UserTransactionOperation;
 
 namespace {
 
-constexpr const wchar_t* kSourceFile = L"wpMultimediaObjectMapper.cpp";
+constexpr const wchar_t* kMultimediaObjectMapperSourceFile = L"wpMultimediaObjectMapper.cpp";
 
 }  // namespace
 
@@ -91,24 +91,29 @@ void CWmipMultimediaObjectMapper::CheckMultimediaObjectWrite(bool isDelete, IWbe
     if (instance == nullptr)
         return;
     const CAcsUser* user = RequireUser();
-    const LONG objectType = CWmipRecordChecks::RequireNumber(kSourceFile, instance, L"ObjectType");
+    const LONG objectType =
+        CWmipRecordChecks::RequireNumber(kMultimediaObjectMapperSourceFile, instance, L"ObjectType");
     // A delete is checked like an add: removing a person's photo changes the person as much as
     // adding one does.
-    const LONG personId = CWmipRecordChecks::RequireNumber(kSourceFile, instance, L"PersonID");
+    const LONG personId = CWmipRecordChecks::RequireNumber(kMultimediaObjectMapperSourceFile, instance, L"PersonID");
     try
     {
-        const CWmipPersonRecord::Row owner = CWmipPersonRecord::ReadNamed(kSourceFile, *GetDatabase(), personId);
+        const CWmipPersonRecord::Row owner =
+            CWmipPersonRecord::ReadNamed(kMultimediaObjectMapperSourceFile, *GetDatabase(), personId);
         if (!user->HasPermission(owner.visitor ? CPerson::kModifyVisitorPermission
                                                : CPerson::kModifyCardholderPermission))
-            throw CWMIException(kSourceFile, __LINE__, WBEM_E_ACCESS_DENIED, CWmipMessages::kAccessDenied);
+            throw CWMIException(kMultimediaObjectMapperSourceFile, __LINE__, WBEM_E_ACCESS_DENIED,
+                                CWmipMessages::kAccessDenied);
         CPerson person(personId, nullptr, -9999, 101);
         person.Read(GetDatabaseUser(), -1);
         person.ReadSegmentAssignments(GetDatabaseUser());
         if (!person.PermissionGranted(user, CUserAction(CUserAction::kModify, false), false))
-            throw CWMIException(kSourceFile, __LINE__, WBEM_E_ACCESS_DENIED, CWmipMessages::kAccessDenied);
+            throw CWMIException(kMultimediaObjectMapperSourceFile, __LINE__, WBEM_E_ACCESS_DENIED,
+                                CWmipMessages::kAccessDenied);
         if (isDelete)
             return;
-        const LONG dataType = CWmipRecordChecks::RequireNumber(kSourceFile, instance, L"DataType");
+        const LONG dataType =
+            CWmipRecordChecks::RequireNumber(kMultimediaObjectMapperSourceFile, instance, L"DataType");
         CSQLStatement statement;
         statement.SetFrom(L"MMOBJS");
         statement.AddToWhere(CString(), L"TYPE", CDBValue(dataType));
@@ -116,14 +121,16 @@ void CWmipMultimediaObjectMapper::CheckMultimediaObjectWrite(bool isDelete, IWbe
         statement.AddToWhere(CString(), L"EMPID", CDBValue(personId));
         CRowCountSet count(GetDatabase());
         if (!count.SetSQL(statement))
-            throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED);
+            throw CWMIException(kMultimediaObjectMapperSourceFile, __LINE__, WBEM_E_FAILED);
         if (count.GetRowCount() > 0)
-            throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED, CWmipMessages::kDuplicateMultimediaObject);
+            throw CWMIException(kMultimediaObjectMapperSourceFile, __LINE__, WBEM_E_FAILED,
+                                CWmipMessages::kDuplicateMultimediaObject);
     }
     catch (const CException& e)
     {
-        CWMIDebugLog::LogError(kSourceFile, __LINE__, L"CheckMultimediaObjectWrite failed.", 0, &e);
-        throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED);
+        CWMIDebugLog::LogError(kMultimediaObjectMapperSourceFile, __LINE__, L"CheckMultimediaObjectWrite failed.", 0,
+                               &e);
+        throw CWMIException(kMultimediaObjectMapperSourceFile, __LINE__, WBEM_E_FAILED);
     }
 }
 

@@ -35,7 +35,7 @@ using Operation = brontel::UserTranOperation::UserTransactionOperation;
 
 namespace {
 
-constexpr const wchar_t* kSourceFile = L"wpPersonMapper.cpp";
+constexpr const wchar_t* kPersonMapperSourceFile = L"wpPersonMapper.cpp";
 
 constexpr const wchar_t* kPrimarySegmentProperty = L"PRIMARYSEGMENTID";
 constexpr const wchar_t* kIsGrantProperty = L"IsGrant";
@@ -50,7 +50,7 @@ constexpr LONG kPersonLookupOption = -9999;
 constexpr LONG kPersonLookupKind = 101;
 constexpr LONG kOwnDatabase = -1;
 // BADGE.STATUS of an active badge.
-constexpr LONG kActiveBadge = 1;
+constexpr LONG kPersonActiveBadge = 1;
 
 bool IsEmpProperty(const CString& property)
 {
@@ -234,7 +234,7 @@ HRESULT CWmipPersonMapper::CreateClass(IWbemClassObject** classObject, BOOL syst
         }
         catch (const CDBException& e)
         {
-            CWMIDebugLog::LogError(kSourceFile, __LINE__, L"Unable to read the system options.", 0, &e);
+            CWMIDebugLog::LogError(kPersonMapperSourceFile, __LINE__, L"Unable to read the system options.", 0, &e);
             return WBEM_E_FAILED;
         }
         if (IsSegmentationEnabled(options))
@@ -295,13 +295,14 @@ HRESULT CWmipPersonMapper::IsValidValue(IWbemClassObject* instance, const CStrin
     {
         const CAcsUser* user = RequireUser();
         if (value.vt != VT_I4)
-            CWmipRecordChecks::ThrowNamed(kSourceFile, __LINE__, WBEM_E_INVALID_PARAMETER,
+            CWmipRecordChecks::ThrowNamed(kPersonMapperSourceFile, __LINE__, WBEM_E_INVALID_PARAMETER,
                                           CWmipMessages::kInvalidValueType, kPrimarySegmentProperty);
         if (!user->HasSegmentAccess(value.lVal, CPerson::kWriteSegmentAccess))
-            throw CWMIException(kSourceFile, __LINE__, WBEM_E_ACCESS_DENIED, CWmipMessages::kSegmentAccessDenied);
+            throw CWMIException(kPersonMapperSourceFile, __LINE__, WBEM_E_ACCESS_DENIED,
+                                CWmipMessages::kSegmentAccessDenied);
         // A segment that does not exist would leave the person to all-segments callers alone.
         if (!user->GetSystemOptions().GetSegmentationUtility().NamesExistingSegment(*GetDatabase(), value.lVal))
-            CWmipRecordChecks::ThrowNamed(kSourceFile, __LINE__, WBEM_E_INVALID_PARAMETER,
+            CWmipRecordChecks::ThrowNamed(kPersonMapperSourceFile, __LINE__, WBEM_E_INVALID_PARAMETER,
                                           CWmipMessages::kInvalidProperty, kPrimarySegmentProperty);
         return S_OK;
     }
@@ -359,9 +360,9 @@ void CWmipPersonMapper::CanDelete(IWbemClassObject* instance)
     CheckPersonWriteAccess(false, instance);
     // A visit names its host; deleting the host would leave the visit without one. A visitor's
     // own visits go with the visitor (the schema cascades them).
-    const LONG personId = CWmipRecordChecks::RequireNumber(kSourceFile, instance, L"ID");
+    const LONG personId = CWmipRecordChecks::RequireNumber(kPersonMapperSourceFile, instance, L"ID");
     if (CWmipRecordChecks::HasRow(*GetDatabase(), L"VISIT", {{L"EMPID", personId}}))
-        throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED, CWmipMessages::kHostOfVisits);
+        throw CWMIException(kPersonMapperSourceFile, __LINE__, WBEM_E_FAILED, CWmipMessages::kHostOfVisits);
 }
 
 void CWmipPersonMapper::CanViewAll()
@@ -371,14 +372,15 @@ void CWmipPersonMapper::CanViewAll()
     if (user->IsAllSegmentsUser())
         return;
     if (IsSegmentationEnabled(user->GetSystemOptions()))
-        throw CWMIException(kSourceFile, __LINE__, WBEM_E_ACCESS_DENIED, CWmipMessages::kSegmentAccessDenied);
+        throw CWMIException(kPersonMapperSourceFile, __LINE__, WBEM_E_ACCESS_DENIED,
+                            CWmipMessages::kSegmentAccessDenied);
 }
 
 void CWmipPersonMapper::CheckPersonWriteAccess(bool isModify, IWbemClassObject* instance)
 {
     if (instance == nullptr)
         return;
-    const LONG personId = CWmipRecordChecks::RequireNumber(kSourceFile, instance, L"ID");
+    const LONG personId = CWmipRecordChecks::RequireNumber(kPersonMapperSourceFile, instance, L"ID");
     const CAcsUser* user = RequireUser();
     try
     {
@@ -386,7 +388,7 @@ void CWmipPersonMapper::CheckPersonWriteAccess(bool isModify, IWbemClassObject* 
         person.Read(GetDatabaseUser(), kOwnDatabase);
         const CUserAction action(isModify ? CUserAction::kModify : CUserAction::kDelete, false);
         if (!person.PermissionGranted(user, action, false))
-            throw CWMIException(kSourceFile, __LINE__, WBEM_E_ACCESS_DENIED, CWmipMessages::kAccessDenied);
+            throw CWMIException(kPersonMapperSourceFile, __LINE__, WBEM_E_ACCESS_DENIED, CWmipMessages::kAccessDenied);
         if (!isModify || GetDatabase() == nullptr)
             return;
         std::set<LONG> badgeTypes;
@@ -394,7 +396,7 @@ void CWmipPersonMapper::CheckPersonWriteAccess(bool isModify, IWbemClassObject* 
         badges.SetTable(L"BADGE");
         badges.AddColumnToSet(L"TYPE", L"BADGE");
         badges.AddFilterLong(L"BADGE.EMPID", personId);
-        badges.AddFilterLong(L"BADGE.STATUS", kActiveBadge);
+        badges.AddFilterLong(L"BADGE.STATUS", kPersonActiveBadge);
         badges.OpenForwardOnly();
         for (; !badges.IsEOF(); badges.MoveNext())
         {
@@ -407,8 +409,8 @@ void CWmipPersonMapper::CheckPersonWriteAccess(bool isModify, IWbemClassObject* 
     }
     catch (const CException& e)
     {
-        CWMIDebugLog::LogError(kSourceFile, __LINE__, L"CheckPersonWriteAccess failed.", 0, &e);
-        throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED);
+        CWMIDebugLog::LogError(kPersonMapperSourceFile, __LINE__, L"CheckPersonWriteAccess failed.", 0, &e);
+        throw CWMIException(kPersonMapperSourceFile, __LINE__, WBEM_E_FAILED);
     }
 }
 
@@ -439,7 +441,7 @@ void CWmipPersonMapper::SetupReplTransaction(CBntCardholderTrans& transaction, O
 void CWmipPersonMapper::BeforeWriteInstance(Operation operation, IWbemClassObject* instance)
 {
     if (operation == Operation::Delete)
-        DeleteDependents(CWmipRecordChecks::RequireNumber(kSourceFile, instance, L"ID"));
+        DeleteDependents(CWmipRecordChecks::RequireNumber(kPersonMapperSourceFile, instance, L"ID"));
     else if (operation == Operation::Modify)
         ChangePrimarySegment(instance);
 }
@@ -467,8 +469,9 @@ void CWmipPersonMapper::DeleteDependents(LONG personId)
     }
     catch (const CDBException& e)
     {
-        CWMIDebugLog::LogError(kSourceFile, __LINE__, L"Unable to delete the visitor's visit events.", 0, &e);
-        throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED);
+        CWMIDebugLog::LogError(kPersonMapperSourceFile, __LINE__, L"Unable to delete the visitor's visit events.", 0,
+                               &e);
+        throw CWMIException(kPersonMapperSourceFile, __LINE__, WBEM_E_FAILED);
     }
 }
 
@@ -483,31 +486,31 @@ void CWmipPersonMapper::DeleteThroughMapper(const wchar_t* className, const wcha
             std::unique_ptr<CWmipClassMapper> mapper(
                 CWmipMapperRegistry::GetMapper(GetDatabaseUser(), GetContext(), GetServices(), className, GetDoor()));
             if (mapper == nullptr)
-                throw CWMIException(kSourceFile, __LINE__, WBEM_E_INVALID_CLASS);
+                throw CWMIException(kPersonMapperSourceFile, __LINE__, WBEM_E_INVALID_CLASS);
             mapper->SetUserEntry(GetUserEntry());
             mapper->SetBypassAuthorization(1);
             CWmipObjectPath path(className);
             path.AddKey(keyProperty, static_cast<LONG>(key));
             const HRESULT hr = mapper->DeleteInstance(&path);
             if (FAILED(hr))
-                throw CWMIException(kSourceFile, __LINE__, hr);
+                throw CWMIException(kPersonMapperSourceFile, __LINE__, hr);
         }
     }
     catch (const CWMIException& e)
     {
-        CWMIDebugLog::LogError(kSourceFile, __LINE__, failureMessage, e.GetHResult());
-        throw CWMIException(kSourceFile, __LINE__, e.GetHResult(), failureMessage);
+        CWMIDebugLog::LogError(kPersonMapperSourceFile, __LINE__, failureMessage, e.GetHResult());
+        throw CWMIException(kPersonMapperSourceFile, __LINE__, e.GetHResult(), failureMessage);
     }
     catch (const CException& e)
     {
-        CWMIDebugLog::LogError(kSourceFile, __LINE__, failureMessage, 0, &e);
-        throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED, failureMessage);
+        CWMIDebugLog::LogError(kPersonMapperSourceFile, __LINE__, failureMessage, 0, &e);
+        throw CWMIException(kPersonMapperSourceFile, __LINE__, WBEM_E_FAILED, failureMessage);
     }
 }
 
 void CWmipPersonMapper::ChangePrimarySegment(IWbemClassObject* instance)
 {
-    const LONG personId = CWmipRecordChecks::RequireNumber(kSourceFile, instance, L"ID");
+    const LONG personId = CWmipRecordChecks::RequireNumber(kPersonMapperSourceFile, instance, L"ID");
     LONG newSegment = 0;
     if (FAILED(WMIHelper::GetNumber(instance, kPrimarySegmentProperty, newSegment)))
         return;
@@ -523,7 +526,7 @@ void CWmipPersonMapper::ChangePrimarySegment(IWbemClassObject* instance)
         person.AssignSegment(newSegment);
         std::set<LONG> removedUnits;
         if (!person.DetermineRemovedSegmentUnitIDs(removedUnits, {oldSegment}, GetDatabaseUser()))
-            throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED);
+            throw CWMIException(kPersonMapperSourceFile, __LINE__, WBEM_E_FAILED);
         if (removedUnits.empty())
             return;
         CPerson::DeleteInvalidAccess(personId, GetDatabaseUser(), removedUnits, true, true);
@@ -533,8 +536,9 @@ void CWmipPersonMapper::ChangePrimarySegment(IWbemClassObject* instance)
     }
     catch (const CException& e)
     {
-        CWMIDebugLog::LogError(kSourceFile, __LINE__, L"Unable to remove the access of the former segment.", 0, &e);
-        throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED);
+        CWMIDebugLog::LogError(kPersonMapperSourceFile, __LINE__, L"Unable to remove the access of the former segment.",
+                               0, &e);
+        throw CWMIException(kPersonMapperSourceFile, __LINE__, WBEM_E_FAILED);
     }
 }
 

@@ -18,7 +18,7 @@ using Operation = brontel::UserTranOperation::UserTransactionOperation;
 
 namespace {
 
-constexpr const wchar_t* kSourceFile = L"wpPersonPartMapper.cpp";
+constexpr const wchar_t* kPersonPartMapperSourceFile = L"wpPersonPartMapper.cpp";
 
 }  // namespace
 
@@ -50,7 +50,7 @@ void CWmipPersonPartMapper::AfterWriteInstance(Operation /*operation*/, IWbemCla
     CAcsUser* user = nullptr;
     if (FAILED(GetUser(&user)) || user == nullptr)
         return;
-    CWMIDebugLog::LogInfo(kSourceFile, __LINE__, m_logPrefix + L"Begin.");
+    CWMIDebugLog::LogInfo(kPersonPartMapperSourceFile, __LINE__, m_logPrefix + L"Begin.");
     LONG personId = 0;
     WMIHelper::GetNumber(instance, L"PersonID", personId);
     try
@@ -59,8 +59,8 @@ void CWmipPersonPartMapper::AfterWriteInstance(Operation /*operation*/, IWbemCla
     }
     catch (const CDBException& e)
     {
-        CWMIDebugLog::LogError(kSourceFile, __LINE__, L"Unable to mark the person as changed.", 0, &e);
-        throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED);
+        CWMIDebugLog::LogError(kPersonPartMapperSourceFile, __LINE__, L"Unable to mark the person as changed.", 0, &e);
+        throw CWMIException(kPersonPartMapperSourceFile, __LINE__, WBEM_E_FAILED);
     }
     if (m_replicatePerson && user->GetSystemOptions().ServerType() != 0)
     {
@@ -70,7 +70,7 @@ void CWmipPersonPartMapper::AfterWriteInstance(Operation /*operation*/, IWbemCla
         transaction.SetPersonID(personId);
         LogReplication(transaction);
     }
-    CWMIDebugLog::LogInfo(kSourceFile, __LINE__, m_logPrefix + L"Done.");
+    CWMIDebugLog::LogInfo(kPersonPartMapperSourceFile, __LINE__, m_logPrefix + L"Done.");
 }
 
 CString CWmipPersonPartMapper::FormatPersonAuditText(IWbemClassObject* instance, bool withMiddleName)

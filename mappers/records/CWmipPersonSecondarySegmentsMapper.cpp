@@ -19,7 +19,7 @@ using Operation = brontel::UserTranOperation::UserTransactionOperation;
 
 namespace {
 
-constexpr const wchar_t* kSourceFile = L"wpPersonSecondarySegmentsMapper.cpp";
+constexpr const wchar_t* kPersonSecondarySegmentsMapperSourceFile = L"wpPersonSecondarySegmentsMapper.cpp";
 // Segment access types: to read a segment's records, and to write them.
 
 }  // namespace
@@ -56,22 +56,28 @@ void CWmipPersonSecondarySegmentsMapper::CanDelete(IWbemClassObject* instance)
 void CWmipPersonSecondarySegmentsMapper::CheckSecondarySegment(bool isAdd, IWbemClassObject* instance)
 {
     const CAcsUser* user = RequireUser();
-    const LONG personId = CWmipRecordChecks::RequireNumber(kSourceFile, instance, L"PersonID");
-    const LONG segmentId = CWmipRecordChecks::RequireNumber(kSourceFile, instance, L"SegmentID");
+    const LONG personId =
+        CWmipRecordChecks::RequireNumber(kPersonSecondarySegmentsMapperSourceFile, instance, L"PersonID");
+    const LONG segmentId =
+        CWmipRecordChecks::RequireNumber(kPersonSecondarySegmentsMapperSourceFile, instance, L"SegmentID");
     try
     {
-        const CWmipPersonRecord::Row person = CWmipPersonRecord::ReadNamed(kSourceFile, *GetDatabase(), personId);
+        const CWmipPersonRecord::Row person =
+            CWmipPersonRecord::ReadNamed(kPersonSecondarySegmentsMapperSourceFile, *GetDatabase(), personId);
         const CBntAcsSystemOptions& options = user->GetSystemOptions();
         if (options.GetSegment(segmentId) == nullptr)
-            CWmipRecordChecks::ThrowNamed(kSourceFile, __LINE__, WBEM_E_INVALID_PARAMETER,
+            CWmipRecordChecks::ThrowNamed(kPersonSecondarySegmentsMapperSourceFile, __LINE__, WBEM_E_INVALID_PARAMETER,
                                           CWmipMessages::kInvalidProperty, L"SegmentID");
         if (!person.visitor && !options.IsCardholderSegmentationEnabled())
-            throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED, CWmipMessages::kCardholderSegmentationOff);
+            throw CWMIException(kPersonSecondarySegmentsMapperSourceFile, __LINE__, WBEM_E_FAILED,
+                                CWmipMessages::kCardholderSegmentationOff);
         if (person.visitor && !options.IsVisitorSegmentationEnabled())
-            throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED, CWmipMessages::kVisitorSegmentationOff);
+            throw CWMIException(kPersonSecondarySegmentsMapperSourceFile, __LINE__, WBEM_E_FAILED,
+                                CWmipMessages::kVisitorSegmentationOff);
         if (!user->HasSegmentAccess(person.segmentId, CAcsUser::kWriteSegmentAccess) ||
             !user->HasSegmentAccess(segmentId, CAcsUser::kReadSegmentAccess))
-            throw CWMIException(kSourceFile, __LINE__, WBEM_E_ACCESS_DENIED, CWmipMessages::kSegmentAccessDenied);
+            throw CWMIException(kPersonSecondarySegmentsMapperSourceFile, __LINE__, WBEM_E_ACCESS_DENIED,
+                                CWmipMessages::kSegmentAccessDenied);
         if (!isAdd)
             return;
 
@@ -82,19 +88,22 @@ void CWmipPersonSecondarySegmentsMapper::CheckSecondarySegment(bool isAdd, IWbem
         links.AddFilterLong(L"EMP_SEGMENT_LINK.SEGMENTID", segmentId);
         links.OpenForwardOnly();
         if (segmentId == person.segmentId || !links.IsEOF())
-            throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED, CWmipMessages::kSegmentAlreadyAssigned);
+            throw CWMIException(kPersonSecondarySegmentsMapperSourceFile, __LINE__, WBEM_E_FAILED,
+                                CWmipMessages::kSegmentAlreadyAssigned);
 
         const CSegmentUnit* unit = options.GetSegmentUnit(segmentId);
         if (unit == nullptr)
             unit = options.GetHiddenSegmentUnit(segmentId);
         if (segmentId == -1 || (unit != nullptr && unit->GetDynamicSegmentOption() != 0) ||
             !options.GetSegmentationUtility().ShouldDisplaySegmentInSelectionUI(segmentId))
-            throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED, CWmipMessages::kSegmentRulesRefused);
+            throw CWMIException(kPersonSecondarySegmentsMapperSourceFile, __LINE__, WBEM_E_FAILED,
+                                CWmipMessages::kSegmentRulesRefused);
     }
     catch (const CDBException& e)
     {
-        CWMIDebugLog::LogError(kSourceFile, __LINE__, L"CheckSecondarySegment failed.", 0, &e);
-        throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED);
+        CWMIDebugLog::LogError(kPersonSecondarySegmentsMapperSourceFile, __LINE__, L"CheckSecondarySegment failed.", 0,
+                               &e);
+        throw CWMIException(kPersonSecondarySegmentsMapperSourceFile, __LINE__, WBEM_E_FAILED);
     }
 }
 

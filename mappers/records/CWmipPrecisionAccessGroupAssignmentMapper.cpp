@@ -22,7 +22,8 @@ using Operation = brontel::UserTranOperation::UserTransactionOperation;
 
 namespace {
 
-constexpr const wchar_t* kSourceFile = L"wpPrecisionAccessGroupAssignmentMapper.cpp";
+constexpr const wchar_t* kPrecisionAccessGroupAssignmentMapperSourceFile =
+    L"wpPrecisionAccessGroupAssignmentMapper.cpp";
 constexpr LONG kBadgeReplicationOperation = 2;
 
 }  // namespace
@@ -48,19 +49,23 @@ HRESULT CWmipPrecisionAccessGroupAssignmentMapper::PutInstance(IWbemClassObject*
     {
         OpenOwnPut(instance, flags, OwnPutOpening::kPermission, [&](CBntDatabase& database) {
             PassOwnPutChecks(instance);
-            groupId = CWmipRecordChecks::RequireNumber(kSourceFile, instance, L"PrecisionAccessGroupID");
-            badgeKey = CWmipRecordChecks::RequireNumber(kSourceFile, instance, L"BadgeKey");
+            groupId = CWmipRecordChecks::RequireNumber(kPrecisionAccessGroupAssignmentMapperSourceFile, instance,
+                                                       L"PrecisionAccessGroupID");
+            badgeKey = CWmipRecordChecks::RequireNumber(kPrecisionAccessGroupAssignmentMapperSourceFile, instance,
+                                                        L"BadgeKey");
             // The badge and the group are looked up as the caller: one it may not see is one that is
             // not there, and holds no link to count.
             const bool groupSeen = CallerCanSee(L"Bnt_PrecisionAccessGroup", {{L"ID", groupId}});
             if (groupSeen && CallerCanSee(L"Bnt_Badge", {{L"BADGEKEY", badgeKey}}) &&
                 CWmipRecordChecks::HasRow(database, L"BDGPRECLINK", {{L"PRECGRPID", groupId}, {L"BADGEKEY", badgeKey}}))
-                throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED, CWmipMessages::kPrecisionGroupAssigned);
+                throw CWMIException(kPrecisionAccessGroupAssignmentMapperSourceFile, __LINE__, WBEM_E_FAILED,
+                                    CWmipMessages::kPrecisionGroupAssigned);
             // The badge, then the group, then the badge's type.
             badge = CWmipAccessRules::ReadActiveBadge(*this, badgeKey);
             if (!groupSeen)
-                CWmipRecordChecks::ThrowNamed(kSourceFile, __LINE__, WBEM_E_INVALID_PARAMETER,
-                                              CWmipMessages::kInvalidProperty, L"PrecisionAccessGroupID");
+                CWmipRecordChecks::ThrowNamed(kPrecisionAccessGroupAssignmentMapperSourceFile, __LINE__,
+                                              WBEM_E_INVALID_PARAMETER, CWmipMessages::kInvalidProperty,
+                                              L"PrecisionAccessGroupID");
             CWmipAccessRules::RequireNotDisposable(*this, badge);
             try
             {
@@ -77,19 +82,22 @@ HRESULT CWmipPrecisionAccessGroupAssignmentMapper::PutInstance(IWbemClassObject*
             catch (const CDBException& e)
             {
                 // A write that did not happen is a failure, never a success with nothing sent.
-                CWMIDebugLog::LogError(kSourceFile, __LINE__, CWmipMessages::kLevelsNotAssigned, 0, &e);
-                throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED, CWmipMessages::kLevelsNotAssigned);
+                CWMIDebugLog::LogError(kPrecisionAccessGroupAssignmentMapperSourceFile, __LINE__,
+                                       CWmipMessages::kLevelsNotAssigned, 0, &e);
+                throw CWMIException(kPrecisionAccessGroupAssignmentMapperSourceFile, __LINE__, WBEM_E_FAILED,
+                                    CWmipMessages::kLevelsNotAssigned);
             }
             LogBadgeReplication(badgeKey);
             LogTransaction(Operation::Modify, instance);
-            CWMIDebugLog::LogInfo(kSourceFile, __LINE__, L"PutInstance: AfterWriteInstance.");
+            CWMIDebugLog::LogInfo(kPrecisionAccessGroupAssignmentMapperSourceFile, __LINE__,
+                                  L"PutInstance: AfterWriteInstance.");
             AfterWriteInstance(Operation::Add, instance);
         });
     }
     catch (const CDBException& e)
     {
-        CWmipWriteFrame::ThrowNotWritten(kSourceFile, __LINE__, L"PutInstance failed.", e,
-                                         CWmipMessages::kInstanceNotWritten);
+        CWmipWriteFrame::ThrowNotWritten(kPrecisionAccessGroupAssignmentMapperSourceFile, __LINE__,
+                                         L"PutInstance failed.", e, CWmipMessages::kInstanceNotWritten);
     }
     CWmipAccessRules::SendBadgeDownloadNotice(badge.id);
     CWmipObjectPath written(GetClassName());
@@ -123,6 +131,7 @@ void CWmipPrecisionAccessGroupAssignmentMapper::LogBadgeReplication(LONG badgeKe
     }
     catch (const CException& e)
     {
-        CWMIDebugLog::LogError(kSourceFile, __LINE__, CWmipMessages::kReplicationNotLogged, 0, &e);
+        CWMIDebugLog::LogError(kPrecisionAccessGroupAssignmentMapperSourceFile, __LINE__,
+                               CWmipMessages::kReplicationNotLogged, 0, &e);
     }
 }

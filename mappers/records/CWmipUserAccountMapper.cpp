@@ -13,7 +13,7 @@ using brontel::utility::CWMIException;
 
 namespace {
 
-constexpr const wchar_t* kSourceFile = L"wpUserAccountMapper.cpp";
+constexpr const wchar_t* kUserAccountMapperSourceFile = L"wpUserAccountMapper.cpp";
 
 }  // namespace
 
@@ -32,5 +32,5 @@ void CWmipUserAccountMapper::BeforeWriteInstance(brontel::UserTranOperation::Use
     const LONG userId = CWmipAccessRules::NumberOr(instance, L"UserID", 0);
     if (userId == CWmipUserRules::kAllRightsUser || userId == caller->GetUserID() ||
         !CWmipUserRules::CanManageUser(*caller, *GetDatabase(), userId))
-        throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED, CWmipMessages::kAccessDenied);
+        throw CWMIException(kUserAccountMapperSourceFile, __LINE__, WBEM_E_FAILED, CWmipMessages::kAccessDenied);
 }

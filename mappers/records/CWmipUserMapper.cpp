@@ -33,12 +33,12 @@ using Operation = brontel::UserTranOperation::UserTransactionOperation;
 
 namespace {
 
-constexpr const wchar_t* kSourceFile = L"wpUserMapper.cpp";
+constexpr const wchar_t* kUserMapperSourceFile = L"wpUserMapper.cpp";
 // The properties that keep their stored value on a modify (each declared "noedit" itself).
 constexpr const wchar_t* kFixedProperties[] = {L"ID", L"Created", L"LastChanged", L"AutomaticallyCreated"};
-constexpr LONG kQualifierFlavor = 3;
+constexpr LONG kValueListFlavor = 3;
 
-constexpr auto NumberOr = &CWmipAccessRules::NumberOr;
+constexpr auto UserNumberOr = &CWmipAccessRules::NumberOr;
 
 // The permission groups written with a user, in the order they are compared.
 struct GroupProperty
@@ -56,9 +56,9 @@ constexpr GroupProperty kGroupProperties[] = {
     {CWmipUserRules::Field, L"FieldPermissionID", L"Bnt_UserFieldPermissionGroup"},
 };
 
-void Refuse(int line)
+void RefuseUser(int line)
 {
-    throw CWMIException(kSourceFile, line, WBEM_E_FAILED, CWmipMessages::kAccessDenied);
+    throw CWMIException(kUserMapperSourceFile, line, WBEM_E_FAILED, CWmipMessages::kAccessDenied);
 }
 
 // Writes the names and ids of the rows as the property's value lists.
@@ -77,8 +77,8 @@ void FillValueLists(IWbemClassObject* classObject, const wchar_t* property, CMul
         names.push_back(rows.GetText(L"NAME"));
         ids.push_back(CString(std::to_wstring(rows.GetLong(idColumn)).c_str()));
     }
-    WMIHelper::PutQualStringArray(qualifiers.Get(), L"Values", names, kQualifierFlavor);
-    WMIHelper::PutQualStringArray(qualifiers.Get(), L"ValueMap", ids, kQualifierFlavor);
+    WMIHelper::PutQualStringArray(qualifiers.Get(), L"Values", names, kValueListFlavor);
+    WMIHelper::PutQualStringArray(qualifiers.Get(), L"ValueMap", ids, kValueListFlavor);
 }
 
 // Removes the "Values" and "ValueMap" qualifiers of the five permission-group properties.
@@ -163,8 +163,8 @@ void CWmipUserMapper::CanAdd(IWbemClassObject* instance)
     int automatic = 0;
     if (instance != nullptr && SUCCEEDED(WMIHelper::GetBool(instance, L"AutomaticallyCreated", automatic)) &&
         automatic != 0)
-        CWmipRecordChecks::ThrowNamed(kSourceFile, __LINE__, WBEM_E_FAILED, CWmipMessages::kNotEditableProperty,
-                                      L"AutomaticallyCreated");
+        CWmipRecordChecks::ThrowNamed(kUserMapperSourceFile, __LINE__, WBEM_E_FAILED,
+                                      CWmipMessages::kNotEditableProperty, L"AutomaticallyCreated");
 }
 
 CString CWmipUserMapper::GetTransactionValues(Operation, IWbemClassObject* instance)
@@ -172,46 +172,47 @@ CString CWmipUserMapper::GetTransactionValues(Operation, IWbemClassObject* insta
     CString logonId;
     WMIHelper::GetString(instance, L"LogonID", logonId);
     CString text;
-    text.Format(L"%s(%d)", logonId.GetString(), NumberOr(instance, L"ID", 0));
+    text.Format(L"%s(%d)", logonId.GetString(), UserNumberOr(instance, L"ID", 0));
     return text;
 }
 
 void CWmipUserMapper::SetupReplTransaction(CBntCardholderTrans& transaction, Operation, IWbemClassObject* instance)
 {
-    transaction.SetRecordID(NumberOr(instance, L"ID", 0));
+    transaction.SetRecordID(UserNumberOr(instance, L"ID", 0));
 }
 
 void CWmipUserMapper::BeforeWriteInstance(Operation operation, IWbemClassObject* instance)
 {
-    CWMIDebugLog::LogInfo(kSourceFile, __LINE__, L"CWmipUserMapper::BeforeWriteInstance. Begin.");
+    CWMIDebugLog::LogInfo(kUserMapperSourceFile, __LINE__, L"CWmipUserMapper::BeforeWriteInstance. Begin.");
     try
     {
         CheckUser(operation, instance);
     }
     catch (const CWMIException& e)
     {
-        CWMIDebugLog::LogError(kSourceFile, __LINE__, CString(L"Error while checking the user. ") + e.GetMessage());
+        CWMIDebugLog::LogError(kUserMapperSourceFile, __LINE__,
+                               CString(L"Error while checking the user. ") + e.GetMessage());
         throw;
     }
     catch (const CException& e)
     {
-        CWMIDebugLog::LogError(kSourceFile, __LINE__, L"Error while checking the user.", 0, &e);
+        CWMIDebugLog::LogError(kUserMapperSourceFile, __LINE__, L"Error while checking the user.", 0, &e);
         throw;
     }
     catch (...)
     {
         // A check that could not run must not let the write through.
-        CWMIDebugLog::LogError(kSourceFile, __LINE__, L"Error while checking the user.");
-        throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED);
+        CWMIDebugLog::LogError(kUserMapperSourceFile, __LINE__, L"Error while checking the user.");
+        throw CWMIException(kUserMapperSourceFile, __LINE__, WBEM_E_FAILED);
     }
-    CWMIDebugLog::LogInfo(kSourceFile, __LINE__, L"CWmipUserMapper::BeforeWriteInstance. Done.");
+    CWMIDebugLog::LogInfo(kUserMapperSourceFile, __LINE__, L"CWmipUserMapper::BeforeWriteInstance. Done.");
 }
 
 void CWmipUserMapper::CheckUser(Operation operation, IWbemClassObject* instance)
 {
     const CAcsUser* caller = RequireUser();
     CBntDatabase& database = *GetDatabase();
-    const LONG userId = NumberOr(instance, L"ID", 0);
+    const LONG userId = UserNumberOr(instance, L"ID", 0);
     // A modify that leaves a property out keeps its stored value, and is checked with it.
     ComPtr<IWbemClassObject> stored;
     if (operation == Operation::Modify)
@@ -223,12 +224,12 @@ void CWmipUserMapper::CheckUser(Operation operation, IWbemClassObject* instance)
     // The stored user is checked as a whole too: a write that lowers its groups or moves its
     // primary segment still needs a caller who covers everything the user holds now.
     if (operation != Operation::Add && !CWmipUserRules::CanManageUser(*caller, database, userId))
-        Refuse(__LINE__);
+        RefuseUser(__LINE__);
     const auto effective = [&](const wchar_t* property) {
         LONG value = 0;
         if (SUCCEEDED(WMIHelper::GetNumber(instance, property, value)) || stored == nullptr)
             return value;
-        return NumberOr(stored.Get(), property, 0);
+        return UserNumberOr(stored.Get(), property, 0);
     };
     // A group the write gives the user (not one it holds already) is looked up as the caller, so
     // that a group of another segment is answered as a missing one; a group of every segment
@@ -236,7 +237,7 @@ void CWmipUserMapper::CheckUser(Operation operation, IWbemClassObject* instance)
     const auto hidden = [&](const GroupProperty& group) {
         LONG given = 0;
         if (FAILED(WMIHelper::GetNumber(instance, group.property, given)) ||
-            (stored != nullptr && given == NumberOr(stored.Get(), group.property, 0)) ||
+            (stored != nullptr && given == UserNumberOr(stored.Get(), group.property, 0)) ||
             CWmipUserRules::PermissionGroupServesEverySegment(database, group.type, given))
             return false;
         return !CallerCanSee(group.groupClass, {{L"ID", given}});
@@ -245,13 +246,13 @@ void CWmipUserMapper::CheckUser(Operation operation, IWbemClassObject* instance)
     // invalid value it is, before it is compared with the caller's rights.
     for (const GroupProperty& group : kGroupProperties)
         if (!CWmipUserRules::PermissionGroupExists(database, group.type, effective(group.property)) || hidden(group))
-            CWmipRecordChecks::ThrowNamed(kSourceFile, __LINE__, WBEM_E_INVALID_PARAMETER,
+            CWmipRecordChecks::ThrowNamed(kUserMapperSourceFile, __LINE__, WBEM_E_INVALID_PARAMETER,
                                           CWmipMessages::kInvalidProperty, group.property);
     for (const GroupProperty& group : kGroupProperties)
         if (!CWmipUserRules::CanGrantPermissionGroup(*caller, database, group.type, effective(group.property), userId))
-            Refuse(__LINE__);
+            RefuseUser(__LINE__);
     if (!caller->HasSegmentAccess(effective(L"PrimarySegmentID"), CAcsUser::kWriteSegmentAccess))
-        Refuse(__LINE__);
+        RefuseUser(__LINE__);
 
     CString logonId;
     if (FAILED(WMIHelper::GetString(instance, L"LogonID", logonId)) && stored != nullptr)
@@ -262,17 +263,17 @@ void CWmipUserMapper::CheckUser(Operation operation, IWbemClassObject* instance)
     const bool renamed = users.IsEOF() || users.GetText(L"LOGONID").CompareNoCase(logonId) != 0;
     users.Close();
     if (renamed && !IsLogonIDUnused(logonId))
-        CWmipRecordChecks::ThrowNamed(kSourceFile, __LINE__, WBEM_E_FAILED, CWmipMessages::kNotUniqueProperty,
+        CWmipRecordChecks::ThrowNamed(kUserMapperSourceFile, __LINE__, WBEM_E_FAILED, CWmipMessages::kNotUniqueProperty,
                                       L"LogonID");
 
-    const LONG databaseId = NumberOr(instance, L"DatabaseID", 0);
+    const LONG databaseId = UserNumberOr(instance, L"DatabaseID", 0);
     if (databaseId != -1 && databaseId != 0 && databaseId != caller->GetDatabaseID())
-        CWmipRecordChecks::ThrowNamed(kSourceFile, __LINE__, WBEM_E_FAILED, CWmipMessages::kInvalidProperty,
+        CWmipRecordChecks::ThrowNamed(kUserMapperSourceFile, __LINE__, WBEM_E_FAILED, CWmipMessages::kInvalidProperty,
                                       L"DatabaseID");
     // A zone is looked up as the caller: one of another segment is answered as a missing one.
-    const LONG zoneId = NumberOr(instance, L"MonitoringZoneID", 0);
+    const LONG zoneId = UserNumberOr(instance, L"MonitoringZoneID", 0);
     if (zoneId > 0 && !CallerCanSee(L"Bnt_MonitoringZone", {{L"ID", zoneId}}))
-        CWmipRecordChecks::ThrowNamed(kSourceFile, __LINE__, WBEM_E_FAILED, CWmipMessages::kInvalidProperty,
+        CWmipRecordChecks::ThrowNamed(kUserMapperSourceFile, __LINE__, WBEM_E_FAILED, CWmipMessages::kInvalidProperty,
                                       L"MonitoringZoneID");
 }
 
@@ -286,8 +287,8 @@ bool CWmipUserMapper::IsLogonIDUnused(const CString& logonId)
 
 void CWmipUserMapper::AfterWriteInstance(Operation operation, IWbemClassObject* instance)
 {
-    CWMIDebugLog::LogInfo(kSourceFile, __LINE__, L"CWmipUserMapper::AfterWriteInstance. Begin.");
-    const LONG userId = NumberOr(instance, L"ID", 0);
+    CWMIDebugLog::LogInfo(kUserMapperSourceFile, __LINE__, L"CWmipUserMapper::AfterWriteInstance. Begin.");
+    const LONG userId = UserNumberOr(instance, L"ID", 0);
     if (operation == Operation::Delete)
     {
         CSQLStatement accounts;
@@ -307,15 +308,15 @@ void CWmipUserMapper::AfterWriteInstance(Operation operation, IWbemClassObject* 
             user.Update();
         }
     }
-    CWMIDebugLog::LogInfo(kSourceFile, __LINE__, L"CWmipUserMapper::AfterWriteInstance. Done.");
+    CWMIDebugLog::LogInfo(kUserMapperSourceFile, __LINE__, L"CWmipUserMapper::AfterWriteInstance. Done.");
 }
 
 void CWmipUserMapper::RefreshAvailablePermissionGroups(IWbemClassObject* classObject, const CAcsUser* user)
 {
     if (classObject == nullptr)
-        throw CWMIException(kSourceFile, __LINE__, WBEM_E_UNEXPECTED);
+        throw CWMIException(kUserMapperSourceFile, __LINE__, WBEM_E_UNEXPECTED);
     if (user == nullptr || user->GetDatabase() == nullptr)
-        throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED, CWmipMessages::kNoIdentity);
+        throw CWMIException(kUserMapperSourceFile, __LINE__, WBEM_E_FAILED, CWmipMessages::kNoIdentity);
     // Each property lists the groups of its own type, read as the class that serves them reads
     // them for the user (its segments decide; an all-segments user reads them all).
     CBntDatabase* database = user->GetDatabase();
@@ -323,7 +324,7 @@ void CWmipUserMapper::RefreshAvailablePermissionGroups(IWbemClassObject* classOb
     {
         const CWMITypeInfo* groups = CWmipMapperRegistry::Instance()->GetTypeInfo(group.groupClass, true);
         if (groups == nullptr || groups->GetKeyProperties().size() != 1)
-            throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED);
+            throw CWMIException(kUserMapperSourceFile, __LINE__, WBEM_E_FAILED);
         const CString& key = groups->GetKeyProperties().front().second;
         const CString table = key.Left(key.Find(L'.'));
         const CString idColumn = key.Mid(key.Find(L'.') + 1);
@@ -366,13 +367,14 @@ HRESULT CWmipUserMapper::ProcessClassPermissions(IWbemClassObject* classObject)
     }
     catch (const CWMIException& e)
     {
-        CWMIDebugLog::LogError(kSourceFile, __LINE__, L"Unable to read the permission groups.", e.GetHResult(), nullptr,
-                               &e);
+        CWMIDebugLog::LogError(kUserMapperSourceFile, __LINE__, L"Unable to read the permission groups.",
+                               e.GetHResult(), nullptr, &e);
         return e.GetHResult();
     }
     catch (const CDBException& e)
     {
-        CWMIDebugLog::LogError(kSourceFile, __LINE__, L"Unable to read the permission groups.", WBEM_E_FAILED, &e);
+        CWMIDebugLog::LogError(kUserMapperSourceFile, __LINE__, L"Unable to read the permission groups.", WBEM_E_FAILED,
+                               &e);
         return WBEM_E_FAILED;
     }
     return S_OK;

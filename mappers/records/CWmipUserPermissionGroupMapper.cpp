@@ -13,7 +13,7 @@ using brontel::utility::CWMIException;
 
 namespace {
 
-constexpr const wchar_t* kSourceFile = L"wpUserPermissionGroupMapper.cpp";
+constexpr const wchar_t* kUserPermissionGroupMapperSourceFile = L"wpUserPermissionGroupMapper.cpp";
 constexpr LONG kSystemGroup = 1;
 constexpr LONG kMonitoringGroup = 3;
 
@@ -79,6 +79,6 @@ LONG CWmipUserPermissionGroupMapper::GetPTZPriority(const CAcsUser& user, LONG g
     }
     catch (const CDBException& e)
     {
-        throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED, &e);
+        throw CWMIException(kUserPermissionGroupMapperSourceFile, __LINE__, WBEM_E_FAILED, &e);
     }
 }

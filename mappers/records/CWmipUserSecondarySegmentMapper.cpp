@@ -22,11 +22,11 @@ using Operation = brontel::UserTranOperation::UserTransactionOperation;
 
 namespace {
 
-constexpr const wchar_t* kSourceFile = L"wpUserSecondarySegmentMapper.cpp";
+constexpr const wchar_t* kUserSecondarySegmentMapperSourceFile = L"wpUserSecondarySegmentMapper.cpp";
 
 void RefuseRule(int line, const wchar_t* message)
 {
-    throw CWMIException(kSourceFile, line, WBEM_E_FAILED, message);
+    throw CWMIException(kUserSecondarySegmentMapperSourceFile, line, WBEM_E_FAILED, message);
 }
 
 }  // namespace
@@ -57,22 +57,24 @@ void CWmipUserSecondarySegmentMapper::CanDelete(IWbemClassObject* instance)
 void CWmipUserSecondarySegmentMapper::CheckSegmentAssignment(bool adding, IWbemClassObject* instance)
 {
     const CAcsUser* caller = RequireUser();
-    const LONG userId = CWmipRecordChecks::RequireNumber(kSourceFile, instance, L"UserID");
-    const LONG segmentId = CWmipRecordChecks::RequireNumber(kSourceFile, instance, L"SegmentID");
+    const LONG userId = CWmipRecordChecks::RequireNumber(kUserSecondarySegmentMapperSourceFile, instance, L"UserID");
+    const LONG segmentId =
+        CWmipRecordChecks::RequireNumber(kUserSecondarySegmentMapperSourceFile, instance, L"SegmentID");
     CUserDBSet user(GetDatabase());
     user.AddFilterUserID(userId);
     user.OpenForwardOnly();
     if (user.IsEOF())
-        CWmipRecordChecks::ThrowNamed(kSourceFile, __LINE__, WBEM_E_INVALID_PARAMETER, CWmipMessages::kInvalidProperty,
-                                      L"UserID");
+        CWmipRecordChecks::ThrowNamed(kUserSecondarySegmentMapperSourceFile, __LINE__, WBEM_E_INVALID_PARAMETER,
+                                      CWmipMessages::kInvalidProperty, L"UserID");
     const LONG primarySegment = user.GetLong(L"SEGMENTID");
     user.Close();
     if (caller->GetSystemOptions().GetSegment(segmentId) == nullptr)
-        CWmipRecordChecks::ThrowNamed(kSourceFile, __LINE__, WBEM_E_INVALID_PARAMETER, CWmipMessages::kInvalidProperty,
-                                      L"SegmentID");
+        CWmipRecordChecks::ThrowNamed(kUserSecondarySegmentMapperSourceFile, __LINE__, WBEM_E_INVALID_PARAMETER,
+                                      CWmipMessages::kInvalidProperty, L"SegmentID");
     if (!caller->HasSegmentAccess(primarySegment, CAcsUser::kWriteSegmentAccess) ||
         !caller->HasSegmentAccess(segmentId, CAcsUser::kWriteSegmentAccess))
-        throw CWMIException(kSourceFile, __LINE__, WBEM_E_ACCESS_DENIED, CWmipMessages::kSegmentAccessDenied);
+        throw CWMIException(kUserSecondarySegmentMapperSourceFile, __LINE__, WBEM_E_ACCESS_DENIED,
+                            CWmipMessages::kSegmentAccessDenied);
     if (!adding)
         return;
     CSQLStatement link;
@@ -114,7 +116,8 @@ void CWmipUserSecondarySegmentMapper::SetupReplTransaction(CBntCardholderTrans& 
 
 void CWmipUserSecondarySegmentMapper::AfterWriteInstance(Operation, IWbemClassObject* instance)
 {
-    CWMIDebugLog::LogInfo(kSourceFile, __LINE__, L"CWmipUserSecondarySegmentMapper::AfterWriteInstance. Begin.");
+    CWMIDebugLog::LogInfo(kUserSecondarySegmentMapperSourceFile, __LINE__,
+                          L"CWmipUserSecondarySegmentMapper::AfterWriteInstance. Begin.");
     CUserDBSet user(GetDatabase());
     user.AddFilterUserID(CWmipAccessRules::NumberOr(instance, L"UserID", 0));
     user.Open();
@@ -124,5 +127,6 @@ void CWmipUserSecondarySegmentMapper::AfterWriteInstance(Operation, IWbemClassOb
         user.SetDateTime(L"LASTCHANGED", COleDateTime::GetCurrentTime());
         user.Update();
     }
-    CWMIDebugLog::LogInfo(kSourceFile, __LINE__, L"CWmipUserSecondarySegmentMapper::AfterWriteInstance. Done.");
+    CWMIDebugLog::LogInfo(kUserSecondarySegmentMapperSourceFile, __LINE__,
+                          L"CWmipUserSecondarySegmentMapper::AfterWriteInstance. Done.");
 }

@@ -9,7 +9,7 @@
 using brontel::utility::CWMIException;
 
 namespace {
-constexpr wchar_t kSourceFile[] = L"CWmipVisitEmailRecipientMapper.cpp";
+constexpr wchar_t kVisitEmailRecipientMapperSourceFile[] = L"CWmipVisitEmailRecipientMapper.cpp";
 }  // namespace
 
 CWmipVisitEmailRecipientMapper::CWmipVisitEmailRecipientMapper(const CAcsUser* user, IWbemContext* context,
@@ -31,6 +31,6 @@ HRESULT CWmipVisitEmailRecipientMapper::ReadSegment(IWbemClassObject& instance, 
         return WMIHelper::PutBool(&instance, L"IncludeDefaultRecipients", false);
     const HRESULT hr = WMIHelper::PutNumber(&instance, L"SegmentID", segment);
     if (FAILED(hr))
-        throw CWMIException(kSourceFile, __LINE__, hr);
+        throw CWMIException(kVisitEmailRecipientMapperSourceFile, __LINE__, hr);
     return WMIHelper::PutBool(&instance, L"IncludeDefaultRecipients", true);
 }

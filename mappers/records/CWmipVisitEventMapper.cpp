@@ -12,9 +12,9 @@
 using brontel::utility::CWMIException;
 
 namespace {
-constexpr wchar_t kSourceFile[] = L"CWmipVisitEventMapper.cpp";
+constexpr wchar_t kVisitEventMapperSourceFile[] = L"CWmipVisitEventMapper.cpp";
 
-constexpr PropertyColumn kColumns[] = {
+constexpr PropertyColumn kVisitEventColumns[] = {
     {L"ID", L"VISIT_EVENT.VISIT_EVENTID"},
     {L"CardholderID", L"VISIT_EVENT.EMPID"},
     {L"DelegateID", L"VISIT_EVENT.DELEGATE_EMPID"},
@@ -50,7 +50,7 @@ bool CWmipVisitEventMapper::IsUseUTC()
 
 CString CWmipVisitEventMapper::GetTableDotColumn(const CString& property)
 {
-    return CWmipPropertyColumns::Find(kColumns, property, L"VISIT_EVENT");
+    return CWmipPropertyColumns::Find(kVisitEventColumns, property, L"VISIT_EVENT");
 }
 
 void CWmipVisitEventMapper::SetupInstanceRecordset(CDynamicRecordset* recordset)
@@ -65,5 +65,6 @@ void CWmipVisitEventMapper::CanViewAll()
     CWmipMapperSkeleton::CanViewAll();
     const CAcsUser* user = RequireUser();
     if (!user->IsAllSegmentsUser() && user->GetSystemOptions().IsCardholderSegmentationEnabled())
-        throw CWMIException(kSourceFile, __LINE__, WBEM_E_ACCESS_DENIED, CWmipMessages::kSegmentAccessDenied);
+        throw CWMIException(kVisitEventMapperSourceFile, __LINE__, WBEM_E_ACCESS_DENIED,
+                            CWmipMessages::kSegmentAccessDenied);
 }

@@ -43,7 +43,7 @@ namespace {
 // The instance's values, 0 or empty when absent.
 constexpr auto* Number = &CWmipMethodParameters::Number;
 constexpr auto* Text = &CWmipMethodParameters::Text;
-constexpr wchar_t kSourceFile[] = L"CWmipVisitMapper.cpp";
+constexpr wchar_t kVisitMapperSourceFile[] = L"CWmipVisitMapper.cpp";
 constexpr LONG kVisitLayoutTable = 100101;
 constexpr LONG kEmailListMaxLength = 2048;
 // Visit key: the id times the multiplier, modulo the modulus.
@@ -51,7 +51,7 @@ constexpr unsigned long long kVisitKeyMultiplier = 1498236071ULL;
 constexpr unsigned long long kVisitKeyModulus = 2087310449ULL;
 // Byte offset of the 64-bit badge id in a configuration message.
 
-constexpr PropertyColumn kColumns[] = {
+constexpr PropertyColumn kVisitColumns[] = {
     {L"ID", L"VISIT.VISITID"},
     {L"CARDHOLDERID", L"VISIT.EMPID"},
     {L"VISITORID", L"VISIT.VISITORID"},
@@ -226,7 +226,7 @@ bool CWmipVisitMapper::IsUseUTC()
 
 CString CWmipVisitMapper::GetTableDotColumn(const CString& property)
 {
-    return CWmipPropertyColumns::Find(kColumns, property, L"VISIT");
+    return CWmipPropertyColumns::Find(kVisitColumns, property, L"VISIT");
 }
 
 void CWmipVisitMapper::SetupInstanceRecordset(CDynamicRecordset* recordset)
@@ -293,7 +293,8 @@ void CWmipVisitMapper::CanViewAll()
     CWmipMapperSkeleton::CanViewAll();
     const CAcsUser* user = RequireUser();
     if (!user->IsAllSegmentsUser() && user->GetSystemOptions().IsCardholderSegmentationEnabled())
-        throw CWMIException(kSourceFile, __LINE__, WBEM_E_ACCESS_DENIED, CWmipMessages::kSegmentAccessDenied);
+        throw CWMIException(kVisitMapperSourceFile, __LINE__, WBEM_E_ACCESS_DENIED,
+                            CWmipMessages::kSegmentAccessDenied);
 }
 
 // --- Defaults and values ------------------------------------------------------------------------
@@ -418,9 +419,9 @@ void CWmipVisitMapper::CheckVisitSegments(IWbemClassObject* instance)
         return row && user->HasSegmentAccess(static_cast<LONG>(CLoginQuery::Integer(*row, 0, -1)), 0);
     };
     if (!reachable(Number(instance, L"CARDHOLDERID")))
-        throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED, CWmipMessages::kVisitSegmentPair);
+        throw CWMIException(kVisitMapperSourceFile, __LINE__, WBEM_E_FAILED, CWmipMessages::kVisitSegmentPair);
     if (options.IsVisitorSegmentationEnabled() && !reachable(Number(instance, L"VISITORID")))
-        throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED, CWmipMessages::kVisitSegmentPair);
+        throw CWMIException(kVisitMapperSourceFile, __LINE__, WBEM_E_FAILED, CWmipMessages::kVisitSegmentPair);
 }
 
 void CWmipVisitMapper::ValidateVisit(bool modifying, IWbemClassObject* instance)
@@ -434,12 +435,12 @@ void CWmipVisitMapper::ValidateVisit(bool modifying, IWbemClassObject* instance)
     {
         CPerson host(hostId, nullptr, -9999, 101);
         if (hostId <= 0 || !host.Read(GetDatabaseUser(), -1))
-            CWmipRecordChecks::ThrowNamed(kSourceFile, __LINE__, WBEM_E_INVALID_PARAMETER,
+            CWmipRecordChecks::ThrowNamed(kVisitMapperSourceFile, __LINE__, WBEM_E_INVALID_PARAMETER,
                                           CWmipMessages::kInvalidProperty, L"CARDHOLDERID");
         if (!host.IsVisitor() && !host.AllowsVisitors())
-            throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED, CWmipMessages::kHostTakesNoVisits);
+            throw CWMIException(kVisitMapperSourceFile, __LINE__, WBEM_E_FAILED, CWmipMessages::kHostTakesNoVisits);
         if (host.IsVisitor())
-            throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED, CWmipMessages::kHostIsVisitor);
+            throw CWMIException(kVisitMapperSourceFile, __LINE__, WBEM_E_FAILED, CWmipMessages::kHostIsVisitor);
         CPerson visitor(visitorId, nullptr, -9999, 101);
         ReadVisitor(visitor);
         if (user->GetSystemOptions().IsVisitorSegmentationEnabled())
@@ -451,7 +452,8 @@ void CWmipVisitMapper::ValidateVisit(bool modifying, IWbemClassObject* instance)
             const bool common = std::any_of(visitorSegments.begin(), visitorSegments.end(),
                                             [&](LONG segment) { return hostSegments.count(segment) != 0; });
             if (!common)
-                throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED, CWmipMessages::kNoCommonVisitSegment);
+                throw CWMIException(kVisitMapperSourceFile, __LINE__, WBEM_E_FAILED,
+                                    CWmipMessages::kNoCommonVisitSegment);
         }
     }
     const CString timeInText = Text(instance, L"SCHEDULED_TIMEIN");
@@ -470,10 +472,10 @@ void CWmipVisitMapper::ValidateVisit(bool modifying, IWbemClassObject* instance)
     {
         if (!timeInText.IsEmpty() && timeInText.CompareNoCase(Text(stored.Get(), L"SCHEDULED_TIMEIN")) != 0 &&
             !Text(stored.Get(), L"TIMEIN").IsEmpty())
-            throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED, CWmipMessages::kVisitTimeInFixed);
+            throw CWMIException(kVisitMapperSourceFile, __LINE__, WBEM_E_FAILED, CWmipMessages::kVisitTimeInFixed);
         if (!timeOutText.IsEmpty() && timeOutText.CompareNoCase(Text(stored.Get(), L"SCHEDULED_TIMEOUT")) != 0 &&
             !Text(stored.Get(), L"TIMEOUT").IsEmpty())
-            throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED, CWmipMessages::kVisitTimeOutFixed);
+            throw CWMIException(kVisitMapperSourceFile, __LINE__, WBEM_E_FAILED, CWmipMessages::kVisitTimeOutFixed);
         if (effectiveTimeIn.IsEmpty())
             effectiveTimeIn = Text(stored.Get(), L"SCHEDULED_TIMEIN");
         if (effectiveTimeOut.IsEmpty())
@@ -482,14 +484,14 @@ void CWmipVisitMapper::ValidateVisit(bool modifying, IWbemClassObject* instance)
     const COleDateTime timeIn = WMIHelper::ToDateTimeUTC(effectiveTimeIn, GetDoor());
     const COleDateTime timeOut = WMIHelper::ToDateTimeUTC(effectiveTimeOut, GetDoor());
     if (timeIn.GetStatus() == COleDateTime::valid && timeOut.GetStatus() == COleDateTime::valid && timeOut <= timeIn)
-        throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED, CWmipMessages::kVisitTimeOrder);
+        throw CWMIException(kVisitMapperSourceFile, __LINE__, WBEM_E_FAILED, CWmipMessages::kVisitTimeOrder);
 
     // An address goes into a mail header: a line break or other control character is refused
     // before anything is written.
     for (const CString& address : SplitEmailList(Text(instance, L"EMAIL_LIST")))
     {
         if (!CVisitEmailLink::IsValidEmailAddress(address))
-            CWmipRecordChecks::ThrowNamed(kSourceFile, __LINE__, WBEM_E_INVALID_PARAMETER,
+            CWmipRecordChecks::ThrowNamed(kVisitMapperSourceFile, __LINE__, WBEM_E_INVALID_PARAMETER,
                                           CWmipMessages::kInvalidProperty, L"EMAIL_LIST");
     }
 }
@@ -497,10 +499,10 @@ void CWmipVisitMapper::ValidateVisit(bool modifying, IWbemClassObject* instance)
 void CWmipVisitMapper::ReadVisitor(CPerson& visitor)
 {
     if (visitor.GetID() <= 0 || !visitor.Read(GetDatabaseUser(), -1))
-        CWmipRecordChecks::ThrowNamed(kSourceFile, __LINE__, WBEM_E_INVALID_PARAMETER, CWmipMessages::kInvalidProperty,
-                                      L"VISITORID");
+        CWmipRecordChecks::ThrowNamed(kVisitMapperSourceFile, __LINE__, WBEM_E_INVALID_PARAMETER,
+                                      CWmipMessages::kInvalidProperty, L"VISITORID");
     if (!visitor.IsVisitor())
-        throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED, CWmipMessages::kVisitorIsCardholder);
+        throw CWMIException(kVisitMapperSourceFile, __LINE__, WBEM_E_FAILED, CWmipMessages::kVisitorIsCardholder);
 }
 
 std::vector<CString> CWmipVisitMapper::SplitEmailList(const CString& list)
@@ -545,7 +547,7 @@ void CWmipVisitMapper::SetupReplTransaction(CBntCardholderTrans& transaction, Op
 
 void CWmipVisitMapper::BeforeWriteInstance(Operation operation, IWbemClassObject* instance)
 {
-    CWMIDebugLog::LogInfo(kSourceFile, __LINE__, L"CWmipVisitMapper::BeforeWriteInstance. Begin.");
+    CWMIDebugLog::LogInfo(kVisitMapperSourceFile, __LINE__, L"CWmipVisitMapper::BeforeWriteInstance. Begin.");
     RequireUser();
     CVisit visit = VisitOf(instance);
     const LONG visitId = visit.GetID();
@@ -564,16 +566,16 @@ void CWmipVisitMapper::BeforeWriteInstance(Operation operation, IWbemClassObject
     }
     catch (const CDBException& e)
     {
-        CWMIDebugLog::LogError(kSourceFile, __LINE__, L"An error occurred in CWmipVisitMapper::BeforeWriteInstance",
-                               WBEM_E_FAILED, &e);
-        throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED, &e);
+        CWMIDebugLog::LogError(kVisitMapperSourceFile, __LINE__,
+                               L"An error occurred in CWmipVisitMapper::BeforeWriteInstance", WBEM_E_FAILED, &e);
+        throw CWMIException(kVisitMapperSourceFile, __LINE__, WBEM_E_FAILED, &e);
     }
-    CWMIDebugLog::LogInfo(kSourceFile, __LINE__, L"CWmipVisitMapper::BeforeWriteInstance. Done.");
+    CWMIDebugLog::LogInfo(kVisitMapperSourceFile, __LINE__, L"CWmipVisitMapper::BeforeWriteInstance. Done.");
 }
 
 void CWmipVisitMapper::AfterWriteInstance(Operation operation, IWbemClassObject* instance)
 {
-    CWMIDebugLog::LogInfo(kSourceFile, __LINE__, L"CWmipVisitMapper::AfterWriteInstance. Begin.");
+    CWMIDebugLog::LogInfo(kVisitMapperSourceFile, __LINE__, L"CWmipVisitMapper::AfterWriteInstance. Begin.");
     RequireUser();
     CVisit visit = VisitOf(instance);
     const LONG visitId = visit.GetID();
@@ -589,7 +591,7 @@ void CWmipVisitMapper::AfterWriteInstance(Operation operation, IWbemClassObject*
             return;
         }
         if (!visit.Read(GetDatabaseUser(), visitId).IsSuccess())
-            throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED, CWmipMessages::kVisitNotRead);
+            throw CWMIException(kVisitMapperSourceFile, __LINE__, WBEM_E_FAILED, CWmipMessages::kVisitNotRead);
         const auto manager = SetupVisitManager();
         // The recipients follow the instance. A modify that does not carry EMAIL_LIST (no
         // column keeps it) keeps the plain addresses stored before.
@@ -624,11 +626,11 @@ void CWmipVisitMapper::AfterWriteInstance(Operation operation, IWbemClassObject*
     }
     catch (const CDBException& e)
     {
-        CWMIDebugLog::LogError(kSourceFile, __LINE__, L"An error occurred in CWmipVisitMapper::AfterWriteInstance",
-                               WBEM_E_FAILED, &e);
-        throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED, &e);
+        CWMIDebugLog::LogError(kVisitMapperSourceFile, __LINE__,
+                               L"An error occurred in CWmipVisitMapper::AfterWriteInstance", WBEM_E_FAILED, &e);
+        throw CWMIException(kVisitMapperSourceFile, __LINE__, WBEM_E_FAILED, &e);
     }
-    CWMIDebugLog::LogInfo(kSourceFile, __LINE__, L"CWmipVisitMapper::AfterWriteInstance. Done.");
+    CWMIDebugLog::LogInfo(kVisitMapperSourceFile, __LINE__, L"CWmipVisitMapper::AfterWriteInstance. Done.");
 }
 
 void CWmipVisitMapper::FilterUDFLayoutRecordset(CMultiFilterRecordset& recordset)
@@ -679,7 +681,8 @@ void CWmipVisitMapper::SendNotice(CBntAcsDBMgrVisit& manager, CVisit& visit, UIN
     catch (const CDBException& e)
     {
         // The outbox is a courtesy to the recipients; the visit's change stands without it.
-        CWMIDebugLog::LogError(kSourceFile, __LINE__, L"Unable to queue the visit notice.", WBEM_E_FAILED, &e);
+        CWMIDebugLog::LogError(kVisitMapperSourceFile, __LINE__, L"Unable to queue the visit notice.", WBEM_E_FAILED,
+                               &e);
     }
 }
 

@@ -28,8 +28,8 @@ using Operation = brontel::UserTranOperation::UserTransactionOperation;
 
 namespace {
 // The instance's values, 0 or empty when absent.
-constexpr auto* Number = &CWmipMethodParameters::Number;
-constexpr wchar_t kSourceFile[] = L"CWmipVisitMapperEvents.cpp";
+constexpr auto* ParameterNumber = &CWmipMethodParameters::Number;
+constexpr wchar_t kVisitMapperEventsSourceFile[] = L"CWmipVisitMapperEvents.cpp";
 constexpr LONG kVisitEventIdType = 318;
 constexpr std::size_t kMaxEventName = 255;
 
@@ -57,11 +57,11 @@ CDBValue EventTime(IWbemClassObject* instance, const wchar_t* property, Door doo
 
 void CWmipVisitMapper::AddVisitEvent(IWbemClassObject* instance, VARIANT& eventId)
 {
-    CWMIDebugLog::LogInfo(kSourceFile, __LINE__, L"CWmipVisitMapper::AddVisitEvent. Begin.");
+    CWMIDebugLog::LogInfo(kVisitMapperEventsSourceFile, __LINE__, L"CWmipVisitMapper::AddVisitEvent. Begin.");
     CAcsUser* user = RequireUser();
-    const LONG visitId = Number(instance, L"ID");
-    const LONG hostId = Number(instance, L"CARDHOLDERID");
-    const LONG visitorId = Number(instance, L"VISITORID");
+    const LONG visitId = ParameterNumber(instance, L"ID");
+    const LONG hostId = ParameterNumber(instance, L"CARDHOLDERID");
+    const LONG visitorId = ParameterNumber(instance, L"VISITORID");
     for (const wchar_t* property : {L"SCHEDULED_TIMEIN", L"SCHEDULED_TIMEOUT"})
     {
         _variant_t given;
@@ -73,29 +73,31 @@ void CWmipVisitMapper::AddVisitEvent(IWbemClassObject* instance, VARIANT& eventI
                 WMIHelper::PutVariant(instance, property, &fallback.GetVARIANT(), 0);
         }
     }
-    CWMIDebugLog::LogInfo(kSourceFile, __LINE__,
+    CWMIDebugLog::LogInfo(kVisitMapperEventsSourceFile, __LINE__,
                           L"CWmipVisitMapper::AddVisitEvent. Looking up host and visitor information");
     CString hostName;
     CString visitorName;
     CBntDatabase* database = GetDatabase();
     if (database == nullptr)
-        throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED);
+        throw CWMIException(kVisitMapperEventsSourceFile, __LINE__, WBEM_E_FAILED);
     try
     {
         CVisit(visitId, hostId, visitorId).LookupNames(database, &hostName, &visitorName);
         const LONG newId = CBntIDGenerator(GetDatabaseUser()).GetNextID(kVisitEventIdType, -1);
         if (newId <= 0)
-            throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED, CWmipMessages::kVisitEventNoId);
+            throw CWMIException(kVisitMapperEventsSourceFile, __LINE__, WBEM_E_FAILED, CWmipMessages::kVisitEventNoId);
         CString name;
         name.FormatMessage(ResourceText(20924), hostName.GetString(), visitorName.GetString());
         if (static_cast<std::size_t>(name.GetLength()) > kMaxEventName)
             name = name.Left(static_cast<int>(kMaxEventName));
 
-        CWMIDebugLog::LogInfo(kSourceFile, __LINE__, L"CWmipVisitMapper::AddVisitEvent. Opening visit event set");
+        CWMIDebugLog::LogInfo(kVisitMapperEventsSourceFile, __LINE__,
+                              L"CWmipVisitMapper::AddVisitEvent. Opening visit event set");
         VisitEventSet events(database, 0);
         events.AddEventIDFilter(-1);
         events.Open();
-        CWMIDebugLog::LogInfo(kSourceFile, __LINE__, L"CWmipVisitMapper::AddVisitEvent. Adding visit event record");
+        CWMIDebugLog::LogInfo(kVisitMapperEventsSourceFile, __LINE__,
+                              L"CWmipVisitMapper::AddVisitEvent. Adding visit event record");
         events.AddNew();
         events.SetValue(L"VISIT_EVENTID", CDBValue(newId));
         events.SetValue(L"EMPID", CDBValue(hostId));
@@ -109,7 +111,8 @@ void CWmipVisitMapper::AddVisitEvent(IWbemClassObject* instance, VARIANT& eventI
             _variant_t location;
             instance->Get(L"SIGNINLOCATIONID", 0, &location, nullptr, nullptr);
             if (!IsEmptyValue(location))
-                events.SetValue(L"VISIT_EVENT_SIGN_IN_LOCATIONID", CDBValue(Number(instance, L"SIGNINLOCATIONID")));
+                events.SetValue(L"VISIT_EVENT_SIGN_IN_LOCATIONID",
+                                CDBValue(ParameterNumber(instance, L"SIGNINLOCATIONID")));
         }
         events.Update();
         events.Close();
@@ -118,15 +121,16 @@ void CWmipVisitMapper::AddVisitEvent(IWbemClassObject* instance, VARIANT& eventI
         eventId.vt = VT_I4;
         eventId.lVal = newId;
 
-        CWMIDebugLog::LogInfo(kSourceFile, __LINE__, L"CWmipVisitMapper::AddVisitEvent. Logging user transaction");
+        CWMIDebugLog::LogInfo(kVisitMapperEventsSourceFile, __LINE__,
+                              L"CWmipVisitMapper::AddVisitEvent. Logging user transaction");
         AuditVisitEvent(user, database, Operation::Add, newId, name);
-        CWMIDebugLog::LogInfo(kSourceFile, __LINE__,
+        CWMIDebugLog::LogInfo(kVisitMapperEventsSourceFile, __LINE__,
                               L"CWmipVisitMapper::AddVisitEvent. Logging enterprise transaction");
         ReplicateVisitEvent(CBntCardholderTrans::kAdded, newId);
     }
     catch (const CDBException& e)
     {
-        throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED, &e);
+        throw CWMIException(kVisitMapperEventsSourceFile, __LINE__, WBEM_E_FAILED, &e);
     }
 }
 
@@ -137,7 +141,7 @@ LONG CWmipVisitMapper::GetVisitEventID(IWbemClassObject* instance)
         return eventId;
     // A modify may leave the event id out; the visit's stored row names it.
     const auto row = CLoginQuery::FirstRow(*GetDatabase(), "SELECT VISIT_EVENTID FROM VISIT WHERE VISITID = ?",
-                                           {Number(instance, L"ID")});
+                                           {ParameterNumber(instance, L"ID")});
     return row ? static_cast<LONG>(CLoginQuery::Integer(*row, 0)) : 0;
 }
 
@@ -145,7 +149,7 @@ void CWmipVisitMapper::UpdateVisitEvent(IWbemClassObject* instance)
 {
     CAcsUser* user = RequireUser();
     const LONG eventId = GetVisitEventID(instance);
-    const LONG hostId = Number(instance, L"CARDHOLDERID");
+    const LONG hostId = ParameterNumber(instance, L"CARDHOLDERID");
     CBntDatabase* database = GetDatabase();
     VisitEventSet events(database, 0);
     events.AddEventIDFilter(eventId);
@@ -172,7 +176,8 @@ void CWmipVisitMapper::UpdateVisitEvent(IWbemClassObject* instance)
             const VARTYPE given = static_cast<const VARIANT&>(location).vt;
             if (given != VT_NULL && given != VT_EMPTY)
                 events.SetValue(L"VISIT_EVENT_SIGN_IN_LOCATIONID",
-                                IsEmptyValue(location) ? CDBValue() : CDBValue(Number(instance, L"SIGNINLOCATIONID")));
+                                IsEmptyValue(location) ? CDBValue()
+                                                       : CDBValue(ParameterNumber(instance, L"SIGNINLOCATIONID")));
         }
         events.Update();
     }
@@ -208,7 +213,7 @@ void CWmipVisitMapper::AuditVisitEvent(CAcsUser* user, CBntDatabase* database, O
     CString audit;
     audit.FormatMessage(ResourceText(20931), eventId, name.GetString());
     if (!user->LogTransToDB(operation, AuditObject::kVisitEvent, audit, database, 0, nullptr))
-        throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED, CWmipMessages::kVisitEventNotLogged);
+        throw CWMIException(kVisitMapperEventsSourceFile, __LINE__, WBEM_E_FAILED, CWmipMessages::kVisitEventNotLogged);
 }
 
 void CWmipVisitMapper::ReplicateVisitEvent(LONG action, LONG eventId)

@@ -33,7 +33,7 @@ using brontel::utility::CWMIDebugLog;
 using brontel::utility::CWMIException;
 
 namespace {
-constexpr wchar_t kSourceFile[] = L"CWmipVisitMapperMethods.cpp";
+constexpr wchar_t kVisitMapperMethodsSourceFile[] = L"CWmipVisitMapperMethods.cpp";
 // The user action of assigning a badge of a type.
 constexpr LONG kAssignBadgeTypeAction = 6;
 
@@ -41,7 +41,7 @@ constexpr wchar_t kBadgeSignOutFailed[] = L"Error signing out specified visitor'
 
 [[noreturn]] void Fail(int line, const wchar_t* message)
 {
-    throw CWMIException(kSourceFile, line, WBEM_E_FAILED, message);
+    throw CWMIException(kVisitMapperMethodsSourceFile, line, WBEM_E_FAILED, message);
 }
 
 // A refusal of the caller's own value (a badge id that is no number): it leaves the method as
@@ -66,19 +66,21 @@ HRESULT FailedMethod(int line, const CString& method, bool logged)
     catch (const CException& e)
     {
         if (logged)
-            CWMIDebugLog::LogError(kSourceFile, line, L"An error occurred in CWmipVisitMapper::" + method,
-                                   WBEM_E_FAILED, &e);
+            CWMIDebugLog::LogError(kVisitMapperMethodsSourceFile, line,
+                                   L"An error occurred in CWmipVisitMapper::" + method, WBEM_E_FAILED, &e);
     }
     catch (const CWMIException& e)
     {
         if (logged)
-            CWMIDebugLog::LogError(kSourceFile, line, L"An unexpected error occurred in CWmipVisitMapper::" + method,
-                                   e.GetHResult(), nullptr, &e);
+            CWMIDebugLog::LogError(kVisitMapperMethodsSourceFile, line,
+                                   L"An unexpected error occurred in CWmipVisitMapper::" + method, e.GetHResult(),
+                                   nullptr, &e);
     }
     catch (...)
     {
         if (logged)
-            CWMIDebugLog::LogError(kSourceFile, line, L"An unexpected error occurred in CWmipVisitMapper::" + method);
+            CWMIDebugLog::LogError(kVisitMapperMethodsSourceFile, line,
+                                   L"An unexpected error occurred in CWmipVisitMapper::" + method);
     }
     return WBEM_E_FAILED;
 }
@@ -97,7 +99,7 @@ LONGLONG AssignedBadgeId(IWbemClassObject* inParams)
     {
         LONGLONG number = 0;
         if (FAILED(WMIHelper::GetNumber64(inParams, L"AssignedBadgeID", number)))
-            CWmipRecordChecks::ThrowNamed(kSourceFile, __LINE__, WBEM_E_INVALID_PARAMETER,
+            CWmipRecordChecks::ThrowNamed(kVisitMapperMethodsSourceFile, __LINE__, WBEM_E_INVALID_PARAMETER,
                                           CWmipMessages::kInvalidProperty, L"AssignedBadgeID");
         return number;
     }
@@ -106,8 +108,8 @@ LONGLONG AssignedBadgeId(IWbemClassObject* inParams)
         return 0;
     const std::optional<LONGLONG> number = IntegerValue::FromText(text.GetWString(), IntegerValue::TextRule::Exact);
     if (!number)
-        CWmipRecordChecks::ThrowNamed(kSourceFile, __LINE__, WBEM_E_INVALID_PARAMETER, CWmipMessages::kInvalidProperty,
-                                      L"AssignedBadgeID");
+        CWmipRecordChecks::ThrowNamed(kVisitMapperMethodsSourceFile, __LINE__, WBEM_E_INVALID_PARAMETER,
+                                      CWmipMessages::kInvalidProperty, L"AssignedBadgeID");
     return *number;
 }
 }  // namespace
@@ -123,7 +125,7 @@ HRESULT CWmipVisitMapper::ExecuteMethod(CWmipObjectPath* path, const wchar_t* me
     ComPtr<IWbemClassObject> instance;
     instance.Attach(GetCurrentInstance(path));
     if (instance == nullptr)
-        throw CWMIException(kSourceFile, __LINE__, WBEM_E_NOT_FOUND, CWmipMessages::kNotFound);
+        throw CWMIException(kVisitMapperMethodsSourceFile, __LINE__, WBEM_E_NOT_FOUND, CWmipMessages::kNotFound);
     return WBEM_E_METHOD_NOT_IMPLEMENTED;
 }
 
@@ -287,7 +289,7 @@ LONG CWmipVisitMapper::GetBadgeTypeOfBadge(LONGLONG badgeId)
     }
     catch (const CDBException& e)
     {
-        throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED, &e);
+        throw CWMIException(kVisitMapperMethodsSourceFile, __LINE__, WBEM_E_FAILED, &e);
     }
 }
 
@@ -311,7 +313,7 @@ HRESULT CWmipVisitMapper::SignVisitOut(CWmipObjectPath* path, IWbemClassObject* 
         {
             // A visitor who keeps working badges must not be reported as signed out: the whole
             // sign-out is undone.
-            CWMIDebugLog::LogError(kSourceFile, __LINE__, kBadgeSignOutFailed, WBEM_E_FAILED, &e);
+            CWMIDebugLog::LogError(kVisitMapperMethodsSourceFile, __LINE__, kBadgeSignOutFailed, WBEM_E_FAILED, &e);
             throw;
         }
         SendNotice(*manager, visit, 21419, visit.GetName(), NoticeTime(visit.GetTimeOut()));

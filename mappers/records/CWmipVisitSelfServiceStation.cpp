@@ -4,7 +4,7 @@
 #include "mappers/records/helpers/CWmipRecordChecks.h"
 
 namespace {
-constexpr const wchar_t* kSourceFile = L"wpVisitSelfServiceStation.cpp";
+constexpr const wchar_t* kVisitSelfServiceStationSourceFile = L"wpVisitSelfServiceStation.cpp";
 }  // namespace
 
 // Adding a station is tested against its add id like every other class: a station lets
@@ -20,6 +20,6 @@ void CWmipVisitSelfServiceStation::BeforeWriteInstance(brontel::UserTranOperatio
                                                        IWbemClassObject* instance)
 {
     if (operation != brontel::UserTranOperation::Delete)
-        CWmipRecordChecks::RequireGivenRow(kSourceFile, *GetDatabase(), instance, L"VisitSignInLocationID",
-                                           L"VISIT_EVENT_SIGN_IN_LOCATION", L"ID");
+        CWmipRecordChecks::RequireGivenRow(kVisitSelfServiceStationSourceFile, *GetDatabase(), instance,
+                                           L"VisitSignInLocationID", L"VISIT_EVENT_SIGN_IN_LOCATION", L"ID");
 }

@@ -24,7 +24,7 @@ using Operation = brontel::UserTranOperation::UserTransactionOperation;
 
 namespace {
 
-constexpr const wchar_t* kSourceFile = L"wpMonitoringZoneDeviceLinkMapper.cpp";
+constexpr const wchar_t* kMonitoringZoneDeviceLinkMapperSourceFile = L"wpMonitoringZoneDeviceLinkMapper.cpp";
 constexpr LONG kGlobalServerType = 2;
 constexpr int kPanelSegmentAccess = 0;
 // The zone change notice: type 13, action 2, the zone id at byte 72 and the flag byte 137.
@@ -32,9 +32,9 @@ constexpr int kZoneNoticeType = 13;
 constexpr int kZoneChanged = 2;
 constexpr std::size_t kZoneIdOffset = 72;
 constexpr std::size_t kZoneFlagOffset = 137;
-constexpr const wchar_t* kAuditText = L"Monitoring zone %1 (%2!d!)";
+constexpr const wchar_t* kZoneLinkAuditText = L"Monitoring zone %1 (%2!d!)";
 
-constexpr auto NumberOr = &CWmipAccessRules::NumberOr;
+constexpr auto ZoneLinkNumberOr = &CWmipAccessRules::NumberOr;
 
 // The segment of the row of table whose keyColumn is key; false when there is no such row.
 bool ReadSegment(CBntDatabase* database, const wchar_t* table, const wchar_t* keyColumn, LONG key, LONG& segment)
@@ -52,8 +52,8 @@ bool ReadSegment(CBntDatabase* database, const wchar_t* table, const wchar_t* ke
 
 void ThrowInvalid(int line, const wchar_t* property)
 {
-    CWmipRecordChecks::ThrowNamed(kSourceFile, line, WBEM_E_INVALID_PARAMETER, CWmipMessages::kInvalidProperty,
-                                  property);
+    CWmipRecordChecks::ThrowNamed(kMonitoringZoneDeviceLinkMapperSourceFile, line, WBEM_E_INVALID_PARAMETER,
+                                  CWmipMessages::kInvalidProperty, property);
 }
 
 }  // namespace
@@ -130,12 +130,16 @@ void WmipMonitoringZoneDeviceLinkMapper::CheckDeviceLink(bool adding, IWbemClass
     {
         CString message;
         message.Format(CWmipMessages::kZoneLinksServerType, BntGetDBServerTypeString(kGlobalServerType).GetString());
-        throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED, message);
+        throw CWMIException(kMonitoringZoneDeviceLinkMapperSourceFile, __LINE__, WBEM_E_FAILED, message);
     }
-    const LONG zoneId = CWmipRecordChecks::RequireNumber(kSourceFile, instance, L"MonitoringZoneID");
-    const LONG panelId = CWmipRecordChecks::RequireNumber(kSourceFile, instance, L"PanelID");
-    const LONG deviceId = CWmipRecordChecks::RequireNumber(kSourceFile, instance, L"DeviceID");
-    const LONG inputOutputId = CWmipRecordChecks::RequireNumber(kSourceFile, instance, L"InputOutputID");
+    const LONG zoneId =
+        CWmipRecordChecks::RequireNumber(kMonitoringZoneDeviceLinkMapperSourceFile, instance, L"MonitoringZoneID");
+    const LONG panelId =
+        CWmipRecordChecks::RequireNumber(kMonitoringZoneDeviceLinkMapperSourceFile, instance, L"PanelID");
+    const LONG deviceId =
+        CWmipRecordChecks::RequireNumber(kMonitoringZoneDeviceLinkMapperSourceFile, instance, L"DeviceID");
+    const LONG inputOutputId =
+        CWmipRecordChecks::RequireNumber(kMonitoringZoneDeviceLinkMapperSourceFile, instance, L"InputOutputID");
     LONG zoneSegment = 0;
     if (!ReadSegment(GetDatabase(), L"MONZONE", L"MZID", zoneId, zoneSegment))
         ThrowInvalid(__LINE__, L"MonitoringZoneID");
@@ -146,13 +150,16 @@ void WmipMonitoringZoneDeviceLinkMapper::CheckDeviceLink(bool adding, IWbemClass
     {
         if (!caller->HasSegmentAccess(zoneSegment, CAcsUser::kWriteSegmentAccess) ||
             !caller->HasSegmentAccess(panelSegment, kPanelSegmentAccess))
-            throw CWMIException(kSourceFile, __LINE__, WBEM_E_ACCESS_DENIED, CWmipMessages::kSegmentAccessDenied);
+            throw CWMIException(kMonitoringZoneDeviceLinkMapperSourceFile, __LINE__, WBEM_E_ACCESS_DENIED,
+                                CWmipMessages::kSegmentAccessDenied);
         if (zoneSegment != CAcsUser::kAllSegments)
         {
             if (options.GetSegment(zoneSegment) == nullptr)
-                throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED, CWmipMessages::kNoZoneSegment);
+                throw CWMIException(kMonitoringZoneDeviceLinkMapperSourceFile, __LINE__, WBEM_E_FAILED,
+                                    CWmipMessages::kNoZoneSegment);
             if (!ZoneSegmentTakesPanel(zoneSegment, panelSegment))
-                throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED, CWmipMessages::kZoneSegmentRefusesDevice);
+                throw CWMIException(kMonitoringZoneDeviceLinkMapperSourceFile, __LINE__, WBEM_E_FAILED,
+                                    CWmipMessages::kZoneSegmentRefusesDevice);
         }
     }
     if (deviceId < 0)
@@ -166,11 +173,12 @@ void WmipMonitoringZoneDeviceLinkMapper::CheckDeviceLink(bool adding, IWbemClass
         // The parent: the panel link that does not cover the whole panel, or the device link.
         const LONG notEntire = 0;
         if (CountLinks(zoneId, panelId, inputOutputId > 0 ? deviceId : 0, 0, &notEntire) == 0)
-            throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED, CWmipMessages::kDeviceInZone);
+            throw CWMIException(kMonitoringZoneDeviceLinkMapperSourceFile, __LINE__, WBEM_E_FAILED,
+                                CWmipMessages::kDeviceInZone);
     }
     if (CountLinks(zoneId, panelId, deviceId, inputOutputId, nullptr) > 0)
-        CWmipRecordChecks::ThrowNamed(kSourceFile, __LINE__, WBEM_E_FAILED, CWmipMessages::kNotUniqueProperty,
-                                      L"MonitoringZoneID");
+        CWmipRecordChecks::ThrowNamed(kMonitoringZoneDeviceLinkMapperSourceFile, __LINE__, WBEM_E_FAILED,
+                                      CWmipMessages::kNotUniqueProperty, L"MonitoringZoneID");
 }
 
 void WmipMonitoringZoneDeviceLinkMapper::LogTransaction(Operation, IWbemClassObject* instance)
@@ -178,14 +186,15 @@ void WmipMonitoringZoneDeviceLinkMapper::LogTransaction(Operation, IWbemClassObj
     const CAcsUser* caller = RequireUser();
     if (!CBntEnterpriseSetup::GenerateHardwareTransaction(caller, ReplicationObject::kMonitoringZoneTable,
                                                           CBntCardholderTrans::kModified,
-                                                          NumberOr(instance, L"MonitoringZoneID", 0)))
-        throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED, CWmipMessages::kHardwareTransactionNotRecorded);
+                                                          ZoneLinkNumberOr(instance, L"MonitoringZoneID", 0)))
+        throw CWMIException(kMonitoringZoneDeviceLinkMapperSourceFile, __LINE__, WBEM_E_FAILED,
+                            CWmipMessages::kHardwareTransactionNotRecorded);
     CWmipMapperSkeleton::LogTransaction(Operation::Modify, instance);
 }
 
 CString WmipMonitoringZoneDeviceLinkMapper::GetTransactionValues(Operation, IWbemClassObject* instance)
 {
-    const LONG zoneId = NumberOr(instance, L"MonitoringZoneID", 0);
+    const LONG zoneId = ZoneLinkNumberOr(instance, L"MonitoringZoneID", 0);
     CDynamicRecordset zone(GetDatabase());
     zone.SetTable(L"MONZONE");
     zone.AddColumnToSet(L"MZDESCR");
@@ -193,17 +202,18 @@ CString WmipMonitoringZoneDeviceLinkMapper::GetTransactionValues(Operation, IWbe
     zone.OpenForwardOnly();
     CString text;
     if (!zone.IsEOF())
-        text.FormatMessage(kAuditText, zone.GetText(0), zoneId);
+        text.FormatMessage(kZoneLinkAuditText, zone.GetText(0), zoneId);
     return text;
 }
 
 void WmipMonitoringZoneDeviceLinkMapper::AfterWriteInstance(Operation operation, IWbemClassObject* instance)
 {
-    CWMIDebugLog::LogInfo(kSourceFile, __LINE__, L"WmipMonitoringZoneDeviceLinkMapper::AfterWriteInstance. Begin.");
-    const LONG zoneId = NumberOr(instance, L"MonitoringZoneID", 0);
-    const LONG panelId = NumberOr(instance, L"PanelID", 0);
-    const LONG deviceId = NumberOr(instance, L"DeviceID", 0);
-    const LONG inputOutputId = NumberOr(instance, L"InputOutputID", 0);
+    CWMIDebugLog::LogInfo(kMonitoringZoneDeviceLinkMapperSourceFile, __LINE__,
+                          L"WmipMonitoringZoneDeviceLinkMapper::AfterWriteInstance. Begin.");
+    const LONG zoneId = ZoneLinkNumberOr(instance, L"MonitoringZoneID", 0);
+    const LONG panelId = ZoneLinkNumberOr(instance, L"PanelID", 0);
+    const LONG deviceId = ZoneLinkNumberOr(instance, L"DeviceID", 0);
+    const LONG inputOutputId = ZoneLinkNumberOr(instance, L"InputOutputID", 0);
     // The links below a deleted panel or device link go with it, in the same transaction.
     if (operation == Operation::Delete && inputOutputId == 0)
     {
@@ -219,5 +229,6 @@ void WmipMonitoringZoneDeviceLinkMapper::AfterWriteInstance(Operation operation,
     message.SetLongLong(kZoneIdOffset, zoneId);
     message.SetByte(kZoneFlagOffset, 1);
     WmipHostServices::SendCfgMessage(message);
-    CWMIDebugLog::LogInfo(kSourceFile, __LINE__, L"WmipMonitoringZoneDeviceLinkMapper::AfterWriteInstance. Done.");
+    CWMIDebugLog::LogInfo(kMonitoringZoneDeviceLinkMapperSourceFile, __LINE__,
+                          L"WmipMonitoringZoneDeviceLinkMapper::AfterWriteInstance. Done.");
 }

@@ -450,7 +450,7 @@ HRESULT ToText(const VARIANT& value, USHORT flags, VARIANT& result)
     return StoreText(text, result);
 }
 
-std::wstring_view TextOf(BSTR text)
+std::wstring_view TextView(BSTR text)
 {
     return text == nullptr ? std::wstring_view() : std::wstring_view(text, SysStringLen(text));
 }
@@ -510,7 +510,7 @@ HRESULT ReadNumber(const VARIANT& value, VARTYPE target, Number& result)
     default:
         return DISP_E_TYPEMISMATCH;
     }
-    const std::wstring_view text = TextOf(value.bstrVal);
+    const std::wstring_view text = TextView(value.bstrVal);
     if (target == VT_BOOL)
     {
         const std::wstring_view word = TrimBlanks(text);

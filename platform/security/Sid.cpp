@@ -71,7 +71,7 @@ HLOCAL CopyToLocal(const void* bytes, std::size_t count)
     return block;
 }
 
-BOOL Fail(DWORD error)
+BOOL FailWithError(DWORD error)
 {
     SetLastError(error);
     return FALSE;
@@ -155,7 +155,7 @@ BOOL ConvertSidToStringSidW(PSID sid, LPWSTR* text)
     {
         if (text != nullptr)
             *text = nullptr;
-        return Fail(ERROR_INVALID_SID);
+        return FailWithError(ERROR_INVALID_SID);
     }
     // The header says how long the SID is; read only that much beyond it.
     const auto* bytes = static_cast<const BYTE*>(sid);
@@ -168,11 +168,11 @@ BOOL ConvertSidToStringSidW(PSID sid, LPWSTR* text)
 BOOL ConvertSidToStringSidW(std::span<const BYTE> sid, LPWSTR* text)
 {
     if (text == nullptr)
-        return Fail(ERROR_INVALID_PARAMETER);
+        return FailWithError(ERROR_INVALID_PARAMETER);
     *text = nullptr;
     const std::optional<std::wstring> converted = SidCodec::ToText(sid);
     if (!converted)
-        return Fail(ERROR_INVALID_SID);
+        return FailWithError(ERROR_INVALID_SID);
     HLOCAL block = CopyToLocal(converted->c_str(), (converted->size() + 1) * sizeof(wchar_t));
     if (block == nullptr)
         return FALSE;
@@ -183,13 +183,13 @@ BOOL ConvertSidToStringSidW(std::span<const BYTE> sid, LPWSTR* text)
 BOOL ConvertStringSidToSidW(LPCWSTR text, PSID* sid)
 {
     if (sid == nullptr)
-        return Fail(ERROR_INVALID_PARAMETER);
+        return FailWithError(ERROR_INVALID_PARAMETER);
     *sid = nullptr;
     if (text == nullptr)
-        return Fail(ERROR_INVALID_PARAMETER);
+        return FailWithError(ERROR_INVALID_PARAMETER);
     const std::optional<std::vector<BYTE>> converted = SidCodec::FromText(text);
     if (!converted)
-        return Fail(ERROR_INVALID_SID);
+        return FailWithError(ERROR_INVALID_SID);
     HLOCAL block = CopyToLocal(converted->data(), converted->size());
     if (block == nullptr)
         return FALSE;

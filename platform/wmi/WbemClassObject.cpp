@@ -40,7 +40,7 @@ bool OwnsNothing(VARTYPE type)
     }
 }
 
-HRESULT SetText(VARIANT* value, const std::wstring& text)
+HRESULT SetTextValue(VARIANT* value, const std::wstring& text)
 {
     value->bstrVal = SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
     if (value->bstrVal == nullptr)
@@ -56,7 +56,7 @@ HRESULT SetTextOrNull(VARIANT* value, const std::wstring& text)
         value->vt = VT_NULL;
         return WBEM_S_NO_ERROR;
     }
-    return SetText(value, text);
+    return SetTextValue(value, text);
 }
 
 _variant_t DeepCopied(const VARIANT& source)
@@ -323,13 +323,13 @@ HRESULT WbemClassObject::GetSystemProperty(std::wstring_view name, VARIANT* valu
         return WBEM_S_NO_ERROR;
     }
     if (which == L"__RELPATH")
-        return SetText(value, path);
+        return SetTextValue(value, path);
     if (m_server.empty() || m_namespace.empty())
     {
         value->vt = VT_NULL;
         return WBEM_S_NO_ERROR;
     }
-    return SetText(value, L"\\\\" + m_server + L"\\" + m_namespace + L":" + path);
+    return SetTextValue(value, L"\\\\" + m_server + L"\\" + m_namespace + L":" + path);
 }
 
 HRESULT WbemClassObject::QueryInterface(REFIID iid, void** object)

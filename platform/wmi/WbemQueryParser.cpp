@@ -30,12 +30,12 @@ struct Token
     std::wstring_view text;
 };
 
-bool IsWordChar(wchar_t c)
+bool IsQueryWordChar(wchar_t c)
 {
     return c == L'_' || std::iswalnum(static_cast<std::wint_t>(c)) != 0;
 }
 
-bool IsDigit(wchar_t c)
+bool IsQueryDigit(wchar_t c)
 {
     return c >= L'0' && c <= L'9';
 }
@@ -58,11 +58,11 @@ public:
         const wchar_t c = m_text[m_position];
         if (StartsNumber(start))
             return ReadNumber(start);
-        if (IsWordChar(c))
+        if (IsQueryWordChar(c))
         {
             for (;;)
             {
-                while (m_position < m_text.size() && IsWordChar(m_text[m_position]))
+                while (m_position < m_text.size() && IsQueryWordChar(m_text[m_position]))
                     ++m_position;
                 if (!At(m_position, L'.') || !StartsName(m_position + 1))
                     break;
@@ -108,12 +108,12 @@ private:
 
     bool StartsName(std::size_t position) const
     {
-        return position < m_text.size() && IsWordChar(m_text[position]) && !IsDigit(m_text[position]);
+        return position < m_text.size() && IsQueryWordChar(m_text[position]) && !IsQueryDigit(m_text[position]);
     }
 
     bool StartsNumber(std::size_t position) const
     {
-        const auto digitAt = [&](std::size_t at) { return at < m_text.size() && IsDigit(m_text[at]); };
+        const auto digitAt = [&](std::size_t at) { return at < m_text.size() && IsQueryDigit(m_text[at]); };
         if (At(position, L'-'))
             ++position;
         return digitAt(position) || (At(position, L'.') && digitAt(position + 1));
@@ -125,7 +125,7 @@ private:
     {
         const auto digits = [&] {
             const std::size_t first = m_position;
-            while (m_position < m_text.size() && IsDigit(m_text[m_position]))
+            while (m_position < m_text.size() && IsQueryDigit(m_text[m_position]))
                 ++m_position;
             return m_position - first;
         };
@@ -145,7 +145,7 @@ private:
                 m_position = exponent;
         }
         TokenKind kind = TokenKind::Number;
-        while (m_position < m_text.size() && (IsWordChar(m_text[m_position]) || m_text[m_position] == L'.'))
+        while (m_position < m_text.size() && (IsQueryWordChar(m_text[m_position]) || m_text[m_position] == L'.'))
         {
             kind = TokenKind::Other;
             ++m_position;

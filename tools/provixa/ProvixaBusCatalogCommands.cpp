@@ -47,7 +47,7 @@ void Type(ProvixaBusSession& session, const std::string& typeName)
                                                           {"methods", list(type.GetMethods())}})
                 << "\n";
 }
-int Number(ProvixaBusSession& session, const std::string& text, const char* what)
+int OperandNumber(ProvixaBusSession& session, const std::string& text, const char* what)
 {
     int value = 0;
     const auto [end, status] = std::from_chars(text.data(), text.data() + text.size(), value);
@@ -60,10 +60,11 @@ void Media(ProvixaBusSession& session, const std::vector<std::string>& operands)
 {
     Variant contentType;
     Variant data;
-    Check(session, session.app.GetMultimediaObjectData(
-                       session.token({}), ProvixaBusHost::kApplicationId, Number(session, operands[0], "the person id"),
-                       Number(session, operands[1], "the object type"), Number(session, operands[2], "the data type"),
-                       contentType, data));
+    Check(session,
+          session.app.GetMultimediaObjectData(session.token({}), ProvixaBusHost::kApplicationId,
+                                              OperandNumber(session, operands[0], "the person id"),
+                                              OperandNumber(session, operands[1], "the object type"),
+                                              OperandNumber(session, operands[2], "the data type"), contentType, data));
     Variant::Map answer{{"found", Variant(data.getType() != qpid::types::VAR_VOID)}};
     if (data.getType() != qpid::types::VAR_VOID)
     {
@@ -98,8 +99,8 @@ void Cardholder(ProvixaBusSession& session, const std::vector<std::string>& oper
                         ProvixaBusCatalogCommands::kDirectoryPasswordVariable);
     LONG cardholderId = 0;
     Check(session, session.app.GetCardholderFromDirectory(session.token({}), ProvixaBusHost::kApplicationId,
-                                                          Number(session, operands[0], "the directory id"), operands[1],
-                                                          password, &cardholderId));
+                                                          OperandNumber(session, operands[0], "the directory id"),
+                                                          operands[1], password, &cardholderId));
     session.out << QpidTypeConverter::ToJson(
                        Variant::Map{{"cardholder_id", Variant(static_cast<std::int32_t>(cardholderId))}})
                 << "\n";

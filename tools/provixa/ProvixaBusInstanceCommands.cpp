@@ -36,7 +36,7 @@
 namespace {
 using qpid::types::Variant;
 
-constexpr std::array<const char*, 5> kCommands{"get", "add", "modify", "delete", "exec"};
+constexpr std::array<const char*, 5> kInstanceCommands{"get", "add", "modify", "delete", "exec"};
 // The size of the pieces a page's text is written in.
 constexpr std::size_t kPieceBytes = 64 * 1024;
 
@@ -294,7 +294,7 @@ std::string ProvixaBusInstanceCommands::ReadNumber(const std::string& shown, con
 
 bool ProvixaBusInstanceCommands::Handles(const std::string& name)
 {
-    return std::find(kCommands.begin(), kCommands.end(), name) != kCommands.end();
+    return std::find(kInstanceCommands.begin(), kInstanceCommands.end(), name) != kInstanceCommands.end();
 }
 
 std::string ProvixaBusInstanceCommands::Usage()

@@ -20,7 +20,7 @@ struct ProgramLine
     std::string_view text;
 };
 
-ProgramLine Split(std::string_view text)
+ProgramLine SplitProgramLine(std::string_view text)
 {
     ProgramLine split;
     split.program = text.starts_with(kProgram);
@@ -80,7 +80,7 @@ std::string ProvixaFailureLines::Convert(const std::string& line, const KeyOf& k
 {
     if (line.starts_with("{") || line.starts_with(kWarning))
         return line;
-    const ProgramLine split = Split(line);
+    const ProgramLine split = SplitProgramLine(line);
     std::string reason;
     if (!ReadErrorLine(split.text, &code, &reason))
     {
@@ -94,7 +94,7 @@ std::string ProvixaFailureLines::Convert(const std::string& line, const KeyOf& k
 
 std::string ProvixaFailureLines::Formed(const std::string& line) const
 {
-    const ProgramLine split = Split(line);
+    const ProgramLine split = SplitProgramLine(line);
     const bool warning = split.program && split.text.starts_with(kWarningWord);
     // A person's lines name the log on a line of their own.
     if (m_form == ProvixaCommandLine::FailureForm::Text)

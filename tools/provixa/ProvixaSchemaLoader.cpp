@@ -20,7 +20,7 @@
 
 namespace {
 // Throws a failed step so that the class being copied fails as a whole.
-void Check(HRESULT hr)
+void ThrowOnFailure(HRESULT hr)
 {
     if (FAILED(hr))
         throw _com_error(hr);
@@ -30,7 +30,7 @@ void Check(HRESULT hr)
 // VT_INT, which WMI carries as VT_I4.
 void CopyQualifiers(IWbemQualifierSet* source, IWbemQualifierSet* target)
 {
-    Check(source->BeginEnumeration(0));
+    ThrowOnFailure(source->BeginEnumeration(0));
     for (;;)
     {
         BstrOwner name;
@@ -39,10 +39,10 @@ void CopyQualifiers(IWbemQualifierSet* source, IWbemQualifierSet* target)
         const HRESULT hr = source->Next(0, name.Receive(), &value, &flavor);
         if (hr == WBEM_S_NO_MORE_DATA)
             break;
-        Check(hr);
+        ThrowOnFailure(hr);
         if (value.vt == VT_INT)
             value = _variant_t(static_cast<LONG>(value.intVal));
-        Check(target->Put(name.Get(), &value, flavor & ~WBEM_FLAVOR_MASK_ORIGIN));
+        ThrowOnFailure(target->Put(name.Get(), &value, flavor & ~WBEM_FLAVOR_MASK_ORIGIN));
     }
     source->EndEnumeration();
 }
@@ -51,7 +51,7 @@ void CopyQualifiers(IWbemQualifierSet* source, IWbemQualifierSet* target)
 // of every property of the source.
 void CopyProperties(IWbemClassObject* source, IWbemClassObject* target)
 {
-    Check(source->BeginEnumeration(WBEM_FLAG_NONSYSTEM_ONLY));
+    ThrowOnFailure(source->BeginEnumeration(WBEM_FLAG_NONSYSTEM_ONLY));
     for (;;)
     {
         BstrOwner name;
@@ -60,13 +60,13 @@ void CopyProperties(IWbemClassObject* source, IWbemClassObject* target)
         const HRESULT hr = source->Next(0, name.Receive(), &value, &type, nullptr);
         if (hr == WBEM_S_NO_MORE_DATA)
             break;
-        Check(hr);
+        ThrowOnFailure(hr);
         if (FAILED(target->Get(name.Get(), 0, nullptr, nullptr, nullptr)))
-            Check(target->Put(name.Get(), 0, value.vt == VT_EMPTY ? nullptr : &value, type));
+            ThrowOnFailure(target->Put(name.Get(), 0, value.vt == VT_EMPTY ? nullptr : &value, type));
         ComPtr<IWbemQualifierSet> from;
         ComPtr<IWbemQualifierSet> to;
-        Check(source->GetPropertyQualifierSet(name.Get(), &from));
-        Check(target->GetPropertyQualifierSet(name.Get(), &to));
+        ThrowOnFailure(source->GetPropertyQualifierSet(name.Get(), &from));
+        ThrowOnFailure(target->GetPropertyQualifierSet(name.Get(), &to));
         CopyQualifiers(from.Get(), to.Get());
     }
     source->EndEnumeration();
@@ -76,23 +76,23 @@ void CopyProperties(IWbemClassObject* source, IWbemClassObject* target)
 // superclass declares it as a key (the alarm inputs and outputs are keyed by ID alone).
 void KeepDeclaredKeys(IWbemClassObject* source, const CWMITypeInfo& typeInfo, IWbemClassObject* target)
 {
-    Check(source->BeginEnumeration(WBEM_FLAG_NONSYSTEM_ONLY));
+    ThrowOnFailure(source->BeginEnumeration(WBEM_FLAG_NONSYSTEM_ONLY));
     for (;;)
     {
         BstrOwner name;
         const HRESULT hr = source->Next(0, name.Receive(), nullptr, nullptr, nullptr);
         if (hr == WBEM_S_NO_MORE_DATA)
             break;
-        Check(hr);
+        ThrowOnFailure(hr);
         if (typeInfo.IsPropertyAKeyProperty(name.Get()))
             continue;
         ComPtr<IWbemQualifierSet> qualifiers;
-        Check(target->GetPropertyQualifierSet(name.Get(), &qualifiers));
+        ThrowOnFailure(target->GetPropertyQualifierSet(name.Get(), &qualifiers));
         _variant_t key;
         if (SUCCEEDED(qualifiers->Get(L"key", 0, &key, nullptr)) && key.vt == VT_BOOL && key.boolVal != VARIANT_FALSE)
         {
             _variant_t plain(false);
-            Check(qualifiers->Put(L"key", &plain, 0));
+            ThrowOnFailure(qualifiers->Put(L"key", &plain, 0));
         }
     }
     source->EndEnumeration();
@@ -103,7 +103,7 @@ void KeepDeclaredKeys(IWbemClassObject* source, const CWMITypeInfo& typeInfo, IW
 // request, and a copy taken while the host starts would list every record to every caller.
 void KeepDeclaredValueLists(const CWMITypeInfo& typeInfo, IWbemClassObject* target)
 {
-    Check(target->BeginEnumeration(WBEM_FLAG_NONSYSTEM_ONLY));
+    ThrowOnFailure(target->BeginEnumeration(WBEM_FLAG_NONSYSTEM_ONLY));
     std::vector<BstrOwner> names;
     for (;;)
     {
@@ -111,7 +111,7 @@ void KeepDeclaredValueLists(const CWMITypeInfo& typeInfo, IWbemClassObject* targ
         const HRESULT hr = target->Next(0, name.Receive(), nullptr, nullptr, nullptr);
         if (hr == WBEM_S_NO_MORE_DATA)
             break;
-        Check(hr);
+        ThrowOnFailure(hr);
         if (!typeInfo.HasDeclaredValueList(name.Get()))
             names.push_back(std::move(name));
     }
@@ -119,7 +119,7 @@ void KeepDeclaredValueLists(const CWMITypeInfo& typeInfo, IWbemClassObject* targ
     for (const BstrOwner& name : names)
     {
         ComPtr<IWbemQualifierSet> qualifiers;
-        Check(target->GetPropertyQualifierSet(name.Get(), &qualifiers));
+        ThrowOnFailure(target->GetPropertyQualifierSet(name.Get(), &qualifiers));
         qualifiers->Delete(L"ValueMap");
         qualifiers->Delete(L"Values");
     }
@@ -132,14 +132,14 @@ ComPtr<IWbemClassObject> CopySignature(IWbemClassObject* source)
     ComPtr<IWbemClassObject> copy;
     if (source == nullptr)
         return copy;
-    Check(CreateWbemClass(L"__PARAMETERS", nullptr, &copy));
+    ThrowOnFailure(CreateWbemClass(L"__PARAMETERS", nullptr, &copy));
     CopyProperties(source, copy.Get());
     return copy;
 }
 
 void CopyMethods(IWbemClassObject* source, IWbemClassObject* target)
 {
-    Check(source->BeginMethodEnumeration(0));
+    ThrowOnFailure(source->BeginMethodEnumeration(0));
     for (;;)
     {
         BstrOwner name;
@@ -148,14 +148,14 @@ void CopyMethods(IWbemClassObject* source, IWbemClassObject* target)
         const HRESULT hr = source->NextMethod(0, name.Receive(), &in, &out);
         if (hr == WBEM_S_NO_MORE_DATA)
             break;
-        Check(hr);
+        ThrowOnFailure(hr);
         const ComPtr<IWbemClassObject> inCopy = CopySignature(in.Get());
         const ComPtr<IWbemClassObject> outCopy = CopySignature(out.Get());
-        Check(target->PutMethod(name.Get(), 0, inCopy.Get(), outCopy.Get()));
+        ThrowOnFailure(target->PutMethod(name.Get(), 0, inCopy.Get(), outCopy.Get()));
         ComPtr<IWbemQualifierSet> from;
         ComPtr<IWbemQualifierSet> to;
-        Check(source->GetMethodQualifierSet(name.Get(), &from));
-        Check(target->GetMethodQualifierSet(name.Get(), &to));
+        ThrowOnFailure(source->GetMethodQualifierSet(name.Get(), &from));
+        ThrowOnFailure(target->GetMethodQualifierSet(name.Get(), &to));
         CopyQualifiers(from.Get(), to.Get());
     }
     source->EndMethodEnumeration();
@@ -164,8 +164,8 @@ void CopyMethods(IWbemClassObject* source, IWbemClassObject* target)
 void PutClassQualifier(IWbemClassObject* target, LPCWSTR name, _variant_t value)
 {
     ComPtr<IWbemQualifierSet> qualifiers;
-    Check(target->GetQualifierSet(&qualifiers));
-    Check(qualifiers->Put(name, &value, 0));
+    ThrowOnFailure(target->GetQualifierSet(&qualifiers));
+    ThrowOnFailure(qualifiers->Put(name, &value, 0));
 }
 
 // Copies the classes of the registry into the repository, each after its superclass.
@@ -225,17 +225,17 @@ private:
             if (FAILED(hr))
                 return hr;
             m_failedClass = static_cast<LPCWSTR>(name);
-            Check(m_repository.GetClass(static_cast<LPCWSTR>(superclass), &parent));
+            ThrowOnFailure(m_repository.GetClass(static_cast<LPCWSTR>(superclass), &parent));
         }
         const HRESULT hr = WbemCall::Run([&]() -> HRESULT {
             ComPtr<IWbemClassObject> created;
-            Check(CreateWbemClass(name, parent.Get(), &created));
+            ThrowOnFailure(CreateWbemClass(name, parent.Get(), &created));
             const std::shared_ptr<CCorvessaClassObject> held = typeInfo->GetTypeInformation();
             IWbemClassObject* definition = held.get();
             ComPtr<IWbemQualifierSet> from;
             ComPtr<IWbemQualifierSet> to;
-            Check(definition->GetQualifierSet(&from));
-            Check(created->GetQualifierSet(&to));
+            ThrowOnFailure(definition->GetQualifierSet(&from));
+            ThrowOnFailure(created->GetQualifierSet(&to));
             CopyQualifiers(from.Get(), to.Get());
             CopyProperties(definition, created.Get());
             KeepDeclaredKeys(definition, *typeInfo, created.Get());

@@ -36,8 +36,8 @@ struct ProvixaSoftwareEvents::Outcomes
 };
 
 namespace {
-constexpr wchar_t kLoadingUser[] = L"NT AUTHORITY\\SYSTEM";
-constexpr wchar_t kLocale[] = L"MS_409";
+constexpr wchar_t kSoftwareEventsLoadingUser[] = L"NT AUTHORITY\\SYSTEM";
+constexpr wchar_t kSoftwareEventsLocale[] = L"MS_409";
 
 // A whole decimal number of the type's range.
 template <class Number>
@@ -100,7 +100,7 @@ HRESULT ProvixaSoftwareEvents::EnsureProvider()
     ComPtr<ProvixaSoftwareEventProviderShell> shell = ProvixaSoftwareEventProviderShell::Create();
     const HRESULT hr = m_services.RegisterEventProvider(
         ProvixaSoftwareEventProviderShell::kProviderId, static_cast<IWbemProviderInit*>(shell.Get()),
-        ProvixaSoftwareEventProviderShell::kEventClass, kLoadingUser, kLocale, nullptr);
+        ProvixaSoftwareEventProviderShell::kEventClass, kSoftwareEventsLoadingUser, kSoftwareEventsLocale, nullptr);
     if (FAILED(hr))
     {
         m_err << ProvixaOutput::Error(hr, nullptr) << " while loading the software event provider\n";

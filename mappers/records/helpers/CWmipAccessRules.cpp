@@ -20,7 +20,7 @@ using brontel::utility::CWMIException;
 
 namespace {
 
-constexpr const wchar_t* kSourceFile = L"wpAccessRules.cpp";
+constexpr const wchar_t* kAccessRulesSourceFile = L"wpAccessRules.cpp";
 constexpr LONG kActiveBadge = 1;
 constexpr const wchar_t* kBadgeAuditText = L"Badge %1 (issue code %2!d!) of person %3!d! %4";
 
@@ -83,7 +83,7 @@ ComPtr<IWbemClassObject> CWmipAccessRules::RequireInstance(CWmipClassMapper& map
     ComPtr<IWbemClassObject> instance;
     instance.Attach(mapper.GetCurrentInstance(path));
     if (!instance)
-        throw CWMIException(kSourceFile, __LINE__, WBEM_E_NOT_FOUND, CWmipMessages::kNotFound);
+        throw CWMIException(kAccessRulesSourceFile, __LINE__, WBEM_E_NOT_FOUND, CWmipMessages::kNotFound);
     return instance;
 }
 
@@ -92,8 +92,8 @@ void CWmipAccessRules::RequireVisible(CWmipClassMapper& mapper, const wchar_t* c
                                       const wchar_t* property)
 {
     if (!mapper.CallerCanSee(className, keys))
-        CWmipRecordChecks::ThrowNamed(kSourceFile, __LINE__, WBEM_E_INVALID_PARAMETER, CWmipMessages::kInvalidProperty,
-                                      property);
+        CWmipRecordChecks::ThrowNamed(kAccessRulesSourceFile, __LINE__, WBEM_E_INVALID_PARAMETER,
+                                      CWmipMessages::kInvalidProperty, property);
 }
 
 bool CWmipAccessRules::ReadBadge(CBntDatabase& database, LONG badgeKey, Badge& badge, LONG& status)
@@ -128,17 +128,17 @@ CWmipAccessRules::Badge CWmipAccessRules::ReadActiveBadge(CWmipClassMapper& mapp
     LONG status = 0;
     if (!mapper.CallerCanSee(L"Bnt_Badge", {{L"BADGEKEY", badgeKey}}) ||
         !ReadBadge(*user.GetDatabase(), badgeKey, badge, status))
-        CWmipRecordChecks::ThrowNamed(kSourceFile, __LINE__, WBEM_E_INVALID_PARAMETER, CWmipMessages::kInvalidProperty,
-                                      L"BadgeKey");
+        CWmipRecordChecks::ThrowNamed(kAccessRulesSourceFile, __LINE__, WBEM_E_INVALID_PARAMETER,
+                                      CWmipMessages::kInvalidProperty, L"BadgeKey");
     if (status != kActiveBadge)
-        throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED, CWmipMessages::kInactiveBadge);
+        throw CWMIException(kAccessRulesSourceFile, __LINE__, WBEM_E_FAILED, CWmipMessages::kInactiveBadge);
     return badge;
 }
 
 void CWmipAccessRules::RequireNotDisposable(CWmipClassMapper& mapper, const Badge& badge)
 {
     if (CBntAcsDBMgrCardholder(mapper.GetDatabaseUser()).BadgeTypeIsDisposable(badge.type))
-        throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED, CWmipMessages::kDisposableBadge);
+        throw CWMIException(kAccessRulesSourceFile, __LINE__, WBEM_E_FAILED, CWmipMessages::kDisposableBadge);
 }
 
 void CWmipAccessRules::AssignLevels(const CAcsUser& user, const Badge& badge, const CBntAssignedAcLvlList& levels)
@@ -148,7 +148,7 @@ void CWmipAccessRules::AssignLevels(const CAcsUser& user, const Badge& badge, co
     person.ReadSegmentAssignments(&user);
     if (!CBntAcsDBMgrCardholder(&user).AssignAccessLevelsToBadge(CBntBadgeKey(badge.key, badge.id, badge.issueCode),
                                                                  badge.type, levels, person))
-        throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED, CWmipMessages::kLevelsNotAssigned);
+        throw CWMIException(kAccessRulesSourceFile, __LINE__, WBEM_E_FAILED, CWmipMessages::kLevelsNotAssigned);
     LONGLONG id = 0;
     TouchBadge(*user.GetDatabase(), badge.key, id);
 }

@@ -10,7 +10,7 @@ using brontel::utility::CWMIDebugLog;
 
 namespace {
 
-constexpr const wchar_t* kSourceFile = L"wpBadgeMapper.cpp";
+constexpr const wchar_t* kBadgeRecordSourceFile = L"wpBadgeMapper.cpp";
 constexpr UINT kBadgeAuditResource = 20704;
 // The notice's 64-bit badge ID (bytes 72 to 79, where the communication server reads it) and its
 // old use limit (the word a fresh message holds at -1).
@@ -49,6 +49,7 @@ void CWmipBadgeRecord::DownloadBadgeToPanel(LONGLONG badgeId, int action, LONG o
     message.SetLongLong(kBadgeIdOffset, badgeId);
     if (oldUseLimit != kNoUseLimit)
         message.SetLong(kUseLimitOffset, oldUseLimit);
-    CWMIDebugLog::LogInfo(kSourceFile, __LINE__, L"CWmipBadgeMapper::DownloadBadgeToPanel. UpdateCommServer.");
+    CWMIDebugLog::LogInfo(kBadgeRecordSourceFile, __LINE__,
+                          L"CWmipBadgeMapper::DownloadBadgeToPanel. UpdateCommServer.");
     WmipHostServices::UpdateCommServer(kDownloadCode, message);
 }

@@ -20,7 +20,7 @@ using logging::LogLevel;
 
 constexpr int64_t kMillisPerSecond = 1000;
 using calendar::kSecondsPerDay;
-constexpr const char* kBlanks = " \t\n\r\f";
+constexpr const char* kTimeTextBlanks = " \t\n\r\f";
 
 struct Fields
 {
@@ -510,7 +510,7 @@ bool Time::parseColonString(const std::string& text, bool withMillis)
 
 bool Time::parse(const std::string& input, int hint)
 {
-    const std::string text = StringUtils::trim(input, kBlanks);
+    const std::string text = StringUtils::trim(input, kTimeTextBlanks);
     std::string datePart;
     std::string timePart;
     const std::size_t t = text.find('T');
