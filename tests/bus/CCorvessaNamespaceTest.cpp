@@ -15,23 +15,23 @@
 #include <vector>
 
 namespace {
-struct ReleaseObject
+struct ReleaseFetchedObject
 {
     void operator()(IWbemClassObject* object) const { object->Release(); }
 };
-using Owned = std::unique_ptr<IWbemClassObject, ReleaseObject>;
+using FetchedObject = std::unique_ptr<IWbemClassObject, ReleaseFetchedObject>;
 
-Owned Fetch(CCorvessaNamespace& ns, const wchar_t* path)
+FetchedObject Fetch(CCorvessaNamespace& ns, const wchar_t* path)
 {
     BSTR text = path == nullptr ? nullptr : SysAllocString(path);
     IWbemClassObject* object = nullptr;
     EXPECT_EQ(ns.GetObject(text, 0, nullptr, &object, nullptr), WBEM_S_NO_ERROR);
     SysFreeString(text);
     EXPECT_NE(object, nullptr);
-    return Owned(object);
+    return FetchedObject(object);
 }
 
-CCorvessaClassObject& AsCorvessa(const Owned& object)
+CCorvessaClassObject& AsCorvessa(const FetchedObject& object)
 {
     return *dynamic_cast<CCorvessaClassObject*>(object.get());
 }
@@ -97,7 +97,7 @@ TEST(CCorvessaNamespace, DefinitionsAndKeysComeFromTheInstalledClassSourceAlone)
     ICorvessaClassSource::Install(&fixed);
     CCorvessaNamespace& ns = CCorvessaNamespace::Instance();
 
-    Owned served = Fetch(ns, L"test_fixed");
+    FetchedObject served = Fetch(ns, L"test_fixed");
     EXPECT_EQ(AsCorvessa(served).GetPropertyNames(), (std::vector<CString>{L"Code", L"Label"}));
     served->BeginEnumeration(WBEM_FLAG_KEYS_ONLY);
     EXPECT_EQ(NextName(*served), L"Code");
@@ -118,10 +118,10 @@ TEST(CCorvessaNamespace, DefinitionsAndKeysComeFromTheInstalledClassSourceAlone)
 TEST(CCorvessaNamespace, NullPathAndRootClassGiveEmptyObjects)
 {
     CCorvessaNamespace ns;
-    Owned unnamed = Fetch(ns, nullptr);
+    FetchedObject unnamed = Fetch(ns, nullptr);
     EXPECT_EQ(AsCorvessa(unnamed).GetClassNameW(), CString());
     EXPECT_TRUE(AsCorvessa(unnamed).GetPropertyDescriptorMap().empty());
-    Owned root = Fetch(ns, L"Bnt_Element");
+    FetchedObject root = Fetch(ns, L"Bnt_Element");
     EXPECT_EQ(AsCorvessa(root).GetClassNameW(), CString(L"Bnt_Element"));
     EXPECT_TRUE(AsCorvessa(root).GetPropertyDescriptorMap().empty());
 }
@@ -130,7 +130,7 @@ TEST(CCorvessaNamespace, RegisteredClassesAreCopiedWithPropertiesAndMethods)
 {
     RegisterReader();
     CCorvessaNamespace ns;
-    Owned reader = Fetch(ns, L"test_reader");
+    FetchedObject reader = Fetch(ns, L"test_reader");
     CCorvessaClassObject& object = AsCorvessa(reader);
     EXPECT_EQ(object.GetClassNameW(), CString(L"Test_Reader"));
     EXPECT_EQ(object.GetPropertyNames(), (std::vector<CString>{L"Name", L"ReaderID"}));
@@ -156,7 +156,7 @@ TEST(CCorvessaNamespace, RegisteredClassesAreCopiedWithPropertiesAndMethods)
 
     // Changing the copy leaves the registered definition alone.
     object.Delete(L"Name");
-    Owned again = Fetch(ns, L"Test_Reader");
+    FetchedObject again = Fetch(ns, L"Test_Reader");
     EXPECT_NE(AsCorvessa(again).GetPropertyDescriptor(L"Name"), nullptr);
     EXPECT_EQ(AsCorvessa(again).MethodNames().size(), 2u);
 }
@@ -164,9 +164,9 @@ TEST(CCorvessaNamespace, RegisteredClassesAreCopiedWithPropertiesAndMethods)
 TEST(CCorvessaNamespace, UnknownNamesAndInstancePathsGiveEmptyObjectsNamedByThePath)
 {
     CCorvessaNamespace ns;
-    Owned unknown = Fetch(ns, L"Test_Nowhere");
+    FetchedObject unknown = Fetch(ns, L"Test_Nowhere");
     EXPECT_EQ(AsCorvessa(unknown).GetClassNameW(), CString(L"Test_Nowhere"));
-    Owned instancePath = Fetch(ns, L"Test_Reader.ReaderID=5");
+    FetchedObject instancePath = Fetch(ns, L"Test_Reader.ReaderID=5");
     EXPECT_EQ(AsCorvessa(instancePath).GetClassNameW(), CString(L"Test_Reader.ReaderID=5"));
     EXPECT_TRUE(AsCorvessa(instancePath).GetPropertyDescriptorMap().empty());
 }

@@ -8,7 +8,7 @@
 #include <vector>
 
 namespace {
-std::vector<std::wstring> Walk(CCorvessaQualifierSet& set)
+std::vector<std::wstring> QualifierNames(CCorvessaQualifierSet& set)
 {
     std::vector<std::wstring> names;
     set.BeginEnumeration(0);
@@ -46,7 +46,7 @@ TEST(CCorvessaQualifierSet, PutReplacesAndDeleteKeepsTheQualifier)
     CCorvessaQualifierSet set;
     Put(set, L"maxlen", _variant_t(LONG(10)));
     Put(set, L"maxlen", _variant_t(LONG(20)));
-    EXPECT_EQ(Walk(set), (std::vector<std::wstring>{L"maxlen"}));
+    EXPECT_EQ(QualifierNames(set), (std::vector<std::wstring>{L"maxlen"}));
     EXPECT_EQ(set.Delete(L"maxlen"), WBEM_S_NO_ERROR);
     _variant_t value;
     ASSERT_EQ(set.Get(L"maxlen", 0, &value, nullptr), WBEM_S_NO_ERROR);
@@ -63,7 +63,7 @@ TEST(CCorvessaQualifierSet, AssignmentMergesIntoTheTarget)
     Put(target, L"shared", _variant_t(L"target"));
     source.BeginEnumeration(0);
     target = source;
-    EXPECT_EQ(Walk(target), (std::vector<std::wstring>{L"a", L"b", L"shared"}));
+    EXPECT_EQ(QualifierNames(target), (std::vector<std::wstring>{L"a", L"b", L"shared"}));
     _variant_t shared;
     target.Get(L"shared", 0, &shared, nullptr);
     EXPECT_STREQ(shared.bstrVal, L"source");
@@ -81,14 +81,14 @@ TEST(CCorvessaQualifierSet, EnumerationNeedsABeginningAndEntries)
     EXPECT_EQ(set.Next(0, &name, nullptr, nullptr), WBEM_S_NO_MORE_DATA);
     Put(set, L"z", _variant_t(LONG(1)));
     Put(set, L"A", _variant_t(LONG(2)));
-    EXPECT_EQ(Walk(set), (std::vector<std::wstring>{L"A", L"z"}));
+    EXPECT_EQ(QualifierNames(set), (std::vector<std::wstring>{L"A", L"z"}));
 }
 
 TEST(CCorvessaQualifierSet, MissingArgumentsAreReportedNotThrown)
 {
     CCorvessaQualifierSet set;
     EXPECT_EQ(set.Put(L"q", nullptr, 0), E_POINTER);
-    EXPECT_EQ(Walk(set), std::vector<std::wstring>{});
+    EXPECT_EQ(QualifierNames(set), std::vector<std::wstring>{});
     SAFEARRAY* names = reinterpret_cast<SAFEARRAY*>(0x1);
     EXPECT_EQ(set.GetNames(0, &names), WBEM_E_NOT_SUPPORTED);
     EXPECT_EQ(names, nullptr);

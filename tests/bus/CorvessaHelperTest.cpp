@@ -59,7 +59,7 @@ Outcome Attempt(const std::function<void()>& work)
     }
 }
 
-Variant List(std::initializer_list<Variant> items)
+Variant ListVariant(std::initializer_list<Variant> items)
 {
     return Variant(Variant::List(items));
 }
@@ -122,7 +122,7 @@ TEST_F(CorvessaHelperTest, InboundValuesConvertByThePropertysCimType)
         {CIM_REFERENCE, Variant("Bnt_Badge.ID=1"), Outcome::Ok, VT_BSTR, L"Bnt_Badge.ID=1"},
         {CIM_SINT16, Variant("5"), Outcome::Generic, VT_EMPTY, L""},
         {CIM_OBJECT, Variant("x"), Outcome::Generic, VT_EMPTY, L""},
-        {CIM_SINT32, List({Variant(std::int32_t(1))}), Outcome::InvalidItem, VT_EMPTY, L""},
+        {CIM_SINT32, ListVariant({Variant(std::int32_t(1))}), Outcome::InvalidItem, VT_EMPTY, L""},
     };
     for (const Case& c : cases)
     {
@@ -159,24 +159,39 @@ TEST_F(CorvessaHelperTest, InboundArraysTakeTheirElementTypeFromTheProperty)
     };
     const Case cases[] = {
         {CIM_SINT32 | CIM_FLAG_ARRAY,
-         List({std::int32_t(1), std::int32_t(2), std::int32_t(3)}),
+         ListVariant({std::int32_t(1), std::int32_t(2), std::int32_t(3)}),
          false,
          Outcome::Ok,
          VT_ARRAY | VT_I4,
          {1, 2, 3}},
-        {CIM_UINT32 | CIM_FLAG_ARRAY, List({"4", std::uint32_t(5)}), false, Outcome::Ok, VT_ARRAY | VT_I4, {4, 5}},
-        {CIM_SINT32 | CIM_FLAG_ARRAY, List({}), false, Outcome::Ok, VT_NULL, {}},
+        {CIM_UINT32 | CIM_FLAG_ARRAY,
+         ListVariant({"4", std::uint32_t(5)}),
+         false,
+         Outcome::Ok,
+         VT_ARRAY | VT_I4,
+         {4, 5}},
+        {CIM_SINT32 | CIM_FLAG_ARRAY, ListVariant({}), false, Outcome::Ok, VT_NULL, {}},
         // An empty element carries no number; it no longer decides the array's type either.
-        {CIM_SINT32 | CIM_FLAG_ARRAY, List({std::int32_t(1), ""}), false, Outcome::InvalidItem, VT_EMPTY, {}},
-        {CIM_SINT32 | CIM_FLAG_ARRAY, List({Variant(), std::int32_t(1)}), false, Outcome::InvalidItem, VT_EMPTY, {}},
-        {CIM_SINT32 | CIM_FLAG_ARRAY, List({"x"}), false, Outcome::InvalidItem, VT_EMPTY, {}},
+        {CIM_SINT32 | CIM_FLAG_ARRAY, ListVariant({std::int32_t(1), ""}), false, Outcome::InvalidItem, VT_EMPTY, {}},
+        {CIM_SINT32 | CIM_FLAG_ARRAY,
+         ListVariant({Variant(), std::int32_t(1)}),
+         false,
+         Outcome::InvalidItem,
+         VT_EMPTY,
+         {}},
+        {CIM_SINT32 | CIM_FLAG_ARRAY, ListVariant({"x"}), false, Outcome::InvalidItem, VT_EMPTY, {}},
         {CIM_SINT32 | CIM_FLAG_ARRAY, Variant("5"), false, Outcome::InvalidItem, VT_EMPTY, {}},
-        {CIM_STRING | CIM_FLAG_ARRAY, List({"a", "b"}), false, Outcome::Generic, VT_EMPTY, {}},
-        {CIM_BOOLEAN | CIM_FLAG_ARRAY, List({true}), false, Outcome::Generic, VT_EMPTY, {}},
+        {CIM_STRING | CIM_FLAG_ARRAY, ListVariant({"a", "b"}), false, Outcome::Generic, VT_EMPTY, {}},
+        {CIM_BOOLEAN | CIM_FLAG_ARRAY, ListVariant({true}), false, Outcome::Generic, VT_EMPTY, {}},
         {CIM_UINT8 | CIM_FLAG_ARRAY, Variant("AAEC"), true, Outcome::Ok, VT_ARRAY | VT_UI1, {0, 1, 2}},
         {CIM_UINT8 | CIM_FLAG_ARRAY, Variant("AAEC"), false, Outcome::Ok, VT_ARRAY | VT_UI1, {'A', 'A', 'E', 'C'}},
-        {CIM_UINT8 | CIM_FLAG_ARRAY, List({std::int32_t(1), "2"}), false, Outcome::Ok, VT_ARRAY | VT_UI1, {1, 2}},
-        {CIM_UINT8 | CIM_FLAG_ARRAY, List({std::int32_t(256)}), false, Outcome::InvalidItem, VT_EMPTY, {}},
+        {CIM_UINT8 | CIM_FLAG_ARRAY,
+         ListVariant({std::int32_t(1), "2"}),
+         false,
+         Outcome::Ok,
+         VT_ARRAY | VT_UI1,
+         {1, 2}},
+        {CIM_UINT8 | CIM_FLAG_ARRAY, ListVariant({std::int32_t(256)}), false, Outcome::InvalidItem, VT_EMPTY, {}},
         {CIM_UINT8 | CIM_FLAG_ARRAY, Variant("AA\xC3\xA9"), true, Outcome::Decoding, VT_EMPTY, {}},
         {CIM_UINT8 | CIM_FLAG_ARRAY, Variant("A*=="), true, Outcome::Decoding, VT_EMPTY, {}},
     };

@@ -85,7 +85,7 @@ std::vector<BYTE> ElevatorBlock(LONG panel, LONG terminal, LONG type, LONG mode,
 
 using Params = std::vector<std::pair<const wchar_t*, _variant_t>>;
 
-struct CommandCase
+struct DeviceMethodCase
 {
     const wchar_t* path;
     const wchar_t* method;
@@ -99,7 +99,7 @@ struct CommandCase
     const char* text;
 };
 
-std::vector<CommandCase> CommandCases()
+std::vector<DeviceMethodCase> DeviceMethodCases()
 {
     static constexpr wchar_t kLobbyReader[] = L"Bnt_Reader.PanelID=1,ReaderID=0";
     static constexpr wchar_t kArea[] = L"Bnt_IntrusionArea.ID=1";
@@ -483,7 +483,7 @@ protected:
 
 TEST_F(DoorDeviceMethods, EveryCommandSendsItsBlockAndAuditsOnlyASuccess)
 {
-    for (const CommandCase& c : CommandCases())
+    for (const DeviceMethodCase& c : DeviceMethodCases())
     {
         SCOPED_TRACE(Utf8(c.path) + " " + Utf8(c.method));
         ExpectSentAndAuditedOnlyOnSuccess([&] { return Call(c.path, c.method, c.params); }, c.procedure, c.block,
@@ -498,7 +498,7 @@ TEST_F(DoorDeviceMethods, ACallerWithoutTheMethodsPermissionIsRefusedAndNothingI
     CallAs(Callers::kOnlooker);
     const std::size_t audits = AuditCount();
     std::size_t allowed = 0;
-    for (const CommandCase& c : CommandCases())
+    for (const DeviceMethodCase& c : DeviceMethodCases())
     {
         SCOPED_TRACE(Utf8(c.path) + " " + Utf8(c.method));
         // The onlooker holds the status right, which the reader and door mode commands need.
@@ -1262,9 +1262,9 @@ TEST_F(DoorDeviceMethods, EveryServerIsAskedWithTheWriteLockFree)
         std::function<Reply()> call;
         std::string asked;
     };
-    const std::vector<CommandCase> commands = CommandCases();
+    const std::vector<DeviceMethodCase> commands = DeviceMethodCases();
     std::vector<ServerCall> cases;
-    for (const CommandCase& c : commands)
+    for (const DeviceMethodCase& c : commands)
         cases.push_back({Utf8(c.path) + " " + Utf8(c.method), [&] { return Call(c.path, c.method, c.params); },
                          driver(c.procedure)});
     cases.push_back({"camera status", [&] { return Call(L"Bnt_Camera.ID=1,PanelID=6", L"GetHardwareStatus"); },

@@ -35,7 +35,7 @@ std::wstring Quoted(const std::wstring& value)
 }
 
 // Every concrete class of the declarations with its properties that have a column.
-std::map<std::wstring, std::vector<std::wstring>> DeclaredClasses()
+std::map<std::wstring, std::vector<std::wstring>> ClassesWithColumnProperties()
 {
     std::set<std::wstring> concrete;
     std::map<std::wstring, std::vector<std::wstring>> properties;
@@ -61,7 +61,7 @@ TEST_F(DoorNameCase, EveryKeyAndPropertyInLowerCaseAnswersAsDeclared)
 {
     CallAs(Callers::kAdministrator);
     std::size_t swept = 0;
-    for (const auto& [className, properties] : DeclaredClasses())
+    for (const auto& [className, properties] : ClassesWithColumnProperties())
     {
         const Reply all = Enum(Form::Sync, className);
         if (FAILED(all.result) || all.objects.empty())

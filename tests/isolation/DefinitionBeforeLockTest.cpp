@@ -40,7 +40,8 @@ UPDATE CONFIG_VALUE SET NUMBERVALUE = 6 WHERE CONFIGID = 1605;
 UPDATE EMP SET SEGMENTID = 3 WHERE ID IN (1, 4);
 )";
 
-constexpr wchar_t kAnsweredAnew[] = L"The class definitions changed while the write waited; it is answered anew.";
+constexpr wchar_t kDefinitionsAnsweredAnew[] =
+    L"The class definitions changed while the write waited; it is answered anew.";
 
 std::string Option(LONG id, int value)
 {
@@ -49,7 +50,7 @@ std::string Option(LONG id, int value)
 }
 
 // A change of what a definition is made from, and what it takes back.
-struct Change
+struct DefinitionChange
 {
     std::string name;
     std::string change;
@@ -94,7 +95,7 @@ protected:
 
     // What a write answered by `answer` left behind: a refusal nothing at all, not even a call to a
     // server; and the guarded value stands as it was (`value`) in any case.
-    void LeftBehind(const std::string& answer, const std::vector<Table>& before, const Change& change,
+    void LeftBehind(const std::string& answer, const std::vector<Table>& before, const DefinitionChange& change,
                     const Table& value)
     {
         if (answer != "ok")
@@ -130,11 +131,11 @@ protected:
 };
 
 // A caller on one door: its write of the keyed record, made ready before anything changes.
-struct Road
+struct WriteRoad
 {
     std::string name;
     bool wmi;
-    std::function<std::function<std::string()>(const Change&)> prepare;
+    std::function<std::function<std::string()>(const DefinitionChange&)> prepare;
 };
 }  // namespace
 
@@ -144,7 +145,7 @@ TEST_F(DefinitionBeforeLock, AnOptionOrLayoutChangedWhileTheWriteWaitsIsAnswered
     const std::string busLab = bus.Login("lab");
     const std::string busAdministrator = bus.Login("busadmin");
     const auto wmi = [this](const wchar_t* caller) {
-        return [this, caller](const Change& change) {
+        return [this, caller](const DefinitionChange& change) {
             std::wstring path = change.className + L".";
             for (const auto& [key, value] : change.keys)
                 path += (path.back() == L'.' ? L"" : L",") + key + L"=" + TextOf(value);
@@ -152,7 +153,7 @@ TEST_F(DefinitionBeforeLock, AnOptionOrLayoutChangedWhileTheWriteWaitsIsAnswered
         };
     };
     const auto onBus = [&bus](const std::string& token) {
-        return [&bus, token](const Change& change) -> std::function<std::string()> {
+        return [&bus, token](const DefinitionChange& change) -> std::function<std::string()> {
             NamedValues values = change.keys;
             values.insert(values.end(), change.values.begin(), change.values.end());
             return [&bus, token, change, values] {
@@ -161,7 +162,7 @@ TEST_F(DefinitionBeforeLock, AnOptionOrLayoutChangedWhileTheWriteWaitsIsAnswered
             };
         };
     };
-    const std::vector<Road> roads = {
+    const std::vector<WriteRoad> roads = {
         {"WMI, Lab", true, wmi(callers::kLab)},
         {"WMI, administrator", true, wmi(callers::kAdministrator)},
         {"bus, Lab", false, onBus(busLab)},
@@ -171,18 +172,18 @@ TEST_F(DefinitionBeforeLock, AnOptionOrLayoutChangedWhileTheWriteWaitsIsAnswered
     int pin = 0;
     const auto badge = [&pin](int digits) {
         const std::wstring text = std::to_wstring(digits == 6 ? 610000 + ++pin : 4100 + ++pin);
-        return Change{"",
-                      "",
-                      "",
-                      L"Bnt_Badge",
-                      {{L"BADGEKEY", _variant_t(LONG{1})}},
-                      {{L"PERSONID", _variant_t(LONG{1})},
-                       {L"TYPE", _variant_t(LONG{1})},
-                       {L"ID", _variant_t(LONG{100001})},
-                       {L"PIN", _variant_t(text.c_str())}},
-                      "SELECT PIN FROM BADGE WHERE BADGEKEY = 1"};
+        return DefinitionChange{"",
+                                "",
+                                "",
+                                L"Bnt_Badge",
+                                {{L"BADGEKEY", _variant_t(LONG{1})}},
+                                {{L"PERSONID", _variant_t(LONG{1})},
+                                 {L"TYPE", _variant_t(LONG{1})},
+                                 {L"ID", _variant_t(LONG{100001})},
+                                 {L"PIN", _variant_t(text.c_str())}},
+                                "SELECT PIN FROM BADGE WHERE BADGEKEY = 1"};
     };
-    const auto named = [](Change change, std::string name, std::string made, std::string undo) {
+    const auto named = [](DefinitionChange change, std::string name, std::string made, std::string undo) {
         change.name = std::move(name);
         change.change = std::move(made);
         change.undo = std::move(undo);
@@ -190,7 +191,7 @@ TEST_F(DefinitionBeforeLock, AnOptionOrLayoutChangedWhileTheWriteWaitsIsAnswered
     };
     const NamedValues person = {{L"ID", _variant_t(LONG{1})}};
     // Each made anew for every request, so that PINs differ.
-    const std::vector<std::function<Change()>> changes = {
+    const std::vector<std::function<DefinitionChange()>> changes = {
         [&] {
             return named(badge(4), "PIN edits forbidden", Option(CBntAcsSystemOptions::kPinEditableId, 0),
                          Option(CBntAcsSystemOptions::kPinEditableId, 1));
@@ -200,52 +201,52 @@ TEST_F(DefinitionBeforeLock, AnOptionOrLayoutChangedWhileTheWriteWaitsIsAnswered
                          Option(CBntAcsSystemOptions::kPinLengthKindId, 6));
         },
         [&] {
-            return Change{"COMPANY of five characters",
-                          "UPDATE DDFLD SET MAXLEN = 5 WHERE DDFLDID = 9",
-                          "UPDATE DDFLD SET MAXLEN = 64 WHERE DDFLDID = 9",
-                          L"Bnt_Visitor",
-                          {{L"ID", _variant_t(LONG{4})}},
-                          {{L"COMPANY", _variant_t(L"Dorn Logistics")}},
-                          "SELECT COMPANY FROM VISITOR_UDF WHERE ID = 4"};
+            return DefinitionChange{"COMPANY of five characters",
+                                    "UPDATE DDFLD SET MAXLEN = 5 WHERE DDFLDID = 9",
+                                    "UPDATE DDFLD SET MAXLEN = 64 WHERE DDFLDID = 9",
+                                    L"Bnt_Visitor",
+                                    {{L"ID", _variant_t(LONG{4})}},
+                                    {{L"COMPANY", _variant_t(L"Dorn Logistics")}},
+                                    "SELECT COMPANY FROM VISITOR_UDF WHERE ID = 4"};
         },
         [&] {
-            return Change{"FIRSTNAME required",
-                          "UPDATE DDFLD SET REQUIRED = 1 WHERE DDFLDID = 2",
-                          "UPDATE DDFLD SET REQUIRED = 0 WHERE DDFLDID = 2",
-                          L"Bnt_Cardholder",
-                          {},
-                          {{L"LASTNAME", _variant_t(L"Ingram")}},
-                          "SELECT ID FROM EMP WHERE LASTNAME = 'Ingram'"};
+            return DefinitionChange{"FIRSTNAME required",
+                                    "UPDATE DDFLD SET REQUIRED = 1 WHERE DDFLDID = 2",
+                                    "UPDATE DDFLD SET REQUIRED = 0 WHERE DDFLDID = 2",
+                                    L"Bnt_Cardholder",
+                                    {},
+                                    {{L"LASTNAME", _variant_t(L"Ingram")}},
+                                    "SELECT ID FROM EMP WHERE LASTNAME = 'Ingram'"};
         },
         [&] {
-            return Change{"SSNO unique",
-                          "UPDATE DDFLD SET ISUNIQUE = 1 WHERE DDFLDID = 4",
-                          "UPDATE DDFLD SET ISUNIQUE = 0 WHERE DDFLDID = 4",
-                          L"Bnt_Cardholder",
-                          person,
-                          {{L"SSNO", _variant_t(L"E-1002")}},
-                          "SELECT SSNO FROM EMP WHERE ID = 1"};
+            return DefinitionChange{"SSNO unique",
+                                    "UPDATE DDFLD SET ISUNIQUE = 1 WHERE DDFLDID = 4",
+                                    "UPDATE DDFLD SET ISUNIQUE = 0 WHERE DDFLDID = 4",
+                                    L"Bnt_Cardholder",
+                                    person,
+                                    {{L"SSNO", _variant_t(L"E-1002")}},
+                                    "SELECT SSNO FROM EMP WHERE ID = 1"};
         },
         [&] {
-            return Change{"THREATLEVEL out of the layout",
-                          "DELETE FROM UDFOBJS WHERE UDFOBJSID = 8",
-                          "INSERT INTO UDFOBJS (UDFOBJSID, TBLID, DDFLDID, DBOBJTYPE, LFIELD, LABEL) "
-                          "VALUES (8, 2, 8, 1, 8, 'Threat level clearance')",
-                          L"Bnt_Cardholder",
-                          person,
-                          {{L"THREATLEVEL", _variant_t(LONG{4})}},
-                          "SELECT THREATLEVEL FROM UDFEMP WHERE ID = 1",
-                          true};
+            return DefinitionChange{"THREATLEVEL out of the layout",
+                                    "DELETE FROM UDFOBJS WHERE UDFOBJSID = 8",
+                                    "INSERT INTO UDFOBJS (UDFOBJSID, TBLID, DDFLDID, DBOBJTYPE, LFIELD, LABEL) "
+                                    "VALUES (8, 2, 8, 1, 8, 'Threat level clearance')",
+                                    L"Bnt_Cardholder",
+                                    person,
+                                    {{L"THREATLEVEL", _variant_t(LONG{4})}},
+                                    "SELECT THREATLEVEL FROM UDFEMP WHERE ID = 1",
+                                    true};
         },
     };
 
     TakeServerCalls();
     for (const auto& made : changes)
     {
-        for (const Road& road : roads)
+        for (const WriteRoad& road : roads)
         {
             // Made before the request starts: what a fresh request answers.
-            Change change = made();
+            DefinitionChange change = made();
             SCOPED_TRACE(change.name + " / " + road.name);
             std::function<std::string()> send = road.prepare(change);
             std::vector<Table> before = Stored();
@@ -267,7 +268,7 @@ TEST_F(DefinitionBeforeLock, AnOptionOrLayoutChangedWhileTheWriteWaitsIsAnswered
                 before = Stored();
                 if (!kept)
                     CDefinitionStamps::NewDatabaseGeneration();
-                const int anew = LogLines(kAnsweredAnew);
+                const int anew = LogLines(kDefinitionsAnsweredAnew);
                 bool changed = false;
                 CWmipWriteFrame::TestHookBeforeLock([&] {
                     if (!changed)
@@ -278,7 +279,7 @@ TEST_F(DefinitionBeforeLock, AnOptionOrLayoutChangedWhileTheWriteWaitsIsAnswered
                 CWmipWriteFrame::TestHookBeforeLock(nullptr);
                 EXPECT_TRUE(changed);
                 EXPECT_EQ(raced, fresh);
-                EXPECT_EQ(LogLines(kAnsweredAnew), anew + 1);
+                EXPECT_EQ(LogLines(kDefinitionsAnsweredAnew), anew + 1);
                 LeftBehind(raced, before, change, value);
                 Apply(change.undo);
             }
@@ -287,7 +288,7 @@ TEST_F(DefinitionBeforeLock, AnOptionOrLayoutChangedWhileTheWriteWaitsIsAnswered
 
     // PIN edits allowed again at the same moment: the write follows the definition under its lock.
     Apply(Option(CBntAcsSystemOptions::kPinEditableId, 0));
-    for (const Road& road : roads)
+    for (const WriteRoad& road : roads)
     {
         SCOPED_TRACE("PIN edits allowed / " + road.name);
         const std::function<std::string()> send = road.prepare(badge(4));

@@ -33,8 +33,8 @@ using isolation::BusDoor;
 
 namespace {
 // Every permission, every segment; its bus login.
-constexpr const wchar_t* kCaller = support::callers::kBusAdministrator;
-constexpr char kCallerLogin[] = "busadmin";
+constexpr const wchar_t* kBusAdministrator = support::callers::kBusAdministrator;
+constexpr char kBusAdministratorLogin[] = "busadmin";
 
 // The records a table runs on: each one's key, as the doors serve it, and the label the table's
 // answers name it by, in the table's order.
@@ -63,7 +63,8 @@ class LiteralForm : public DoorTest
 protected:
     static void SetUpTestSuite()
     {
-        support::InstallationDatabase::Execute(DoorInstallation::DatabaseFile(), support::TestCallers::Sql({kCaller}));
+        support::InstallationDatabase::Execute(DoorInstallation::DatabaseFile(),
+                                               support::TestCallers::Sql({kBusAdministrator}));
     }
 
     // The labels of the records a door served (by their keys), in the order `labels` names them.
@@ -88,9 +89,9 @@ protected:
                      const std::wstring& scope, const std::wstring& evaluated, HRESULT busRefusal,
                      int roads = kEveryRoad)
     {
-        CallAs(kCaller);
+        CallAs(kBusAdministrator);
         BusDoor bus;
-        const std::string token = bus.Login(kCallerLogin);
+        const std::string token = bus.Login(kBusAdministratorLogin);
         const auto wmi = support::WatchTable(property, {}, cases);
         const auto onBus = support::WatchTable(property, {}, cases, Door::kBus);
         const auto watched = support::WatchTable(L"TargetInstance." + property, {}, cases);
@@ -367,7 +368,7 @@ TEST_F(LiteralForm, ADateTimeIsComparedToItsFractionOnEveryRoad)
     const Labels labels = {{"9301", "09:00"}, {"9302", "56.789"}, {"9303", "56.7890"}};
     {
         SCOPED_TRACE("as WMI serves it");
-        CallAs(kCaller);
+        CallAs(kBusAdministrator);
         const Reply served = Query(Form::Sync, L"SELECT * FROM Bnt_Cardholder WHERE ID >= 9301");
         ASSERT_EQ(served.result, WBEM_S_NO_ERROR);
         EXPECT_EQ(Values(served.objects, {L"ID", L"LASTCHANGED"}), Sorted({{"9301", "20240102090000.000000+000"},
@@ -395,7 +396,7 @@ TEST_F(LiteralForm, ADateTimeIsComparedToItsFractionOnEveryRoad)
     {
         SCOPED_TRACE("as the bus serves it");
         BusDoor bus;
-        const std::string token = bus.Login(kCallerLogin);
+        const std::string token = bus.Login(kBusAdministratorLogin);
         EXPECT_EQ(bus.Rows(token, L"Bnt_Cardholder", "ID >= 9301", {"ID", "LASTCHANGED"}),
                   std::vector<std::string>({"ID=9301,LASTCHANGED=2024-01-02T09:00:00+00:00",
                                             "ID=9302,LASTCHANGED=2024-01-02T12:34:56+00:00",
@@ -433,7 +434,7 @@ TEST_F(LiteralForm, ADateTimeTextComparedWithATextAndISAOnAReferenceReadAsTheirP
     }
     const Records badges("INSERT INTO BADGE (BADGEKEY, ID, TYPE, EMPID) VALUES (9501, 950101, 1, 1);",
                          "DELETE FROM BADGE WHERE BADGEKEY = 9501;");
-    CallAs(kCaller);
+    CallAs(kBusAdministrator);
     const Reply owned = Query(Form::Sync, L"SELECT * FROM Bnt_CardholderBadge");
     ASSERT_EQ(owned.result, WBEM_S_NO_ERROR) << Description(owned.statusObject.Get());
     std::string ownPath;

@@ -28,10 +28,11 @@ using namespace e2e;
 
 namespace {
 // Every permission, segment 4 only.
-constexpr const wchar_t* kCaller = support::callers::kKindSweep;
-constexpr wchar_t kCallerLogin[] = L"kindsweep";
+constexpr const wchar_t* kKindSweepCaller = support::callers::kKindSweep;
+constexpr wchar_t kKindSweepLogin[] = L"kindsweep";
 // The tables that describe the segments and the callers' own keep their rows as they are.
-const std::set<std::string> kSegmentTables = {"SEGMENT", "SEGMENT_GROUP_MEMBER", "SEGMENT_UNIT", "USER_SEGMENT_LINK"};
+const std::set<std::string> kUnchangedSegmentTables = {"SEGMENT", "SEGMENT_GROUP_MEMBER", "SEGMENT_UNIT",
+                                                       "USER_SEGMENT_LINK"};
 
 // Cardholders and badge types segmented, visitors not (so a person's kind decides); the rows of
 // every segmented table spread over the caller's segment 4, segment 2 and -1 (every segment).
@@ -45,13 +46,13 @@ protected:
                           "INSERT INTO SEGMENT (SEGMENTID, NAME, TYPE) VALUES (4, 'Empty', 0);\n"
                           "INSERT INTO SEGMENT_UNIT (SEGMENTID) VALUES (4);\n";
         for (const Row& table : DoorInstallation::Rows("SELECT name FROM sqlite_master WHERE type = 'table'"))
-            if (!kSegmentTables.contains(table.front()) && isolation::HasColumn(table.front(), "SEGMENTID"))
+            if (!kUnchangedSegmentTables.contains(table.front()) && isolation::HasColumn(table.front(), "SEGMENTID"))
                 sql += "UPDATE " + table.front() + " SET SEGMENTID = CASE rowid % 3 WHEN 0 THEN 4 WHEN 1 THEN 2 " +
                        "ELSE -1 END;\n";
         // A logged event of panel 3, which the spread leaves in segment 4.
         sql += "UPDATE EVENTS SET MACHINE = 3 WHERE SERIALNUM = 101;\n";
         support::InstallationDatabase::Execute(DoorInstallation::DatabaseFile(),
-                                               sql + support::TestCallers::Sql({kCaller}));
+                                               sql + support::TestCallers::Sql({kKindSweepCaller}));
     }
 };
 
@@ -138,7 +139,7 @@ struct Judged
 TEST_F(OwnColumnRule, AnEventsRecordIsAdmittedExactlyWhenTheCallersKeyedGetServesIt)
 {
     CAcsUser watcher;
-    ASSERT_TRUE(watcher.Login(Widen("sqlite:" + DoorInstallation::DatabaseFile().string()).c_str(), kCallerLogin,
+    ASSERT_TRUE(watcher.Login(Widen("sqlite:" + DoorInstallation::DatabaseFile().string()).c_str(), kKindSweepLogin,
                               Widen(isolation::BusDoor::kPassword).c_str(), -1, 0));
     ASSERT_FALSE(watcher.IsAllSegmentsUser());
     CWmipMapperRegistry* registry = CWmipMapperRegistry::Instance();
@@ -163,7 +164,7 @@ TEST_F(OwnColumnRule, AnEventsRecordIsAdmittedExactlyWhenTheCallersKeyedGetServe
                 continue;
             const std::string path = support::PropertyText(object.Get(), L"__RELPATH");
             SCOPED_TRACE(path);
-            CallAs(kCaller);
+            CallAs(kKindSweepCaller);
             const Reply get = Get(Form::Sync, Widen(path));
             const bool served = get.result == WBEM_S_NO_ERROR && get.objects.size() == 1;
             const ComPtr<IWbemClassObject> keys = KeysOnly(object.Get(), *type);

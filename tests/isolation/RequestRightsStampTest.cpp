@@ -17,7 +17,7 @@ using namespace e2e;
 
 namespace {
 // Every permission, segment 1 only, with person segmentation on.
-constexpr const wchar_t* kCaller = support::callers::kHeadquartersChief;
+constexpr const wchar_t* kChiefCaller = support::callers::kHeadquartersChief;
 // The one statement that reads both stamps.
 constexpr char kStampRead[] = "SELECT (SELECT STAMP FROM RIGHTS_STAMP WHERE STAMPID = 1), "
                               "(SELECT STAMP FROM RIGHTS_STAMP WHERE STAMPID = 2)";
@@ -29,7 +29,7 @@ protected:
     {
         support::InstallationDatabase::Execute(DoorInstallation::DatabaseFile(),
                                                "UPDATE CONFIG_VALUE SET NUMBERVALUE = 1 WHERE CONFIGID = 1003;\n" +
-                                                   support::TestCallers::Sql({kCaller}));
+                                                   support::TestCallers::Sql({kChiefCaller}));
     }
 
     // The servers the writes tell: a message no server took would wait in the store and reach
@@ -40,7 +40,7 @@ protected:
 
 TEST_F(RequestRightsStamp, EachRequestOfACachedCallerReadsTheStampsOnceAndAWriteOnceMoreUnderItsLock)
 {
-    CallAs(kCaller);
+    CallAs(kChiefCaller);
     // The caller's login, which reads the stamps with the rights, and a first put, after which the
     // servers are told on a pooled connection of its own, whose login reads them too.
     const ComPtr<IWbemClassObject> badge = Instance(L"Bnt_Badge.BADGEKEY=1");
@@ -112,7 +112,7 @@ TEST_F(RequestRightsStamp, EachRequestOfACachedCallerReadsTheStampsOnceAndAWrite
 
 TEST_F(RequestRightsStamp, AReadWhoseCallerIsLoggedInAnewReadsTheRecordsNoOlderThanTheNewLogin)
 {
-    CallAs(kCaller);
+    CallAs(kChiefCaller);
     ASSERT_EQ(Get(Form::Sync, L"Bnt_EventType.ID=1").result, WBEM_S_NO_ERROR);
     // The caller's rights move between its requests: the next one logs it in anew.
     support::InstallationDatabase::Execute(DoorInstallation::DatabaseFile(),

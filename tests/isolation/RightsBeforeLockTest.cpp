@@ -35,7 +35,7 @@ constexpr char kRacerLogin[] = "racer";
 // groups 71 to 73), Headquarters, its own field group; it signs in on the bus with the demo
 // operator's password. The segment group 11 holds the Warehouse. In the Warehouse, through
 // person 8: badge 67 holding level 67, and a request for level 68 (both levels Headquarters').
-constexpr char kRows[] = R"(
+constexpr char kRacerRows[] = R"(
 UPDATE CONFIG_VALUE SET NUMBERVALUE = 1 WHERE CONFIGID IN (1003, 1004, 1005);
 INSERT INTO USER_PERM_UDF (USER_PERM_UDFID, NAME, SEGMENTID) VALUES (67, 'Racer fields', -1);
 INSERT INTO USERS (USERID, LOGONID, FIRSTNAME, LASTNAME, SEGMENTID, MZID, LOGONPWD, ISENABLED, SYSTEM_USER_PERMID,
@@ -56,12 +56,12 @@ INSERT INTO ACCESS_REQUEST (ID, TYPE, EMPID, ACCESSLVID, SUBMITTED_DATE, SUBMITT
                             PANELID) VALUES (67, 1, 8, 68, '2024-02-01 09:00:00', 1, 'Dock weekends', 0, 0);
 )";
 
-constexpr wchar_t kAnsweredAnew[] = L"The caller's rights changed while the write waited; it is answered anew.";
+constexpr wchar_t kRightsAnsweredAnew[] = L"The caller's rights changed while the write waited; it is answered anew.";
 constexpr char kWarehouseLink[] = "INSERT INTO USER_SEGMENT_LINK (USERID, SEGMENTID) VALUES (67, 2)";
 constexpr char kNoWarehouseLink[] = "DELETE FROM USER_SEGMENT_LINK WHERE USERID = 67 AND SEGMENTID = 2";
 
 // A request of the racer.
-struct Road
+struct RacerRoad
 {
     std::string name;
     std::function<std::string()> request;
@@ -80,7 +80,7 @@ struct Withdrawal
     std::string withdraw;
     std::string restore;
     std::string ungrant;
-    bool appliesTo(const Road& road) const
+    bool appliesTo(const RacerRoad& road) const
     {
         if (name == "person segmentation switched on")
             return road.throughPerson;
@@ -156,7 +156,7 @@ protected:
     {
         support::InstallationDatabase::Execute(
             DoorInstallation::DatabaseFile(),
-            support::TestCallers::Sql({Callers::kHeadquartersChief, Callers::kProviderOnly}) + kRows);
+            support::TestCallers::Sql({Callers::kHeadquartersChief, Callers::kProviderOnly}) + kRacerRows);
     }
 
     static void Apply(const std::string& sql)
@@ -196,7 +196,7 @@ protected:
     // The racer's writes on both doors: the framework's put, a mapper's own put, a delete and the
     // writing methods. A bus request goes with m_session, which the test signs in anew before
     // each request: a withdrawal that ends the session ends it for good.
-    std::vector<Road> Roads()
+    std::vector<RacerRoad> Roads()
     {
         const NamedValues note = {{L"Note", _variant_t(L"Night cover")}};
         const NamedValues levelIn = {{L"LevelIn", support::IntegerArray({68})}};
@@ -271,7 +271,7 @@ TEST_P(RightsBeforeLock, ARightWithdrawnWhileTheWriteWaitsIsAnsweredAsAFreshRequ
     const Withdrawal& withdrawal = GetParam();
     TakeServerCalls();
     Apply(withdrawal.grant);
-    for (const Road& road : Roads())
+    for (const RacerRoad& road : Roads())
     {
         if (!withdrawal.appliesTo(road))
             continue;
@@ -290,7 +290,7 @@ TEST_P(RightsBeforeLock, ARightWithdrawnWhileTheWriteWaitsIsAnsweredAsAFreshRequ
         // lock: the same answer, and nothing but the withdrawal is written.
         m_session = m_bus.Login(kRacerLogin);
         before = Stored();
-        const int anew = LogLines(kAnsweredAnew);
+        const int anew = LogLines(kRightsAnsweredAnew);
         bool withdrawn = false;
         CWmipWriteFrame::TestHookBeforeLock([&] {
             if (!withdrawn)
@@ -301,7 +301,7 @@ TEST_P(RightsBeforeLock, ARightWithdrawnWhileTheWriteWaitsIsAnsweredAsAFreshRequ
         CWmipWriteFrame::TestHookBeforeLock(nullptr);
         EXPECT_TRUE(withdrawn);
         EXPECT_EQ(raced, fresh);
-        EXPECT_EQ(LogLines(kAnsweredAnew), anew + 1);
+        EXPECT_EQ(LogLines(kRightsAnsweredAnew), anew + 1);
         EXPECT_EQ(TakeServerCalls(), std::vector<std::string>());
         Apply(withdrawal.restore);
         EXPECT_EQ(Stored(), before);
@@ -315,7 +315,7 @@ INSTANTIATE_TEST_SUITE_P(Withdrawn, RightsBeforeLock, ::testing::ValuesIn(Withdr
 // lock, as a request starting then would.
 TEST_F(RightsBeforeLock, ARightGrantedWhileTheWriteWaitsIsTheOneTheWriteGoesBy)
 {
-    for (const Road& road : Roads())
+    for (const RacerRoad& road : Roads())
     {
         if (!road.writesField)
             continue;
@@ -385,7 +385,7 @@ TEST_F(RightsBeforeLock, StampRowsDeletedMeanChangedAndComeBackAtTheNextRequest)
         {"bus", [&] { return m_bus.Get(m_session, L"Bnt_Cardholder", "ID = 8") == std::optional<std::size_t>(1); },
          "modify, bus", "Dock logistics"},
     };
-    const std::vector<Road> roads = Roads();
+    const std::vector<RacerRoad> roads = Roads();
     const Table bothRows = {{"1"}, {"2"}};
     for (const auto& door : doors)
     {
@@ -414,7 +414,7 @@ TEST_F(RightsBeforeLock, StampRowsDeletedMeanChangedAndComeBackAtTheNextRequest)
         EXPECT_TRUE(door.seesPerson8());
         Apply("DELETE FROM RIGHTS_STAMP WHERE STAMPID = 2;");
         const auto write =
-            std::find_if(roads.begin(), roads.end(), [&](const Road& road) { return road.name == door.write; });
+            std::find_if(roads.begin(), roads.end(), [&](const RacerRoad& road) { return road.name == door.write; });
         ASSERT_NE(write, roads.end());
         EXPECT_EQ(write->request(), "ok");
         EXPECT_EQ(DoorInstallation::Rows("SELECT STAMPID FROM RIGHTS_STAMP ORDER BY STAMPID"), bothRows);

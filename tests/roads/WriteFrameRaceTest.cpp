@@ -28,12 +28,12 @@ using namespace isolation;
 
 namespace {
 // Every right, segment 1 only.
-constexpr const wchar_t* kChief = support::callers::kHeadquartersChief;
-constexpr char kChiefLogin[] = "hqchief";
+constexpr const wchar_t* kRaceChief = support::callers::kHeadquartersChief;
+constexpr char kRaceChiefLogin[] = "hqchief";
 
 // Segmentation of persons, visitors and badge types on; the chief logs in on the bus; two more
 // levels of segment 1, so that each road that links a level to badge 2 adds one of its own.
-constexpr char kRows[] = R"(
+constexpr char kRaceRows[] = R"(
 UPDATE CONFIG_VALUE SET NUMBERVALUE = 1 WHERE CONFIGID IN (1003, 1004, 1005);
 UPDATE USERS SET LOGONPWD = (SELECT LOGONPWD FROM USERS WHERE USERID = 1) WHERE USERID = 51;
 INSERT OR IGNORE INTO ACCESSLVL (ACCESSLVID, DESCRIPT, SEGMENTID, AVAILABLE_FOR_REQUEST, COMMAND, DOWNLOAD,
@@ -56,7 +56,7 @@ protected:
     static void SetUpTestSuite()
     {
         support::InstallationDatabase::Execute(DoorInstallation::DatabaseFile(),
-                                               support::TestCallers::Sql({kChief}) + kRows);
+                                               support::TestCallers::Sql({kRaceChief}) + kRaceRows);
     }
 
     static void Move(const char* sql) { support::InstallationDatabase::Execute(DoorInstallation::DatabaseFile(), sql); }
@@ -70,7 +70,7 @@ protected:
         CallAs(Callers::kAdministrator);
         const std::wstring className = path.substr(0, path.find(L'.'));
         const ComPtr<IWbemClassObject> in = MethodParameters(className, method, parameters);
-        CallAs(kChief);
+        CallAs(kRaceChief);
         return Answer(Exec(Form::Sync, path, method, in.Get()));
     }
 
@@ -79,7 +79,7 @@ protected:
 
 // A road: the request (as the chief), what it answers when the record is hidden before it
 // starts, and whether it also runs with the record visible to show it would have written.
-struct Road
+struct RaceRoad
 {
     std::string name;
     std::function<std::string()> request;
@@ -97,7 +97,7 @@ struct Road
 TEST_F(WriteFrameRace, ARecordMovedBeforeTheFrameTakesTheLockAnswersAsHiddenWithNothingWrittenOrSent)
 {
     BusDoor bus;
-    const std::string token = bus.Login(kChiefLogin);
+    const std::string token = bus.Login(kRaceChiefLogin);
     const std::string missing = kMissing;
     const NamedValues level70 = {{L"LevelIn", support::IntegerArray({70})}};
     const NamedValues level71 = {{L"LevelIn", support::IntegerArray({71})}};
@@ -124,10 +124,10 @@ TEST_F(WriteFrameRace, ARecordMovedBeforeTheFrameTakesTheLockAnswersAsHiddenWith
 
     // In the order their controls run: the delete frees the link the bus adds back, and the bus
     // holds the request the WMI door then approves.
-    const std::vector<Road> roads = {
+    const std::vector<RaceRoad> roads = {
         {"framework delete",
          [&] {
-             CallAs(kChief);
+             CallAs(kRaceChief);
              return Answer(Delete(Form::Sync, L"Bnt_AccessLevelAssignment.AccessLevelID=1,BadgeKey=2"));
          },
          notFound},
@@ -137,7 +137,7 @@ TEST_F(WriteFrameRace, ARecordMovedBeforeTheFrameTakesTheLockAnswersAsHiddenWith
              const ComPtr<IWbemClassObject> badge = Instance(L"Bnt_Badge.BADGEKEY=2");
              _variant_t limit(LONG{7});
              badge->Put(L"USELIMIT", 0, &limit, 0);
-             CallAs(kChief);
+             CallAs(kRaceChief);
              return Answer(Put(Form::Sync, badge.Get(), WBEM_FLAG_UPDATE_ONLY));
          },
          notFound},
@@ -145,7 +145,7 @@ TEST_F(WriteFrameRace, ARecordMovedBeforeTheFrameTakesTheLockAnswersAsHiddenWith
          [&] {
              CallAs(Callers::kAdministrator);
              const ComPtr<IWbemClassObject> link = NewInstance(L"Bnt_AccessLevelAssignment", parameters(assignment(3)));
-             CallAs(kChief);
+             CallAs(kRaceChief);
              return Answer(Put(Form::Sync, link.Get(), WBEM_FLAG_CREATE_ONLY));
          },
          "0x80041008 | " + invalidBadgeKey},
@@ -179,7 +179,7 @@ TEST_F(WriteFrameRace, ARecordMovedBeforeTheFrameTakesTheLockAnswersAsHiddenWith
     };
 
     TakeServerCalls();
-    for (const Road& road : roads)
+    for (const RaceRoad& road : roads)
     {
         SCOPED_TRACE(road.name);
         // Hidden before the request: the road's own answer to a record the caller may not see.
@@ -224,7 +224,7 @@ TEST_F(WriteFrameRace, ARecordMovedBeforeTheFrameTakesTheLockAnswersAsHiddenWith
     m_servers.Driver().SetObserver([&](const support::SimulatedServer&, const support::SimulatedCall&) {
         openAtSend.push_back(CBntCommitQueue::OpenLevels());
     });
-    for (const Road& road : roads)
+    for (const RaceRoad& road : roads)
     {
         if (!road.control)
             continue;

@@ -19,7 +19,7 @@ namespace {
 
 using SqlitePtr = support::SqliteDatabase;
 
-std::string Upper(std::string text)
+std::string UpperName(std::string text)
 {
     for (char& c : text)
     {
@@ -47,7 +47,7 @@ std::map<std::string, std::set<std::string>> LoadColumns(sqlite3* db)
     {
         const auto* table = reinterpret_cast<const char*>(sqlite3_column_text(statement.get(), 0));
         const auto* column = reinterpret_cast<const char*>(sqlite3_column_text(statement.get(), 1));
-        columns[Upper(table)].insert(Upper(column));
+        columns[UpperName(table)].insert(UpperName(column));
     }
     return columns;
 }
@@ -73,9 +73,9 @@ TEST(SchemaColumns, NamesOnlyTablesAndColumnsOfTheInstallationDatabase)
             continue;
         }
         const std::string location = table + "." + Narrow(d->column);
-        const auto found = columns.find(Upper(table));
+        const auto found = columns.find(UpperName(table));
         ASSERT_NE(found, columns.end()) << Narrow(d->className) << "." << Narrow(d->name) << ": " << location;
-        EXPECT_TRUE(found->second.contains(Upper(Narrow(d->column))))
+        EXPECT_TRUE(found->second.contains(UpperName(Narrow(d->column))))
             << Narrow(d->className) << "." << Narrow(d->name) << ": " << location;
     }
 }
@@ -86,10 +86,10 @@ TEST(SchemaColumns, WritesTableAndColumnAsUpperCaseIdentifiersExceptTheWorldTime
     {
         const std::string table = Narrow(d->table);
         const std::string column = Narrow(d->column);
-        EXPECT_EQ(table, Upper(table));
+        EXPECT_EQ(table, UpperName(table));
         if (table != "WORLDTZ")
         {
-            EXPECT_EQ(column, Upper(column)) << table << "." << column;
+            EXPECT_EQ(column, UpperName(column)) << table << "." << column;
         }
     }
     EXPECT_EQ(std::wstring(schema_test::FindProperty(L"Bnt_WorldTimezone", L"DisplayName")->column), L"DisplayName");

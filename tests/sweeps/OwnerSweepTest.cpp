@@ -23,8 +23,8 @@ using namespace e2e;
 
 namespace {
 // Every permission, segment 1 only; the other segment is 2.
-constexpr const wchar_t* kCaller = Callers::kHeadquartersChief;
-constexpr char kOtherSegment[] = "2";
+constexpr const wchar_t* kChiefCaller = Callers::kHeadquartersChief;
+constexpr char kOtherSegmentText[] = "2";
 constexpr int kMaxDepth = 4;
 // Records of the classes the demo holds none of: where the first badge was last seen.
 constexpr char kRecords[] = R"(
@@ -35,7 +35,7 @@ INSERT INTO LASTLOCATION (PANELID, READERID, CARDNUM, EVENT_TIME_UTC, EVENTTYPE,
 
 using Source = CWMITypeInfo::SegmentSource;
 
-std::string Narrow(const CString& text)
+std::string Utf8Of(const CString& text)
 {
     return DoorTest::Utf8(text.GetString());
 }
@@ -46,7 +46,7 @@ std::string ColumnOf(const CWMITypeInfo& type, const CString& name)
     CString column = name;
     if (name.Find(L'.') <= 0 && !type.GetColumnForProperty(name, column))
         return "";
-    return Narrow(column);
+    return Utf8Of(column);
 }
 
 // A record of a class: the columns of its keys and their values, all in one table.
@@ -106,19 +106,19 @@ std::optional<std::string> Hide(const Record& record, int depth = 0)
     for (const Source& source : record.type->GetSegmentSources())
     {
         // A record whose segment is its own key (a segment) cannot move.
-        if (source.kind == Source::Kind::OwnColumn && Narrow(source.table) == record.table &&
-            std::find(record.columns.begin(), record.columns.end(), Narrow(source.column)) == record.columns.end())
+        if (source.kind == Source::Kind::OwnColumn && Utf8Of(source.table) == record.table &&
+            std::find(record.columns.begin(), record.columns.end(), Utf8Of(source.column)) == record.columns.end())
         {
-            const std::string column = record.table + "." + Narrow(source.column);
+            const std::string column = record.table + "." + Utf8Of(source.column);
             const std::optional<std::string> was = record.Value(column);
             if (!was)
                 continue;
             std::string where = record.Where();
             for (const std::string& value : record.values)
                 where.replace(where.find('?'), 1, "'" + value + "'");
-            const std::string update = "UPDATE " + record.table + " SET " + Narrow(source.column) + " = ";
+            const std::string update = "UPDATE " + record.table + " SET " + Utf8Of(source.column) + " = ";
             support::InstallationDatabase::Execute(DoorInstallation::DatabaseFile(),
-                                                   update + kOtherSegment + " WHERE " + where);
+                                                   update + kOtherSegmentText + " WHERE " + where);
             return update + *was + " WHERE " + where;
         }
         if (source.kind != Source::Kind::Owner)
@@ -248,13 +248,13 @@ protected:
     static void SetUpTestSuite()
     {
         support::InstallationDatabase::Execute(DoorInstallation::DatabaseFile(),
-                                               support::TestCallers::Sql({kCaller}) + kRecords);
+                                               support::TestCallers::Sql({kChiefCaller}) + kRecords);
     }
 
     // The relative paths the caller is served of the class.
     std::vector<std::string> Served(const CString& className)
     {
-        CallAs(kCaller);
+        CallAs(kChiefCaller);
         std::vector<std::string> paths;
         for (const ComPtr<IWbemClassObject>& instance : Enum(Form::Sync, className.GetString()).objects)
             paths.push_back(support::PropertyText(instance.Get(), L"__RELPATH"));
@@ -275,7 +275,7 @@ TEST_F(OwnerSweep, EveryDeclaredOwnerHidesItsRecordsWhenItMovesOutOfTheCallersSe
             std::none_of(type->GetSegmentSources().begin(), type->GetSegmentSources().end(),
                          [](const Source& source) { return source.kind == Source::Kind::Owner; }))
             continue;
-        SCOPED_TRACE(Narrow(className));
+        SCOPED_TRACE(Utf8Of(className));
         const int provenBefore = proven;
         const MapperBinding* binding = support::BindingServing(className.GetString());
         std::string why =
@@ -307,7 +307,7 @@ TEST_F(OwnerSweep, EveryDeclaredOwnerHidesItsRecordsWhenItMovesOutOfTheCallersSe
             // Each owner alone: the record is proven by the first one the caller sees.
             for (const Source& source : Owners(*type))
             {
-                SCOPED_TRACE(path + " owned by " + Narrow(source.ownerClass));
+                SCOPED_TRACE(path + " owned by " + Utf8Of(source.ownerClass));
                 std::vector<std::string> ownerValues;
                 for (const CString& name : source.names)
                 {

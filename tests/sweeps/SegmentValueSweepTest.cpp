@@ -57,7 +57,7 @@ bool Serves(SegmentOption option, LONG segment)
     return segment == kOwnSegment || (option == SegmentOptionBadgeTypes && segment == -1);
 }
 
-std::string Narrow(const CString& text)
+std::string NarrowText(const CString& text)
 {
     return DoorTest::Utf8(text.GetString());
 }
@@ -85,10 +85,11 @@ std::vector<SegmentedClass> SegmentedClasses()
             type->GetKeyProperties().empty())
             continue;
         const CWMITypeInfo::SegmentSource& source = type->GetSegmentSources().front();
-        SegmentedClass segmented{name.GetString(), source.option, Narrow(source.table), Narrow(source.column), {}};
+        SegmentedClass segmented{
+            name.GetString(), source.option, NarrowText(source.table), NarrowText(source.column), {}};
         for (const auto& [property, tableDotColumn] : type->GetKeyProperties())
         {
-            const std::string column = Narrow(tableDotColumn);
+            const std::string column = NarrowText(tableDotColumn);
             if (column.compare(0, segmented.table.size() + 1, segmented.table + ".") == 0)
                 segmented.keys.emplace_back(property, column.substr(segmented.table.size() + 1));
         }
@@ -162,7 +163,7 @@ TEST_F(SegmentValueSweep, ACallerOfOneSegmentIsServedTheSegmentsItsOptionLetsItS
     {
         std::vector<std::string> keyNames;
         for (const auto& [property, column] : segmented.keys)
-            keyNames.push_back(Narrow(property));
+            keyNames.push_back(NarrowText(property));
         std::vector<std::string> expectedRows;
         SCOPED_TRACE(Utf8(segmented.name));
         CallAs(Callers::kAdministrator);
@@ -264,7 +265,7 @@ TEST_F(SegmentValueSweep, AUserTakesEveryGroupValueItsWriterMayGiveAndNoOther)
             CString column;
             ASSERT_TRUE(user->GetColumnForProperty(group.property, column));
             const std::string stored =
-                "SELECT " + Narrow(column.Mid(column.Find(L'.') + 1)) + " FROM USERS WHERE USERID = 900";
+                "SELECT " + NarrowText(column.Mid(column.Find(L'.') + 1)) + " FROM USERS WHERE USERID = 900";
             const bool everySegment = writer == Callers::kAdministrator;
             const std::pair<LONG, bool> values[] = {
                 {-1, group.everyValue}, {0, true}, {group.own, true}, {group.other, everySegment}, {kNoGroup, false}};

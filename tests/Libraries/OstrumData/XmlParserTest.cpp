@@ -15,7 +15,7 @@ using ostrum::xml::XmlTreeReader;
 
 namespace {
 
-struct ParseCase
+struct XmlParseCase
 {
     const char* name;
     std::string document;
@@ -26,13 +26,13 @@ struct ParseCase
 
 const std::string kDecl = "<?xml version=\"1.0\" encoding=\"utf-8\"?>";
 
-class XmlParseTable : public testing::TestWithParam<ParseCase>
+class XmlParseTable : public testing::TestWithParam<XmlParseCase>
 {
 };
 
 TEST_P(XmlParseTable, ResultAndErrorText)
 {
-    const ParseCase& c = GetParam();
+    const XmlParseCase& c = GetParam();
     ostrum_test::BytesInput input(c.document);
     XmlTree tree;
     XmlTreeReader reader;
@@ -63,30 +63,30 @@ std::string Nested(int depth)
 INSTANTIATE_TEST_SUITE_P(
     Documents, XmlParseTable,
     testing::Values(
-        ParseCase{"DeclarationAndSelfClosingRoot", kDecl + "<root/>", false, true, ""},
-        ParseCase{"NoDeclaration", "<root/>", false, false, "Invalid header"},
-        ParseCase{"NoDeclarationSkipped", "<root/>", true, true, ""},
-        ParseCase{"EmptyInput", "", false, false, "Unexpected EOF"},
-        ParseCase{"WrongDeclarationName", "<?xsl x=\"1\"?><a/>", false, false, "Invalid header"},
-        ParseCase{"MismatchedEndTag", kDecl + "<a></b>", false, false, "Mismatched element nesting!"},
-        ParseCase{"EndTagFirst", kDecl + "</a>", false, false, "Invalid element nesting!"},
-        ParseCase{"UnquotedValue", kDecl + "<a x=10/>", false, false, "Attribute missing enclosing quote pair!"},
-        ParseCase{"EmptyQuotedValue", kDecl + "<a x=\"\"/>", false, true, ""},
-        ParseCase{"NameAndEqualsOnly", kDecl + "<a x= />", false, false, "Attribute missing value!"},
-        ParseCase{"NoEquals", kDecl + "<a x/>", false, false, "Attribute without equals delimiter!"},
-        ParseCase{"NoName", kDecl + "<a =\"1\"/>", false, false, "Attribute missing name!"},
-        ParseCase{"EntityWithoutSemicolon", kDecl + "<a x=\"&amp\"/>", false, false,
-                  "missing closing semicolon for attribute entity"},
-        ParseCase{"TextBeforeRoot", kDecl + "hello<a/>", false, false, "Unexpected body text before any element"},
-        ParseCase{"EndsInsideRoot", kDecl + "<a><b/>", false, false, "Unexpected EOF"},
-        ParseCase{"TextRunsToEnd", kDecl + "<a>text", false, false, "Read error during body text"},
-        ParseCase{"CommentHoldingGreaterThan", kDecl + "<a><!-- x > y --><b/></a>", false, true, ""},
-        ParseCase{"CommentHoldingTags", kDecl + "<!-- <a> </b> --><a/>", false, true, ""},
-        ParseCase{"UnterminatedComment", kDecl + "<a><!-- never ends > </a>", false, false, "Unexpected EOF"},
-        ParseCase{"DoctypeIsPassedOver", kDecl + "<!DOCTYPE a [<!ENTITY x \"y\">]><a/>", false, true, ""},
-        ParseCase{"NestingAtTheLimit", kDecl + Nested(256), false, true, ""},
-        ParseCase{"NestingBeyondTheLimit", kDecl + Nested(257), false, false, "Element nesting too deep!"}),
-    [](const testing::TestParamInfo<ParseCase>& info) { return std::string(info.param.name); });
+        XmlParseCase{"DeclarationAndSelfClosingRoot", kDecl + "<root/>", false, true, ""},
+        XmlParseCase{"NoDeclaration", "<root/>", false, false, "Invalid header"},
+        XmlParseCase{"NoDeclarationSkipped", "<root/>", true, true, ""},
+        XmlParseCase{"EmptyInput", "", false, false, "Unexpected EOF"},
+        XmlParseCase{"WrongDeclarationName", "<?xsl x=\"1\"?><a/>", false, false, "Invalid header"},
+        XmlParseCase{"MismatchedEndTag", kDecl + "<a></b>", false, false, "Mismatched element nesting!"},
+        XmlParseCase{"EndTagFirst", kDecl + "</a>", false, false, "Invalid element nesting!"},
+        XmlParseCase{"UnquotedValue", kDecl + "<a x=10/>", false, false, "Attribute missing enclosing quote pair!"},
+        XmlParseCase{"EmptyQuotedValue", kDecl + "<a x=\"\"/>", false, true, ""},
+        XmlParseCase{"NameAndEqualsOnly", kDecl + "<a x= />", false, false, "Attribute missing value!"},
+        XmlParseCase{"NoEquals", kDecl + "<a x/>", false, false, "Attribute without equals delimiter!"},
+        XmlParseCase{"NoName", kDecl + "<a =\"1\"/>", false, false, "Attribute missing name!"},
+        XmlParseCase{"EntityWithoutSemicolon", kDecl + "<a x=\"&amp\"/>", false, false,
+                     "missing closing semicolon for attribute entity"},
+        XmlParseCase{"TextBeforeRoot", kDecl + "hello<a/>", false, false, "Unexpected body text before any element"},
+        XmlParseCase{"EndsInsideRoot", kDecl + "<a><b/>", false, false, "Unexpected EOF"},
+        XmlParseCase{"TextRunsToEnd", kDecl + "<a>text", false, false, "Read error during body text"},
+        XmlParseCase{"CommentHoldingGreaterThan", kDecl + "<a><!-- x > y --><b/></a>", false, true, ""},
+        XmlParseCase{"CommentHoldingTags", kDecl + "<!-- <a> </b> --><a/>", false, true, ""},
+        XmlParseCase{"UnterminatedComment", kDecl + "<a><!-- never ends > </a>", false, false, "Unexpected EOF"},
+        XmlParseCase{"DoctypeIsPassedOver", kDecl + "<!DOCTYPE a [<!ENTITY x \"y\">]><a/>", false, true, ""},
+        XmlParseCase{"NestingAtTheLimit", kDecl + Nested(256), false, true, ""},
+        XmlParseCase{"NestingBeyondTheLimit", kDecl + Nested(257), false, false, "Element nesting too deep!"}),
+    [](const testing::TestParamInfo<XmlParseCase>& info) { return std::string(info.param.name); });
 
 TEST(XmlParser, DeclarationWithSkipHeaderIsReadAsElement)
 {

@@ -116,7 +116,7 @@ protected:
 };
 
 // One caller on one door: how it puts badge 1's PIN and which departments its definition lists.
-struct Door
+struct DoorCaller
 {
     const char* name;
     std::function<std::string(const wchar_t* pin)> putPin;
@@ -143,7 +143,7 @@ TEST_F(DefinitionStamp, TheNextRequestFollowsThePinOptionAndAMovedDepartmentOnBo
     const auto busDepartments = [this](const std::string& token) {
         return [this, token] { return m_bus.PossibleValues(token, L"Bnt_Cardholder", "DEPTID"); };
     };
-    const std::vector<Door> doors = {
+    const std::vector<DoorCaller> doors = {
         {"WMI, administrator", [this](const wchar_t* pin) { return WmiPutPin(kAdministrator, pin); },
          [this] { return WmiDepartments(kAdministrator); }, ""},
         {"WMI, Lab", [this](const wchar_t* pin) { return WmiPutPin(kLab, pin); },
@@ -173,7 +173,7 @@ TEST_F(DefinitionStamp, TheNextRequestFollowsThePinOptionAndAMovedDepartmentOnBo
         SCOPED_TRACE(step.step);
         if (!step.elsewhere.empty())
             Elsewhere(step.elsewhere);
-        for (const Door& door : doors)
+        for (const DoorCaller& door : doors)
         {
             SCOPED_TRACE(door.name);
             // Asked twice: the first answer is kept for the second, so a kept definition answers.

@@ -26,7 +26,7 @@ namespace callers = support::callers;
 
 // Segment 3 ("Lab") with segments, cardholder and badge-type segmentation on; the Lab pass (31)
 // stands in the Lab, the dock pass (32) in segment 2 (Warehouse), which the Lab caller cannot see.
-constexpr char kSetUp[] = R"(
+constexpr char kBadgeTypeSetUp[] = R"(
 INSERT OR IGNORE INTO SEGMENT (SEGMENTID, NAME, TYPE) VALUES (3, 'Lab', 0);
 INSERT OR IGNORE INTO SEGMENT_UNIT (SEGMENTID) VALUES (3);
 UPDATE CONFIG_VALUE SET NUMBERVALUE = 1 WHERE CONFIGID IN (1001, 1003, 1005);
@@ -34,7 +34,7 @@ INSERT INTO BADGETYP (ID, NAME, BADGE_CLASS, DISPOSABLE, DEFGROUP, SEGMENTID) VA
     (31, 'Lab pass', 1, 0, 0, 3), (32, 'Dock pass', 1, 0, 0, 2);
 )";
 
-std::string PinOption(int editable)
+std::string PinEditableOption(int editable)
 {
     return "UPDATE CONFIG_VALUE SET NUMBERVALUE = " + std::to_string(editable) +
            " WHERE CONFIGID = " + std::to_string(CBntAcsSystemOptions::kPinEditableId) + ";";
@@ -63,7 +63,7 @@ public:
     {
         support::InstallationDatabase::Execute(
             DoorInstallation::DatabaseFile(),
-            kSetUp + support::TestCallers::Sql({callers::kLab, callers::kBusAdministrator}));
+            kBadgeTypeSetUp + support::TestCallers::Sql({callers::kLab, callers::kBusAdministrator}));
     }
 
 protected:
@@ -146,12 +146,12 @@ TEST_F(TypeDescriptionStamp, BothDoorsFollowThePinOptionsAndTheBadgeTypesAtTheNe
     } steps[] = {
         {"as installed (PINs of 4 digits)", "", true, 4, {"31"}},
         {"PIN edits forbidden, PINs of 6 digits, the Lab pass moved to the Warehouse",
-         PinOption(0) + PinLengthKind(6) + "UPDATE BADGETYP SET SEGMENTID = 2 WHERE ID = 31;",
+         PinEditableOption(0) + PinLengthKind(6) + "UPDATE BADGETYP SET SEGMENTID = 2 WHERE ID = 31;",
          false,
          6,
          {}},
         {"PIN edits allowed again, PINs of 9 digits, a Lab visitor pass added",
-         PinOption(1) + PinLengthKind(9) +
+         PinEditableOption(1) + PinLengthKind(9) +
              "INSERT INTO BADGETYP (ID, NAME, BADGE_CLASS, DISPOSABLE, DEFGROUP, SEGMENTID) "
              "VALUES (33, 'Lab visitor pass', 2, 1, 0, 3);",
          true,

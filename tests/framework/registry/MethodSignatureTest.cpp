@@ -19,7 +19,7 @@ namespace {
 
 constexpr LONG kNoId = -1;
 
-CWmipMapperRegistry& Registry()
+CWmipMapperRegistry& SignatureRegistry()
 {
     return *CWmipMapperRegistry::Instance();
 }
@@ -113,7 +113,7 @@ std::string NumberingFault(const Signatures& signatures)
 
 TEST(MethodSignature, NumbersOnlyTheRealParametersAndSharesTheIdOfANameInBothSignatures)
 {
-    Registry().RegisterClass(L"Test_Signatures", MapperFactory());
+    SignatureRegistry().RegisterClass(L"Test_Signatures", MapperFactory());
     const struct
     {
         const wchar_t* method;
@@ -140,10 +140,10 @@ TEST(MethodSignature, NumbersOnlyTheRealParametersAndSharesTheIdOfANameInBothSig
     {
         for (const auto& [name, isInput] : c.parameters)
         {
-            Registry().RegisterMethodParameter(L"Test_Signatures", c.method, isInput, name, CIM_SINT32);
+            SignatureRegistry().RegisterMethodParameter(L"Test_Signatures", c.method, isInput, name, CIM_SINT32);
         }
     }
-    CWMITypeInfo* type = Registry().GetTypeInfo(L"Test_Signatures", true);
+    CWMITypeInfo* type = SignatureRegistry().GetTypeInfo(L"Test_Signatures", true);
     ASSERT_NE(type, nullptr);
     for (const auto& c : cases)
     {
@@ -183,13 +183,13 @@ TEST(MethodSignature, NumberingRuleCatchesEveryKindOfFault)
 TEST(MethodSignature, EveryDeclaredMethodIsNumberedAsWmiNumbersIt)
 {
     std::size_t checked = 0;
-    for (const CString& name : Registry().GetTypeNames())
+    for (const CString& name : SignatureRegistry().GetTypeNames())
     {
         if (name.Left(4) != L"Bnt_")
         {
             continue;
         }
-        CWMITypeInfo& type = *Registry().GetTypeInfo(name, true);
+        CWMITypeInfo& type = *SignatureRegistry().GetTypeInfo(name, true);
         for (const auto& [method, descriptor] : type.GetMethods())
         {
             EXPECT_EQ(NumberingFault(SignaturesOf(type, method)), "") << name << "." << method;
@@ -198,7 +198,7 @@ TEST(MethodSignature, EveryDeclaredMethodIsNumberedAsWmiNumbersIt)
     }
     EXPECT_EQ(checked, schema_test::OfKind(SchemaDeclarationKind::Method).size());
 
-    const Signatures launchTour = SignaturesOf(*Registry().GetTypeInfo(L"Bnt_GuardTour", true), L"LaunchTour");
+    const Signatures launchTour = SignaturesOf(*SignatureRegistry().GetTypeInfo(L"Bnt_GuardTour", true), L"LaunchTour");
     EXPECT_EQ(launchTour.in, (std::map<std::wstring, LONG>{{L"BadgeID", 0}, {L"MonStationID", 1}}));
     EXPECT_EQ(launchTour.out, (std::map<std::wstring, LONG>{{L"ReturnValue", kNoId}}));
 }

@@ -20,14 +20,14 @@ using registry_test::Strings;
 
 namespace {
 
-CWmipMapperRegistry& Registry()
+CWmipMapperRegistry& MapperRegistry()
 {
     return *CWmipMapperRegistry::Instance();
 }
 
 CWMITypeInfo& Type(const wchar_t* className)
 {
-    CWMITypeInfo* type = Registry().GetTypeInfo(className, true);
+    CWMITypeInfo* type = MapperRegistry().GetTypeInfo(className, true);
     EXPECT_NE(type, nullptr);
     return *type;
 }
@@ -36,7 +36,7 @@ CWMITypeInfo& Type(const wchar_t* className)
 
 TEST(RegisterProperty, PutsMaxlenForEveryStringButOnlyForArraysOfAtLeastOne)
 {
-    Registry().RegisterClass(L"Test_Lengths", MapperFactory());
+    MapperRegistry().RegisterClass(L"Test_Lengths", MapperFactory());
     struct Case
     {
         const wchar_t* property;
@@ -55,7 +55,7 @@ TEST(RegisterProperty, PutsMaxlenForEveryStringButOnlyForArraysOfAtLeastOne)
     };
     for (const Case& c : cases)
     {
-        Registry().RegisterProperty(L"Test_Lengths", c.property, c.cimType, L"T", c.property, 0, c.maxLength);
+        MapperRegistry().RegisterProperty(L"Test_Lengths", c.property, c.cimType, L"T", c.property, 0, c.maxLength);
     }
     CWMITypeInfo& type = Type(L"Test_Lengths");
     for (const Case& c : cases)
@@ -78,11 +78,11 @@ TEST(RegisterProperty, PutsMaxlenForEveryStringButOnlyForArraysOfAtLeastOne)
 
 TEST(RegisterProperty, RecordsColumnsBothWaysInRegistrationOrder)
 {
-    Registry().RegisterClass(L"Test_Columns", MapperFactory());
-    Registry().RegisterProperty(L"Test_Columns", L"Zeta", CIM_SINT32, L"READER", L"READERID", 1, 0, 32775);
-    Registry().RegisterProperty(L"Test_Columns", L"Alpha", CIM_STRING, L"READER", L"NAME", 0, 32);
-    Registry().RegisterProperty(L"Test_Columns", L"NoTable", CIM_STRING, L"", L"COLUMN", 0, 32);
-    Registry().RegisterProperty(L"Test_Columns", L"NoColumn", CIM_STRING, L"READER", L"", 0, 32);
+    MapperRegistry().RegisterClass(L"Test_Columns", MapperFactory());
+    MapperRegistry().RegisterProperty(L"Test_Columns", L"Zeta", CIM_SINT32, L"READER", L"READERID", 1, 0, 32775);
+    MapperRegistry().RegisterProperty(L"Test_Columns", L"Alpha", CIM_STRING, L"READER", L"NAME", 0, 32);
+    MapperRegistry().RegisterProperty(L"Test_Columns", L"NoTable", CIM_STRING, L"", L"COLUMN", 0, 32);
+    MapperRegistry().RegisterProperty(L"Test_Columns", L"NoColumn", CIM_STRING, L"READER", L"", 0, 32);
 
     CWMITypeInfo& type = Type(L"Test_Columns");
     const std::vector<std::pair<CString, CString>> expected = {{L"Zeta", L"READER.READERID"},
@@ -108,13 +108,13 @@ TEST(RegisterProperty, RecordsColumnsBothWaysInRegistrationOrder)
 
 TEST(RegisterProperty, PutsTheKeyQualifierOnlyOutsideDynamicClassesButAlwaysFillsTheKeyMap)
 {
-    Registry().RegisterClass(L"Test_StaticKeys", MapperFactory());
-    Registry().RegisterClass(L"Test_DynamicKeys", L"", true, MapperFactory());
+    MapperRegistry().RegisterClass(L"Test_StaticKeys", MapperFactory());
+    MapperRegistry().RegisterClass(L"Test_DynamicKeys", L"", true, MapperFactory());
     for (const wchar_t* className : {L"Test_StaticKeys", L"Test_DynamicKeys"})
     {
-        Registry().RegisterProperty(className, L"ID", CIM_SINT32, L"EMP", L"ID", 1, 0);
-        Registry().RegisterProperty(className, L"Loose", CIM_SINT32, L"", L"", 1, 0);
-        Registry().RegisterProperty(className, L"Plain", CIM_SINT32, L"EMP", L"PLAIN", 0, 0);
+        MapperRegistry().RegisterProperty(className, L"ID", CIM_SINT32, L"EMP", L"ID", 1, 0);
+        MapperRegistry().RegisterProperty(className, L"Loose", CIM_SINT32, L"", L"", 1, 0);
+        MapperRegistry().RegisterProperty(className, L"Plain", CIM_SINT32, L"EMP", L"PLAIN", 0, 0);
     }
     CWMITypeInfo& fixed = Type(L"Test_StaticKeys");
     CWMITypeInfo& dynamic = Type(L"Test_DynamicKeys");
@@ -136,13 +136,13 @@ TEST(RegisterProperty, PutsTheKeyQualifierOnlyOutsideDynamicClassesButAlwaysFill
 
 TEST(RegisterProperty, RecordsSegmentOptionsAndQualifiesThemOnlyOnDynamicClasses)
 {
-    Registry().RegisterClass(L"Test_StaticSegments", MapperFactory());
-    Registry().RegisterClass(L"Test_DynamicSegments", L"", true, MapperFactory());
+    MapperRegistry().RegisterClass(L"Test_StaticSegments", MapperFactory());
+    MapperRegistry().RegisterClass(L"Test_DynamicSegments", L"", true, MapperFactory());
     for (const wchar_t* className : {L"Test_StaticSegments", L"Test_DynamicSegments"})
     {
-        Registry().RegisterProperty(className, L"SegmentID", CIM_SINT32, L"EMP", L"SEGMENTID", 0, 0, kNoIdType,
-                                    SegmentOptionSegments);
-        Registry().RegisterProperty(className, L"Other", CIM_SINT32, L"EMP", L"OTHER", 0, 0);
+        MapperRegistry().RegisterProperty(className, L"SegmentID", CIM_SINT32, L"EMP", L"SEGMENTID", 0, 0, kNoIdType,
+                                          SegmentOptionSegments);
+        MapperRegistry().RegisterProperty(className, L"Other", CIM_SINT32, L"EMP", L"OTHER", 0, 0);
     }
     CWMITypeInfo& fixed = Type(L"Test_StaticSegments");
     CWMITypeInfo& dynamic = Type(L"Test_DynamicSegments");
@@ -158,14 +158,14 @@ TEST(RegisterProperty, RecordsSegmentOptionsAndQualifiesThemOnlyOnDynamicClasses
 
 TEST(RegisterClassWidePropertyAttribute, ReachesOnlyPropertiesRegisteredAfterIt)
 {
-    Registry().RegisterClass(L"Test_ClassWide", MapperFactory());
-    Registry().RegisterProperty(L"Test_ClassWide", L"Before", CIM_STRING, L"T", L"BEFORE", 0, 32);
-    Registry().RegisterClassWidePropertyAttribute(L"Test_ClassWide", L"noedit", 1);
-    Registry().RegisterProperty(L"Test_ClassWide", L"After", CIM_STRING, L"T", L"AFTER", 0, 32);
-    Registry().RegisterReferenceProperty(L"Test_ClassWide", L"Owner", L"Bnt_Person");
-    Registry().RegisterDynamicProperty(L"Test_ClassWide", L"Computed", CIM_BOOLEAN, 0);
-    Registry().RegisterClassWidePropertyAttribute(L"Test_ClassWide", L"read", 0x10001);
-    Registry().RegisterProperty(L"Test_ClassWide", L"Last", CIM_STRING, L"T", L"LAST", 0, 32);
+    MapperRegistry().RegisterClass(L"Test_ClassWide", MapperFactory());
+    MapperRegistry().RegisterProperty(L"Test_ClassWide", L"Before", CIM_STRING, L"T", L"BEFORE", 0, 32);
+    MapperRegistry().RegisterClassWidePropertyAttribute(L"Test_ClassWide", L"noedit", 1);
+    MapperRegistry().RegisterProperty(L"Test_ClassWide", L"After", CIM_STRING, L"T", L"AFTER", 0, 32);
+    MapperRegistry().RegisterReferenceProperty(L"Test_ClassWide", L"Owner", L"Bnt_Person");
+    MapperRegistry().RegisterDynamicProperty(L"Test_ClassWide", L"Computed", CIM_BOOLEAN, 0);
+    MapperRegistry().RegisterClassWidePropertyAttribute(L"Test_ClassWide", L"read", 0x10001);
+    MapperRegistry().RegisterProperty(L"Test_ClassWide", L"Last", CIM_STRING, L"T", L"LAST", 0, 32);
 
     CWMITypeInfo& type = Type(L"Test_ClassWide");
     EXPECT_FALSE(type.IsPropertyViewOnly(L"Before"));
@@ -183,8 +183,8 @@ TEST(RegisterClassWidePropertyAttribute, ReachesOnlyPropertiesRegisteredAfterIt)
 
 TEST(RegisterReferenceProperty, DefinesAReferenceWithItsCimtypeQualifierAndNoColumn)
 {
-    Registry().RegisterClass(L"Test_Association", MapperFactory());
-    Registry().RegisterReferenceProperty(L"Test_Association", L"Badge", L"Bnt_Badge");
+    MapperRegistry().RegisterClass(L"Test_Association", MapperFactory());
+    MapperRegistry().RegisterReferenceProperty(L"Test_Association", L"Badge", L"Bnt_Badge");
     CWMITypeInfo& type = Type(L"Test_Association");
     const _variant_t cimtype = PropertyQualifier(type, L"Badge", L"CIMTYPE");
     ASSERT_EQ(cimtype.vt, VT_BSTR);
@@ -199,12 +199,12 @@ TEST(RegisterReferenceProperty, DefinesAReferenceWithItsCimtypeQualifierAndNoCol
 TEST(RegisterPropertyAttribute, StoresBooleansTextsAndLosesAttributesOfUndefinedProperties)
 {
     support::TemporaryHome home;
-    Registry().RegisterClass(L"Test_Attributes", MapperFactory());
-    Registry().RegisterProperty(L"Test_Attributes", L"Count", CIM_SINT32, L"T", L"COUNT", 0, 0);
-    Registry().RegisterPropertyAttribute(L"Test_Attributes", L"Count", L"not_null", 1);
-    Registry().RegisterPropertyAttribute(L"Test_Attributes", L"Count", L"DefaultValue", CString(L"-1"));
-    Registry().RegisterPropertyAttribute(L"Test_Attributes", L"Count", L"Ignored", 0x10000);
-    Registry().RegisterPropertyAttribute(L"Test_Attributes", L"Missing", L"noedit", 1);
+    MapperRegistry().RegisterClass(L"Test_Attributes", MapperFactory());
+    MapperRegistry().RegisterProperty(L"Test_Attributes", L"Count", CIM_SINT32, L"T", L"COUNT", 0, 0);
+    MapperRegistry().RegisterPropertyAttribute(L"Test_Attributes", L"Count", L"not_null", 1);
+    MapperRegistry().RegisterPropertyAttribute(L"Test_Attributes", L"Count", L"DefaultValue", CString(L"-1"));
+    MapperRegistry().RegisterPropertyAttribute(L"Test_Attributes", L"Count", L"Ignored", 0x10000);
+    MapperRegistry().RegisterPropertyAttribute(L"Test_Attributes", L"Missing", L"noedit", 1);
 
     CWMITypeInfo& type = Type(L"Test_Attributes");
     EXPECT_TRUE(type.IsPropertyRequired(L"Count"));
@@ -225,13 +225,13 @@ TEST(RegisterPropertyAttribute, StoresBooleansTextsAndLosesAttributesOfUndefined
 
 TEST(RegisterPropertyValues, OrdersValueListsByTheValueTextAndEmptiesMismatchedLists)
 {
-    Registry().RegisterClass(L"Test_Values", MapperFactory());
-    Registry().RegisterProperty(L"Test_Values", L"Mode", CIM_SINT32, L"T", L"MODE", 0, 0);
-    Registry().RegisterProperty(L"Test_Values", L"Broken", CIM_SINT32, L"T", L"BROKEN", 0, 0);
-    Registry().RegisterPropertyValues(L"Test_Values", L"Mode", L"POSSIBLE_VALUES",
-                                      BuildPropertyValueMap(L"10, 2", L"Ten, Two"));
-    Registry().RegisterPropertyValues(L"Test_Values", L"Broken", L"POSSIBLE_VALUES",
-                                      BuildPropertyValueMap(L"1,2", L"Single"));
+    MapperRegistry().RegisterClass(L"Test_Values", MapperFactory());
+    MapperRegistry().RegisterProperty(L"Test_Values", L"Mode", CIM_SINT32, L"T", L"MODE", 0, 0);
+    MapperRegistry().RegisterProperty(L"Test_Values", L"Broken", CIM_SINT32, L"T", L"BROKEN", 0, 0);
+    MapperRegistry().RegisterPropertyValues(L"Test_Values", L"Mode", L"POSSIBLE_VALUES",
+                                            BuildPropertyValueMap(L"10, 2", L"Ten, Two"));
+    MapperRegistry().RegisterPropertyValues(L"Test_Values", L"Broken", L"POSSIBLE_VALUES",
+                                            BuildPropertyValueMap(L"1,2", L"Single"));
 
     CWMITypeInfo& type = Type(L"Test_Values");
     EXPECT_EQ(Strings(PropertyQualifier(type, L"Mode", L"ValueMap")), (std::vector<std::wstring>{L"10", L"2"}));
@@ -248,9 +248,9 @@ TEST(RegisterPropertyValues, OrdersValueListsByTheValueTextAndEmptiesMismatchedL
 
 TEST(RegisterClassAttribute, GivesTheUserDefinedFieldTableAsAnInteger)
 {
-    Registry().RegisterClass(L"Test_UdfTable", MapperFactory());
-    Registry().RegisterClass(L"Test_NoUdfTable", MapperFactory());
-    Registry().RegisterClassAttribute(L"Test_UdfTable", L"UDFTableId", 100101);
+    MapperRegistry().RegisterClass(L"Test_UdfTable", MapperFactory());
+    MapperRegistry().RegisterClass(L"Test_NoUdfTable", MapperFactory());
+    MapperRegistry().RegisterClassAttribute(L"Test_UdfTable", L"UDFTableId", 100101);
     EXPECT_EQ(Type(L"Test_UdfTable").GetUDFTableId(), 100101);
     EXPECT_EQ(Type(L"Test_NoUdfTable").GetUDFTableId(), 0);
     IWbemQualifierSet* qualifiers = nullptr;
@@ -263,53 +263,53 @@ TEST(RegisterClassAttribute, GivesTheUserDefinedFieldTableAsAnInteger)
 
 TEST(Registration, IgnoresMembersOfClassesThatAreNotRegistered)
 {
-    Registry().RegisterProperty(L"Test_Late", L"Early", CIM_STRING, L"T", L"EARLY", 1, 32);
-    Registry().RegisterReferenceProperty(L"Test_Late", L"Ref", L"Bnt_Badge");
-    Registry().RegisterDynamicProperty(L"Test_Late", L"Computed", CIM_SINT32, 0);
-    Registry().RegisterMethod(L"Test_Late", L"Arm");
-    Registry().RegisterMethodParameter(L"Test_Late", L"Arm", true, L"State", CIM_SINT32);
-    Registry().RegisterPropertyAttribute(L"Test_Late", L"Early", L"noedit", 1);
-    Registry().RegisterClassAttribute(L"Test_Late", L"UDFTableId", 3);
-    Registry().RegisterClassWidePropertyAttribute(L"Test_Late", L"read", 1);
-    Registry().RegisterPropertyValues(L"Test_Late", L"Early", L"POSSIBLE_VALUES", {{L"1", L"One"}});
-    Registry().SetClassDeclaredConcrete(L"Test_Late");
-    EXPECT_EQ(Registry().GetTypeInfo(L"Test_Late", true), nullptr);
+    MapperRegistry().RegisterProperty(L"Test_Late", L"Early", CIM_STRING, L"T", L"EARLY", 1, 32);
+    MapperRegistry().RegisterReferenceProperty(L"Test_Late", L"Ref", L"Bnt_Badge");
+    MapperRegistry().RegisterDynamicProperty(L"Test_Late", L"Computed", CIM_SINT32, 0);
+    MapperRegistry().RegisterMethod(L"Test_Late", L"Arm");
+    MapperRegistry().RegisterMethodParameter(L"Test_Late", L"Arm", true, L"State", CIM_SINT32);
+    MapperRegistry().RegisterPropertyAttribute(L"Test_Late", L"Early", L"noedit", 1);
+    MapperRegistry().RegisterClassAttribute(L"Test_Late", L"UDFTableId", 3);
+    MapperRegistry().RegisterClassWidePropertyAttribute(L"Test_Late", L"read", 1);
+    MapperRegistry().RegisterPropertyValues(L"Test_Late", L"Early", L"POSSIBLE_VALUES", {{L"1", L"One"}});
+    MapperRegistry().SetClassDeclaredConcrete(L"Test_Late");
+    EXPECT_EQ(MapperRegistry().GetTypeInfo(L"Test_Late", true), nullptr);
 
-    Registry().RegisterClass(L"Test_Late", MapperFactory());
-    Registry().RegisterProperty(L"Test_Late", L"Now", CIM_STRING, L"T", L"NOW", 0, 32);
+    MapperRegistry().RegisterClass(L"Test_Late", MapperFactory());
+    MapperRegistry().RegisterProperty(L"Test_Late", L"Now", CIM_STRING, L"T", L"NOW", 0, 32);
     CWMITypeInfo& type = Type(L"test_late");
     EXPECT_FALSE(type.HasProperty(L"Early"));
     EXPECT_TRUE(type.HasProperty(L"Now"));
     EXPECT_TRUE(type.GetMethods().empty());
     EXPECT_EQ(type.GetUDFTableId(), 0);
     EXPECT_FALSE(type.IsPropertyReadOnly(L"Now"));
-    EXPECT_TRUE(Registry().IsClassAbstract(L"Test_Late"));
+    EXPECT_TRUE(MapperRegistry().IsClassAbstract(L"Test_Late"));
 }
 
 TEST(Registration, ASecondRegistrationReplacesTheClassWithAllItsMembers)
 {
     registry_test::RecordingFactory factory;
-    Registry().RegisterClass(L"Test_Twice", factory.Get());
-    Registry().RegisterProperty(L"Test_Twice", L"Old", CIM_STRING, L"T", L"OLD", 1, 32);
-    Registry().RegisterMethod(L"Test_Twice", L"Old");
-    Registry().RegisterClass(L"TEST_TWICE", L"Test_Parent", MapperFactory());
+    MapperRegistry().RegisterClass(L"Test_Twice", factory.Get());
+    MapperRegistry().RegisterProperty(L"Test_Twice", L"Old", CIM_STRING, L"T", L"OLD", 1, 32);
+    MapperRegistry().RegisterMethod(L"Test_Twice", L"Old");
+    MapperRegistry().RegisterClass(L"TEST_TWICE", L"Test_Parent", MapperFactory());
     CWMITypeInfo& type = Type(L"Test_Twice");
     EXPECT_EQ(type.GetClassName(), CString(L"TEST_TWICE"));
     EXPECT_EQ(type.GetParentTypeName(), CString(L"Test_Parent"));
     EXPECT_FALSE(type.HasProperty(L"Old"));
     EXPECT_TRUE(type.GetKeyProperties().empty());
     EXPECT_FALSE(type.HasMethod(L"Old"));
-    EXPECT_TRUE(Registry().IsClassAbstract(L"Test_Twice"));
+    EXPECT_TRUE(MapperRegistry().IsClassAbstract(L"Test_Twice"));
 }
 
 TEST(RegisterMethodParameter, CreatesItsMethodAndKeepsParametersInSignatureOrder)
 {
-    Registry().RegisterClass(L"Test_Methods", MapperFactory());
-    Registry().RegisterMethodParameter(L"Test_Methods", L"SetMode", true, L"Mode", CIM_SINT32);
-    Registry().RegisterMethodParameter(L"Test_Methods", L"SetMode", false, L"Result", CIM_UINT32);
-    Registry().RegisterMethodParameter(L"Test_Methods", L"SetMode", true, L"Duration", CIM_SINT32);
-    Registry().RegisterMethod(L"Test_Methods", L"SetMode");
-    Registry().RegisterMethod(L"Test_Methods", L"Pulse");
+    MapperRegistry().RegisterClass(L"Test_Methods", MapperFactory());
+    MapperRegistry().RegisterMethodParameter(L"Test_Methods", L"SetMode", true, L"Mode", CIM_SINT32);
+    MapperRegistry().RegisterMethodParameter(L"Test_Methods", L"SetMode", false, L"Result", CIM_UINT32);
+    MapperRegistry().RegisterMethodParameter(L"Test_Methods", L"SetMode", true, L"Duration", CIM_SINT32);
+    MapperRegistry().RegisterMethod(L"Test_Methods", L"SetMode");
+    MapperRegistry().RegisterMethod(L"Test_Methods", L"Pulse");
 
     CWMITypeInfo& type = Type(L"Test_Methods");
     EXPECT_TRUE(type.HasMethod(L"SetMode"));
@@ -369,11 +369,11 @@ TEST(RefuseLinksWithUnfollowedEnds, RefusesALinkWithAnEndItNeitherFollowsNorExpl
         source.names = std::move(names);
         source.ownerClass = owner;
         source.ownerKeys = std::move(keys);
-        Registry().RegisterSegmentSource(className, source);
+        MapperRegistry().RegisterSegmentSource(className, source);
     };
     const auto named = [](const wchar_t* className, std::vector<CString> names, const wchar_t* referenced,
                           std::vector<CString> keys) {
-        Registry().RegisterNamedRecord(
+        MapperRegistry().RegisterNamedRecord(
             className, {CString(), std::move(names), referenced, std::move(keys), NamedRecordRoad::kFramework});
     };
     registry_test::RecordingFactory factory;
@@ -381,51 +381,52 @@ TEST(RefuseLinksWithUnfollowedEnds, RefusesALinkWithAnEndItNeitherFollowsNorExpl
     for (const wchar_t* name :
          {L"Test_UnfollowedLink", L"Test_FollowedLink", L"Test_ExplainedLink", L"Test_UnexplainedLink"})
     {
-        Registry().RegisterClass(name, factory.Get());
-        Registry().RegisterProperty(name, L"PersonID", CIM_SINT32, L"T", L"EMPID", 1, 0);
-        Registry().RegisterProperty(name, L"AlarmDefinitionID", CIM_SINT32, L"T", L"ALID", 1, 0);
+        MapperRegistry().RegisterClass(name, factory.Get());
+        MapperRegistry().RegisterProperty(name, L"PersonID", CIM_SINT32, L"T", L"EMPID", 1, 0);
+        MapperRegistry().RegisterProperty(name, L"AlarmDefinitionID", CIM_SINT32, L"T", L"ALID", 1, 0);
         named(name, {L"PersonID"}, L"Bnt_Person", {L"ID"});
         named(name, {L"AlarmDefinitionID"}, L"Bnt_AlarmDefinition", {L"ID"});
         belongsTo(name, {L"PersonID"}, L"Bnt_Person", {L"ID"});
     }
     belongsTo(L"Test_FollowedLink", {L"AlarmDefinitionID"}, L"Bnt_AlarmDefinition", {L"ID"});
-    Registry().RegisterUnfollowedEnd(
+    MapperRegistry().RegisterUnfollowedEnd(
         L"Test_ExplainedLink",
         {{L"AlarmDefinitionID"}, L"Bnt_AlarmDefinition", L"a probe of the registry's load check"});
     // An end declared not followed without a reason explains nothing.
-    Registry().RegisterUnfollowedEnd(L"Test_UnexplainedLink", {{L"AlarmDefinitionID"}, L"Bnt_AlarmDefinition", L""});
+    MapperRegistry().RegisterUnfollowedEnd(L"Test_UnexplainedLink",
+                                           {{L"AlarmDefinitionID"}, L"Bnt_AlarmDefinition", L""});
     // A reader's segments are its panel's: a link that belongs to the panel follows the reader.
-    Registry().RegisterClass(L"Test_ReaderLink", factory.Get());
-    Registry().RegisterProperty(L"Test_ReaderLink", L"PanelID", CIM_SINT32, L"T", L"PANELID", 1, 0);
-    Registry().RegisterProperty(L"Test_ReaderLink", L"ReaderID", CIM_SINT32, L"T", L"READERID", 1, 0);
+    MapperRegistry().RegisterClass(L"Test_ReaderLink", factory.Get());
+    MapperRegistry().RegisterProperty(L"Test_ReaderLink", L"PanelID", CIM_SINT32, L"T", L"PANELID", 1, 0);
+    MapperRegistry().RegisterProperty(L"Test_ReaderLink", L"ReaderID", CIM_SINT32, L"T", L"READERID", 1, 0);
     named(L"Test_ReaderLink", {L"PanelID"}, L"Bnt_Panel", {L"ID"});
     named(L"Test_ReaderLink", {L"PanelID", L"ReaderID"}, L"Bnt_Reader", {L"PanelID", L"ReaderID"});
     belongsTo(L"Test_ReaderLink", {L"PanelID"}, L"Bnt_Panel", {L"ID"});
     // A record of a segmented class in the row's values, not its key, is a plain reference.
-    Registry().RegisterClass(L"Test_ValueReference", factory.Get());
-    Registry().RegisterProperty(L"Test_ValueReference", L"PersonID", CIM_SINT32, L"T", L"EMPID", 1, 0);
-    Registry().RegisterProperty(L"Test_ValueReference", L"DelegateID", CIM_SINT32, L"T", L"DELEGATE", 0, 0);
+    MapperRegistry().RegisterClass(L"Test_ValueReference", factory.Get());
+    MapperRegistry().RegisterProperty(L"Test_ValueReference", L"PersonID", CIM_SINT32, L"T", L"EMPID", 1, 0);
+    MapperRegistry().RegisterProperty(L"Test_ValueReference", L"DelegateID", CIM_SINT32, L"T", L"DELEGATE", 0, 0);
     named(L"Test_ValueReference", {L"PersonID"}, L"Bnt_Person", {L"ID"});
     named(L"Test_ValueReference", {L"DelegateID"}, L"Bnt_Person", {L"ID"});
     belongsTo(L"Test_ValueReference", {L"PersonID"}, L"Bnt_Person", {L"ID"});
 
-    const std::vector<CString> refused = Registry().RefuseLinksWithUnfollowedEnds();
+    const std::vector<CString> refused = MapperRegistry().RefuseLinksWithUnfollowedEnds();
 
     std::vector<std::wstring> names;
     for (const CString& name : refused)
         names.push_back(name.GetString());
     std::sort(names.begin(), names.end());
     EXPECT_EQ(names, (std::vector<std::wstring>{L"Test_UnexplainedLink", L"Test_UnfollowedLink"}));
-    EXPECT_EQ(Registry().GetTypeInfo(L"Test_UnexplainedLink", true), nullptr);
-    EXPECT_EQ(Registry().GetTypeInfo(L"Test_UnfollowedLink", true), nullptr);
-    EXPECT_TRUE(Registry().IsClassRefused(L"test_unfollowedlink"));
-    EXPECT_EQ(Registry().GetMapperUsingRegistry(L"Test_UnfollowedLink", nullptr, nullptr, nullptr, Door::kWmi),
+    EXPECT_EQ(MapperRegistry().GetTypeInfo(L"Test_UnexplainedLink", true), nullptr);
+    EXPECT_EQ(MapperRegistry().GetTypeInfo(L"Test_UnfollowedLink", true), nullptr);
+    EXPECT_TRUE(MapperRegistry().IsClassRefused(L"test_unfollowedlink"));
+    EXPECT_EQ(MapperRegistry().GetMapperUsingRegistry(L"Test_UnfollowedLink", nullptr, nullptr, nullptr, Door::kWmi),
               nullptr);
     for (const wchar_t* kept :
          {L"Test_FollowedLink", L"Test_ExplainedLink", L"Test_ReaderLink", L"Test_ValueReference"})
     {
-        EXPECT_NE(Registry().GetTypeInfo(kept, true), nullptr) << kept;
-        EXPECT_FALSE(Registry().IsClassRefused(kept));
+        EXPECT_NE(MapperRegistry().GetTypeInfo(kept, true), nullptr) << kept;
+        EXPECT_FALSE(MapperRegistry().IsClassRefused(kept));
     }
     EXPECT_EQ(factory.calls, 0);
     bool logged = false;
@@ -442,8 +443,8 @@ TEST(GetTypeInformation, AHeldDefinitionOutlivesTwoRepublicationsHoursApart)
 {
     support::ManualClock clock;
     const support::ProcessClockScope processClock(clock);
-    Registry().RegisterClass(L"Test_HeldDefinition", MapperFactory());
-    Registry().RegisterProperty(L"Test_HeldDefinition", L"Name", CIM_STRING, L"HOLIDAYS", L"DESCRIPT", 0, 64);
+    MapperRegistry().RegisterClass(L"Test_HeldDefinition", MapperFactory());
+    MapperRegistry().RegisterProperty(L"Test_HeldDefinition", L"Name", CIM_STRING, L"HOLIDAYS", L"DESCRIPT", 0, 64);
     CWMITypeInfo& type = Type(L"Test_HeldDefinition");
     const CWMITypeInfo::ClassObjectPtr held = type.GetTypeInformation();
     ASSERT_NE(held, nullptr);

@@ -21,7 +21,7 @@ using registry_test::RecordingFactory;
 
 namespace {
 
-CWmipMapperRegistry& Registry()
+CWmipMapperRegistry& QueriedRegistry()
 {
     return *CWmipMapperRegistry::Instance();
 }
@@ -63,67 +63,69 @@ bool IsSchemaClass(const CString& name)
 TEST(ClassTree, ReportsAbstractnessByDeclaredKindNotByFactoryAlone)
 {
     RecordingFactory factory;
-    Registry().RegisterClass(L"Test_TreeRoot", MapperFactory());
-    Registry().RegisterClass(L"Test_TreeAbstract", L"Test_TreeRoot");
-    Registry().RegisterClass(L"Test_TreeBound", L"Test_TreeAbstract", factory.Get());
-    Registry().RegisterClass(L"Test_TreeUnbound", L"Test_TreeAbstract", MapperFactory());
-    Registry().SetClassDeclaredConcrete(L"Test_TreeUnbound");
+    QueriedRegistry().RegisterClass(L"Test_TreeRoot", MapperFactory());
+    QueriedRegistry().RegisterClass(L"Test_TreeAbstract", L"Test_TreeRoot");
+    QueriedRegistry().RegisterClass(L"Test_TreeBound", L"Test_TreeAbstract", factory.Get());
+    QueriedRegistry().RegisterClass(L"Test_TreeUnbound", L"Test_TreeAbstract", MapperFactory());
+    QueriedRegistry().SetClassDeclaredConcrete(L"Test_TreeUnbound");
 
-    EXPECT_TRUE(Registry().IsClassAbstract(L"Test_TreeRoot"));
-    EXPECT_TRUE(Registry().IsClassAbstract(L"test_treeabstract"));
-    EXPECT_FALSE(Registry().IsClassAbstract(L"Test_TreeBound"));
-    EXPECT_FALSE(Registry().IsClassAbstract(L"Test_TreeUnbound"));
-    EXPECT_FALSE(Registry().IsClassAbstract(L"Test_TreeNotRegistered"));
+    EXPECT_TRUE(QueriedRegistry().IsClassAbstract(L"Test_TreeRoot"));
+    EXPECT_TRUE(QueriedRegistry().IsClassAbstract(L"test_treeabstract"));
+    EXPECT_FALSE(QueriedRegistry().IsClassAbstract(L"Test_TreeBound"));
+    EXPECT_FALSE(QueriedRegistry().IsClassAbstract(L"Test_TreeUnbound"));
+    EXPECT_FALSE(QueriedRegistry().IsClassAbstract(L"Test_TreeNotRegistered"));
     // A concrete class without a factory builds no mapper: the provider answers invalid class.
-    EXPECT_EQ(Registry().GetMapperUsingRegistry(L"Test_TreeUnbound", nullptr, nullptr, nullptr, Door::kWmi), nullptr);
-    EXPECT_EQ(Registry().GetMapperUsingRegistry(L"Test_TreeAbstract", nullptr, nullptr, nullptr, Door::kWmi), nullptr);
+    EXPECT_EQ(QueriedRegistry().GetMapperUsingRegistry(L"Test_TreeUnbound", nullptr, nullptr, nullptr, Door::kWmi),
+              nullptr);
+    EXPECT_EQ(QueriedRegistry().GetMapperUsingRegistry(L"Test_TreeAbstract", nullptr, nullptr, nullptr, Door::kWmi),
+              nullptr);
 }
 
 TEST(ClassTree, ListsConcreteDerivedTypesRecursivelyInRegistrationOrder)
 {
     RecordingFactory factory;
     // The superclass need not be registered first.
-    Registry().RegisterClass(L"Test_DeepLeaf", L"Test_DeepConcrete", factory.Get());
-    Registry().RegisterClass(L"Test_DeepConcrete", L"Test_DeepTop", factory.Get());
-    Registry().RegisterClass(L"Test_DeepMiddle", L"Test_DeepTop");
-    Registry().RegisterClass(L"Test_DeepUnder", L"Test_DeepMiddle", factory.Get());
-    Registry().RegisterClass(L"Test_DeepTop", L"Bnt_Element");
+    QueriedRegistry().RegisterClass(L"Test_DeepLeaf", L"Test_DeepConcrete", factory.Get());
+    QueriedRegistry().RegisterClass(L"Test_DeepConcrete", L"Test_DeepTop", factory.Get());
+    QueriedRegistry().RegisterClass(L"Test_DeepMiddle", L"Test_DeepTop");
+    QueriedRegistry().RegisterClass(L"Test_DeepUnder", L"Test_DeepMiddle", factory.Get());
+    QueriedRegistry().RegisterClass(L"Test_DeepTop", L"Bnt_Element");
 
-    EXPECT_EQ(Names(Registry().GetConcreteDerivedTypes(L"test_deeptop")),
+    EXPECT_EQ(Names(QueriedRegistry().GetConcreteDerivedTypes(L"test_deeptop")),
               (std::vector<std::wstring>{L"Test_DeepConcrete", L"Test_DeepLeaf", L"Test_DeepUnder"}));
-    EXPECT_EQ(Names(Registry().GetConcreteDerivedTypes(L"Test_DeepMiddle")),
+    EXPECT_EQ(Names(QueriedRegistry().GetConcreteDerivedTypes(L"Test_DeepMiddle")),
               (std::vector<std::wstring>{L"Test_DeepUnder"}));
-    EXPECT_TRUE(Registry().GetConcreteDerivedTypes(L"Test_DeepLeaf").empty());
-    EXPECT_TRUE(Registry().GetConcreteDerivedTypes(L"Test_NoSuchClass").empty());
+    EXPECT_TRUE(QueriedRegistry().GetConcreteDerivedTypes(L"Test_DeepLeaf").empty());
+    EXPECT_TRUE(QueriedRegistry().GetConcreteDerivedTypes(L"Test_NoSuchClass").empty());
 }
 
 TEST(ClassTree, EndsTheWalkAtAClassThatIsItsOwnAncestor)
 {
     RecordingFactory factory;
-    Registry().RegisterClass(L"Test_CycleA", L"Test_CycleB", factory.Get());
-    Registry().RegisterClass(L"Test_CycleB", L"Test_CycleA", factory.Get());
-    EXPECT_EQ(Names(Registry().GetConcreteDerivedTypes(L"Test_CycleA")),
+    QueriedRegistry().RegisterClass(L"Test_CycleA", L"Test_CycleB", factory.Get());
+    QueriedRegistry().RegisterClass(L"Test_CycleB", L"Test_CycleA", factory.Get());
+    EXPECT_EQ(Names(QueriedRegistry().GetConcreteDerivedTypes(L"Test_CycleA")),
               (std::vector<std::wstring>{L"Test_CycleB", L"Test_CycleA"}));
 }
 
 TEST(MapperFactories, GetMapperUsingRegistryCallsTheRegisteredFactoryWithTheCallersArguments)
 {
     RecordingFactory factory;
-    Registry().RegisterClass(L"Test_Factory", factory.Get());
+    QueriedRegistry().RegisterClass(L"Test_Factory", factory.Get());
     auto* user = reinterpret_cast<const CAcsUser*>(&factory);
     IWbemServices* services = &CCorvessaNamespace::Instance();
-    EXPECT_EQ(Registry().GetMapperUsingRegistry(L"TEST_FACTORY", user, nullptr, services, Door::kBus), nullptr);
+    EXPECT_EQ(QueriedRegistry().GetMapperUsingRegistry(L"TEST_FACTORY", user, nullptr, services, Door::kBus), nullptr);
     EXPECT_EQ(factory.calls, 1);
     EXPECT_EQ(factory.user, user);
     EXPECT_EQ(factory.context, nullptr);
     EXPECT_EQ(factory.services, services);
     EXPECT_EQ(factory.door, Door::kBus);
-    Registry().GetMapperUsingRegistry(user, nullptr, services, L"test_factory", Door::kWmi);
+    QueriedRegistry().GetMapperUsingRegistry(user, nullptr, services, L"test_factory", Door::kWmi);
     EXPECT_EQ(factory.calls, 2);
     EXPECT_EQ(factory.door, Door::kWmi);
-    EXPECT_EQ(Registry().GetMapperUsingRegistry(user, nullptr, services, nullptr, Door::kWmi), nullptr);
+    EXPECT_EQ(QueriedRegistry().GetMapperUsingRegistry(user, nullptr, services, nullptr, Door::kWmi), nullptr);
     EXPECT_EQ(factory.calls, 2);
-    EXPECT_TRUE(static_cast<bool>(Registry().GetTypeInfo(L"Test_Factory", true)->GetTypeConstructor()));
+    EXPECT_TRUE(static_cast<bool>(QueriedRegistry().GetTypeInfo(L"Test_Factory", true)->GetTypeConstructor()));
 }
 
 TEST(MapperFactories, GetMapperWalksTheNameChain)
@@ -190,10 +192,10 @@ TEST(CachedItemRefresh, FollowsTheSteadyClockWhenTheWallClockIsSetBack)
 TEST(Exposure, HidesTheTwicPrivacyKeyTypeSystemPropertiesAndEmptyNames)
 {
     // The privacy key's class is declared hidden from the bus; the bus finds no type of no name.
-    EXPECT_FALSE(Registry().GetTypeInfo(L"Bnt_BadgeTWICPrivacyKey", true)->IsExposedOnBus());
-    EXPECT_FALSE(Registry().GetTypeInfo(L"bnt_badgetwicprivacykey", true)->IsExposedOnBus());
-    EXPECT_EQ(Registry().GetTypeInfo(L"", true), nullptr);
-    EXPECT_TRUE(Registry().GetTypeInfo(L"Bnt_BadgeFIPS201", true)->IsExposedOnBus());
+    EXPECT_FALSE(QueriedRegistry().GetTypeInfo(L"Bnt_BadgeTWICPrivacyKey", true)->IsExposedOnBus());
+    EXPECT_FALSE(QueriedRegistry().GetTypeInfo(L"bnt_badgetwicprivacykey", true)->IsExposedOnBus());
+    EXPECT_EQ(QueriedRegistry().GetTypeInfo(L"", true), nullptr);
+    EXPECT_TRUE(QueriedRegistry().GetTypeInfo(L"Bnt_BadgeFIPS201", true)->IsExposedOnBus());
     EXPECT_FALSE(CWMITypeInfo::ShouldCorvessaExposeProperty(L"__CLASS"));
     EXPECT_FALSE(CWMITypeInfo::ShouldCorvessaExposeProperty(L""));
     EXPECT_TRUE(CWMITypeInfo::ShouldCorvessaExposeProperty(L"_Single"));
@@ -205,7 +207,7 @@ TEST(Exposure, HidesTheTwicPrivacyKeyTypeSystemPropertiesAndEmptyNames)
 TEST(LoadedSchema, RegistersEveryClassWithItsKind)
 {
     std::vector<CString> classes;
-    for (const CString& name : Registry().GetTypeNames())
+    for (const CString& name : QueriedRegistry().GetTypeNames())
     {
         if (IsSchemaClass(name))
         {
@@ -219,9 +221,9 @@ TEST(LoadedSchema, RegistersEveryClassWithItsKind)
     std::size_t withParent = 0;
     for (const CString& name : classes)
     {
-        CWMITypeInfo* type = Registry().GetTypeInfo(name, true);
+        CWMITypeInfo* type = QueriedRegistry().GetTypeInfo(name, true);
         ASSERT_NE(type, nullptr);
-        abstract += Registry().IsClassAbstract(name) ? 1 : 0;
+        abstract += QueriedRegistry().IsClassAbstract(name) ? 1 : 0;
         dynamic += type->IsDynamic() ? 1 : 0;
         withParent += type->GetParentTypeName().IsEmpty() ? 0 : 1;
     }
@@ -248,13 +250,13 @@ TEST(LoadedSchema, HoldsTheDeclaredTotalsOfEveryKindOfMember)
     std::size_t parameters = 0;
     std::size_t udfTables = 0;
     std::size_t valueLists = 0;
-    for (const CString& name : Registry().GetTypeNames())
+    for (const CString& name : QueriedRegistry().GetTypeNames())
     {
         if (!IsSchemaClass(name))
         {
             continue;
         }
-        CWMITypeInfo& type = *Registry().GetTypeInfo(name, true);
+        CWMITypeInfo& type = *QueriedRegistry().GetTypeInfo(name, true);
         const std::vector<CString> names = type.GetTypeInformation()->GetPropertyNames();
         properties += names.size();
         references += type.GetReferenceProperties().size();
@@ -286,28 +288,28 @@ TEST(LoadedSchema, HoldsTheDeclaredTotalsOfEveryKindOfMember)
 
 TEST(LoadedSchema, FindsClassesWithoutRegardToCaseAndKeepsTheDeclaredTree)
 {
-    CWMITypeInfo* alarmInput = Registry().GetTypeInfo(L"bnt_alarminput", true);
+    CWMITypeInfo* alarmInput = QueriedRegistry().GetTypeInfo(L"bnt_alarminput", true);
     ASSERT_NE(alarmInput, nullptr);
     EXPECT_EQ(alarmInput->GetClassName(), CString(L"Bnt_AlarmInput"));
     EXPECT_EQ(alarmInput->GetParentTypeName(), CString(L"Bnt_Input"));
-    EXPECT_TRUE(Registry().IsClassAbstract(L"Bnt_Input"));
-    EXPECT_TRUE(Registry().IsClassAbstract(L"Bnt_Element"));
-    EXPECT_FALSE(Registry().IsClassAbstract(L"Bnt_AlarmInput"));
-    EXPECT_FALSE(Registry().IsClassAbstract(L"Bnt_NoSuchClass"));
-    EXPECT_EQ(Names(Registry().GetConcreteDerivedTypes(L"Bnt_Input")),
+    EXPECT_TRUE(QueriedRegistry().IsClassAbstract(L"Bnt_Input"));
+    EXPECT_TRUE(QueriedRegistry().IsClassAbstract(L"Bnt_Element"));
+    EXPECT_FALSE(QueriedRegistry().IsClassAbstract(L"Bnt_AlarmInput"));
+    EXPECT_FALSE(QueriedRegistry().IsClassAbstract(L"Bnt_NoSuchClass"));
+    EXPECT_EQ(Names(QueriedRegistry().GetConcreteDerivedTypes(L"Bnt_Input")),
               (std::vector<std::wstring>{L"Bnt_AlarmInput", L"Bnt_ReaderInput1", L"Bnt_ReaderInput2"}));
-    EXPECT_EQ(Names(Registry().GetConcreteDerivedTypes(L"Bnt_PersonAccount")),
+    EXPECT_EQ(Names(QueriedRegistry().GetConcreteDerivedTypes(L"Bnt_PersonAccount")),
               (std::vector<std::wstring>{L"Bnt_CardholderAccount", L"Bnt_VisitorAccount"}));
-    EXPECT_TRUE(Registry().GetConcreteDerivedTypes(L"Bnt_Element").empty());
+    EXPECT_TRUE(QueriedRegistry().GetConcreteDerivedTypes(L"Bnt_Element").empty());
 
-    CWMITypeInfo& badge = *Registry().GetTypeInfo(L"Bnt_Badge", true);
+    CWMITypeInfo& badge = *QueriedRegistry().GetTypeInfo(L"Bnt_Badge", true);
     EXPECT_TRUE(badge.IsDynamic());
     EXPECT_TRUE(badge.IsPropertyAKeyProperty(L"BADGEKEY"));
     EXPECT_FALSE(registry_test::HasPropertyQualifier(badge, L"BADGEKEY", L"key"));
     EXPECT_EQ(badge.GetUDFTableId(), 3);
     EXPECT_EQ(badge.GetPropertyIDType(L"BADGEKEY"), 25);
-    CWMITypeInfo& user = *Registry().GetTypeInfo(L"Bnt_User", true);
+    CWMITypeInfo& user = *QueriedRegistry().GetTypeInfo(L"Bnt_User", true);
     EXPECT_TRUE(registry_test::HasPropertyQualifier(user, L"ID", L"key"));
     EXPECT_TRUE(user.IsPropertyViewOnly(L"LogonID"));
-    EXPECT_FALSE(Registry().GetTypeInfo(L"Bnt_BadgeTWICPrivacyKey", true)->IsExposedOnBus());
+    EXPECT_FALSE(QueriedRegistry().GetTypeInfo(L"Bnt_BadgeTWICPrivacyKey", true)->IsExposedOnBus());
 }

@@ -12,7 +12,7 @@ using namespace wmihelpertest;
 
 namespace {
 
-constexpr HRESULT kIllegalNull = static_cast<HRESULT>(0x80041028u);
+constexpr HRESULT kRefusedNull = static_cast<HRESULT>(0x80041028u);
 
 TEST(CWmipPropertyRefusal, RequireNumberReadsANumberAndRefusesAnythingElse)
 {
@@ -37,7 +37,7 @@ TEST(CWmipPropertyRefusal, RequireNumberReadsANumberAndRefusesAnythingElse)
         catch (const brontel::utility::CWMIException& refusal)
         {
             EXPECT_EQ(c.read, std::nullopt) << c.label;
-            EXPECT_EQ(refusal.GetHResult(), kIllegalNull) << c.label;
+            EXPECT_EQ(refusal.GetHResult(), kRefusedNull) << c.label;
             EXPECT_EQ(refusal.GetText(), CString(L"The required property P had no value and no default was provided."))
                 << c.label;
         }

@@ -17,7 +17,7 @@ using namespace wmihelpertest;
 
 namespace {
 
-constexpr HRESULT kFailed = static_cast<HRESULT>(0x80041001u);
+constexpr HRESULT kWriteFailed = static_cast<HRESULT>(0x80041001u);
 
 _variant_t Raw(IWbemClassObject* object, const wchar_t* name, CIMTYPE* type = nullptr)
 {
@@ -227,17 +227,18 @@ TEST(WMIHelperPut, ObjectEmbedsAndNullClears)
 TEST(WMIHelperPut, EveryWriteRefusesANullObject)
 {
     _variant_t value(LONG{1});
-    EXPECT_EQ(WMIHelper::PutNumber(nullptr, L"P", 1), kFailed);
-    EXPECT_EQ(WMIHelper::PutUnsignedNumber(nullptr, L"P", 1), kFailed);
-    EXPECT_EQ(WMIHelper::PutNumber64(nullptr, L"P", 1), kFailed);
-    EXPECT_EQ(WMIHelper::PutBool(nullptr, L"P", true), kFailed);
-    EXPECT_EQ(WMIHelper::PutString(nullptr, L"P", L"x", CIM_STRING), kFailed);
-    EXPECT_EQ(WMIHelper::PutVariant(nullptr, L"P", &value, CIM_EMPTY), kFailed);
-    EXPECT_EQ(WMIHelper::PutByteArray(nullptr, L"P", CByteArray{1}), kFailed);
-    EXPECT_EQ(WMIHelper::PutObject(nullptr, L"P", nullptr), kFailed);
-    EXPECT_EQ(WMIHelper::PutDateTime(nullptr, L"P", COleDateTime(2024, 1, 1, 0, 0, 0), Door::kWmi), kFailed);
-    EXPECT_EQ(WMIHelper::PutDateTime(nullptr, L"P", TIMESTAMP_STRUCT{2024, 1, 1, 0, 0, 0, 0}, Door::kWmi), kFailed);
-    EXPECT_EQ(WMIHelper::PutDateTime(nullptr, L"P", CTime(0), Door::kWmi), kFailed);
+    EXPECT_EQ(WMIHelper::PutNumber(nullptr, L"P", 1), kWriteFailed);
+    EXPECT_EQ(WMIHelper::PutUnsignedNumber(nullptr, L"P", 1), kWriteFailed);
+    EXPECT_EQ(WMIHelper::PutNumber64(nullptr, L"P", 1), kWriteFailed);
+    EXPECT_EQ(WMIHelper::PutBool(nullptr, L"P", true), kWriteFailed);
+    EXPECT_EQ(WMIHelper::PutString(nullptr, L"P", L"x", CIM_STRING), kWriteFailed);
+    EXPECT_EQ(WMIHelper::PutVariant(nullptr, L"P", &value, CIM_EMPTY), kWriteFailed);
+    EXPECT_EQ(WMIHelper::PutByteArray(nullptr, L"P", CByteArray{1}), kWriteFailed);
+    EXPECT_EQ(WMIHelper::PutObject(nullptr, L"P", nullptr), kWriteFailed);
+    EXPECT_EQ(WMIHelper::PutDateTime(nullptr, L"P", COleDateTime(2024, 1, 1, 0, 0, 0), Door::kWmi), kWriteFailed);
+    EXPECT_EQ(WMIHelper::PutDateTime(nullptr, L"P", TIMESTAMP_STRUCT{2024, 1, 1, 0, 0, 0, 0}, Door::kWmi),
+              kWriteFailed);
+    EXPECT_EQ(WMIHelper::PutDateTime(nullptr, L"P", CTime(0), Door::kWmi), kWriteFailed);
 }
 
 TEST(WMIHelperPutDateTime, WritesDmtfOfTheFieldsAsTheyStand)
@@ -402,15 +403,15 @@ TEST(WMIHelperQualifiers, ReportsTheCodesOfRefusedRequests)
     EXPECT_EQ(WMIHelper::GetPropertyQualifierSet(classObject.Get(), L"Missing", &set), WBEM_E_NOT_FOUND);
     EXPECT_EQ(set, nullptr);
     set = stale;
-    EXPECT_EQ(WMIHelper::GetPropertyQualifierSet(nullptr, L"P", &set), kFailed);
+    EXPECT_EQ(WMIHelper::GetPropertyQualifierSet(nullptr, L"P", &set), kWriteFailed);
     EXPECT_EQ(set, nullptr);
     EXPECT_EQ(WMIHelper::GetPropertyQualifierSet(classObject.Get(), L"P", nullptr), WBEM_E_INVALID_PARAMETER);
 
     EXPECT_EQ(WMIHelper::PutQualString(classObject.Get(), L"Missing", L"q", CString(L"v"), 3), WBEM_E_NOT_FOUND);
-    EXPECT_EQ(WMIHelper::PutQualString(nullptr, L"P", L"q", CString(L"v"), 3), kFailed);
-    EXPECT_EQ(WMIHelper::PutQualInt(nullptr, L"q", 1, 3), kFailed);
-    EXPECT_EQ(WMIHelper::PutQualBool(nullptr, L"q", true, 3), kFailed);
-    EXPECT_EQ(WMIHelper::PutQualStringArray(nullptr, L"q", CStringList{L"a"}, 3), kFailed);
+    EXPECT_EQ(WMIHelper::PutQualString(nullptr, L"P", L"q", CString(L"v"), 3), kWriteFailed);
+    EXPECT_EQ(WMIHelper::PutQualInt(nullptr, L"q", 1, 3), kWriteFailed);
+    EXPECT_EQ(WMIHelper::PutQualBool(nullptr, L"q", true, 3), kWriteFailed);
+    EXPECT_EQ(WMIHelper::PutQualStringArray(nullptr, L"q", CStringList{L"a"}, 3), kWriteFailed);
 
     const ComPtr<IWbemQualifierSet> qualifiers = QualifiersOf(classObject.Get(), L"P");
     EXPECT_EQ(WMIHelper::PutQualInt(qualifiers.Get(), L"q", 1, 0x1000), WBEM_E_INVALID_FLAVOR);

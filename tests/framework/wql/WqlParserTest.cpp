@@ -65,7 +65,7 @@ const std::vector<std::pair<const wchar_t*, const wchar_t*>> kPrecedence = {
     {L"SELECT * FROM X where a = 1 and not b = 2 or c = 3", L"((a = 1 AND NOT b = 2) OR c = 3)"},
 };
 
-const std::vector<std::pair<const wchar_t*, WqlOperator>> kOperators = {
+const std::vector<std::pair<const wchar_t*, WqlOperator>> kOperatorTexts = {
     {L"ID = 5", WqlOpEqual},
     {L"ID <> 5", WqlOpNotEqual},
     {L"ID != 5", WqlOpNotEqual},
@@ -231,7 +231,7 @@ TEST(WqlParser, AndBindsTighterThanOrAndNotTighterThanAnd)
 
 TEST(WqlParser, ReadsEveryOperator)
 {
-    for (const auto& [condition, op] : kOperators)
+    for (const auto& [condition, op] : kOperatorTexts)
     {
         SCOPED_TRACE(CStringToUtf8(condition));
         CString error;
@@ -347,7 +347,7 @@ TEST(WqlParser, TheServicePassesOnEveryQueryReadHere)
         queries.emplace_back(c.Text, c.ClassName);
     for (const auto& [text, tree] : kPrecedence)
         queries.emplace_back(text, L"X");
-    for (const auto& [condition, op] : kOperators)
+    for (const auto& [condition, op] : kOperatorTexts)
         queries.emplace_back(std::wstring(L"SELECT ID FROM Bnt_Badge WHERE ") + condition, L"Bnt_Badge");
     for (const auto& c : kLiterals)
         queries.emplace_back(std::wstring(L"SELECT * FROM Bnt_Cardholder WHERE P > ") + c.Literal, L"Bnt_Cardholder");

@@ -12,7 +12,7 @@ namespace {
 constexpr LONG kLongMax = std::numeric_limits<LONG>::max();
 constexpr LONG kLongMin = std::numeric_limits<LONG>::min();
 
-std::wstring TextOf(BSTR text)
+std::wstring ElementText(BSTR text)
 {
     return std::wstring(text, SysStringLen(text));
 }
@@ -122,7 +122,7 @@ TEST(SafeArray, TextElementsAreCopiedInAndOut)
     ASSERT_EQ(SafeArrayGetElement(guard.array, &index, &first), S_OK);
     ASSERT_EQ(SafeArrayGetElement(guard.array, &index, &second), S_OK);
     EXPECT_NE(first, second);
-    EXPECT_EQ(TextOf(first), std::wstring(L"a\0b", 3));
+    EXPECT_EQ(ElementText(first), std::wstring(L"a\0b", 3));
     SysFreeString(first);
     SysFreeString(second);
 
@@ -131,7 +131,7 @@ TEST(SafeArray, TextElementsAreCopiedInAndOut)
     BSTR* data = nullptr;
     ASSERT_EQ(SafeArrayAccessData(guard.array, reinterpret_cast<void**>(&data)), S_OK);
     ASSERT_EQ(SafeArrayPutElement(guard.array, &index, data[0]), S_OK);
-    EXPECT_EQ(TextOf(data[0]), L"next");
+    EXPECT_EQ(ElementText(data[0]), L"next");
     ASSERT_EQ(SafeArrayUnaccessData(guard.array), S_OK);
 
     LONG unset = 1;
@@ -265,7 +265,7 @@ TEST(SafeArray, CopyIsDeepAndKeepsShape)
     BSTR* sourceData = reinterpret_cast<BSTR*>(source.array->pvData);
     BSTR* copyData = reinterpret_cast<BSTR*>(copy.array->pvData);
     EXPECT_NE(sourceData[1], copyData[1]);
-    EXPECT_EQ(TextOf(copyData[1]), L"kept");
+    EXPECT_EQ(ElementText(copyData[1]), L"kept");
     SafeArrayUnaccessData(source.array);
     SafeArrayUnaccessData(copy.array);
 

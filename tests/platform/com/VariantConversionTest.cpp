@@ -127,7 +127,7 @@ VARIANT Null()
 
 using Builder = VARIANT (*)();
 
-std::wstring TextOf(const VARIANT& value)
+std::wstring VariantText(const VARIANT& value)
 {
     return std::wstring(value.bstrVal, SysStringLen(value.bstrVal));
 }
@@ -176,7 +176,7 @@ std::wstring TextOf(const VARIANT& value)
         equal = actual.boolVal == expected.boolVal;
         break;
     case VT_BSTR:
-        equal = TextOf(actual) == TextOf(expected);
+        equal = VariantText(actual) == VariantText(expected);
         break;
     default:
         return ::testing::AssertionFailure() << "unexpected type " << expected.vt;
@@ -461,7 +461,7 @@ TEST(VariantChangeType, ReadsThroughByReference)
     VARIANT text;
     VariantInit(&text);
     ASSERT_EQ(VariantChangeType(&text, &byNumber, 0, VT_BSTR), S_OK);
-    EXPECT_EQ(TextOf(text), L"7");
+    EXPECT_EQ(VariantText(text), L"7");
     VariantClear(&text);
 
     BSTR owned = SysAllocString(L"12");
@@ -471,7 +471,7 @@ TEST(VariantChangeType, ReadsThroughByReference)
     VariantInit(&converted);
     ASSERT_EQ(VariantChangeType(&converted, &byText, 0, VT_BSTR), S_OK);
     EXPECT_NE(converted.bstrVal, owned);
-    EXPECT_EQ(TextOf(converted), L"12");
+    EXPECT_EQ(VariantText(converted), L"12");
     VariantClear(&converted);
 
     VARIANT inner = R8(2.5);
@@ -495,13 +495,13 @@ TEST(VariantChangeType, InPlaceConversionFreesOldValueOrKeepsIt)
     VARIANT text = Str(L"twelve");
     EXPECT_EQ(VariantChangeType(&text, &text, 0, VT_I4), DISP_E_TYPEMISMATCH);
     ASSERT_EQ(text.vt, VT_BSTR);
-    EXPECT_EQ(TextOf(text), L"twelve");
+    EXPECT_EQ(VariantText(text), L"twelve");
     VariantClear(&text);
 
     VARIANT target = Str(L"old");
     VARIANT source = I4(3);
     ASSERT_EQ(VariantChangeTypeEx(&target, &source, 0x0409, 0, VT_BSTR), S_OK);
-    EXPECT_EQ(TextOf(target), L"3");
+    EXPECT_EQ(VariantText(target), L"3");
     VariantClear(&target);
 }
 
@@ -518,7 +518,7 @@ TEST(VariantChangeType, NumbersSurviveTextRoundTrip)
             ASSERT_EQ(VariantChangeType(&text, &source, 0, VT_BSTR), S_OK);
             VARIANT back;
             VariantInit(&back);
-            ASSERT_EQ(VariantChangeType(&back, &text, 0, source.vt), S_OK) << TextOf(text).c_str();
+            ASSERT_EQ(VariantChangeType(&back, &text, 0, source.vt), S_OK) << VariantText(text).c_str();
             EXPECT_EQ(back.ullVal, source.ullVal);
             VariantClear(&text);
         }
@@ -554,8 +554,8 @@ TEST(VariantChangeType, DatesSurviveTextRoundTripToTheSecond)
         ASSERT_EQ(VariantChangeType(&text, &source, 0, VT_BSTR), S_OK) << date;
         VARIANT back;
         VariantInit(&back);
-        ASSERT_EQ(VariantChangeType(&back, &text, 0, VT_DATE), S_OK) << TextOf(text).c_str();
-        EXPECT_NEAR(back.date, date, 0.5 / 86400.0) << TextOf(text).c_str();
+        ASSERT_EQ(VariantChangeType(&back, &text, 0, VT_DATE), S_OK) << VariantText(text).c_str();
+        EXPECT_NEAR(back.date, date, 0.5 / 86400.0) << VariantText(text).c_str();
         VariantClear(&text);
     }
 }

@@ -10,13 +10,13 @@
 
 namespace {
 
-std::wstring TextOf(BSTR text)
+std::wstring WholeText(BSTR text)
 {
     return std::wstring(text, SysStringLen(text));
 }
 
 // Puts a copy of `text` (made a real BSTR first, as the call requires) at `indices`.
-HRESULT PutText(SAFEARRAY* array, const LONG* indices, const wchar_t* text)
+HRESULT PutElementText(SAFEARRAY* array, const LONG* indices, const wchar_t* text)
 {
     BSTR value = SysAllocString(text);
     const HRESULT result = SafeArrayPutElement(array, indices, value);
@@ -63,10 +63,10 @@ TEST(VariantOwnership, CopyDuplicatesTextAndClearFreesIt)
     VariantInit(&copy);
     ASSERT_EQ(VariantCopy(&copy, &source), S_OK);
     EXPECT_NE(copy.bstrVal, source.bstrVal);
-    EXPECT_EQ(TextOf(copy.bstrVal), L"value");
+    EXPECT_EQ(WholeText(copy.bstrVal), L"value");
     EXPECT_EQ(VariantClear(&source), S_OK);
     EXPECT_EQ(source.vt, VT_EMPTY);
-    EXPECT_EQ(TextOf(copy.bstrVal), L"value");
+    EXPECT_EQ(WholeText(copy.bstrVal), L"value");
     EXPECT_EQ(VariantClear(&copy), S_OK);
 }
 
@@ -115,16 +115,16 @@ TEST(VariantOwnership, ArrayCopyIsDeep)
     source.vt = VT_ARRAY | VT_BSTR;
     source.parray = SafeArrayCreateVector(VT_BSTR, 0, 1);
     LONG index = 0;
-    ASSERT_EQ(PutText(source.parray, &index, L"one"), S_OK);
+    ASSERT_EQ(PutElementText(source.parray, &index, L"one"), S_OK);
 
     VARIANT copy;
     VariantInit(&copy);
     ASSERT_EQ(VariantCopy(&copy, &source), S_OK);
     ASSERT_NE(copy.parray, source.parray);
-    ASSERT_EQ(PutText(copy.parray, &index, L"two"), S_OK);
+    ASSERT_EQ(PutElementText(copy.parray, &index, L"two"), S_OK);
     BSTR element = nullptr;
     ASSERT_EQ(SafeArrayGetElement(source.parray, &index, &element), S_OK);
-    EXPECT_EQ(TextOf(element), L"one");
+    EXPECT_EQ(WholeText(element), L"one");
     SysFreeString(element);
     VariantClear(&source);
     VariantClear(&copy);
@@ -162,7 +162,7 @@ TEST(VariantOwnership, InvalidTypesAreRefusedWithoutTouchingTheTarget)
 
     VARIANT target = TextVariant(L"kept");
     EXPECT_EQ(VariantCopy(&target, &bad), DISP_E_BADVARTYPE);
-    EXPECT_EQ(TextOf(target.bstrVal), L"kept");
+    EXPECT_EQ(WholeText(target.bstrVal), L"kept");
     EXPECT_EQ(VariantCopy(nullptr, &target), E_INVALIDARG);
     EXPECT_EQ(VariantClear(nullptr), E_INVALIDARG);
     VariantClear(&target);
@@ -181,7 +181,7 @@ TEST(VariantOwnership, ByReferenceValuesAreNotOwned)
     EXPECT_EQ(copy.pbstrVal, &owned);
     EXPECT_EQ(VariantClear(&copy), S_OK);
     EXPECT_EQ(VariantClear(&reference), S_OK);
-    EXPECT_EQ(TextOf(owned), L"owned");
+    EXPECT_EQ(WholeText(owned), L"owned");
     SysFreeString(owned);
 }
 

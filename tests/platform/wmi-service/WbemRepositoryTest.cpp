@@ -8,7 +8,7 @@
 using namespace servicetest;
 
 namespace {
-std::vector<std::wstring> Names(const std::vector<ComPtr<WbemClassObject>>& classes)
+std::vector<std::wstring> StoredClassNames(const std::vector<ComPtr<WbemClassObject>>& classes)
 {
     std::vector<std::wstring> names;
     for (const ComPtr<WbemClassObject>& one : classes)
@@ -20,7 +20,7 @@ std::vector<std::wstring> Below(WbemRepository& repository, const wchar_t* super
 {
     std::vector<ComPtr<WbemClassObject>> classes;
     EXPECT_EQ(repository.EnumerateClasses(superclass, deep, &classes), WBEM_S_NO_ERROR) << superclass;
-    return Names(classes);
+    return StoredClassNames(classes);
 }
 
 std::vector<std::wstring> PropertyNames(WbemClassObject& object)

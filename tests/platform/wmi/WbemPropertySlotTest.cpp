@@ -41,7 +41,7 @@ _variant_t TextValue(const wchar_t* text)
     return value;
 }
 
-std::wstring ObjectText(IWbemClassObject* object)
+std::wstring PlainObjectText(IWbemClassObject* object)
 {
     BSTR text = nullptr;
     EXPECT_EQ(object->GetObjectText(0, &text), WBEM_S_NO_ERROR);
@@ -81,7 +81,7 @@ TEST(WbemPropertySlot, PutBySlotBuildsTheSameInstanceAsPutByName)
         ASSERT_EQ(Own(bySlot.Get())->PutBySlot(SlotOf(cls.Get(), put.name), &second, 0), WBEM_S_NO_ERROR);
     }
 
-    EXPECT_EQ(ObjectText(bySlot.Get()), ObjectText(byName.Get()));
+    EXPECT_EQ(PlainObjectText(bySlot.Get()), PlainObjectText(byName.Get()));
     EXPECT_EQ(Names(bySlot.Get(), 0), Names(byName.Get(), 0));
     EXPECT_EQ(RelativePath(bySlot.Get()), L"Bnt_SlotSample.ID=42");
     EXPECT_EQ(RelativePath(bySlot.Get()), RelativePath(byName.Get()));
@@ -133,7 +133,7 @@ TEST(WbemPropertySlot, PutBySlotAnswersWhatPutByNameAnswers)
         const HRESULT named = byName->Put(c.property, 0, &first, c.type);
         EXPECT_EQ(Own(bySlot.Get())->PutBySlot(SlotOf(cls.Get(), c.property), &second, c.type), named)
             << std::wstring(c.property);
-        EXPECT_EQ(ObjectText(bySlot.Get()), ObjectText(byName.Get())) << std::wstring(c.property);
+        EXPECT_EQ(PlainObjectText(bySlot.Get()), PlainObjectText(byName.Get())) << std::wstring(c.property);
         // The value itself, bit for bit (a boolean is held as VARIANT_TRUE or VARIANT_FALSE).
         _variant_t slotValue;
         _variant_t nameValue;
@@ -307,7 +307,7 @@ TEST(WbemPropertySlot, TextsTakenIntoTheRowBeforesStorageHoldWhatAPutByNameHolds
             const HRESULT expected = byName->Put(c.property, 0, &named, 0);
             EXPECT_EQ(Own(row.Get())->PutTextBySlot(SlotOf(cls.Get(), c.property), c.text, 0), expected)
                 << c.property << L" " << c.text;
-            EXPECT_EQ(ObjectText(row.Get()), ObjectText(byName.Get())) << c.property << L" " << c.text;
+            EXPECT_EQ(PlainObjectText(row.Get()), PlainObjectText(byName.Get())) << c.property << L" " << c.text;
         }
     }
     // The forms a put by name converts to.
@@ -344,7 +344,7 @@ TEST(WbemPropertySlot, RespawnGivesWhatSpawnGivesAndOnlyForItsOwnClass)
     EXPECT_EQ(Own(cls.Get())->Respawn(cls.Get()), WBEM_E_INVALID_OPERATION);
 
     ASSERT_EQ(Own(reused.Get())->Respawn(cls.Get()), WBEM_S_NO_ERROR);
-    EXPECT_EQ(ObjectText(reused.Get()), ObjectText(fresh.Get()));
+    EXPECT_EQ(PlainObjectText(reused.Get()), PlainObjectText(fresh.Get()));
     EXPECT_EQ(Text(reused.Get(), L"__PATH"), Text(fresh.Get(), L"__PATH"));
     EXPECT_EQ(reused->Next(0, nullptr, nullptr, nullptr, nullptr), WBEM_E_UNEXPECTED);
     _variant_t value;

@@ -17,7 +17,7 @@
 
 namespace {
 
-constexpr const wchar_t* kOperatorSid = ProviderTestInstallation::kOperatorSid;
+constexpr const wchar_t* kCachedOperatorSid = ProviderTestInstallation::kOperatorSid;
 
 // Onity lock panels 10 (type 67) and 11 (type 74) besides the demo's ordinary panels; level 10
 // holds reader 10/0, level 11 readers 10/0 and 11/0, level 12 reader 11/1, level 13 only the
@@ -41,7 +41,7 @@ protected:
     CWmipUserCacheEntry* TakeOperator()
     {
         CWmipUserCacheEntry* entry = nullptr;
-        EXPECT_EQ(TestApp::Cache()->GetUserFromSID(&entry, CString(kOperatorSid)), S_OK);
+        EXPECT_EQ(TestApp::Cache()->GetUserFromSID(&entry, CString(kCachedOperatorSid)), S_OK);
         return entry;
     }
 
@@ -56,7 +56,7 @@ protected:
     ProviderTestInstallation m_installation;
     FakeClock m_clock;
     TestApp m_app{m_clock.Clock(60)};
-    CallerIdentity::Scope m_caller{CallerIdentity(kOperatorSid, SecurityImpersonation)};
+    CallerIdentity::Scope m_caller{CallerIdentity(kCachedOperatorSid, SecurityImpersonation)};
 };
 
 }  // namespace

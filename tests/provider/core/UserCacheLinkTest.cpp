@@ -19,15 +19,15 @@
 
 namespace {
 
-constexpr const wchar_t* kOperatorSid = ProviderTestInstallation::kOperatorSid;
-constexpr LONG kLifetimeSeconds = 60;
+constexpr const wchar_t* kLinkedOperatorSid = ProviderTestInstallation::kOperatorSid;
+constexpr LONG kCacheLifetimeSeconds = 60;
 
 // Which system user a Windows account stands for is read from the database only when the
 // account has to be logged in; a request of a cached caller touches no database.
 class UserCacheLink : public ::testing::Test
 {
 protected:
-    UserCacheLink() : m_app(m_clock.Clock(kLifetimeSeconds))
+    UserCacheLink() : m_app(m_clock.Clock(kCacheLifetimeSeconds))
     {
         // A lookup that finds no free connection fails at once instead of waiting.
         ProviderTestInstallation::SetRegistryDword(L"SOFTWARE\\Brontel\\Ivarune\\Fluxmere", L"DatabaseTimeout", 0);
@@ -36,13 +36,13 @@ protected:
     void Unlink() const
     {
         m_installation.Exec("DELETE FROM USER_ACCOUNT WHERE ACCOUNTID = '" +
-                            brontel::utility::ConvertCStringToUtf8(CString(kOperatorSid)) + "'");
+                            brontel::utility::ConvertCStringToUtf8(CString(kLinkedOperatorSid)) + "'");
     }
 
     ProviderTestInstallation m_installation;
     FakeClock m_clock;
     TestApp m_app;
-    CallerIdentity::Scope m_caller{CallerIdentity(kOperatorSid, SecurityImpersonation)};
+    CallerIdentity::Scope m_caller{CallerIdentity(kLinkedOperatorSid, SecurityImpersonation)};
 };
 
 TEST_F(UserCacheLink, CachedCallerIsServedWithoutTouchingTheDatabase)
@@ -74,10 +74,10 @@ TEST_F(UserCacheLink, AnAccountNamedBySidIsResolvedOnEveryLookup)
     TestUserCache* cache = TestApp::Cache();
     ASSERT_NE(cache, nullptr);
     CWmipUserCacheEntry* entry = nullptr;
-    ASSERT_EQ(cache->GetUserFromSID(&entry, CString(kOperatorSid)), S_OK);
+    ASSERT_EQ(cache->GetUserFromSID(&entry, CString(kLinkedOperatorSid)), S_OK);
     Unlink();
     CWmipUserCacheEntry* refused = nullptr;
-    EXPECT_EQ(cache->GetUserFromSID(&refused, CString(kOperatorSid)), WBEM_E_ACCESS_DENIED);
+    EXPECT_EQ(cache->GetUserFromSID(&refused, CString(kLinkedOperatorSid)), WBEM_E_ACCESS_DENIED);
     EXPECT_EQ(refused, nullptr);
     EXPECT_EQ(cache->ReleaseUser(entry), S_OK);
 }
@@ -90,7 +90,7 @@ TEST_F(UserCacheLink, ExpiredCallerIsResolvedAgainWhenLoggedInAgain)
     ASSERT_EQ(cache->GetUser(&entry), S_OK);
     EXPECT_EQ(cache->ReleaseUser(entry), S_OK);
     Unlink();
-    m_clock.AdvanceSeconds(kLifetimeSeconds + 1);
+    m_clock.AdvanceSeconds(kCacheLifetimeSeconds + 1);
     const int refusals = ProviderTestInstallation::CountLogLines("Access denied: unable to login to Ivarune");
     CWmipUserCacheEntry* expired = nullptr;
     EXPECT_EQ(cache->GetUser(&expired), WBEM_E_ACCESS_DENIED);

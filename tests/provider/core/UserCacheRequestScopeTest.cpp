@@ -15,7 +15,7 @@
 
 namespace {
 
-constexpr const wchar_t* kOperatorSid = ProviderTestInstallation::kOperatorSid;
+constexpr const wchar_t* kDemoOperatorSid = ProviderTestInstallation::kOperatorSid;
 // The demo's porter (user 3), a second account of the same installation.
 constexpr const wchar_t* kPorterSid = L"S-1-5-21-1004336348-1177238915-682003330-1008";
 constexpr LONG kPorterId = 3;
@@ -48,7 +48,7 @@ protected:
 
     ProviderTestInstallation m_installation;
     TestApp m_app;
-    CallerIdentity::Scope m_caller{CallerIdentity(kOperatorSid, SecurityImpersonation)};
+    CallerIdentity::Scope m_caller{CallerIdentity(kDemoOperatorSid, SecurityImpersonation)};
 };
 
 }  // namespace
@@ -69,7 +69,7 @@ TEST_F(UserCacheRequestScope, ARequestComparesItsCallersRightsOnceAndTheNextRequ
         EXPECT_EQ(later, first) << "the request's later lookup answers the entry its first one compared";
         EXPECT_EQ(StampReads(recorder), 0u);
         CWmipUserCacheEntry* bySid = nullptr;
-        ASSERT_EQ(Cache().GetUserFromSID(&bySid, CString(kOperatorSid)), S_OK);
+        ASSERT_EQ(Cache().GetUserFromSID(&bySid, CString(kDemoOperatorSid)), S_OK);
         EXPECT_EQ(bySid, first) << "the same account named by its SID";
         // Another account in the same request is looked up (and compared) on its own.
         CWmipUserCacheEntry* porter = nullptr;

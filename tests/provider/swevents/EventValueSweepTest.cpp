@@ -46,7 +46,7 @@ using swtest::Embedded;
 // would show as this text.
 constexpr wchar_t kCipher[] = L"A1B2C3D4E5F6";
 // The demo's porter: Headquarters (segment 1) only.
-constexpr wchar_t kPorterSid[] = L"S-1-5-21-1004336348-1177238915-682003330-1008";
+constexpr wchar_t kHeadquartersPorterSid[] = L"S-1-5-21-1004336348-1177238915-682003330-1008";
 // Every segment and the porter's rights, but a field group that may not view a cardholder's
 // department.
 constexpr wchar_t kFieldlessSid[] = L"S-1-5-21-1004336348-1177238915-682003330-2941";
@@ -262,7 +262,7 @@ TEST_F(EventValueSweep, NoEventCarriesAValueAReadWithholds)
     // in the order they were made, so once the administrator's have every change, the others'
     // have had their turn.
     for (const auto& [sid, who] :
-         {std::pair{static_cast<const wchar_t*>(kPorterSid), "porter"},
+         {std::pair{static_cast<const wchar_t*>(kHeadquartersPorterSid), "porter"},
           std::pair{static_cast<const wchar_t*>(kFieldlessSid), "fieldless"},
           std::pair{static_cast<const wchar_t*>(support::callers::kAdministrator), "administrator"}})
     {
@@ -418,7 +418,8 @@ TEST_F(EventValueSweep, AnEventCarriesAJoinedValueOnlyAsTheWatchersReadServesIt)
             ComPtr<IWbemClassObject> record;
             record.Attach(next);
             const std::string path = support::PropertyText(record.Get(), L"__RELPATH");
-            if (const ComPtr<IWbemClassObject> porterRead = read(kPorterSid, brontel::utility::Utf8ToWide(path)))
+            if (const ComPtr<IWbemClassObject> porterRead =
+                    read(kHeadquartersPorterSid, brontel::utility::Utf8ToWide(path)))
                 readable.emplace_back(record, porterRead);
         }
         // Each record changes into the next, so that one side may name a record the porter sees

@@ -19,7 +19,7 @@ using ostrum::io::IOException;
 using ostrum::io::MemoryInputStream;
 using ostrum::io::MemoryOutputStream;
 
-const unsigned char* bytes(const std::string& text)
+const unsigned char* textBytes(const std::string& text)
 {
     return reinterpret_cast<const unsigned char*>(text.data());
 }
@@ -86,11 +86,11 @@ TEST(MemoryOutputStream, GrowsToMultiplesOfTheStep)
 
     MemoryOutputStream block;
     const std::string data(200, 'x');
-    EXPECT_EQ(block.write(bytes(data), 200), 200);
+    EXPECT_EQ(block.write(textBytes(data), 200), 200);
     EXPECT_EQ(block.getCapacity(), 256);
 
     MemoryOutputStream exact;
-    exact.write(bytes(std::string(128, 'y')), 128);
+    exact.write(textBytes(std::string(128, 'y')), 128);
     EXPECT_EQ(exact.getCapacity(), 128);
 
     // Growth at least doubles, so a long run of single bytes copies the buffer only a few
@@ -111,9 +111,9 @@ TEST(MemoryOutputStream, GrowsToMultiplesOfTheStep)
 TEST(MemoryOutputStream, OverwritesThenAppendsAtThePosition)
 {
     MemoryOutputStream out;
-    out.write(bytes("abcd"), 4);
+    out.write(textBytes("abcd"), 4);
     out.seek(0, 2);
-    EXPECT_EQ(out.write(bytes("VWXYZ"), 5), 5);
+    EXPECT_EQ(out.write(textBytes("VWXYZ"), 5), 5);
     EXPECT_EQ(out.getSize(), 7);
     EXPECT_EQ(out.getPosition(), 7);
     EXPECT_EQ(contents(out), "abVWXYZ");
@@ -127,7 +127,7 @@ TEST(MemoryOutputStream, OverwritesThenAppendsAtThePosition)
 TEST(MemoryOutputStream, LengthIsTheSizeAndKeepsThePosition)
 {
     MemoryOutputStream out;
-    out.write(bytes("hello"), 5);
+    out.write(textBytes("hello"), 5);
     out.seek(0, 2);
     EXPECT_EQ(out.getLength(), 5);
     EXPECT_EQ(out.getPosition(), 2);
@@ -136,7 +136,7 @@ TEST(MemoryOutputStream, LengthIsTheSizeAndKeepsThePosition)
 TEST(MemoryOutputStream, SeekOutsideTheDataIsRefused)
 {
     MemoryOutputStream out;
-    out.write(bytes("abcd"), 4);
+    out.write(textBytes("abcd"), 4);
     const std::vector<std::pair<int, int>> bad = {{0, 5}, {0, -1}, {1, 1}, {2, 1}, {2, -5}};
     for (const auto& [origin, offset] : bad)
     {
@@ -159,12 +159,12 @@ TEST(MemoryOutputStream, FixedSizeStopsAtCapacityKeepingWhatWasWritten)
     EXPECT_EQ(contents(out), "01234567");
 
     MemoryOutputStream block(4);
-    block.write(bytes("ab"), 2);
-    EXPECT_THROW(block.write(bytes("cde"), 3), EndOfStreamException);
+    block.write(textBytes("ab"), 2);
+    EXPECT_THROW(block.write(textBytes("cde"), 3), EndOfStreamException);
     EXPECT_EQ(contents(block), "ab");
 
     block.seek(0, 0);
-    EXPECT_THROW(block.write(bytes("WXYZ!"), 5), EndOfStreamException);
+    EXPECT_THROW(block.write(textBytes("WXYZ!"), 5), EndOfStreamException);
     EXPECT_EQ(contents(block), "WX");
 }
 
@@ -177,24 +177,24 @@ TEST(MemoryOutputStream, HostileArgumentsAreRefused)
     EXPECT_THROW(MemoryOutputStream(block, 0, false), ostrum::IllegalArgumentException);
 
     MemoryOutputStream out;
-    out.write(bytes("abc"), 3);
-    EXPECT_THROW(out.write(bytes("abc"), -1), IOException);
-    EXPECT_THROW(out.write(bytes("abc"), -1, 2), IOException);
+    out.write(textBytes("abc"), 3);
+    EXPECT_THROW(out.write(textBytes("abc"), -1), IOException);
+    EXPECT_THROW(out.write(textBytes("abc"), -1, 2), IOException);
     EXPECT_THROW(out.reserve(-1), IOException);
     EXPECT_EQ(out.write(nullptr, 0), 0);
     EXPECT_EQ(contents(out), "abc");
 
     // A block that would take the size past 32 bits fails without touching the buffer.
     MemoryOutputStream big;
-    big.write(bytes("x"), 1);
-    EXPECT_THROW(big.write(bytes("x"), std::numeric_limits<int>::max()), EndOfStreamException);
+    big.write(textBytes("x"), 1);
+    EXPECT_THROW(big.write(textBytes("x"), std::numeric_limits<int>::max()), EndOfStreamException);
     EXPECT_EQ(big.getSize(), 1);
 }
 
 TEST(MemoryOutputStream, ReserveKeepsTheDataAndNeverShrinksBelowIt)
 {
     MemoryOutputStream out;
-    out.write(bytes("abc"), 3);
+    out.write(textBytes("abc"), 3);
     out.reserve(1000);
     EXPECT_EQ(out.getCapacity(), 1024);
     out.reserve(10);
@@ -211,7 +211,7 @@ TEST(MemoryOutputStream, ReserveKeepsTheDataAndNeverShrinksBelowIt)
 TEST(MemoryOutputStream, CopyClearAndWriteTo)
 {
     MemoryOutputStream out;
-    out.write(bytes("data"), 4);
+    out.write(textBytes("data"), 4);
     out.seek(0, 1);
     MemoryOutputStream copy(out);
     EXPECT_NE(copy.getBuffer(false), out.getBuffer(false));
@@ -233,7 +233,7 @@ TEST(MemoryOutputStream, CopyClearAndWriteTo)
 TEST(MemoryInputStream, ReadsSkipsAndEndsWithMinusOne)
 {
     const std::string text = "abcdef";
-    MemoryInputStream in(bytes(text), 6);
+    MemoryInputStream in(textBytes(text), 6);
     EXPECT_EQ(in.read(), 'a');
     EXPECT_EQ(in.skip(1), 0);
     unsigned char buffer[10] = {};
@@ -252,7 +252,7 @@ TEST(MemoryInputStream, ReadsSkipsAndEndsWithMinusOne)
 TEST(MemoryInputStream, ReadWithOffsetFillsFromThatIndex)
 {
     const std::string text = "xyz";
-    MemoryInputStream in(bytes(text), 3);
+    MemoryInputStream in(textBytes(text), 3);
     unsigned char buffer[6] = {'-', '-', '-', '-', '-', '-'};
     EXPECT_EQ(in.read(buffer, 2, 3), 3);
     EXPECT_EQ(std::string(reinterpret_cast<char*>(buffer), 6), "--xyz-");
@@ -264,7 +264,7 @@ TEST(MemoryInputStream, ReadWithOffsetFillsFromThatIndex)
 TEST(MemoryInputStream, IsNotSeekableAndRefusesHostileArguments)
 {
     const std::string text = "abc";
-    MemoryInputStream in(bytes(text), 3);
+    MemoryInputStream in(textBytes(text), 3);
     unsigned char buffer[4];
     EXPECT_THROW(in.getLength(), IOException);
     EXPECT_THROW(in.seek(0, 0), IOException);
@@ -274,13 +274,13 @@ TEST(MemoryInputStream, IsNotSeekableAndRefusesHostileArguments)
     EXPECT_EQ(in.getPosition(), 0);
     EXPECT_FALSE(in.markSupported());
     EXPECT_THROW(MemoryInputStream(nullptr, 3), ostrum::IllegalArgumentException);
-    EXPECT_THROW(MemoryInputStream(bytes(text), -1), ostrum::IllegalArgumentException);
+    EXPECT_THROW(MemoryInputStream(textBytes(text), -1), ostrum::IllegalArgumentException);
 }
 
 TEST(MemoryInputStream, ReadsWhatAnOutputStreamHoldsInPlace)
 {
     MemoryOutputStream out;
-    out.write(bytes("written"), 7);
+    out.write(textBytes("written"), 7);
     MemoryInputStream in(out);
     unsigned char buffer[16];
     EXPECT_EQ(in.read(buffer, 16), 7);

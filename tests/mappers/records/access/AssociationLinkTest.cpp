@@ -11,7 +11,7 @@ using access_test::AccessCallers;
 
 namespace {
 // The demo operator: manages levels 1 and 3 with full rights and level 2 view-only.
-constexpr const wchar_t* kOperator = support::callers::kOperator;
+constexpr const wchar_t* kDemoOperator = support::callers::kOperator;
 
 struct AssociationCase
 {
@@ -107,7 +107,7 @@ TEST_F(AssociationLinks, ReaderRequestsFollowTheLevelManagersViewRule)
     // Request 5 is for a reader of level 1, request 6 for a reader of level 2 only.
     const Case cases[] = {
         {Callers::kAdministrator, WBEM_S_NO_ERROR, {{"5", "0"}, {"6", "0"}}},
-        {kOperator, WBEM_S_NO_ERROR, {{"5", "0"}}},
+        {kDemoOperator, WBEM_S_NO_ERROR, {{"5", "0"}}},
         {AccessCallers::kLevelViewer, WBEM_S_ACCESS_DENIED, {}},
     };
     for (const Case& c : cases)

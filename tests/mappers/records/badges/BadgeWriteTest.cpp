@@ -64,13 +64,13 @@ INSERT OR IGNORE INTO USER_ACCOUNT (USER_ACCOUNTID, USERID, BNT_DIRECTORYID, ACC
 )";
 
 // A BSTR for one call.
-class Bstr
+class CallBstr
 {
 public:
-    explicit Bstr(const std::wstring& text) : m_text(SysAllocString(text.c_str())) {}
-    ~Bstr() { SysFreeString(m_text); }
-    Bstr(const Bstr&) = delete;
-    Bstr& operator=(const Bstr&) = delete;
+    explicit CallBstr(const std::wstring& text) : m_text(SysAllocString(text.c_str())) {}
+    ~CallBstr() { SysFreeString(m_text); }
+    CallBstr(const CallBstr&) = delete;
+    CallBstr& operator=(const CallBstr&) = delete;
     operator BSTR() const { return m_text; }
 
 private:
@@ -156,7 +156,7 @@ protected:
                    IWbemClassObject** out = nullptr)
     {
         ComPtr<IWbemClassObject> classObject;
-        const Bstr className(L"Bnt_Badge");
+        const CallBstr className(L"Bnt_Badge");
         EXPECT_EQ(Services()->GetObject(className, 0, nullptr, &classObject, nullptr), WBEM_S_NO_ERROR);
         ComPtr<IWbemClassObject> signature;
         EXPECT_EQ(classObject->GetMethod(method, 0, &signature, nullptr), WBEM_S_NO_ERROR);
@@ -165,8 +165,8 @@ protected:
         _variant_t copy(value);
         EXPECT_EQ(in->Put(parameter, 0, &copy, 0), WBEM_S_NO_ERROR);
         ComPtr<IWbemClassObject> result;
-        const Bstr pathText(path);
-        const Bstr methodText(method);
+        const CallBstr pathText(path);
+        const CallBstr methodText(method);
         const HRESULT hr = Services()->ExecMethod(pathText, methodText, 0, nullptr, in.Get(), &result, nullptr);
         if (out != nullptr)
             *out = result.Detach();

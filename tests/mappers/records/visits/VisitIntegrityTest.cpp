@@ -15,8 +15,8 @@ using namespace e2e;
 
 namespace {
 // Demo persons: Ada Adler (1) may host visitors; Dina Dorn (4) is a visitor.
-constexpr long kHost = 1;
-constexpr long kVisitor = 4;
+constexpr long kHostId = 1;
+constexpr long kVisitorId = 4;
 
 class VisitIntegrity : public records_test::VisitRecordsTest
 {
@@ -49,7 +49,7 @@ protected:
 
 TEST_F(VisitIntegrity, DeletingAVisitTakesItsRecipients)
 {
-    const long visit = VisitWithRecipient(kHost, kVisitor);
+    const long visit = VisitWithRecipient(kHostId, kVisitorId);
     ASSERT_GT(visit, 0);
     const std::string id = std::to_string(visit);
     ASSERT_EQ(Count("VISIT_EMAIL_LINK", "VISITID = " + id), 1);
@@ -65,7 +65,7 @@ TEST_F(VisitIntegrity, DeletingAVisitorTakesItsVisitsAndTheirEvents)
     const long visitor = NewPerson(L"Bnt_Visitor", L"Transient", 1);
     ASSERT_GT(visitor, 0);
     CallAs(Callers::kAdministrator);
-    const long visit = VisitWithRecipient(kHost, visitor);
+    const long visit = VisitWithRecipient(kHostId, visitor);
     ASSERT_GT(visit, 0);
     const std::string id = std::to_string(visit);
     const std::string eventId = Scalar("SELECT VISIT_EVENTID FROM VISIT WHERE VISITID = " + id);
@@ -82,7 +82,7 @@ TEST_F(VisitIntegrity, AHostIsNotDeletedWhileItHasVisits)
     ASSERT_GT(host, 0);
     ExecSql("UPDATE EMP SET ALLOWEDVISITORS = 1 WHERE ID = " + std::to_string(host));
     CallAs(Callers::kAdministrator);
-    const long visit = NewVisit(host, kVisitor);
+    const long visit = NewVisit(host, kVisitorId);
     ASSERT_GT(visit, 0);
     const std::wstring hostPath = L"Bnt_Cardholder.ID=" + std::to_wstring(host);
     const std::vector<Table> before = DoorInstallation::WholeDatabase();
@@ -122,7 +122,7 @@ TEST_F(VisitIntegrity, AStationMustNameAnExistingSignInLocation)
 TEST_F(VisitIntegrity, OneScheduledTimeIsCheckedAgainstTheOtherStored)
 {
     // Scheduled 09:00 to 17:00 UTC today.
-    const long visit = NewVisit(kHost, kVisitor);
+    const long visit = NewVisit(kHostId, kVisitorId);
     ASSERT_GT(visit, 0);
     const std::string id = std::to_string(visit);
     const std::string eventId = Scalar("SELECT VISIT_EVENTID FROM VISIT WHERE VISITID = " + id);
@@ -148,7 +148,7 @@ TEST_F(VisitIntegrity, OneScheduledTimeIsCheckedAgainstTheOtherStored)
 
 TEST_F(VisitIntegrity, TheSystemStampsTheChangeTimeOfVisitsAndPersons)
 {
-    const long visit = NewVisit(kHost, kVisitor);
+    const long visit = NewVisit(kHostId, kVisitorId);
     ASSERT_GT(visit, 0);
     const std::string id = std::to_string(visit);
     EXPECT_NE(Scalar("SELECT ifnull(LASTCHANGED_UTC, '') FROM VISIT WHERE VISITID = " + id), "");
@@ -192,7 +192,7 @@ TEST_F(VisitIntegrity, ASegmentMoveNamesThePersonInTheAudit)
 
 TEST_F(VisitIntegrity, ADisposableBadgeIsPrintedOnItsTypesServiceWhenNoneIsNamed)
 {
-    const long visit = NewVisit(kHost, kVisitor);
+    const long visit = NewVisit(kHostId, kVisitorId);
     ASSERT_GT(visit, 0);
     const std::vector<std::pair<const wchar_t*, _variant_t>> typeOnly{
         {L"BadgeTypeID", _variant_t(static_cast<LONG>(2))}};

@@ -15,9 +15,9 @@ using records_test::RecordsCallers;
 namespace {
 // Demo persons: Ada Adler (1) may host visitors, Bruno Brandt (2) may not; Dina Dorn (4) is a
 // visitor.
-constexpr long kHost = 1;
+constexpr long kVisitorsHost = 1;
 constexpr long kNoVisitorsHost = 2;
-constexpr long kVisitor = 4;
+constexpr long kVisitingPerson = 4;
 
 class VisitWrites : public records_test::VisitRecordsTest
 {
@@ -50,13 +50,14 @@ struct RefusedAdd
 };
 
 const RefusedAdd kRefusedAdds[] = {
-    {"visitor is a cardholder", kHost, kNoVisitorsHost, L"", WBEM_E_FAILED},
-    {"host may not have visitors", kNoVisitorsHost, kVisitor, L"", WBEM_E_FAILED},
-    {"no such host", 999, kVisitor, L"", WBEM_E_INVALID_PARAMETER},
-    {"line break in an address", kHost, kVisitor, L"a@example.com\r\nBcc: b@example.com", WBEM_E_INVALID_PARAMETER},
-    {"tab in an address", kHost, kVisitor, L"a@example.com;b\t@example.com", WBEM_E_INVALID_PARAMETER},
-    {"delete character", kHost, kVisitor, L"a\x7F@example.com", WBEM_E_INVALID_PARAMETER},
-    {"escape character", kHost, kVisitor, L"\x1B[2Ja@example.com", WBEM_E_INVALID_PARAMETER},
+    {"visitor is a cardholder", kVisitorsHost, kNoVisitorsHost, L"", WBEM_E_FAILED},
+    {"host may not have visitors", kNoVisitorsHost, kVisitingPerson, L"", WBEM_E_FAILED},
+    {"no such host", 999, kVisitingPerson, L"", WBEM_E_INVALID_PARAMETER},
+    {"line break in an address", kVisitorsHost, kVisitingPerson, L"a@example.com\r\nBcc: b@example.com",
+     WBEM_E_INVALID_PARAMETER},
+    {"tab in an address", kVisitorsHost, kVisitingPerson, L"a@example.com;b\t@example.com", WBEM_E_INVALID_PARAMETER},
+    {"delete character", kVisitorsHost, kVisitingPerson, L"a\x7F@example.com", WBEM_E_INVALID_PARAMETER},
+    {"escape character", kVisitorsHost, kVisitingPerson, L"\x1B[2Ja@example.com", WBEM_E_INVALID_PARAMETER},
 };
 }  // namespace
 
@@ -77,8 +78,8 @@ TEST_F(VisitWrites, ARefusedAddLeavesNoEventRowAuditOrLink)
 TEST_F(VisitWrites, AnEventIdOfTheClientsIsRefusedOnCreate)
 {
     const std::vector<long> before = Written();
-    const Reply refused = AddVisit({{L"CARDHOLDERID", _variant_t(static_cast<LONG>(kHost))},
-                                    {L"VISITORID", _variant_t(static_cast<LONG>(kVisitor))},
+    const Reply refused = AddVisit({{L"CARDHOLDERID", _variant_t(static_cast<LONG>(kVisitorsHost))},
+                                    {L"VISITORID", _variant_t(static_cast<LONG>(kVisitingPerson))},
                                     {L"VISIT_EVENTID", _variant_t(static_cast<LONG>(1))}});
     EXPECT_TRUE(FAILED(refused.result));
     EXPECT_TRUE(EndsWith(Description(refused.statusObject.Get()),
@@ -91,7 +92,7 @@ TEST_F(VisitWrites, AnEventIdOfTheClientsIsRefusedOnCreate)
 
 TEST_F(VisitWrites, AnAddWritesItsOwnEventRowWithTheDefaultTimes)
 {
-    const long visit = NewVisit(kHost, kVisitor);
+    const long visit = NewVisit(kVisitorsHost, kVisitingPerson);
     ASSERT_GT(visit, 0);
     const std::string id = std::to_string(visit);
     const std::string eventId = Scalar("SELECT VISIT_EVENTID FROM VISIT WHERE VISITID = " + id);
@@ -109,8 +110,8 @@ TEST_F(VisitWrites, AnAddWritesItsOwnEventRowWithTheDefaultTimes)
 
 TEST_F(VisitWrites, TheEmailListIsSplitAtSemicolonsAndTrimmed)
 {
-    const Reply added = AddVisit({{L"CARDHOLDERID", _variant_t(static_cast<LONG>(kHost))},
-                                  {L"VISITORID", _variant_t(static_cast<LONG>(kVisitor))},
+    const Reply added = AddVisit({{L"CARDHOLDERID", _variant_t(static_cast<LONG>(kVisitorsHost))},
+                                  {L"VISITORID", _variant_t(static_cast<LONG>(kVisitingPerson))},
                                   {L"EMAIL_LIST", _variant_t(L" a@example.com ;   ; b@example.com;")},
                                   {L"EMAIL_INCLUDE_HOST", _variant_t(true)}});
     ASSERT_EQ(added.result, WBEM_S_NO_ERROR) << Description(added.statusObject.Get());
@@ -159,8 +160,8 @@ TEST_F(VisitWrites, AddingAStationNeedsItsOwnRight)
 
 TEST_F(VisitWrites, AModifyKeepsWhatItLeavesOutAndFixesTheSignedInTime)
 {
-    const Reply added = AddVisit({{L"CARDHOLDERID", _variant_t(static_cast<LONG>(kHost))},
-                                  {L"VISITORID", _variant_t(static_cast<LONG>(kVisitor))},
+    const Reply added = AddVisit({{L"CARDHOLDERID", _variant_t(static_cast<LONG>(kVisitorsHost))},
+                                  {L"VISITORID", _variant_t(static_cast<LONG>(kVisitingPerson))},
                                   {L"EMAIL_LIST", _variant_t(L"a@example.com")}});
     ASSERT_EQ(added.result, WBEM_S_NO_ERROR);
     const long visit = KeyOf(added);
@@ -219,7 +220,7 @@ TEST_F(VisitWrites, AClerkOfOneSegmentSeesTheVisitsOfItsHostsAndVisitorsOnly)
 {
     ExecSql("INSERT OR IGNORE INTO USER_PERM_GRANT (USER_PERMID, PERMISSIONID) VALUES (61, 0x20000027);");
     // Ada Adler hosts Dina Dorn in Headquarters; Clara Castell hosts Emil Ebert in the Warehouse.
-    const long headquarters = NewVisit(kHost, kVisitor);
+    const long headquarters = NewVisit(kVisitorsHost, kVisitingPerson);
     const long warehouse = NewVisit(3, 5);
     ASSERT_GT(headquarters, 0);
     ASSERT_GT(warehouse, 0);
