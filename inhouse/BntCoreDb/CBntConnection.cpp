@@ -24,12 +24,21 @@ std::uint64_t NextGeneration()
     return last.fetch_add(1, std::memory_order_relaxed) + 1;
 }
 
+// The engine's settings, made while the library loads, before any connection can be opened
+// and before the program's other initializers, any of which may start the engine (registering
+// an extension does): the order of initializers across files is otherwise the linker's.
 // SQLite counts every allocation under one process-wide mutex unless told otherwise before it
-// starts, and then the pool's connections wait on each other for each allocation. Set while
-// the library loads, before any connection can be opened; the counts are never read.
-const int g_memoryStatusOff = sqlite3_config(SQLITE_CONFIG_MEMSTATUS, 0);
-// Likewise the engine's mutexes, which spin briefly before they sleep (see SqliteMutexes).
-const bool g_spinningMutexes = SqliteMutexes::Install();
+// starts, and then the pool's connections wait on each other for each allocation (the counts are
+// never read); its mutexes spin briefly before they sleep (see SqliteMutexes).
+struct EngineSettings
+{
+    EngineSettings()
+    {
+        sqlite3_config(SQLITE_CONFIG_MEMSTATUS, 0);
+        SqliteMutexes::Install();
+    }
+};
+__attribute__((init_priority(101))) const EngineSettings g_engineSettings;
 
 CString FromUtf8(const char* text)
 {
