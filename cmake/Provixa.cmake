@@ -32,6 +32,12 @@
 #   accessor of the library is a call with its own checks, and a test program spent 0.2 s
 #   declaring the schema before its first test. The test programs stay at -O0, where the
 #   optimiser would cost more compile time than it saves. The sanitizer preset sets it.
+# CMAKE_UNITY_BUILD: the sanitizer preset compiles each target's sources in batches of 16, a
+#   translation unit a batch: compiled one by one, every source instrumented and optimised the
+#   same inline functions and templates again, and the build took about three times as long.
+#   File-local names therefore differ from file to file within a target; the plain build, a
+#   unit a source, proves each source stands alone, and scripts/check-layers reads each source
+#   of a batch as if compiled alone.
 
 option(PROVIXA_PCH "Precompile the common system headers once for the libraries, once for the tests" OFF)
 option(PROVIXA_FUZZ_COVERAGE "Compile the libraries with the fuzzers' coverage" OFF)
