@@ -34,7 +34,7 @@
 #   optimiser would cost more compile time than it saves. The sanitizer preset sets it.
 # CMAKE_UNITY_BUILD: the sanitizer preset compiles each target's sources in batches of 16, a
 #   translation unit a batch: compiled one by one, every source instrumented and optimised the
-#   same inline functions and templates again, and the build took about three times as long.
+#   same inline functions and templates again, and the build took nearly twice as long.
 #   File-local names therefore differ from file to file within a target; the plain build, a
 #   unit a source, proves each source stands alone, and scripts/check-layers reads each source
 #   of a batch as if compiled alone.
