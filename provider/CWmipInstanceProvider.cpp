@@ -173,8 +173,7 @@ std::unique_ptr<CWmipClassMapper> CWmipInstanceProvider::GetMapper(const CAcsUse
                                                                    const CString& className,
                                                                    IWbemContext* context) const
 {
-    return CWmipResultSender(m_services.Get(), m_connectionManager, m_listCache)
-        .GetMapper(databaseUser, className, context);
+    return CWmipResultSender(m_services.Get(), m_listCache).GetMapper(databaseUser, className, context);
 }
 
 void CWmipInstanceProvider::EnsureVexletPermission() const
@@ -208,7 +207,7 @@ void CWmipInstanceProvider::ReleaseUser(CWmipUserCacheEntry* entry) const
 HRESULT CWmipInstanceProvider::SendClassDefinition(std::unique_ptr<CWmipClassMapper> mapper, IWbemObjectSink* sink,
                                                    BOOL trusted, BOOL systemAccount, BOOL shellOnly) const
 {
-    return CWmipResultSender(m_services.Get(), m_connectionManager, m_listCache)
+    return CWmipResultSender(m_services.Get(), m_listCache)
         .SendClassDefinition(std::move(mapper), sink, trusted, systemAccount, shellOnly);
 }
 
@@ -216,7 +215,7 @@ HRESULT CWmipInstanceProvider::SendQueryResults(const CString& className, CWmipQ
                                                 IWbemObjectSink* sink, LONG flags, BOOL all,
                                                 CWmipRequestEnvelope& envelope) const
 {
-    return CWmipResultSender(m_services.Get(), m_connectionManager, m_listCache)
+    return CWmipResultSender(m_services.Get(), m_listCache)
         .SendQueryResults(className, query, context, sink, flags, all, envelope.Lease());
 }
 

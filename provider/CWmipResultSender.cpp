@@ -31,9 +31,8 @@ HRESULT IndicateOne(IWbemObjectSink* sink, IWbemClassObject* object)
 
 }  // namespace
 
-CWmipResultSender::CWmipResultSender(IWbemServices* services, DBConnectionManager* connectionManager,
-                                     CWmipListObjectClassCache* listCache)
-    : m_services(services), m_connectionManager(connectionManager), m_listCache(listCache)
+CWmipResultSender::CWmipResultSender(IWbemServices* services, CWmipListObjectClassCache* listCache)
+    : m_services(services), m_listCache(listCache)
 {
 }
 

@@ -16,7 +16,6 @@ class CWmipClassMapper;
 class CWmipListObjectClassCache;
 class CWmipMapperLease;
 class CWmipQuery;
-class DBConnectionManager;
 class IWbemClassObject;
 class IWbemContext;
 class IWbemObjectSink;
@@ -26,8 +25,7 @@ class CWmipResultSender
 {
 public:
     // listCache (may be null) resolves the user-defined list classes.
-    CWmipResultSender(IWbemServices* services, DBConnectionManager* connectionManager,
-                      CWmipListObjectClassCache* listCache);
+    CWmipResultSender(IWbemServices* services, CWmipListObjectClassCache* listCache);
 
     // The class's mapper built on the database user (a pooled connection, which must outlive
     // the mapper), the context and the services (a user-defined list class through the list
@@ -63,6 +61,5 @@ private:
 
     // Set at construction.
     IWbemServices* const m_services;
-    DBConnectionManager* const m_connectionManager;
     CWmipListObjectClassCache* const m_listCache;
 };
