@@ -1,7 +1,8 @@
 // The installation database of a test, as a file: built from the repository's db/schema.sql
 // (and db/demo.sql for the demo installation), found through PROVIXA_SOURCE_DIR, else in the
-// source tree the build was made from. Static helpers only; each call opens and closes its own
-// connection, so they are safe on any thread as SQLite allows.
+// source tree the build was made from (a new database is copied from one the scripts built before
+// in the build folder, kept by the first test process that built it). Static helpers only; each
+// call opens and closes its own connection, so they are safe on any thread as SQLite allows.
 #pragma once
 
 #include <filesystem>
