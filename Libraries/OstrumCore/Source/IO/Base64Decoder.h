@@ -5,7 +5,8 @@
 // TAB, LF, FF and SPACE are skipped; "=" ends the data (the bits of an unfinished byte are
 // dropped); every other character outside the alphabet, CR and every byte from 0x80 up among
 // them, raises IOException. A decoder keeps only the bits of the byte it is building, so each
-// take goes on from the last. Not thread-safe.
+// take goes on from the last; it is not thread-safe. decode keeps its state on the call's own
+// stack and is safe from any thread.
 #pragma once
 
 #include <cstddef>
