@@ -457,7 +457,8 @@ _variant_t CCorvessaHelper::CreateByteSafeArrayVariantFromVariantVector(const st
 _variant_t CCorvessaHelper::CreateSafeArrayVariantFromBinaryString(const std::string& text, bool isBase64)
 {
     return LogPassingExceptions(L"CCorvessaHelper::CreateSafeArrayVariantFromBinaryString", __LINE__, [&] {
-        // Base64 text is measured first and then decoded once, straight into the array.
+        // Base64 text is read twice: measured (and checked) first, then decoded straight into
+        // the array made for it.
         int length = -1;
         if (isBase64)
         {
@@ -489,7 +490,7 @@ _variant_t CCorvessaHelper::CreateSafeArrayVariantFromBinaryString(const std::st
             if (!isBase64)
                 std::copy(text.begin(), text.end(), data);
             else if (size > 0)
-                ostrum::utils::StringUtils::base64Decode(text, data, &length);
+                ostrum::utils::StringUtils::base64DecodeInto(text, data, length);
         });
         return result;
     });

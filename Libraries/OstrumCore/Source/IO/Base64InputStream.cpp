@@ -2,40 +2,7 @@
 
 #include "Libraries/OstrumCore/Source/IO/IOException.h"
 
-#include <array>
-
 namespace ostrum::io {
-
-namespace {
-
-constexpr std::int8_t kInvalid = -1;
-constexpr std::int8_t kEndOfData = -2;
-constexpr std::int8_t kSkipped = -3;
-
-// The class of each 7-bit character: its value 0..63, or one of the three marks above.
-constexpr std::array<std::int8_t, 128> buildDecodeTable()
-{
-    std::array<std::int8_t, 128> table{};
-    for (std::int8_t& entry : table)
-    {
-        entry = kInvalid;
-    }
-    constexpr char alphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
-    for (int value = 0; value < 64; ++value)
-    {
-        table[static_cast<std::size_t>(alphabet[value])] = static_cast<std::int8_t>(value);
-    }
-    table['='] = kEndOfData;
-    table['\t'] = kSkipped;
-    table['\n'] = kSkipped;
-    table['\f'] = kSkipped;
-    table[' '] = kSkipped;
-    return table;
-}
-
-constexpr std::array<std::int8_t, 128> kDecodeTable = buildDecodeTable();
-
-}  // namespace
 
 Base64InputStream::Base64InputStream(InputStream& in) : m_in(in) {}
 
@@ -84,7 +51,6 @@ int Base64InputStream::read(unsigned char* buffer, int length)
 
 int Base64InputStream::read()
 {
-    int byte = m_pendingCount != 0 ? m_pendingBits : 0;
     for (;;)
     {
         const int character = m_in.read();
@@ -92,42 +58,15 @@ int Base64InputStream::read()
         {
             return character;
         }
-        // Bytes from 0x80 up lie outside the table: they are invalid, never looked up.
-        const std::int8_t value = character < 128 ? kDecodeTable[static_cast<std::size_t>(character)] : kInvalid;
-        if (value == kInvalid)
-        {
-            throw IOException();
-        }
-        if (value == kEndOfData)
+        const int byte = m_decoder.take(static_cast<unsigned char>(character));
+        if (byte == Base64Decoder::kEndOfData)
         {
             return -1;
         }
-        if (value == kSkipped)
+        if (byte != Base64Decoder::kNoByte)
         {
-            continue;
+            return byte;
         }
-        if (m_pendingCount == 0)
-        {
-            byte = value << 2;
-            m_pendingCount = 6;
-            continue;
-        }
-        byte |= value >> (m_pendingCount - 2);
-        switch (m_pendingCount)
-        {
-        case 6:
-            m_pendingCount = 4;
-            m_pendingBits = static_cast<std::uint8_t>(value << 4);
-            break;
-        case 4:
-            m_pendingCount = 2;
-            m_pendingBits = static_cast<std::uint8_t>(value << 6);
-            break;
-        default:
-            m_pendingCount = 0;
-            break;
-        }
-        return byte & 0xFF;
     }
 }
 
@@ -148,7 +87,7 @@ void Base64InputStream::close()
 
 void Base64InputStream::resetDecoder()
 {
-    m_pendingCount = 0;
+    m_decoder.reset();
 }
 
 }  // namespace ostrum::io

@@ -1,16 +1,12 @@
 // A filter that reads Base64 text from the input stream it wraps and returns the decoded
-// bytes.
-//
-// TAB, LF, FF and SPACE are skipped; "=" ends the data (the bits of an unfinished byte are
-// dropped); every other character outside the alphabet, CR and every byte from 0x80 up among
-// them, raises IOException. The wrapped stream is borrowed and must outlive this one;
-// positioning, skip, isEOF and close are forwarded to it (so they count characters of the
-// text). Not thread-safe.
+// bytes, by the rules of the Base64Decoder it holds (blanks skipped, "=" ends the data, any
+// other character outside the alphabet raises IOException). The wrapped stream is borrowed
+// and must outlive this one; positioning, skip, isEOF and close are forwarded to it (so they
+// count characters of the text). Not thread-safe.
 #pragma once
 
+#include "Libraries/OstrumCore/Source/IO/Base64Decoder.h"
 #include "Libraries/OstrumCore/Source/IO/InputStream.h"
-
-#include <cstdint>
 
 namespace ostrum::io {
 
@@ -38,8 +34,7 @@ public:
 
 private:
     InputStream& m_in;
-    std::uint8_t m_pendingBits = 0;
-    std::int32_t m_pendingCount = 0;
+    Base64Decoder m_decoder;
 };
 
 }  // namespace ostrum::io

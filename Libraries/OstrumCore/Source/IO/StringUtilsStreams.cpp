@@ -1,11 +1,11 @@
-// StringUtils' members that work through the library's streams (Base64 and the hexadecimal
-// dump): they live with the streams, so that the text utilities below them need none.
+// StringUtils' members that work through the library's IO layer (Base64 through its encoding
+// stream and its decoder, and the hexadecimal dump): they live with it, so that the text
+// utilities below it need none.
 #include "Libraries/OstrumCore/Source/Utils/StringUtils.h"
 
-#include "Libraries/OstrumCore/Source/IO/Base64InputStream.h"
+#include "Libraries/OstrumCore/Source/IO/Base64Decoder.h"
 #include "Libraries/OstrumCore/Source/IO/Base64OutputStream.h"
 #include "Libraries/OstrumCore/Source/IO/DataOutputStream.h"
-#include "Libraries/OstrumCore/Source/IO/MemoryInputStream.h"
 #include "Libraries/OstrumCore/Source/IO/MemoryOutputStream.h"
 
 #include <algorithm>
@@ -40,37 +40,20 @@ std::string StringUtils::base64Encode(const unsigned char* data, int length, boo
     return text;
 }
 
-namespace {
-
-// Reads the text where it stands rather than copying it with an "=" appended, so a long value is
-// not held twice: "=" only marks the end of the data, and the memory stream ends it the same way
-// (its read answers -1 at the end, as the decoder answers "="). Calls take(byte) for each
-// decoded byte.
-template <typename Take>
-void DecodeBase64(std::string_view text, Take take)
+int StringUtils::base64DecodeInto(std::string_view text, unsigned char* output, int capacity)
 {
-    static constexpr unsigned char kEndOfData[] = {'='};
-    io::MemoryInputStream memory(text.empty() ? kEndOfData : reinterpret_cast<const unsigned char*>(text.data()),
-                                 text.empty() ? 1 : static_cast<int>(text.size()));
-    io::Base64InputStream decoder(memory);
-    for (int byte = decoder.read(); byte >= 0; byte = decoder.read())
-    {
-        take(static_cast<unsigned char>(byte));
-    }
-}
-
-}  // namespace
-
-int StringUtils::base64DecodedSize(std::string_view text)
-{
-    // The streams count in 32 bits; a longer text cannot be read through them.
+    // Sizes are counted in an int: a text this long is refused unread.
     if (text.size() >= static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max()))
     {
         return -1;
     }
-    int size = 0;
-    DecodeBase64(text, [&](unsigned char) { ++size; });
-    return size;
+    const std::size_t room = output == nullptr ? 0 : static_cast<std::size_t>(std::max(capacity, 0));
+    return static_cast<int>(io::Base64Decoder::decode(text, output, room));
+}
+
+int StringUtils::base64DecodedSize(std::string_view text)
+{
+    return base64DecodeInto(text, nullptr, 0);
 }
 
 bool StringUtils::base64Decode(std::string_view text, unsigned char* output, int* lengthInOut)
@@ -92,7 +75,7 @@ bool StringUtils::base64Decode(std::string_view text, unsigned char* output, int
     {
         return false;
     }
-    DecodeBase64(text, [&](unsigned char byte) { *output++ = byte; });
+    base64DecodeInto(text, output, size);
     return true;
 }
 

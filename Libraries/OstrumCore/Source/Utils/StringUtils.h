@@ -81,6 +81,13 @@ public:
     // The number of bytes `text` decodes to; -1 for a text too long to read (2^31 - 1
     // characters and more). An invalid character raises ostrum::io::IOException.
     static int base64DecodedSize(std::string_view text);
+    // Decodes `text` in a single reading: stores its first `capacity` bytes at `output` (none
+    // for a null output or a capacity below 1) and returns the number of bytes it decodes to,
+    // as base64DecodedSize does (so above `capacity` when the room was short, -1 with nothing
+    // stored for a text too long). For a caller that measured the text with base64DecodedSize
+    // and made room for that size. An invalid character raises ostrum::io::IOException, the
+    // bytes before it stored.
+    static int base64DecodeInto(std::string_view text, unsigned char* output, int capacity);
 
     // Two upper-case hexadecimal digits per byte; empty for null data or a length below 1.
     static std::string hexEncode(const unsigned char* data, int length);

@@ -122,6 +122,69 @@ TEST(Base64, AgreesWithOpenSslOnRandomData)
     }
 }
 
+// What a reader made of a text: its bytes, or "<invalid>" when it raised IOException.
+template <typename Read>
+std::string outcome(Read read)
+{
+    try
+    {
+        return read();
+    }
+    catch (const IOException&)
+    {
+        return "<invalid>";
+    }
+}
+
+// Every byte in each position of a group: the string functions and the stream read it alike,
+// and as the rules say (the alphabet decodes, TAB LF FF SPACE are skipped, "=" ends the data
+// dropping the unfinished byte, anything else is invalid).
+TEST(Base64, EveryByteInEveryPositionReadsAlikeByTheStringsAndTheStream)
+{
+    const std::string alphabet = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+    const std::string blanks = "\t\n\f ";
+    // OpenSSL's block decoder for the alphabet, up to `count` bytes.
+    auto reference = [](std::string group, std::size_t count) {
+        group.resize(4, 'A');
+        unsigned char out[4] = {};
+        EVP_DecodeBlock(out, bytes(group), 4);
+        return std::string(reinterpret_cast<char*>(out), count);
+    };
+    for (int character = 0; character < 256; ++character)
+    {
+        for (std::size_t position = 0; position < 4; ++position)
+        {
+            std::string text = "YWJj";
+            text[position] = static_cast<char>(character);
+            std::string expected = "<invalid>";
+            if (alphabet.find(static_cast<char>(character)) != std::string::npos)
+                expected = reference(text, 3);
+            else if (blanks.find(static_cast<char>(character)) != std::string::npos)
+                expected = reference(std::string(text).erase(position, 1), 2);
+            else if (character == '=')
+                expected = std::string("abc", position * 3 / 4);
+
+            const std::string strings = outcome([&] {
+                const int size = StringUtils::base64DecodedSize(text);
+                std::string into(4, '-');
+                EXPECT_EQ(StringUtils::base64DecodeInto(text, reinterpret_cast<unsigned char*>(into.data()), size),
+                          size);
+                into.resize(static_cast<std::size_t>(size));
+                EXPECT_EQ(decode(text), into);
+                return into;
+            });
+            const std::string stream = outcome([&] {
+                MemoryInputStream memory(bytes(text), static_cast<int>(text.size()));
+                Base64InputStream decoder(memory);
+                unsigned char buffer[8] = {};
+                return std::string(reinterpret_cast<char*>(buffer), static_cast<std::size_t>(decoder.read(buffer, 8)));
+            });
+            EXPECT_EQ(strings, expected) << "byte " << character << " at " << position;
+            EXPECT_EQ(stream, expected) << "byte " << character << " at " << position;
+        }
+    }
+}
+
 TEST(Base64, StreamsFillFromTheOffsetAndForwardPositioning)
 {
     const std::string text = "YWJjZGVm";
