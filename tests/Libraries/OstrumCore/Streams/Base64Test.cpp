@@ -199,6 +199,18 @@ TEST(Base64, StreamsFillFromTheOffsetAndForwardPositioning)
     EXPECT_EQ(decoder.read(buffer, 0, 0), 0);
     EXPECT_EQ(decoder.isEOF(), 1);
 
+    // "=" right after a group's first character ends the data; a reader that reads on continues
+    // that group from its first character's bits, not from the group before's.
+    const std::string ended = "YWJjY=WJj";
+    MemoryInputStream endedMemory(bytes(ended), static_cast<int>(ended.size()));
+    Base64InputStream reader(endedMemory);
+    std::string read;
+    for (int byte = reader.read(); byte >= 0; byte = reader.read())
+        read.push_back(static_cast<char>(byte));
+    EXPECT_EQ(read, "abc");
+    EXPECT_EQ(reader.read(buffer, 0, 8), 3);
+    EXPECT_EQ(std::string(reinterpret_cast<char*>(buffer), 3), "abc");
+
     MemoryOutputStream out;
     Base64OutputStream encoder(out);
     encoder.write(bytes("ab"), 2);
