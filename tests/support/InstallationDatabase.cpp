@@ -75,6 +75,13 @@ bool InstallationDatabase::WriteLockFree(const std::filesystem::path& database)
 }
 
 namespace {
+// The tables' script in one transaction, as the host's init runs it: a statement of its own each
+// would wait for the disk a few hundred times in every test that builds an installation.
+std::string SchemaScript()
+{
+    return "BEGIN;\n" + InstallationDatabase::SourceText("db/schema.sql") + "\nCOMMIT;\n";
+}
+
 // Building a database from the scripts costs a test process more than most of its tests (a fifth
 // of a second under the sanitizers): the first process to build one from given scripts keeps a
 // copy in the build folder, and the others copy that. The copy is named by the scripts' text and
@@ -120,14 +127,11 @@ void CreateFromScripts(const std::filesystem::path& database, const std::string&
 
 void InstallationDatabase::CreateSchema(const std::filesystem::path& database)
 {
-    // One transaction, as the host's init does: a statement of its own each would wait for the
-    // disk a few hundred times in every test that builds an installation.
-    CreateFromScripts(database, "schema", {"BEGIN;\n" + SourceText("db/schema.sql") + "\nCOMMIT;\n"});
+    CreateFromScripts(database, "schema", {SchemaScript()});
 }
 
 void InstallationDatabase::CreateDemo(const std::filesystem::path& database)
 {
-    CreateFromScripts(database, "demo",
-                      {"BEGIN;\n" + SourceText("db/schema.sql") + "\nCOMMIT;\n", SourceText("db/demo.sql")});
+    CreateFromScripts(database, "demo", {SchemaScript(), SourceText("db/demo.sql")});
 }
 }  // namespace support
