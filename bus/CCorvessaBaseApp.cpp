@@ -86,7 +86,13 @@ CCorvessaSessionService& CCorvessaBaseApp::Sessions()
 
 void CCorvessaBaseApp::SetQpidWrapper(sms::qpid::wrapper::IQpidWrapper* wrapper)
 {
+    const CheckedMutexLock guard(m_subscriptionLock);
     m_qpidWrapper.store(wrapper);
+    // A manager made before the bus interface was handed over sends through it from now on.
+    if (m_subscriptionManager)
+    {
+        m_subscriptionManager->SetWrapper(wrapper);
+    }
 }
 
 sms::qpid::wrapper::IQpidWrapper* CCorvessaBaseApp::GetQpidWrapper() const

@@ -44,10 +44,8 @@ ComPtr<IEventFilterChecker> CreateChecker()
         return {};
     }
     object.Attach(static_cast<IUnknown*>(raw));
-    if (FAILED(OleRun(object.Get())))
-    {
-        return {};
-    }
+    // Whether it runs is told by the interface query and the call that follow, not by this.
+    static_cast<void>(OleRun(object.Get()));
     return object.As<IEventFilterChecker>();
 }
 

@@ -334,7 +334,7 @@ void EventSubscriptionManager::SendEventSubscriptionToEventContextProvider(const
         {"change_type", qpid::types::Variant(static_cast<std::int32_t>(change))},
     };
     // Sent once the write has committed; a write rolled back announces nothing.
-    CBntCommitQueue::Defer([wrapper = m_wrapper, content] {
+    CBntCommitQueue::Defer([wrapper = m_wrapper.load(), content] {
         // A host that has not handed over its bus interface yet gets no notice; the change
         // itself stands.
         if (wrapper == nullptr)

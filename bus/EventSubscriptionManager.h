@@ -24,6 +24,8 @@
 // expiry a modify or disable found, which stands.
 #pragma once
 
+#include <atomic>
+
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -68,6 +70,9 @@ public:
     EventSubscriptionManager(CBntDatabase* database, sms::qpid::wrapper::IQpidWrapper* wrapper,
                              const IClock& clock = IClock::Process());
     virtual ~EventSubscriptionManager();
+    // The bus interface later notices go through: the host may hand it over after the manager
+    // was made.
+    void SetWrapper(sms::qpid::wrapper::IQpidWrapper* wrapper) { m_wrapper.store(wrapper); }
 
     // The subscription, disabled first when it has expired. Throws "subscriptiondoesnotexist"
     // and "userisnotsubscriptionowner".
@@ -145,9 +150,9 @@ private:
     static CCorvessaException DatabaseFailure(const CException& failure, int line);
     CBntDateTime Now() const;
 
-    // Set at construction; not owned.
+    // Not owned; the database is set at construction.
     CBntDatabase* m_database;
-    sms::qpid::wrapper::IQpidWrapper* m_wrapper;
+    std::atomic<sms::qpid::wrapper::IQpidWrapper*> m_wrapper;
     const IClock& m_clock;
     std::int32_t m_transientMinutes;
     std::int32_t m_durableMinutes;

@@ -228,9 +228,9 @@ BntMessage::BntMessage(const BntEvent104& source, const CString& text) : m_text(
     Set(Size, kRecordSize);
     if (Get(DataType) == kUnused19)
     {
-        std::fill(m_record.begin() + 56, m_record.begin() + 104, BYTE{0});
-        CopyBytes(source.bytes, 56, m_record, 56, 4);
+        // Moved into place from the source; the copied bytes at 60 stay as they came.
         CopyBytes(source.bytes, 60, m_record, 64, 4);
+        std::fill(m_record.begin() + 68, m_record.begin() + 72, BYTE{0});
         CopyBytes(source.bytes, 64, m_record, 72, 32);
     }
     SyncHasText();

@@ -40,6 +40,13 @@ public:
     void SetInputStatus(LONG panelId, LONG deviceKey, LONG subItemId, int value);
     void SetOutputStatus(LONG panelId, LONG deviceKey, LONG subItemId, int value);
 
+protected:
+    // Called by every operation with the lock held, right before it walks the maps: a test's
+    // seam to see that no other thread could walk them meanwhile.
+    virtual void Walking() {}
+    // True when the calling thread could take the lock at once (it gives it back at once).
+    bool IsLockFree();
+
 private:
     struct DeviceRecord
     {
@@ -57,6 +64,21 @@ private:
     // The sub-item value, created when missing; the caller holds m_lock.
     int& SubItem(LONG panelId, LONG deviceKey, LONG subItemId) REQUIRES(m_lock);
 
-    CheckedMutex m_lock;
+    // The cache's lock, which can also say whether it is free at this moment.
+    class CAPABILITY("mutex") Lock : public CheckedMutex
+    {
+    public:
+        bool IsFree()
+        {
+            if (!m_native.try_lock())
+            {
+                return false;
+            }
+            m_native.unlock();
+            return true;
+        }
+    };
+
+    Lock m_lock;
     std::map<LONG, PanelRecord> m_panels GUARDED_BY(m_lock);
 };

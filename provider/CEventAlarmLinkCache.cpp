@@ -349,20 +349,16 @@ LAcsEventParam* CEventAlarmLinkCache::GetEventParam(LONG paramId, CBntDatabase* 
 {
     try
     {
+        const CheckedMutexLock guard(m_paramsLock);
+        const auto found = m_params.find(paramId);
+        if (found != m_params.end())
         {
-            const CheckedMutexLock guard(m_paramsLock);
-            const auto found = m_params.find(paramId);
-            if (found != m_params.end())
-            {
-                return found->second.get();
-            }
+            return found->second.get();
         }
         if (database == nullptr)
         {
             return nullptr;
         }
-        // The database is read without the lock; a parameter another thread stored meanwhile
-        // wins, so every caller sees the one object.
         CEventParamSet params(database);
         params.SetParamIDFilter(paramId);
         params.Open();
@@ -372,7 +368,6 @@ LAcsEventParam* CEventAlarmLinkCache::GetEventParam(LONG paramId, CBntDatabase* 
         }
         auto created = std::make_unique<LAcsEventParam>();
         FillParam(*created, params);
-        const CheckedMutexLock guard(m_paramsLock);
         return m_params.emplace(paramId, std::move(created)).first->second.get();
     }
     catch (...)

@@ -648,12 +648,27 @@ TEST_F(EventSubscriptions, WithoutABusInterfaceTheChangeStandsAndNothingCrashes)
     const EventSubscription added = manager->AddEventSubscription(EventSubscription(), *m_operator);
     EXPECT_TRUE(manager->DisableEventSubscription(added, *m_operator).IsDisabled());
     EXPECT_TRUE(m_bus.Messages().empty());
+
+    // A manager the host made before handing over its bus interface sends through the one it
+    // hands over later.
+    m_app->SetQpidWrapper(nullptr);
+    corvessa::EventSubscriptionManager& early = *m_app->GetEventSubscriptionManager();
+    early.AddEventSubscription(EventSubscription(), *m_operator);
+    m_app->SetQpidWrapper(&m_bus);
+    const EventSubscription told = early.AddEventSubscription(EventSubscription(), *m_operator);
+    EXPECT_EQ(m_bus.Notices(), (std::vector<std::pair<int, int>>{{told.id, 1}}));
 }
 
 TEST_F(EventSubscriptions, DatabaseFailuresBecomeTheGeneralError)
 {
-    Exec("DROP TABLE BUSINESS_EVENT_SUBSCRIPTION;");
     const std::string general = "corvessa.general.exception | Exception occurred, check server logs for details.";
+    // A counter that gives no id refuses the add: a subscription stored under 0 could never be
+    // found.
+    Exec("INSERT OR REPLACE INTO NEXTID (TYPE, NEXTVAL) VALUES (329, 0);");
+    const std::string before = StoredSubscriptions(Database());
+    EXPECT_EQ(BusErrorOf([&] { Manager().AddEventSubscription(EventSubscription(), *m_operator); }), general);
+    EXPECT_EQ(StoredSubscriptions(Database()), before);
+    Exec("DROP TABLE BUSINESS_EVENT_SUBSCRIPTION;");
     EXPECT_EQ(BusErrorOf([&] { Manager().GetEventSubscriptionById(1, *m_operator); }), general);
     EXPECT_EQ(BusErrorOf([&] { Manager().GetEventSubscriptions(*m_operator, {}, {1, 10, "", false}); }), general);
     EXPECT_EQ(BusErrorOf([&] { Manager().AddEventSubscription(EventSubscription(), *m_operator); }), general);

@@ -318,6 +318,12 @@ TEST(CryptoHandles, StaleAndForeignHandlesAreRefused)
     EXPECT_FALSE(CryptDestroyKey(key));
     EXPECT_FALSE(CryptEncrypt(key, 0, TRUE, 0, buffer.data(), &length, 8));
     EXPECT_EQ(NTE_BAD_KEY, GetLastError());
+    // A handle value is never given out again: the stale key misses the key made next.
+    const HCRYPTKEY next = DeriveFromText(prov.Get(), "y", 0);
+    EXPECT_NE(next, key);
+    EXPECT_FALSE(CryptDestroyKey(key));
+    EXPECT_EQ(NTE_BAD_KEY, GetLastError());
+    EXPECT_TRUE(CryptDestroyKey(next));
     EXPECT_TRUE(CryptDestroyHash(hash));
     EXPECT_FALSE(CryptReleaseContext(12345, 0));
     EXPECT_EQ(NTE_BAD_UID, GetLastError());

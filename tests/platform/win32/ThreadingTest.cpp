@@ -189,8 +189,12 @@ TEST(Handle, CloseAnswersFailureForASecondClose)
 {
     const HANDLE event = CreateEventW(nullptr, TRUE, FALSE, nullptr);
     EXPECT_TRUE(CloseHandle(event));
+    // The value is never given out again: the stale handle misses the object made next.
+    const HANDLE next = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    EXPECT_NE(next, event);
     EXPECT_FALSE(CloseHandle(event));
     EXPECT_EQ(GetLastError(), ERROR_INVALID_HANDLE);
+    EXPECT_TRUE(CloseHandle(next));
     EXPECT_FALSE(CloseHandle(nullptr));
     EXPECT_TRUE(CloseHandle(GetCurrentThread()));
 }

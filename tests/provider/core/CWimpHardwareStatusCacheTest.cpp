@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <functional>
 #include <thread>
 #include <vector>
 
@@ -47,6 +48,43 @@ TEST(HardwareStatusCache, InputAndOutputAccessorsShareOneSubItemMap)
     EXPECT_EQ(cache.GetInputStatus(3, 4, 9), 77);
     cache.SetInputStatus(3, 4, 9, -5);
     EXPECT_EQ(cache.GetOutputStatus(3, 4, 9), -5);
+}
+
+// Asks, inside every walk of the maps, whether another thread could take the lock then.
+class WatchedStatusCache : public CWimpHardwareStatusCache
+{
+public:
+    int walks = 0;
+    int unguarded = 0;
+
+protected:
+    void Walking() override
+    {
+        bool free = false;
+        std::thread([this, &free] { free = IsLockFree(); }).join();
+        ++walks;
+        unguarded += free ? 1 : 0;
+    }
+};
+
+TEST(HardwareStatusCache, EveryOperationWalksTheMapsUnderTheLock)
+{
+    WatchedStatusCache cache;
+    const std::function<void()> operations[] = {
+        [&] { cache.GetPanelStatus(1); },          [&] { cache.GetReaderStatus(1, 2); },
+        [&] { cache.GetReaderMode(1, 2); },        [&] { cache.GetDeviceStatus(1, 3); },
+        [&] { cache.GetInputStatus(1, 3, 4); },    [&] { cache.GetOutputStatus(1, 3, 4); },
+        [&] { cache.SetPanelStatus(1, 5); },       [&] { cache.SetReaderStatus(1, 2, 6); },
+        [&] { cache.SetReaderMode(1, 2, 7); },     [&] { cache.SetDeviceStatus(1, 3, 8); },
+        [&] { cache.SetInputStatus(1, 3, 4, 9); }, [&] { cache.SetOutputStatus(1, 3, 5, 10); },
+    };
+    for (std::size_t i = 0; i < std::size(operations); ++i)
+    {
+        const int before = cache.unguarded;
+        operations[i]();
+        EXPECT_EQ(cache.unguarded, before) << "operation " << i << " walks the maps without the lock";
+    }
+    EXPECT_EQ(cache.walks, static_cast<int>(std::size(operations)));
 }
 
 TEST(HardwareStatusCache, ConcurrentReadersAndWritersSeeEveryWrite)

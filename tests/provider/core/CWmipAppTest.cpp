@@ -1,7 +1,10 @@
 #include "provider/CWmipApp.h"
 
 #include <gtest/gtest.h>
+#include <openssl/rand.h>
 
+#include <cstring>
+#include <optional>
 #include <set>
 #include <thread>
 #include <vector>
@@ -42,6 +45,55 @@ void RunTogether(int threads, Body body)
         worker.join();
     }
 }
+
+// OpenSSL's random generator replaced, while it lives, by one that hands out the scripted
+// 32-bit draws in turn (an empty draw, or one past the script, fails).
+class ScriptedRandom
+{
+public:
+    explicit ScriptedRandom(std::vector<std::optional<LONG>> draws)
+    {
+        s_draws = std::move(draws);
+        s_next = 0;
+        m_previous = RandomMethod();
+        SetRandomMethod(&kMethod);
+    }
+    ~ScriptedRandom() { SetRandomMethod(m_previous); }
+    ScriptedRandom(const ScriptedRandom&) = delete;
+    ScriptedRandom& operator=(const ScriptedRandom&) = delete;
+
+private:
+    // The method hook is OpenSSL's own seam for replacing its generator; it is marked deprecated.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
+    static const RAND_METHOD* RandomMethod()
+    {
+        return RAND_get_rand_method();
+    }
+    static void SetRandomMethod(const RAND_METHOD* method)
+    {
+        RAND_set_rand_method(method);
+    }
+#pragma GCC diagnostic pop
+
+    static int Bytes(unsigned char* buffer, int count)
+    {
+        const std::size_t draw = s_next++;
+        if (draw >= s_draws.size() || !s_draws[draw] || count != static_cast<int>(sizeof(LONG)))
+            return 0;
+        std::memcpy(buffer, &*s_draws[draw], sizeof(LONG));
+        return 1;
+    }
+    static int Status()
+    {
+        return 1;
+    }
+
+    static inline std::vector<std::optional<LONG>> s_draws;
+    static inline std::size_t s_next = 0;
+    static constexpr RAND_METHOD kMethod{nullptr, Bytes, nullptr, nullptr, Bytes, Status};
+    const RAND_METHOD* m_previous = nullptr;
+};
 
 }  // namespace
 
@@ -365,6 +417,31 @@ TEST(WmipAppTrust, ValuesAreRandomNonZeroAndChangeOnEveryFirstRise)
     }
     // 500 draws of 32 random bits collide with a chance of about 3e-5.
     EXPECT_GE(seen.size(), 499u);
+}
+
+TEST(WmipAppTrust, TheValueIsDrawnFromTheRandomGeneratorAndNoCallIsTrustedWithoutAFreshOne)
+{
+    ProviderTestInstallation installation(false);
+    TestApp app;
+    {
+        const ScriptedRandom random({0x13572468, 0, 0x13572468, 0x24681357, std::nullopt});
+        CWmipApp::SetBackdoorEnabled(1);
+        EXPECT_EQ(CWmipApp::GetBackdoorValue(), 0x13572468);
+        CWmipApp::SetBackdoorEnabled(0);
+        // A draw of 0 and a draw of the value before are passed over.
+        CWmipApp::SetBackdoorEnabled(1);
+        EXPECT_EQ(CWmipApp::GetBackdoorValue(), 0x24681357);
+        EXPECT_EQ(CWmipApp::IsBackdoorEnabled(), 1);
+        CWmipApp::SetBackdoorEnabled(0);
+        // The generator fails: raised, yet no call passes as trusted.
+        CWmipApp::SetBackdoorEnabled(1);
+        EXPECT_EQ(CWmipApp::IsBackdoorEnabled(), 0);
+        EXPECT_EQ(ProviderTestInstallation::CountLogLines("Unable to draw a trust value."), 1);
+        CWmipApp::SetBackdoorEnabled(0);
+    }
+    CWmipApp::SetBackdoorEnabled(1);
+    EXPECT_EQ(CWmipApp::IsBackdoorEnabled(), 1) << "the next rise draws again";
+    EXPECT_NE(CWmipApp::GetBackdoorValue(), 0);
 }
 
 TEST(WmipAppTrust, UnbalancedLoweringNeverLeavesTheCounterBelowZero)

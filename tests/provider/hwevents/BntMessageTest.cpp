@@ -411,7 +411,7 @@ TEST(BntMessage, ConversionsFromOlderLayoutsCarryEveryField)
         std::vector<Carried> data;
     } event104[] = {
         {3, {{56, 56, 48}}},
-        {19, {{56, 56, 4}, {64, 60, 4}, {72, 64, 32}}},
+        {19, {{56, 56, 8}, {64, 60, 4}, {72, 64, 32}}},
     };
     for (const auto& c : event104)
     {

@@ -58,7 +58,7 @@ int StringUtils::base64DecodedSize(std::string_view text)
 
 bool StringUtils::base64Decode(std::string_view text, unsigned char* output, int* lengthInOut)
 {
-    if (output == nullptr || lengthInOut == nullptr || *lengthInOut < 1)
+    if (output == nullptr || lengthInOut == nullptr || *lengthInOut == 0)
     {
         return false;
     }

@@ -74,8 +74,9 @@ public:
     // base64Decode reads back to the same bytes).
     static std::string base64Encode(const unsigned char* data, int length, bool keepLast);
     // Decodes `text` into `output`, whose capacity is *lengthInOut; sets *lengthInOut to the
-    // decoded size. False for a null output or length, a capacity below 1, or a result larger
-    // than the capacity (*lengthInOut then holds the size needed and `output` is untouched).
+    // decoded size. False for a null output or length, a capacity of 0, or a result larger
+    // than the capacity, a negative one included (*lengthInOut then holds the size needed and
+    // `output` is untouched).
     // An invalid character raises ostrum::io::IOException with output and length untouched.
     static bool base64Decode(std::string_view text, unsigned char* output, int* lengthInOut);
     // The number of bytes `text` decodes to; -1 for a text too long to read (2^31 - 1

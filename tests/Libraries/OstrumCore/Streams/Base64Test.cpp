@@ -102,6 +102,7 @@ TEST(Base64, DecodeReportsTheSizeNeeded)
     EXPECT_FALSE(StringUtils::base64Decode("YWJj", nullptr, &length));
     EXPECT_FALSE(StringUtils::base64Decode("YWJj", buffer, nullptr));
     EXPECT_EQ(zero, 0);
+    EXPECT_EQ(negative, 3) << "a negative capacity is too small, and is told the size needed";
 }
 
 TEST(Base64, AgreesWithOpenSslOnRandomData)

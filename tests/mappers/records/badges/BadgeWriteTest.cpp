@@ -503,6 +503,10 @@ TEST_F(BadgeWrites, AnOverLimitLevelFailsTheWholeAssignment)
     EXPECT_EQ(Method(path, L"AssignAccessLevel", L"LevelIn", Levels({})), WBEM_S_NO_ERROR);
     EXPECT_EQ(Notices().size(), 1u) << "an empty array changes nothing";
     EXPECT_EQ(Method(path, L"AssignAccessLevel", L"LevelIn", Levels({999})), WBEM_E_INVALID_PARAMETER);
+    // One call names at most 4096 levels; more are refused before anything is read.
+    EXPECT_EQ(Method(path, L"AssignAccessLevel", L"LevelIn", Levels(std::vector<LONG>(4097, 91))),
+              WBEM_E_INVALID_PARAMETER);
+    EXPECT_EQ(Method(path, L"AssignAccessLevel", L"LevelIn", Levels(std::vector<LONG>(4096, 91))), WBEM_S_NO_ERROR);
 }
 
 TEST_F(BadgeWrites, AnAssignmentWhoseAuditEntryFailsIsUndoneAndAnnouncedToNobody)
