@@ -117,7 +117,8 @@ public:
     // Asks the expiration thread to stop (without waiting), then the base's exit.
     int ExitInstance() override;
 
-    // Stores the host's bus interface (not owned), replacing an earlier one.
+    // Stores the host's bus interface (not owned), replacing an earlier one; the subscription
+    // manager sends its later notices through it, whenever it was made.
     void SetQpidWrapper(sms::qpid::wrapper::IQpidWrapper* wrapper);
     sms::qpid::wrapper::IQpidWrapper* GetQpidWrapper() const;
 
