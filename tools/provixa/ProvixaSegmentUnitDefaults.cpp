@@ -323,7 +323,7 @@ bool ProvixaSegmentUnitDefaults::JudgeChecks(sqlite3* home, const std::vector<Ch
         for (const std::string& column : generated)
         {
             if (ProvixaTableText::Names(text, column))
-                named += (named.empty() ? "" : ", ") + column + " (computed)";
+                named += (named.empty() ? "" : ", ") + column + " (computed from other columns)";
         }
         // A constraint that names no value the upgrade changes judges every unit as it did.
         if (named.empty())
