@@ -7,6 +7,8 @@
 
 #include "common/Crypto.h"
 #include "common/StringHelpers.h"
+#include "inhouse/BntCoreDb/CDBException.h"
+#include "inhouse/BntCoreDb/CDBValue.h"
 #include "inhouse/BntUtility/CWMIDebugLog.h"
 #include "inhouse/BntUtility/CWMIException.h"
 #include "platform/com/CimTypes.h"
@@ -115,14 +117,19 @@ bool PutFromText(IWbemClassObject* instance, const CString& property, CIMTYPE ty
         return SUCCEEDED(WMIHelper::PutVariant(instance, property, &variant, 0));
     }
     case CIM_DATETIME: {
-        COleDateTime value;
-        if (!value.ParseDateTime(text) || value.GetStatus() != COleDateTime::valid)
+        // The column's text, read as a get reads it from the row, so that a change carries the
+        // value a get serves, fraction included.
+        TIMESTAMP_STRUCT stored{};
+        try
+        {
+            stored = CDBValue(text).AsTimestamp();
+        }
+        catch (const CDBException&)
+        {
             return false;
-        if (!useUTC)
-            value = WMIHelper::LocalToUtc(value);
+        }
         // A software event's record goes out through the WMI door alone.
-        return value.GetStatus() == COleDateTime::valid &&
-               SUCCEEDED(WMIHelper::PutDateTime(instance, property, value, Door::kWmi));
+        return SUCCEEDED(WMIHelper::PutStoredDateTime(instance, property, stored, !useUTC, false));
     }
     case CIM_STRING: {
         if (!IsEncrypted(instance, property))

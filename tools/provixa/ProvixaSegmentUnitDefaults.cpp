@@ -77,6 +77,32 @@ private:
     int m_was = 1;
 };
 
+// Makes the connection read a text in double quotes as a name only, never as a literal, for its
+// life.
+class QuotedTextOff
+{
+public:
+    explicit QuotedTextOff(sqlite3* db) : m_db(db)
+    {
+        sqlite3_db_config(m_db, SQLITE_DBCONFIG_DQS_DDL, -1, &m_ddl);
+        sqlite3_db_config(m_db, SQLITE_DBCONFIG_DQS_DML, -1, &m_dml);
+        sqlite3_db_config(m_db, SQLITE_DBCONFIG_DQS_DDL, 0, nullptr);
+        sqlite3_db_config(m_db, SQLITE_DBCONFIG_DQS_DML, 0, nullptr);
+    }
+    ~QuotedTextOff()
+    {
+        sqlite3_db_config(m_db, SQLITE_DBCONFIG_DQS_DDL, m_ddl, nullptr);
+        sqlite3_db_config(m_db, SQLITE_DBCONFIG_DQS_DML, m_dml, nullptr);
+    }
+    QuotedTextOff(const QuotedTextOff&) = delete;
+    QuotedTextOff& operator=(const QuotedTextOff&) = delete;
+
+private:
+    sqlite3* m_db;
+    int m_ddl = 1;
+    int m_dml = 1;
+};
+
 }  // namespace
 
 void ProvixaSegmentUnitDefaults::Closer::operator()(sqlite3* db) const
@@ -143,6 +169,7 @@ bool ProvixaSegmentUnitDefaults::Decide(sqlite3* home, std::string* error)
     }
     // The defaults to change, each span of the text with what it becomes.
     std::vector<std::pair<const ProvixaTableText::Default*, const std::string*>> spans;
+    std::vector<Changed> changed;
     for (const auto& [limit, held] : zeros)
     {
         const std::string& column = m_declared[limit];
@@ -173,7 +200,17 @@ bool ProvixaSegmentUnitDefaults::Decide(sqlite3* home, std::string* error)
         }
         spans.emplace_back(clauses.front(), &m_declared[limit + 1]);
         m_changed.push_back(column);
+        const char* collation = nullptr;
+        if (sqlite3_table_column_metadata(home, "main", m_name.c_str(), column.c_str(), nullptr, &collation, nullptr,
+                                          nullptr, nullptr) != SQLITE_OK)
+        {
+            *error = sqlite3_errmsg(home);
+            return false;
+        }
+        changed.push_back(Changed{column, columns[held + 1], collation, columns[held + 2], m_declared[limit + 1]});
     }
+    if (!JudgeChecks(home, changed, error))
+        return false;
     std::sort(spans.begin(), spans.end(), [](const auto& a, const auto& b) { return a.first->begin > b.first->begin; });
     m_upgraded = m_text;
     for (const auto& [span, value] : spans)
@@ -218,9 +255,6 @@ bool ProvixaSegmentUnitDefaults::Write(sqlite3* home, std::string* error) const
     }
     // Nothing the upgrade does changes a row, so no trigger fires for it.
     const TriggersOff quiet(home);
-    std::string refusedBefore;
-    if (!RefusedByCheck(home, &refusedBefore, error))
-        return false;
     // A row written before a limit column was added holds no value for it and is read with
     // the column's default: each is written whole first, as it reads now.
     if (!ProvixaInstallation::Execute(home, "UPDATE " + QuotedName(m_name) + " SET " + rewritten, error))
@@ -241,16 +275,6 @@ bool ProvixaSegmentUnitDefaults::Write(sqlite3* home, std::string* error) const
             *error = !reset ? off : "the text of " + m_name + " was not where init read it";
         return false;
     }
-    std::string refusedAfter;
-    if (!RefusedByCheck(home, &refusedAfter, error))
-        return false;
-    if (!refusedAfter.empty() && refusedBefore.empty())
-    {
-        *error = "with the schema's limit defaults the table's own constraint would refuse a unit written "
-                 "without limits: " +
-                 refusedAfter;
-        return false;
-    }
     std::vector<std::string> columns;
     std::vector<std::string> after;
     if (!ProvixaInstallation::Execute(home, ColumnsQuery(kColumnFacts), error, &columns) ||
@@ -264,15 +288,106 @@ bool ProvixaSegmentUnitDefaults::Write(sqlite3* home, std::string* error) const
     return true;
 }
 
-bool ProvixaSegmentUnitDefaults::RefusedByCheck(sqlite3* home, std::string* refused, std::string* error) const
+bool ProvixaSegmentUnitDefaults::JudgeChecks(sqlite3* home, const std::vector<Changed>& changed,
+                                             std::string* error) const
 {
-    if (!ProvixaInstallation::Execute(home, "SAVEPOINT DEFAULT_ROW", error))
+    std::vector<ProvixaTableText::Check> checks;
+    std::vector<std::string> generated;
+    std::string reason;
+    if (!ProvixaTableText::Checks(m_text, &checks, &reason))
+    {
+        *error = "the text declaring " + m_name + " cannot be read with confidence: " + reason;
         return false;
-    const int rc = sqlite3_exec(home, ("INSERT INTO " + QuotedName(m_name) + " DEFAULT VALUES").c_str(), nullptr,
-                                nullptr, nullptr);
-    if (rc != SQLITE_OK && sqlite3_extended_errcode(home) == SQLITE_CONSTRAINT_CHECK)
-        *refused = sqlite3_errmsg(home);
-    return ProvixaInstallation::Execute(home, "ROLLBACK TO DEFAULT_ROW; RELEASE DEFAULT_ROW", error);
+    }
+    // A generated column may be computed from a limit.
+    if (!ProvixaInstallation::Execute(
+            home, std::string("SELECT name FROM pragma_table_xinfo('") + kTable + "') WHERE hidden IN (2, 3)", error,
+            &generated))
+        return false;
+    for (const ProvixaTableText::Check& check : checks)
+    {
+        const std::string text = m_text.substr(check.begin, check.end - check.begin);
+        const std::string doubt = "whether the table's own constraint " + text +
+                                  " takes a unit written with the schema's limit defaults cannot be told with "
+                                  "confidence: ";
+        std::vector<const Changed*> limits;
+        std::string named;
+        for (const Changed& limit : changed)
+        {
+            if (ProvixaTableText::Names(text, limit.column))
+            {
+                limits.push_back(&limit);
+                named += (named.empty() ? "" : ", ") + limit.column;
+            }
+        }
+        for (const std::string& column : generated)
+        {
+            if (ProvixaTableText::Names(text, column))
+                named += (named.empty() ? "" : ", ") + column + " (computed from other columns)";
+        }
+        // A constraint that names no value the upgrade changes judges every unit as it did.
+        if (named.empty())
+            continue;
+        // A unit may write one of two limits and leave the other to its default: no single unit
+        // stands for them all.
+        if (limits.size() != 1 || named != limits.front()->column)
+        {
+            *error = doubt + "it names " + named;
+            return false;
+        }
+        // Whatever the unit writes in its other columns, the constraint reads the limit alone: a
+        // unit writing it is judged as before, one leaving it to its default as the default.
+        std::string refusedBefore;
+        std::string refusedAfter;
+        if (!CheckTakes(text, *limits.front(), limits.front()->oldDefault, &refusedBefore, &reason) ||
+            !CheckTakes(text, *limits.front(), limits.front()->newDefault, &refusedAfter, &reason))
+        {
+            *error = doubt + "it cannot be judged on " + limits.front()->column + " alone: " + reason;
+            return false;
+        }
+        // One that refused such a unit already loses nothing by the upgrade.
+        if (!refusedAfter.empty() && refusedBefore.empty())
+        {
+            *error = "with the schema's limit defaults the table's own constraint would refuse a unit written "
+                     "without limits: " +
+                     refusedAfter;
+            return false;
+        }
+    }
+    return true;
+}
+
+bool ProvixaSegmentUnitDefaults::CheckTakes(const std::string& check, const Changed& limit, const std::string& value,
+                                            std::string* refused, std::string* error) const
+{
+    sqlite3* scratch = m_scratch.get();
+    // Without a row id and with no text in double quotes read as a literal, a name of any other
+    // column is one the engine does not know.
+    const QuotedTextOff strict(scratch);
+    const std::string table = "temp." + QuotedName(m_name);
+    if (!ProvixaInstallation::Execute(scratch,
+                                      "CREATE TABLE " + table + " (" + QuotedName(limit.column) + " " + limit.type +
+                                          " COLLATE " + QuotedName(limit.collation) + " DEFAULT " + value +
+                                          " PRIMARY KEY, " + check + ") WITHOUT ROWID",
+                                      error))
+        return false;
+    const int rc =
+        sqlite3_exec(scratch, ("INSERT INTO " + table + " DEFAULT VALUES").c_str(), nullptr, nullptr, nullptr);
+    const int code = sqlite3_extended_errcode(scratch);
+    const std::string words = sqlite3_errmsg(scratch);
+    std::string dropped;
+    if (!ProvixaInstallation::Execute(scratch, "DROP TABLE " + table, &dropped))
+    {
+        *error = dropped;
+        return false;
+    }
+    if (rc != SQLITE_OK && code != SQLITE_CONSTRAINT_CHECK)
+    {
+        *error = words;
+        return false;
+    }
+    *refused = rc == SQLITE_OK ? std::string() : words;
+    return true;
 }
 
 bool ProvixaSegmentUnitDefaults::StoresZero(const std::string& type, const std::string& value,

@@ -6,7 +6,10 @@
 // and leaves every other byte of the text as the installation wrote it: the table's rows,
 // columns, constraints, indexes and triggers stay exactly what they are. A default counts as the
 // old one when the value it stores is the number 0, however it is written (0, '0', (0), -0).
-// Where the text cannot be read or changed with confidence the home is left as it is, saying why.
+// Every CHECK constraint of the table is judged by the new defaults before anything is written: a
+// home where one would refuse a unit that it takes today, or where that cannot be told with
+// confidence, is left as it is, saying why; so is one whose text cannot be read or changed with
+// confidence.
 // One object per init, on the host's one thread: Load, then Decide, then Write inside the
 // caller's transaction.
 #pragma once
@@ -46,10 +49,30 @@ private:
         void operator()(sqlite3* db) const;
     };
 
-    // Tries a unit written without limits (a row of the table's defaults) and undoes it: *refused
-    // receives the engine's words when the table's own CHECK constraint refuses it, else nothing.
-    // False with *error when the try cannot be undone.
-    bool RefusedByCheck(sqlite3* home, std::string* refused, std::string* error) const;
+    // A limit whose default changes: its name, its type and collation, and its default as the
+    // home writes it and as the schema does.
+    struct Changed
+    {
+        std::string column;
+        std::string type;
+        std::string collation;
+        std::string oldDefault;
+        std::string newDefault;
+    };
+
+    // Judges every CHECK constraint of the table by the changed limits' new defaults, whatever a
+    // unit writes in its other columns: false with *error saying why when one would refuse a unit
+    // leaving a limit to its default that it takes today, or when that cannot be told with
+    // confidence (it names more than one changed limit, a computed column, or any other column
+    // beside the one limit).
+    bool JudgeChecks(sqlite3* home, const std::vector<Changed>& changed, std::string* error) const;
+
+    // Tries the constraint on a scratch table of the limit's column alone, written with the default
+    // `value`: *refused receives the engine's words when the constraint refuses it, else nothing.
+    // False with *error when the engine cannot judge it so (it names another column or an unknown
+    // function).
+    bool CheckTakes(const std::string& check, const Changed& limit, const std::string& value, std::string* refused,
+                    std::string* error) const;
 
     // Whether the default `value`, stored in a column of the type, is the number 0: the engine
     // itself answers, on a scratch table. False with *error when the engine cannot.

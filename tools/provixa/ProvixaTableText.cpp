@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <utility>
 
 namespace {
 
@@ -155,6 +156,43 @@ bool IsPunctuation(std::string_view text, const Token& token, char c)
     return token.kind == Kind::Punctuation && text[token.begin] == c;
 }
 
+// The tokens of a CREATE TABLE text and each definition of its list (a column's or a table
+// constraint's) as the range of tokens from its first to the ',' or ')' after it. False with
+// *error when the text is no CREATE TABLE with a list of columns or leaves something open.
+bool Definitions(std::string_view text, std::vector<Token>* tokens,
+                 std::vector<std::pair<std::size_t, std::size_t>>* definitions, std::string* error)
+{
+    if (!Tokens(text, tokens, error))
+        return false;
+    // CREATE TABLE name ( or CREATE TABLE schema.name (: nothing else is a table with columns.
+    std::size_t open = 3;
+    if (tokens->size() > 5 && IsPunctuation(text, (*tokens)[3], '.'))
+        open = 5;
+    if (tokens->size() <= open || !IsWord(text, (*tokens)[0], "CREATE") || !IsWord(text, (*tokens)[1], "TABLE") ||
+        !IsPunctuation(text, (*tokens)[open], '('))
+    {
+        *error = "it is no CREATE TABLE with a list of columns";
+        return false;
+    }
+    const std::size_t close = AfterClose(*tokens, text, open);
+    if (close == std::string_view::npos)
+    {
+        *error = "a parenthesis is left open";
+        return false;
+    }
+    // Each definition runs from after '(' or a ',' at the list's own depth to the next.
+    std::size_t first = open + 1;
+    while (first < close - 1)
+    {
+        std::size_t last = first;
+        while (last < close - 1 && !IsPunctuation(text, (*tokens)[last], ','))
+            last = IsPunctuation(text, (*tokens)[last], '(') ? AfterClose(*tokens, text, last) : last + 1;
+        definitions->emplace_back(first, last);
+        first = last + 1;
+    }
+    return true;
+}
+
 }  // namespace
 
 bool ProvixaTableText::SameName(std::string_view name, std::string_view column)
@@ -168,31 +206,11 @@ bool ProvixaTableText::Defaults(std::string_view text, std::vector<Default>* def
 {
     defaults->clear();
     std::vector<Token> tokens;
-    if (!Tokens(text, &tokens, error))
+    std::vector<std::pair<std::size_t, std::size_t>> definitions;
+    if (!Definitions(text, &tokens, &definitions, error))
         return false;
-    // CREATE TABLE name ( or CREATE TABLE schema.name (: nothing else is a table with columns.
-    std::size_t open = 3;
-    if (tokens.size() > 5 && IsPunctuation(text, tokens[3], '.'))
-        open = 5;
-    if (tokens.size() <= open || !IsWord(text, tokens[0], "CREATE") || !IsWord(text, tokens[1], "TABLE") ||
-        !IsPunctuation(text, tokens[open], '('))
+    for (const auto& [first, last] : definitions)
     {
-        *error = "it is no CREATE TABLE with a list of columns";
-        return false;
-    }
-    const std::size_t close = AfterClose(tokens, text, open);
-    if (close == std::string_view::npos)
-    {
-        *error = "a parenthesis is left open";
-        return false;
-    }
-    // Each definition runs from after '(' or a ',' at the list's own depth to the next.
-    std::size_t first = open + 1;
-    while (first < close - 1)
-    {
-        std::size_t last = first;
-        while (last < close - 1 && !IsPunctuation(text, tokens[last], ','))
-            last = IsPunctuation(text, tokens[last], '(') ? AfterClose(tokens, text, last) : last + 1;
         const bool constraint = std::any_of(std::begin(kTableConstraints), std::end(kTableConstraints),
                                             [&](const char* word) { return IsWord(text, tokens[first], word); });
         for (std::size_t i = first + 1; !constraint && i < last; ++i)
@@ -222,7 +240,44 @@ bool ProvixaTableText::Defaults(std::string_view text, std::vector<Default>* def
             defaults->push_back(Default{NameOf(text, tokens[first]), tokens[i + 1].begin, tokens[after - 1].end});
             i = after - 1;
         }
-        first = last + 1;
     }
     return true;
+}
+
+bool ProvixaTableText::Checks(std::string_view text, std::vector<Check>* checks, std::string* error)
+{
+    checks->clear();
+    std::vector<Token> tokens;
+    std::vector<std::pair<std::size_t, std::size_t>> definitions;
+    if (!Definitions(text, &tokens, &definitions, error))
+        return false;
+    for (const auto& [first, last] : definitions)
+    {
+        for (std::size_t i = first; i < last; ++i)
+        {
+            if (IsPunctuation(text, tokens[i], '('))
+            {
+                i = AfterClose(tokens, text, i) - 1;
+                continue;
+            }
+            if (!IsWord(text, tokens[i], "CHECK") || i + 1 >= last || !IsPunctuation(text, tokens[i + 1], '('))
+                continue;
+            const std::size_t after = AfterClose(tokens, text, i + 1);
+            const bool named = i >= first + 2 && IsWord(text, tokens[i - 2], "CONSTRAINT");
+            checks->push_back(Check{tokens[named ? i - 2 : i].begin, tokens[after - 1].end});
+            i = after - 1;
+        }
+    }
+    return true;
+}
+
+bool ProvixaTableText::Names(std::string_view expression, std::string_view column)
+{
+    std::vector<Token> tokens;
+    std::string unread;
+    if (!Tokens(expression, &tokens, &unread))
+        return true;
+    return std::any_of(tokens.begin(), tokens.end(), [&](const Token& token) {
+        return (token.kind == Kind::Word || token.kind == Kind::Quoted) && SameName(NameOf(expression, token), column);
+    });
 }

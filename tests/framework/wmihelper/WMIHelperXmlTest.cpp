@@ -41,6 +41,11 @@ TEST(WMIHelperXml, ColumnsAreConvertedByTheirPropertysType)
         {L"<Text>  two words  </Text>", L"Text", "two words"},
         {L"<Text>R&amp;D</Text>", L"Text", "R&D"},
         {L"<When>2026-12-07 09:30:05</When>", L"When", "20261207093005.000000+000"},
+        // A fraction in any form a column holds, read as a get reads it.
+        {L"<When>2024-01-02 09:05:00.5</When>", L"When", "20240102090500.500000+000"},
+        {L"<When>2024-01-02 09:05:00.000</When>", L"When", "20240102090500.000000+000"},
+        {L"<When>2024-01-02 09:05:00.000001</When>", L"When", "20240102090500.000001+000"},
+        {L"<When>2024-01-02 09:05:00.1234567</When>", L"When", "20240102090500.123456+000"},
         {L"<Bytes>00ff10</Bytes>", L"Bytes", "bytes:3"},
         {L"<Real>2.5</Real>", L"Real", "2.5"},
         {L"<Number N=\"1\">5</Number>", L"Number", "<null>"},
@@ -63,11 +68,19 @@ TEST(WMIHelperXml, ColumnsAreConvertedByTheirPropertysType)
 TEST(WMIHelperXml, ValuesThatDoNotConvertNameTheirProperty)
 {
     const wchar_t* cases[] = {
-        L"<Number>12x</Number>",    L"<Number>99999999999</Number>",
-        L"<Unsigned>-1</Unsigned>", L"<Small>65536</Small>",
-        L"<Flag>yes</Flag>",        L"<When>yesterday</When>",
-        L"<Bytes>0g</Bytes>",       L"<Bytes>abc</Bytes>",
-        L"<Real>1e</Real>",         L"<Number></Number>",
+        L"<Number>12x</Number>",
+        L"<Number>99999999999</Number>",
+        L"<Unsigned>-1</Unsigned>",
+        L"<Small>65536</Small>",
+        L"<Flag>yes</Flag>",
+        L"<When>yesterday</When>",
+        L"<When>2024-01-02 09:05:00.</When>",
+        L"<When>2024-01-02 09:05:00.1234567890</When>",
+        L"<When>2024-02-30 09:05:00</When>",
+        L"<Bytes>0g</Bytes>",
+        L"<Bytes>abc</Bytes>",
+        L"<Real>1e</Real>",
+        L"<Number></Number>",
     };
     for (const wchar_t* column : cases)
     {

@@ -611,7 +611,8 @@ TEST_F(EventValueSweep, EachSideOfAChangeCarriesTheJoinedValuesTheWatchersReadSe
 // A watch compares a 64-bit property (held by the event as its decimal text) as the number it
 // is, against numbers and number texts alike, and refuses what a query refuses: a literal that
 // is no number compared with a number, no date-time compared with a date-time, and any value
-// never served, with the query road's code and text naming the property as written.
+// never served, with the query road's code and text naming the property as written. The badges
+// were changed at a time with a fraction of a second, which the change carries as a get serves it.
 TEST_F(EventValueSweep, AWatchComparesNumbersAsNumbersAndRefusesWhatAQueryRefuses)
 {
     // The target badge ids of the changes delivered, or the refusal's sentence.
@@ -635,7 +636,7 @@ TEST_F(EventValueSweep, AWatchComparesNumbersAsNumbersAndRefusesWhatAQueryRefuse
     const CallerIdentity::Scope administrator(CallerIdentity(support::callers::kAdministrator, SecurityImpersonation));
     const auto badge = [](const wchar_t* id) {
         return std::wstring(L"<BADGE><BADGEKEY>1</BADGEKEY><ID>") + id +
-               L"</ID><TYPE>1</TYPE><EMPID>1</EMPID><LASTCHANGED>2026-12-07 09:30:00</LASTCHANGED></BADGE>";
+               L"</ID><TYPE>1</TYPE><EMPID>1</EMPID><LASTCHANGED>2026-12-07 09:30:00.5</LASTCHANGED></BADGE>";
     };
     const auto change = [&badge](const wchar_t* before, const wchar_t* after) {
         return L"<ROOT><NEWDATA>" + badge(after) + L"</NEWDATA><OLDDATA>" + badge(before) + L"</OLDDATA></ROOT>";
@@ -705,7 +706,8 @@ TEST_F(EventValueSweep, AWatchComparesAQuotedBooleanAsTheBoolean)
 // A watch compares a text as the text it is, a quoted TRUE or 1 included, and a date-time as the
 // instant its zone offset names, as the query road does: the forms of a text and of a
 // date-time every road reads alike, on cardholders changed into "O'Brien" at 09:00, "TRUE" at
-// 10:00 and "1" at 11:00 UTC.
+// 10:00 and "1" at 11:00 UTC (a date with a fraction, as a column may hold it, read as a get reads
+// it: 09:00 is written "09:00:00.000", the time before "12:00:00.1234567").
 TEST_F(EventValueSweep, AWatchComparesTextsAndDateTimesAsAQueryDoes)
 {
     const CallerIdentity::Scope administrator(CallerIdentity(support::callers::kAdministrator, SecurityImpersonation));
@@ -715,9 +717,9 @@ TEST_F(EventValueSweep, AWatchComparesTextsAndDateTimesAsAQueryDoes)
     };
     const auto change = [&cardholder](const wchar_t* id, const wchar_t* name, const wchar_t* changed) {
         return L"<ROOT><NEWDATA>" + cardholder(id, name, changed) + L"</NEWDATA><OLDDATA>" +
-               cardholder(id, L"Before", L"2023-06-01 12:00:00") + L"</OLDDATA></ROOT>";
+               cardholder(id, L"Before", L"2023-06-01 12:00:00.1234567") + L"</OLDDATA></ROOT>";
     };
-    const std::vector<std::wstring> changes = {change(L"1", L"O'Brien", L"2024-01-02 09:00:00"),
+    const std::vector<std::wstring> changes = {change(L"1", L"O'Brien", L"2024-01-02 09:00:00.000"),
                                                change(L"2", L"TRUE", L"2024-01-02 10:00:00"),
                                                change(L"3", L"1", L"2024-01-02 11:00:00")};
     {

@@ -1388,9 +1388,10 @@ TEST_F(ProvixaIntegrator, ALockOfAnotherProcessIsAnsweredOnceAndNoReadWaitsForTh
 // so that a unit written there without limits takes every badge number and level; every other
 // byte of the home stays as it was: its rows, a column, constraints, indexes and triggers of its
 // own, and the bodies it gave the schema's triggers. A default that is no 0 is kept. A home whose
-// own constraint would refuse a unit written with the schema's defaults, or whose text cannot be
-// changed with confidence, is left exactly as it is, the stamp trigger it lacks not added either
-// and its journal mode not switched, and init says why.
+// own constraint would refuse a unit written with the schema's defaults that it takes today,
+// whatever the unit writes in its other columns (or where that cannot be told), or whose text
+// cannot be changed with confidence, is left exactly as it is, the stamp trigger it lacks not added
+// either and its journal mode not switched, and init says why.
 TEST_F(ProvixaIntegrator, InitUpgradesAHomeWhoseSegmentUnitsDefaultedToNoLimit)
 {
     ASSERT_EQ(Provixa({"init"}).status, 0);
@@ -1488,6 +1489,69 @@ TEST_F(ProvixaIntegrator, InitUpgradesAHomeWhoseSegmentUnitsDefaultedToNoLimit)
            {"refused: CHECK constraint failed: MAX_ACCESS_LEVELS <= 4096"}},
           {"INSERT INTO SEGMENT_UNIT (SEGMENTID) VALUES (10)", {}},
           {limits, {"0|0|0|0|0"}}}},
+        // The trial of a unit that leaves its other columns empty is taken, but a unit of segment 2000
+        // would be refused.
+        {"a CHECK of its own that names another column beside a limit",
+         "CREATE TABLE SEGMENT_UNIT (SEGMENTID INTEGER PRIMARY KEY REFERENCES SEGMENT(SEGMENTID) ON DELETE CASCADE, "
+         "MAX_BADGE_NUMBER_LENGTH INTEGER NOT NULL DEFAULT 0, MAX_ACCESS_LEVELS INTEGER NOT NULL DEFAULT 0, "
+         "MAX_TEMPORARY_ACCESS_LEVELS INTEGER NOT NULL DEFAULT 0, MAX_STANDARD_ACCESS_LEVELS INTEGER NOT NULL DEFAULT "
+         "0, DYNAMIC_OPTION INTEGER NOT NULL DEFAULT 0, HIDDEN INTEGER NOT NULL DEFAULT 0, MAX_ACCESS_LEVEL_RECORDS "
+         "INTEGER NOT NULL DEFAULT 0, CHECK (SEGMENTID < 1000 OR \"MAX_ACCESS_LEVELS\" <= 4096));"
+         "INSERT INTO SEGMENT_UNIT SELECT * FROM UNITS_HELD;",
+         schemaUnitUpdate,
+         {},
+         1,
+         refused +
+             "whether the table's own constraint CHECK (SEGMENTID < 1000 OR \"MAX_ACCESS_LEVELS\" <= 4096) takes a "
+             "unit written with the schema's limit defaults cannot be told with confidence: it cannot be judged on "
+             "MAX_ACCESS_LEVELS alone: no such column: SEGMENTID" +
+             kept,
+         {{"INSERT INTO SEGMENT_UNIT (SEGMENTID) VALUES (2000)", {}},
+          {"SELECT MAX_ACCESS_LEVELS FROM SEGMENT_UNIT WHERE SEGMENTID = 2000", {"0"}}}},
+        // The trial of a unit written without limits fails on the NOT NULL before any CHECK is tried.
+        {"a column of its own that a unit must write, beside a CHECK that the schema's defaults break",
+         "CREATE TABLE SEGMENT_UNIT (SEGMENTID INTEGER PRIMARY KEY REFERENCES SEGMENT(SEGMENTID) ON DELETE CASCADE, "
+         "DESK TEXT NOT NULL, MAX_BADGE_NUMBER_LENGTH INTEGER NOT NULL DEFAULT 0, MAX_ACCESS_LEVELS INTEGER NOT NULL "
+         "DEFAULT 0, MAX_TEMPORARY_ACCESS_LEVELS INTEGER NOT NULL DEFAULT 0, MAX_STANDARD_ACCESS_LEVELS INTEGER NOT "
+         "NULL DEFAULT 0, DYNAMIC_OPTION INTEGER NOT NULL DEFAULT 0, HIDDEN INTEGER NOT NULL DEFAULT 0, "
+         "MAX_ACCESS_LEVEL_RECORDS INTEGER NOT NULL DEFAULT 0, CONSTRAINT UNIT_LEVELS CHECK (MAX_ACCESS_LEVELS <= "
+         "4096));"
+         "INSERT INTO SEGMENT_UNIT (SEGMENTID, DESK, " +
+             limitsTaken + ") SELECT SEGMENTID, 'North', " + limitsTaken + " FROM UNITS_HELD;",
+         schemaUnitUpdate,
+         {},
+         1,
+         refused +
+             "with the schema's limit defaults the table's own constraint would refuse a unit written without limits: "
+             "CHECK constraint failed: UNIT_LEVELS" +
+             kept,
+         {{"INSERT INTO SEGMENT_UNIT (SEGMENTID, DESK) VALUES (10, 'South')", {}}, {limits, {"0|0|0|0|0"}}}},
+        // A CHECK that refused a unit written without limits before the upgrade refuses it after too:
+        // the upgrade takes nothing from it.
+        {"CHECKs of its own that refuse a unit written without limits before and after",
+         "CREATE TABLE SEGMENT_UNIT (SEGMENTID INTEGER PRIMARY KEY REFERENCES SEGMENT(SEGMENTID) ON DELETE CASCADE, "
+         "MAX_BADGE_NUMBER_LENGTH INTEGER NOT NULL DEFAULT 0, MAX_ACCESS_LEVELS INTEGER NOT NULL DEFAULT 0 CHECK "
+         "(MAX_ACCESS_LEVELS BETWEEN 1 AND 4096), MAX_TEMPORARY_ACCESS_LEVELS INTEGER NOT NULL DEFAULT 0, "
+         "MAX_STANDARD_ACCESS_LEVELS INTEGER NOT NULL DEFAULT 0, DYNAMIC_OPTION INTEGER NOT NULL DEFAULT 0, HIDDEN "
+         "INTEGER NOT NULL DEFAULT 0, MAX_ACCESS_LEVEL_RECORDS INTEGER NOT NULL DEFAULT 0, DESK TEXT CHECK (DESK IS "
+         "NOT NULL));"
+         "INSERT INTO SEGMENT_UNIT SELECT *, 'North' FROM UNITS_HELD;",
+         schemaUnitUpdate,
+         {{"LENGTH INTEGER NOT NULL DEFAULT 0", "LENGTH INTEGER NOT NULL DEFAULT 19"},
+          {"LEVELS INTEGER NOT NULL DEFAULT 0 CHECK", "LEVELS INTEGER NOT NULL DEFAULT 32767 CHECK"},
+          {"TEMPORARY_ACCESS_LEVELS INTEGER NOT NULL DEFAULT 0",
+           "TEMPORARY_ACCESS_LEVELS INTEGER NOT NULL DEFAULT 32767"},
+          {"STANDARD_ACCESS_LEVELS INTEGER NOT NULL DEFAULT 0",
+           "STANDARD_ACCESS_LEVELS INTEGER NOT NULL DEFAULT 32767"},
+          {"RECORDS INTEGER NOT NULL DEFAULT 0", "RECORDS INTEGER NOT NULL DEFAULT 32767"}},
+         0,
+         "database kept: " + file.string() + "\n" + upgradedLine + "stamp triggers added: 1\n",
+         {{"INSERT INTO SEGMENT_UNIT (SEGMENTID, MAX_ACCESS_LEVELS) VALUES (10, 64)",
+           {"refused: CHECK constraint failed: DESK IS NOT NULL"}},
+          {"INSERT INTO SEGMENT_UNIT (SEGMENTID, DESK) VALUES (10, 'South')",
+           {"refused: CHECK constraint failed: MAX_ACCESS_LEVELS BETWEEN 1 AND 4096"}},
+          {"INSERT INTO SEGMENT_UNIT (SEGMENTID, DESK, MAX_ACCESS_LEVELS) VALUES (10, 'South', 64)", {}},
+          {limits, {"19|64|32767|32767|32767"}}}},
         {"a limit declared with two defaults, the last 0",
          "CREATE TABLE SEGMENT_UNIT (SEGMENTID INTEGER PRIMARY KEY REFERENCES SEGMENT(SEGMENTID) ON DELETE CASCADE, "
          "MAX_BADGE_NUMBER_LENGTH INTEGER NOT NULL DEFAULT 0, MAX_ACCESS_LEVELS INTEGER DEFAULT 7 NOT NULL DEFAULT 0, "
