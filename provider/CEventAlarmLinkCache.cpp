@@ -1,7 +1,6 @@
 #include "provider/CEventAlarmLinkCache.h"
 
 #include <algorithm>
-#include <optional>
 #include <set>
 
 #include "hardware/AcsDeviceKey.h"
@@ -256,12 +255,12 @@ void CEventAlarmLinkCache::LoadAlarms(CBntDatabase* database)
         const LONG cctvControlId = rows.GetCCTVControlID();
         const LONG ackFailureTimeout = rows.GetAckFailureTimeout();
         const LONG ackFailureAction = rows.GetAckFailureAction();
-        const std::optional<CString> viewPassword =
-            rows.IsViewPasswordNull() ? std::nullopt : std::optional(TrimmedRight(rows.GetViewPassword()));
-        const std::optional<CString> ackPassword =
-            rows.IsAckPasswordNull() ? std::nullopt : std::optional(TrimmedRight(rows.GetAckPassword()));
-        const std::optional<LONG> ackActionTimeLimit =
-            rows.IsAckActionTimeLimitNull() ? std::nullopt : std::optional(rows.GetAckActionTimeLimit());
+        const bool hasViewPassword = !rows.IsViewPasswordNull();
+        const CString viewPassword = hasViewPassword ? TrimmedRight(rows.GetViewPassword()) : CString();
+        const bool hasAckPassword = !rows.IsAckPasswordNull();
+        const CString ackPassword = hasAckPassword ? TrimmedRight(rows.GetAckPassword()) : CString();
+        const bool hasAckActionTimeLimit = !rows.IsAckActionTimeLimitNull();
+        const LONG ackActionTimeLimit = hasAckActionTimeLimit ? rows.GetAckActionTimeLimit() : 0;
 
         LAcsAlarm* target = reuse ? GetAlarm(id) : nullptr;
         std::unique_ptr<LAcsAlarm> created;
@@ -292,17 +291,17 @@ void CEventAlarmLinkCache::LoadAlarms(CBntDatabase* database)
         target->SetCCTVControlID(cctvControlId);
         target->SetAckFailureTimeout(ackFailureTimeout);
         target->SetAckFailureAction(ackFailureAction);
-        if (viewPassword)
+        if (hasViewPassword)
         {
-            target->SetViewPassword(*viewPassword);
+            target->SetViewPassword(viewPassword);
         }
-        if (ackPassword)
+        if (hasAckPassword)
         {
-            target->SetAckPassword(*ackPassword);
+            target->SetAckPassword(ackPassword);
         }
-        if (ackActionTimeLimit)
+        if (hasAckActionTimeLimit)
         {
-            target->SetAckActionTimeLimit(*ackActionTimeLimit);
+            target->SetAckActionTimeLimit(ackActionTimeLimit);
         }
         loaded.insert(id);
         if (created != nullptr)
