@@ -731,14 +731,21 @@ class HiddenRecordsTest : protected HiddenRecordsOfAVisiblePanel, public Routing
 {
 };
 
-// What an access event tells of the records it names besides its panel.
-std::string NamedRecords(IWbemClassObject* event)
+// The alarm object an event embeds; null when it has none.
+ComPtr<IWbemClassObject> AlarmOf(IWbemClassObject* event)
 {
     _variant_t alarm;
     event->Get(L"Alarm", 0, &alarm, nullptr, nullptr);
     ComPtr<IWbemClassObject> alarmObject;
     if (alarm.vt == VT_UNKNOWN && alarm.punkVal != nullptr)
         alarm.punkVal->QueryInterface(IWbemClassObject::kIID, reinterpret_cast<void**>(&alarmObject));
+    return alarmObject;
+}
+
+// What an access event tells of the records it names besides its panel.
+std::string NamedRecords(IWbemClassObject* event)
+{
+    const ComPtr<IWbemClassObject> alarmObject = AlarmOf(event);
     return "alarm " + support::PropertyText(alarmObject.Get(), L"ID") + " " +
            support::PropertyText(alarmObject.Get(), L"Description") + " " +
            support::PropertyText(alarmObject.Get(), L"Priority") + ", entered " +
@@ -833,11 +840,7 @@ std::string Definition(IWbemClassObject* event)
 // The same, with its alarm and the alarm's parameter.
 std::string DefinitionAndAlarm(IWbemClassObject* event)
 {
-    _variant_t alarm;
-    event->Get(L"Alarm", 0, &alarm, nullptr, nullptr);
-    ComPtr<IWbemClassObject> alarmObject;
-    if (alarm.vt == VT_UNKNOWN && alarm.punkVal != nullptr)
-        alarm.punkVal->QueryInterface(IWbemClassObject::kIID, reinterpret_cast<void**>(&alarmObject));
+    const ComPtr<IWbemClassObject> alarmObject = AlarmOf(event);
     return Definition(event) + "; alarm " + support::PropertyText(alarmObject.Get(), L"ID") + " " +
            support::PropertyText(alarmObject.Get(), L"Description") + " [" +
            support::PropertyText(alarmObject.Get(), L"EventParamDescription") + "]";
