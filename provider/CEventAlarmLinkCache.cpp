@@ -1,6 +1,7 @@
 #include "provider/CEventAlarmLinkCache.h"
 
 #include <algorithm>
+#include <set>
 
 #include "hardware/AcsDeviceKey.h"
 #include "hardware/LAcsAccessPanel.h"
@@ -10,6 +11,7 @@
 #include "inhouse/BntAccessSets/LAudioSet.h"
 #include "inhouse/BntUtility/CLogger.h"
 #include "inhouse/BntUtility/CResult.h"
+#include "provider/CWmipStoredRows.h"
 
 namespace {
 constexpr wchar_t kErrorLog[] = L"BrontelError.log";
@@ -107,13 +109,16 @@ void CEventAlarmLinkCache::LoadLinks(CBntDatabase* database)
     ClearLinks();
     LAcsEventAlarmLinkRecSet links(database);
     links.OpenForwardOnly();
-    for (; !links.IsEOF(); links.MoveNext())
-    {
-        AddLink(CAlarmKey::MakeEventKey(links.GetEventTypeID(), links.GetEventID()), links.GetEventParamID(),
-                static_cast<LONGLONG>(
-                    AcsDeviceKey(links.GetAccessPanelID(), links.GetAuxDevID(), links.GetAlarmInputID()).GetKey()),
-                links.GetTextID(), links.GetAlarmID());
-    }
+    CWmipStoredRows::ForEach(
+        links, L"EVTALMLINK", {L"PANELID", L"DEVICEID", L"INPUTDEVID", L"EVTYPEID", L"EVID", L"EVENT_PARAMID"}, [&] {
+            const LONG eventKey = CAlarmKey::MakeEventKey(links.GetEventTypeID(), links.GetEventID());
+            const LONG paramId = links.GetEventParamID();
+            const auto deviceKey = static_cast<LONGLONG>(
+                AcsDeviceKey(links.GetAccessPanelID(), links.GetAuxDevID(), links.GetAlarmInputID()).GetKey());
+            const LONG textId = links.GetTextID();
+            const LONG alarmId = links.GetAlarmID();
+            AddLink(eventKey, paramId, deviceKey, textId, alarmId);
+        });
 }
 
 void CEventAlarmLinkCache::AddLink(LONG eventKey, LONG paramId, LONGLONG deviceKey, LONG textId, LONG alarmId)
@@ -222,10 +227,11 @@ void CEventAlarmLinkCache::LoadAlarms(CBntDatabase* database)
         LAudioSet clips(database);
         clips.SetAudioTypeFilter(kNotificationAudio);
         clips.OpenForwardOnly();
-        for (; !clips.IsEOF(); clips.MoveNext())
-        {
-            playLengths.emplace(clips.GetAudioInstrID(), clips.GetSecAudioPlayLength());
-        }
+        CWmipStoredRows::ForEach(clips, L"AUDIO", {L"AUDIOID"}, [&] {
+            const LONG clipId = clips.GetAudioInstrID();
+            const LONG playLength = clips.GetSecAudioPlayLength();
+            playLengths.emplace(clipId, playLength);
+        });
     }
     bool reuse = false;
     {
@@ -233,11 +239,29 @@ void CEventAlarmLinkCache::LoadAlarms(CBntDatabase* database)
         reuse = !m_alarms.empty();
     }
 
+    std::set<LONG> loaded;
     LAcsAlarmRecSet rows(database);
     rows.OpenForwardOnly();
-    for (; !rows.IsEOF(); rows.MoveNext())
-    {
+    CWmipStoredRows::ForEach(rows, L"ALARM", {L"ALID"}, [&] {
+        // The whole row is read before a reused alarm changes.
         const LONG id = rows.GetID();
+        const SHORT priority = rows.GetPriority();
+        const CString name = TrimmedRight(rows.GetName());
+        const WORD notifType = rows.GetNotifType();
+        const LONG audioId = rows.GetAudioNotifID();
+        const LONG repeat = rows.GetAudNotRepeatFreq();
+        const LONG textInstrId = rows.GetTextInstrID();
+        const LONG audioInstrId = rows.GetAudioInstrID();
+        const LONG cctvControlId = rows.GetCCTVControlID();
+        const LONG ackFailureTimeout = rows.GetAckFailureTimeout();
+        const LONG ackFailureAction = rows.GetAckFailureAction();
+        const bool hasViewPassword = !rows.IsViewPasswordNull();
+        const CString viewPassword = hasViewPassword ? TrimmedRight(rows.GetViewPassword()) : CString();
+        const bool hasAckPassword = !rows.IsAckPasswordNull();
+        const CString ackPassword = hasAckPassword ? TrimmedRight(rows.GetAckPassword()) : CString();
+        const bool hasAckActionTimeLimit = !rows.IsAckActionTimeLimitNull();
+        const LONG ackActionTimeLimit = hasAckActionTimeLimit ? rows.GetAckActionTimeLimit() : 0;
+
         LAcsAlarm* target = reuse ? GetAlarm(id) : nullptr;
         std::unique_ptr<LAcsAlarm> created;
         if (target != nullptr)
@@ -253,34 +277,33 @@ void CEventAlarmLinkCache::LoadAlarms(CBntDatabase* database)
             target = created.get();
         }
         target->SetID(id);
-        target->SetPriority(rows.GetPriority());
-        target->SetName(TrimmedRight(rows.GetName()));
-        target->SetNotifType(rows.GetNotifType());
-        const LONG audioId = rows.GetAudioNotifID();
+        target->SetPriority(priority);
+        target->SetName(name);
+        target->SetNotifType(notifType);
         target->SetAudioNotifID(audioId);
-        const LONG repeat = rows.GetAudNotRepeatFreq();
         if (audioId != 0 && repeat > 0)
         {
             const auto clip = playLengths.find(audioId);
             target->SetAudioRepeatInterval(repeat + (clip != playLengths.end() ? std::max<LONG>(clip->second, 1) : 1));
         }
-        target->SetTextInstrID(rows.GetTextInstrID());
-        target->SetAudioInstrID(rows.GetAudioInstrID());
-        target->SetCCTVControlID(rows.GetCCTVControlID());
-        target->SetAckFailureTimeout(rows.GetAckFailureTimeout());
-        target->SetAckFailureAction(rows.GetAckFailureAction());
-        if (!rows.IsViewPasswordNull())
+        target->SetTextInstrID(textInstrId);
+        target->SetAudioInstrID(audioInstrId);
+        target->SetCCTVControlID(cctvControlId);
+        target->SetAckFailureTimeout(ackFailureTimeout);
+        target->SetAckFailureAction(ackFailureAction);
+        if (hasViewPassword)
         {
-            target->SetViewPassword(TrimmedRight(rows.GetViewPassword()));
+            target->SetViewPassword(viewPassword);
         }
-        if (!rows.IsAckPasswordNull())
+        if (hasAckPassword)
         {
-            target->SetAckPassword(TrimmedRight(rows.GetAckPassword()));
+            target->SetAckPassword(ackPassword);
         }
-        if (!rows.IsAckActionTimeLimitNull())
+        if (hasAckActionTimeLimit)
         {
-            target->SetAckActionTimeLimit(rows.GetAckActionTimeLimit());
+            target->SetAckActionTimeLimit(ackActionTimeLimit);
         }
+        loaded.insert(id);
         if (created != nullptr)
         {
             try
@@ -293,6 +316,13 @@ void CEventAlarmLinkCache::LoadAlarms(CBntDatabase* database)
                 LogCaught(kLoadAlarmsHandler);
             }
         }
+    });
+    if (reuse)
+    {
+        // An alarm kept from the last load whose row is gone or can no longer be read is unknown
+        // now, as it would be to a cache loaded afresh.
+        const CheckedMutexLock guard(m_alarmsLock);
+        std::erase_if(m_alarms, [&](const auto& alarm) { return !loaded.contains(alarm.first); });
     }
 }
 
@@ -313,26 +343,32 @@ LAcsAlarm* CEventAlarmLinkCache::GetAlarm(LONG alarmId)
 
 void CEventAlarmLinkCache::FillParam(LAcsEventParam& param, const CEventParamSet& params)
 {
-    param.SetDescription(TrimmedRight(params.GetDESC()));
-    param.SetID(params.GetID());
-    param.SetValue(params.GetVAL());
+    // The whole row is read before the parameter changes.
+    const CString description = TrimmedRight(params.GetDESC());
+    const LONG id = params.GetID();
+    const LONG value = params.GetVAL();
+    param.SetDescription(description);
+    param.SetID(id);
+    param.SetValue(value);
 }
 
 void CEventAlarmLinkCache::LoadEventParams(CBntDatabase* database)
 {
+    std::set<LONG> loaded;
     CEventParamSet params(database);
     params.OpenForwardOnly();
-    for (; !params.IsEOF(); params.MoveNext())
-    {
+    CWmipStoredRows::ForEach(params, L"EVENT_PARAM", {L"EVENT_PARAMID"}, [&] {
         const LONG id = params.GetID();
         LAcsEventParam* existing = GetEventParam(id, nullptr);
         if (existing != nullptr)
         {
             FillParam(*existing, params);
-            continue;
+            loaded.insert(id);
+            return;
         }
         auto created = std::make_unique<LAcsEventParam>();
         FillParam(*created, params);
+        loaded.insert(id);
         try
         {
             const CheckedMutexLock guard(m_paramsLock);
@@ -342,7 +378,10 @@ void CEventAlarmLinkCache::LoadEventParams(CBntDatabase* database)
         {
             LogCaught(kLoadEventParamsHandler);
         }
-    }
+    });
+    // As with the alarms: a parameter kept from before whose row is gone or unreadable is unknown.
+    const CheckedMutexLock guard(m_paramsLock);
+    std::erase_if(m_params, [&](const auto& param) { return !loaded.contains(param.first); });
 }
 
 LAcsEventParam* CEventAlarmLinkCache::GetEventParam(LONG paramId, CBntDatabase* database)

@@ -34,9 +34,12 @@ public:
     CEventAlarmLinkCache(const CEventAlarmLinkCache&) = delete;
     CEventAlarmLinkCache& operator=(const CEventAlarmLinkCache&) = delete;
 
-    // LoadLinks, LoadAlarms, LoadEventParams on the database, in that order. A failure of
-    // the links, or any failure outside the storing of one row, is thrown to the caller (what
-    // was loaded until then stays).
+    // LoadLinks, LoadAlarms, LoadEventParams on the database, in that order. A row whose
+    // values cannot be read (of the links, alarms, clips or parameters) is passed over with a
+    // log line naming its table and key: its link, alarm or parameter is unknown, and a clip
+    // passed over counts as missing. A reload updates the alarms and parameters it finds in
+    // place and drops the others. Any other failure of the links, or any failure outside the
+    // reading and storing of one row, is thrown to the caller (what was loaded until then stays).
     void Load(CBntDatabase* database);
     void Clear();
 

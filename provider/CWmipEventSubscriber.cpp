@@ -10,6 +10,7 @@
 #include "platform/com/WbemConstants.h"
 #include "platform/mfc/CException.h"
 #include "platform/security/Sid.h"
+#include "platform/wmi/WbemErrorInfo.h"
 #include "provider/CWmipApp.h"
 #include "provider/CWmipCallerAccess.h"
 #include "provider/CWmipUserCache.h"
@@ -33,6 +34,19 @@ HRESULT TakeUserEntry(CWmipUserCache& cache, LONG sidLength, const BYTE* sid, CW
     return cache.GetUserFromSID(entry, CString(*text));
 }
 
+// Leaves the reason of a refused subscription on the calling thread, where the service takes
+// it for the caller's refusal. An access denial is left without one: what the check requires
+// is known to the caller's side.
+void LeaveReason(const wchar_t* source, int line, HRESULT hr, const CString& reason)
+{
+    if (hr == WBEM_E_ACCESS_DENIED)
+        return;
+    const CWMIException refusal(source, line, hr, reason);
+    ComPtr<IWbemClassObject> status;
+    status.Attach(refusal.CreateExtendedStatus(nullptr, nullptr));
+    WbemErrorInfo::Set(status.Get());
+}
+
 }  // namespace
 
 CWmipEventSubscriber::CWmipEventSubscriber(LONG sidLength, const BYTE* sid)
@@ -54,7 +68,9 @@ HRESULT CWmipEventSubscriber::Check(const wchar_t* source) const
 {
     if (FAILED(m_result))
     {
-        CWMIDebugLog::LogError(source, __LINE__, CWmipCallerAccess::UnresolvedCallerText(m_result), m_result);
+        const CString reason = CWmipCallerAccess::UnresolvedCallerText(m_result);
+        CWMIDebugLog::LogError(source, __LINE__, reason, m_result);
+        LeaveReason(source, __LINE__, m_result, reason);
         return m_result;
     }
     if (!m_entry->GetUser()->HasPermission(Permission::kUseProvider))
@@ -74,16 +90,30 @@ HRESULT CWmipEventSubscriber::RunQueryCheck(const wchar_t* source, const wchar_t
     }
     catch (const CWMIException& e)
     {
+        // A text the exception carries is its reason; one without a text is logged, and the
+        // reason sends the caller to the log.
+        CString reason = e.GetText();
+        if (reason.IsEmpty())
+        {
+            CWMIDebugLog::LogError(source, __LINE__, e.GetMessage(), e.GetHResult());
+            reason = CWmipMessages::ForResult(e.GetHResult(), true);
+        }
+        LeaveReason(source, __LINE__, e.GetHResult(), reason);
         return e.GetHResult();
     }
     catch (const CException& e)
     {
-        CWMIDebugLog::LogError(source, __LINE__, CString(L"Error processing ") + kind + L" event query", E_FAIL, &e);
+        const CString text = CString(L"Error processing ") + kind + L" event query";
+        CWMIDebugLog::LogError(source, __LINE__, text, E_FAIL, &e);
+        // The exception's own message says why, as the log line does.
+        const CWMIException failure(source, __LINE__, WBEM_E_FAILED, &e);
+        LeaveReason(source, __LINE__, WBEM_E_FAILED, text + L": " + failure.GetInnerMessage());
     }
     catch (...)
     {
         CWMIDebugLog::LogError(source, __LINE__, CString(L"Unspecified error processing ") + kind + L" event query",
                                E_FAIL);
+        LeaveReason(source, __LINE__, WBEM_E_FAILED, CWmipMessages::kFailed);
     }
     return WBEM_E_FAILED;
 }

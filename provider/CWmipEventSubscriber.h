@@ -33,7 +33,8 @@ public:
     HRESULT Check(const wchar_t* source) const;
     // Runs a provider's check of the event query and answers its result; a CWMIException gives
     // its HRESULT, any other failure is logged (under source, as an error processing a kind
-    // event query) and gives WBEM_E_FAILED.
+    // event query) and gives WBEM_E_FAILED. A failure other than an access denial (here and in
+    // Check) leaves its reason as the thread's error information, for the caller's refusal.
     static HRESULT RunQueryCheck(const wchar_t* source, const wchar_t* kind, const std::function<HRESULT()>& check);
     // True when the user may see the events of panels of the segment: the segment rule of the
     // subscription's access check and of each event's delivery (-1, an event of no known

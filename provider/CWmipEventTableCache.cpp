@@ -1,11 +1,14 @@
 #include "provider/CWmipEventTableCache.h"
 
+#include <utility>
+
 #include "inhouse/BntAccessSets/CEventSet.h"
 #include "inhouse/BntUtility/CWMIDebugLog.h"
 #include "platform/com/WbemConstants.h"
 #include "platform/mfc/CException.h"
 #include "provider/CWmipApp.h"
 #include "provider/CWmipPooledConnection.h"
+#include "provider/CWmipStoredRows.h"
 
 using brontel::utility::CWMIDebugLog;
 
@@ -30,12 +33,12 @@ void CWmipEventTableCache::Load()
     {
         CEventSet events(connection.GetDatabase());
         events.OpenForwardOnly();
-        for (; !events.IsEOF(); events.MoveNext())
-        {
+        CWmipStoredRows::ForEach(events, L"EVENT", {L"EVENTID"}, [&] {
             const EventTableKey key{static_cast<SHORT>(events.GetEventType()),
                                     static_cast<SHORT>(events.GetEventSubtype())};
-            m_table[key] = EventTableEntry{events.GetDescription(), static_cast<SHORT>(events.GetEventID())};
-        }
+            EventTableEntry entry{events.GetDescription(), static_cast<SHORT>(events.GetEventID())};
+            m_table[key] = std::move(entry);
+        });
     }
     catch (const CException& e)
     {

@@ -36,8 +36,9 @@ public:
     CWmipEventTableCache& operator=(const CWmipEventTableCache&) = delete;
 
     // Empties the table and fills it from the event definitions of the database (a later row
-    // for the same key wins). Without a connection the table stays empty and nothing is
-    // logged; a failure is logged and keeps the rows read before it.
+    // for the same key wins). A row whose values cannot be read is passed over with a log line
+    // naming it, so only its event is unknown. Without a connection the table stays empty and
+    // nothing is logged; another failure is logged and keeps the rows read before it.
     void Load();
 
     // The stored description; empty for an unknown key.

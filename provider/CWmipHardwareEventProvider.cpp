@@ -20,6 +20,7 @@
 #include "provider/CWmipEventSubscriber.h"
 #include "provider/CWmipHardwareEventProcessor.h"
 #include "provider/CWmipPooledConnection.h"
+#include "provider/CWmipStoredRows.h"
 
 using bnt::utility::BntMessage;
 using bnt::utility::BntMessageEx;
@@ -195,6 +196,7 @@ HRESULT CWmipHardwareEventProvider::CheckQuerySegments(LPCWSTR query, const CAcs
     panels.SetupJoin(L"ACCESSPANE", L"PANELTYPE", L"PANELTYPE", L"PANELTYPEID");
     panels.AddFilterLong(L"PANELTYPE.PANELCLASS", LAcsAccessPanel::kAccessPanelClass);
     panels.AddColumnToSet(L"SEGMENTID", L"ACCESSPANE");
+    panels.AddColumnToSet(L"PANELID", L"ACCESSPANE");
 
     // The access mapper only names columns for the query; it keeps nothing of it.
     CWmipAccessEventMapper* mapper = m_processor != nullptr ? m_processor->GetAccessMapper() : nullptr;
@@ -211,14 +213,15 @@ HRESULT CWmipHardwareEventProvider::CheckQuerySegments(LPCWSTR query, const CAcs
         panels.AppendFilter(FixupTextForUnicode(clause, connection.GetDatabase()), parsed->GetWhereParameters());
     }
     panels.OpenForwardOnly();
+    // A panel whose segment cannot be read is unknown, as it is to the panel/segment cache: its
+    // events reach only those who see every segment, so it refuses no watch.
     HRESULT hr = S_OK;
-    for (; hr == S_OK && !panels.IsEOF(); panels.MoveNext())
-    {
+    CWmipStoredRows::ForEach(panels, L"ACCESSPANE", {L"PANELID"}, [&] {
         if (!CWmipEventSubscriber::MaySeeSegment(user, panels.GetLong(0)))
         {
             hr = WBEM_E_ACCESS_DENIED;
         }
-    }
+    });
     panels.Close();
     return hr;
 }

@@ -8,6 +8,7 @@
 #include "platform/mfc/CException.h"
 #include "provider/CWmipApp.h"
 #include "provider/CWmipPooledConnection.h"
+#include "provider/CWmipStoredRows.h"
 
 using brontel::utility::CWMIDebugLog;
 
@@ -42,10 +43,11 @@ void CWmipPanelSegmentCache::Load()
             panels.AddColumnToSet(L"PANELID");
             panels.AddColumnToSet(L"SEGMENTID");
             panels.OpenForwardOnly();
-            for (; !panels.IsEOF(); panels.MoveNext())
-            {
-                m_panels[panels.GetLong(0)] = panels.GetLong(1);
-            }
+            CWmipStoredRows::ForEach(panels, L"ACCESSPANE", {L"PANELID"}, [&] {
+                const LONG panel = panels.GetLong(0);
+                const LONG segment = panels.GetLong(1);
+                m_panels[panel] = segment;
+            });
             panels.Close();
         }
     }

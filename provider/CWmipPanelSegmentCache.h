@@ -22,8 +22,9 @@ public:
 
     // The panel's segment; -1 when segments are not in use, for a panel id of 0 or less (an
     // event without a controller, logged as information) and for a panel the cache does not
-    // hold (logged as an error; the cache is not reloaded for a miss). Reloads first when the
-    // span has passed since the last load.
+    // hold (logged as an error; the cache is not reloaded for a miss): a panel whose row cannot
+    // be read is such a panel, passed over by the load with a log line naming it. Reloads first
+    // when the span has passed since the last load.
     LONG GetSegmentID(LONG panelId);
 
 private:

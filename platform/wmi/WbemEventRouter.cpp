@@ -250,6 +250,7 @@ HRESULT WbemEventRouter::Subscribe(const wchar_t* language, const wchar_t* query
         return WBEM_E_INVALID_QUERY_TYPE;
     // A refusal carries its reason to the caller as the thread's error information.
     std::wstring reason;
+    ComPtr<IWbemClassObject> providerReason;
     const HRESULT result = WbemCall::Run([&]() -> HRESULT {
         WbemQueryParser::Selection selection;
         HRESULT hr = WbemQueryParser::Parse(query, &selection, &reason);
@@ -320,10 +321,15 @@ HRESULT WbemEventRouter::Subscribe(const wchar_t* language, const wchar_t* query
         std::vector<BYTE> sid = CallerSid();
         if (provider->security != nullptr)
         {
+            // A provider's check may leave its reason as the thread's error information.
+            WbemErrorInfo::Set(nullptr);
             hr = provider->security->AccessCheck(language, query, static_cast<LONG>(sid.size()),
                                                  sid.empty() ? nullptr : sid.data());
             if (FAILED(hr))
+            {
+                providerReason = WbemErrorInfo::Take();
                 return hr;
+            }
         }
 
         ULONG id = 0;
@@ -338,7 +344,10 @@ HRESULT WbemEventRouter::Subscribe(const wchar_t* language, const wchar_t* query
         provider->queries->NewQuery(id, languageText.data(), queryText.data());
         return WBEM_S_NO_ERROR;
     });
-    WbemErrorInfo::Set(FAILED(result) && !reason.empty() ? m_repository.NewRefusal(result, reason).Get() : nullptr);
+    if (FAILED(result) && !reason.empty())
+        WbemErrorInfo::Set(m_repository.NewRefusal(result, reason).Get());
+    else
+        WbemErrorInfo::Set(FAILED(result) ? providerReason.Get() : nullptr);
     return result;
 }
 

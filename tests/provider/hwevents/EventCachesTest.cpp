@@ -113,7 +113,8 @@ TEST(EventAlarmLinkCache, LoadsAlarmsWithTheirAudioRepeatIntervals)
         "INSERT INTO AUDIO (AUDIOID, AUDIOTYPE, NAME, PLAYLENGTH) VALUES (2, 0, 'Click', 0);"
         "INSERT INTO ALARM (ALID, ALPRIORITY, ALDESCR, SEGMENTID, AUDIONOTIFID, AUDNOTREPEATFREQ, VIEWPASSWORD) VALUES"
         " (10, 5, 'Zero length clip   ', -1, 2, 10, NULL), (11, 5, 'Missing clip', -1, 99, 10, 'view  '),"
-        " (12, 5, 'No repeat', -1, 2, 0, NULL);",
+        " (12, 5, 'No repeat', -1, 2, 0, NULL);"
+        "UPDATE ALARM SET ACKPASSWORD = 'ack', ACKACTIONTIMELIMIT = 30 WHERE ALID = 11;",
         "DELETE FROM ALARM WHERE ALID >= 10; DELETE FROM AUDIO WHERE AUDIOID = 2;");
     const CWmipPooledConnection connection(CWmipApp::GetConnectionManager());
     ASSERT_NE(connection.GetDatabase(), nullptr);
@@ -140,7 +141,24 @@ TEST(EventAlarmLinkCache, LoadsAlarmsWithTheirAudioRepeatIntervals)
     }
     EXPECT_EQ(std::wstring(cache.GetAlarm(10)->GetName().GetString()), L"Zero length clip");
     EXPECT_EQ(std::wstring(cache.GetAlarm(11)->GetViewPassword().GetString()), L"view");
+    EXPECT_EQ(std::wstring(cache.GetAlarm(11)->GetAckPassword().GetString()), L"ack");
+    EXPECT_EQ(cache.GetAlarm(11)->GetAckActionTimeLimit(), 30);
     EXPECT_EQ(cache.GetAlarm(99), nullptr);
+
+    // A reload updates the alarms it had in place: the values cleared since are cleared, not
+    // kept from the last load; an alarm whose row went is unknown.
+    const LAcsAlarm* const kept = cache.GetAlarm(11);
+    hwtest::Exec("UPDATE ALARM SET VIEWPASSWORD = NULL, ACKPASSWORD = NULL, ACKACTIONTIMELIMIT = NULL,"
+                 " AUDNOTREPEATFREQ = 0, ALDESCR = 'Renamed' WHERE ALID = 11; DELETE FROM ALARM WHERE ALID = 12;");
+    cache.Load(connection.GetDatabase());
+    ASSERT_EQ(cache.GetAlarm(11), kept);
+    EXPECT_EQ(std::wstring(kept->GetName().GetString()), L"Renamed");
+    EXPECT_TRUE(kept->GetViewPassword().IsEmpty()) << kept->GetViewPassword().GetString();
+    EXPECT_TRUE(kept->GetAckPassword().IsEmpty()) << kept->GetAckPassword().GetString();
+    EXPECT_EQ(kept->GetAckActionTimeLimit(), 0);
+    EXPECT_EQ(kept->GetAudioRepeatInterval(), 0);
+    EXPECT_EQ(cache.GetAlarm(12), nullptr);
+    EXPECT_EQ(std::wstring(cache.GetAlarm(10)->GetName().GetString()), L"Zero length clip");
 
     // Parameters: loaded ones without a database, unknown ones only with it.
     ASSERT_NE(cache.GetEventParam(1, nullptr), nullptr);

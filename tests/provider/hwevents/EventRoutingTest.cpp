@@ -22,10 +22,13 @@
 #include "platform/rpc/RpcEndpointTable.h"
 #include "platform/security/CallerIdentity.h"
 #include "platform/wmi/WbemErrorInfo.h"
+#include "provider/CAlarmKey.h"
+#include "provider/CEventAlarmLinkCache.h"
 #include "provider/CWmipApp.h"
 #include "provider/CWmipEventProviderImpl.h"
 #include "provider/CWmipHardwareEventProvider.h"
 #include "provider/CWmipLSConnectThread.h"
+#include "provider/CWmipPooledConnection.h"
 #include "provider/IWmipEventProviderInfo.h"
 #include "simulation/SimulatedLinkageServer.h"
 #include "tests/provider/hwevents/HwEventTestSupport.h"
@@ -312,6 +315,15 @@ TEST_F(RoutingTest, RefusedSubscriptionsReportNothingToTheirSink)
     EXPECT_EQ(m_namespace->Events().GetSubscriptionCount(), 0u);
     EXPECT_EQ(Query(L"SELECT * FROM Bnt_AccessEvent WHERE PanelID = 2").Subscribe(*m_namespace, sink.Get()),
               WBEM_S_NO_ERROR);
+    EXPECT_EQ(m_namespace->Events().GetSubscriptionCount(), 1u);
+    // A check that fails for another reason than access says why.
+    const hwtest::DatabaseChange away("ALTER TABLE ACCESSPANE RENAME TO ACCESSPANE_AWAY;",
+                                      "ALTER TABLE ACCESSPANE_AWAY RENAME TO ACCESSPANE;");
+    EXPECT_EQ(Query(L"SELECT * FROM Bnt_AccessEvent WHERE PanelID = 2").Subscribe(*m_namespace, sink.Get()),
+              WBEM_E_FAILED);
+    const std::string why = support::PropertyText(WbemErrorInfo::Take().Get(), L"Description");
+    EXPECT_NE(why.find("Error processing hardware event query: "), std::string::npos) << why;
+    EXPECT_NE(why.find("ACCESSPANE"), std::string::npos) << why;
     EXPECT_EQ(m_namespace->Events().GetSubscriptionCount(), 1u);
 }
 
@@ -719,14 +731,21 @@ class HiddenRecordsTest : protected HiddenRecordsOfAVisiblePanel, public Routing
 {
 };
 
-// What an access event tells of the records it names besides its panel.
-std::string NamedRecords(IWbemClassObject* event)
+// The alarm object an event embeds; null when it has none.
+ComPtr<IWbemClassObject> AlarmOf(IWbemClassObject* event)
 {
     _variant_t alarm;
     event->Get(L"Alarm", 0, &alarm, nullptr, nullptr);
     ComPtr<IWbemClassObject> alarmObject;
     if (alarm.vt == VT_UNKNOWN && alarm.punkVal != nullptr)
         alarm.punkVal->QueryInterface(IWbemClassObject::kIID, reinterpret_cast<void**>(&alarmObject));
+    return alarmObject;
+}
+
+// What an access event tells of the records it names besides its panel.
+std::string NamedRecords(IWbemClassObject* event)
+{
+    const ComPtr<IWbemClassObject> alarmObject = AlarmOf(event);
     return "alarm " + support::PropertyText(alarmObject.Get(), L"ID") + " " +
            support::PropertyText(alarmObject.Get(), L"Description") + " " +
            support::PropertyText(alarmObject.Get(), L"Priority") + ", entered " +
@@ -807,4 +826,207 @@ TEST(HostWait, WaitsUntilTheRecordsHandedInAreProcessed)
         EXPECT_EQ(notes.find("not processed yet"), notes.rfind("not processed yet")) << notes;
     }
     services->ReleaseProviders();
+}
+
+namespace {
+
+// What a delivered event tells of its panel and definition.
+std::string Definition(IWbemClassObject* event)
+{
+    return "panel " + support::PropertyText(event, L"PanelID") + ": " + support::PropertyText(event, L"ID") + " " +
+           support::PropertyText(event, L"Description");
+}
+
+// The same, with its alarm and the alarm's parameter.
+std::string DefinitionAndAlarm(IWbemClassObject* event)
+{
+    const ComPtr<IWbemClassObject> alarmObject = AlarmOf(event);
+    return Definition(event) + "; alarm " + support::PropertyText(alarmObject.Get(), L"ID") + " " +
+           support::PropertyText(alarmObject.Get(), L"Description") + " [" +
+           support::PropertyText(alarmObject.Get(), L"EventParamDescription") + "]";
+}
+
+}  // namespace
+
+// A row another process stored badly in a table the hardware event caches load (panels'
+// segments, event definitions, alarms, their links, parameters and clips) is passed over with
+// a log line naming its table and key: every other row is served, ahead of it and behind it,
+// and only its own panel, event, alarm, parameter or clip is unknown. The watches that read
+// the panels, one of every segment and one of segments 1 and 2 watching every panel, are taken;
+// the second, who may not view alarm definitions, is told the events' definitions only.
+TEST(BadlyStoredRows, CostOnlyTheirOwnPanelEventAlarmLinkParameterOrClip)
+{
+    struct Event
+    {
+        LONG subtype;
+        LONG panel;
+        LONG alarm;
+        LONG parameter;  // 0: none
+    };
+    struct Case
+    {
+        const char* table;
+        std::string rows;
+        std::string undo;
+        std::vector<std::string> logged;             // the lines naming each bad row
+        std::vector<Event> events;                   // all of type 4 (other security events)
+        std::vector<std::string> everySegment;       // DefinitionAndAlarm of each
+        std::vector<std::string> segmentsOneAndTwo;  // Definition of each
+        // What only the link cache tells (the links, the clips' play lengths); may be empty.
+        std::function<void(CEventAlarmLinkCache&)> cache;
+    };
+    const std::string forcedOnLobby = "panel 1: 6 Door Forced Open; alarm 1 Door forced open []";
+    const Case cases[] = {
+        {"ACCESSPANE",
+         "INSERT INTO ACCESSPANE (PANELID, NAME, SEGMENTID, ONLINE1, PANELTZ, DAYLIGHTSAVE, TERMINALNA, PANELTYPE)"
+         " VALUES (0, 'Broken panel', 'x', 1, 1, 0, 'localhost', 15), (9, 'Broken too', 'y', 1, 1, 0, 'localhost', 15);",
+         "DELETE FROM ACCESSPANE WHERE PANELID IN (0, 9);",
+         {"Row of ACCESSPANE (PANELID = 0) cannot be read and is passed over: The text is not an integer.",
+          "Row of ACCESSPANE (PANELID = 9) cannot be read and is passed over: The text is not an integer."},
+         {{5, 1, 1, 0}, {5, 9, 1, 0}, {5, 2, 1, 0}},
+         {forcedOnLobby, "panel 9: 6 Door Forced Open; alarm 1 Door forced open []",
+          "panel 2: 6 Door Forced Open; alarm 1 Door forced open []"},
+         {"panel 1: 6 Door Forced Open", "panel 2: 6 Door Forced Open"},
+         {}},
+        {"EVENT",
+         "INSERT INTO EVENT (EVENTID, EVTYPEID, EVID, EVDESCR) VALUES (60, 'x', 21, 'Broken type'),"
+         " (61, 4, 22, X'FF'), (62, 4, 23, 'Good event');",
+         "DELETE FROM EVENT WHERE EVENTID IN (60, 61, 62);",
+         {"Row of EVENT (EVENTID = 60) cannot be read and is passed over: The text is not an integer.",
+          "Row of EVENT (EVENTID = 61) cannot be read and is passed over: Bytes cannot be read as a text."},
+         {{5, 1, 1, 0}, {23, 1, 1, 0}, {22, 1, 1, 0}},
+         {forcedOnLobby, "panel 1: 62 Good event; alarm 1 Door forced open []",
+          "panel 1: -1 ; alarm 1 Door forced open []"},
+         {"panel 1: 6 Door Forced Open", "panel 1: 62 Good event", "panel 1: -1 "},
+         {}},
+        {"ALARM",
+         "INSERT INTO ALARM (ALID, ALPRIORITY, ALDESCR, SEGMENTID) VALUES (20, 'high', 'Broken alarm', -1),"
+         " (21, 7, 'Good alarm', -1);",
+         "DELETE FROM ALARM WHERE ALID IN (20, 21);",
+         {"Row of ALARM (ALID = 20) cannot be read and is passed over: The text is not an integer."},
+         {{5, 1, 1, 0}, {5, 1, 21, 0}, {5, 1, 20, 0}},
+         {forcedOnLobby, "panel 1: 6 Door Forced Open; alarm 21 Good alarm []",
+          "panel 1: 6 Door Forced Open; alarm <null> <null> [<null>]"},
+         {"panel 1: 6 Door Forced Open", "panel 1: 6 Door Forced Open", "panel 1: 6 Door Forced Open"},
+         {}},
+        {"EVTALMLINK",
+         "INSERT INTO EVTALMLINK (PANELID, DEVICEID, INPUTDEVID, EVTYPEID, EVID, ALID, EVENT_PARAMID) VALUES"
+         " (1, 0, 0, 4, 7, 'x', 0), (1, 0, 0, 4, 8, 2, 0);",
+         "DELETE FROM EVTALMLINK WHERE EVTYPEID = 4 AND EVID IN (7, 8);",
+         {"Row of EVTALMLINK (PANELID = 1, DEVICEID = 0, INPUTDEVID = 0, EVTYPEID = 4, EVID = 7, EVENT_PARAMID = 0) "
+          "cannot be read and is passed over: The text is not an integer."},
+         {{5, 1, 1, 0}},
+         {forcedOnLobby},
+         {"panel 1: 6 Door Forced Open"},
+         [](CEventAlarmLinkCache& cache) {
+             EXPECT_EQ(cache.GetAlarmIDForKey(CAlarmKey::MakeEventKey(4, 8), 0, 1, 0), 2);
+             EXPECT_EQ(cache.GetAlarmIDForKey(CAlarmKey::MakeEventKey(4, 7), 0, 1, 0), 0);
+         }},
+        {"EVENT_PARAM",
+         "INSERT INTO EVENT_PARAM (EVENT_PARAMID, PARAMVALUE, DESCRIPTION) VALUES (40, 'x', 'Broken parameter'),"
+         " (41, 41, 'Good parameter');",
+         "DELETE FROM EVENT_PARAM WHERE EVENT_PARAMID IN (40, 41);",
+         {"Row of EVENT_PARAM (EVENT_PARAMID = 40) cannot be read and is passed over: The text is not an integer."},
+         {{5, 1, 1, 1}, {5, 1, 1, 41}, {5, 1, 1, 40}},
+         {"panel 1: 6 Door Forced Open; alarm 1 Door forced open [Smoke detector]",
+          "panel 1: 6 Door Forced Open; alarm 1 Door forced open [Good parameter]", forcedOnLobby},
+         {"panel 1: 6 Door Forced Open", "panel 1: 6 Door Forced Open", "panel 1: 6 Door Forced Open"},
+         {}},
+        {"AUDIO",
+         "INSERT INTO AUDIO (AUDIOID, AUDIOTYPE, NAME, PLAYLENGTH) VALUES (5, 0, 'Broken clip', 'long'),"
+         " (6, 0, 'Good clip', 3);"
+         "INSERT INTO ALARM (ALID, ALPRIORITY, ALDESCR, SEGMENTID, AUDIONOTIFID, AUDNOTREPEATFREQ) VALUES"
+         " (22, 5, 'Good clip alarm', -1, 6, 10), (23, 5, 'Broken clip alarm', -1, 5, 10);",
+         "DELETE FROM ALARM WHERE ALID IN (22, 23); DELETE FROM AUDIO WHERE AUDIOID IN (5, 6);",
+         {"Row of AUDIO (AUDIOID = 5) cannot be read and is passed over: The text is not an integer."},
+         {{5, 1, 1, 0}, {5, 1, 22, 0}, {5, 1, 23, 0}},
+         {forcedOnLobby, "panel 1: 6 Door Forced Open; alarm 22 Good clip alarm []",
+          "panel 1: 6 Door Forced Open; alarm 23 Broken clip alarm []"},
+         {"panel 1: 6 Door Forced Open", "panel 1: 6 Door Forced Open", "panel 1: 6 Door Forced Open"},
+         [](CEventAlarmLinkCache& cache) {
+             // The siren (4 s) and the good clip keep their lengths; the broken one counts as missing.
+             for (const auto& [alarm, interval] : {std::pair{1, 10 + 4}, std::pair{22, 10 + 3}, std::pair{23, 10 + 1}})
+             {
+                 ASSERT_NE(cache.GetAlarm(alarm), nullptr) << alarm;
+                 EXPECT_EQ(cache.GetAlarm(alarm)->GetAudioRepeatInterval(), interval) << alarm;
+             }
+         }},
+    };
+    // One case; a fatal failure ends only its own.
+    const auto check = [](const Case& c) {
+        std::vector<int> before;
+        for (const std::string& line : c.logged)
+            before.push_back(hwtest::CountProviderLogLines(line));
+        const hwtest::DatabaseChange rows(c.rows, c.undo);
+        // The provider's mappers load their caches when it is registered, after the bad rows came.
+        const ComPtr<WbemServiceNamespace> services = hwtest::MakeNamespace();
+        struct Released
+        {
+            WbemServiceNamespace& services;
+            ~Released() { services.ReleaseProviders(); }
+        } const released{*services.Get()};
+        const ComPtr<ProvixaEventProviderShell> shell = ProvixaEventProviderShell::Create();
+        ASSERT_EQ(services->RegisterEventProvider(ProvixaEventProviderShell::kProviderId,
+                                                  static_cast<IWbemProviderInit*>(shell.Get()), L"Bnt_SecurityEvent",
+                                                  nullptr, nullptr, nullptr),
+                  WBEM_S_NO_ERROR);
+        const ComPtr<support::RecordingSink> segmentsOneAndTwo = support::RecordingSink::Create();
+        const ComPtr<support::RecordingSink> everySegment = support::RecordingSink::Create();
+        {
+            const CallerIdentity::Scope caller(CallerIdentity(hwtest::kOperatorSid, SecurityImpersonation));
+            ASSERT_EQ(Query(L"SELECT * FROM Bnt_SecurityEvent").Subscribe(*services, segmentsOneAndTwo.Get()),
+                      WBEM_S_NO_ERROR)
+                << support::PropertyText(WbemErrorInfo::Take().Get(), L"Description");
+        }
+        {
+            const CallerIdentity::Scope caller(CallerIdentity(hwtest::kWatchSid, SecurityImpersonation));
+            ASSERT_EQ(Query(L"SELECT * FROM Bnt_SecurityEvent").Subscribe(*services, everySegment.Get()),
+                      WBEM_S_NO_ERROR)
+                << support::PropertyText(WbemErrorInfo::Take().Get(), L"Description");
+        }
+        for (const Event& e : c.events)
+        {
+            BntMessage record = hwtest::Record(4, e.subtype, 0, e.panel);
+            record.Set(BntMessage::HasParameter, e.parameter != 0 ? 1 : 0);
+            record.Set(BntMessage::ParameterValue, e.parameter);
+            ASSERT_EQ(shell->Provider().ReceiveHardwareEvent(BntMessage::kRecordSize, record.Record().data(), L"", L"",
+                                                             e.alarm),
+                      S_OK);
+        }
+        // Records are processed in order: once each watch holds the door held open on the lobby
+        // panel, handed in last, it holds every event it is given.
+        BntMessage last = hwtest::Record(4, 6, 0, 1);
+        ASSERT_EQ(shell->Provider().ReceiveHardwareEvent(BntMessage::kRecordSize, last.Record().data(), L"", L"", 0),
+                  S_OK);
+        ASSERT_TRUE(hwtest::WaitForObjects(*everySegment, c.everySegment.size() + 1));
+        ASSERT_TRUE(hwtest::WaitForObjects(*segmentsOneAndTwo, c.segmentsOneAndTwo.size() + 1));
+        std::vector<std::string> received;
+        for (const auto& event : everySegment->Objects())
+            received.push_back(DefinitionAndAlarm(event.Get()));
+        std::vector<std::string> expected = c.everySegment;
+        expected.push_back("panel 1: 7 Door Held Open; alarm <no object> <no object> [<no object>]");
+        EXPECT_EQ(received, expected);
+        received.clear();
+        for (const auto& event : segmentsOneAndTwo->Objects())
+            received.push_back(Definition(event.Get()));
+        expected = c.segmentsOneAndTwo;
+        expected.push_back("panel 1: 7 Door Held Open");
+        EXPECT_EQ(received, expected);
+        for (const auto& sink : {everySegment, segmentsOneAndTwo})
+            EXPECT_EQ(services->CancelAsyncCall(sink.Get()), WBEM_S_NO_ERROR);
+        for (std::size_t i = 0; i < c.logged.size(); ++i)
+            EXPECT_GT(hwtest::CountProviderLogLines(c.logged[i]), before[i]) << c.logged[i];
+        if (c.cache)
+        {
+            const CWmipPooledConnection connection(CWmipApp::GetConnectionManager());
+            CEventAlarmLinkCache cache;
+            EXPECT_NO_THROW(cache.Load(connection.GetDatabase()));
+            c.cache(cache);
+        }
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.table);
+        check(c);
+    }
 }

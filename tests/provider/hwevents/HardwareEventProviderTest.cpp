@@ -5,8 +5,10 @@
 #include <algorithm>
 #include <chrono>
 #include <condition_variable>
+#include <iterator>
 #include <mutex>
 #include <ostream>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -18,6 +20,7 @@
 #include "provider/CWmipHardwareEventProvider.h"
 #include "provider/ThreadSafeQueue.h"
 #include "tests/provider/hwevents/HwEventTestSupport.h"
+#include "tests/support/PropertyText.h"
 #include "tests/support/RecordingSink.h"
 #include "tests/support/EventQueryCase.h"
 #include "tests/support/AwaitLimit.h"
@@ -131,16 +134,32 @@ TEST_F(ProviderTest, ProvideEventsNeedsInitializeAndStartsTheThreadOnce)
     EXPECT_EQ(hwtest::CountProviderLogLines("Hardware event processor thread starting..."), starts + 1);
 }
 
-TEST_F(ProviderTest, ASizeFieldOfZeroDoesNotStopTheProcessor)
+// A Size field other than 216, below it (0 too) or above it, drops the record and only it.
+TEST_F(ProviderTest, ASizeFieldOtherThan216DropsTheRecordAndDoesNotStopTheProcessor)
 {
     Start();
-    BntMessage zero = hwtest::Record(7, 1);
-    zero.Set(BntMessage::Size, 0);
-    const int dropped = hwtest::CountProviderLogLines("dropped a record of invalid size 0");
-    ASSERT_EQ(HandIn(zero), S_OK);
-    ASSERT_EQ(HandIn(hwtest::Record(7, 2)), S_OK);
+    const LONG sizes[] = {0, 215, 217, 4096};
+    std::vector<int> dropped;
+    for (const LONG size : sizes)
+    {
+        BntMessage wrong = hwtest::Record(7, 1);
+        wrong.Set(BntMessage::Size, size);
+        wrong.Set(BntMessage::SerialNumber, 9000 + size);
+        dropped.push_back(hwtest::CountProviderLogLines("dropped a record of invalid size " + std::to_string(size)));
+        ASSERT_EQ(HandIn(wrong), S_OK) << size;
+    }
+    BntMessage valid = hwtest::Record(7, 2);
+    valid.Set(BntMessage::SerialNumber, 42);
+    ASSERT_EQ(HandIn(valid), S_OK);
+    // Records are processed in order: the first event in the sink is the first one not dropped.
     ASSERT_TRUE(hwtest::WaitForObjects(*m_sink, 1));
-    EXPECT_EQ(hwtest::CountProviderLogLines("dropped a record of invalid size 0"), dropped + 1);
+    EXPECT_EQ(support::PropertyText(m_sink->Objects().front().Get(), L"SerialNumber"), "42");
+    for (std::size_t i = 0; i < std::size(sizes); ++i)
+    {
+        EXPECT_EQ(hwtest::CountProviderLogLines("dropped a record of invalid size " + std::to_string(sizes[i])),
+                  dropped[i] + 1)
+            << sizes[i];
+    }
     EXPECT_EQ(m_provider.GetProcessor()->IsProcessing(), 1);
 }
 
