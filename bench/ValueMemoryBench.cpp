@@ -37,15 +37,18 @@ void ValueMemoryBench::StoreValue(long long bytes) const
     const std::string file = (m_home / "provixa.db").string();
     const bool opened = sqlite3_open(file.c_str(), &db) == SQLITE_OK;
     sqlite3_stmt* statement = nullptr;
-    const bool stored =
-        opened &&
-        sqlite3_prepare_v2(db,
-                           "UPDATE BADGE_FIPS201 SET TWIC_PRIVACY_KEY = CASE WHEN ?1 > 0 THEN randomblob(?1) END "
-                           "WHERE BADGEKEY = 5",
-                           -1, &statement, nullptr) == SQLITE_OK &&
-        sqlite3_bind_int64(statement, 1, bytes) == SQLITE_OK && sqlite3_step(statement) == SQLITE_DONE &&
-        sqlite3_changes(db) == 1;
-    sqlite3_finalize(statement);
+    bool stored = opened;
+    for (const char* sql :
+         {"UPDATE BADGE_FIPS201 SET TWIC_PRIVACY_KEY = CASE WHEN ?1 > 0 THEN randomblob(?1) END WHERE BADGEKEY = 5",
+          "INSERT OR REPLACE INTO MMOBJS (EMPID, OBJECT, TYPE, BNT_BLOB, LASTCHANGED) "
+          "VALUES (1, 64, 0, CASE WHEN ?1 > 0 THEN randomblob(?1) END, '2024-01-02 09:00:00')"})
+    {
+        stored = stored && sqlite3_prepare_v2(db, sql, -1, &statement, nullptr) == SQLITE_OK &&
+                 sqlite3_bind_int64(statement, 1, bytes) == SQLITE_OK && sqlite3_step(statement) == SQLITE_DONE &&
+                 sqlite3_changes(db) == 1;
+        sqlite3_finalize(statement);
+        statement = nullptr;
+    }
     sqlite3_close(db);
     if (!stored)
         throw std::runtime_error("cannot write the value into " + file);
@@ -123,6 +126,7 @@ void ValueMemoryBench::Register()
         {"/WMI get --json", {"--as", "admin", "--json", "get", "Bnt_BadgeFIPS201.BADGEKEY=5"}},
         {"/WMI enum", {"--as", "admin", "enum", "Bnt_BadgeFIPS201"}},
         {"/bus get", {"bus", "get", "Bnt_BadgeFIPS201", "--user", "sa"}},
+        {"/bus media", {"bus", "media", "1", "64", "0", "--user", "sa"}},
     };
     for (const Row& row : rows)
     {

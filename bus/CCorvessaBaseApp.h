@@ -41,7 +41,6 @@
 #include "provider/CWmipApp.h"
 
 class CAcsUser;
-class IWmipUserEntry;
 class CCorvessaException;
 class CCorvessaQpidType;
 class CCorvessaUserCache;
@@ -269,9 +268,9 @@ protected:
                             const InstanceSink& sink, const std::string& typeName);
     // The filter's property = literal pairs checked against the type: S_OK; 0x80041002 for a
     // type without description; 0x80040521 with property (and value, when the value is at
-    // fault) set for an unknown property or a value the property does not take.
-    HRESULT CheckGetInstanceFilter(IWmipUserEntry* entry, const CString& typeName, CWmipQuery* query, CString& value,
-                                   CString& property);
+    // fault) set for an unknown property or a value its type cannot hold (one outside the
+    // property's value list is no fault: it selects the rows that hold it).
+    HRESULT CheckGetInstanceFilter(const CString& typeName, CWmipQuery* query, CString& value, CString& property);
     // Logs the filter check's failure of the operation with its code: the property, and the value
     // when it is at fault.
     static void LogFilterCheckFailure(const wchar_t* operation, const CString& value, const CString& property,

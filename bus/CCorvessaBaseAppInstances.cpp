@@ -9,7 +9,6 @@
 #include "framework/objects/CCorvessaClassObject.h"
 #include "bus/CCorvessaEnumerationScope.h"
 #include "bus/CCorvessaException.h"
-#include "bus/CCorvessaHelper.h"
 #include "bus/CorvessaPagePlanner.h"
 #include "framework/CWMITypeInfo.h"
 #include "framework/CWmipClassMapper.h"
@@ -231,7 +230,7 @@ HRESULT CCorvessaBaseApp::GetInstanceImpl(CWmipUserCacheEntry* entry, CWmipClass
     {
         CString value;
         CString property;
-        const HRESULT hr = CheckGetInstanceFilter(entry, ConvertUtf8ToCString(typeName), query, value, property);
+        const HRESULT hr = CheckGetInstanceFilter(ConvertUtf8ToCString(typeName), query, value, property);
         if (FAILED(hr))
         {
             LogFilterCheckFailure(L"GetInstance", value, property, hr);
@@ -311,8 +310,8 @@ void CCorvessaBaseApp::LogFilterCheckFailure(const wchar_t* operation, const CSt
     CWMIDebugLog::LogError(kBaseAppInstancesSource, __LINE__, text, hr);
 }
 
-HRESULT CCorvessaBaseApp::CheckGetInstanceFilter(IWmipUserEntry* entry, const CString& typeName, CWmipQuery* query,
-                                                 CString& value, CString& property)
+HRESULT CCorvessaBaseApp::CheckGetInstanceFilter(const CString& typeName, CWmipQuery* query, CString& value,
+                                                 CString& property)
 {
     CWMITypeInfo* typeInfo = CWmipMapperRegistry::Instance()->GetTypeInfo(typeName);
     if (typeInfo == nullptr)
@@ -321,7 +320,6 @@ HRESULT CCorvessaBaseApp::CheckGetInstanceFilter(IWmipUserEntry* entry, const CS
     }
     // A dynamic class knows its properties only once its description has been read.
     typeInfo->GetTypeInformation();
-    std::shared_ptr<CCorvessaClassObject> served;
     for (const auto& [name, literal] : query->GetWhereValues())
     {
         property = name;
@@ -331,15 +329,12 @@ HRESULT CCorvessaBaseApp::CheckGetInstanceFilter(IWmipUserEntry* entry, const CS
             return corvessa::kInvalidFilter;
         }
         value = literal;
-        if (served == nullptr)
-        {
-            served = typeInfo->GetUserDefinition(entry);
-        }
         // A filter's value is read as every road reads a literal of the property's type, so that
         // the bus accepts and refuses what the query and the watches do; a value to be written
-        // is checked by its request form (CCorvessaHelper::IsValidValue) instead.
-        if (!CCorvessaHelper::IsSpecifiedValueInPossibleValues(*served, name, literal) ||
-            !CWmipQueryRefusal::IsValueOfType(typeInfo->GetPropertyType(name) & ~CIM_FLAG_ARRAY, literal, Door::kBus))
+        // is checked by its request form (CCorvessaHelper::IsValidValue) instead. A property's
+        // value list names the values a write may give, not those a stored row may hold: a value
+        // outside it selects the rows that hold it, as on every other road that serves them.
+        if (!CWmipQueryRefusal::IsValueOfType(typeInfo->GetPropertyType(name) & ~CIM_FLAG_ARRAY, literal, Door::kBus))
         {
             return corvessa::kInvalidFilter;
         }

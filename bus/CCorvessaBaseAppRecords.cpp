@@ -19,6 +19,8 @@
 #include "platform/com/WbemConstants.h"
 #include "provider/CWmipUserCacheEntry.h"
 
+#include <utility>
+
 using brontel::utility::ConvertUtf8ToCString;
 using brontel::utility::CWMIDebugLog;
 using brontel::utility::CWMIException;
@@ -96,7 +98,7 @@ HRESULT CCorvessaBaseApp::GetMultimediaObjectData(const std::string& token, cons
         {
             CString value;
             CString property;
-            hr = CheckGetInstanceFilter(lease.get(), query->GetClassName(), query.get(), value, property);
+            hr = CheckGetInstanceFilter(query->GetClassName(), query.get(), value, property);
             if (FAILED(hr))
             {
                 LogFilterCheckFailure(L"GetMultimediaObjectData", value, property, hr);
@@ -112,20 +114,26 @@ HRESULT CCorvessaBaseApp::GetMultimediaObjectData(const std::string& token, cons
         {
             return S_OK;
         }
-        // Only the first row is read.
+        // Only the first row is read. A value of megabytes is held at most twice at once: the
+        // instance's copy goes once it is read (the row's went as the reader moved past it), the
+        // read array once it is converted, and the converted bytes are moved out, never copied.
         const ComPtr<IWbemClassObject> object = NextObject(*mapper);
         if (object)
         {
             _variant_t value;
             CIMTYPE cimType = 0;
             object->Get(L"Data", 0, &value, &cimType, nullptr);
-            const qpid::types::Variant converted =
+            _variant_t none;
+            none.vt = VT_NULL;
+            object->Put(L"Data", 0, &none, 0);
+            qpid::types::Variant converted =
                 CCorvessaHelper::ConvertToQpidVariant(CCorvessaHelper::kMultimediaClass, L"Data", value, cimType);
+            value.Clear();
             if (converted.getType() == qpid::types::VAR_MAP)
             {
-                const qpid::types::Variant::Map& binary = converted.asMap();
-                data = binary.at("data");
-                contentType = binary.at("content_type");
+                qpid::types::Variant::Map& binary = converted.asMap();
+                data = std::move(binary.at("data"));
+                contentType = std::move(binary.at("content_type"));
             }
         }
         return S_OK;

@@ -17,10 +17,12 @@
 #include "platform/com/WbemConstants.h"
 #include "platform/wmi/CimValue.h"
 #include "platform/wmi/IWbemClassObject.h"
+#include "platform/win32/UnicodeConversion.h"
 
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <string_view>
 #include <utility>
 
 using brontel::utility::CWMIDebugLog;
@@ -346,8 +348,19 @@ HRESULT CWmipInstanceReader::PutColumn(IWbemClassObject* instance, const ColumnP
             m_rowDateTimes.emplace_back(property, CDBValue(DateTimeText::FormatColumn(utc)));
         return WMIHelper::PutStoredDateTime(instance, property, stored, !m_mapper.IsUseUTC(), m_isoDates, slot);
     }
-    default:
-        return WMIHelper::PutText(instance, property, m_recordset->GetTextView(index), 0, slot);
+    default: {
+        // Served, a text whose bytes are no UTF-8 would read as another text (U+FFFD for each
+        // ill-formed part), one a client writing back what it read would store. The stored bytes
+        // are looked at only where the text read holds a U+FFFD.
+        const std::wstring_view text = m_recordset->GetTextView(index);
+        if (text.find(UnicodeConversion::kReplacementCharacter) != std::wstring_view::npos)
+        {
+            const CDBValue stored = m_recordset->GetValue(index);
+            if (stored.GetKind() == CDBValue::Kind::Text && !UnicodeConversion::IsUtf8(stored.GetUtf8()))
+                RefuseStoredValue(plan, index, CWmipMessages::kStoredTextNotUtf8);
+        }
+        return WMIHelper::PutText(instance, property, text, 0, slot);
+    }
     }
 }
 

@@ -89,11 +89,12 @@ public:
     static constexpr const wchar_t* kNotAnObject = L"%s holds no embedded object, so ISA cannot compare its class.";
 
     // A row whose stored value its property cannot take: the value as stored, the property, the
-    // row's object path, then why (the database's reason, or one of the two below).
+    // row's object path, then why (the database's reason, or one of those below).
     static constexpr const wchar_t* kStoredValueUnservable =
         L"The stored value %s of property %s of %s cannot be served: %s";
     // "%s" is the property's CIM type ("sint32", "uint32", "real32").
     static constexpr const wchar_t* kStoredValueOutOfRange = L"It lies outside the values of the type %s.";
+    static constexpr const wchar_t* kStoredTextNotUtf8 = L"The text is not valid UTF-8.";
     static constexpr const wchar_t* kStoredDateOutOfRange =
         L"It lies outside the years 100 to 9999, the date-times every road of this system takes.";
 

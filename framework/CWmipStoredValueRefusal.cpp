@@ -3,6 +3,10 @@
 #include "framework/CWmipMessages.h"
 #include "inhouse/BntCoreDb/CDBValue.h"
 #include "platform/com/WbemConstants.h"
+#include "platform/win32/UnicodeConversion.h"
+
+#include <algorithm>
+#include <string>
 
 namespace {
 
@@ -21,6 +25,20 @@ CString NamedValue(const CDBValue& stored)
         return stored.AsText();
     case CDBValue::Kind::Text:
         break;
+    }
+    if (!UnicodeConversion::IsUtf8(stored.GetUtf8()))
+    {
+        // Bytes that are no text are named by their bytes, in the form SQL writes them.
+        const std::string& bytes = stored.GetUtf8();
+        const std::size_t shown = std::min<std::size_t>(bytes.size(), CWmipStoredValueRefusal::kMaxNamedValueLength);
+        text = L"X'";
+        for (std::size_t i = 0; i < shown; ++i)
+        {
+            CString hex;
+            hex.Format(L"%02X", static_cast<unsigned>(static_cast<unsigned char>(bytes[i])));
+            text += hex;
+        }
+        return text + (shown < bytes.size() ? L"'..." : L"'");
     }
     text = stored.AsText();
     if (text.GetLength() > CWmipStoredValueRefusal::kMaxNamedValueLength)

@@ -13,6 +13,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cstdint>
 #include <iterator>
 #include <string>
 #include <memory>
@@ -152,6 +153,13 @@ bool WqlInstancePropertySource::GetValue(const CString& property, CDBValue& valu
     }
     if (std::find(std::begin(kIntegerTypes), std::end(kIntegerTypes), v.vt) != std::end(kIntegerTypes))
     {
+        // A uint32 travels in the signed 32-bit form: it is compared as the number it is, as the
+        // database compares the column it comes from.
+        if ((type & ~CIM_FLAG_ARRAY) == CIM_UINT32 && v.vt == VT_I4)
+        {
+            value = CDBValue(static_cast<LONGLONG>(static_cast<std::uint32_t>(v.lVal)));
+            return true;
+        }
         _variant_t wide;
         if (FAILED(VariantChangeType(&wide, &raw, 0, VT_I8)))
             return false;

@@ -355,6 +355,35 @@ TEST_F(LiteralForm, ANumberMetByAnIntegerIsReadExactlyOnEveryRoad)
                 corvessa::kInvalidFilter);
 }
 
+// A uint32 is compared as the unsigned number it is stored as, on every road, though it travels
+// in the signed 32-bit form: the test's cardholders holding 2^32 - 1, 2^31 and 7 in a
+// user-defined field of that type, by SQL alone and with a term the evaluator decides.
+TEST_F(LiteralForm, AUint32IsComparedAsTheUnsignedNumberItIsOnEveryRoad)
+{
+    const Records field("ALTER TABLE UDFEMP ADD COLUMN U32LEVEL INTEGER; "
+                        "INSERT INTO DDFLD (DDFLDID, FLDNAME, CIMTYPE) VALUES (9401, 'U32LEVEL', 19); "
+                        "INSERT INTO UDFOBJS (UDFOBJSID, TBLID, DDFLDID, DBOBJTYPE, LFIELD, LABEL) "
+                        "VALUES (9401, 2, 9401, 1, 9401, 'Level');",
+                        "DELETE FROM UDFOBJS WHERE UDFOBJSID = 9401; DELETE FROM DDFLD WHERE DDFLDID = 9401; "
+                        "ALTER TABLE UDFEMP DROP COLUMN U32LEVEL;");
+    const Records cardholders(std::string(kCardholders) +
+                                  "INSERT INTO UDFEMP (ID, U32LEVEL) VALUES (9101, 4294967295), (9102, 2147483648), "
+                                  "(9103, 7);",
+                              "DELETE FROM UDFEMP WHERE ID IN (9101, 9102, 9103); "
+                              "DELETE FROM EMP WHERE ID IN (9101, 9102, 9103);");
+    constexpr support::EventWatchCase kUnsigned[] = {
+        {"the largest uint32", L"%s = 4294967295", "2^32-1"},
+        {"its signed form", L"%s = -1", ""},
+        {"2^31", L"%s = 2147483648", "2^31"},
+        {"its signed form", L"%s = -2147483648", ""},
+        {"above the largest sint32", L"%s > 2147483647", "2^32-1 2^31"},
+        {"below 0", L"%s < 0", ""},
+        {"below 2^31", L"%s < 2147483648", "7"},
+    };
+    ExpectTable(kUnsigned, L"Bnt_Cardholder", L"U32LEVEL", L"ID", {{"9101", "2^32-1"}, {"9102", "2^31"}, {"9103", "7"}},
+                L"ID >= 9101 AND ", kEvaluatedTerm, corvessa::kInvalidFilter);
+}
+
 // A date-time's fraction of a second is compared as written, and a stored one as it is stored
 // (another process writes "12:34:56.789", or "12:34:56.7890" for the same instant): WMI serves
 // it to the microsecond and that value selects its rows again; the bus, whose form has no

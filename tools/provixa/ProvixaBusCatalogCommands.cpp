@@ -2,6 +2,8 @@
 
 #include <charconv>
 #include <cstdlib>
+#include <string>
+#include <utility>
 
 #include "Libraries/OstrumCore/Source/Utils/StringUtils.h"
 #include "bus/CCorvessaBaseApp.h"
@@ -65,16 +67,26 @@ void Media(ProvixaBusSession& session, const std::vector<std::string>& operands)
                                               OperandNumber(session, operands[0], "the person id"),
                                               OperandNumber(session, operands[1], "the object type"),
                                               OperandNumber(session, operands[2], "the data type"), contentType, data));
-    Variant::Map answer{{"found", Variant(data.getType() != qpid::types::VAR_VOID)}};
-    if (data.getType() != qpid::types::VAR_VOID)
+    if (data.getType() == qpid::types::VAR_VOID)
     {
-        const std::string bytes = data.asString();
-        answer["content_type"] = contentType;
-        answer["size"] = Variant(static_cast<std::int32_t>(bytes.size()));
-        answer["data_base64"] = Variant(ostrum::utils::StringUtils::base64Encode(
-            reinterpret_cast<const unsigned char*>(bytes.data()), static_cast<int>(bytes.size()), true));
+        session.out << QpidTypeConverter::ToJson(Variant::Map{{"found", Variant(false)}}) << "\n";
+        return;
     }
-    session.out << QpidTypeConverter::ToJson(answer) << "\n";
+    // The map QpidTypeConverter writes (members by name), with the Base64 written on its own: the
+    // bytes are let go once it stands, and it is never copied into a longer text.
+    std::string base64;
+    std::size_t size = 0;
+    {
+        const std::string bytes = std::move(data.getString());
+        data = Variant();
+        size = bytes.size();
+        base64 = ostrum::utils::StringUtils::base64Encode(reinterpret_cast<const unsigned char*>(bytes.data()),
+                                                          static_cast<int>(bytes.size()), true);
+    }
+    // Base64 needs no escaping in JSON.
+    session.out << "{\"content_type\":" << QpidTypeConverter::ToJson(contentType) << ",\"data_base64\":\"";
+    session.out << base64;
+    session.out << "\",\"found\":true,\"size\":" << size << "}\n";
 }
 
 void Directories(ProvixaBusSession& session, const std::vector<std::string>& operands)

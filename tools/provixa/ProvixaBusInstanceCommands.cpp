@@ -24,6 +24,7 @@
 #include "inhouse/BntUtility/CWMIException.h"
 #include "framework/objects/CCorvessaClassObject.h"
 #include "platform/wmi/CimValue.h"
+#include "platform/win32/UnicodeConversion.h"
 #include "tools/provixa/ProvixaBusHost.h"
 #include "tools/provixa/ProvixaExplanation.h"
 #include "platform/com/WbemConstants.h"
@@ -108,7 +109,7 @@ void AddPair(Variant::Map& map, std::string& word)
     if (equals == 0 || equals == std::string::npos)
         throw UsageError{"expected NAME=VALUE, not " + word};
     // Malformed bytes would be stored as U+FFFD, a text other than the one given.
-    if (!ProvixaText::IsUtf8(word))
+    if (!UnicodeConversion::IsUtf8(word))
         throw WordRefusal{"the value of " + word.substr(0, equals) + " is not valid UTF-8"};
     std::string name = word.substr(0, equals);
     word.erase(0, equals + 1);

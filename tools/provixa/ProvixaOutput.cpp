@@ -46,8 +46,8 @@ bool IsClass(IWbemClassObject* object)
            genus.lVal == WBEM_GENUS_CLASS;
 }
 
-// One VARIANT element as JSON.
-std::string ScalarJson(const VARIANT& value, int depth)
+// One VARIANT element of a property of `type` (without the array flag) as JSON.
+std::string ScalarJson(CIMTYPE type, const VARIANT& value, int depth)
 {
     switch (value.vt)
     {
@@ -56,18 +56,21 @@ std::string ScalarJson(const VARIANT& value, int depth)
         return "null";
     case VT_BOOL:
         return value.boolVal != VARIANT_FALSE ? "true" : "false";
-    case VT_I1:
     case VT_I2:
     case VT_I4:
-    case VT_INT:
     case VT_UI1:
+    case VT_R4:
+    case VT_R8:
+        // The number as the text form writes it: a uint32 (carried in the signed form) as the
+        // unsigned number it is, a real in the fewest digits that read back as the same double.
+        return ProvixaText::ToUtf8(CimValue::ToKeyText(type, value));
+    case VT_I1:
+    case VT_INT:
     case VT_UI2:
     case VT_UI4:
     case VT_UINT:
     case VT_I8:
-    case VT_UI8:
-    case VT_R4:
-    case VT_R8: {
+    case VT_UI8: {
         _variant_t copy;
         if (FAILED(VariantChangeType(&copy, &value, 0, VT_BSTR)))
             return "null";
@@ -122,11 +125,12 @@ void WriteBytesJson(SAFEARRAY* array, std::ostream& out)
     out.write(piece, static_cast<std::streamsize>(used));
 }
 
-void WriteValueJson(const VARIANT& value, int depth, std::ostream& out)
+void WriteValueJson(CIMTYPE type, const VARIANT& value, int depth, std::ostream& out)
 {
+    const CIMTYPE elementType = type & ~CIM_FLAG_ARRAY;
     if ((value.vt & VT_ARRAY) == 0)
     {
-        out << ScalarJson(value, depth);
+        out << ScalarJson(elementType, value, depth);
         return;
     }
     SAFEARRAY* array = value.parray;
@@ -135,8 +139,8 @@ void WriteValueJson(const VARIANT& value, int depth, std::ostream& out)
         out << "null";
         return;
     }
-    const VARTYPE type = static_cast<VARTYPE>(value.vt & ~VT_ARRAY);
-    if (type == VT_UI1)
+    const VARTYPE variantType = static_cast<VARTYPE>(value.vt & ~VT_ARRAY);
+    if (variantType == VT_UI1)
     {
         WriteBytesJson(array, out);
         return;
@@ -152,13 +156,13 @@ void WriteValueJson(const VARIANT& value, int depth, std::ostream& out)
     for (LONG i = lower; i <= upper; ++i)
     {
         _variant_t element;
-        if (type == VT_BSTR)
+        if (variantType == VT_BSTR)
         {
             BstrOwner text;
             if (SUCCEEDED(SafeArrayGetElement(array, &i, text.Receive())))
                 element = _variant_t(text ? text.Get() : L"");
         }
-        else if (type == VT_UNKNOWN)
+        else if (variantType == VT_UNKNOWN)
         {
             IUnknown* unknown = nullptr;
             if (SUCCEEDED(SafeArrayGetElement(array, &i, &unknown)) && unknown != nullptr)
@@ -167,7 +171,7 @@ void WriteValueJson(const VARIANT& value, int depth, std::ostream& out)
                 element.punkVal = unknown;
             }
         }
-        else if (type == VT_BOOL)
+        else if (variantType == VT_BOOL)
         {
             VARIANT_BOOL flag = VARIANT_FALSE;
             if (SUCCEEDED(SafeArrayGetElement(array, &i, &flag)))
@@ -180,13 +184,13 @@ void WriteValueJson(const VARIANT& value, int depth, std::ostream& out)
         {
             VARIANT raw;
             VariantInit(&raw);
-            raw.vt = type;
+            raw.vt = variantType;
             if (SUCCEEDED(SafeArrayGetElement(array, &i, &raw.llVal)))
                 element = raw;
         }
         if (i > lower)
             out << ',';
-        out << ScalarJson(element, depth);
+        out << ScalarJson(elementType, element, depth);
     }
     out << ']';
 }
@@ -229,7 +233,7 @@ void WriteObjectJson(IWbemClassObject* object, int depth, std::ostream& out)
             }
             else
             {
-                WriteValueJson(value, depth, out);
+                WriteValueJson(type, value, depth, out);
             }
         }
         object->EndEnumeration();

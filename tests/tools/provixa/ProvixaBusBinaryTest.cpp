@@ -134,8 +134,20 @@ TEST_F(ProvixaBusBinary, SubscriptionAddListAndDisableWithTheirNotices)
 
 TEST_F(ProvixaBusBinary, TypesMediaDirectoriesAndTheCardholderOfAnAccount)
 {
-    const Outcome run = Bus(
-        {"shell"}, "login operator\ntypes\ntype Bnt_Directory\nmedia 1 1 0\nmedia 3 1 0\ntype nope\n", "operator-demo");
+    {
+        // An object type outside the value list, stored by another process: served, and
+        // selected again by its value, as every road serves it.
+        const support::SqliteDatabase db = support::OpenSqlite(m_home / "provixa.db");
+        ASSERT_NE(db, nullptr);
+        ASSERT_EQ(sqlite3_exec(db.get(),
+                               "INSERT INTO MMOBJS (EMPID, OBJECT, TYPE, BNT_BLOB) VALUES (1, 65, 0, X'0A0B')", nullptr,
+                               nullptr, nullptr),
+                  SQLITE_OK);
+    }
+    const Outcome run = Bus({"shell"},
+                            "login operator\ntypes\ntype Bnt_Directory\nmedia 1 1 0\nmedia 3 1 0\nmedia 1 65 0\n"
+                            "get Bnt_MultimediaObject --filter \"ObjectType = 65\"\ntype nope\n",
+                            "operator-demo");
     EXPECT_EQ(run.status, 1) << run.err;  // the unknown type
     EXPECT_TRUE(Contains(run.out, "\"Bnt_AccessLevelRequest\":\"Bnt_AccessRequest\"")) << run.out;
     EXPECT_FALSE(Contains(run.out, "Bnt_BadgeTWICPrivacyKey")) << run.out;
@@ -145,6 +157,11 @@ TEST_F(ProvixaBusBinary, TypesMediaDirectoriesAndTheCardholderOfAnAccount)
                                   "\"found\":true,\"size\":16}"))
         << run.out;
     EXPECT_TRUE(Contains(run.out, "{\"found\":false}")) << run.out;
+    EXPECT_TRUE(Contains(run.out, "{\"content_type\":\"application/octet-stream\",\"data_base64\":\"Cgs=\","
+                                  "\"found\":true,\"size\":2}"))
+        << run.out;
+    EXPECT_TRUE(Contains(run.out, "\"ObjectType\":65,\"PersonID\":1}}],\"page_number\":1,\"page_size\":")) << run.out;
+    EXPECT_FALSE(Contains(run.err, "invalidfilter")) << run.err;
     EXPECT_TRUE(Contains(run.err, "Failed to get details for type nope")) << run.err;
 
     const Outcome directories = Bus({"directories", "Type", "=", "3"}, "");

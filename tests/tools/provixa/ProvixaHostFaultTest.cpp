@@ -147,8 +147,11 @@ TEST_F(ProvixaHostFault, ARowWithAValueItsPropertyCannotTakeIsNamedOnBothDoorsAn
         const char* value;
         const char* property;
         const char* reason;
+        const char* name = nullptr;
     } cases[] = {
         {17, "'2025-02-01 00:00:00'", "2147483648", "2147483648", "ExtentDays",
+         "It lies outside the values of the type sint32."},
+        {23, "'2025-02-02 00:00:00'", "-2147483649", "-2147483649", "ExtentDays",
          "It lies outside the values of the type sint32."},
         {18, "'2024-03-01'", "1", "'2024-03-01'", "StartDate",
          "The text is not a date-time of the form YYYY-MM-DD HH:MM:SS."},
@@ -159,13 +162,17 @@ TEST_F(ProvixaHostFault, ARowWithAValueItsPropertyCannotTakeIsNamedOnBothDoorsAn
         {21, "'0001-01-01 00:00:00'", "4", "'0001-01-01 00:00:00'", "StartDate",
          "It lies outside the years 100 to 9999, the date-times every road of this system takes."},
         {22, "'2025-03-01 00:00:00'", "'abc'", "'abc'", "ExtentDays", "The text is not an integer."},
+        // Served, its bytes would read as "O\uFFFDk": a text other than the one stored.
+        {24, "'2025-03-02 00:00:00'", "5", "X'4FFF6B'", "Name", "The text is not valid UTF-8.",
+         "CAST(X'4FFF6B' AS TEXT)"},
     };
     for (const auto& one : cases)
     {
         const std::string id = std::to_string(one.id);
         SCOPED_TRACE("ID " + id);
-        Exec("INSERT INTO HOLIDAYS (HOLIDAYID, SEGMENTID, DESCRIPT, HDATE, EXTEND) VALUES (" + id + ", -1, 'Stored " +
-             id + "', " + one.hdate + ", " + one.extend + ")");
+        Exec("INSERT INTO HOLIDAYS (HOLIDAYID, SEGMENTID, DESCRIPT, HDATE, EXTEND) VALUES (" + id + ", -1, " +
+             (one.name != nullptr ? std::string(one.name) : "'Stored " + id + "'") + ", " + one.hdate + ", " +
+             one.extend + ")");
         const std::string named = std::string("The stored value ") + one.value + " of property " + one.property +
                                   " of Bnt_Holiday.ID=\"" + id + "\" cannot be served: " + one.reason;
         // The WMI door, in one process: a get, an enumeration and a query that meet the row fail

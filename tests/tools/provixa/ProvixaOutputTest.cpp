@@ -2,6 +2,7 @@
 #include "tools/provixa/ProvixaOutput.h"
 #include "tools/provixa/WbemStatusName.h"
 
+#include "platform/com/SafeArray.h"
 #include "platform/com/WbemConstants.h"
 #include "platform/wmi/WbemClassObject.h"
 
@@ -62,6 +63,10 @@ TEST(ProvixaOutput, InstancesBecomeJsonWithTypedValues)
     badgeClass->Put(L"Serial", 0, nullptr, CIM_UINT64);
     badgeClass->Put(L"Notes", 0, nullptr, CIM_STRING);
     badgeClass->Put(L"Owner", 0, nullptr, CIM_OBJECT);
+    badgeClass->Put(L"Level", 0, nullptr, CIM_UINT32);
+    badgeClass->Put(L"Levels", 0, nullptr, CIM_UINT32 | CIM_FLAG_ARRAY);
+    badgeClass->Put(L"Weight", 0, nullptr, CIM_REAL64);
+    badgeClass->Put(L"Weights", 0, nullptr, CIM_REAL64 | CIM_FLAG_ARRAY);
     ComPtr<IWbemClassObject> badge;
     ASSERT_EQ(badgeClass->SpawnInstance(0, &badge), WBEM_S_NO_ERROR);
     _variant_t id(LONG(-7));
@@ -78,11 +83,41 @@ TEST(ProvixaOutput, InstancesBecomeJsonWithTypedValues)
     owner->Put(L"ID", 0, &ownerId, 0);
     _variant_t embedded(static_cast<IUnknown*>(owner.Get()));
     ASSERT_EQ(badge->Put(L"Owner", 0, &embedded, 0), WBEM_S_NO_ERROR);
+    // A uint32 travels in the signed form; a real is written in the fewest digits that read back
+    // as the same double (2^53, 0.1, and 2^53 + 2, which 15 digits would write as 2^53).
+    _variant_t level(LONG(-1));
+    ASSERT_EQ(badge->Put(L"Level", 0, &level, 0), WBEM_S_NO_ERROR);
+    SAFEARRAY* levelArray = SafeArrayCreateVector(VT_I4, 0, 2);
+    for (LONG i = 0; i < 2; ++i)
+    {
+        LONG element = i == 0 ? LONG(-2147483647 - 1) : LONG(7);
+        ASSERT_EQ(SafeArrayPutElement(levelArray, &i, &element), S_OK);
+    }
+    _variant_t levels;
+    levels.vt = VT_ARRAY | VT_I4;
+    levels.parray = levelArray;
+    ASSERT_EQ(badge->Put(L"Levels", 0, &levels, 0), WBEM_S_NO_ERROR);
+    _variant_t weight(9007199254740992.0);
+    ASSERT_EQ(badge->Put(L"Weight", 0, &weight, 0), WBEM_S_NO_ERROR);
+    SAFEARRAY* weightArray = SafeArrayCreateVector(VT_R8, 0, 2);
+    for (LONG i = 0; i < 2; ++i)
+    {
+        double element = i == 0 ? 0.1 : 9007199254740994.0;
+        ASSERT_EQ(SafeArrayPutElement(weightArray, &i, &element), S_OK);
+    }
+    _variant_t weights;
+    weights.vt = VT_ARRAY | VT_R8;
+    weights.parray = weightArray;
+    ASSERT_EQ(badge->Put(L"Weights", 0, &weights, 0), WBEM_S_NO_ERROR);
 
     const std::string json = ProvixaOutput::Json(badge.Get());
     EXPECT_EQ(json.rfind("{\"class\":\"Bnt_Badge\",\"path\":", 0), 0u) << json;
     EXPECT_NE(json.find("\"properties\":{\"ID\":-7,\"Name\":\"say \\\"hi\\\"\",\"Active\":true,"
                         "\"Serial\":\"18446744073709551615\",\"Notes\":null,\"Owner\":{\"class\":\"Bnt_Badge\""),
+              std::string::npos)
+        << json;
+    EXPECT_NE(json.find("\"Level\":4294967295,\"Levels\":[2147483648,7],\"Weight\":9007199254740992,"
+                        "\"Weights\":[0.1,9007199254740994]}"),
               std::string::npos)
         << json;
     const auto list = [](const std::vector<IWbemClassObject*>& objects, bool asJson) {
