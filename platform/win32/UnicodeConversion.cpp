@@ -126,19 +126,19 @@ Text TranscodeScalarValues(std::basic_string_view<Unit> text, Append append)
     return result;
 }
 
-}  // namespace
-
-std::wstring UnicodeConversion::DecodeUtf8(std::string_view text)
+// Walks UTF-8 text and hands each character to visit(codePoint, complete), complete false for
+// a maximal ill-formed part; stops, answering false, where visit answers false.
+template <typename Visit>
+bool WalkUtf8(std::string_view text, Visit visit)
 {
-    std::wstring result;
-    result.reserve(text.size());
     std::size_t at = 0;
     while (at < text.size())
     {
         const unsigned lead = static_cast<unsigned char>(text[at++]);
         if (lead < 0x80)
         {
-            result.push_back(static_cast<wchar_t>(lead));
+            if (!visit(lead, true))
+                return false;
             continue;
         }
         const Utf8Lead form = ClassifyLead(lead);
@@ -156,10 +156,28 @@ std::wstring UnicodeConversion::DecodeUtf8(std::string_view text)
             ++at;
         }
         // The byte that cut a sequence short is not swallowed: it begins the next one.
-        const bool complete = form.continuations != 0 && taken == form.continuations;
-        result.push_back(complete ? static_cast<wchar_t>(value) : kReplacementCharacter);
+        if (!visit(value, form.continuations != 0 && taken == form.continuations))
+            return false;
     }
+    return true;
+}
+
+}  // namespace
+
+std::wstring UnicodeConversion::DecodeUtf8(std::string_view text)
+{
+    std::wstring result;
+    result.reserve(text.size());
+    WalkUtf8(text, [&result](char32_t value, bool complete) {
+        result.push_back(complete ? static_cast<wchar_t>(value) : kReplacementCharacter);
+        return true;
+    });
     return result;
+}
+
+bool UnicodeConversion::IsWellFormedUtf8(std::string_view text)
+{
+    return WalkUtf8(text, [](char32_t, bool complete) { return complete; });
 }
 
 std::string UnicodeConversion::EncodeUtf8(std::wstring_view text)

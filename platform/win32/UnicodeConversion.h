@@ -25,6 +25,10 @@ public:
     // above U+10FFFF are ill-formed from the byte that makes them so.
     static std::wstring DecodeUtf8(std::string_view text);
 
+    // Whether DecodeUtf8 finds no ill-formed part in the text: a text a client wrote and means
+    // to get back is refused rather than stored as other characters.
+    static bool IsWellFormedUtf8(std::string_view text);
+
     // Wide text to UTF-8. A high surrogate directly followed by a low surrogate (UTF-16 data
     // widened unit by unit) is joined into one character; any other surrogate and any value
     // above U+10FFFF (negative wchar_t included) becomes U+FFFD.

@@ -9,6 +9,7 @@
 #include "platform/wmi/IWbemClassObject.h"
 #include "platform/wmi/IWbemServices.h"
 #include "platform/wmi/WbemName.h"
+#include "platform/win32/UnicodeConversion.h"
 #include "tools/provixa/ProvixaText.h"
 
 namespace {
@@ -190,7 +191,7 @@ bool ProvixaMethodArgument::ValueFor(IWbemServices* services, CIMTYPE type, cons
                                      std::string* error, ScalarConversion scalar)
 {
     // Malformed bytes would be stored as U+FFFD, a text other than the one given.
-    if (!ProvixaText::IsUtf8(text))
+    if (!UnicodeConversion::IsWellFormedUtf8(text))
     {
         *error = "not valid UTF-8";
         return false;

@@ -16,9 +16,6 @@ public:
     static std::string ToUtf8(std::wstring_view text);
     // The UTF-8 text as wide text (malformed sequences become U+FFFD).
     static std::wstring FromUtf8(std::string_view text);
-    // Whether the bytes are well-formed UTF-8 (no overlong forms, surrogates or values above
-    // U+10FFFF).
-    static bool IsUtf8(std::string_view text);
     // Why a file could not be opened or read, in the system's words ("Is a directory", "No such
     // file or directory") for `reason`, the errno the call left; `otherwise` when it left none.
     // Every command that reads a file names its failure so.
