@@ -693,8 +693,16 @@ corvessa::EventSubscription CCorvessaBaseApp::ModifyEventSubscription(const corv
                                                                       const std::string& token,
                                                                       const std::string& applicationId)
 {
+    return ModifyEventSubscription(subscription, corvessa::ModifiedTexts(), token, applicationId);
+}
+
+corvessa::EventSubscription CCorvessaBaseApp::ModifyEventSubscription(const corvessa::EventSubscription& subscription,
+                                                                      corvessa::ModifiedTexts given,
+                                                                      const std::string& token,
+                                                                      const std::string& applicationId)
+{
     return RunSubscriptionOperation(token, applicationId, [&](auto& manager, const CAcsUser& caller) {
-        return manager.ModifyEventSubscription(subscription, caller);
+        return manager.ModifyEventSubscription(subscription, caller, given);
     });
 }
 

@@ -215,6 +215,11 @@ public:
                                                      const std::string& token, const std::string& applicationId);
     corvessa::EventSubscription ModifyEventSubscription(const corvessa::EventSubscription& subscription,
                                                         const std::string& token, const std::string& applicationId);
+    // The same taking only the texts `given` names: the others keep the value stored when the
+    // write holds its lock (the operation above takes the description and the filter always).
+    corvessa::EventSubscription ModifyEventSubscription(const corvessa::EventSubscription& subscription,
+                                                        corvessa::ModifiedTexts given, const std::string& token,
+                                                        const std::string& applicationId);
     corvessa::EventSubscription DisableEventSubscription(const corvessa::EventSubscription& subscription,
                                                          const std::string& token, const std::string& applicationId);
     // --- Instances -----------------------------------------------------------------------

@@ -124,3 +124,8 @@ CCorvessaException CCorvessaException::InvalidRequestItem(const std::string& pro
     return CCorvessaException(kInvalidRequestItemKey, "Request contains an invalid value for the property '" +
                                                           property + "'." + (takes.empty() ? "" : " " + takes));
 }
+
+CCorvessaException CCorvessaException::IllFormedText(const std::string& property)
+{
+    return InvalidRequestItem(property, "It takes well-formed UTF-8 text.");
+}

@@ -85,6 +85,9 @@ public:
     // "corvessa.general.invalidrequestitem", followed by a blank and `takes` (what the property
     // takes, a sentence) when given: every refusal of one request value says it so.
     static CCorvessaException InvalidRequestItem(const std::string& property, const std::string& takes = {});
+    // InvalidRequestItem for a text that is not well-formed UTF-8: stored, it would become other
+    // characters (U+FFFD).
+    static CCorvessaException IllFormedText(const std::string& property);
 
     // The source's message with WMI wording replaced; for HRESULT 0x8004100C (not supported)
     // the part after the first "):" becomes the front end's own not-supported sentence.

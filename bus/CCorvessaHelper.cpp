@@ -6,8 +6,10 @@
 #include <cstdint>
 #include <cwchar>
 #include <limits>
+#include <string_view>
 #include <utility>
 
+#include "Libraries/OstrumCore/Source/IO/Base64Decoder.h"
 #include "Libraries/OstrumCore/Source/Utils/Exception.h"
 #include "Libraries/OstrumCore/Source/Utils/StringUtils.h"
 #include "bus/CCorvessaException.h"
@@ -36,11 +38,15 @@ constexpr wchar_t kHelperSource[] = L"CorvessaHelper";
 // words the WMI door's refusal uses.
 [[noreturn]] void ThrowInvalidValue(const CString& propertyName, long cimType = CIM_EMPTY)
 {
+    const std::string name = brontel::utility::ConvertCStringToUtf8(propertyName);
+    if (cimType == CIM_STRING || cimType == CIM_REFERENCE)
+    {
+        throw CCorvessaException::IllFormedText(name);
+    }
     const std::wstring form = CWmipMessages::NumberForm(static_cast<CIMTYPE>(cimType & ~CIM_FLAG_ARRAY));
     throw CCorvessaException::InvalidRequestItem(
-        brontel::utility::ConvertCStringToUtf8(propertyName),
-        form.empty() ? std::string()
-                     : "It takes " + brontel::utility::ConvertCStringToUtf8(CString(form.c_str())) + ".");
+        name, form.empty() ? std::string()
+                           : "It takes " + brontel::utility::ConvertCStringToUtf8(CString(form.c_str())) + ".");
 }
 
 [[noreturn]] void ThrowGeneric(const wchar_t* format, long value)
@@ -56,6 +62,17 @@ constexpr wchar_t kHelperSource[] = L"CorvessaHelper";
     message.Format(L"CCorvessaHelper::ConvertToQpidVariant - The value of property %s does not convert to type %ld.",
                    propertyName.GetString(), cimType);
     throw GenericException(message);
+}
+
+// Whether nothing but fill and the blanks the reader skips follows the text's first fill: the
+// reader stops at the fill, so data after it would be taken and then lost.
+bool OnlyFillAfterFill(std::string_view text)
+{
+    const std::size_t fill = text.find('=');
+    return fill == std::string_view::npos ||
+           std::all_of(text.begin() + static_cast<std::ptrdiff_t>(fill), text.end(), [](char c) {
+               return c == '=' || ostrum::io::Base64Decoder::IsSkipped(static_cast<unsigned char>(c));
+           });
 }
 
 // Logs an exception passing through a conversion and lets it go on unchanged.
@@ -471,7 +488,7 @@ _variant_t CCorvessaHelper::CreateSafeArrayVariantFromBinaryString(const std::st
             catch (const ostrum::Exception&)
             {
             }
-            if (length < 0)
+            if (length < 0 || !OnlyFillAfterFill(text))
             {
                 throw CWMIException(kHelperSource, __LINE__, corvessa::kDecodingFailed,
                                     L"CCorvessaHelper::CreateSafeArrayVariantFromBinaryString: Failed to decode binary "

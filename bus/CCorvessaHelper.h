@@ -51,9 +51,9 @@ public:
 
     // A request value as the VARIANT for a property of cimType. A void value or empty text is
     // VT_NULL for every type. Throws CCorvessaException "corvessa.general.invalidrequestitem"
-    // for a value whose text or number does not fit the type (an empty element of an array
-    // included); GenericException for a type without a conversion; CWMIException 0x80040524
-    // for binary text that is not Base64 when isBase64 is set.
+    // naming the property for a value whose text or number does not fit the type (an empty
+    // element of an array, a text that is not well-formed UTF-8 included); GenericException for a type without a
+    // conversion; CWMIException 0x80040524 for binary text that is not Base64 when isBase64 is set.
     static _variant_t ConvertFromQpidVariantToWMIVariant(const CString& propertyName, const qpid::types::Variant& value,
                                                          long cimType, bool isBase64);
     // An array value of the converted elements: VT_NULL for no elements; VT_ARRAY|VT_I4 for
@@ -62,7 +62,8 @@ public:
     static _variant_t CreateSafeArraryVariantFromVariantVector(const std::vector<_variant_t>& items,
                                                                VARTYPE elementType);
     // VT_ARRAY|VT_UI1 of the text's bytes: decoded from Base64 when isBase64 is set, else as
-    // they stand. Throws CWMIException 0x80040524 for text that does not decode.
+    // they stand. Throws CWMIException 0x80040524 for text that does not decode, and for text
+    // with anything but fill ("=") and blanks after its first fill (the decoding stops there).
     static _variant_t CreateSafeArrayVariantFromBinaryString(const std::string& text, bool isBase64);
 
     // A WMI value of a property of cimType as a bus value: void for an empty scalar, lists for
@@ -88,7 +89,8 @@ public:
 
     // Whether the value's text form fits the CIM type: integers "-?digits", reals
     // "-?digits*[.]?digits", booleans true/false/0/1 in any case, date-times the bus's
-    // ISO 8601 form; any text for strings, references, other types and arrays.
+    // ISO 8601 form; well-formed UTF-8 for strings and references; anything for other types and
+    // arrays.
     static bool IsValidValue(const qpid::types::Variant& value, long cimType);
     static bool IsValidIntegerValue(const qpid::types::Variant& value);
     static bool IsValidFloatValue(const qpid::types::Variant& value);

@@ -14,6 +14,7 @@
 #include "inhouse/BntUtility/CWMIDebugLog.h"
 #include "inhouse/BntUtility/StringConversion.h"
 #include "platform/com/WbemConstants.h"
+#include "platform/win32/UnicodeConversion.h"
 
 using brontel::utility::CWMIDebugLog;
 using qpid::types::Variant;
@@ -87,6 +88,10 @@ bool CCorvessaHelper::IsValidValue(const Variant& value, long cimType)
         return IsValidBooleanValue(value);
     case CIM_DATETIME:
         return IsValidDateTimeValue(value);
+    case CIM_STRING:
+    case CIM_REFERENCE:
+        // Ill-formed bytes would be stored as U+FFFD, a text other than the one sent.
+        return value.getType() != qpid::types::VAR_STRING || UnicodeConversion::IsWellFormedUtf8(value.getString());
     default:
         return true;
     }

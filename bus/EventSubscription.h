@@ -47,4 +47,13 @@ public:
     OptionalDate disabledDate;
 };
 
+// The texts a modify gives (ModifyEventSubscription): a text given replaces the stored one (an
+// empty one clears it); one not given keeps the value stored when the write holds its lock, so
+// a change another request made meanwhile stands.
+struct ModifiedTexts
+{
+    bool description = true;
+    bool filter = true;
+};
+
 }  // namespace corvessa

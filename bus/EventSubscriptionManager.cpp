@@ -24,6 +24,7 @@
 #include "platform/qpid/Uuid.h"
 #include "platform/qpid/Variant.h"
 #include "platform/win32/Calendar.h"
+#include "platform/win32/UnicodeConversion.h"
 
 namespace corvessa {
 
@@ -34,7 +35,6 @@ constexpr wchar_t kCorvessaRegistryKey[] = L"SOFTWARE\\Brontel\\Ivarune\\Corvess
 
 constexpr char kDoesNotExistKey[] = "corvessa.eventsubscription.subscriptiondoesnotexist";
 constexpr char kIsDisabledKey[] = "corvessa.eventsubscription.subscriptionisdisabled";
-constexpr char kNotOwnerKey[] = "corvessa.eventsubscription.userisnotsubscriptionowner";
 
 std::int32_t ReadPeriod(const wchar_t* name, std::int32_t fallback)
 {
@@ -100,7 +100,8 @@ CCorvessaException EventSubscriptionManager::DatabaseFailure(const CException& f
 
 // --- Reading -----------------------------------------------------------------------------
 
-EventSubscription EventSubscriptionManager::GetEventSubscription(CBntDatabase* database, LONG id)
+EventSubscription EventSubscriptionManager::GetEventSubscription(CBntDatabase* database, LONG id,
+                                                                 const CAcsUser& caller)
 {
     EventSubscription record;
     bool found = false;
@@ -120,7 +121,9 @@ EventSubscription EventSubscriptionManager::GetEventSubscription(CBntDatabase* d
     {
         throw DatabaseFailure(e, __LINE__);
     }
-    if (!found)
+    // Another user's subscription answers as a missing one, and is not expired by this caller:
+    // whether it exists, and whether it is active, is its owner's to know.
+    if (!found || !IsSeenBy(record, caller))
     {
         throw CCorvessaException(kDoesNotExistKey, std::string("The event subscription does not exist."));
     }
@@ -130,9 +133,7 @@ EventSubscription EventSubscriptionManager::GetEventSubscription(CBntDatabase* d
 
 EventSubscription EventSubscriptionManager::GetEventSubscriptionById(LONG id, const CAcsUser& caller)
 {
-    EventSubscription record = GetEventSubscription(m_database, id);
-    ValidateEventSubscriptionOwnershipOrAdministrator(record, caller);
-    return record;
+    return GetEventSubscription(m_database, id, caller);
 }
 
 // --- Expiry ------------------------------------------------------------------------------
@@ -413,10 +414,10 @@ EventSubscription EventSubscriptionManager::ChangeEventSubscription(LONG id, con
     // A refusal leaves after the commit: an expiry the read found and wrote stands.
     std::optional<CCorvessaException> refusal;
     WriteInFrame(caller, [&](CBntDatabase& database) {
-        stored = GetEventSubscription(&database, id);
+        stored = GetEventSubscription(&database, id, caller);
         try
         {
-            ValidateEventSubscriptionChange(stored, caller);
+            ValidateEventSubscriptionChange(stored);
         }
         catch (const CCorvessaException& e)
         {
@@ -435,17 +436,33 @@ EventSubscription EventSubscriptionManager::ChangeEventSubscription(LONG id, con
 }
 
 EventSubscription EventSubscriptionManager::ModifyEventSubscription(const EventSubscription& request,
-                                                                    const CAcsUser& caller)
+                                                                    const CAcsUser& caller, ModifiedTexts given)
 {
-    ValidateEventSubscriptionFields(request);
+    ValidateEventSubscriptionText("queue_name", request.queueName);
+    if (given.description)
+    {
+        ValidateEventSubscriptionDescription(request.description);
+    }
+    if (given.filter)
+    {
+        ValidateEventSubscriptionFilter(request.filter);
+    }
+    // What the request does not give is taken from the row read under the lock, never from an
+    // earlier read of the caller's.
     return ChangeEventSubscription(request.id, caller, EventSubscription::Updated,
-                                   [&request](EventSubscription& stored, const CBntDateTime& now) {
+                                   [&request, given](EventSubscription& stored, const CBntDateTime& now) {
                                        if (!request.queueName.empty())
                                        {
                                            stored.queueName = request.queueName;
                                        }
-                                       stored.description = request.description;
-                                       stored.filter = request.filter;
+                                       if (given.description)
+                                       {
+                                           stored.description = request.description;
+                                       }
+                                       if (given.filter)
+                                       {
+                                           stored.filter = request.filter;
+                                       }
                                        stored.lastUpdatedDate = now;
                                    });
 }
@@ -466,10 +483,20 @@ void EventSubscriptionManager::ValidateEventSubscriptionFields(const EventSubscr
 {
     ValidateEventSubscriptionDescription(record.description);
     ValidateEventSubscriptionFilter(record.filter);
+    ValidateEventSubscriptionText("message_broker_hostname", record.messageBrokerHostname);
+}
+
+void EventSubscriptionManager::ValidateEventSubscriptionText(const char* property, const std::string& text)
+{
+    if (!UnicodeConversion::IsWellFormedUtf8(text))
+    {
+        throw CCorvessaException::IllFormedText(property);
+    }
 }
 
 void EventSubscriptionManager::ValidateEventSubscriptionDescription(const std::string& description)
 {
+    ValidateEventSubscriptionText("description", description);
     if (description.size() > kMaxDescriptionBytes)
     {
         throw CCorvessaException(
@@ -480,6 +507,7 @@ void EventSubscriptionManager::ValidateEventSubscriptionDescription(const std::s
 
 void EventSubscriptionManager::ValidateEventSubscriptionFilter(const std::string& filter)
 {
+    ValidateEventSubscriptionText("filter", filter);
     if (filter.size() > kMaxFilterBytes)
     {
         throw CCorvessaException(CCorvessaException::kInvalidFilterKey,
@@ -492,31 +520,13 @@ void EventSubscriptionManager::ValidateEventSubscriptionFilter(const std::string
     }
 }
 
-void EventSubscriptionManager::ValidateEventSubscriptionOwnership(const EventSubscription& record,
-                                                                  const CAcsUser& caller)
+bool EventSubscriptionManager::IsSeenBy(const EventSubscription& record, const CAcsUser& caller)
 {
-    if (caller.GetUserID() != record.userId)
-    {
-        CString message;
-        message.Format(L"User %d is not the owner of event subscription %d.", caller.GetUserID(), record.id);
-        throw CCorvessaException(kNotOwnerKey, message);
-    }
+    return caller.GetUserID() == CAcsUser::kSystemAdministratorID || caller.GetUserID() == record.userId;
 }
 
-void EventSubscriptionManager::ValidateEventSubscriptionOwnershipOrAdministrator(const EventSubscription& record,
-                                                                                 const CAcsUser& caller)
+void EventSubscriptionManager::ValidateEventSubscriptionChange(const EventSubscription& record)
 {
-    if (caller.GetUserID() != CAcsUser::kSystemAdministratorID)
-    {
-        ValidateEventSubscriptionOwnership(record, caller);
-    }
-}
-
-void EventSubscriptionManager::ValidateEventSubscriptionChange(const EventSubscription& record, const CAcsUser& caller)
-{
-    // The owner first: another user's subscription answers only that it is not the caller's,
-    // never whether it is still active.
-    ValidateEventSubscriptionOwnershipOrAdministrator(record, caller);
     if (record.IsDisabled())
     {
         throw CCorvessaException(kIsDisabledKey, std::string("The event subscription is disabled."));

@@ -1,8 +1,10 @@
 // corvessa::EventSubscriptionManager: keeps the business-event subscriptions of bus clients in
 // BUSINESS_EVENT_SUBSCRIPTION. It reads one by id (disabling it first when its expiry period
 // has run out), lists a caller's subscriptions a page at a time, adds, modifies and disables
-// them, checks that the caller owns what it touches (user -1, the administrator, owns all),
-// validates the description and the filter, and announces every add, modify and disable on
+// them, serves a caller only its own subscriptions (user -1, the administrator, owns all:
+// another user's answers as a missing one, and is left as it is), validates the texts it
+// stores (well-formed UTF-8; the description's and the filter's length and the filter's form),
+// and announces every add, modify and disable on
 // the bus as a change notice {"subscription_id", "change_type"} sent to
 // "bnt.ir.internal.event_subscription_events", its change type the operation's own (an add is
 // new, a modify updated, a disable disabled, however soon after the creation).
@@ -10,7 +12,8 @@
 // An add, modify and disable runs in the one write frame (CWmipWriteFrame::RunForCaller) on the
 // caller's connection: the stored subscription is read, judged and written under the write
 // lock, inside a door's request after the caller's rights are compared again there, and its
-// notice leaves only after the commit. A subscription is judged by its owner before its state.
+// notice leaves only after the commit. A subscription is judged by its owner before its state,
+// and a modify keeps the texts it does not give as they stand under the lock.
 //
 // Made once by the application object, with its database and the host's bus interface
 // (neither owned; both must outlive the manager). Thread-safe: it keeps no per-call state;
@@ -75,7 +78,7 @@ public:
     void SetWrapper(sms::qpid::wrapper::IQpidWrapper* wrapper) { m_wrapper.store(wrapper); }
 
     // The subscription, disabled first when it has expired. Throws "subscriptiondoesnotexist"
-    // and "userisnotsubscriptionowner".
+    // for a missing one and for another user's.
     EventSubscription GetEventSubscriptionById(LONG id, const CAcsUser& caller);
     // One page of the caller's subscriptions (every user's for the administrator), all of them
     // or only the active (true) or disabled (false) ones, in the order asked for (default:
@@ -88,11 +91,13 @@ public:
     // random UUID texts as binding key and queue name, created and last updated now; sends
     // notice 1 (New). Returns the stored record.
     EventSubscription AddEventSubscription(const EventSubscription& request, const CAcsUser& caller);
-    // Takes the request's queue name (when not empty), description and filter into the
-    // stored, active subscription; last updated now; sends notice 2 (Updated). Throws
-    // "subscriptiondoesnotexist", then "userisnotsubscriptionowner", then
+    // Takes the request's queue name (when not empty) and the texts `given` names (by default
+    // the description and the filter) into the stored, active subscription; last updated now;
+    // sends notice 2 (Updated). Throws "invalidrequestitem" or "invalidfilter" for a text it
+    // takes, then "subscriptiondoesnotexist" (a missing one or another user's), then
     // "subscriptionisdisabled" (also for one found expired, which stays disabled).
-    EventSubscription ModifyEventSubscription(const EventSubscription& request, const CAcsUser& caller);
+    EventSubscription ModifyEventSubscription(const EventSubscription& request, const CAcsUser& caller,
+                                              ModifiedTexts given = {});
     // Disables the stored, active subscription with the request's id; sends notice 3
     // (Disabled). Throws as ModifyEventSubscription.
     EventSubscription DisableEventSubscription(const EventSubscription& request, const CAcsUser& caller);
@@ -109,9 +114,10 @@ private:
     // A change of a stored subscription: the record as read (active, the caller's) and now.
     using Change = std::function<void(EventSubscription& stored, const CBntDateTime& now)>;
 
-    // The subscription read on the database, expired first when its period has run out.
-    // Throws "subscriptiondoesnotexist" and the database failure's bus error.
-    EventSubscription GetEventSubscription(CBntDatabase* database, LONG id);
+    // The subscription read on the database as the caller may see it, expired first when its
+    // period has run out. Throws "subscriptiondoesnotexist" for a missing one and for another
+    // user's (which is left as it is), and the database failure's bus error.
+    EventSubscription GetEventSubscription(CBntDatabase* database, LONG id, const CAcsUser& caller);
     std::int32_t GetEventSubscriptionsCount(const CAcsUser& caller, boost::optional<bool> active);
     static void AddEventSubscriptionFilters(CMultiFilterRecordset& recordset, const CAcsUser& caller,
                                             boost::optional<bool> active);
@@ -124,9 +130,10 @@ private:
     // A database failure of the frame's own is thrown as its bus error; the frame's
     // CWMIException passes unchanged.
     static void WriteInFrame(const CAcsUser& caller, const std::function<void(CBntDatabase&)>& write);
-    // In one write frame: the subscription of the id read (and expired when due), judged
-    // (ValidateEventSubscriptionChange), changed by `apply`, rewritten and announced as
-    // `change`. A refusal is thrown after the frame has committed the expiry it found.
+    // In one write frame: the subscription of the id read as the caller sees it (and expired
+    // when due), judged (ValidateEventSubscriptionChange), changed by `apply`, rewritten and
+    // announced as `change`. A refusal is thrown after the frame has committed the expiry it
+    // found.
     EventSubscription ChangeEventSubscription(LONG id, const CAcsUser& caller, EventSubscription::ChangeType change,
                                               const Change& apply);
     void HandleExpiration(CBntDatabase* database, EventSubscription& record);
@@ -135,14 +142,16 @@ private:
     // The record's change notice, sent after the commit of the write in progress.
     void SendEventSubscriptionToEventContextProvider(const EventSubscription& record,
                                                      EventSubscription::ChangeType change);
+    // An add's texts: the description, the filter and the broker's host name.
     static void ValidateEventSubscriptionFields(const EventSubscription& record);
+    // "invalidrequestitem" naming the property for a text that is not well-formed UTF-8.
+    static void ValidateEventSubscriptionText(const char* property, const std::string& text);
     static void ValidateEventSubscriptionDescription(const std::string& description);
     static void ValidateEventSubscriptionFilter(const std::string& filter);
-    static void ValidateEventSubscriptionOwnership(const EventSubscription& record, const CAcsUser& caller);
-    static void ValidateEventSubscriptionOwnershipOrAdministrator(const EventSubscription& record,
-                                                                  const CAcsUser& caller);
-    // A modify's or disable's checks of the stored record: owner (or administrator), then active.
-    static void ValidateEventSubscriptionChange(const EventSubscription& record, const CAcsUser& caller);
+    // Whether the caller owns the record or is the administrator.
+    static bool IsSeenBy(const EventSubscription& record, const CAcsUser& caller);
+    // A modify's or disable's check of the stored record the caller sees: active.
+    static void ValidateEventSubscriptionChange(const EventSubscription& record);
     static void ValidateOrderByProperty(const std::string& property);
     static void ValidatePagingParameters(const PagingParameters& paging);
     static std::string ToOrderByColumn(const std::string& property, bool descending);

@@ -356,7 +356,7 @@ HRESULT CWmipInstanceReader::PutColumn(IWbemClassObject* instance, const ColumnP
         if (text.find(UnicodeConversion::kReplacementCharacter) != std::wstring_view::npos)
         {
             const CDBValue stored = m_recordset->GetValue(index);
-            if (stored.GetKind() == CDBValue::Kind::Text && !UnicodeConversion::IsUtf8(stored.GetUtf8()))
+            if (stored.GetKind() == CDBValue::Kind::Text && !UnicodeConversion::IsWellFormedUtf8(stored.GetUtf8()))
                 RefuseStoredValue(plan, index, CWmipMessages::kStoredTextNotUtf8);
         }
         return WMIHelper::PutText(instance, property, text, 0, slot);

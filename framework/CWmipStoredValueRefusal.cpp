@@ -26,7 +26,7 @@ CString NamedValue(const CDBValue& stored)
     case CDBValue::Kind::Text:
         break;
     }
-    if (!UnicodeConversion::IsUtf8(stored.GetUtf8()))
+    if (!UnicodeConversion::IsWellFormedUtf8(stored.GetUtf8()))
     {
         // Bytes that are no text are named by their bytes, in the form SQL writes them.
         const std::string& bytes = stored.GetUtf8();

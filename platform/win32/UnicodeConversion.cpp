@@ -126,53 +126,19 @@ Text TranscodeScalarValues(std::basic_string_view<Unit> text, Append append)
     return result;
 }
 
-}  // namespace
-
-bool UnicodeConversion::IsUtf8(std::string_view text)
+// Walks UTF-8 text and hands each character to visit(codePoint, complete), complete false for
+// a maximal ill-formed part; stops, answering false, where visit answers false.
+template <typename Visit>
+bool WalkUtf8(std::string_view text, Visit visit)
 {
-    for (std::size_t i = 0; i < text.size();)
-    {
-        const auto lead = static_cast<unsigned char>(text[i]);
-        std::size_t length = 0;
-        char32_t value = 0;
-        if (lead < 0x80)
-            length = 1, value = lead;
-        else if ((lead & 0xE0) == 0xC0)
-            length = 2, value = lead & 0x1F;
-        else if ((lead & 0xF0) == 0xE0)
-            length = 3, value = lead & 0x0F;
-        else if ((lead & 0xF8) == 0xF0)
-            length = 4, value = lead & 0x07;
-        else
-            return false;
-        if (i + length > text.size())
-            return false;
-        for (std::size_t k = 1; k < length; ++k)
-        {
-            const auto next = static_cast<unsigned char>(text[i + k]);
-            if ((next & 0xC0) != 0x80)
-                return false;
-            value = (value << 6) | (next & 0x3F);
-        }
-        static constexpr char32_t kLeast[] = {0, 0, 0x80, 0x800, 0x10000};
-        if (value < kLeast[length] || value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF))
-            return false;
-        i += length;
-    }
-    return true;
-}
-
-std::wstring UnicodeConversion::DecodeUtf8(std::string_view text)
-{
-    std::wstring result;
-    result.reserve(text.size());
     std::size_t at = 0;
     while (at < text.size())
     {
         const unsigned lead = static_cast<unsigned char>(text[at++]);
         if (lead < 0x80)
         {
-            result.push_back(static_cast<wchar_t>(lead));
+            if (!visit(lead, true))
+                return false;
             continue;
         }
         const Utf8Lead form = ClassifyLead(lead);
@@ -190,10 +156,28 @@ std::wstring UnicodeConversion::DecodeUtf8(std::string_view text)
             ++at;
         }
         // The byte that cut a sequence short is not swallowed: it begins the next one.
-        const bool complete = form.continuations != 0 && taken == form.continuations;
-        result.push_back(complete ? static_cast<wchar_t>(value) : kReplacementCharacter);
+        if (!visit(value, form.continuations != 0 && taken == form.continuations))
+            return false;
     }
+    return true;
+}
+
+}  // namespace
+
+std::wstring UnicodeConversion::DecodeUtf8(std::string_view text)
+{
+    std::wstring result;
+    result.reserve(text.size());
+    WalkUtf8(text, [&result](char32_t value, bool complete) {
+        result.push_back(complete ? static_cast<wchar_t>(value) : kReplacementCharacter);
+        return true;
+    });
     return result;
+}
+
+bool UnicodeConversion::IsWellFormedUtf8(std::string_view text)
+{
+    return WalkUtf8(text, [](char32_t, bool complete) { return complete; });
 }
 
 std::string UnicodeConversion::EncodeUtf8(std::wstring_view text)

@@ -24,9 +24,10 @@ public:
     // sequence cut short) becomes one U+FFFD. Overlong forms, encoded surrogates and values
     // above U+10FFFF are ill-formed from the byte that makes them so.
     static std::wstring DecodeUtf8(std::string_view text);
-    // Whether the bytes are well-formed UTF-8 (no overlong forms, surrogates or values above
-    // U+10FFFF): what DecodeUtf8 reads without a U+FFFD of its own.
-    static bool IsUtf8(std::string_view text);
+
+    // Whether DecodeUtf8 finds no ill-formed part in the text: a text a client wrote and means
+    // to get back is refused rather than stored as other characters.
+    static bool IsWellFormedUtf8(std::string_view text);
 
     // Wide text to UTF-8. A high surrogate directly followed by a low surrogate (UTF-16 data
     // widened unit by unit) is joined into one character; any other surrogate and any value

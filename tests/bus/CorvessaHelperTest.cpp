@@ -120,6 +120,14 @@ TEST_F(CorvessaHelperTest, InboundValuesConvertByThePropertysCimType)
         {CIM_REAL64, Variant("1."), Outcome::InvalidItem, VT_EMPTY, L""},
         {CIM_STRING, Variant("h\xC3\xA9llo"), Outcome::Ok, VT_BSTR, L"h\u00E9llo"},
         {CIM_REFERENCE, Variant("Bnt_Badge.ID=1"), Outcome::Ok, VT_BSTR, L"Bnt_Badge.ID=1"},
+        // Ill-formed UTF-8 is refused, never stored as U+FFFD; a U+FFFD sent as such is a text.
+        {CIM_STRING,
+         Variant("a\xFF"
+                 "b"),
+         Outcome::InvalidItem, VT_EMPTY, L""},
+        {CIM_STRING, Variant("\xED\xA0\x80"), Outcome::InvalidItem, VT_EMPTY, L""},
+        {CIM_REFERENCE, Variant("Bnt_Badge.ID=\xC0\xAF"), Outcome::InvalidItem, VT_EMPTY, L""},
+        {CIM_STRING, Variant("\xEF\xBF\xBD"), Outcome::Ok, VT_BSTR, L"\uFFFD"},
         {CIM_SINT16, Variant("5"), Outcome::Generic, VT_EMPTY, L""},
         {CIM_OBJECT, Variant("x"), Outcome::Generic, VT_EMPTY, L""},
         {CIM_SINT32, ListVariant({Variant(std::int32_t(1))}), Outcome::InvalidItem, VT_EMPTY, L""},
@@ -194,6 +202,20 @@ TEST_F(CorvessaHelperTest, InboundArraysTakeTheirElementTypeFromTheProperty)
         {CIM_UINT8 | CIM_FLAG_ARRAY, ListVariant({std::int32_t(256)}), false, Outcome::InvalidItem, VT_EMPTY, {}},
         {CIM_UINT8 | CIM_FLAG_ARRAY, Variant("AA\xC3\xA9"), true, Outcome::Decoding, VT_EMPTY, {}},
         {CIM_UINT8 | CIM_FLAG_ARRAY, Variant("A*=="), true, Outcome::Decoding, VT_EMPTY, {}},
+        // Decoding ends at the first fill: Base64 with more than fill and blanks after it is refused,
+        // never taken and then lost in part.
+        {CIM_UINT8 | CIM_FLAG_ARRAY, Variant("QUJD=REU="), true, Outcome::Decoding, VT_EMPTY, {}},
+        {CIM_UINT8 | CIM_FLAG_ARRAY, Variant("QUJDREU=QUJDREU="), true, Outcome::Decoding, VT_EMPTY, {}},
+        {CIM_UINT8 | CIM_FLAG_ARRAY, Variant("==QUJDREU="), true, Outcome::Decoding, VT_EMPTY, {}},
+        {CIM_UINT8 | CIM_FLAG_ARRAY, Variant("QUJDREU=\r"), true, Outcome::Decoding, VT_EMPTY, {}},
+        {CIM_UINT8 | CIM_FLAG_ARRAY,
+         Variant("QUJDREU= =\t\n\f"),
+         true,
+         Outcome::Ok,
+         VT_ARRAY | VT_UI1,
+         {'A', 'B', 'C', 'D', 'E'}},
+        {CIM_UINT8 | CIM_FLAG_ARRAY, Variant("====="), true, Outcome::Ok, VT_ARRAY | VT_UI1, {}},
+        {CIM_UINT8 | CIM_FLAG_ARRAY, Variant("AB=C"), false, Outcome::Ok, VT_ARRAY | VT_UI1, {'A', 'B', '=', 'C'}},
     };
     for (const Case& c : cases)
     {

@@ -204,6 +204,17 @@ TEST_F(EventSubscriptions, ModifyAndDisableAnnounceTheirChangesAndDisablingIsFin
 {
     const EventSubscription added = Add(*m_operator, "first", true);
     m_now = Utc(2026, 12, 7, 9, 5, 0);
+    // A modify that gives one text keeps the other as stored, and judges only the one it takes.
+    EventSubscription partial;
+    partial.id = added.id;
+    partial.description = "not given";
+    partial.filter = "EventType = 6";
+    const EventSubscription refiltered = Manager().ModifyEventSubscription(partial, *m_operator, {false, true});
+    EXPECT_EQ(std::tie(refiltered.description, refiltered.filter), std::tie("first", "EventType = 6"));
+    partial.description = "described";
+    partial.filter = std::string(1025, 'f');
+    const EventSubscription described = Manager().ModifyEventSubscription(partial, *m_operator, {true, false});
+    EXPECT_EQ(std::tie(described.description, described.filter), std::tie("described", "EventType = 6"));
     EventSubscription change;
     change.id = added.id;
     change.description = "";
@@ -223,7 +234,7 @@ TEST_F(EventSubscriptions, ModifyAndDisableAnnounceTheirChangesAndDisablingIsFin
     EXPECT_EQ(Manager().ModifyEventSubscription(change, *m_admin).queueName, "renamed");
     const EventSubscription disabled = Manager().DisableEventSubscription(change, *m_operator);
     EXPECT_TRUE(disabled.disabledDate == m_now);
-    EXPECT_EQ(m_bus.Notices(), (std::vector<std::pair<int, int>>{{3, 1}, {3, 2}, {3, 2}, {3, 3}}));
+    EXPECT_EQ(m_bus.Notices(), (std::vector<std::pair<int, int>>{{3, 1}, {3, 2}, {3, 2}, {3, 2}, {3, 2}, {3, 3}}));
 
     const std::string isDisabled =
         "corvessa.eventsubscription.subscriptionisdisabled | The event subscription is disabled.";
@@ -231,7 +242,7 @@ TEST_F(EventSubscriptions, ModifyAndDisableAnnounceTheirChangesAndDisablingIsFin
     EXPECT_EQ(BusErrorOf([&] { Manager().ModifyEventSubscription(change, *m_operator); }), isDisabled);
     // A disabled subscription is still read by id.
     EXPECT_TRUE(Manager().GetEventSubscriptionById(3, *m_operator).IsDisabled());
-    EXPECT_EQ(m_bus.Notices().size(), 4u);
+    EXPECT_EQ(m_bus.Notices().size(), 6u);
 }
 
 // A notice says what happened: an add is announced as new, a modify as updated and a disable as
@@ -347,18 +358,16 @@ TEST_F(EventSubscriptions, ANoticeLeavesOnlyOnceItsChangeIsCommitted)
     EXPECT_NE(stored[1], stored[2]);
 }
 
-// Another user's subscription answers only that it is not the caller's, active or disabled: the
-// owner is judged before the state. The demo's subscriptions of the operator: 1 active, 2
-// disabled; 3 added here, active. A refused request writes and announces nothing.
+// Another user's subscription answers as a missing one, active, disabled or due to expire: the
+// owner is judged before the state, and a stranger's request does not expire it either. The
+// demo's subscriptions of the operator: 1 active (durable, due on the 13th), 2 disabled; 3 added
+// here, active (transient, due on the 8th). A refused request writes and announces nothing.
 TEST_F(EventSubscriptions, OwnershipAndExistenceChecks)
 {
     const EventSubscription mine = Add(*m_operator);
     ASSERT_EQ(mine.id, 3);
     const std::string before = StoredSubscriptions(Database());
-    const auto notOwner = [](int user, int id) {
-        return "corvessa.eventsubscription.userisnotsubscriptionowner | User " + std::to_string(user) +
-               " is not the owner of event subscription " + std::to_string(id) + ".";
-    };
+    m_now = Utc(2026, 12, 14, 9, 0, 0);
     const std::string isDisabled =
         "corvessa.eventsubscription.subscriptionisdisabled | The event subscription is disabled.";
     const std::string missing =
@@ -376,12 +385,18 @@ TEST_F(EventSubscriptions, OwnershipAndExistenceChecks)
         std::string expected;
     };
     const Case cases[] = {
-        {"read another's", [&] { Manager().GetEventSubscriptionById(3, *m_guard); }, notOwner(2, 3)},
-        {"modify another's active", [&] { Manager().ModifyEventSubscription(request(1), *m_guard); }, notOwner(2, 1)},
-        {"modify another's disabled", [&] { Manager().ModifyEventSubscription(request(2), *m_guard); }, notOwner(2, 2)},
-        {"disable another's active", [&] { Manager().DisableEventSubscription(request(3), *m_guard); }, notOwner(2, 3)},
-        {"disable another's disabled", [&] { Manager().DisableEventSubscription(request(2), *m_guard); },
-         notOwner(2, 2)},
+        {"read another's", [&] { Manager().GetEventSubscriptionById(3, *m_guard); }, missing},
+        {"modify another's active", [&] { Manager().ModifyEventSubscription(request(1), *m_guard); }, missing},
+        {"modify another's disabled", [&] { Manager().ModifyEventSubscription(request(2), *m_guard); }, missing},
+        {"disable another's active", [&] { Manager().DisableEventSubscription(request(3), *m_guard); }, missing},
+        {"disable another's disabled", [&] { Manager().DisableEventSubscription(request(2), *m_guard); }, missing},
+        {"modify another's, one text",
+         [&] {
+             Manager().ModifyEventSubscription(request(1), *m_guard, {false, true});
+         },
+         missing},
+        {"read missing as a user", [&] { Manager().GetEventSubscriptionById(404, *m_guard); }, missing},
+        {"disable missing as a user", [&] { Manager().DisableEventSubscription(request(404), *m_guard); }, missing},
         {"modify own disabled", [&] { Manager().ModifyEventSubscription(request(2), *m_operator); }, isDisabled},
         {"disable own disabled", [&] { Manager().DisableEventSubscription(request(2), *m_operator); }, isDisabled},
         {"read missing", [&] { Manager().GetEventSubscriptionById(404, *m_admin); }, missing},
@@ -392,9 +407,13 @@ TEST_F(EventSubscriptions, OwnershipAndExistenceChecks)
     {
         EXPECT_EQ(BusErrorOf(test.call), test.expected) << test.name;
     }
-    EXPECT_EQ(Manager().GetEventSubscriptionById(1, *m_admin).userId, 1);
     EXPECT_EQ(StoredSubscriptions(Database()), before);
     EXPECT_EQ(m_bus.Notices(), (std::vector<std::pair<int, int>>{{3, 1}}));
+    // Its owner and the administrator find it as it is: expired now.
+    const EventSubscription expired = Manager().GetEventSubscriptionById(1, *m_admin);
+    EXPECT_EQ(expired.userId, 1);
+    EXPECT_TRUE(expired.IsDisabled());
+    EXPECT_TRUE(Manager().GetEventSubscriptionById(3, *m_operator).IsDisabled());
 }
 
 TEST_F(EventSubscriptions, DescriptionAndFilterLimits)
@@ -413,6 +432,12 @@ TEST_F(EventSubscriptions, DescriptionAndFilterLimits)
     const std::string descriptionMessage =
         "corvessa.general.invalidrequestitem | The event subscription description exceeds the maximum allowable "
         "length.";
+    const auto illFormed = [](const std::string& property) {
+        return "corvessa.general.invalidrequestitem | Request contains an invalid value for the property '" + property +
+               "'. It takes well-formed UTF-8 text.";
+    };
+    const std::string illFormedDescription = illFormed("description");
+    const std::string illFormedFilter = illFormed("filter");
     // "é" is two bytes: 127 of them and one byte make 255 bytes.
     std::string twoByte;
     for (int i = 0; i < 127; ++i)
@@ -426,6 +451,9 @@ TEST_F(EventSubscriptions, DescriptionAndFilterLimits)
         {"256 bytes of multi-byte text", twoByte + "xy", "", descriptionMessage.c_str(), 0},
         {"1024-byte filter reaches the checker", "", std::string(1024, 'f'), "no error", 1},
         {"1025-byte filter never creates it", "", std::string(1025, 'f'), lengthMessage.c_str(), 0},
+        // Ill-formed UTF-8 would be stored as U+FFFD: refused naming its field.
+        {"ill-formed description", "a\xFF", "", illFormedDescription.c_str(), 0},
+        {"ill-formed filter", "", "EventType = \xC0\xAF", illFormedFilter.c_str(), 0},
     };
     for (const Case& test : cases)
     {
@@ -439,6 +467,13 @@ TEST_F(EventSubscriptions, DescriptionAndFilterLimits)
         EXPECT_EQ(m_checker.script.live.load(), 0) << test.name;
     }
     EXPECT_EQ(m_checker.script.filters.back(), std::wstring(1024, L'f'));
+    EventSubscription texts;
+    texts.messageBrokerHostname = "broker\xE2\x82";
+    EXPECT_EQ(BusErrorOf([&] { Manager().AddEventSubscription(texts, *m_operator); }),
+              illFormed("message_broker_hostname"));
+    texts.id = 1;
+    texts.queueName = "\xED\xA0\x80";
+    EXPECT_EQ(BusErrorOf([&] { Manager().ModifyEventSubscription(texts, *m_operator); }), illFormed("queue_name"));
 }
 
 TEST_F(EventSubscriptions, CheckerVerdictsAndFailures)

@@ -24,7 +24,6 @@
 #include "inhouse/BntUtility/CWMIException.h"
 #include "framework/objects/CCorvessaClassObject.h"
 #include "platform/wmi/CimValue.h"
-#include "platform/win32/UnicodeConversion.h"
 #include "tools/provixa/ProvixaBusHost.h"
 #include "tools/provixa/ProvixaExplanation.h"
 #include "platform/com/WbemConstants.h"
@@ -108,9 +107,6 @@ void AddPair(Variant::Map& map, std::string& word)
     const std::size_t equals = word.find('=');
     if (equals == 0 || equals == std::string::npos)
         throw UsageError{"expected NAME=VALUE, not " + word};
-    // Malformed bytes would be stored as U+FFFD, a text other than the one given.
-    if (!UnicodeConversion::IsUtf8(word))
-        throw WordRefusal{"the value of " + word.substr(0, equals) + " is not valid UTF-8"};
     std::string name = word.substr(0, equals);
     word.erase(0, equals + 1);
     map[name] = ValueOf(std::move(word));

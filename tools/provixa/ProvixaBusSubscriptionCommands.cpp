@@ -149,7 +149,8 @@ std::string ProvixaBusSubscriptionCommands::Usage()
            "                                user_id, queue_name, description, filter, created_date, ...\n"
            "  subs get ID                   one business-event subscription\n"
            "  subs add [description=TEXT] [filter=TEXT] [durable=true] [host=NAME] [port=N] [secure=true]\n"
-           "  subs modify ID [queue=NAME] [description=TEXT] [filter=TEXT]   (others keep their value)\n"
+           "  subs modify ID [queue=NAME] [description=TEXT] [filter=TEXT]   (others keep the value\n"
+           "                                stored when the write runs, whoever changed it meanwhile)\n"
            "  subs disable ID               (these commands take --user USER; outside the shell sa by default)\n";
 }
 
@@ -178,18 +179,15 @@ void ProvixaBusSubscriptionCommands::Execute(ProvixaBusSession& session, const s
     }
     else if (verb == "modify")
     {
-        const corvessa::EventSubscription wanted = Identified(session, operands);
+        corvessa::EventSubscription request = Identified(session, operands);
         const Fields fields(session, operands, 2, {"queue", "description", "filter"});
-        // The front end writes every field it is sent: the ones not named keep their stored value.
-        corvessa::EventSubscription request =
-            session.app.GetEventSubscriptionById(wanted.id, session.token({}), kApplicationId);
-        if (fields.Has("queue"))
-            request.queueName = fields.Text("queue");
-        if (fields.Has("description"))
-            request.description = fields.Text("description");
-        if (fields.Has("filter"))
-            request.filter = fields.Text("filter");
-        PrintWritten(session, session.app.ModifyEventSubscription(request, session.token({}), kApplicationId));
+        // The front end keeps what is not named as it stands under the write's lock (an empty
+        // queue name keeps the stored one): a change another client made meanwhile stands.
+        request.queueName = fields.Text("queue");
+        request.description = fields.Text("description");
+        request.filter = fields.Text("filter");
+        const corvessa::ModifiedTexts given{fields.Has("description"), fields.Has("filter")};
+        PrintWritten(session, session.app.ModifyEventSubscription(request, given, session.token({}), kApplicationId));
     }
     else if (verb == "disable")
     {

@@ -191,7 +191,7 @@ bool ProvixaMethodArgument::ValueFor(IWbemServices* services, CIMTYPE type, cons
                                      std::string* error, ScalarConversion scalar)
 {
     // Malformed bytes would be stored as U+FFFD, a text other than the one given.
-    if (!UnicodeConversion::IsUtf8(text))
+    if (!UnicodeConversion::IsWellFormedUtf8(text))
     {
         *error = "not valid UTF-8";
         return false;

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "platform/mfc/CString.h"
+#include "platform/win32/UnicodeConversion.h"
 
 namespace {
 
@@ -17,6 +18,9 @@ TEST(UnicodeConversion, Utf8RoundTripsEveryEncodingLength)
     EXPECT_EQ(utf8, "A\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80");
     EXPECT_EQ(Utf8ToCString(utf8), text);
     EXPECT_EQ(Utf8ToCString(std::string_view("a\0b", 3)).GetLength(), 3);
+    // Well-formed, a NUL and a stored U+FFFD of its own included.
+    EXPECT_TRUE(UnicodeConversion::IsWellFormedUtf8(utf8 + std::string("\0\xEF\xBF\xBD", 4)));
+    EXPECT_TRUE(UnicodeConversion::IsWellFormedUtf8(""));
 }
 
 TEST(UnicodeConversion, MalformedUtf8BecomesReplacementCharacters)
@@ -40,7 +44,12 @@ TEST(UnicodeConversion, MalformedUtf8BecomesReplacementCharacters)
          {L'a', kFffd, L'b'}},
     };
     for (const Case& c : cases)
+    {
         EXPECT_EQ(Utf8ToCString(c.input).GetWString(), c.expected) << testing::PrintToString(c.input);
+        // Refused whole, wherever the ill-formed part stands.
+        EXPECT_FALSE(UnicodeConversion::IsWellFormedUtf8(c.input)) << testing::PrintToString(c.input);
+        EXPECT_FALSE(UnicodeConversion::IsWellFormedUtf8("ok " + c.input + " ok")) << testing::PrintToString(c.input);
+    }
 }
 
 TEST(UnicodeConversion, WideTextThatIsNoUnicodeEncodesAsReplacement)

@@ -1,4 +1,5 @@
 // What a person or a script sees of refusals, hostile stored values and the installation's home.
+#include "framework/CWmipWriteFrame.h"
 #include "inhouse/BntCoreDb/CBntDatabase.h"
 #include "tests/support/InstallationDatabase.h"
 #include "tests/support/TemporaryHome.h"
@@ -260,4 +261,43 @@ TEST(ProvixaWriteFailureCause, BelongsToNoLaterCommandOfTheBusShell)
     EXPECT_EQ(err.str(), "{\"error\":\"corvessa.invalidparameter.error\",\"hresult\":\"0x80041008\",\"message\":"
                          "\"log in first (login USER)\"}\n");
     EXPECT_EQ(CBntDatabase::TakeLastFailureCause(), CString());
+}
+
+// Two shells of one user modify one subscription at once, one naming the description, the other
+// the filter: the other's write lands after this shell's command was read and before its write
+// takes the lock. What the command does not name stays as that write left it.
+TEST(ProvixaBusSubscriptions, AModifyKeepsWhatItDoesNotNameAsAnotherWriteLeftIt)
+{
+    const support::TemporaryHome home;
+    const std::filesystem::path database = home.Path() / "provixa.db";
+    support::InstallationDatabase::CreateDemo(database);
+    setenv(ProvixaBusHost::kPasswordVariable, "operator-demo", 1);
+    // The other shell's modify, once the subscription this shell adds (3) is there.
+    bool landed = false;
+    CWmipWriteFrame::TestHookBeforeLock([&] {
+        if (!landed &&
+            support::InstallationDatabase::Scalar(database, "SELECT count(*) FROM BUSINESS_EVENT_SUBSCRIPTION WHERE "
+                                                            "BUSINESS_EVENT_SUBSCRIPTIONID = 3") == "1")
+        {
+            support::InstallationDatabase::Execute(database, "UPDATE BUSINESS_EVENT_SUBSCRIPTION SET EVENT_FILTER = "
+                                                             "'EventType = 9' WHERE BUSINESS_EVENT_SUBSCRIPTIONID = 3");
+            landed = true;
+        }
+    });
+    std::istringstream in("login operator\nsubs add description=Doors filter=F\nsubs modify 3 description=Gates\n");
+    std::ostringstream out;
+    std::ostringstream err;
+    ProvixaLineWriter notes(err, true);
+    const int status = ProvixaBusHost::Run({"shell"}, false, in, out, err, notes);
+    CWmipWriteFrame::TestHookBeforeLock(nullptr);
+    unsetenv(ProvixaBusHost::kPasswordVariable);
+    EXPECT_EQ(status, 0) << err.str();
+    EXPECT_TRUE(landed);
+    EXPECT_EQ(support::InstallationDatabase::Scalar(database, "SELECT DESCRIPTION || ' / ' || EVENT_FILTER FROM "
+                                                              "BUSINESS_EVENT_SUBSCRIPTION WHERE "
+                                                              "BUSINESS_EVENT_SUBSCRIPTIONID = 3"),
+              "Gates / EventType = 9");
+    EXPECT_TRUE(Contains(out.str(), "\"description\":\"Gates\",\"disabled_date\":null,\"exchange_name\":\"amq.topic\","
+                                    "\"filter\":\"EventType = 9\""))
+        << out.str();
 }

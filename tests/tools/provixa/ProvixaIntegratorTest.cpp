@@ -372,8 +372,8 @@ TEST_P(ProvixaIntegrator, EachCommandEndsWithItsStatusAndSaysWhyFirst)
          "",
          1,
          Stream::Err,
-         "{\"error\":\"corvessa.general.exception\",\"hresult\":\"0x80041001\",\"message\":\"the value of "
-         "DEPARTMENT is not valid UTF-8\"}"},
+         "{\"error\":\"corvessa.general.invalidrequestitem\",\"hresult\":\"0x80041008\",\"message\":\"Request "
+         "contains an invalid value for the property 'DEPARTMENT'. It takes well-formed UTF-8 text.\"}"},
         {{"bus", "cardholder", "1", "someone"},
          "",
          1,

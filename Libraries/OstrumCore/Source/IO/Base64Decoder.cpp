@@ -110,6 +110,11 @@ std::size_t Base64Decoder::decode(std::string_view text, unsigned char* output, 
     return count;
 }
 
+bool Base64Decoder::IsSkipped(unsigned char character)
+{
+    return kBase64DecodeTable[character] == kBase64Skipped;
+}
+
 void Base64Decoder::reset()
 {
     m_pendingCount = 0;

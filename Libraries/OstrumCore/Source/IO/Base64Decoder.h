@@ -35,6 +35,9 @@ public:
     // with the bytes before it stored.
     static std::size_t decode(std::string_view text, unsigned char* output, std::size_t capacity);
 
+    // Whether the reader skips `character` (one of the four blanks above).
+    static bool IsSkipped(unsigned char character);
+
     // Forgets the bits collected for an unfinished byte.
     void reset();
 
