@@ -601,11 +601,20 @@ void CWmipVisitMapper::AfterWriteInstance(Operation operation, IWbemClassObject*
         if (operation == Operation::Modify && (emailList.vt == VT_NULL || emailList.vt == VT_EMPTY) &&
             visit.ReadEmailRecipients(GetDatabaseUser()))
             visit.GetEmailLinks().KeepPlainAddresses();
-        if (CWmipMethodParameters::IsTrue(instance, L"EMAIL_INCLUDE_DEF_RECIPENTS"))
+        // A flag the write does not carry (a bus change names only what changes) is the stored
+        // one, which the row written by now holds: its recipient is not dropped unasked.
+        const auto included = [&](const wchar_t* flag) {
+            _variant_t given;
+            instance->Get(flag, 0, &given, nullptr, nullptr);
+            if (given.vt != VT_NULL && given.vt != VT_EMPTY)
+                return CWmipMethodParameters::IsTrue(instance, flag);
+            return CWmipRecordChecks::HasRow(*GetDatabase(), L"VISIT", {{L"VISITID", visitId}, {flag, 1}});
+        };
+        if (included(L"EMAIL_INCLUDE_DEF_RECIPENTS"))
             visit.AddDefaultEmailRecipients(GetDatabaseUser());
-        if (CWmipMethodParameters::IsTrue(instance, L"EMAIL_INCLUDE_HOST"))
+        if (included(L"EMAIL_INCLUDE_HOST"))
             visit.AddHostEmailRecipient();
-        if (CWmipMethodParameters::IsTrue(instance, L"EMAIL_INCLUDE_VISITOR"))
+        if (included(L"EMAIL_INCLUDE_VISITOR"))
             visit.AddVisitorEmailRecipient();
         for (const CString& piece : SplitEmailList(Text(instance, L"EMAIL_LIST")))
         {

@@ -395,6 +395,22 @@ TEST_F(BadgeWrites, ValueRulesOfUseLimitIssueCodePinAndDates)
             << Utf8(test.property) << " " << support::PropertyText(badge.Get(), test.property) << ": "
             << Description(reply.statusObject.Get());
     }
+
+    // A PIN is stored as a cipher and shown, decrypted, only for a type that shows it (Contractor).
+    std::vector<std::string> shown;
+    for (const LONG type : {3, 1})
+    {
+        ComPtr<IWbemClassObject> badge = NewBadge(owner, type, ++id, 1, 2);
+        _variant_t pin(L"0427");
+        ASSERT_EQ(badge->Put(L"PIN", 0, &pin, 0), WBEM_S_NO_ERROR);
+        const Reply added = Put(Form::Sync, badge.Get(), WBEM_FLAG_CREATE_ONLY);
+        ASSERT_EQ(added.result, WBEM_S_NO_ERROR) << Description(added.statusObject.Get());
+        EXPECT_EQ(Scalar("SELECT typeof(PIN) FROM BADGE WHERE ID = " + std::to_string(id)), "blob");
+        const ComPtr<IWbemClassObject> read = Instance(L"Bnt_Badge.BADGEKEY=" + std::to_wstring(KeyOf(added)));
+        ASSERT_NE(read, nullptr);
+        shown.push_back(support::PropertyText(read.Get(), L"PIN"));
+    }
+    EXPECT_EQ(shown, (std::vector<std::string>{"0427", "<null>"}));
 }
 
 TEST_F(BadgeWrites, MaxActiveBadgesIsCountedInsideTheWrite)
@@ -440,6 +456,10 @@ TEST_F(BadgeWrites, NoticesFollowTheChange)
     ASSERT_EQ(added.result, WBEM_S_NO_ERROR);
     const long key = KeyOf(added);
     m_servers->CommServer().ClearCalls();
+    // Where the old and another number were last seen: the old number's row goes with it.
+    ExecSql("INSERT INTO LASTLOCATION (PANELID, READERID, CARDNUM, EVENT_TIME_UTC, EVENTTYPE, EMPID, EVENTID, "
+            "ACCESS_FLAG, IS_FROMREPLICATION, BNT_DBID_SRC) VALUES (1, 0, 750001, '2024-01-02 10:00:00', 0, " +
+            std::to_string(owner) + ", 1, 1, 0, 0), (1, 0, 750003, '2024-01-02 10:05:00', 0, 1, 2, 1, 0, 0);");
 
     ASSERT_EQ(Change(key, L"ID", _variant_t(L"750002")).result, WBEM_S_NO_ERROR);
     std::vector<Notice> notices = Notices();
@@ -448,6 +468,8 @@ TEST_F(BadgeWrites, NoticesFollowTheChange)
     EXPECT_EQ(notices[0].badgeId, 750001);
     EXPECT_EQ(notices[1].action, 1);
     EXPECT_EQ(notices[1].badgeId, 750002);
+    EXPECT_EQ(e2e::DoorInstallation::Rows("SELECT CARDNUM FROM LASTLOCATION WHERE CARDNUM BETWEEN 750001 AND 750003"),
+              (Table{{"750003"}}));
 
     m_servers->CommServer().ClearCalls();
     ASSERT_EQ(Change(key, L"USELIMIT", _variant_t(7L)).result, WBEM_S_NO_ERROR);
@@ -865,12 +887,29 @@ TEST_F(BadgeWrites, AMethodIsDecidedByItsOwnRightOnEitherDoor)
 TEST_F(BadgeWrites, TheBadgeRulesAnswerInTheirOrderForEveryCaller)
 {
     const long cardholder = NewPerson(L"Bnt_Cardholder", L"Ordered", 1);
+    const long farCardholder = NewPerson(L"Bnt_Cardholder", L"Remote", 2);
     const long visitor = NewPerson(L"Bnt_Visitor", L"Caller", 1);
     const long farVisitor = NewPerson(L"Bnt_Visitor", L"Faraway", 2);
     // The generating type Temporary (4) stands in segment 2; badge type segmentation is switched
     // per case.
     ExecSql("UPDATE BADGETYP SET SEGMENTID = 2 WHERE ID = 4;");
+    // The changes' badges: one of Temporary with its generated ID, one of Employee (1) whose ID
+    // lies outside Temporary's range, and one holding a level of segment 1, whose unit allows
+    // six digits.
+    CallAs(RecordsCallers::kRecordsAdmin);
+    const long generated = KeyOf(Add(farCardholder, 4, std::nullopt));
+    const long employee = KeyOf(Add(farCardholder, 1, 782101));
+    const long levelled = KeyOf(Add(cardholder, 1, 782102));
+    ASSERT_GT(generated, 0);
+    ASSERT_GT(employee, 0);
+    ASSERT_GT(levelled, 0);
+    ExecSql("INSERT OR IGNORE INTO ACCESSLVL (ACCESSLVID, DESCRIPT, SEGMENTID) VALUES (185, 'Short numbers', 1);"
+            "INSERT INTO BADGELINK (ACCLVLID, BADGEKEY) VALUES (185, " +
+            std::to_string(levelled) +
+            ");"
+            "UPDATE SEGMENT_UNIT SET MAX_BADGE_NUMBER_LENGTH = 6 WHERE SEGMENTID = 1;");
     const std::string badges = Scalar("SELECT COUNT(*) FROM BADGE");
+    const std::string stored = Scalar("SELECT group_concat(BADGEKEY || ' ' || ID || ' ' || TYPE, ';') FROM BADGE");
     const struct
     {
         const char* rule;
@@ -880,6 +919,9 @@ TEST_F(BadgeWrites, TheBadgeRulesAnswerInTheirOrderForEveryCaller)
         LONG type;
         HRESULT code;
         const char* text;
+        // A change of this stored badge to the type and, unless 0, the ID instead of an add.
+        long badge = 0;
+        LONGLONG changedId = 0;
     } cases[] = {
         {"a visitor with a cardholder type", RecordsCallers::kRecordsAdmin, true, visitor, 1, WBEM_E_ACCESS_DENIED,
          "The badge type that was specified for this badge is not a visitor badge, but the person specified is a "
@@ -895,6 +937,21 @@ TEST_F(BadgeWrites, TheBadgeRulesAnswerInTheirOrderForEveryCaller)
          "a badge ID was manually entered by the client."},
         {"the same type of another segment, types segmented", kSegmentOne, true, cardholder, 4,
          WBEM_E_INVALID_PARAMETER, "The property TYPE did not exist or contained an invalid value."},
+        {"a generated ID changed by hand", RecordsCallers::kRecordsAdmin, false, farCardholder, 4, WBEM_E_FAILED,
+         "The badge ID was changed, but the user was not permitted to change it.", generated, 250500},
+        {"the same, the badge beyond the caller's segment", kSegmentOne, false, farCardholder, 4, WBEM_E_NOT_FOUND,
+         "The requested instance could not be retrieved or does not exist.", generated, 250500},
+        {"a type of other segments, types segmented", RecordsCallers::kRecordsAdmin, true, farCardholder, 4,
+         WBEM_E_ACCESS_DENIED,
+         "The badge type cannot be modified when the segments of the two badge types are different.", employee},
+        {"a type whose range leaves the ID out, types not segmented", RecordsCallers::kRecordsAdmin, false,
+         farCardholder, 4, WBEM_E_FAILED, "The specified badge ID is not valid for a badge with this badge type.",
+         employee},
+        {"an ID longer than the unit of a level the badge holds allows", RecordsCallers::kRecordsAdmin, true,
+         cardholder, 1, WBEM_E_FAILED,
+         "The badge id cannot be changed, because the new badge number length is greater than the Segment setting "
+         "for some of the Access Levels currently assigned to the Badge",
+         levelled, 7821020},
     };
     LONGLONG id = 782001;
     for (const auto& c : cases)
@@ -902,18 +959,31 @@ TEST_F(BadgeWrites, TheBadgeRulesAnswerInTheirOrderForEveryCaller)
         SCOPED_TRACE(c.rule);
         ExecSql(std::string("UPDATE CONFIG_VALUE SET NUMBERVALUE = ") + (c.typeSegments ? "1" : "0") +
                 " WHERE CONFIGID = 1005;");
-        // The badge is built from the definition the administrator reads: a caller without the
-        // view right reads none.
+        // The badge is built from the definition, or read, as the administrator: a caller without
+        // the view right reads none.
         CallAs(RecordsCallers::kRecordsAdmin);
-        const ComPtr<IWbemClassObject> badge = NewBadge(c.person, c.type, id++);
+        ComPtr<IWbemClassObject> badge = c.badge == 0 ? NewBadge(c.person, c.type, id++)
+                                                      : Instance(L"Bnt_Badge.BADGEKEY=" + std::to_wstring(c.badge));
+        ASSERT_NE(badge, nullptr);
+        if (c.badge != 0)
+        {
+            _variant_t type(c.type);
+            EXPECT_EQ(badge->Put(L"TYPE", 0, &type, 0), WBEM_S_NO_ERROR);
+            _variant_t changed(std::to_wstring(c.changedId).c_str());
+            if (c.changedId != 0)
+            {
+                EXPECT_EQ(badge->Put(L"ID", 0, &changed, 0), WBEM_S_NO_ERROR);
+            }
+        }
         CallAs(c.caller);
-        const Reply reply = Put(Form::Sync, badge.Get(), WBEM_FLAG_CREATE_ONLY);
+        const Reply reply = Put(Form::Sync, badge.Get(), c.badge == 0 ? WBEM_FLAG_CREATE_ONLY : WBEM_FLAG_UPDATE_ONLY);
         EXPECT_EQ(reply.result, c.code) << Hex(reply.result);
         EXPECT_TRUE(EndsWith(Description(reply.statusObject.Get()), c.text)) << Description(reply.statusObject.Get());
     }
     ExecSql("UPDATE CONFIG_VALUE SET NUMBERVALUE = 1 WHERE CONFIGID = 1005; UPDATE BADGETYP SET SEGMENTID = -1 "
-            "WHERE ID = 4;");
+            "WHERE ID = 4; UPDATE SEGMENT_UNIT SET MAX_BADGE_NUMBER_LENGTH = 10 WHERE SEGMENTID = 1;");
     EXPECT_EQ(Scalar("SELECT COUNT(*) FROM BADGE"), badges);
+    EXPECT_EQ(Scalar("SELECT group_concat(BADGEKEY || ' ' || ID || ' ' || TYPE, ';') FROM BADGE"), stored);
 }
 
 // A badge type of one segment is given to a person whose primary segment or one of whose assigned

@@ -254,6 +254,16 @@ TEST_F(VisitMethods, LaunchTourReachesTheLinkageServerOfTheCallersDatabase)
     EXPECT_EQ(LogLines(L"No linkage server serves this database; the tour was not launched."), unservedLines + 1);
 
     EXPECT_EQ(Exec(Form::Sync, L"Bnt_GuardTour.ID=42", L"LaunchTour").result, WBEM_E_NOT_FOUND);
+
+    // A caller who may view tours but not launch them reaches no server.
+    m_servers.Linkage().ClearCalls();
+    CallAs(kVisitDesk);
+    EXPECT_EQ(Get(Form::Sync, L"Bnt_GuardTour.ID=1").result, WBEM_S_NO_ERROR);
+    const ComPtr<IWbemClassObject> station =
+        MethodParameters(L"Bnt_GuardTour", L"LaunchTour", {{L"MonStationID", _variant_t(static_cast<LONG>(3))}});
+    EXPECT_TRUE(Refused(Exec(Form::Async, L"Bnt_GuardTour.ID=1", L"LaunchTour", station.Get()), WBEM_E_ACCESS_DENIED,
+                        L"The client does not have sufficient user permissions to perform the requested operation."));
+    EXPECT_TRUE(m_servers.Linkage().Calls().empty());
 }
 
 TEST_F(VisitMethods, IsGrantAnswersOneOrZeroInWhateverCase)
@@ -382,6 +392,24 @@ TEST_F(VisitMethods, ADeleteEndsTheVisitorsBadgesAndItsEventRow)
     EXPECT_EQ(Count("VISIT", "VISITID = " + std::to_string(orphan)), 0);
     EXPECT_EQ(Count("USER_TRANSACTION_LOG", "OBJECT_TYPE = 156"), audits);
     EXPECT_EQ(Count("REPL_TRANSACTION_LOG", deletedEvent), replications + 1);
+
+    // Two visits sharing one event row: the row stays with the visit still naming it, and goes
+    // with the last.
+    const long first = NewVisit(3, 5);
+    const long second = NewVisit(3, 5);
+    ASSERT_GT(first, 0);
+    ASSERT_GT(second, 0);
+    const std::string shared = Scalar("SELECT VISIT_EVENTID FROM VISIT WHERE VISITID = " + std::to_string(first));
+    const std::string own = Scalar("SELECT VISIT_EVENTID FROM VISIT WHERE VISITID = " + std::to_string(second));
+    ExecSql("UPDATE VISIT SET VISIT_EVENTID = " + shared + " WHERE VISITID = " + std::to_string(second) +
+            "; DELETE FROM VISIT_EVENT WHERE VISIT_EVENTID = " + own + ";");
+    ASSERT_EQ(Delete(Form::Sync, PathOf(first)).result, WBEM_S_NO_ERROR);
+    EXPECT_EQ(DoorInstallation::Rows("SELECT VISITID, VISIT_EVENTID FROM VISIT WHERE VISITID IN (" +
+                                     std::to_string(first) + ", " + std::to_string(second) + ")"),
+              (Table{{std::to_string(second), shared}}));
+    EXPECT_EQ(Count("VISIT_EVENT", "VISIT_EVENTID = " + shared), 1);
+    ASSERT_EQ(Delete(Form::Sync, PathOf(second)).result, WBEM_S_NO_ERROR);
+    EXPECT_EQ(Count("VISIT_EVENT", "VISIT_EVENTID = " + shared), 0);
 }
 
 TEST_F(VisitMethods, TheRecommendationAnswersOneObject)

@@ -12,6 +12,13 @@
 namespace records_test {
 class VisitRecordsTest : public PersonRecordsTest
 {
+public:
+    // The visit desk: segment 1 only; may view persons and visitors, view, add and modify visits,
+    // and view guard tours but not launch them; logs in on the bus as "visitdesk" with the demo
+    // operator's password.
+    static constexpr wchar_t kVisitDesk[] = L"S-1-5-21-1004336348-1177238915-682003330-4195";
+    static constexpr char kVisitDeskLogon[] = "visitdesk";
+
 protected:
     void SetUp() override;
 

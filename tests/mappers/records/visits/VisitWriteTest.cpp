@@ -5,6 +5,7 @@
 
 #include "mappers/records/CWmipVisitMapper.h"
 #include "platform/com/Variant.h"
+#include "tests/isolation/BusDoor.h"
 
 #include <string>
 #include <vector>
@@ -14,9 +15,11 @@ using records_test::RecordsCallers;
 
 namespace {
 // Demo persons: Ada Adler (1) may host visitors, Bruno Brandt (2) may not; Dina Dorn (4) is a
-// visitor.
+// visitor. Ada and Dina stand in Headquarters; Clara Castell (3), who may host visitors too, in
+// the Warehouse, with Headquarters as a further segment.
 constexpr long kVisitorsHost = 1;
 constexpr long kNoVisitorsHost = 2;
+constexpr long kWarehouseHost = 3;
 constexpr long kVisitingPerson = 4;
 
 class VisitWrites : public records_test::VisitRecordsTest
@@ -110,18 +113,26 @@ TEST_F(VisitWrites, AnAddWritesItsOwnEventRowWithTheDefaultTimes)
 
 TEST_F(VisitWrites, TheEmailListIsSplitAtSemicolonsAndTrimmed)
 {
-    const Reply added = AddVisit({{L"CARDHOLDERID", _variant_t(static_cast<LONG>(kVisitorsHost))},
+    // The host and the visitor stand in different segments: the default recipients are those of
+    // the host's, and each person's row names that person.
+    const Reply added = AddVisit({{L"CARDHOLDERID", _variant_t(static_cast<LONG>(kWarehouseHost))},
                                   {L"VISITORID", _variant_t(static_cast<LONG>(kVisitingPerson))},
                                   {L"EMAIL_LIST", _variant_t(L" a@example.com ;   ; b@example.com;")},
-                                  {L"EMAIL_INCLUDE_HOST", _variant_t(true)}});
+                                  {L"EMAIL_INCLUDE_HOST", _variant_t(true)},
+                                  {L"EMAIL_INCLUDE_VISITOR", _variant_t(true)},
+                                  {L"EMAIL_INCLUDE_DEF_RECIPENTS", _variant_t(true)}});
     ASSERT_EQ(added.result, WBEM_S_NO_ERROR) << Description(added.statusObject.Get());
     const std::string id = std::to_string(KeyOf(added));
-    EXPECT_EQ(DoorInstallation::Rows("SELECT EMAILID, ifnull(ADDRESS, ''), HOST, ifnull(EMPID, 0) FROM "
-                                     "VISIT_EMAIL_LINK WHERE VISITID = " +
+    EXPECT_EQ(DoorInstallation::Rows("SELECT EMAILID, ifnull(ADDRESS, ''), HOST, VISITOR, ifnull(EMPID, 0), SEGMENTID "
+                                     "FROM VISIT_EMAIL_LINK WHERE VISITID = " +
                                      id + " ORDER BY EMAILID"),
-              (Table{{"1", "", "1", "1"}, {"2", "a@example.com", "0", "0"}, {"3", "b@example.com", "0", "0"}}));
-    // The add's notice is queued for each of the three, and no mail leaves the program.
-    EXPECT_EQ(Count("EMAIL_OUTBOX", "VISITID = " + id), 3);
+              (Table{{"1", "", "0", "0", "0", "2"},
+                     {"2", "", "1", "0", "3", "-9999"},
+                     {"3", "", "0", "1", "4", "-9999"},
+                     {"4", "a@example.com", "0", "0", "0", "-9999"},
+                     {"5", "b@example.com", "0", "0", "0", "-9999"}}));
+    // The add's notice is queued for each of them, and no mail leaves the program.
+    EXPECT_EQ(Count("EMAIL_OUTBOX", "VISITID = " + id), 5);
 }
 
 TEST(VisitEmailList, SplitsAtEverySemicolonAndDropsBlankPieces)
@@ -184,6 +195,18 @@ TEST_F(VisitWrites, AModifyKeepsWhatItLeavesOutAndFixesTheSignedInTime)
     EXPECT_EQ(DoorInstallation::Rows("SELECT ifnull(ADDRESS, ''), HOST FROM VISIT_EMAIL_LINK WHERE VISITID = " + id +
                                      " ORDER BY EMAILID"),
               (Table{{"a@example.com", "0"}, {"", "1"}}));
+
+    // A change on the bus carries only what changes: the event row keeps its host, and the
+    // recipients the stored flag includes stay.
+    isolation::BusDoor bus;
+    EXPECT_EQ(bus.Modify(bus.Login(kVisitDeskLogon), L"Bnt_Visit",
+                         {{"ID", qpid::types::Variant(static_cast<int32_t>(visit))},
+                          {"EMAIL_LIST", qpid::types::Variant(std::string("c@example.com"))}}),
+              "ok");
+    EXPECT_EQ(Scalar("SELECT EMPID FROM VISIT_EVENT WHERE VISIT_EVENTID = " + eventId), "1");
+    EXPECT_EQ(DoorInstallation::Rows("SELECT ifnull(ADDRESS, ''), HOST FROM VISIT_EMAIL_LINK WHERE VISITID = " + id +
+                                     " ORDER BY EMAILID"),
+              (Table{{"", "1"}, {"c@example.com", "0"}}));
 
     // Once signed in, the scheduled time in is fixed.
     ASSERT_EQ(Exec(Form::Sync, path, L"SignVisitIn").result, WBEM_S_NO_ERROR);
