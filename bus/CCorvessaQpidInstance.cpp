@@ -247,7 +247,17 @@ std::unique_ptr<CCorvessaClassObject> CCorvessaQpidInstance::AsWMIObject(CWmipCl
         throw GenericException(L"CCorvessaQpidInstance::AsWMIObject - Failed, invalid user specified.");
     }
     CCorvessaClassObject definition(*CCorvessaHelper::GetTypeInformation(m_className));
-    ValidatePropertyValues(mapper, &definition, isBase64);
+    CWMITypeInfo* typeInfo = TypeInfoOf(m_className);
+    if (typeInfo == nullptr)
+    {
+        ThrowUnknownType(L"CCorvessaQpidInstance::AsWMIObject - Failed, invalid type information for type: %s.",
+                         m_className);
+    }
+    // The caller's own definition: a property it lacks (a field the caller's field permission
+    // group may not view) is none of the class's to this caller, and a value for it is refused as
+    // one for an unknown property.
+    const std::shared_ptr<CCorvessaClassObject> served = typeInfo->GetUserDefinition(mapper->GetUserEntry());
+    ValidatePropertyValues(*served, &definition, isBase64);
     // The values a property of the class takes; the map is read, never emptied, so a caller
     // need not copy a long value to keep its instance whole.
     std::set<std::string> taken;
@@ -258,6 +268,8 @@ std::unique_ptr<CCorvessaClassObject> CCorvessaQpidInstance::AsWMIObject(CWmipCl
         CIMTYPE type = 0;
         while (cursor.Next(name, ignored, type))
         {
+            if (FAILED(served->Get(name, 0, nullptr, nullptr, nullptr)))
+                continue;
             const auto found = FindProperty(m_values, ConvertCStringToUtf8(name));
             if (found != m_values.end())
                 taken.insert(found->first);
@@ -282,17 +294,9 @@ std::unique_ptr<CCorvessaClassObject> CCorvessaQpidInstance::AsWMIObject(CWmipCl
     return object;
 }
 
-void CCorvessaQpidInstance::ValidatePropertyValues(CWmipClassMapper* mapper, CCorvessaClassObject* definition,
+void CCorvessaQpidInstance::ValidatePropertyValues(CCorvessaClassObject& served, CCorvessaClassObject* definition,
                                                    bool isBase64) const
 {
-    CWMITypeInfo* typeInfo = TypeInfoOf(m_className);
-    if (typeInfo == nullptr)
-    {
-        ThrowUnknownType(
-            L"CCorvessaQpidInstance::ValidatePropertyValues - Failed, invalid type information for type: %s.",
-            m_className);
-    }
-    const std::shared_ptr<CCorvessaClassObject> served = typeInfo->GetUserDefinition(mapper->GetUserEntry());
     CCorvessaPropertyCursor cursor(definition, WBEM_FLAG_NONSYSTEM_ONLY);
     CString name;
     _variant_t ignored;
@@ -300,7 +304,7 @@ void CCorvessaQpidInstance::ValidatePropertyValues(CWmipClassMapper* mapper, CCo
     while (cursor.Next(name, ignored, type))
     {
         const _variant_t value = ConvertedValue(m_values, name, type, isBase64);
-        if (!CCorvessaHelper::IsSpecifiedValueInPossibleValues(*served, name, value))
+        if (!CCorvessaHelper::IsSpecifiedValueInPossibleValues(served, name, value))
             CWmipPropertyRefusal::ThrowNamed(kQpidInstanceSource, kValidationLine, WBEM_E_INVALID_PARAMETER,
                                              CWmipMessages::kInvalidProperty, name);
     }

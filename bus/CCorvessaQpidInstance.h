@@ -87,7 +87,7 @@ public:
 private:
     // Refuses (0x80041008 naming the property) a value outside the property's possible values
     // as the mapper's caller is served them.
-    void ValidatePropertyValues(CWmipClassMapper* mapper, CCorvessaClassObject* definition, bool isBase64) const;
+    void ValidatePropertyValues(CCorvessaClassObject& served, CCorvessaClassObject* definition, bool isBase64) const;
     // Puts every qualifier of the source's property into the target's (flavour 0). The first
     // failing HRESULT, else S_OK.
     static HRESULT CopyPropertyQualifierSets(CCorvessaClassObject* source, CCorvessaClassObject* target,

@@ -211,9 +211,12 @@ HRESULT CWmipClassCache::GetClass(IWmipClassBuilder& mapper, const CAcsUser* use
     {
         const Kept judged = JudgeReuse(mapper.GetShapedClassReuse(), stamps, std::nullopt);
         const HRESULT shapedResult = mapper.ProcessClassPermissions(copy.Get());
-        // A failed shaping is never kept: the next request shapes (and reports) it anew.
+        // A copy its shaping failed on may carry more than the caller may use: it is neither
+        // handed out nor kept, and the next request shapes it anew.
+        if (FAILED(shapedResult))
+            return shapedResult;
         ComPtr<IWbemClassObject> kept;
-        if (judged.allowed && SUCCEEDED(shapedResult) && SUCCEEDED(copy->Clone(&kept)))
+        if (judged.allowed && SUCCEEDED(copy->Clone(&kept)))
             KeepShaped(key, cached.Get(), userId, judged, std::move(kept));
     }
     *classObject = copy.Detach();

@@ -289,9 +289,12 @@ void CWmipClassMapper::ApplyOrdering(CDynamicRecordset& recordset)
     for (const CString& property : m_orderByFields)
     {
         // A name of no property is not valid even where the mapper would make a column of it,
-        // which the database would not know.
-        const CString column =
-            typeInfo == nullptr || typeInfo->HasProperty(property) ? GetTableDotColumn(property) : CString();
+        // which the database would not know; nor is a field the caller's field permission group
+        // may not view, which is no property of the caller's class: its order is that of an
+        // unknown name, so no page depends on the field's values.
+        const bool known = (typeInfo == nullptr || typeInfo->HasProperty(property)) &&
+                           (!HasPerPropertyPermissions() || CanAccessProperty(property));
+        const CString column = known ? GetTableDotColumn(property) : CString();
         if (column.IsEmpty())
         {
             valid = false;
@@ -447,8 +450,10 @@ void CWmipClassMapper::CanViewAll()
         throw CWMIException(kClassMapperLogSource, __LINE__, WBEM_E_ACCESS_DENIED, CWmipMessages::kAccessDenied);
     if (!HasPerPropertyPermissions())
         return;
+    // Every property of the class, as the system's definition holds them: the caller's own copy
+    // lacks those its field permission group may not view.
     ComPtr<IWbemClassObject> classObject;
-    const HRESULT hr = GetHeldClass(classObject, FALSE);
+    const HRESULT hr = GetHeldClass(classObject, TRUE);
     if (FAILED(hr))
         throw CWMIException(kClassMapperLogSource, __LINE__, hr);
     bool allowed = true;
@@ -608,12 +613,12 @@ HRESULT CWmipClassMapper::CreateClassShell(IWbemClassObject** classObject, BOOL 
     return S_OK;
 }
 
-HRESULT CWmipClassMapper::GetSuperclassDefinition(IWbemClassObject** parent)
+HRESULT CWmipClassMapper::GetSuperclassDefinition(IWbemClassObject** parent, BOOL /*system*/)
 {
     return GetObject(GetSuperclassName(), parent, 1, 0);
 }
 
-HRESULT CWmipClassMapper::CreateClassImpl(IWbemClassObject** classObject)
+HRESULT CWmipClassMapper::CreateClassImpl(IWbemClassObject** classObject, BOOL system)
 {
     if (classObject == nullptr)
         return WBEM_E_INVALID_PARAMETER;
@@ -623,7 +628,7 @@ HRESULT CWmipClassMapper::CreateClassImpl(IWbemClassObject** classObject)
     if (HasSuperclass())
     {
         ComPtr<IWbemClassObject> parent;
-        hr = GetSuperclassDefinition(&parent);
+        hr = GetSuperclassDefinition(&parent, system);
         if (FAILED(hr))
             return hr;
         if (parent == nullptr)

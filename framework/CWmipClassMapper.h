@@ -174,10 +174,13 @@ public:
     // True when GetSuperclassName is not empty.
     virtual bool HasSuperclass();
     // The definition of the superclass into *parent (nulled first; the caller releases it), for
-    // CreateClassImpl. The base fetches it through WMI as the system; a mapper whose superclass
-    // is itself built at run time builds it on its own connection, so that one request never
-    // takes a second pooled connection for it. The HRESULT of the fetch.
-    virtual HRESULT GetSuperclassDefinition(IWbemClassObject** parent);
+    // CreateClassImpl: the system's, or (system FALSE) the caller's. The base fetches it through
+    // WMI as the system either way (a stored definition carries no caller's fields); a mapper
+    // whose superclass is itself built at run time builds it on its own connection, so that one
+    // request never takes a second pooled connection for it, and for the caller it is asked for,
+    // so that a field the caller may not view is inherited by none of its classes. The HRESULT
+    // of the fetch.
+    virtual HRESULT GetSuperclassDefinition(IWbemClassObject** parent, BOOL system);
     // True for an abstract class (one registered without a mapper factory); the base: false.
     virtual bool IsAbstractClass();
     // S_OK when the caller may view the class: CanPerformOperation with the view id.
@@ -319,8 +322,9 @@ public:
     HRESULT CreateClassShell(IWbemClassObject** classObject, BOOL system);
     // A new class for this mapper's class through the services (nulled first; the caller
     // releases it): derived from the superclass when there is one, else an empty class; with
-    // "__class" set to the class name and the class qualifiers "Dynamic" and "Provider".
-    HRESULT CreateClassImpl(IWbemClassObject** classObject);
+    // "__class" set to the class name and the class qualifiers "Dynamic" and "Provider". The
+    // superclass is the system's or the caller's, as `system` says (GetSuperclassDefinition).
+    HRESULT CreateClassImpl(IWbemClassObject** classObject, BOOL system);
 
     // Records that property stands for table.column of a joined table.
     void AddForeignKeyPropertyMapping(const wchar_t* property, const wchar_t* column, const wchar_t* table);

@@ -38,13 +38,13 @@ CString CWmipListItemMapper::GetSuperclassName()
     return L"Bnt_Element";
 }
 
-HRESULT CWmipListItemMapper::CreateClass(IWbemClassObject** classObject, BOOL /*system*/)
+HRESULT CWmipListItemMapper::CreateClass(IWbemClassObject** classObject, BOOL system)
 {
     if (classObject == nullptr)
         return WBEM_E_INVALID_PARAMETER;
     *classObject = nullptr;
     ComPtr<IWbemClassObject> created;
-    HRESULT hr = CreateClassImpl(&created);
+    HRESULT hr = CreateClassImpl(&created, system);
     if (SUCCEEDED(hr))
         hr = PutProperty(created.Get(), L"ID", CIM_SINT32, kPropertyKey | kPropertyRead | kPropertyNoEdit, 0, nullptr,
                          nullptr, 0, nullptr);

@@ -309,7 +309,12 @@ HRESULT CWmipMapper::MakeBuiltClass(BOOL system)
         if (built == nullptr)
             return WBEM_E_FAILED;
         if (!system)
-            ProcessClassPermissions(built.Get());
+        {
+            // A copy its shaping failed on is not the caller's.
+            hr = ProcessClassPermissions(built.Get());
+            if (FAILED(hr))
+                return hr;
+        }
     }
     if (built == nullptr)
         return WBEM_E_FAILED;

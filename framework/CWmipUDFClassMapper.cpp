@@ -167,7 +167,7 @@ HRESULT CWmipUDFClassMapper::CreateClass(IWbemClassObject** classObject, BOOL sy
         return WBEM_E_INVALID_PARAMETER;
     *classObject = nullptr;
     ComPtr<IWbemClassObject> created;
-    HRESULT hr = CreateClassImpl(&created);
+    HRESULT hr = CreateClassImpl(&created, system);
     if (FAILED(hr))
         return hr;
 
@@ -175,6 +175,10 @@ HRESULT CWmipUDFClassMapper::CreateClass(IWbemClassObject** classObject, BOOL sy
         _variant_t value;
         return SUCCEEDED(created->Get(property, 0, &value, nullptr, nullptr));
     };
+    // The caller's definition never holds a field its field permission group may not view: no read,
+    // query, order, event or type description of the caller's can then name or serve it. (The
+    // superclass was built for the caller alike, so none is inherited either.)
+    const auto leftOut = [&](const CString& property) { return !system && !CanAccessProperty(property); };
 
     if (const CWMITypeInfo* typeInfo = GetTypeInfo())
     {
@@ -185,7 +189,7 @@ HRESULT CWmipUDFClassMapper::CreateClass(IWbemClassObject** classObject, BOOL sy
             declared.push_back(property);
         for (const CString& property : declared)
         {
-            if (has(property))
+            if (has(property) || leftOut(property))
                 continue;
             int flags = 0;
             flags |= typeInfo->IsPropertyAKeyProperty(property) ? kPropertyKey : 0;
@@ -232,7 +236,7 @@ HRESULT CWmipUDFClassMapper::CreateClass(IWbemClassObject** classObject, BOOL sy
         const bool byName =
             method == WMIHelper::kProcessByPropertyName || method == WMIHelper::kProcessByRegisteredName;
         const CString property = byName ? GetPropertyName(field.column, field.table) : field.column;
-        if (has(property))
+        if (has(property) || leftOut(property))
             continue;
         const LONG ownType = GetPropertyType(field.column, field.table);
         const LONG cimType = ownType != 0 ? ownType : field.cimType;
@@ -297,9 +301,76 @@ bool CWmipUDFClassMapper::CanAccessProperty(const CString& property)
     return HasFieldRight(property, FALSE);
 }
 
+bool CWmipUDFClassMapper::CanEditProperty(const CString& property)
+{
+    return HasFieldRight(property, FALSE) && HasFieldRight(property, TRUE);
+}
+
 bool CWmipUDFClassMapper::IsQueryableProperty(const CString& property)
 {
-    return CWmipClassMapper::IsQueryableProperty(property) || FindField(property) != nullptr;
+    if (FindField(property) != nullptr)
+        return CanAccessProperty(property);
+    return CWmipClassMapper::IsQueryableProperty(property);
+}
+
+HRESULT CWmipUDFClassMapper::PutInstance(IWbemClassObject* instance, LONG flags, CString& path)
+{
+    if (instance != nullptr)
+    {
+        // Every key the system generates: a put that gives none of them creates a record.
+        bool creates = (flags & WBEM_FLAG_CREATE_ONLY) != 0;
+        if (const CWMITypeInfo* typeInfo = GetTypeInfo())
+        {
+            for (const auto& [key, column] : typeInfo->GetKeyProperties())
+            {
+                _variant_t value;
+                creates = creates || FAILED(instance->Get(key, 0, &value, nullptr, nullptr)) || IsEmptyValue(value);
+            }
+        }
+        for (const LayoutField& field : GetLayout())
+        {
+            _variant_t value;
+            if (FAILED(instance->Get(field.property, 0, &value, nullptr, nullptr)) || IsEmptyValue(value))
+                continue;
+            if (!CanAccessProperty(field.property) || (creates && !CanEditProperty(field.property)))
+                throw CWMIException(kUDFClassMapperSourceFile, __LINE__, WBEM_E_ACCESS_DENIED,
+                                    CWmipMessages::kAccessDenied);
+        }
+    }
+    return CWmipClassMapper::PutInstance(instance, flags, path);
+}
+
+HRESULT CWmipUDFClassMapper::ProcessClassPermissions(IWbemClassObject* classObject)
+{
+    HRESULT hr = CWmipClassMapper::ProcessClassPermissions(classObject);
+    if (FAILED(hr) || classObject == nullptr)
+        return hr;
+    for (const LayoutField& field : GetLayout())
+    {
+        _variant_t present;
+        if (FAILED(classObject->Get(field.property, 0, &present, nullptr, nullptr)))
+            continue;
+        // A field the caller may not view is not in the caller's build (CreateClass).
+        if (CanAccessProperty(field.property) && !CanEditProperty(field.property))
+        {
+            ComPtr<IWbemQualifierSet> qualifiers;
+            hr = classObject->GetPropertyQualifierSet(field.property, &qualifiers);
+            for (const wchar_t* name : {L"read", L"noedit"})
+            {
+                _variant_t on(true);
+                if (SUCCEEDED(hr))
+                    hr = qualifiers->Put(name, &on, kPropagatedFlavor);
+            }
+        }
+        if (FAILED(hr))
+            return hr;
+    }
+    return S_OK;
+}
+
+CWmipMapper::DefinitionReuse CWmipUDFClassMapper::GetShapedClassReuse()
+{
+    return DefinitionReuse::WhileRightsAndListsSame;
 }
 
 bool CWmipUDFClassMapper::HasFieldRight(const CString& property, BOOL forEdit)
@@ -312,23 +383,6 @@ bool CWmipUDFClassMapper::HasFieldRight(const CString& property, BOOL forEdit)
     if (directory == nullptr || FAILED(GetUser(&user)) || user == nullptr)
         return false;
     return directory->HasUDFPermission(user, field->fieldId, forEdit) != FALSE;
-}
-
-HRESULT CWmipUDFClassMapper::PutInstance(IWbemClassObject* instance, LONG flags, CString& path)
-{
-    if (instance != nullptr)
-    {
-        for (const LayoutField& field : GetLayout())
-        {
-            _variant_t value;
-            if (FAILED(instance->Get(field.property, 0, &value, nullptr, nullptr)) || IsEmptyValue(value))
-                continue;
-            if (!HasFieldRight(field.property, TRUE))
-                throw CWMIException(kUDFClassMapperSourceFile, __LINE__, WBEM_E_ACCESS_DENIED,
-                                    CWmipMessages::kAccessDenied);
-        }
-    }
-    return CWmipClassMapper::PutInstance(instance, flags, path);
 }
 
 bool CWmipUDFClassMapper::ListHoldsValue(const LayoutField& field, const VARIANT& value)

@@ -61,6 +61,15 @@ public:
     // sets no list stamp (CDefinitionStamps::SetsListStamp). A subclass that reads more says so
     // and keeps this rule.
     DefinitionReuse GetBuiltClassReuse() override;
+    // The caller's copy of the definition, shaped by its field permission group: a layout field
+    // it may not view is taken out (so no read of either door serves it, no query, filter or order
+    // names it, and no write carries it), and one it may view but not edit is marked "read" and
+    // "noedit" (so a modify may carry its stored value, and nothing else, and never writes it).
+    // S_OK, or the failure of a qualifier's put.
+    HRESULT ProcessClassPermissions(IWbemClassObject* classObject) override;
+    // The shaping reads the caller's field permission list alone, which a change of the group's
+    // rows makes the user caches read anew with the rights stamp: WhileRightsAndListsSame.
+    DefinitionReuse GetShapedClassReuse() override;
     // True when the class has layout fields (each may be restricted by the caller's field
     // permission group).
     bool HasPerPropertyPermissions() override;
@@ -68,10 +77,12 @@ public:
     // (IWmipUserDirectory::HasUDFPermission); false when the caller cannot be resolved; true for a
     // property that is no layout field.
     bool CanAccessProperty(const CString& property) override;
-    // The class mapper's properties and the layout's fields.
+    // The class mapper's properties and the layout's fields the caller may view.
     bool IsQueryableProperty(const CString& property) override;
-    // Refuses with CWMIException 0x80041003 a value for a field the caller's group may not
-    // edit, then writes as CWmipClassMapper::PutInstance.
+    // Refuses with CWMIException 0x80041003 a value for a field the caller's group may not view,
+    // and on a create (the class's keys are generated: a put without them creates) one for a field
+    // it may not edit, then writes as CWmipClassMapper::PutInstance; a modify keeps a field the
+    // caller may not edit as stored (the "noedit" of its definition).
     HRESULT PutInstance(IWbemClassObject* instance, LONG flags, CString& path) override;
     // The base check, then for a layout field: a value list must hold the value, a list table
     // must hold a row of that ID the caller's segments allow (WBEM_E_INVALID_PARAMETER
@@ -109,6 +120,8 @@ private:
     const LayoutField* FindField(const CString& property);
     // The caller's view (or edit) right on the property's layout field, as CanAccessProperty.
     bool HasFieldRight(const CString& property, BOOL forEdit);
+    // The view and the edit right together: a field the caller may not view it may not edit.
+    bool CanEditProperty(const CString& property);
     bool ListHoldsValue(const LayoutField& field, const VARIANT& value);
     void CheckUnique(IWbemClassObject* instance, const LayoutField& field, const VARIANT& value);
 

@@ -50,6 +50,11 @@ HRESULT CWmipCardholderMapper::FillIsGrant(IWbemClassObject* instance)
             m_systemSetting = brontel::portavere::Portavere(GetDatabaseUser()).RecommendationSystemSetting(false);
             m_threatLevelProperty = properties.GetLogicalName();
         }
+        // A caller whose field permission group hides the threat level is told nothing that
+        // depends on it: IsGrant stays without a value.
+        _variant_t present;
+        if (FAILED(instance->Get(*m_threatLevelProperty, 0, &present, nullptr, nullptr)))
+            return S_OK;
         LONG level = 0;
         if (FAILED(WMIHelper::GetNumber(instance, *m_threatLevelProperty, level)))
             level = 0;

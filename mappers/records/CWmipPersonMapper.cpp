@@ -336,13 +336,13 @@ bool CWmipPersonMapper::IsAbstractClass()
     return GetPersonType() == kAnyPerson;
 }
 
-HRESULT CWmipPersonMapper::GetSuperclassDefinition(IWbemClassObject** parent)
+HRESULT CWmipPersonMapper::GetSuperclassDefinition(IWbemClassObject** parent, BOOL system)
 {
     if (GetPersonType() == kAnyPerson)
-        return CWmipUDFClassMapper::GetSuperclassDefinition(parent);
+        return CWmipUDFClassMapper::GetSuperclassDefinition(parent, system);
     CWmipPersonMapper person(GetDatabaseUser(), GetContext(), GetServices());
     person.SetUserEntry(GetUserEntry());
-    return person.CreateClass(parent, TRUE);
+    return person.CreateClass(parent, system);
 }
 
 void CWmipPersonMapper::CanModify(IWbemClassObject* instance)

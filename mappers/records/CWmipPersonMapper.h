@@ -75,7 +75,7 @@ public:
     bool IsAbstractClass() override;
     // Cardholders and visitors: the Bnt_Person definition built by a person mapper on this
     // mapper's connection, as the system; Bnt_Person: the framework's fetch of Bnt_Element.
-    HRESULT GetSuperclassDefinition(IWbemClassObject** parent) override;
+    HRESULT GetSuperclassDefinition(IWbemClassObject** parent, BOOL system) override;
     // The framework's check of the modify or delete id, then, with an instance, the per-person
     // check (CheckPersonWriteAccess).
     void CanModify(IWbemClassObject* instance) override;

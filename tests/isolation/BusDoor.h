@@ -183,6 +183,22 @@ public:
         std::sort(page.rows.begin(), page.rows.end());
         return page;
     }
+    // Every instance's ID in the order the bus serves them under the order text (page 0).
+    std::vector<std::string> IdsInOrder(const std::string& token, const std::wstring& type, const std::string& order)
+    {
+        const CModuleStateSwitch current(&m_app);
+        corvessa::PagingParameters paging;
+        paging.pageSize = 100;
+        paging.orderBy = order;
+        CCorvessaBaseApp::CorvessaPaginatedInfo info;
+        CCorvessaBaseApp::InstanceList instances;
+        std::vector<std::string> ids;
+        if (!ReadPage(token, type, "", paging, info, instances))
+            return ids;
+        for (const std::unique_ptr<CCorvessaQpidInstance>& instance : instances)
+            ids.push_back(CCorvessaQpidInstance::FindProperty(instance->GetInstanceValues(), "ID")->second.asString());
+        return ids;
+    }
     // How many of the type's instances match the WQL condition as the bus counts them (the total
     // of a one-row page); nothing for a type the bus does not expose. A refused read fails the test.
     std::optional<std::int32_t> Count(const std::string& token, const std::wstring& type, const std::string& filter)

@@ -153,7 +153,7 @@ TEST_F(MapperTest, BuiltClassCarriesItsNameAndProviderQualifiers)
     auto mapper = MakeMapper(L"Tst_Badge");
     ASSERT_NE(mapper, nullptr);
     ComPtr<IWbemClassObject> created;
-    ASSERT_EQ(mapper->CreateClassImpl(&created), S_OK);
+    ASSERT_EQ(mapper->CreateClassImpl(&created, TRUE), S_OK);
     EXPECT_EQ(support::PropertyCString(created.Get(), L"__class"), L"Tst_Badge");
     ComPtr<IWbemQualifierSet> qualifiers;
     ASSERT_EQ(created->GetQualifierSet(&qualifiers), S_OK);
