@@ -210,7 +210,10 @@ public:
         {
             expect(0, 0);
             if (m_token.empty())
-                throw UsageFailure{"not logged in"};
+                throw UsageFailure{m_shell ? "not logged in"
+                                           : "not logged in: a one-shot command starts with no session (an earlier "
+                                             "login's token ended with its process); log in and out inside provixa "
+                                             "bus shell"};
             const std::string token = std::move(m_token);
             m_token.clear();
             Check(m_app.DeleteAuthentication(token, ProvixaBusHost::kApplicationId));

@@ -437,6 +437,13 @@ TEST_P(ProvixaIntegrator, EachCommandEndsWithItsStatusAndSaysWhyFirst)
          Stream::Err,
          "{\"error\":\"corvessa.invalidparameter.error\",\"hresult\":\"0x80041008\",\"message\":\"whoami takes its "
          "user once: USER or --user USER\"}"},
+        {{"bus", "logout"},
+         "",
+         2,
+         Stream::Err,
+         "{\"error\":\"corvessa.invalidparameter.error\",\"hresult\":\"0x80041008\",\"message\":\"not logged in: a "
+         "one-shot command starts with no session (an earlier login's token ended with its process); log in and out "
+         "inside provixa bus shell\"}"},
         {{"bus", "login", "sa", "--user", "operator"},
          "",
          2,
@@ -1801,5 +1808,5 @@ TEST_F(ProvixaIntegrator, TheFirstUseSendsThePackageManagersLinesToTheErrorStrea
     };
     EXPECT_EQ(run("[1/2] Building CXX object main.cpp.o\\n[2/2] Linking CXX executable provixa\\n"),
               "[1/2] Building CXX object main.cpp.o\n[2/2] Linking CXX executable provixa\n");
-    EXPECT_EQ(run("ninja: no work to do.\\n"), "");
+    EXPECT_EQ(run("[0/2] Re-checking globbed directories...\\nninja: no work to do.\\n"), "");
 }
