@@ -68,6 +68,11 @@ CCorvessaException::CCorvessaException(const std::string& errorCode, const CStri
 {
 }
 
+CCorvessaException::CCorvessaException(const std::string& errorCode, const std::string& message, HRESULT hr)
+    : m_errorCode(errorCode), m_message(brontel::utility::ConvertUtf8ToCString(message)), m_hr(hr)
+{
+}
+
 CCorvessaException::CCorvessaException(const std::string& errorCode, const brontel::utility::CWMIException& source)
     : m_errorCode(errorCode), m_message(GetCorvessaErrorMessageFromWMIException(source)), m_hr(source.GetHResult())
 {

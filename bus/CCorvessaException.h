@@ -60,6 +60,8 @@ public:
     // Key and UTF-8 message; the HRESULT is the one the key stands for (HResult).
     CCorvessaException(const std::string& errorCode, const std::string& message);
     CCorvessaException(const std::string& errorCode, const CString& message);
+    // Key, UTF-8 message and HRESULT as given: a failure told again with more words keeps its code.
+    CCorvessaException(const std::string& errorCode, const std::string& message, HRESULT hr);
     // Key and the rewritten message of a WMI-side failure (GetCorvessaErrorMessageFromWMIException).
     CCorvessaException(const std::string& errorCode, const brontel::utility::CWMIException& source);
     // Key and message of the front end's table for the HRESULT; "corvessa.general.exception"

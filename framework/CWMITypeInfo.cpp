@@ -2,6 +2,7 @@
 
 #include "framework/objects/CCorvessaNamespace.h"
 #include "framework/CWmipClassMapperHooks.h"
+#include "framework/CWmipMessages.h"
 #include "framework/CWmipMethodSignatures.h"
 #include "framework/IWmipUserEntry.h"
 #include "inhouse/BntLogin/CAcsUser.h"
@@ -12,6 +13,7 @@
 #include "platform/com/BstrOwner.h"
 #include "platform/com/CimTypes.h"
 #include "platform/com/SafeArray.h"
+#include "platform/com/Unknown.h"
 #include "platform/com/WbemConstants.h"
 #include "platform/mfc/CException.h"
 #include "platform/win32/SystemInfo.h"
@@ -298,9 +300,43 @@ void CWMITypeInfo::AddMethod(const CString& method)
     m_methods.try_emplace(method, method);
 }
 
-void CWMITypeInfo::AddMethodParameter(const CString& method, bool isInput, const CString& parameter, LONG cimType)
+void CWMITypeInfo::AddMethodParameter(const CString& method, bool isInput, const CString& parameter, LONG cimType,
+                                      const CString& objectClass)
 {
     m_methods.try_emplace(method, method).first->second.AddParameter(isInput, parameter, cimType);
+    if (isInput && !objectClass.IsEmpty())
+        m_objectParameterClasses[FoldName(method + L"." + parameter)] = objectClass;
+}
+
+void CWMITypeInfo::RequireObjectParameterClasses(const wchar_t* method, IWbemClassObject* inParams) const
+{
+    if (method == nullptr || inParams == nullptr)
+        return;
+    for (const auto& [name, descriptor] : m_methods)
+    {
+        if (name.CompareNoCase(method) != 0)
+            continue;
+        for (const auto& [parameter, cimType] : descriptor.InParameters())
+        {
+            const auto taken = m_objectParameterClasses.find(FoldName(name + L"." + parameter));
+            _variant_t value;
+            if (taken == m_objectParameterClasses.end() ||
+                FAILED(inParams->Get(parameter, 0, &value, nullptr, nullptr)) || value.vt != VT_UNKNOWN ||
+                value.punkVal == nullptr)
+                continue;
+            // Any other class would be read as this one, and fail on what it lacks.
+            ComPtr<IWbemClassObject> given;
+            _variant_t givenClass;
+            if (SUCCEEDED(value.punkVal->QueryInterface(IWbemClassObject::kIID, reinterpret_cast<void**>(&given))) &&
+                given != nullptr && SUCCEEDED(given->Get(L"__CLASS", 0, &givenClass, nullptr, nullptr)) &&
+                givenClass.vt == VT_BSTR && taken->second.CompareNoCase(givenClass.bstrVal) == 0)
+                continue;
+            CString text;
+            text.Format(CWmipMessages::kObjectParameterClass, parameter.GetString(), taken->second.GetString(),
+                        givenClass.vt == VT_BSTR ? givenClass.bstrVal : L"no class");
+            throw CWMIException(kWMITypeInfoSource, __LINE__, WBEM_E_INVALID_PARAMETER, text);
+        }
+    }
 }
 
 void CWMITypeInfo::AddPropertyAttribute(const CString& property, const CString& attribute, const VARIANT& value)

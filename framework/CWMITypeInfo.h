@@ -150,8 +150,9 @@ public:
     // Records the method unless one of that name is recorded already.
     void AddMethod(const CString& method);
     // Appends the parameter to the method's in (isInput) or out list, recording the method
-    // first when needed.
-    void AddMethodParameter(const CString& method, bool isInput, const CString& parameter, LONG cimType);
+    // first when needed; objectClass is the class an embedded object input takes (empty: none).
+    void AddMethodParameter(const CString& method, bool isInput, const CString& parameter, LONG cimType,
+                            const CString& objectClass = CString());
     // Puts value as the property's qualifier `attribute`. When the property is not defined the
     // failure is logged ("CWMITypeInfo::GetPropertyQualifierSet failed for %s.") and nothing
     // is stored.
@@ -230,6 +231,10 @@ public:
     bool HasMethod(const CString& method) const { return m_methods.count(method) != 0; }
     // The registered methods by name.
     const std::map<CString, CCorvessaMethodDescriptor>& GetMethods() const { return m_methods; }
+    // Refuses an embedded object of another class than its input parameter takes, for every
+    // method: CWMIException 0x80041008 naming the parameter, the class it takes and the one given.
+    // Names match without regard to case, as the mappers read them.
+    void RequireObjectParameterClasses(const wchar_t* method, IWbemClassObject* inParams) const;
 
     // --- Facts read from the current class definition (any thread) --------------------------
 
@@ -374,6 +379,8 @@ private:
     std::vector<UnfollowedEnd> m_unfollowedEnds;
     std::map<CString, _variant_t> m_classWideAttributes;
     std::map<CString, CCorvessaMethodDescriptor> m_methods;
+    // The class each embedded object input takes, keyed by the folded "METHOD.PARAMETER".
+    std::map<std::wstring, CString> m_objectParameterClasses;
 
     // Lock order: CWmipMapperRegistry's m_lazyLock, then m_lock; nothing
     // outside this class is called while m_lock is held.

@@ -409,10 +409,10 @@ CString CWmipMapperRegistry::GetRefusal(const CString& className) const
 }
 
 void CWmipMapperRegistry::RegisterMethodParameter(const CString& className, const CString& method, bool isInput,
-                                                  const CString& parameter, LONG cimType)
+                                                  const CString& parameter, LONG cimType, const CString& objectClass)
 {
     if (CWMITypeInfo* typeInfo = Find(className))
-        typeInfo->AddMethodParameter(method, isInput, parameter, cimType);
+        typeInfo->AddMethodParameter(method, isInput, parameter, cimType, objectClass);
 }
 
 void CWmipMapperRegistry::RegisterPropertyAttribute(const CString& className, const CString& property,

@@ -125,8 +125,9 @@ public:
     // place in the derived-class lists and its mappers from the name chain, and records the
     // line for IsClassRefused and GetRefusal. Nothing of the class is served afterwards.
     void RefuseClass(const CString& className, const CString& missing);
+    // objectClass: the class an embedded object parameter takes; empty for any other parameter.
     void RegisterMethodParameter(const CString& className, const CString& method, bool isInput,
-                                 const CString& parameter, LONG cimType);
+                                 const CString& parameter, LONG cimType, const CString& objectClass = CString());
     // A boolean qualifier holding the low 16 bits of value.
     void RegisterPropertyAttribute(const CString& className, const CString& property, const CString& attribute,
                                    int value);

@@ -87,6 +87,9 @@ public:
         L"The value %s compared with %s is not a boolean: write TRUE or FALSE.";
     // ISA on a property that holds no embedded object: the property.
     static constexpr const wchar_t* kNotAnObject = L"%s holds no embedded object, so ISA cannot compare its class.";
+    // An embedded object parameter given an instance of another class: the parameter, the class
+    // it takes and the one given.
+    static constexpr const wchar_t* kObjectParameterClass = L"The parameter %s takes an instance of %s, not of %s.";
 
     // A row whose stored value its property cannot take: the value as stored, the property, the
     // row's object path, then why (the database's reason, or one of those below).

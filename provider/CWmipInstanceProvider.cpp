@@ -573,6 +573,10 @@ HRESULT CWmipInstanceProvider::ExecMethodAsync(const BSTR objectPath, const BSTR
             // A name holding a NUL is no method of any class, whatever its first part names.
             if (CWmipRequestEnvelope::HasEmbeddedNul(methodName) || !mapper->IsMethodSupported(methodName))
                 Fail(__LINE__, WBEM_E_METHOD_NOT_IMPLEMENTED);
+            // The one door that carries embedded objects: one of another class than its parameter
+            // takes is refused before any method reads it as its own.
+            if (const CWMITypeInfo* typeInfo = mapper->GetTypeInfo())
+                typeInfo->RequireObjectParameterClasses(methodName, inParams);
 
             const HRESULT result =
                 mapper->ExecuteMethod(envelope.Path().get(), methodName, flags, context, inParams, sink);

@@ -32,7 +32,7 @@ constinit const SchemaDeclaration kBadgeDeclarations[] = {
     DeclareProperty(L"Bnt_Badge", L"BADGEKEY", CIM_SINT32, L"BADGE", L"BADGEKEY", 1, 0, 25, 0),
     DeclareProperty(L"Bnt_Badge", L"ID", CIM_SINT64, L"BADGE", L"ID", 0, 0, 1, 0),
     DeclareMethod(L"Bnt_Badge", L"AddBadge"),
-    DeclareMethodParameter(L"Bnt_Badge", L"AddBadge", true, L"BadgeIn", CIM_OBJECT),
+    DeclareObjectParameter(L"Bnt_Badge", L"AddBadge", true, L"BadgeIn", L"Bnt_Badge"),
     DeclareMethodParameter(L"Bnt_Badge", L"AddBadge", false, L"BadgeOut", CIM_OBJECT),
     DeclareMethod(L"Bnt_Badge", L"AssignAccessLevel"),
     DeclareMethodParameter(L"Bnt_Badge", L"AssignAccessLevel", true, L"LevelIn", CIM_SINT32 | CIM_FLAG_ARRAY),

@@ -1,6 +1,7 @@
 // CWmipMethodParameterRegistrar: declares one parameter of a method (an input when input is
-// true, else an output) to CWmipMapperRegistry in its constructor; a parameter of a method not
-// declared yet creates the method.
+// true, else an output) to CWmipMapperRegistry in its constructor, with the class an embedded
+// object parameter takes (empty for any other); a parameter of a method not declared yet creates
+// the method.
 //
 // Holds nothing; runs on the loader thread only, before any other thread of the library.
 #pragma once
@@ -11,5 +12,6 @@
 class CWmipMethodParameterRegistrar
 {
 public:
-    CWmipMethodParameterRegistrar(CString className, CString method, bool input, CString parameter, CIMTYPE cimType);
+    CWmipMethodParameterRegistrar(CString className, CString method, bool input, CString parameter, CIMTYPE cimType,
+                                  CString objectClass = CString());
 };

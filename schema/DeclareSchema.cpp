@@ -62,7 +62,7 @@ void Declare(const SchemaDeclaration& d, std::span<const MapperBinding> bindings
         CWmipMethodRegistrar(d.className, d.name);
         break;
     case K::MethodParameter:
-        CWmipMethodParameterRegistrar(d.className, d.method, d.input, d.name, d.cimType);
+        CWmipMethodParameterRegistrar(d.className, d.method, d.input, d.name, d.cimType, d.referencedClass);
         break;
     case K::PropertyAttributeInteger:
         CWmipPropertyAttributeRegistrar(d.className, d.name, d.attribute, d.integerValue);

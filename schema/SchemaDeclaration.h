@@ -27,7 +27,8 @@ enum class SchemaDeclarationKind
     ReferenceProperty,           // className, name, referencedClass
     DynamicProperty,             // className, name, cimType, maxLength (computed, no column)
     Method,                      // className, name
-    MethodParameter,             // className, method, input, name, cimType
+    MethodParameter,             // className, method, input, name, cimType, referencedClass (the class
+                                 // an embedded object parameter takes)
     PropertyAttributeInteger,    // className, name (property), attribute, integerValue
     PropertyAttributeText,       // className, name (property), attribute, text
     ClassWidePropertyAttribute,  // className, attribute, integerValue
@@ -207,6 +208,15 @@ constexpr SchemaDeclaration DeclareMethodParameter(const wchar_t* className, con
     d.input = input;
     d.name = parameter;
     d.cimType = cimType;
+    return d;
+}
+
+// A parameter that takes an embedded object: an instance of objectClass, and of no other class.
+constexpr SchemaDeclaration DeclareObjectParameter(const wchar_t* className, const wchar_t* method, bool input,
+                                                   const wchar_t* parameter, const wchar_t* objectClass)
+{
+    SchemaDeclaration d = DeclareMethodParameter(className, method, input, parameter, CIM_OBJECT);
+    d.referencedClass = objectClass;
     return d;
 }
 

@@ -65,7 +65,8 @@ std::optional<LONG> OleDays(const COleDateTime& utc)
     return static_cast<LONG>(days);
 }
 
-// Whether the caller may access the segment of the panel, which exists.
+// Whether the caller may access the segment of the panel. A panel that is not there, or holds no
+// segment, is of none: only a caller that reaches every segment may name it.
 bool MayAccessPanel(const CAcsUser& caller, CBntDatabase* database, LONG panelId)
 {
     CDynamicRecordset panel(database);
@@ -343,14 +344,16 @@ HRESULT CWmipIncomingEventExMapper::CheckAcknowledgement(IWbemClassObject* inPar
             return WBEM_E_INVALID_PARAMETER;
         ack.alarmTime = *alarmTime;
 
-        // The panel is looked up as the caller. One that is not there takes the no-panel-host
-        // road; one of a segment the caller cannot reach is named to no server and is not
-        // acknowledged, as a server answers for an alarm it does not hold.
+        // The panel is looked up as the caller. For a caller that reaches every segment, one that
+        // is not there takes the no-panel-host road. Any other caller may not name a panel it
+        // cannot be shown to reach, of another segment or not there at all (a server may still
+        // hold alarms of it): neither is named to any server nor acknowledged, and both answer
+        // alike, as a server answers for an alarm it does not hold.
         CAccessPanelSet panels(GetDatabase());
         panels.SetPanelIDFilter(ack.panelId);
         panels.Open();
         const bool exists = !panels.IsEOF();
-        ack.hidden = exists && !MayAccessPanel(*user, GetDatabase(), ack.panelId);
+        ack.hidden = !MayAccessPanel(*user, GetDatabase(), ack.panelId);
         if (exists && !ack.hidden &&
             !CUserDevicePermission(user->GetDatabase(), user).IsDevicePermitted(ack.panelId, kWholePanel))
             return WBEM_E_ACCESS_DENIED;

@@ -44,10 +44,11 @@ public:
     // taken back), or any failure. Nothing is sent or logged on a refusal.
     HRESULT SendIncomingEvent(IWbemClassObject* inParams, IWbemObjectSink* sink);
     // S_OK with "ReturnValue" 1 and the simultaneous-acknowledge status when a communication
-    // server accepted, "ReturnValue" 0 when none did; 0x80041008 when a numeric parameter is
-    // missing or "AlarmTime" is no date after 1970; 0x80041003 when the caller may not access
-    // the panel's segment (a panel that does not exist is of none) or act on the panel; 0x80041001
-    // when the output cannot be delivered or anything else fails.
+    // server accepted, "ReturnValue" 0 when none did, and without asking any when the caller may
+    // not access the panel's segment (a panel that does not exist is of none: only a caller of
+    // every segment has it acknowledged); 0x80041008 when a numeric parameter is missing or
+    // "AlarmTime" is no date after 1970; 0x80041003 when the caller may not act on a panel it
+    // sees; 0x80041001 when the output cannot be delivered or anything else fails.
     HRESULT AcknowledgeAlarm(IWbemClassObject* inParams, IWbemObjectSink* sink);
 
 private:
@@ -73,7 +74,8 @@ private:
         CString host;
         std::vector<CString> localHosts;
         bool noPanelHost = true;
-        // A panel beyond the caller's segments: nobody is asked and nothing is acknowledged.
+        // A panel beyond the caller's segments, or one not there for a caller of some segments
+        // only: nobody is asked and nothing is acknowledged.
         bool hidden = false;
     };
 

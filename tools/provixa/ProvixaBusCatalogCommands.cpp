@@ -7,6 +7,7 @@
 
 #include "Libraries/OstrumCore/Source/Utils/StringUtils.h"
 #include "bus/CCorvessaBaseApp.h"
+#include "bus/CCorvessaException.h"
 #include "bus/CCorvessaQpidInstance.h"
 #include "bus/CCorvessaQpidType.h"
 #include "inhouse/BntUtility/StringConversion.h"
@@ -110,9 +111,24 @@ void Cardholder(ProvixaBusSession& session, const std::vector<std::string>& oper
         session.refused(std::string("no directory password given: set ") +
                         ProvixaBusCatalogCommands::kDirectoryPasswordVariable);
     LONG cardholderId = 0;
-    Check(session, session.app.GetCardholderFromDirectory(session.token({}), ProvixaBusHost::kApplicationId,
-                                                          OperandNumber(session, operands[0], "the directory id"),
-                                                          operands[1], password, &cardholderId));
+    const LONG directoryId = OperandNumber(session, operands[0], "the directory id");
+    const std::string token = session.token({});
+    try
+    {
+        Check(session, session.app.GetCardholderFromDirectory(token, ProvixaBusHost::kApplicationId, directoryId,
+                                                              operands[1], password, &cardholderId));
+    }
+    catch (const CCorvessaException& failure)
+    {
+        // The caller signed in already: the password refused here is the directory account's.
+        if (failure.ErrorCode() != CCorvessaException::kInvalidCredentialsKey)
+            throw;
+        throw CCorvessaException(failure.ErrorCode(),
+                                 failure.ErrorMessage() + " The password refused is " +
+                                     ProvixaBusCatalogCommands::kDirectoryPasswordVariable + ", for the account " +
+                                     operands[1] + " of directory " + std::to_string(directoryId) + ".",
+                                 failure.HResult());
+    }
     session.out << QpidTypeConverter::ToJson(
                        Variant::Map{{"cardholder_id", Variant(static_cast<std::int32_t>(cardholderId))}})
                 << "\n";

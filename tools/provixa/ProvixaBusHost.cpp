@@ -145,6 +145,12 @@ public:
                                    (least == most ? std::to_string(least) : "at most " + std::to_string(most)) +
                                    " operand" + (most == 1 ? "" : "s")};
         };
+        // login names its user as its operand, logout ends the session's, and version and
+        // publickey answer for no user: a --user there would be passed over.
+        if (!command.user.empty() && (command.name == "login" || command.name == "logout" ||
+                                      command.name == "version" || command.name == "publickey"))
+            throw UsageFailure{command.name +
+                               (command.name == "login" ? " takes its user as USER, not --user" : " takes no --user")};
         if (command.name == "version")
         {
             expect(0, 0);
@@ -162,6 +168,10 @@ public:
             expect(1, 1);
             const COleDateTime when = Login(command.operands[0], command.directoryId);
             Print({{"token", Variant(m_token)}, {"authenticated", Variant(Utf8(when.Format(L"%Y-%m-%d %H:%M:%S")))}});
+            // Each one-shot command is a process of its own, whose sessions end with it.
+            if (!m_shell)
+                m_err << "provixa: warning: the token lives only as long as this process, so no later command "
+                         "can use it: log in inside provixa bus shell to keep a session\n";
         }
         else if (command.name == "whoami")
         {
@@ -200,7 +210,10 @@ public:
         {
             expect(0, 0);
             if (m_token.empty())
-                throw UsageFailure{"not logged in"};
+                throw UsageFailure{m_shell ? "not logged in"
+                                           : "not logged in: a one-shot command starts with no session (an earlier "
+                                             "login's token ended with its process); log in and out inside provixa "
+                                             "bus shell"};
             const std::string token = std::move(m_token);
             m_token.clear();
             Check(m_app.DeleteAuthentication(token, ProvixaBusHost::kApplicationId));
@@ -231,13 +244,7 @@ private:
         return ProvixaBusSession{
             m_app,
             [this, commandUser = command.user, directoryId = command.directoryId](const std::string& user) {
-                const std::string& named = user.empty() ? commandUser : user;
-                if (!named.empty())
-                    Login(named, directoryId);
-                else if (m_token.empty() && m_shell)
-                    throw UsageFailure{"log in first (login USER)"};
-                else if (m_token.empty())
-                    Login(ProvixaBusSession::kDefaultUser, directoryId);
+                SignIn(user.empty() ? commandUser : user, directoryId);
                 return m_token;
             },
             m_out,
@@ -263,20 +270,31 @@ private:
         return key;
     }
 
-    // A one-shot command logs its user in first, the default user when it names none, as every
-    // other command does; in the shell the session's login is used.
-    void UseToken(const BusCommand& command)
+    // A command that names its user (USER, or --user USER) logs that user in first. Otherwise a
+    // one-shot command logs the default user in; in the shell the session's login is used.
+    void SignIn(const std::string& named, int directoryId)
     {
-        if (!command.operands.empty())
-            Login(command.operands[0], command.directoryId);
+        if (!named.empty())
+            Login(named, directoryId);
         else if (m_token.empty() && m_shell)
             throw UsageFailure{"log in first (login USER)"};
         else if (m_token.empty())
-            Login(ProvixaBusSession::kDefaultUser, command.directoryId);
+            Login(ProvixaBusSession::kDefaultUser, directoryId);
     }
 
-    std::string Password()
+    // whoami and accesslevels name their user as an operand or with --user, as the other
+    // commands do; never both, so that no answer is for another user than the one named.
+    void UseToken(const BusCommand& command)
     {
+        if (!command.operands.empty() && !command.user.empty())
+            throw UsageFailure{command.name + " takes its user once: USER or --user USER"};
+        SignIn(command.operands.empty() ? command.user : command.operands[0], command.directoryId);
+    }
+
+    // The password of a sign-in, and in *source where it came from.
+    std::string Password(std::string* source)
+    {
+        *source = ProvixaBusHost::kPasswordVariable;
         if (const char* password = std::getenv(ProvixaBusHost::kPasswordVariable))
             return password;
         std::string line;
@@ -284,6 +302,7 @@ private:
         // up the sign-in as a Ctrl-D does, and the shell goes on.
         if (ProvixaTerminal::Interactive())
         {
+            *source = "the terminal";
             if (!ProvixaTerminal::AskHidden("Password: ", m_in, m_err, &line, m_shell))
                 throw Refusal{"no password given", CCorvessaException::kInvalidCredentialsKey, WBEM_E_ACCESS_DENIED};
             return line;
@@ -295,12 +314,18 @@ private:
                           CCorvessaException::kInvalidCredentialsKey, WBEM_E_ACCESS_DENIED};
         if (!line.empty() && line.back() == '\r')
             line.pop_back();
+        *source = "standard input";
         return line;
     }
 
     COleDateTime Login(std::string user, int directoryId)
     {
-        std::string password = Password();
+        // A refusal names the account tried: a one-shot command that names none tries sa.
+        const std::string account = user + (directoryId == CCorvessaBaseApp::kInternalDirectoryId
+                                                ? std::string(" (an internal account)")
+                                                : " of directory " + std::to_string(directoryId));
+        std::string source;
+        std::string password = Password(&source);
         if (m_app.AreCredentialsEncrypted())
         {
             const std::string key = PublicKey();
@@ -313,7 +338,19 @@ private:
         }
         COleDateTime when;
         std::string token;
-        Check(m_app.Authenticate(ProvixaBusHost::kApplicationId, directoryId, user, password, token, when));
+        try
+        {
+            Check(m_app.Authenticate(ProvixaBusHost::kApplicationId, directoryId, user, password, token, when));
+        }
+        catch (const CCorvessaException& failure)
+        {
+            if (failure.ErrorCode() != CCorvessaException::kFailedToAuthenticateKey)
+                throw;
+            throw CCorvessaException(failure.ErrorCode(),
+                                     failure.ErrorMessage() + " The account tried: " + account +
+                                         ", with the password from " + source + ".",
+                                     failure.HResult());
+        }
         m_token = token;
         return when;
     }
@@ -510,10 +547,11 @@ std::string ProvixaBusHost::Usage()
     return "Bus commands (provixa bus COMMAND), answers as JSON:\n"
            "  version                       the product name and version\n"
            "  publickey                     the key clients encrypt their credentials with\n"
-           "  login [--directory ID] USER   log in (directory -1, the default: an internal account)\n"
-           "  whoami [--directory ID] [USER]       the logged-in user's identity and permissions\n"
-           "  accesslevels [--directory ID] [USER] the access levels the user manages (outside the\n"
-           "                                shell USER defaults to sa)\n"
+           "  login [--directory ID] USER   log in (directory -1, the default: an internal account);\n"
+           "                                outside the shell its token ends with the process\n"
+           "  whoami [--directory ID] [USER|--user USER]       the user's identity and permissions\n"
+           "  accesslevels [--directory ID] [USER|--user USER] the access levels the user manages\n"
+           "                                (outside the shell USER defaults to sa)\n"
            "  logout                        end the session\n"
            "  shell                         read one command a line; a login's token lives for the session\n"
            "                                (help shows this text, exit or quit ends it)\n"
@@ -563,7 +601,8 @@ int ProvixaBusHost::Run(const std::vector<std::string>& args, bool simulate, std
     if (!ProvixaInstallation::Existing(&database, &error))
         return PrintRefusal(err, Refusal{error, CCorvessaException::kInvalidDBConnectionKey, WBEM_E_FAILED});
     const bool shell = command.name == "shell";
-    if (shell && (!command.operands.empty() || command.directoryId != CCorvessaBaseApp::kInternalDirectoryId))
+    if (shell && (!command.operands.empty() || command.directoryId != CCorvessaBaseApp::kInternalDirectoryId ||
+                  !command.user.empty()))
         return PrintUsageFailure(err, "shell takes no operands");
     // The simulated servers' calls go to the error stream: the bus answers are JSON lines.
     std::unique_ptr<ProvixaSimulation> simulation;

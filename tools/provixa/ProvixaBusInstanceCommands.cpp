@@ -146,7 +146,10 @@ InstanceCommand Parse(const std::string& name, std::vector<std::string>& words)
             AddPair(command.parameters, value());
         else if (word.starts_with("--"))
             throw UsageError{"unknown option " + word + " for " + name};
-        else if (word.find('=') != std::string::npos && !command.operands.empty())
+        // After a get's condition a word with "=" is more of the condition ("ID = 3" unquoted),
+        // which the check below asks to quote.
+        else if (word.find('=') != std::string::npos && !command.operands.empty() &&
+                 (name != "get" || command.filter.empty()))
             AddPair(command.values, word);
         else
             command.operands.push_back(std::move(word));
@@ -506,6 +509,16 @@ HRESULT RunParsed(ProvixaBusSession& busSession, const std::string& name, Instan
     }
     catch (const CCorvessaException& failure)
     {
+        // A class that takes no modify (a photo's) still takes a delete and an add: the road
+        // that replaces an instance.
+        if (name == "modify" && failure.HResult() == WBEM_E_NOT_SUPPORTED)
+            throw CCorvessaException(failure.ErrorCode(),
+                                     failure.ErrorMessage() + " " + className +
+                                         " takes no modify: replace the instance by a delete, then an add with the "
+                                         "new values (delete " +
+                                         className + " KEY=VALUE..., then add " + className +
+                                         " KEY=VALUE... NAME=VALUE...)",
+                                     failure.HResult());
         // The write's refusal names the property; what is wrong with its value (a text past its
         // length, a NUL, a date-time that names no day) is said as the WMI door says it.
         if (failure.ErrorCode() != CCorvessaException::kInvalidRequestItemKey)

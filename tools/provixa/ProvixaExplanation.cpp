@@ -190,10 +190,35 @@ std::string ProvixaExplanation::OfQuery(IWbemServices* services, const std::stri
 {
     WqlParsedQuery parsed;
     CString error;
-    if (!WqlParser::ParseQuery(ProvixaText::FromUtf8(query), parsed, error) || parsed.ClassName.IsEmpty())
-        return std::string();
-    const std::wstring className = parsed.ClassName.GetString();
-    return ClassNamed(services, className) ? std::string() : NoClass(className);
+    if (WqlParser::ParseQuery(ProvixaText::FromUtf8(query), parsed, error) && !parsed.ClassName.IsEmpty())
+    {
+        const std::wstring className = parsed.ClassName.GetString();
+        return ClassNamed(services, className) ? std::string() : NoClass(className);
+    }
+    // The query's blank-separated words: the parser stops inside a word it cannot read (a class
+    // name with a letter no identifier holds), a person reads whole words.
+    std::vector<std::wstring> words;
+    const std::wstring text = ProvixaText::FromUtf8(query);
+    for (std::size_t start = text.find_first_not_of(L" \t"); start != std::wstring::npos;)
+    {
+        const std::size_t end = std::min(text.find_first_of(L" \t", start), text.size());
+        words.push_back(text.substr(start, end - start));
+        start = text.find_first_not_of(L" \t", end);
+    }
+    if (words.empty() || !WbemName::Equal(words.front().substr(0, 6), L"SELECT"))
+    {
+        // A class name alone is the likeliest mistake: the example selects from it.
+        const bool oneName = words.size() == 1 && WbemName::IsValidIdentifier(words.front());
+        return "a query is one WQL SELECT text (ASSOCIATORS OF and REFERENCES OF are not served), as query \"SELECT "
+               "* FROM " +
+               (oneName ? ProvixaText::ToUtf8(words.front()) : std::string("Bnt_Cardholder")) + "\"";
+    }
+    for (std::size_t i = 1; i + 1 < words.size(); ++i)
+    {
+        if (WbemName::Equal(words[i], L"FROM"))
+            return ClassNamed(services, words[i + 1]) ? std::string() : NoClass(words[i + 1]);
+    }
+    return std::string();
 }
 
 std::string ProvixaExplanation::OfMethodTarget(IWbemServices* services, const std::string& path,

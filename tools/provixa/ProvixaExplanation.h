@@ -36,7 +36,8 @@ public:
                                 Door door = Door::kWmi);
     // "there is no class X" or "X has no method M"; empty when both exist.
     static std::string OfMethod(IWbemServices* services, const std::string& path, const std::string& method);
-    // "there is no class X" for the class a SELECT names; empty otherwise.
+    // "there is no class X" for the class a SELECT names (the word after FROM, for a query the
+    // parser stops in), what a query takes for a text that is no SELECT; empty otherwise.
     static std::string OfQuery(IWbemServices* services, const std::string& query);
     // For a method run on a class path that names no instance: "SetClock runs on an instance:
     // name one by its key, as Bnt_Panel.ID=1" (each key with a value of its type); empty when

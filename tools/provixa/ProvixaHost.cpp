@@ -106,7 +106,8 @@ int RequestFailed(std::ostream& err, HRESULT status, const std::function<std::st
     std::string given = ProvixaOutput::Reason(statusObject.Get());
     const bool naming = status == WBEM_E_NOT_FOUND || status == WBEM_E_INVALID_OBJECT_PATH ||
                         status == WBEM_E_INVALID_CLASS || status == WBEM_E_INVALID_METHOD ||
-                        status == WBEM_E_METHOD_NOT_IMPLEMENTED || status == WBEM_E_INVALID_PARAMETER;
+                        status == WBEM_E_METHOD_NOT_IMPLEMENTED || status == WBEM_E_INVALID_PARAMETER ||
+                        status == WBEM_E_INVALID_QUERY || status == WBEM_E_PROVIDER_NOT_CAPABLE;
     std::string added = naming && explain ? explain(status) : std::string();
     // The provider's general "could not be retrieved or does not exist" gives way to the
     // explanation that says which.

@@ -34,8 +34,8 @@ bool ArrayFor(CIMTYPE type, const std::string& text, _variant_t* value, std::str
     const CIMTYPE element = type & ~CIM_FLAG_ARRAY;
     if (element != CIM_SINT32 && element != CIM_UINT32)
     {
-        *error = "only arrays of 32-bit numbers can be given on the command line (VALUE,VALUE); a binary value is "
-                 "given in Base64 through the bus: provixa bus modify CLASS KEY=VALUE NAME=BASE64";
+        *error = std::string("only arrays of 32-bit numbers can be given on the command line (VALUE,VALUE); ") +
+                 ProvixaMethodArgument::kBinaryValueRoad;
         return false;
     }
     // The bus writes a list [A,B]: the brackets would make two elements that are no numbers.

@@ -21,6 +21,14 @@ class ProvixaMethodArgument
 public:
     using ScalarConversion = bool (*)(CIMTYPE type, const std::string& text, _variant_t* value, std::string* error);
 
+    // Where a binary value is given instead of the command line: the bus, in Base64; a photo by
+    // its own road, since its class takes no modify.
+    static constexpr char kBinaryValueRoad[] =
+        "a binary value is given in Base64 through the bus: provixa bus modify CLASS KEY=VALUE NAME=BASE64; a photo "
+        "(Bnt_MultimediaObject, which takes no modify) is replaced by a delete, then an add: provixa bus delete "
+        "Bnt_MultimediaObject PersonID=1 ObjectType=1 DataType=0, then provixa bus add Bnt_MultimediaObject "
+        "PersonID=1 ObjectType=1 DataType=0 Data=BASE64";
+
     // The most elements one array argument may hold, on either door, and the refusal of more.
     static constexpr std::size_t kMaxElements = 4096;
     static std::string TooManyElements();

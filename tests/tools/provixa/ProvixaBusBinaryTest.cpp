@@ -67,7 +67,8 @@ TEST_F(ProvixaBusBinary, RefusalsPrintTheirKeyAndExitOne)
     const Outcome wrong = Bus({"login", "operator"}, "wrong\n");
     EXPECT_EQ(wrong.status, 1);
     EXPECT_TRUE(Contains(wrong.err, "{\"error\":\"corvessa.authentication.failedtoauthenticate\","
-                                    "\"hresult\":\"0x80040525\",\"message\":\"Authentication failed.\"}"))
+                                    "\"hresult\":\"0x80040525\",\"message\":\"Authentication failed. The account "
+                                    "tried: operator (an internal account), with the password from standard input.\"}"))
         << wrong.err;
     const Outcome directory = Bus({"login", "--directory", "42", "olive"}, "olive-demo\n");
     EXPECT_EQ(directory.status, 1);

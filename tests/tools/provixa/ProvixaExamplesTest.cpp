@@ -198,6 +198,11 @@ TEST_F(ProvixaExamples, EachExampleOfTheReadmeRunsAsShown)
         {"'exec Bnt_Panel SetClock ID=1'",
          0,
          {"\"page_size\":2", "\"LASTNAME\":\"Castell\"", "driver server received procedure 5 SetPanelClock"}},
+        // A photo is replaced by a delete, then an add.
+        {"delete Bnt_MultimediaObject PersonID=1 ObjectType=1 DataType=0\\nadd Bnt_MultimediaObject",
+         0,
+         {"{\"deleted\":true}\n{\"class\":\"Bnt_MultimediaObject\",\"values\":{\"DataType\":0,\"ObjectType\":1,"
+          "\"PersonID\":1}}"}},
         {"--page 2 --size 3 --order DisplayName",
          0,
          {"\"DisplayName\":\"(UTC-05:00) Eastern Time (US & Canada)\"", "\"page_number\":2,\"page_size\":3"}},

@@ -408,6 +408,111 @@ TEST_P(ProvixaIntegrator, EachCommandEndsWithItsStatusAndSaysWhyFirst)
          Stream::Out,
          "{\"instances\":[{\"class\":\"Bnt_Cardholder\"",
          "\"DEPARTMENT\":\"Gates\",\"FIRSTNAME\":\"Bruno\""},
+        // A command that names its user answers for that user or not at all; a refusal of a sign-in
+        // names the account and the password it tried.
+        {{"bus", "whoami", "--user", "operator"},
+         "",
+         1,
+         Stream::Err,
+         "{\"error\":\"corvessa.authentication.failedtoauthenticate\",\"hresult\":\"0x80040525\",\"message\":"
+         "\"Authentication failed. The account tried: operator (an internal account), with the password from "
+         "PROVIXA_PASSWORD.\"}"},
+        {{"bus", "accesslevels", "--user", "operator"},
+         "",
+         0,
+         Stream::Out,
+         "[{\"description\":",
+         "",
+         "PROVIXA_PASSWORD=operator-demo"},
+        {{"bus", "whoami", "--user", "operator"},
+         "",
+         0,
+         Stream::Out,
+         "{",
+         "\"logon_id\":\"operator\"",
+         "PROVIXA_PASSWORD=operator-demo"},
+        {{"bus", "whoami", "sa", "--user", "operator"},
+         "",
+         2,
+         Stream::Err,
+         "{\"error\":\"corvessa.invalidparameter.error\",\"hresult\":\"0x80041008\",\"message\":\"whoami takes its "
+         "user once: USER or --user USER\"}"},
+        {{"bus", "logout"},
+         "",
+         2,
+         Stream::Err,
+         "{\"error\":\"corvessa.invalidparameter.error\",\"hresult\":\"0x80041008\",\"message\":\"not logged in: a "
+         "one-shot command starts with no session (an earlier login's token ended with its process); log in and out "
+         "inside provixa bus shell\"}"},
+        {{"bus", "login", "sa", "--user", "operator"},
+         "",
+         2,
+         Stream::Err,
+         "{\"error\":\"corvessa.invalidparameter.error\",\"hresult\":\"0x80041008\",\"message\":\"login takes its "
+         "user as USER, not --user\"}"},
+        {{"bus", "login", "sa"},
+         "",
+         0,
+         Stream::Err,
+         "{\"warning\":\"the token lives only as long as this process, so no later command can use it: log in "
+         "inside provixa bus shell to keep a session\"}"},
+        // A query that is no SELECT says what a query takes; one of a class that is not there says so.
+        {{"--as", "admin", "query", "Bnt_Cardholder"},
+         "",
+         1,
+         Stream::Err,
+         "Error 0x80041017 (WBEM_E_INVALID_QUERY):",
+         "A query is one WQL SELECT text (ASSOCIATORS OF and REFERENCES OF are not served), as query \"SELECT * "
+         "FROM Bnt_Cardholder\"."},
+        {{"--as", "admin", "query", "REFERENCES OF {Bnt_Cardholder.ID=1}"},
+         "",
+         1,
+         Stream::Err,
+         "Error 0x80041024 (WBEM_E_PROVIDER_NOT_CAPABLE):",
+         "as query \"SELECT * FROM Bnt_Cardholder\""},
+        {{"--as", "admin", "query", "SELECT * FROM Bnt_C\xC3\xA4rdholder"},
+         "",
+         1,
+         Stream::Err,
+         "Error 0x80041017 (WBEM_E_INVALID_QUERY):",
+         "There is no class Bnt_C\xC3\xA4rdholder."},
+        // A condition written unquoted is asked to be quoted, whatever its operator.
+        {{"bus", "get", "Bnt_Cardholder", "--filter", "ID", "=", "3"},
+         "",
+         2,
+         Stream::Err,
+         "{\"error\":\"corvessa.invalidparameter.error\"",
+         "quote the condition, as in --filter \\\"ID = 3\\\""},
+        {{"bus", "get", "Bnt_Cardholder", "--filter", "ID", "<=", "3"},
+         "",
+         2,
+         Stream::Err,
+         "{\"error\":\"corvessa.invalidparameter.error\"",
+         "quote the condition, as in --filter \\\"ID <= 3\\\""},
+        // A photo is replaced by a delete, then an add: the bus's modify does not take it.
+        {{"--as", "operator", "put", "Bnt_MultimediaObject", "PersonID=1", "ObjectType=1", "DataType=0", "Data=QUJD"},
+         "",
+         1,
+         Stream::Err,
+         "provixa: Bnt_MultimediaObject property Data: only arrays of 32-bit numbers",
+         "provixa bus delete Bnt_MultimediaObject PersonID=1 ObjectType=1 DataType=0, then provixa bus add "
+         "Bnt_MultimediaObject PersonID=1 ObjectType=1 DataType=0 Data=BASE64"},
+        {{"bus", "modify", "Bnt_MultimediaObject", "PersonID=1", "ObjectType=1", "DataType=0", "Data=QUJD"},
+         "",
+         1,
+         Stream::Err,
+         "{\"error\":\"corvessa.editinstance.error\",\"hresult\":\"0x8004100C\",\"message\":\"The operation "
+         "attempted is not supported by the Corvessa service. Bnt_MultimediaObject takes no modify: replace the "
+         "instance by a delete, then an add with the new values (delete Bnt_MultimediaObject KEY=VALUE..., then add "
+         "Bnt_MultimediaObject KEY=VALUE... NAME=VALUE...)\"}"},
+        // An embedded object of another class than its parameter takes is refused before the method
+        // reads it.
+        {{"--as", "operator", "exec", "Bnt_Badge", "AddBadge", "BadgeIn=Bnt_Panel{ID=1}"},
+         "",
+         1,
+         Stream::Err,
+         "Error 0x80041008 (WBEM_E_INVALID_PARAMETER): The parameter BadgeIn takes an instance of Bnt_Badge, not of "
+         "Bnt_Panel."},
         {{"bus", "modify", "Bnt_Badge", "BADGEKEY=2", "PIN=4321"},
          "",
          1,
@@ -1058,14 +1163,16 @@ TEST_P(ProvixaIntegrator, EachCommandEndsWithItsStatusAndSaysWhyFirst)
          busFailure + "the parameter BadgeIn of AddBadge takes an embedded object, an instance of its class (written "
                       "CLASS{NAME=VALUE,...} on the WMI door), which the bus carries as no parameter: write the "
                       "instance with add CLASS NAME=VALUE... instead\"}"},
-        // A refused directory sign-in says so, and names the log that holds why.
+        // A refused directory sign-in says so, names the password refused, and names the log that
+        // holds why.
         {{"bus", "cardholder", "1", "aadler", "--user", "operator"},
          "operator-demo\n",
          1,
          Stream::Err,
          "{\"error\":\"corvessa.general.invalidcredentials\",\"hresult\":\"0x80004005\",\"log\":\"{root}/home/Logs/"
          "Fluxmere.log\",\"message\":\"The sign-in was refused: the account and password given were not accepted, "
-         "check server logs for details.\"}",
+         "check server logs for details. The password refused is PROVIXA_DIRECTORY_PASSWORD, for the account aadler "
+         "of directory 1.\"}",
          "",
          "PROVIXA_PASSWORD=;unset PROVIXA_PASSWORD; PROVIXA_DIRECTORY_PASSWORD=wrong"},
         {{"--help"},
@@ -1086,7 +1193,8 @@ TEST_P(ProvixaIntegrator, EachCommandEndsWithItsStatusAndSaysWhyFirst)
          0,
          Stream::Out,
          "Bus commands",
-         "(outside the\n                                shell USER defaults to sa)"},
+         "USER|--user USER] the access levels the user manages\n                                (outside the shell USER "
+         "defaults to sa)"},
         {{"--as", "admin", "put", "Bnt_BadgeFIPS201", "BADGEKEY=5", "TWICPrivacyKey=1,2,3"},
          "",
          1,
@@ -1099,7 +1207,7 @@ TEST_P(ProvixaIntegrator, EachCommandEndsWithItsStatusAndSaysWhyFirst)
          0,
          Stream::Out,
          "Usage: provixa",
-         "a binary value (a key, a photo) is given in Base64 through the bus"},
+         "A photo (Bnt_MultimediaObject, which takes no modify) is\nreplaced by a delete, then an add"},
         {{"--as", "admin", "get",
           "Bnt_Gr\xC3\xB6\xC3\x9F"
           "e"},
@@ -1714,8 +1822,9 @@ TEST_F(ProvixaIntegrator, AClosedPipeEndsTheRunQuietlyAndAlikeWhetherOrNotSigpip
     }
 }
 
-// The first use installs what is missing before the host runs: the package manager's lines go to
-// the error stream, so the standard output carries the first command's result alone.
+// The first use installs what is missing and builds the host before the host runs: the package
+// manager's lines and the build's progress go to the error stream, as they happen, so the standard
+// output carries the first command's result alone; a build with nothing to do says nothing.
 TEST_F(ProvixaIntegrator, TheFirstUseSendsThePackageManagersLinesToTheErrorStream)
 {
     const std::filesystem::path bin = m_root / "bin";
@@ -1743,4 +1852,25 @@ TEST_F(ProvixaIntegrator, TheFirstUseSendsThePackageManagersLinesToTheErrorStrea
     EXPECT_EQ(provixa_program::ReadAll(m_root / "out"), "");
     EXPECT_TRUE(Contains(err, "install-deps: installing g++ cmake")) << err;
     EXPECT_TRUE(Contains(err, "apt-get install -y -qq --no-install-recommends g++ cmake")) << err;
+
+    // The host script with everything installed and a build that says what it does (or that it
+    // has nothing to do); the host it then runs is the tree's.
+    const std::filesystem::path host = script.parent_path() / "provixa";
+    const auto run = [&](const std::string& progress) {
+        std::ofstream(bin / "dpkg-query", std::ios::trunc) << "#!/bin/sh\nprintf 'install ok installed'\n";
+        std::ofstream(bin / "cmake", std::ios::trunc) << "#!/bin/sh\nprintf '" << progress << "'\n";
+        std::filesystem::permissions(bin / "cmake", std::filesystem::perms::owner_all);
+        const std::string line = "PATH=" + provixa_program::Quote(bin.string()) +
+                                 ":\"$PATH\" PROVIXA_HOME=" + provixa_program::Quote(m_home.string()) + " bash " +
+                                 provixa_program::Quote(host.string()) + " --help >" +
+                                 provixa_program::Quote((m_root / "out").string()) + " 2>" +
+                                 provixa_program::Quote((m_root / "err").string());
+        const int status = std::system(line.c_str());
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+        EXPECT_EQ(provixa_program::ReadAll(m_root / "out").rfind("Usage: provixa", 0), 0u);
+        return provixa_program::ReadAll(m_root / "err");
+    };
+    EXPECT_EQ(run("[1/2] Building CXX object main.cpp.o\\n[2/2] Linking CXX executable provixa\\n"),
+              "[1/2] Building CXX object main.cpp.o\n[2/2] Linking CXX executable provixa\n");
+    EXPECT_EQ(run("[0/2] Re-checking globbed directories...\\nninja: no work to do.\\n"), "");
 }
