@@ -102,11 +102,10 @@ sms::qpid::wrapper::IQpidWrapper* CCorvessaBaseApp::GetQpidWrapper() const
 
 void CCorvessaBaseApp::Initialize()
 {
-    if (!IsLoggedIn())
-    {
-        LoginAsSA(CBntDatabase::GetDSNFromINI());
-    }
-    if (!IsLoggedIn())
+    // Requests that meet a logged-out application at once make one login between them: several
+    // at once contended for the database's first opening, and one that failed logged out the
+    // application another had just logged in.
+    if (!LoginAsSAUnlessLoggedIn(CBntDatabase::GetDSNFromINI()))
     {
         throw GenericException(L"CCorvessaProvixaApp::Initialize - Failed to authenticate to the database.");
     }

@@ -14,7 +14,21 @@ CBntApp::~CBntApp() = default;
 
 BOOL CBntApp::LoginAsSA(LPCWSTR dataSource)
 {
-    // The login runs without the lock: requests keep using the current connection meanwhile.
+    const CheckedMutexLock login(m_loginLock);
+    return LoginAsSALocked(dataSource);
+}
+
+BOOL CBntApp::LoginAsSAUnlessLoggedIn(LPCWSTR dataSource)
+{
+    const CheckedMutexLock login(m_loginLock);
+    if (IsLoggedIn())
+        return TRUE;
+    return LoginAsSALocked(dataSource);
+}
+
+BOOL CBntApp::LoginAsSALocked(LPCWSTR dataSource)
+{
+    // The login runs without m_lock: requests keep using the current connection meanwhile.
     auto user = std::make_unique<CAcsUser>();
     user->GetExceptionHandler().EnableFileLogging(m_exceptionHandler.GetLogFileName());
     const bool loggedIn = user->LoginAsSA(dataSource);

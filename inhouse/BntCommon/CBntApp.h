@@ -31,6 +31,10 @@ public:
     // GetDatabase answer the new connection; FALSE when the login fails (written to the
     // exception handler's log), the application then being logged out.
     BOOL LoginAsSA(LPCWSTR dataSource);
+    // TRUE at once while the application is logged in; otherwise LoginAsSA. Logins run one at a
+    // time, so requests that find the application logged out at once make one login, and a
+    // login that fails never takes away the one another request has just made.
+    BOOL LoginAsSAUnlessLoggedIn(LPCWSTR dataSource);
     // TRUE while the application holds a logged-in connection.
     BOOL IsLoggedIn() const;
     // The application's connection and its database; null while logged out. Valid until the
@@ -41,7 +45,12 @@ public:
     CBntExceptionHandler& GetExceptionHandler() { return m_exceptionHandler; }
 
 private:
+    BOOL LoginAsSALocked(LPCWSTR dataSource) REQUIRES(m_loginLock);
+
     CBntExceptionHandler m_exceptionHandler;
+    // Held for a whole login (it opens the database, which a first opening switches to WAL and
+    // so needs to itself); never taken while m_lock is held.
+    CheckedMutex m_loginLock;
     mutable CheckedMutex m_lock;
     CAcsUser* m_current GUARDED_BY(m_lock) = nullptr;  // one of m_users
     std::vector<std::unique_ptr<CAcsUser>> m_users GUARDED_BY(m_lock);

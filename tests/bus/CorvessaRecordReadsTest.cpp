@@ -69,11 +69,9 @@ TEST_F(CorvessaRecordReads, MissingObjectsAndRefusedValuesLeaveTheOutputsUntouch
     Variant data("kept");
     // No such object of the person.
     EXPECT_EQ(m_app->GetMultimediaObjectData(token, kApplication, 3, 1, 0, contentType, data), S_OK);
-    // Values the properties do not take.
-    EXPECT_EQ(m_app->GetMultimediaObjectData(token, kApplication, 1, 7, 0, contentType, data),
-              corvessa::kInvalidFilter);
-    EXPECT_EQ(m_app->GetMultimediaObjectData(token, kApplication, 1, 1, 99, contentType, data),
-              corvessa::kInvalidFilter);
+    // Values outside the properties' lists select what is stored under them: here nothing.
+    EXPECT_EQ(m_app->GetMultimediaObjectData(token, kApplication, 1, 7, 0, contentType, data), S_OK);
+    EXPECT_EQ(m_app->GetMultimediaObjectData(token, kApplication, 1, 1, 99, contentType, data), S_OK);
     EXPECT_EQ(contentType.asString(), "kept");
     EXPECT_EQ(data.asString(), "kept");
     EXPECT_EQ(UseCount(), 0);
