@@ -41,8 +41,17 @@ TEST(CBntApp, FailedLoginLogsOutAndIsWrittenToTheLog)
     const std::string logFile = (db.Home().Path() / "app.log").string();
     app.GetExceptionHandler().EnableFileLogging(CString(logFile.c_str()));
     ASSERT_TRUE(app.LoginAsSA(db.DataSource()));
+    // A request that finds the application logged in makes no login of its own, so none that
+    // would fail can log out the one another request made.
+    CAcsUser* const made = app.GetUser();
+    EXPECT_TRUE(app.LoginAsSAUnlessLoggedIn(L"sqlite:/nonexistent-folder/none.db"));
+    EXPECT_EQ(app.GetUser(), made);
     EXPECT_FALSE(app.LoginAsSA(L"sqlite:/nonexistent-folder/none.db"));
     EXPECT_FALSE(app.IsLoggedIn());
+    EXPECT_FALSE(app.LoginAsSAUnlessLoggedIn(L"sqlite:/nonexistent-folder/none.db"));
+    EXPECT_TRUE(app.LoginAsSAUnlessLoggedIn(db.DataSource()));
+    EXPECT_TRUE(app.IsLoggedIn());
+    EXPECT_FALSE(app.LoginAsSA(L"sqlite:/nonexistent-folder/none.db"));
     EXPECT_EQ(app.GetDatabase(), nullptr);
     const auto lines = support::TemporaryHome::ReadLines(logFile);
     ASSERT_GE(lines.size(), 2u);
