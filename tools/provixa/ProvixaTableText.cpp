@@ -209,8 +209,11 @@ bool ProvixaTableText::Defaults(std::string_view text, std::vector<Default>* def
     std::vector<std::pair<std::size_t, std::size_t>> definitions;
     if (!Definitions(text, &tokens, &definitions, error))
         return false;
-    for (const auto& [first, last] : definitions)
+    for (const auto& definition : definitions)
     {
+        // Named, not bound: a lambda below captures them.
+        const std::size_t first = definition.first;
+        const std::size_t last = definition.second;
         const bool constraint = std::any_of(std::begin(kTableConstraints), std::end(kTableConstraints),
                                             [&](const char* word) { return IsWord(text, tokens[first], word); });
         for (std::size_t i = first + 1; !constraint && i < last; ++i)
@@ -251,8 +254,11 @@ bool ProvixaTableText::Checks(std::string_view text, std::vector<Check>* checks,
     std::vector<std::pair<std::size_t, std::size_t>> definitions;
     if (!Definitions(text, &tokens, &definitions, error))
         return false;
-    for (const auto& [first, last] : definitions)
+    for (const auto& definition : definitions)
     {
+        // Named, not bound: a lambda below captures them.
+        const std::size_t first = definition.first;
+        const std::size_t last = definition.second;
         for (std::size_t i = first; i < last; ++i)
         {
             if (IsPunctuation(text, tokens[i], '('))
