@@ -43,7 +43,7 @@ constexpr char kFennaLogin[] = "fenna";
 // view right to mean anything) and the one it may view but not edit (DEPARTMENT), by DDFLDID.
 const std::set<LONG> kHiddenFields = {4, 8};
 constexpr LONG kViewOnlyField = 7;
-constexpr char kRows[] = R"(
+constexpr char kFieldGroupRows[] = R"(
 UPDATE CONFIG_VALUE SET NUMBERVALUE = 1 WHERE CONFIGID IN (1003, 1004);
 INSERT INTO USER_PERM_UDF (USER_PERM_UDFID, NAME, SEGMENTID) VALUES (59, 'No clearances', 0);
 INSERT INTO USER_PERM_UDF_FIELD (USER_PERM_UDFID, DDFLDID, CANVIEW, CANEDIT) VALUES (59, 4, 0, 0), (59, 8, 0, 1),
@@ -96,7 +96,7 @@ protected:
     {
         support::InstallationDatabase::Execute(DoorInstallation::DatabaseFile(),
                                                support::TestCallers::Sql({support::callers::kHeadquartersChief}) +
-                                                   kRows);
+                                                   kFieldGroupRows);
     }
 
     // Every class of the registry with per-property permissions whose system definition holds a
