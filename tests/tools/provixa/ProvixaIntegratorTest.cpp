@@ -1853,9 +1853,18 @@ TEST_F(ProvixaIntegrator, TheFirstUseSendsThePackageManagersLinesToTheErrorStrea
     EXPECT_TRUE(Contains(err, "install-deps: installing g++ cmake")) << err;
     EXPECT_TRUE(Contains(err, "apt-get install -y -qq --no-install-recommends g++ cmake")) << err;
 
-    // The host script with everything installed and a build that says what it does (or that it
-    // has nothing to do); the host it then runs is the tree's.
-    const std::filesystem::path host = script.parent_path() / "provixa";
+    // The host script, in a tree of its own whose build (a stand-in cmake) says what it does, or
+    // that it has nothing to do, and whose host only shows its usage: no build of this tree is
+    // needed (CI builds only the sanitizer tree).
+    const std::filesystem::path tree = m_root / "tree";
+    std::filesystem::create_directories(tree / "scripts");
+    std::filesystem::create_directories(tree / "build" / "tools" / "provixa");
+    for (const char* name : {"provixa", "install-deps"})
+        std::filesystem::copy_file(script.parent_path() / name, tree / "scripts" / name);
+    std::ofstream(tree / "build" / "build.ninja") << "";
+    std::ofstream(tree / "build" / "tools" / "provixa" / "provixa") << "#!/bin/sh\necho 'Usage: provixa'\n";
+    std::filesystem::permissions(tree / "build" / "tools" / "provixa" / "provixa", std::filesystem::perms::owner_all);
+    const std::filesystem::path host = tree / "scripts" / "provixa";
     const auto run = [&](const std::string& progress) {
         std::ofstream(bin / "dpkg-query", std::ios::trunc) << "#!/bin/sh\nprintf 'install ok installed'\n";
         std::ofstream(bin / "cmake", std::ios::trunc) << "#!/bin/sh\nprintf '" << progress << "'\n";
