@@ -1,5 +1,6 @@
 #include "framework/CWmipStoredValueRefusal.h"
 
+#include "common/StringHelpers.h"
 #include "framework/CWmipMessages.h"
 #include "inhouse/BntCoreDb/CDBValue.h"
 #include "platform/com/WbemConstants.h"
@@ -31,13 +32,7 @@ CString NamedValue(const CDBValue& stored)
         // Bytes that are no text are named by their bytes, in the form SQL writes them.
         const std::string& bytes = stored.GetUtf8();
         const std::size_t shown = std::min<std::size_t>(bytes.size(), CWmipStoredValueRefusal::kMaxNamedValueLength);
-        text = L"X'";
-        for (std::size_t i = 0; i < shown; ++i)
-        {
-            CString hex;
-            hex.Format(L"%02X", static_cast<unsigned>(static_cast<unsigned char>(bytes[i])));
-            text += hex;
-        }
+        text = L"X'" + BytesToHexString(reinterpret_cast<const BYTE*>(bytes.data()), static_cast<int>(shown));
         return text + (shown < bytes.size() ? L"'..." : L"'");
     }
     text = stored.AsText();

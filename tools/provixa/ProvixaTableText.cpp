@@ -193,6 +193,21 @@ bool Definitions(std::string_view text, std::vector<Token>* tokens,
     return true;
 }
 
+// Definitions, then visit(tokens, first, last) for each definition in order; false with *error
+// where Definitions fails or a visit answers false (having set it).
+template <typename Visit>
+bool ForEachDefinition(std::string_view text, std::string* error, Visit visit)
+{
+    std::vector<Token> tokens;
+    std::vector<std::pair<std::size_t, std::size_t>> definitions;
+    if (!Definitions(text, &tokens, &definitions, error))
+        return false;
+    for (const auto& [first, last] : definitions)
+        if (!visit(tokens, first, last))
+            return false;
+    return true;
+}
+
 }  // namespace
 
 bool ProvixaTableText::SameName(std::string_view name, std::string_view column)
@@ -205,15 +220,7 @@ bool ProvixaTableText::SameName(std::string_view name, std::string_view column)
 bool ProvixaTableText::Defaults(std::string_view text, std::vector<Default>* defaults, std::string* error)
 {
     defaults->clear();
-    std::vector<Token> tokens;
-    std::vector<std::pair<std::size_t, std::size_t>> definitions;
-    if (!Definitions(text, &tokens, &definitions, error))
-        return false;
-    for (const auto& definition : definitions)
-    {
-        // Named, not bound: a lambda below captures them.
-        const std::size_t first = definition.first;
-        const std::size_t last = definition.second;
+    return ForEachDefinition(text, error, [&](const std::vector<Token>& tokens, std::size_t first, std::size_t last) {
         const bool constraint = std::any_of(std::begin(kTableConstraints), std::end(kTableConstraints),
                                             [&](const char* word) { return IsWord(text, tokens[first], word); });
         for (std::size_t i = first + 1; !constraint && i < last; ++i)
@@ -243,22 +250,14 @@ bool ProvixaTableText::Defaults(std::string_view text, std::vector<Default>* def
             defaults->push_back(Default{NameOf(text, tokens[first]), tokens[i + 1].begin, tokens[after - 1].end});
             i = after - 1;
         }
-    }
-    return true;
+        return true;
+    });
 }
 
 bool ProvixaTableText::Checks(std::string_view text, std::vector<Check>* checks, std::string* error)
 {
     checks->clear();
-    std::vector<Token> tokens;
-    std::vector<std::pair<std::size_t, std::size_t>> definitions;
-    if (!Definitions(text, &tokens, &definitions, error))
-        return false;
-    for (const auto& definition : definitions)
-    {
-        // Named, not bound: a lambda below captures them.
-        const std::size_t first = definition.first;
-        const std::size_t last = definition.second;
+    return ForEachDefinition(text, error, [&](const std::vector<Token>& tokens, std::size_t first, std::size_t last) {
         for (std::size_t i = first; i < last; ++i)
         {
             if (IsPunctuation(text, tokens[i], '('))
@@ -273,8 +272,8 @@ bool ProvixaTableText::Checks(std::string_view text, std::vector<Check>* checks,
             checks->push_back(Check{tokens[named ? i - 2 : i].begin, tokens[after - 1].end});
             i = after - 1;
         }
-    }
-    return true;
+        return true;
+    });
 }
 
 bool ProvixaTableText::Names(std::string_view expression, std::string_view column)
